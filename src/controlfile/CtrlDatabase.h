@@ -1,0 +1,75 @@
+// One database of a control file: a section "[name]" with its keys. Owned by the model's
+// database array; its kind (fixed, selection-type, free-type) follows from its position.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tq {
+
+class CCtrlGroup;
+
+// State bits of a database (the state word).
+constexpr uint32_t DBSTATE_NEW = 1u << 20;              // added since loading
+constexpr uint32_t DBSTATE_WAS_DESELECTED = 1u << 24;   // deselected when last loaded or saved
+constexpr uint32_t DBSTATE_DESELECTED = 1u << 25;       // deselected now ("]~")
+constexpr uint32_t DBSTATE_NAME_CHANGED = 1u << 26;     // public name changed
+constexpr uint32_t DBSTATE_REBUILD = 1u << 30;          // rebuild requested
+
+// Attribute word: low byte the FAQ kind, second byte the BlankSource switch.
+constexpr uint32_t DBATTR_FAQ_MASK = 0xFF;
+constexpr uint32_t DBFAQ_NONE = 0;
+constexpr uint32_t DBFAQ_VAIO = 1;
+constexpr uint32_t DBFAQ_NEC = 2;
+constexpr uint32_t DBFAQ_HITACHI = 3;
+constexpr uint32_t DBATTR_BLANK_TRUE = 1u << 8;
+constexpr uint32_t DBATTR_BLANK_FALSE = 1u << 9;
+
+// Date and time of a database, kept to the second. A date before 1900 counts as no date.
+struct CCtrlDate {
+    int m_nYear = 0;
+    int m_nMonth = 0;
+    int m_nDay = 0;
+    int m_nHour = 0;
+    int m_nMinute = 0;
+    int m_nSecond = 0;
+    bool m_bValid = true;  // false after a Date value that did not parse
+
+    bool IsWritable() const { return m_bValid && m_nYear >= 1900; }
+};
+
+// Indexed lists hold at most 10 slots (key suffix none, 1..9); an empty string is an empty slot.
+constexpr size_t kIndexedSlots = 10;
+// A RegEntry given as an empty pair of quotes: present but empty.
+constexpr const char* kEmptyRegEntry = "\n";
+
+class CCtrlDatabase {
+public:
+    std::string m_strName;
+    std::string m_strPrevName;
+    std::string m_strPublicName;
+    std::string m_strPrevPublicName;
+    std::string m_strDocListFile;
+    std::string m_strPdfSkipTitleFile;
+    std::vector<std::string> m_docs;
+    std::vector<std::string> m_skipDocs;
+    std::vector<std::string> m_rootPath;
+    std::vector<std::string> m_regKey;
+    std::vector<std::string> m_regEntry;
+    std::vector<std::string> m_exePath;
+    std::vector<std::string> m_exeKey;
+    std::vector<std::string> m_rootOrgPath;
+    std::vector<std::string> m_exeOrgPath;
+    std::vector<CCtrlGroup*> m_groups;  // not owned; each entry holds one reference
+    uint32_t m_dwAttributes = 0;
+    uint32_t m_dwState = 0;
+    CCtrlDate m_date;
+
+    bool IsDeselected() const { return (m_dwState & DBSTATE_DESELECTED) != 0; }
+    // Stores into slot n of an indexed list: pads with empty slots below n, replaces an
+    // existing slot.
+    static void StoreIndexed(std::vector<std::string>& list, size_t n, const std::string& value);
+};
+
+}  // namespace tq

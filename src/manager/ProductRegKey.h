@@ -1,0 +1,55 @@
+// The product's registry key: HKEY_LOCAL_MACHINE\SOFTWARE\Orbanworks\Trellisquest\<product>\.
+// Every registry read and write below the product key goes through this class. Operations
+// return the registry's Win32 error code (0 = success) and leave their out arguments unchanged
+// on failure; every one that needs the key path answers ERROR_FILE_NOT_FOUND while no key is
+// open.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/Registry.h"
+
+namespace tq {
+
+class CProductRegKey {
+public:
+    CProductRegKey() = default;
+
+    // Opens the key for reading to check that it exists, then remembers the path with a
+    // trailing backslash. On failure the key path stays empty.
+    int32_t Open(const std::string& strPath);
+    // The key path with its trailing backslash; empty while no key is open.
+    const std::string& GetPath() const { return m_strKeyPath; }
+    HKEY GetRoot() const { return m_hRoot; }
+
+    int32_t GetDWORD(const std::string& strSubKey, const std::string& strName,
+                     uint32_t& value) const;
+    int32_t GetString(const std::string& strSubKey, const std::string& strName,
+                      std::string& value) const;
+    int32_t SetDWORD(const std::string& strSubKey, const std::string& strName, uint32_t value);
+    // Writes a REG_SZ value with its terminating NUL.
+    int32_t SetString(const std::string& strSubKey, const std::string& strName,
+                      const std::string& value);
+    // Deletes the subkey with everything below it; returns the result of the final deletion.
+    int32_t DeleteTree(const std::string& strSubKey);
+    // Whether this user may write below "Builder": writes "AccessCheck" = 0 and deletes it.
+    bool CheckWriteAccess();
+
+    int32_t GetGroupSetDWORD(uint32_t n, uint32_t& value) const;
+    int32_t GetNextUniqueID(uint32_t& value) const;
+    bool IsCustomizeEnabled() const;
+    bool GetProductName(std::string& strName) const;
+    // Deletes "GroupSet" and "Builder\Request", sets "<REG>" = 1 and stamps the local date and
+    // time under "Builder\GroupSet".
+    int32_t ResetBuilderRequest();
+
+private:
+    std::string m_strKeyPath;
+    HKEY m_hRoot = HKEY_LOCAL_MACHINE;
+};
+
+// Registry path of a product below HKEY_LOCAL_MACHINE.
+constexpr const char* kProductKeyBase = "SOFTWARE\\Orbanworks\\Trellisquest\\";
+
+}  // namespace tq

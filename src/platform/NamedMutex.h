@@ -1,0 +1,39 @@
+// Named mutexes shared by every process of the prefix (CreateMutex / OpenMutex). Each name is a
+// lock file in the prefix's locks/ folder: every handle holds a shared lock on its "exists" byte
+// and the owner holds an exclusive lock on its "owner" byte. The kernel drops the locks of a
+// process that dies, so a mutex vanishes with its last holder.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace tq {
+
+class CNamedMutex {
+public:
+    CNamedMutex() = default;
+    ~CNamedMutex();
+    CNamedMutex(const CNamedMutex&) = delete;
+    CNamedMutex& operator=(const CNamedMutex&) = delete;
+
+    // CreateMutex. Returns 0 with the handle open (and owned when bInitialOwner); or
+    // ERROR_ALREADY_EXISTS with the handle open but not owned, as Windows does, when another
+    // handle exists; or ERROR_ACCESS_DENIED (no handle) when the lock file cannot be opened.
+    int32_t Create(const std::string& strName, bool bInitialOwner);
+    // OpenMutex with full access: 0, ERROR_FILE_NOT_FOUND when no handle exists anywhere,
+    // ERROR_ACCESS_DENIED when the lock file cannot be opened for lack of permission.
+    int32_t Open(const std::string& strName);
+    // ReleaseMutex: fails with ERROR_NOT_OWNER (288) when this handle does not own it.
+    int32_t Release();
+    void Close();
+    bool IsOpen() const { return m_fd >= 0; }
+    bool IsOwner() const { return m_bOwner; }
+
+private:
+    int m_fd = -1;
+    bool m_bOwner = false;
+};
+
+constexpr int32_t ERROR_NOT_OWNER = 288;
+
+}  // namespace tq

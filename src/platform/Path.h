@@ -1,0 +1,50 @@
+// Windows paths on Linux. A Windows path is code page 932 text: "C:\dir\file", "\dir" (current
+// drive), "dir\file" (current directory), or "\\server\share\dir" (a configured remote drive).
+// Resolution maps the drive to its directory and matches each component case-insensitively
+// (exact name first, then a directory scan); names on disk are UTF-8. A component that does not
+// exist keeps its spelling (converted to UTF-8), so a path can name a file about to be created.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tq {
+
+constexpr size_t MAX_PATH = 260;
+
+// Windows path -> Linux path. Errors: ERROR_INVALID_NAME (bad code page 932, an unknown drive
+// form, a component with a character Windows forbids), ERROR_PATH_NOT_FOUND (drive not
+// configured), ERROR_FILENAME_EXCED_RANGE (longer than MAX_PATH - 1 bytes after full-path
+// expansion). linuxPath is changed only on success.
+int32_t ResolvePath(const std::string& strWinPath, std::string& strLinuxPath);
+// Linux path -> Windows path on the drive whose directory holds it (Z: for anything else).
+int32_t ToWindowsPath(const std::string& strLinuxPath, std::string& strWinPath);
+
+// GetFullPathName: makes a path absolute against the current directory and removes "." and
+// ".." components, without touching the disk.
+int32_t GetFullPathName(const std::string& strPath, std::string& strFull);
+
+// The process-wide current directory, in Windows form, always ending in "\".
+// Starts as the Windows form of the Linux working directory.
+std::string GetCurrentDirectory();
+// Fails with ERROR_PATH_NOT_FOUND / ERROR_DIRECTORY when the folder does not exist.
+int32_t SetCurrentDirectory(const std::string& strPath);
+
+// "C:\", "Z:\" ... each followed by a NUL byte, the list ended by a second NUL (as the Windows
+// call fills its buffer).
+std::string GetLogicalDriveStrings();
+// Type of the drive a root path names ("C:\" or "C:"); DRIVE_NO_ROOT_DIR for an unknown one.
+uint32_t GetDriveType(const std::string& strRoot);
+
+// "C:\WINDOWS" and "C:\WINDOWS\system32", without a trailing backslash.
+std::string GetWindowsDirectory();
+std::string GetSystemDirectory();
+
+// WNetGetUniversalName at the universal-name level: the UNC form of a path on a remote drive.
+// ERROR_NOT_CONNECTED for a path on a drive that is not remote, ERROR_MORE_DATA with
+// required = the size needed (bytes with the terminating NUL) when bufferSize is too small.
+int32_t WNetGetUniversalName(const std::string& strPath, uint32_t bufferSize,
+                             std::string& strUniversal, uint32_t& required);
+
+}  // namespace tq

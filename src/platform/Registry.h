@@ -1,0 +1,132 @@
+// The registry: hierarchical keys with typed values, kept in SQLite hive files of the prefix.
+// Semantics follow the Win32 registry calls the component uses:
+//  - key and value names compare without regard to ASCII case (double-byte characters whole);
+//  - value data is kept byte for byte (a REG_SZ written without a terminating NUL reads back
+//    without one);
+//  - every call is its own SQLite transaction, so another process sees it at once;
+//  - a hive the user may not write answers ERROR_ACCESS_DENIED on every write, reads still work;
+//  - deleting a key that has subkeys fails with ERROR_ACCESS_DENIED, as on Windows;
+//  - out-parameters are left untouched on failure.
+// Names are code page 932; the empty value name is the key's default value.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace tq {
+
+enum class HKEY : uint32_t {
+    ClassesRoot = 0x80000000u,
+    CurrentUser = 0x80000001u,
+    LocalMachine = 0x80000002u,
+    Users = 0x80000003u,
+};
+constexpr HKEY HKEY_CLASSES_ROOT = HKEY::ClassesRoot;
+constexpr HKEY HKEY_CURRENT_USER = HKEY::CurrentUser;
+constexpr HKEY HKEY_LOCAL_MACHINE = HKEY::LocalMachine;
+constexpr HKEY HKEY_USERS = HKEY::Users;
+
+constexpr uint32_t REG_NONE = 0;
+constexpr uint32_t REG_SZ = 1;
+constexpr uint32_t REG_EXPAND_SZ = 2;
+constexpr uint32_t REG_BINARY = 3;
+constexpr uint32_t REG_DWORD = 4;
+constexpr uint32_t REG_MULTI_SZ = 7;
+
+constexpr uint32_t KEY_QUERY_VALUE = 0x0001;
+constexpr uint32_t KEY_SET_VALUE = 0x0002;
+constexpr uint32_t KEY_CREATE_SUB_KEY = 0x0004;
+constexpr uint32_t KEY_ENUMERATE_SUB_KEYS = 0x0008;
+constexpr uint32_t KEY_READ = 0x20019;
+constexpr uint32_t KEY_WRITE = 0x20006;
+constexpr uint32_t KEY_ALL_ACCESS = 0xF003F;
+
+constexpr uint32_t REG_CREATED_NEW_KEY = 1;
+constexpr uint32_t REG_OPENED_EXISTING_KEY = 2;
+
+// Largest key name component and value name, in bytes, as on Windows.
+constexpr size_t MAX_KEY_NAME = 255;
+constexpr size_t MAX_VALUE_NAME = 16383;
+
+class CRegistryKeyImpl;
+
+// An open registry key (the handle of RegOpenKeyEx). Closed by its destructor.
+class CRegKey {
+public:
+    CRegKey();
+    ~CRegKey();
+    CRegKey(CRegKey&&) noexcept;
+    CRegKey& operator=(CRegKey&&) noexcept;
+    CRegKey(const CRegKey&) = delete;
+    CRegKey& operator=(const CRegKey&) = delete;
+
+    // RegOpenKeyEx: ERROR_FILE_NOT_FOUND when the key does not exist.
+    int32_t Open(HKEY root, const std::string& strSubKey, uint32_t access);
+    // Opens a subkey of this key.
+    int32_t Open(const CRegKey& parent, const std::string& strSubKey, uint32_t access);
+    // RegCreateKeyEx: creates missing keys along the path; disposition gets
+    // REG_CREATED_NEW_KEY or REG_OPENED_EXISTING_KEY.
+    int32_t Create(HKEY root, const std::string& strSubKey, uint32_t access,
+                   uint32_t* pDisposition = nullptr);
+    void Close();
+    bool IsOpen() const;
+
+    // RegQueryValueEx. With pData null only type and size are reported. With a buffer too small
+    // ERROR_MORE_DATA and *pcbData = the size needed. pType/pcbData may be null.
+    int32_t QueryValue(const std::string& strName, uint32_t* pType, uint8_t* pData,
+                       uint32_t* pcbData) const;
+    // Convenience forms built on QueryValue.
+    int32_t QueryValue(const std::string& strName, uint32_t& type, std::string& data) const;
+    int32_t QueryDword(const std::string& strName, uint32_t& value) const;
+    // RegSetValueEx: the bytes are stored exactly as given.
+    int32_t SetValue(const std::string& strName, uint32_t type, const void* pData, uint32_t cbData);
+    int32_t SetString(const std::string& strName, const std::string& strValue);  // REG_SZ + NUL
+    int32_t SetDword(const std::string& strName, uint32_t value);
+    // RegDeleteValue.
+    int32_t DeleteValue(const std::string& strName);
+    // RegDeleteKey of a direct or deeper subkey; ERROR_ACCESS_DENIED while it has subkeys.
+    int32_t DeleteSubKey(const std::string& strSubKey);
+    // RegEnumKeyEx: subkeys in alphabetical order ignoring case; ERROR_NO_MORE_ITEMS past the end.
+    int32_t EnumKey(uint32_t index, std::string& strName) const;
+    // RegEnumValue: values in alphabetical order ignoring case.
+    int32_t EnumValue(uint32_t index, std::string& strName, uint32_t& type,
+                      std::string& data) const;
+    // RegQueryInfoKey: counts and longest lengths (bytes, without the NUL).
+    int32_t QueryInfo(uint32_t* pSubKeys, uint32_t* pMaxSubKeyLen, uint32_t* pValues,
+                      uint32_t* pMaxValueNameLen, uint32_t* pMaxValueLen) const;
+
+private:
+    std::unique_ptr<CRegistryKeyImpl> m_pImpl;
+};
+
+// RegDeleteKey from a root.
+int32_t RegDeleteKey(HKEY root, const std::string& strSubKey);
+
+// Parses "HKEY_LOCAL_MACHINE", "HKLM", "HKEY_CURRENT_USER", "HKCU", "HKEY_CLASSES_ROOT", "HKCR",
+// "HKEY_USERS", "HKU" (any case) at the start of a full key path; the rest (after one "\")
+// goes to strRest. False for anything else.
+bool ParseRootKey(const std::string& strFullPath, HKEY& root, std::string& strRest);
+const char* RootKeyName(HKEY root);
+
+// A batch of registry writes that commits as one transaction per hive (the .reg importer).
+// While a batch is open on this thread, every write of this thread goes into it.
+class CRegistryBatch {
+public:
+    CRegistryBatch();
+    ~CRegistryBatch();  // rolls back unless Commit() succeeded
+    int32_t Commit();
+    CRegistryBatch(const CRegistryBatch&) = delete;
+    CRegistryBatch& operator=(const CRegistryBatch&) = delete;
+private:
+    bool m_bDone = false;
+};
+
+// Fault injection for tests: when set, the hook is called before every registry write with the
+// operation's name ("set", "delete-value", "create", "delete-key"); a non-zero result is
+// returned as that call's error and nothing is written.
+using RegistryFaultHook = std::function<int32_t(const char* op)>;
+void SetRegistryFaultHook(RegistryFaultHook hook);
+
+}  // namespace tq
