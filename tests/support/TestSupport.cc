@@ -38,8 +38,8 @@ bool RegisterChild(const std::string& strName, ChildMain fn) {
 
 pid_t StartChild(const std::string& strName, const std::vector<std::string>& args,
                  const CChildOptions& options) {
-    std::string prefix = options.m_strPrefix.empty() ? CPrefix::Current().GetDir()
-                                                     : options.m_strPrefix;
+    std::string prefix =
+        options.m_strPrefix.empty() ? CPrefix::Current().GetDir() : options.m_strPrefix;
     pid_t pid = fork();
     if (pid != 0) {
         return pid;
@@ -85,8 +85,7 @@ bool CanDropPrivileges() {
     }
     pid_t pid = fork();
     if (pid == 0) {
-        _exit((setgroups(0, nullptr) == 0 && setgid(kNobody) == 0 && setuid(kNobody) == 0) ? 0
-                                                                                          : 1);
+        _exit((setgroups(0, nullptr) == 0 && setgid(kNobody) == 0 && setuid(kNobody) == 0) ? 0 : 1);
     }
     return WaitChild(pid) == 0;
 }

@@ -49,6 +49,7 @@ public:
     const std::string& GetDir() const { return m_strDir; }
     // A Linux path inside the prefix.
     std::string Path(const std::string& strRelative) const { return m_strDir + "/" + strRelative; }
+
 private:
     std::string m_strDir;
 };

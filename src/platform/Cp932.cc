@@ -1,0 +1,332 @@
+#include "platform/Cp932.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/Win32Error.h"
+
+namespace tq {
+
+bool IsLeadByte(uint8_t b) {
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+
+bool IsHalfWidthKana(uint8_t b) {
+    return b >= 0xA1 && b <= 0xDF;
+}
+
+size_t CharLength(std::string_view s, size_t pos) {
+    if (pos + 1 < s.size() && IsLeadByte(static_cast<uint8_t>(s[pos]))) {
+        return 2;
+    }
+    return 1;
+}
+
+bool IsWellFormedCp932(std::string_view s) {
+    for (size_t i = 0; i < s.size(); ++i) {
+        if (!IsLeadByte(static_cast<uint8_t>(s[i]))) {
+            continue;
+        }
+        if (i + 1 >= s.size()) {
+            return false;
+        }
+        uint8_t trail = static_cast<uint8_t>(s[++i]);
+        if (trail < 0x40 || trail == 0x7F || trail > 0xFC) {
+            return false;
+        }
+    }
+    return true;
+}
+
+size_t FindChar(std::string_view s, char c, size_t from) {
+    for (size_t i = from; i < s.size(); i += CharLength(s, i)) {
+        if (s[i] == c && CharLength(s, i) == 1) {
+            return i;
+        }
+    }
+    return std::string_view::npos;
+}
+
+size_t FindLastChar(std::string_view s, char c) {
+    size_t found = std::string_view::npos;
+    for (size_t i = 0; i < s.size(); i += CharLength(s, i)) {
+        if (s[i] == c && CharLength(s, i) == 1) {
+            found = i;
+        }
+    }
+    return found;
+}
+
+size_t FindText(std::string_view s, std::string_view what, size_t from) {
+    if (what.empty()) {
+        return from <= s.size() ? from : std::string_view::npos;
+    }
+    for (size_t i = from; i < s.size(); i += CharLength(s, i)) {
+        if (s.compare(i, what.size(), what) == 0) {
+            return i;
+        }
+    }
+    return std::string_view::npos;
+}
+
+bool IsWhite(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
+
+std::string_view TrimLeftWhite(std::string_view s) {
+    size_t i = 0;
+    while (i < s.size() && IsWhite(s[i])) {
+        ++i;
+    }
+    return s.substr(i);
+}
+
+std::string_view TrimRightWhite(std::string_view s) {
+    // A white-space byte can never be the second byte of a double-byte character (those are
+    // 0x40 and above), so the end can be trimmed without walking from the start.
+    size_t n = s.size();
+    while (n > 0 && IsWhite(s[n - 1])) {
+        --n;
+    }
+    return s.substr(0, n);
+}
+
+std::string_view TrimWhite(std::string_view s) {
+    return TrimRightWhite(TrimLeftWhite(s));
+}
+
+namespace {
+
+uint8_t FoldUpper(uint8_t b) {
+    return (b >= 'a' && b <= 'z') ? static_cast<uint8_t>(b - 32) : b;
+}
+
+// Compares the first n bytes' worth of whole characters; used by the prefix tests too.
+int CompareChars(std::string_view a, std::string_view b) {
+    size_t i = 0;
+    size_t j = 0;
+    while (i < a.size() && j < b.size()) {
+        size_t la = CharLength(a, i);
+        size_t lb = CharLength(b, j);
+        if (la == 1 && lb == 1) {
+            uint8_t ca = FoldUpper(static_cast<uint8_t>(a[i]));
+            uint8_t cb = FoldUpper(static_cast<uint8_t>(b[j]));
+            if (ca != cb) {
+                return ca < cb ? -1 : 1;
+            }
+        } else {
+            int r = a.substr(i, la).compare(b.substr(j, lb));
+            if (r != 0) {
+                return r < 0 ? -1 : 1;
+            }
+        }
+        i += la;
+        j += lb;
+    }
+    if (i < a.size()) {
+        return 1;
+    }
+    if (j < b.size()) {
+        return -1;
+    }
+    return 0;
+}
+
+}  // namespace
+
+int CompareNoCase(std::string_view a, std::string_view b) {
+    return CompareChars(a, b);
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && CompareChars(a, b) == 0;
+}
+
+bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
+    if (prefix.size() > s.size()) {
+        return false;
+    }
+    // The prefix must end on a character boundary of s.
+    size_t i = 0;
+    while (i < prefix.size()) {
+        i += CharLength(s, i);
+    }
+    return i == prefix.size() && CompareChars(s.substr(0, i), prefix) == 0;
+}
+
+bool EndsWithNoCase(std::string_view s, std::string_view suffix) {
+    if (suffix.size() > s.size()) {
+        return false;
+    }
+    size_t start = s.size() - suffix.size();
+    size_t i = 0;
+    while (i < start) {
+        i += CharLength(s, i);
+    }
+    return i == start && CompareChars(s.substr(start), suffix) == 0;
+}
+
+namespace {
+
+std::string MapAscii(std::string_view s, bool bUpper) {
+    std::string out(s);
+    for (size_t i = 0; i < out.size(); i += CharLength(out, i)) {
+        char& c = out[i];
+        if (CharLength(out, i) != 1) {
+            continue;
+        }
+        if (bUpper && c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - 32);
+        } else if (!bUpper && c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c + 32);
+        }
+    }
+    return out;
+}
+
+// One iconv descriptor per direction and thread: opening one costs far more than a short
+// conversion, and a descriptor must not be shared between threads.
+class CIconv {
+public:
+    CIconv(const char* to, const char* from) : m_cd(iconv_open(to, from)) {}
+    ~CIconv() {
+        if (m_cd != reinterpret_cast<iconv_t>(-1)) {
+            iconv_close(m_cd);
+        }
+    }
+    CIconv(const CIconv&) = delete;
+    CIconv& operator=(const CIconv&) = delete;
+
+    // Converts all of in; false on an invalid or incomplete sequence.
+    bool Convert(const char* in, size_t inLen, std::string& out) {
+        if (m_cd == reinterpret_cast<iconv_t>(-1)) {
+            return false;
+        }
+        iconv(m_cd, nullptr, nullptr, nullptr, nullptr);
+        std::string result;
+        result.resize(inLen * 4 + 16);
+        char* pIn = const_cast<char*>(in);
+        size_t inLeft = inLen;
+        size_t used = 0;
+        while (true) {
+            char* pOut = result.data() + used;
+            size_t outLeft = result.size() - used;
+            size_t r = iconv(m_cd, &pIn, &inLeft, &pOut, &outLeft);
+            used = result.size() - outLeft;
+            if (r != static_cast<size_t>(-1)) {
+                break;
+            }
+            if (errno != E2BIG) {
+                return false;
+            }
+            result.resize(result.size() * 2);
+        }
+        result.resize(used);
+        out = std::move(result);
+        return true;
+    }
+
+private:
+    iconv_t m_cd;
+};
+
+CIconv& Cp932ToUtf8Cd() {
+    thread_local CIconv cd("UTF-8", "CP932");
+    return cd;
+}
+CIconv& Utf8ToCp932Cd() {
+    thread_local CIconv cd("CP932", "UTF-8");
+    return cd;
+}
+CIconv& Cp932ToUtf16Cd() {
+    thread_local CIconv cd("UTF-16LE", "CP932");
+    return cd;
+}
+CIconv& Utf16ToCp932Cd() {
+    thread_local CIconv cd("CP932", "UTF-16LE");
+    return cd;
+}
+
+bool IsAscii(std::string_view s) {
+    for (char c : s) {
+        if (static_cast<uint8_t>(c) >= 0x80) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string ToLowerCp932(std::string_view s) {
+    return MapAscii(s, false);
+}
+std::string ToUpperCp932(std::string_view s) {
+    return MapAscii(s, true);
+}
+
+int32_t Cp932ToUtf8(std::string_view in, std::string& out) {
+    if (IsAscii(in)) {
+        out.assign(in);
+        return ERROR_SUCCESS;
+    }
+    return Cp932ToUtf8Cd().Convert(in.data(), in.size(), out) ? ERROR_SUCCESS
+                                                              : ERROR_NO_UNICODE_TRANSLATION;
+}
+
+int32_t Utf8ToCp932(std::string_view in, std::string& out) {
+    if (IsAscii(in)) {
+        out.assign(in);
+        return ERROR_SUCCESS;
+    }
+    return Utf8ToCp932Cd().Convert(in.data(), in.size(), out) ? ERROR_SUCCESS
+                                                              : ERROR_NO_UNICODE_TRANSLATION;
+}
+
+int32_t Cp932ToUtf16(std::string_view in, std::u16string& out) {
+    std::string bytes;
+    if (!Cp932ToUtf16Cd().Convert(in.data(), in.size(), bytes)) {
+        return ERROR_NO_UNICODE_TRANSLATION;
+    }
+    std::u16string result(bytes.size() / 2, u'\0');
+    for (size_t i = 0; i < result.size(); ++i) {
+        result[i] = static_cast<char16_t>(static_cast<uint8_t>(bytes[2 * i]) |
+                                          (static_cast<uint8_t>(bytes[2 * i + 1]) << 8));
+    }
+    out = std::move(result);
+    return ERROR_SUCCESS;
+}
+
+int32_t Utf16ToCp932(std::u16string_view in, std::string& out) {
+    std::string bytes(in.size() * 2, '\0');
+    for (size_t i = 0; i < in.size(); ++i) {
+        bytes[2 * i] = static_cast<char>(in[i] & 0xFF);
+        bytes[2 * i + 1] = static_cast<char>(in[i] >> 8);
+    }
+    return Utf16ToCp932Cd().Convert(bytes.data(), bytes.size(), out) ? ERROR_SUCCESS
+                                                                     : ERROR_NO_UNICODE_TRANSLATION;
+}
+
+std::string Cp932ToUtf8Lossy(std::string_view in) {
+    std::string out;
+    if (Cp932ToUtf8(in, out) == ERROR_SUCCESS) {
+        return out;
+    }
+    // Convert character by character so that one bad byte costs one replacement character.
+    out.clear();
+    for (size_t i = 0; i < in.size();) {
+        size_t len = CharLength(in, i);
+        std::string piece;
+        if (Cp932ToUtf8(in.substr(i, len), piece) == ERROR_SUCCESS) {
+            out += piece;
+        } else {
+            out += "\xEF\xBF\xBD";
+        }
+        i += len;
+    }
+    return out;
+}
+
+}  // namespace tq
