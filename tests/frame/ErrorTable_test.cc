@@ -149,15 +149,5 @@ TEST(ErrorTableTest, GetErrorStringBufferRule) {
     }
 }
 
-TEST(ErrorTableTest, GetErrorStringCopiesEveryMessageWhole) {
-    for (const CErrorMessage& row : GetErrorTable()) {
-        const uint32_t need = VXCSTM_GetErrorString(row.m_lCode, nullptr, 0);
-        ASSERT_EQ(need, std::strlen(row.m_pszMessage) + 1);
-        std::string buffer(need, 'X');
-        EXPECT_EQ(VXCSTM_GetErrorString(row.m_lCode, buffer.data(), need), need);
-        EXPECT_EQ(buffer, std::string(row.m_pszMessage, need));
-    }
-}
-
 }  // namespace
 }  // namespace tq
