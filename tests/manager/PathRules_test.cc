@@ -113,7 +113,7 @@ TEST(PathRulesTest, SplitPath) {
         {"C:file", "C:", "file"},
         {"dir/sub/f", "dir/sub/", "f"},
         {"\\\\server\\share\\a.chm", "\\\\server\\share\\", "a.chm"},
-        {"C:\\" + kHyou + "\\x", "C:\\" + kHyou + "\\", "x"},
+        {"C:\\dir\\" + kHyou, "C:\\dir\\", kHyou},  // its 0x5C is no separator
         {"", "", ""},
         {"\x95", "", "\x95"},
     };
