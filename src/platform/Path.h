@@ -28,7 +28,8 @@ int32_t GetFullPathName(const std::string& strPath, std::string& strFull);
 // The process-wide current directory, in Windows form, always ending in "\".
 // Starts as the Windows form of the Linux working directory.
 std::string GetCurrentDirectory();
-// Fails with ERROR_PATH_NOT_FOUND / ERROR_DIRECTORY when the folder does not exist.
+// Fails with ERROR_FILE_NOT_FOUND (the folder does not exist), ERROR_PATH_NOT_FOUND (its parent
+// does not exist) or ERROR_DIRECTORY (it names a file), leaving the current directory as it was.
 int32_t SetCurrentDirectory(const std::string& strPath);
 
 // "C:\", "Z:\" ... each followed by a NUL byte, the list ended by a second NUL (as the Windows
@@ -46,5 +47,9 @@ std::string GetSystemDirectory();
 // required = the size needed (bytes with the terminating NUL) when bufferSize is too small.
 int32_t WNetGetUniversalName(const std::string& strPath, uint32_t bufferSize,
                              std::string& strUniversal, uint32_t& required);
+
+// The Win32 error of a failed call on a Linux path: ENOENT gives ERROR_PATH_NOT_FOUND when the
+// parent folder is missing too, else ERROR_FILE_NOT_FOUND; other values as Win32FromErrno.
+int32_t PathErrorFromErrno(int err, const std::string& strLinuxPath);
 
 }  // namespace tq
