@@ -98,9 +98,6 @@ uint32_t AttributesOf(const std::string& strLinuxPath, const std::string& strNam
     return attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL;
 }
 
-constexpr int32_t ERROR_NOT_SAME_DEVICE = 17;
-constexpr int32_t ERROR_NEGATIVE_SEEK = 131;
-
 int32_t RenameError(int err, const std::string& strLinuxTo) {
     return err == EXDEV ? ERROR_NOT_SAME_DEVICE : PathErrorFromErrno(err, strLinuxTo);
 }
