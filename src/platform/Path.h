@@ -14,8 +14,8 @@ namespace tq {
 constexpr size_t MAX_PATH = 260;
 
 // Windows path -> Linux path. Errors: ERROR_INVALID_NAME (bad code page 932, an unknown drive
-// form, a component with a character Windows forbids), ERROR_PATH_NOT_FOUND (drive not
-// configured), ERROR_FILENAME_EXCED_RANGE (longer than MAX_PATH - 1 bytes after full-path
+// form, a component with a character Windows forbids), ERROR_PATH_NOT_FOUND (drive or UNC
+// share not configured), ERROR_FILENAME_EXCED_RANGE (longer than MAX_PATH - 1 bytes after full-path
 // expansion). linuxPath is changed only on success.
 int32_t ResolvePath(const std::string& strWinPath, std::string& strLinuxPath);
 // Linux path -> Windows path on the drive whose directory holds it (Z: for anything else).

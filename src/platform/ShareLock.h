@@ -33,7 +33,7 @@
 //     descriptor holds the matching denial byte; for each denial in D, whether another holds
 //     the matching access byte. Any answer other than F_UNLCK is a conflict.
 //  5. On a conflict, unlock the bytes of step 3, release the gate and fail with 32. Without the
-//     gate, wait a moment (about 1, 2, 4 ms) and try steps 3-4 again, up to three times in all,
+//     gate, wait a moment (1 ms, then 2 ms) and try steps 3-4 again, up to three times in all,
 //     because two openers testing at once may each have seen the other.
 //  6. Release the gate (F_UNLCK). The shared locks stay until the descriptor is closed.
 // Because every opener takes its own locks before it tests (step 3 before step 4), two opens
