@@ -510,9 +510,12 @@ int32_t CRegExporter::ExportValue(const std::string& strPath, const std::string&
 std::string CRegFileError::Format() const {
     std::string s = m_strFile;
     if (m_nLine > 0) {
-        s += ":" + std::to_string(m_nLine);
+        s += ':';
+        s += std::to_string(m_nLine);
     }
-    return s + ": " + m_strMessage;
+    s += ": ";
+    s += m_strMessage;
+    return s;
 }
 
 int32_t ImportRegText(std::string_view bytes, const std::string& strName, CRegFileError& error) {
