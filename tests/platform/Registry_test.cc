@@ -520,12 +520,15 @@ TEST_F(RegistryTest, UnwritableHivesRefuseEveryWriteWhileReadsWork) {
     CRegKey user;
     ASSERT_EQ(ERROR_SUCCESS, user.Create(HKEY_CURRENT_USER, "U", KEY_ALL_ACCESS));
     ASSERT_EQ(ERROR_SUCCESS, user.SetString("W", "w"));
+    // Close this process's connections: the reader must manage when nobody has the hive open.
+    ASSERT_EQ(ERROR_SUCCESS, CPrefix::Use(m_prefix.GetDir()));
     std::string before = test::ReadLinuxFile(m_prefix.Path("registry/machine.db"));
     CChildOptions options;
     options.m_bDropPrivileges = true;
     EXPECT_EQ(0, RunChild("RegReadOnlyProbe", {}, options));
     // The hive is still writable for its owner and unchanged by the attempts.
     EXPECT_EQ(before, test::ReadLinuxFile(m_prefix.Path("registry/machine.db")));
+    ASSERT_EQ(ERROR_SUCCESS, key.Open(HKEY_LOCAL_MACHINE, kTestKey, KEY_SET_VALUE));
     EXPECT_EQ(ERROR_SUCCESS, key.SetString("V", "v2"));
 }
 
