@@ -1,6 +1,7 @@
 #include "platform/ComHost.h"
 
 #include <dlfcn.h>
+#include <stdlib.h>
 #include <sys/stat.h>
 
 #include <map>
@@ -8,6 +9,7 @@
 
 #include "platform/Cp932.h"
 #include "platform/Path.h"
+#include "platform/Prefix.h"
 #include "platform/Registry.h"
 #include "platform/Win32Error.h"
 
@@ -123,6 +125,9 @@ HRESULT CreateObject(const std::string& progId, IDispatch** ppOut, std::string* 
         SetDetail(pstrDetail, "module path cannot be resolved: " + Cp932ToUtf8Lossy(strModule));
         return HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND);
     }
+    // A module that carries its own copy of the platform layer finds its prefix through the
+    // environment when it first needs it: it must find the host's machine, not the default one.
+    setenv("TQ_PREFIX", CPrefix::Current().GetDir().c_str(), 1);
     void* hModule = nullptr;
     hr = LoadModule(strPath, hModule, pstrDetail);
     if (FAILED(hr)) {
