@@ -1,0 +1,77 @@
+#include "tqfltr2/PdfTopicCheck.h"
+
+#include <poppler-document.h>
+#include <poppler-global.h>
+#include <poppler-page.h>
+
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+
+#include "tqfltr2/TopicFile.h"
+#include "tqfltr2/Tqfltr2.h"
+#include "tqfltr2/VisibleText.h"
+
+namespace tq {
+namespace {
+
+// poppler reports every oddity of a damaged file on stderr; the answer says all the caller
+// needs, so its messages are dropped.
+void DropPopplerMessage(const std::string& /*message*/, void* /*closure*/) {}
+
+void SilencePopplerOnce() {
+    static std::once_flag s_once;
+    std::call_once(s_once, [] { poppler::set_debug_error_function(DropPopplerMessage, nullptr); });
+}
+
+bool PageHasText(const poppler::page& page) {
+    poppler::byte_array utf8 = page.text().to_utf8();
+    return HasVisibleUtf8(std::string_view(utf8.data(), utf8.size()));
+}
+
+}  // namespace
+
+int CPdfTopicCheck::Run() {
+    if (int answer = CheckFrame(); answer != 0) {
+        return answer;
+    }
+    SilencePopplerOnce();
+    std::unique_ptr<poppler::document> pDoc(
+        poppler::document::load_from_file(m_file.GetLinuxPath()));
+    if (pDoc == nullptr) {
+        return m_file.CanStillOpen() ? TQFLTR2_DAMAGED : TQFLTR2_UNREADABLE;
+    }
+    // Locked: a user password is needed to open it. Without the copy permission the author
+    // forbade taking the text out, which is what indexing does.
+    if (pDoc->is_locked() || !pDoc->has_permission(poppler::perm_copy)) {
+        return TQFLTR2_PROTECTED;
+    }
+    int pages = pDoc->pages();
+    for (int i = 0; i < pages; ++i) {
+        std::unique_ptr<poppler::page> pPage(pDoc->create_page(i));
+        if (pPage != nullptr && PageHasText(*pPage)) {
+            return TQFLTR2_HAS_TOPIC;
+        }
+    }
+    return TQFLTR2_NO_TOPIC;
+}
+
+int CPdfTopicCheck::CheckFrame() {
+    std::string strHead;
+    std::string strTail;
+    uint64_t size = m_file.GetSize();
+    uint64_t tailOffset = size > kPdfFrameSize ? size - kPdfFrameSize : 0;
+    if (int err = m_file.ReadAt(0, kPdfFrameSize, strHead); err != 0) {
+        return err;
+    }
+    if (int err = m_file.ReadAt(tailOffset, kPdfFrameSize, strTail); err != 0) {
+        return err;
+    }
+    if (strHead.find("%PDF-") == std::string::npos || strTail.find("%%EOF") == std::string::npos) {
+        return TQFLTR2_DAMAGED;
+    }
+    return 0;
+}
+
+}  // namespace tq
