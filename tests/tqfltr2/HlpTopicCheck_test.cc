@@ -53,7 +53,8 @@ TEST_F(HlpTopicCheckTest, DamagedStructures) {
         return Patch([=](CHlpImage& i) { PutLittleEndian(i.m_strData, offset, v, 2); });
     };
     auto tree16 = [](uint32_t field, uint16_t v) {
-        return Patch([=](CHlpImage& i) { PutLittleEndian(i.m_strData, i.m_nBTreeOffset + field, v, 2); });
+        return Patch(
+            [=](CHlpImage& i) { PutLittleEndian(i.m_strData, i.m_nBTreeOffset + field, v, 2); });
     };
     auto leaf16 = [](uint32_t page, uint32_t field, uint16_t v) {
         return Patch([=](CHlpImage& i) {
@@ -71,16 +72,20 @@ TEST_F(HlpTopicCheckTest, DamagedStructures) {
         Patch m_patch;
     } cases[] = {
         {"magic", 0, put16(0, 0x5F3E)},
-        {"declared size beyond the end",
-         0, [](CHlpImage& i) { PutLittleEndian(i.m_strData, 12, i.m_strData.size() + 1, 4); }},
-        {"declared size below the header", 0, [](CHlpImage& i) { PutLittleEndian(i.m_strData, 12, 8, 4); }},
-        {"directory offset beyond the end",
-         0, [](CHlpImage& i) { PutLittleEndian(i.m_strData, 4, i.m_strData.size(), 4); }},
-        {"directory offset inside the header", 0, [](CHlpImage& i) { PutLittleEndian(i.m_strData, 4, 3, 4); }},
-        {"directory used space beyond the end",
-         0, [](CHlpImage& i) { PutLittleEndian(i.m_strData, i.m_nDirectoryOffset + 4, 0x7FFFFFFF, 4); }},
-        {"directory smaller than a tree header",
-         0, [](CHlpImage& i) { PutLittleEndian(i.m_strData, i.m_nDirectoryOffset + 4, 37, 4); }},
+        {"declared size beyond the end", 0,
+         [](CHlpImage& i) { PutLittleEndian(i.m_strData, 12, i.m_strData.size() + 1, 4); }},
+        {"declared size below the header", 0,
+         [](CHlpImage& i) { PutLittleEndian(i.m_strData, 12, 8, 4); }},
+        {"directory offset beyond the end", 0,
+         [](CHlpImage& i) { PutLittleEndian(i.m_strData, 4, i.m_strData.size(), 4); }},
+        {"directory offset inside the header", 0,
+         [](CHlpImage& i) { PutLittleEndian(i.m_strData, 4, 3, 4); }},
+        {"directory used space beyond the end", 0,
+         [](CHlpImage& i) {
+             PutLittleEndian(i.m_strData, i.m_nDirectoryOffset + 4, 0x7FFFFFFF, 4);
+         }},
+        {"directory smaller than a tree header", 0,
+         [](CHlpImage& i) { PutLittleEndian(i.m_strData, i.m_nDirectoryOffset + 4, 37, 4); }},
         {"tree magic", 0, tree16(0, 0x293C)},
         {"tree structure", 0, tree16(6, 0x3478)},
         {"page size zero", 0, tree16(4, 0)},
@@ -97,14 +102,14 @@ TEST_F(HlpTopicCheckTest, DamagedStructures) {
         {"next leaf out of range", 2, leaf16(0, 6, 99)},
         {"negative entry count", 0, leaf16(0, 2, 0x8000)},
         {"entry count beyond the page", 2, leaf16(0, 2, 900)},
-        {"topic header beyond the end",
-         0, [](CHlpImage& i) {
+        {"topic header beyond the end", 0,
+         [](CHlpImage& i) {
              // Points the |TOPIC entry (the last in its leaf) past the end of the file.
              size_t pos = i.m_strData.find(std::string("|TOPIC\0", 7), i.m_nPagesOffset);
              PutLittleEndian(i.m_strData, pos + 7, i.m_strData.size() - 4, 4);
          }},
-        {"topic entry offset zero",
-         0, [](CHlpImage& i) {
+        {"topic entry offset zero", 0,
+         [](CHlpImage& i) {
              size_t pos = i.m_strData.find(std::string("|TOPIC\0", 7), i.m_nPagesOffset);
              PutLittleEndian(i.m_strData, pos + 7, 0, 4);
          }},
