@@ -21,8 +21,8 @@ TEST_F(PdfTopicCheckTest, Documents) {
         int m_nAnswer;
     } cases[] = {
         {"text.pdf", BuildPdf({PdfTextPage("Getting started")}), TQFLTR2_HAS_TOPIC},
-        {"text-on-third-page.pdf",
-         BuildPdf({PdfDrawingPage(), "", PdfTextPage("Appendix")}), TQFLTR2_HAS_TOPIC},
+        {"text-on-third-page.pdf", BuildPdf({PdfDrawingPage(), "", PdfTextPage("Appendix")}),
+         TQFLTR2_HAS_TOPIC},
         {"empty-page.pdf", BuildPdf({""}), TQFLTR2_NO_TOPIC},
         {"drawing-only.pdf", BuildPdf({PdfDrawingPage(), PdfDrawingPage()}), TQFLTR2_NO_TOPIC},
         {"blank-text.pdf", BuildPdf({PdfTextPage("   ")}), TQFLTR2_NO_TOPIC},
@@ -46,8 +46,7 @@ TEST_F(PdfTopicCheckTest, ReservedArgumentsAreIgnored) {
 TEST_F(PdfTopicCheckTest, ProtectedDocuments) {
     std::string strText = BuildPdf({PdfTextPage("Secret chapter")});
     EXPECT_EQ(Check(EncryptPdf("locked.pdf", strText, "user-secret", "")), TQFLTR2_PROTECTED);
-    EXPECT_EQ(Check(EncryptPdf("no-extract.pdf", strText, "", "--extract=n")),
-              TQFLTR2_PROTECTED);
+    EXPECT_EQ(Check(EncryptPdf("no-extract.pdf", strText, "", "--extract=n")), TQFLTR2_PROTECTED);
     // Encrypted, but openable without a password and with extraction allowed: just a document.
     EXPECT_EQ(Check(EncryptPdf("open.pdf", strText, "", "--print=none")), TQFLTR2_HAS_TOPIC);
     // A locked document is protected whatever it holds.
