@@ -9,9 +9,9 @@ namespace tq {
 class CTopicFile;
 
 // The most of a page the check parses. Memory stays bounded by it even for a page whose
-// markup never ends (an unterminated comment is buffered whole); a page whose first 64 MiB hold
+// markup never ends (an unterminated comment is buffered whole); a page whose first 16 MiB hold
 // no body text is not a help topic.
-constexpr uint64_t kMaxHtmlBytes = 64 * 1024 * 1024;
+constexpr uint64_t kMaxHtmlBytes = 16 * 1024 * 1024;
 
 class CHtmlTopicCheck {
 public:

@@ -25,6 +25,43 @@ void SilencePopplerOnce() {
     std::call_once(s_once, [] { poppler::set_debug_error_function(DropPopplerMessage, nullptr); });
 }
 
+// How much is read where the trailer says the cross-reference section begins.
+constexpr uint32_t kCrossReferenceProbe = 64;
+
+bool IsPdfWhite(char c) {
+    return c == ' ' || c == '\r' || c == '\n' || c == '\t' || c == '\f' || c == '\0';
+}
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+std::string_view SkipPdfWhite(std::string_view s) {
+    while (!s.empty() && IsPdfWhite(s.front())) {
+        s.remove_prefix(1);
+    }
+    return s;
+}
+
+// A cross-reference table ("xref") or a cross-reference stream ("12 0 obj"), possibly after
+// white space.
+bool IsCrossReferenceStart(std::string_view section) {
+    section = SkipPdfWhite(section);
+    if (section.substr(0, 4) == "xref") {
+        return true;
+    }
+    for (int number = 0; number < 2; ++number) {
+        size_t digits = 0;
+        while (digits < section.size() && IsDigit(section[digits])) {
+            ++digits;
+        }
+        if (digits == 0 || digits == section.size() || !IsPdfWhite(section[digits])) {
+            return false;
+        }
+        section = SkipPdfWhite(section.substr(digits));
+    }
+    return section.substr(0, 3) == "obj";
+}
+
 bool PageHasText(const poppler::page& page) {
     poppler::byte_array utf8 = page.text().to_utf8();
     return HasVisibleUtf8(std::string_view(utf8.data(), utf8.size()));
@@ -71,7 +108,34 @@ int CPdfTopicCheck::CheckFrame() {
     if (strHead.find("%PDF-") == std::string::npos || strTail.find("%%EOF") == std::string::npos) {
         return TQFLTR2_DAMAGED;
     }
-    return 0;
+    return CheckCrossReference(strTail);
+}
+
+int CPdfTopicCheck::CheckCrossReference(const std::string& strTail) {
+    // poppler rebuilds a document whose cross-reference section cannot be found by scanning the
+    // whole file, which takes minutes for a file of some GiB; a document whose end does not
+    // lead to its cross-reference section is damaged, and refused before that scan.
+    size_t pos = strTail.rfind("startxref");
+    if (pos == std::string::npos) {
+        return TQFLTR2_DAMAGED;
+    }
+    pos += 9;
+    while (pos < strTail.size() && IsPdfWhite(strTail[pos])) {
+        ++pos;
+    }
+    uint64_t offset = 0;
+    size_t digits = 0;
+    for (; pos < strTail.size() && IsDigit(strTail[pos]) && digits < 19; ++pos, ++digits) {
+        offset = offset * 10 + static_cast<uint64_t>(strTail[pos] - '0');
+    }
+    if (digits == 0 || offset >= m_file.GetSize()) {
+        return TQFLTR2_DAMAGED;
+    }
+    std::string strSection;
+    if (int err = m_file.ReadAt(offset, kCrossReferenceProbe, strSection); err != 0) {
+        return err;
+    }
+    return IsCrossReferenceStart(strSection) ? 0 : TQFLTR2_DAMAGED;
 }
 
 }  // namespace tq

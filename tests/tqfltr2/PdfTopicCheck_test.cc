@@ -7,6 +7,10 @@
 namespace tq::test {
 namespace {
 
+std::string Replace(std::string s, const std::string& from, const std::string& to) {
+    return s.replace(s.rfind(from), from.size(), to);
+}
+
 class PdfTopicCheckTest : public CTopicFileTest {
 protected:
     int Check(const std::string& strWinPath, int divideNoBookmark = 1) {
@@ -34,6 +38,15 @@ TEST_F(PdfTopicCheckTest, Documents) {
         EXPECT_EQ(Check(strPath, 1), c.m_nAnswer) << c.m_pszName;
         EXPECT_EQ(Check(strPath, 0), c.m_nAnswer) << c.m_pszName;
     }
+}
+
+// qpdf rewrites the document with its cross-reference section as a compressed stream.
+TEST_F(PdfTopicCheckTest, CrossReferenceStream) {
+    std::string strPlain = Linux("plain.pdf");
+    WriteLinuxFile(strPlain, BuildPdf({PdfTextPage("Streams")}));
+    RunTool("qpdf --object-streams=generate '" + strPlain + "' '" + Linux("streams.pdf") + "'");
+    ASSERT_EQ(ReadLinuxFile(Linux("streams.pdf")).find("\nxref"), std::string::npos);
+    EXPECT_EQ(Check(Win("streams.pdf")), TQFLTR2_HAS_TOPIC);
 }
 
 TEST_F(PdfTopicCheckTest, ReservedArgumentsAreIgnored) {
@@ -67,6 +80,12 @@ TEST_F(PdfTopicCheckTest, DamagedDocuments) {
         {"signature behind 1024 bytes", std::string(1100, ' ') + strPdf},
         {"text file named .pdf", "Just text %%EOF\n"},
         {"signature and marker around garbage", "%PDF-1.4\n" + RandomBytes(5000, 9) + "\n%%EOF\n"},
+        {"no startxref", Replace(strPdf, "startxref", "startxyz")},
+        {"startxref beyond the end", Replace(strPdf, "startxref\n", "startxref\n9")},
+        {"startxref without a number", Replace(strPdf, "startxref\n", "startxref\nx")},
+        {"startxref into an object", Replace(strPdf, "startxref\n", "startxref\n2")},
+        {"garbage with a trailer",
+         "%PDF-1.4\n" + std::string(5000, '\0') + "startxref\n0\n%%EOF\n"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(Check(Write("damaged.pdf", c.m_strData)), TQFLTR2_DAMAGED) << c.m_pszName;
