@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <map>
 #include <random>
@@ -20,6 +19,8 @@
 
 namespace tq::test {
 
+using CNamedData = std::vector<std::pair<std::string, std::string>>;
+
 inline void PutLittleEndian(std::string& data, size_t offset, uint64_t value, size_t cb) {
     for (size_t i = 0; i < cb; ++i) {
         data[offset + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
@@ -30,7 +31,6 @@ inline std::string LittleEndian(uint64_t value, size_t cb) {
     PutLittleEndian(data, 0, value, cb);
     return data;
 }
-
 inline std::string RandomBytes(size_t cb, uint32_t seed) {
     std::mt19937 gen(seed);
     std::string data(cb, '\0');
@@ -40,56 +40,52 @@ inline std::string RandomBytes(size_t cb, uint32_t seed) {
     return data;
 }
 
-// ---- WinHelp ----------------------------------------------------------------------------------
-
 // A WinHelp container and where its parts lie, so that tests can damage them precisely.
 struct CHlpImage {
     std::string m_strData;
-    uint32_t m_nDirectoryOffset = 0;  // header of the directory's internal file
-    uint32_t m_nBTreeOffset = 0;      // the directory's B+ tree header
-    uint32_t m_nPagesOffset = 0;      // its first page
+    uint32_t m_nBTreeOffset = 0;  // the directory's B+ tree header
+    uint32_t m_nPagesOffset = 0;  // its first page
     uint32_t m_nPageSize = 0;
-    uint32_t m_nLeafPages = 0;
     std::map<std::string, uint32_t> m_fileOffsets;  // header of each internal file
 };
 
-// Writes the internal files in order, then the directory: a B+ tree whose leaves hold
-// entriesPerLeaf names each (all in one leaf when 0) under one index page when there are
-// several leaves, as the help compiler lays them out.
-inline CHlpImage BuildHlp(std::vector<std::pair<std::string, std::string>> files,
-                          size_t entriesPerLeaf = 0, uint32_t pageSize = 1024) {
+// Writes the internal files, then the directory: a B+ tree with entriesPerLeaf names per leaf
+// (all in one leaf when 0) under one index page when there are several leaves.
+inline CHlpImage BuildHlp(CNamedData files, size_t entriesPerLeaf = 0, uint32_t pageSize = 1024) {
     CHlpImage image;
     std::string& out = image.m_strData;
+    auto internalFile = [&](const std::string& data) {
+        out += LittleEndian(data.size() + 9, 4) + LittleEndian(data.size(), 4) + '\x04' + data;
+    };
     out.assign(16, '\0');
     for (const auto& [name, data] : files) {
         image.m_fileOffsets[name] = static_cast<uint32_t>(out.size());
-        out += LittleEndian(data.size() + 9, 4) + LittleEndian(data.size(), 4) + '\x04' + data;
+        internalFile(data);
     }
     std::sort(files.begin(), files.end());
     size_t perLeaf = entriesPerLeaf == 0 ? std::max<size_t>(files.size(), 1) : entriesPerLeaf;
     size_t leaves = std::max<size_t>((files.size() + perLeaf - 1) / perLeaf, 1);
-    std::vector<std::string> pages;
+    std::vector<std::string> pages(leaves);
+    std::string index = LittleEndian(0, 2) + LittleEndian(leaves - 1, 2) + LittleEndian(0, 2);
     for (size_t leaf = 0; leaf < leaves; ++leaf) {
-        size_t first = leaf * perLeaf;
-        size_t count = std::min(perLeaf, files.size() - std::min(first, files.size()));
-        std::string page = LittleEndian(0, 2) + LittleEndian(count, 2) +
-                           LittleEndian(leaf == 0 ? 0xFFFF : leaf - 1, 2) +
-                           LittleEndian(leaf + 1 == leaves ? 0xFFFF : leaf + 1, 2);
+        size_t first = std::min(leaf * perLeaf, files.size());
+        size_t count = std::min(perLeaf, files.size() - first);
+        pages[leaf] = LittleEndian(0, 2) + LittleEndian(count, 2) +
+                      LittleEndian(leaf == 0 ? 0xFFFF : leaf - 1, 2) +
+                      LittleEndian(leaf + 1 == leaves ? 0xFFFF : leaf + 1, 2);
         for (size_t i = first; i < first + count; ++i) {
-            page += files[i].first + '\0' + LittleEndian(image.m_fileOffsets[files[i].first], 4);
+            pages[leaf] +=
+                files[i].first + '\0' + LittleEndian(image.m_fileOffsets[files[i].first], 4);
         }
-        pages.push_back(page);
+        if (leaf > 0) {
+            index += files[first].first + '\0' + LittleEndian(leaf, 2);
+        }
     }
     if (leaves > 1) {
-        std::string index = LittleEndian(0, 2) + LittleEndian(leaves - 1, 2) + LittleEndian(0, 2);
-        for (size_t leaf = 1; leaf < leaves; ++leaf) {
-            index += files[leaf * perLeaf].first + '\0' + LittleEndian(leaf, 2);
-        }
         pages.push_back(index);
     }
     std::string tree = LittleEndian(0x293B, 2) + LittleEndian(0x0402, 2) +
-                       LittleEndian(pageSize, 2) + std::string("z4") + std::string(14, '\0') +
-                       LittleEndian(0, 2) + LittleEndian(0, 2) +
+                       LittleEndian(pageSize, 2) + "z4" + std::string(18, '\0') +
                        LittleEndian(leaves > 1 ? leaves : 0, 2) + LittleEndian(0xFFFF, 2) +
                        LittleEndian(pages.size(), 2) + LittleEndian(leaves > 1 ? 2 : 1, 2) +
                        LittleEndian(files.size(), 4);
@@ -97,144 +93,104 @@ inline CHlpImage BuildHlp(std::vector<std::pair<std::string, std::string>> files
         page.resize(pageSize, '\0');
         tree += page;
     }
-    image.m_nDirectoryOffset = static_cast<uint32_t>(out.size());
-    image.m_nBTreeOffset = image.m_nDirectoryOffset + 9;
+    uint32_t directory = static_cast<uint32_t>(out.size());
+    image.m_nBTreeOffset = directory + 9;
     image.m_nPagesOffset = image.m_nBTreeOffset + 38;
     image.m_nPageSize = pageSize;
-    image.m_nLeafPages = static_cast<uint32_t>(leaves);
-    out += LittleEndian(tree.size() + 9, 4) + LittleEndian(tree.size(), 4) + '\x04' + tree;
+    internalFile(tree);
     PutLittleEndian(out, 0, 0x00035F3F, 4);
-    PutLittleEndian(out, 4, image.m_nDirectoryOffset, 4);
+    PutLittleEndian(out, 4, directory, 4);
     PutLittleEndian(out, 8, 0xFFFFFFFF, 4);
     PutLittleEndian(out, 12, out.size(), 4);
     return image;
 }
 
-// The internal files of a small help file; topicSize bytes of "|TOPIC" (0: none at all).
+// A small help file with topicSize bytes of "|TOPIC" (none at all when 0).
 inline CHlpImage BuildHelpFile(size_t topicSize, size_t entriesPerLeaf = 0) {
-    std::vector<std::pair<std::string, std::string>> files = {
-        {"|SYSTEM", LittleEndian(0x036C, 2) + LittleEndian(21, 2) + LittleEndian(1, 2)},
-        {"|FONT", std::string(40, '\x01')},
-        {"|Phrases", std::string(24, '\x02')},
-        {"|TTLBTREE", std::string(60, '\x03')},
-        {"|CONTEXT", std::string(60, '\x05')},
-    };
+    CNamedData files = {{"|SYSTEM", LittleEndian(0x036C, 2) + LittleEndian(21, 2)},
+                        {"|FONT", std::string(40, '\x01')},
+                        {"|Phrases", std::string(24, '\x02')},
+                        {"|CONTEXT", std::string(60, '\x05')}};
     if (topicSize > 0) {
-        std::string topic(topicSize, '\0');
-        for (size_t i = 12; i < topicSize; ++i) {
-            topic[i] = static_cast<char>('A' + i % 26);
-        }
-        files.emplace_back("|TOPIC", topic);
+        files.emplace_back("|TOPIC", std::string(topicSize, 'T'));
     }
     return BuildHlp(files, entriesPerLeaf);
 }
 
-// ---- PDF --------------------------------------------------------------------------------------
-
-// One page per content stream, Helvetica as /F1, and a cross-reference table with the real
-// offsets.
+// One page per content stream, Helvetica as /F1, a cross-reference table with real offsets.
 inline std::string BuildPdf(const std::vector<std::string>& pageContents) {
-    std::vector<std::string> objects;
+    std::vector<std::string> objects = {"<< /Type /Catalog /Pages 2 0 R >>", "",
+                                        "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>"};
     std::string kids;
-    int firstPage = 4;
-    for (size_t i = 0; i < pageContents.size(); ++i) {
-        kids += std::to_string(firstPage + 2 * i) + " 0 R ";
-    }
-    objects.push_back("<< /Type /Catalog /Pages 2 0 R >>");
-    objects.push_back("<< /Type /Pages /Kids [" + kids + "] /Count " +
-                      std::to_string(pageContents.size()) + " >>");
-    objects.push_back("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>");
-    for (size_t i = 0; i < pageContents.size(); ++i) {
+    for (const std::string& content : pageContents) {
+        kids += std::to_string(objects.size() + 1) + " 0 R ";
         objects.push_back(
-            "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] "
-            "/Resources << /Font << /F1 3 0 R >> >> /Contents " +
-            std::to_string(firstPage + 2 * i + 1) + " 0 R >>");
-        objects.push_back("<< /Length " + std::to_string(pageContents[i].size()) + " >>\nstream\n" +
-                          pageContents[i] + "\nendstream");
+            "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Resources "
+            "<< /Font << /F1 3 0 R >> >> /Contents " +
+            std::to_string(objects.size() + 2) + " 0 R >>");
+        objects.push_back("<< /Length " + std::to_string(content.size()) + " >>\nstream\n" +
+                          content + "\nendstream");
     }
-    std::string out = "%PDF-1.4\n%\xE2\xE3\xCF\xD3\n";
-    std::vector<size_t> offsets;
+    objects[1] = "<< /Type /Pages /Kids [" + kids + "] /Count " +
+                 std::to_string(pageContents.size()) + " >>";
+    std::string out = "%PDF-1.4\n";
+    std::string xref = "xref\n0 " + std::to_string(objects.size() + 1) + "\n0000000000 65535 f \n";
     for (size_t i = 0; i < objects.size(); ++i) {
-        offsets.push_back(out.size());
+        std::string offset = std::to_string(out.size());
+        xref += std::string(10 - offset.size(), '0') + offset + " 00000 n \n";
         out += std::to_string(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
     }
-    size_t xref = out.size();
-    out += "xref\n0 " + std::to_string(objects.size() + 1) + "\n0000000000 65535 f \n";
-    for (size_t offset : offsets) {
-        char line[24];
-        std::snprintf(line, sizeof line, "%010zu 00000 n \n", offset);
-        out += line;
-    }
-    out += "trailer\n<< /Size " + std::to_string(objects.size() + 1) +
-           " /Root 1 0 R >>\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n";
-    return out;
+    return out + xref + "trailer\n<< /Size " + std::to_string(objects.size() + 1) +
+           " /Root 1 0 R >>\nstartxref\n" + std::to_string(out.size()) + "\n%%EOF\n";
 }
-
 inline std::string PdfTextPage(const std::string& text) {
     return "BT /F1 24 Tf 72 720 Td (" + text + ") Tj ET";
 }
-// A page that draws but says nothing.
 inline std::string PdfDrawingPage() {
     return "0 0 m 300 300 l S 10 10 200 100 re f";
 }
 
 // Runs a tool that the deps script installs; a missing tool fails the test loudly.
 inline void RunTool(const std::string& strCommand) {
-    int rc = std::system(strCommand.c_str());
-    ASSERT_EQ(rc, 0) << "failed: " << strCommand << " (scripts/deps.sh installs the tool)";
+    ASSERT_EQ(std::system(strCommand.c_str()), 0)
+        << "failed: " << strCommand << " (scripts/deps.sh installs the tool)";
 }
-
-// ---- the fixture ------------------------------------------------------------------------------
 
 class CTopicFileTest : public ::testing::Test {
 protected:
-    CTopicFileTest() {
-        // The library resolves paths against the prefix named in the environment.
-        setenv("TQ_PREFIX", m_prefix.GetDir().c_str(), 1);
-    }
+    // The library resolves paths against the prefix named in the environment.
+    CTopicFileTest() { setenv("TQ_PREFIX", m_prefix.GetDir().c_str(), 1); }
 
-    // Writes a file under the prefix's scratch folder; returns its Windows path.
+    // Writes a file in the prefix's scratch folder; returns its Windows path.
     std::string Write(const std::string& strName, const std::string& strData) {
         WriteLinuxFile(Linux(strName), strData);
         return Win(strName);
     }
-    std::string Linux(const std::string& strName) const {
-        return m_prefix.Path("files/" + strName);
-    }
+    std::string Linux(const std::string& strName) const { return m_prefix.Path("f/" + strName); }
     std::string Win(const std::string& strName) const {
         std::string strWin;
         EXPECT_EQ(ToWindowsPath(Linux(strName), strWin), 0) << strName;
         return strWin;
     }
-    std::string MakeFolder(const std::string& strName) {
-        std::filesystem::create_directories(Linux(strName));
-        return Win(strName);
-    }
-
     // Compiles an HTML help project with chmcmd; returns the archive's Windows path.
-    std::string CompileChm(const std::string& strName,
-                           const std::vector<std::pair<std::string, std::string>>& pages) {
-        std::string strDir = "chm-" + strName;
-        std::string strProject = "[OPTIONS]\nCompiled file=" + strName +
-                                 "\nDefault topic=" + pages.front().first +
-                                 "\nTitle=Test\n\n[FILES]\n";
+    std::string CompileChm(const std::string& strName, const CNamedData& pages) {
+        std::string strProject = "[OPTIONS]\nCompiled file=" + strName + "\n\n[FILES]\n";
         for (const auto& [file, html] : pages) {
-            WriteLinuxFile(Linux(strDir + "/" + file), html);
+            WriteLinuxFile(Linux("chm/" + file), html);
             strProject += file + "\n";
         }
-        WriteLinuxFile(Linux(strDir + "/project.hhp"), strProject);
-        RunTool("cd '" + Linux(strDir) + "' && chmcmd --no-html-scan project.hhp >chmcmd.log 2>&1");
-        std::filesystem::rename(Linux(strDir + "/" + strName), Linux(strName));
+        WriteLinuxFile(Linux("chm/project.hhp"), strProject);
+        RunTool("cd '" + Linux("chm") + "' && chmcmd --no-html-scan project.hhp >log 2>&1");
+        std::filesystem::rename(Linux("chm/" + strName), Linux(strName));
+        std::filesystem::remove_all(Linux("chm"));
         return Win(strName);
     }
-
-    // Encrypts a PDF with qpdf (AES-256); the arguments set passwords and restrictions.
+    // Encrypts a PDF with qpdf (AES-256) with the given user password and restrictions.
     std::string EncryptPdf(const std::string& strName, const std::string& strSource,
                            const std::string& strUserPassword, const std::string& strRestrictions) {
-        std::string strPlain = Linux(strName + ".plain.pdf");
-        WriteLinuxFile(strPlain, strSource);
-        RunTool("qpdf --encrypt '" + strUserPassword + "' owner-secret 256 " + strRestrictions +
-                " -- '" + strPlain + "' '" + Linux(strName) + "'");
+        WriteLinuxFile(Linux("plain.pdf"), strSource);
+        RunTool("qpdf --encrypt '" + strUserPassword + "' owner-pw 256 " + strRestrictions +
+                " -- '" + Linux("plain.pdf") + "' '" + Linux(strName) + "'");
         return Win(strName);
     }
 
