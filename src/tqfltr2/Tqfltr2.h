@@ -4,7 +4,8 @@
 // Every function takes the full Windows path of the file in code page 932 ("C:\docs\a.chm",
 // "Z:\home\user\manual.pdf"). The library resolves it against the drives of the prefix named by
 // the TQ_PREFIX environment variable (else the default prefix), as every program of the product
-// does; a relative path is taken against the process's working directory. Only the answer
+// does; a relative path is taken against the process's working directory, not against a
+// current directory the host keeps. Only the answer
 // TQFLTR2_HAS_TOPIC means "accept the file"; every other answer is a refusal, and the distinct
 // negative answers say why.
 //
