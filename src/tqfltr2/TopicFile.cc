@@ -1,38 +1,15 @@
 #include "tqfltr2/TopicFile.h"
 
-#include <cstdlib>
-#include <mutex>
-
 #include "platform/Path.h"
-#include "platform/Prefix.h"
 #include "platform/Win32Error.h"
 #include "tqfltr2/Tqfltr2.h"
 
 namespace tq {
-namespace {
-
-// The library carries its own copy of the platform layer, so it cannot see a prefix the host
-// switched to in memory; hosts name their prefix in TQ_PREFIX, and the library follows that
-// variable whenever it names another prefix than the one in use.
-void FollowPrefixOfEnvironment() {
-    static std::mutex s_mutex;
-    const char* pszPrefix = std::getenv("TQ_PREFIX");
-    if (pszPrefix == nullptr || *pszPrefix == '\0') {
-        return;
-    }
-    std::lock_guard<std::mutex> lock(s_mutex);
-    if (CPrefix::Current().GetDir() != pszPrefix) {
-        CPrefix::Use(pszPrefix);
-    }
-}
-
-}  // namespace
 
 int CTopicFile::Open(const char* pszWinPath) {
     if (pszWinPath == nullptr || *pszWinPath == '\0') {
         return TQFLTR2_UNREADABLE;
     }
-    FollowPrefixOfEnvironment();
     std::string strWinPath(pszWinPath);
     std::string strLinuxPath;
     uint32_t attributes = 0;

@@ -2,12 +2,10 @@
 // only files the index builder can build something from become part of an application.
 //
 // Every function takes the full Windows path of the file in code page 932 ("C:\docs\a.chm",
-// "Z:\home\user\manual.pdf"). The library resolves it against the drives of the prefix named by
-// the TQ_PREFIX environment variable (else the default prefix), as every program of the product
-// does; a relative path is taken against the process's working directory, not against a
-// current directory the host keeps. Only the answer
-// TQFLTR2_HAS_TOPIC means "accept the file"; every other answer is a refusal, and the distinct
-// negative answers say why.
+// "Z:\home\user\manual.pdf"), resolved through the platform layer that the library shares with
+// the host: the drives of the host's prefix, and the host's current directory for a relative
+// path. Only the answer TQFLTR2_HAS_TOPIC means "accept the file"; every other answer is a
+// refusal, and the distinct negative answers say why.
 //
 // The functions may be called from any thread, also at the same time. They never change the
 // file and open it sharing read, write and delete access, so a check does not disturb the index

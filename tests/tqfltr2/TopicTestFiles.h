@@ -158,9 +158,6 @@ inline void RunTool(const std::string& strCommand) {
 
 class CTopicFileTest : public ::testing::Test {
 protected:
-    // The library resolves paths against the prefix named in the environment.
-    CTopicFileTest() { setenv("TQ_PREFIX", m_prefix.GetDir().c_str(), 1); }
-
     // Writes a file in the prefix's scratch folder; returns its Windows path.
     std::string Write(const std::string& strName, const std::string& strData) {
         WriteLinuxFile(Linux(strName), strData);
