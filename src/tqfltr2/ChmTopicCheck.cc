@@ -3,7 +3,6 @@
 #include <chm_lib.h>
 
 #include <memory>
-#include <new>
 #include <string>
 #include <string_view>
 
@@ -98,10 +97,8 @@ int CChmTopicCheck::OnObject(chmFile* pChm, chmUnitInfo* pInfo) {
             return CHM_ENUMERATOR_SUCCESS;
         }
         return CHM_ENUMERATOR_CONTINUE;
-    } catch (const std::bad_alloc&) {
-        m_lFailure = TQFLTR2_FAILED;
     } catch (...) {
-        m_lFailure = TQFLTR2_FAILED;
+        m_lFailure = TQFLTR2_FAILED;  // out of memory
     }
     return CHM_ENUMERATOR_SUCCESS;
 }

@@ -2,8 +2,6 @@
 // anything unexpected into an answer, since nothing may be thrown across a module boundary.
 #include "tqfltr2/Tqfltr2.h"
 
-#include <new>
-
 #include "tqfltr2/ChmTopicCheck.h"
 #include "tqfltr2/HlpTopicCheck.h"
 #include "tqfltr2/HtmlTopicCheck.h"
@@ -23,10 +21,8 @@ int CheckFile(const char* pszPath, TArgs... args) noexcept {
         }
         TCheck check(file, args...);
         return check.Run();
-    } catch (const std::bad_alloc&) {
-        return TQFLTR2_FAILED;
     } catch (...) {
-        return TQFLTR2_FAILED;
+        return TQFLTR2_FAILED;  // out of memory, or a reader library that threw
     }
 }
 
