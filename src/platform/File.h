@@ -55,19 +55,25 @@ public:
     // CreateFile. access: GENERIC_READ | GENERIC_WRITE | DELETE_ACCESS; share: FILE_SHARE_*;
     // disposition: CREATE_NEW ... TRUNCATE_EXISTING; flags: FILE_FLAG_DELETE_ON_CLOSE.
     // Errors: ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND, ERROR_FILE_EXISTS (CREATE_NEW),
-    // ERROR_ACCESS_DENIED, ERROR_SHARING_VIOLATION, ERROR_INVALID_NAME, ...
+    // ERROR_ACCESS_DENIED (also for a folder), ERROR_SHARING_VIOLATION, ERROR_INVALID_NAME,
+    // ERROR_INVALID_PARAMETER (an unknown disposition; TRUNCATE_EXISTING without GENERIC_WRITE).
+    // FILE_FLAG_DELETE_ON_CLOSE adds DELETE_ACCESS, as CreateFile does. CREATE_ALWAYS and
+    // TRUNCATE_EXISTING empty the file only after the share test has passed.
     int32_t Open(const std::string& strPath, uint32_t access, uint32_t share, uint32_t disposition,
                  uint32_t flags = 0);
     // Reads up to cb bytes; cbRead = 0 at the end of the file.
     int32_t Read(void* pBuffer, uint32_t cb, uint32_t& cbRead);
-    // Writes all cb bytes or fails (ERROR_DISK_FULL, ERROR_WRITE_FAULT ...).
+    // Writes all cb bytes or fails (ERROR_DISK_FULL, ERROR_WRITE_FAULT ...); a write that fails
+    // part way past the old end of the file takes its partial tail back off.
     int32_t Write(const void* pData, uint32_t cb);
+    // origin: FILE_BEGIN, FILE_CURRENT, FILE_END; ERROR_NEGATIVE_SEEK before the start.
     int32_t Seek(int64_t offset, int origin, int64_t* pNewPos = nullptr);
     int32_t GetSize(uint64_t& size) const;
     int32_t SetEndOfFile();
     // Flushes the file's data to the disk (FlushFileBuffers).
     int32_t Flush();
-    // Closes the handle and releases its share locks; returns the close's error, if any.
+    // Closes the handle and releases its share locks; returns the close's error, if any. With
+    // FILE_FLAG_DELETE_ON_CLOSE the file is deleted here.
     int32_t Close();
     bool IsOpen() const;
     // The Windows path given to Open.
@@ -83,7 +89,9 @@ int32_t GetFileAttributes(const std::string& strPath, uint32_t& attributes);
 int32_t SetFileReadOnly(const std::string& strPath, bool bReadOnly);
 // DeleteFile: ERROR_SHARING_VIOLATION while a handle without FILE_SHARE_DELETE is open.
 int32_t DeleteFile(const std::string& strPath);
-// MoveFile: fails with ERROR_ALREADY_EXISTS when the target exists.
+// MoveFile: fails with ERROR_ALREADY_EXISTS when the target exists (a target that is the
+// source itself under another case renames it to the new spelling), ERROR_NOT_SAME_DEVICE
+// across file systems.
 int32_t MoveFile(const std::string& strFrom, const std::string& strTo);
 // MoveFileEx with MOVEFILE_REPLACE_EXISTING: replaces the target in one atomic rename. Both the
 // source and an existing target must admit deletion (no open handle without delete sharing),
@@ -127,8 +135,10 @@ private:
 };
 
 // Fault injection for tests: when set, the hook is called before the file operations
-// "open", "write", "flush", "close", "delete", "rename" with the Windows path concerned; a
-// non-zero result becomes that call's error and the operation is not carried out.
+// "open", "write", "flush", "close", "delete", "rename" with the Windows path concerned (for a
+// rename the source; for FlushDirectory the folder); a non-zero result becomes that call's
+// error and the operation is not carried out (a refused close leaves the handle open; the
+// destructor still closes it).
 using FileFaultHook = std::function<int32_t(const char* op, const std::string& path)>;
 void SetFileFaultHook(FileFaultHook hook);
 

@@ -1,7 +1,10 @@
 // Named mutexes shared by every process of the prefix (CreateMutex / OpenMutex). Each name is a
 // lock file in the prefix's locks/ folder: every handle holds a shared lock on its "exists" byte
 // and the owner holds an exclusive lock on its "owner" byte. The kernel drops the locks of a
-// process that dies, so a mutex vanishes with its last holder.
+// process that dies, so a mutex vanishes with its last holder. Names are case-sensitive, as on
+// Windows; each becomes a safe file name (bytes other than letters, digits, '-', '_' and '.'
+// are written as %XX). Lock files are created owner-only and never deleted. An empty name gives
+// ERROR_INVALID_NAME, one too long for a file name ERROR_FILENAME_EXCED_RANGE.
 #pragma once
 
 #include <cstdint>

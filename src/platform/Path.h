@@ -14,8 +14,8 @@ namespace tq {
 constexpr size_t MAX_PATH = 260;
 
 // Windows path -> Linux path. Errors: ERROR_INVALID_NAME (bad code page 932, an unknown drive
-// form, a component with a character Windows forbids), ERROR_PATH_NOT_FOUND (drive not
-// configured), ERROR_FILENAME_EXCED_RANGE (longer than MAX_PATH - 1 bytes after full-path
+// form, a component with a character Windows forbids), ERROR_PATH_NOT_FOUND (drive or UNC
+// share not configured), ERROR_FILENAME_EXCED_RANGE (longer than MAX_PATH - 1 bytes after full-path
 // expansion). linuxPath is changed only on success.
 int32_t ResolvePath(const std::string& strWinPath, std::string& strLinuxPath);
 // Linux path -> Windows path on the drive whose directory holds it (Z: for anything else).
@@ -28,7 +28,8 @@ int32_t GetFullPathName(const std::string& strPath, std::string& strFull);
 // The process-wide current directory, in Windows form, always ending in "\".
 // Starts as the Windows form of the Linux working directory.
 std::string GetCurrentDirectory();
-// Fails with ERROR_PATH_NOT_FOUND / ERROR_DIRECTORY when the folder does not exist.
+// Fails with ERROR_FILE_NOT_FOUND (the folder does not exist), ERROR_PATH_NOT_FOUND (its parent
+// does not exist) or ERROR_DIRECTORY (it names a file), leaving the current directory as it was.
 int32_t SetCurrentDirectory(const std::string& strPath);
 
 // "C:\", "Z:\" ... each followed by a NUL byte, the list ended by a second NUL (as the Windows
@@ -46,5 +47,9 @@ std::string GetSystemDirectory();
 // required = the size needed (bytes with the terminating NUL) when bufferSize is too small.
 int32_t WNetGetUniversalName(const std::string& strPath, uint32_t bufferSize,
                              std::string& strUniversal, uint32_t& required);
+
+// The Win32 error of a failed call on a Linux path: ENOENT gives ERROR_PATH_NOT_FOUND when the
+// parent folder is missing too, else ERROR_FILE_NOT_FOUND; other values as Win32FromErrno.
+int32_t PathErrorFromErrno(int err, const std::string& strLinuxPath);
 
 }  // namespace tq

@@ -8,6 +8,17 @@
 //  - deleting a key that has subkeys fails with ERROR_ACCESS_DENIED, as on Windows;
 //  - out-parameters are left untouched on failure.
 // Names are code page 932; the empty value name is the key's default value.
+//
+// Key paths: components are separated by "\" (searched whole-character, so the second byte of
+// a double-byte character is never a separator). A leading "\" or an empty component inside
+// the path gives ERROR_BAD_PATHNAME, as on Windows NT; trailing "\" are ignored. A component
+// longer than MAX_KEY_NAME bytes, a value name longer than MAX_VALUE_NAME bytes and a name that
+// is not well-formed code page 932 give ERROR_INVALID_PARAMETER (Windows would turn a broken
+// double-byte sequence into a default character and reach another key).
+// A handle whose key was deleted meanwhile answers ERROR_KEY_DELETED.
+// Access is checked as on Windows: queries need KEY_QUERY_VALUE, writes KEY_SET_VALUE,
+// enumeration of subkeys KEY_ENUMERATE_SUB_KEYS; opening a key of a read-only hive with write
+// access gives ERROR_ACCESS_DENIED.
 #pragma once
 
 #include <cstdint>
@@ -16,6 +27,10 @@
 #include <string>
 
 namespace tq {
+
+// Registry errors beyond the common set in Win32Error.h.
+constexpr int32_t ERROR_BAD_PATHNAME = 161;
+constexpr int32_t ERROR_UNSUPPORTED_TYPE = 1630;
 
 enum class HKEY : uint32_t {
     ClassesRoot = 0x80000000u,
@@ -77,7 +92,8 @@ public:
     // ERROR_MORE_DATA and *pcbData = the size needed. pType/pcbData may be null.
     int32_t QueryValue(const std::string& strName, uint32_t* pType, uint8_t* pData,
                        uint32_t* pcbData) const;
-    // Convenience forms built on QueryValue.
+    // Convenience forms built on QueryValue. QueryDword answers ERROR_UNSUPPORTED_TYPE unless
+    // the value is a REG_DWORD of 4 bytes.
     int32_t QueryValue(const std::string& strName, uint32_t& type, std::string& data) const;
     int32_t QueryDword(const std::string& strName, uint32_t& value) const;
     // RegSetValueEx: the bytes are stored exactly as given.
@@ -86,7 +102,8 @@ public:
     int32_t SetDword(const std::string& strName, uint32_t value);
     // RegDeleteValue.
     int32_t DeleteValue(const std::string& strName);
-    // RegDeleteKey of a direct or deeper subkey; ERROR_ACCESS_DENIED while it has subkeys.
+    // RegDeleteKey of a direct or deeper subkey ("" = this key itself); ERROR_ACCESS_DENIED
+    // while it has subkeys, and for a predefined root.
     int32_t DeleteSubKey(const std::string& strSubKey);
     // RegEnumKeyEx: subkeys in alphabetical order ignoring case; ERROR_NO_MORE_ITEMS past the end.
     int32_t EnumKey(uint32_t index, std::string& strName) const;
@@ -98,11 +115,16 @@ public:
                       uint32_t* pMaxValueNameLen, uint32_t* pMaxValueLen) const;
 
 private:
+    int32_t CheckAccess(uint32_t right) const;
+
     std::unique_ptr<CRegistryKeyImpl> m_pImpl;
 };
 
 // RegDeleteKey from a root.
 int32_t RegDeleteKey(HKEY root, const std::string& strSubKey);
+// RegDeleteTree: the key with every key and value below it, in one transaction.
+// ERROR_FILE_NOT_FOUND when it does not exist; a predefined root cannot be deleted.
+int32_t RegDeleteTree(HKEY root, const std::string& strSubKey);
 
 // Parses "HKEY_LOCAL_MACHINE", "HKLM", "HKEY_CURRENT_USER", "HKCU", "HKEY_CLASSES_ROOT", "HKCR",
 // "HKEY_USERS", "HKU" (any case) at the start of a full key path; the rest (after one "\")
@@ -111,7 +133,11 @@ bool ParseRootKey(const std::string& strFullPath, HKEY& root, std::string& strRe
 const char* RootKeyName(HKEY root);
 
 // A batch of registry writes that commits as one transaction per hive (the .reg importer).
-// While a batch is open on this thread, every write of this thread goes into it.
+// While a batch is open on this thread, every write of this thread goes into it, and reads of
+// this thread see those writes. The batch holds each hive it wrote to (its lock in this process,
+// SQLite's write lock for the others) until it commits or rolls back, so keep it short. A batch
+// opened while another is open on the thread joins the outer one; abandoning the inner batch
+// makes the outer Commit roll everything back.
 class CRegistryBatch {
 public:
     CRegistryBatch();
@@ -119,8 +145,10 @@ public:
     int32_t Commit();
     CRegistryBatch(const CRegistryBatch&) = delete;
     CRegistryBatch& operator=(const CRegistryBatch&) = delete;
+
 private:
     bool m_bDone = false;
+    bool m_bOuter = false;
 };
 
 // Fault injection for tests: when set, the hook is called before every registry write with the

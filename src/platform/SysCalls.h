@@ -1,0 +1,58 @@
+// The system calls the file layer makes, gathered in one table so that tests can replace any of
+// them to inject faults (a full disk, a failing fsync, a rename refused by the file system)
+// that cannot be arranged on a real file system. Every file operation of the platform layer
+// calls through Sys(); nothing else should change the table.
+#pragma once
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+
+namespace tq {
+
+struct CSysCalls {
+    int (*m_pfnOpen)(const char* path, int flags, mode_t mode);
+    int (*m_pfnClose)(int fd);
+    ssize_t (*m_pfnRead)(int fd, void* buf, size_t count);
+    ssize_t (*m_pfnWrite)(int fd, const void* buf, size_t count);
+    off_t (*m_pfnLseek)(int fd, off_t offset, int whence);
+    int (*m_pfnFtruncate)(int fd, off_t length);
+    int (*m_pfnFsync)(int fd);
+    int (*m_pfnFdatasync)(int fd);
+    int (*m_pfnFstat)(int fd, struct stat* st);
+    int (*m_pfnStat)(const char* path, struct stat* st);
+    int (*m_pfnLstat)(const char* path, struct stat* st);
+    int (*m_pfnAccess)(const char* path, int mode);
+    int (*m_pfnChmod)(const char* path, mode_t mode);
+    int (*m_pfnUnlink)(const char* path);
+    int (*m_pfnRename)(const char* from, const char* to);
+    // rename(2) that fails with EEXIST instead of replacing (renameat2 RENAME_NOREPLACE).
+    int (*m_pfnRenameNoReplace)(const char* from, const char* to);
+    int (*m_pfnMkdir)(const char* path, mode_t mode);
+    int (*m_pfnRmdir)(const char* path);
+    // fcntl with a struct flock argument: F_OFD_SETLK, F_OFD_SETLKW, F_OFD_GETLK.
+    int (*m_pfnFcntlLock)(int fd, int cmd, struct flock* lock);
+    DIR* (*m_pfnOpendir)(const char* path);
+};
+
+// The table in use. Tests change entries through CSysCallOverride.
+CSysCalls& Sys();
+// The table of the real calls.
+const CSysCalls& DefaultSysCalls();
+
+// Replaces the table for the lifetime of the object and restores the previous one afterwards:
+//   CSysCallOverride o; o->m_pfnWrite = FullDiskWrite;
+class CSysCallOverride {
+public:
+    CSysCallOverride() : m_saved(Sys()) {}
+    ~CSysCallOverride() { Sys() = m_saved; }
+    CSysCallOverride(const CSysCallOverride&) = delete;
+    CSysCallOverride& operator=(const CSysCallOverride&) = delete;
+    CSysCalls* operator->() { return &Sys(); }
+
+private:
+    CSysCalls m_saved;
+};
+
+}  // namespace tq

@@ -1,0 +1,528 @@
+#include "platform/File.h"
+
+#include <errno.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "ProcessSync.h"
+#include "platform/Path.h"
+#include "platform/SysCalls.h"
+#include "platform/Win32Error.h"
+#include "support/TestSupport.h"
+
+namespace tq {
+namespace {
+
+constexpr uint32_t R = GENERIC_READ;
+constexpr uint32_t W = GENERIC_WRITE;
+constexpr uint32_t D = DELETE_ACCESS;
+constexpr uint32_t SR = FILE_SHARE_READ;
+constexpr uint32_t SW = FILE_SHARE_WRITE;
+constexpr uint32_t SD = FILE_SHARE_DELETE;
+constexpr uint32_t kShareAll = SR | SW | SD;
+
+// args: report, release, path, access, share. Opens an existing file and holds it.
+TQ_CHILD_MAIN(file_hold_open) {
+    CFile file;
+    int32_t err = file.Open(args[2], std::stoul(args[3]), std::stoul(args[4]), OPEN_EXISTING);
+    return test::ReportAndHold(args, err);
+}
+
+// args: path, access, share. Opens an existing file and exits with the error.
+TQ_CHILD_MAIN(file_open) {
+    CFile file;
+    return file.Open(args[0], std::stoul(args[1]), std::stoul(args[2]), OPEN_EXISTING);
+}
+
+// args: operation, path[, second path]. Runs a delete or rename and exits with the error.
+TQ_CHILD_MAIN(file_op) {
+    if (args[0] == "delete") {
+        return DeleteFile(args[1]);
+    }
+    if (args[0] == "attributes") {
+        uint32_t attributes = 0;
+        int32_t err = GetFileAttributes(args[1], attributes);
+        return err != 0 ? err : (attributes & FILE_ATTRIBUTE_READONLY) ? 1 : 0;
+    }
+    return args[0] == "move" ? MoveFile(args[1], args[2]) : MoveFileReplace(args[1], args[2]);
+}
+
+class FileTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_EQ(SetCurrentDirectory("C:\\"), 0); }
+    void TearDown() override { SetFileFaultHook(nullptr); }
+    std::string C(const std::string& rel) const { return m_prefix.Path("drives/c/" + rel); }
+    void Put(const std::string& rel, const std::string& data) {
+        test::WriteLinuxFile(C(rel), data);
+    }
+    std::string Get(const std::string& rel) const { return test::ReadLinuxFile(C(rel)); }
+    bool Exists(const std::string& rel) const { return test::LinuxFileExists(C(rel)); }
+
+    test::CTempPrefix m_prefix;
+};
+
+TEST_F(FileTest, DispositionsCreateOpenAndTruncateAsCreateFileDoes) {
+    struct {
+        uint32_t m_nDisposition;
+        bool m_bExists;
+        int32_t m_lError;
+        const char* m_pszAfter;  // content afterwards; nullptr: no file
+    } cases[] = {
+        {CREATE_NEW, false, 0, ""},
+        {CREATE_NEW, true, ERROR_FILE_EXISTS, "old"},
+        {CREATE_ALWAYS, false, 0, ""},
+        {CREATE_ALWAYS, true, 0, ""},
+        {OPEN_EXISTING, false, ERROR_FILE_NOT_FOUND, nullptr},
+        {OPEN_EXISTING, true, 0, "old"},
+        {OPEN_ALWAYS, false, 0, ""},
+        {OPEN_ALWAYS, true, 0, "old"},
+        {TRUNCATE_EXISTING, false, ERROR_FILE_NOT_FOUND, nullptr},
+        {TRUNCATE_EXISTING, true, 0, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << "disposition " << c.m_nDisposition << " exists " << c.m_bExists);
+        std::remove(C("f.txt").c_str());
+        if (c.m_bExists) {
+            Put("f.txt", "old");
+        }
+        CFile file;
+        EXPECT_EQ(file.Open("C:\\f.txt", R | W, 0, c.m_nDisposition), c.m_lError);
+        EXPECT_EQ(file.IsOpen(), c.m_lError == 0);
+        file.Close();
+        EXPECT_EQ(Exists("f.txt"), c.m_pszAfter != nullptr);
+        if (c.m_pszAfter != nullptr) {
+            EXPECT_EQ(Get("f.txt"), c.m_pszAfter);
+        }
+    }
+    CFile file;
+    EXPECT_EQ(file.Open("C:\\no\\f.txt", W, 0, CREATE_ALWAYS), ERROR_PATH_NOT_FOUND);
+    EXPECT_EQ(file.Open("C:\\no\\f.txt", R, 0, OPEN_EXISTING), ERROR_PATH_NOT_FOUND);
+    EXPECT_EQ(file.Open("C:\\f.txt", R, 0, TRUNCATE_EXISTING), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(file.Open("C:\\f.txt", R, 0, 9), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(file.Open("C:\\WINDOWS", R, kShareAll, OPEN_EXISTING), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(file.Open("C:\\bad\x81", R, kShareAll, OPEN_EXISTING), ERROR_INVALID_NAME);
+    EXPECT_FALSE(file.IsOpen());
+}
+
+TEST_F(FileTest, ReadsWritesSeeksAndKeepsToTheHandlesAccess) {
+    CFile file;
+    ASSERT_EQ(file.Open("C:\\data.bin", R | W, 0, CREATE_NEW), 0);
+    ASSERT_EQ(file.Write("hello world", 11), 0);
+    int64_t pos = -1;
+    ASSERT_EQ(file.Seek(-5, FILE_END, &pos), 0);
+    EXPECT_EQ(pos, 6);
+    char buf[16] = {};
+    uint32_t cb = 0;
+    ASSERT_EQ(file.Read(buf, sizeof buf, cb), 0);
+    EXPECT_EQ(std::string(buf, cb), "world");
+    ASSERT_EQ(file.Read(buf, sizeof buf, cb), 0);
+    EXPECT_EQ(cb, 0u);  // end of file
+    EXPECT_EQ(file.Seek(-1, FILE_BEGIN), ERROR_NEGATIVE_SEEK);
+    ASSERT_EQ(file.Seek(5, FILE_BEGIN), 0);
+    ASSERT_EQ(file.SetEndOfFile(), 0);
+    uint64_t size = 0;
+    ASSERT_EQ(file.GetSize(size), 0);
+    EXPECT_EQ(size, 5u);
+    EXPECT_EQ(file.Flush(), 0);
+    EXPECT_EQ(file.GetPath(), "C:\\data.bin");
+    EXPECT_EQ(file.Close(), 0);
+    EXPECT_EQ(file.Close(), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(Get("data.bin"), "hello");
+
+    ASSERT_EQ(file.Open("C:\\data.bin", R, kShareAll, OPEN_EXISTING), 0);
+    EXPECT_EQ(file.Write("x", 1), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(file.SetEndOfFile(), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(file.Flush(), ERROR_ACCESS_DENIED);
+    ASSERT_EQ(file.Open("C:\\data.bin", W, kShareAll, OPEN_EXISTING), 0);
+    EXPECT_EQ(file.Read(buf, sizeof buf, cb), ERROR_ACCESS_DENIED);
+}
+
+// The sharing rules of CreateFile: the second open fails when its access is not shared by the
+// first handle, or when its own sharing does not admit the first handle's access.
+struct CShareCase {
+    uint32_t m_nAccess1, m_nShare1, m_nAccess2, m_nShare2;
+    int32_t m_lError;
+};
+const CShareCase kShareCases[] = {
+    {R, SR, R, SR, 0},
+    {R, SR, R, SR | SW, 0},
+    {R, SR, W, kShareAll, ERROR_SHARING_VIOLATION},  // first denies writers
+    {R, SR | SW, W, SR | SW, 0},
+    {W, SR, R, SR, ERROR_SHARING_VIOLATION},  // second denies the first's writing
+    {W, SR, R, SR | SW, 0},
+    {R | W, SR | SW, R | W, SR | SW, 0},
+    {R, 0, R, kShareAll, ERROR_SHARING_VIOLATION},  // first shares nothing
+    {R, kShareAll, R, 0, ERROR_SHARING_VIOLATION},  // second shares nothing
+    {0, 0, R | W, kShareAll, 0},                    // no data access: no part in sharing
+    {R | W, kShareAll, 0, 0, 0},
+    {D, kShareAll, R, SR | SW, ERROR_SHARING_VIOLATION},  // second denies deletion
+    {D, kShareAll, R, kShareAll, 0},
+    {R, SR | SW, D, kShareAll, ERROR_SHARING_VIOLATION},  // first denies deletion
+    {R, SR | SD, D, kShareAll, 0},
+    {R | W | D, kShareAll, R | W | D, kShareAll, 0},
+};
+
+std::string ShareTrace(const CShareCase& c) {
+    return "access " + std::to_string(c.m_nAccess1) + "/" + std::to_string(c.m_nShare1) + " then " +
+           std::to_string(c.m_nAccess2) + "/" + std::to_string(c.m_nShare2);
+}
+
+TEST_F(FileTest, ShareModeTableWithinOneProcess) {
+    Put("shared.txt", "data");
+    for (const CShareCase& c : kShareCases) {
+        SCOPED_TRACE(ShareTrace(c));
+        CFile first;
+        CFile second;
+        ASSERT_EQ(first.Open("C:\\shared.txt", c.m_nAccess1, c.m_nShare1, OPEN_EXISTING), 0);
+        EXPECT_EQ(second.Open("C:\\shared.txt", c.m_nAccess2, c.m_nShare2, OPEN_EXISTING),
+                  c.m_lError);
+        first.Close();
+        EXPECT_EQ(second.Open("C:\\shared.txt", c.m_nAccess2, c.m_nShare2, OPEN_EXISTING), 0);
+    }
+}
+
+TEST_F(FileTest, ShareModeTableBetweenProcesses) {
+    Put("shared.txt", "data");
+    for (const CShareCase& c : kShareCases) {
+        SCOPED_TRACE(ShareTrace(c));
+        test::CHeldChild holder("file_hold_open", {"C:\\shared.txt", std::to_string(c.m_nAccess1),
+                                                   std::to_string(c.m_nShare1)});
+        ASSERT_EQ(holder.Result(), 0);
+        CFile second;
+        EXPECT_EQ(second.Open("C:\\shared.txt", c.m_nAccess2, c.m_nShare2, OPEN_EXISTING),
+                  c.m_lError);
+        second.Close();
+        holder.Release();
+        EXPECT_EQ(second.Open("C:\\shared.txt", c.m_nAccess2, c.m_nShare2, OPEN_EXISTING), 0);
+    }
+}
+
+TEST_F(FileTest, AnOpenRefusedForSharingDoesNotTruncate) {
+    Put("held.txt", "precious");
+    CFile reader;
+    ASSERT_EQ(reader.Open("C:\\held.txt", R, SR, OPEN_EXISTING), 0);
+    CFile writer;
+    EXPECT_EQ(writer.Open("C:\\held.txt", W, kShareAll, CREATE_ALWAYS), ERROR_SHARING_VIOLATION);
+    EXPECT_EQ(writer.Open("C:\\held.txt", W, kShareAll, TRUNCATE_EXISTING),
+              ERROR_SHARING_VIOLATION);
+    EXPECT_EQ(Get("held.txt"), "precious");
+}
+
+TEST_F(FileTest, AFileHeldWithoutDeleteSharingCannotBeDeletedOrRenamedUntilClosed) {
+    struct {
+        const char* m_pszOp;
+        std::string m_strFrom;
+        std::string m_strTo;
+    } ops[] = {
+        {"delete", "C:\\held.txt", ""},
+        {"move", "C:\\held.txt", "C:\\moved.txt"},
+        {"replace", "C:\\held.txt", "C:\\other.txt"},  // held file as the source
+        {"replace", "C:\\other.txt", "C:\\held.txt"},  // held file as the replaced target
+    };
+    for (const auto& op : ops) {
+        SCOPED_TRACE(std::string(op.m_pszOp) + " " + op.m_strFrom);
+        for (const char* leftover : {"held.txt", "other.txt", "moved.txt"}) {
+            std::remove(C(leftover).c_str());
+        }
+        Put("held.txt", "held");
+        Put("other.txt", "other");
+        test::CHeldChild holder("file_hold_open",
+                                {"C:\\held.txt", std::to_string(R | W), std::to_string(SR | SW)});
+        ASSERT_EQ(holder.Result(), 0);
+        std::vector<std::string> args{op.m_pszOp, op.m_strFrom, op.m_strTo};
+        EXPECT_EQ(test::RunChild("file_op", args), ERROR_SHARING_VIOLATION);
+        EXPECT_EQ(Get("held.txt"), "held");
+        EXPECT_EQ(Get("other.txt"), "other");
+        holder.Release();
+        EXPECT_EQ(test::RunChild("file_op", args), 0);
+        EXPECT_FALSE(Exists("held.txt") && Exists("other.txt") && !Exists("moved.txt"));
+    }
+}
+
+TEST_F(FileTest, DeleteSharingLetsOthersDeleteAndRename) {
+    Put("a.txt", "a");
+    CFile file;
+    ASSERT_EQ(file.Open("C:\\a.txt", R, kShareAll, OPEN_EXISTING), 0);
+    EXPECT_EQ(MoveFile("C:\\a.txt", "C:\\b.txt"), 0);
+    EXPECT_EQ(DeleteFile("C:\\b.txt"), 0);
+    EXPECT_FALSE(Exists("b.txt"));
+}
+
+TEST_F(FileTest, OpenForWritingFailsInAnotherProcessWhileWritersAreDenied) {
+    Put("base.ctl", "x");
+    CFile reader;
+    ASSERT_EQ(reader.Open("C:\\base.ctl", R, SR, OPEN_EXISTING), 0);
+    EXPECT_EQ(
+        test::RunChild("file_open", {"C:\\base.ctl", std::to_string(W), std::to_string(kShareAll)}),
+        ERROR_SHARING_VIOLATION);
+    EXPECT_EQ(test::RunChild("file_open", {"C:\\base.ctl", std::to_string(R), std::to_string(SR)}),
+              0);
+    reader.Close();
+    EXPECT_EQ(
+        test::RunChild("file_open", {"C:\\base.ctl", std::to_string(W), std::to_string(kShareAll)}),
+        0);
+}
+
+TEST_F(FileTest, DeleteOnCloseRemovesTheFileAndDeniesUnsharedOpens) {
+    CFile file;
+    ASSERT_EQ(file.Open("C:\\scratch.tmp", W, 0, CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE), 0);
+    CFile other;
+    EXPECT_EQ(other.Open("C:\\scratch.tmp", R, SR | SW, OPEN_EXISTING), ERROR_SHARING_VIOLATION);
+    EXPECT_TRUE(Exists("scratch.tmp"));
+    EXPECT_EQ(file.Close(), 0);
+    EXPECT_FALSE(Exists("scratch.tmp"));
+}
+
+TEST_F(FileTest, MovesRefuseExistingTargetsUnlessReplacingAndChangeCase) {
+    Put("a.txt", "A");
+    Put("b.txt", "B");
+    EXPECT_EQ(MoveFile("C:\\a.txt", "C:\\B.TXT"), ERROR_ALREADY_EXISTS);
+    EXPECT_EQ(MoveFile("C:\\missing.txt", "C:\\c.txt"), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(MoveFile("C:\\a.txt", "C:\\no\\c.txt"), ERROR_PATH_NOT_FOUND);
+    ASSERT_EQ(MoveFileReplace("C:\\a.txt", "C:\\B.TXT"), 0);
+    EXPECT_FALSE(Exists("a.txt"));
+    EXPECT_EQ(Get("b.txt"), "A");
+    ASSERT_EQ(MoveFile("C:\\b.txt", "C:\\B.txt"), 0);  // only the case changes
+    EXPECT_EQ(Get("B.txt"), "A");
+    EXPECT_FALSE(Exists("b.txt"));
+    EXPECT_EQ(MoveFileReplace("C:\\B.txt", "C:\\WINDOWS"), ERROR_ACCESS_DENIED);
+}
+
+int FailingRename(const char*, const char*) {
+    errno = EIO;
+    return -1;
+}
+
+TEST_F(FileTest, AFailedReplaceLeavesBothFilesAsTheyWere) {
+    Put("target.ctl", "old");
+    Put("target.ctl.NEW", "new");
+    {
+        CSysCallOverride sys;
+        sys->m_pfnRename = FailingRename;
+        sys->m_pfnUnlink = [](const char*) -> int {
+            ADD_FAILURE() << "a replace must not delete the target first";
+            return -1;
+        };
+        EXPECT_NE(MoveFileReplace("C:\\target.ctl.NEW", "C:\\target.ctl"), 0);
+    }
+    EXPECT_EQ(Get("target.ctl"), "old");
+    EXPECT_EQ(Get("target.ctl.NEW"), "new");
+}
+
+TEST_F(FileTest, AWriteThatFailsPartWayLeavesNoPartialTail) {
+    CFile file;
+    ASSERT_EQ(file.Open("C:\\out.txt", W, 0, CREATE_NEW), 0);
+    ASSERT_EQ(file.Write("head", 4), 0);
+    {
+        CSysCallOverride sys;
+        sys->m_pfnWrite = [](int fd, const void* buf, size_t count) -> ssize_t {
+            if (count > 3) {
+                return DefaultSysCalls().m_pfnWrite(fd, buf, 3);
+            }
+            errno = ENOSPC;
+            return -1;
+        };
+        EXPECT_EQ(file.Write("0123456789", 10), ERROR_DISK_FULL);
+        sys->m_pfnFdatasync = [](int) -> int {
+            errno = EIO;
+            return -1;
+        };
+        EXPECT_EQ(file.Flush(), ERROR_WRITE_FAULT);
+    }
+    ASSERT_EQ(file.Write("-tail", 5), 0);
+    file.Close();
+    EXPECT_EQ(Get("out.txt"), "head-tail");
+}
+
+TEST_F(FileTest, FaultHookRefusesOperationsWithoutDoingThem) {
+    Put("f.txt", "f");
+    std::vector<std::string> seen;
+    SetFileFaultHook([&](const char* op, const std::string& path) -> int32_t {
+        seen.push_back(std::string(op) + " " + path);
+        return std::string(op) == "open" ? 0 : ERROR_WRITE_FAULT;
+    });
+    CFile file;
+    ASSERT_EQ(file.Open("C:\\f.txt", R | W, 0, OPEN_EXISTING), 0);
+    EXPECT_EQ(file.Write("xyz", 3), ERROR_WRITE_FAULT);
+    EXPECT_EQ(file.Flush(), ERROR_WRITE_FAULT);
+    EXPECT_EQ(file.Close(), ERROR_WRITE_FAULT);
+    EXPECT_TRUE(file.IsOpen());  // a refused close keeps the handle
+    EXPECT_EQ(DeleteFile("C:\\f.txt"), ERROR_WRITE_FAULT);
+    EXPECT_EQ(MoveFile("C:\\f.txt", "C:\\g.txt"), ERROR_WRITE_FAULT);
+    EXPECT_EQ(FlushDirectory("C:\\"), ERROR_WRITE_FAULT);
+    std::vector<std::string> expected{"open C:\\f.txt",  "write C:\\f.txt",  "flush C:\\f.txt",
+                                      "close C:\\f.txt", "delete C:\\f.txt", "rename C:\\f.txt",
+                                      "flush C:\\"};
+    EXPECT_EQ(seen, expected);
+    SetFileFaultHook(nullptr);
+    EXPECT_EQ(file.Close(), 0);
+    EXPECT_EQ(Get("f.txt"), "f");
+    EXPECT_FALSE(Exists("g.txt"));
+}
+
+TEST_F(FileTest, AttributesDirectoriesHiddenArchive) {
+    Put(".hidden", "");
+    Put("plain.txt", "");
+    struct {
+        std::string m_strPath;
+        int32_t m_lError;
+        uint32_t m_nAttributes;
+    } cases[] = {
+        {"C:\\WINDOWS", 0, FILE_ATTRIBUTE_DIRECTORY},
+        {"C:\\", 0, FILE_ATTRIBUTE_DIRECTORY},
+        {"C:\\PLAIN.TXT", 0, FILE_ATTRIBUTE_ARCHIVE},
+        {"C:\\.hidden", 0, FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN},
+        {"C:\\missing", ERROR_FILE_NOT_FOUND, 0},
+        {"C:\\missing\\x", ERROR_PATH_NOT_FOUND, 0},
+    };
+    for (const auto& c : cases) {
+        uint32_t attributes = 12345;
+        EXPECT_EQ(GetFileAttributes(c.m_strPath, attributes), c.m_lError) << c.m_strPath;
+        EXPECT_EQ(attributes, c.m_lError == 0 ? c.m_nAttributes : 12345u) << c.m_strPath;
+    }
+}
+
+TEST_F(FileTest, ReadOnlyAndPermissionsAreRealForAnUnprivilegedUser) {
+    if (!test::CanDropPrivileges()) {
+        GTEST_SKIP() << "needs root to run the denied side as an unprivileged user";
+    }
+    test::CChildOptions nobody;
+    nobody.m_bDropPrivileges = true;
+    mkdir(C("open").c_str(), 0777);
+    chmod(C("open").c_str(), 0777);
+    Put("open/ro.txt", "r");
+    Put("open/secret.txt", "s");
+    ASSERT_EQ(SetFileReadOnly("C:\\open\\ro.txt", true), 0);
+    chmod(C("open/secret.txt").c_str(), 0600);
+    EXPECT_EQ(test::RunChild("file_op", {"attributes", "C:\\open\\ro.txt"}, nobody), 1);
+    EXPECT_EQ(test::RunChild("file_op", {"delete", "C:\\open\\ro.txt"}, nobody),
+              ERROR_ACCESS_DENIED);
+    EXPECT_EQ(
+        test::RunChild("file_open", {"C:\\open\\secret.txt", std::to_string(R), std::to_string(SR)},
+                       nobody),
+        ERROR_ACCESS_DENIED);
+    EXPECT_EQ(test::RunChild("file_open",
+                             {"C:\\open\\ro.txt", std::to_string(W), std::to_string(SR)}, nobody),
+              ERROR_ACCESS_DENIED);
+    EXPECT_TRUE(Exists("open/ro.txt"));
+    ASSERT_EQ(SetFileReadOnly("C:\\open\\ro.txt", false), 0);
+    chmod(C("open/ro.txt").c_str(), 0666);
+    EXPECT_EQ(test::RunChild("file_op", {"attributes", "C:\\open\\ro.txt"}, nobody), 0);
+    EXPECT_EQ(test::RunChild("file_op", {"delete", "C:\\open\\ro.txt"}, nobody), 0);
+}
+
+TEST_F(FileTest, TempFileNamesAreCreatedUniqueAndRetriedOnCollision) {
+    std::string first;
+    std::string second;
+    ASSERT_EQ(GetTempFileName("C:\\WINDOWS", "TQXY", first), 0);
+    ASSERT_EQ(GetTempFileName("C:\\WINDOWS\\", "TQXY", second), 0);
+    EXPECT_NE(first, second);
+    for (const std::string& name : {first, second}) {
+        EXPECT_EQ(name.rfind("C:\\WINDOWS\\TQX", 0), 0u) << name;
+        EXPECT_EQ(name.substr(name.size() - 4), ".tmp") << name;
+        std::string hex = name.substr(14, name.size() - 18);
+        EXPECT_TRUE(!hex.empty() && hex.size() <= 4 &&
+                    hex.find_first_not_of("0123456789abcdef") == std::string::npos)
+            << name;
+        uint32_t attributes = 0;
+        EXPECT_EQ(GetFileAttributes(name, attributes), 0) << name;
+    }
+    // Three names taken in a row: the fourth candidate is used.
+    int nOpens = 0;
+    SetFileFaultHook([&](const char* op, const std::string&) -> int32_t {
+        return std::string(op) == "open" && ++nOpens <= 3 ? ERROR_FILE_EXISTS : 0;
+    });
+    std::string third;
+    ASSERT_EQ(GetTempFileName("C:\\", "", third), 0);
+    EXPECT_EQ(nOpens, 4);
+    SetFileFaultHook(nullptr);
+    std::string kana;  // "ソフトウェア": three double-byte characters kept whole
+    ASSERT_EQ(GetTempFileName("C:\\", "\x83\x5C\x83\x74\x83\x67\x83\x45", kana), 0);
+    EXPECT_EQ(kana.rfind("C:\\\x83\x5C\x83\x74\x83\x67", 0), 0u);
+    EXPECT_NE(kana[9], '\x83');
+    EXPECT_EQ(GetTempFileName("C:\\missing", "TQ", third), ERROR_DIRECTORY);
+}
+
+std::vector<std::string> FindAll(const std::string& pattern, int32_t& err) {
+    std::vector<std::string> names;
+    CFindFile find;
+    CFindData data;
+    err = find.FindFirst(pattern, data);
+    while (err == 0) {
+        names.push_back(data.m_strName);
+        err = find.FindNext(data);
+    }
+    if (err == ERROR_NO_MORE_FILES) {
+        err = 0;
+    }
+    return names;
+}
+
+TEST_F(FileTest, FindMatchesWildcardsIgnoringCaseAndSkipsUntranslatableNames) {
+    mkdir(C("dir").c_str(), 0755);
+    mkdir(C("dir/Sub").c_str(), 0755);
+    for (const char* name : {"a.txt", "B.TXT", "c.doc", ".hidden", "noext",
+                             "\xE3\x82\xBD\xE3\x83\x95\xE3\x83\x88.txt", "\xF0\x9F\x98\x80.txt"}) {
+        Put(std::string("dir/") + name, "12345");
+    }
+    using V = std::vector<std::string>;
+    struct {
+        std::string m_strPattern;
+        int32_t m_lError;
+        V m_names;
+    } cases[] = {
+        {"C:\\dir\\*.txt", 0, V{"a.txt", "B.TXT", "\x83\x5C\x83\x74\x83\x67.txt"}},
+        {"C:\\DIR\\*", 0,
+         V{".", "..", ".hidden", "a.txt", "B.TXT", "c.doc", "noext", "Sub",
+           "\x83\x5C\x83\x74\x83\x67.txt"}},
+        {"C:\\dir\\*.*", 0,
+         V{".", "..", ".hidden", "a.txt", "B.TXT", "c.doc", "noext", "Sub",
+           "\x83\x5C\x83\x74\x83\x67.txt"}},
+        {"C:\\dir\\?.doc", 0, V{"c.doc"}},
+        {"C:\\dir\\\x83\x5C?\x83\x67.*", 0, V{"\x83\x5C\x83\x74\x83\x67.txt"}},
+        {"C:\\dir\\sub", 0, V{"Sub"}},
+        {"C:\\dir\\*.pdf", ERROR_FILE_NOT_FOUND, V{}},
+        {"C:\\nowhere\\*", ERROR_PATH_NOT_FOUND, V{}},
+    };
+    for (const auto& c : cases) {
+        int32_t err = -1;
+        V names = FindAll(c.m_strPattern, err);
+        EXPECT_EQ(err, c.m_lError) << c.m_strPattern;
+        EXPECT_EQ(names, c.m_names) << c.m_strPattern;
+    }
+    CFindFile find;
+    CFindData data;
+    ASSERT_EQ(find.FindFirst("C:\\dir\\b.txt", data), 0);
+    EXPECT_EQ(data.m_nSize, 5u);
+    EXPECT_EQ(data.m_nAttributes, FILE_ATTRIBUTE_ARCHIVE);
+    EXPECT_GT(data.m_nWriteTime, 0);
+    ASSERT_EQ(find.FindFirst("C:\\dir\\sub", data), 0);
+    EXPECT_EQ(data.m_nAttributes, FILE_ATTRIBUTE_DIRECTORY);
+    int32_t err = -1;
+    V root = FindAll("C:\\*", err);
+    EXPECT_EQ(err, 0);
+    EXPECT_EQ(std::count(root.begin(), root.end(), "."), 0);  // no dots at a drive's root
+    EXPECT_EQ(std::count(root.begin(), root.end(), "WINDOWS"), 1);
+}
+
+TEST_F(FileTest, DirectoriesAreCreatedRemovedAndFlushed) {
+    EXPECT_EQ(CreateDirectory("C:\\new"), 0);
+    EXPECT_EQ(CreateDirectory("C:\\NEW"), ERROR_ALREADY_EXISTS);
+    EXPECT_EQ(CreateDirectory("C:\\no\\new"), ERROR_PATH_NOT_FOUND);
+    Put("new/f.txt", "");
+    EXPECT_EQ(RemoveDirectory("C:\\new"), ERROR_DIR_NOT_EMPTY);
+    EXPECT_EQ(RemoveDirectory("C:\\new\\f.txt"), ERROR_DIRECTORY);
+    EXPECT_EQ(DeleteFile("C:\\new"), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(FlushDirectory("C:\\new"), 0);
+    EXPECT_EQ(DeleteFile("C:\\new\\F.TXT"), 0);
+    EXPECT_EQ(DeleteFile("C:\\new\\F.TXT"), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(RemoveDirectory("C:\\new"), 0);
+    EXPECT_EQ(RemoveDirectory("C:\\new"), ERROR_FILE_NOT_FOUND);
+}
+
+}  // namespace
+}  // namespace tq

@@ -1,0 +1,144 @@
+#include "platform/NamedMutex.h"
+
+#include <dirent.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <set>
+
+#include "ProcessSync.h"
+#include "platform/Prefix.h"
+#include "platform/Win32Error.h"
+#include "support/TestSupport.h"
+
+namespace tq {
+namespace {
+
+const std::string kName = "TrellisquestCustomize.Mutex";
+
+// args: report, release, name. Creates the mutex with initial ownership and holds it.
+TQ_CHILD_MAIN(mutex_hold) {
+    CNamedMutex mutex;
+    int32_t err = mutex.Create(args[2], true);
+    return test::ReportAndHold(args, err == 0 && !mutex.IsOwner() ? 99 : err);
+}
+
+// args: "create" or "open", name. Exits with the result (Create asks for ownership).
+TQ_CHILD_MAIN(mutex_try) {
+    CNamedMutex mutex;
+    int32_t err = args[0] == "create" ? mutex.Create(args[1], true) : mutex.Open(args[1]);
+    if (err == ERROR_ALREADY_EXISTS && (!mutex.IsOpen() || mutex.IsOwner())) {
+        return 98;  // Windows hands out an open, unowned handle with 183
+    }
+    return err;
+}
+
+std::set<std::string> ListDir(const std::string& dir) {
+    std::set<std::string> names;
+    if (DIR* d = opendir(dir.c_str())) {
+        while (struct dirent* e = readdir(d)) {
+            names.insert(e->d_name);
+        }
+        closedir(d);
+    }
+    return names;
+}
+
+class NamedMutexTest : public ::testing::Test {
+protected:
+    test::CTempPrefix m_prefix;
+};
+
+TEST_F(NamedMutexTest, CreateOpenReleaseCloseInOneProcess) {
+    CNamedMutex first;
+    ASSERT_EQ(first.Create(kName, true), 0);
+    EXPECT_TRUE(first.IsOwner());
+    CNamedMutex second;
+    EXPECT_EQ(second.Create(kName, true), ERROR_ALREADY_EXISTS);
+    EXPECT_TRUE(second.IsOpen());
+    EXPECT_FALSE(second.IsOwner());
+    EXPECT_EQ(second.Release(), ERROR_NOT_OWNER);
+    CNamedMutex third;
+    EXPECT_EQ(third.Open(kName), 0);
+    EXPECT_EQ(first.Release(), 0);
+    EXPECT_EQ(first.Release(), ERROR_NOT_OWNER);
+    first.Close();
+    second.Close();
+    EXPECT_TRUE(third.IsOpen());
+    third.Close();
+    EXPECT_EQ(third.Open(kName), ERROR_FILE_NOT_FOUND);
+}
+
+TEST_F(NamedMutexTest, TheMutexVanishesWithItsLastHandleThoughTheFileStays) {
+    {
+        CNamedMutex mutex;
+        ASSERT_EQ(mutex.Create(kName, false), 0);
+        EXPECT_FALSE(mutex.IsOwner());
+        CNamedMutex other;
+        ASSERT_EQ(other.Open(kName), 0);
+        mutex.Close();
+        CNamedMutex again;
+        EXPECT_EQ(again.Open(kName), 0);  // "other" still holds it
+    }
+    EXPECT_TRUE(test::LinuxFileExists(CPrefix::Current().GetLocksDir() + "/" + kName));
+    CNamedMutex mutex;
+    EXPECT_EQ(mutex.Open(kName), ERROR_FILE_NOT_FOUND);
+    EXPECT_FALSE(mutex.IsOpen());
+    EXPECT_EQ(mutex.Open("Never.Created"), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(mutex.Create(kName, true), 0);
+    EXPECT_TRUE(mutex.IsOwner());
+}
+
+TEST_F(NamedMutexTest, SecondProcessFindsTheMutexUntilItsHolderIsKilled) {
+    test::CHeldChild holder("mutex_hold", {kName});
+    ASSERT_EQ(holder.Result(), 0);
+    EXPECT_EQ(test::RunChild("mutex_try", {"create", kName}), ERROR_ALREADY_EXISTS);
+    EXPECT_EQ(test::RunChild("mutex_try", {"open", kName}), 0);
+    holder.Kill();
+    EXPECT_EQ(test::RunChild("mutex_try", {"open", kName}), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(test::RunChild("mutex_try", {"create", kName}), 0);
+}
+
+TEST_F(NamedMutexTest, AnotherUsersMutexIsDenied) {
+    if (!test::CanDropPrivileges()) {
+        GTEST_SKIP() << "needs root to run the denied side as an unprivileged user";
+    }
+    test::CChildOptions nobody;
+    nobody.m_bDropPrivileges = true;
+    CNamedMutex mutex;
+    ASSERT_EQ(mutex.Create(kName, true), 0);
+    EXPECT_EQ(test::RunChild("mutex_try", {"open", kName}, nobody), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(test::RunChild("mutex_try", {"create", kName}, nobody), ERROR_ACCESS_DENIED);
+    mutex.Close();
+    EXPECT_EQ(test::RunChild("mutex_try", {"open", kName}, nobody), ERROR_ACCESS_DENIED);
+    // A name nobody has used is the unprivileged user's own to create.
+    EXPECT_EQ(test::RunChild("mutex_try", {"create", "Users.Own"}, nobody), 0);
+}
+
+TEST_F(NamedMutexTest, NamesAreCaseSensitiveAndBecomeSafeFileNames) {
+    std::string locks = CPrefix::Current().GetLocksDir();
+    std::set<std::string> before = ListDir(locks);
+    std::set<std::string> outside = ListDir(m_prefix.GetDir());
+    CNamedMutex upper;
+    CNamedMutex lower;
+    CNamedMutex path;
+    CNamedMutex dots;
+    ASSERT_EQ(upper.Create("Name", true), 0);
+    EXPECT_EQ(lower.Create("name", true), 0);
+    EXPECT_EQ(path.Create("../..\\Global\\x/y", true), 0);
+    EXPECT_EQ(dots.Create("..", true), 0);
+    std::set<std::string> after = ListDir(locks);
+    EXPECT_EQ(after.size(), before.size() + 4);
+    for (const std::string& name : after) {
+        EXPECT_EQ(name.find('/'), std::string::npos);
+        EXPECT_EQ(name.find('\\'), std::string::npos);
+    }
+    EXPECT_EQ(ListDir(m_prefix.GetDir()), outside);
+    CNamedMutex bad;
+    EXPECT_EQ(bad.Create("", true), ERROR_INVALID_NAME);
+    EXPECT_EQ(bad.Open(std::string(300, 'x')), ERROR_FILENAME_EXCED_RANGE);
+    EXPECT_FALSE(bad.IsOpen());
+}
+
+}  // namespace
+}  // namespace tq

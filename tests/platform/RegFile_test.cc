@@ -1,0 +1,300 @@
+#include "platform/RegFile.h"
+
+#include <string>
+#include <vector>
+
+#include "gtest/gtest.h"
+#include "platform/Cp932.h"
+#include "platform/Win32Error.h"
+#include "support/TestSupport.h"
+
+namespace tq {
+namespace {
+
+using test::CTempPrefix;
+
+// Every kind of line the importer knows. "表示" (0x95 0x5C 0x8E 0xA6) has a backslash as the
+// second byte of its first character; it must be neither an escape nor a key separator.
+const std::string kSource =
+    "REGEDIT4\r\n"
+    "\r\n"
+    "; a comment\r\n"
+    "[HKEY_CURRENT_USER\\Software\\T]\r\n"
+    "@=\"default\"\r\n"
+    "\"Path\"=\"C:\\\\Program Files\\\\A \\\"quoted\\\"\"\r\n"
+    "\"\x95\x5C\x8E\xA6\"=\"\x95\x5C\x8E\xA6\"\r\n"
+    "\"Count\"=dword:0000000A\r\n"
+    "  \"Bin\"=hex:00,01,02,03,04,05,06,07,08,09,0a,0b,0c,0d,0e,0f,10,11,12,13,14,15,16,\\\r\n"
+    "    17,18,19,1a,1b,1c,1d,1e,1f,20\r\n"
+    "\"Expand\"=hex(2):25,57,49,4e,44,49,52,25,00\r\n"
+    "\"Multi\"=hex(7):61,00,62,00,00\r\n"
+    "\"NoNul\"=hex(1):61,62\r\n"
+    "\"None\"=hex(0):\r\n"
+    "\"Gone\"=-\r\n"
+    "[HKEY_CURRENT_USER\\Software\\T\\\x95\x5C]\r\n"
+    "\"Sub\"=dword:ffffffff\r\n"
+    "[-HKEY_CURRENT_USER\\Software\\Old]\r\n"
+    "[hklm\\SOFTWARE\\T]\r\n"
+    "\"Short\"=dword:1\r\n";
+
+std::string Export(HKEY root, const std::string& key, bool bUnicode) {
+    std::string out;
+    CRegFileError error;
+    EXPECT_EQ(ERROR_SUCCESS, ExportRegText(root, key, bUnicode, out, error)) << error.Format();
+    return out;
+}
+
+int32_t Import(const std::string& text, CRegFileError& error) {
+    return ImportRegText(text, "test.reg", error);
+}
+
+void ImportOk(const std::string& text) {
+    CRegFileError error;
+    ASSERT_EQ(ERROR_SUCCESS, Import(text, error)) << error.Format();
+}
+
+std::string Utf16File(const std::string& cp932Text) {
+    std::u16string wide;
+    EXPECT_EQ(ERROR_SUCCESS, Cp932ToUtf16(cp932Text, wide));
+    std::string bytes = "\xFF\xFE";
+    for (char16_t c : wide) {
+        bytes += static_cast<char>(c & 0xFF);
+        bytes += static_cast<char>(c >> 8);
+    }
+    return bytes;
+}
+
+// Things the source file must leave behind before it is imported.
+void Arrange() {
+    CRegKey key;
+    ASSERT_EQ(ERROR_SUCCESS, key.Create(HKEY_CURRENT_USER, "Software\\T", KEY_ALL_ACCESS));
+    ASSERT_EQ(ERROR_SUCCESS, key.SetDword("Gone", 1));
+    ASSERT_EQ(ERROR_SUCCESS, key.Create(HKEY_CURRENT_USER, "Software\\Old\\Deep", KEY_ALL_ACCESS));
+}
+
+TEST(RegFileTest, ImportStoresEveryKindOfValueByteForByte) {
+    CTempPrefix prefix;
+    Arrange();
+    ImportOk(kSource);
+    CRegKey key;
+    ASSERT_EQ(ERROR_SUCCESS, key.Open(HKEY_CURRENT_USER, "Software\\T", KEY_READ));
+    std::string bin;
+    for (int i = 0; i <= 0x20; ++i) {
+        bin += static_cast<char>(i);
+    }
+    struct Case {
+        std::string name;
+        uint32_t type;
+        std::string data;
+    } cases[] = {
+        {"", REG_SZ, std::string("default\0", 8)},
+        {"Path", REG_SZ, std::string("C:\\Program Files\\A \"quoted\"\0", 28)},
+        {"\x95\x5C\x8E\xA6", REG_SZ, std::string("\x95\x5C\x8E\xA6\0", 5)},
+        {"Count", REG_DWORD, std::string("\x0A\0\0\0", 4)},
+        {"Bin", REG_BINARY, bin},
+        {"Expand", REG_EXPAND_SZ, std::string("%WINDIR%\0", 9)},
+        {"Multi", REG_MULTI_SZ, std::string("a\0b\0\0", 5)},
+        {"NoNul", REG_SZ, "ab"},
+        {"None", REG_NONE, ""},
+    };
+    for (const auto& c : cases) {
+        uint32_t type = 99;
+        std::string data;
+        EXPECT_EQ(ERROR_SUCCESS, key.QueryValue(c.name, type, data)) << c.name;
+        EXPECT_EQ(c.type, type) << c.name;
+        EXPECT_EQ(c.data, data) << c.name;
+    }
+    uint32_t v = 0;
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, key.QueryDword("Gone", v));
+    CRegKey sub;
+    ASSERT_EQ(ERROR_SUCCESS, sub.Open(key, "\x95\x5C", KEY_READ));
+    EXPECT_EQ(ERROR_SUCCESS, sub.QueryDword("Sub", v));
+    EXPECT_EQ(0xFFFFFFFFu, v);
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, sub.Open(HKEY_CURRENT_USER, "Software\\Old", KEY_READ));
+    ASSERT_EQ(ERROR_SUCCESS, sub.Open(HKEY_LOCAL_MACHINE, "SOFTWARE\\T", KEY_READ));
+    EXPECT_EQ(ERROR_SUCCESS, sub.QueryDword("short", v));
+    EXPECT_EQ(1u, v);
+}
+
+TEST(RegFileTest, ExportWritesRegedit4WithEscapesAndWrappedHex) {
+    CTempPrefix prefix;
+    ImportOk(kSource);
+    const std::string expected =
+        "REGEDIT4\r\n"
+        "\r\n"
+        "[HKEY_CURRENT_USER\\Software\\T]\r\n"
+        "@=\"default\"\r\n"
+        "\"Bin\"=hex:00,01,02,03,04,05,06,07,08,09,0a,0b,0c,0d,0e,0f,10,11,12,13,14,15,16,\\\r\n"
+        "  17,18,19,1a,1b,1c,1d,1e,1f,20\r\n"
+        "\"Count\"=dword:0000000a\r\n"
+        "\"Expand\"=hex(2):25,57,49,4e,44,49,52,25,00\r\n"
+        "\"Multi\"=hex(7):61,00,62,00,00\r\n"
+        "\"None\"=hex(0):\r\n"
+        "\"NoNul\"=hex(1):61,62\r\n"
+        "\"Path\"=\"C:\\\\Program Files\\\\A \\\"quoted\\\"\"\r\n"
+        "\"\x95\x5C\x8E\xA6\"=\"\x95\x5C\x8E\xA6\"\r\n"
+        "\r\n"
+        "[HKEY_CURRENT_USER\\Software\\T\\\x95\x5C]\r\n"
+        "\"Sub\"=dword:ffffffff\r\n"
+        "\r\n";
+    EXPECT_EQ(expected, Export(HKEY_CURRENT_USER, "Software\\T", false));
+    std::string missing;
+    CRegFileError error;
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND,
+              ExportRegText(HKEY_CURRENT_USER, "Software\\Missing", false, missing, error));
+    EXPECT_NE(std::string::npos, error.m_strMessage.find("Missing"));
+}
+
+TEST(RegFileTest, UnicodeExportHoldsTextValuesAsUtf16) {
+    CTempPrefix prefix;
+    ImportOk(kSource);
+    std::string out = Export(HKEY_CURRENT_USER, "Software\\T", true);
+    ASSERT_GE(out.size(), 2u);
+    EXPECT_EQ("\xFF\xFE", out.substr(0, 2));
+    std::string text;
+    std::u16string wide;
+    for (size_t i = 2; i + 1 < out.size(); i += 2) {
+        wide += static_cast<char16_t>(static_cast<uint8_t>(out[i]) |
+                                      static_cast<uint8_t>(out[i + 1]) << 8);
+    }
+    ASSERT_EQ(ERROR_SUCCESS, Utf16ToCp932(wide, text));
+    EXPECT_EQ(0u, text.find("Windows Registry Editor Version 5.00\r\n\r\n"));
+    EXPECT_NE(std::string::npos, text.find("\"Multi\"=hex(7):61,00,00,00,62,00,00,00,00,00\r\n"));
+    EXPECT_NE(std::string::npos, text.find("\"NoNul\"=hex(1):61,00,62,00\r\n"));
+    EXPECT_NE(std::string::npos, text.find("\"\x95\x5C\x8E\xA6\"=\"\x95\x5C\x8E\xA6\"\r\n"));
+}
+
+TEST(RegFileTest, ImportExportImportGivesTheSameRegistryInBothFormats) {
+    std::string regedit4, unicode;
+    {
+        CTempPrefix prefix;
+        Arrange();
+        ImportOk(kSource);
+        regedit4 = Export(HKEY_CURRENT_USER, "Software", false);
+        unicode = Export(HKEY_CURRENT_USER, "Software", true);
+    }
+    for (const std::string* file : {&regedit4, &unicode}) {
+        CTempPrefix prefix;
+        ImportOk(*file);
+        EXPECT_EQ(regedit4, Export(HKEY_CURRENT_USER, "Software", false));
+        EXPECT_EQ(unicode, Export(HKEY_CURRENT_USER, "Software", true));
+    }
+}
+
+TEST(RegFileTest, AFileWithAnErrorImportsNothingAndNamesTheLine) {
+    const std::string head =
+        "REGEDIT4\r\n"
+        "[-HKEY_CURRENT_USER\\Software\\Old]\r\n"
+        "[HKEY_CURRENT_USER\\Software\\T]\r\n"
+        "\"Gone\"=-\r\n"
+        "\"New\"=\"stored before the error\"\r\n";
+    struct Case {
+        std::string tail;
+        uint32_t line;
+        const char* message;  // a part of the message
+    } cases[] = {
+        {"\"Bin\"=hex:00,0g\r\n", 6, "bad byte \"0g\""},
+        {"\"Bin\"=hex:00,100\r\n", 6, "bad byte \"100\""},
+        {"\"A\"=\"unknown \\n escape\"\r\n", 6, "unknown escape"},
+        {"\"A\"=\"no end\r\n", 6, "missing closing quote"},
+        {"\"A=\"x\"\r\n", 6, "expected ="},
+        {"\"A\"=\"x\" y\r\n", 6, "after the closing quote"},
+        {"\"A\"=dword:123456789\r\n", 6, "dword:"},
+        {"\"A\"=hex(z):00\r\n", 6, "hex(N):"},
+        {"\"A\"=qword:1\r\n", 6, "unknown value"},
+        {"\"A\"=\r\n", 6, "unknown value"},
+        {"\r\n[HKEY_NOWHERE\\X]\r\n", 7, "unknown root key"},
+        {"[HKEY_CURRENT_USER\\X\r\n", 6, "must end with ]"},
+        {"[-HKEY_CURRENT_USER\\X]\r\n\"A\"=\"x\"\r\n", 7, "outside a [KEY]"},
+        {"\"Bin\"=hex:00,\\\r\n", 6, "continued hex list has no next line"},
+        {"\"Bin\"=hex:00,\\\r\n  01,\\\r\n  zz\r\n\"X\"=dword:1\r\n", 6, "bad byte \"zz\""},
+        {"[HKEY_CURRENT_USER\\\\Bad]\r\n", 6, "error 161"},
+        {"[HKEY_CURRENT_USER\\Bad\x81\x20]\r\n", 6, "error 87"},
+        {"[HKEY_CURRENT_USER\\Bad\x81]\r\n", 6, "must end with ]"},  // 0x81 0x5D is one character
+        {"garbage\r\n", 6, "expected [KEY]"},
+    };
+    for (const auto& c : cases) {
+        CTempPrefix prefix;
+        Arrange();
+        const std::string before = Export(HKEY_CURRENT_USER, "Software", false);
+        CRegFileError error;
+        EXPECT_NE(ERROR_SUCCESS, Import(head + c.tail, error)) << c.tail;
+        EXPECT_EQ(c.line, error.m_nLine) << c.tail;
+        EXPECT_NE(std::string::npos, error.m_strMessage.find(c.message))
+            << c.tail << " -> " << error.m_strMessage;
+        EXPECT_EQ("test.reg:" + std::to_string(c.line) + ": " + error.m_strMessage, error.Format());
+        EXPECT_EQ(before, Export(HKEY_CURRENT_USER, "Software", false)) << c.tail;
+    }
+}
+
+TEST(RegFileTest, BadFilesAsAWhole) {
+    CTempPrefix prefix;
+    struct Case {
+        std::string bytes;
+        uint32_t line;
+        const char* message;
+    } cases[] = {
+        {"", 1, "not a registry file"},
+        {"REGEDIT5\r\n", 1, "not a registry file"},
+        {"\xEF\xBB\xBFREGEDIT4\r\n", 1, "not a registry file"},
+        {"\xFF\xFEW\0x", 0, "odd number of bytes"},
+        // "é" (U+00E9) has no code page 932 form.
+        {Utf16File("Windows Registry Editor Version 5.00\r\n\r\n") + std::string("[\0\xE9\0]\0", 6),
+         3, "code page 932"},
+        {Utf16File("Windows Registry Editor Version 5.00\r\n[HKEY_CURRENT_USER\\A]\r\n") +
+             Utf16File("\"A\"=hex(1):e9,00\r\n").substr(2),
+         3, "text data without a code page 932 form"},
+    };
+    for (const auto& c : cases) {
+        CRegFileError error;
+        EXPECT_EQ(ERROR_INVALID_DATA, Import(c.bytes, error)) << c.message;
+        EXPECT_EQ(c.line, error.m_nLine) << c.message;
+        EXPECT_NE(std::string::npos, error.m_strMessage.find(c.message)) << error.m_strMessage;
+    }
+    CRegKey key;
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, key.Open(HKEY_CURRENT_USER, "A", KEY_READ));
+    // A Windows Registry Editor 5.00 file may also come as code page 932 text.
+    ImportOk("Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\A]\n\"V\"=\"x\"\n");
+    EXPECT_EQ(ERROR_SUCCESS, key.Open(HKEY_CURRENT_USER, "A", KEY_READ));
+}
+
+TEST(RegFileTest, ARegistryFailureMidwayRollsTheWholeFileBack) {
+    CTempPrefix prefix;
+    Arrange();
+    const std::string before = Export(HKEY_CURRENT_USER, "Software", false);
+    int writes = 0;
+    SetRegistryFaultHook([&writes](const char*) { return ++writes == 5 ? ERROR_DISK_FULL : 0; });
+    CRegFileError error;
+    int32_t err = Import(kSource, error);
+    SetRegistryFaultHook(nullptr);
+    EXPECT_EQ(ERROR_DISK_FULL, err);
+    EXPECT_EQ(9u, error.m_nLine);  // the fifth write: "Bin" (the key exists already)
+    EXPECT_NE(std::string::npos, error.m_strMessage.find("error 112"));
+    EXPECT_EQ(before, Export(HKEY_CURRENT_USER, "Software", false));
+}
+
+TEST(RegFileTest, FilesOnDisk) {
+    CTempPrefix prefix;
+    const std::string path = prefix.Path("in.reg");
+    test::WriteLinuxFile(path, "REGEDIT4\r\n[HKCU\\F]\r\n\"V\"=dword:2\r\n\"W\"=oops\r\n");
+    CRegFileError error;
+    EXPECT_EQ(ERROR_INVALID_DATA, ImportRegFile(path, error));
+    EXPECT_EQ(path + ":4: ", error.Format().substr(0, path.size() + 4));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, ImportRegFile(prefix.Path("missing.reg"), error));
+    EXPECT_EQ(ERROR_ACCESS_DENIED, ImportRegFile(prefix.GetDir(), error));
+
+    test::WriteLinuxFile(path, "REGEDIT4\r\n[HKCU\\F]\r\n\"V\"=dword:2\r\n");
+    ASSERT_EQ(ERROR_SUCCESS, ImportRegFile(path, error)) << error.Format();
+    const std::string out = prefix.Path("out.reg");
+    test::WriteLinuxFile(out, "old");
+    ASSERT_EQ(ERROR_SUCCESS, ExportRegFile(HKEY_CURRENT_USER, "F", false, out, error));
+    EXPECT_EQ(Export(HKEY_CURRENT_USER, "F", false), test::ReadLinuxFile(out));
+    EXPECT_FALSE(test::LinuxFileExists(out + ".NEW"));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, ExportRegFile(HKEY_CURRENT_USER, "G", false, out, error));
+    EXPECT_EQ(Export(HKEY_CURRENT_USER, "F", false), test::ReadLinuxFile(out));  // kept
+    EXPECT_EQ(ERROR_CANTWRITE,
+              ExportRegFile(HKEY_CURRENT_USER, "F", false, prefix.Path("no/dir/x.reg"), error));
+}
+
+}  // namespace
+}  // namespace tq

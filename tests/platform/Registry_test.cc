@@ -1,0 +1,595 @@
+#include "platform/Registry.h"
+
+#include <sqlite3.h>
+#include <sys/stat.h>
+
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "gtest/gtest.h"
+#include "platform/Prefix.h"
+#include "platform/Win32Error.h"
+#include "support/TestSupport.h"
+
+namespace tq {
+namespace {
+
+using test::CChildOptions;
+using test::CTempPrefix;
+using test::RunChild;
+
+const std::string kTestKey = "SOFTWARE\\Orbanworks\\Test";
+
+class RegistryTest : public ::testing::Test {
+protected:
+    CTempPrefix m_prefix;
+
+    // Creates kTestKey\sub with full access.
+    CRegKey MakeKey(const std::string& sub = "") {
+        CRegKey key;
+        EXPECT_EQ(ERROR_SUCCESS,
+                  key.Create(HKEY_LOCAL_MACHINE, sub.empty() ? kTestKey : kTestKey + "\\" + sub,
+                             KEY_ALL_ACCESS));
+        return key;
+    }
+};
+
+std::string ReadString(HKEY root, const std::string& path, const std::string& name) {
+    CRegKey key;
+    uint32_t type = 0;
+    std::string data;
+    if (key.Open(root, path, KEY_READ) != ERROR_SUCCESS ||
+        key.QueryValue(name, type, data) != ERROR_SUCCESS) {
+        return "<missing>";
+    }
+    return data;
+}
+
+std::vector<std::string> SubKeys(const CRegKey& key) {
+    std::vector<std::string> names;
+    std::string name;
+    while (key.EnumKey(static_cast<uint32_t>(names.size()), name) == ERROR_SUCCESS) {
+        names.push_back(name);
+    }
+    return names;
+}
+
+TEST_F(RegistryTest, NewMachineHiveHoldsProgramFilesDirAndClassesRoot) {
+    EXPECT_EQ(std::string("C:\\Program Files\0", 17),
+              ReadString(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion",
+                         "ProgramFilesDir"));
+    CRegKey classes;
+    EXPECT_EQ(ERROR_SUCCESS, classes.Open(HKEY_CLASSES_ROOT, "", KEY_READ));
+    CRegKey created;
+    ASSERT_EQ(ERROR_SUCCESS, created.Create(HKEY_CLASSES_ROOT, "OW.Test\\CLSID", KEY_ALL_ACCESS));
+    ASSERT_EQ(ERROR_SUCCESS, created.SetString("", "{X}"));
+    EXPECT_EQ(std::string("{X}\0", 4),
+              ReadString(HKEY_LOCAL_MACHINE, "Software\\Classes\\ow.test\\clsid", ""));
+    for (HKEY root : {HKEY_CURRENT_USER, HKEY_USERS}) {
+        CRegKey key;
+        EXPECT_EQ(ERROR_SUCCESS, key.Create(root, "A", KEY_ALL_ACCESS));
+    }
+    EXPECT_TRUE(test::LinuxFileExists(m_prefix.Path("registry/user.db")));
+    EXPECT_TRUE(test::LinuxFileExists(m_prefix.Path("registry/users.db")));
+}
+
+TEST_F(RegistryTest, OpenOfMissingKeyLeavesHandleAlone) {
+    CRegKey key = MakeKey();
+    ASSERT_EQ(ERROR_SUCCESS, key.SetDword("V", 7));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, key.Open(HKEY_LOCAL_MACHINE, kTestKey + "\\Missing", KEY_READ));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, key.Open(HKEY_LOCAL_MACHINE, "Missing\\Deeper", KEY_READ));
+    uint32_t v = 0;
+    EXPECT_EQ(ERROR_SUCCESS, key.QueryDword("V", v));  // still the old key
+    EXPECT_EQ(7u, v);
+    CRegKey closed;
+    EXPECT_EQ(ERROR_INVALID_HANDLE, closed.QueryDword("V", v));
+    EXPECT_EQ(ERROR_INVALID_HANDLE, closed.Open(closed, "X", KEY_READ));
+}
+
+TEST_F(RegistryTest, CreateMakesIntermediateKeysAndReportsDisposition) {
+    CRegKey key;
+    uint32_t disposition = 0;
+    ASSERT_EQ(ERROR_SUCCESS,
+              key.Create(HKEY_CURRENT_USER, "One\\Two\\Three", KEY_ALL_ACCESS, &disposition));
+    EXPECT_EQ(REG_CREATED_NEW_KEY, disposition);
+    ASSERT_EQ(ERROR_SUCCESS,
+              key.Create(HKEY_CURRENT_USER, "ONE\\two\\THREE", KEY_ALL_ACCESS, &disposition));
+    EXPECT_EQ(REG_OPENED_EXISTING_KEY, disposition);
+    ASSERT_EQ(ERROR_SUCCESS,
+              key.Create(HKEY_CURRENT_USER, "one\\Four", KEY_ALL_ACCESS, &disposition));
+    EXPECT_EQ(REG_CREATED_NEW_KEY, disposition);
+    CRegKey one;
+    ASSERT_EQ(ERROR_SUCCESS, one.Open(HKEY_CURRENT_USER, "one", KEY_READ));
+    EXPECT_EQ((std::vector<std::string>{"Four", "Two"}), SubKeys(one));
+    CRegKey root;
+    ASSERT_EQ(ERROR_SUCCESS, root.Open(HKEY_CURRENT_USER, "", KEY_READ));
+    EXPECT_EQ((std::vector<std::string>{"One"}), SubKeys(root));  // the first spelling stays
+}
+
+TEST_F(RegistryTest, KeyPathRules) {
+    const std::string k255(255, 'k');
+    struct Case {
+        std::string path;
+        int32_t expected;
+        std::vector<std::string> keysAfter;  // subkeys of the test key afterwards
+    } cases[] = {
+        {"\\Leading", ERROR_BAD_PATHNAME, {}},
+        {"A\\\\B", ERROR_BAD_PATHNAME, {}},
+        {"Trailing\\", ERROR_SUCCESS, {"Trailing"}},
+        {"Trailing2\\\\", ERROR_SUCCESS, {"Trailing2"}},
+        {k255, ERROR_SUCCESS, {k255}},
+        {k255 + "k", ERROR_INVALID_PARAMETER, {}},
+        {"Bad\x81", ERROR_INVALID_PARAMETER, {}},          // lead byte at the end
+        {"Bad\x81\x20Name", ERROR_INVALID_PARAMETER, {}},  // lead byte without trail byte
+        {"Bad\x81\x7F", ERROR_INVALID_PARAMETER, {}},
+        // "表" (0x95 0x5C): its second byte is a backslash and must not split the name.
+        {"\x95\x5C", ERROR_SUCCESS, {"\x95\x5C"}},
+        {"\x95\x5C\\Sub", ERROR_SUCCESS, {"\x95\x5C"}},
+    };
+    for (const auto& c : cases) {
+        CTempPrefix prefix;
+        CRegKey base = MakeKey();
+        CRegKey key;
+        EXPECT_EQ(c.expected,
+                  key.Create(HKEY_LOCAL_MACHINE, kTestKey + "\\" + c.path, KEY_ALL_ACCESS))
+            << c.path;
+        EXPECT_EQ(c.keysAfter, SubKeys(base)) << c.path;
+        if (c.expected == ERROR_SUCCESS) {
+            CRegKey again;
+            EXPECT_EQ(ERROR_SUCCESS, again.Open(base, c.path, KEY_READ)) << c.path;
+        } else {
+            CRegKey again;
+            EXPECT_EQ(c.expected, again.Open(base, c.path, KEY_READ)) << c.path;
+        }
+    }
+}
+
+TEST_F(RegistryTest, NamesFoldAsciiOnlyAndKeepDoubleByteCharactersWhole) {
+    CRegKey base = MakeKey();
+    // "ア" (0x83 0x41) and "ヂ" (0x83 0x61) differ only in the case of their second byte.
+    for (const char* name : {"\x83\x41", "\x83\x61", "Abc", "aBC"}) {
+        CRegKey key;
+        ASSERT_EQ(ERROR_SUCCESS,
+                  key.Create(HKEY_LOCAL_MACHINE, kTestKey + "\\" + name, KEY_ALL_ACCESS));
+    }
+    EXPECT_EQ((std::vector<std::string>{"Abc", "\x83\x41", "\x83\x61"}), SubKeys(base));
+    ASSERT_EQ(ERROR_SUCCESS, base.SetDword("\x83\x41", 1));
+    ASSERT_EQ(ERROR_SUCCESS, base.SetDword("\x83\x61", 2));
+    uint32_t a = 0, b = 0;
+    EXPECT_EQ(ERROR_SUCCESS, base.QueryDword("\x83\x41", a));
+    EXPECT_EQ(ERROR_SUCCESS, base.QueryDword("\x83\x61", b));
+    EXPECT_EQ(1u, a);
+    EXPECT_EQ(2u, b);
+    EXPECT_EQ(ERROR_INVALID_PARAMETER, base.SetDword("Bad\x81", 1));
+    EXPECT_EQ(ERROR_INVALID_PARAMETER, base.QueryDword("Bad\x81", a));
+}
+
+TEST_F(RegistryTest, QueryValueSizeQueryAndShortBuffer) {
+    CRegKey key = MakeKey();
+    const std::string data("hello", 6);
+    ASSERT_EQ(ERROR_SUCCESS, key.SetString("Greeting", "hello"));
+
+    uint32_t type = 99, cb = 0;
+    ASSERT_EQ(ERROR_SUCCESS, key.QueryValue("GREETING", &type, nullptr, &cb));
+    EXPECT_EQ(REG_SZ, type);
+    EXPECT_EQ(6u, cb);
+
+    uint8_t buf[16];
+    std::memset(buf, 0xCC, sizeof(buf));
+    cb = 5;
+    type = 99;
+    EXPECT_EQ(ERROR_MORE_DATA, key.QueryValue("Greeting", &type, buf, &cb));
+    EXPECT_EQ(6u, cb);
+    EXPECT_EQ(REG_SZ, type);
+    for (uint8_t b : buf) {
+        ASSERT_EQ(0xCC, b);  // the buffer is left untouched
+    }
+    cb = 6;
+    ASSERT_EQ(ERROR_SUCCESS, key.QueryValue("Greeting", nullptr, buf, &cb));
+    EXPECT_EQ(data, std::string(reinterpret_cast<char*>(buf), cb));
+    EXPECT_EQ(0xCC, buf[6]);
+
+    EXPECT_EQ(ERROR_INVALID_PARAMETER, key.QueryValue("Greeting", &type, buf, nullptr));
+    cb = 77;
+    type = 77;
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, key.QueryValue("Missing", &type, buf, &cb));
+    EXPECT_EQ(77u, cb);
+    EXPECT_EQ(77u, type);
+}
+
+TEST_F(RegistryTest, DataIsKeptByteForByte) {
+    CRegKey key = MakeKey();
+    struct Case {
+        const char* name;
+        uint32_t type;
+        std::string data;
+    } cases[] = {
+        {"NoNul", REG_SZ, "abc"},
+        {"Empty", REG_SZ, ""},
+        {"Binary", REG_BINARY, std::string("\0\1\xFF\0", 4)},
+        {"Multi", REG_MULTI_SZ, std::string("a\0b\0\0", 5)},
+        {"ShortDword", REG_DWORD, "\1\2"},
+        {"Odd", 0x1234, "x"},
+        {"", REG_EXPAND_SZ, std::string("%WINDIR%\0", 9)},
+        {"\x95\x5C", REG_SZ, std::string("\x95\x5C\0", 3)},
+    };
+    for (const auto& c : cases) {
+        ASSERT_EQ(ERROR_SUCCESS, key.SetValue(c.name, c.type, c.data.data(),
+                                              static_cast<uint32_t>(c.data.size())));
+    }
+    for (const auto& c : cases) {
+        uint32_t type = 0;
+        std::string data;
+        ASSERT_EQ(ERROR_SUCCESS, key.QueryValue(c.name, type, data)) << c.name;
+        EXPECT_EQ(c.type, type) << c.name;
+        EXPECT_EQ(c.data, data) << c.name;
+    }
+    uint32_t v = 0;
+    EXPECT_EQ(ERROR_UNSUPPORTED_TYPE, key.QueryDword("ShortDword", v));
+    EXPECT_EQ(ERROR_INVALID_PARAMETER, key.SetValue("X", REG_BINARY, nullptr, 3));
+    EXPECT_EQ(ERROR_SUCCESS, key.SetValue("Null", REG_BINARY, nullptr, 0));
+}
+
+TEST_F(RegistryTest, ValueNamesIgnoreCaseKeepFirstSpellingAndHaveALimit) {
+    CRegKey key = MakeKey();
+    ASSERT_EQ(ERROR_SUCCESS, key.SetDword("Name", 1));
+    ASSERT_EQ(ERROR_SUCCESS, key.SetDword("NAME", 2));
+    std::string name, data;
+    uint32_t type = 0;
+    ASSERT_EQ(ERROR_SUCCESS, key.EnumValue(0, name, type, data));
+    EXPECT_EQ("Name", name);
+    EXPECT_EQ(std::string("\2\0\0\0", 4), data);
+    EXPECT_EQ(ERROR_NO_MORE_ITEMS, key.EnumValue(1, name, type, data));
+
+    EXPECT_EQ(ERROR_SUCCESS, key.SetDword(std::string(MAX_VALUE_NAME, 'v'), 1));
+    EXPECT_EQ(ERROR_INVALID_PARAMETER, key.SetDword(std::string(MAX_VALUE_NAME + 1, 'v'), 1));
+    uint32_t v = 0;
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, key.QueryDword(std::string(MAX_VALUE_NAME + 1, 'v'), v));
+
+    EXPECT_EQ(ERROR_SUCCESS, key.DeleteValue("name"));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, key.DeleteValue("name"));
+}
+
+TEST_F(RegistryTest, EnumKeyIsAlphabeticalIgnoringCase) {
+    CRegKey base = MakeKey();
+    // Windows sorts upper-cased names: "_" (0x5F) comes after the letters.
+    for (const char* name : {"b", "_x", "C", "a1", "A"}) {
+        CRegKey key;
+        ASSERT_EQ(ERROR_SUCCESS, key.Create(HKEY_LOCAL_MACHINE, kTestKey + "\\" + name, KEY_READ));
+    }
+    EXPECT_EQ((std::vector<std::string>{"A", "a1", "b", "C", "_x"}), SubKeys(base));
+    std::string name = "untouched";
+    EXPECT_EQ(ERROR_NO_MORE_ITEMS, base.EnumKey(5, name));
+    EXPECT_EQ("untouched", name);
+}
+
+TEST_F(RegistryTest, QueryInfoReportsCountsAndLongestLengths) {
+    CRegKey base = MakeKey();
+    CRegKey sub = MakeKey("Longest-Name");
+    MakeKey("Short");
+    ASSERT_EQ(ERROR_SUCCESS, base.SetString("ValueName", "1234567"));
+    ASSERT_EQ(ERROR_SUCCESS, base.SetDword("D", 1));
+    uint32_t subKeys = 0, maxSub = 0, values = 0, maxName = 0, maxData = 0;
+    ASSERT_EQ(ERROR_SUCCESS, base.QueryInfo(&subKeys, &maxSub, &values, &maxName, &maxData));
+    EXPECT_EQ(2u, subKeys);
+    EXPECT_EQ(12u, maxSub);
+    EXPECT_EQ(2u, values);
+    EXPECT_EQ(9u, maxName);
+    EXPECT_EQ(8u, maxData);
+    ASSERT_EQ(ERROR_SUCCESS, sub.QueryInfo(&subKeys, nullptr, nullptr, nullptr, &maxData));
+    EXPECT_EQ(0u, subKeys);
+    EXPECT_EQ(0u, maxData);
+}
+
+TEST_F(RegistryTest, DeleteKeyRules) {
+    CRegKey base = MakeKey();
+    MakeKey("Parent\\Child");
+    EXPECT_EQ(ERROR_ACCESS_DENIED, base.DeleteSubKey("Parent"));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, base.DeleteSubKey("Missing"));
+    EXPECT_EQ(ERROR_SUCCESS, base.DeleteSubKey("PARENT\\child"));
+    EXPECT_EQ(ERROR_SUCCESS, base.DeleteSubKey("Parent"));
+    EXPECT_TRUE(SubKeys(base).empty());
+    EXPECT_EQ(ERROR_ACCESS_DENIED, RegDeleteKey(HKEY_LOCAL_MACHINE, ""));
+    EXPECT_EQ(ERROR_ACCESS_DENIED, RegDeleteKey(HKEY_CLASSES_ROOT, ""));
+    EXPECT_EQ(ERROR_ACCESS_DENIED, RegDeleteTree(HKEY_CURRENT_USER, ""));
+
+    MakeKey("Tree\\A\\B");
+    CRegKey leaf = MakeKey("Tree\\C");
+    ASSERT_EQ(ERROR_SUCCESS, leaf.SetDword("V", 1));
+    EXPECT_EQ(ERROR_SUCCESS, RegDeleteTree(HKEY_LOCAL_MACHINE, kTestKey + "\\tree"));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegDeleteTree(HKEY_LOCAL_MACHINE, kTestKey + "\\Tree"));
+    EXPECT_TRUE(SubKeys(base).empty());
+
+    CRegKey self = MakeKey("Self");
+    EXPECT_EQ(ERROR_SUCCESS, self.DeleteSubKey(""));  // RegDeleteKey(hkey, "") deletes hkey
+    EXPECT_TRUE(SubKeys(base).empty());
+}
+
+TEST_F(RegistryTest, KeyDeletedThroughAnotherHandle) {
+    CRegKey key = MakeKey("Doomed");
+    ASSERT_EQ(ERROR_SUCCESS, key.SetDword("V", 1));
+    ASSERT_EQ(ERROR_SUCCESS, RegDeleteTree(HKEY_LOCAL_MACHINE, kTestKey + "\\Doomed"));
+    MakeKey("Doomed");  // a new key of the same name is another key
+    uint32_t v = 0;
+    std::string name;
+    CRegKey sub;
+    EXPECT_EQ(ERROR_KEY_DELETED, key.QueryDword("V", v));
+    EXPECT_EQ(ERROR_KEY_DELETED, key.SetDword("V", 2));
+    EXPECT_EQ(ERROR_KEY_DELETED, key.DeleteValue("V"));
+    EXPECT_EQ(ERROR_KEY_DELETED, key.EnumKey(0, name));
+    EXPECT_EQ(ERROR_KEY_DELETED, key.QueryInfo(nullptr, nullptr, nullptr, nullptr, nullptr));
+    EXPECT_EQ(ERROR_KEY_DELETED, sub.Open(key, "X", KEY_READ));
+    EXPECT_EQ(ERROR_KEY_DELETED, key.DeleteSubKey(""));
+}
+
+TEST_F(RegistryTest, AccessRightsOfTheHandleAreChecked) {
+    MakeKey();
+    CRegKey reader, writer;
+    ASSERT_EQ(ERROR_SUCCESS, reader.Open(HKEY_LOCAL_MACHINE, kTestKey, KEY_READ));
+    ASSERT_EQ(ERROR_SUCCESS, writer.Open(HKEY_LOCAL_MACHINE, kTestKey, KEY_SET_VALUE));
+    EXPECT_EQ(ERROR_ACCESS_DENIED, reader.SetDword("V", 1));
+    EXPECT_EQ(ERROR_ACCESS_DENIED, reader.DeleteValue("V"));
+    EXPECT_EQ(ERROR_SUCCESS, writer.SetDword("V", 1));
+    uint32_t v = 0;
+    std::string name;
+    EXPECT_EQ(ERROR_ACCESS_DENIED, writer.QueryDword("V", v));
+    EXPECT_EQ(ERROR_ACCESS_DENIED, writer.EnumKey(0, name));
+    EXPECT_EQ(ERROR_SUCCESS, reader.QueryDword("V", v));
+}
+
+TEST_F(RegistryTest, BatchCommitsAllOrNothing) {
+    {
+        CRegistryBatch batch;
+        CRegKey key = MakeKey("InBatch");
+        ASSERT_EQ(ERROR_SUCCESS, key.SetDword("V", 1));
+        CRegKey user;
+        ASSERT_EQ(ERROR_SUCCESS, user.Create(HKEY_CURRENT_USER, "InBatch", KEY_ALL_ACCESS));
+        uint32_t v = 0;
+        EXPECT_EQ(ERROR_SUCCESS, key.QueryDword("V", v));  // the batch sees its own writes
+        // No Commit: everything goes.
+    }
+    CRegKey probe;
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, probe.Open(HKEY_LOCAL_MACHINE, kTestKey + "\\InBatch", 0));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, probe.Open(HKEY_CURRENT_USER, "InBatch", 0));
+    {
+        CRegistryBatch batch;
+        CRegKey key = MakeKey("InBatch");
+        ASSERT_EQ(ERROR_SUCCESS, key.SetDword("V", 1));
+        {
+            CRegistryBatch inner;  // joins the outer batch
+            ASSERT_EQ(ERROR_SUCCESS, key.SetDword("W", 2));
+            EXPECT_EQ(ERROR_SUCCESS, inner.Commit());
+        }
+        EXPECT_EQ(ERROR_SUCCESS, batch.Commit());
+        EXPECT_EQ(ERROR_INVALID_HANDLE, batch.Commit());
+    }
+    EXPECT_EQ(std::string("\2\0\0\0", 4),
+              ReadString(HKEY_LOCAL_MACHINE, kTestKey + "\\InBatch", "W"));
+    {
+        CRegistryBatch batch;
+        ASSERT_EQ(ERROR_SUCCESS, MakeKey("InBatch").SetDword("X", 3));
+        { CRegistryBatch inner; }  // abandoned
+        EXPECT_NE(ERROR_SUCCESS, batch.Commit());
+    }
+    EXPECT_EQ("<missing>", ReadString(HKEY_LOCAL_MACHINE, kTestKey + "\\InBatch", "X"));
+}
+
+TEST_F(RegistryTest, FaultHookStopsWritesBeforeAnythingIsWritten) {
+    CRegKey key = MakeKey();
+    std::vector<std::string> ops;
+    SetRegistryFaultHook([&](const char* op) {
+        ops.push_back(op);
+        return ERROR_DISK_FULL;
+    });
+    CRegKey sub;
+    EXPECT_EQ(ERROR_DISK_FULL, key.SetDword("V", 1));
+    EXPECT_EQ(ERROR_DISK_FULL, sub.Create(HKEY_LOCAL_MACHINE, kTestKey + "\\New", KEY_READ));
+    EXPECT_EQ(ERROR_SUCCESS, sub.Create(HKEY_LOCAL_MACHINE, kTestKey, KEY_READ));  // no write
+    EXPECT_EQ(ERROR_DISK_FULL, key.DeleteValue("V"));
+    EXPECT_EQ(ERROR_DISK_FULL, RegDeleteKey(HKEY_LOCAL_MACHINE, kTestKey));
+    SetRegistryFaultHook(nullptr);
+    EXPECT_EQ((std::vector<std::string>{"set", "create", "delete-value", "delete-key"}), ops);
+    EXPECT_EQ("<missing>", ReadString(HKEY_LOCAL_MACHINE, kTestKey, "V"));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, sub.Open(HKEY_LOCAL_MACHINE, kTestKey + "\\New", KEY_READ));
+}
+
+TEST_F(RegistryTest, PrefixChangeDropsConnectionsAndHandles) {
+    CRegKey key = MakeKey();
+    ASSERT_EQ(ERROR_SUCCESS, key.SetDword("V", 1));
+    {
+        CTempPrefix other;
+        uint32_t v = 0;
+        EXPECT_EQ(ERROR_INVALID_HANDLE, key.QueryDword("V", v));
+        EXPECT_EQ("<missing>", ReadString(HKEY_LOCAL_MACHINE, kTestKey, "V"));
+    }
+}
+
+TEST_F(RegistryTest, ThreadsWriteTogetherWithoutLoss) {
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([t] {
+            CRegKey key;
+            key.Create(HKEY_CURRENT_USER, "Threads", KEY_ALL_ACCESS);
+            for (int i = 0; i < 50; ++i) {
+                key.SetDword("t" + std::to_string(t) + "-" + std::to_string(i), i);
+            }
+        });
+    }
+    for (auto& th : threads) {
+        th.join();
+    }
+    CRegKey key;
+    uint32_t values = 0;
+    ASSERT_EQ(ERROR_SUCCESS, key.Open(HKEY_CURRENT_USER, "Threads", KEY_READ));
+    ASSERT_EQ(ERROR_SUCCESS, key.QueryInfo(nullptr, nullptr, &values, nullptr, nullptr));
+    EXPECT_EQ(200u, values);
+}
+
+// ---- other processes ----
+
+TQ_CHILD_MAIN(RegSetString) {  // KEY NAME VALUE
+    CRegKey key;
+    int32_t err = key.Create(HKEY_LOCAL_MACHINE, args.at(0), KEY_ALL_ACCESS);
+    return err != ERROR_SUCCESS ? err : key.SetString(args.at(1), args.at(2));
+}
+
+TQ_CHILD_MAIN(RegExpectString) {  // KEY NAME VALUE -> 0 when the value reads back
+    return ReadString(HKEY_LOCAL_MACHINE, args.at(0), args.at(1)) == args.at(2) + '\0' ? 0 : 1;
+}
+
+TQ_CHILD_MAIN(RegWriteMany) {  // TAG COUNT
+    CRegKey key;
+    int32_t err = key.Create(HKEY_CURRENT_USER, "Many", KEY_ALL_ACCESS);
+    for (int i = 0; err == ERROR_SUCCESS && i < std::stoi(args.at(1)); ++i) {
+        err = key.SetDword(args.at(0) + std::to_string(i), static_cast<uint32_t>(i));
+    }
+    return err == ERROR_SUCCESS ? 0 : 1;
+}
+
+TEST_F(RegistryTest, AValueSetByOneProcessIsReadAtOnceByAnother) {
+    CRegKey key = MakeKey();  // this process keeps its connection open throughout
+    ASSERT_EQ(ERROR_SUCCESS, key.SetString("FromParent", "p1"));
+    EXPECT_EQ(0, RunChild("RegExpectString", {kTestKey, "FromParent", "p1"}));
+    ASSERT_EQ(ERROR_SUCCESS, key.SetString("FromParent", "p2"));
+    EXPECT_EQ(0, RunChild("RegExpectString", {kTestKey, "FromParent", "p2"}));
+    ASSERT_EQ(0, RunChild("RegSetString", {kTestKey, "FromChild", "c1"}));
+    EXPECT_EQ(std::string("c1\0", 3), ReadString(HKEY_LOCAL_MACHINE, kTestKey, "FromChild"));
+    ASSERT_EQ(0, RunChild("RegSetString", {kTestKey, "FromChild", "c2"}));
+    EXPECT_EQ(std::string("c2\0", 3), ReadString(HKEY_LOCAL_MACHINE, kTestKey, "FromChild"));
+}
+
+TEST_F(RegistryTest, TwoProcessesWriting500ValuesEachLoseNone) {
+    pid_t a = test::StartChild("RegWriteMany", {"a", "500"});
+    pid_t b = test::StartChild("RegWriteMany", {"b", "500"});
+    EXPECT_EQ(0, test::WaitChild(a));
+    EXPECT_EQ(0, test::WaitChild(b));
+    CRegKey key;
+    uint32_t values = 0;
+    ASSERT_EQ(ERROR_SUCCESS, key.Open(HKEY_CURRENT_USER, "Many", KEY_READ));
+    ASSERT_EQ(ERROR_SUCCESS, key.QueryInfo(nullptr, nullptr, &values, nullptr, nullptr));
+    EXPECT_EQ(1000u, values);
+    uint32_t v = 0;
+    EXPECT_EQ(ERROR_SUCCESS, key.QueryDword("b499", v));
+    EXPECT_EQ(499u, v);
+}
+
+// Runs as an unprivileged user on hives owned by root: every read works, every write gives 5.
+// Returns the number of the first check that failed, 0 when all passed.
+TQ_CHILD_MAIN(RegReadOnlyProbe) {
+    int check = 0;
+    auto expect = [&check](bool ok) { return ++check, ok; };
+    CRegKey key;
+    uint32_t type = 0, disposition = 0;
+    std::string data;
+    if (!expect(key.Open(HKEY_LOCAL_MACHINE, kTestKey, KEY_READ) == ERROR_SUCCESS) ||
+        !expect(key.QueryValue("V", type, data) == ERROR_SUCCESS &&
+                data == std::string("v\0", 2)) ||
+        !expect(ReadString(HKEY_CURRENT_USER, "U", "W") == std::string("w\0", 2)) ||
+        !expect(key.EnumKey(0, data) == ERROR_SUCCESS && data == "Sub") ||
+        !expect(key.Create(HKEY_LOCAL_MACHINE, kTestKey, KEY_READ, &disposition) ==
+                ERROR_SUCCESS) ||
+        !expect(key.Open(HKEY_LOCAL_MACHINE, kTestKey, KEY_SET_VALUE) == ERROR_ACCESS_DENIED) ||
+        !expect(key.Open(HKEY_LOCAL_MACHINE, kTestKey, KEY_ALL_ACCESS) == ERROR_ACCESS_DENIED) ||
+        !expect(key.Create(HKEY_LOCAL_MACHINE, kTestKey, KEY_WRITE) == ERROR_ACCESS_DENIED) ||
+        !expect(key.Create(HKEY_LOCAL_MACHINE, kTestKey + "\\New", KEY_READ) ==
+                ERROR_ACCESS_DENIED) ||
+        !expect(key.Create(HKEY_CURRENT_USER, "New", KEY_READ) == ERROR_ACCESS_DENIED) ||
+        !expect(RegDeleteKey(HKEY_LOCAL_MACHINE, kTestKey + "\\Sub") == ERROR_ACCESS_DENIED) ||
+        !expect(RegDeleteTree(HKEY_LOCAL_MACHINE, kTestKey) == ERROR_ACCESS_DENIED)) {
+        return check;
+    }
+    return 0;
+}
+
+TEST_F(RegistryTest, UnwritableHivesRefuseEveryWriteWhileReadsWork) {
+    if (!test::CanDropPrivileges()) {
+        GTEST_SKIP() << "cannot drop to an unprivileged user, so the denial cannot be made real";
+    }
+    CRegKey key = MakeKey();
+    ASSERT_EQ(ERROR_SUCCESS, key.SetString("V", "v"));
+    MakeKey("Sub");
+    CRegKey user;
+    ASSERT_EQ(ERROR_SUCCESS, user.Create(HKEY_CURRENT_USER, "U", KEY_ALL_ACCESS));
+    ASSERT_EQ(ERROR_SUCCESS, user.SetString("W", "w"));
+    std::string before = test::ReadLinuxFile(m_prefix.Path("registry/machine.db"));
+    CChildOptions options;
+    options.m_bDropPrivileges = true;
+    EXPECT_EQ(0, RunChild("RegReadOnlyProbe", {}, options));
+    // The hive is still writable for its owner and unchanged by the attempts.
+    EXPECT_EQ(before, test::ReadLinuxFile(m_prefix.Path("registry/machine.db")));
+    EXPECT_EQ(ERROR_SUCCESS, key.SetString("V", "v2"));
+}
+
+// ---- damaged hives ----
+
+TEST_F(RegistryTest, CorruptOrForeignHiveGivesAnErrorOnEveryCallAndStaysAsItIs) {
+    std::string foreign = m_prefix.Path("foreign.db");
+    sqlite3* db = nullptr;
+    ASSERT_EQ(SQLITE_OK, sqlite3_open(foreign.c_str(), &db));
+    ASSERT_EQ(SQLITE_OK, sqlite3_exec(db, "CREATE TABLE t(x); INSERT INTO t VALUES(1);", nullptr,
+                                      nullptr, nullptr));
+    sqlite3_close(db);
+    std::string page(4096, '\0');
+    std::memcpy(page.data(), "SQLite format 3", 16);  // a header over a broken page
+    const std::string contents[] = {
+        "this is not a registry hive\n",
+        page,
+        test::ReadLinuxFile(foreign),
+    };
+    for (const auto& content : contents) {
+        CTempPrefix prefix;  // no connection to the new prefix's hive yet
+        const std::string path = prefix.Path("registry/machine.db");
+        test::WriteLinuxFile(path, content);
+        CRegKey key;
+        uint32_t disposition = 0;
+        EXPECT_EQ(ERROR_BADDB, key.Open(HKEY_LOCAL_MACHINE, "SOFTWARE", KEY_READ));
+        EXPECT_EQ(ERROR_BADDB, key.Create(HKEY_LOCAL_MACHINE, "X", KEY_ALL_ACCESS, &disposition));
+        EXPECT_EQ(ERROR_BADDB, RegDeleteTree(HKEY_CLASSES_ROOT, "X"));
+        EXPECT_EQ(ERROR_BADDB, key.Open(HKEY_LOCAL_MACHINE, "", KEY_READ));
+        EXPECT_EQ(0u, disposition);
+        EXPECT_EQ(content, test::ReadLinuxFile(path));
+        EXPECT_FALSE(test::LinuxFileExists(path + "-wal"));
+        // The other hives are not affected.
+        EXPECT_EQ(ERROR_SUCCESS, key.Create(HKEY_CURRENT_USER, "X", KEY_ALL_ACCESS));
+    }
+}
+
+TEST_F(RegistryTest, HiveThatCannotBeOpenedGivesCantOpen) {
+    CTempPrefix prefix;
+    ::mkdir(prefix.Path("registry/machine.db").c_str(), 0755);
+    CRegKey key;
+    EXPECT_EQ(ERROR_CANTOPEN, key.Open(HKEY_LOCAL_MACHINE, "", KEY_READ));
+    EXPECT_EQ(ERROR_CANTOPEN, key.Create(HKEY_LOCAL_MACHINE, "A", KEY_READ));
+}
+
+TEST(RegistryRootTest, ParseRootKey) {
+    struct Case {
+        const char* path;
+        bool ok;
+        HKEY root;
+        const char* rest;
+    } cases[] = {
+        {"HKEY_LOCAL_MACHINE\\Software\\X", true, HKEY_LOCAL_MACHINE, "Software\\X"},
+        {"hklm\\Software", true, HKEY_LOCAL_MACHINE, "Software"},
+        {"HKEY_CURRENT_USER", true, HKEY_CURRENT_USER, ""},
+        {"HKCU\\", true, HKEY_CURRENT_USER, ""},
+        {"hkey_classes_root\\.txt", true, HKEY_CLASSES_ROOT, ".txt"},
+        {"HKU\\S-1", true, HKEY_USERS, "S-1"},
+        {"HKEY_LOCAL_MACHINEX\\A", false, HKEY_USERS, ""},
+        {"Software\\X", false, HKEY_USERS, ""},
+        {"", false, HKEY_USERS, ""},
+    };
+    for (const auto& c : cases) {
+        HKEY root = HKEY_USERS;
+        std::string rest;
+        EXPECT_EQ(c.ok, ParseRootKey(c.path, root, rest)) << c.path;
+        EXPECT_EQ(c.root, root) << c.path;
+        EXPECT_EQ(c.rest, rest) << c.path;
+    }
+    EXPECT_STREQ("HKEY_CLASSES_ROOT", RootKeyName(HKEY_CLASSES_ROOT));
+}
+
+}  // namespace
+}  // namespace tq
