@@ -1,5 +1,6 @@
 #include "controlfile/CtrlReader.h"
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 #include <unordered_map>
@@ -67,9 +68,13 @@ int32_t ReadWholeFile(CFile& file, std::string& text) {
     }
     for (;;) {
         size_t used = text.size();
-        text.resize(used + kReadChunk);
+        // As much as the file holds, and a little more to meet its end: zero-filling a whole
+        // chunk for a small file costs more than reading it.
+        const size_t left = size > used ? static_cast<size_t>(size) - used : 0;
+        const auto cb = static_cast<uint32_t>(std::clamp<size_t>(left + 1, 4096, kReadChunk));
+        text.resize(used + cb);
         uint32_t cbRead = 0;
-        if (file.Read(text.data() + used, kReadChunk, cbRead) != 0) {
+        if (file.Read(text.data() + used, cb, cbRead) != 0) {
             return TQE_BASE_OPEN;
         }
         text.resize(used + cbRead);
