@@ -109,6 +109,17 @@ bool HasUnmatchedSlot(const std::vector<std::string>& list, const std::vector<st
     return false;
 }
 
+// An empty Doc entry names nothing and is not written back, so it does not count: a database
+// whose only entry is empty would load now and fail to load after its next save.
+bool HasDocument(const CCtrlDatabase& db) {
+    for (const auto& doc : db.m_docs) {
+        if (!doc.empty()) {
+            return true;
+        }
+    }
+    return false;
+}
+
 void PadTo(std::vector<std::string>& list, size_t n) {
     if (list.size() < n) {
         list.resize(n);
@@ -516,7 +527,7 @@ int32_t CCtrlReader::ValidateDatabase(CCtrlDatabase& db, bool bDuplicate) {
         if (lResult != TQ_OK) {
             return lResult;
         }
-    } else if (db.m_docs.empty()) {
+    } else if (!HasDocument(db)) {
         Log(IDS_LOG_NO_DOCS, &db.m_strName);
         return TQE_BASE_INVALID;
     }
