@@ -1,6 +1,7 @@
 #include "platform/ComHost.h"
 
 #include <dlfcn.h>
+#include <stdlib.h>
 #include <sys/stat.h>
 
 #include <map>
@@ -8,6 +9,7 @@
 
 #include "platform/Cp932.h"
 #include "platform/Path.h"
+#include "platform/Prefix.h"
 #include "platform/Registry.h"
 #include "platform/Win32Error.h"
 
@@ -79,6 +81,13 @@ HRESULT LoadModule(const std::string& strPath, void*& hModule, std::string* pstr
     return S_OK;
 }
 
+// Whether a registry failure means "no such key" (a name the registry refuses names no key
+// either), as opposed to a registry that cannot be read.
+bool IsMissingKey(int32_t err) {
+    return err == ERROR_FILE_NOT_FOUND || err == ERROR_INVALID_PARAMETER ||
+           err == ERROR_BAD_PATHNAME;
+}
+
 }  // namespace
 
 HRESULT CLSIDFromProgID(const std::string& progId, CLSID& clsid) {
@@ -89,7 +98,7 @@ HRESULT CLSIDFromProgID(const std::string& progId, CLSID& clsid) {
     std::string strClsid;
     int32_t err = ReadClassesDefault(progId + "\\CLSID", strClsid);
     if (err != ERROR_SUCCESS) {
-        return err == ERROR_FILE_NOT_FOUND ? CO_E_CLASSSTRING : REGDB_E_READREGDB;
+        return IsMissingKey(err) ? CO_E_CLASSSTRING : REGDB_E_READREGDB;
     }
     return GuidFromString(strClsid, clsid) ? S_OK : CO_E_CLASSSTRING;
 }
@@ -109,14 +118,16 @@ HRESULT CreateObject(const std::string& progId, IDispatch** ppOut, std::string* 
     int32_t err = ReadClassesDefault(strServerKey, strModule);
     if (err != ERROR_SUCCESS || strModule.empty()) {
         SetDetail(pstrDetail, "no module registered under HKEY_CLASSES_ROOT\\" + strServerKey);
-        return err == ERROR_SUCCESS || err == ERROR_FILE_NOT_FOUND ? REGDB_E_CLASSNOTREG
-                                                                   : REGDB_E_READREGDB;
+        return err == ERROR_SUCCESS || IsMissingKey(err) ? REGDB_E_CLASSNOTREG : REGDB_E_READREGDB;
     }
     std::string strPath;
     if (ModuleLinuxPath(strModule, strPath) != ERROR_SUCCESS) {
         SetDetail(pstrDetail, "module path cannot be resolved: " + Cp932ToUtf8Lossy(strModule));
         return HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND);
     }
+    // A module that carries its own copy of the platform layer finds its prefix through the
+    // environment when it first needs it: it must find the host's machine, not the default one.
+    setenv("TQ_PREFIX", CPrefix::Current().GetDir().c_str(), 1);
     void* hModule = nullptr;
     hr = LoadModule(strPath, hModule, pstrDetail);
     if (FAILED(hr)) {
