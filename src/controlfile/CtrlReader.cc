@@ -493,6 +493,9 @@ int32_t CCtrlReader::ParseSectionKey(std::string_view line, std::string_view key
     } else if (IsKeyword(key, KW_FAQ)) {
         return ParseFaq(line, value);
     } else if (IsKeyword(key, KW_DOC)) {
+        if (db.m_docs.empty()) {
+            db.m_docs.reserve(4);  // a database seldom has just one document
+        }
         db.m_docs.emplace_back(value);
     } else if (IsKeyword(key, KW_SKIP_DOC)) {
         db.m_skipDocs.emplace_back(value);
