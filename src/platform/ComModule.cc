@@ -1,0 +1,103 @@
+#include "platform/ComModule.h"
+
+#include <dlfcn.h>
+#include <limits.h>
+#include <stdlib.h>
+
+#include <new>
+
+#include "platform/Path.h"
+#include "platform/Win32Error.h"
+
+namespace tq {
+
+HRESULT CClassFactory::QueryInterface(REFIID riid, void** ppvObject) {
+    if (ppvObject == nullptr) {
+        return E_POINTER;
+    }
+    if (riid == IID_IUnknown || riid == IID_IClassFactory) {
+        *ppvObject = static_cast<IClassFactory*>(this);
+        AddRef();
+        return S_OK;
+    }
+    *ppvObject = nullptr;
+    return E_NOINTERFACE;
+}
+
+uint32_t CClassFactory::AddRef() {
+    return ++m_cRef;
+}
+
+uint32_t CClassFactory::Release() {
+    // Never deleted: the factory is a static object of the module.
+    return --m_cRef;
+}
+
+HRESULT CClassFactory::CreateInstance(IUnknown* pUnkOuter, REFIID riid, void** ppvObject) {
+    if (ppvObject == nullptr) {
+        return E_POINTER;
+    }
+    *ppvObject = nullptr;
+    if (pUnkOuter != nullptr) {
+        return CLASS_E_NOAGGREGATION;
+    }
+    try {
+        return m_fnCreate(riid, ppvObject);
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    } catch (...) {
+        return E_UNEXPECTED;
+    }
+}
+
+HRESULT CClassFactory::LockServer(int32_t fLock) {
+    if (fLock != 0) {
+        m_module.Lock();
+    } else {
+        m_module.Unlock();
+    }
+    return S_OK;
+}
+
+HRESULT GetClassObject(std::initializer_list<CClassFactory*> factories, REFCLSID rclsid,
+                       REFIID riid, void** ppv) {
+    if (ppv == nullptr) {
+        return E_POINTER;
+    }
+    *ppv = nullptr;
+    for (CClassFactory* pFactory : factories) {
+        if (pFactory->GetClsid() == rclsid) {
+            return pFactory->QueryInterface(riid, ppv);
+        }
+    }
+    return CLASS_E_CLASSNOTAVAILABLE;
+}
+
+HRESULT CanUnloadNow(const CModuleCount& module,
+                     std::initializer_list<const CClassFactory*> factories) {
+    if (module.Get() != 0) {
+        return S_FALSE;
+    }
+    for (const CClassFactory* pFactory : factories) {
+        if (pFactory->GetRefCount() > 1) {
+            return S_FALSE;
+        }
+    }
+    return S_OK;
+}
+
+int32_t GetModuleFileName(const void* pAddressInModule, std::string& strPath) {
+    Dl_info info;
+    if (dladdr(pAddressInModule, &info) == 0 || info.dli_fname == nullptr ||
+        info.dli_fname[0] == '\0') {
+        return ERROR_INVALID_HANDLE;
+    }
+    // The loader keeps the name it was given; the registration wants the file itself.
+    char real[PATH_MAX];
+    if (realpath(info.dli_fname, real) == nullptr) {
+        return ERROR_INVALID_HANDLE;
+    }
+    return ToWindowsPath(real, strPath);
+}
+
+}  // namespace tq
