@@ -11,11 +11,11 @@ namespace tq {
 class CCtrlGroup;
 
 // State bits of a database (the state word).
-constexpr uint32_t DBSTATE_NEW = 1u << 20;              // added since loading
-constexpr uint32_t DBSTATE_WAS_DESELECTED = 1u << 24;   // deselected when last loaded or saved
-constexpr uint32_t DBSTATE_DESELECTED = 1u << 25;       // deselected now ("]~")
-constexpr uint32_t DBSTATE_NAME_CHANGED = 1u << 26;     // public name changed
-constexpr uint32_t DBSTATE_REBUILD = 1u << 30;          // rebuild requested
+constexpr uint32_t DBSTATE_NEW = 1u << 20;             // added since loading
+constexpr uint32_t DBSTATE_WAS_DESELECTED = 1u << 24;  // deselected when last loaded or saved
+constexpr uint32_t DBSTATE_DESELECTED = 1u << 25;      // deselected now ("]~")
+constexpr uint32_t DBSTATE_NAME_CHANGED = 1u << 26;    // public name changed
+constexpr uint32_t DBSTATE_REBUILD = 1u << 30;         // rebuild requested
 
 // Attribute word: low byte the FAQ kind, second byte the BlankSource switch.
 constexpr uint32_t DBATTR_FAQ_MASK = 0xFF;
