@@ -37,11 +37,11 @@ int32_t IsInstalledAppli(const CCtrlDatabase& db);
 
 // Verdicts of CheckDatabaseName.
 constexpr int32_t DBNAME_OK = 0;
-constexpr int32_t DBNAME_BAD_CHAR = 1;     // forbidden or control character, broken double-byte
+constexpr int32_t DBNAME_BAD_CHAR = 1;  // forbidden or control character, broken double-byte
 constexpr int32_t DBNAME_HALF_KANA = 2;
 constexpr int32_t DBNAME_EMPTY = 3;
-constexpr int32_t DBNAME_RESERVED = 4;     // "RESOURCE"
-constexpr int32_t DBNAME_TOO_LONG = 5;     // more than 64 bytes
+constexpr int32_t DBNAME_RESERVED = 4;  // "RESOURCE"
+constexpr int32_t DBNAME_TOO_LONG = 5;  // more than 64 bytes
 int32_t CheckDatabaseName(const std::string& strName);
 
 // Replaces a path on a remote drive by its UNC form; TRUE when it did.

@@ -45,6 +45,11 @@ public:
     int32_t ResetBuilderRequest();
 
 private:
+    // Registry path of a subkey; the empty subkey is the product key itself.
+    std::string SubKeyPath(const std::string& strSubKey) const;
+    int32_t OpenSubKey(const std::string& strSubKey, uint32_t access, CRegKey& key) const;
+    int32_t CreateSubKey(const std::string& strSubKey, CRegKey& key) const;
+
     std::string m_strKeyPath;
     HKEY m_hRoot = HKEY_LOCAL_MACHINE;
 };

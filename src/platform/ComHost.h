@@ -1,0 +1,35 @@
+// Creating an automation object by ProgID, as a host does with CoCreateInstance:
+//
+//   HKCR\<ProgID>\CLSID                    default value: the class identifier "{...}"
+//   HKCR\CLSID\{...}\InProcServer32        default value: the module file
+//
+// The module is loaded once and stays loaded for the life of the process (objects and their
+// class factories live in it), its DllGetClassObject gives the class factory, and the factory
+// makes the object. The module file may be named by its Linux path ("/usr/lib/...") or by a
+// Windows path ("Z:\usr\lib\...", "C:\Program Files\...") resolved through the prefix's drives.
+#pragma once
+
+#include <string>
+
+#include "platform/ComTypes.h"
+#include "platform/Unknown.h"
+
+namespace tq {
+
+// Results, with *ppOut set only on success:
+//   CO_E_CLASSSTRING        the ProgID is not registered, or its CLSID is not a "{...}" string
+//   REGDB_E_CLASSNOTREG     the class has no InProcServer32 entry
+//   HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND)   the module file does not exist
+//   HRESULT_FROM_WIN32(ERROR_BAD_EXE_FORMAT)  the file exists but does not load as a module
+//   CO_E_ERRORINDLL         the module does not export DllGetClassObject
+//   E_POINTER               ppOut is null
+//   anything DllGetClassObject or CreateInstance answers (CLASS_E_CLASSNOTAVAILABLE ...)
+// pstrDetail, when given, receives a one-line English account of a failure (the key or file
+// concerned, the loader's message) for the host to show.
+HRESULT CreateObject(const std::string& progId, IDispatch** ppOut,
+                     std::string* pstrDetail = nullptr);
+
+// The class identifier registered for a ProgID (first step of CreateObject).
+HRESULT CLSIDFromProgID(const std::string& progId, CLSID& clsid);
+
+}  // namespace tq

@@ -1,0 +1,58 @@
+// What an in-process server module needs around its objects: the count of live objects and
+// server locks that decides whether the module may be unloaded, and a class factory that is a
+// static object of the module. Each module links its own copy of the platform library, so each
+// module has its own count.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <initializer_list>
+
+#include "platform/Unknown.h"
+
+namespace tq {
+
+// Raised by every live object and by LockServer(TRUE); lowered by their counterparts.
+void ModuleLock();
+void ModuleUnlock();
+uint32_t GetModuleLockCount();
+
+// A class factory that lives as long as the module (a static object): its own reference counts
+// as one, so a count above 1 means a caller still holds it. CreateInstance makes a new object
+// with the creator and queries it for the requested interface.
+class CClassFactory : public IClassFactory {
+public:
+    // The creator makes one object, queries it for riid into *ppv and drops its own reference,
+    // so that a failed query destroys the object again.
+    using Creator = HRESULT (*)(REFIID riid, void** ppv);
+
+    CClassFactory(const CLSID& clsid, Creator fnCreate) : m_clsid(clsid), m_fnCreate(fnCreate) {}
+    virtual ~CClassFactory() = default;
+    CClassFactory(const CClassFactory&) = delete;
+    CClassFactory& operator=(const CClassFactory&) = delete;
+
+    HRESULT QueryInterface(REFIID riid, void** ppvObject) override;
+    uint32_t AddRef() override;
+    uint32_t Release() override;
+    // CLASS_E_NOAGGREGATION with an outer object; E_OUTOFMEMORY when the object cannot be made.
+    HRESULT CreateInstance(IUnknown* pUnkOuter, REFIID riid, void** ppvObject) override;
+    HRESULT LockServer(int32_t fLock) override;
+
+    const CLSID& GetClsid() const { return m_clsid; }
+    uint32_t GetRefCount() const { return m_cRef.load(); }
+
+private:
+    CLSID m_clsid;
+    Creator m_fnCreate;
+    std::atomic<uint32_t> m_cRef{1};
+};
+
+// DllGetClassObject of a module: the factory for rclsid queried for riid, or
+// CLASS_E_CLASSNOTAVAILABLE (with *ppv null) when the module serves no such class.
+HRESULT GetClassObject(std::initializer_list<CClassFactory*> factories, REFCLSID rclsid,
+                       REFIID riid, void** ppv);
+// DllCanUnloadNow of a module: S_FALSE while objects or locks are counted or a caller holds a
+// factory, else S_OK.
+HRESULT CanUnloadNow(std::initializer_list<const CClassFactory*> factories);
+
+}  // namespace tq

@@ -1,0 +1,54 @@
+// A tiny in-process server for the host tests: one class with a counter. Built twice: once as a
+// proper module, once without DllGetClassObject (TQ_TEST_NO_EXPORT).
+#include "platform/ComModule.h"
+#include "platform/Dispatch.h"
+
+namespace {
+
+using namespace tq;
+
+// {0F1E2D3C-4B5A-6978-8796-A5B4C3D2E1F0}
+constexpr CLSID kClsidCounter = {
+    0x0F1E2D3C, 0x4B5A, 0x6978, {0x87, 0x96, 0xA5, 0xB4, 0xC3, 0xD2, 0xE1, 0xF0}};
+
+class CCounter : public CDispatchTable {
+public:
+    CCounter() : CDispatchTable(Members()) {}
+    int32_t GetValue() { return m_lValue; }
+    void PutValue(int32_t l) { m_lValue = l; }
+    int32_t Subtract(int32_t a, int32_t b) { return a - b; }
+
+    static std::span<const CDispMember> Members() {
+        static const CDispMember members[] = {
+            DispProperty(1, "Value", &CCounter::GetValue, &CCounter::PutValue),
+            DispMethod(2, "Subtract", &CCounter::Subtract),
+        };
+        return members;
+    }
+
+private:
+    int32_t m_lValue = 0;
+};
+
+HRESULT CreateCounter(REFIID riid, void** ppv) {
+    auto* p = new CCounter();
+    HRESULT hr = p->QueryInterface(riid, ppv);
+    p->Release();
+    return hr;
+}
+
+CClassFactory g_factory(kClsidCounter, CreateCounter);
+
+}  // namespace
+
+#ifndef TQ_TEST_NO_EXPORT
+extern "C" __attribute__((visibility("default"))) HRESULT DllGetClassObject(REFCLSID rclsid,
+                                                                            REFIID riid,
+                                                                            void** ppv) {
+    return GetClassObject({&g_factory}, rclsid, riid, ppv);
+}
+#endif
+
+extern "C" __attribute__((visibility("default"))) HRESULT DllCanUnloadNow() {
+    return CanUnloadNow({&g_factory});
+}

@@ -1,0 +1,94 @@
+/* A plain C caller of IDispatch, written the way a C host reaches a COM object: the object's
+ * first word is a table of function pointers in COM's order, each taking the object first.
+ * It has its own copies of the structures, so it fails when the C++ layout drifts. */
+#include "VtblCaller.h"
+
+#include <stdint.h>
+#include <string.h>
+
+typedef struct {
+    uint32_t Data1;
+    uint16_t Data2;
+    uint16_t Data3;
+    uint8_t Data4[8];
+} CGuid;
+
+typedef struct {
+    uint16_t vt;
+    uint16_t wReserved1, wReserved2, wReserved3;
+    union {
+        int32_t lVal;
+        uint16_t* bstrVal;
+        void* rgpv[2];
+    } u;
+} CVariantC;
+
+typedef struct {
+    CVariantC* rgvarg;
+    int32_t* rgdispidNamedArgs;
+    uint32_t cArgs;
+    uint32_t cNamedArgs;
+} CDispParamsC;
+
+typedef struct CDispatchC CDispatchC;
+typedef struct {
+    int32_t (*QueryInterface)(CDispatchC* self, const CGuid* riid, void** ppv);
+    uint32_t (*AddRef)(CDispatchC* self);
+    uint32_t (*Release)(CDispatchC* self);
+    int32_t (*GetTypeInfoCount)(CDispatchC* self, uint32_t* pctinfo);
+    int32_t (*GetTypeInfo)(CDispatchC* self, uint32_t iTInfo, uint32_t lcid, void** ppTInfo);
+    int32_t (*GetIDsOfNames)(CDispatchC* self, const CGuid* riid, uint16_t** rgszNames,
+                             uint32_t cNames, uint32_t lcid, int32_t* rgDispId);
+    int32_t (*Invoke)(CDispatchC* self, int32_t dispid, const CGuid* riid, uint32_t lcid,
+                      uint16_t wFlags, CDispParamsC* pParams, CVariantC* pResult,
+                      void* pExcepInfo, uint32_t* puArgErr);
+} CDispatchVtblC;
+struct CDispatchC {
+    const CDispatchVtblC* lpVtbl;
+};
+
+int TqCallBinaryThroughVtbl(void* pDispatch, const uint16_t* pszName, int32_t a, int32_t b,
+                            int32_t* pResult) {
+    static const CGuid kIidNull = {0, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
+    static const CGuid kIidDispatch = {0x00020400, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+    CDispatchC* self = (CDispatchC*)pDispatch;
+    void* pQueried = 0;
+    uint32_t cInfo = 99;
+    uint16_t* names[1];
+    int32_t dispid = 0;
+    CVariantC args[2];
+    CVariantC result;
+    CDispParamsC params;
+    uint32_t argErr = 0;
+    int32_t hr;
+
+    if (self->lpVtbl->QueryInterface(self, &kIidDispatch, &pQueried) != 0 || pQueried != self) {
+        return 1;
+    }
+    self->lpVtbl->Release(self);
+    if (self->lpVtbl->GetTypeInfoCount(self, &cInfo) != 0 || cInfo != 0) {
+        return 2;
+    }
+    names[0] = (uint16_t*)pszName;
+    if (self->lpVtbl->GetIDsOfNames(self, &kIidNull, names, 1, 0x0400, &dispid) != 0) {
+        return 3;
+    }
+    /* Arguments last first, as COM passes them. */
+    memset(args, 0, sizeof args);
+    args[1].vt = 3; /* VT_I4 */
+    args[1].u.lVal = a;
+    args[0].vt = 3;
+    args[0].u.lVal = b;
+    memset(&result, 0, sizeof result);
+    params.rgvarg = args;
+    params.rgdispidNamedArgs = 0;
+    params.cArgs = 2;
+    params.cNamedArgs = 0;
+    hr = self->lpVtbl->Invoke(self, dispid, &kIidNull, 0x0400, 1 /* DISPATCH_METHOD */, &params,
+                              &result, 0, &argErr);
+    if (hr != 0 || result.vt != 3) {
+        return 4;
+    }
+    *pResult = result.u.lVal;
+    return 0;
+}
