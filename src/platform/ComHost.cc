@@ -94,11 +94,11 @@ HRESULT CLSIDFromProgID(const std::string& progId, CLSID& clsid) {
     return GuidFromString(strClsid, clsid) ? S_OK : CO_E_CLASSSTRING;
 }
 
-HRESULT CreateObject(const std::string& progId, IDispatch** ppOut, std::string* pstrDetail) {
-    if (ppOut == nullptr) {
-        return E_POINTER;
-    }
-    CLSID clsid;
+namespace {
+
+// The module that serves a ProgID, loaded (once per process) from its InProcServer32 entry.
+HRESULT LoadClassModule(const std::string& progId, CLSID& clsid, void*& hModule,
+                        std::string* pstrDetail) {
     HRESULT hr = CLSIDFromProgID(progId, clsid);
     if (FAILED(hr)) {
         SetDetail(pstrDetail, "no class registered under HKEY_CLASSES_ROOT\\" + progId);
@@ -117,8 +117,18 @@ HRESULT CreateObject(const std::string& progId, IDispatch** ppOut, std::string* 
         SetDetail(pstrDetail, "module path cannot be resolved: " + Cp932ToUtf8Lossy(strModule));
         return HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND);
     }
+    return LoadModule(strPath, hModule, pstrDetail);
+}
+
+}  // namespace
+
+HRESULT CreateObject(const std::string& progId, IDispatch** ppOut, std::string* pstrDetail) {
+    if (ppOut == nullptr) {
+        return E_POINTER;
+    }
+    CLSID clsid;
     void* hModule = nullptr;
-    hr = LoadModule(strPath, hModule, pstrDetail);
+    HRESULT hr = LoadClassModule(progId, clsid, hModule, pstrDetail);
     if (FAILED(hr)) {
         return hr;
     }
@@ -142,6 +152,45 @@ HRESULT CreateObject(const std::string& progId, IDispatch** ppOut, std::string* 
     }
     *ppOut = pDispatch;
     return S_OK;
+}
+
+HRESULT GetClassModuleExport(const std::string& progId, const std::string& strExport, void** ppfn,
+                             std::string* pstrDetail) {
+    if (ppfn == nullptr) {
+        return E_POINTER;
+    }
+    CLSID clsid;
+    void* hModule = nullptr;
+    HRESULT hr = LoadClassModule(progId, clsid, hModule, pstrDetail);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    void* pfn = dlsym(hModule, strExport.c_str());
+    if (pfn == nullptr) {
+        SetDetail(pstrDetail, "module does not export " + strExport);
+        return HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND);
+    }
+    *ppfn = pfn;
+    return S_OK;
+}
+
+HRESULT RegisterServerModule(const std::string& strModule, std::string* pstrDetail) {
+    std::string strPath;
+    if (strModule.empty() || ModuleLinuxPath(strModule, strPath) != ERROR_SUCCESS) {
+        SetDetail(pstrDetail, "module path cannot be resolved: " + Cp932ToUtf8Lossy(strModule));
+        return HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND);
+    }
+    void* hModule = nullptr;
+    HRESULT hr = LoadModule(strPath, hModule, pstrDetail);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    auto pfnRegister = reinterpret_cast<HRESULT (*)()>(dlsym(hModule, "DllRegisterServer"));
+    if (pfnRegister == nullptr) {
+        SetDetail(pstrDetail, "module does not export DllRegisterServer: " + strPath);
+        return CO_E_ERRORINDLL;
+    }
+    return pfnRegister();
 }
 
 }  // namespace tq
