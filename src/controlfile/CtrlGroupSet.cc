@@ -361,8 +361,8 @@ int32_t CCtrlGroupSet::SetFamily(int32_t nFirst, int32_t nLast, const std::strin
     if (nVerdict != DBNAME_OK && nVerdict != DBNAME_RESERVED) {
         return TQE_FAMILY_NAME;
     }
-    for (int64_t id = nFirst; id <= nLast; ++id) {
-        CCtrlGroup* p = FindGroup(static_cast<int32_t>(id));
+    for (int32_t id : IdsOfRange(nFirst, nLast)) {
+        CCtrlGroup* p = FindGroup(id);
         if (p == nullptr) {
             if (id == nFirst || id == nLast) {
                 return TQE_GROUP_INVALID;
@@ -375,6 +375,31 @@ int32_t CCtrlGroupSet::SetFamily(int32_t nFirst, int32_t nLast, const std::strin
         p->m_strFamily = strName;
     }
     return TQ_OK;
+}
+
+std::vector<int32_t> CCtrlGroupSet::IdsOfRange(int32_t nFirst, int32_t nLast) const {
+    // The ends always, and the ids between them that name a group, in increasing order. A
+    // range far wider than the tree is served from the index rather than counted through.
+    std::vector<int32_t> ids;
+    if (nFirst > nLast) {
+        return ids;
+    }
+    int64_t nWidth = static_cast<int64_t>(nLast) - nFirst;
+    if (nWidth <= static_cast<int64_t>(m_byId.size()) + 1) {
+        for (int64_t id = nFirst; id <= nLast; ++id) {
+            ids.push_back(static_cast<int32_t>(id));
+        }
+        return ids;
+    }
+    for (const auto& entry : m_byId) {
+        if (entry.first > nFirst && entry.first < nLast) {
+            ids.push_back(entry.first);
+        }
+    }
+    std::sort(ids.begin(), ids.end());
+    ids.insert(ids.begin(), nFirst);
+    ids.push_back(nLast);
+    return ids;
 }
 
 bool CCtrlGroupSet::Equals(const CCtrlGroupSet& other) const {

@@ -105,6 +105,7 @@ private:
     static bool IsAncestorOrSelf(const CCtrlGroup& candidate, const CCtrlGroup* pNode);
     void RebuildIndexes();
     int32_t LargestId() const;
+    std::vector<int32_t> IdsOfRange(int32_t nFirst, int32_t nLast) const;
 
     int32_t m_nNextId = -1;
     int32_t m_nGroupCount = 0;

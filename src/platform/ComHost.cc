@@ -79,6 +79,13 @@ HRESULT LoadModule(const std::string& strPath, void*& hModule, std::string* pstr
     return S_OK;
 }
 
+// Whether a registry failure means "no such key" (a name the registry refuses names no key
+// either), as opposed to a registry that cannot be read.
+bool IsMissingKey(int32_t err) {
+    return err == ERROR_FILE_NOT_FOUND || err == ERROR_INVALID_PARAMETER ||
+           err == ERROR_BAD_PATHNAME;
+}
+
 }  // namespace
 
 HRESULT CLSIDFromProgID(const std::string& progId, CLSID& clsid) {
@@ -89,7 +96,7 @@ HRESULT CLSIDFromProgID(const std::string& progId, CLSID& clsid) {
     std::string strClsid;
     int32_t err = ReadClassesDefault(progId + "\\CLSID", strClsid);
     if (err != ERROR_SUCCESS) {
-        return err == ERROR_FILE_NOT_FOUND ? CO_E_CLASSSTRING : REGDB_E_READREGDB;
+        return IsMissingKey(err) ? CO_E_CLASSSTRING : REGDB_E_READREGDB;
     }
     return GuidFromString(strClsid, clsid) ? S_OK : CO_E_CLASSSTRING;
 }
@@ -109,8 +116,7 @@ HRESULT LoadClassModule(const std::string& progId, CLSID& clsid, void*& hModule,
     int32_t err = ReadClassesDefault(strServerKey, strModule);
     if (err != ERROR_SUCCESS || strModule.empty()) {
         SetDetail(pstrDetail, "no module registered under HKEY_CLASSES_ROOT\\" + strServerKey);
-        return err == ERROR_SUCCESS || err == ERROR_FILE_NOT_FOUND ? REGDB_E_CLASSNOTREG
-                                                                   : REGDB_E_READREGDB;
+        return err == ERROR_SUCCESS || IsMissingKey(err) ? REGDB_E_CLASSNOTREG : REGDB_E_READREGDB;
     }
     std::string strPath;
     if (ModuleLinuxPath(strModule, strPath) != ERROR_SUCCESS) {

@@ -38,26 +38,21 @@ TEST(VariantTest, ChangeTypeFollowsTheAutomationRules) {
         {"I4 overflows I2", CVariant(70000), VT_I2, DISP_E_OVERFLOW, 0, u""},
         {"TRUE is -1", CVariant(true), VT_I4, S_OK, -1, u""},
         {"non-zero is TRUE", CVariant(2), VT_BOOL, S_OK, VARIANT_TRUE, u""},
-        {"zero is FALSE", CVariant(0), VT_BOOL, S_OK, VARIANT_FALSE, u""},
         {"empty is 0", CVariant(), VT_I4, S_OK, 0, u""},
-        {"empty is FALSE", CVariant(), VT_BOOL, S_OK, VARIANT_FALSE, u""},
         {"empty is the empty string", CVariant(), VT_BSTR, S_OK, 0, u""},
         {"blanks around digits", Str(u" \t42 "), VT_I4, S_OK, 42, u""},
         {"sign", Str(u"-17"), VT_I4, S_OK, -17, u""},
-        {"plus sign", Str(u"+17"), VT_I2, S_OK, 17, u""},
         {"leading zeros", Str(u"01"), VT_I4, S_OK, 1, u""},
         {"half rounds to even (down)", Str(u"2.5"), VT_I4, S_OK, 2, u""},
         {"half rounds to even (up)", Str(u"3.5"), VT_I4, S_OK, 4, u""},
         {"negative half", Str(u"-2.5"), VT_I4, S_OK, -2, u""},
         {"above half", Str(u"2.501"), VT_I4, S_OK, 3, u""},
-        {"below half", Str(u"2.49"), VT_I4, S_OK, 2, u""},
         {"lowest I4", Str(u"-2147483648"), VT_I4, S_OK, INT32_MIN, u""},
         {"I4 overflow", Str(u"2147483648"), VT_I4, DISP_E_OVERFLOW, 0, u""},
         {"huge number", Str(u"99999999999999999999999"), VT_I4, DISP_E_OVERFLOW, 0, u""},
         {"not a number", Str(u"x"), VT_I4, DISP_E_TYPEMISMATCH, 0, u""},
         {"digits then text", Str(u"1x"), VT_I4, DISP_E_TYPEMISMATCH, 0, u""},
         {"empty string", Str(u""), VT_I4, DISP_E_TYPEMISMATCH, 0, u""},
-        {"lone point", Str(u"."), VT_I4, DISP_E_TYPEMISMATCH, 0, u""},
         {"full-width digits", Str(u"\uFF11"), VT_I4, DISP_E_TYPEMISMATCH, 0, u""},
         {"True", Str(u"True"), VT_BOOL, S_OK, VARIANT_TRUE, u""},
         {"false in any case", Str(u" FALSE "), VT_BOOL, S_OK, VARIANT_FALSE, u""},
@@ -65,11 +60,9 @@ TEST(VariantTest, ChangeTypeFollowsTheAutomationRules) {
         {"word as bool", Str(u"yes"), VT_BOOL, DISP_E_TYPEMISMATCH, 0, u""},
         {"I4 as text", CVariant(-12), VT_BSTR, S_OK, 0, u"-12"},
         {"TRUE as text", CVariant(true), VT_BSTR, S_OK, 0, u"-1"},
-        {"FALSE as text", CVariant(false), VT_BSTR, S_OK, 0, u"0"},
         {"TRUE as word", CVariant(true), VT_BSTR, S_OK, 0, u"True", VARIANT_ALPHABOOL},
         {"string copies", Str(u"abc"), VT_BSTR, S_OK, 0, u"abc"},
         {"null", OfType(VT_NULL), VT_I4, DISP_E_TYPEMISMATCH, 0, u""},
-        {"error", OfType(VT_ERROR), VT_I4, DISP_E_TYPEMISMATCH, 0, u""},
         {"double does not convert", OfType(VT_R8), VT_I4, DISP_E_TYPEMISMATCH, 0, u""},
         {"unsupported target", CVariant(1), VT_R8, DISP_E_BADVARTYPE, 0, u""},
         {"array source", OfType(0x2000 | VT_I4), VT_I4, DISP_E_BADVARTYPE, 0, u""},
@@ -103,51 +96,39 @@ TEST(VariantTest, ChangeTypeFollowsTheAutomationRules) {
     }
 }
 
-TEST(VariantTest, ReferencesAreFollowedOnce) {
-    int32_t l = 7;
-    CVariant refLong;
-    refLong.vt = VT_BYREF | VT_I4;
-    refLong.plVal = &l;
-    CVariant out;
-    ASSERT_EQ(VariantChangeType(&out, &refLong, 0, VT_BSTR), S_OK);
-    EXPECT_EQ(Text(out), u"7");
-
-    CVariant inner = Str(u"12");
-    CVariant refVariant;
-    refVariant.vt = VT_BYREF | VT_VARIANT;
-    refVariant.pvarVal = &inner;
-    ASSERT_EQ(VariantChangeType(&out, &refVariant, 0, VT_I4), S_OK);
-    EXPECT_EQ(out.lVal, 12);
-
-    // A reference to a VARIANT that is itself a reference is malformed.
-    CVariant twice;
-    twice.vt = VT_BYREF | VT_VARIANT;
-    twice.pvarVal = &refVariant;
-    EXPECT_EQ(VariantChangeType(&out, &twice, 0, VT_I4), DISP_E_BADVARTYPE);
-
-    CVariant nullRef;
-    nullRef.vt = VT_BYREF | VT_I4;
-    EXPECT_EQ(VariantChangeType(&out, &nullRef, 0, VT_I4), E_INVALIDARG);
-
-    // Clearing a reference frees nothing it points to.
-    CVariant refString;
-    refString.vt = VT_BYREF | VT_BSTR;
-    refString.pbstrVal = &inner.bstrVal;
-    ASSERT_EQ(VariantClear(&refString), S_OK);
-    EXPECT_EQ(Text(inner), u"12");
+CVariant Ref(VARTYPE vt, void* p) {
+    CVariant v;
+    v.vt = VT_BYREF | vt;
+    v.byref = p;
+    return v;
 }
 
-TEST(VariantTest, ChangeTypeInPlaceFreesTheOldString) {
-    CVariant v = Str(u"31");
-    ASSERT_EQ(VariantChangeType(&v, &v, 0, VT_I4), S_OK);
-    EXPECT_EQ(v.vt, VT_I4);
-    EXPECT_EQ(v.lVal, 31);
-    ASSERT_EQ(VariantChangeType(&v, &v, 0, VT_BSTR), S_OK);
-    EXPECT_EQ(Text(v), u"31");
-    // A failing conversion in place keeps the value.
-    CVariant w = Str(u"no");
-    EXPECT_EQ(VariantChangeType(&w, &w, 0, VT_I4), DISP_E_TYPEMISMATCH);
-    EXPECT_EQ(Text(w), u"no");
+HRESULT Change(VARIANT& out, const VARIANT& src, VARTYPE vt) {
+    return VariantChangeType(&out, &src, 0, vt);
+}
+
+TEST(VariantTest, ReferencesAreFollowedOnce) {
+    int32_t l = 7;
+    CVariant out;
+    ASSERT_EQ(Change(out, Ref(VT_I4, &l), VT_BSTR), S_OK);
+    EXPECT_EQ(Text(out), u"7");
+    CVariant inner = Str(u"12");
+    CVariant refVariant = Ref(VT_VARIANT, &inner);
+    ASSERT_EQ(Change(out, refVariant, VT_I4), S_OK);
+    EXPECT_EQ(out.lVal, 12);
+    // A reference to a VARIANT that is itself a reference is malformed; so is a null reference.
+    EXPECT_EQ(Change(out, Ref(VT_VARIANT, &refVariant), VT_I4), DISP_E_BADVARTYPE);
+    EXPECT_EQ(Change(out, Ref(VT_I4, nullptr), VT_I4), E_INVALIDARG);
+    // Clearing a reference frees nothing it points to.
+    CVariant refString = Ref(VT_BSTR, &inner.bstrVal);
+    ASSERT_EQ(VariantClear(&refString), S_OK);
+    EXPECT_EQ(Text(inner), u"12");
+    // In place, the old string is freed (ASan reports it otherwise) or kept on failure.
+    ASSERT_EQ(Change(inner, inner, VT_I4), S_OK);
+    EXPECT_EQ(inner.lVal, 12);
+    CVariant word = Str(u"no");
+    EXPECT_EQ(Change(word, word, VT_I4), DISP_E_TYPEMISMATCH);
+    EXPECT_EQ(Text(word), u"no");
 }
 
 // Counts its references, to pin what VARIANTs do with interfaces.
@@ -178,50 +159,27 @@ TEST(VariantTest, CopyDuplicatesStringsAndReferencesInterfaces) {
     }
     EXPECT_EQ(unk.m_cRef, 1u);
 
-    // Copying over a string frees it; ASan reports a leak otherwise.
-    CVariant target = Str(u"old");
-    ASSERT_EQ(VariantCopy(&target, &copy), S_OK);
-    EXPECT_EQ(Text(target), u"text");
-
     // VariantCopyInd makes an owned value out of a reference.
-    CVariant ref;
-    ref.vt = VT_BYREF | VT_BSTR;
-    ref.pbstrVal = &s.bstrVal;
     CVariant owned;
-    ASSERT_EQ(VariantCopyInd(&owned, &ref), S_OK);
-    EXPECT_EQ(owned.vt, VT_BSTR);
+    CVariant refString = Ref(VT_BSTR, &s.bstrVal);
+    ASSERT_EQ(VariantCopyInd(&owned, &refString), S_OK);
     EXPECT_NE(owned.bstrVal, s.bstrVal);
     EXPECT_EQ(Text(owned), u"text");
     double d = 1.5;
-    ref.vt = VT_BYREF | VT_R8;
-    ref.byref = &d;
-    ASSERT_EQ(VariantCopyInd(&owned, &ref), S_OK);
+    CVariant refDouble = Ref(VT_R8, &d);
+    ASSERT_EQ(VariantCopyInd(&owned, &refDouble), S_OK);
     EXPECT_EQ(owned.vt, VT_R8);
     EXPECT_EQ(owned.dblVal, 1.5);
 }
 
 TEST(VariantTest, UnsupportedTypesAreRefusedAndLeftAlone) {
-    VARIANT v;
-    VariantInit(&v);
-    v.vt = 36;  // VT_RECORD
-    EXPECT_EQ(VariantClear(&v), DISP_E_BADVARTYPE);
-    EXPECT_EQ(v.vt, 36);
+    CVariant record = OfType(36);  // VT_RECORD
     CVariant copy;
-    EXPECT_EQ(VariantCopy(&copy, &v), DISP_E_BADVARTYPE);
+    EXPECT_EQ(VariantCopy(&copy, &record), DISP_E_BADVARTYPE);
     EXPECT_EQ(copy.vt, VT_EMPTY);
-}
-
-TEST(VariantTest, CVariantMovesItsValue) {
-    CVariant a = Str(u"moved");
-    BSTR raw = a.bstrVal;
-    CVariant b(std::move(a));
-    EXPECT_EQ(a.vt, VT_EMPTY);
-    EXPECT_EQ(b.bstrVal, raw);
-    VARIANT out;
-    b.Detach(&out);
-    EXPECT_EQ(b.vt, VT_EMPTY);
-    EXPECT_EQ(out.bstrVal, raw);
-    VariantClear(&out);
+    EXPECT_EQ(VariantClear(&record), DISP_E_BADVARTYPE);
+    EXPECT_EQ(record.vt, 36);
+    record.vt = VT_EMPTY;
 }
 
 }  // namespace

@@ -1,0 +1,112 @@
+#include "controlfile/CtrlLogFile.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+
+#include "CtrlTestUtil.h"
+#include "controlfile/CtrlReader.h"
+#include "manager/ProductRegKey.h"
+#include "platform/Registry.h"
+#include "resources/ErrorCodes.h"
+#include "resources/StringTable.h"
+
+namespace tq {
+namespace {
+
+TEST(CtrlLogFileTest, ArgumentsAreFilledInInOnePass) {
+    std::string a = "x%2y";
+    std::string b = "%1";
+    std::string text = FormatLogMessage(IDS_LOG_BAD_LINE_IN, &a, &b);
+    std::string expected = LoadString(IDS_LOG_BAD_LINE_IN);
+    expected.replace(expected.find("%2"), 2, b);
+    expected.replace(expected.find("%1"), 2, a);
+    EXPECT_EQ(text, expected);
+    // Without a second argument "%2" stays; without any, the text is the message itself.
+    std::string one = FormatLogMessage(IDS_LOG_BAD_LINE_IN, &a);
+    EXPECT_NE(one.find("%2"), std::string::npos);
+    EXPECT_EQ(FormatLogMessage(IDS_LOG_GROUPS), LoadString(IDS_LOG_GROUPS));
+    EXPECT_EQ(FormatLogMessage(9999), "");
+}
+
+class CtrlLogFileFileTest : public ::testing::Test {
+protected:
+    std::string Log() const { return test::ReadLinuxFile(m_prefix.Path("log.txt")); }
+    test::CTempPrefix m_prefix;
+};
+
+TEST_F(CtrlLogFileFileTest, StartLineMessagesAndClose) {
+    CCtrlLogFile log;
+    std::string line = "Doc=x";
+    EXPECT_EQ(log.Message(IDS_LOG_BAD_LINE, &line), 0);  // not started: nothing written
+    EXPECT_EQ(log.Start(""), 0);
+    EXPECT_FALSE(log.IsEnabled());
+    ASSERT_EQ(log.Start(test::WinPath(m_prefix.Path("log.txt"))), 0);
+    EXPECT_EQ(log.Message(IDS_LOG_BAD_LINE, &line), 1);
+    // Each message is on the disk at once.
+    std::string text = Log();
+    std::regex start("OutputLogStart \\d{4}/\\d{1,2}/\\d{1,2} \\d{1,2}:\\d{1,2}:\\d{1,2}\r\n\r\n");
+    std::smatch m;
+    ASSERT_TRUE(std::regex_search(text, m, start)) << text;
+    EXPECT_EQ(m.position(0), 0);
+    EXPECT_EQ(text.substr(m.length(0)), FormatLogMessage(IDS_LOG_BAD_LINE, &line) + "\r\n");
+    // The log denies other writers while it is open.
+    CFile other;
+    EXPECT_NE(other.Open(test::WinPath(m_prefix.Path("log.txt")), GENERIC_WRITE,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING),
+              0);
+    log.Close();
+    EXPECT_FALSE(log.IsEnabled());
+    EXPECT_EQ(log.Message(IDS_LOG_BAD_LINE, &line), 0);
+}
+
+TEST_F(CtrlLogFileFileTest, PathWithoutDriveGoesToTheControlFolder) {
+    const std::string strKeyPath = std::string(kProductKeyBase) + "Test";
+    CRegKey key;
+    ASSERT_EQ(key.Create(HKEY_LOCAL_MACHINE, strKeyPath + "\\Path", KEY_ALL_ACCESS), 0);
+    ASSERT_EQ(key.SetString("Control", test::WinPath(m_prefix.GetDir())), 0);
+    CProductRegKey product;
+    ASSERT_EQ(product.Open(strKeyPath), 0);
+
+    CCtrlLogFile noKey;
+    EXPECT_EQ(noKey.Start("log.txt"), TQE_REG_READ);
+    EXPECT_FALSE(noKey.IsEnabled());
+    CCtrlLogFile log(&product);
+    ASSERT_EQ(log.Start("log.txt"), 0);
+    log.Close();
+    EXPECT_TRUE(test::LinuxFileExists(m_prefix.Path("log.txt")));
+    EXPECT_EQ(log.Start(test::WinPath(m_prefix.Path("no/such/folder/log.txt"))), TQE_LOG_CREATE);
+    EXPECT_FALSE(log.IsEnabled());
+}
+
+TEST_F(CtrlLogFileFileTest, TheReaderLogsFromTheOutputLogLineOnAndClosesAtTheEnd) {
+    std::string strLog = test::WinPath(m_prefix.Path("log.txt"));
+    test::WriteLinuxFile(m_prefix.Path("base.ctl"),
+                         "Unknown1 = a\r\nOutputLog = \"" + strLog +
+                             "\"\r\nUnknown2 = b\r\nGroup1=G\r\n[A]\r\nGroup=1\r\n");
+    CCtrlModel model;
+    CCtrlLogFile log;
+    CFile file;
+    EXPECT_EQ(CCtrlReader(model, &log).Load(file, test::WinPath(m_prefix.Path("base.ctl"))),
+              TQE_BASE_INVALID);
+    EXPECT_FALSE(log.IsEnabled());
+    std::string text = Log();
+    std::string body = text.substr(text.find("\r\n\r\n") + 4);
+    std::string a = "Unknown2 = b";
+    std::string db = "A";
+    EXPECT_EQ(body, FormatLogMessage(IDS_LOG_SKIPPED, &a) + "\r\n" +
+                        FormatLogMessage(IDS_LOG_NO_DOCS, &db) + "\r\n");
+}
+
+TEST(CtrlLogCollectorTest, KeepsEveryMessageWithoutAStartLine) {
+    CCtrlLogCollector log;
+    EXPECT_EQ(log.Start("anything"), 0);
+    std::string line = "x";
+    EXPECT_EQ(log.Message(IDS_LOG_SKIPPED, &line), 1);
+    EXPECT_EQ(log.Message(9999), 0);
+    EXPECT_EQ(log.GetMessages(),
+              std::vector<std::string>{FormatLogMessage(IDS_LOG_SKIPPED, &line)});
+}
+
+}  // namespace
+}  // namespace tq

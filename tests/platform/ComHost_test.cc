@@ -1,0 +1,199 @@
+#include "platform/ComHost.h"
+
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+
+#include "platform/Bstr.h"
+#include "platform/Registry.h"
+#include "platform/com_module/VtblCaller.h"
+#include "support/TestSupport.h"
+
+namespace tq {
+namespace {
+
+// The class the test module serves.
+const char kClsidCounter[] = "{0F1E2D3C-4B5A-6978-8796-A5B4C3D2E1F0}";
+const char kProgId[] = "Test.Counter.1";
+
+void SetClassesDefault(const std::string& strKey, const std::string& strValue) {
+    CRegKey key;
+    ASSERT_EQ(key.Create(HKEY_CLASSES_ROOT, strKey, KEY_ALL_ACCESS), 0);
+    ASSERT_EQ(key.SetString("", strValue), 0);
+}
+
+// The entries an in-process server writes when it registers itself.
+void Register(const std::string& progId, const std::string& clsid, const std::string& module) {
+    SetClassesDefault(progId, progId);
+    SetClassesDefault(progId + "\\CLSID", clsid);
+    SetClassesDefault("CLSID\\" + clsid, progId);
+    SetClassesDefault("CLSID\\" + clsid + "\\ProgID", progId);
+    SetClassesDefault("CLSID\\" + clsid + "\\InProcServer32", module);
+}
+
+HRESULT ModuleCanUnloadNow() {
+    void* h = dlopen(TQ_TEST_COM_MODULE, RTLD_NOW | RTLD_NOLOAD);
+    if (h == nullptr) {
+        return E_UNEXPECTED;
+    }
+    auto pfn = reinterpret_cast<PFN_DllCanUnloadNow>(dlsym(h, "DllCanUnloadNow"));
+    HRESULT hr = pfn != nullptr ? pfn() : E_UNEXPECTED;
+    dlclose(h);  // only drops the reference taken above; the host keeps the module loaded
+    return hr;
+}
+
+TEST(ComHostTest, CreatesARegisteredObject) {
+    test::CTempPrefix prefix;
+    Register(kProgId, kClsidCounter, TQ_TEST_COM_MODULE);
+
+    CComPtr<IDispatch> p;
+    std::string strDetail;
+    ASSERT_EQ(CreateObject(kProgId, p.Receive(), &strDetail), S_OK) << strDetail;
+    ASSERT_TRUE(p);
+    EXPECT_EQ(ModuleCanUnloadNow(), S_FALSE);
+
+    int32_t result = 0;
+    EXPECT_EQ(TqCallBinaryThroughVtbl(p.Get(), reinterpret_cast<const uint16_t*>(u"Subtract"), 9, 4,
+                                      &result),
+              0);
+    EXPECT_EQ(result, 5);
+
+    // A second object comes from the module already loaded.
+    CComPtr<IDispatch> second;
+    ASSERT_EQ(CreateObject("test.counter.1", second.Receive()), S_OK);
+    EXPECT_NE(second.Get(), p.Get());
+
+    p.Reset();
+    EXPECT_EQ(ModuleCanUnloadNow(), S_FALSE);
+    second.Reset();
+    EXPECT_EQ(ModuleCanUnloadNow(), S_OK);
+}
+
+TEST(ComHostTest, TheModuleMayBeNamedByAWindowsPath) {
+    test::CTempPrefix prefix;
+    // Z: reaches the whole Linux tree; the file name is matched without regard to case.
+    std::string strWindows = std::string("z:") + TQ_TEST_COM_MODULE;
+    for (char& c : strWindows) {
+        c = c == '/' ? '\\' : c;
+    }
+    size_t name = strWindows.rfind('\\') + 1;
+    for (size_t i = name; i < strWindows.size(); ++i) {
+        strWindows[i] = static_cast<char>(toupper(static_cast<unsigned char>(strWindows[i])));
+    }
+    Register(kProgId, kClsidCounter, strWindows);
+    CComPtr<IDispatch> p;
+    std::string strDetail;
+    EXPECT_EQ(CreateObject(kProgId, p.Receive(), &strDetail), S_OK) << strWindows << strDetail;
+}
+
+TEST(ComHostTest, TheClassFactoryKeepsTheModuleWhileHeldOrLocked) {
+    test::CTempPrefix prefix;
+    Register(kProgId, kClsidCounter, TQ_TEST_COM_MODULE);
+    {
+        // Makes sure the module is loaded.
+        CComPtr<IDispatch> p;
+        ASSERT_EQ(CreateObject(kProgId, p.Receive()), S_OK);
+    }
+    void* h = dlopen(TQ_TEST_COM_MODULE, RTLD_NOW | RTLD_NOLOAD);
+    ASSERT_NE(h, nullptr);
+    auto pfnGet = reinterpret_cast<PFN_DllGetClassObject>(dlsym(h, "DllGetClassObject"));
+    ASSERT_NE(pfnGet, nullptr);
+    CLSID clsid;
+    ASSERT_TRUE(GuidFromString(kClsidCounter, clsid));
+
+    void* pv = reinterpret_cast<void*>(0x1);
+    EXPECT_EQ(pfnGet(IID_IDispatch, IID_IClassFactory, &pv), CLASS_E_CLASSNOTAVAILABLE);
+    EXPECT_EQ(pv, nullptr);
+
+    CComPtr<IClassFactory> pFactory;
+    ASSERT_EQ(pfnGet(clsid, IID_IClassFactory, reinterpret_cast<void**>(pFactory.Receive())), S_OK);
+    EXPECT_EQ(ModuleCanUnloadNow(), S_FALSE);
+    EXPECT_EQ(pFactory->QueryInterface(IID_IDispatch, &pv), E_NOINTERFACE);
+
+    IUnknown* pOuter = pFactory.Get();
+    pv = reinterpret_cast<void*>(0x1);
+    EXPECT_EQ(pFactory->CreateInstance(pOuter, IID_IDispatch, &pv), CLASS_E_NOAGGREGATION);
+    EXPECT_EQ(pv, nullptr);
+    EXPECT_EQ(pFactory->CreateInstance(nullptr, IID_IClassFactory, &pv), E_NOINTERFACE);
+    EXPECT_EQ(pv, nullptr);
+
+    EXPECT_EQ(pFactory->LockServer(1), S_OK);
+    pFactory.Reset();
+    EXPECT_EQ(ModuleCanUnloadNow(), S_FALSE);
+    ASSERT_EQ(pfnGet(clsid, IID_IUnknown, &pv), S_OK);
+    auto* pUnknown = static_cast<IClassFactory*>(pv);
+    EXPECT_EQ(pUnknown->LockServer(0), S_OK);
+    // An unbalanced unlock must not wrap the count around.
+    EXPECT_EQ(pUnknown->LockServer(0), S_OK);
+    pUnknown->Release();
+    EXPECT_EQ(ModuleCanUnloadNow(), S_OK);
+    dlclose(h);
+}
+
+struct CFailureCase {
+    const char* m_pszName;
+    // Writes the registration (or leaves it out) in the test prefix.
+    void (*m_fnArrange)(const std::string& strPrefixDir);
+    std::string m_progId;
+    HRESULT m_hr;
+};
+
+TEST(ComHostTest, FailuresGiveClearCodesAndNoObject) {
+    const CFailureCase cases[] = {
+        {"nothing registered", [](const std::string&) {}, kProgId, CO_E_CLASSSTRING},
+        {"ProgID without CLSID", [](const std::string&) { SetClassesDefault(kProgId, kProgId); },
+         kProgId, CO_E_CLASSSTRING},
+        {"CLSID not in braces",
+         [](const std::string&) {
+             Register(kProgId, "0F1E2D3C-4B5A-6978-8796-A5B4C3D2E1F0", TQ_TEST_COM_MODULE);
+         },
+         kProgId, CO_E_CLASSSTRING},
+        {"a path instead of a ProgID",
+         [](const std::string&) { Register(kProgId, kClsidCounter, TQ_TEST_COM_MODULE); },
+         std::string("CLSID\\") + kClsidCounter, CO_E_CLASSSTRING},
+        {"empty ProgID", [](const std::string&) {}, "", CO_E_CLASSSTRING},
+        {"ProgID that is not code page 932", [](const std::string&) {}, "Test\x81",
+         CO_E_CLASSSTRING},
+        {"class without a server",
+         [](const std::string&) {
+             SetClassesDefault(std::string(kProgId) + "\\CLSID", kClsidCounter);
+             SetClassesDefault(std::string("CLSID\\") + kClsidCounter, kProgId);
+         },
+         kProgId, REGDB_E_CLASSNOTREG},
+        {"empty server path", [](const std::string&) { Register(kProgId, kClsidCounter, ""); },
+         kProgId, REGDB_E_CLASSNOTREG},
+        {"Windows path on no drive",
+         [](const std::string&) { Register(kProgId, kClsidCounter, "Q:\\none\\module.so"); },
+         kProgId, HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND)},
+        {"module file missing",
+         [](const std::string& dir) { Register(kProgId, kClsidCounter, dir + "/missing.so"); },
+         kProgId, HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND)},
+        {"module file is not a module",
+         [](const std::string& dir) {
+             test::WriteLinuxFile(dir + "/text.so", "not a module\n");
+             Register(kProgId, kClsidCounter, dir + "/text.so");
+         },
+         kProgId, HRESULT_FROM_WIN32(ERROR_BAD_EXE_FORMAT)},
+        {"module without DllGetClassObject",
+         [](const std::string&) { Register(kProgId, kClsidCounter, TQ_TEST_COM_NOEXPORT); },
+         kProgId, CO_E_ERRORINDLL},
+        {"module does not serve the class",
+         [](const std::string&) {
+             Register(kProgId, "{00000000-1111-2222-3333-444444444444}", TQ_TEST_COM_MODULE);
+         },
+         kProgId, CLASS_E_CLASSNOTAVAILABLE},
+    };
+    for (const CFailureCase& c : cases) {
+        SCOPED_TRACE(c.m_pszName);
+        test::CTempPrefix prefix;
+        c.m_fnArrange(prefix.GetDir());
+        IDispatch* p = reinterpret_cast<IDispatch*>(0x1);
+        std::string strDetail;
+        EXPECT_EQ(CreateObject(c.m_progId, &p, &strDetail), c.m_hr) << DescribeHResult(c.m_hr);
+        EXPECT_EQ(p, reinterpret_cast<IDispatch*>(0x1));
+        EXPECT_FALSE(strDetail.empty());
+    }
+    EXPECT_EQ(CreateObject(kProgId, nullptr), E_POINTER);
+}
+
+}  // namespace
+}  // namespace tq

@@ -1,0 +1,74 @@
+#include "Commands.h"
+
+#include <filesystem>
+#include <iostream>
+
+#include "frame/ErrorTable.h"
+#include "platform/Cp932.h"
+#include "platform/Path.h"
+#include "platform/Win32Error.h"
+
+namespace tq::tqctl {
+
+namespace {
+
+constexpr CCommand kCommands[] = {
+    {"lint", "FILE",
+     "check a control file with every rule of loading; print each message, then the result",
+     RunLint},
+    {"rewrite", "FILE OUT [--builder]",
+     "load FILE and write it to OUT in the full form (or the builder form)", RunRewrite},
+};
+
+}  // namespace
+
+std::span<const CCommand> GetCommands() {
+    return kCommands;
+}
+
+const CCommand* FindCommand(const std::string& strName) {
+    for (const CCommand& c : kCommands) {
+        if (strName == c.m_pszName) {
+            return &c;
+        }
+    }
+    return nullptr;
+}
+
+std::string UsageText() {
+    std::string text =
+        "usage: tqctl [--prefix DIR] COMMAND ARGS...\n"
+        "       tqctl --help\n\n";
+    for (const CCommand& c : kCommands) {
+        std::string synopsis = std::string(c.m_pszName) + " " + c.m_pszArgs;
+        text += "  " + synopsis + "\n      " + c.m_pszHelp + "\n";
+    }
+    text +=
+        "\nPaths are Linux paths. The last line of a command is CODE<TAB>MESSAGE (0 on success).\n"
+        "Exit status: 0 success, 1 failure, 2 bad command line.\n";
+    return text;
+}
+
+int PrintResult(int32_t lCode) {
+    std::string strMessage;
+    if (lCode != 0) {
+        GetErrorMessage(lCode, strMessage);
+    }
+    std::cout << lCode << '\t' << Cp932ToUtf8Lossy(strMessage) << '\n' << std::flush;
+    return lCode == 0 ? kExitOk : kExitFailed;
+}
+
+void PrintLine(const std::string& strCp932) {
+    std::cout << Cp932ToUtf8Lossy(strCp932) << '\n';
+}
+
+int32_t ToWindowsForm(const std::string& strLinux, std::string& strWin) {
+    std::error_code ec;
+    std::filesystem::path full = std::filesystem::absolute(strLinux, ec);
+    if (ec) {
+        return ERROR_INVALID_NAME;
+    }
+    return ToWindowsPath(full.lexically_normal().string(), strWin);
+}
+
+}  // namespace tq::tqctl
