@@ -141,7 +141,7 @@ HRESULT CreateObject(const std::string& progId, IDispatch** ppOut, std::string* 
     auto pfnGetClassObject =
         reinterpret_cast<PFN_DllGetClassObject>(dlsym(hModule, "DllGetClassObject"));
     if (pfnGetClassObject == nullptr) {
-        SetDetail(pstrDetail, "module does not export DllGetClassObject: " + strPath);
+        SetDetail(pstrDetail, "module does not export DllGetClassObject");
         return CO_E_ERRORINDLL;
     }
     CComPtr<IClassFactory> pFactory;
