@@ -200,6 +200,13 @@ void CCtrlGroupSet::Release(CCtrlGroup* pNode) {
 CCtrlGroup* CCtrlGroupSet::FindChildByName(const CCtrlGroup* pNode, std::string_view strName,
                                            bool bRecursive) const {
     if (!bRecursive) {
+        // The name index answers at once: filing thousands of applications under one parent
+        // must not scan its children each time. Only placeholders share a name (the empty
+        // one); then the first in list order is wanted.
+        auto range = m_byName.equal_range(CNameKey{pNode, strName});
+        if (range.first == range.second || std::next(range.first) == range.second) {
+            return range.first == range.second ? nullptr : range.first->second;
+        }
         for (const auto& child : pNode->m_children) {
             if (child->m_strName == strName) {
                 return child.get();

@@ -1,29 +1,15 @@
 #include "platform/ComModule.h"
 
+#include <dlfcn.h>
+#include <limits.h>
+#include <stdlib.h>
+
 #include <new>
 
+#include "platform/Path.h"
+#include "platform/Win32Error.h"
+
 namespace tq {
-
-namespace {
-
-std::atomic<uint32_t> g_cModuleLocks{0};
-
-}  // namespace
-
-void ModuleLock() {
-    ++g_cModuleLocks;
-}
-
-void ModuleUnlock() {
-    // An unbalanced unlock from a caller must not wrap the count and pin the module forever.
-    uint32_t n = g_cModuleLocks.load();
-    while (n > 0 && !g_cModuleLocks.compare_exchange_weak(n, n - 1)) {
-    }
-}
-
-uint32_t GetModuleLockCount() {
-    return g_cModuleLocks.load();
-}
 
 HRESULT CClassFactory::QueryInterface(REFIID riid, void** ppvObject) {
     if (ppvObject == nullptr) {
@@ -66,9 +52,9 @@ HRESULT CClassFactory::CreateInstance(IUnknown* pUnkOuter, REFIID riid, void** p
 
 HRESULT CClassFactory::LockServer(int32_t fLock) {
     if (fLock != 0) {
-        ModuleLock();
+        m_module.Lock();
     } else {
-        ModuleUnlock();
+        m_module.Unlock();
     }
     return S_OK;
 }
@@ -87,8 +73,9 @@ HRESULT GetClassObject(std::initializer_list<CClassFactory*> factories, REFCLSID
     return CLASS_E_CLASSNOTAVAILABLE;
 }
 
-HRESULT CanUnloadNow(std::initializer_list<const CClassFactory*> factories) {
-    if (GetModuleLockCount() != 0) {
+HRESULT CanUnloadNow(const CModuleCount& module,
+                     std::initializer_list<const CClassFactory*> factories) {
+    if (module.Get() != 0) {
         return S_FALSE;
     }
     for (const CClassFactory* pFactory : factories) {
@@ -97,6 +84,20 @@ HRESULT CanUnloadNow(std::initializer_list<const CClassFactory*> factories) {
         }
     }
     return S_OK;
+}
+
+int32_t GetModuleFileName(const void* pAddressInModule, std::string& strPath) {
+    Dl_info info;
+    if (dladdr(pAddressInModule, &info) == 0 || info.dli_fname == nullptr ||
+        info.dli_fname[0] == '\0') {
+        return ERROR_INVALID_HANDLE;
+    }
+    // The loader keeps the name it was given; the registration wants the file itself.
+    char real[PATH_MAX];
+    if (realpath(info.dli_fname, real) == nullptr) {
+        return ERROR_INVALID_HANDLE;
+    }
+    return ToWindowsPath(real, strPath);
 }
 
 }  // namespace tq

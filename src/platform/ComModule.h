@@ -1,21 +1,34 @@
 // What an in-process server module needs around its objects: the count of live objects and
 // server locks that decides whether the module may be unloaded, and a class factory that is a
-// static object of the module. Each module links its own copy of the platform library, so each
-// module has its own count.
+// static object of the module. The count is an object the module defines, so that it stays the
+// module's own however the platform library is linked (into each module, or shared).
 #pragma once
 
 #include <atomic>
 #include <cstdint>
 #include <initializer_list>
+#include <string>
 
 #include "platform/Unknown.h"
 
 namespace tq {
 
-// Raised by every live object and by LockServer(TRUE); lowered by their counterparts.
-void ModuleLock();
-void ModuleUnlock();
-uint32_t GetModuleLockCount();
+// Raised by every live object of the module and by LockServer(TRUE); lowered by their
+// counterparts. A static object of the module.
+class CModuleCount {
+public:
+    void Lock() { ++m_cLocks; }
+    // An unbalanced unlock from a caller must not wrap the count and pin the module forever.
+    void Unlock() {
+        uint32_t n = m_cLocks.load();
+        while (n > 0 && !m_cLocks.compare_exchange_weak(n, n - 1)) {
+        }
+    }
+    uint32_t Get() const { return m_cLocks.load(); }
+
+private:
+    std::atomic<uint32_t> m_cLocks{0};
+};
 
 // A class factory that lives as long as the module (a static object): its own reference counts
 // as one, so a count above 1 means a caller still holds it. CreateInstance makes a new object
@@ -26,7 +39,8 @@ public:
     // so that a failed query destroys the object again.
     using Creator = HRESULT (*)(REFIID riid, void** ppv);
 
-    CClassFactory(const CLSID& clsid, Creator fnCreate) : m_clsid(clsid), m_fnCreate(fnCreate) {}
+    CClassFactory(const CLSID& clsid, Creator fnCreate, CModuleCount& module)
+        : m_clsid(clsid), m_fnCreate(fnCreate), m_module(module) {}
     virtual ~CClassFactory() = default;
     CClassFactory(const CClassFactory&) = delete;
     CClassFactory& operator=(const CClassFactory&) = delete;
@@ -44,6 +58,7 @@ public:
 private:
     CLSID m_clsid;
     Creator m_fnCreate;
+    CModuleCount& m_module;
     std::atomic<uint32_t> m_cRef{1};
 };
 
@@ -53,6 +68,12 @@ HRESULT GetClassObject(std::initializer_list<CClassFactory*> factories, REFCLSID
                        REFIID riid, void** ppv);
 // DllCanUnloadNow of a module: S_FALSE while objects or locks are counted or a caller holds a
 // factory, else S_OK.
-HRESULT CanUnloadNow(std::initializer_list<const CClassFactory*> factories);
+HRESULT CanUnloadNow(const CModuleCount& module,
+                     std::initializer_list<const CClassFactory*> factories);
+
+// GetModuleFileName: the full Windows path ("Z:\...") of the module file that holds the given
+// code address (a function of the module), as its registration records it. ERROR_INVALID_HANDLE
+// when the address lies in no loaded file.
+int32_t GetModuleFileName(const void* pAddressInModule, std::string& strPath);
 
 }  // namespace tq

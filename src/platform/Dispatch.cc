@@ -3,8 +3,6 @@
 #include <cstring>
 #include <new>
 
-#include "platform/ComModule.h"
-
 namespace tq {
 
 namespace {
@@ -47,13 +45,18 @@ HRESULT CoerceDispArg(const VARIANT& arg, VARTYPE vt, CDispArg& out) {
     return S_OK;
 }
 
-CDispatchTable::CDispatchTable(std::span<const CDispMember> members, const IID& iidDispatch)
-    : m_members(members), m_iidDispatch(iidDispatch) {
-    ModuleLock();
+CDispatchTable::CDispatchTable(std::span<const CDispMember> members, const IID& iidDispatch,
+                               CModuleCount* pModule)
+    : m_members(members), m_iidDispatch(iidDispatch), m_pModule(pModule) {
+    if (m_pModule != nullptr) {
+        m_pModule->Lock();
+    }
 }
 
 CDispatchTable::~CDispatchTable() {
-    ModuleUnlock();
+    if (m_pModule != nullptr) {
+        m_pModule->Unlock();
+    }
 }
 
 HRESULT CDispatchTable::QueryInterface(REFIID riid, void** ppvObject) {

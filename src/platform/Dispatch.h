@@ -39,6 +39,7 @@
 #include <vector>
 
 #include "platform/Bstr.h"
+#include "platform/ComModule.h"
 #include "platform/ComTypes.h"
 #include "platform/Unknown.h"
 #include "platform/Variant.h"
@@ -181,9 +182,11 @@ class CDispatchTable : public IDispatch {
 public:
     // members must outlive the object (a static table). The object answers QueryInterface for
     // IUnknown, IDispatch and iidDispatch, its own dispatch interface. It starts with one
-    // reference, held by its creator, and keeps the module loaded while it lives.
+    // reference, held by its creator. An object served by a module counts in the module's
+    // count while it lives, so that the module is not unloaded under it.
     explicit CDispatchTable(std::span<const CDispMember> members,
-                            const IID& iidDispatch = IID_IDispatch);
+                            const IID& iidDispatch = IID_IDispatch,
+                            CModuleCount* pModule = nullptr);
     virtual ~CDispatchTable();
     CDispatchTable(const CDispatchTable&) = delete;
     CDispatchTable& operator=(const CDispatchTable&) = delete;
@@ -227,6 +230,7 @@ private:
 
     std::span<const CDispMember> m_members;
     IID m_iidDispatch;
+    CModuleCount* m_pModule;
     std::atomic<uint32_t> m_cRef{1};
     CPendingException m_exception;
 };

@@ -90,7 +90,7 @@ private:
     int32_t ImportKey(std::string_view line);
     int32_t ImportValue(std::string_view line);
     int32_t ParseQuoted(std::string_view line, size_t& pos, std::string& out);
-    int32_t ParseData(std::string_view spec, uint32_t& type, std::string& data);
+    int32_t ParseData(std::string_view strText, uint32_t& type, std::string& data);
     int32_t ParseHexList(std::string_view list, std::string& data);
 
     CRegFileError& m_error;
@@ -235,22 +235,22 @@ int32_t CRegImporter::ImportValue(std::string_view line) {
     if (rest.empty() || rest[0] != '=') {
         return Fail(ERROR_INVALID_DATA, "expected = after the value name");
     }
-    std::string spec(TrimWhite(rest.substr(1)));
+    std::string strText(TrimWhite(rest.substr(1)));
     // A hex list may go on over the following lines, each ending in "\" but the last.
-    if (StartsWithNoCase(spec, "hex")) {
-        while (!spec.empty() && spec.back() == '\\') {
-            spec.pop_back();
+    if (StartsWithNoCase(strText, "hex")) {
+        while (!strText.empty() && strText.back() == '\\') {
+            strText.pop_back();
             if (m_nextLine >= m_lines.size() || TrimWhite(m_lines[m_nextLine]).empty()) {
                 return Fail(ERROR_INVALID_DATA, "a continued hex list has no next line");
             }
-            spec += TrimWhite(m_lines[m_nextLine++]);
+            strText += TrimWhite(m_lines[m_nextLine++]);
         }
     }
     if (!m_key.IsOpen()) {
         return Fail(ERROR_INVALID_DATA, "a value outside a [KEY] section");
     }
     const std::string strWhat = "value \"" + Cp932ToUtf8Lossy(strName) + "\"";
-    if (spec == "-") {
+    if (strText == "-") {
         int32_t err = m_key.DeleteValue(strName);
         return err == ERROR_SUCCESS || err == ERROR_FILE_NOT_FOUND
                    ? ERROR_SUCCESS
@@ -258,29 +258,29 @@ int32_t CRegImporter::ImportValue(std::string_view line) {
     }
     uint32_t type = REG_NONE;
     std::string data;
-    if (int32_t err = ParseData(spec, type, data); err != ERROR_SUCCESS) {
+    if (int32_t err = ParseData(strText, type, data); err != ERROR_SUCCESS) {
         return err;
     }
     int32_t err = m_key.SetValue(strName, type, data.data(), static_cast<uint32_t>(data.size()));
     return err == ERROR_SUCCESS ? err : FailRegistry(err, "cannot set " + strWhat);
 }
 
-int32_t CRegImporter::ParseData(std::string_view spec, uint32_t& type, std::string& data) {
-    if (!spec.empty() && spec[0] == '"') {
+int32_t CRegImporter::ParseData(std::string_view strText, uint32_t& type, std::string& data) {
+    if (!strText.empty() && strText[0] == '"') {
         size_t pos = 0;
-        if (int32_t err = ParseQuoted(spec, pos, data); err != ERROR_SUCCESS) {
+        if (int32_t err = ParseQuoted(strText, pos, data); err != ERROR_SUCCESS) {
             return err;
         }
-        if (pos != spec.size()) {
+        if (pos != strText.size()) {
             return Fail(ERROR_INVALID_DATA, "text after the closing quote");
         }
         type = REG_SZ;
         data += '\0';
         return ERROR_SUCCESS;
     }
-    if (StartsWithNoCase(spec, "dword:")) {
+    if (StartsWithNoCase(strText, "dword:")) {
         uint32_t v = 0;
-        if (!ParseHex32(spec.substr(6), v)) {
+        if (!ParseHex32(strText.substr(6), v)) {
             return Fail(ERROR_INVALID_DATA, "dword: needs 1 to 8 hex digits");
         }
         type = REG_DWORD;
@@ -289,15 +289,15 @@ int32_t CRegImporter::ParseData(std::string_view spec, uint32_t& type, std::stri
         return ERROR_SUCCESS;
     }
     std::string_view list;
-    if (StartsWithNoCase(spec, "hex:")) {
+    if (StartsWithNoCase(strText, "hex:")) {
         type = REG_BINARY;
-        list = spec.substr(4);
-    } else if (StartsWithNoCase(spec, "hex(")) {
-        size_t close = spec.find("):");
-        if (close == std::string_view::npos || !ParseHex32(spec.substr(4, close - 4), type)) {
+        list = strText.substr(4);
+    } else if (StartsWithNoCase(strText, "hex(")) {
+        size_t close = strText.find("):");
+        if (close == std::string_view::npos || !ParseHex32(strText.substr(4, close - 4), type)) {
             return Fail(ERROR_INVALID_DATA, "hex(N): needs a type number of 1 to 8 hex digits");
         }
-        list = spec.substr(close + 2);
+        list = strText.substr(close + 2);
     } else {
         return Fail(ERROR_INVALID_DATA,
                     "unknown value: expected \"text\", dword:, hex:, hex(N): or -");
@@ -510,9 +510,12 @@ int32_t CRegExporter::ExportValue(const std::string& strPath, const std::string&
 std::string CRegFileError::Format() const {
     std::string s = m_strFile;
     if (m_nLine > 0) {
-        s += ":" + std::to_string(m_nLine);
+        s += ':';
+        s += std::to_string(m_nLine);
     }
-    return s + ": " + m_strMessage;
+    s += ": ";
+    s += m_strMessage;
+    return s;
 }
 
 int32_t ImportRegText(std::string_view bytes, const std::string& strName, CRegFileError& error) {

@@ -89,7 +89,9 @@ public:
     bool IsOpen() const;
 
     // RegQueryValueEx. With pData null only type and size are reported. With a buffer too small
-    // ERROR_MORE_DATA and *pcbData = the size needed. pType/pcbData may be null.
+    // ERROR_MORE_DATA, *pcbData = the size needed and *pType = the type (as Windows reports
+    // them); the buffer is left untouched. pType/pcbData may be null; pData without pcbData
+    // gives ERROR_INVALID_PARAMETER.
     int32_t QueryValue(const std::string& strName, uint32_t* pType, uint8_t* pData,
                        uint32_t* pcbData) const;
     // Convenience forms built on QueryValue. QueryDword answers ERROR_UNSUPPORTED_TYPE unless

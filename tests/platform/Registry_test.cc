@@ -439,11 +439,16 @@ TQ_CHILD_MAIN(RegExpectString) {  // KEY NAME VALUE -> 0 when the value reads ba
     return ReadString(HKEY_LOCAL_MACHINE, args.at(0), args.at(1)) == args.at(2) + '\0' ? 0 : 1;
 }
 
-TQ_CHILD_MAIN(RegWriteMany) {  // TAG COUNT
+TQ_CHILD_MAIN(RegWriteMany) {  // TAG COUNT: a subkey and a value per step
     CRegKey key;
     int32_t err = key.Create(HKEY_CURRENT_USER, "Many", KEY_ALL_ACCESS);
     for (int i = 0; err == ERROR_SUCCESS && i < std::stoi(args.at(1)); ++i) {
-        err = key.SetDword(args.at(0) + std::to_string(i), static_cast<uint32_t>(i));
+        // Create reads before it writes: the transaction that does both must not lose a race.
+        CRegKey sub;
+        err = sub.Create(HKEY_CURRENT_USER, "Many\\" + args.at(0) + std::to_string(i), KEY_READ);
+        if (err == ERROR_SUCCESS) {
+            err = key.SetDword(args.at(0) + std::to_string(i), static_cast<uint32_t>(i));
+        }
     }
     return err == ERROR_SUCCESS ? 0 : 1;
 }
@@ -468,8 +473,10 @@ TEST_F(RegistryTest, TwoProcessesWriting500ValuesEachLoseNone) {
     CRegKey key;
     uint32_t values = 0;
     ASSERT_EQ(ERROR_SUCCESS, key.Open(HKEY_CURRENT_USER, "Many", KEY_READ));
-    ASSERT_EQ(ERROR_SUCCESS, key.QueryInfo(nullptr, nullptr, &values, nullptr, nullptr));
+    uint32_t subKeys = 0;
+    ASSERT_EQ(ERROR_SUCCESS, key.QueryInfo(&subKeys, nullptr, &values, nullptr, nullptr));
     EXPECT_EQ(1000u, values);
+    EXPECT_EQ(1000u, subKeys);
     uint32_t v = 0;
     EXPECT_EQ(ERROR_SUCCESS, key.QueryDword("b499", v));
     EXPECT_EQ(499u, v);
@@ -513,12 +520,15 @@ TEST_F(RegistryTest, UnwritableHivesRefuseEveryWriteWhileReadsWork) {
     CRegKey user;
     ASSERT_EQ(ERROR_SUCCESS, user.Create(HKEY_CURRENT_USER, "U", KEY_ALL_ACCESS));
     ASSERT_EQ(ERROR_SUCCESS, user.SetString("W", "w"));
+    // Close this process's connections: the reader must manage when nobody has the hive open.
+    ASSERT_EQ(ERROR_SUCCESS, CPrefix::Use(m_prefix.GetDir()));
     std::string before = test::ReadLinuxFile(m_prefix.Path("registry/machine.db"));
     CChildOptions options;
     options.m_bDropPrivileges = true;
     EXPECT_EQ(0, RunChild("RegReadOnlyProbe", {}, options));
     // The hive is still writable for its owner and unchanged by the attempts.
     EXPECT_EQ(before, test::ReadLinuxFile(m_prefix.Path("registry/machine.db")));
+    ASSERT_EQ(ERROR_SUCCESS, key.Open(HKEY_LOCAL_MACHINE, kTestKey, KEY_SET_VALUE));
     EXPECT_EQ(ERROR_SUCCESS, key.SetString("V", "v2"));
 }
 

@@ -11,9 +11,11 @@ using namespace tq;
 constexpr CLSID kClsidCounter = {
     0x0F1E2D3C, 0x4B5A, 0x6978, {0x87, 0x96, 0xA5, 0xB4, 0xC3, 0xD2, 0xE1, 0xF0}};
 
+CModuleCount g_module;
+
 class CCounter : public CDispatchTable {
 public:
-    CCounter() : CDispatchTable(Members()) {}
+    CCounter() : CDispatchTable(Members(), IID_IDispatch, &g_module) {}
     int32_t GetValue() { return m_lValue; }
     void PutValue(int32_t l) { m_lValue = l; }
     int32_t Subtract(int32_t a, int32_t b) { return a - b; }
@@ -37,7 +39,7 @@ HRESULT CreateCounter(REFIID riid, void** ppv) {
     return hr;
 }
 
-CClassFactory g_factory(kClsidCounter, CreateCounter);
+CClassFactory g_factory(kClsidCounter, CreateCounter, g_module);
 
 }  // namespace
 
@@ -50,5 +52,5 @@ extern "C" __attribute__((visibility("default"))) HRESULT DllGetClassObject(REFC
 #endif
 
 extern "C" __attribute__((visibility("default"))) HRESULT DllCanUnloadNow() {
-    return CanUnloadNow({&g_factory});
+    return CanUnloadNow(g_module, {&g_factory});
 }

@@ -1,0 +1,2 @@
+Group1 = "2@A"
+Group2 = "1@B"

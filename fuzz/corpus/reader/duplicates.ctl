@@ -1,0 +1,7 @@
+Group1=A
+[Help]
+Group=1
+Doc=x
+[HELP]
+Group=1
+Doc=x

@@ -1,0 +1,9 @@
+Group1=a
+Group2=b
+Group4=d
+FamilyOfGroup1-4="F"
+FamilyOfGroup2=G
+FamilyOfGroup1-2000000000=H
+[D]
+Group=4
+Doc=x

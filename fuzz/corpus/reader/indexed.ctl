@@ -1,0 +1,11 @@
+Group1=A
+[D]
+Group=1
+Doc=x
+RootPath9=a
+RegKey9=k
+RegEntry9=""
+RootOrgPath9=o
+ExeKey1=e
+ExePath1=p
+RootPath10=bad

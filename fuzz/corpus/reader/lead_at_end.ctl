@@ -1,0 +1,5 @@
+Group1=A
+[D]
+Group=1
+Doc=x
+PublicName=

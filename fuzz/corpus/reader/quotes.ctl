@@ -1,0 +1,7 @@
+Group1=A
+[D]
+Group=1
+Doc="a"b"
+SkipDoc="
+PublicName = ""
+DocListFile = "  "

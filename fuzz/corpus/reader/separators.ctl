@@ -1,0 +1,7 @@
+Group1=A
+###
+###
+###x
+[D]~
+Group=1
+Doc=x

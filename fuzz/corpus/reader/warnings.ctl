@@ -1,0 +1,10 @@
+QueryListFile=q
+ForbidIndexing=1
+Group1=A
+[D]
+Group=1
+Doc=x
+QueryListFile=q
+BlankSource=maybe
+FAQ=vaio
+FAQ=nec

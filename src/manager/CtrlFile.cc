@@ -1,0 +1,278 @@
+#include "manager/CtrlFile.h"
+
+#include <new>
+
+#include "controlfile/CtrlCompare.h"
+#include "controlfile/CtrlPrepare.h"
+#include "controlfile/CtrlReader.h"
+#include "controlfile/CtrlWriter.h"
+#include "controlfile/RebuildRequests.h"
+#include "controlfile/SampleQuery.h"
+#include "manager/PathRules.h"
+#include "platform/MessageBox.h"
+#include "platform/Registry.h"
+#include "platform/Win32Error.h"
+#include "resources/ErrorCodes.h"
+
+namespace tq {
+namespace {
+
+constexpr const char* kLockSuffix = ".lock";
+
+bool FileExists(const std::string& strPath) {
+    uint32_t attributes = 0;
+    return GetFileAttributes(strPath, attributes) == ERROR_SUCCESS;
+}
+
+}  // namespace
+
+CCtrlFile::CCtrlFile() : m_logFile(&m_productKey) {}
+
+CCtrlFile::~CCtrlFile() {
+    if (m_lockFile.IsOpen()) {
+        const std::string strPath = m_lockFile.GetPath();
+        m_lockFile.Close();
+        DeleteFile(strPath);
+    }
+}
+
+int32_t CCtrlFile::OpenProductKey(const std::string& strPath) {
+    return m_productKey.Open(strPath) == ERROR_SUCCESS ? TQ_OK : TQE_REG_READ;
+}
+
+void CCtrlFile::Reset() {
+    Clear();
+    m_strLoadedPath.clear();
+    InvalidateIndexes();
+}
+
+void CCtrlFile::InvalidateIndexes() const {
+    m_dbIndex.Invalidate();
+    m_groupIndex.Invalidate();
+}
+
+int32_t CCtrlFile::ReadControlFolder(std::string& strFolder) const {
+    if (m_productKey.GetString("Path", "Control", strFolder) != ERROR_SUCCESS) {
+        return TQE_REG_READ;
+    }
+    AppendBackslash(strFolder);
+    return TQ_OK;
+}
+
+// The control folder followed by the file name in "Builder" -> pszValue.
+int32_t CCtrlFile::ReadFilePath(const char* pszValue, std::string& strPath) const {
+    std::string strFolder;
+    std::string strName;
+    if (ReadControlFolder(strFolder) != TQ_OK ||
+        m_productKey.GetString("Builder", pszValue, strName) != ERROR_SUCCESS) {
+        return TQE_REG_READ;
+    }
+    strPath = strFolder + strName;
+    return TQ_OK;
+}
+
+int32_t CCtrlFile::LoadFile(const std::string& strPath, bool bWithLog) {
+    InvalidateIndexes();
+    m_strLoadedPath.clear();
+    CCtrlReader reader(*this, bWithLog ? &m_logFile : nullptr);
+    return reader.Load(m_file, strPath, &m_strLoadedPath);
+}
+
+int32_t CCtrlFile::Load() {
+    m_groupSet.SetProductKey(&m_productKey);
+    std::string strDataPath;
+    if (m_productKey.GetString("Path", "DataPath", strDataPath) != ERROR_SUCCESS) {
+        return TQE_REG_READ;
+    }
+    AppendBackslash(strDataPath);
+    m_strDataPath = strDataPath;
+    std::string strBasePath;
+    std::string strControlPath;
+    if (ReadFilePath("BaseControlFile", strBasePath) != TQ_OK ||
+        ReadFilePath("ControlFile", strControlPath) != TQ_OK) {
+        return TQE_REG_READ;
+    }
+    if (!FileExists(strControlPath)) {
+        // The builder has no control file to work from: whatever it was asked before no
+        // longer applies, and it must rebuild everything from the file the save will write.
+        m_productKey.ResetBuilderRequest();
+    }
+    if (!m_lockFile.IsOpen()) {
+        // Held without any sharing, so the builder (and every other process) cannot delete it
+        // while this object lives. When another editor holds it already, this one goes on
+        // without it: the editing mutex keeps editors apart, the lock only tells the builder.
+        m_lockFile.Open(strBasePath + kLockSuffix, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_NONE,
+                        CREATE_ALWAYS);
+    }
+    const int32_t lResult = LoadFile(strBasePath, true);
+    m_dwLoaded = lResult == TQ_OK ? 1 : 0;
+    return lResult;
+}
+
+std::string CCtrlFile::GetCaption() const {
+    std::string strCaption;
+    m_productKey.GetProductName(strCaption);
+    return strCaption;
+}
+
+// Reads the control file into a second object (no log, no lock) and tells whether it already
+// says what this model would write; when this model is to be written anyway, carries the
+// builder's resolved paths over and writes the rebuild requests.
+int32_t CCtrlFile::CompareWithControlFile(const std::string& strControlPath, bool& bEqual) {
+    CCtrlFile onDisk;
+    onDisk.OpenProductKey(GetProductKeyPath());
+    int32_t lResult = onDisk.LoadFile(strControlPath, false);
+    if (lResult != TQ_OK) {
+        return lResult;
+    }
+    bEqual = m_dwModified == 0 && CtrlModelsEqual(*this, onDisk);
+    if (bEqual) {
+        return TQ_OK;
+    }
+    if (m_dwModified == 0 && !CanWriteData()) {
+        return TQE_NO_WRITE_PERMISSION;
+    }
+    CarryBuilderPaths(onDisk);
+    return WriteRebuildRequests(*this, m_productKey);
+}
+
+// The builder resolves the RootPath and ExePath lists of the databases it indexed; a database
+// that is not to be rebuilt keeps what the builder found.
+void CCtrlFile::CarryBuilderPaths(CCtrlFile& onDisk) {
+    for (auto& pDb : m_databases) {
+        CCtrlDatabase& db = *pDb;
+        if (db.m_dwState & (DBSTATE_DESELECTED | DBSTATE_REBUILD)) {
+            continue;
+        }
+        const std::string& strKey =
+            (db.m_dwState & DBSTATE_NAME_CHANGED) ? db.m_strPrevName : db.m_strPublicName;
+        const int32_t found = onDisk.FindDBByPublicName(DBTYPE_ALL, strKey);
+        if (found >= 0) {
+            const CCtrlDatabase& built = *onDisk.GetDatabase(static_cast<size_t>(found));
+            db.m_rootPath = built.m_rootPath;
+            db.m_exePath = built.m_exePath;
+        }
+    }
+}
+
+// What a successful save leaves: nothing pending, and the selection as saved.
+void CCtrlFile::EndSave() {
+    m_removedNames.clear();
+    m_dwStructureChanged = 0;
+    m_dwModified = 0;
+    for (auto& pDb : m_databases) {
+        CCtrlDatabase& db = *pDb;
+        if (db.IsDeselected()) {
+            db.m_dwState |= DBSTATE_WAS_DESELECTED;
+        } else {
+            db.m_dwState &= ~DBSTATE_WAS_DESELECTED;
+        }
+        db.m_dwState &= ~DBSTATE_REBUILD;
+        db.m_strPrevName.clear();
+    }
+    m_dbIndex.Invalidate();
+}
+
+int32_t CCtrlFile::Save(const std::string* pConfirmation) {
+    if (m_dwLoaded == 0) {
+        return TQE_NOT_LOADED;
+    }
+    int32_t lResult = PrepareForSave(*this);
+    if (lResult != TQ_OK) {
+        return lResult;
+    }
+    if (m_dwModified != 0) {
+        if (!CanWriteData()) {
+            return TQE_NO_WRITE_PERMISSION;
+        }
+        if (pConfirmation != nullptr &&
+            GetMessageBox().AskYesNo(*pConfirmation, GetCaption()) != IDYES) {
+            return TQE_CANCELLED;
+        }
+        lResult = CCtrlWriter(*this).Write(m_strLoadedPath, true, &m_file);
+        if (lResult != TQ_OK) {
+            return lResult;
+        }
+        m_groupIndex.Invalidate();  // renumbering dropped the groups nothing uses
+    }
+    std::string strControlPath;
+    if (ReadFilePath("ControlFile", strControlPath) != TQ_OK) {
+        return TQE_REG_READ;
+    }
+    if (!FileExists(strControlPath)) {
+        if (m_dwModified == 0 && !CanWriteData()) {
+            return TQE_NO_WRITE_PERMISSION;
+        }
+    } else {
+        bool bEqual = false;
+        lResult = CompareWithControlFile(strControlPath, bEqual);
+        if (lResult != TQ_OK || bEqual) {
+            return lResult;
+        }
+    }
+    lResult = CCtrlWriter(*this).Write(strControlPath, false);
+    if (lResult != TQ_OK) {
+        return lResult;
+    }
+    {
+        // Thousands of group ids go out in one registry transaction; a failure leaves the ids
+        // as they were.
+        CRegistryBatch batch;
+        if (m_groupSet.SaveUniqueIds() != 0 || batch.Commit() != 0) {
+            return TQE_REG_WRITE;
+        }
+    }
+    lResult = UpdateSampleQueryFile(*this, m_productKey);
+    if (lResult != TQ_OK) {
+        return lResult;
+    }
+    if (m_dwStructureChanged != 0 &&
+        m_productKey.SetDWORD("Builder\\Request", "<REG>", 1) != ERROR_SUCCESS) {
+        return TQE_REG_WRITE;
+    }
+    EndSave();
+    return TQ_OK;
+}
+
+int32_t CCtrlFile::GetBuilderLock() const {
+    std::string strBasePath;
+    if (ReadFilePath("BaseControlFile", strBasePath) != TQ_OK) {
+        return TQE_REG_READ;
+    }
+    const std::string strLockPath = strBasePath + kLockSuffix;
+    if (!FileExists(strLockPath)) {
+        return 0;
+    }
+    // A holder opened it without delete sharing; a file nobody holds is left over from a
+    // holder that died, and goes.
+    return DeleteFile(strLockPath) == ERROR_SUCCESS ? 0 : 1;
+}
+
+bool CCtrlFile::CanWriteData() {
+    try {
+        if (!m_productKey.CheckWriteAccess()) {
+            return false;
+        }
+        std::string strFolder;
+        if (m_productKey.GetString("Path", "DataPath", strFolder) != ERROR_SUCCESS) {
+            return false;
+        }
+        AppendBackslash(strFolder);
+        std::string strTemp;
+        if (GetTempFileName(strFolder, "", strTemp) != ERROR_SUCCESS) {
+            return false;
+        }
+        CFile probe;
+        const bool bWritable = probe.Open(strTemp, GENERIC_WRITE, FILE_SHARE_NONE, CREATE_ALWAYS,
+                                          FILE_FLAG_DELETE_ON_CLOSE) == ERROR_SUCCESS;
+        probe.Close();
+        if (FileExists(strTemp)) {
+            DeleteFile(strTemp);
+        }
+        return bWritable;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
+}  // namespace tq

@@ -1,0 +1,110 @@
+// A product installed in a private prefix: the registry values under the product key, the data
+// and control folders on drive C:, and a base control file with one database of each type.
+// Shared by the control-file object's and the application operations' tests.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <string>
+
+#include "manager/ProductRegKey.h"
+#include "platform/Registry.h"
+#include "support/TestSupport.h"
+
+namespace tq::test {
+
+inline const std::string kProductPath = std::string(kProductKeyBase) + "Demo";
+
+// "アプリケーション", the group every user application is filed under.
+inline const std::string kAppGroup =
+    "\x83\x41\x83\x76\x83\x8A\x83\x50\x81\x5B\x83\x56\x83\x87\x83\x93";
+
+inline const std::string kBaseText =
+    "Group1 = \"Manuals\"\r\n"
+    "Group2 = \"" +
+    kAppGroup +
+    "\"\r\n"
+    "Group3 = \"2@MyApp\"\r\n"
+    "[Fixed1]\r\nPublicName = \"Fixed One\"\r\nGroup = 1\r\nDoc = \"C:\\Docs\\f1.chm\"\r\n"
+    "###\r\n"
+    "[Sel1]\r\nPublicName = \"Selection One\"\r\nGroup = 1\r\nDoc = \"C:\\Docs\\s1.chm\"\r\n"
+    "ExePath = \"C:\\Exe\"\r\n"
+    "###\r\n"
+    "[MyApp]\r\nPublicName = \"MyApp\"\r\nGroup = 2\r\nGroup = 3\r\n"
+    "Doc = \"C:\\Docs\\my.chm > MyApp\"\r\n";
+
+class CProductFixture {
+public:
+    CProductFixture() {
+        SetString("", "ProductName", "Demo Search");
+        SetString("Path", "DataPath", "C:\\Data");
+        SetString("Path", "Control", "C:\\Ctrl");
+        SetString("Path", "SampleQuery", "C:\\Ctrl\\");
+        SetString("Builder", "BaseControlFile", "base.ctl");
+        SetString("Builder", "ControlFile", "ctrl.ctl");
+        SetString("Builder", "SampleQueryFile", "sample.txt");
+        mkdir(C("Data").c_str(), 0755);
+        mkdir(C("Ctrl").c_str(), 0755);
+        WriteLinuxFile(C("Ctrl/base.ctl"), kBaseText);
+    }
+
+    // A Linux path on drive C:.
+    std::string C(const std::string& rel) const { return m_prefix.Path("drives/c/" + rel); }
+    std::string Base() const { return ReadLinuxFile(C("Ctrl/base.ctl")); }
+    std::string Control() const { return ReadLinuxFile(C("Ctrl/ctrl.ctl")); }
+
+    static void SetString(const std::string& sub, const std::string& name,
+                          const std::string& value) {
+        CRegKey key;
+        ASSERT_EQ(key.Create(HKEY_LOCAL_MACHINE, Sub(sub), KEY_ALL_ACCESS), 0);
+        ASSERT_EQ(key.SetString(name, value), 0);
+    }
+    static void DeleteValue(const std::string& sub, const std::string& name) {
+        CRegKey key;
+        ASSERT_EQ(key.Open(HKEY_LOCAL_MACHINE, Sub(sub), KEY_ALL_ACCESS), 0);
+        ASSERT_EQ(key.DeleteValue(name), 0);
+    }
+    // The values of a subkey as "name=data;" in order; "-" when the key does not exist.
+    static std::string Values(const std::string& sub) {
+        CRegKey key;
+        if (key.Open(HKEY_LOCAL_MACHINE, Sub(sub), KEY_READ) != 0) {
+            return "-";
+        }
+        std::string out;
+        std::string name;
+        std::string data;
+        uint32_t type = 0;
+        for (uint32_t i = 0; key.EnumValue(i, name, type, data) == 0; ++i) {
+            out += name + "=";
+            if (type == REG_DWORD && data.size() == 4) {
+                out += std::to_string(static_cast<uint8_t>(data[0]) | static_cast<uint8_t>(data[1])
+                                                                          << 8);
+            } else {
+                std::string shown;
+                for (char c : data) {
+                    shown += c == '\0' ? std::string("\\0") : std::string(1, c);
+                }
+                out += "'" + shown + "'";
+            }
+            out += ";";
+        }
+        return out;
+    }
+    static std::string Sub(const std::string& sub) {
+        return sub.empty() ? kProductPath : kProductPath + "\\" + sub;
+    }
+    // Lets the unprivileged user write the registry hives.
+    void OpenRegistryToAll() const {
+        const std::string dir = m_prefix.Path("registry");
+        chmod(dir.c_str(), 0777);
+        for (const char* f : {"machine.db", "machine.db-wal", "machine.db-shm", "user.db",
+                              "user.db-wal", "user.db-shm"}) {
+            chmod((dir + "/" + f).c_str(), 0666);
+        }
+    }
+
+    CTempPrefix m_prefix;
+};
+
+}  // namespace tq::test
