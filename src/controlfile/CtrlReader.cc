@@ -1,5 +1,6 @@
 #include "controlfile/CtrlReader.h"
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 #include <unordered_map>
@@ -67,9 +68,13 @@ int32_t ReadWholeFile(CFile& file, std::string& text) {
     }
     for (;;) {
         size_t used = text.size();
-        text.resize(used + kReadChunk);
+        // As much as the file holds, and a little more to meet its end: zero-filling a whole
+        // chunk for a small file costs more than reading it.
+        const size_t left = size > used ? static_cast<size_t>(size) - used : 0;
+        const auto cb = static_cast<uint32_t>(std::clamp<size_t>(left + 1, 4096, kReadChunk));
+        text.resize(used + cb);
         uint32_t cbRead = 0;
-        if (file.Read(text.data() + used, kReadChunk, cbRead) != 0) {
+        if (file.Read(text.data() + used, cb, cbRead) != 0) {
             return TQE_BASE_OPEN;
         }
         text.resize(used + cbRead);
@@ -103,6 +108,17 @@ bool HasUnmatchedSlot(const std::vector<std::string>& list, const std::vector<st
     }
     for (size_t i = 0; i < list.size(); ++i) {
         if (!list[i].empty() && keys[i].empty()) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// An empty Doc entry names nothing and is not written back, so it does not count: a database
+// whose only entry is empty would load now and fail to load after its next save.
+bool HasDocument(const CCtrlDatabase& db) {
+    for (const auto& doc : db.m_docs) {
+        if (!doc.empty()) {
             return true;
         }
     }
@@ -516,7 +532,7 @@ int32_t CCtrlReader::ValidateDatabase(CCtrlDatabase& db, bool bDuplicate) {
         if (lResult != TQ_OK) {
             return lResult;
         }
-    } else if (db.m_docs.empty()) {
+    } else if (!HasDocument(db)) {
         Log(IDS_LOG_NO_DOCS, &db.m_strName);
         return TQE_BASE_INVALID;
     }

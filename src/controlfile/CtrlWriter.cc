@@ -38,6 +38,16 @@ void AppendKeyLine(std::string& out, std::string_view keyword, size_t slot,
     out += kCrLf;
 }
 
+// A top-level name that would read back as something else: digits and "@" (a parent id), a
+// leading "@", or leading white space (trimmed away). An "@" before it keeps it at the top
+// level and whole; every other name is written as it is.
+bool NeedsTopLevelMark(const std::string& strName) {
+    int32_t nParentId = -1;
+    std::string strRest;
+    SplitGroupValue(strName, nParentId, strRest);
+    return nParentId != -1 || (!strName.empty() && IsWhite(strName[0]));
+}
+
 std::string_view FaqValue(uint32_t dwAttributes) {
     switch (dwAttributes & DBATTR_FAQ_MASK) {
         case DBFAQ_VAIO:
@@ -126,6 +136,8 @@ void CCtrlWriter::RenderGroups(std::string& out) const {
         const CCtrlGroup* pParent = g.GetParent();
         if (pParent != nullptr && pParent->GetId() > 0) {
             AppendNumber(out, pParent->GetId());
+            out += '@';
+        } else if (NeedsTopLevelMark(g.GetName())) {
             out += '@';
         }
         out += g.GetName();

@@ -1,6 +1,7 @@
 #include "platform/ComHost.h"
 
 #include <dlfcn.h>
+#include <stdlib.h>
 #include <sys/stat.h>
 
 #include <map>
@@ -8,6 +9,7 @@
 
 #include "platform/Cp932.h"
 #include "platform/Path.h"
+#include "platform/Prefix.h"
 #include "platform/Registry.h"
 #include "platform/Win32Error.h"
 
@@ -63,6 +65,9 @@ HRESULT LoadModule(const std::string& strPath, void*& hModule, std::string* pstr
         hModule = it->second;
         return S_OK;
     }
+    // A module that carries its own copy of the platform layer finds its prefix through the
+    // environment when it first needs it: it must find the host's machine, not the default one.
+    setenv("TQ_PREFIX", CPrefix::Current().GetDir().c_str(), 1);
     struct stat st;
     if (stat(strPath.c_str(), &st) != 0) {
         SetDetail(pstrDetail, "module file not found: " + strPath);

@@ -1,8 +1,6 @@
 #include "platform/Variant.h"
 
-#include <cmath>
 #include <cstring>
-#include <limits>
 #include <string>
 
 #include "platform/Unknown.h"

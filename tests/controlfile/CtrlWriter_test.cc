@@ -165,6 +165,27 @@ TEST(CtrlWriterTest, UnusedGroupIsDroppedAndLaterIdsMoveDown) {
     EXPECT_EQ(out.find("Family"), std::string::npos);
 }
 
+TEST(CtrlWriterTest, TopLevelNamesThatWouldReadBackOtherwiseAreMarked) {
+    CCtrlModel model;
+    ASSERT_EQ(ParseAndValidate(model,
+                               "Group1 = \"@12@x\"\r\nGroup2 = \"@@y\"\r\n"
+                               "Group3 = \"@ z\"\r\nGroup4 = \"1@ w\"\r\n"
+                               "Group5 = \"1x@v\"\r\nGroup12 = \"A\"\r\n"
+                               "[D]\r\nDoc=x\r\nGroup=1\r\nGroup=2\r\nGroup=3\r\n"
+                               "Group=4\r\nGroup=5\r\nGroup=12\r\n")
+                  .m_lResult,
+              0);
+    EXPECT_EQ(model.m_groupSet.FindGroup(1)->GetName(), "12@x");
+    std::string out = CCtrlWriter(model).Render(true);
+    EXPECT_NE(out.find("Group1 = \"@12@x\"\r\nGroup2 = \"1@ w\"\r\nGroup3 = \"@@y\"\r\n"
+                       "Group4 = \"@ z\"\r\nGroup5 = \"1x@v\"\r\nGroup6 = \"A\"\r\n"),
+              std::string::npos)
+        << out;
+    CCtrlModel again;
+    ASSERT_EQ(ParseAndValidate(again, out).m_lResult, 0);
+    EXPECT_TRUE(again.m_groupSet.Equals(model.m_groupSet));
+}
+
 // ---- Replacing the file -------------------------------------------------------------------
 
 class CtrlWriterFileTest : public ::testing::Test {

@@ -59,6 +59,15 @@ TEST(ComHostTest, CreatesARegisteredObject) {
               0);
     EXPECT_EQ(result, 5);
 
+    // The module's copy of the platform layer works on the host's prefix.
+    DISPPARAMS none = {nullptr, nullptr, 0, 0};
+    CVariant prefixDir;
+    ASSERT_EQ(p->Invoke(3, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &prefixDir, nullptr, nullptr),
+              S_OK);
+    std::string strPrefix;
+    ASSERT_EQ(BstrToCp932(prefixDir.bstrVal, strPrefix), 0);
+    EXPECT_EQ(strPrefix, prefix.GetDir());
+
     // A second object comes from the module already loaded.
     CComPtr<IDispatch> second;
     ASSERT_EQ(CreateObject("test.counter.1", second.Receive()), S_OK);

@@ -2,6 +2,7 @@
 // proper module, once without DllGetClassObject (TQ_TEST_NO_EXPORT).
 #include "platform/ComModule.h"
 #include "platform/Dispatch.h"
+#include "platform/Prefix.h"
 
 namespace {
 
@@ -19,11 +20,14 @@ public:
     int32_t GetValue() { return m_lValue; }
     void PutValue(int32_t l) { m_lValue = l; }
     int32_t Subtract(int32_t a, int32_t b) { return a - b; }
+    // The module's own idea of the machine it runs on.
+    std::string GetPrefix() { return CPrefix::Current().GetDir(); }
 
     static std::span<const CDispMember> Members() {
         static const CDispMember members[] = {
             DispProperty(1, "Value", &CCounter::GetValue, &CCounter::PutValue),
             DispMethod(2, "Subtract", &CCounter::Subtract),
+            DispProperty(3, "Prefix", &CCounter::GetPrefix),
         };
         return members;
     }
