@@ -32,6 +32,7 @@ public:
     // Creates the object; pstrDetail receives the host helper's account of a failure.
     HRESULT Create(std::string* pstrDetail);
     bool IsCreated() const { return static_cast<bool>(m_pDispatch); }
+    void Release() { m_pDispatch.Reset(); }
 
     // Calls a member by name (found without regard to case). args are in declaration order.
     // wFlags DISPATCH_METHOD | DISPATCH_PROPERTYGET for a call or a read, DISPATCH_PROPERTYPUT

@@ -50,6 +50,9 @@ public:
 
     // The object, created on first use; false after writing the failure line.
     bool GetObject(CAutomationClient*& pClient);
+    // Releases the object: a command ends with it, while the module's own state is still
+    // there (the object closes its files and releases the editing mutex on the way out).
+    void ReleaseObject() { m_client.Release(); }
     bool GetExports(const CModuleExports*& pExports);
 
     // Writes the failure line "CODE<TAB>MESSAGE" and returns kExitFailed.

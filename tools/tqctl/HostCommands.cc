@@ -271,6 +271,18 @@ int ScriptCommand(CHost& host, const std::vector<std::string>& args) {
 
 }  // namespace
 
+namespace {
+
+// Runs a command on the host of this run and releases the object it made.
+int RunWithHost(int (*pfnCommand)(CHost&, const std::vector<std::string>&),
+                const std::vector<std::string>& args) {
+    int nExit = pfnCommand(GetHost(), args);
+    GetHost().ReleaseObject();
+    return nExit;
+}
+
+}  // namespace
+
 const char* HostUsageText() {
     return "\n"
            "  --prefix DIR     the prefix (else $TQ_PREFIX, else the default one)\n"
@@ -290,43 +302,43 @@ const char* HostUsageText() {
 }
 
 int RunRegister(const std::vector<std::string>& args) {
-    return RegisterCommand(GetHost(), args);
+    return RunWithHost(RegisterCommand, args);
 }
 
 int RunStatus(const std::vector<std::string>& args) {
-    return StatusCommand(GetHost(), args);
+    return RunWithHost(StatusCommand, args);
 }
 
 int RunConvert(const std::vector<std::string>& args) {
-    return ConvertCommand(GetHost(), args);
+    return RunWithHost(ConvertCommand, args);
 }
 
 int RunError(const std::vector<std::string>& args) {
-    return ErrorCommand(GetHost(), args);
+    return RunWithHost(ErrorCommand, args);
 }
 
 int RunList(const std::vector<std::string>& args) {
-    return ListCommand(GetHost(), args);
+    return RunWithHost(ListCommand, args);
 }
 
 int RunSelect(const std::vector<std::string>& args) {
-    return SelectCommand(GetHost(), args);
+    return RunWithHost(SelectCommand, args);
 }
 
 int RunDeselect(const std::vector<std::string>& args) {
-    return DeselectCommand(GetHost(), args);
+    return RunWithHost(DeselectCommand, args);
 }
 
 int RunRemove(const std::vector<std::string>& args) {
-    return RemoveCommand(GetHost(), args);
+    return RunWithHost(RemoveCommand, args);
 }
 
 int RunSave(const std::vector<std::string>& args) {
-    return SaveCommand(GetHost(), args);
+    return RunWithHost(SaveCommand, args);
 }
 
 int RunScript(const std::vector<std::string>& args) {
-    return ScriptCommand(GetHost(), args);
+    return RunWithHost(ScriptCommand, args);
 }
 
 }  // namespace tq::tqctl
