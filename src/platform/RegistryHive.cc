@@ -407,32 +407,26 @@ int32_t CRegistryHive::FindPath(int64_t base, const CNames& names, int64_t& id) 
 }
 
 int32_t CRegistryHive::CreatePath(int64_t base, const CNames& names, int64_t& id, bool& bCreated) {
-    std::lock_guard<std::recursive_mutex> lock(m_mutex);
-    int32_t err = Connect();
-    bool bOwn = false;
-    if (err == ERROR_SUCCESS) {
-        err = BeginTxn(true, bOwn);
-    }
-    if (err == ERROR_SUCCESS) {
-        err = MissingOrDeleted(base, ERROR_SUCCESS);
-    }
     int64_t cur = base;
     bool bMade = false;
-    for (size_t i = 0; err == ERROR_SUCCESS && i < names.size(); ++i) {
-        err = FindChild(cur, names[i], cur);
-        bMade = false;
-        if (err == ERROR_FILE_NOT_FOUND) {
-            std::string folded = Fold(names[i]);
-            CUse s(*this, kInsertKey);
-            sqlite3_bind_int64(*s, 1, cur);
-            BindBlob(*s, 2, names[i]);
-            BindBlob(*s, 3, folded);
-            err = MapError(s.Step(), true);
-            cur = sqlite3_last_insert_rowid(m_pDb);
-            bMade = true;
+    int32_t err = InWriteTxn([&] {
+        int32_t e = MissingOrDeleted(base, ERROR_SUCCESS);
+        for (size_t i = 0; e == ERROR_SUCCESS && i < names.size(); ++i) {
+            e = FindChild(cur, names[i], cur);
+            bMade = false;
+            if (e == ERROR_FILE_NOT_FOUND) {
+                std::string folded = Fold(names[i]);
+                CUse s(*this, kInsertKey);
+                sqlite3_bind_int64(*s, 1, cur);
+                BindBlob(*s, 2, names[i]);
+                BindBlob(*s, 3, folded);
+                e = MapError(s.Step(), true);
+                cur = sqlite3_last_insert_rowid(m_pDb);
+                bMade = true;
+            }
         }
-    }
-    err = EndTxn(bOwn, err);
+        return e;
+    });
     if (err == ERROR_SUCCESS) {
         id = cur;
         bCreated = bMade;
@@ -440,58 +434,43 @@ int32_t CRegistryHive::CreatePath(int64_t base, const CNames& names, int64_t& id
     return err;
 }
 
+int32_t CRegistryHive::ResolveDeletable(int64_t base, const CNames& names, int64_t& id) {
+    int32_t err = Resolve(base, names, id);
+    // The root of a hive is not a key of its own and can never be deleted.
+    return err == ERROR_SUCCESS && id == kRootId ? ERROR_ACCESS_DENIED : err;
+}
+
 int32_t CRegistryHive::DeleteKey(int64_t base, const CNames& names) {
-    std::lock_guard<std::recursive_mutex> lock(m_mutex);
-    int32_t err = Connect();
-    bool bOwn = false;
-    if (err == ERROR_SUCCESS) {
-        err = BeginTxn(true, bOwn);
-    }
-    int64_t id = 0;
-    if (err == ERROR_SUCCESS) {
-        err = Resolve(base, names, id);
-    }
-    if (err == ERROR_SUCCESS && id == kRootId) {
-        err = ERROR_ACCESS_DENIED;
-    }
-    if (err == ERROR_SUCCESS) {
-        CUse s(*this, kHasChild);
-        sqlite3_bind_int64(*s, 1, id);
-        int rc = s.Step();
-        err = rc == SQLITE_ROW ? ERROR_ACCESS_DENIED : MapError(rc, false);
-    }
-    for (Stmt st : {kDeleteKeyValues, kDeleteKey}) {
+    return InWriteTxn([&] {
+        int64_t id = 0;
+        int32_t err = ResolveDeletable(base, names, id);
         if (err == ERROR_SUCCESS) {
-            CUse s(*this, st);
+            CUse s(*this, kHasChild);
             sqlite3_bind_int64(*s, 1, id);
-            err = MapError(s.Step(), true);
+            int rc = s.Step();
+            err = rc == SQLITE_ROW ? ERROR_ACCESS_DENIED : MapError(rc, false);
         }
-    }
-    return EndTxn(bOwn, err);
+        return err == ERROR_SUCCESS ? DeleteRows(id, {kDeleteKeyValues, kDeleteKey}) : err;
+    });
 }
 
 int32_t CRegistryHive::DeleteTree(int64_t base, const CNames& names) {
-    std::lock_guard<std::recursive_mutex> lock(m_mutex);
-    int32_t err = Connect();
-    bool bOwn = false;
-    if (err == ERROR_SUCCESS) {
-        err = BeginTxn(true, bOwn);
-    }
-    int64_t id = 0;
-    if (err == ERROR_SUCCESS) {
-        err = Resolve(base, names, id);
-    }
-    if (err == ERROR_SUCCESS && id == kRootId) {
-        err = ERROR_ACCESS_DENIED;
-    }
-    for (Stmt st : {kDeleteTreeValues, kDeleteTreeKeys}) {
-        if (err == ERROR_SUCCESS) {
-            CUse s(*this, st);
-            sqlite3_bind_int64(*s, 1, id);
-            err = MapError(s.Step(), true);
+    return InWriteTxn([&] {
+        int64_t id = 0;
+        int32_t err = ResolveDeletable(base, names, id);
+        return err == ERROR_SUCCESS ? DeleteRows(id, {kDeleteTreeValues, kDeleteTreeKeys}) : err;
+    });
+}
+
+int32_t CRegistryHive::DeleteRows(int64_t id, std::initializer_list<Stmt> statements) {
+    for (Stmt st : statements) {
+        CUse s(*this, st);
+        sqlite3_bind_int64(*s, 1, id);
+        if (int32_t err = MapError(s.Step(), true); err != ERROR_SUCCESS) {
+            return err;
         }
     }
-    return EndTxn(bOwn, err);
+    return ERROR_SUCCESS;
 }
 
 int32_t CRegistryHive::QueryValue(int64_t key, std::string_view name, uint32_t& type,
@@ -522,13 +501,7 @@ int32_t CRegistryHive::QueryValue(int64_t key, std::string_view name, uint32_t& 
 
 int32_t CRegistryHive::SetValue(int64_t key, std::string_view name, uint32_t type,
                                 std::string_view data) {
-    std::lock_guard<std::recursive_mutex> lock(m_mutex);
-    int32_t err = Connect();
-    bool bOwn = false;
-    if (err == ERROR_SUCCESS) {
-        err = BeginTxn(true, bOwn);
-    }
-    if (err == ERROR_SUCCESS) {
+    return InWriteTxn([&] {
         std::string folded = Fold(name);
         CUse s(*this, kSetValue);
         sqlite3_bind_int64(*s, 1, key);
@@ -536,32 +509,23 @@ int32_t CRegistryHive::SetValue(int64_t key, std::string_view name, uint32_t typ
         BindBlob(*s, 3, folded);
         sqlite3_bind_int64(*s, 4, type);
         BindBlob(*s, 5, data);
-        err = MapError(s.Step(), true);
-        if (err == ERROR_SUCCESS && sqlite3_changes(m_pDb) == 0) {
-            err = ERROR_KEY_DELETED;
-        }
-    }
-    return EndTxn(bOwn, err);
+        int32_t err = MapError(s.Step(), true);
+        return err == ERROR_SUCCESS && sqlite3_changes(m_pDb) == 0 ? ERROR_KEY_DELETED : err;
+    });
 }
 
 int32_t CRegistryHive::DeleteValue(int64_t key, std::string_view name) {
-    std::lock_guard<std::recursive_mutex> lock(m_mutex);
-    int32_t err = Connect();
-    bool bOwn = false;
-    if (err == ERROR_SUCCESS) {
-        err = BeginTxn(true, bOwn);
-    }
-    if (err == ERROR_SUCCESS) {
+    return InWriteTxn([&] {
         std::string folded = Fold(name);
         CUse s(*this, kDeleteValue);
         sqlite3_bind_int64(*s, 1, key);
         BindBlob(*s, 2, folded);
-        err = MapError(s.Step(), true);
+        int32_t err = MapError(s.Step(), true);
         if (err == ERROR_SUCCESS && sqlite3_changes(m_pDb) == 0) {
             err = MissingOrDeleted(key, ERROR_FILE_NOT_FOUND);
         }
-    }
-    return EndTxn(bOwn, err);
+        return err;
+    });
 }
 
 int32_t CRegistryHive::EnumKey(int64_t key, uint32_t index, std::string& strName) {

@@ -20,10 +20,13 @@
 #include <sqlite3.h>
 
 #include <cstdint>
+#include <initializer_list>
 #include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "platform/Win32Error.h"
 
 namespace tq {
 
@@ -126,6 +129,23 @@ private:
     int32_t Resolve(int64_t base, const CNames& names, int64_t& id);
     int32_t MissingOrDeleted(int64_t key, int32_t errIfPresent);
     int32_t BeginTxn(bool bWrite, bool& bOwn);
+    // Runs fn under the hive's lock inside a write transaction of its own, or inside the open
+    // batch's transaction; fn's error rolls the transaction back.
+    template <typename Fn>
+    int32_t InWriteTxn(Fn&& fn) {
+        std::lock_guard<std::recursive_mutex> lock(m_mutex);
+        int32_t err = Connect();
+        bool bOwn = false;
+        if (err == ERROR_SUCCESS) {
+            err = BeginTxn(true, bOwn);
+        }
+        if (err == ERROR_SUCCESS) {
+            err = fn();
+        }
+        return EndTxn(bOwn, err);
+    }
+    int32_t ResolveDeletable(int64_t base, const CNames& names, int64_t& id);
+    int32_t DeleteRows(int64_t id, std::initializer_list<Stmt> statements);
     int32_t EndTxn(bool bOwn, int32_t err);
     int32_t MapError(int rc, bool bWrite) const;
 

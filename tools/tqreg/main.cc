@@ -2,6 +2,7 @@
 // Terminal text is UTF-8; key names, value names and text data are converted to and from code
 // page 932, the form the registry holds. Exit status: 0 done, 1 failed, 2 bad command line.
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
@@ -385,24 +386,28 @@ int CTqreg::Run(std::vector<std::string> args) {
     }
     const std::string strCommand = args[0];
     args.erase(args.begin());
-    using Handler = int (CTqreg::*)(const std::vector<std::string>&);
-    static const std::pair<const char*, Handler> kCommands[] = {
-        {"import", &CTqreg::Import}, {"export", &CTqreg::Export}, {"query", &CTqreg::Query},
-        {"set", &CTqreg::Set},       {"delete", &CTqreg::Delete},
-    };
-    for (const auto& [pszName, handler] : kCommands) {
-        if (strCommand != pszName) {
-            continue;
-        }
-        int32_t err =
-            strPrefix.empty() ? CPrefix::Current().GetInitError() : CPrefix::Use(strPrefix);
-        if (err != ERROR_SUCCESS) {
-            return Fail(strPrefix.empty() ? CPrefix::Current().GetDir() : strPrefix,
-                        "cannot use the prefix: " + ErrorText(err));
-        }
-        return (this->*handler)(args);
+    static const char* const kCommands[] = {"import", "export", "query", "set", "delete"};
+    if (std::find(std::begin(kCommands), std::end(kCommands), strCommand) == std::end(kCommands)) {
+        return Usage("unknown command " + strCommand);
     }
-    return Usage("unknown command " + strCommand);
+    int32_t err = strPrefix.empty() ? CPrefix::Current().GetInitError() : CPrefix::Use(strPrefix);
+    if (err != ERROR_SUCCESS) {
+        return Fail(strPrefix.empty() ? CPrefix::Current().GetDir() : strPrefix,
+                    "cannot use the prefix: " + ErrorText(err));
+    }
+    if (strCommand == "import") {
+        return Import(args);
+    }
+    if (strCommand == "export") {
+        return Export(args);
+    }
+    if (strCommand == "query") {
+        return Query(args);
+    }
+    if (strCommand == "set") {
+        return Set(args);
+    }
+    return Delete(args);
 }
 
 }  // namespace

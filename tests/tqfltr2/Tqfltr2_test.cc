@@ -1,0 +1,186 @@
+// The exports as the component sees them: loaded as a module, answering for every kind of
+// file, for paths that name nothing readable, for huge files, from several threads at once.
+#include "tqfltr2/Tqfltr2.h"
+
+#include <dlfcn.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "TopicTestFiles.h"
+#include "gtest/gtest.h"
+#include "platform/File.h"
+#include "tqfltr2/HtmlTopicCheck.h"
+#include "tqfltr2/TextHead.h"
+
+namespace tq::test {
+namespace {
+
+// Each export called the way the component calls it, by extension.
+int CheckByExtension(const std::string& strPath) {
+    std::string ext = std::filesystem::path(strPath).extension().string();
+    if (ext == ".hlp") {
+        return PAS_HlpHaveTopic(strPath.c_str());
+    }
+    if (ext == ".chm") {
+        return PAS_ChmHaveTopic(strPath.c_str(), 1);
+    }
+    if (ext == ".pdf") {
+        return PAS_PdfHaveTopic(strPath.c_str(), 1, nullptr, nullptr);
+    }
+    return ext == ".txt" ? PAS_TxtHaveTopic(strPath.c_str()) : PAS_HtmlHaveTopic(strPath.c_str());
+}
+const char* const kExtensions[] = {".hlp", ".chm", ".pdf", ".txt", ".htm", ".html"};
+
+// A check in a child process; the exit status carries the answer offset by 10.
+TQ_CHILD_MAIN(tqfltr2_check) {
+    return 10 + CheckByExtension(args.at(0));
+}
+
+class Tqfltr2Test : public CTopicFileTest {
+protected:
+    // A file of each kind that holds topics.
+    std::vector<std::string> WriteSoundFiles(const std::string& strStem) {
+        return {Write(strStem + ".hlp", BuildHelpFile(2048).m_strData),
+                CompileChm(strStem + ".chm", {{"a.htm", "<body>Help text</body>"}}),
+                Write(strStem + ".pdf", BuildPdf({PdfTextPage("Manual")})),
+                Write(strStem + ".txt", "Read me\r\n"),
+                Write(strStem + ".htm", "<p>Page</p>"),
+                Write(strStem + ".html", "<p>Page</p>")};
+    }
+};
+
+TEST_F(Tqfltr2Test, LoadedAsAModule) {
+    void* pModule = dlopen(TQFLTR2_MODULE, RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(pModule, nullptr) << dlerror();
+    for (const char* pszName : {"PAS_HlpHaveTopic", "PAS_ChmHaveTopic", "PAS_PdfHaveTopic",
+                                "PAS_TxtHaveTopic", "PAS_HtmlHaveTopic"}) {
+        EXPECT_NE(dlsym(pModule, pszName), nullptr) << pszName;
+    }
+    // The checks inside stay private to it.
+    EXPECT_EQ(dlsym(pModule, "_ZN2tq10CTopicFile4OpenEPKc"), nullptr);
+    auto pfnTxt = reinterpret_cast<int (*)(const char*)>(dlsym(pModule, "PAS_TxtHaveTopic"));
+    EXPECT_EQ(pfnTxt(Write("loaded.txt", "words").c_str()), TQFLTR2_HAS_TOPIC);
+    dlclose(pModule);
+}
+
+TEST_F(Tqfltr2Test, EveryKindWholeEmptyRandomAndUnreadable) {
+    for (const std::string& strPath : WriteSoundFiles("manual")) {
+        EXPECT_EQ(CheckByExtension(strPath), TQFLTR2_HAS_TOPIC) << strPath;
+    }
+    std::string strFolder = Win("");
+    for (std::string ext : kExtensions) {
+        bool bText = ext == ".txt" || ext == ".htm" || ext == ".html";
+        EXPECT_EQ(CheckByExtension(Write("empty" + ext, "")),
+                  bText ? TQFLTR2_NO_TOPIC : TQFLTR2_DAMAGED)
+            << ext;
+        EXPECT_EQ(CheckByExtension(Write("random" + ext, RandomBytes(4096, 100))), TQFLTR2_DAMAGED)
+            << ext;
+        std::filesystem::create_directories(Linux("folder" + ext));
+        for (const std::string& strPath :
+             {std::string(), strFolder + "\\missing" + ext, strFolder + "\\no\\such" + ext,
+              Win("folder" + ext), strFolder + "\\" + std::string(260, 'a') + ext,
+              strFolder + "\\a\x01" + ext, strFolder + "\\\x83" + ext, "::" + ext}) {
+            EXPECT_EQ(CheckByExtension(strPath), TQFLTR2_UNREADABLE) << strPath;
+        }
+    }
+    EXPECT_EQ(PAS_HlpHaveTopic(nullptr), TQFLTR2_UNREADABLE);
+    EXPECT_EQ(PAS_ChmHaveTopic(nullptr, 1), TQFLTR2_UNREADABLE);
+    EXPECT_EQ(PAS_PdfHaveTopic(nullptr, 1, nullptr, nullptr), TQFLTR2_UNREADABLE);
+    EXPECT_EQ(PAS_TxtHaveTopic(nullptr), TQFLTR2_UNREADABLE);
+    EXPECT_EQ(PAS_HtmlHaveTopic(nullptr), TQFLTR2_UNREADABLE);
+    // Windows paths: on the host's prefix, in code page 932 and any case.
+    WriteLinuxFile(m_prefix.Path("drives/c/Readme.txt"), "text");
+    EXPECT_EQ(PAS_TxtHaveTopic("C:\\README.TXT"), TQFLTR2_HAS_TOPIC);
+    WriteLinuxFile(Linux("\xE3\x83\x9E\xE3\x83\x8B.TXT"), "text");  // マニ.TXT
+    EXPECT_EQ(PAS_TxtHaveTopic((strFolder + "\\\x83\x7D\x83\x6A.txt").c_str()), TQFLTR2_HAS_TOPIC);
+}
+
+TEST_F(Tqfltr2Test, AccessDeniedIsUnreadable) {
+    if (!CanDropPrivileges()) {
+        GTEST_SKIP() << "cannot drop to an unprivileged user, so access cannot be denied";
+    }
+    std::filesystem::permissions(m_prefix.GetDir(), std::filesystem::perms::all);
+    CChildOptions nobody;
+    nobody.m_bDropPrivileges = true;
+    for (const std::string& strPath : WriteSoundFiles("secret")) {
+        std::string strName = "secret" + std::filesystem::path(strPath).extension().string();
+        std::filesystem::permissions(Linux(strName), std::filesystem::perms::owner_read);
+        EXPECT_EQ(RunChild("tqfltr2_check", {strPath}, nobody), 10 + TQFLTR2_UNREADABLE) << strPath;
+        std::filesystem::permissions(Linux(strName), std::filesystem::perms::others_read,
+                                     std::filesystem::perm_options::add);
+        EXPECT_EQ(RunChild("tqfltr2_check", {strPath}, nobody), 10 + TQFLTR2_HAS_TOPIC) << strPath;
+    }
+}
+
+// The check shares read, write and delete access: a program that denies read sharing refuses
+// it, one that writes while sharing read does not.
+TEST_F(Tqfltr2Test, ShareModesOfOtherPrograms) {
+    std::string strPath = Write("busy.txt", "text");
+    {
+        CFile exclusive;
+        ASSERT_EQ(exclusive.Open(strPath, GENERIC_READ, FILE_SHARE_NONE, OPEN_EXISTING), 0);
+        EXPECT_EQ(PAS_TxtHaveTopic(strPath.c_str()), TQFLTR2_UNREADABLE);
+    }
+    CFile writer;
+    ASSERT_EQ(writer.Open(strPath, GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING), 0);
+    EXPECT_EQ(PAS_TxtHaveTopic(strPath.c_str()), TQFLTR2_HAS_TOPIC);
+}
+
+// Sparse files of 6 GiB: the checks read what they need and stop.
+TEST_F(Tqfltr2Test, HugeFiles) {
+    auto huge = [&](const std::string& strName, const std::string& strStart,
+                    const std::string& strEnd = "") {
+        std::string strPath = Write(strName, strStart);
+        std::filesystem::resize_file(Linux(strName), (6ull << 30) - strEnd.size());
+        std::ofstream(Linux(strName), std::ios::app | std::ios::binary) << strEnd;
+        return strPath;
+    };
+    CompileChm("small.chm", {{"a.htm", "<body>Help text</body>"}});
+    // The sparse rest reads as NUL bytes, which only the first 64 KiB of a text must be free of.
+    std::string strBlanks(kTextHeadSize, ' ');
+    struct {
+        std::string m_strPath;
+        int m_nAnswer;
+    } cases[] = {
+        {huge("huge.txt", "Hello" + strBlanks), TQFLTR2_HAS_TOPIC},
+        {huge("huge-nul.txt", ""), TQFLTR2_DAMAGED},
+        {huge("huge.htm", "<p>Hello</p>" + strBlanks), TQFLTR2_HAS_TOPIC},
+        {huge("huge.hlp", BuildHelpFile(512).m_strData), TQFLTR2_HAS_TOPIC},
+        {huge("huge.chm", ReadLinuxFile(Linux("small.chm"))), TQFLTR2_HAS_TOPIC},
+        {huge("huge.pdf", "%PDF-1.4\n"), TQFLTR2_DAMAGED},
+        // A trailer that leads nowhere: refused without scanning the GiBs for objects.
+        {huge("huge-trailer.pdf", "%PDF-1.4\n", "startxref\n9\n%%EOF\n"), TQFLTR2_DAMAGED},
+        // A page of blank space is parsed only up to the cap.
+        {Write("blank.htm", "<body>" + std::string(kMaxHtmlBytes, ' ') + "late"), TQFLTR2_NO_TOPIC},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(CheckByExtension(c.m_strPath), c.m_nAnswer) << c.m_strPath;
+    }
+}
+
+TEST_F(Tqfltr2Test, ConcurrentChecksAgree) {
+    std::vector<std::string> files = WriteSoundFiles("shared");
+    files.push_back(Write("empty.pdf", BuildPdf({""})));
+    std::vector<int> mismatches(6, 0);
+    std::vector<std::thread> threads;
+    for (size_t t = 0; t < mismatches.size(); ++t) {
+        threads.emplace_back([&, t] {
+            for (size_t i = 0; i < 15 * files.size(); ++i) {
+                const std::string& strPath = files[(i + t) % files.size()];
+                int expected = strPath == files.back() ? TQFLTR2_NO_TOPIC : TQFLTR2_HAS_TOPIC;
+                mismatches[t] += CheckByExtension(strPath) != expected ? 1 : 0;
+            }
+        });
+    }
+    for (std::thread& thread : threads) {
+        thread.join();
+    }
+    EXPECT_EQ(mismatches, std::vector<int>(6, 0));
+}
+
+}  // namespace
+}  // namespace tq::test
