@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
-#include <unordered_map>
+#include <memory>
 
 #include "controlfile/CtrlDate.h"
 #include "controlfile/CtrlLogFile.h"
@@ -22,27 +22,88 @@ namespace {
 constexpr int32_t kMaxGroupId = 65535;
 constexpr char kEndOfText = 0x1A;
 constexpr uint32_t kReadChunk = 1u << 24;
+constexpr size_t kReadBuffer = 1u << 20;
 
-// Whether pos falls between two characters (never on the second byte of a double-byte one).
-bool IsCharBoundary(std::string_view s, size_t pos) {
-    size_t i = 0;
-    while (i < pos) {
-        i += CharLength(s, i);
+// Most lines are plain ASCII. For them every byte is a character of its own, so searches,
+// trimming and end tests need no walk from the start of the line; lines with any byte of 0x80
+// or above take the double-byte-aware walks of the code page.
+bool IsAscii(std::string_view s) {
+    unsigned char acc = 0;
+    for (char c : s) {
+        acc |= static_cast<unsigned char>(c);
     }
-    return i == pos;
+    return acc < 0x80;
+}
+
+// Whether pos (below the end) falls between two characters, never on the second byte of a
+// double-byte one. Found looking back: a byte outside the lead-byte range always ends a
+// character, and the lead-range bytes after it pair up, so pos is a boundary when an even
+// number of them stand right before it. No walk from the start of a long line is needed.
+bool IsCharBoundary(std::string_view s, size_t pos, bool bAscii) {
+    if (bAscii) {
+        return true;
+    }
+    size_t nLeadRange = 0;
+    while (nLeadRange < pos && IsLeadByte(static_cast<uint8_t>(s[pos - 1 - nLeadRange]))) {
+        ++nLeadRange;
+    }
+    return nLeadRange % 2 == 0;
 }
 
 // s ends with the ASCII text suffix as whole characters.
-bool EndsWithChars(std::string_view s, std::string_view suffix) {
+bool EndsWithChars(std::string_view s, std::string_view suffix, bool bAscii) {
     return s.size() >= suffix.size() && s.substr(s.size() - suffix.size()) == suffix &&
-           IsCharBoundary(s, s.size() - suffix.size());
+           IsCharBoundary(s, s.size() - suffix.size(), bAscii);
 }
 
 // A lead byte whose second byte is missing: the writer's closing quote would become that
 // second byte, and the file written could not be read back.
-bool EndsWithBrokenChar(std::string_view s) {
-    return !s.empty() && IsLeadByte(static_cast<uint8_t>(s.back())) &&
-           IsCharBoundary(s, s.size() - 1);
+bool EndsWithBrokenChar(std::string_view s, bool bAscii) {
+    return !bAscii && !s.empty() && IsLeadByte(static_cast<uint8_t>(s.back())) &&
+           IsCharBoundary(s, s.size() - 1, bAscii);
+}
+
+size_t FindCharIn(std::string_view s, char c, bool bAscii) {
+    return bAscii ? s.find(c) : FindChar(s, c);
+}
+
+std::string_view TrimRightIn(std::string_view s, bool bAscii) {
+    if (!bAscii) {
+        return TrimRightWhite(s);
+    }
+    while (!s.empty() && IsWhite(s.back())) {
+        s.remove_suffix(1);
+    }
+    return s;
+}
+
+std::string_view TrimIn(std::string_view s, bool bAscii) {
+    if (!bAscii) {
+        return TrimWhite(s);
+    }
+    while (!s.empty() && IsWhite(s.front())) {
+        s.remove_prefix(1);
+    }
+    return TrimRightIn(s, true);
+}
+
+// A hash of a name that is equal for names equal without regard to the case of single-byte
+// letters (double-byte characters are taken whole, their second bytes never folded).
+uint64_t FoldedHash(std::string_view s) {
+    bool bAscii = IsAscii(s);
+    uint64_t h = 1469598103934665603ull;
+    for (size_t i = 0; i < s.size();) {
+        size_t n = bAscii ? 1 : CharLength(s, i);
+        for (size_t k = 0; k < n; ++k) {
+            unsigned char c = static_cast<unsigned char>(s[i + k]);
+            if (n == 1 && c >= 'a' && c <= 'z') {
+                c = static_cast<unsigned char>(c - 'a' + 'A');
+            }
+            h = (h ^ c) * 1099511628211ull;
+        }
+        i += n;
+    }
+    return h;
 }
 
 bool IsSwitchOn(std::string_view value) {
@@ -56,32 +117,6 @@ bool IsAllDigits(std::string_view s) {
         }
     }
     return true;
-}
-
-int32_t ReadWholeFile(CFile& file, std::string& text) {
-    if (file.Seek(0, FILE_BEGIN) != 0) {
-        return TQE_BASE_OPEN;
-    }
-    uint64_t size = 0;
-    if (file.GetSize(size) == 0 && size < std::numeric_limits<size_t>::max() / 2) {
-        text.reserve(static_cast<size_t>(size));
-    }
-    for (;;) {
-        size_t used = text.size();
-        // As much as the file holds, and a little more to meet its end: zero-filling a whole
-        // chunk for a small file costs more than reading it.
-        const size_t left = size > used ? static_cast<size_t>(size) - used : 0;
-        const auto cb = static_cast<uint32_t>(std::clamp<size_t>(left + 1, 4096, kReadChunk));
-        text.resize(used + cb);
-        uint32_t cbRead = 0;
-        if (file.Read(text.data() + used, cb, cbRead) != 0) {
-            return TQE_BASE_OPEN;
-        }
-        text.resize(used + cbRead);
-        if (cbRead == 0) {
-            return TQ_OK;
-        }
-    }
 }
 
 // Maps a verdict of the database-name rule to its error code.
@@ -174,12 +209,8 @@ int32_t CCtrlReader::Load(CFile& file, const std::string& strPath, std::string* 
     if (!file.IsOpen() && file.Open(strPath, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING) != 0) {
         lResult = TQE_BASE_OPEN;
     }
-    std::string text;
     if (lResult == TQ_OK) {
-        lResult = ReadWholeFile(file, text);
-    }
-    if (lResult == TQ_OK) {
-        lResult = Parse(text);
+        lResult = ParseFile(file);
     }
     if (lResult == TQ_OK) {
         if (pLoadedPath != nullptr) {
@@ -194,16 +225,72 @@ int32_t CCtrlReader::Load(CFile& file, const std::string& strPath, std::string* 
 }
 
 int32_t CCtrlReader::Parse(std::string_view text) {
+    BeginParse();
+    bool bEnd = false;
+    int32_t lResult = ParseLines(text, true, bEnd);
+    if (lResult == TQ_OK) {
+        SetCounts();
+    }
+    return lResult;
+}
+
+int32_t CCtrlReader::ParseFile(CFile& file) {
+    BeginParse();
+    if (file.Seek(0, FILE_BEGIN) != 0) {
+        return TQE_BASE_OPEN;
+    }
+    // The file goes through one buffer a piece at a time: a large file needs no buffer of its
+    // size, and a line longer than the buffer makes it grow.
+    size_t cbBuffer = kReadBuffer;
+    std::unique_ptr<char[]> buffer(new char[cbBuffer]);
+    size_t cbUsed = 0;
+    for (;;) {
+        if (cbUsed == cbBuffer) {
+            std::unique_ptr<char[]> bigger(new char[cbBuffer * 2]);
+            std::memcpy(bigger.get(), buffer.get(), cbUsed);
+            buffer = std::move(bigger);
+            cbBuffer *= 2;
+        }
+        uint32_t cbWant = static_cast<uint32_t>(std::min<size_t>(cbBuffer - cbUsed, kReadChunk));
+        uint32_t cbRead = 0;
+        if (file.Read(buffer.get() + cbUsed, cbWant, cbRead) != 0) {
+            return TQE_BASE_OPEN;
+        }
+        cbUsed += cbRead;
+        std::string_view rest(buffer.get(), cbUsed);
+        bool bEnd = false;
+        int32_t lResult = ParseLines(rest, cbRead == 0, bEnd);
+        if (lResult != TQ_OK) {
+            return lResult;
+        }
+        if (cbRead == 0 || bEnd) {
+            SetCounts();
+            return TQ_OK;
+        }
+        std::memmove(buffer.get(), rest.data(), rest.size());
+        cbUsed = rest.size();
+    }
+}
+
+void CCtrlReader::BeginParse() {
     m_nSection = -1;
     m_nSeparators = 0;
     m_pDb = nullptr;
+}
+
+int32_t CCtrlReader::ParseLines(std::string_view& text, bool bFinal, bool& bEnd) {
     if (const void* pEnd = std::memchr(text.data(), kEndOfText, text.size())) {
         text = text.substr(0, static_cast<const char*>(pEnd) - text.data());
+        bFinal = true;
+        bEnd = true;
     }
     bool bHasNul = std::memchr(text.data(), '\0', text.size()) != nullptr;
     size_t pos = 0;
     while (pos < text.size()) {
         const void* pNl = std::memchr(text.data() + pos, '\n', text.size() - pos);
+        if (pNl == nullptr && !bFinal) {
+            break;  // the rest of the line comes with the next piece
+        }
         size_t end = pNl ? static_cast<const char*>(pNl) - text.data() : text.size();
         std::string_view line = text.substr(pos, end - pos);
         pos = end + 1;
@@ -219,7 +306,7 @@ int32_t CCtrlReader::Parse(std::string_view text) {
             return lResult;
         }
     }
-    SetCounts();
+    text = pos < text.size() ? text.substr(pos) : std::string_view();
     return TQ_OK;
 }
 
@@ -258,19 +345,20 @@ int32_t CCtrlReader::ParseLine(std::string_view line) {
 
 int32_t CCtrlReader::ParseSection(std::string_view line) {
     ++m_nSection;
-    line = TrimRightWhite(line);
+    bool bAscii = IsAscii(line);
+    line = TrimRightIn(line, bAscii);
     std::string_view name;
     bool bDeselected = false;
-    if (line.size() >= 3 && EndsWithChars(line, "]")) {
+    if (line.size() >= 3 && EndsWithChars(line, "]", bAscii)) {
         name = line.substr(1, line.size() - 2);
-    } else if (line.size() >= 4 && EndsWithChars(line, "]~")) {
+    } else if (line.size() >= 4 && EndsWithChars(line, "]~", bAscii)) {
         name = line.substr(1, line.size() - 3);
         bDeselected = true;
     } else {
         return Fail(IDS_LOG_BAD_LINE, 0, line, TQE_BASE_INVALID);
     }
     m_pDb = m_model.AppendDatabase();
-    m_pDb->m_strName.assign(TrimWhite(name));
+    m_pDb->m_strName.assign(TrimIn(name, bAscii));
     if (bDeselected) {
         m_pDb->m_dwState |= DBSTATE_WAS_DESELECTED | DBSTATE_DESELECTED;
     }
@@ -279,7 +367,7 @@ int32_t CCtrlReader::ParseSection(std::string_view line) {
 
 int32_t CCtrlReader::ParseSeparator(std::string_view line) {
     line = TrimRightWhite(line);
-    if (line.size() > 7 && !EndsWithChars(line, Keyword(KW_SEPARATOR))) {
+    if (line.size() > 7 && !EndsWithChars(line, Keyword(KW_SEPARATOR), IsAscii(line))) {
         return Fail(IDS_LOG_BAD_LINE, 0, line, TQE_BASE_INVALID);
     }
     uint32_t nCount = static_cast<uint32_t>(m_model.GetDBCount());
@@ -296,23 +384,24 @@ int32_t CCtrlReader::ParseSeparator(std::string_view line) {
 
 int32_t CCtrlReader::SplitKeyLine(std::string_view line, std::string_view& key,
                                   std::string_view& value) {
-    size_t eq = FindChar(line, '=');
+    bool bAscii = IsAscii(line);
+    size_t eq = FindCharIn(line, '=', bAscii);
     if (eq == std::string_view::npos || eq == 0) {
         return Fail(IDS_LOG_BAD_LINE, 0, line, TQE_BASE_INVALID);
     }
-    key = TrimWhite(line.substr(0, eq));
-    value = TrimWhite(line.substr(eq + 1));
-    if (key.empty() || FindChar(key, '"') != std::string_view::npos || value.empty()) {
+    key = TrimIn(line.substr(0, eq), bAscii);
+    value = TrimIn(line.substr(eq + 1), bAscii);
+    if (key.empty() || FindCharIn(key, '"', bAscii) != std::string_view::npos || value.empty()) {
         return Fail(IDS_LOG_BAD_LINE, 0, line, TQE_BASE_INVALID);
     }
     if (value[0] == '"') {
-        if (!EndsWithChars(value, "\"")) {
+        if (!EndsWithChars(value, "\"", bAscii)) {
             return Fail(IDS_LOG_BAD_LINE, 0, line, TQE_BASE_INVALID);
         }
-        value =
-            value.size() < 2 ? std::string_view() : TrimWhite(value.substr(1, value.size() - 2));
+        value = value.size() < 2 ? std::string_view()
+                                 : TrimIn(value.substr(1, value.size() - 2), bAscii);
     }
-    if (EndsWithBrokenChar(value)) {
+    if (EndsWithBrokenChar(value, bAscii)) {
         return Fail(IDS_LOG_BAD_LINE, 0, line, TQE_BASE_INVALID);
     }
     return TQ_OK;
@@ -488,18 +577,32 @@ int32_t CCtrlReader::Validate(const std::string& strPath) {
         SplitPath(strPath, strFolder, strFile);
         SetCurrentDirectory(strFolder);
     }
-    // The first database of each name, ignoring case, by a hash of the folded names: a later
-    // database is a duplicate exactly when an earlier one folds alike.
+    // Which databases have an earlier one of the same name, ignoring case: sorting by a hash of
+    // the folded name brings such names together, so the check is not quadratic, and the
+    // verdict for each database is exactly that of comparing it with every earlier one.
     size_t nCount = m_model.GetDBCount();
-    std::unordered_map<std::string, size_t> firstOfName;
-    firstOfName.reserve(nCount);
-    std::vector<std::string> folded(nCount);
+    std::vector<std::pair<uint64_t, size_t>> byHash(nCount);
     for (size_t i = 0; i < nCount; ++i) {
-        folded[i] = ToUpperCp932(m_model.GetDatabase(i)->m_strName);
-        firstOfName.emplace(folded[i], i);
+        byHash[i] = {FoldedHash(m_model.GetDatabase(i)->m_strName), i};
+    }
+    std::sort(byHash.begin(), byHash.end());
+    std::vector<bool> duplicate(nCount, false);
+    for (size_t run = 0; run < nCount;) {
+        size_t end = run + 1;
+        while (end < nCount && byHash[end].first == byHash[run].first) {
+            ++end;
+        }
+        for (size_t k = run + 1; k < end; ++k) {
+            const std::string& name = m_model.GetDatabase(byHash[k].second)->m_strName;
+            for (size_t j = run; j < k && !duplicate[byHash[k].second]; ++j) {
+                duplicate[byHash[k].second] =
+                    EqualsNoCase(m_model.GetDatabase(byHash[j].second)->m_strName, name);
+            }
+        }
+        run = end;
     }
     for (size_t i = nCount; i-- > 0;) {
-        int32_t lResult = ValidateDatabase(*m_model.GetDatabase(i), firstOfName[folded[i]] < i);
+        int32_t lResult = ValidateDatabase(*m_model.GetDatabase(i), duplicate[i]);
         if (lResult != TQ_OK) {
             return lResult;
         }

@@ -32,6 +32,12 @@ public:
     int32_t Validate(const std::string& strPath);
 
 private:
+    int32_t ParseFile(CFile& file);
+    void BeginParse();
+    // Handles the complete lines of text, and with bFinal also a last line without line end;
+    // text keeps what is left. A 0x1A byte ends the text: bEnd is set and nothing after it
+    // counts.
+    int32_t ParseLines(std::string_view& text, bool bFinal, bool& bEnd);
     int32_t ParseLine(std::string_view line);
     int32_t ParseSection(std::string_view line);
     int32_t ParseSeparator(std::string_view line);

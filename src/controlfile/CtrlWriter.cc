@@ -16,6 +16,7 @@ namespace {
 
 constexpr std::string_view kCrLf = "\r\n";
 constexpr uint32_t kWriteChunk = 1u << 24;
+constexpr size_t kFlushAt = 1u << 20;
 
 void AppendNumber(std::string& out, int64_t n) {
     out += std::to_string(n);
@@ -65,15 +66,25 @@ std::string_view FaqValue(uint32_t dwAttributes) {
 
 std::string CCtrlWriter::Render(bool bFullForm) {
     std::string out;
-    size_t nEstimate = 256;
-    for (const auto& db : m_model.m_databases) {
-        nEstimate += 128 + db->m_strPublicName.size();
-        for (const auto& doc : db->m_docs) {
-            nEstimate += doc.size() + 12;
-        }
-    }
-    out.reserve(nEstimate);
+    Emit(bFullForm, out, nullptr);
+    return out;
+}
 
+int32_t CCtrlWriter::Flush(std::string& out, CFile& file) {
+    for (size_t pos = 0; pos < out.size();) {
+        uint32_t cb = static_cast<uint32_t>(std::min<size_t>(kWriteChunk, out.size() - pos));
+        if (file.Write(out.data() + pos, cb) != 0) {
+            return TQE_BASE_UPDATE;
+        }
+        pos += cb;
+    }
+    out.clear();
+    return TQ_OK;
+}
+
+int32_t CCtrlWriter::Emit(bool bFullForm, std::string& out, CFile* pFile) {
+    // With a file the text goes out in pieces, so a large model needs no buffer of its size.
+    out.reserve(pFile != nullptr ? kFlushAt + kFlushAt / 4 : 4096);
     RenderGlobals(out);
     out += "\r\n:--- Group Information ---\r\n";
     if (bFullForm) {
@@ -106,9 +117,12 @@ std::string CCtrlWriter::Render(bool bFullForm) {
             continue;
         }
         RenderDatabase(out, db);
+        if (pFile != nullptr && out.size() >= kFlushAt && Flush(out, *pFile) != TQ_OK) {
+            return TQE_BASE_UPDATE;
+        }
     }
     out += kCrLf;
-    return out;
+    return pFile != nullptr ? Flush(out, *pFile) : TQ_OK;
 }
 
 void CCtrlWriter::RenderGlobals(std::string& out) const {
@@ -255,13 +269,9 @@ int32_t CCtrlWriter::WriteNewFile(const std::string& strNewPath, bool bFullForm)
     if (file.Open(strNewPath, GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS) != 0) {
         return TQE_BASE_UPDATE;
     }
-    std::string text = Render(bFullForm);
-    for (size_t pos = 0; pos < text.size();) {
-        uint32_t cb = static_cast<uint32_t>(std::min<size_t>(kWriteChunk, text.size() - pos));
-        if (file.Write(text.data() + pos, cb) != 0) {
-            return TQE_BASE_UPDATE;
-        }
-        pos += cb;
+    std::string buffer;
+    if (Emit(bFullForm, buffer, &file) != TQ_OK) {
+        return TQE_BASE_UPDATE;
     }
     // The data must be on the disk before the rename makes it the file: otherwise a crash
     // could leave the new name on an empty or partial file.

@@ -37,6 +37,10 @@ private:
     void RenderIndexed(std::string& out, const char* pszKey,
                        const std::vector<std::string>& list) const;
 
+    // Renders into out; with pFile, writes out to the file whenever it has grown large and at
+    // the end (0 or TQE_BASE_UPDATE).
+    int32_t Emit(bool bFullForm, std::string& out, CFile* pFile);
+    static int32_t Flush(std::string& out, CFile& file);
     int32_t WriteNewFile(const std::string& strNewPath, bool bFullForm);
 
     CCtrlModel& m_model;

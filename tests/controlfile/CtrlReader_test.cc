@@ -427,6 +427,32 @@ TEST(CtrlReaderTest, LoadRereadsTheHeldFileFromItsStart) {
     EXPECT_EQ(model.GetDBCount(), 1u);
 }
 
+TEST(CtrlReaderTest, LargeFilesAreReadInPiecesAsIfWhole) {
+    // Several megabytes: CR LF pairs and double-byte characters fall on piece boundaries, one
+    // line is longer than any piece, and a 0x1A far into the file ends the text.
+    std::string text = kGroup1;
+    for (int i = 0; i < 30000; ++i) {
+        text += "[D" + std::to_string(i) + "]\r\nGroup = 1\r\nDoc = \"" + kHyou +
+                std::string(static_cast<size_t>(i % 97), 'x') + "\"\r\n";
+    }
+    text += "[Long]\nGroup=1\nDoc=" + std::string(3u << 20, 'y') + "\n";
+    text += "[Last]\r\nGroup=1\r\nDoc=z";  // no line end
+    test::CTempPrefix prefix;
+    for (const std::string& tail : {std::string(), std::string("\x1A[broken")}) {
+        test::WriteLinuxFile(prefix.Path("big.ctl"), text + tail);
+        CCtrlModel fromFile;
+        CFile file;
+        ASSERT_EQ(CCtrlReader(fromFile, nullptr).Load(file, test::WinPath(prefix.Path("big.ctl"))),
+                  0);
+        CCtrlModel inMemory;
+        ASSERT_EQ(ParseAndValidate(inMemory, text).m_lResult, 0);
+        EXPECT_EQ(CCtrlWriter(fromFile).Render(false), CCtrlWriter(inMemory).Render(false));
+        EXPECT_EQ(fromFile.GetDBCount(), 30002u);
+        EXPECT_EQ(fromFile.GetDatabase(30000)->m_docs[0].size(), 3u << 20);
+        EXPECT_EQ(fromFile.GetDatabase(30001)->m_docs[0], "z");
+    }
+}
+
 TEST(CtrlReaderTest, DuplicateCheckAgreesWithTheNaiveWalk) {
     // Names that fold alike or almost alike, double-byte characters whose second byte is a
     // letter included: the hashed check must name the same database as comparing each

@@ -215,6 +215,20 @@ TEST_F(CtrlWriterFileTest, ReplacesTheTargetAndLeavesNoNewFile) {
     EXPECT_EQ(test::ReadLinuxFile(m_prefix.Path("new.ctl")), expected);
 }
 
+TEST_F(CtrlWriterFileTest, LargeModelsGoOutInPiecesWithTheSameBytes) {
+    std::string text = "Group1 = G\r\n";
+    for (int i = 0; i < 20000; ++i) {
+        text += "[D" + std::to_string(i) + "]\r\nGroup = 1\r\nDoc = \"" +
+                std::string(static_cast<size_t>(i % 200), 'd') + "x\"\r\n";
+    }
+    CCtrlModel model;
+    ASSERT_EQ(ParseAndValidate(model, text).m_lResult, 0);
+    std::string expected = CCtrlWriter(model).Render(true);
+    ASSERT_GT(expected.size(), 2u << 20);  // several pieces
+    EXPECT_EQ(CCtrlWriter(model).Write(m_strTarget, true), 0);
+    EXPECT_EQ(Target(), expected);
+}
+
 TEST_F(CtrlWriterFileTest, EveryFailureKeepsTheOldFile) {
     for (const char* pszOp : {"open", "write", "flush", "close", "rename"}) {
         SCOPED_TRACE(pszOp);

@@ -54,15 +54,27 @@ class CtrlFileCrashTest : public testing::Test, public test::CProductFixture {};
 TEST_F(CtrlFileCrashTest, KilledSavesLeaveOldOrNewFilesAndNothingInTheWay) {
     test::WriteLinuxFile(C("Ctrl/sample.txt"), "%%%MyApp%%%\r\n");
     ASSERT_EQ(test::RunChild("SaveLoop", {"1"}), 0);  // a control file exists from here on
+    // The kills fall from the end of the child's start to a few saves later, however fast
+    // this build starts a process and saves.
+    const auto t0 = std::chrono::steady_clock::now();
+    ASSERT_EQ(test::RunChild("SaveLoop", {"1"}), 0);
+    const auto t1 = std::chrono::steady_clock::now();
+    ASSERT_EQ(test::RunChild("SaveLoop", {"5"}), 0);
+    const auto t2 = std::chrono::steady_clock::now();
+    using std::chrono::microseconds;
+    const auto one = std::chrono::duration_cast<microseconds>(t1 - t0).count();
+    const auto save = std::max<int64_t>(
+        std::chrono::duration_cast<microseconds>(t2 - t1).count() / 4 - one / 4, 1000);
+    const auto start = std::max<int64_t>(one - save, 0);
     std::mt19937 random(20261206);
-    std::uniform_int_distribution<int> delayMs(10, 80);
+    std::uniform_int_distribution<int64_t> delayUs(start * 3 / 4, start + 3 * save);
     int lastBase = 0;
     int lastControl = 0;
     int between = 0;
     int interrupted = 0;
     for (int i = 0; i < kKills; ++i) {
         const pid_t child = test::StartChild("SaveLoop", {"1000000"});
-        usleep(static_cast<useconds_t>(delayMs(random)) * 1000);
+        usleep(static_cast<useconds_t>(delayUs(random)));
         kill(child, SIGKILL);
         interrupted += test::WaitChild(child) == 128 + SIGKILL ? 1 : 0;
         const int base = RunNumberIn("C:\\Ctrl\\base.ctl", true, Base());
@@ -80,7 +92,7 @@ TEST_F(CtrlFileCrashTest, KilledSavesLeaveOldOrNewFilesAndNothingInTheWay) {
         between += control < base ? 1 : 0;
     }
     EXPECT_GE(interrupted, kKills * 9 / 10);
-    EXPECT_GT(lastBase, kKills / 4);  // the saves went on from kill to kill
+    EXPECT_GT(lastBase, kKills / 4) << start << " " << save;  // saves went on from kill to kill
     EXPECT_GT(between, 0);            // and some kills fell between the two files
     ASSERT_EQ(test::RunChild("SaveLoop", {"2"}), 0);
     EXPECT_EQ(RunNumberIn("C:\\Ctrl\\base.ctl", true, Base()), lastBase + 2);

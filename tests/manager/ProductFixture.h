@@ -9,6 +9,7 @@
 #include <string>
 
 #include "manager/ProductRegKey.h"
+#include "platform/Path.h"
 #include "platform/Registry.h"
 #include "support/TestSupport.h"
 
@@ -48,6 +49,8 @@ public:
         mkdir(C("Ctrl").c_str(), 0755);
         WriteLinuxFile(C("Ctrl/base.ctl"), kBaseText);
     }
+    // Loading makes the control folder current; the next test's prefix has no such folder.
+    ~CProductFixture() { SetCurrentDirectory(m_strSavedDirectory); }
 
     // A Linux path on drive C:.
     std::string C(const std::string& rel) const { return m_prefix.Path("drives/c/" + rel); }
@@ -105,6 +108,7 @@ public:
     }
 
     CTempPrefix m_prefix;
+    std::string m_strSavedDirectory = GetCurrentDirectory();
 };
 
 }  // namespace tq::test
