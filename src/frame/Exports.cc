@@ -54,14 +54,15 @@ int32_t VXCSTM_BaseInfoToControl(const char* pszKeyPath) {
                     lResult = ctrlFile.Save();
                 }
             }
-            // The control file goes first (closing and deleting its lock file) so that nobody
-            // sees the files free while the lock file is still there.
+            // The control-file object goes before the mutex is released: an editor that starts
+            // the moment the mutex is free then finds the lock file gone and takes it itself.
         }
         if (mutex.IsOwner()) {
             mutex.Release();
         }
         return lResult;
     } catch (const std::bad_alloc&) {
+        // Nothing may escape to the caller; the conversion did not happen, as if cancelled.
         return TQE_CANCELLED;
     }
 }
