@@ -267,5 +267,40 @@ TEST(ExportsTest, AnEditorInAnotherProcessExcludesLoadsAndConversions) {
     EXPECT_FALSE(test::LinuxFileExists(product.C("Ctrl/base.ctl.lock")));
 }
 
+// Run as another user while root's editor holds the mutex, whose lock file that user may not
+// open: the files count as locked, and loading is refused.
+TQ_CHILD_MAIN(OtherUsersView) {
+    if (VXCSTM_GetStatus(kKeyPath.c_str()) != 2) {
+        return 1;
+    }
+    CObject obj;
+    if (!obj.Ready()) {
+        return 2;
+    }
+    int32_t lLoad = obj.Long("Load");
+    int32_t lStatus = obj.Long("Status");
+    return lLoad == -1043 && lStatus == 2 ? 0 : 3;
+}
+
+TEST(ExportsTest, AnotherUsersEditorCountsAsLocked) {
+    if (!test::CanDropPrivileges()) {
+        GTEST_SKIP() << "cannot drop to an unprivileged user here";
+    }
+    CProductFixture product;
+    product.OpenRegistryToAll();
+    const std::string strLoaded = product.m_prefix.Path("loaded");
+    const std::string strRelease = product.m_prefix.Path("release");
+    pid_t holder = test::StartChild("HoldLoadedObject", {strLoaded, strRelease});
+    for (int i = 0; i < 3000 && !test::LinuxFileExists(strLoaded); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ASSERT_TRUE(test::LinuxFileExists(strLoaded));
+    test::CChildOptions other;
+    other.m_bDropPrivileges = true;
+    EXPECT_EQ(test::RunChild("OtherUsersView", {}, other), 0);
+    test::WriteLinuxFile(strRelease, "");
+    EXPECT_EQ(test::WaitChild(holder), 0);
+}
+
 }  // namespace
 }  // namespace tq
