@@ -178,10 +178,11 @@ BENCHMARK(BM_WriteFull) TQ_SIZES;
 class CRatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
+        // A single run, or the mean of repeated runs (which comes after them).
         for (const Run& r : runs) {
-            if (r.run_type == Run::RT_Iteration && !r.error_occurred) {
-                std::string name = r.benchmark_name();
-                name = name.substr(0, name.find("/min_time"));
+            bool bMean = r.run_type == Run::RT_Aggregate && r.aggregate_name == "mean";
+            if ((r.run_type == Run::RT_Iteration || bMean) && !r.error_occurred) {
+                std::string name = r.run_name.function_name + "/" + r.run_name.args;
                 m_real[name] = r.GetAdjustedRealTime();
                 m_cpu[name] = r.GetAdjustedCPUTime();
             }

@@ -267,7 +267,6 @@ int32_t CCtrlReader::ParseFile(CFile& file) {
             SetCounts();
             return TQ_OK;
         }
-        // An empty rest may have no data pointer at all, which memmove must not be given.
         if (!rest.empty()) {
             std::memmove(buffer.get(), rest.data(), rest.size());
         }
@@ -282,6 +281,9 @@ void CCtrlReader::BeginParse() {
 }
 
 int32_t CCtrlReader::ParseLines(std::string_view& text, bool bFinal, bool& bEnd) {
+    if (text.empty()) {
+        return TQ_OK;
+    }
     if (const void* pEnd = std::memchr(text.data(), kEndOfText, text.size())) {
         text = text.substr(0, static_cast<const char*>(pEnd) - text.data());
         bFinal = true;
@@ -496,6 +498,9 @@ int32_t CCtrlReader::ParseSectionKey(std::string_view line, std::string_view key
     } else if (IsKeyword(key, KW_FAQ)) {
         return ParseFaq(line, value);
     } else if (IsKeyword(key, KW_DOC)) {
+        if (db.m_docs.empty()) {
+            db.m_docs.reserve(4);  // a database seldom has just one document
+        }
         db.m_docs.emplace_back(value);
     } else if (IsKeyword(key, KW_SKIP_DOC)) {
         db.m_skipDocs.emplace_back(value);

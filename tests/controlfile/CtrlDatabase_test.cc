@@ -24,15 +24,5 @@ TEST(CtrlDatabaseTest, StoreIndexedPadsAndReplaces) {
     }
 }
 
-TEST(CtrlDatabaseTest, NewRecordIsEmpty) {
-    CCtrlDatabase db;
-    EXPECT_EQ(db.m_dwState, 0u);
-    EXPECT_EQ(db.m_dwAttributes, 0u);
-    EXPECT_FALSE(db.IsDeselected());
-    EXPECT_FALSE(db.m_date.IsWritable());
-    db.m_dwState = DBSTATE_DESELECTED;
-    EXPECT_TRUE(db.IsDeselected());
-}
-
 }  // namespace
 }  // namespace tq
