@@ -83,6 +83,12 @@ int32_t CCtrlFileMgr::CheckReady() {
     return m_bReady ? 0 : SetErrorCode(TQE_REG_READ);
 }
 
+// The index of an addressed database on a ready object, or the stored error code.
+int32_t CCtrlFileMgr::ReadyIndex(int32_t lType, int32_t lNumber) {
+    int32_t err = CheckReady();
+    return err != 0 ? err : ResolveIndex(lType, lNumber);
+}
+
 int32_t CCtrlFileMgr::ResolveIndex(int32_t lType, int32_t lNumber) {
     // Numbers are 1-based at the interface; 0 and below wrap to out of range in the
     // unsigned comparison of GetDBIndex.
@@ -118,19 +124,13 @@ std::string CCtrlFileMgr::GetErrorString() {
 
 std::string CCtrlFileMgr::DBGetPublicName(int32_t lType, int32_t lNumber) {
     m_lErrorCode = 0;
-    if (CheckReady() != 0) {
-        return {};
-    }
-    int32_t lIndex = ResolveIndex(lType, lNumber);
+    int32_t lIndex = ReadyIndex(lType, lNumber);
     return lIndex < 0 ? std::string() : m_CtrlFile.GetPublicName(lIndex);
 }
 
 int32_t CCtrlFileMgr::DBIsSelected(int32_t lType, int32_t lNumber) {
     m_lErrorCode = 0;
-    if (int32_t err = CheckReady(); err != 0) {
-        return err;
-    }
-    int32_t lIndex = ResolveIndex(lType, lNumber);
+    int32_t lIndex = ReadyIndex(lType, lNumber);
     if (lIndex < 0) {
         return lIndex;
     }
@@ -139,10 +139,7 @@ int32_t CCtrlFileMgr::DBIsSelected(int32_t lType, int32_t lNumber) {
 
 int32_t CCtrlFileMgr::DBSetSelected(int32_t lType, int32_t lNumber, bool bSelect) {
     m_lErrorCode = 0;
-    if (int32_t err = CheckReady(); err != 0) {
-        return err;
-    }
-    int32_t lIndex = ResolveIndex(lType, lNumber);
+    int32_t lIndex = ReadyIndex(lType, lNumber);
     if (lIndex < 0) {
         return lIndex;
     }
@@ -276,10 +273,7 @@ int32_t CCtrlFileMgr::Load() {
 
 int32_t CCtrlFileMgr::DBIsInstalledAppli(int32_t lType, int32_t lNumber) {
     m_lErrorCode = 0;
-    if (int32_t err = CheckReady(); err != 0) {
-        return err;
-    }
-    int32_t lIndex = ResolveIndex(lType, lNumber);
+    int32_t lIndex = ReadyIndex(lType, lNumber);
     if (lIndex < 0) {
         return lIndex;
     }

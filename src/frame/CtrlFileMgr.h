@@ -88,6 +88,7 @@ private:
     int32_t CheckDialogGuards();
     // Database index of (type, 1-based number), or -1565 / -1563 (stored).
     int32_t ResolveIndex(int32_t lType, int32_t lNumber);
+    int32_t ReadyIndex(int32_t lType, int32_t lNumber);
 
     CCtrlFile m_CtrlFile;
     int32_t m_lErrorCode = 0;

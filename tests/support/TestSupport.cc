@@ -108,6 +108,24 @@ CTempPrefix::~CTempPrefix() {
     std::filesystem::remove_all(m_strDir, ec);
 }
 
+std::string ToolPath(const std::string& strName) {
+    if (const char* dir = std::getenv("TQ_TOOLS_DIR")) {
+        return std::string(dir) + "/" + strName + "/" + strName;
+    }
+    char self[4096] = {};
+    ssize_t n = readlink("/proc/self/exe", self, sizeof(self) - 1);
+    std::string exe(self, n > 0 ? static_cast<size_t>(n) : 0);
+    return exe.substr(0, exe.rfind("/tests/")) + "/tools/" + strName + "/" + strName;
+}
+
+std::string ShellQuote(const std::string& s) {
+    std::string q = "'";
+    for (char c : s) {
+        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    return q + "'";
+}
+
 std::string ReadLinuxFile(const std::string& strPath) {
     std::ifstream in(strPath, std::ios::binary);
     std::ostringstream ss;

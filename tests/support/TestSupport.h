@@ -54,6 +54,12 @@ private:
     std::string m_strDir;
 };
 
+// Path of a tool built beside the tests: $TQ_TOOLS_DIR/<name>/<name>, else found from the test
+// program's own place in the build tree.
+std::string ToolPath(const std::string& strName);
+// Quotes one word for /bin/sh.
+std::string ShellQuote(const std::string& s);
+
 // Small file helpers on Linux paths, for arranging and inspecting test data.
 std::string ReadLinuxFile(const std::string& strPath);
 void WriteLinuxFile(const std::string& strPath, const std::string& strData);

@@ -23,27 +23,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string ToolPath() {
-    if (const char* dir = std::getenv("TQ_TOOLS_DIR")) {
-        return std::string(dir) + "/tqctl/tqctl";
-    }
-    char self[4096] = {};
-    ssize_t n = readlink("/proc/self/exe", self, sizeof(self) - 1);
-    std::string exe(self, n > 0 ? static_cast<size_t>(n) : 0);
-    return exe.substr(0, exe.rfind("/tests/")) + "/tools/tqctl/tqctl";
-}
-
 // samples/demo of this source tree.
 fs::path DemoDir() {
     return fs::path(__FILE__).parent_path().parent_path().parent_path() / "samples" / "demo";
-}
-
-std::string Quote(const std::string& s) {
-    std::string q = "'";
-    for (char c : s) {
-        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return q + "'";
 }
 
 std::string Cp932(const char* pszUtf8) {
@@ -61,8 +43,8 @@ struct CRun {
 class TqctlHostTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (access(ToolPath().c_str(), X_OK) != 0) {
-            GTEST_SKIP() << "tqctl is not built at " << ToolPath();
+        if (access(test::ToolPath("tqctl").c_str(), X_OK) != 0) {
+            FAIL() << "tqctl is not built at " << test::ToolPath("tqctl");
         }
         CRegFileError error;
         ASSERT_EQ(ImportRegFile((DemoDir() / "demo.reg").string(), error), 0);
@@ -73,14 +55,15 @@ protected:
 
     // tqctl with this test's prefix and the demo product; stdin from a file when given.
     CRun Tqctl(const std::vector<std::string>& args, const std::string& strInput = "") {
-        std::string cmd =
-            Quote(ToolPath()) + " --prefix " + Quote(m_prefix.GetDir()) + " --product Demo";
+        std::string cmd = test::ShellQuote(test::ToolPath("tqctl")) + " --prefix " +
+                          test::ShellQuote(m_prefix.GetDir()) + " --product Demo";
         for (const auto& a : args) {
-            cmd += " " + Quote(a);
+            cmd += " " + test::ShellQuote(a);
         }
         test::WriteLinuxFile(m_prefix.Path("in"), strInput);
-        cmd += " <" + Quote(m_prefix.Path("in")) + " >" + Quote(m_prefix.Path("out")) + " 2>" +
-               Quote(m_prefix.Path("err"));
+        cmd += " <" + test::ShellQuote(m_prefix.Path("in")) + " >" +
+               test::ShellQuote(m_prefix.Path("out")) + " 2>" +
+               test::ShellQuote(m_prefix.Path("err"));
         CRun run;
         int status = std::system(cmd.c_str());
         run.m_nExit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -283,8 +266,9 @@ TEST_F(TqctlHostTest, AModuleThatIsGoneIsReportedNotCrashedOn) {
 TEST_F(TqctlHostTest, AScriptOnAPipeKeepsItsObjectWhileOtherProgramsRun) {
     ASSERT_EQ(Tqctl({"convert"}).m_nExit, 0);
     const std::string strOut = m_prefix.Path("pipe-out");
-    std::string cmd = Quote(ToolPath()) + " --prefix " + Quote(m_prefix.GetDir()) + " script - >" +
-                      Quote(strOut) + " 2>&1";
+    std::string cmd = test::ShellQuote(test::ToolPath("tqctl")) + " --prefix " +
+                      test::ShellQuote(m_prefix.GetDir()) + " script - >" +
+                      test::ShellQuote(strOut) + " 2>&1";
     FILE* pipe = popen(cmd.c_str(), "w");
     ASSERT_NE(pipe, nullptr);
     std::fputs("SetProductKey \"Demo\"\nLoad\n", pipe);

@@ -26,24 +26,6 @@ const std::string kDbNameError =
 const std::string kHyouCp932 = "\x95\x5C";
 const std::string kHyouUtf8 = "\xe8\xa1\xa8";
 
-std::string ToolPath() {
-    if (const char* dir = std::getenv("TQ_TOOLS_DIR")) {
-        return std::string(dir) + "/tqctl/tqctl";
-    }
-    char self[4096] = {};
-    ssize_t n = readlink("/proc/self/exe", self, sizeof(self) - 1);
-    std::string exe(self, n > 0 ? static_cast<size_t>(n) : 0);
-    return exe.substr(0, exe.rfind("/tests/")) + "/tools/tqctl/tqctl";
-}
-
-std::string Quote(const std::string& s) {
-    std::string q = "'";
-    for (char c : s) {
-        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return q + "'";
-}
-
 std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;
     size_t pos = 0;
@@ -65,8 +47,8 @@ std::vector<std::string> FolderEntries(const std::string& dir) {
 class TqctlTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (access(ToolPath().c_str(), X_OK) != 0) {
-            GTEST_SKIP() << "tqctl is not built at " << ToolPath();
+        if (access(test::ToolPath("tqctl").c_str(), X_OK) != 0) {
+            FAIL() << "tqctl is not built at " << test::ToolPath("tqctl");
         }
         m_dir = m_prefix.Path("work");
         std::filesystem::create_directory(m_dir);
@@ -80,14 +62,16 @@ protected:
 
     // Runs tqctl in the work folder, with this test's prefix.
     CRun Tqctl(const std::vector<std::string>& args) {
-        std::string cmd = "cd " + Quote(m_dir) + " && " + Quote(ToolPath());
+        std::string cmd =
+            "cd " + test::ShellQuote(m_dir) + " && " + test::ShellQuote(test::ToolPath("tqctl"));
         if (!args.empty() && args[0] != "--help") {
-            cmd += " --prefix " + Quote(m_prefix.GetDir());
+            cmd += " --prefix " + test::ShellQuote(m_prefix.GetDir());
         }
         for (const auto& a : args) {
-            cmd += " " + Quote(a);
+            cmd += " " + test::ShellQuote(a);
         }
-        cmd += " >" + Quote(m_prefix.Path("out")) + " 2>" + Quote(m_prefix.Path("err"));
+        cmd += " >" + test::ShellQuote(m_prefix.Path("out")) + " 2>" +
+               test::ShellQuote(m_prefix.Path("err"));
         CRun run;
         int status = std::system(cmd.c_str());
         run.m_nExit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;

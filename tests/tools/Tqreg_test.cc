@@ -17,24 +17,6 @@ namespace {
 
 using test::CTempPrefix;
 
-std::string ToolPath() {
-    if (const char* dir = std::getenv("TQ_TOOLS_DIR")) {
-        return std::string(dir) + "/tqreg/tqreg";
-    }
-    char self[4096] = {};
-    ssize_t n = readlink("/proc/self/exe", self, sizeof(self) - 1);
-    std::string exe(self, n > 0 ? static_cast<size_t>(n) : 0);
-    return exe.substr(0, exe.rfind("/tests/")) + "/tools/tqreg/tqreg";
-}
-
-std::string Quote(const std::string& s) {
-    std::string q = "'";
-    for (char c : s) {
-        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return q + "'";
-}
-
 struct CRun {
     int m_nExit = -1;
     std::string m_strOut;
@@ -46,21 +28,22 @@ protected:
     CTempPrefix m_prefix;
 
     void SetUp() override {
-        if (access(ToolPath().c_str(), X_OK) != 0) {
-            GTEST_SKIP() << "tqreg is not built at " << ToolPath();
+        if (access(test::ToolPath("tqreg").c_str(), X_OK) != 0) {
+            FAIL() << "tqreg is not built at " << test::ToolPath("tqreg");
         }
     }
 
     // Runs tqreg with --prefix of the given prefix (this test's by default).
     CRun Tqreg(const std::vector<std::string>& args, const std::string& prefix = "") {
-        std::string cmd = Quote(ToolPath());
+        std::string cmd = test::ShellQuote(test::ToolPath("tqreg"));
         if (!args.empty() && args[0] != "--prefix") {
-            cmd += " --prefix " + Quote(prefix.empty() ? m_prefix.GetDir() : prefix);
+            cmd += " --prefix " + test::ShellQuote(prefix.empty() ? m_prefix.GetDir() : prefix);
         }
         for (const auto& a : args) {
-            cmd += " " + Quote(a);
+            cmd += " " + test::ShellQuote(a);
         }
-        cmd += " >" + Quote(m_prefix.Path("out")) + " 2>" + Quote(m_prefix.Path("err"));
+        cmd += " >" + test::ShellQuote(m_prefix.Path("out")) + " 2>" +
+               test::ShellQuote(m_prefix.Path("err"));
         CRun run;
         int status = std::system(cmd.c_str());
         run.m_nExit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
