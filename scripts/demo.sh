@@ -1,10 +1,27 @@
 #!/usr/bin/env bash
-# Sets up and runs the main job: installs what is missing, builds, creates a fresh prefix and
-# prints its registry.
+# Sets up and runs the main job on the demo product: installs what is missing, builds, creates a
+# fresh prefix from samples/demo (its registry from demo.reg, its drive C: from drive_c),
+# registers the component module, then lists the databases, regenerates the control file and
+# shows the status. The prefix is left in place for further tqctl commands.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/deps.sh
-scripts/build.sh build
+if [ "${TQ_DEMO_SKIP_BUILD:-0}" != 1 ]; then
+    scripts/deps.sh
+    scripts/build.sh build
+fi
+tqreg=build/tools/tqreg/tqreg
+tqctl=build/tools/tqctl/tqctl
 prefix=$(mktemp -d /tmp/tq-demo.XXXXXX)
 echo "Demo prefix: $prefix"
-build/tools/tqreg/tqreg --prefix "$prefix" export HKEY_LOCAL_MACHINE
+"$tqreg" --prefix "$prefix" import samples/demo/demo.reg
+cp -R samples/demo/drive_c/. "$prefix/drives/c/"
+"$tqctl" --prefix "$prefix" register
+run() {
+    echo "\$ tqctl --prefix $prefix --product Demo $*"
+    "$tqctl" --prefix "$prefix" --product Demo "$@"
+}
+run list
+run convert
+run status
+echo
+echo "Try: $tqctl --prefix $prefix --product Demo deselect 2 1"

@@ -65,6 +65,9 @@ HRESULT LoadModule(const std::string& strPath, void*& hModule, std::string* pstr
         hModule = it->second;
         return S_OK;
     }
+    // A module that carries its own copy of the platform layer finds its prefix through the
+    // environment when it first needs it: it must find the host's machine, not the default one.
+    setenv("TQ_PREFIX", CPrefix::Current().GetDir().c_str(), 1);
     struct stat st;
     if (stat(strPath.c_str(), &st) != 0) {
         SetDetail(pstrDetail, "module file not found: " + strPath);
@@ -103,11 +106,11 @@ HRESULT CLSIDFromProgID(const std::string& progId, CLSID& clsid) {
     return GuidFromString(strClsid, clsid) ? S_OK : CO_E_CLASSSTRING;
 }
 
-HRESULT CreateObject(const std::string& progId, IDispatch** ppOut, std::string* pstrDetail) {
-    if (ppOut == nullptr) {
-        return E_POINTER;
-    }
-    CLSID clsid;
+namespace {
+
+// The module that serves a ProgID, loaded (once per process) from its InProcServer32 entry.
+HRESULT LoadClassModule(const std::string& progId, CLSID& clsid, void*& hModule,
+                        std::string* pstrDetail) {
     HRESULT hr = CLSIDFromProgID(progId, clsid);
     if (FAILED(hr)) {
         SetDetail(pstrDetail, "no class registered under HKEY_CLASSES_ROOT\\" + progId);
@@ -125,18 +128,25 @@ HRESULT CreateObject(const std::string& progId, IDispatch** ppOut, std::string* 
         SetDetail(pstrDetail, "module path cannot be resolved: " + Cp932ToUtf8Lossy(strModule));
         return HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND);
     }
-    // A module that carries its own copy of the platform layer finds its prefix through the
-    // environment when it first needs it: it must find the host's machine, not the default one.
-    setenv("TQ_PREFIX", CPrefix::Current().GetDir().c_str(), 1);
+    return LoadModule(strPath, hModule, pstrDetail);
+}
+
+}  // namespace
+
+HRESULT CreateObject(const std::string& progId, IDispatch** ppOut, std::string* pstrDetail) {
+    if (ppOut == nullptr) {
+        return E_POINTER;
+    }
+    CLSID clsid;
     void* hModule = nullptr;
-    hr = LoadModule(strPath, hModule, pstrDetail);
+    HRESULT hr = LoadClassModule(progId, clsid, hModule, pstrDetail);
     if (FAILED(hr)) {
         return hr;
     }
     auto pfnGetClassObject =
         reinterpret_cast<PFN_DllGetClassObject>(dlsym(hModule, "DllGetClassObject"));
     if (pfnGetClassObject == nullptr) {
-        SetDetail(pstrDetail, "module does not export DllGetClassObject: " + strPath);
+        SetDetail(pstrDetail, "module does not export DllGetClassObject");
         return CO_E_ERRORINDLL;
     }
     CComPtr<IClassFactory> pFactory;
@@ -153,6 +163,45 @@ HRESULT CreateObject(const std::string& progId, IDispatch** ppOut, std::string* 
     }
     *ppOut = pDispatch;
     return S_OK;
+}
+
+HRESULT GetClassModuleExport(const std::string& progId, const std::string& strExport, void** ppfn,
+                             std::string* pstrDetail) {
+    if (ppfn == nullptr) {
+        return E_POINTER;
+    }
+    CLSID clsid;
+    void* hModule = nullptr;
+    HRESULT hr = LoadClassModule(progId, clsid, hModule, pstrDetail);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    void* pfn = dlsym(hModule, strExport.c_str());
+    if (pfn == nullptr) {
+        SetDetail(pstrDetail, "module does not export " + strExport);
+        return HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND);
+    }
+    *ppfn = pfn;
+    return S_OK;
+}
+
+HRESULT RegisterServerModule(const std::string& strModule, std::string* pstrDetail) {
+    std::string strPath;
+    if (strModule.empty() || ModuleLinuxPath(strModule, strPath) != ERROR_SUCCESS) {
+        SetDetail(pstrDetail, "module path cannot be resolved: " + Cp932ToUtf8Lossy(strModule));
+        return HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND);
+    }
+    void* hModule = nullptr;
+    HRESULT hr = LoadModule(strPath, hModule, pstrDetail);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    auto pfnRegister = reinterpret_cast<HRESULT (*)()>(dlsym(hModule, "DllRegisterServer"));
+    if (pfnRegister == nullptr) {
+        SetDetail(pstrDetail, "module does not export DllRegisterServer: " + strPath);
+        return CO_E_ERRORINDLL;
+    }
+    return pfnRegister();
 }
 
 }  // namespace tq

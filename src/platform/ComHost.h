@@ -33,6 +33,18 @@ namespace tq {
 HRESULT CreateObject(const std::string& progId, IDispatch** ppOut,
                      std::string* pstrDetail = nullptr);
 
+// A plain exported function of the module that serves a ProgID, found and loaded as
+// CreateObject finds and loads it (so both reach the same module instance): the failures of
+// CreateObject's module steps, or HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND) when the module has
+// no such export. *ppfn is set only on success.
+HRESULT GetClassModuleExport(const std::string& progId, const std::string& strExport, void** ppfn,
+                             std::string* pstrDetail = nullptr);
+
+// What an installer does with a module file (regsvr32): loads it (a Linux path or a Windows
+// path) and calls its DllRegisterServer. The module's result, HRESULT_FROM_WIN32 of
+// ERROR_MOD_NOT_FOUND or ERROR_BAD_EXE_FORMAT, or CO_E_ERRORINDLL without that export.
+HRESULT RegisterServerModule(const std::string& strModule, std::string* pstrDetail = nullptr);
+
 // The class identifier registered for a ProgID (first step of CreateObject).
 HRESULT CLSIDFromProgID(const std::string& progId, CLSID& clsid);
 

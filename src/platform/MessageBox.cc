@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 
 #include "platform/Cp932.h"
 
@@ -82,8 +83,19 @@ std::string FormatBox(const std::string& strText, const std::string& strCaption)
     return "[" + Cp932ToUtf8Lossy(strCaption) + "] " + Cp932ToUtf8Lossy(strText);
 }
 
+// A module loaded by a host has its own copy of this layer, so a host that answers every
+// question up front (--yes / --no) tells the module through TQ_ANSWER=yes|no.
+CTerminalMessageBox::Mode DefaultMode() {
+    const char* psz = std::getenv("TQ_ANSWER");
+    std::string strAnswer = psz != nullptr ? psz : "";
+    if (strAnswer == "yes") {
+        return CTerminalMessageBox::Mode::AlwaysYes;
+    }
+    return strAnswer == "no" ? CTerminalMessageBox::Mode::AlwaysNo : CTerminalMessageBox::Mode::Ask;
+}
+
 CTerminalMessageBox& DefaultMessageBox() {
-    static CTerminalMessageBox s_box;
+    static CTerminalMessageBox s_box(DefaultMode());
     return s_box;
 }
 

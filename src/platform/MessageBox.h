@@ -63,7 +63,8 @@ private:
     std::vector<CShown> m_shown;
 };
 
-// The current message box: a terminal one that asks until a host sets another.
+// The current message box: a terminal one that asks until a host sets another (answering up
+// front when the environment holds TQ_ANSWER=yes or TQ_ANSWER=no).
 CMessageBox& GetMessageBox();
 // Makes pBox current (it must outlive its use; null restores the default) and returns the
 // previous one.

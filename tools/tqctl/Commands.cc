@@ -1,4 +1,5 @@
 #include "Commands.h"
+#include "HostCommands.h"
 
 #include <filesystem>
 #include <iostream>
@@ -18,6 +19,19 @@ constexpr CCommand kCommands[] = {
      RunLint},
     {"rewrite", "FILE OUT [--builder]",
      "load FILE and write it to OUT in the full form (or the builder form)", RunRewrite},
+    {"register", "[MODULE]", "register the component module (default: the one built with tqctl)",
+     RunRegister},
+    {"status", "", "0 free, 1 being edited, 2 locked by the index builder, 4 unknown", RunStatus},
+    {"convert", "", "regenerate the control file from the base control file", RunConvert},
+    {"error", "CODE", "the message of an error code (an empty line when there is none)",
+     RunError},
+    {"list", "[TYPE]", "TYPE NUMBER SELECTED INSTALLED PUBLICNAME, one line per database",
+     RunList},
+    {"select", "TYPE NUMBER", "select a database and save", RunSelect},
+    {"deselect", "TYPE NUMBER", "deselect a database and save", RunDeselect},
+    {"remove", "TYPE NUMBER", "remove a user application and save", RunRemove},
+    {"save", "[MODE]", "load and save; MODE 1 asks with the selection wording", RunSave},
+    {"script", "[FILE|-]", "one dispatch call per line, each run as soon as it is read", RunScript},
 };
 
 }  // namespace
@@ -37,12 +51,13 @@ const CCommand* FindCommand(const std::string& strName) {
 
 std::string UsageText() {
     std::string text =
-        "usage: tqctl [--prefix DIR] COMMAND ARGS...\n"
+        "usage: tqctl [--prefix DIR] [--product KEY] [--yes|--no] [--raw] COMMAND ARGS...\n"
         "       tqctl --help\n\n";
     for (const CCommand& c : kCommands) {
         std::string synopsis = std::string(c.m_pszName) + " " + c.m_pszArgs;
         text += "  " + synopsis + "\n      " + c.m_pszHelp + "\n";
     }
+    text += HostUsageText();
     text +=
         "\nPaths are Linux paths. The last line of a command is CODE<TAB>MESSAGE (0 on success).\n"
         "Exit status: 0 success, 1 failure, 2 bad command line.\n";

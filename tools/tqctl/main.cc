@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "Commands.h"
-#include "platform/Prefix.h"
+#include "Host.h"
 
 namespace tq::tqctl {
 namespace {
@@ -17,19 +17,18 @@ int UsageError(const std::string& strWhy) {
 
 int Main(const std::vector<std::string>& args) {
     size_t i = 0;
-    if (i < args.size() && (args[i] == "--help" || args[i] == "-h")) {
+    std::string strError;
+    CHostOptions& options = GetHost().GetOptions();
+    if (!options.Parse(args, i, strError)) {
+        return UsageError(strError);
+    }
+    if (options.m_bHelp) {
         std::cout << UsageText();
         return kExitOk;
     }
-    if (i < args.size() && args[i] == "--prefix") {
-        if (i + 1 >= args.size()) {
-            return UsageError("--prefix needs a directory");
-        }
-        if (CPrefix::Use(args[i + 1]) != 0) {
-            std::cerr << "tqctl: cannot use the prefix " << args[i + 1] << '\n';
-            return kExitFailed;
-        }
-        i += 2;
+    if (!GetHost().Prepare(strError)) {
+        std::cerr << "tqctl: " << strError << '\n';
+        return kExitFailed;
     }
     if (i >= args.size()) {
         return UsageError("no command");

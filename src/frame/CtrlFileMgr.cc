@@ -1,0 +1,304 @@
+#include "frame/CtrlFileMgr.h"
+
+#include <new>
+
+#include "frame/ClassFactory.h"
+#include "frame/EditStatus.h"
+#include "frame/ErrorTable.h"
+#include "manager/PathRules.h"
+#include "manager/ProductRegKey.h"
+#include "platform/Win32Error.h"
+#include "resources/ErrorCodes.h"
+#include "resources/StringTable.h"
+
+namespace tq {
+
+namespace {
+
+constexpr const char* kDefaultProductName = "Trellisquest";
+
+}  // namespace
+
+CCtrlFileMgr::CCtrlFileMgr()
+    : CDispatchTable(Members(), IID_ICtrlFileMgr, &GetModuleCount()),
+      m_strProductName(kDefaultProductName) {}
+
+CCtrlFileMgr::~CCtrlFileMgr() {
+    // The mutex goes before the control file, which then closes and deletes its lock file.
+    if (m_hMutex.IsOpen()) {
+        m_hMutex.Release();
+        m_hMutex.Close();
+    }
+}
+
+HRESULT CCtrlFileMgr::Create(REFIID riid, void** ppv) {
+    if (ppv == nullptr) {
+        return E_POINTER;
+    }
+    *ppv = nullptr;
+    CCtrlFileMgr* pObject = new (std::nothrow) CCtrlFileMgr();
+    if (pObject == nullptr) {
+        return E_OUTOFMEMORY;
+    }
+    HRESULT hr = pObject->QueryInterface(riid, ppv);
+    pObject->Release();
+    return hr;
+}
+
+std::span<const CDispMember> CCtrlFileMgr::Members() {
+    static const CDispMember members[] = {
+        DispProperty(DISPID_ENABLECUSTOMIZE, "EnableCustomize", &CCtrlFileMgr::GetEnableCustomize),
+        DispProperty(DISPID_STATUS, "Status", &CCtrlFileMgr::GetStatus),
+        DispProperty(DISPID_ERRORCODE, "ErrorCode", &CCtrlFileMgr::GetErrorCode),
+        DispProperty(DISPID_ERRORSTRING, "ErrorString", &CCtrlFileMgr::GetErrorString),
+        DispMethod(DISPID_DBGETPUBLICNAME, "DBGetPublicName", &CCtrlFileMgr::DBGetPublicName),
+        DispMethod(DISPID_DBISSELECTED, "DBIsSelected", &CCtrlFileMgr::DBIsSelected),
+        DispMethod(DISPID_DBSETSELECTED, "DBSetSelected", &CCtrlFileMgr::DBSetSelected),
+        DispMethod(DISPID_OPENADDAPPDIALOG, "OpenAddAppDialog", &CCtrlFileMgr::OpenAddAppDialog),
+        DispMethod(DISPID_OPENEDITAPPDIALOG, "OpenEditAppDialog", &CCtrlFileMgr::OpenEditAppDialog),
+        DispMethod(DISPID_SAVE, "Save", &CCtrlFileMgr::Save),
+        DispMethod(DISPID_SETPRODUCTKEY, "SetProductKey", &CCtrlFileMgr::SetProductKey),
+        DispMethod(DISPID_GETDBCOUNT, "GetDBCount", &CCtrlFileMgr::GetDBCount),
+        DispMethod(DISPID_LOAD, "Load", &CCtrlFileMgr::Load),
+        DispMethod(DISPID_DBISINSTALLEDAPPLI, "DBIsInstalledAppli",
+                   &CCtrlFileMgr::DBIsInstalledAppli),
+        DispMethod(DISPID_REMOVEDB, "RemoveDB", &CCtrlFileMgr::RemoveDB),
+    };
+    return members;
+}
+
+void CCtrlFileMgr::OnPutReadOnly(const CDispMember&) {
+    const char* pszText = LoadString(IDS_READONLY_PROPERTY);
+    RaiseException(kReadOnlyPropertyCode, 0, pszText != nullptr ? pszText : "");
+}
+
+int32_t CCtrlFileMgr::SetErrorCode(int32_t lCode) {
+    if (m_lErrorCode == 0) {
+        m_lErrorCode = lCode;
+    }
+    return m_lErrorCode;
+}
+
+int32_t CCtrlFileMgr::CheckReady() {
+    return m_bReady ? 0 : SetErrorCode(TQE_REG_READ);
+}
+
+int32_t CCtrlFileMgr::ResolveIndex(int32_t lType, int32_t lNumber) {
+    // Numbers are 1-based at the interface; 0 and below wrap to out of range in the
+    // unsigned comparison of GetDBIndex.
+    int32_t lIndex =
+        m_CtrlFile.GetDBIndex(lType, static_cast<int32_t>(static_cast<uint32_t>(lNumber) - 1u));
+    return lIndex < 0 ? SetErrorCode(lIndex) : lIndex;
+}
+
+bool CCtrlFileMgr::GetEnableCustomize() {
+    return m_bReady && m_bCustomize;
+}
+
+int32_t CCtrlFileMgr::GetStatus() {
+    m_lErrorCode = 0;
+    if (int32_t err = CheckReady(); err != 0) {
+        return err;
+    }
+    if (m_hMutex.IsOpen()) {
+        return EDITSTATUS_EDITING;
+    }
+    return ProbeEditStatus(m_CtrlFile);
+}
+
+int32_t CCtrlFileMgr::GetErrorCode() {
+    return m_lErrorCode;
+}
+
+std::string CCtrlFileMgr::GetErrorString() {
+    std::string strMessage;
+    GetErrorMessage(m_lErrorCode, strMessage);
+    return strMessage;
+}
+
+std::string CCtrlFileMgr::DBGetPublicName(int32_t lType, int32_t lNumber) {
+    m_lErrorCode = 0;
+    if (CheckReady() != 0) {
+        return {};
+    }
+    int32_t lIndex = ResolveIndex(lType, lNumber);
+    return lIndex < 0 ? std::string() : m_CtrlFile.GetPublicName(lIndex);
+}
+
+int32_t CCtrlFileMgr::DBIsSelected(int32_t lType, int32_t lNumber) {
+    m_lErrorCode = 0;
+    if (int32_t err = CheckReady(); err != 0) {
+        return err;
+    }
+    int32_t lIndex = ResolveIndex(lType, lNumber);
+    if (lIndex < 0) {
+        return lIndex;
+    }
+    return m_CtrlFile.GetDatabase(static_cast<size_t>(lIndex))->IsDeselected() ? 0 : 1;
+}
+
+int32_t CCtrlFileMgr::DBSetSelected(int32_t lType, int32_t lNumber, bool bSelect) {
+    m_lErrorCode = 0;
+    if (int32_t err = CheckReady(); err != 0) {
+        return err;
+    }
+    int32_t lIndex = ResolveIndex(lType, lNumber);
+    if (lIndex < 0) {
+        return lIndex;
+    }
+    return SetErrorCode(m_CtrlFile.SetDBSelected(lIndex, bSelect ? 1 : 0));
+}
+
+int32_t CCtrlFileMgr::CheckDialogGuards() {
+    if (int32_t err = CheckReady(); err != 0) {
+        return err;
+    }
+    if (!m_bCustomize) {
+        return SetErrorCode(TQE_CUSTOMIZE_OFF);
+    }
+    return m_CtrlFile.IsLoaded() ? 0 : SetErrorCode(TQE_NOT_LOADED);
+}
+
+// The add wizard and the edit dialog are not part of this build: once their guards pass, both
+// methods answer as a dialog the user cancelled, which changes nothing.
+int32_t CCtrlFileMgr::OpenAddAppDialog() {
+    m_lErrorCode = 0;
+    if (int32_t err = CheckDialogGuards(); err != 0) {
+        return err;
+    }
+    return SetErrorCode(TQE_CANCELLED);
+}
+
+int32_t CCtrlFileMgr::OpenEditAppDialog(int32_t lType, int32_t lNumber) {
+    m_lErrorCode = 0;
+    if (int32_t err = CheckDialogGuards(); err != 0) {
+        return err;
+    }
+    int32_t lIndex = ResolveIndex(lType, lNumber);
+    if (lIndex < 0) {
+        return lIndex;
+    }
+    return SetErrorCode(TQE_CANCELLED);
+}
+
+int32_t CCtrlFileMgr::SaveModeFromVariant(const VARIANT& varMode) {
+    switch (varMode.vt) {
+        case VT_I2:
+            return varMode.iVal;
+        case VT_I4:
+            return varMode.lVal;
+        case VT_BSTR:
+            break;
+        default:
+            return 0;
+    }
+    // The text is read the way the C library reads a decimal number: digits are the same in
+    // every code page, so the UTF-16 text can be read as it is. Values beyond 32 bits stop
+    // growing instead of overflowing.
+    std::u16string_view text(varMode.bstrVal != nullptr ? varMode.bstrVal : u"",
+                             SysStringLen(varMode.bstrVal));
+    size_t i = 0;
+    while (i < text.size() && (text[i] == u' ' || (text[i] >= u'\t' && text[i] <= u'\r'))) {
+        ++i;
+    }
+    bool bNegative = false;
+    if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) {
+        bNegative = text[i] == u'-';
+        ++i;
+    }
+    int64_t value = 0;
+    for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) {
+        if (value <= INT32_MAX) {
+            value = value * 10 + (text[i] - u'0');
+        }
+    }
+    value = bNegative ? -value : value;
+    return static_cast<int32_t>(value > INT32_MAX   ? INT32_MAX
+                                : value < INT32_MIN ? INT32_MIN
+                                                    : value);
+}
+
+int32_t CCtrlFileMgr::Save(const VARIANT& varMode) {
+    m_lErrorCode = 0;
+    if (int32_t err = CheckReady(); err != 0) {
+        return err;
+    }
+    uint32_t idText = SaveModeFromVariant(varMode) == 1 ? IDS_CONFIRM_SELECTED : IDS_CONFIRM_EDITED;
+    const char* pszText = LoadString(idText);
+    const std::string strConfirmation = pszText != nullptr ? pszText : "";
+    return SetErrorCode(m_CtrlFile.Save(&strConfirmation));
+}
+
+bool CCtrlFileMgr::SetProductKey(const std::string& strKey) {
+    m_lErrorCode = 0;
+    const std::string strPath = std::string(kProductKeyBase) + strKey;
+    CProductRegKey productKey;
+    std::string strName;
+    if (productKey.Open(strPath) == ERROR_SUCCESS && productKey.GetProductName(strName)) {
+        m_strProductName = strName;
+        if (m_CtrlFile.OpenProductKey(strPath) == 0) {
+            m_bCustomize = productKey.IsCustomizeEnabled() ? 1 : 0;
+            m_bReady = 1;
+            return true;
+        }
+    }
+    m_bReady = 0;
+    SetErrorCode(TQE_REG_READ);
+    return false;
+}
+
+int32_t CCtrlFileMgr::GetDBCount(int32_t lType) {
+    int32_t lCount = m_CtrlFile.CountDBs(lType);
+    if (lCount < 0) {
+        SetErrorCode(lCount);
+        return 0;
+    }
+    return lCount;
+}
+
+int32_t CCtrlFileMgr::Load() {
+    m_lErrorCode = 0;
+    if (int32_t err = CheckReady(); err != 0) {
+        return err;
+    }
+    if (!m_bMutexCreated) {
+        // Whoever else holds the mutex, in this process or another, is editing; a mutex that
+        // cannot be made at all cannot keep editors apart either, so this object does not edit.
+        int32_t err = m_hMutex.Create(kEditMutexName, true);
+        if (err != ERROR_SUCCESS || !m_hMutex.IsOpen()) {
+            m_hMutex.Close();
+            return SetErrorCode(TQE_EDITING);
+        }
+        m_bMutexCreated = 1;
+    }
+    return SetErrorCode(m_CtrlFile.Load());
+}
+
+int32_t CCtrlFileMgr::DBIsInstalledAppli(int32_t lType, int32_t lNumber) {
+    m_lErrorCode = 0;
+    if (int32_t err = CheckReady(); err != 0) {
+        return err;
+    }
+    int32_t lIndex = ResolveIndex(lType, lNumber);
+    if (lIndex < 0) {
+        return lIndex;
+    }
+    return IsInstalledAppli(*m_CtrlFile.GetDatabase(static_cast<size_t>(lIndex)));
+}
+
+int32_t CCtrlFileMgr::RemoveDB(int32_t lType, int32_t lNumber) {
+    m_lErrorCode = 0;
+    if (int32_t err = CheckReady(); err != 0) {
+        return err;
+    }
+    if (!m_bCustomize) {
+        return SetErrorCode(TQE_CUSTOMIZE_OFF);
+    }
+    int32_t lIndex = ResolveIndex(lType, lNumber);
+    if (lIndex < 0) {
+        return lIndex;
+    }
+    return SetErrorCode(m_CtrlFile.RemoveAppli(lIndex, true));
+}
+
+}  // namespace tq

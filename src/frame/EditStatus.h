@@ -1,0 +1,24 @@
+// Who is working on a product's files: the question behind the automation property Status and
+// the exported VXCSTM_GetStatus. Editors exclude each other through the named mutex (taken by
+// the first Load of an automation object and by a running conversion); the index builder
+// holds the lock file beside the base control file.
+#pragma once
+
+#include <cstdint>
+
+namespace tq {
+
+class CCtrlFile;
+
+constexpr const char* kEditMutexName = "TrellisquestCustomize.Mutex";
+
+constexpr int32_t EDITSTATUS_FREE = 0;
+constexpr int32_t EDITSTATUS_EDITING = 1;  // an editor holds the mutex
+constexpr int32_t EDITSTATUS_LOCKED = 2;   // the lock file is held, or the mutex is not ours to see
+constexpr int32_t EDITSTATUS_UNKNOWN = 4;  // the registry does not say where the files are
+
+// Probes the mutex (opened with full access and closed again, never owned), then asks the
+// control-file object for the builder's lock. Deletes a stale lock file on the way.
+int32_t ProbeEditStatus(CCtrlFile& ctrlFile);
+
+}  // namespace tq

@@ -1,0 +1,317 @@
+// The automation object through its dispatch interface, as a host sees it: readiness, the
+// error-code rules, database addressing, selection and removal, the dialog guards, the
+// read-only exception, Save's VARIANT rules, and the editing mutex between objects and
+// processes.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "frame/AutomationObject.h"
+#include "frame/ClassFactory.h"
+#include "frame/CtrlFileMgr.h"
+#include "manager/ProductFixture.h"
+#include "platform/Bstr.h"
+#include "platform/Cp932.h"
+#include "platform/MessageBox.h"
+#include "platform/Registry.h"
+#include "resources/StringTable.h"
+#include "support/TestSupport.h"
+
+namespace tq {
+namespace {
+
+using test::CDispCall;
+using test::CObject;
+using test::CProductFixture;
+using test::L;
+
+class CtrlFileMgrTest : public ::testing::Test {
+protected:
+    void SetUp() override { EnableCustomize(1); }
+    void EnableCustomize(uint32_t value) {
+        CRegKey key;
+        ASSERT_EQ(
+            key.Create(HKEY_LOCAL_MACHINE, CProductFixture::Sub("USER\\AddTarget"), KEY_ALL_ACCESS),
+            0);
+        ASSERT_EQ(key.SetDword("Customize", value), 0);
+    }
+
+    CProductFixture m_product;
+    CScriptedMessageBox m_box;
+    CMessageBoxScope m_boxScope{m_box};
+};
+
+// Hosts compiled against the interface call by dispatch id.
+TEST_F(CtrlFileMgrTest, MembersKeepTheirDispatchIds) {
+    const char* names[] = {"EnableCustomize",
+                           "Status",
+                           "ErrorCode",
+                           "ErrorString",
+                           "DBGetPublicName",
+                           "DBIsSelected",
+                           "DBSetSelected",
+                           "OpenAddAppDialog",
+                           "OpenEditAppDialog",
+                           "Save",
+                           "SetProductKey",
+                           "GetDBCount",
+                           "Load",
+                           "DBIsInstalledAppli",
+                           "RemoveDB"};
+    CObject obj;
+    for (DISPID expected = 1; expected <= 15; ++expected) {
+        std::string name = ToLowerCp932(names[expected - 1]);
+        std::u16string wide(name.begin(), name.end());
+        OLECHAR* rg[] = {wide.data()};
+        DISPID dispid = 0;
+        EXPECT_EQ(obj.Get()->GetIDsOfNames(IID_NULL, rg, 1, 0, &dispid), S_OK) << name;
+        EXPECT_EQ(dispid, expected) << name;
+    }
+    void* pv = nullptr;
+    ASSERT_EQ(obj.Get()->QueryInterface(IID_ICtrlFileMgr, &pv), S_OK);
+    static_cast<IDispatch*>(pv)->Release();
+}
+
+TEST_F(CtrlFileMgrTest, AFreshObjectAnswersNotReady) {
+    CObject obj;
+    // GetDBCount neither clears nor tests readiness; the getters do not clear.
+    EXPECT_EQ(obj.Long("GetDBCount", {L(0)}), 0);
+    EXPECT_EQ(obj.ErrorCode(), 0);
+    EXPECT_FALSE(obj.Bool("EnableCustomize"));
+    struct Case {
+        const char* member;
+        std::vector<int32_t> args;
+    } cases[] = {
+        {"Status", {}},
+        {"DBIsSelected", {1, 1}},
+        {"DBSetSelected", {2, 1}},
+        {"Load", {}},
+        {"DBIsInstalledAppli", {1, 1}},
+        {"RemoveDB", {3, 1}},
+        {"OpenAddAppDialog", {}},
+        {"OpenEditAppDialog", {3, 1}},
+    };
+    for (const Case& c : cases) {
+        std::vector<CVariant> args;
+        for (int32_t a : c.args) {
+            args.push_back(L(a));
+        }
+        if (std::string(c.member) == "DBSetSelected") {
+            args.emplace_back(true);
+        }
+        EXPECT_EQ(obj.Long(c.member, args), -1008) << c.member;
+        EXPECT_EQ(obj.ErrorCode(), -1008) << c.member;
+    }
+    CDispCall name = obj.Call("DBGetPublicName", {L(1), L(1)});
+    EXPECT_EQ(name.Text(), "");
+    EXPECT_EQ(obj.Long("Save", {L(0)}), -1008);
+    std::string expected;
+    ASSERT_TRUE(Utf8ToCp932("レジストリからの情報取得に失敗しました", expected) == 0);
+    EXPECT_EQ(obj.Call("ErrorString").Text(), expected);
+    // The stored -1008 is kept; a fresh object stores -1565.
+    EXPECT_EQ(obj.Long("GetDBCount", {L(7)}), 0);
+    EXPECT_EQ(obj.ErrorCode(), -1008);
+    CObject fresh;
+    EXPECT_EQ(fresh.Long("GetDBCount", {L(7)}), 0);
+    EXPECT_EQ(fresh.ErrorCode(), -1565);
+}
+
+TEST_F(CtrlFileMgrTest, SetProductKeyOnAMissingKeyLeavesTheObjectNotReady) {
+    CObject obj;
+    ASSERT_TRUE(obj.Ready());
+    EXPECT_TRUE(obj.Bool("EnableCustomize"));
+    EXPECT_FALSE(obj.Ready("NoSuchProduct"));
+    EXPECT_EQ(obj.ErrorCode(), -1008);
+    EXPECT_FALSE(obj.Bool("EnableCustomize"));
+    EXPECT_EQ(obj.Long("Load"), -1008);
+    // A key without its display name is not a product either.
+    CProductFixture::DeleteValue("", "ProductName");
+    EXPECT_FALSE(obj.Ready());
+}
+
+TEST_F(CtrlFileMgrTest, EveryAddressedMethodRejectsBadTypesAndNumbers) {
+    CObject obj;
+    ASSERT_TRUE(obj.Ready());
+    ASSERT_EQ(obj.Long("Load"), 0);
+    struct Address {
+        int32_t type, number, code;
+    } addresses[] = {{1, 0, -1563}, {3, -1, -1563}, {1, 2, -1563},
+                     {0, 4, -1563}, {4, 1, -1565},  {-1, 1, -1565}};
+    const char* members[] = {"DBGetPublicName",   "DBIsSelected",       "DBSetSelected",
+                             "OpenEditAppDialog", "DBIsInstalledAppli", "RemoveDB"};
+    for (const char* member : members) {
+        for (const Address& a : addresses) {
+            std::vector<CVariant> args = {L(a.type), L(a.number)};
+            if (std::string(member) == "DBSetSelected") {
+                args.emplace_back(false);
+            }
+            CDispCall call = obj.Call(member, args);
+            ASSERT_EQ(call.m_hr, S_OK) << member;
+            if (call.m_result.vt == VT_I4) {
+                EXPECT_EQ(call.m_result.lVal, a.code) << member << " " << a.type << "," << a.number;
+            } else {
+                EXPECT_EQ(call.Text(), "") << member;
+            }
+            EXPECT_EQ(obj.ErrorCode(), a.code) << member << " " << a.type << "," << a.number;
+        }
+    }
+    EXPECT_TRUE(m_box.GetShown().empty());
+    // Valid addresses in every type, and the whole list in order.
+    EXPECT_EQ(obj.Call("DBGetPublicName", {L(2), L(1)}).Text(), "Selection One");
+    EXPECT_EQ(obj.Call("DBGetPublicName", {L(0), L(3)}).Text(), "MyApp");
+    EXPECT_EQ(obj.ErrorCode(), 0);
+    EXPECT_EQ(obj.Long("GetDBCount", {L(0)}), 3);
+    EXPECT_EQ(obj.Long("GetDBCount", {L(3)}), 1);
+}
+
+TEST_F(CtrlFileMgrTest, SelectionAndRemoval) {
+    CObject obj;
+    ASSERT_TRUE(obj.Ready());
+    ASSERT_EQ(obj.Long("Load"), 0);
+    CVariant no(false);
+    EXPECT_EQ(obj.Long("DBSetSelected", {L(1), L(1), no}), -1576);
+    EXPECT_EQ(obj.Long("DBIsSelected", {L(1), L(1)}), 1);
+    for (int32_t type : {2, 3}) {
+        EXPECT_EQ(obj.Long("DBSetSelected", {L(type), L(1), no}), 0);
+        EXPECT_EQ(obj.Long("DBIsSelected", {L(type), L(1)}), 0);
+        EXPECT_EQ(obj.Long("DBSetSelected", {L(type), L(1), CVariant(true)}), 0);
+        EXPECT_EQ(obj.Long("DBIsSelected", {L(type), L(1)}), 1);
+    }
+    // Selection-type databases are refused before anyone is asked.
+    EXPECT_EQ(obj.Long("RemoveDB", {L(2), L(1)}), -1576);
+    EXPECT_TRUE(m_box.GetShown().empty());
+    EXPECT_EQ(obj.Long("RemoveDB", {L(3), L(1)}), -1001);
+    ASSERT_EQ(m_box.GetShown().size(), 1u);
+    EXPECT_EQ(m_box.GetShown()[0].m_strText, LoadString(IDS_CONFIRM_REMOVE_APP));
+    EXPECT_EQ(m_box.GetShown()[0].m_strCaption, "Demo Search");
+    EXPECT_EQ(obj.Long("GetDBCount", {L(3)}), 1);
+    m_box.PushAnswer(IDYES);
+    EXPECT_EQ(obj.Long("RemoveDB", {L(3), L(1)}), 0);
+    EXPECT_EQ(obj.Long("GetDBCount", {L(3)}), 0);
+}
+
+TEST_F(CtrlFileMgrTest, UserApplicationMethodsNeedCustomizeAndALoadedFile) {
+    CObject obj;
+    ASSERT_TRUE(obj.Ready());
+    EXPECT_EQ(obj.Long("OpenAddAppDialog"), -1577);
+    EXPECT_EQ(obj.Long("OpenEditAppDialog", {L(3), L(1)}), -1577);
+    ASSERT_EQ(obj.Long("Load"), 0);
+    // Without the dialogs, a call that passes its guards is a cancelled dialog.
+    EXPECT_EQ(obj.Long("OpenAddAppDialog"), -1001);
+    EXPECT_EQ(obj.Long("OpenEditAppDialog", {L(3), L(1)}), -1001);
+    EXPECT_EQ(obj.Long("OpenEditAppDialog", {L(3), L(2)}), -1563);
+    EnableCustomize(0);
+    ASSERT_TRUE(obj.Ready());
+    EXPECT_FALSE(obj.Bool("EnableCustomize"));
+    EXPECT_EQ(obj.Long("OpenAddAppDialog"), -1578);
+    EXPECT_EQ(obj.Long("OpenEditAppDialog", {L(3), L(1)}), -1578);
+    EXPECT_EQ(obj.Long("RemoveDB", {L(3), L(1)}), -1578);
+    EXPECT_TRUE(m_box.GetShown().empty());
+}
+
+TEST_F(CtrlFileMgrTest, WritingAPropertyRaisesTheReadOnlyException) {
+    CObject obj;
+    for (const char* name : {"EnableCustomize", "Status", "ErrorCode", "ErrorString"}) {
+        CDispCall call = obj.Call(name, {L(3)}, DISPATCH_PROPERTYPUT);
+        EXPECT_EQ(call.m_hr, DISP_E_EXCEPTION) << name;
+        EXPECT_EQ(call.m_excep.wCode, 61837) << name;
+        EXPECT_EQ(call.m_excep.scode, 0) << name;
+        std::string text;
+        BstrToCp932(call.m_excep.bstrDescription, text);
+        EXPECT_EQ(text, LoadString(IDS_READONLY_PROPERTY)) << name;
+        SysFreeString(call.m_excep.bstrDescription);
+        SysFreeString(call.m_excep.bstrSource);
+    }
+    // A method is no property to write.
+    EXPECT_EQ(obj.Call("Load", {L(1)}, DISPATCH_PROPERTYPUT).m_hr, DISP_E_MEMBERNOTFOUND);
+}
+
+TEST_F(CtrlFileMgrTest, SaveModeChoosesTheWordingOfTheQuestion) {
+    CObject obj;
+    ASSERT_TRUE(obj.Ready());
+    ASSERT_EQ(obj.Long("Load"), 0);
+    // A changed selection makes the save ask; every answer is No, so the model stays changed.
+    ASSERT_EQ(obj.Long("DBSetSelected", {L(2), L(1), CVariant(false)}), 0);
+    CVariant one(int32_t{1});
+    CVariant byRef;
+    byRef.vt = VT_BYREF | VT_VARIANT;
+    byRef.pvarVal = &one;
+    struct Case {
+        const char* label;
+        CVariant mode;
+        uint32_t text;
+    } cases[] = {
+        {"\"1\"", CObject::Str("1"), IDS_CONFIRM_SELECTED},
+        {"\"01\"", CObject::Str("01"), IDS_CONFIRM_SELECTED},
+        {"\" +1x\"", CObject::Str(" +1x"), IDS_CONFIRM_SELECTED},
+        {"\"x\"", CObject::Str("x"), IDS_CONFIRM_EDITED},
+        {"\"\"", CObject::Str(""), IDS_CONFIRM_EDITED},
+        {"I2 1", CVariant(int16_t{1}), IDS_CONFIRM_SELECTED},
+        {"I2 -1", CVariant(int16_t{-1}), IDS_CONFIRM_EDITED},
+        {"I4 1", CVariant(int32_t{1}), IDS_CONFIRM_SELECTED},
+        {"I4 0x10001", CVariant(int32_t{0x10001}), IDS_CONFIRM_EDITED},
+        {"BOOL", CVariant(true), IDS_CONFIRM_EDITED},
+        {"by reference to 1", byRef, IDS_CONFIRM_EDITED},
+        {"empty", CVariant(), IDS_CONFIRM_EDITED},
+    };
+    for (const Case& c : cases) {
+        size_t shown = m_box.GetShown().size();
+        EXPECT_EQ(obj.Long("Save", {c.mode}), -1001) << c.label;
+        ASSERT_EQ(m_box.GetShown().size(), shown + 1) << c.label;
+        EXPECT_EQ(m_box.GetShown().back().m_strText, LoadString(c.text)) << c.label;
+    }
+    // Big numbers do not overflow into 1.
+    CVariant huge = CObject::Str("4294967297");
+    EXPECT_NE(CCtrlFileMgr::SaveModeFromVariant(huge), 1);
+    m_box.PushAnswer(IDYES);
+    EXPECT_EQ(obj.Long("Save", {CObject::Str("1")}), 0);
+    EXPECT_EQ(obj.ErrorCode(), 0);
+}
+
+TEST_F(CtrlFileMgrTest, BadCallsGetTheStandardDispatchCodes) {
+    CObject obj;
+    EXPECT_EQ(obj.Call("NoSuchMember").m_hr, DISP_E_UNKNOWNNAME);
+    EXPECT_EQ(obj.Call("DBIsSelected", {L(1)}).m_hr, DISP_E_BADPARAMCOUNT);
+    EXPECT_EQ(obj.Call("Load", {L(1)}).m_hr, DISP_E_BADPARAMCOUNT);
+    CDispCall mismatch = obj.Call("DBIsSelected", {L(1), CObject::Str("two")});
+    EXPECT_EQ(mismatch.m_hr, DISP_E_TYPEMISMATCH);
+    EXPECT_EQ(mismatch.m_uArgErr, 0u);  // the last argument sits first
+    // Numbers in strings convert, as automation does.
+    EXPECT_EQ(obj.Call("GetDBCount", {CObject::Str("0")}).m_hr, S_OK);
+    EXPECT_EQ(obj.Call("Status", {}, DISPATCH_METHOD).m_hr, DISP_E_MEMBERNOTFOUND);
+}
+
+TEST_F(CtrlFileMgrTest, TheFirstLoadTakesTheEditingMutexForTheObjectsLife) {
+    CObject first;
+    CObject second;
+    ASSERT_TRUE(first.Ready());
+    ASSERT_TRUE(second.Ready());
+    EXPECT_EQ(first.Long("Status"), 0);
+    ASSERT_EQ(first.Long("Load"), 0);
+    EXPECT_EQ(first.Long("Status"), 1);
+    EXPECT_EQ(second.Long("Status"), 1);
+    EXPECT_EQ(second.Long("Load"), -1043);
+    EXPECT_EQ(second.ErrorCode(), -1043);
+    // A second Load of the owner loads again.
+    EXPECT_EQ(first.Long("Load"), 0);
+    first.Reset();
+    EXPECT_EQ(second.Long("Status"), 0);
+    EXPECT_EQ(second.Long("Load"), 0);
+}
+
+TEST_F(CtrlFileMgrTest, AFailedLoadStillHoldsTheMutex) {
+    CProductFixture::DeleteValue("Path", "DataPath");
+    CObject obj;
+    ASSERT_TRUE(obj.Ready());
+    EXPECT_EQ(obj.Long("Load"), -1008);
+    EXPECT_EQ(obj.Long("Status"), 1);
+    CObject other;
+    ASSERT_TRUE(other.Ready());
+    EXPECT_EQ(other.Long("Load"), -1043);
+    EXPECT_EQ(other.Long("Save", {L(0)}), -1577);
+}
+
+}  // namespace
+}  // namespace tq

@@ -1,0 +1,306 @@
+// The module's entry points: the exports as `nm -D` shows them, registration and creation by
+// ProgID through the built module, the unload rule, and the two plain functions beside editors
+// in other processes.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <thread>
+
+#include "frame/AutomationObject.h"
+#include "frame/ClassFactory.h"
+#include "frame/ErrorTable.h"
+#include "frame/Exports.h"
+#include "manager/ProductFixture.h"
+#include "platform/ComHost.h"
+#include "platform/Path.h"
+#include "platform/Registry.h"
+#include "support/TestSupport.h"
+
+namespace tq {
+namespace {
+
+using test::CObject;
+using test::CProductFixture;
+using test::L;
+
+const std::string kKeyPath = test::kProductPath;
+
+std::string RunCapture(const std::string& strCommand) {
+    std::string out;
+    FILE* p = popen(strCommand.c_str(), "r");
+    if (p == nullptr) {
+        return out;
+    }
+    char buf[4096];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, p)) > 0) {
+        out.append(buf, n);
+    }
+    pclose(p);
+    return out;
+}
+
+TEST(ExportsTest, TheModuleExportsTheDecoratedFunctionsAndNothingElse) {
+    const std::string strSymbols =
+        RunCapture(std::string("nm -D --defined-only '") + TQ_MODULE_PATH + "' 2>&1");
+    ASSERT_NE(strSymbols.find("DllGetClassObject"), std::string::npos) << strSymbols;
+    std::vector<std::string> names;
+    size_t pos = 0;
+    while (pos < strSymbols.size()) {
+        size_t end = strSymbols.find('\n', pos);
+        std::string line = strSymbols.substr(pos, end - pos);
+        pos = end == std::string::npos ? strSymbols.size() : end + 1;
+        size_t space = line.rfind(' ');
+        if (space != std::string::npos && line.find(" T ") != std::string::npos) {
+            names.push_back(line.substr(space + 1));
+        }
+    }
+    std::sort(names.begin(), names.end());
+    const std::vector<std::string> expected = {"DllCanUnloadNow",
+                                               "DllGetClassObject",
+                                               "DllRegisterServer",
+                                               "_Z16VXCSTM_GetStatusPKc",
+                                               "_Z21VXCSTM_GetErrorStringiPcj",
+                                               "_Z24VXCSTM_BaseInfoToControlPKc"};
+    EXPECT_EQ(names, expected) << strSymbols;
+    for (const char* bare :
+         {" VXCSTM_GetStatus\n", " VXCSTM_BaseInfoToControl\n", " VXCSTM_GetErrorString\n"}) {
+        EXPECT_EQ(strSymbols.find(bare), std::string::npos) << bare;
+    }
+}
+
+// The default value of an HKEY_CLASSES_ROOT key.
+std::string ClassesDefault(const std::string& strKey) {
+    CRegKey key;
+    uint32_t type = 0;
+    std::string data = "-";
+    if (key.Open(HKEY_CLASSES_ROOT, strKey, KEY_READ) == 0) {
+        key.QueryValue("", type, data);
+    }
+    return data.substr(0, data.find('\0'));
+}
+
+TEST(ExportsTest, RegistrationWritesTheClassEntries) {
+    test::CTempPrefix prefix;
+    EXPECT_EQ(DllRegisterServer(), S_OK);
+    const std::string clsid = "{FE1B0AC2-7074-11D5-99A1-00C04FB9CD98}";
+    EXPECT_EQ(ClassesDefault("OW.VXCtrlFileManager.1"), "OW.VXCtrlFileManager.1");
+    EXPECT_EQ(ClassesDefault("OW.VXCtrlFileManager.1\\CLSID"), clsid);
+    EXPECT_EQ(ClassesDefault("CLSID\\" + clsid), "OW.VXCtrlFileManager.1");
+    EXPECT_EQ(ClassesDefault("CLSID\\" + clsid + "\\ProgID"), "OW.VXCtrlFileManager.1");
+    // Here the exports are linked into the test program, which is then the module file.
+    std::string strServer = ClassesDefault("CLSID\\" + clsid + "\\InProcServer32");
+    std::string strLinux;
+    ASSERT_EQ(ResolvePath(strServer, strLinux), 0) << strServer;
+    EXPECT_EQ(std::filesystem::canonical(strLinux), std::filesystem::canonical("/proc/self/exe"));
+}
+
+// The module keeps its own copy of the platform layer, which finds its prefix through
+// TQ_PREFIX: it is loaded only in children, which StartChild gives this test's prefix.
+TQ_CHILD_MAIN(CreateThroughModule) {
+    if (RegisterServerModule(TQ_MODULE_PATH) != S_OK) {
+        return 1;
+    }
+    CComPtr<IDispatch> pObject;
+    if (CreateObject("OW.VXCtrlFileManager.1", pObject.Receive()) != S_OK) {
+        return 2;
+    }
+    void* pv = nullptr;
+    if (pObject->QueryInterface(IID_ICtrlFileMgr, &pv) != S_OK) {
+        return 3;
+    }
+    static_cast<IDispatch*>(pv)->Release();
+    return 0;
+}
+
+TQ_CHILD_MAIN(CreateWithMissingModule) {
+    CComPtr<IDispatch> pObject;
+    std::string strDetail;
+    HRESULT hr = CreateObject("OW.VXCtrlFileManager.1", pObject.Receive(), &strDetail);
+    return hr == HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND) &&
+                   strDetail.find("nonexistent") != std::string::npos
+               ? 0
+               : 1;
+}
+
+TEST(ExportsTest, HostsCreateTheObjectThroughTheRegisteredModule) {
+    CProductFixture product;
+    EXPECT_EQ(test::RunChild("CreateThroughModule", {}), 0);
+    std::string strServer =
+        ClassesDefault("CLSID\\{FE1B0AC2-7074-11D5-99A1-00C04FB9CD98}\\InProcServer32");
+    std::string strLinux;
+    ASSERT_EQ(ResolvePath(strServer, strLinux), 0) << strServer;
+    EXPECT_EQ(std::filesystem::canonical(strLinux), std::filesystem::canonical(TQ_MODULE_PATH));
+    // A registered module file that is gone is a clear failure, not a crash.
+    CRegKey key;
+    ASSERT_EQ(
+        key.Create(HKEY_CLASSES_ROOT,
+                   "CLSID\\{FE1B0AC2-7074-11D5-99A1-00C04FB9CD98}\\InProcServer32", KEY_ALL_ACCESS),
+        0);
+    ASSERT_EQ(key.SetString("", "Z:\\nonexistent\\libtqcstm.so"), 0);
+    EXPECT_EQ(test::RunChild("CreateWithMissingModule", {}), 0);
+}
+
+TEST(ExportsTest, TheModuleStaysWhileObjectsOrFactoriesAreHeld) {
+    EXPECT_EQ(DllCanUnloadNow(), S_OK);
+    {
+        CObject obj;
+        EXPECT_EQ(DllCanUnloadNow(), S_FALSE);
+    }
+    EXPECT_EQ(DllCanUnloadNow(), S_OK);
+    CComPtr<IClassFactory> pFactory;
+    ASSERT_EQ(DllGetClassObject(CLSID_CtrlFileMgr, IID_IClassFactory,
+                                reinterpret_cast<void**>(pFactory.Receive())),
+              S_OK);
+    EXPECT_EQ(DllCanUnloadNow(), S_FALSE);
+    pFactory.Reset();
+    EXPECT_EQ(DllCanUnloadNow(), S_OK);
+    void* pv = reinterpret_cast<void*>(1);
+    EXPECT_EQ(DllGetClassObject(IID_IDispatch, IID_IClassFactory, &pv), CLASS_E_CLASSNOTAVAILABLE);
+    EXPECT_EQ(pv, nullptr);
+}
+
+TEST(ExportsTest, GetStatusAnswersFourForAMissingKey) {
+    CProductFixture product;
+    EXPECT_EQ(VXCSTM_GetStatus((std::string(kProductKeyBase) + "Missing").c_str()), 4);
+    EXPECT_EQ(VXCSTM_GetStatus(nullptr), 4);
+    EXPECT_EQ(VXCSTM_GetStatus(kKeyPath.c_str()), 0);
+    // The key is there, but nothing says where the files are.
+    CProductFixture::DeleteValue("Builder", "BaseControlFile");
+    EXPECT_EQ(VXCSTM_GetStatus(kKeyPath.c_str()), 4);
+}
+
+struct CStamp {
+    bool m_bExists = false;
+    int64_t m_ns = 0;
+    std::string m_strData;
+    friend bool operator==(const CStamp&, const CStamp&) = default;
+};
+
+CStamp Stamp(const std::string& strPath) {
+    CStamp stamp;
+    struct stat st;
+    if (stat(strPath.c_str(), &st) == 0) {
+        stamp.m_bExists = true;
+        stamp.m_ns = st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec;
+        stamp.m_strData = test::ReadLinuxFile(strPath);
+    }
+    return stamp;
+}
+
+TEST(ExportsTest, ConversionWritesOnlyWhatChanged) {
+    CProductFixture product;
+    EXPECT_EQ(VXCSTM_BaseInfoToControl(kKeyPath.c_str()), 0);
+    ASSERT_FALSE(product.Control().empty());
+    CStamp base = Stamp(product.C("Ctrl/base.ctl"));
+    CStamp control = Stamp(product.C("Ctrl/ctrl.ctl"));
+    std::string requests = CProductFixture::Values("Builder\\Request");
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(VXCSTM_BaseInfoToControl(kKeyPath.c_str()), 0);
+    EXPECT_EQ(Stamp(product.C("Ctrl/base.ctl")), base);
+    EXPECT_EQ(Stamp(product.C("Ctrl/ctrl.ctl")), control);
+    EXPECT_EQ(CProductFixture::Values("Builder\\Request"), requests);
+    // No lock file is left behind, and the mutex is free again.
+    EXPECT_FALSE(test::LinuxFileExists(product.C("Ctrl/base.ctl.lock")));
+    EXPECT_EQ(VXCSTM_GetStatus(kKeyPath.c_str()), 0);
+    EXPECT_EQ(VXCSTM_BaseInfoToControl((std::string(kProductKeyBase) + "Missing").c_str()), -1008);
+    EXPECT_EQ(VXCSTM_BaseInfoToControl(nullptr), -1008);
+}
+
+// A child that loads the product in an automation object and holds it until the release
+// file appears (or half a minute has passed).
+TQ_CHILD_MAIN(HoldLoadedObject) {
+    CObject obj;
+    if (!obj.Ready() || obj.Long("Load") != 0) {
+        return 1;
+    }
+    test::WriteLinuxFile(args.at(0), "loaded");
+    for (int i = 0; i < 3000 && !test::LinuxFileExists(args.at(1)); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return 0;
+}
+
+// A second editor in its own process: Load refused, Status 1.
+TQ_CHILD_MAIN(SecondEditor) {
+    CObject obj;
+    if (!obj.Ready()) {
+        return 1;
+    }
+    int32_t lLoad = obj.Long("Load");
+    int32_t lStatus = obj.Long("Status");
+    return lLoad == -1043 && lStatus == 1 ? 0 : 2;
+}
+
+TEST(ExportsTest, AnEditorInAnotherProcessExcludesLoadsAndConversions) {
+    CProductFixture product;
+    ASSERT_EQ(VXCSTM_BaseInfoToControl(kKeyPath.c_str()), 0);
+    const std::string strLoaded = product.m_prefix.Path("loaded");
+    const std::string strRelease = product.m_prefix.Path("release");
+    pid_t holder = test::StartChild("HoldLoadedObject", {strLoaded, strRelease});
+    for (int i = 0; i < 3000 && !test::LinuxFileExists(strLoaded); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ASSERT_TRUE(test::LinuxFileExists(strLoaded));
+    // Make the base control file newer than the control file: a conversion would write.
+    test::WriteLinuxFile(product.C("Ctrl/base.ctl"), test::kBaseText + "\r\n: touched\r\n");
+    CStamp control = Stamp(product.C("Ctrl/ctrl.ctl"));
+    std::string requests = CProductFixture::Values("Builder\\Request");
+
+    EXPECT_EQ(test::RunChild("SecondEditor", {}), 0);
+    EXPECT_EQ(VXCSTM_GetStatus(kKeyPath.c_str()), 1);
+    EXPECT_EQ(VXCSTM_BaseInfoToControl(kKeyPath.c_str()), -1043);
+    EXPECT_EQ(Stamp(product.C("Ctrl/ctrl.ctl")), control);
+    EXPECT_EQ(CProductFixture::Values("Builder\\Request"), requests);
+    // The editor's lock file is what the builder sees; it stays.
+    EXPECT_TRUE(test::LinuxFileExists(product.C("Ctrl/base.ctl.lock")));
+
+    test::WriteLinuxFile(strRelease, "");
+    EXPECT_EQ(test::WaitChild(holder), 0);
+    EXPECT_EQ(VXCSTM_GetStatus(kKeyPath.c_str()), 0);
+    EXPECT_FALSE(test::LinuxFileExists(product.C("Ctrl/base.ctl.lock")));
+}
+
+// Run as another user while root's editor holds the mutex, whose lock file that user may not
+// open: the files count as locked, and loading is refused.
+TQ_CHILD_MAIN(OtherUsersView) {
+    if (VXCSTM_GetStatus(kKeyPath.c_str()) != 2) {
+        return 1;
+    }
+    CObject obj;
+    if (!obj.Ready()) {
+        return 2;
+    }
+    int32_t lLoad = obj.Long("Load");
+    int32_t lStatus = obj.Long("Status");
+    return lLoad == -1043 && lStatus == 2 ? 0 : 3;
+}
+
+TEST(ExportsTest, AnotherUsersEditorCountsAsLocked) {
+    if (!test::CanDropPrivileges()) {
+        GTEST_SKIP() << "cannot drop to an unprivileged user here";
+    }
+    CProductFixture product;
+    product.OpenRegistryToAll();
+    const std::string strLoaded = product.m_prefix.Path("loaded");
+    const std::string strRelease = product.m_prefix.Path("release");
+    pid_t holder = test::StartChild("HoldLoadedObject", {strLoaded, strRelease});
+    for (int i = 0; i < 3000 && !test::LinuxFileExists(strLoaded); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ASSERT_TRUE(test::LinuxFileExists(strLoaded));
+    test::CChildOptions other;
+    other.m_bDropPrivileges = true;
+    EXPECT_EQ(test::RunChild("OtherUsersView", {}, other), 0);
+    test::WriteLinuxFile(strRelease, "");
+    EXPECT_EQ(test::WaitChild(holder), 0);
+}
+
+}  // namespace
+}  // namespace tq

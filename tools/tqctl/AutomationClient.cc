@@ -1,0 +1,110 @@
+#include "AutomationClient.h"
+
+#include "platform/Bstr.h"
+#include "platform/ComHost.h"
+#include "platform/Cp932.h"
+
+namespace tq::tqctl {
+
+namespace {
+
+// The decorated names of the plain exports: int32_t (const char*), int32_t (const char*) and
+// uint32_t (int32_t, char*, uint32_t).
+constexpr const char* kExportBaseInfoToControl = "_Z24VXCSTM_BaseInfoToControlPKc";
+constexpr const char* kExportGetStatus = "_Z16VXCSTM_GetStatusPKc";
+constexpr const char* kExportGetErrorString = "_Z21VXCSTM_GetErrorStringiPcj";
+
+}  // namespace
+
+HRESULT CAutomationClient::Create(std::string* pstrDetail) {
+    return CreateObject(kCtrlFileMgrProgID, m_pDispatch.Receive(), pstrDetail);
+}
+
+CCallResult CAutomationClient::Call(const std::string& strMember, const std::vector<VARIANT>& args,
+                                    uint16_t wFlags) {
+    CCallResult result;
+    std::u16string strName;
+    if (Cp932ToUtf16(strMember, strName) != 0) {
+        result.m_hr = DISP_E_UNKNOWNNAME;
+        return result;
+    }
+    OLECHAR* rgszNames[] = {strName.data()};
+    DISPID dispid = DISPID_UNKNOWN;
+    result.m_hr = m_pDispatch->GetIDsOfNames(IID_NULL, rgszNames, 1, LOCALE_USER_DEFAULT, &dispid);
+    if (FAILED(result.m_hr)) {
+        return result;
+    }
+    // COM passes the arguments last first.
+    std::vector<VARIANT> reversed(args.rbegin(), args.rend());
+    DISPID dispidPut = DISPID_PROPERTYPUT;
+    DISPPARAMS params{reversed.data(), nullptr, static_cast<uint32_t>(reversed.size()), 0};
+    if ((wFlags & DISPATCH_PROPERTYPUT) != 0) {
+        params.rgdispidNamedArgs = &dispidPut;
+        params.cNamedArgs = 1;
+    }
+    EXCEPINFO excep{};
+    result.m_hr = m_pDispatch->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, wFlags, &params,
+                                      &result.m_varResult, &excep, &result.m_uArgErr);
+    if (result.m_hr == DISP_E_EXCEPTION) {
+        result.m_wExceptionCode = excep.wCode;
+        result.m_scode = excep.scode;
+        BstrToCp932(excep.bstrDescription, result.m_strDescription);
+        SysFreeString(excep.bstrSource);
+        SysFreeString(excep.bstrDescription);
+        SysFreeString(excep.bstrHelpFile);
+    }
+    return result;
+}
+
+int32_t CAutomationClient::GetErrorCode() {
+    CCallResult result = Call("ErrorCode", {}, DISPATCH_PROPERTYGET);
+    return SUCCEEDED(result.m_hr) && result.m_varResult.vt == VT_I4 ? result.m_varResult.lVal : 0;
+}
+
+std::string CAutomationClient::GetErrorString() {
+    CCallResult result = Call("ErrorString", {}, DISPATCH_PROPERTYGET);
+    std::string str;
+    if (SUCCEEDED(result.m_hr) && result.m_varResult.vt == VT_BSTR) {
+        BstrToCp932(result.m_varResult.bstrVal, str);
+    }
+    return str;
+}
+
+HRESULT CModuleExports::Load(std::string* pstrDetail) {
+    const std::pair<const char*, void**> exports[] = {
+        {kExportBaseInfoToControl, reinterpret_cast<void**>(&m_pfnBaseInfoToControl)},
+        {kExportGetStatus, reinterpret_cast<void**>(&m_pfnGetStatus)},
+        {kExportGetErrorString, reinterpret_cast<void**>(&m_pfnGetErrorString)},
+    };
+    for (const auto& [pszName, ppfn] : exports) {
+        HRESULT hr = GetClassModuleExport(kCtrlFileMgrProgID, pszName, ppfn, pstrDetail);
+        if (FAILED(hr)) {
+            return hr;
+        }
+    }
+    return S_OK;
+}
+
+std::string CModuleExports::GetErrorString(int32_t lCode) const {
+    uint32_t cbNeed = m_pfnGetErrorString(lCode, nullptr, 0);
+    if (cbNeed == 0) {
+        return {};
+    }
+    std::string buffer(cbNeed, '\0');
+    if (m_pfnGetErrorString(lCode, buffer.data(), cbNeed) != cbNeed) {
+        return {};
+    }
+    buffer.resize(buffer.find('\0'));
+    return buffer;
+}
+
+CVariant MakeBstrVariant(const std::string& strCp932) {
+    CVariant var;
+    BSTR bstr = nullptr;
+    if (BstrFromCp932(strCp932, &bstr) == 0) {
+        var.AttachBstr(bstr);
+    }
+    return var;
+}
+
+}  // namespace tq::tqctl

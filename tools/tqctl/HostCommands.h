@@ -1,0 +1,26 @@
+// The tqctl commands that work on a product installation through the component: register,
+// status, convert, error, list, select, deselect, remove, save and script. Each reaches the
+// component only through the ProgID and the module's exports, and uses the global options of
+// the run (GetHost()).
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace tq::tqctl {
+
+int RunRegister(const std::vector<std::string>& args);
+int RunStatus(const std::vector<std::string>& args);
+int RunConvert(const std::vector<std::string>& args);
+int RunError(const std::vector<std::string>& args);
+int RunList(const std::vector<std::string>& args);
+int RunSelect(const std::vector<std::string>& args);
+int RunDeselect(const std::vector<std::string>& args);
+int RunRemove(const std::vector<std::string>& args);
+int RunSave(const std::vector<std::string>& args);
+int RunScript(const std::vector<std::string>& args);
+
+// The global options and the script syntax, for the usage text.
+const char* HostUsageText();
+
+}  // namespace tq::tqctl

@@ -1,0 +1,217 @@
+#include "ScriptRunner.h"
+
+#include <cinttypes>
+#include <cstdio>
+#include <ostream>
+
+#include "platform/Cp932.h"
+
+namespace tq::tqctl {
+
+namespace {
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r';
+}
+
+// The next token: a quoted string (with its quotes, escapes kept) or a run of non-blanks.
+bool NextToken(const std::string& s, size_t& pos, std::string& token, std::string& strError) {
+    while (pos < s.size() && IsBlank(s[pos])) {
+        ++pos;
+    }
+    size_t start = pos;
+    bool bQuoted = false;
+    while (pos < s.size() && (bQuoted || !IsBlank(s[pos]))) {
+        if (s[pos] == '"') {
+            bQuoted = !bQuoted;
+        } else if (s[pos] == '\\' && bQuoted && pos + 1 < s.size()) {
+            ++pos;
+        }
+        ++pos;
+    }
+    if (bQuoted) {
+        strError = "unterminated string";
+        return false;
+    }
+    token = s.substr(start, pos - start);
+    return true;
+}
+
+bool EqualsAscii(const std::string& a, const char* b) {
+    return EqualsNoCase(a, b);
+}
+
+// Converts one argument token into a VARIANT appended to line.m_values.
+bool ParseValue(const CHost& host, const std::string& token, CScriptLine& line,
+                std::string& strError) {
+    int32_t l = 0;
+    if (token.size() >= 2 && token.front() == '"' && token.back() == '"') {
+        std::string strText;
+        for (size_t i = 1; i + 1 < token.size(); ++i) {
+            if (token[i] == '\\' && i + 2 < token.size()) {
+                ++i;
+            }
+            strText += token[i];
+        }
+        std::string strCp932;
+        if (!host.FromTerminal(strText, strCp932)) {
+            strError = "the string has characters that code page 932 cannot hold";
+            return false;
+        }
+        line.m_values.push_back(MakeBstrVariant(strCp932));
+        return true;
+    }
+    if (ParseInt32(token, l)) {
+        line.m_values.emplace_back(l);
+        return true;
+    }
+    if (EqualsAscii(token, "TRUE") || EqualsAscii(token, "FALSE")) {
+        line.m_values.emplace_back(EqualsAscii(token, "TRUE"));
+        return true;
+    }
+    if (EqualsAscii(token, "EMPTY")) {
+        line.m_values.emplace_back();
+        return true;
+    }
+    if (StartsWithNoCase(token, "I2:")) {
+        if (!ParseInt32(token.substr(3), l) || l < INT16_MIN || l > INT16_MAX) {
+            strError = "not a 16-bit integer: " + token;
+            return false;
+        }
+        line.m_values.emplace_back(static_cast<int16_t>(l));
+        return true;
+    }
+    if (StartsWithNoCase(token, "REF:")) {
+        if (!ParseValue(host, token.substr(4), line, strError)) {
+            return false;
+        }
+        CVariant ref;
+        ref.vt = VT_BYREF | VT_VARIANT;
+        ref.pvarVal = &line.m_values.back();
+        line.m_values.push_back(std::move(ref));
+        return true;
+    }
+    strError = "cannot read the argument " + token;
+    return false;
+}
+
+std::string FormatResult(const CHost& host, const VARIANT& var) {
+    switch (var.vt) {
+        case VT_I4:
+            return std::to_string(var.lVal);
+        case VT_I2:
+            return std::to_string(var.iVal);
+        case VT_BOOL:
+            return var.boolVal != VARIANT_FALSE ? "TRUE" : "FALSE";
+        case VT_BSTR: {
+            std::string str;
+            BstrToCp932(var.bstrVal, str);
+            return host.ToTerminal(str);
+        }
+        default:
+            return {};
+    }
+}
+
+}  // namespace
+
+bool ParseScriptLine(const CHost& host, const std::string& strLine, CScriptLine& line,
+                     std::string& strError) {
+    line = CScriptLine();
+    size_t pos = 0;
+    std::string token;
+    if (!NextToken(strLine, pos, token, strError)) {
+        return false;
+    }
+    if (token.empty() || token[0] == '#') {
+        return true;
+    }
+    line.m_bEmpty = false;
+    if (token == "put") {
+        line.m_bPut = true;
+        if (!NextToken(strLine, pos, token, strError)) {
+            return false;
+        }
+        if (token.empty()) {
+            strError = "put needs a member and a value";
+            return false;
+        }
+    }
+    for (char c : token) {
+        bool bNameChar =
+            (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
+        if (!bNameChar) {
+            strError = "not a member name: " + token;
+            return false;
+        }
+    }
+    line.m_strMember = token;
+    std::vector<size_t> argSlots;
+    while (true) {
+        if (!NextToken(strLine, pos, token, strError)) {
+            return false;
+        }
+        if (token.empty()) {
+            break;
+        }
+        if (!ParseValue(host, token, line, strError)) {
+            return false;
+        }
+        argSlots.push_back(line.m_values.size() - 1);
+    }
+    if (line.m_bPut && argSlots.size() != 1) {
+        strError = "put needs exactly one value";
+        return false;
+    }
+    for (size_t slot : argSlots) {
+        line.m_args.push_back(line.m_values[slot]);
+    }
+    return true;
+}
+
+int RunScriptLines(CHost& host, std::istream& in) {
+    CAutomationClient* pClient = nullptr;
+    if (!host.GetObject(pClient)) {
+        return kExitFailed;
+    }
+    std::string strText;
+    for (int nLine = 1; std::getline(in, strText); ++nLine) {
+        CScriptLine line;
+        std::string strError;
+        if (!ParseScriptLine(host, strText, line, strError)) {
+            return host.Usage("script line " + std::to_string(nLine) + ": " + strError);
+        }
+        if (line.m_bEmpty) {
+            continue;
+        }
+        uint16_t wFlags =
+            line.m_bPut ? DISPATCH_PROPERTYPUT : DISPATCH_METHOD | DISPATCH_PROPERTYGET;
+        CCallResult result = pClient->Call(line.m_strMember, line.m_args, wFlags);
+        if (result.m_hr == DISP_E_EXCEPTION) {
+            char szCode[16];
+            if (result.m_wExceptionCode != 0) {
+                std::snprintf(szCode, sizeof szCode, "%u", result.m_wExceptionCode);
+            } else {
+                std::snprintf(szCode, sizeof szCode, "0x%08" PRIX32,
+                              static_cast<uint32_t>(result.m_scode));
+            }
+            host.Out() << "EXCEPTION\t" << szCode << '\t'
+                       << host.ToTerminal(result.m_strDescription) << '\n'
+                       << std::flush;
+            continue;
+        }
+        if (FAILED(result.m_hr)) {
+            std::string strDetail = "line " + std::to_string(nLine) + ": " + line.m_strMember;
+            if (result.m_hr == DISP_E_TYPEMISMATCH || result.m_hr == DISP_E_OVERFLOW) {
+                strDetail += " argument " + std::to_string(line.m_args.size() - result.m_uArgErr);
+            }
+            return host.FailHResult(result.m_hr, strDetail);
+        }
+        host.Out() << FormatResult(host, result.m_varResult) << '\t' << pClient->GetErrorCode()
+                   << '\n'
+                   << std::flush;
+    }
+    return kExitOk;
+}
+
+}  // namespace tq::tqctl
