@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "applications/TextRules.h"
 #include "controlfile/CtrlModel.h"
 #include "platform/Cp932.h"
 #include "resources/ErrorCodes.h"
@@ -40,6 +41,11 @@ int32_t HaveTopic(const std::string& strPath, int32_t divideNoBookmark,
 
 int32_t CheckHelpFile(const CCtrlModel& model, const std::string& strPath,
                       const ITopicFilter& filter) {
+    // A path with a control character cannot be stored as a document line (AddDoc refuses
+    // it), so accepting it would leave an application without the file the user chose.
+    if (HasControlChar(strPath)) {
+        return TQE_CONTROL_CHAR;
+    }
     return HaveTopic(strPath, model.m_dwDivideNoBookmark != 0 ? 1 : 0, filter);
 }
 

@@ -18,6 +18,7 @@ int32_t HaveTopic(const std::string& strPath, int32_t divideNoBookmark,
                   const ITopicFilter& filter = CTopicLibrary::Get());
 
 // HaveTopic with the model's DivideNoBookmark setting (1 when the control file switches it on).
+// A path with a control character is refused (TQE_CONTROL_CHAR) without asking the library.
 // Reads nothing else of the model, so it may run on a worker thread while the model is idle.
 int32_t CheckHelpFile(const CCtrlModel& model, const std::string& strPath,
                       const ITopicFilter& filter = CTopicLibrary::Get());

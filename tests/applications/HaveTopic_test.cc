@@ -80,6 +80,9 @@ TEST(HaveTopicTest, CheckHelpFilePassesTheModelsDivideNoBookmark) {
     model.m_dwDivideNoBookmark = 1;
     CheckHelpFile(model, "C:\\m.pdf", filter);
     EXPECT_EQ(filter.m_calls, (std::vector<std::string>{"pdf0:C:\\m.pdf", "pdf1:C:\\m.pdf"}));
+    // No document line can hold a control character: refused before the library is asked.
+    EXPECT_EQ(CheckHelpFile(model, "C:\\new\nline.txt", filter), TQE_CONTROL_CHAR);
+    EXPECT_EQ(filter.m_calls.size(), 2u);
 }
 
 // ---- the library itself ----

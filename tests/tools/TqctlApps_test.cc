@@ -68,6 +68,7 @@ protected:
         test::WriteLinuxFile(Docs("b.htm"), "<html><body><p>A topic</p></body></html>");
         test::WriteLinuxFile(Docs("c.txt"), "more words\n");
         test::WriteLinuxFile(Docs("blank.txt"), " \r\n");
+        test::WriteLinuxFile(Docs("new\nline.txt"), "words with a control character in their name");
         test::WriteLinuxFile(Docs("topics.hlp"), test::BuildHelpFile(64).m_strData);
         test::WriteLinuxFile(Docs("cut.pdf"),
                              test::BuildPdf({test::PdfTextPage("x")}).substr(0, 90));
@@ -193,6 +194,7 @@ TEST_F(TqctlAppsTest, AddAppRefusalsChangeNothing) {
          "指定したアプリケーション名は使用できません。\n",
          ""},
         {"Fresh", {Docs("blank.txt")}, "検索対象ファイルを指定してください。\n", kNoTopics},
+        {"Fresh", {Docs("new\nline.txt")}, "検索対象ファイルを指定してください。\n", kNoTopics},
         {"Fresh", {Docs("dir.chm")}, "検索対象ファイルを指定してください。\n", kNoTopics},
         {"Fresh",
          {Docs(std::string(300, 'x') + ".txt")},
