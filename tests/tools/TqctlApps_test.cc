@@ -11,7 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "frame/EditStatus.h"
 #include "platform/Cp932.h"
+#include "platform/NamedMutex.h"
 #include "platform/RegFile.h"
 #include "support/TestSupport.h"
 #include "tqfltr2/TopicTestFiles.h"
@@ -218,6 +220,14 @@ TEST_F(TqctlAppsTest, AddAppRefusalsChangeNothing) {
     EXPECT_EQ(no.m_nExit, 1);
     EXPECT_EQ(no.m_strOut, "-1001\t操作をキャンセルしました\n");
     EXPECT_EQ(Tqctl({"add-app", "Only"}).m_nExit, 2);
+    {
+        // Another editor holds the product.
+        CNamedMutex editor;
+        ASSERT_EQ(editor.Create(kEditMutexName, true), 0);
+        EXPECT_EQ(Tqctl({"add-app", "Fresh", Docs("c.txt")}).m_strOut,
+                  "-1043\t" + std::string("編集中です\n"));
+        EXPECT_EQ(Tqctl({"edit-app", "3", "2", "--name", "N"}).m_nExit, 1);
+    }
     EXPECT_EQ(Base(), strBase);
     EXPECT_EQ(Control(), strControl);
 }
