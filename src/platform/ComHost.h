@@ -8,9 +8,9 @@
 // makes the object. The module file may be named by its Linux path ("/usr/lib/...") or by a
 // Windows path ("Z:\usr\lib\...", "C:\Program Files\...") resolved through the prefix's drives.
 //
-// A module links its own copy of the platform layer, which picks its prefix from TQ_PREFIX when
-// it first needs one; CreateObject sets TQ_PREFIX to the host's current prefix so that the two
-// agree. A module that has already used a prefix keeps it.
+// Our modules share the host's platform library. A module that links its own copy of the
+// platform layer picks its prefix from TQ_PREFIX when it first needs one, so CreateObject sets
+// TQ_PREFIX to the host's current prefix to make the two agree.
 #pragma once
 
 #include <string>

@@ -84,10 +84,20 @@ std::string_view TrimLeftWhite(std::string_view s) {
 }
 
 std::string_view TrimRightWhite(std::string_view s) {
-    // A white-space byte can never be the second byte of a double-byte character (those are
-    // 0x40 and above), so the end can be trimmed without walking from the start.
+    // Walking back needs no scan from the start: a byte outside the lead-byte range always ends
+    // a character, and the lead-range bytes right before a position pair up, so a white-space
+    // byte is a character of its own exactly when an even number of them precede it. (In broken
+    // text a lead byte followed by a blank makes one double-byte character, whose second byte
+    // is not trimmed.)
     size_t n = s.size();
     while (n > 0 && IsWhite(s[n - 1])) {
+        size_t nLeads = 0;
+        while (nLeads < n - 1 && IsLeadByte(static_cast<uint8_t>(s[n - 2 - nLeads]))) {
+            ++nLeads;
+        }
+        if (nLeads % 2 != 0) {
+            break;
+        }
         --n;
     }
     return s.substr(0, n);

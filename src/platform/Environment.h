@@ -1,6 +1,6 @@
 // Environment variables of the process (GetEnvironmentVariable / SetEnvironmentVariable). A host
-// uses them to hand settings to the modules it loads, which keep their own copy of the platform
-// layer and read the environment when they first need it.
+// uses them to hand settings to child processes, and to modules that carry their own copy of
+// the platform layer and read the environment when they first need it.
 #pragma once
 
 #include <cstdint>

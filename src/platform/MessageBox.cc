@@ -83,8 +83,8 @@ std::string FormatBox(const std::string& strText, const std::string& strCaption)
     return "[" + Cp932ToUtf8Lossy(strCaption) + "] " + Cp932ToUtf8Lossy(strText);
 }
 
-// A module loaded by a host has its own copy of this layer, so a host that answers every
-// question up front (--yes / --no) tells the module through TQ_ANSWER=yes|no.
+// A host that answers every question up front (--yes / --no) also sets TQ_ANSWER=yes|no, so
+// that a module carrying its own copy of this layer (one linked statically) answers alike.
 CTerminalMessageBox::Mode DefaultMode() {
     const char* psz = std::getenv("TQ_ANSWER");
     std::string strAnswer = psz != nullptr ? psz : "";

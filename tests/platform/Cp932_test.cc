@@ -43,6 +43,10 @@ TEST(Cp932Test, TrimmingWalksWholeCharacters) {
     EXPECT_EQ(TrimWhite(" \t\r\n\v\fa b \r\n"), "a b");
     EXPECT_EQ(TrimWhite("   "), "");
     EXPECT_EQ(TrimRightWhite(kHyou + " "), kHyou);
+    // In broken text a lead byte takes the blank after it as its second byte.
+    EXPECT_EQ(TrimRightWhite("A\x93  "), "A\x93 ");
+    EXPECT_EQ(TrimRightWhite("A\x93\x93  "), "A\x93\x93");
+    EXPECT_EQ(TrimWhite(" \x93\t"), "\x93\t");
     EXPECT_EQ(TrimLeftWhite(" x "), "x ");
 }
 
