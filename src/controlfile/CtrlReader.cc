@@ -267,6 +267,7 @@ int32_t CCtrlReader::ParseFile(CFile& file) {
             SetCounts();
             return TQ_OK;
         }
+        // An empty rest may have no data pointer at all, which memmove must not be given.
         if (!rest.empty()) {
             std::memmove(buffer.get(), rest.data(), rest.size());
         }

@@ -1,4 +1,5 @@
 #include "Commands.h"
+#include "AppCommands.h"
 #include "HostCommands.h"
 
 #include <filesystem>
@@ -31,6 +32,13 @@ constexpr CCommand kCommands[] = {
     {"deselect", "TYPE NUMBER", "deselect a database and save", RunDeselect},
     {"remove", "TYPE NUMBER", "remove a user application and save", RunRemove},
     {"save", "[MODE]", "load and save; MODE 1 asks with the selection wording", RunSave},
+    {"check", "FILE...", "RESULT<TAB>FILE per file: the topic check (1 accepts the file)",
+     RunCheck},
+    {"add-app", "NAME FILE...",
+     "add a user application with the accepted files, save, print its free-type NUMBER",
+     RunAddApp},
+    {"edit-app", "TYPE NUMBER [--name NEW] [--add FILE]... [--remove FILE]...",
+     "rename an application, add and remove its files, and save", RunEditApp},
     {"script", "[FILE|-]", "one dispatch call per line, each run as soon as it is read", RunScript},
 };
 

@@ -1,0 +1,70 @@
+#include "applications/CheckJob.h"
+
+#include <utility>
+
+namespace tq {
+
+CCheckJob::CCheckJob(std::vector<CCheckItem> items, CTopicCheck check, ITargetList& targets,
+                     IJobOwner& owner, std::vector<std::string>* pAcceptedPaths)
+    : m_items(std::move(items)),
+      m_check(std::move(check)),
+      m_targets(targets),
+      m_owner(owner),
+      m_pAcceptedPaths(pAcceptedPaths) {}
+
+CCheckJob::~CCheckJob() {
+    Join();
+}
+
+void CCheckJob::Start() {
+    m_thread = std::thread([this] { Run(); });
+}
+
+void CCheckJob::Join() {
+    if (m_thread.joinable()) {
+        m_thread.join();
+    }
+}
+
+bool CCheckJob::IsInTargets(const std::string& strPath) {
+    int32_t index = -1;
+    m_owner.Send([&] { index = m_targets.FindStringExact(strPath); });
+    return index >= 0;
+}
+
+int32_t CCheckJob::AddToTargets(const std::string& strPath) {
+    int32_t index = -1;
+    m_owner.Send([&] { index = m_targets.AddString(strPath); });
+    return index;
+}
+
+void CCheckJob::Refuse(const std::string& strDisplayName) {
+    if (!m_strRefusedNames.empty()) {
+        m_strRefusedNames += "\r\n";
+    }
+    m_strRefusedNames += strDisplayName;
+}
+
+void CCheckJob::Run() {
+    for (const CCheckItem& item : m_items) {
+        // Whatever happens to one file, the owner must hear Done, or it would wait forever.
+        try {
+            if (IsInTargets(item.m_strPath)) {
+                continue;
+            }
+            if (m_check(item.m_strPath) != 1) {
+                Refuse(item.m_strDisplayName);
+            } else if (AddToTargets(item.m_strPath) >= 0 && m_pAcceptedPaths != nullptr) {
+                m_pAcceptedPaths->push_back(item.m_strPath);
+            }
+        } catch (...) {
+            try {
+                Refuse(item.m_strDisplayName);
+            } catch (...) {
+            }
+        }
+    }
+    m_owner.Done();
+}
+
+}  // namespace tq

@@ -1,0 +1,79 @@
+// The check job of an add action: a worker thread asks the topic filter about each chosen file
+// while the dialog's thread waits (the wait dialog). Files whose path the target list already
+// holds are skipped without a check; accepted files are added to the target list; the display
+// names of refused files are collected. The target list belongs to the dialog's thread: every
+// operation on it is handed to that thread through the owner and waited for, so the list is
+// never touched by two threads.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace tq {
+
+// A chosen file: its full path and the name the file list shows for it.
+struct CCheckItem {
+    std::string m_strPath;
+    std::string m_strDisplayName;
+};
+
+// The dialog's list of files chosen for an application (a sorted list box).
+class ITargetList {
+public:
+    virtual ~ITargetList() = default;
+    // Index of the entry equal to the text ignoring case, or -1.
+    virtual int32_t FindStringExact(const std::string& strText) const = 0;
+    // Inserts the text at its sorted place: its index, or -1 when the list refuses it.
+    virtual int32_t AddString(const std::string& strText) = 0;
+};
+
+// The thread that owns the target list, while it waits for the job.
+class IJobOwner {
+public:
+    virtual ~IJobOwner() = default;
+    // Runs the task on the owner's thread and returns once it has run.
+    virtual void Send(const std::function<void()>& task) = 0;
+    // Called by the worker after the last item: the wait is over and may end.
+    virtual void Done() = 0;
+};
+
+// Answers 1 for a file to accept (CheckHelpFile of the model being edited).
+using CTopicCheck = std::function<int32_t(const std::string& strPath)>;
+
+class CCheckJob {
+public:
+    // pAcceptedPaths (may be null) receives the paths that were added to the target list.
+    CCheckJob(std::vector<CCheckItem> items, CTopicCheck check, ITargetList& targets,
+              IJobOwner& owner, std::vector<std::string>* pAcceptedPaths);
+    // Waits for the worker thread.
+    ~CCheckJob();
+    CCheckJob(const CCheckJob&) = delete;
+    CCheckJob& operator=(const CCheckJob&) = delete;
+
+    // Starts the worker thread; the owner then waits until Done and calls Join.
+    void Start();
+    void Join();
+    // The job's body, on the worker thread.
+    void Run();
+
+    // The display names of refused files, in item order, joined by CR LF; read after Join.
+    const std::string& GetRefusedNames() const { return m_strRefusedNames; }
+
+private:
+    bool IsInTargets(const std::string& strPath);
+    int32_t AddToTargets(const std::string& strPath);
+    void Refuse(const std::string& strDisplayName);
+
+    std::vector<CCheckItem> m_items;
+    CTopicCheck m_check;
+    ITargetList& m_targets;
+    IJobOwner& m_owner;
+    std::vector<std::string>* m_pAcceptedPaths;
+    std::string m_strRefusedNames;
+    std::thread m_thread;
+};
+
+}  // namespace tq

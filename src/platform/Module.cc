@@ -1,0 +1,77 @@
+#include "platform/Module.h"
+
+#include <dlfcn.h>
+#include <limits.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/ComTypes.h"
+#include "platform/Win32Error.h"
+
+namespace tq {
+
+CModule::~CModule() {
+    Unload();
+}
+
+int32_t CModule::Load(const std::string& strLinuxPath, std::string* pstrDetail) {
+    Unload();
+    struct stat st;
+    if (strLinuxPath.empty() || stat(strLinuxPath.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) {
+        if (pstrDetail != nullptr) {
+            *pstrDetail = "module file not found: " + strLinuxPath;
+        }
+        return ERROR_MOD_NOT_FOUND;
+    }
+    // RTLD_NOW: a module that lacks a library it needs fails here, not at its first call.
+    void* h = dlopen(strLinuxPath.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (h == nullptr) {
+        if (pstrDetail != nullptr) {
+            const char* pszError = dlerror();
+            *pstrDetail = std::string("module does not load: ") + (pszError ? pszError : "");
+        }
+        return ERROR_BAD_EXE_FORMAT;
+    }
+    m_hModule = h;
+    return ERROR_SUCCESS;
+}
+
+void CModule::Unload() {
+    if (m_hModule != nullptr) {
+        dlclose(m_hModule);
+        m_hModule = nullptr;
+    }
+}
+
+void* CModule::GetProcAddress(const char* pszName) const {
+    if (m_hModule == nullptr || pszName == nullptr) {
+        return nullptr;
+    }
+    return dlsym(m_hModule, pszName);
+}
+
+std::string GetModuleFolder(const void* pAddress) {
+    Dl_info info{};
+    if (dladdr(pAddress, &info) == 0 || info.dli_fname == nullptr || info.dli_fname[0] == '\0') {
+        return {};
+    }
+    // The main program may be reported by the name it was started with, which a change of the
+    // working directory makes useless; the kernel knows its real file.
+    char szReal[PATH_MAX];
+    std::string strFile;
+    if (realpath(info.dli_fname, szReal) != nullptr) {
+        strFile = szReal;
+    } else if (ssize_t n = readlink("/proc/self/exe", szReal, sizeof szReal - 1); n > 0) {
+        strFile.assign(szReal, static_cast<size_t>(n));
+    } else {
+        return {};
+    }
+    size_t slash = strFile.rfind('/');
+    if (slash == std::string::npos) {
+        return {};
+    }
+    return slash == 0 ? std::string("/") : strFile.substr(0, slash);
+}
+
+}  // namespace tq

@@ -1,0 +1,37 @@
+// Loading a module at run time and finding its exports (LoadLibrary / GetProcAddress /
+// FreeLibrary), and the folder a module was loaded from (GetModuleFileName of the module that
+// holds a given function), so that a component can load the libraries it ships beside itself.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace tq {
+
+class CModule {
+public:
+    CModule() = default;
+    // Unloads the module.
+    ~CModule();
+    CModule(const CModule&) = delete;
+    CModule& operator=(const CModule&) = delete;
+
+    // Loads the module file at a Linux path, resolving all of its symbols at once. 0,
+    // ERROR_MOD_NOT_FOUND (no such file) or ERROR_BAD_EXE_FORMAT (the file does not load as a
+    // module); pstrDetail, when given, receives the loader's account of a failure. A module
+    // already held is unloaded first.
+    int32_t Load(const std::string& strLinuxPath, std::string* pstrDetail = nullptr);
+    void Unload();
+    bool IsLoaded() const { return m_hModule != nullptr; }
+    // The address of an export, or nullptr when the module has none of that name.
+    void* GetProcAddress(const char* pszName) const;
+
+private:
+    void* m_hModule = nullptr;
+};
+
+// The Linux folder (without a trailing slash) of the executable or shared library that holds
+// the code at pAddress; empty when the loader does not know it.
+std::string GetModuleFolder(const void* pAddress);
+
+}  // namespace tq

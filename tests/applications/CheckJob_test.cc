@@ -1,0 +1,182 @@
+// The check job: what is skipped, checked, added and reported, and that the target list is
+// touched only on its owner's thread while the owner stays free to do other work.
+
+#include "applications/CheckJob.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <set>
+#include <stdexcept>
+#include <thread>
+
+#include "applications/JobWaitLoop.h"
+#include "applications/TargetList.h"
+
+namespace tq {
+namespace {
+
+// A sorted target list that notes the thread of every operation and can refuse paths.
+class CWatchedList : public ITargetList {
+public:
+    int32_t FindStringExact(const std::string& s) const override {
+        Note();
+        return m_list.FindStringExact(s);
+    }
+    int32_t AddString(const std::string& s) override {
+        Note();
+        return m_refuse.count(s) != 0 ? -1 : m_list.AddString(s);
+    }
+
+    CSortedTargetList m_list;
+    std::set<std::string> m_refuse;
+    mutable std::set<std::thread::id> m_threads;
+    mutable size_t m_nOps = 0;
+
+private:
+    void Note() const {
+        m_threads.insert(std::this_thread::get_id());
+        ++m_nOps;
+    }
+};
+
+struct CJobResult {
+    std::string m_strRefused;
+    std::vector<std::string> m_accepted;
+};
+
+// Runs a job as a dialog does: the worker checks, this thread waits and serves the list.
+CJobResult RunJob(std::vector<CCheckItem> items, const CTopicCheck& check, CWatchedList& list,
+                  bool bWithAccepted = true, CJobWaitLoop* pLoop = nullptr) {
+    CJobWaitLoop ownLoop;
+    CJobWaitLoop& loop = pLoop != nullptr ? *pLoop : ownLoop;
+    CJobResult result;
+    CCheckJob job(std::move(items), check, list, loop,
+                  bWithAccepted ? &result.m_accepted : nullptr);
+    job.Start();
+    loop.Wait();
+    job.Join();
+    result.m_strRefused = job.GetRefusedNames();
+    return result;
+}
+
+CCheckItem Item(const std::string& path) {
+    return {path, path.substr(path.rfind('\\') + 1)};
+}
+
+TEST(CheckJobTest, SkipsKnownPathsChecksTheRestAndReportsRefusedInOrder) {
+    CWatchedList list;
+    list.m_list.AddString("C:\\docs\\Known.chm");
+    list.m_refuse.insert("C:\\docs\\full.txt");  // the list box refuses this one
+    std::vector<std::string> checked;
+    auto check = [&](const std::string& p) {
+        checked.push_back(p);
+        return p.find("bad") != std::string::npos ? 0 : p.find("two") != std::string::npos ? 2 : 1;
+    };
+    CJobResult result =
+        RunJob({Item("C:\\docs\\b.pdf"), Item("C:\\DOCS\\KNOWN.CHM"), Item("C:\\docs\\bad1.hlp"),
+                Item("C:\\docs\\full.txt"), Item("C:\\docs\\two.htm"), Item("C:\\docs\\a.pdf"),
+                Item("C:\\docs\\B.PDF"), Item("C:\\docs\\bad2.chm")},
+               check, list);
+
+    // The known path and the second spelling of b.pdf were never checked.
+    EXPECT_EQ(checked, (std::vector<std::string>{"C:\\docs\\b.pdf", "C:\\docs\\bad1.hlp",
+                                                 "C:\\docs\\full.txt", "C:\\docs\\two.htm",
+                                                 "C:\\docs\\a.pdf", "C:\\docs\\bad2.chm"}));
+    EXPECT_EQ(result.m_strRefused, "bad1.hlp\r\ntwo.htm\r\nbad2.chm");
+    // full.txt was accepted but the list refused it: not reported, not among the accepted.
+    EXPECT_EQ(result.m_accepted, (std::vector<std::string>{"C:\\docs\\b.pdf", "C:\\docs\\a.pdf"}));
+    EXPECT_EQ(
+        list.m_list.GetEntries(),
+        (std::vector<std::string>{"C:\\docs\\a.pdf", "C:\\docs\\b.pdf", "C:\\docs\\Known.chm"}));
+}
+
+TEST(CheckJobTest, WithoutAcceptedListAndWithoutItems) {
+    CWatchedList list;
+    CJobResult result = RunJob(
+        {Item("C:\\x.txt")}, [](const std::string&) { return 1; }, list, false);
+    EXPECT_TRUE(result.m_accepted.empty());
+    EXPECT_EQ(list.m_list.GetEntries().size(), 1u);
+    // An empty job still ends the wait.
+    result = RunJob(
+        {}, [](const std::string&) { return 1; }, list);
+    EXPECT_EQ(result.m_strRefused, "");
+}
+
+TEST(CheckJobTest, AFailingCheckRefusesTheFileAndTheWaitStillEnds) {
+    CWatchedList list;
+    CJobResult result = RunJob(
+        {Item("C:\\a.txt"), Item("C:\\b.txt")},
+        [](const std::string& p) -> int32_t {
+            if (p == "C:\\a.txt") {
+                throw std::runtime_error("reader failed");
+            }
+            return 1;
+        },
+        list);
+    EXPECT_EQ(result.m_strRefused, "a.txt");
+    EXPECT_EQ(result.m_accepted, std::vector<std::string>{"C:\\b.txt"});
+}
+
+// 1,000 files: the list is served only by the owner, and halfway through the owner does other
+// work (as the wait dialog animates) while the worker waits for that work to happen. Were the
+// job run on the owner's thread, or the owner blocked by it, the handshake would never happen.
+TEST(CheckJobTest, ThousandFilesOnTheWorkerWhileTheOwnerStaysResponsive) {
+    CWatchedList list;
+    CJobWaitLoop loop;
+    std::mutex mutex;
+    std::condition_variable cv;
+    bool bOwnerWorked = false;
+    std::atomic<bool> bTimedOut{false};
+    std::thread::id ownerThread = std::this_thread::get_id();
+    std::set<std::thread::id> checkThreads;
+    std::vector<CCheckItem> items;
+    for (int i = 0; i < 1000; ++i) {
+        items.push_back(Item("C:\\f\\file" + std::to_string(1000 + i) + ".txt"));
+    }
+    auto check = [&](const std::string& p) {
+        checkThreads.insert(std::this_thread::get_id());
+        if (p == "C:\\f\\file1500.txt") {
+            loop.Post([&] {
+                std::lock_guard<std::mutex> lock(mutex);
+                bOwnerWorked = std::this_thread::get_id() == ownerThread;
+                cv.notify_one();
+            });
+            std::unique_lock<std::mutex> lock(mutex);
+            if (!cv.wait_for(lock, std::chrono::seconds(60), [&] { return bOwnerWorked; })) {
+                bTimedOut = true;
+            }
+        }
+        return p.back() == 't' && (p[p.size() - 5] - '0') % 2 == 0 ? 1 : 0;
+    };
+    CJobResult result = RunJob(items, check, list, true, &loop);
+
+    EXPECT_FALSE(bTimedOut);
+    EXPECT_TRUE(bOwnerWorked);
+    EXPECT_EQ(list.m_threads, std::set<std::thread::id>{ownerThread});
+    EXPECT_EQ(checkThreads.size(), 1u);
+    EXPECT_EQ(checkThreads.count(ownerThread), 0u);
+    EXPECT_EQ(list.m_nOps, 1500u);  // a find per file, an add per accepted file
+    ASSERT_EQ(list.m_list.GetEntries().size(), 500u);
+    EXPECT_TRUE(std::is_sorted(list.m_list.GetEntries().begin(), list.m_list.GetEntries().end()));
+    EXPECT_EQ(result.m_accepted.size(), 500u);
+    EXPECT_EQ(result.m_strRefused.substr(0, 26), "file1001.txt\r\nfile1003.txt");
+}
+
+TEST(CheckJobTest, SortedTargetListIgnoresCase) {
+    CSortedTargetList list;
+    EXPECT_EQ(list.AddString("C:\\b.txt"), 0);
+    EXPECT_EQ(list.AddString("c:\\A.txt"), 0);
+    EXPECT_EQ(list.AddString("C:\\c.txt"), 2);
+    EXPECT_EQ(list.FindStringExact("C:\\B.TXT"), 1);
+    EXPECT_EQ(list.FindStringExact("C:\\b.tx"), -1);
+    EXPECT_TRUE(list.DeleteString(0));
+    EXPECT_FALSE(list.DeleteString(2));
+    EXPECT_EQ(list.GetEntries(), (std::vector<std::string>{"C:\\b.txt", "C:\\c.txt"}));
+}
+
+}  // namespace
+}  // namespace tq

@@ -1,0 +1,162 @@
+// The check dispatch by extension, the library loaded at run time (also when it is missing or
+// broken), and real files of every kind through the real library.
+
+#include "applications/HaveTopic.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "controlfile/CtrlModel.h"
+#include "platform/ComTypes.h"
+#include "resources/ErrorCodes.h"
+#include "support/TestSupport.h"
+#include "tqfltr2/TopicTestFiles.h"
+
+namespace tq {
+namespace {
+
+// Records which check was asked, with which arguments, and answers a fixed value.
+class CRecordingFilter : public ITopicFilter {
+public:
+    explicit CRecordingFilter(int32_t answer = 1) : m_answer(answer) {}
+    int32_t HlpHaveTopic(const std::string& p) const override { return Note("hlp", p); }
+    int32_t ChmHaveTopic(const std::string& p) const override { return Note("chm", p); }
+    int32_t PdfHaveTopic(const std::string& p, int32_t divide) const override {
+        return Note("pdf" + std::to_string(divide), p);
+    }
+    int32_t TxtHaveTopic(const std::string& p) const override { return Note("txt", p); }
+    int32_t HtmlHaveTopic(const std::string& p) const override { return Note("html", p); }
+
+    mutable std::vector<std::string> m_calls;
+
+private:
+    int32_t Note(const std::string& what, const std::string& path) const {
+        m_calls.push_back(what + ":" + path);
+        return m_answer;
+    }
+    int32_t m_answer;
+};
+
+TEST(HaveTopicTest, DispatchByExtension) {
+    struct {
+        const char* path;
+        int32_t divide;
+        const char* call;  // nullptr: no library call, the file is unsupported
+    } cases[] = {
+        {"a.htm", 0, "html"},           {"x.html", 0, "html"},      {".pdf", 0, nullptr},
+        {"MANUAL.CHM", 0, "chm"},       {"readme.doc", 0, nullptr}, {"C:\\h\\w.Hlp", 0, "hlp"},
+        {"C:\\a.pdf", 1, "pdf1"},       {"C:\\a.pdf", 7, "pdf1"},   {"C:\\a.PDF", 0, "pdf0"},
+        {"notes.TxT", 0, "txt"},        {".html", 0, nullptr},      {".htm", 0, nullptr},
+        {"a.html.bak", 0, nullptr},     {"", 0, nullptr},           {"chm", 0, nullptr},
+        {"C:\\dir.chm\\x", 0, nullptr},
+    };
+    for (const auto& c : cases) {
+        CRecordingFilter filter;
+        int32_t result = HaveTopic(c.path, c.divide, filter);
+        if (c.call == nullptr) {
+            EXPECT_EQ(result, TQE_UNSUPPORTED_FILE) << c.path;
+            EXPECT_TRUE(filter.m_calls.empty()) << c.path;
+        } else {
+            EXPECT_EQ(result, 1) << c.path;
+            EXPECT_EQ(filter.m_calls, std::vector<std::string>{std::string(c.call) + ":" + c.path});
+        }
+    }
+}
+
+TEST(HaveTopicTest, LibraryAnswerPassesUnchanged) {
+    for (int32_t answer : {2, 0, -1, -3, -1572}) {
+        CRecordingFilter filter(answer);
+        EXPECT_EQ(HaveTopic("C:\\a.txt", 0, filter), answer);
+    }
+}
+
+TEST(HaveTopicTest, CheckHelpFilePassesTheModelsDivideNoBookmark) {
+    CCtrlModel model;
+    CRecordingFilter filter;
+    CheckHelpFile(model, "C:\\m.pdf", filter);
+    model.m_dwDivideNoBookmark = 1;
+    CheckHelpFile(model, "C:\\m.pdf", filter);
+    EXPECT_EQ(filter.m_calls, (std::vector<std::string>{"pdf0:C:\\m.pdf", "pdf1:C:\\m.pdf"}));
+    // No document line can hold a control character: refused before the library is asked.
+    EXPECT_EQ(CheckHelpFile(model, "C:\\new\nline.txt", filter), TQE_CONTROL_CHAR);
+    EXPECT_EQ(filter.m_calls.size(), 2u);
+}
+
+// ---- the library itself ----
+
+class TopicLibraryTest : public test::CTopicFileTest {
+protected:
+    void SetUp() override { ASSERT_EQ(m_library.Load(TQFLTR2_DIR), 0); }
+    CTopicLibrary m_library;
+};
+
+TEST_F(TopicLibraryTest, MissingOrBrokenLibraryRefusesEveryFile) {
+    std::string strFolder = m_prefix.Path("lib");
+    std::filesystem::create_directories(strFolder);
+    CTopicLibrary library;
+    std::string strDetail;
+    EXPECT_EQ(library.Load(m_prefix.Path("nowhere"), &strDetail), ERROR_MOD_NOT_FOUND);
+    EXPECT_NE(strDetail.find("libtqfltr2.so"), std::string::npos) << strDetail;
+
+    test::WriteLinuxFile(strFolder + "/libtqfltr2.so", "not a module");
+    EXPECT_EQ(library.Load(strFolder), ERROR_BAD_EXE_FORMAT);
+
+    // A real module without the checks.
+    std::filesystem::copy_file(TQPLATFORM_FILE, strFolder + "/libtqfltr2.so",
+                               std::filesystem::copy_options::overwrite_existing);
+    EXPECT_EQ(library.Load(strFolder, &strDetail), ERROR_PROC_NOT_FOUND);
+    EXPECT_NE(strDetail.find("PAS_HlpHaveTopic"), std::string::npos) << strDetail;
+    EXPECT_FALSE(library.IsLoaded());
+
+    std::string strText = Write("good.txt", "searchable words\n");
+    for (const char* path : {"a.hlp", "a.chm", "a.pdf", "a.htm"}) {
+        EXPECT_EQ(HaveTopic(Win(path), 0, library), TOPIC_CHECK_UNAVAILABLE) << path;
+    }
+    EXPECT_EQ(HaveTopic(strText, 1, library), TOPIC_CHECK_UNAVAILABLE);
+    EXPECT_EQ(HaveTopic(strText, 1, m_library), 1);
+}
+
+TEST_F(TopicLibraryTest, RealFilesOfEveryKind) {
+    std::string strLong(300, 'x');
+    std::filesystem::create_directories(Linux("dir.chm"));
+    struct {
+        std::string path;
+        int32_t expected;  // 1 accepts; 0 means "anything but 1"
+    } cases[] = {
+        {Write("good.txt", "Trellisquest manual text\n"), 1},
+        {Write("blank.txt", " \r\n\t\n"), 0},
+        {Write("binary.txt", std::string("ab\0cd", 5)), 0},
+        {Write("page.htm", "<html><body><p>Topic text</p></body></html>"), 1},
+        {Write("empty.html", "<html><head><title>t</title></head><body> </body></html>"), 0},
+        {Write("text.pdf", test::BuildPdf({test::PdfTextPage("Hello topic")})), 1},
+        {Write("drawing.pdf", test::BuildPdf({test::PdfDrawingPage()})), 0},
+        {Write("cut.pdf", test::BuildPdf({test::PdfTextPage("Hello")}).substr(0, 120)), 0},
+        {Write("topics.hlp", test::BuildHelpFile(64).m_strData), 1},
+        {Write("notopics.hlp", test::BuildHelpFile(0).m_strData), 0},
+        {Write("cut.hlp", test::BuildHelpFile(64).m_strData.substr(0, 40)), 0},
+        {Write("random.chm", test::RandomBytes(4096, 7)), 0},
+        {Write("random.pdf", test::RandomBytes(4096, 8)), 0},
+        {CompileChm("topics.chm", {{"a.htm", "<html><body><p>CHM topic</p></body></html>"}}), 1},
+        {CompileChm("notopics.chm", {{"a.css", "body { color: red }"}}), 0},
+        {EncryptPdf("locked.pdf", test::BuildPdf({test::PdfTextPage("Secret")}), "pw", ""), 0},
+        {Win("dir.chm"), 0},
+        {Win("vanished.txt"), 0},
+        {Win(strLong + ".txt"), 0},
+        {Write("readme.doc", "words"), 0},
+    };
+    CCtrlModel model;
+    for (const auto& c : cases) {
+        int32_t result = CheckHelpFile(model, c.path, m_library);
+        if (c.expected == 1) {
+            EXPECT_EQ(result, 1) << c.path;
+        } else {
+            EXPECT_NE(result, 1) << c.path;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace tq

@@ -1,0 +1,336 @@
+#include "AppCommands.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "Host.h"
+#include "applications/AppNameRules.h"
+#include "applications/AppliCommit.h"
+#include "applications/CheckJob.h"
+#include "applications/EditFileSets.h"
+#include "applications/HaveTopic.h"
+#include "applications/JobWaitLoop.h"
+#include "applications/TargetList.h"
+#include "frame/EditStatus.h"
+#include "frame/ErrorTable.h"
+#include "manager/CtrlFile.h"
+#include "platform/Cp932.h"
+#include "platform/Environment.h"
+#include "platform/NamedMutex.h"
+#include "resources/ErrorCodes.h"
+#include "resources/StringTable.h"
+
+#ifndef TQ_TQFLTR2_BUILD_DIR
+#define TQ_TQFLTR2_BUILD_DIR ""
+#endif
+
+namespace tq::tqctl {
+
+namespace {
+
+// The topic-filter library built with tqctl, unless the environment names another folder.
+void UseBuiltTopicLibrary() {
+    std::string strDir;
+    if (GetEnvironmentVariable(kTopicLibraryDirVariable, strDir) != 0 &&
+        TQ_TQFLTR2_BUILD_DIR[0] != '\0') {
+        SetEnvironmentVariable(kTopicLibraryDirVariable, TQ_TQFLTR2_BUILD_DIR);
+    }
+}
+
+// The chosen files in Windows form, each with its file name as display name. False (after a
+// usage message) for a path that has no Windows form.
+bool MakeItems(CHost& host, const std::vector<std::string>& files, std::vector<CCheckItem>& items) {
+    for (const std::string& strFile : files) {
+        CCheckItem item;
+        if (ToWindowsForm(strFile, item.m_strPath) != 0) {
+            host.Usage("no Windows form for the path " + strFile);
+            return false;
+        }
+        size_t slash = FindLastChar(item.m_strPath, '\\');
+        item.m_strDisplayName =
+            slash == std::string::npos ? item.m_strPath : item.m_strPath.substr(slash + 1);
+        items.push_back(std::move(item));
+    }
+    return true;
+}
+
+// The product, loaded for editing: the editing mutex, the product key, user applications
+// allowed, the control file loaded. False after the failure line.
+class CEditSession {
+public:
+    bool Open(CHost& host) {
+        std::string strKey;
+        if (!host.GetProduct(strKey)) {
+            m_nExit = kExitUsage;
+            return false;
+        }
+        if (m_mutex.Create(kEditMutexName, true) != 0 || !m_mutex.IsOpen()) {
+            return Fail(host, TQE_EDITING);
+        }
+        if (int32_t err = m_file.OpenProductKey(kProductKeyBase + strKey); err != 0) {
+            return Fail(host, err);
+        }
+        if (!m_file.GetProductKey().IsCustomizeEnabled()) {
+            return Fail(host, TQE_CUSTOMIZE_OFF);
+        }
+        if (int32_t err = m_file.Load(); err != 0) {
+            return Fail(host, err);
+        }
+        return true;
+    }
+
+    // Saves with the confirmation of an edit (save mode 0). False after the failure line.
+    bool Save(CHost& host) {
+        const char* pszText = LoadString(IDS_CONFIRM_EDITED);
+        const std::string strConfirmation = pszText != nullptr ? pszText : "";
+        int32_t err = m_file.Save(&strConfirmation);
+        return err == 0 || Fail(host, err);
+    }
+
+    bool Fail(CHost& host, int32_t lCode) {
+        std::string strMessage;
+        GetErrorMessage(lCode, strMessage);
+        m_nExit = host.Fail(lCode, strMessage);
+        return false;
+    }
+
+    // Shows a message of the dialogs (a string-table id) as they would, and fails.
+    int Message(CHost& host, uint32_t id) {
+        const char* pszText = LoadString(id);
+        host.Out() << host.ToTerminal(pszText != nullptr ? pszText : "") << '\n' << std::flush;
+        return kExitFailed;
+    }
+
+    CCtrlFile& File() { return m_file; }
+    int GetExit() const { return m_nExit; }
+
+private:
+    CNamedMutex m_mutex;  // declared first: the model's files close before the mutex goes
+    CCtrlFile m_file;
+    int m_nExit = kExitFailed;
+};
+
+// Runs the check job over the items into the target list, the owner (this thread) waiting,
+// and reports refused files on standard error as the dialogs would: message 107 for a single
+// file, else the names one per line.
+void RunCheckJob(CHost& host, CCtrlFile& file, const std::vector<CCheckItem>& items,
+                 CSortedTargetList& targets, std::vector<std::string>* pAccepted) {
+    CJobWaitLoop loop;
+    CCheckJob job(
+        items, [&file](const std::string& strPath) { return CheckHelpFile(file, strPath); },
+        targets, loop, pAccepted);
+    job.Start();
+    loop.Wait();
+    job.Join();
+    const std::string& strRefused = job.GetRefusedNames();
+    if (strRefused.empty()) {
+        return;
+    }
+    if (items.size() == 1) {
+        const char* pszText = LoadString(IDS_FILE_NO_TOPICS);
+        host.Err() << host.ToTerminal(pszText != nullptr ? pszText : "") << '\n';
+        return;
+    }
+    std::string strLines = strRefused;
+    for (size_t pos = 0; (pos = strLines.find("\r\n", pos)) != std::string::npos;) {
+        strLines.erase(pos, 1);
+    }
+    host.Err() << host.ToTerminal(strLines) << '\n';
+}
+
+int CheckCommand(CHost& host, const std::vector<std::string>& args) {
+    if (args.empty()) {
+        return host.Usage("check needs at least one FILE");
+    }
+    std::vector<CCheckItem> items;
+    if (!MakeItems(host, args, items)) {
+        return kExitUsage;
+    }
+    UseBuiltTopicLibrary();
+    for (size_t i = 0; i < items.size(); ++i) {
+        host.Out() << HaveTopic(items[i].m_strPath, 0) << '\t' << args[i] << '\n';
+    }
+    host.Out() << std::flush;
+    return kExitOk;
+}
+
+int AddAppCommand(CHost& host, const std::vector<std::string>& args) {
+    if (args.size() < 2) {
+        return host.Usage("add-app needs a NAME and at least one FILE");
+    }
+    std::string strText;
+    if (!host.FromTerminal(args[0], strText)) {
+        return host.Usage("the name has characters that code page 932 cannot hold");
+    }
+    std::vector<CCheckItem> items;
+    if (!MakeItems(host, std::vector<std::string>(args.begin() + 1, args.end()), items)) {
+        return kExitUsage;
+    }
+    UseBuiltTopicLibrary();
+    CEditSession session;
+    if (!session.Open(host)) {
+        return session.GetExit();
+    }
+    CCtrlFile& file = session.File();
+    std::string strName;
+    if (uint32_t id = CheckNewAppName(file, strText, strName); id != 0) {
+        return session.Message(host, id);
+    }
+    CSortedTargetList targets;
+    RunCheckJob(host, file, items, targets, nullptr);
+    if (targets.IsEmpty()) {
+        return session.Message(host, IDS_SPECIFY_TARGETS);
+    }
+    int32_t position = -1;
+    if (uint32_t id = AddNewAppli(file, strName, position); id != 0) {
+        return session.Message(host, id);
+    }
+    int32_t number = CommitNewAppli(file, position, strName, targets.GetEntries());
+    if (!session.Save(host)) {
+        return session.GetExit();
+    }
+    host.Out() << number << '\n' << std::flush;
+    return kExitOk;
+}
+
+// The options of edit-app after TYPE and NUMBER. False after a usage message.
+struct CEditOptions {
+    bool m_bName = false;
+    std::string m_strName;  // code page 932
+    std::vector<std::string> m_add;
+    std::vector<std::string> m_remove;
+
+    bool Parse(CHost& host, const std::vector<std::string>& args) {
+        for (size_t i = 2; i < args.size(); i += 2) {
+            const std::string& strOption = args[i];
+            if (i + 1 >= args.size()) {
+                host.Usage(strOption + " needs a value");
+                return false;
+            }
+            if (strOption == "--name") {
+                if (!host.FromTerminal(args[i + 1], m_strName)) {
+                    host.Usage("the name has characters that code page 932 cannot hold");
+                    return false;
+                }
+                m_bName = true;
+            } else if (strOption == "--add") {
+                m_add.push_back(args[i + 1]);
+            } else if (strOption == "--remove") {
+                m_remove.push_back(args[i + 1]);
+            } else {
+                host.Usage("unknown option " + strOption);
+                return false;
+            }
+        }
+        return true;
+    }
+};
+
+// Takes a file out of the target list: the entry equal to the text as given or to its Windows
+// form, ignoring case. False when the list has no such entry.
+bool RemoveTarget(const std::string& strFile, CSortedTargetList& targets, CEditFileSets& sets) {
+    std::string strCp932, strWin;
+    int32_t index = -1;
+    if (Utf8ToCp932(strFile, strCp932) == 0) {
+        index = targets.FindStringExact(strCp932);
+    }
+    if (index < 0 && ToWindowsForm(strFile, strWin) == 0) {
+        index = targets.FindStringExact(strWin);
+    }
+    if (index < 0) {
+        return false;
+    }
+    sets.NoteRemoved(targets.GetEntries()[static_cast<size_t>(index)]);
+    targets.DeleteString(index);
+    return true;
+}
+
+int EditAppCommand(CHost& host, const std::vector<std::string>& args) {
+    int32_t lType = 0, lNumber = 0;
+    if (args.size() < 2 || !ParseInt32(args[0], lType) || !ParseInt32(args[1], lNumber)) {
+        return host.Usage("expected edit-app TYPE NUMBER (two integers) and options");
+    }
+    CEditOptions options;
+    if (!options.Parse(host, args)) {
+        return kExitUsage;
+    }
+    std::vector<CCheckItem> items;
+    if (!MakeItems(host, options.m_add, items)) {
+        return kExitUsage;
+    }
+    UseBuiltTopicLibrary();
+    CEditSession session;
+    if (!session.Open(host)) {
+        return session.GetExit();
+    }
+    CCtrlFile& file = session.File();
+    // The number counts from 1, as at the automation interface.
+    int32_t index = lNumber >= 1 ? file.GetDBIndex(lType, lNumber - 1) : TQE_DB_NUMBER;
+    if (lType < DBTYPE_ALL || lType > DBTYPE_FREE) {
+        index = TQE_DB_TYPE;
+    }
+    if (index < 0) {
+        session.Fail(host, index);
+        return session.GetExit();
+    }
+    // The dialog would refuse every name of a fixed or selection-type database; say why.
+    if (index < file.CountDBs(DBTYPE_FIXED) + file.CountDBs(DBTYPE_SELECTION)) {
+        session.Fail(host, TQE_DB_LOCKED);
+        return session.GetExit();
+    }
+    const std::string strOldName = file.GetPublicName(index);
+    CSortedTargetList targets;
+    for (int32_t i = 0; i < file.GetDocCount(index); ++i) {
+        std::string strPath;
+        if (file.GetDocDisplayPath(index, i, strPath) == 0) {
+            targets.AddString(strPath);
+        }
+    }
+    CEditFileSets sets;
+    for (const std::string& strFile : options.m_remove) {
+        if (!RemoveTarget(strFile, targets, sets)) {
+            session.Fail(host, TQE_DOC_NOT_REGISTERED);
+            return session.GetExit();
+        }
+    }
+    std::vector<std::string> accepted;
+    RunCheckJob(host, file, items, targets, &accepted);
+    for (const std::string& strPath : accepted) {
+        sets.NoteAdded(strPath);
+    }
+    std::string strNewName;
+    const std::string& strText = options.m_bName ? options.m_strName : strOldName;
+    if (uint32_t id =
+            ApplyEditAppName(file, index, strOldName, strText, targets.IsEmpty(), strNewName);
+        id != 0) {
+        return session.Message(host, id);
+    }
+    int32_t lResult = ApplyEditedFiles(file, index, strNewName != strOldName, sets);
+    if (lResult != 0) {
+        session.Fail(host, lResult);
+        return session.GetExit();
+    }
+    return session.Save(host) ? host.Succeed() : session.GetExit();
+}
+
+int RunWithHost(int (*pfnCommand)(CHost&, const std::vector<std::string>&),
+                const std::vector<std::string>& args) {
+    return pfnCommand(GetHost(), args);
+}
+
+}  // namespace
+
+int RunCheck(const std::vector<std::string>& args) {
+    return RunWithHost(CheckCommand, args);
+}
+
+int RunAddApp(const std::vector<std::string>& args) {
+    return RunWithHost(AddAppCommand, args);
+}
+
+int RunEditApp(const std::vector<std::string>& args) {
+    return RunWithHost(EditAppCommand, args);
+}
+
+}  // namespace tq::tqctl
