@@ -1,4 +1,5 @@
 #include "platform/ComTypes.h"
+#include "platform/HexDigit.h"
 
 #include <cstdio>
 
@@ -45,24 +46,11 @@ constexpr CHResultName kHResultNames[] = {
     {HRESULT_FROM_WIN32(ERROR_BAD_EXE_FORMAT), "not a valid module"},
 };
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
 // Reads 2 * bytes hex digits at pos into value; false on a non-hex character.
 bool ReadHex(std::string_view s, size_t pos, size_t bytes, uint64_t& value) {
     value = 0;
     for (size_t i = 0; i < 2 * bytes; ++i) {
-        int v = HexValue(s[pos + i]);
+        int v = HexDigitValue(s[pos + i]);
         if (v < 0) {
             return false;
         }

@@ -55,6 +55,20 @@ bool LockFileName(const std::string& strName, std::string& fileName) {
     return true;
 }
 
+// Whether another handle holds the exists byte (a shared lock by some other descriptor).
+int32_t ProbeExists(int fd, bool& bExists) {
+    struct flock probe {};
+    probe.l_type = F_WRLCK;
+    probe.l_whence = SEEK_SET;
+    probe.l_start = kExistsByte;
+    probe.l_len = 1;
+    if (Sys().m_pfnFcntlLock(fd, F_OFD_GETLK, &probe) != 0) {
+        return Win32FromErrno(errno);
+    }
+    bExists = probe.l_type != F_UNLCK;
+    return ERROR_SUCCESS;
+}
+
 }  // namespace
 
 CNamedMutex::~CNamedMutex() {
@@ -81,14 +95,8 @@ int32_t CNamedMutex::Create(const std::string& strName, bool bInitialOwner) {
         Sys().m_pfnClose(fd);
         return err;
     }
-    struct flock probe {};
-    probe.l_type = F_WRLCK;
-    probe.l_whence = SEEK_SET;
-    probe.l_start = kExistsByte;
-    probe.l_len = 1;
-    int rc = Sys().m_pfnFcntlLock(fd, F_OFD_GETLK, &probe);
-    int32_t err = rc == 0 ? ERROR_SUCCESS : Win32FromErrno(errno);
-    bool bExists = rc == 0 && probe.l_type != F_UNLCK;
+    bool bExists = false;
+    int32_t err = ProbeExists(fd, bExists);
     if (err == ERROR_SUCCESS && LockByte(fd, F_OFD_SETLK, F_RDLCK, kExistsByte) != 0) {
         err = Win32FromErrno(errno);
     }
@@ -125,17 +133,11 @@ int32_t CNamedMutex::Open(const std::string& strName) {
     }
     // A lock file left behind by holders that have all gone is not a mutex: nobody holds its
     // exists byte.
-    struct flock probe {};
-    probe.l_type = F_WRLCK;
-    probe.l_whence = SEEK_SET;
-    probe.l_start = kExistsByte;
-    probe.l_len = 1;
-    int32_t err = ERROR_SUCCESS;
-    if (Sys().m_pfnFcntlLock(fd, F_OFD_GETLK, &probe) != 0) {
-        err = Win32FromErrno(errno);
-    } else if (probe.l_type == F_UNLCK) {
+    bool bExists = false;
+    int32_t err = ProbeExists(fd, bExists);
+    if (err == ERROR_SUCCESS && !bExists) {
         err = ERROR_FILE_NOT_FOUND;
-    } else if (LockByte(fd, F_OFD_SETLK, F_RDLCK, kExistsByte) != 0) {
+    } else if (err == ERROR_SUCCESS && LockByte(fd, F_OFD_SETLK, F_RDLCK, kExistsByte) != 0) {
         err = Win32FromErrno(errno);
     }
     LockByte(fd, F_OFD_SETLK, F_UNLCK, kGateByte);

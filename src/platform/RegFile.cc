@@ -1,4 +1,5 @@
 #include "platform/RegFile.h"
+#include "platform/HexDigit.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -21,19 +22,6 @@ bool IsStringType(uint32_t type) {
     return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
 }
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
 // A hex number of 1 to 8 digits that makes up the whole of text.
 bool ParseHex32(std::string_view text, uint32_t& value) {
     if (text.empty() || text.size() > 8) {
@@ -41,7 +29,7 @@ bool ParseHex32(std::string_view text, uint32_t& value) {
     }
     value = 0;
     for (char c : text) {
-        int d = HexDigit(c);
+        int d = HexDigitValue(c);
         if (d < 0) {
             return false;
         }
