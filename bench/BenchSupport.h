@@ -5,6 +5,7 @@
 #pragma once
 
 #include <benchmark/benchmark.h>
+#include <malloc.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 
@@ -78,6 +79,7 @@ inline std::string WinPath(const std::string& strLinux) {
 }
 
 // Baseline for reading: the file read whole and split into lines with memchr. The line count.
+// The caller keeps the buffer across calls.
 inline size_t ReadAndSplit(const std::string& strPath, std::string& buffer) {
     FILE* f = std::fopen(strPath.c_str(), "rb");
     if (f == nullptr) {
@@ -109,6 +111,31 @@ inline bool WriteAndFlush(const std::string& strPath, const std::string& text) {
     file.Close();
     return FlushDirectory(WinPath(std::filesystem::path(strPath).parent_path().string())) == 0 &&
            bOk;
+}
+
+// Keeps the memory freed by one run of an operation in the process for the next, so that every
+// timed run finds its memory already touched. On a virtual machine the first touch of fresh
+// memory can cost more than the operation itself, and whether the allocator gives memory back
+// between runs is a matter of chance; both would make the figures of large files jump.
+inline void KeepFreedMemory() {
+    mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
+    mallopt(M_TRIM_THRESHOLD, 1 << 30);
+}
+
+// Runs the operation once untimed (the file in the page cache, the memory touched), then in the
+// timed loop. An operation that answers false ends the benchmark with the message.
+template <class TOperation>
+void RunWarm(benchmark::State& state, const char* pszError, TOperation operation) {
+    if (!operation()) {
+        state.SkipWithError(pszError);
+        return;
+    }
+    for (auto _ : state) {
+        if (!operation()) {
+            state.SkipWithError(pszError);
+            break;
+        }
+    }
 }
 
 // A private prefix for the run, in use by this process from construction; removed at exit.
@@ -176,3 +203,16 @@ private:
 };
 
 }  // namespace tq::bench
+
+// The main function of a benchmark program: memory kept between runs, then the benchmarks.
+#define TQ_BENCHMARK_MAIN()                                       \
+    int main(int argc, char** argv) {                             \
+        tq::bench::KeepFreedMemory();                             \
+        benchmark::Initialize(&argc, argv);                       \
+        if (benchmark::ReportUnrecognizedArguments(argc, argv)) { \
+            return 2;                                             \
+        }                                                         \
+        benchmark::RunSpecifiedBenchmarks();                      \
+        benchmark::Shutdown();                                    \
+        return 0;                                                 \
+    }

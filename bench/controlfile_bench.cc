@@ -71,24 +71,18 @@ void SetBytes(benchmark::State& state, size_t cb) {
 void BM_Baseline_ReadSplit(benchmark::State& state) {
     std::string strPath = Files().Source(Databases(state));
     std::string buffer;
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(ReadAndSplit(strPath, buffer));
-    }
+    RunWarm(state, "read failed", [&] { return ReadAndSplit(strPath, buffer) > 0; });
     SetBytes(state, std::filesystem::file_size(strPath));
 }
 
 void BM_LoadValidate(benchmark::State& state) {
     std::string strPath = Files().Source(Databases(state));
     std::string strWin = WinPath(strPath);
-    for (auto _ : state) {
+    RunWarm(state, "load failed", [&] {
         CCtrlModel model;
         CFile file;
-        if (CCtrlReader(model, nullptr).Load(file, strWin) != 0) {
-            state.SkipWithError("load failed");
-            break;
-        }
-        benchmark::DoNotOptimize(model.GetDBCount());
-    }
+        return CCtrlReader(model, nullptr).Load(file, strWin) == 0;
+    });
     SetBytes(state, std::filesystem::file_size(strPath));
 }
 
@@ -99,12 +93,7 @@ bool FullForm(const benchmark::State& state) {
 void BM_Baseline_Fwrite(benchmark::State& state) {
     const std::string& text = Files().Rendered(Databases(state), FullForm(state));
     std::string strPath = Files().Out("fwrite.ctl");
-    for (auto _ : state) {
-        if (!WriteAndFlush(strPath, text)) {
-            state.SkipWithError("fwrite failed");
-            break;
-        }
-    }
+    RunWarm(state, "fwrite failed", [&] { return WriteAndFlush(strPath, text); });
     SetBytes(state, text.size());
 }
 
@@ -117,15 +106,10 @@ void BM_Write(benchmark::State& state) {
     }
     source.Close();
     const bool bFullForm = FullForm(state);
-    const size_t cb = Files().Rendered(Databases(state), bFullForm).size();
     std::string strWin = WinPath(Files().Out("written.ctl"));
-    for (auto _ : state) {
-        if (CCtrlWriter(model).Write(strWin, bFullForm) != 0) {
-            state.SkipWithError("write failed");
-            break;
-        }
-    }
-    SetBytes(state, cb);
+    RunWarm(state, "write failed",
+            [&] { return CCtrlWriter(model).Write(strWin, bFullForm) == 0; });
+    SetBytes(state, Files().Rendered(Databases(state), bFullForm).size());
 }
 
 #ifdef TQ_HAVE_INIH
@@ -143,16 +127,12 @@ int CopyEntry(void* pUser, const char* pszSection, const char* pszName, const ch
 
 void BM_InihParse(benchmark::State& state) {
     std::string strPath = Files().Source(Databases(state));
-    for (auto _ : state) {
+    RunWarm(state, "inih did not parse the file", [&] {
         std::vector<CIniEntry> entries;
-        // A positive answer is the first line inih does not accept (the "###" separators and
-        // the file's title line); it goes on parsing after them. Below zero: no file.
-        if (ini_parse(strPath.c_str(), CopyEntry, &entries) < 0) {
-            state.SkipWithError("inih could not open the file");
-            break;
-        }
+        bool bOk = ini_parse(strPath.c_str(), CopyEntry, &entries) == 0;
         benchmark::DoNotOptimize(entries.data());
-    }
+        return bOk;
+    });
     SetBytes(state, std::filesystem::file_size(strPath));
 }
 #endif
@@ -208,6 +188,7 @@ int main(int argc, char** argv) {
                    ? 0
                    : 1;
     }
+    tq::bench::KeepFreedMemory();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
         return 2;

@@ -189,6 +189,9 @@ BENCHMARK(BM_RegQueryValue);
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 2;
+    }
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     std::error_code ec;

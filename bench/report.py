@@ -144,7 +144,7 @@ def format_rate(result, kind):
     if result is None:
         return "n/a"
     if kind == "bytes":
-        return "%.1f MB/s" % (result.amount / result.seconds / 1e6)
+        return "{:,.1f} MB/s".format(result.amount / result.seconds / 1e6)
     per_second = (result.amount if kind == "items" else 1.0) / result.seconds
     return "{:,.0f} {}/s".format(per_second, "items" if kind == "items" else "calls")
 
@@ -262,9 +262,11 @@ def notes():
         "file plus fwrite+flush of the files the conversion writes (tqctl convert, whole "
         "process from start to exit); the same strings stored in plain vectors (AddAppli); "
         "the raw SQLite upsert and SELECT (registry); open+read of the same 1,000 files "
-        "(check job)." % REPETITIONS,
+        "(check job). The read baselines reuse a buffer touched before timing: they are the "
+        "floor of reading the bytes." % REPETITIONS,
         "Ratio: figure time / baseline time (1.0 = as fast as the baseline). Growth: "
-        "log(t_large/t_small)/log(n_large/n_small) over the operation's sizes; 1.0 is linear.",
+        "log(t_large/t_small)/log(n_large/n_small) over the operation's sizes; 1.0 is linear, "
+        "below 1.0 fixed costs (such as the flushes of a write) weigh on the small sizes.",
         "inih: ini_parse on the same file, a handler copying every section, name and value. "
         "Python configparser: file read, decoded as cp932 (errors replaced), a section header "
         "put first, \"=\" the only delimiter, no interpolation, strict=False; its baseline is "
