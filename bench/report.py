@@ -97,13 +97,17 @@ def benchmark_key(run_name):
     return "/".join([parts[0]] + [p for p in parts[1:] if p.lstrip("-").isdigit()])
 
 
-def parse_results(document):
+def parse_results(document, errors=None):
     """The results of a Google Benchmark JSON document, by benchmark_key. Repeated runs are
-    reduced to their median here (the median aggregate when the program wrote one)."""
+    reduced to their median here (the median aggregate when the program wrote one). Runs that
+    failed are left out; errors (a list) receives "key: message" for each."""
     runs = {}
     medians = {}
     for b in document.get("benchmarks", []):
         if b.get("error_occurred"):
+            if errors is not None:
+                errors.append("%s: %s" % (benchmark_key(b.get("run_name", b["name"])),
+                                          b.get("error_message", "failed")))
             continue
         key = benchmark_key(b.get("run_name", b["name"]))
         seconds = b["real_time"] * UNIT_SECONDS[b.get("time_unit", "ns")]
@@ -193,19 +197,22 @@ def growth_cell(rows, i, found):
     return "n/a" if exponent is None else "%.2f" % exponent
 
 
-def run_program(path, repetitions):
-    """Runs one benchmark program; its results by key, or None when it failed."""
+def run_program(path, repetitions, errors):
+    """Runs one benchmark program; its results by key, or None when it failed. errors receives
+    what went wrong."""
     with tempfile.NamedTemporaryFile(suffix=".json") as out:
         command = [path, "--benchmark_repetitions=%d" % repetitions,
                    "--benchmark_report_aggregates_only=true",
+                   "--benchmark_enable_random_interleaving=true",
                    "--benchmark_out=" + out.name, "--benchmark_out_format=json"]
         done = subprocess.run(command, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE,
                               text=True)
         if done.returncode != 0:
-            sys.stderr.write("%s failed (%d):\n%s\n" % (path, done.returncode, done.stderr))
+            sys.stderr.write(done.stderr)
+            errors.append("%s exited with %d" % (os.path.basename(path), done.returncode))
             return None
         with open(out.name, encoding="utf-8") as f:
-            return parse_results(json.load(f))
+            return parse_results(json.load(f), errors)
 
 
 def parse_with_configparser(data):
@@ -252,18 +259,24 @@ def machine():
     return "%s, %d cores, Linux %s" % (model, os.cpu_count() or 0, platform.release())
 
 
-def notes():
-    return [
-        "",
+def notes(errors):
+    """The lines under the table: failures first, then what the columns mean, the baselines,
+    the alternatives, and last the machine and how to run the report."""
+    lines = [""]
+    if errors:
+        unique = list(dict.fromkeys(errors))
+        lines.append("Failed (their rows read n/a): " + "; ".join(unique))
+    lines += [
         "Figure: median of %d repetitions (3 for the files of 100,000 databases, one run for "
-        "Python at that size; the conversion runs once a repetition). Baseline: measured in the same process run as "
-        "its figure: read the file and split its lines with memchr (load, inih, save); fwrite "
-        "of the same bytes plus the writer's flushes (writes); read+split of the base control "
-        "file plus fwrite+flush of the files the conversion writes (tqctl convert, whole "
-        "process from start to exit); the same strings stored in plain vectors (AddAppli); "
+        "Python at that size; the conversion runs once a repetition), the repetitions of figures "
+        "and baselines interleaved in random order so that changes in the machine's load weigh "
+        "on both alike. Each operation runs once untimed first. Baseline, measured in the same process run as its figure: the file "
+        "read and its lines split with memchr (load, inih, save); fwrite of the same bytes "
+        "plus the writer's flushes (writes); read+split of the base control file plus "
+        "fwrite+flush of the files the conversion writes (tqctl convert, timed from the "
+        "process's start to its exit); the same strings stored in plain vectors (AddAppli); "
         "the raw SQLite upsert and SELECT (registry); open+read of the same 1,000 files "
-        "(check job). The read baselines reuse a buffer touched before timing: they are the "
-        "floor of reading the bytes." % REPETITIONS,
+        "(check job)." % REPETITIONS,
         "Ratio: figure time / baseline time (1.0 = as fast as the baseline). Growth: "
         "log(t_large/t_small)/log(n_large/n_small) over the operation's sizes; 1.0 is linear, "
         "below 1.0 fixed costs (such as the flushes of a write) weigh on the small sizes.",
@@ -276,6 +289,7 @@ def notes():
         "name contains it, e.g. controlfile, convert, manager, registry, checkjob)."
         % (machine(), time.strftime("%Y-%m-%d %H:%M", time.gmtime())),
     ]
+    return lines
 
 
 def main():
@@ -284,12 +298,13 @@ def main():
     args.add_argument("name", nargs="?", default="")
     options = args.parse_args()
     results = {}
+    errors = []
     for program in PROGRAMS:
         path = os.path.join(options.bench_dir, program)
         if options.name not in program or not os.path.exists(path):
             continue
         sys.stderr.write("running %s ...\n" % program)
-        found = run_program(path, REPETITIONS)
+        found = run_program(path, REPETITIONS, errors)
         if found is None:
             continue
         if program == "controlfile_bench":
@@ -299,7 +314,7 @@ def main():
     if not results:
         sys.stderr.write("no benchmark program matched or ran\n")
         return 1
-    print("\n".join(table_lines(ROWS, results) + notes()))
+    print("\n".join(table_lines(ROWS, results) + notes(errors)))
     return 0
 
 

@@ -63,14 +63,16 @@ class ParseResultsTest(unittest.TestCase):
         self.assertAlmostEqual(result.amount, 1000)
         self.assertEqual(result.repetitions, 3)
 
-    def test_errors_left_out_and_units_converted(self):
+    def test_errors_left_out_and_reported_and_units_converted(self):
         document = {"benchmarks": [
-            run("BM_Bad", 1.0, error_occurred=True, error_message="load failed"),
+            run("BM_Bad/7/real_time", 1.0, error_occurred=True, error_message="load failed"),
             run("BM_Ns", 500.0, "ns"),
             run("BM_S", 1.5, "s"),
         ]}
-        results = report.parse_results(document)
-        self.assertNotIn("BM_Bad", results)
+        errors = []
+        results = report.parse_results(document, errors)
+        self.assertNotIn("BM_Bad/7", results)
+        self.assertEqual(errors, ["BM_Bad/7: load failed"])
         self.assertAlmostEqual(results["BM_Ns"].seconds, 5e-7)
         self.assertAlmostEqual(results["BM_S"].seconds, 1.5)
         self.assertEqual(results["BM_S"].amount, 1.0)  # neither bytes nor items: one call
@@ -137,6 +139,15 @@ class TableTest(unittest.TestCase):
         self.assertEqual(cells[4][5], "1.00")            # growth needs only both ends
         results = results_for("p", L__10000=(0.1, 1e7), L__100000=(1.0, 1e8))
         self.assertEqual(self.table(results)[1][4][5], "n/a")
+
+
+class NotesTest(unittest.TestCase):
+    def test_failures_listed_once_and_the_last_line_says_how_to_run(self):
+        lines = report.notes(["BM_A/1: load failed", "BM_A/1: load failed", "x exited with 1"])
+        self.assertEqual(lines[1], "Failed (their rows read n/a): BM_A/1: load failed; "
+                                   "x exited with 1")
+        self.assertIn("bench/run [NAME]", lines[-1])
+        self.assertFalse(any(line.startswith("Failed") for line in report.notes([])))
 
 
 class ConfigParserTest(unittest.TestCase):
