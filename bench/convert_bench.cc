@@ -13,6 +13,7 @@
 #include <sys/wait.h>
 
 #include <chrono>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -119,24 +120,32 @@ struct CWrittenFiles {
     std::string m_strBase;  // empty when the base control file stays as it was
 };
 
-bool ConvertOnce(CWrittenFiles& files) {
-    const std::string strBefore = ReadLinuxFile(Product().Product().BasePath());
-    double seconds = 0;
-    if (!Product().IsReady() || Product().Convert(seconds) != 0) {
-        return false;
-    }
-    files.m_strControl = ReadLinuxFile(Product().Product().ControlPath());
-    std::string strAfter = ReadLinuxFile(Product().Product().BasePath());
-    files.m_strBase = strAfter == strBefore ? std::string() : std::move(strAfter);
-    return true;
+// Converts once (the first time only) and keeps what the conversion wrote; null on failure.
+const CWrittenFiles* WrittenFiles() {
+    static const std::unique_ptr<CWrittenFiles> s_pFiles = [] {
+        auto pFiles = std::make_unique<CWrittenFiles>();
+        const std::string strBefore = ReadLinuxFile(Product().Product().BasePath());
+        double seconds = 0;
+        if (!Product().IsReady() || Product().Convert(seconds) != 0) {
+            return std::unique_ptr<CWrittenFiles>();
+        }
+        pFiles->m_strControl = ReadLinuxFile(Product().Product().ControlPath());
+        std::string strAfter = ReadLinuxFile(Product().Product().BasePath());
+        if (strAfter != strBefore) {
+            pFiles->m_strBase = std::move(strAfter);
+        }
+        return pFiles;
+    }();
+    return s_pFiles.get();
 }
 
 void BM_Baseline_ConvertIo(benchmark::State& state) {
-    CWrittenFiles files;
-    if (!ConvertOnce(files)) {
+    const CWrittenFiles* pFiles = WrittenFiles();
+    if (pFiles == nullptr) {
         state.SkipWithError("tqctl convert failed");
         return;
     }
+    const CWrittenFiles& files = *pFiles;
     const std::string strBase = Product().Product().BasePath();
     std::string buffer;
     ReadAndSplit(strBase, buffer);
