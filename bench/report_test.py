@@ -5,8 +5,13 @@ table's layout and the configparser reading of a control file.
     python3 bench/report_test.py
 """
 
+import contextlib
+import io
+import json
 import os
+import stat
 import sys
+import tempfile
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -164,6 +169,100 @@ class ConfigParserTest(unittest.TestCase):
         self.assertEqual(parser["Db1"]["group"], "2")  # the last value wins
         self.assertEqual(parser["Db1"]["date"], "1")   # a repeated section adds to the first
         self.assertIn("\ufffd", parser["Db2"]["doc"])  # bytes cp932 lacks are replaced
+
+
+# A stand-in benchmark program: writes the JSON document given in the environment of the test
+# to --benchmark_out, notes its arguments, writes a small control file for --write-file.
+FAKE_PROGRAM = """#!/usr/bin/env python3
+import json, os, sys
+name = os.path.basename(sys.argv[0])
+with open(sys.argv[0] + ".args", "a") as f:
+    f.write(" ".join(sys.argv[1:]) + "\\n")
+if sys.argv[1:2] == ["--write-file"]:
+    with open(sys.argv[3], "wb") as f:
+        f.write(b"Group1 = \\"A\\"\\r\\n[Db]\\r\\nDoc = \\"C:\\\\x.chm\\"\\r\\n" * 10)
+    sys.exit(0)
+document = json.loads(os.environ["FAKE_" + name.upper()])
+if document is None:
+    sys.stderr.write("no product\\n")
+    sys.exit(1)
+out = [a.split("=", 1)[1] for a in sys.argv if a.startswith("--benchmark_out=")][0]
+with open(out, "w") as f:
+    json.dump(document, f)
+"""
+
+
+class MainTest(unittest.TestCase):
+    """The whole report over stand-in programs: which run, what is passed to them, failures."""
+
+    def setUp(self):
+        self.dir = tempfile.TemporaryDirectory()
+        self.addCleanup(self.dir.cleanup)
+        sizes = [(n, 1e-3 * n / 1000) for n in (1000, 10000, 100000)]
+        documents = {
+            "controlfile_bench": {"benchmarks": [
+                median("BM_LoadValidate/%d/real_time" % n, t * 10, "s", bytes_per_second=1e6)
+                for n, t in sizes] + [
+                median("BM_Baseline_ReadSplit/%d/real_time" % n, t, "s", bytes_per_second=1e7)
+                for n, t in sizes]},
+            "registry_bench": {"benchmarks": [median("BM_RegSetValue", 20.0, "us"),
+                                              median("BM_RawUpsert", 10.0, "us")]},
+            "checkjob_bench": None,
+        }
+        for name, document in documents.items():
+            path = os.path.join(self.dir.name, name)
+            with open(path, "w") as f:
+                f.write(FAKE_PROGRAM)
+            os.chmod(path, os.stat(path).st_mode | stat.S_IXUSR)
+            os.environ["FAKE_" + name.upper()] = json.dumps(document)
+            self.addCleanup(os.environ.pop, "FAKE_" + name.upper())
+
+    def report(self, *args):
+        out, err = io.StringIO(), io.StringIO()
+        argv = sys.argv
+        sys.argv = ["report.py", self.dir.name] + list(args)
+        try:
+            with contextlib.redirect_stdout(out), contextlib.redirect_stderr(err):
+                status = report.main()
+        finally:
+            sys.argv = argv
+        rows = [[c.strip() for c in line.strip("|").split("|")]
+                for line in out.getvalue().splitlines() if line.startswith("| ")]
+        return status, rows[1:], out.getvalue()
+
+    def arguments(self, name):
+        with open(os.path.join(self.dir.name, name + ".args")) as f:
+            return f.read().splitlines()
+
+    def test_every_program_that_exists_runs_and_a_failing_one_is_named(self):
+        status, rows, text = self.report()
+        self.assertEqual(status, 0)
+        labels = [r[0] for r in rows]
+        self.assertEqual(labels.count("load + validate"), 3)
+        self.assertEqual(rows[0][4], "10.00")
+        self.assertEqual(rows[2][5], "1.00")
+        self.assertEqual(labels.count("Python configparser"), 3)
+        self.assertNotIn("n/a", [r[2] for r in rows if r[0] == "Python configparser"])
+        self.assertEqual([r[4] for r in rows if r[0] == "registry SetValue"], ["2.00"])
+        self.assertNotIn("check job", labels)
+        self.assertIn("Failed (their rows read n/a): checkjob_bench exited with 1", text)
+        # Rows of programs that ran but lack a benchmark read n/a.
+        self.assertEqual([r[2] for r in rows if r[0] == "inih parse"], ["n/a"] * 3)
+        benchmark_run = self.arguments("controlfile_bench")[0].split()
+        for flag in ("--benchmark_repetitions=%d" % report.REPETITIONS,
+                     "--benchmark_report_aggregates_only=true",
+                     "--benchmark_enable_random_interleaving=true",
+                     "--benchmark_out_format=json"):
+            self.assertIn(flag, benchmark_run)
+        self.assertEqual(len(self.arguments("controlfile_bench")), 1 + len(report.PYTHON_SIZES))
+
+    def test_a_name_runs_a_subset_and_nothing_matching_fails(self):
+        status, rows, _ = self.report("registry")
+        self.assertEqual(status, 0)
+        self.assertEqual([r[0] for r in rows], ["registry SetValue", "registry QueryValue"])
+        self.assertFalse(os.path.exists(os.path.join(self.dir.name, "controlfile_bench.args")))
+        status, rows, _ = self.report("nothing")
+        self.assertEqual((status, rows), (1, []))
 
 
 if __name__ == "__main__":
