@@ -269,14 +269,14 @@ def notes(errors):
     lines += [
         "Figure: median of %d repetitions (3 for the files of 100,000 databases, one run for "
         "Python at that size; the conversion runs once a repetition), the repetitions of figures "
-        "and baselines interleaved in random order so that changes in the machine's load weigh "
-        "on both alike. Each operation runs once untimed first. Baseline, measured in the same process run as its figure: the file "
-        "read and its lines split with memchr (load, inih, save); fwrite of the same bytes "
-        "plus the writer's flushes (writes); read+split of the base control file plus "
-        "fwrite+flush of the files the conversion writes (tqctl convert, timed from the "
-        "process's start to its exit); the same strings stored in plain vectors (AddAppli); "
-        "the raw SQLite upsert and SELECT (registry); open+read of the same 1,000 files "
-        "(check job)." % REPETITIONS,
+        "and baselines interleaved in random order so that changes in the machine's load weigh on"
+        " both alike. Each operation runs once untimed first. Baseline, measured in the same "
+        "process run as its figure: the file read and its lines split with memchr (load, inih, "
+        "save); fwrite of the same bytes plus the writer's flushes (writes); read+split of the "
+        "base control file plus fwrite+flush of the files the conversion writes (tqctl convert, "
+        "timed from the process's start to its exit); the same strings stored in plain vectors "
+        "(AddAppli); the raw SQLite upsert and SELECT (registry); open+read of the same 1,000 "
+        "files (check job)." % REPETITIONS,
         "Ratio: figure time / baseline time (1.0 = as fast as the baseline). Growth: "
         "log(t_large/t_small)/log(n_large/n_small) over the operation's sizes; 1.0 is linear, "
         "below 1.0 fixed costs (such as the flushes of a write) weigh on the small sizes.",
