@@ -92,6 +92,10 @@ bool FullForm(const benchmark::State& state) {
 
 void BM_Baseline_Fwrite(benchmark::State& state) {
     const std::string& text = Files().Rendered(Databases(state), FullForm(state));
+    if (text.empty()) {
+        state.SkipWithError("load failed");
+        return;
+    }
     std::string strPath = Files().Out("fwrite.ctl");
     RunWarm(state, "fwrite failed", [&] { return WriteAndFlush(strPath, text); });
     SetBytes(state, text.size());
