@@ -144,7 +144,7 @@ void CCtrlFile::CarryBuilderPaths(CCtrlFile& onDisk) {
         if (db.m_dwState & (DBSTATE_DESELECTED | DBSTATE_REBUILD)) {
             continue;
         }
-        const std::string& strKey =
+        const CtrlString& strKey =
             (db.m_dwState & DBSTATE_NAME_CHANGED) ? db.m_strPrevName : db.m_strPublicName;
         const int32_t found = onDisk.FindDBByPublicName(DBTYPE_ALL, strKey);
         if (found >= 0) {

@@ -26,7 +26,7 @@ TQ_CHILD_MAIN(SaveLoop) {
     if (file.OpenProductKey(kProductPath) != 0 || file.Load() != 0) {
         return 1;
     }
-    const std::string& current = file.GetDatabase(2)->m_strPublicName;
+    const std::string current(file.GetDatabase(2)->m_strPublicName);
     int n = current.starts_with("Run ") ? std::stoi(current.substr(4)) : 0;
     for (int i = 0; i < std::stoi(args[0]); ++i) {
         if (file.RenameAppli(2, "Run " + std::to_string(++n)) != 0 || file.Save() != 0) {
@@ -45,7 +45,7 @@ int RunNumberIn(const std::string& strPath, bool bFullForm, const std::string& b
         CCtrlWriter(model).Render(bFullForm) != bytes) {
         return -1;
     }
-    const std::string& name = model.GetDatabase(2)->m_strPublicName;
+    const std::string name(model.GetDatabase(2)->m_strPublicName);
     return name == "MyApp" ? 0 : name.starts_with("Run ") ? std::stoi(name.substr(4)) : -1;
 }
 
