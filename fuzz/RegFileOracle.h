@@ -155,9 +155,9 @@ public:
 
     // Empty when everything holds, else what went wrong; plImport receives the import's code.
     std::string Check(std::string_view bytes, int32_t* plImport = nullptr) {
-        std::string strWhy = CheckImport(bytes, plImport);
-        CRegSnapshot now;
-        if (TakeSnapshot(now) != ERROR_SUCCESS || now != m_pristine) {
+        bool bChanged = true;
+        std::string strWhy = CheckImport(bytes, plImport, bChanged);
+        if (bChanged) {
             int32_t err = RestoreSnapshot(m_pristine);
             if (err != ERROR_SUCCESS && strWhy.empty()) {
                 strWhy = "cannot restore the registry: error " + std::to_string(err);
@@ -167,21 +167,22 @@ public:
     }
 
 private:
-    std::string CheckImport(std::string_view bytes, int32_t* plImport) {
+    // bChanged: false when the registry is known to be as Init found it.
+    std::string CheckImport(std::string_view bytes, int32_t* plImport, bool& bChanged) {
         CRegFileError error;
         int32_t err = ImportRegText(bytes, "fuzz.reg", error);
         if (plImport) {
             *plImport = err;
         }
         if (err != ERROR_SUCCESS) {
-            if (error.m_strMessage.empty()) {
-                return "a failed import (" + std::to_string(err) + ") gives no message";
-            }
             CRegSnapshot after;
-            if (TakeSnapshot(after) != ERROR_SUCCESS || after != m_pristine) {
+            bChanged = TakeSnapshot(after) != ERROR_SUCCESS || after != m_pristine;
+            if (bChanged) {
                 return "a failed import changed the registry: " + error.Format();
             }
-            return std::string();
+            return error.m_strMessage.empty()
+                       ? "a failed import (" + std::to_string(err) + ") gives no message"
+                       : std::string();
         }
         CRegSnapshot imported;
         if (int32_t e = TakeSnapshot(imported); e != ERROR_SUCCESS) {
