@@ -4,44 +4,15 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <random>
 #include <string>
 
+#include "PrivatePrefix.h"
 #include "RegFileOracle.h"
-#include "platform/Prefix.h"
 
 namespace {
 
-// A new folder below the temporary folder (tmpfs when there is one: the hives are rewritten
-// for every input), removed with everything in it when the process ends.
-class CPrivatePrefix {
-public:
-    CPrivatePrefix() {
-        std::error_code ec;
-        std::filesystem::path base = std::filesystem::is_directory("/dev/shm", ec)
-                                         ? std::filesystem::path("/dev/shm")
-                                         : std::filesystem::temp_directory_path();
-        std::random_device random;
-        do {
-            m_dir = base / ("tq-regfile-fuzz." + std::to_string(random()));
-        } while (!std::filesystem::create_directory(m_dir, ec) && !ec);
-        if (ec || tq::CPrefix::Use(m_dir.string()) != 0) {
-            std::fprintf(stderr, "regfile_fuzz: cannot make a prefix in %s\n", base.c_str());
-            std::abort();
-        }
-    }
-    ~CPrivatePrefix() {
-        std::error_code ec;
-        std::filesystem::remove_all(m_dir, ec);
-    }
-
-private:
-    std::filesystem::path m_dir;
-};
-
 tq::fuzz::CRegFileOracle& Oracle() {
-    static CPrivatePrefix s_prefix;
+    static tq::fuzz::CPrivatePrefix s_prefix("regfile");
     static tq::fuzz::CRegFileOracle s_oracle;
     static const bool s_bReady = [] {
         int32_t err = s_oracle.Init();
