@@ -1,6 +1,7 @@
 #include "platform/RegFile.h"
 #include "platform/HexDigit.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -17,6 +18,21 @@ const char kHeader4[] = "REGEDIT4";
 const char kHeader5[] = "Windows Registry Editor Version 5.00";
 // Long hex lists are broken so that no line, its closing "\" included, is wider than this.
 constexpr size_t kLineWidth = 80;
+// The deepest key a .reg file holds, counted in levels below the hive's root (as Windows limits
+// the registry tree). The export walks the tree recursively, and a file of one long key path
+// could otherwise make a tree deep enough to exhaust its stack.
+constexpr size_t kMaxKeyDepth = 512;
+
+// Levels of a key below its hive's root (HKEY_CLASSES_ROOT is two levels down).
+size_t KeyDepth(HKEY root, std::string_view subKey) {
+    size_t nDepth = root == HKEY_CLASSES_ROOT ? 2 : 0;
+    for (size_t pos = 0; pos < subKey.size();) {
+        size_t end = std::min(FindChar(subKey, '\\', pos), subKey.size());
+        nDepth += end > pos;
+        pos = end + 1;
+    }
+    return nDepth;
+}
 
 bool IsStringType(uint32_t type) {
     return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
@@ -172,6 +188,10 @@ int32_t CRegImporter::ImportKey(std::string_view line) {
     std::string strSubKey;
     if (!ParseRootKey(std::string(path), root, strSubKey)) {
         return Fail(ERROR_INVALID_DATA, "unknown root key in [" + Cp932ToUtf8Lossy(path) + "]");
+    }
+    if (KeyDepth(root, strSubKey) > kMaxKeyDepth) {
+        return Fail(ERROR_INVALID_DATA,
+                    "a key path may have at most " + std::to_string(kMaxKeyDepth) + " levels");
     }
     m_key.Close();
     if (bDelete) {
@@ -334,7 +354,7 @@ private:
         return err;
     }
     int32_t ReadFail(int32_t err, const std::string& strPath);
-    int32_t ExportKey(const CRegKey& key, const std::string& strPath);
+    int32_t ExportKey(const CRegKey& key, const std::string& strPath, size_t nLevels);
     int32_t ExportValue(const std::string& strPath, const std::string& strName, uint32_t type,
                         std::string data);
     bool IsPlainString(uint32_t type, std::string_view data) const;
@@ -362,7 +382,7 @@ int32_t CRegExporter::Export(HKEY root, const std::string& strSubKey, std::strin
             err, "cannot open key " + Cp932ToUtf8Lossy(strPath) + ": error " + std::to_string(err));
     }
     m_text = std::string(m_bUnicode ? kHeader5 : kHeader4) + "\r\n\r\n";
-    err = ExportKey(key, strPath);
+    err = ExportKey(key, strPath, 0);
     if (err != ERROR_SUCCESS) {
         return err;
     }
@@ -383,7 +403,13 @@ int32_t CRegExporter::ReadFail(int32_t err, const std::string& strPath) {
                 "cannot read key " + Cp932ToUtf8Lossy(strPath) + ": error " + std::to_string(err));
 }
 
-int32_t CRegExporter::ExportKey(const CRegKey& key, const std::string& strPath) {
+// nLevels: how far below the exported key this one lies.
+int32_t CRegExporter::ExportKey(const CRegKey& key, const std::string& strPath, size_t nLevels) {
+    if (nLevels > kMaxKeyDepth) {
+        return Fail(ERROR_INVALID_DATA, "key " + Cp932ToUtf8Lossy(strPath) + " lies more than " +
+                                            std::to_string(kMaxKeyDepth) +
+                                            " levels deep, more than a .reg file holds");
+    }
     m_text += "[" + strPath + "]\r\n";
     std::string strName, data;
     uint32_t type = 0;
@@ -403,7 +429,7 @@ int32_t CRegExporter::ExportKey(const CRegKey& key, const std::string& strPath) 
         if (int32_t e = child.Open(key, strName, KEY_READ); e != ERROR_SUCCESS) {
             return ReadFail(e, strChild);
         }
-        if (int32_t e = ExportKey(child, strChild); e != ERROR_SUCCESS) {
+        if (int32_t e = ExportKey(child, strChild, nLevels + 1); e != ERROR_SUCCESS) {
             return e;
         }
     }

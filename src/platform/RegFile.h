@@ -20,7 +20,8 @@
 // 932, so they are converted on the way in and out.
 //
 // An import is one CRegistryBatch: a file with an error changes nothing, and the error names
-// the file and the line.
+// the file and the line. A key path may go at most 512 levels below its hive's root, as on
+// Windows; the export refuses a deeper tree (ERROR_INVALID_DATA) rather than walk it.
 #pragma once
 
 #include <cstdint>

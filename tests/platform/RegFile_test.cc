@@ -258,6 +258,37 @@ TEST(RegFileTest, BadFilesAsAWhole) {
     EXPECT_EQ(ERROR_SUCCESS, key.Open(HKEY_CURRENT_USER, "A", KEY_READ));
 }
 
+// A file of one long key path used to build a tree deep enough that its export ran out of
+// stack. The import stops at 512 levels below the hive's root; a deeper tree made through the
+// registry calls gets an error from the export instead of a crash.
+TEST(RegFileTest, KeysDeeperThan512LevelsAreRefusedNotWalked) {
+    CTempPrefix prefix;
+    auto path = [](size_t nLevels) {
+        std::string s = "k";
+        for (size_t i = 1; i < nLevels; ++i) {
+            s += "\\k";
+        }
+        return s;
+    };
+    ImportOk("REGEDIT4\r\n[HKEY_CURRENT_USER\\" + path(512) + "]\r\n\"v\"=\"x\"\r\n");
+    EXPECT_NE(std::string::npos, Export(HKEY_CURRENT_USER, "", false).find("\"v\"=\"x\""));
+    for (const std::string& strKey :
+         {"HKEY_CURRENT_USER\\" + path(513), "-HKEY_CURRENT_USER\\" + path(513) + "\\",
+          "HKEY_CLASSES_ROOT\\" + path(511)}) {
+        CRegFileError error;
+        EXPECT_EQ(ERROR_INVALID_DATA, Import("REGEDIT4\r\n[" + strKey + "]\r\n", error));
+        EXPECT_EQ(2u, error.m_nLine);
+        EXPECT_NE(std::string::npos, error.m_strMessage.find("at most 512 levels"));
+    }
+    CRegKey key;
+    ASSERT_EQ(ERROR_SUCCESS, key.Create(HKEY_CURRENT_USER, "deep\\" + path(1000), KEY_ALL_ACCESS));
+    std::string out = "untouched";
+    CRegFileError error;
+    EXPECT_EQ(ERROR_INVALID_DATA, ExportRegText(HKEY_CURRENT_USER, "deep", true, out, error));
+    EXPECT_NE(std::string::npos, error.m_strMessage.find("more than 512 levels deep"));
+    EXPECT_EQ("untouched", out);
+}
+
 TEST(RegFileTest, ARegistryFailureMidwayRollsTheWholeFileBack) {
     CTempPrefix prefix;
     Arrange();

@@ -36,6 +36,7 @@ public:
     bool Prepare(std::string& strError);
 
     CHostOptions& GetOptions() { return m_options; }
+    const CHostOptions& GetOptions() const { return m_options; }
     std::ostream& Out() { return m_out; }
     std::ostream& Err() { return m_err; }
 

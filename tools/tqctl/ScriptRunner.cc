@@ -1,5 +1,6 @@
 #include "ScriptRunner.h"
 
+#include <algorithm>
 #include <cinttypes>
 #include <cstdio>
 #include <ostream>
@@ -14,20 +15,28 @@ bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r';
 }
 
+// The length of the character at pos: in code page 932 terminal text (bDbcs) a double-byte
+// character is taken whole, so that its second byte is never an escape.
+size_t CharAt(const std::string& s, size_t pos, bool bDbcs) {
+    return bDbcs ? CharLength(s, pos) : 1;
+}
+
 // The next token: a quoted string (with its quotes, escapes kept) or a run of non-blanks.
-bool NextToken(const std::string& s, size_t& pos, std::string& token, std::string& strError) {
+bool NextToken(const std::string& s, bool bDbcs, size_t& pos, std::string& token,
+               std::string& strError) {
     while (pos < s.size() && IsBlank(s[pos])) {
         ++pos;
     }
     size_t start = pos;
     bool bQuoted = false;
     while (pos < s.size() && (bQuoted || !IsBlank(s[pos]))) {
-        if (s[pos] == '"') {
+        size_t len = CharAt(s, pos, bDbcs);
+        if (len == 1 && s[pos] == '"') {
             bQuoted = !bQuoted;
-        } else if (s[pos] == '\\' && bQuoted && pos + 1 < s.size()) {
-            ++pos;
+        } else if (len == 1 && s[pos] == '\\' && bQuoted && pos + 1 < s.size()) {
+            len += CharAt(s, pos + 1, bDbcs);
         }
-        ++pos;
+        pos += len;
     }
     if (bQuoted) {
         strError = "unterminated string";
@@ -46,19 +55,28 @@ bool ParseValue(const CHost& host, const std::string& token, CScriptLine& line,
                 std::string& strError) {
     int32_t l = 0;
     if (token.size() >= 2 && token.front() == '"' && token.back() == '"') {
+        const bool bDbcs = host.GetOptions().m_bRaw;
         std::string strText;
-        for (size_t i = 1; i + 1 < token.size(); ++i) {
+        for (size_t i = 1; i + 1 < token.size();) {
             if (token[i] == '\\' && i + 2 < token.size()) {
                 ++i;
             }
-            strText += token[i];
+            size_t len = std::min(CharAt(token, i, bDbcs), token.size() - 1 - i);
+            strText.append(token, i, len);
+            i += len;
         }
+        // Raw terminal text may hold well-formed codes that code page 932 leaves unassigned;
+        // they have no BSTR form, and the call must not get an empty argument instead.
         std::string strCp932;
-        if (!host.FromTerminal(strText, strCp932)) {
+        CVariant var;
+        if (host.FromTerminal(strText, strCp932)) {
+            var = MakeBstrVariant(strCp932);
+        }
+        if (var.vt != VT_BSTR) {
             strError = "the string has characters that code page 932 cannot hold";
             return false;
         }
-        line.m_values.push_back(MakeBstrVariant(strCp932));
+        line.m_values.push_back(std::move(var));
         return true;
     }
     if (ParseInt32(token, l)) {
@@ -82,13 +100,21 @@ bool ParseValue(const CHost& host, const std::string& token, CScriptLine& line,
         return true;
     }
     if (StartsWithNoCase(token, "REF:")) {
-        if (!ParseValue(host, token.substr(4), line, strError)) {
+        // REF:REF:...:ARG by a loop, not by recursion: the prefixes of one long line must not
+        // exhaust the stack nor copy the token once per prefix.
+        size_t nRefs = 0;
+        while (StartsWithNoCase(std::string_view(token).substr(4 * nRefs), "REF:")) {
+            ++nRefs;
+        }
+        if (!ParseValue(host, token.substr(4 * nRefs), line, strError)) {
             return false;
         }
-        CVariant ref;
-        ref.vt = VT_BYREF | VT_VARIANT;
-        ref.pvarVal = &line.m_values.back();
-        line.m_values.push_back(std::move(ref));
+        for (; nRefs > 0; --nRefs) {
+            CVariant ref;
+            ref.vt = VT_BYREF | VT_VARIANT;
+            ref.pvarVal = &line.m_values.back();
+            line.m_values.push_back(std::move(ref));
+        }
         return true;
     }
     strError = "cannot read the argument " + token;
@@ -118,9 +144,10 @@ std::string FormatResult(const CHost& host, const VARIANT& var) {
 bool ParseScriptLine(const CHost& host, const std::string& strLine, CScriptLine& line,
                      std::string& strError) {
     line = CScriptLine();
+    const bool bDbcs = host.GetOptions().m_bRaw;
     size_t pos = 0;
     std::string token;
-    if (!NextToken(strLine, pos, token, strError)) {
+    if (!NextToken(strLine, bDbcs, pos, token, strError)) {
         return false;
     }
     if (token.empty() || token[0] == '#') {
@@ -129,7 +156,7 @@ bool ParseScriptLine(const CHost& host, const std::string& strLine, CScriptLine&
     line.m_bEmpty = false;
     if (token == "put") {
         line.m_bPut = true;
-        if (!NextToken(strLine, pos, token, strError)) {
+        if (!NextToken(strLine, bDbcs, pos, token, strError)) {
             return false;
         }
         if (token.empty()) {
@@ -148,7 +175,7 @@ bool ParseScriptLine(const CHost& host, const std::string& strLine, CScriptLine&
     line.m_strMember = token;
     std::vector<size_t> argSlots;
     while (true) {
-        if (!NextToken(strLine, pos, token, strError)) {
+        if (!NextToken(strLine, bDbcs, pos, token, strError)) {
             return false;
         }
         if (token.empty()) {

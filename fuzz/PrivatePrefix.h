@@ -1,0 +1,45 @@
+// The private prefix of a fuzz process: a new folder below the temporary folder (tmpfs when
+// there is one, since the registry is rewritten for many inputs), made current at construction
+// and removed with everything in it at destruction. A failure to make it aborts: a fuzz target
+// must never touch the user's prefix.
+#pragma once
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <random>
+#include <string>
+
+#include "platform/Prefix.h"
+
+namespace tq::fuzz {
+
+class CPrivatePrefix {
+public:
+    explicit CPrivatePrefix(const std::string& strTarget) {
+        std::error_code ec;
+        std::filesystem::path base = std::filesystem::is_directory("/dev/shm", ec)
+                                         ? std::filesystem::path("/dev/shm")
+                                         : std::filesystem::temp_directory_path();
+        std::random_device random;
+        do {
+            m_dir = base / ("tq-" + strTarget + "-fuzz." + std::to_string(random()));
+        } while (!std::filesystem::create_directory(m_dir, ec) && !ec);
+        if (ec || CPrefix::Use(m_dir.string()) != 0) {
+            std::fprintf(stderr, "%s_fuzz: cannot make a prefix in %s\n", strTarget.c_str(),
+                         base.c_str());
+            std::abort();
+        }
+    }
+    ~CPrivatePrefix() {
+        std::error_code ec;
+        std::filesystem::remove_all(m_dir, ec);
+    }
+    CPrivatePrefix(const CPrivatePrefix&) = delete;
+    CPrivatePrefix& operator=(const CPrivatePrefix&) = delete;
+
+private:
+    std::filesystem::path m_dir;
+};
+
+}  // namespace tq::fuzz

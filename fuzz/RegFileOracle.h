@@ -1,0 +1,277 @@
+// What must hold for any bytes given to the .reg importer:
+//  - it returns a code (it never crashes or hangs), and a failure comes with a message;
+//  - a failed import leaves the registry exactly as it was (the import is one transaction);
+//  - after a successful import, the export of every hive root, imported into an empty
+//    registry, rebuilds the same registry, and exporting it again gives the same text.
+//    The REGEDIT4 form holds any registry. The UTF-16 form is checked too when the export
+//    succeeds (it refuses names and texts without a UTF-16 form); the registry it rebuilds is
+//    compared only when every name and text survives code page 932 -> UTF-16 -> code page 932
+//    unchanged, since several code page 932 characters share one UTF-16 character. Registries
+//    deeper than kRoundTripMaxDepth levels skip the round trip (see there).
+// Every check ends with the registry back in the state captured by Init, so inputs do not
+// depend on each other. Shared by the fuzz target and the corpus replay test.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <tuple>
+#include <vector>
+
+#include "platform/Cp932.h"
+#include "platform/RegFile.h"
+#include "platform/Registry.h"
+#include "platform/Win32Error.h"
+
+namespace tq::fuzz {
+
+// HKEY_CLASSES_ROOT lives inside HKEY_LOCAL_MACHINE, so these three cover the whole registry.
+constexpr HKEY kHiveRoots[] = {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER, HKEY_USERS};
+
+struct CRegSnapshotKey {
+    HKEY m_root = HKEY_LOCAL_MACHINE;
+    std::string m_strPath;  // below the root; empty for the root itself
+    std::vector<std::tuple<std::string, uint32_t, std::string>> m_values;  // name, type, data
+
+    bool operator==(const CRegSnapshotKey&) const = default;
+};
+// Every key in enumeration order (parents before children).
+using CRegSnapshot = std::vector<CRegSnapshotKey>;
+
+inline int32_t SnapshotKey(HKEY root, const std::string& strPath, const CRegKey& key,
+                           CRegSnapshot& out) {
+    CRegSnapshotKey entry{root, strPath, {}};
+    std::string strName, data;
+    uint32_t type = 0;
+    int32_t err;
+    for (uint32_t i = 0; (err = key.EnumValue(i, strName, type, data)) == ERROR_SUCCESS; ++i) {
+        entry.m_values.emplace_back(strName, type, data);
+    }
+    if (err != ERROR_NO_MORE_ITEMS) {
+        return err;
+    }
+    out.push_back(std::move(entry));
+    for (uint32_t i = 0; (err = key.EnumKey(i, strName)) == ERROR_SUCCESS; ++i) {
+        CRegKey child;
+        if (int32_t e = child.Open(key, strName, KEY_READ); e != ERROR_SUCCESS) {
+            return e;
+        }
+        std::string strChild = strPath.empty() ? strName : strPath + "\\" + strName;
+        if (int32_t e = SnapshotKey(root, strChild, child, out); e != ERROR_SUCCESS) {
+            return e;
+        }
+    }
+    return err == ERROR_NO_MORE_ITEMS ? ERROR_SUCCESS : err;
+}
+
+inline int32_t TakeSnapshot(CRegSnapshot& out) {
+    out.clear();
+    for (HKEY root : kHiveRoots) {
+        CRegKey key;
+        int32_t err = key.Open(root, "", KEY_READ);
+        if (err == ERROR_SUCCESS) {
+            err = SnapshotKey(root, "", key, out);
+        }
+        if (err != ERROR_SUCCESS) {
+            return err;
+        }
+    }
+    return ERROR_SUCCESS;
+}
+
+// Empties the registry: every key below the roots and every value of the roots, in one batch.
+inline int32_t ClearRegistry() {
+    CRegistryBatch batch;
+    for (HKEY root : kHiveRoots) {
+        CRegKey key;
+        int32_t err = key.Open(root, "", KEY_ALL_ACCESS);
+        std::vector<std::string> keys, values;
+        std::string strName, data;
+        uint32_t type = 0;
+        for (uint32_t i = 0; err == ERROR_SUCCESS && key.EnumKey(i, strName) == ERROR_SUCCESS;
+             ++i) {
+            keys.push_back(strName);
+        }
+        for (uint32_t i = 0;
+             err == ERROR_SUCCESS && key.EnumValue(i, strName, type, data) == ERROR_SUCCESS; ++i) {
+            values.push_back(strName);
+        }
+        for (size_t i = 0; err == ERROR_SUCCESS && i < keys.size(); ++i) {
+            err = RegDeleteTree(root, keys[i]);
+        }
+        for (size_t i = 0; err == ERROR_SUCCESS && i < values.size(); ++i) {
+            err = key.DeleteValue(values[i]);
+        }
+        if (err != ERROR_SUCCESS) {
+            return err;
+        }
+    }
+    return batch.Commit();
+}
+
+// Makes the registry exactly the snapshot, in one batch (written through the registry calls,
+// not through the importer under test).
+inline int32_t RestoreSnapshot(const CRegSnapshot& snapshot) {
+    CRegistryBatch batch;
+    int32_t err = ClearRegistry();
+    for (size_t i = 0; err == ERROR_SUCCESS && i < snapshot.size(); ++i) {
+        const CRegSnapshotKey& entry = snapshot[i];
+        CRegKey key;
+        err = key.Create(entry.m_root, entry.m_strPath, KEY_ALL_ACCESS);
+        for (size_t v = 0; err == ERROR_SUCCESS && v < entry.m_values.size(); ++v) {
+            const auto& [strName, type, data] = entry.m_values[v];
+            err = key.SetValue(strName, type, data.data(), static_cast<uint32_t>(data.size()));
+        }
+    }
+    return err == ERROR_SUCCESS ? batch.Commit() : err;
+}
+
+// Whether a code page 932 text comes back unchanged through UTF-16.
+inline bool SurvivesUtf16(std::string_view text) {
+    std::u16string wide;
+    std::string back;
+    return Cp932ToUtf16(text, wide) == ERROR_SUCCESS && Utf16ToCp932(wide, back) == ERROR_SUCCESS &&
+           back == text;
+}
+
+inline bool SnapshotSurvivesUtf16(const CRegSnapshot& snapshot) {
+    for (const CRegSnapshotKey& entry : snapshot) {
+        if (!SurvivesUtf16(entry.m_strPath)) {
+            return false;
+        }
+        for (const auto& [strName, type, data] : entry.m_values) {
+            bool bText = type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+            if (!SurvivesUtf16(strName) || (bText && !SurvivesUtf16(data))) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+// The levels of the deepest key below its hive's root.
+inline size_t MaxDepth(const CRegSnapshot& snapshot) {
+    size_t nMax = 0;
+    for (const CRegSnapshotKey& entry : snapshot) {
+        const std::string& path = entry.m_strPath;
+        size_t nDepth = path.empty() ? 0 : 1;
+        for (size_t pos = FindChar(path, '\\'); pos != std::string::npos;
+             pos = FindChar(path, '\\', pos + 1)) {
+            ++nDepth;
+        }
+        nMax = std::max(nMax, nDepth);
+    }
+    return nMax;
+}
+
+class CRegFileOracle {
+public:
+    // An export names every key by its full path, and importing it walks each path from the
+    // root: the round trip costs the square of the depth. Deeper registries (a file may go to
+    // 512 levels) are imported and checked for sanitizer reports only, so that every input
+    // stays fast.
+    static constexpr size_t kRoundTripMaxDepth = 64;
+
+    // Captures the current registry as the state every check starts from and returns to.
+    int32_t Init() { return TakeSnapshot(m_pristine); }
+
+    // Empty when everything holds, else what went wrong; plImport receives the import's code.
+    std::string Check(std::string_view bytes, int32_t* plImport = nullptr) {
+        bool bChanged = true;
+        std::string strWhy = CheckImport(bytes, plImport, bChanged);
+        if (bChanged) {
+            int32_t err = RestoreSnapshot(m_pristine);
+            if (err != ERROR_SUCCESS && strWhy.empty()) {
+                strWhy = "cannot restore the registry: error " + std::to_string(err);
+            }
+        }
+        return strWhy;
+    }
+
+private:
+    // bChanged: false when the registry is known to be as Init found it.
+    std::string CheckImport(std::string_view bytes, int32_t* plImport, bool& bChanged) {
+        CRegFileError error;
+        int32_t err = ImportRegText(bytes, "fuzz.reg", error);
+        if (plImport) {
+            *plImport = err;
+        }
+        if (err != ERROR_SUCCESS) {
+            CRegSnapshot after;
+            bChanged = TakeSnapshot(after) != ERROR_SUCCESS || after != m_pristine;
+            if (bChanged) {
+                return "a failed import changed the registry: " + error.Format();
+            }
+            return error.m_strMessage.empty()
+                       ? "a failed import (" + std::to_string(err) + ") gives no message"
+                       : std::string();
+        }
+        CRegSnapshot imported;
+        if (int32_t e = TakeSnapshot(imported); e != ERROR_SUCCESS) {
+            return "cannot read the imported registry: error " + std::to_string(e);
+        }
+        if (MaxDepth(imported) > kRoundTripMaxDepth) {
+            return std::string();
+        }
+        for (bool bUnicode : {false, true}) {
+            std::string strWhy = CheckRoundTrip(imported, bUnicode);
+            if (!strWhy.empty()) {
+                return std::string(bUnicode ? "UTF-16" : "REGEDIT4") + " form: " + strWhy;
+            }
+        }
+        return std::string();
+    }
+
+    // Exports every hive root, one text each.
+    static int32_t ExportAll(bool bUnicode, std::vector<std::string>& texts, std::string& strWhy) {
+        texts.clear();
+        for (HKEY root : kHiveRoots) {
+            std::string text;
+            CRegFileError error;
+            int32_t err = ExportRegText(root, "", bUnicode, text, error);
+            if (err != ERROR_SUCCESS) {
+                strWhy = "export failed: " + error.Format();
+                return err;
+            }
+            texts.push_back(std::move(text));
+        }
+        return ERROR_SUCCESS;
+    }
+
+    static std::string CheckRoundTrip(const CRegSnapshot& imported, bool bUnicode) {
+        std::vector<std::string> first, second;
+        std::string strWhy;
+        int32_t err = ExportAll(bUnicode, first, strWhy);
+        if (err != ERROR_SUCCESS) {
+            return bUnicode && err == ERROR_NO_UNICODE_TRANSLATION ? std::string() : strWhy;
+        }
+        if ((err = ClearRegistry()) != ERROR_SUCCESS) {
+            return "cannot empty the registry: error " + std::to_string(err);
+        }
+        for (const std::string& text : first) {
+            CRegFileError error;
+            if (ImportRegText(text, "export.reg", error) != ERROR_SUCCESS) {
+                return "the export does not import again: " + error.Format();
+            }
+        }
+        CRegSnapshot rebuilt;
+        if ((err = TakeSnapshot(rebuilt)) != ERROR_SUCCESS) {
+            return "cannot read the rebuilt registry: error " + std::to_string(err);
+        }
+        if (bUnicode && !SnapshotSurvivesUtf16(imported)) {
+            return std::string();  // names may merge, texts may change: importing is all
+        }
+        if (rebuilt != imported) {
+            return "the export does not rebuild the same registry";
+        }
+        if (ExportAll(bUnicode, second, strWhy) != ERROR_SUCCESS) {
+            return "the rebuilt registry does not export: " + strWhy;
+        }
+        return second == first ? std::string() : "the export is not exported back byte for byte";
+    }
+
+    CRegSnapshot m_pristine;
+};
+
+}  // namespace tq::fuzz

@@ -1,0 +1,221 @@
+// What must hold for any bytes given to the tqctl script parser, line by line, with terminal
+// text in UTF-8 and in code page 932 (--raw):
+//  - it returns (it never crashes or hangs), and a line it refuses comes with a message;
+//  - a line it reads names a member of name characters, "put" has exactly one value, and every
+//    argument is a value the automation interface takes: VT_I4, VT_I2, VT_BOOL, VT_EMPTY, a
+//    VT_BSTR with a string, or VT_BYREF | VT_VARIANT pointing into the line's own values,
+//    and only the word EMPTY gives VT_EMPTY (a string that cannot convert is refused);
+//  - the line written back as script text reads again to the same call.
+// Shared by the fuzz target and the corpus replay test.
+#pragma once
+
+#include <cstring>
+#include <iostream>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+
+#include "Host.h"
+#include "ScriptRunner.h"
+#include "platform/Bstr.h"
+#include "platform/Cp932.h"
+
+namespace tq::fuzz {
+
+// The script text of one argument; false for a value no argument can give.
+inline bool WriteScriptValue(const tqctl::CHost& host, const VARIANT& arg, std::string& out) {
+    const VARIANT* pVar = &arg;
+    for (; pVar->vt == (VT_BYREF | VT_VARIANT); pVar = pVar->pvarVal) {
+        if (pVar->pvarVal == nullptr) {
+            return false;
+        }
+        out += "REF:";
+    }
+    const VARIANT& var = *pVar;
+    switch (var.vt) {
+        case VT_I4:
+            out += std::to_string(var.lVal);
+            return true;
+        case VT_I2:
+            out += "I2:" + std::to_string(var.iVal);
+            return true;
+        case VT_BOOL:
+            out += var.boolVal != VARIANT_FALSE ? "TRUE" : "FALSE";
+            return true;
+        case VT_EMPTY:
+            out += "EMPTY";
+            return true;
+        case VT_BSTR: {
+            std::string strCp932;
+            if (var.bstrVal == nullptr || BstrToCp932(var.bstrVal, strCp932) != 0) {
+                return false;
+            }
+            // Code page 932 terminal text escapes whole characters only: the second byte of a
+            // double-byte character may be a backslash.
+            const std::string strText = host.ToTerminal(strCp932);
+            const bool bDbcs = host.GetOptions().m_bRaw;
+            out += '"';
+            for (size_t i = 0; i < strText.size();) {
+                size_t len = bDbcs ? CharLength(strText, i) : 1;
+                if (len == 1 && (strText[i] == '"' || strText[i] == '\\')) {
+                    out += '\\';
+                }
+                out.append(strText, i, len);
+                i += len;
+            }
+            out += '"';
+            return true;
+        }
+    }
+    return false;
+}
+
+// Whether every VT_BYREF argument points at one of the line's own values (no dangling or
+// foreign pointer), following each chain to its end.
+inline bool ReferencesStayInLine(const tqctl::CScriptLine& line) {
+    std::unordered_set<const VARIANT*> owned;
+    for (const CVariant& value : line.m_values) {
+        owned.insert(&value);
+    }
+    for (const VARIANT& arg : line.m_args) {
+        const VARIANT* p = &arg;
+        for (size_t nSteps = 0; p->vt == (VT_BYREF | VT_VARIANT); ++nSteps) {
+            if (nSteps > line.m_values.size() || owned.count(p->pvarVal) == 0) {
+                return false;
+            }
+            p = p->pvarVal;
+        }
+    }
+    return true;
+}
+
+// VT_EMPTY arguments (at the end of their REF: chains).
+inline size_t CountEmptyValues(const tqctl::CScriptLine& line) {
+    size_t n = 0;
+    for (const VARIANT& arg : line.m_args) {
+        const VARIANT* p = &arg;
+        while (p->vt == (VT_BYREF | VT_VARIANT)) {
+            p = p->pvarVal;
+        }
+        n += p->vt == VT_EMPTY;
+    }
+    return n;
+}
+
+// How often the line spells EMPTY in any case (inside strings too, so never too few).
+inline size_t CountEmptyWords(const std::string& strLine) {
+    size_t n = 0;
+    for (size_t pos = 0; pos + 5 <= strLine.size(); ++pos) {
+        n += EqualsNoCase(std::string_view(strLine).substr(pos, 5), "EMPTY");
+    }
+    return n;
+}
+
+inline bool SameValue(const VARIANT& first, const VARIANT& second) {
+    const VARIANT* a = &first;
+    const VARIANT* b = &second;
+    for (; a->vt == (VT_BYREF | VT_VARIANT) && b->vt == a->vt; a = a->pvarVal, b = b->pvarVal) {
+        if (a->pvarVal == nullptr || b->pvarVal == nullptr) {
+            return false;
+        }
+    }
+    if (a->vt != b->vt) {
+        return false;
+    }
+    switch (a->vt) {
+        case VT_I4:
+            return a->lVal == b->lVal;
+        case VT_I2:
+            return a->iVal == b->iVal;
+        case VT_BOOL:
+            return a->boolVal == b->boolVal;
+        case VT_BSTR:
+            return SysStringLen(a->bstrVal) == SysStringLen(b->bstrVal) &&
+                   std::memcmp(a->bstrVal, b->bstrVal, SysStringByteLen(a->bstrVal)) == 0;
+    }
+    return true;
+}
+
+// Empty when everything holds for one line, else what went wrong.
+// bRefused tells whether the parser refused the line.
+inline std::string CheckScriptLine(const tqctl::CHost& host, const std::string& strLine,
+                                   bool& bRefused) {
+    tqctl::CScriptLine line;
+    std::string strError;
+    bRefused = !tqctl::ParseScriptLine(host, strLine, line, strError);
+    if (bRefused) {
+        return strError.empty() ? "a refused line gives no message" : std::string();
+    }
+    if (line.m_bEmpty) {
+        return line.m_strMember.empty() && line.m_args.empty()
+                   ? std::string()
+                   : "a blank or comment line carries a call";
+    }
+    if (line.m_strMember.empty() ||
+        line.m_strMember.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ"
+                                           "abcdefghijklmnopqrstuvwxyz0123456789_") !=
+            std::string::npos) {
+        return "the member name is not a name: " + line.m_strMember;
+    }
+    if (line.m_bPut && line.m_args.size() != 1) {
+        return "put with " + std::to_string(line.m_args.size()) + " values";
+    }
+    if (!ReferencesStayInLine(line)) {
+        return "a REF: argument points outside the line";
+    }
+    if (CountEmptyValues(line) > CountEmptyWords(strLine)) {
+        return "an argument became EMPTY that the line does not spell EMPTY";
+    }
+    std::string strAgain = line.m_bPut ? "put " + line.m_strMember : line.m_strMember;
+    for (const VARIANT& arg : line.m_args) {
+        strAgain += ' ';
+        if (!WriteScriptValue(host, arg, strAgain)) {
+            return "an argument of type " + std::to_string(arg.vt) + " that no text gives";
+        }
+    }
+    tqctl::CScriptLine again;
+    if (!tqctl::ParseScriptLine(host, strAgain, again, strError)) {
+        return "the line written back does not read: " + strAgain + " (" + strError + ")";
+    }
+    bool bSame = !again.m_bEmpty && again.m_bPut == line.m_bPut &&
+                 again.m_strMember == line.m_strMember && again.m_args.size() == line.m_args.size();
+    for (size_t i = 0; bSame && i < line.m_args.size(); ++i) {
+        bSame = SameValue(line.m_args[i], again.m_args[i]);
+    }
+    return bSame ? std::string() : "the line written back reads differently: " + strAgain;
+}
+
+// Checks every line of a script (lines end at "\n", as tqctl reads them) with both terminal
+// text forms; empty when everything holds. pnRefused receives how many lines the parser
+// refused in UTF-8 terminal text.
+inline std::string CheckScript(std::string_view text, size_t* pnRefused = nullptr) {
+    static tqctl::CHost s_utf8(std::cout, std::cerr);
+    static tqctl::CHost s_raw(std::cout, std::cerr);
+    s_raw.GetOptions().m_bRaw = true;
+    if (pnRefused) {
+        *pnRefused = 0;
+    }
+    size_t start = 0;
+    for (size_t nLine = 1; start <= text.size(); ++nLine) {
+        size_t end = text.find('\n', start);
+        if (end == std::string_view::npos) {
+            end = text.size();
+        }
+        std::string strLine(text.substr(start, end - start));
+        for (const tqctl::CHost* pHost : {&s_utf8, &s_raw}) {
+            bool bRefused = false;
+            std::string strWhy = CheckScriptLine(*pHost, strLine, bRefused);
+            if (pnRefused && bRefused && pHost == &s_utf8) {
+                ++*pnRefused;
+            }
+            if (!strWhy.empty()) {
+                return "line " + std::to_string(nLine) + (pHost == &s_raw ? " (raw): " : ": ") +
+                       strWhy;
+            }
+        }
+        start = end + 1;
+    }
+    return std::string();
+}
+
+}  // namespace tq::fuzz

@@ -1,0 +1,96 @@
+// Replays the tqctl script parser's fuzz corpus (fuzz/corpus/script) as an ordinary test, with
+// the fuzz target's oracle. Files named bad_* hold a line that UTF-8 terminal text refuses; all
+// other files are read whole. Lines the fuzzer found, and lines too long for a corpus file,
+// follow as a table.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "../../fuzz/ScriptOracle.h"
+#include "support/TestSupport.h"
+
+namespace tq {
+namespace {
+
+std::filesystem::path CorpusDir() {
+    return std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "fuzz" /
+           "corpus" / "script";
+}
+
+TEST(ScriptCorpusTest, EveryCorpusFileKeepsTheParserSound) {
+    std::filesystem::path dir = CorpusDir();
+    ASSERT_TRUE(std::filesystem::is_directory(dir)) << dir;
+    size_t nFiles = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+        if (!entry.is_regular_file()) {
+            continue;
+        }
+        ++nFiles;
+        const std::string strName = entry.path().filename().string();
+        size_t nRefused = 0;
+        EXPECT_EQ(fuzz::CheckScript(test::ReadLinuxFile(entry.path().string()), &nRefused), "")
+            << strName;
+        EXPECT_EQ(strName.rfind("bad_", 0) == 0, nRefused > 0) << strName;
+    }
+    EXPECT_GT(nFiles, 15u);
+}
+
+struct CLineCase {
+    const char* m_pszWhat;
+    bool m_bRaw;
+    std::string m_strLine;
+    bool m_bRefused;
+    size_t m_nValues;            // values parsed (arguments and the referents of REF:) when read
+    std::string m_strText = {};  // code page 932 text of the first value, when it is a string
+};
+
+TEST(ScriptCorpusTest, LinesFuzzingFound) {
+    const std::string kLongRefs = [] {
+        std::string s = "Call ";
+        for (int i = 0; i < 200000; ++i) {
+            s += i % 2 ? "REF:" : "ref:";
+        }
+        return s + "7";
+    }();
+    const CLineCase cases[] = {
+        // Well-formed code page 932 bytes that have no UTF-16 form used to become an EMPTY
+        // argument in raw mode.
+        {"raw byte 0xFF", true, "ey \"ct\xFF\"", true, 0},
+        {"raw unassigned double-byte code", true, "Call \"\x85\x40\"", true, 0},
+        // In raw mode the second byte of a double-byte character used to be an escape: "表"
+        // (0x95 0x5C) was unterminated and "表示" lost its 0x5C.
+        {"raw 0x5C second byte before the quote", true, "Call \"\x95\x5C\"", false, 1, "\x95\x5C"},
+        {"raw 0x5C second byte inside", true, "Call \"\x95\x5C\x8E\xA6\"", false, 1,
+         "\x95\x5C\x8E\xA6"},
+        {"raw escaped backslash after it", true, "Call \"\x95\x5C\\\\\" 1", false, 2, "\x95\x5C\\"},
+        {"UTF-8 text keeps its bytes", false, "Call \"\xE8\xA1\xA8\\\"\"", false, 1, "\x95\x5C\""},
+        // A long chain of REF: prefixes used to recurse once per prefix (stack, and a copy of
+        // the rest of the token each time).
+        {"200000 REF: prefixes", false, kLongRefs, false, 200001},
+        {"REF: without a value", false, "Call REF:", true, 0},
+    };
+    for (const CLineCase& c : cases) {
+        tqctl::CHost host(std::cout, std::cerr);
+        host.GetOptions().m_bRaw = c.m_bRaw;
+        bool bRefused = false;
+        EXPECT_EQ(fuzz::CheckScriptLine(host, c.m_strLine, bRefused), "") << c.m_pszWhat;
+        EXPECT_EQ(bRefused, c.m_bRefused) << c.m_pszWhat;
+        tqctl::CScriptLine line;
+        std::string strError;
+        if (tqctl::ParseScriptLine(host, c.m_strLine, line, strError)) {
+            EXPECT_EQ(line.m_values.size(), c.m_nValues) << c.m_pszWhat;
+            if (!c.m_strText.empty() && !line.m_values.empty()) {
+                std::string strText;
+                ASSERT_EQ(line.m_values[0].vt, VT_BSTR) << c.m_pszWhat;
+                BstrToCp932(line.m_values[0].bstrVal, strText);
+                EXPECT_EQ(strText, c.m_strText) << c.m_pszWhat;
+            }
+        } else {
+            EXPECT_NE(strError, "") << c.m_pszWhat;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace tq
