@@ -4,17 +4,20 @@
 # hang, leak, out-of-memory or oracle failure prints the log and the path of the input that
 # caused it (kept; replay it with the target: build-fuzz/fuzz/NAME_fuzz INPUT), and the script
 # exits 1 after the remaining targets have run.
-# Usage: scripts/fuzz.sh SECONDS [SEED]   (SEED 0 or none: libFuzzer picks a fresh seed)
+# Usage: scripts/fuzz.sh SECONDS [SEED [NAME]]   (SEED 0 or none: libFuzzer picks a fresh seed;
+#        NAME: only that target, so that several can run side by side)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:?usage: scripts/fuzz.sh SECONDS [SEED]}
 seed=${2:-0}
+only=${3:-}
 status=0
 found=0
 for target in build-fuzz/fuzz/*_fuzz; do
     [ -x "$target" ] || continue
-    found=1
     name=$(basename "$target" _fuzz)
+    [ -z "$only" ] || [ "$name" = "$only" ] || continue
+    found=1
     work=$(mktemp -d "${TMPDIR:-/tmp}/tq-fuzz-$name.XXXXXX")
     mkdir "$work/corpus" "$work/artifacts"
     cp -r "fuzz/corpus/$name/." "$work/corpus/"
