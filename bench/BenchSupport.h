@@ -5,6 +5,8 @@
 #pragma once
 
 #include <benchmark/benchmark.h>
+
+#include <cstdlib>
 #include <malloc.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -117,7 +119,12 @@ inline bool WriteAndFlush(const std::string& strPath, const std::string& text) {
 // timed run finds its memory already touched. On a virtual machine the first touch of fresh
 // memory can cost more than the operation itself, and whether the allocator gives memory back
 // between runs is a matter of chance; both would make the figures of large files jump.
+// TQ_BENCH_FRESH_MEMORY=1 leaves the allocator as a host process has it, to see that cost.
 inline void KeepFreedMemory() {
+    const char* pszFresh = std::getenv("TQ_BENCH_FRESH_MEMORY");
+    if (pszFresh != nullptr && std::string(pszFresh) == "1") {
+        return;
+    }
     mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
     mallopt(M_TRIM_THRESHOLD, 1 << 30);
 }
