@@ -65,20 +65,14 @@ std::vector<int32_t> ErrorsFor(const CStep& step) {
     return {ERROR_DISK_FULL};  // write, flush, close: the disk filled up
 }
 
-bool EndsWith(const std::string& s, const char* pszEnd) {
-    return s.ends_with(pszEnd);
-}
-
-// The file a step works for: its own path, or for a folder flush the file just renamed into it,
-// or for a registry operation the last file touched before it ("" before any).
+// The file a step works for: its own, or for a folder flush or a registry operation the last
+// file touched before it ("" before any).
 std::string FileOfStep(const std::vector<CStep>& steps, size_t k) {
     for (size_t i = k + 1; i-- > 0;) {
         const CStep& s = steps[i];
-        if (s.m_bRegistry || (i == k && s.m_strOp == "flush" && !s.m_strPath.ends_with(".NEW") &&
-                              s.m_strPath.find('.') == std::string::npos)) {
-            continue;
+        if (!s.m_bRegistry && !s.m_strPath.ends_with('\\')) {
+            return s.m_strPath;
         }
-        return s.m_strPath;
     }
     return "";
 }
@@ -107,10 +101,10 @@ int32_t ExpectedCode(const std::vector<CStep>& steps, size_t k) {
     if (step.m_bRegistry) {
         return TQE_REG_WRITE;
     }
-    if (EndsWith(file, "sample.txt")) {
+    if (file.ends_with("sample.txt")) {
         return TQE_SAMPLE_QUERY_OPEN;
     }
-    if (EndsWith(file, "sample.txt.NEW")) {
+    if (file.ends_with("sample.txt.NEW")) {
         return TQE_SAMPLE_QUERY_NEW;
     }
     if (file == test::kControlPath) {
