@@ -263,7 +263,8 @@ TEST_F(FaultsTest, EveryFailingStepOfASaveGivesItsCodeAndLeavesOldOrNewFiles) {
             }
         }
     }
-    summary += "; " + std::to_string(counts.m_nFaults) + " faults injected; outcomes:";
+    summary += " (" + std::to_string(counts.m_nSteps) + " in all); " +
+               std::to_string(counts.m_nFaults) + " faults injected; outcomes:";
     for (const auto& [outcome, n] : counts.m_outcomes) {
         summary += " [" + outcome + "] " + std::to_string(n);
     }
