@@ -1,72 +1,39 @@
 // The control-file object at scale: adding applications one after another (linear in their
-// number), and a whole save of a 10,000-database model after one change, against a baseline
-// measured in the same run: reading the base control file and splitting its lines with memchr.
+// number) against storing the same records in plain vectors, and a whole save of a
+// 10,000-database model after one change against reading the base control file and splitting
+// its lines with memchr; each baseline measured in the same run.
 //
-//   build/bench/manager_bench   (a temporary prefix is made and removed)
+//   manager_bench [benchmark flags]   (a temporary prefix is made and removed)
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
-#include <sys/stat.h>
 
 #include <chrono>
 #include <cstdio>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
+#include <vector>
 
+#include "BenchSupport.h"
 #include "manager/CtrlFile.h"
-#include "platform/Prefix.h"
-#include "platform/Registry.h"
 
-namespace tq {
+namespace tq::bench {
 namespace {
 
-const std::string kProductPath = std::string(kProductKeyBase) + "Bench";
 // "アプリケーション"
 const std::string kAppGroup = "\x83\x41\x83\x76\x83\x8A\x83\x50\x81\x5B\x83\x56\x83\x87\x83\x93";
 
-// A private prefix with the product's registry values and folders, removed at exit.
-class CBenchProduct {
+class CManagerProduct {
 public:
-    CBenchProduct() {
-        char tmpl[] = "/tmp/tq-bench.XXXXXX";
-        m_strDir = mkdtemp(tmpl);
-        CPrefix::Use(m_strDir);
-        Set("", "ProductName", "Bench");
-        Set("Path", "DataPath", "C:\\Data");
-        Set("Path", "Control", "C:\\Ctrl");
-        Set("Path", "SampleQuery", "C:\\Ctrl");
-        Set("Builder", "BaseControlFile", "base.ctl");
-        Set("Builder", "ControlFile", "ctrl.ctl");
-        Set("Builder", "SampleQueryFile", "sample.txt");
-        mkdir(Linux("Data").c_str(), 0755);
-        mkdir(Linux("Ctrl").c_str(), 0755);
-    }
-    ~CBenchProduct() {
-        std::error_code ec;
-        std::filesystem::remove_all(m_strDir, ec);
-    }
-    std::string Linux(const std::string& rel) const { return m_strDir + "/drives/c/" + rel; }
-    void WriteBase(const std::string& text) const {
-        std::ofstream(Linux("Ctrl/base.ctl"), std::ios::binary) << text;
-        std::filesystem::remove(Linux("Ctrl/ctrl.ctl"));
-    }
+    CManagerProduct() : m_product(m_prefix) {}
+    const CBenchProduct& Get() const { return m_product; }
 
 private:
-    static void Set(const std::string& sub, const std::string& name, const std::string& value) {
-        CRegKey key;
-        key.Create(HKEY_LOCAL_MACHINE, sub.empty() ? kProductPath : kProductPath + "\\" + sub,
-                   KEY_ALL_ACCESS);
-        key.SetString(name, value);
-    }
-    std::string m_strDir;
+    CBenchPrefix m_prefix;
+    CBenchProduct m_product;
 };
 
-CBenchProduct& Product() {
-    static CBenchProduct s_product;
-    return s_product;
+const CBenchProduct& Product() {
+    static CManagerProduct s_product;
+    return s_product.Get();
 }
 
 // A base control file of n databases in 50 top-level groups of 20 subgroups each, every
@@ -109,100 +76,111 @@ std::string MakeBaseText(int n) {
     return text;
 }
 
-std::string ReadLinuxFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
+// What an added application brings: its name, its two groups and its two documents.
+struct CAppRecord {
+    std::string m_strName;
+    std::vector<std::string> m_groups;
+    std::vector<std::string> m_docs;
+};
+
+std::string AppName(int i) {
+    return "Application " + std::to_string(i);
+}
+std::string Doc(const std::string& strName, const char* pszFile) {
+    return "C:\\Manuals\\" + strName + "\\" + pszFile;
 }
 
-// The baseline: read the file and split it into lines with memchr. Seconds, best of five.
-double MemchrBaselineSeconds(const std::string& path) {
-    double best = 1e9;
-    for (int round = 0; round < 5; ++round) {
-        const auto t0 = std::chrono::steady_clock::now();
-        const std::string text = ReadLinuxFile(path);
-        size_t lines = 0;
-        for (const char* p = text.data(); p < text.data() + text.size(); ++lines) {
-            const void* nl = std::memchr(p, '\n', text.data() + text.size() - p);
-            p = nl ? static_cast<const char*>(nl) + 1 : text.data() + text.size();
+// The baseline of adding: the same strings stored in plain vectors, without any check.
+void BM_Baseline_PlainRecords(benchmark::State& state) {
+    const auto n = static_cast<int>(state.range(0));
+    for (auto _ : state) {
+        std::vector<CAppRecord> records;
+        for (int i = 0; i < n; ++i) {
+            const std::string strName = AppName(i);
+            records.push_back({strName,
+                               {kAppGroup, strName},
+                               {Doc(strName, "guide.chm"), Doc(strName, "reference.pdf")}});
         }
-        benchmark::DoNotOptimize(lines);
-        best = std::min(
-            best, std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
+        benchmark::DoNotOptimize(records.data());
     }
-    return best;
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * n);
 }
 
-// Adds applications as the wizard does: the database, its two groups and two documents.
+// Adds applications as the wizard does: the database, its two groups and two documents. The
+// load before and the release after are not timed.
 void BM_AddApplications(benchmark::State& state) {
     const auto n = static_cast<int>(state.range(0));
     Product().WriteBase(MakeBaseText(0));
-    double seconds = 0;
     for (auto _ : state) {
-        state.PauseTiming();
         auto file = std::make_unique<CCtrlFile>();
-        file->OpenProductKey(kProductPath);
+        file->OpenProductKey(CBenchProduct::KeyPath());
         file->Load();
-        state.ResumeTiming();
         const auto t0 = std::chrono::steady_clock::now();
         for (int i = 0; i < n; ++i) {
-            const std::string name = "Application " + std::to_string(i);
-            if (file->AddAppli(3, name) != 0) {
+            const std::string strName = AppName(i);
+            if (file->AddAppli(3, strName) != 0) {
                 state.SkipWithError("AddAppli failed");
                 return;
             }
             const int32_t index = static_cast<int32_t>(file->GetDBCount()) - 1;
             file->AddDBToGroup(index, kAppGroup);
-            file->AddDBToGroup(index, name, &kAppGroup);
-            file->AddDoc(index, "C:\\Manuals\\" + name + "\\guide.chm");
-            file->AddDoc(index, "C:\\Manuals\\" + name + "\\reference.pdf");
+            file->AddDBToGroup(index, strName, &kAppGroup);
+            file->AddDoc(index, Doc(strName, "guide.chm"));
+            file->AddDoc(index, Doc(strName, "reference.pdf"));
         }
-        seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-        state.PauseTiming();
-        file.reset();
-        state.ResumeTiming();
+        state.SetIterationTime(
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
     }
-    state.counters["us_per_app"] =
-        seconds * 1e6 / (static_cast<double>(n) * static_cast<double>(state.iterations()));
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * n);
 }
-BENCHMARK(BM_AddApplications)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+void AppCounts(benchmark::internal::Benchmark* b) {
+    b->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->MinTime(0.3);
+}
+BENCHMARK(BM_Baseline_PlainRecords)->Apply(AppCounts)->UseRealTime();
+BENCHMARK(BM_AddApplications)->Apply(AppCounts)->UseManualTime();
+
+void BM_Baseline_ReadSplit(benchmark::State& state) {
+    Product().WriteBase(MakeBaseText(static_cast<int>(state.range(0))));
+    std::string buffer;
+    RunWarm(state, "read failed", [&] { return ReadAndSplit(Product().BasePath(), buffer) > 0; });
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                            static_cast<int64_t>(std::filesystem::file_size(Product().BasePath())));
+}
 
 // A whole save of a 10,000-database model after one selection changed: the base control file
 // (full form), the comparison with the control file read back, the builder's paths carried
 // over, the rebuild request, the control file (builder form) and the group ids.
 void BM_SaveAfterOneChange(benchmark::State& state) {
-    const auto n = static_cast<int>(state.range(0));
-    Product().WriteBase(MakeBaseText(n));
+    Product().WriteBase(MakeBaseText(static_cast<int>(state.range(0))));
     CCtrlFile file;
-    file.OpenProductKey(kProductPath);
+    file.OpenProductKey(CBenchProduct::KeyPath());
     if (file.Load() != 0 || file.Save() != 0) {
         state.SkipWithError("load or first save failed");
         return;
     }
-    const std::string basePath = Product().Linux("Ctrl/base.ctl");
-    const double baseline = MemchrBaselineSeconds(basePath);
     int32_t toggle = 0;
-    double seconds = 0;
     for (auto _ : state) {
+        state.PauseTiming();
         file.SetDBSelected(static_cast<int32_t>(file.GetDBCount()) - 1, toggle);
         toggle ^= 1;
-        const auto t0 = std::chrono::steady_clock::now();
+        state.ResumeTiming();
         if (file.Save() != 0) {
             state.SkipWithError("save failed");
             return;
         }
-        seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
     }
-    const double perSave = seconds / static_cast<double>(state.iterations());
-    state.counters["MB"] = static_cast<double>(std::filesystem::file_size(basePath)) / 1e6;
-    state.counters["baseline_ms"] = baseline * 1e3;
-    // The figure the budget of 60 applies to.
-    state.counters["x_baseline"] = perSave / baseline;
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                            static_cast<int64_t>(std::filesystem::file_size(Product().BasePath())));
 }
-BENCHMARK(BM_SaveAfterOneChange)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void SaveSize(benchmark::internal::Benchmark* b) {
+    b->Arg(10000)->Unit(benchmark::kMillisecond)->MinTime(0.3)->UseRealTime();
+}
+BENCHMARK(BM_Baseline_ReadSplit)->Apply(SaveSize);
+BENCHMARK(BM_SaveAfterOneChange)->Apply(SaveSize);
 
 }  // namespace
-}  // namespace tq
+}  // namespace tq::bench
 
-BENCHMARK_MAIN();
+TQ_BENCHMARK_MAIN()

@@ -3,8 +3,8 @@
 // The baseline is a prepared INSERT OR REPLACE (one commit per statement), the upsert that
 // SetValue runs (REPLACE deletes and reinserts the row, which costs more), and a prepared
 // SELECT, on a table shaped like a hive's value table, in WAL mode with the hive's settings.
-// After the runs the program prints each registry call's time as a multiple of its baseline;
-// the target is at most 2.
+// bench/run prints each registry call's time as a multiple of its baseline; the target is at
+// most 2.
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
@@ -12,7 +12,6 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -186,39 +185,14 @@ void BM_RegQueryValue(benchmark::State& state) {
 }
 BENCHMARK(BM_RegQueryValue);
 
-// Console output plus the time per iteration of each benchmark, for the ratios.
-class CRatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        // With repetitions the median stands for the benchmark; else its single run.
-        for (const auto& run : runs) {
-            if (run.run_type != Run::RT_Aggregate || run.aggregate_name == "median") {
-                m_times[run.run_name.str()] = run.GetAdjustedRealTime();
-            }
-        }
-    }
-    void PrintRatio(const char* pszWhat, const std::string& strReg, const std::string& strRaw) {
-        if (m_times.count(strReg) && m_times.count(strRaw) && m_times[strRaw] > 0) {
-            double ratio = m_times[strReg] / m_times[strRaw];
-            std::printf("%-34s %6.2fx the raw statement (target <= 2.00x)%s\n", pszWhat, ratio,
-                        ratio <= 2.0 ? "" : "  ** over target **");
-        }
-    }
-
-private:
-    std::map<std::string, double> m_times;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
-    CRatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintRatio("SetValue (registry) vs INSERT:", "BM_RegSetValue", "BM_RawInsert");
-    reporter.PrintRatio("SetValue (registry) vs upsert:", "BM_RegSetValue", "BM_RawUpsert");
-    reporter.PrintRatio("QueryValue (registry) vs SELECT:", "BM_RegQueryValue", "BM_RawSelect");
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 2;
+    }
+    benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     std::error_code ec;
     std::filesystem::remove_all(WorkDir(), ec);

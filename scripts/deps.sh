@@ -2,7 +2,7 @@
 # Installs the Debian packages the build and the tests need, only those that are missing.
 set -euo pipefail
 packages=(cmake g++ make pkg-config libsqlite3-dev sqlite3 libgtest-dev libgmock-dev
-          libbenchmark-dev clang-14 libclang-rt-14-dev
+          libbenchmark-dev libinih-dev clang-14 libclang-rt-14-dev
           libpoppler-cpp-dev libchm-dev libxml2-dev fp-utils qpdf)
 missing=()
 for p in "${packages[@]}"; do

@@ -159,7 +159,8 @@ int32_t CCtrlFile::RemoveAppli(int32_t index, bool bConfirm) {
     std::unique_ptr<CCtrlDatabase> pDb = std::move(*it);
     m_databases.erase(it);
     if ((pDb->m_dwState & DBSTATE_NEW) == 0) {
-        m_removedNames.push_back(pDb->m_strPrevName.empty() ? pDb->m_strName : pDb->m_strPrevName);
+        m_removedNames.emplace_back(pDb->m_strPrevName.empty() ? pDb->m_strName
+                                                               : pDb->m_strPrevName);
     }
     ReleaseGroups(*pDb);
     --m_nFreeCount;

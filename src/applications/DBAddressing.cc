@@ -57,7 +57,7 @@ int32_t CCtrlFile::GetDBIndex(int32_t type, int32_t number) const {
     return static_cast<int32_t>(range.m_begin) + number;
 }
 
-int32_t CCtrlFile::FindDBByPublicName(int32_t type, const std::string& strName) const {
+int32_t CCtrlFile::FindDBByPublicName(int32_t type, std::string_view strName) const {
     CRange range;
     if (!GetTypeRange(*this, type, range)) {
         return TQE_DB_TYPE;
@@ -71,8 +71,9 @@ int32_t CCtrlFile::FindDBByPublicName(int32_t type, const std::string& strName) 
 }
 
 std::string CCtrlFile::GetPublicName(int32_t index) const {
-    return IsValidIndex(index) ? GetDatabase(static_cast<size_t>(index))->m_strPublicName
-                               : std::string();
+    return IsValidIndex(index)
+               ? std::string(GetDatabase(static_cast<size_t>(index))->m_strPublicName)
+               : std::string();
 }
 
 int32_t CCtrlFile::GetDocCount(int32_t index) const {

@@ -11,7 +11,7 @@ const std::vector<size_t> kNone;
 
 }  // namespace
 
-void CDBNameIndex::Insert(CMap& map, const std::string& text, size_t pos) {
+void CDBNameIndex::Insert(CMap& map, std::string_view text, size_t pos) {
     auto& list = map[ToLowerCp932(text)];
     auto it = std::lower_bound(list.begin(), list.end(), pos);
     if (it == list.end() || *it != pos) {
@@ -19,7 +19,7 @@ void CDBNameIndex::Insert(CMap& map, const std::string& text, size_t pos) {
     }
 }
 
-void CDBNameIndex::Erase(CMap& map, const std::string& text, size_t pos) {
+void CDBNameIndex::Erase(CMap& map, std::string_view text, size_t pos) {
     auto found = map.find(ToLowerCp932(text));
     if (found == map.end()) {
         return;

@@ -37,8 +37,8 @@ private:
     const std::vector<size_t>& Find(const CCtrlModel& model, CMap& map, std::string_view text,
                                     bool bPublic);
     static bool Matches(const CCtrlDatabase& db, std::string_view text, bool bPublic);
-    static void Insert(CMap& map, const std::string& text, size_t pos);
-    static void Erase(CMap& map, const std::string& text, size_t pos);
+    static void Insert(CMap& map, std::string_view text, size_t pos);
+    static void Erase(CMap& map, std::string_view text, size_t pos);
 
     bool m_bValid = false;
     size_t m_nCount = 0;

@@ -22,7 +22,7 @@ bool CutAt(std::string& s, char c, size_t from = 0) {
 
 // What a path is compared by: expanded, cut before '|', then before '>'. bHadSeparator tells
 // whether a '>' (the one before the public name) was there after the '|' cut.
-std::string GetDocKey(const std::string& strPath, bool* pbHadSeparator = nullptr) {
+std::string GetDocKey(std::string_view strPath, bool* pbHadSeparator = nullptr) {
     std::string key;
     ExpandPathMacro(strPath, key);
     CutAt(key, '|');
@@ -43,7 +43,7 @@ int32_t CCtrlFile::GetDocDisplayPath(int32_t index, int32_t i, std::string& strP
     if (i < 0 || static_cast<size_t>(i) >= db.m_docs.size()) {
         return TQE_NUMBER;
     }
-    const std::string& entry = db.m_docs[static_cast<size_t>(i)];
+    const CtrlString& entry = db.m_docs[static_cast<size_t>(i)];
     std::string expanded;
     ExpandPathMacro(entry, expanded);
     std::string result;
@@ -77,12 +77,12 @@ int32_t CCtrlFile::AddDoc(int32_t index, const std::string& strPath) {
     CCtrlDatabase& db = *GetDatabase(static_cast<size_t>(index));
     bool bNamed = false;
     const std::string key = GetDocKey(strPath, &bNamed);
-    for (const std::string& entry : db.m_docs) {
+    for (const auto& entry : db.m_docs) {
         if (EqualsNoCase(GetDocKey(entry), key)) {
             return TQE_ALREADY_REGISTERED;
         }
     }
-    db.m_docs.push_back(bNamed ? strPath : strPath + " > " + db.m_strPublicName);
+    db.m_docs.emplace_back(bNamed ? strPath : strPath + " > " + std::string(db.m_strPublicName));
     db.m_dwState |= DBSTATE_REBUILD;
     m_dwModified = 1;
     return TQ_OK;

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <cstdint>
+#include <memory_resource>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tq {
@@ -44,24 +46,38 @@ constexpr size_t kIndexedSlots = 10;
 // A RegEntry given as an empty pair of quotes: present but empty.
 constexpr const char* kEmptyRegEntry = "\n";
 
+// The texts of a database. A model's databases take their memory from the model's pool, so that
+// loading a file of many databases costs a few large allocations instead of one per text, and
+// clearing the model hands the memory back at once; a database made on its own uses the heap.
+using CtrlString = std::pmr::string;
+using CtrlStringList = std::pmr::vector<std::pmr::string>;
+
+// Texts compare by their bytes, whatever memory holds them.
+inline bool operator==(const std::string& a, const CtrlString& b) {
+    return std::string_view(a) == std::string_view(b);
+}
+
 class CCtrlDatabase {
 public:
-    std::string m_strName;
-    std::string m_strPrevName;
-    std::string m_strPublicName;
-    std::string m_strPrevPublicName;
-    std::string m_strDocListFile;
-    std::string m_strPdfSkipTitleFile;
-    std::vector<std::string> m_docs;
-    std::vector<std::string> m_skipDocs;
-    std::vector<std::string> m_rootPath;
-    std::vector<std::string> m_regKey;
-    std::vector<std::string> m_regEntry;
-    std::vector<std::string> m_exePath;
-    std::vector<std::string> m_exeKey;
-    std::vector<std::string> m_rootOrgPath;
-    std::vector<std::string> m_exeOrgPath;
-    std::vector<CCtrlGroup*> m_groups;  // not owned; each entry holds one reference
+    CCtrlDatabase() = default;
+    explicit CCtrlDatabase(std::pmr::memory_resource* pResource);
+
+    CtrlString m_strName;
+    CtrlString m_strPrevName;
+    CtrlString m_strPublicName;
+    CtrlString m_strPrevPublicName;
+    CtrlString m_strDocListFile;
+    CtrlString m_strPdfSkipTitleFile;
+    CtrlStringList m_docs;
+    CtrlStringList m_skipDocs;
+    CtrlStringList m_rootPath;
+    CtrlStringList m_regKey;
+    CtrlStringList m_regEntry;
+    CtrlStringList m_exePath;
+    CtrlStringList m_exeKey;
+    CtrlStringList m_rootOrgPath;
+    CtrlStringList m_exeOrgPath;
+    std::pmr::vector<CCtrlGroup*> m_groups;  // not owned; each entry holds one reference
     uint32_t m_dwAttributes = 0;
     uint32_t m_dwState = 0;
     CCtrlDate m_date;
@@ -69,7 +85,7 @@ public:
     bool IsDeselected() const { return (m_dwState & DBSTATE_DESELECTED) != 0; }
     // Stores into slot n of an indexed list: pads with empty slots below n, replaces an
     // existing slot.
-    static void StoreIndexed(std::vector<std::string>& list, size_t n, const std::string& value);
+    static void StoreIndexed(CtrlStringList& list, size_t n, std::string_view value);
 };
 
 }  // namespace tq

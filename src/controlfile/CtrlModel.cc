@@ -2,8 +2,26 @@
 
 namespace tq {
 
+namespace {
+
+// Pool chunks big enough that a large file costs few allocations, small enough that an empty
+// model costs little.
+std::unique_ptr<std::pmr::unsynchronized_pool_resource> NewPool() {
+    std::pmr::pool_options options;
+    options.max_blocks_per_chunk = 4096;
+    options.largest_required_pool_block = 4096;
+    return std::make_unique<std::pmr::unsynchronized_pool_resource>(options);
+}
+
+}  // namespace
+
+CCtrlModel::CCtrlModel() : m_pPool(NewPool()) {}
+
 void CCtrlModel::Clear() {
     m_databases.clear();
+    // Every text of the databases came from the pool: hand its memory back in one go rather
+    // than keep the chunks of the largest file ever loaded.
+    m_pPool->release();
     m_dwStructureChanged = 0;
     m_nFixedCount = 0;
     m_nSelectionCount = 0;
@@ -18,7 +36,7 @@ void CCtrlModel::Clear() {
 }
 
 CCtrlDatabase* CCtrlModel::AppendDatabase() {
-    m_databases.push_back(std::make_unique<CCtrlDatabase>());
+    m_databases.push_back(std::make_unique<CCtrlDatabase>(m_pPool.get()));
     return m_databases.back().get();
 }
 

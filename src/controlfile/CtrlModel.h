@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <memory_resource>
 #include <string>
 #include <vector>
 
@@ -15,7 +16,7 @@ namespace tq {
 
 class CCtrlModel {
 public:
-    CCtrlModel() = default;
+    CCtrlModel();
     CCtrlModel(const CCtrlModel&) = delete;
     CCtrlModel& operator=(const CCtrlModel&) = delete;
 
@@ -29,6 +30,11 @@ public:
     // Appends a new, empty record at the end and returns it.
     CCtrlDatabase* AppendDatabase();
 
+private:
+    // Declared before the databases, so that it outlives them. Clear() empties it whole.
+    std::unique_ptr<std::pmr::unsynchronized_pool_resource> m_pPool;
+
+public:
     std::string m_strOutputLog;
     uint32_t m_dwSelectAllDisabled = 0;
     uint32_t m_dwBlankSources = 0;

@@ -5,7 +5,7 @@
 
 namespace tq {
 
-std::string RenameDocEntry(const std::string& strEntry, const std::string& strPublicName) {
+std::string RenameDocEntry(std::string_view strEntry, std::string_view strPublicName) {
     size_t sep = std::string::npos;
     if (!strEntry.empty() && strEntry[0] == '<') {
         // The macro's own ">" closes the folder name; the separator is the next one.
@@ -17,9 +17,12 @@ std::string RenameDocEntry(const std::string& strEntry, const std::string& strPu
         sep = FindChar(strEntry, '>');
     }
     if (sep == std::string::npos) {
-        return strEntry;
+        return std::string(strEntry);
     }
-    return strEntry.substr(0, sep + 1) + " " + strPublicName;
+    std::string renamed(strEntry.substr(0, sep + 1));
+    renamed += ' ';
+    renamed += strPublicName;
+    return renamed;
 }
 
 namespace {
@@ -46,7 +49,7 @@ int32_t PrepareForSave(CCtrlModel& model) {
         if (db.m_dwState & DBSTATE_NAME_CHANGED) {
             // Each rewritten entry asks for the rebuild: a database indexed from its document
             // list file alone has nothing here that names it.
-            for (std::string& doc : db.m_docs) {
+            for (auto& doc : db.m_docs) {
                 doc = RenameDocEntry(doc, db.m_strPublicName);
                 db.m_dwState |= DBSTATE_REBUILD;
             }

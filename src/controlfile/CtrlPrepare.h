@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "controlfile/CtrlModel.h"
 
@@ -20,6 +21,6 @@ int32_t PrepareForSave(CCtrlModel& model);
 // The document entry with its database's public name replaced: the text up to its separator
 // ">" (the second ">" when the entry begins with a folder macro "<...>"), a blank and the
 // name. An entry without such a ">" is returned unchanged.
-std::string RenameDocEntry(const std::string& strEntry, const std::string& strPublicName);
+std::string RenameDocEntry(std::string_view strEntry, std::string_view strPublicName);
 
 }  // namespace tq

@@ -137,7 +137,7 @@ int32_t NameVerdictToCode(int32_t nVerdict) {
 
 // An "Org" list (RootOrgPath, ExeOrgPath) or the RegEntry list must not name a slot that its
 // key list leaves empty.
-bool HasUnmatchedSlot(const std::vector<std::string>& list, const std::vector<std::string>& keys) {
+bool HasUnmatchedSlot(const CtrlStringList& list, const CtrlStringList& keys) {
     if (list.size() > keys.size()) {
         return true;
     }
@@ -160,7 +160,7 @@ bool HasDocument(const CCtrlDatabase& db) {
     return false;
 }
 
-void PadTo(std::vector<std::string>& list, size_t n) {
+void PadTo(CtrlStringList& list, size_t n) {
     if (list.size() < n) {
         list.resize(n);
     }
@@ -183,19 +183,23 @@ int32_t ParseLeadingNumber(std::string_view text) {
     return static_cast<int32_t>(bNegative ? -n : n);
 }
 
-int32_t CCtrlReader::Log(uint32_t id, const std::string* pFirst, const std::string* pSecond) {
-    return m_pLog != nullptr ? m_pLog->Message(id, pFirst, pSecond) : 0;
+int32_t CCtrlReader::Log(uint32_t id, std::initializer_list<std::string_view> args) {
+    if (m_pLog == nullptr) {
+        return 0;
+    }
+    // Messages are rare and the log keeps its arguments as owned text.
+    std::string strFirst(args.size() > 0 ? *args.begin() : std::string_view());
+    std::string strSecond(args.size() > 1 ? *(args.begin() + 1) : std::string_view());
+    return m_pLog->Message(id, args.size() > 0 ? &strFirst : nullptr,
+                           args.size() > 1 ? &strSecond : nullptr);
 }
 
 int32_t CCtrlReader::Fail(uint32_t idGlobal, uint32_t idInSection, std::string_view line,
                           int32_t lResult) {
-    if (m_pLog != nullptr) {
-        std::string strLine(line);
-        if (m_pDb != nullptr && idInSection != 0) {
-            Log(idInSection, &m_pDb->m_strName, &strLine);
-        } else {
-            Log(idGlobal, &strLine);
-        }
+    if (m_pDb != nullptr && idInSection != 0) {
+        Log(idInSection, {m_pDb->m_strName, line});
+    } else {
+        Log(idGlobal, {line});
     }
     return lResult;
 }
@@ -446,8 +450,7 @@ int32_t CCtrlReader::ParseGlobalKey(std::string_view line, std::string_view key,
     } else if (StartsWithKeyword(key, KW_FAMILY_OF_GROUP)) {
         return ParseFamily(line, key.substr(Keyword(KW_FAMILY_OF_GROUP).size()), value);
     } else {
-        std::string strLine(line);
-        Log(IDS_LOG_SKIPPED, &strLine);
+        Log(IDS_LOG_SKIPPED, {line});
     }
     return TQ_OK;
 }
@@ -535,8 +538,7 @@ int32_t CCtrlReader::ParseSectionKey(std::string_view line, std::string_view key
     } else if (IsKeyword(key, KW_PDF_SKIP_TITLE_FILE)) {
         db.m_strPdfSkipTitleFile.assign(value);
     } else {
-        std::string strLine(line);
-        Log(IDS_LOG_SKIPPED_IN, &db.m_strName, &strLine);
+        Log(IDS_LOG_SKIPPED_IN, {db.m_strName, line});
     }
     return TQ_OK;
 }
@@ -564,14 +566,14 @@ int32_t CCtrlReader::ParseFaq(std::string_view line, std::string_view value) {
 }
 
 int32_t CCtrlReader::StoreIndexedKey(std::string_view line, std::string_view suffix,
-                                     std::vector<std::string>& list, std::string_view value) {
+                                     CtrlStringList& list, std::string_view value) {
     size_t n = 0;
     if (suffix.size() == 1 && suffix[0] >= '1' && suffix[0] <= '9') {
         n = static_cast<size_t>(suffix[0] - '0');
     } else if (!suffix.empty()) {
         return Fail(0, IDS_LOG_BAD_LINE_IN, line, TQE_BASE_INVALID);
     }
-    CCtrlDatabase::StoreIndexed(list, n, std::string(value));
+    CCtrlDatabase::StoreIndexed(list, n, value);
     return TQ_OK;
 }
 
@@ -602,7 +604,7 @@ int32_t CCtrlReader::Validate(const std::string& strPath) {
             ++end;
         }
         for (size_t k = run + 1; k < end; ++k) {
-            const std::string& name = m_model.GetDatabase(byHash[k].second)->m_strName;
+            const CtrlString& name = m_model.GetDatabase(byHash[k].second)->m_strName;
             for (size_t j = run; j < k && !duplicate[byHash[k].second]; ++j) {
                 duplicate[byHash[k].second] =
                     EqualsNoCase(m_model.GetDatabase(byHash[j].second)->m_strName, name);
@@ -622,15 +624,15 @@ int32_t CCtrlReader::Validate(const std::string& strPath) {
 int32_t CCtrlReader::ValidateDatabase(CCtrlDatabase& db, bool bDuplicate) {
     int32_t nVerdict = CheckDatabaseName(db.m_strName);
     if (nVerdict != DBNAME_OK) {
-        Log(IDS_LOG_DBNAME_INVALID, &db.m_strName);
+        Log(IDS_LOG_DBNAME_INVALID, {db.m_strName});
         return NameVerdictToCode(nVerdict);
     }
     if (bDuplicate) {
-        Log(IDS_LOG_DBNAME_TWICE, &db.m_strName);
+        Log(IDS_LOG_DBNAME_TWICE, {db.m_strName});
         return TQE_DBNAME_TWICE;
     }
     if (db.m_groups.empty()) {
-        Log(IDS_LOG_NO_GROUP, &db.m_strName);
+        Log(IDS_LOG_NO_GROUP, {db.m_strName});
         return TQE_GROUP_INVALID;
     }
     if (!db.m_strPdfSkipTitleFile.empty()) {
@@ -645,19 +647,19 @@ int32_t CCtrlReader::ValidateDatabase(CCtrlDatabase& db, bool bDuplicate) {
             return lResult;
         }
     } else if (!HasDocument(db)) {
-        Log(IDS_LOG_NO_DOCS, &db.m_strName);
+        Log(IDS_LOG_NO_DOCS, {db.m_strName});
         return TQE_BASE_INVALID;
     }
     if (HasUnmatchedSlot(db.m_rootOrgPath, db.m_regKey)) {
-        Log(IDS_LOG_ROOTORG_NO_REGKEY, &db.m_strName);
+        Log(IDS_LOG_ROOTORG_NO_REGKEY, {db.m_strName});
         return TQE_BASE_INVALID;
     }
     if (HasUnmatchedSlot(db.m_regEntry, db.m_regKey)) {
-        Log(IDS_LOG_REGENTRY_NO_REGKEY, &db.m_strName);
+        Log(IDS_LOG_REGENTRY_NO_REGKEY, {db.m_strName});
         return TQE_BASE_INVALID;
     }
     if (HasUnmatchedSlot(db.m_exeOrgPath, db.m_exeKey)) {
-        Log(IDS_LOG_EXEORG_NO_EXEKEY, &db.m_strName);
+        Log(IDS_LOG_EXEORG_NO_EXEKEY, {db.m_strName});
         return TQE_BASE_INVALID;
     }
     PadTo(db.m_rootPath, db.m_regKey.size());
@@ -668,16 +670,16 @@ int32_t CCtrlReader::ValidateDatabase(CCtrlDatabase& db, bool bDuplicate) {
     return TQ_OK;
 }
 
-int32_t CCtrlReader::CheckFileExists(const CCtrlDatabase& db, const std::string& strPath,
+int32_t CCtrlReader::CheckFileExists(const CCtrlDatabase& db, std::string_view strPath,
                                      uint32_t idMsg) {
-    std::string strFull = strPath;
+    std::string strFull(strPath);
     bool bFound = MakeFullPath(strFull);
     if (bFound) {
         ToUniversalPath(strFull);
         bFound = GetPathType(strFull) == PATH_FILE;
     }
     if (!bFound) {
-        Log(idMsg, &db.m_strName, &strPath);
+        Log(idMsg, {db.m_strName, strPath});
         return TQE_DOCLIST_OPEN;
     }
     return TQ_OK;

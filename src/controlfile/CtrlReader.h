@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -48,18 +49,18 @@ private:
     int32_t ParseSectionKey(std::string_view line, std::string_view key, std::string_view value);
     int32_t ParseDBGroup(std::string_view line, std::string_view value);
     int32_t ParseFaq(std::string_view line, std::string_view value);
-    int32_t StoreIndexedKey(std::string_view line, std::string_view suffix,
-                            std::vector<std::string>& list, std::string_view value);
+    int32_t StoreIndexedKey(std::string_view line, std::string_view suffix, CtrlStringList& list,
+                            std::string_view value);
     void SetCounts();
 
     int32_t ValidateDatabase(CCtrlDatabase& db, bool bDuplicate);
-    int32_t CheckFileExists(const CCtrlDatabase& db, const std::string& strPath, uint32_t idMsg);
+    int32_t CheckFileExists(const CCtrlDatabase& db, std::string_view strPath, uint32_t idMsg);
 
     // Logs message id with the line (before the first section) or the database name and the
     // line (in a section) and returns lResult.
     int32_t Fail(uint32_t idGlobal, uint32_t idInSection, std::string_view line, int32_t lResult);
-    int32_t Log(uint32_t id, const std::string* pFirst = nullptr,
-                const std::string* pSecond = nullptr);
+    // Writes message id with its %1 and %2 arguments, when a log is given.
+    int32_t Log(uint32_t id, std::initializer_list<std::string_view> args = {});
 
     CCtrlModel& m_model;
     CCtrlLog* m_pLog;

@@ -208,7 +208,7 @@ void CCtrlWriter::RenderSelectOff(std::string& out) const {
 }
 
 void CCtrlWriter::RenderIndexed(std::string& out, const char* pszKey,
-                                const std::vector<std::string>& list) const {
+                                const CtrlStringList& list) const {
     for (size_t slot = 0; slot < list.size(); ++slot) {
         AppendKeyLine(out, pszKey, slot, list[slot]);
     }
@@ -242,7 +242,7 @@ void CCtrlWriter::RenderDatabase(std::string& out, const CCtrlDatabase& db) cons
     RenderIndexed(out, "RootOrgPath", db.m_rootOrgPath);
     RenderIndexed(out, "RegKey", db.m_regKey);
     for (size_t slot = 0; slot < db.m_regEntry.size(); ++slot) {
-        const std::string& entry = db.m_regEntry[slot];
+        const CtrlString& entry = db.m_regEntry[slot];
         if (entry == kEmptyRegEntry) {
             // A present but empty entry: its own line form, the pair of quotes.
             out += Keyword(KW_REG_ENTRY);

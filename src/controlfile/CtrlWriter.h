@@ -34,8 +34,7 @@ private:
     void RenderFamilies(std::string& out) const;
     void RenderSelectOff(std::string& out) const;
     void RenderDatabase(std::string& out, const CCtrlDatabase& db) const;
-    void RenderIndexed(std::string& out, const char* pszKey,
-                       const std::vector<std::string>& list) const;
+    void RenderIndexed(std::string& out, const char* pszKey, const CtrlStringList& list) const;
 
     // Renders into out; with pFile, writes out to the file whenever it has grown large and at
     // the end (0 or TQE_BASE_UPDATE).

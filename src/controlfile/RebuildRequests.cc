@@ -15,7 +15,7 @@ int32_t WriteRebuildRequests(const CCtrlModel& model, CProductRegKey& key) {
         if ((pDb->m_dwState & DBSTATE_REBUILD) == 0 || pDb->IsDeselected()) {
             continue;
         }
-        if (key.SetString("Builder\\Request", pDb->m_strName, std::string()) != 0) {
+        if (key.SetString("Builder\\Request", std::string(pDb->m_strName), std::string()) != 0) {
             return TQE_REG_WRITE;
         }
         bAny = true;

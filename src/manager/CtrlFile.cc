@@ -170,7 +170,7 @@ void CCtrlFile::RequestWhatTheBuilderLacks(const CCtrlFile& onDisk) {
     }
 }
 
-bool CCtrlFile::HasSelectedDatabaseNamed(const std::string& strName) const {
+bool CCtrlFile::HasSelectedDatabaseNamed(std::string_view strName) const {
     for (size_t pos : m_dbIndex.FindName(*this, strName)) {
         const CCtrlDatabase& db = *GetDatabase(pos);
         if (!db.IsDeselected() && EqualsNoCase(db.m_strName, strName)) {
@@ -188,7 +188,7 @@ void CCtrlFile::CarryBuilderPaths(CCtrlFile& onDisk) {
         if (db.m_dwState & (DBSTATE_DESELECTED | DBSTATE_REBUILD)) {
             continue;
         }
-        const std::string& strKey =
+        const CtrlString& strKey =
             (db.m_dwState & DBSTATE_NAME_CHANGED) ? db.m_strPrevName : db.m_strPublicName;
         const int32_t found = onDisk.FindDBByPublicName(DBTYPE_ALL, strKey);
         if (found >= 0) {

@@ -77,7 +77,7 @@ public:
     int32_t GetDBIndex(int32_t type, int32_t number) const;
     // Number within the type (the index for type 0) of the first database of that type whose
     // public name equals the name, ignoring case. TQE_DB_TYPE; TQE_DBNAME_NOT_FOUND.
-    int32_t FindDBByPublicName(int32_t type, const std::string& strName) const;
+    int32_t FindDBByPublicName(int32_t type, std::string_view strName) const;
     // The public name; empty for an index out of range.
     std::string GetPublicName(int32_t index) const;
     // Number of documents; TQE_DB_NUMBER for an index out of range.
@@ -135,7 +135,7 @@ private:
     int32_t LoadFile(const std::string& strPath, bool bWithLog);
     int32_t CompareWithControlFile(const std::string& strControlPath, bool& bEqual);
     void RequestWhatTheBuilderLacks(const CCtrlFile& onDisk);
-    bool HasSelectedDatabaseNamed(const std::string& strName) const;
+    bool HasSelectedDatabaseNamed(std::string_view strName) const;
     void CarryBuilderPaths(CCtrlFile& onDisk);
     void EndSave();
     std::string GetCaption() const;

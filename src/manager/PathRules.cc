@@ -129,19 +129,18 @@ void CutBefore(std::string& s, char c) {
     }
 }
 
-bool IsFolder(const std::string& strPath) {
-    return GetPathType(strPath) == PATH_FOLDER;
+bool IsFolder(std::string_view strPath) {
+    return GetPathType(std::string(strPath)) == PATH_FOLDER;
 }
 
-const std::string& EntryAt(const std::vector<std::string>& list, size_t i) {
-    static const std::string s_empty;
-    return i < list.size() ? list[i] : s_empty;
+std::string_view EntryAt(const CtrlStringList& list, size_t i) {
+    return i < list.size() ? std::string_view(list[i]) : std::string_view();
 }
 
 // Step 4 of the installed test: whether a document of a database without registry references
 // exists. `bTested` reports whether any document could be looked for at all.
 bool AnyDocumentExists(const CCtrlDatabase& db, bool& bTested) {
-    for (const std::string& doc : db.m_docs) {
+    for (const auto& doc : db.m_docs) {
         std::string path;
         ExpandPathMacro(doc, path);
         if (path.size() <= 2) {
@@ -170,7 +169,7 @@ bool AnyDocumentExists(const CCtrlDatabase& db, bool& bTested) {
 
 }  // namespace
 
-int32_t LastByteClass(const std::string& s) {
+int32_t LastByteClass(std::string_view s) {
     int32_t cls = 0;
     for (unsigned char b : s) {
         if (cls == 2) {
@@ -188,10 +187,10 @@ void AppendBackslash(std::string& s) {
     }
 }
 
-bool ResolveRegKeyFolder(const std::string& strRegKey, const std::string& strRegEntry,
+bool ResolveRegKeyFolder(std::string_view strRegKey, std::string_view strRegEntry,
                          std::string& strOut) {
     CRegKey key;
-    if (!OpenFullKey(strRegKey, key)) {
+    if (!OpenFullKey(std::string(strRegKey), key)) {
         return false;
     }
     std::string value;
@@ -219,7 +218,7 @@ bool ResolveRegKeyFolder(const std::string& strRegKey, const std::string& strReg
         }
     } else {
         // A RegEntry written as "" (kept as a line feed) names the key's default value.
-        const std::string name = strRegEntry[0] == '\n' ? std::string() : strRegEntry;
+        const std::string name(strRegEntry[0] == '\n' ? std::string_view() : strRegEntry);
         if (!ReadText(key, name, value)) {
             return false;
         }
@@ -230,10 +229,10 @@ bool ResolveRegKeyFolder(const std::string& strRegKey, const std::string& strReg
     return true;
 }
 
-bool ResolveExeKeyFolder(const std::string& strExeKey, std::string& strOut) {
+bool ResolveExeKeyFolder(std::string_view strExeKey, std::string& strOut) {
     CRegKey key;
     std::string value;
-    if (!OpenFullKey(strExeKey, key) || !ReadText(key, std::string(), value)) {
+    if (!OpenFullKey(std::string(strExeKey), key) || !ReadText(key, std::string(), value)) {
         return false;
     }
     size_t cut = std::string::npos;
@@ -247,15 +246,14 @@ bool ResolveExeKeyFolder(const std::string& strExeKey, std::string& strOut) {
     return true;
 }
 
-bool ExpandPathMacro(const std::string& strIn, std::string& strOut) {
+bool ExpandPathMacro(std::string_view strIn, std::string& strOut) {
     std::string base;
     size_t nameLength = 0;
-    if (strIn.empty() || strIn[0] != '<' ||
-        !GetMacroBase(std::string_view(strIn).substr(1), base, nameLength)) {
-        strOut = strIn;
+    if (strIn.empty() || strIn[0] != '<' || !GetMacroBase(strIn.substr(1), base, nameLength)) {
+        strOut.assign(strIn);
         return false;
     }
-    const std::string_view rest = std::string_view(strIn).substr(nameLength + 2);
+    const std::string_view rest = strIn.substr(nameLength + 2);
     size_t pos = 0;
     if (rest.starts_with("..")) {
         if (EndsInBackslashChar(base)) {
@@ -356,7 +354,7 @@ int32_t IsInstalledAppli(const CCtrlDatabase& db) {
     return bTested ? 0 : 1;
 }
 
-int32_t CheckDatabaseName(const std::string& strName) {
+int32_t CheckDatabaseName(std::string_view strName) {
     if (strName.empty()) {
         return DBNAME_EMPTY;
     }

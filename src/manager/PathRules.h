@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "platform/File.h"
 
@@ -13,16 +14,16 @@ namespace tq {
 class CCtrlDatabase;
 
 // Class of the last byte: 1 single-byte character, 2 lead byte, 3 second byte; 0 when empty.
-int32_t LastByteClass(const std::string& s);
+int32_t LastByteClass(std::string_view s);
 // Appends "\" unless the text already ends in a backslash character ("" becomes "\").
 void AppendBackslash(std::string& s);
 
 // Folder that a RegKey (with its RegEntry) or an ExeKey of a database points at.
-bool ResolveRegKeyFolder(const std::string& strRegKey, const std::string& strRegEntry,
+bool ResolveRegKeyFolder(std::string_view strRegKey, std::string_view strRegEntry,
                          std::string& strOut);
-bool ResolveExeKeyFolder(const std::string& strExeKey, std::string& strOut);
+bool ResolveExeKeyFolder(std::string_view strExeKey, std::string& strOut);
 // Expands a leading <WINDOWS>, <SYSTEM> or <Program Files> macro; TRUE when one was replaced.
-bool ExpandPathMacro(const std::string& strIn, std::string& strOut);
+bool ExpandPathMacro(std::string_view strIn, std::string& strOut);
 // HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion "ProgramFilesDir"; registry error code.
 int32_t GetProgramFilesDir(std::string& strOut);
 
@@ -42,7 +43,7 @@ constexpr int32_t DBNAME_HALF_KANA = 2;
 constexpr int32_t DBNAME_EMPTY = 3;
 constexpr int32_t DBNAME_RESERVED = 4;  // "RESOURCE"
 constexpr int32_t DBNAME_TOO_LONG = 5;  // more than 64 bytes
-int32_t CheckDatabaseName(const std::string& strName);
+int32_t CheckDatabaseName(std::string_view strName);
 
 // Replaces a path on a remote drive by its UNC form; TRUE when it did.
 bool ToUniversalPath(std::string& strPath);

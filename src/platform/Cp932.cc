@@ -71,10 +71,6 @@ size_t FindText(std::string_view s, std::string_view what, size_t from) {
     return std::string_view::npos;
 }
 
-bool IsWhite(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
-}
-
 std::string_view TrimLeftWhite(std::string_view s) {
     size_t i = 0;
     while (i < s.size() && IsWhite(s[i])) {

@@ -101,8 +101,7 @@ TEST_F(AppNameRulesModelTest, AddAndCommitANewApplication) {
     EXPECT_EQ(position, 1);
     EXPECT_EQ(CommitNewAppli(m_file, position, "Notes", {"C:\\n\\a.txt", "C:\\n\\b.pdf"}), 2);
     const CCtrlDatabase& db = Db(static_cast<size_t>(m_file.GetDBIndex(DBTYPE_FREE, 1)));
-    EXPECT_EQ(db.m_docs,
-              (std::vector<std::string>{"C:\\n\\a.txt > Notes", "C:\\n\\b.pdf > Notes"}));
+    EXPECT_EQ(db.m_docs, (CtrlStringList{"C:\\n\\a.txt > Notes", "C:\\n\\b.pdf > Notes"}));
     ASSERT_EQ(db.m_groups.size(), 2u);
     const CCtrlGroup* pApps = TopGroup(test::kAppGroup);
     ASSERT_NE(pApps, nullptr);

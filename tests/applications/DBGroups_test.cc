@@ -22,8 +22,8 @@ TEST_F(DBGroupsTest, TheWizardsFilingAndTheEditDialogsRename) {
     const CCtrlGroup* own = app->GetChildren()[1].get();
     EXPECT_EQ(own->GetName(), "New");
     EXPECT_EQ(own->GetRefCount(), 1);
-    EXPECT_EQ(Db(3).m_groups, (std::vector<CCtrlGroup*>{const_cast<CCtrlGroup*>(app),
-                                                        const_cast<CCtrlGroup*>(own)}));
+    EXPECT_EQ(Db(3).m_groups, (std::pmr::vector<CCtrlGroup*>{const_cast<CCtrlGroup*>(app),
+                                                             const_cast<CCtrlGroup*>(own)}));
     EXPECT_EQ(m_file.m_dwStructureChanged, 0u);
     // Renaming the application renames its subgroup.
     ASSERT_EQ(m_file.RenameAppli(3, "Newer"), 0);

@@ -8,7 +8,7 @@ namespace {
 
 class DocEntriesTest : public test::LoadedProductTest {
 protected:
-    std::vector<std::string>& Docs() { return Db(2).m_docs; }
+    CtrlStringList& Docs() { return Db(2).m_docs; }
 };
 
 TEST_F(DocEntriesTest, AddNamesTheDatabaseUnlessThePathDoesAndRefusesTwins) {
@@ -16,9 +16,9 @@ TEST_F(DocEntriesTest, AddNamesTheDatabaseUnlessThePathDoesAndRefusesTwins) {
     EXPECT_EQ(m_file.AddDoc(2, "C:\\b.chm > Elsewhere"), 0);
     EXPECT_EQ(m_file.AddDoc(2, "<WINDOWS>\\help\\c.hlp"), 0);
     EXPECT_EQ(m_file.AddDoc(2, "C:\\d.pdf|2 "), 0);
-    EXPECT_EQ(Docs(), (std::vector<std::string>{
-                          "C:\\Docs\\my.chm > MyApp", "C:\\a.chm > MyApp", "C:\\b.chm > Elsewhere",
-                          "<WINDOWS>\\help\\c.hlp > MyApp", "C:\\d.pdf|2  > MyApp"}));
+    EXPECT_EQ(Docs(), (CtrlStringList{"C:\\Docs\\my.chm > MyApp", "C:\\a.chm > MyApp",
+                                      "C:\\b.chm > Elsewhere", "<WINDOWS>\\help\\c.hlp > MyApp",
+                                      "C:\\d.pdf|2  > MyApp"}));
     EXPECT_NE(Db(2).m_dwState & DBSTATE_REBUILD, 0u);
     EXPECT_EQ(m_file.m_dwModified, 1u);
     for (const char* twin : {"c:\\A.CHM", "C:\\b.chm", "C:\\WINDOWS\\HELP\\C.HLP",
@@ -45,9 +45,9 @@ TEST_F(DocEntriesTest, RemoveTakesTheFirstEntryWithThatPath) {
     EXPECT_EQ(m_file.RemoveDoc(2, "C:\\x.chm"), TQE_DOC_NOT_REGISTERED);
     EXPECT_EQ(m_file.m_dwModified, 0u);
     EXPECT_EQ(m_file.RemoveDoc(2, "c:\\a.chm"), 1);
-    EXPECT_EQ(Docs(), (std::vector<std::string>{"<WINDOWS>\\h.hlp > MyApp", "C:\\A.chm > Other"}));
+    EXPECT_EQ(Docs(), (CtrlStringList{"<WINDOWS>\\h.hlp > MyApp", "C:\\A.chm > Other"}));
     EXPECT_EQ(m_file.RemoveDoc(2, "C:\\WINDOWS\\H.HLP > Whatever"), 0);
-    EXPECT_EQ(Docs(), std::vector<std::string>{"C:\\A.chm > Other"});
+    EXPECT_EQ(Docs(), CtrlStringList{"C:\\A.chm > Other"});
     EXPECT_NE(Db(2).m_dwState & DBSTATE_REBUILD, 0u);
 }
 

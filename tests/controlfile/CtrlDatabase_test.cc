@@ -6,7 +6,7 @@ namespace tq {
 namespace {
 
 TEST(CtrlDatabaseTest, StoreIndexedPadsAndReplaces) {
-    using V = std::vector<std::string>;
+    using V = CtrlStringList;
     struct {
         V m_before;
         size_t m_nSlot;

@@ -63,8 +63,7 @@ TEST_F(CtrlPrepareTest, NewPublicNameRewritesEntriesAndOnlyEntriesRequestTheRebu
     Db(1).m_docs.clear();
     Db(1).m_strDocListFile = "C:\\list.txt";
     EXPECT_EQ(PrepareForSave(m_model), 0);
-    EXPECT_EQ(Db(0).m_docs,
-              (std::vector<std::string>{"C:\\a.chm > Renamed", "<SYSTEM>\\b.hlp > Renamed"}));
+    EXPECT_EQ(Db(0).m_docs, (CtrlStringList{"C:\\a.chm > Renamed", "<SYSTEM>\\b.hlp > Renamed"}));
     EXPECT_NE(Db(0).m_dwState & DBSTATE_REBUILD, 0u);
     EXPECT_EQ(Db(1).m_dwState & DBSTATE_REBUILD, 0u);  // a document list file alone
     EXPECT_EQ(m_model.m_dwModified, 0u);               // the rename marked the model already

@@ -239,7 +239,7 @@ TEST(CtrlReaderTest, SectionLines) {
     EXPECT_EQ(model.GetDatabase(2)->m_strName, "Three");
     EXPECT_EQ(model.GetDatabase(2)->m_dwState, DBSTATE_WAS_DESELECTED | DBSTATE_DESELECTED);
     EXPECT_EQ(model.GetDatabase(0)->m_dwState, 0u);
-    EXPECT_EQ(model.GetDatabase(3)->m_strName, kHyou);
+    EXPECT_EQ(std::string(model.GetDatabase(3)->m_strName), kHyou);
 }
 
 TEST(CtrlReaderTest, KeySplittingAndQuoting) {
@@ -257,7 +257,7 @@ TEST(CtrlReaderTest, KeySplittingAndQuoting) {
         SCOPED_TRACE(c.m_line);
         CCtrlModel model;
         ASSERT_EQ(ParseAndValidate(model, kGroup1 + Section("A", c.m_line + "\r\n")).m_lResult, 0);
-        EXPECT_EQ(model.GetDatabase(0)->m_strPublicName, c.m_publicName);
+        EXPECT_EQ(std::string(model.GetDatabase(0)->m_strPublicName), c.m_publicName);
     }
 }
 
@@ -338,9 +338,9 @@ TEST(CtrlReaderTest, DatabaseKeys) {
     EXPECT_EQ(db.m_groups[0]->GetRefCount(), 2);
     EXPECT_EQ(db.m_groups[1]->GetRefCount(), 1);
     EXPECT_EQ(db.m_dwAttributes, DBFAQ_HITACHI | DBATTR_BLANK_TRUE | DBATTR_BLANK_FALSE);
-    EXPECT_EQ(db.m_docs, (std::vector<std::string>{"d1", "d2"}));
-    EXPECT_EQ(db.m_skipDocs, (std::vector<std::string>{"s1"}));
-    using V = std::vector<std::string>;
+    EXPECT_EQ(db.m_docs, (CtrlStringList{"d1", "d2"}));
+    EXPECT_EQ(db.m_skipDocs, (CtrlStringList{"s1"}));
+    using V = CtrlStringList;
     EXPECT_EQ(db.m_regKey, (V{"", "", "k2", "k3"}));
     EXPECT_EQ(db.m_rootPath, (V{"", "", "", "r3"}));
     EXPECT_EQ(db.m_regEntry, (V{"", "", "\n", ""}));  // padded to the RegKey list
@@ -358,7 +358,7 @@ TEST(CtrlReaderTest, TextRules) {
     ASSERT_EQ(ParseAndValidate(model, kGroup1 + "[A]\nGroup=1\nDoc=x\r\n\x1A[bad\r\n").m_lResult,
               0);
     ASSERT_EQ(ParseAndValidate(model, kGroup1 + "[A]\nGroup=1\nDoc=x").m_lResult, 0);
-    EXPECT_EQ(model.GetDatabase(0)->m_docs, std::vector<std::string>{"x"});
+    EXPECT_EQ(model.GetDatabase(0)->m_docs, CtrlStringList{"x"});
     // A comment line and an empty line are ignored; a comment must start the line.
     EXPECT_EQ(ParseAndValidate(model, ":comment\r\n\r\n" + kGroup1 + Section("A")).m_lResult, 0);
     EXPECT_EQ(ParseAndValidate(model, " :comment\r\n").m_lResult, TQE_BASE_INVALID);

@@ -154,8 +154,8 @@ TEST_F(CtrlFileTest, BuilderPathsAreCarriedOverToDatabasesNotRebuilt) {
     ASSERT_EQ(file.AddDoc(2, "C:\\Docs\\more.chm"), 0);  // MyApp is rebuilt
     ASSERT_EQ(file.Save(), 0);
     const CCtrlDatabase& sel = *file.GetDatabase(1);
-    EXPECT_EQ(sel.m_rootPath, std::vector<std::string>{"C:\\Resolved"});
-    EXPECT_EQ(sel.m_exePath, (std::vector<std::string>{"C:\\Exe", "", "C:\\Bin"}));
+    EXPECT_EQ(sel.m_rootPath, CtrlStringList{"C:\\Resolved"});
+    EXPECT_EQ(sel.m_exePath, (CtrlStringList{"C:\\Exe", "", "C:\\Bin"}));
     EXPECT_TRUE(file.GetDatabase(2)->m_rootPath.empty());
     EXPECT_EQ(Values("Builder\\Request"), "<REG>=1;MyApp='\\0';");
     EXPECT_NE(Control().find("RootPath = \"C:\\Resolved\""), std::string::npos);

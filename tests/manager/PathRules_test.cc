@@ -385,11 +385,11 @@ TEST_F(PathRulesPrefixTest, IsInstalledAppliThroughItsOutcomes) {
     };
     for (const Case& c : cases) {
         CCtrlDatabase db;
-        db.m_regKey = c.regKey;
-        db.m_rootOrgPath = c.rootOrg;
-        db.m_exeKey = c.exeKey;
-        db.m_exeOrgPath = c.exeOrg;
-        db.m_docs = c.docs;
+        db.m_regKey.assign(c.regKey.begin(), c.regKey.end());
+        db.m_rootOrgPath.assign(c.rootOrg.begin(), c.rootOrg.end());
+        db.m_exeKey.assign(c.exeKey.begin(), c.exeKey.end());
+        db.m_exeOrgPath.assign(c.exeOrg.begin(), c.exeOrg.end());
+        db.m_docs.assign(c.docs.begin(), c.docs.end());
         EXPECT_EQ(IsInstalledAppli(db), c.installed) << c.what;
     }
 }
@@ -461,14 +461,14 @@ TEST_F(PathRulesPrefixTest, EveryRuleTakesAnyByteString) {
         t = s;
         MakeFullPath(t);
         MakeTempName(s, out);
-        db.m_regKey = {s};
-        db.m_regEntry = {s};
-        db.m_rootOrgPath = {s};
-        db.m_exeKey = {s};
-        db.m_exeOrgPath = {s};
+        db.m_regKey = {CtrlString(s)};
+        db.m_regEntry = {CtrlString(s)};
+        db.m_rootOrgPath = {CtrlString(s)};
+        db.m_exeKey = {CtrlString(s)};
+        db.m_exeOrgPath = {CtrlString(s)};
         IsInstalledAppli(db);
         db = CCtrlDatabase();
-        db.m_docs = {s, "C:\\" + s, "<WINDOWS>" + s};
+        db.m_docs = {CtrlString(s), CtrlString("C:\\" + s), CtrlString("<WINDOWS>" + s)};
         IsInstalledAppli(db);
     }
     SetCurrentDirectory(saved);

@@ -57,9 +57,9 @@ int32_t ApplyChange(CCtrlFile& file, int k) {
 // product as installed), -1 for anything else.
 int StateOf(const CCtrlModel& model) {
     for (const auto& pDb : model.m_databases) {
-        const std::string& name = pDb->m_strPublicName;
+        const std::string_view name = pDb->m_strPublicName;
         if (name == "MyApp" || name.starts_with("Run ")) {
-            return name == "MyApp" ? 0 : std::stoi(name.substr(4));
+            return name == "MyApp" ? 0 : std::stoi(std::string(name.substr(4)));
         }
     }
     return -1;
@@ -79,7 +79,7 @@ std::string CompareWithState(const CCtrlModel& model, int n, bool bFullForm) {
     }
     std::vector<std::string> names;
     for (const auto& pDb : model.m_databases) {
-        names.push_back(pDb->m_strPublicName);
+        names.emplace_back(pDb->m_strPublicName);
     }
     if (names != expected) {
         return "databases of state " + std::to_string(n) + " differ";

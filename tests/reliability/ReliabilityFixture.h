@@ -102,7 +102,7 @@ public:
             names.insert(key);
             const auto it = m_built.find(key);
             if ((it == m_built.end() || it->second != Sources(*pDb)) && !requested.count(key)) {
-                return "no request for " + pDb->m_strName;
+                return "no request for " + std::string(pDb->m_strName);
             }
         }
         for (const auto& [name, sources] : m_built) {
@@ -115,12 +115,15 @@ public:
 
 private:
     static std::string Sources(const CCtrlDatabase& db) {
-        std::string s = db.m_strPublicName + "|" + db.m_strDocListFile;
+        std::string s = std::string(db.m_strPublicName) + "|";
+        s += db.m_strDocListFile;
         for (const auto& doc : db.m_docs) {
-            s += "|" + doc;
+            s += "|";
+            s += doc;
         }
         for (const auto& doc : db.m_skipDocs) {
-            s += "|-" + doc;
+            s += "|-";
+            s += doc;
         }
         return s;
     }
