@@ -7,7 +7,9 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <map>
 #include <random>
 
@@ -19,6 +21,14 @@ namespace {
 
 using test::kAppGroup;
 using test::kProductPath;
+
+// A sanitized saver takes several times longer to start, and the start is most of the cost of
+// a kill; its short run is there for memory errors, not for the count.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr int kShortKills = 40;
+#else
+constexpr int kShortKills = 100;
+#endif
 
 std::string Numbered(const char* pszWord, int n) {
     return pszWord + std::to_string(n);
@@ -145,26 +155,34 @@ protected:
 };
 
 TEST_F(CrashTest, KilledSaverLeavesWholeFilesRequestsThatCoverThemAndNothingInTheWay) {
-    const int nKills = test::CampaignCount(100, 1000);
+    const int nKills = test::CampaignCount(kShortKills, 1000);
     const std::string phasePath = C("phase");
     test::WriteLinuxFile(phasePath, std::string(1, '\0'));
-    const int fd = open(phasePath.c_str(), O_RDONLY);
-    void* pMap = mmap(nullptr, 1, PROT_READ, MAP_SHARED, fd, 0);
+    const int fd = open(phasePath.c_str(), O_RDWR);
+    void* pMap = mmap(nullptr, 1, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
     ASSERT_NE(pMap, MAP_FAILED);
-    const volatile char* pPhase = static_cast<const volatile char*>(pMap);
+    volatile char* pPhase = static_cast<volatile char*>(pMap);
 
     // The kills fall from the end of the child's start to a few saves later, however fast this
-    // build starts a process and saves.
-    const auto t0 = std::chrono::steady_clock::now();
-    ASSERT_EQ(test::RunChild("SaveLoop", {"1"}), 0);
-    const auto t1 = std::chrono::steady_clock::now();
-    ASSERT_EQ(test::RunChild("SaveLoop", {"5"}), 0);
-    const auto t2 = std::chrono::steady_clock::now();
-    using std::chrono::microseconds;
-    const auto one = std::chrono::duration_cast<microseconds>(t1 - t0).count();
-    const auto save = std::max<int64_t>(
-        std::chrono::duration_cast<microseconds>(t2 - t1).count() / 4 - one / 4, 1000);
-    const auto start = std::max<int64_t>(one - save, 0);
+    // build starts a process and saves. The middle of three runs counts, so that one run that
+    // the machine held up (or a lucky one) does not set every delay.
+    const auto medianRunUs = [](const char* pszSaves) {
+        std::vector<int64_t> times;
+        for (int i = 0; i < 3; ++i) {
+            const auto t0 = std::chrono::steady_clock::now();
+            EXPECT_EQ(test::RunChild("SaveLoop", {pszSaves}), 0);
+            times.push_back(std::chrono::duration_cast<std::chrono::microseconds>(
+                                std::chrono::steady_clock::now() - t0)
+                                .count());
+        }
+        std::sort(times.begin(), times.end());
+        return times[1];
+    };
+    const int64_t one = medianRunUs("1");
+    const int64_t five = medianRunUs("5");
+    ASSERT_FALSE(HasFailure());
+    const int64_t save = std::max<int64_t>((five - one) / 4, 1000);
+    const int64_t start = std::max<int64_t>(one - save, 0);
     std::mt19937 random(20261206);
     std::uniform_int_distribution<int64_t> delayUs(start * 3 / 4, start + 3 * save);
 
@@ -181,6 +199,7 @@ TEST_F(CrashTest, KilledSaverLeavesWholeFilesRequestsThatCoverThemAndNothingInTh
     for (int i = 0; i < nKills; ++i) {
         const int lastBase = nBase;
         const int lastControl = nControl;
+        *pPhase = 0;
         const pid_t child = test::StartChild("SaveLoop", {"1000000", phasePath});
         usleep(static_cast<useconds_t>(delayUs(random)));
         kill(child, SIGKILL);
@@ -220,7 +239,7 @@ TEST_F(CrashTest, KilledSaverLeavesWholeFilesRequestsThatCoverThemAndNothingInTh
                      std::to_string(between) + "; sample query file left behind " +
                      std::to_string(staleSample) + "; last state " + std::to_string(nBase));
     EXPECT_GT(inSave, nKills / 4);
-    EXPECT_GT(nBase, nKills / 2);  // saves went on from kill to kill
+    EXPECT_GT(nBase, nKills / 4);  // saves went on from kill to kill
     EXPECT_GT(between, 0);         // and some kills fell between the two files
     // The next saves bring both files level and the builder hears of everything.
     ASSERT_EQ(test::RunChild("SaveLoop", {"2"}), 0);
