@@ -6,6 +6,7 @@
 #include "manager/PathRules.h"
 #include "manager/ProductRegKey.h"
 #include "platform/Cp932.h"
+#include "platform/Win32Error.h"
 #include "resources/ErrorCodes.h"
 
 namespace tq {
@@ -462,8 +463,12 @@ int32_t CCtrlGroupSet::SaveUniqueIds() {
     if (m_pProductKey == nullptr) {
         return TQE_REG_WRITE;
     }
-    // A missing key is what the deletion is for; its result does not matter.
-    m_pProductKey->DeleteTree(kGroupSetKey);
+    // A missing key is what the deletion is for. Any other failure leaves the ids of groups
+    // that no longer exist behind, where a later group of that number would take them up.
+    const int32_t lDeleted = m_pProductKey->DeleteTree(kGroupSetKey);
+    if (lDeleted != ERROR_SUCCESS && lDeleted != ERROR_FILE_NOT_FOUND) {
+        return lDeleted;
+    }
     if (m_dwNextUniqueId == 0) {
         m_dwNextUniqueId = 1;
     }

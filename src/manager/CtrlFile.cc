@@ -9,6 +9,7 @@
 #include "controlfile/RebuildRequests.h"
 #include "controlfile/SampleQuery.h"
 #include "manager/PathRules.h"
+#include "platform/Cp932.h"
 #include "platform/MessageBox.h"
 #include "platform/Registry.h"
 #include "platform/Win32Error.h"
@@ -22,6 +23,12 @@ constexpr const char* kLockSuffix = ".lock";
 bool FileExists(const std::string& strPath) {
     uint32_t attributes = 0;
     return GetFileAttributes(strPath, attributes) == ERROR_SUCCESS;
+}
+
+// Whether the builder indexed a database from the same sources as this one has.
+bool SameSources(const CCtrlDatabase& db, const CCtrlDatabase& built) {
+    return db.m_strName == built.m_strName && db.m_strDocListFile == built.m_strDocListFile &&
+           db.m_docs == built.m_docs && db.m_skipDocs == built.m_skipDocs;
 }
 
 }  // namespace
@@ -132,8 +139,45 @@ int32_t CCtrlFile::CompareWithControlFile(const std::string& strControlPath, boo
     if (m_dwModified == 0 && !CanWriteData()) {
         return TQE_NO_WRITE_PERMISSION;
     }
+    RequestWhatTheBuilderLacks(onDisk);
     CarryBuilderPaths(onDisk);
     return WriteRebuildRequests(*this, m_productKey);
+}
+
+// The control file can lag behind the base control file: a save that died after writing the
+// base control file took the marks that would have asked for its rebuilds along with it, and
+// the next save, loaded from the base control file, has nothing marked. So whatever the
+// builder's file lacks is asked for as those marks would have: a selected database that the
+// file does not hold, or holds with other sources, is rebuilt; a database that left the file
+// (removed, renamed, deselected) changes the structure. After a save that went through, every
+// such database is marked already, so this adds nothing.
+void CCtrlFile::RequestWhatTheBuilderLacks(const CCtrlFile& onDisk) {
+    for (auto& pDb : m_databases) {
+        CCtrlDatabase& db = *pDb;
+        if (db.m_dwState & (DBSTATE_DESELECTED | DBSTATE_REBUILD)) {
+            continue;
+        }
+        const int32_t found = onDisk.FindDBByPublicName(DBTYPE_ALL, db.m_strPublicName);
+        if (found < 0 || !SameSources(db, *onDisk.GetDatabase(static_cast<size_t>(found)))) {
+            db.m_dwState |= DBSTATE_REBUILD;
+        }
+    }
+    for (const auto& pBuilt : onDisk.m_databases) {
+        if (!HasSelectedDatabaseNamed(pBuilt->m_strName)) {
+            m_dwStructureChanged = 1;
+            return;
+        }
+    }
+}
+
+bool CCtrlFile::HasSelectedDatabaseNamed(std::string_view strName) const {
+    for (size_t pos : m_dbIndex.FindName(*this, strName)) {
+        const CCtrlDatabase& db = *GetDatabase(pos);
+        if (!db.IsDeselected() && EqualsNoCase(db.m_strName, strName)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 // The builder resolves the RootPath and ExePath lists of the databases it indexed; a database
@@ -210,6 +254,13 @@ int32_t CCtrlFile::Save(const std::string* pConfirmation) {
             return lResult;
         }
     }
+    // The builder hears of a new structure before its file shows one: the other way round, a
+    // process that died between the two would leave the builder a new file and no word of it,
+    // and the next save finds the files equal and writes nothing.
+    if (m_dwStructureChanged != 0 &&
+        m_productKey.SetDWORD("Builder\\Request", "<REG>", 1) != ERROR_SUCCESS) {
+        return TQE_REG_WRITE;
+    }
     lResult = CCtrlWriter(*this).Write(strControlPath, false);
     if (lResult != TQ_OK) {
         return lResult;
@@ -225,10 +276,6 @@ int32_t CCtrlFile::Save(const std::string* pConfirmation) {
     lResult = UpdateSampleQueryFile(*this, m_productKey);
     if (lResult != TQ_OK) {
         return lResult;
-    }
-    if (m_dwStructureChanged != 0 &&
-        m_productKey.SetDWORD("Builder\\Request", "<REG>", 1) != ERROR_SUCCESS) {
-        return TQE_REG_WRITE;
     }
     EndSave();
     return TQ_OK;

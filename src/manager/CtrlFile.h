@@ -134,6 +134,8 @@ private:
     int32_t ReadFilePath(const char* pszValue, std::string& strPath) const;
     int32_t LoadFile(const std::string& strPath, bool bWithLog);
     int32_t CompareWithControlFile(const std::string& strControlPath, bool& bEqual);
+    void RequestWhatTheBuilderLacks(const CCtrlFile& onDisk);
+    bool HasSelectedDatabaseNamed(std::string_view strName) const;
     void CarryBuilderPaths(CCtrlFile& onDisk);
     void EndSave();
     std::string GetCaption() const;

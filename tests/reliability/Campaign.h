@@ -15,7 +15,9 @@ inline bool IsFullLength() {
 }
 
 // The short count in the ordinary suite, the full count at full length.
-inline int CampaignCount(int nShort, int nFull) { return IsFullLength() ? nFull : nShort; }
+inline int CampaignCount(int nShort, int nFull) {
+    return IsFullLength() ? nFull : nShort;
+}
 
 inline void PrintCampaignSummary(const std::string& strName, const std::string& strCounts) {
     std::printf("RELIABILITY %s: %s\n", strName.c_str(), strCounts.c_str());

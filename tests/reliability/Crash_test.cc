@@ -1,0 +1,254 @@
+// A saver killed with SIGKILL at any moment leaves both control files whole, each holding the
+// state of one complete save, the builder's requests covering what its control file holds, and
+// nothing that stops the next save.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <map>
+#include <random>
+
+#include "Campaign.h"
+#include "ReliabilityFixture.h"
+
+namespace tq {
+namespace {
+
+using test::kAppGroup;
+using test::kProductPath;
+
+// A sanitized saver takes several times longer to start, and the start is most of the cost of
+// a kill; its short run is there for memory errors, not for the count.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr int kShortKills = 40;
+#else
+constexpr int kShortKills = 100;
+#endif
+
+std::string Numbered(const char* pszWord, int n) {
+    return pszWord + std::to_string(n);
+}
+
+// Save k takes the product from state k-1 to state k. It renames the first user application
+// to "Run k", so that a file tells which state it holds, and makes one more change in a cycle
+// of four, so that the requests change too: deselect or select again "Sel1", add an application
+// "Extra k", remove it again, rename the application's own group to "Group k".
+int32_t ApplyChange(CCtrlFile& file, int k) {
+    int32_t lResult = file.RenameAppli(2, Numbered("Run ", k));
+    if (lResult != 0) {
+        return lResult;
+    }
+    const auto last = static_cast<int32_t>(file.GetDBCount()) - 1;
+    switch (k % 4) {
+        case 0:
+            return file.SetDBSelected(1, file.GetDatabase(1)->IsDeselected() ? 1 : 0);
+        case 1: {
+            const std::string name = Numbered("Extra ", k);
+            if ((lResult = file.AddAppli(DBTYPE_FREE, name)) != 0 ||
+                (lResult = file.AddDBToGroup(last + 1, name, &kAppGroup)) != 0) {
+                return lResult;
+            }
+            return file.AddDoc(last + 1, "C:\\Docs\\extra.chm");
+        }
+        case 2:
+            return file.RemoveAppli(last, false);
+        default:
+            return file.RenameGroup(&kAppGroup, file.GetDatabase(2)->m_groups.back()->GetName(),
+                                    Numbered("Group ", k));
+    }
+}
+
+// The state a file holds: the number after "Run " of the first user application (0 for the
+// product as installed), -1 for anything else.
+int StateOf(const CCtrlModel& model) {
+    for (const auto& pDb : model.m_databases) {
+        const std::string_view name = pDb->m_strPublicName;
+        if (name == "MyApp" || name.starts_with("Run ")) {
+            return name == "MyApp" ? 0 : std::stoi(std::string(name.substr(4)));
+        }
+    }
+    return -1;
+}
+
+// What differs between a file and state n ("" when nothing does). The control file leaves the
+// deselected "Sel1" out.
+std::string CompareWithState(const CCtrlModel& model, int n, bool bFullForm) {
+    const bool bSelOff = (n / 4) % 2 == 1;
+    std::vector<std::string> expected = {"Fixed One"};
+    if (bFullForm || !bSelOff) {
+        expected.push_back("Selection One");
+    }
+    expected.push_back(n == 0 ? "MyApp" : Numbered("Run ", n));
+    if (n % 4 == 1) {
+        expected.push_back(Numbered("Extra ", n));
+    }
+    std::vector<std::string> names;
+    for (const auto& pDb : model.m_databases) {
+        names.emplace_back(pDb->m_strPublicName);
+    }
+    if (names != expected) {
+        return "databases of state " + std::to_string(n) + " differ";
+    }
+    if (bFullForm && model.GetDatabase(1)->IsDeselected() != bSelOff) {
+        return "selection of state " + std::to_string(n) + " differs";
+    }
+    const std::string group = n >= 3 ? Numbered("Group ", n - (n - 3) % 4) : "MyApp";
+    const CCtrlDatabase& app = *model.GetDatabase(expected.size() - (n % 4 == 1 ? 2 : 1));
+    if (app.m_groups.empty() || app.m_groups.back()->GetName() != group) {
+        return "group of state " + std::to_string(n) + " differs";
+    }
+    return "";
+}
+
+// Loads the product, then changes and saves it args[0] times or until killed. While a save
+// runs, the first byte of the file args[1] (a Linux path) is 1.
+TQ_CHILD_MAIN(SaveLoop) {
+    volatile char* pPhase = nullptr;
+    if (args.size() > 1) {
+        const int fd = open(args[1].c_str(), O_RDWR);
+        void* p =
+            fd >= 0 ? mmap(nullptr, 1, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0) : MAP_FAILED;
+        pPhase = p == MAP_FAILED ? nullptr : static_cast<volatile char*>(p);
+    }
+    CCtrlFile file;
+    if (file.OpenProductKey(kProductPath) != 0 || file.Load() != 0) {
+        return 1;
+    }
+    int n = StateOf(file);
+    for (int i = 0; i < std::stoi(args[0]); ++i) {
+        if (ApplyChange(file, ++n) != 0) {
+            return 2;
+        }
+        if (pPhase != nullptr) {
+            *pPhase = 1;
+        }
+        const int32_t lResult = file.Save();
+        if (pPhase != nullptr) {
+            *pPhase = 0;
+        }
+        if (lResult != 0) {
+            return 3;
+        }
+    }
+    return 0;
+}
+
+class CrashTest : public testing::Test, public test::CSavedProduct {
+protected:
+    // Both files on disk, each checked to hold a whole state; their states go to nBase and
+    // nControl.
+    void ReadBoth(test::CSavedFile& base, test::CSavedFile& control, int& nBase, int& nControl) {
+        base = test::ReadSavedFile(C("Ctrl/base.ctl"), test::kBasePath, true);
+        control = test::ReadSavedFile(C("Ctrl/ctrl.ctl"), test::kControlPath, false);
+        ASSERT_TRUE(base.IsWhole()) << base.m_strBytes;
+        ASSERT_TRUE(control.IsWhole()) << control.m_strBytes;
+        nBase = StateOf(*base.m_pModel);
+        nControl = StateOf(*control.m_pModel);
+        ASSERT_EQ(CompareWithState(*base.m_pModel, nBase, true), "");
+        ASSERT_EQ(CompareWithState(*control.m_pModel, nControl, false), "");
+    }
+};
+
+TEST_F(CrashTest, KilledSaverLeavesWholeFilesRequestsThatCoverThemAndNothingInTheWay) {
+    const int nKills = test::CampaignCount(kShortKills, 1000);
+    const std::string phasePath = C("phase");
+    test::WriteLinuxFile(phasePath, std::string(1, '\0'));
+    const int fd = open(phasePath.c_str(), O_RDWR);
+    void* pMap = mmap(nullptr, 1, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+    ASSERT_NE(pMap, MAP_FAILED);
+    volatile char* pPhase = static_cast<volatile char*>(pMap);
+
+    // The kills fall from the end of the child's start to a few saves later, however fast this
+    // build starts a process and saves. The middle of three runs counts, so that one run that
+    // the machine held up (or a lucky one) does not set every delay.
+    const auto medianRunUs = [](const char* pszSaves) {
+        std::vector<int64_t> times;
+        for (int i = 0; i < 3; ++i) {
+            const auto t0 = std::chrono::steady_clock::now();
+            EXPECT_EQ(test::RunChild("SaveLoop", {pszSaves}), 0);
+            times.push_back(std::chrono::duration_cast<std::chrono::microseconds>(
+                                std::chrono::steady_clock::now() - t0)
+                                .count());
+        }
+        std::sort(times.begin(), times.end());
+        return times[1];
+    };
+    const int64_t one = medianRunUs("1");
+    const int64_t five = medianRunUs("5");
+    ASSERT_FALSE(HasFailure());
+    const int64_t save = std::max<int64_t>((five - one) / 4, 1000);
+    const int64_t start = std::max<int64_t>(one - save, 0);
+    std::mt19937 random(20261206);
+    std::uniform_int_distribution<int64_t> delayUs(start * 3 / 4, start + 3 * save);
+
+    test::CSavedFile base;
+    test::CSavedFile control;
+    int nBase = 0;
+    int nControl = 0;
+    ReadBoth(base, control, nBase, nControl);
+    test::CBuilderView builder;
+    builder.Build(*control.m_pModel);
+    std::map<int, std::string> seenBase;  // the bytes of each state, as first seen
+    std::map<int, std::string> seenControl;
+    int inSave = 0, baseOld = 0, baseNew = 0, between = 0, staleSample = 0;
+    for (int i = 0; i < nKills; ++i) {
+        const int lastBase = nBase;
+        const int lastControl = nControl;
+        *pPhase = 0;
+        const pid_t child = test::StartChild("SaveLoop", {"1000000", phasePath});
+        usleep(static_cast<useconds_t>(delayUs(random)));
+        kill(child, SIGKILL);
+        ASSERT_EQ(test::WaitChild(child), 128 + SIGKILL) << "kill " << i;
+        inSave += *pPhase;
+        ReadBoth(base, control, nBase, nControl);
+        // No file goes back, and the control file never runs ahead of the base control file,
+        // which a save writes first. A state seen again is the same bytes.
+        ASSERT_GE(nBase, lastBase) << "kill " << i;
+        ASSERT_GE(nControl, lastControl) << "kill " << i;
+        ASSERT_LE(nControl, nBase) << "kill " << i;
+        ASSERT_EQ(seenBase.emplace(nBase, base.m_strBytes).first->second, base.m_strBytes);
+        ASSERT_EQ(seenControl.emplace(nControl, control.m_strBytes).first->second,
+                  control.m_strBytes);
+        ASSERT_EQ(builder.FindMissedRequest(*control.m_pModel), "") << "kill " << i;
+        builder.Build(*control.m_pModel);
+        // The sample query file is always one whole line. A kill after the base control file
+        // was replaced and before the sample query file was can leave it naming the
+        // application as before: the next save no longer knows that name. It is counted and
+        // put right here, as its user would.
+        const std::string sample = Sample();
+        ASSERT_TRUE(sample.starts_with("%%%Run ") && sample.ends_with("%%%\r\n")) << sample;
+        if (std::stoi(sample.substr(7)) != nBase) {
+            ++staleSample;
+            test::WriteLinuxFile(C("Ctrl/sample.txt"), "%%%" + Numbered("Run ", nBase) + "%%%\r\n");
+        }
+        baseOld += nBase == lastBase ? 1 : 0;
+        baseNew += nBase > lastBase ? 1 : 0;
+        between += nControl < nBase ? 1 : 0;
+    }
+    munmap(pMap, 1);
+    close(fd);
+    test::PrintCampaignSummary(
+        "crash", std::to_string(nKills) + " kills survived, " + std::to_string(inSave) +
+                     " inside a save; base control file old " + std::to_string(baseOld) + ", new " +
+                     std::to_string(baseNew) + "; control file behind it " +
+                     std::to_string(between) + "; sample query file left behind " +
+                     std::to_string(staleSample) + "; last state " + std::to_string(nBase));
+    EXPECT_GT(inSave, nKills / 4);
+    EXPECT_GT(nBase, nKills / 4);  // saves went on from kill to kill
+    EXPECT_GT(between, 0);         // and some kills fell between the two files
+    // The next saves bring both files level and the builder hears of everything.
+    ASSERT_EQ(test::RunChild("SaveLoop", {"2"}), 0);
+    const int nBefore = nBase;
+    ReadBoth(base, control, nBase, nControl);
+    EXPECT_EQ(nBase, nBefore + 2);
+    EXPECT_EQ(nControl, nBase);
+    EXPECT_EQ(builder.FindMissedRequest(*control.m_pModel), "");
+}
+
+}  // namespace
+}  // namespace tq

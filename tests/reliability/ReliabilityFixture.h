@@ -1,0 +1,150 @@
+// What the reliability campaigns share: a product that has been saved once (so both control
+// files exist), a look at a control file as it lies on disk, and the index builder's view of
+// the rebuild requests.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+
+#include "controlfile/CtrlModel.h"
+#include "controlfile/CtrlReader.h"
+#include "controlfile/CtrlWriter.h"
+#include "manager/CtrlFile.h"
+#include "manager/ProductFixture.h"
+#include "platform/Cp932.h"
+#include "platform/File.h"
+#include "platform/Registry.h"
+
+namespace tq::test {
+
+inline const std::string kBasePath = "C:\\Ctrl\\base.ctl";
+inline const std::string kControlPath = "C:\\Ctrl\\ctrl.ctl";
+inline const std::string kSampleText = "%%%MyApp%%%\r\n";
+
+// The product of CProductFixture with a sample query file naming MyApp, saved once: both
+// files are as the writer writes them and the control file exists.
+class CSavedProduct : public CProductFixture {
+public:
+    CSavedProduct();
+    std::string Sample() const { return ReadLinuxFile(C("Ctrl/sample.txt")); }
+};
+
+// A control file as it lies on disk: its bytes, and its model when the reader accepts it.
+struct CSavedFile {
+    std::string m_strBytes;
+    std::unique_ptr<CCtrlModel> m_pModel;  // null when the file does not load
+    // The model renders back to the very bytes on disk: a file as the writer wrote it, with
+    // nothing torn off or mixed in.
+    bool m_bWhole = false;
+
+    bool IsWhole() const { return m_pModel != nullptr && m_bWhole; }
+};
+
+inline CSavedFile ReadSavedFile(const std::string& strLinuxPath, const std::string& strWinPath,
+                                bool bFullForm) {
+    CSavedFile saved;
+    saved.m_strBytes = ReadLinuxFile(strLinuxPath);
+    auto pModel = std::make_unique<CCtrlModel>();
+    CFile file;
+    if (CCtrlReader(*pModel, nullptr).Load(file, strWinPath) != 0) {
+        return saved;
+    }
+    file.Close();
+    saved.m_bWhole = CCtrlWriter(*pModel).Render(bFullForm) == saved.m_strBytes;
+    saved.m_pModel = std::move(pModel);
+    return saved;
+}
+
+inline CSavedProduct::CSavedProduct() {
+    WriteLinuxFile(C("Ctrl/sample.txt"), kSampleText);
+    WriteLinuxFile(
+        C("Ctrl/base.ctl"),
+        CCtrlWriter(*ReadSavedFile(C("Ctrl/base.ctl"), kBasePath, true).m_pModel).Render(true));
+    CCtrlFile file;
+    EXPECT_EQ(file.OpenProductKey(kProductPath), 0);
+    EXPECT_EQ(file.Load(), 0);
+    EXPECT_EQ(file.Save(), 0);
+}
+
+// Which of two contents a file holds.
+enum class EContent { kOld, kNew, kNeither };
+inline EContent WhichContent(const std::string& bytes, const std::string& strOld,
+                             const std::string& strNew) {
+    return bytes == strOld ? EContent::kOld : bytes == strNew ? EContent::kNew : EContent::kNeither;
+}
+
+// The index builder as the campaigns play it. It builds every database of the control file and
+// takes the requests away. Until it runs again, every database of the control file that it did
+// not build from the same sources must be requested under "Builder\Request", and a database
+// that left the control file needs "<REG>" (the builder must rebuild from the file).
+class CBuilderView {
+public:
+    // Builds what the control file says and deletes the requests it has taken.
+    void Build(const CCtrlModel& control) {
+        m_built.clear();
+        for (const auto& pDb : control.m_databases) {
+            m_built[ToLowerCp932(pDb->m_strName)] = Sources(*pDb);
+        }
+        RegDeleteTree(HKEY_LOCAL_MACHINE, kProductPath + "\\Builder\\Request");
+    }
+
+    // Empty when the requests in the registry cover what the control file holds; else what
+    // the builder would miss.
+    std::string FindMissedRequest(const CCtrlModel& control) const {
+        std::set<std::string> requested;
+        uint32_t dwReg = 0;
+        ReadRequests(requested, dwReg);
+        std::set<std::string> names;
+        for (const auto& pDb : control.m_databases) {
+            const std::string key = ToLowerCp932(pDb->m_strName);
+            names.insert(key);
+            const auto it = m_built.find(key);
+            if ((it == m_built.end() || it->second != Sources(*pDb)) && !requested.count(key)) {
+                return "no request for " + std::string(pDb->m_strName);
+            }
+        }
+        for (const auto& [name, sources] : m_built) {
+            if (!names.count(name) && dwReg != 1) {
+                return name + " left the control file without <REG>";
+            }
+        }
+        return "";
+    }
+
+private:
+    static std::string Sources(const CCtrlDatabase& db) {
+        std::string s = std::string(db.m_strPublicName) + "|";
+        s += db.m_strDocListFile;
+        for (const auto& doc : db.m_docs) {
+            s += "|";
+            s += doc;
+        }
+        for (const auto& doc : db.m_skipDocs) {
+            s += "|-";
+            s += doc;
+        }
+        return s;
+    }
+    static void ReadRequests(std::set<std::string>& requested, uint32_t& dwReg) {
+        CRegKey key;
+        if (key.Open(HKEY_LOCAL_MACHINE, kProductPath + "\\Builder\\Request", KEY_READ) != 0) {
+            return;
+        }
+        std::string name;
+        std::string data;
+        uint32_t type = 0;
+        for (uint32_t i = 0; key.EnumValue(i, name, type, data) == 0; ++i) {
+            if (name == "<REG>") {
+                dwReg = type == REG_DWORD && data.size() == 4 ? static_cast<uint8_t>(data[0]) : 0;
+            } else {
+                requested.insert(ToLowerCp932(name));
+            }
+        }
+    }
+
+    std::map<std::string, std::string> m_built;  // database name (lower case) -> its sources
+};
+
+}  // namespace tq::test
