@@ -29,11 +29,17 @@ bool FileExists(const std::string& strPath) {
 CCtrlFile::CCtrlFile() : m_logFile(&m_productKey) {}
 
 CCtrlFile::~CCtrlFile() {
+    CloseFiles();
+}
+
+void CCtrlFile::CloseFiles() {
+    m_file.Close();
     if (m_lockFile.IsOpen()) {
         const std::string strPath = m_lockFile.GetPath();
         m_lockFile.Close();
         DeleteFile(strPath);
     }
+    m_dwLoaded = 0;
 }
 
 int32_t CCtrlFile::OpenProductKey(const std::string& strPath) {

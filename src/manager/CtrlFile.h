@@ -61,6 +61,10 @@ public:
     bool CanWriteData();
     // Before every read: clears the model and forgets the loaded path.
     void Reset();
+    // Lets the product's files go: closes the base control file and deletes the lock file this
+    // object holds; the model stays, but it no longer counts as loaded. An editor calls this
+    // before it gives up the editing mutex, so that the next editor finds the files free.
+    void CloseFiles();
 
     bool IsLoaded() const { return m_dwLoaded != 0; }
     const std::string& GetLoadedPath() const { return m_strLoadedPath; }
