@@ -136,8 +136,10 @@ public:
 private:
     int32_t ReadControlFolder(std::string& strFolder) const;
     int32_t ReadFilePath(const char* pszValue, std::string& strPath) const;
-    int32_t LoadFile(const std::string& strPath, bool bWithLog);
-    int32_t CompareWithControlFile(const std::string& strControlPath, bool& bEqual);
+    int32_t LoadFile(const std::string& strPath, bool bWithLog, CFile* pFile = nullptr);
+    int32_t ReserveControlFile(const std::string& strControlPath, CFile& reservation) const;
+    int32_t CompareWithControlFile(const std::string& strControlPath, CFile& reservation,
+                                   bool& bEqual);
     void CarryBuilderPaths(CCtrlFile& onDisk);
     void EndSave();
     std::string GetCaption() const;
