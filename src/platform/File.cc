@@ -238,6 +238,55 @@ CFile::~CFile() = default;
 CFile::CFile(CFile&&) noexcept = default;
 CFile& CFile::operator=(CFile&&) noexcept = default;
 
+namespace {
+
+constexpr int kMaxOpenTries = 8;
+
+// One try of an open: the descriptor, its status, and its share locks. A delete or rename that
+// tested the file before these locks were taken may take the name away between the open(2) and
+// the locks; the handle would then hold a file that later openers cannot see, so they could not
+// be refused. bNamed tells whether the name still leads to the locked file; when it does not,
+// the caller opens again, as if its open had come after the delete or rename.
+int32_t OpenAndLock(const std::string& linuxPath, int oflags, uint32_t access, uint32_t share,
+                    CFd& fd, struct stat& st, bool& bNamed) {
+    bool bWritable = (oflags & O_ACCMODE) == O_RDWR;
+    bool bLocks = true;
+    fd.Reset(Sys().m_pfnOpen(linuxPath.c_str(), oflags, 0666));
+    if (fd.Get() < 0 && errno == EACCES && !(access & GENERIC_READ)) {
+        // A file the user may write but not read, or a handle without data access: it takes no
+        // share locks, since a shared lock needs a descriptor open for reading.
+        int fallback = bWritable ? O_WRONLY : O_PATH;
+        fd.Reset(Sys().m_pfnOpen(linuxPath.c_str(), (oflags & ~O_ACCMODE) | fallback, 0666));
+        bLocks = false;
+    }
+    if (fd.Get() < 0) {
+        return errno == EEXIST ? ERROR_FILE_EXISTS : PathErrorFromErrno(errno, linuxPath);
+    }
+    if (Sys().m_pfnFstat(fd.Get(), &st) != 0) {
+        return Win32FromErrno(errno);
+    }
+    if (S_ISDIR(st.st_mode)) {
+        return ERROR_ACCESS_DENIED;
+    }
+    if (!bLocks) {
+        return ERROR_SUCCESS;
+    }
+    if (int32_t err = TakeShareLocks(fd.Get(), access, share); err != ERROR_SUCCESS) {
+        return err;
+    }
+    // Checked after the locks: a delete or rename that comes later sees them and is refused
+    // where the sharing asks for it.
+    struct stat named;
+    bNamed = Sys().m_pfnStat(linuxPath.c_str(), &named) == 0 && named.st_dev == st.st_dev &&
+             named.st_ino == st.st_ino;
+    if (!bNamed) {
+        fd.Reset();
+    }
+    return ERROR_SUCCESS;
+}
+
+}  // namespace
+
 int32_t CFile::Open(const std::string& strPath, uint32_t access, uint32_t share,
                     uint32_t disposition, uint32_t flags) {
     m_pImpl.reset();
@@ -263,28 +312,19 @@ int32_t CFile::Open(const std::string& strPath, uint32_t access, uint32_t share,
     } else if (disposition == CREATE_ALWAYS || disposition == OPEN_ALWAYS) {
         oflags |= O_CREAT;
     }
-    bool bLocks = true;
-    CFd fd(Sys().m_pfnOpen(linuxPath.c_str(), oflags, 0666));
-    if (fd.Get() < 0 && errno == EACCES && !(access & GENERIC_READ)) {
-        // A file the user may write but not read, or a handle without data access: it takes no
-        // share locks, since a shared lock needs a descriptor open for reading.
-        int fallback = bWritable ? O_WRONLY : O_PATH;
-        fd.Reset(Sys().m_pfnOpen(linuxPath.c_str(), (oflags & ~O_ACCMODE) | fallback, 0666));
-        bLocks = false;
-    }
-    if (fd.Get() < 0) {
-        return errno == EEXIST ? ERROR_FILE_EXISTS : PathErrorFromErrno(errno, linuxPath);
-    }
+    CFd fd;
     struct stat st;
-    if (Sys().m_pfnFstat(fd.Get(), &st) != 0) {
-        return Win32FromErrno(errno);
-    }
-    if (S_ISDIR(st.st_mode)) {
-        return ERROR_ACCESS_DENIED;
-    }
-    if (bLocks) {
-        if (int32_t err = TakeShareLocks(fd.Get(), access, share); err != ERROR_SUCCESS) {
+    for (int nTry = 1;; ++nTry) {
+        bool bNamed = true;
+        if (int32_t err = OpenAndLock(linuxPath, oflags, access, share, fd, st, bNamed);
+            err != ERROR_SUCCESS) {
             return err;
+        }
+        if (bNamed) {
+            break;
+        }
+        if (nTry == kMaxOpenTries) {
+            return ERROR_SHARING_VIOLATION;  // the name keeps changing hands: busy
         }
     }
     // Truncation comes after the share test, so a refused open never harms another handle's
