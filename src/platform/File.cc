@@ -60,6 +60,10 @@ bool IsReadOnly(const std::string& strLinuxPath) {
            (errno == EACCES || errno == EROFS);
 }
 
+// Opens and deletes retry this often when a file's name changes hands between their test and
+// their use.
+constexpr int kMaxOpenTries = 8;
+
 // The share test of a delete or rename: an open with delete access that shares everything,
 // held in lock until the caller has unlinked or renamed. Anything but a regular file, and a
 // file this process may not open, is let through untested (see ShareLock.h).
@@ -74,6 +78,52 @@ int32_t LockForDelete(const std::string& strLinuxPath, CFd& lock) {
     }
     return TakeShareLocks(lock.Get(), DELETE_ACCESS,
                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+}
+
+// The share test of a delete, which unlinks by name: the name must still lead to the file that
+// was tested when the unlink comes. Between the test and the unlink another delete could remove
+// the tested file and an open could create a new one under the same name (an editor's lock
+// file), which this delete would then remove untested. So the file's gate is held from the
+// check to the unlink (until lock is closed): deletes of one file take turns, and a name found
+// leading elsewhere is tested again.
+int32_t LockNameForDelete(const std::string& strLinuxPath, CFd& lock) {
+    for (int nTry = 1;; ++nTry) {
+        struct stat st;
+        if (Sys().m_pfnStat(strLinuxPath.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+            return ERROR_SUCCESS;
+        }
+        // The gate needs a descriptor open for writing; a file that cannot be opened so is
+        // tested as a plain delete would test it.
+        lock.Reset(Sys().m_pfnOpen(strLinuxPath.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK, 0));
+        if (lock.Get() < 0) {
+            return LockForDelete(strLinuxPath, lock);
+        }
+        if (int32_t err = TakeShareLocks(lock.Get(), DELETE_ACCESS,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+            err != ERROR_SUCCESS) {
+            return err;
+        }
+        struct flock gate {};
+        gate.l_type = F_WRLCK;
+        gate.l_whence = SEEK_SET;
+        gate.l_start = kShareGateByte;
+        gate.l_len = 1;
+        if (Sys().m_pfnFcntlLock(lock.Get(), F_OFD_SETLKW, &gate) != 0) {
+            return Win32FromErrno(errno);
+        }
+        struct stat locked;
+        struct stat named;
+        if (Sys().m_pfnFstat(lock.Get(), &locked) != 0) {
+            return Win32FromErrno(errno);
+        }
+        if (Sys().m_pfnStat(strLinuxPath.c_str(), &named) != 0 ||
+            (named.st_dev == locked.st_dev && named.st_ino == locked.st_ino)) {
+            return ERROR_SUCCESS;  // gone already (the unlink then says so), or the tested file
+        }
+        if (nTry == kMaxOpenTries) {
+            return ERROR_SHARING_VIOLATION;  // the name keeps changing hands: busy
+        }
+    }
 }
 
 std::string BaseName(const std::string& strLinuxPath) {
@@ -239,8 +289,6 @@ CFile::CFile(CFile&&) noexcept = default;
 CFile& CFile::operator=(CFile&&) noexcept = default;
 
 namespace {
-
-constexpr int kMaxOpenTries = 8;
 
 // One try of an open: the descriptor, its status, and its share locks. A delete or rename that
 // tested the file before these locks were taken may take the name away between the open(2) and
@@ -545,7 +593,7 @@ int32_t DeleteFile(const std::string& strPath) {
         return ERROR_ACCESS_DENIED;
     }
     CFd lock;
-    if (int32_t err = LockForDelete(linuxPath, lock); err != ERROR_SUCCESS) {
+    if (int32_t err = LockNameForDelete(linuxPath, lock); err != ERROR_SUCCESS) {
         return err;
     }
     if (Sys().m_pfnUnlink(linuxPath.c_str()) != 0) {

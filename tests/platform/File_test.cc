@@ -351,6 +351,41 @@ TEST_F(FileTest, AnOpenThatLosesItsNameToADeleteOpensAgain) {
     }
 }
 
+// Another delete and a new open of the same name, run after a delete has tested the file and
+// before it unlinks by name (here from the fstat of its check).
+CFile* g_pReplacement = nullptr;
+std::string g_strReplaceDuringDelete;
+int FstatAfterAReplacement(int fd, struct stat* st) {
+    if (!g_strReplaceDuringDelete.empty()) {
+        const std::string strPath = std::exchange(g_strReplaceDuringDelete, {});
+        std::string linuxPath;
+        EXPECT_EQ(ResolvePath(strPath, linuxPath), 0);
+        EXPECT_EQ(DefaultSysCalls().m_pfnUnlink(linuxPath.c_str()), 0);
+        EXPECT_EQ(g_pReplacement->Open(strPath, R | W, 0, CREATE_NEW), 0);
+    }
+    return DefaultSysCalls().m_pfnFstat(fd, st);
+}
+
+// The delete tested a file nobody held; the name now leads to a new file held without delete
+// sharing, which the delete must test too and leave.
+TEST_F(FileTest, ADeleteLeavesANewFileThatTookTheNameOfTheTestedOne) {
+    Put("held.lock", "stale");
+    CFile replacement;
+    g_pReplacement = &replacement;
+    {
+        CSysCallOverride sys;
+        sys->m_pfnFstat = FstatAfterAReplacement;
+        g_strReplaceDuringDelete = "C:\\held.lock";
+        EXPECT_EQ(DeleteFile("C:\\held.lock"), ERROR_SHARING_VIOLATION);
+    }
+    EXPECT_TRUE(g_strReplaceDuringDelete.empty());
+    EXPECT_TRUE(replacement.IsOpen());
+    EXPECT_TRUE(Exists("held.lock"));
+    replacement.Close();
+    EXPECT_EQ(DeleteFile("C:\\held.lock"), 0);
+    EXPECT_FALSE(Exists("held.lock"));
+}
+
 TEST_F(FileTest, AWriteThatFailsPartWayLeavesNoPartialTail) {
     CFile file;
     ASSERT_EQ(file.Open("C:\\out.txt", W, 0, CREATE_NEW), 0);
