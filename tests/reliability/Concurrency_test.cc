@@ -35,6 +35,7 @@
 #include "platform/Path.h"
 #include "platform/RegFile.h"
 #include "platform/Registry.h"
+#include "platform/Win32Error.h"
 #include "resources/ErrorCodes.h"
 #include "support/TestSupport.h"
 
@@ -142,6 +143,9 @@ CRunResult RunTqctl(const std::vector<std::string>& args, const std::string& str
                                      0644);
     posix_spawn_file_actions_addopen(&actions, 2, strErr.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                      0644);
+    // The test's own threads read the product's files meanwhile; a descriptor inherited from
+    // them would make a starting run look like an editor holding the base control file.
+    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
     std::vector<std::string> argv = {strTool};
     argv.insert(argv.end(), args.begin(), args.end());
     std::vector<char*> cargv;
@@ -439,6 +443,9 @@ std::string CheckSnapshot(const std::string& strBaseFile, const std::string& str
     for (const std::string& strFile : {strBaseFile, strControlFile}) {
         CCtrlModel model;
         const std::string text = test::ReadLinuxFile(strFile);
+        if (text.empty()) {
+            return strFile + " is missing or empty";
+        }
         if (int32_t err = CCtrlReader(model, nullptr).Parse(text); err != 0) {
             return strFile + " does not load: " + std::to_string(err);
         }
@@ -451,9 +458,11 @@ std::string CheckSnapshot(const std::string& strBaseFile, const std::string& str
     }
     std::string strName, data;
     uint32_t type = 0;
-    for (uint32_t i = 0; requests.EnumValue(i, strName, type, data) == 0; ++i) {
+    int32_t err = 0;
+    for (uint32_t i = 0; (err = requests.EnumValue(i, strName, type, data)) == 0; ++i) {
     }
-    return {};
+    return err == ERROR_NO_MORE_ITEMS ? std::string()
+                                      : "Builder\\Request cannot be read: " + std::to_string(err);
 }
 
 // A model loaded the way the component loads it (the file's checks included).
