@@ -35,6 +35,7 @@
 #include "platform/Path.h"
 #include "platform/RegFile.h"
 #include "platform/Registry.h"
+#include "platform/ShareLock.h"
 #include "platform/Win32Error.h"
 #include "resources/ErrorCodes.h"
 #include "support/TestSupport.h"
@@ -359,26 +360,44 @@ private:
         probe.l_len = 1;
         return fcntl(m_fdMutex, F_OFD_GETLK, &probe) == 0 && probe.l_type != F_UNLCK;
     }
-    // Whether a process has the base control file open; notes a process that holds a lock file
-    // which is no longer on disk (a status probe or the builder deleted it between the holder's
-    // open and its share locks, so the builder no longer sees the editor).
+    // Whether a process has the base control file open; notes a process whose handle denies
+    // deletion of a lock file that is no longer on disk (it was deleted between the holder's
+    // open and its share locks, so the builder no longer sees the editor). A delete's own
+    // handle, which shows the file deleted until it closes, denies nothing and does not count.
     bool HoldsBaseFile(pid_t pid) {
         const std::string strLockFile = m_strBaseFile + ".lock (deleted)";
+        const std::string strProc = "/proc/" + std::to_string(pid);
         bool bHolds = false;
         std::error_code ec;
-        for (const auto& fd : fs::directory_iterator("/proc/" + std::to_string(pid) + "/fd", ec)) {
+        for (const auto& fd : fs::directory_iterator(strProc + "/fd", ec)) {
             std::error_code ecLink;
             const std::string target = fs::read_symlink(fd.path(), ecLink).string();
             if (ecLink) {
                 continue;
             }
             bHolds = bHolds || target == m_strBaseFile || target == m_strBaseFile + " (deleted)";
-            if (target == strLockFile) {
+            if (target == strLockFile &&
+                DeniesDeletion(strProc + "/fdinfo/" + fd.path().filename().string())) {
                 std::lock_guard<std::mutex> guard(m_mutex);
                 m_lostLocks.insert(pid);
             }
         }
         return bHolds;
+    }
+    // Whether the descriptor holds the share lock that denies deletion (its "lock:" lines).
+    static bool DeniesDeletion(const std::string& strFdInfo) {
+        constexpr long long kDeniesDelete = kShareDenyBytes + 2;
+        std::ifstream in(strFdInfo);
+        for (std::string line; std::getline(in, line);) {
+            std::istringstream fields(line);
+            std::string tag, number, kind, advisory, mode, pid, id, start, end;
+            fields >> tag >> number >> kind >> advisory >> mode >> pid >> id >> start >> end;
+            if (tag == "lock:" && mode == "READ" && std::stoll(start) <= kDeniesDelete &&
+                (end == "EOF" || kDeniesDelete <= std::stoll(end))) {
+                return true;
+            }
+        }
+        return false;
     }
     void Sample() {
         std::vector<pid_t> holders;
