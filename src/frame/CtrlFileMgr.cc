@@ -24,7 +24,10 @@ CCtrlFileMgr::CCtrlFileMgr()
       m_strProductName(kDefaultProductName) {}
 
 CCtrlFileMgr::~CCtrlFileMgr() {
-    // The mutex goes before the control file, which then closes and deletes its lock file.
+    // The files go before the mutex: an editor that starts the moment the mutex is free must
+    // find the base control file unheld (else its save cannot replace it) and take the lock
+    // file itself (else this object would delete the lock file under it).
+    m_CtrlFile.CloseFiles();
     if (m_hMutex.IsOpen()) {
         m_hMutex.Release();
         m_hMutex.Close();

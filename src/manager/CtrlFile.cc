@@ -36,11 +36,17 @@ bool SameSources(const CCtrlDatabase& db, const CCtrlDatabase& built) {
 CCtrlFile::CCtrlFile() : m_logFile(&m_productKey) {}
 
 CCtrlFile::~CCtrlFile() {
+    CloseFiles();
+}
+
+void CCtrlFile::CloseFiles() {
+    m_file.Close();
     if (m_lockFile.IsOpen()) {
         const std::string strPath = m_lockFile.GetPath();
         m_lockFile.Close();
         DeleteFile(strPath);
     }
+    m_dwLoaded = 0;
 }
 
 int32_t CCtrlFile::OpenProductKey(const std::string& strPath) {
@@ -78,11 +84,13 @@ int32_t CCtrlFile::ReadFilePath(const char* pszValue, std::string& strPath) cons
     return TQ_OK;
 }
 
-int32_t CCtrlFile::LoadFile(const std::string& strPath, bool bWithLog) {
+// Reads through pFile when given (a handle already open on the file), else through the
+// object's own file.
+int32_t CCtrlFile::LoadFile(const std::string& strPath, bool bWithLog, CFile* pFile) {
     InvalidateIndexes();
     m_strLoadedPath.clear();
     CCtrlReader reader(*this, bWithLog ? &m_logFile : nullptr);
-    return reader.Load(m_file, strPath, &m_strLoadedPath);
+    return reader.Load(pFile != nullptr ? *pFile : m_file, strPath, &m_strLoadedPath);
 }
 
 int32_t CCtrlFile::Load() {
@@ -122,13 +130,32 @@ std::string CCtrlFile::GetCaption() const {
     return strCaption;
 }
 
-// Reads the control file into a second object (no log, no lock) and tells whether it already
-// says what this model would write; when this model is to be written anyway, carries the
-// builder's resolved paths over and writes the rebuild requests.
-int32_t CCtrlFile::CompareWithControlFile(const std::string& strControlPath, bool& bEqual) {
+// The index builder reads the control file with deletion denied, and the control file cannot be
+// replaced meanwhile. A save of a modified model rewrites the base control file first; if the
+// builder then stopped the control file's rewrite, the base control file would hold the change
+// while what it asks of the builder (rebuild requests, the sample query file's new names) was
+// lost with this object. So such a save first takes the control file: a handle with read and
+// delete access that shares everything, held until the control file is rewritten. The builder
+// cannot open the file while it is held, the save's own rename still can replace it, and a
+// builder that holds the file already stops the save before anything is written.
+int32_t CCtrlFile::ReserveControlFile(const std::string& strControlPath, CFile& reservation) const {
+    const int32_t err =
+        reservation.Open(strControlPath, GENERIC_READ | DELETE_ACCESS,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING);
+    // A missing control file is written anew; nobody can hold it.
+    return err == ERROR_SHARING_VIOLATION ? TQE_BASE_UPDATE : TQ_OK;
+}
+
+// Reads the control file into a second object (no log, no lock; through the reservation when
+// the save holds one) and tells whether it already says what this model would write; when this
+// model is to be written anyway, carries the builder's resolved paths over and writes the
+// rebuild requests.
+int32_t CCtrlFile::CompareWithControlFile(const std::string& strControlPath, CFile& reservation,
+                                          bool& bEqual) {
     CCtrlFile onDisk;
     onDisk.OpenProductKey(GetProductKeyPath());
-    int32_t lResult = onDisk.LoadFile(strControlPath, false);
+    int32_t lResult =
+        onDisk.LoadFile(strControlPath, false, reservation.IsOpen() ? &reservation : nullptr);
     if (lResult != TQ_OK) {
         return lResult;
     }
@@ -225,6 +252,8 @@ int32_t CCtrlFile::Save(const std::string* pConfirmation) {
     if (lResult != TQ_OK) {
         return lResult;
     }
+    std::string strControlPath;
+    CFile reservation;
     if (m_dwModified != 0) {
         if (!CanWriteData()) {
             return TQE_NO_WRITE_PERMISSION;
@@ -233,14 +262,19 @@ int32_t CCtrlFile::Save(const std::string* pConfirmation) {
             GetMessageBox().AskYesNo(*pConfirmation, GetCaption()) != IDYES) {
             return TQE_CANCELLED;
         }
+        if (ReadFilePath("ControlFile", strControlPath) != TQ_OK) {
+            return TQE_REG_READ;
+        }
+        lResult = ReserveControlFile(strControlPath, reservation);
+        if (lResult != TQ_OK) {
+            return lResult;
+        }
         lResult = CCtrlWriter(*this).Write(m_strLoadedPath, true, &m_file);
         if (lResult != TQ_OK) {
             return lResult;
         }
         m_groupIndex.Invalidate();  // renumbering dropped the groups nothing uses
-    }
-    std::string strControlPath;
-    if (ReadFilePath("ControlFile", strControlPath) != TQ_OK) {
+    } else if (ReadFilePath("ControlFile", strControlPath) != TQ_OK) {
         return TQE_REG_READ;
     }
     if (!FileExists(strControlPath)) {
@@ -249,7 +283,7 @@ int32_t CCtrlFile::Save(const std::string* pConfirmation) {
         }
     } else {
         bool bEqual = false;
-        lResult = CompareWithControlFile(strControlPath, bEqual);
+        lResult = CompareWithControlFile(strControlPath, reservation, bEqual);
         if (lResult != TQ_OK || bEqual) {
             return lResult;
         }

@@ -61,6 +61,10 @@ public:
     bool CanWriteData();
     // Before every read: clears the model and forgets the loaded path.
     void Reset();
+    // Lets the product's files go: closes the base control file and deletes the lock file this
+    // object holds; the model stays, but it no longer counts as loaded. An editor calls this
+    // before it gives up the editing mutex, so that the next editor finds the files free.
+    void CloseFiles();
 
     bool IsLoaded() const { return m_dwLoaded != 0; }
     const std::string& GetLoadedPath() const { return m_strLoadedPath; }
@@ -132,8 +136,10 @@ public:
 private:
     int32_t ReadControlFolder(std::string& strFolder) const;
     int32_t ReadFilePath(const char* pszValue, std::string& strPath) const;
-    int32_t LoadFile(const std::string& strPath, bool bWithLog);
-    int32_t CompareWithControlFile(const std::string& strControlPath, bool& bEqual);
+    int32_t LoadFile(const std::string& strPath, bool bWithLog, CFile* pFile = nullptr);
+    int32_t ReserveControlFile(const std::string& strControlPath, CFile& reservation) const;
+    int32_t CompareWithControlFile(const std::string& strControlPath, CFile& reservation,
+                                   bool& bEqual);
     void RequestWhatTheBuilderLacks(const CCtrlFile& onDisk);
     bool HasSelectedDatabaseNamed(std::string_view strName) const;
     void CarryBuilderPaths(CCtrlFile& onDisk);

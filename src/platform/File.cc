@@ -60,6 +60,10 @@ bool IsReadOnly(const std::string& strLinuxPath) {
            (errno == EACCES || errno == EROFS);
 }
 
+// Opens and deletes retry this often when a file's name changes hands between their test and
+// their use.
+constexpr int kMaxOpenTries = 8;
+
 // The share test of a delete or rename: an open with delete access that shares everything,
 // held in lock until the caller has unlinked or renamed. Anything but a regular file, and a
 // file this process may not open, is let through untested (see ShareLock.h).
@@ -74,6 +78,52 @@ int32_t LockForDelete(const std::string& strLinuxPath, CFd& lock) {
     }
     return TakeShareLocks(lock.Get(), DELETE_ACCESS,
                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+}
+
+// The share test of a delete, which unlinks by name: the name must still lead to the file that
+// was tested when the unlink comes. Between the test and the unlink another delete could remove
+// the tested file and an open could create a new one under the same name (an editor's lock
+// file), which this delete would then remove untested. So the file's gate is held from the
+// check to the unlink (until lock is closed): deletes of one file take turns, and a name found
+// leading elsewhere is tested again.
+int32_t LockNameForDelete(const std::string& strLinuxPath, CFd& lock) {
+    for (int nTry = 1;; ++nTry) {
+        struct stat st;
+        if (Sys().m_pfnStat(strLinuxPath.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+            return ERROR_SUCCESS;
+        }
+        // The gate needs a descriptor open for writing; a file that cannot be opened so is
+        // tested as a plain delete would test it.
+        lock.Reset(Sys().m_pfnOpen(strLinuxPath.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK, 0));
+        if (lock.Get() < 0) {
+            return LockForDelete(strLinuxPath, lock);
+        }
+        if (int32_t err = TakeShareLocks(lock.Get(), DELETE_ACCESS,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+            err != ERROR_SUCCESS) {
+            return err;
+        }
+        struct flock gate {};
+        gate.l_type = F_WRLCK;
+        gate.l_whence = SEEK_SET;
+        gate.l_start = kShareGateByte;
+        gate.l_len = 1;
+        if (Sys().m_pfnFcntlLock(lock.Get(), F_OFD_SETLKW, &gate) != 0) {
+            return Win32FromErrno(errno);
+        }
+        struct stat locked;
+        struct stat named;
+        if (Sys().m_pfnFstat(lock.Get(), &locked) != 0) {
+            return Win32FromErrno(errno);
+        }
+        if (Sys().m_pfnStat(strLinuxPath.c_str(), &named) != 0 ||
+            (named.st_dev == locked.st_dev && named.st_ino == locked.st_ino)) {
+            return ERROR_SUCCESS;  // gone already (the unlink then says so), or the tested file
+        }
+        if (nTry == kMaxOpenTries) {
+            return ERROR_SHARING_VIOLATION;  // the name keeps changing hands: busy
+        }
+    }
 }
 
 std::string BaseName(const std::string& strLinuxPath) {
@@ -238,6 +288,53 @@ CFile::~CFile() = default;
 CFile::CFile(CFile&&) noexcept = default;
 CFile& CFile::operator=(CFile&&) noexcept = default;
 
+namespace {
+
+// One try of an open: the descriptor, its status, and its share locks. A delete or rename that
+// tested the file before these locks were taken may take the name away between the open(2) and
+// the locks; the handle would then hold a file that later openers cannot see, so they could not
+// be refused. bNamed tells whether the name still leads to the locked file; when it does not,
+// the caller opens again, as if its open had come after the delete or rename.
+int32_t OpenAndLock(const std::string& linuxPath, int oflags, uint32_t access, uint32_t share,
+                    CFd& fd, struct stat& st, bool& bNamed) {
+    bool bWritable = (oflags & O_ACCMODE) == O_RDWR;
+    bool bLocks = true;
+    fd.Reset(Sys().m_pfnOpen(linuxPath.c_str(), oflags, 0666));
+    if (fd.Get() < 0 && errno == EACCES && !(access & GENERIC_READ)) {
+        // A file the user may write but not read, or a handle without data access: it takes no
+        // share locks, since a shared lock needs a descriptor open for reading.
+        int fallback = bWritable ? O_WRONLY : O_PATH;
+        fd.Reset(Sys().m_pfnOpen(linuxPath.c_str(), (oflags & ~O_ACCMODE) | fallback, 0666));
+        bLocks = false;
+    }
+    if (fd.Get() < 0) {
+        return errno == EEXIST ? ERROR_FILE_EXISTS : PathErrorFromErrno(errno, linuxPath);
+    }
+    if (Sys().m_pfnFstat(fd.Get(), &st) != 0) {
+        return Win32FromErrno(errno);
+    }
+    if (S_ISDIR(st.st_mode)) {
+        return ERROR_ACCESS_DENIED;
+    }
+    if (!bLocks) {
+        return ERROR_SUCCESS;
+    }
+    if (int32_t err = TakeShareLocks(fd.Get(), access, share); err != ERROR_SUCCESS) {
+        return err;
+    }
+    // Checked after the locks: a delete or rename that comes later sees them and is refused
+    // where the sharing asks for it.
+    struct stat named;
+    bNamed = Sys().m_pfnStat(linuxPath.c_str(), &named) == 0 && named.st_dev == st.st_dev &&
+             named.st_ino == st.st_ino;
+    if (!bNamed) {
+        fd.Reset();
+    }
+    return ERROR_SUCCESS;
+}
+
+}  // namespace
+
 int32_t CFile::Open(const std::string& strPath, uint32_t access, uint32_t share,
                     uint32_t disposition, uint32_t flags) {
     m_pImpl.reset();
@@ -263,28 +360,19 @@ int32_t CFile::Open(const std::string& strPath, uint32_t access, uint32_t share,
     } else if (disposition == CREATE_ALWAYS || disposition == OPEN_ALWAYS) {
         oflags |= O_CREAT;
     }
-    bool bLocks = true;
-    CFd fd(Sys().m_pfnOpen(linuxPath.c_str(), oflags, 0666));
-    if (fd.Get() < 0 && errno == EACCES && !(access & GENERIC_READ)) {
-        // A file the user may write but not read, or a handle without data access: it takes no
-        // share locks, since a shared lock needs a descriptor open for reading.
-        int fallback = bWritable ? O_WRONLY : O_PATH;
-        fd.Reset(Sys().m_pfnOpen(linuxPath.c_str(), (oflags & ~O_ACCMODE) | fallback, 0666));
-        bLocks = false;
-    }
-    if (fd.Get() < 0) {
-        return errno == EEXIST ? ERROR_FILE_EXISTS : PathErrorFromErrno(errno, linuxPath);
-    }
+    CFd fd;
     struct stat st;
-    if (Sys().m_pfnFstat(fd.Get(), &st) != 0) {
-        return Win32FromErrno(errno);
-    }
-    if (S_ISDIR(st.st_mode)) {
-        return ERROR_ACCESS_DENIED;
-    }
-    if (bLocks) {
-        if (int32_t err = TakeShareLocks(fd.Get(), access, share); err != ERROR_SUCCESS) {
+    for (int nTry = 1;; ++nTry) {
+        bool bNamed = true;
+        if (int32_t err = OpenAndLock(linuxPath, oflags, access, share, fd, st, bNamed);
+            err != ERROR_SUCCESS) {
             return err;
+        }
+        if (bNamed) {
+            break;
+        }
+        if (nTry == kMaxOpenTries) {
+            return ERROR_SHARING_VIOLATION;  // the name keeps changing hands: busy
         }
     }
     // Truncation comes after the share test, so a refused open never harms another handle's
@@ -505,7 +593,7 @@ int32_t DeleteFile(const std::string& strPath) {
         return ERROR_ACCESS_DENIED;
     }
     CFd lock;
-    if (int32_t err = LockForDelete(linuxPath, lock); err != ERROR_SUCCESS) {
+    if (int32_t err = LockNameForDelete(linuxPath, lock); err != ERROR_SUCCESS) {
         return err;
     }
     if (Sys().m_pfnUnlink(linuxPath.c_str()) != 0) {

@@ -11,10 +11,13 @@
 #include "frame/AutomationObject.h"
 #include "frame/ClassFactory.h"
 #include "frame/CtrlFileMgr.h"
+#include "frame/EditStatus.h"
 #include "manager/ProductFixture.h"
 #include "platform/Bstr.h"
 #include "platform/Cp932.h"
+#include "platform/File.h"
 #include "platform/MessageBox.h"
+#include "platform/NamedMutex.h"
 #include "platform/Registry.h"
 #include "resources/StringTable.h"
 #include "support/TestSupport.h"
@@ -116,6 +119,27 @@ TEST_F(CtrlFileMgrTest, AFreshObjectAnswersNotReady) {
     CObject fresh;
     EXPECT_EQ(fresh.Long("GetDBCount", {L(7)}), 0);
     EXPECT_EQ(fresh.ErrorCode(), -1565);
+}
+
+// An editor that starts the moment a released object's mutex is free must find the base
+// control file unheld and the lock file gone (else it would work without the lock file, and its
+// save could not replace the base control file).
+TEST_F(CtrlFileMgrTest, AReleasedObjectLetsItsFilesGoBeforeTheMutex) {
+    CObject obj;
+    ASSERT_TRUE(obj.Ready());
+    ASSERT_EQ(obj.Long("Load"), 0);
+    std::vector<std::string> seen;
+    SetFileFaultHook([&](const char* op, const std::string& path) {
+        CNamedMutex probe;
+        seen.push_back(std::string(op) + " " + path +
+                       (probe.Open(kEditMutexName) == 0 ? " owned" : " free"));
+        return 0;
+    });
+    obj.Reset();
+    SetFileFaultHook(nullptr);
+    EXPECT_EQ(seen, (std::vector<std::string>{"close C:\\Ctrl\\base.ctl owned",
+                                              "close C:\\Ctrl\\base.ctl.lock owned",
+                                              "delete C:\\Ctrl\\base.ctl.lock owned"}));
 }
 
 TEST_F(CtrlFileMgrTest, SetProductKeyOnAMissingKeyLeavesTheObjectNotReady) {

@@ -141,6 +141,43 @@ TEST_F(CtrlFileTest, SelectionChangeAsksThenRewritesBothFilesAndSetsReg) {
     EXPECT_EQ(file.GetDatabase(1)->m_dwState, 0u);
 }
 
+// The builder reads the control file with deletion denied. A save that rewrote the base
+// control file and then could not replace the control file would lose Sel1's request with the
+// object; it must refuse before writing anything, and keep the builder out once it has begun.
+TEST_F(CtrlFileTest, SaveWhileTheBuilderReadsTheControlFileWritesNothing) {
+    CCtrlFile file;
+    SaveOnceAndReload(file);
+    ASSERT_EQ(file.SetDBSelected(1, 0), 0);
+    ASSERT_EQ(file.Save(), 0);
+    ASSERT_EQ(file.SetDBSelected(1, 1), 0);
+    const std::string base = Base();
+    const std::string control = Control();
+    SetString("Builder\\Request", "<REG>", "");
+    {
+        CFile builder;
+        ASSERT_EQ(builder.Open("C:\\Ctrl\\ctrl.ctl", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING),
+                  0);
+        EXPECT_EQ(file.Save(), TQE_BASE_UPDATE);
+        EXPECT_EQ(Base(), base);
+        EXPECT_EQ(Control(), control);
+        EXPECT_EQ(Values("Builder\\Request"), "<REG>='\\0';");
+    }
+    std::string strBuilderOpen;
+    SetFileFaultHook([&](const char* op, const std::string& path) {
+        if (std::string(op) == "rename" && path == "C:\\Ctrl\\ctrl.ctl.NEW") {
+            CFile builder;
+            strBuilderOpen = std::to_string(
+                builder.Open("C:\\Ctrl\\ctrl.ctl", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING));
+        }
+        return 0;
+    });
+    EXPECT_EQ(file.Save(), 0);
+    EXPECT_EQ(strBuilderOpen, "32");  // the builder waits while the save holds the file
+    EXPECT_EQ(Base().find("[Sel1]~"), std::string::npos);
+    EXPECT_NE(Control().find("[Sel1]"), std::string::npos);
+    EXPECT_EQ(Values("Builder\\Request"), "<REG>=1;Sel1='\\0';");
+}
+
 TEST_F(CtrlFileTest, BuilderPathsAreCarriedOverToDatabasesNotRebuilt) {
     CCtrlFile file;
     SaveOnceAndReload(file);

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "ProcessSync.h"
@@ -311,6 +312,78 @@ TEST_F(FileTest, AFailedReplaceLeavesBothFilesAsTheyWere) {
     }
     EXPECT_EQ(Get("target.ctl"), "old");
     EXPECT_EQ(Get("target.ctl.NEW"), "new");
+}
+
+// Another process's delete, run between an open(2) and that open's share locks (here from the
+// fstat that comes between them).
+std::string g_strDeleteDuringOpen;
+int FstatAfterADelete(int fd, struct stat* st) {
+    if (!g_strDeleteDuringOpen.empty()) {
+        EXPECT_EQ(DeleteFile(std::exchange(g_strDeleteDuringOpen, {})), 0);
+    }
+    return DefaultSysCalls().m_pfnFstat(fd, st);
+}
+
+// The delete found no handle and took the name; the open is made again as if it came after the
+// delete, so the handle never holds a file that nobody can see (the lock file an editor holds
+// would otherwise vanish under it, and the builder would take the files).
+TEST_F(FileTest, AnOpenThatLosesItsNameToADeleteOpensAgain) {
+    const struct {
+        uint32_t disposition;
+        int32_t expected;
+    } cases[] = {{OPEN_ALWAYS, 0}, {CREATE_ALWAYS, 0}, {OPEN_EXISTING, ERROR_FILE_NOT_FOUND}};
+    for (const auto& c : cases) {
+        Put("held.lock", "old");
+        CFile file;
+        {
+            CSysCallOverride sys;
+            sys->m_pfnFstat = FstatAfterADelete;
+            g_strDeleteDuringOpen = "C:\\held.lock";
+            EXPECT_EQ(file.Open("C:\\held.lock", R | W, 0, c.disposition), c.expected);
+        }
+        EXPECT_TRUE(g_strDeleteDuringOpen.empty());
+        if (c.expected == 0) {
+            EXPECT_TRUE(Exists("held.lock")) << c.disposition;
+            EXPECT_EQ(DeleteFile("C:\\held.lock"), ERROR_SHARING_VIOLATION) << c.disposition;
+        } else {
+            EXPECT_FALSE(Exists("held.lock"));
+        }
+    }
+}
+
+// Another delete and a new open of the same name, run after a delete has tested the file and
+// before it unlinks by name (here from the fstat of its check).
+CFile* g_pReplacement = nullptr;
+std::string g_strReplaceDuringDelete;
+int FstatAfterAReplacement(int fd, struct stat* st) {
+    if (!g_strReplaceDuringDelete.empty()) {
+        const std::string strPath = std::exchange(g_strReplaceDuringDelete, {});
+        std::string linuxPath;
+        EXPECT_EQ(ResolvePath(strPath, linuxPath), 0);
+        EXPECT_EQ(DefaultSysCalls().m_pfnUnlink(linuxPath.c_str()), 0);
+        EXPECT_EQ(g_pReplacement->Open(strPath, R | W, 0, CREATE_NEW), 0);
+    }
+    return DefaultSysCalls().m_pfnFstat(fd, st);
+}
+
+// The delete tested a file nobody held; the name now leads to a new file held without delete
+// sharing, which the delete must test too and leave.
+TEST_F(FileTest, ADeleteLeavesANewFileThatTookTheNameOfTheTestedOne) {
+    Put("held.lock", "stale");
+    CFile replacement;
+    g_pReplacement = &replacement;
+    {
+        CSysCallOverride sys;
+        sys->m_pfnFstat = FstatAfterAReplacement;
+        g_strReplaceDuringDelete = "C:\\held.lock";
+        EXPECT_EQ(DeleteFile("C:\\held.lock"), ERROR_SHARING_VIOLATION);
+    }
+    EXPECT_TRUE(g_strReplaceDuringDelete.empty());
+    EXPECT_TRUE(replacement.IsOpen());
+    EXPECT_TRUE(Exists("held.lock"));
+    replacement.Close();
+    EXPECT_EQ(DeleteFile("C:\\held.lock"), 0);
+    EXPECT_FALSE(Exists("held.lock"));
 }
 
 TEST_F(FileTest, AWriteThatFailsPartWayLeavesNoPartialTail) {
