@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs the reliability campaigns at full length: the crash, fault and concurrency campaigns of
 # tests/reliability, then every fuzz target for TQ_FUZZ_SECONDS (1800 unless told) with a fresh
-# seed. Prints the counts each campaign reports and the fuzzers' execution counts.
+# seed, the targets side by side. Prints the counts each campaign reports and the fuzzers'
+# execution counts.
 # Usage: scripts/reliability.sh [--no-fuzz]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -18,4 +19,15 @@ rm -f "$log"
 [ "${1:-}" = "--no-fuzz" ] && exit 0
 scripts/build.sh build-fuzz -DTQ_BUILD_FUZZ=ON -DTQ_SANITIZE=ON -DTQ_BUILD_TESTS=OFF \
     -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14
-scripts/fuzz.sh "${TQ_FUZZ_SECONDS:-1800}"
+# The targets fuzz side by side, each for the whole time; every one reports, then the first
+# failure decides the exit status.
+pids=()
+for target in build-fuzz/fuzz/*_fuzz; do
+    scripts/fuzz.sh "${TQ_FUZZ_SECONDS:-1800}" 0 "$(basename "$target" _fuzz)" &
+    pids+=("$!")
+done
+status=0
+for pid in "${pids[@]}"; do
+    wait "$pid" || status=1
+done
+exit "$status"
