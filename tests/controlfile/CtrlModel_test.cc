@@ -12,7 +12,7 @@ TEST(CtrlModelTest, ClearKeepsOnlyTheModifiedFlag) {
     model.m_dwDivideNoBookmark = model.m_dwAddID = 1;
     model.m_dwStructureChanged = model.m_dwModified = 1;
     model.m_removedNames.push_back("gone");
-    model.AppendDatabase()->m_strName = "A";
+    model.AppendDatabase()->m_strName.push_back('A');
     model.m_nFixedCount = 1;
     model.m_nSelectionCount = model.m_nFreeCount = 2;
     ASSERT_EQ(model.m_groupSet.AddGroupLine(1, "G"), 0);

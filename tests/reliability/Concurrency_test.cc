@@ -493,7 +493,7 @@ int32_t LoadModel(const std::string& strPath, CCtrlModel& model) {
 std::set<std::string> DatabaseNames(const CCtrlModel& model) {
     std::set<std::string> names;
     for (size_t i = 0; i < model.GetDBCount(); ++i) {
-        names.insert(model.GetDatabase(i)->m_strName);
+        names.emplace(model.GetDatabase(i)->m_strName);
     }
     return names;
 }
@@ -695,7 +695,7 @@ TEST_F(ConcurrencyTest, EditorsConversionsAndTheBuilderShareOneProduct) {
         }
     }
     // The sample query file names the user application by its name of now.
-    const std::string strAppName = base.GetDatabase(base.GetDBCount() - 1)->m_strName;
+    const std::string strAppName(base.GetDatabase(base.GetDBCount() - 1)->m_strName);
     const std::string sample =
         test::ReadLinuxFile(m_prefix.Path("drives/c/Program Files/Trellisquest/Query/sample.qry"));
     EXPECT_NE(sample.find("%%%" + strAppName + "%%%"), std::string::npos)
