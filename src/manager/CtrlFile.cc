@@ -142,8 +142,12 @@ int32_t CCtrlFile::ReserveControlFile(const std::string& strControlPath, CFile& 
     const int32_t err =
         reservation.Open(strControlPath, GENERIC_READ | DELETE_ACCESS,
                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING);
-    // A missing control file is written anew; nobody can hold it.
-    return err == ERROR_SHARING_VIOLATION ? TQE_BASE_UPDATE : TQ_OK;
+    // A missing control file is written anew; nobody can hold it. Any other failure (the
+    // builder holds it, access is denied) stops the save before anything is written: the
+    // control file's replacement would fail the same way after the base control file.
+    return err == ERROR_SUCCESS || err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND
+               ? TQ_OK
+               : TQE_BASE_UPDATE;
 }
 
 // Reads the control file into a second object (no log, no lock; through the reservation when

@@ -108,7 +108,10 @@ int32_t ExpectedCode(const std::vector<CStep>& steps, size_t k) {
         return TQE_SAMPLE_QUERY_NEW;
     }
     if (file == test::kControlPath) {
-        return TQE_BASE_OPEN;  // the builder's file, read for the comparison
+        // Taken before the base control file is written, so that a builder reading it stops
+        // the save before anything changes; afterwards, read for the comparison.
+        const bool bBeforeBase = FindStep(steps, false, "open", test::kBasePath + ".NEW") > k;
+        return step.m_strOp == "open" && bBeforeBase ? TQE_BASE_UPDATE : TQE_BASE_OPEN;
     }
     if (file == test::kBasePath && step.m_strOp == "open") {
         return TQE_BASE_OPEN;  // the base control file taken up again after its replacement
@@ -271,8 +274,8 @@ TEST_F(FaultsTest, EveryFailingStepOfASaveGivesItsCodeAndLeavesOldOrNewFiles) {
     test::PrintCampaignSummary("faults", summary);
 }
 
-// An editor whose save stopped after the base control file (before the builder's file was
-// read for the comparison), or after the builder's file (at the group ids), and that then went
+// An editor whose save stopped after the base control file (taking it up again after its
+// replacement), or after the builder's file (at the group ids), and that then went
 // away: the next editor loads the new base control file with nothing marked. Its save brings
 // the builder's file level and still tells the builder everything that changed.
 TEST_F(FaultsTest, SaveCutShortIsCompletedByTheNextEditor) {
@@ -280,7 +283,7 @@ TEST_F(FaultsTest, SaveCutShortIsCompletedByTheNextEditor) {
         std::vector<CStep> steps;
         CProductState reference;
         ASSERT_NO_FATAL_FAILURE(RecordSave(saveCase, steps, reference));
-        for (size_t k : {FindStep(steps, false, "open", test::kControlPath),
+        for (size_t k : {FindStep(steps, false, "open", test::kBasePath),
                          FindStep(steps, true, "delete-key", "")}) {
             ASSERT_LT(k, steps.size()) << saveCase.m_pszName;
             CChangedProduct product(saveCase);
