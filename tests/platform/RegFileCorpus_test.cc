@@ -3,7 +3,6 @@
 // without clang. Files named bad_* must be refused, all others imported.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 
 #include "../../fuzz/RegFileOracle.h"
@@ -12,32 +11,20 @@
 namespace tq {
 namespace {
 
-std::filesystem::path CorpusDir() {
-    return std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "fuzz" /
-           "corpus" / "regfile";
-}
-
 TEST(RegFileCorpusTest, EveryCorpusFileKeepsTheImporterSound) {
     test::CTempPrefix prefix;
     fuzz::CRegFileOracle oracle;
     ASSERT_EQ(ERROR_SUCCESS, oracle.Init());
-    std::filesystem::path dir = CorpusDir();
-    ASSERT_TRUE(std::filesystem::is_directory(dir)) << dir;
-    size_t nFiles = 0, nRefused = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
-        if (!entry.is_regular_file()) {
-            continue;
-        }
-        ++nFiles;
-        const std::string strName = entry.path().filename().string();
+    const auto files = test::ReadCorpus("regfile");
+    size_t nRefused = 0;
+    for (const auto& file : files) {
         int32_t lImport = -1;
-        EXPECT_EQ(oracle.Check(test::ReadLinuxFile(entry.path().string()), &lImport), "")
-            << strName;
-        bool bBad = strName.rfind("bad_", 0) == 0;
-        EXPECT_EQ(bBad, lImport != ERROR_SUCCESS) << strName << " gave " << lImport;
+        EXPECT_EQ(oracle.Check(file.m_strBytes, &lImport), "") << file.m_strName;
+        bool bBad = file.m_strName.rfind("bad_", 0) == 0;
+        EXPECT_EQ(bBad, lImport != ERROR_SUCCESS) << file.m_strName << " gave " << lImport;
         nRefused += lImport != ERROR_SUCCESS;
     }
-    EXPECT_GT(nFiles, 20u);
+    EXPECT_GT(files.size(), 20u);
     EXPECT_GT(nRefused, 10u);
 }
 

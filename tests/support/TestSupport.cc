@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -131,6 +132,22 @@ std::string ReadLinuxFile(const std::string& strPath) {
     std::ostringstream ss;
     ss << in.rdbuf();
     return ss.str();
+}
+
+std::vector<CCorpusFile> ReadCorpus(const std::string& strTarget) {
+    const std::filesystem::path dir =
+        std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "fuzz" /
+        "corpus" / strTarget;
+    std::vector<CCorpusFile> files;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(dir, ec)) {
+        if (entry.is_regular_file()) {
+            files.push_back({entry.path().filename().string(), ReadLinuxFile(entry.path())});
+        }
+    }
+    std::sort(files.begin(), files.end(),
+              [](const CCorpusFile& a, const CCorpusFile& b) { return a.m_strName < b.m_strName; });
+    return files;
 }
 
 void WriteLinuxFile(const std::string& strPath, const std::string& strData) {

@@ -62,6 +62,15 @@ std::string ShellQuote(const std::string& s);
 
 // Small file helpers on Linux paths, for arranging and inspecting test data.
 std::string ReadLinuxFile(const std::string& strPath);
+
+// One input of a fuzz target's seed corpus (fuzz/corpus/NAME), as its replay test reads it.
+struct CCorpusFile {
+    std::string m_strName;  // the file name, without the folder
+    std::string m_strBytes;
+};
+// The regular files of fuzz/corpus/strTarget of the source tree, sorted by name; empty when the
+// folder is missing.
+std::vector<CCorpusFile> ReadCorpus(const std::string& strTarget);
 void WriteLinuxFile(const std::string& strPath, const std::string& strData);
 bool LinuxFileExists(const std::string& strPath);
 
