@@ -56,10 +56,6 @@ const std::string kControlFolder = "C:\\Program Files\\Trellisquest\\Control\\";
 const std::string kBasePath = kControlFolder + "BaseControl.ini";
 const std::string kControlPath = kControlFolder + "Control.ini";
 
-fs::path DemoDir() {
-    return fs::path(__FILE__).parent_path().parent_path().parent_path() / "samples" / "demo";
-}
-
 int RandomIn(std::mt19937& random, int lo, int hi) {
     return std::uniform_int_distribution<int>(lo, hi)(random);
 }
@@ -517,10 +513,7 @@ protected:
         if (access(test::ToolPath("tqctl").c_str(), X_OK) != 0) {
             FAIL() << "tqctl is not built at " << test::ToolPath("tqctl");
         }
-        CRegFileError error;
-        ASSERT_EQ(ImportRegFile((DemoDir() / "demo.reg").string(), error), 0);
-        fs::copy(DemoDir() / "drive_c", m_prefix.Path("drives/c"),
-                 fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+        ASSERT_EQ(test::InstallDemoProduct(m_prefix), 0);
         m_strControlDir = m_prefix.Path("drives/c/Program Files/Trellisquest/Control");
         for (const char* pszFirst : {"register", "convert"}) {
             CRunResult run = Tqctl({pszFirst}, "setup");

@@ -18,6 +18,7 @@
 
 #include "gtest/gtest.h"
 #include "platform/Prefix.h"
+#include "platform/RegFile.h"
 
 namespace tq::test {
 namespace {
@@ -132,6 +133,20 @@ std::string ReadLinuxFile(const std::string& strPath) {
     std::ostringstream ss;
     ss << in.rdbuf();
     return ss.str();
+}
+
+int32_t InstallDemoProduct(const CTempPrefix& prefix) {
+    const std::filesystem::path demo =
+        std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "samples" /
+        "demo";
+    CRegFileError error;
+    const int32_t lResult = ImportRegFile((demo / "demo.reg").string(), error);
+    if (lResult == 0) {
+        std::filesystem::copy(demo / "drive_c", prefix.Path("drives/c"),
+                              std::filesystem::copy_options::recursive |
+                                  std::filesystem::copy_options::overwrite_existing);
+    }
+    return lResult;
 }
 
 std::vector<CCorpusFile> ReadCorpus(const std::string& strTarget) {

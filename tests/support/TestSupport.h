@@ -8,6 +8,7 @@
 
 #include <sys/types.h>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -62,6 +63,10 @@ std::string ShellQuote(const std::string& s);
 
 // Small file helpers on Linux paths, for arranging and inspecting test data.
 std::string ReadLinuxFile(const std::string& strPath);
+
+// Installs the demo product (samples/demo) in the prefix: imports its registry and copies its
+// drive C. 0, or the import's error.
+int32_t InstallDemoProduct(const CTempPrefix& prefix);
 
 // One input of a fuzz target's seed corpus (fuzz/corpus/NAME), as its replay test reads it.
 struct CCorpusFile {

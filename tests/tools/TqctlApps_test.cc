@@ -33,10 +33,6 @@ std::string ToolPath() {
     return exe.substr(0, exe.rfind("/tests/")) + "/tools/tqctl/tqctl";
 }
 
-fs::path DemoDir() {
-    return fs::path(__FILE__).parent_path().parent_path().parent_path() / "samples" / "demo";
-}
-
 std::string Quote(const std::string& s) {
     std::string q = "'";
     for (char c : s) {
@@ -61,10 +57,7 @@ protected:
         if (access(ToolPath().c_str(), X_OK) != 0) {
             GTEST_SKIP() << "tqctl is not built at " << ToolPath();
         }
-        CRegFileError error;
-        ASSERT_EQ(ImportRegFile((DemoDir() / "demo.reg").string(), error), 0);
-        fs::copy(DemoDir() / "drive_c", m_prefix.Path("drives/c"),
-                 fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+        ASSERT_EQ(test::InstallDemoProduct(m_prefix), 0);
         fs::create_directories(Docs("dir.chm"));
         test::WriteLinuxFile(Docs("a.txt"), "searchable words\n");
         test::WriteLinuxFile(Docs("b.htm"), "<html><body><p>A topic</p></body></html>");

@@ -24,10 +24,6 @@ namespace {
 namespace fs = std::filesystem;
 
 // samples/demo of this source tree.
-fs::path DemoDir() {
-    return fs::path(__FILE__).parent_path().parent_path().parent_path() / "samples" / "demo";
-}
-
 std::string Cp932(const char* pszUtf8) {
     std::string out;
     Utf8ToCp932(pszUtf8, out);
@@ -46,10 +42,7 @@ protected:
         if (access(test::ToolPath("tqctl").c_str(), X_OK) != 0) {
             FAIL() << "tqctl is not built at " << test::ToolPath("tqctl");
         }
-        CRegFileError error;
-        ASSERT_EQ(ImportRegFile((DemoDir() / "demo.reg").string(), error), 0);
-        fs::copy(DemoDir() / "drive_c", m_prefix.Path("drives/c"),
-                 fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+        ASSERT_EQ(test::InstallDemoProduct(m_prefix), 0);
         ASSERT_EQ(Tqctl({"register"}).m_nExit, 0);
     }
 
