@@ -57,16 +57,7 @@ bool LockFileName(const std::string& strName, std::string& fileName) {
 
 // Whether another handle holds the exists byte (a shared lock by some other descriptor).
 int32_t ProbeExists(int fd, bool& bExists) {
-    struct flock probe {};
-    probe.l_type = F_WRLCK;
-    probe.l_whence = SEEK_SET;
-    probe.l_start = kExistsByte;
-    probe.l_len = 1;
-    if (Sys().m_pfnFcntlLock(fd, F_OFD_GETLK, &probe) != 0) {
-        return Win32FromErrno(errno);
-    }
-    bExists = probe.l_type != F_UNLCK;
-    return ERROR_SUCCESS;
+    return IsByteHeldByOther(fd, kExistsByte, bExists);
 }
 
 }  // namespace

@@ -39,21 +39,6 @@ int SetByte(int fd, int cmd, short type, off_t offset) {
     return Sys().m_pfnFcntlLock(fd, cmd, &fl);
 }
 
-// Whether another open file description holds any lock on the byte (F_OFD_GETLK answers
-// F_UNLCK only when an exclusive lock could be placed, i.e. nobody else holds it).
-int32_t HeldByOther(int fd, off_t offset, bool& bHeld) {
-    struct flock fl {};
-    fl.l_type = F_WRLCK;
-    fl.l_whence = SEEK_SET;
-    fl.l_start = offset;
-    fl.l_len = 1;
-    if (Sys().m_pfnFcntlLock(fd, F_OFD_GETLK, &fl) != 0) {
-        return Win32FromErrno(errno);
-    }
-    bHeld = fl.l_type != F_UNLCK;
-    return ERROR_SUCCESS;
-}
-
 void UnlockWanted(int fd, const CShareWants& wants) {
     for (int i = 0; i < 3; ++i) {
         if (wants.m_bAccess[i]) {
@@ -85,10 +70,10 @@ int32_t TakeAndTest(int fd, const CShareWants& wants) {
         bool bHeld = false;
         int32_t err = ERROR_SUCCESS;
         if (wants.m_bAccess[i]) {
-            err = HeldByOther(fd, kShareDenyBytes + i, bHeld);
+            err = IsByteHeldByOther(fd, kShareDenyBytes + i, bHeld);
         }
         if (err == ERROR_SUCCESS && !bHeld && wants.m_bDeny[i]) {
-            err = HeldByOther(fd, kShareAccessBytes + i, bHeld);
+            err = IsByteHeldByOther(fd, kShareAccessBytes + i, bHeld);
         }
         if (err != ERROR_SUCCESS || bHeld) {
             UnlockWanted(fd, wants);

@@ -5,6 +5,8 @@
 
 #include <cerrno>
 
+#include "platform/Win32Error.h"
+
 namespace tq {
 namespace {
 
@@ -113,6 +115,19 @@ CSysCalls& Sys() {
 
 const CSysCalls& DefaultSysCalls() {
     return kDefault;
+}
+
+int32_t IsByteHeldByOther(int fd, off_t offset, bool& bHeld) {
+    struct flock probe {};
+    probe.l_type = F_WRLCK;
+    probe.l_whence = SEEK_SET;
+    probe.l_start = offset;
+    probe.l_len = 1;
+    if (Sys().m_pfnFcntlLock(fd, F_OFD_GETLK, &probe) != 0) {
+        return Win32FromErrno(errno);
+    }
+    bHeld = probe.l_type != F_UNLCK;
+    return ERROR_SUCCESS;
 }
 
 }  // namespace tq

@@ -9,6 +9,8 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 
+#include <cstdint>
+
 namespace tq {
 
 struct CSysCalls {
@@ -40,6 +42,10 @@ struct CSysCalls {
 CSysCalls& Sys();
 // The table of the real calls.
 const CSysCalls& DefaultSysCalls();
+
+// Whether another open file description holds any lock on the byte at offset (F_OFD_GETLK
+// answers F_UNLCK only when an exclusive lock could be placed). 0 or the Win32 error.
+int32_t IsByteHeldByOther(int fd, off_t offset, bool& bHeld);
 
 // Replaces the table for the lifetime of the object and restores the previous one afterwards:
 //   CSysCallOverride o; o->m_pfnWrite = FullDiskWrite;
