@@ -260,7 +260,10 @@ int32_t PathErrorFromErrno(int err, const std::string& strLinuxPath) {
     return ERROR_PATH_NOT_FOUND;
 }
 
-int32_t GetFullPathName(const std::string& strPath, std::string& strFull) {
+namespace {
+
+// GetFullPathName with cwd (a full path ending in "\\") standing for the current directory.
+int32_t FullPathAgainst(const std::string& strPath, const std::string& cwd, std::string& strFull) {
     if (strPath.empty() || !IsWellFormedCp932(strPath)) {
         return ERROR_INVALID_NAME;
     }
@@ -269,11 +272,6 @@ int32_t GetFullPathName(const std::string& strPath, std::string& strFull) {
         if (c == '/') {  // 0x2F is never the second byte of a double-byte character
             c = '\\';
         }
-    }
-    std::string cwd;
-    {
-        std::lock_guard<std::mutex> lock(g_cwdMutex);
-        cwd = CurrentDirectoryLocked();
     }
     std::string absolute;
     if (s.size() >= 2 && s[0] == '\\' && s[1] == '\\') {
@@ -300,6 +298,27 @@ int32_t GetFullPathName(const std::string& strPath, std::string& strFull) {
     }
     strFull = JoinWinPath(p);
     return ERROR_SUCCESS;
+}
+
+}  // namespace
+
+int32_t GetFullPathName(const std::string& strPath, std::string& strFull) {
+    return FullPathAgainst(strPath, GetCurrentDirectory(), strFull);
+}
+
+int32_t GetFullPathName(const std::string& strPath, const std::string& strFolder,
+                        std::string& strFull) {
+    if (strFolder.empty()) {
+        return GetFullPathName(strPath, strFull);
+    }
+    std::string folder;
+    if (int32_t err = GetFullPathName(strFolder, folder); err != ERROR_SUCCESS) {
+        return err;
+    }
+    if (!EndsWithBackslash(folder)) {
+        folder += '\\';
+    }
+    return FullPathAgainst(strPath, folder, strFull);
 }
 
 int32_t ResolvePath(const std::string& strWinPath, std::string& strLinuxPath) {

@@ -24,6 +24,12 @@ int32_t ToWindowsPath(const std::string& strLinuxPath, std::string& strWinPath);
 // GetFullPathName: makes a path absolute against the current directory and removes "." and
 // ".." components, without touching the disk.
 int32_t GetFullPathName(const std::string& strPath, std::string& strFull);
+// The same against strFolder as if it were the current directory (strFolder itself is taken
+// against the current directory; empty means the current directory). Code that resolves paths
+// relative to a folder of its own uses this: the current directory is one for the whole
+// process, and changing it would move every other thread's relative paths.
+int32_t GetFullPathName(const std::string& strPath, const std::string& strFolder,
+                        std::string& strFull);
 
 // The process-wide current directory, in Windows form, always ending in "\".
 // Starts as the Windows form of the Linux working directory.
