@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <ctime>
 
-#include "manager/ProductRegKey.h"
 #include "platform/Cp932.h"
 #include "platform/Path.h"
 #include "resources/ErrorCodes.h"
@@ -57,16 +56,17 @@ int32_t CCtrlLogFile::Start(const std::string& strPath) {
         return TQ_OK;
     }
     Close();
+    std::string strFull = strPath;
     if (FindText(strPath, ":\\") == std::string_view::npos) {
-        std::string strFolder;
-        if (m_pProductKey == nullptr ||
-            m_pProductKey->GetString("Path", "Control", strFolder) != 0) {
+        if (m_strControlFolder.empty()) {
             return TQE_REG_READ;
         }
-        SetCurrentDirectory(strFolder);
+        if (GetFullPathName(strPath, m_strControlFolder, strFull) != 0) {
+            return TQE_LOG_CREATE;
+        }
     }
     // Other writers are denied so that two loads cannot interleave their lines in one log.
-    if (m_file.Open(strPath, GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS) != 0) {
+    if (m_file.Open(strFull, GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS) != 0) {
         return TQE_LOG_CREATE;
     }
     m_bEnabled = true;

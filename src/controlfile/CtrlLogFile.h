@@ -6,13 +6,12 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/File.h"
 
 namespace tq {
-
-class CProductRegKey;
 
 // The text of log message id with "%1" and "%2" replaced by the arguments given, both in one
 // pass, so an argument that itself holds "%2" appears as given. Empty for an unknown id.
@@ -33,14 +32,15 @@ public:
 
 class CCtrlLogFile : public CCtrlLog {
 public:
-    // pKey gives the control folder (Path\Control) for a log path without a drive.
-    explicit CCtrlLogFile(const CProductRegKey* pKey = nullptr) : m_pProductKey(pKey) {}
-    void SetProductKey(const CProductRegKey* pKey) { m_pProductKey = pKey; }
+    // The control folder (the product's Path\Control) takes a log path without a drive.
+    explicit CCtrlLogFile(std::string strControlFolder = std::string())
+        : m_strControlFolder(std::move(strControlFolder)) {}
+    void SetControlFolder(const std::string& strFolder) { m_strControlFolder = strFolder; }
 
     // Creates (empties) the log file, denying other writers, and writes the start line. A path
-    // without ":\" is taken from the control folder, which becomes the current directory.
-    // 0; TQE_REG_READ when the control folder cannot be read; TQE_LOG_CREATE when the file
-    // cannot be created. An empty path changes nothing. On failure the log is disabled.
+    // without ":\" is taken relative to the control folder; the current directory stays as it
+    // is. 0; TQE_REG_READ when no control folder is known for such a path; TQE_LOG_CREATE when
+    // the file cannot be created. An empty path changes nothing. On failure the log is disabled.
     int32_t Start(const std::string& strPath) override;
     int32_t Message(uint32_t id, const std::string* pFirst = nullptr,
                     const std::string* pSecond = nullptr) override;
@@ -50,7 +50,7 @@ public:
 private:
     CFile m_file;
     bool m_bEnabled = false;
-    const CProductRegKey* m_pProductKey;
+    std::string m_strControlFolder;
 };
 
 // Keeps every message, as if the log had been open from the first line; no start line.

@@ -11,7 +11,6 @@
 #include "manager/PathRules.h"
 #include "platform/Cp932.h"
 #include "platform/File.h"
-#include "platform/Path.h"
 #include "resources/ErrorCodes.h"
 #include "resources/StringTable.h"
 
@@ -582,11 +581,10 @@ int32_t CCtrlReader::Validate(const std::string& strPath) {
         Log(IDS_LOG_GROUPS);
         return TQE_BASE_INVALID;
     }
+    m_strFolder.clear();
     if (!strPath.empty()) {
-        std::string strFolder;
         std::string strFile;
-        SplitPath(strPath, strFolder, strFile);
-        SetCurrentDirectory(strFolder);
+        SplitPath(strPath, m_strFolder, strFile);
     }
     // Which databases have an earlier one of the same name, ignoring case: sorting by a hash of
     // the folded name brings such names together, so the check is not quadratic, and the
@@ -673,7 +671,7 @@ int32_t CCtrlReader::ValidateDatabase(CCtrlDatabase& db, bool bDuplicate) {
 int32_t CCtrlReader::CheckFileExists(const CCtrlDatabase& db, std::string_view strPath,
                                      uint32_t idMsg) {
     std::string strFull(strPath);
-    bool bFound = MakeFullPath(strFull);
+    bool bFound = MakeFullPath(strFull, m_strFolder);
     if (bFound) {
         ToUniversalPath(strFull);
         bFound = GetPathType(strFull) == PATH_FILE;

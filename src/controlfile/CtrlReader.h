@@ -28,8 +28,8 @@ public:
 
     // The steps of Load on text already in memory.
     int32_t Parse(std::string_view text);
-    // The checks after parsing. The folder of strPath (when not empty) becomes the current
-    // directory, so that relative paths in the file are taken from there.
+    // The checks after parsing. Relative paths in the file are taken from the folder of strPath
+    // (from the current directory when strPath has none); the current directory stays as it is.
     int32_t Validate(const std::string& strPath);
 
 private:
@@ -67,6 +67,7 @@ private:
     int32_t m_nSection = -1;
     int32_t m_nSeparators = 0;
     CCtrlDatabase* m_pDb = nullptr;
+    std::string m_strFolder;  // of the file being validated: takes its relative paths
 };
 
 // Number at the start of a text as the file's numbers are read: leading white space and a sign

@@ -33,7 +33,7 @@ bool SameSources(const CCtrlDatabase& db, const CCtrlDatabase& built) {
 
 }  // namespace
 
-CCtrlFile::CCtrlFile() : m_logFile(&m_productKey) {}
+CCtrlFile::CCtrlFile() = default;
 
 CCtrlFile::~CCtrlFile() {
     CloseFiles();
@@ -101,12 +101,16 @@ int32_t CCtrlFile::Load() {
     }
     AppendBackslash(strDataPath);
     m_strDataPath = strDataPath;
+    std::string strControlFolder;
     std::string strBasePath;
     std::string strControlPath;
-    if (ReadFilePath("BaseControlFile", strBasePath) != TQ_OK ||
+    if (ReadControlFolder(strControlFolder) != TQ_OK ||
+        ReadFilePath("BaseControlFile", strBasePath) != TQ_OK ||
         ReadFilePath("ControlFile", strControlPath) != TQ_OK) {
         return TQE_REG_READ;
     }
+    // A log path without a drive in the file is taken from the control folder.
+    m_logFile.SetControlFolder(strControlFolder);
     if (!FileExists(strControlPath)) {
         // The builder has no control file to work from: whatever it was asked before no
         // longer applies, and it must rebuild everything from the file the save will write.

@@ -431,9 +431,9 @@ void SplitPath(const std::string& strPath, std::string& strFolder, std::string& 
     strFile = strPath.substr(end);
 }
 
-bool MakeFullPath(std::string& strPath) {
+bool MakeFullPath(std::string& strPath, const std::string& strFolder) {
     std::string full;
-    if (GetFullPathName(strPath, full) != ERROR_SUCCESS) {
+    if (GetFullPathName(strPath, strFolder, full) != ERROR_SUCCESS) {
         return false;
     }
     strPath = std::move(full);

@@ -49,8 +49,9 @@ int32_t CheckDatabaseName(std::string_view strName);
 bool ToUniversalPath(std::string& strPath);
 // Folder = drive and directory (with its trailing backslash), file = name and extension.
 void SplitPath(const std::string& strPath, std::string& strFolder, std::string& strFile);
-// Replaces the path by its absolute form against the current directory.
-bool MakeFullPath(std::string& strPath);
+// Replaces the path by its absolute form against the folder, or against the current directory
+// when no folder is given.
+bool MakeFullPath(std::string& strPath, const std::string& strFolder = std::string());
 // Creates a uniquely numbered "TQ" temporary file in the folder, deletes it, gives its full path.
 bool MakeTempName(const std::string& strFolder, std::string& strOut);
 

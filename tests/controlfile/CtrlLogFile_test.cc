@@ -6,8 +6,7 @@
 
 #include "CtrlTestUtil.h"
 #include "controlfile/CtrlReader.h"
-#include "manager/ProductRegKey.h"
-#include "platform/Registry.h"
+#include "platform/Path.h"
 #include "resources/ErrorCodes.h"
 #include "resources/StringTable.h"
 
@@ -61,20 +60,15 @@ TEST_F(CtrlLogFileFileTest, StartLineMessagesAndClose) {
 }
 
 TEST_F(CtrlLogFileFileTest, PathWithoutDriveGoesToTheControlFolder) {
-    const std::string strKeyPath = std::string(kProductKeyBase) + "Test";
-    CRegKey key;
-    ASSERT_EQ(key.Create(HKEY_LOCAL_MACHINE, strKeyPath + "\\Path", KEY_ALL_ACCESS), 0);
-    ASSERT_EQ(key.SetString("Control", test::WinPath(m_prefix.GetDir())), 0);
-    CProductRegKey product;
-    ASSERT_EQ(product.Open(strKeyPath), 0);
-
-    CCtrlLogFile noKey;
-    EXPECT_EQ(noKey.Start("log.txt"), TQE_REG_READ);
-    EXPECT_FALSE(noKey.IsEnabled());
-    CCtrlLogFile log(&product);
+    CCtrlLogFile noFolder;
+    EXPECT_EQ(noFolder.Start("log.txt"), TQE_REG_READ);
+    EXPECT_FALSE(noFolder.IsEnabled());
+    const std::string strCurrent = GetCurrentDirectory();
+    CCtrlLogFile log(test::WinPath(m_prefix.GetDir()));
     ASSERT_EQ(log.Start("log.txt"), 0);
     log.Close();
     EXPECT_TRUE(test::LinuxFileExists(m_prefix.Path("log.txt")));
+    EXPECT_EQ(GetCurrentDirectory(), strCurrent);
     EXPECT_EQ(log.Start(test::WinPath(m_prefix.Path("no/such/folder/log.txt"))), TQE_LOG_CREATE);
     EXPECT_FALSE(log.IsEnabled());
 }

@@ -64,6 +64,19 @@ TEST_F(CtrlFileTest, EveryMissingRegistryValueGivesRegReadAndLeavesTheObjectUnlo
     EXPECT_EQ(file.GetProductKeyPath(), "");
 }
 
+// The log and the doc list are found beside the control files, yet the current directory, which
+// every thread of the process shares, stays where it was.
+TEST_F(CtrlFileTest, RelativePathsAreTakenFromTheControlFolderNotTheCurrentDirectory) {
+    test::WriteLinuxFile(C("Ctrl/list.txt"), "x");
+    test::WriteLinuxFile(C("Ctrl/base.ctl"), "OutputLog = idx.log\r\n" + test::kBaseText +
+                                                 "DocListFile = list.txt\r\n");
+    ASSERT_EQ(SetCurrentDirectory("C:\\Data"), 0);
+    CCtrlFile file;
+    LoadInto(file);
+    EXPECT_EQ(GetCurrentDirectory(), "C:\\Data\\");
+    EXPECT_TRUE(test::LinuxFileExists(C("Ctrl/idx.log")));
+}
+
 TEST_F(CtrlFileTest, WithoutControlFileLoadResetsRequestsAndSaveWritesItWithoutReading) {
     SetString("GroupSet", "1", "x");
     SetString("Builder\\Request", "Old", "");

@@ -51,7 +51,7 @@ int RunRewrite(const std::vector<std::string>& args) {
     if (paths.size() != 2) {
         return kExitUsage;
     }
-    // OUT is made absolute before loading: validation moves the current directory.
+    // OUT is taken from the working directory, as FILE is.
     std::string strOut;
     if (ToWindowsForm(paths[1], strOut) != 0) {
         return PrintResult(TQE_BASE_UPDATE);
