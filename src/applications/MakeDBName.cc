@@ -4,8 +4,8 @@
 
 #include "applications/SanitizeDBName.h"
 #include "controlfile/Keywords.h"
+#include "controlfile/NameRules.h"
 #include "manager/CtrlFile.h"
-#include "manager/PathRules.h"
 #include "platform/Cp932.h"
 #include "resources/ErrorCodes.h"
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <limits>
 
-#include "manager/PathRules.h"
+#include "controlfile/NameRules.h"
 #include "manager/ProductRegKey.h"
 #include "platform/Cp932.h"
 #include "platform/Win32Error.h"

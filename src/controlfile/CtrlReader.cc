@@ -8,7 +8,7 @@
 #include "controlfile/CtrlDate.h"
 #include "controlfile/CtrlLogFile.h"
 #include "controlfile/Keywords.h"
-#include "manager/PathRules.h"
+#include "controlfile/NameRules.h"
 #include "platform/Cp932.h"
 #include "platform/File.h"
 #include "resources/ErrorCodes.h"

@@ -4,7 +4,7 @@
 
 #include "controlfile/CtrlDate.h"
 #include "controlfile/Keywords.h"
-#include "manager/PathRules.h"
+#include "controlfile/NameRules.h"
 #include "platform/Cp932.h"
 #include "platform/File.h"
 #include "platform/Path.h"

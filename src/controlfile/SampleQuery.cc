@@ -2,7 +2,7 @@
 
 #include <unordered_map>
 
-#include "manager/PathRules.h"
+#include "controlfile/NameRules.h"
 #include "manager/ProductRegKey.h"
 #include "platform/Cp932.h"
 #include "platform/File.h"

@@ -1,22 +1,18 @@
-// Path and name rules shared by the whole component. All strings are code page 932; every rule
-// that looks for a backslash looks for the character, never for the second byte of a
-// double-byte character.
+// The path rules that read the registry: the folders that a database's RegKey and ExeKey point
+// at, the <WINDOWS>, <SYSTEM> and <Program Files> macros, and whether a database's application
+// is installed. The rules that need no registry (controlfile/NameRules.h) come with them, since
+// most callers of these use those too.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
-#include "platform/File.h"
+#include "controlfile/NameRules.h"
 
 namespace tq {
 
 class CCtrlDatabase;
-
-// Class of the last byte: 1 single-byte character, 2 lead byte, 3 second byte; 0 when empty.
-int32_t LastByteClass(std::string_view s);
-// Appends "\" unless the text already ends in a backslash character ("" becomes "\").
-void AppendBackslash(std::string& s);
 
 // Folder that a RegKey (with its RegEntry) or an ExeKey of a database points at.
 bool ResolveRegKeyFolder(std::string_view strRegKey, std::string_view strRegEntry,
@@ -27,32 +23,7 @@ bool ExpandPathMacro(std::string_view strIn, std::string& strOut);
 // HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion "ProgramFilesDir"; registry error code.
 int32_t GetProgramFilesDir(std::string& strOut);
 
-constexpr int32_t PATH_NONE = 0;
-constexpr int32_t PATH_FILE = 1;
-constexpr int32_t PATH_FOLDER = 2;
-// 0 does not exist, 1 file, 2 folder. With pFind, also describes the very entry found.
-int32_t GetPathType(const std::string& strPath, CFindData* pFind = nullptr);
-
 // 1 when the database's application is installed, else 0.
 int32_t IsInstalledAppli(const CCtrlDatabase& db);
-
-// Verdicts of CheckDatabaseName.
-constexpr int32_t DBNAME_OK = 0;
-constexpr int32_t DBNAME_BAD_CHAR = 1;  // forbidden or control character, broken double-byte
-constexpr int32_t DBNAME_HALF_KANA = 2;
-constexpr int32_t DBNAME_EMPTY = 3;
-constexpr int32_t DBNAME_RESERVED = 4;  // "RESOURCE"
-constexpr int32_t DBNAME_TOO_LONG = 5;  // more than 64 bytes
-int32_t CheckDatabaseName(std::string_view strName);
-
-// Replaces a path on a remote drive by its UNC form; TRUE when it did.
-bool ToUniversalPath(std::string& strPath);
-// Folder = drive and directory (with its trailing backslash), file = name and extension.
-void SplitPath(const std::string& strPath, std::string& strFolder, std::string& strFile);
-// Replaces the path by its absolute form against the folder, or against the current directory
-// when no folder is given.
-bool MakeFullPath(std::string& strPath, const std::string& strFolder = std::string());
-// Creates a uniquely numbered "TQ" temporary file in the folder, deletes it, gives its full path.
-bool MakeTempName(const std::string& strFolder, std::string& strOut);
 
 }  // namespace tq

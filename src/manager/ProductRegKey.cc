@@ -4,7 +4,7 @@
 #include <ctime>
 #include <mutex>
 
-#include "manager/PathRules.h"
+#include "controlfile/NameRules.h"
 #include "platform/Win32Error.h"
 
 namespace tq {
