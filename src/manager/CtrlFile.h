@@ -8,10 +8,10 @@
 #include <cstdint>
 #include <string>
 
-#include "applications/DBNameIndex.h"
-#include "applications/GroupNameIndex.h"
 #include "controlfile/CtrlLogFile.h"
 #include "controlfile/CtrlModel.h"
+#include "manager/DBNameIndex.h"
+#include "manager/GroupNameIndex.h"
 #include "manager/ProductRegKey.h"
 #include "platform/File.h"
 

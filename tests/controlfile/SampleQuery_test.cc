@@ -1,4 +1,4 @@
-#include "controlfile/SampleQuery.h"
+#include "manager/SampleQuery.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "controlfile/SampleQuery.h"
+#include "manager/SampleQuery.h"
 
 #include <unordered_map>
 

@@ -1,4 +1,4 @@
-#include "applications/GroupNameIndex.h"
+#include "manager/GroupNameIndex.h"
 
 #include "platform/Cp932.h"
 

@@ -1,4 +1,4 @@
-#include "applications/DBNameIndex.h"
+#include "manager/DBNameIndex.h"
 
 #include <algorithm>
 

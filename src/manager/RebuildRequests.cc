@@ -1,4 +1,4 @@
-#include "controlfile/RebuildRequests.h"
+#include "manager/RebuildRequests.h"
 
 #include "manager/ProductRegKey.h"
 #include "platform/Registry.h"
