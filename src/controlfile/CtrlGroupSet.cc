@@ -4,19 +4,11 @@
 #include <limits>
 
 #include "controlfile/NameRules.h"
-#include "manager/ProductRegKey.h"
 #include "platform/Cp932.h"
 #include "platform/Win32Error.h"
 #include "resources/ErrorCodes.h"
 
 namespace tq {
-
-namespace {
-
-constexpr const char* kGroupSetKey = "GroupSet";
-constexpr const char* kNextUniqueIdValue = "NextUniqueID";
-
-}  // namespace
 
 void SplitGroupValue(std::string_view text, int32_t& nParentId, std::string& strName) {
     // Digits up to an "@" give the parent id; anything else first makes the whole text the
@@ -465,7 +457,7 @@ int32_t CCtrlGroupSet::SaveUniqueIds() {
     }
     // A missing key is what the deletion is for. Any other failure leaves the ids of groups
     // that no longer exist behind, where a later group of that number would take them up.
-    const int32_t lDeleted = m_pProductKey->DeleteTree(kGroupSetKey);
+    const int32_t lDeleted = m_pProductKey->DeleteGroupSet();
     if (lDeleted != ERROR_SUCCESS && lDeleted != ERROR_FILE_NOT_FOUND) {
         return lDeleted;
     }
@@ -482,12 +474,12 @@ int32_t CCtrlGroupSet::SaveUniqueIds() {
             group.m_dwUniqueId = m_dwNextUniqueId++;
         }
         lResult =
-            m_pProductKey->SetDWORD(kGroupSetKey, std::to_string(group.m_nId), group.m_dwUniqueId);
+            m_pProductKey->SetGroupSetDWORD(static_cast<uint32_t>(group.m_nId), group.m_dwUniqueId);
     });
     if (lResult != 0) {
         return lResult;
     }
-    return m_pProductKey->SetDWORD(kGroupSetKey, kNextUniqueIdValue, m_dwNextUniqueId);
+    return m_pProductKey->SetNextUniqueID(m_dwNextUniqueId);
 }
 
 }  // namespace tq

@@ -13,10 +13,9 @@
 #include <vector>
 
 #include "controlfile/CtrlGroup.h"
+#include "controlfile/UniqueIdStore.h"
 
 namespace tq {
-
-class CProductRegKey;
 
 class CCtrlGroupSet : public CCtrlGroup {
 public:
@@ -67,16 +66,17 @@ public:
     bool Equals(const CCtrlGroupSet& other) const;
     // Frees every group; keeps the next unique id and the product key.
     void Clear();
-    // Writes the unique ids of all groups under "GroupSet". 0, a registry error, or
-    // TQE_REG_WRITE without a product key.
+    // Replaces the unique ids kept in the store by those of all groups. 0, the store's error, or
+    // TQE_REG_WRITE without a store.
     int32_t SaveUniqueIds();
 
     // Calls fn for every group in increasing id order (ids 1, 2, ... until all group-count
     // groups were met or the ids run out).
     void ForEachById(const std::function<void(const CCtrlGroup&)>& fn) const;
 
-    void SetProductKey(CProductRegKey* pKey) { m_pProductKey = pKey; }
-    CProductRegKey* GetProductKey() const { return m_pProductKey; }
+    // The store of the unique ids: the product key of the control file's product.
+    void SetProductKey(IUniqueIdStore* pKey) { m_pProductKey = pKey; }
+    IUniqueIdStore* GetProductKey() const { return m_pProductKey; }
     int32_t GetNextId() const { return m_nNextId; }
     void SetNextId(int32_t nId) { m_nNextId = nId; }
     int32_t GetGroupCount() const { return m_nGroupCount; }
@@ -111,7 +111,7 @@ private:
     int32_t m_nGroupCount = 0;
     int32_t m_nDefault = -1;
     uint32_t m_dwNextUniqueId = 0;
-    CProductRegKey* m_pProductKey = nullptr;
+    IUniqueIdStore* m_pProductKey = nullptr;
     int32_t m_nSelectOffCount = 0;
 
     std::unordered_map<int32_t, CCtrlGroup*> m_byId;

@@ -10,6 +10,9 @@
 namespace tq {
 namespace {
 
+constexpr const char* kGroupSetKey = "GroupSet";
+constexpr const char* kNextUniqueIdValue = "NextUniqueID";
+
 struct CLocalTime {
     int m_nYear, m_nMonth, m_nDay, m_nHour, m_nMinute, m_nSecond;
 };
@@ -152,11 +155,23 @@ bool CProductRegKey::CheckWriteAccess() {
 }
 
 int32_t CProductRegKey::GetGroupSetDWORD(uint32_t n, uint32_t& value) const {
-    return GetDWORD("GroupSet", std::to_string(n), value);
+    return GetDWORD(kGroupSetKey, std::to_string(n), value);
 }
 
 int32_t CProductRegKey::GetNextUniqueID(uint32_t& value) const {
-    return GetDWORD("GroupSet", "NextUniqueID", value);
+    return GetDWORD(kGroupSetKey, kNextUniqueIdValue, value);
+}
+
+int32_t CProductRegKey::DeleteGroupSet() {
+    return DeleteTree(kGroupSetKey);
+}
+
+int32_t CProductRegKey::SetGroupSetDWORD(uint32_t n, uint32_t value) {
+    return SetDWORD(kGroupSetKey, std::to_string(n), value);
+}
+
+int32_t CProductRegKey::SetNextUniqueID(uint32_t value) {
+    return SetDWORD(kGroupSetKey, kNextUniqueIdValue, value);
 }
 
 bool CProductRegKey::IsCustomizeEnabled() const {
@@ -171,7 +186,7 @@ bool CProductRegKey::GetProductName(std::string& strName) const {
 int32_t CProductRegKey::ResetBuilderRequest() {
     // Whatever was left of the group ids and the pending requests goes; the builder then
     // rebuilds everything from the control file ("<REG>").
-    DeleteTree("GroupSet");
+    DeleteGroupSet();
     DeleteTree("Builder\\Request");
     int32_t rc = SetDWORD("Builder\\Request", "<REG>", 1);
     if (rc != ERROR_SUCCESS) {

@@ -8,11 +8,12 @@
 #include <cstdint>
 #include <string>
 
+#include "controlfile/UniqueIdStore.h"
 #include "platform/Registry.h"
 
 namespace tq {
 
-class CProductRegKey {
+class CProductRegKey : public IUniqueIdStore {
 public:
     CProductRegKey() = default;
 
@@ -36,8 +37,12 @@ public:
     // Whether this user may write below "Builder": writes "AccessCheck" = 0 and deletes it.
     bool CheckWriteAccess();
 
-    int32_t GetGroupSetDWORD(uint32_t n, uint32_t& value) const;
-    int32_t GetNextUniqueID(uint32_t& value) const;
+    // The groups' unique ids: "GroupSet" holds one value per group number and "NextUniqueID".
+    int32_t GetGroupSetDWORD(uint32_t n, uint32_t& value) const override;
+    int32_t GetNextUniqueID(uint32_t& value) const override;
+    int32_t DeleteGroupSet() override;
+    int32_t SetGroupSetDWORD(uint32_t n, uint32_t value) override;
+    int32_t SetNextUniqueID(uint32_t value) override;
     bool IsCustomizeEnabled() const;
     bool GetProductName(std::string& strName) const;
     // Deletes "GroupSet" and "Builder\Request", sets "<REG>" = 1 and stamps the local date and
