@@ -1,0 +1,39 @@
+#!/usr/bin/env python3
+"""Checks that the folders of src/ include each other in one direction only:
+frame -> dialogs -> applications, browse -> manager -> controlfile -> resources -> platform.
+The topic-filter library (tqfltr2) is a module of its own on top of the platform layer; the
+application layer reaches it through its header. Prints every include against the direction and
+exits with 1 when there is one."""
+import pathlib
+import re
+import sys
+
+BELOW = {
+    "platform": set(),
+    "resources": {"platform"},
+    "controlfile": {"resources", "platform"},
+    "manager": {"controlfile", "resources", "platform"},
+    "browse": {"manager", "controlfile", "resources", "platform"},
+    "applications": {"manager", "controlfile", "resources", "platform", "tqfltr2"},
+    "dialogs": {"applications", "browse", "manager", "controlfile", "resources", "platform"},
+    "frame": {"dialogs", "applications", "browse", "manager", "controlfile", "resources",
+              "platform"},
+    "tqfltr2": {"platform"},
+}
+
+src = pathlib.Path(__file__).resolve().parent.parent / "src"
+include = re.compile(r'^\s*#\s*include\s+"([^/"]+)/', re.M)
+faults = []
+for path in sorted(src.rglob("*")):
+    if path.suffix not in (".h", ".cc", ".c") or path.parent == src:
+        continue
+    folder = path.relative_to(src).parts[0]
+    allowed = BELOW.get(folder)
+    if allowed is None:
+        faults.append(f"{path.relative_to(src)}: the folder {folder} has no place in the layers")
+        continue
+    for target in include.findall(path.read_text(encoding="utf-8", errors="replace")):
+        if target != folder and target not in allowed:
+            faults.append(f"{path.relative_to(src)}: includes {target}/")
+print("\n".join(faults) if faults else "layers: every include goes down")
+sys.exit(1 if faults else 0)
