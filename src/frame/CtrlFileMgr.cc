@@ -23,16 +23,7 @@ CCtrlFileMgr::CCtrlFileMgr()
     : CDispatchTable(Members(), IID_ICtrlFileMgr, &GetModuleCount()),
       m_strProductName(kDefaultProductName) {}
 
-CCtrlFileMgr::~CCtrlFileMgr() {
-    // The files go before the mutex: an editor that starts the moment the mutex is free must
-    // find the base control file unheld (else its save cannot replace it) and take the lock
-    // file itself (else this object would delete the lock file under it).
-    m_CtrlFile.CloseFiles();
-    if (m_hMutex.IsOpen()) {
-        m_hMutex.Release();
-        m_hMutex.Close();
-    }
-}
+CCtrlFileMgr::~CCtrlFileMgr() = default;
 
 HRESULT CCtrlFileMgr::Create(REFIID riid, void** ppv) {
     if (ppv == nullptr) {
@@ -96,12 +87,12 @@ int32_t CCtrlFileMgr::ResolveIndex(int32_t lType, int32_t lNumber) {
     // Numbers are 1-based at the interface; 0 and below wrap to out of range in the
     // unsigned comparison of GetDBIndex.
     int32_t lIndex =
-        m_CtrlFile.GetDBIndex(lType, static_cast<int32_t>(static_cast<uint32_t>(lNumber) - 1u));
+        GetCtrlFile().GetDBIndex(lType, static_cast<int32_t>(static_cast<uint32_t>(lNumber) - 1u));
     return lIndex < 0 ? SetErrorCode(lIndex) : lIndex;
 }
 
 bool CCtrlFileMgr::GetEnableCustomize() {
-    return m_bReady && m_bCustomize;
+    return m_bReady && m_EditSession.IsCustomizeEnabled();
 }
 
 int32_t CCtrlFileMgr::GetStatus() {
@@ -109,10 +100,10 @@ int32_t CCtrlFileMgr::GetStatus() {
     if (int32_t err = CheckReady(); err != 0) {
         return err;
     }
-    if (m_hMutex.IsOpen()) {
+    if (m_EditSession.HoldsMutex()) {
         return EDITSTATUS_EDITING;
     }
-    return ProbeEditStatus(m_CtrlFile);
+    return ProbeEditStatus(GetCtrlFile());
 }
 
 int32_t CCtrlFileMgr::GetErrorCode() {
@@ -128,7 +119,7 @@ std::string CCtrlFileMgr::GetErrorString() {
 std::string CCtrlFileMgr::DBGetPublicName(int32_t lType, int32_t lNumber) {
     m_lErrorCode = 0;
     int32_t lIndex = ReadyIndex(lType, lNumber);
-    return lIndex < 0 ? std::string() : m_CtrlFile.GetPublicName(lIndex);
+    return lIndex < 0 ? std::string() : GetCtrlFile().GetPublicName(lIndex);
 }
 
 int32_t CCtrlFileMgr::DBIsSelected(int32_t lType, int32_t lNumber) {
@@ -137,7 +128,7 @@ int32_t CCtrlFileMgr::DBIsSelected(int32_t lType, int32_t lNumber) {
     if (lIndex < 0) {
         return lIndex;
     }
-    return m_CtrlFile.GetDatabase(static_cast<size_t>(lIndex))->IsDeselected() ? 0 : 1;
+    return GetCtrlFile().GetDatabase(static_cast<size_t>(lIndex))->IsDeselected() ? 0 : 1;
 }
 
 int32_t CCtrlFileMgr::DBSetSelected(int32_t lType, int32_t lNumber, bool bSelect) {
@@ -146,17 +137,17 @@ int32_t CCtrlFileMgr::DBSetSelected(int32_t lType, int32_t lNumber, bool bSelect
     if (lIndex < 0) {
         return lIndex;
     }
-    return SetErrorCode(m_CtrlFile.SetDBSelected(lIndex, bSelect ? 1 : 0));
+    return SetErrorCode(GetCtrlFile().SetDBSelected(lIndex, bSelect ? 1 : 0));
 }
 
 int32_t CCtrlFileMgr::CheckDialogGuards() {
     if (int32_t err = CheckReady(); err != 0) {
         return err;
     }
-    if (!m_bCustomize) {
-        return SetErrorCode(TQE_CUSTOMIZE_OFF);
+    if (int32_t err = m_EditSession.CheckCustomize(); err != 0) {
+        return SetErrorCode(err);
     }
-    return m_CtrlFile.IsLoaded() ? 0 : SetErrorCode(TQE_NOT_LOADED);
+    return GetCtrlFile().IsLoaded() ? 0 : SetErrorCode(TQE_NOT_LOADED);
 }
 
 // The add wizard and the edit dialog are not part of this build: once their guards pass, both
@@ -223,10 +214,7 @@ int32_t CCtrlFileMgr::Save(const VARIANT& varMode) {
     if (int32_t err = CheckReady(); err != 0) {
         return err;
     }
-    uint32_t idText = SaveModeFromVariant(varMode) == 1 ? IDS_CONFIRM_SELECTED : IDS_CONFIRM_EDITED;
-    const char* pszText = LoadString(idText);
-    const std::string strConfirmation = pszText != nullptr ? pszText : "";
-    return SetErrorCode(m_CtrlFile.Save(&strConfirmation));
+    return SetErrorCode(m_EditSession.Save(SaveModeFromVariant(varMode)));
 }
 
 bool CCtrlFileMgr::SetProductKey(const std::string& strKey) {
@@ -236,8 +224,7 @@ bool CCtrlFileMgr::SetProductKey(const std::string& strKey) {
     std::string strName;
     if (productKey.Open(strPath) == ERROR_SUCCESS && productKey.GetProductName(strName)) {
         m_strProductName = strName;
-        if (m_CtrlFile.OpenProductKey(strPath) == 0) {
-            m_bCustomize = productKey.IsCustomizeEnabled() ? 1 : 0;
+        if (m_EditSession.OpenProductKey(strPath) == 0) {
             m_bReady = 1;
             return true;
         }
@@ -248,7 +235,7 @@ bool CCtrlFileMgr::SetProductKey(const std::string& strKey) {
 }
 
 int32_t CCtrlFileMgr::GetDBCount(int32_t lType) {
-    int32_t lCount = m_CtrlFile.CountDBs(lType);
+    int32_t lCount = GetCtrlFile().CountDBs(lType);
     if (lCount < 0) {
         SetErrorCode(lCount);
         return 0;
@@ -261,17 +248,7 @@ int32_t CCtrlFileMgr::Load() {
     if (int32_t err = CheckReady(); err != 0) {
         return err;
     }
-    if (!m_bMutexCreated) {
-        // Whoever else holds the mutex, in this process or another, is editing; a mutex that
-        // cannot be made at all cannot keep editors apart either, so this object does not edit.
-        int32_t err = m_hMutex.Create(kEditMutexName, true);
-        if (err != ERROR_SUCCESS || !m_hMutex.IsOpen()) {
-            m_hMutex.Close();
-            return SetErrorCode(TQE_EDITING);
-        }
-        m_bMutexCreated = 1;
-    }
-    return SetErrorCode(m_CtrlFile.Load());
+    return SetErrorCode(m_EditSession.Load());
 }
 
 int32_t CCtrlFileMgr::DBIsInstalledAppli(int32_t lType, int32_t lNumber) {
@@ -280,7 +257,7 @@ int32_t CCtrlFileMgr::DBIsInstalledAppli(int32_t lType, int32_t lNumber) {
     if (lIndex < 0) {
         return lIndex;
     }
-    return IsInstalledAppli(*m_CtrlFile.GetDatabase(static_cast<size_t>(lIndex)));
+    return IsInstalledAppli(*GetCtrlFile().GetDatabase(static_cast<size_t>(lIndex)));
 }
 
 int32_t CCtrlFileMgr::RemoveDB(int32_t lType, int32_t lNumber) {
@@ -288,14 +265,14 @@ int32_t CCtrlFileMgr::RemoveDB(int32_t lType, int32_t lNumber) {
     if (int32_t err = CheckReady(); err != 0) {
         return err;
     }
-    if (!m_bCustomize) {
-        return SetErrorCode(TQE_CUSTOMIZE_OFF);
+    if (int32_t err = m_EditSession.CheckCustomize(); err != 0) {
+        return SetErrorCode(err);
     }
     int32_t lIndex = ResolveIndex(lType, lNumber);
     if (lIndex < 0) {
         return lIndex;
     }
-    return SetErrorCode(m_CtrlFile.RemoveAppli(lIndex, true));
+    return SetErrorCode(GetCtrlFile().RemoveAppli(lIndex, true));
 }
 
 }  // namespace tq

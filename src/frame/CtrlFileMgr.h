@@ -2,17 +2,16 @@
 // SetProductKey, loads its base control file with Load, reads and changes the database list,
 // and writes the result back with Save. Every method keeps its outcome as an error code on the
 // object (ErrorCode, ErrorString); none raises an automation exception of its own. The object
-// checks its state, turns (type, number) into a database index, holds the editing mutex and
-// hands the work to its control-file object.
+// checks its state, turns (type, number) into a database index, and hands the work to its edit
+// session (the editing mutex, the customize switch, the control-file object).
 #pragma once
 
 #include <cstdint>
 #include <span>
 #include <string>
 
-#include "manager/CtrlFile.h"
+#include "applications/EditSession.h"
 #include "platform/Dispatch.h"
-#include "platform/NamedMutex.h"
 
 namespace tq {
 
@@ -89,14 +88,12 @@ private:
     // Database index of (type, 1-based number), or -1565 / -1563 (stored).
     int32_t ResolveIndex(int32_t lType, int32_t lNumber);
     int32_t ReadyIndex(int32_t lType, int32_t lNumber);
+    CCtrlFile& GetCtrlFile() { return m_EditSession.GetCtrlFile(); }
 
-    CCtrlFile m_CtrlFile;
+    CEditSession m_EditSession;
     int32_t m_lErrorCode = 0;
-    int32_t m_bMutexCreated = 0;
     int32_t m_bReady = 0;
-    int32_t m_bCustomize = 0;
     std::string m_strProductName;
-    CNamedMutex m_hMutex;  // open while this object owns the editing mutex
 };
 
 }  // namespace tq

@@ -6,11 +6,9 @@
 
 #include <cstdint>
 
+#include "applications/EditSession.h"
+
 namespace tq {
-
-class CCtrlFile;
-
-constexpr const char* kEditMutexName = "TrellisquestCustomize.Mutex";
 
 constexpr int32_t EDITSTATUS_FREE = 0;
 constexpr int32_t EDITSTATUS_EDITING = 1;  // an editor holds the mutex

@@ -9,15 +9,14 @@
 #include "applications/AppliCommit.h"
 #include "applications/CheckJob.h"
 #include "applications/EditFileSets.h"
+#include "applications/EditSession.h"
 #include "applications/HaveTopic.h"
 #include "applications/JobWaitLoop.h"
 #include "applications/TargetList.h"
-#include "frame/EditStatus.h"
 #include "frame/ErrorTable.h"
 #include "manager/CtrlFile.h"
 #include "platform/Cp932.h"
 #include "platform/Environment.h"
-#include "platform/NamedMutex.h"
 #include "resources/ErrorCodes.h"
 #include "resources/StringTable.h"
 
@@ -55,61 +54,30 @@ bool MakeItems(CHost& host, const std::vector<std::string>& files, std::vector<C
     return true;
 }
 
-// The product, loaded for editing: the editing mutex, the product key, user applications
-// allowed, the control file loaded. False after the failure line.
-class CEditSession {
-public:
-    bool Open(CHost& host) {
-        std::string strKey;
-        if (!host.GetProduct(strKey)) {
-            m_nExit = kExitUsage;
-            return false;
-        }
-        if (m_mutex.Create(kEditMutexName, true) != 0 || !m_mutex.IsOpen()) {
-            return Fail(host, TQE_EDITING);
-        }
-        if (int32_t err = m_file.OpenProductKey(kProductKeyBase + strKey); err != 0) {
-            return Fail(host, err);
-        }
-        if (!m_file.GetProductKey().IsCustomizeEnabled()) {
-            return Fail(host, TQE_CUSTOMIZE_OFF);
-        }
-        if (int32_t err = m_file.Load(); err != 0) {
-            return Fail(host, err);
-        }
-        return true;
+// The failure line of an error code; returns the exit status.
+int FailLine(CHost& host, int32_t lCode) {
+    std::string strMessage;
+    GetErrorMessage(lCode, strMessage);
+    return host.Fail(lCode, strMessage);
+}
+
+// Shows a message of the dialogs (a string-table id) as they would, and fails.
+int ShowMessage(CHost& host, uint32_t id) {
+    const char* pszText = LoadString(id);
+    host.Out() << host.ToTerminal(pszText != nullptr ? pszText : "") << '\n' << std::flush;
+    return kExitFailed;
+}
+
+// Opens the product for editing its user applications: kExitOk, or the exit status after the
+// usage or failure line.
+int OpenSession(CHost& host, CEditSession& session) {
+    std::string strKey;
+    if (!host.GetProduct(strKey)) {
+        return kExitUsage;
     }
-
-    // Saves with the confirmation of an edit (save mode 0). False after the failure line.
-    bool Save(CHost& host) {
-        const char* pszText = LoadString(IDS_CONFIRM_EDITED);
-        const std::string strConfirmation = pszText != nullptr ? pszText : "";
-        int32_t err = m_file.Save(&strConfirmation);
-        return err == 0 || Fail(host, err);
-    }
-
-    bool Fail(CHost& host, int32_t lCode) {
-        std::string strMessage;
-        GetErrorMessage(lCode, strMessage);
-        m_nExit = host.Fail(lCode, strMessage);
-        return false;
-    }
-
-    // Shows a message of the dialogs (a string-table id) as they would, and fails.
-    int Message(CHost& host, uint32_t id) {
-        const char* pszText = LoadString(id);
-        host.Out() << host.ToTerminal(pszText != nullptr ? pszText : "") << '\n' << std::flush;
-        return kExitFailed;
-    }
-
-    CCtrlFile& File() { return m_file; }
-    int GetExit() const { return m_nExit; }
-
-private:
-    CNamedMutex m_mutex;  // declared first: the model's files close before the mutex goes
-    CCtrlFile m_file;
-    int m_nExit = kExitFailed;
-};
+    const int32_t err = session.Open(kProductKeyBase + strKey);
+    return err == 0 ? kExitOk : FailLine(host, err);
+}
 
 // Runs the check job over the items into the target list, the owner (this thread) waiting,
 // and reports refused files on standard error as the dialogs would: message 107 for a single
@@ -169,26 +137,26 @@ int AddAppCommand(CHost& host, const std::vector<std::string>& args) {
     }
     UseBuiltTopicLibrary();
     CEditSession session;
-    if (!session.Open(host)) {
-        return session.GetExit();
+    if (int nExit = OpenSession(host, session); nExit != kExitOk) {
+        return nExit;
     }
-    CCtrlFile& file = session.File();
+    CCtrlFile& file = session.GetCtrlFile();
     std::string strName;
     if (uint32_t id = CheckNewAppName(file, strText, strName); id != 0) {
-        return session.Message(host, id);
+        return ShowMessage(host, id);
     }
     CSortedTargetList targets;
     RunCheckJob(host, file, items, targets, nullptr);
     if (targets.IsEmpty()) {
-        return session.Message(host, IDS_SPECIFY_TARGETS);
+        return ShowMessage(host, IDS_SPECIFY_TARGETS);
     }
     int32_t position = -1;
     if (uint32_t id = AddNewAppli(file, strName, position); id != 0) {
-        return session.Message(host, id);
+        return ShowMessage(host, id);
     }
     int32_t number = CommitNewAppli(file, position, strName, targets.GetEntries());
-    if (!session.Save(host)) {
-        return session.GetExit();
+    if (int32_t err = session.Save(SAVEMODE_EDITED); err != 0) {
+        return FailLine(host, err);
     }
     host.Out() << number << '\n' << std::flush;
     return kExitOk;
@@ -261,23 +229,21 @@ int EditAppCommand(CHost& host, const std::vector<std::string>& args) {
     }
     UseBuiltTopicLibrary();
     CEditSession session;
-    if (!session.Open(host)) {
-        return session.GetExit();
+    if (int nExit = OpenSession(host, session); nExit != kExitOk) {
+        return nExit;
     }
-    CCtrlFile& file = session.File();
+    CCtrlFile& file = session.GetCtrlFile();
     // The number counts from 1, as at the automation interface.
     int32_t index = lNumber >= 1 ? file.GetDBIndex(lType, lNumber - 1) : TQE_DB_NUMBER;
     if (lType < DBTYPE_ALL || lType > DBTYPE_FREE) {
         index = TQE_DB_TYPE;
     }
     if (index < 0) {
-        session.Fail(host, index);
-        return session.GetExit();
+        return FailLine(host, index);
     }
     // The dialog would refuse every name of a fixed or selection-type database; say why.
     if (index < file.CountDBs(DBTYPE_FIXED) + file.CountDBs(DBTYPE_SELECTION)) {
-        session.Fail(host, TQE_DB_LOCKED);
-        return session.GetExit();
+        return FailLine(host, TQE_DB_LOCKED);
     }
     const std::string strOldName = file.GetPublicName(index);
     CSortedTargetList targets;
@@ -290,8 +256,7 @@ int EditAppCommand(CHost& host, const std::vector<std::string>& args) {
     CEditFileSets sets;
     for (const std::string& strFile : options.m_remove) {
         if (!RemoveTarget(strFile, targets, sets)) {
-            session.Fail(host, TQE_DOC_NOT_REGISTERED);
-            return session.GetExit();
+            return FailLine(host, TQE_DOC_NOT_REGISTERED);
         }
     }
     std::vector<std::string> accepted;
@@ -304,14 +269,13 @@ int EditAppCommand(CHost& host, const std::vector<std::string>& args) {
     if (uint32_t id =
             ApplyEditAppName(file, index, strOldName, strText, targets.IsEmpty(), strNewName);
         id != 0) {
-        return session.Message(host, id);
+        return ShowMessage(host, id);
     }
     int32_t lResult = ApplyEditedFiles(file, index, strNewName != strOldName, sets);
-    if (lResult != 0) {
-        session.Fail(host, lResult);
-        return session.GetExit();
+    if (lResult == 0) {
+        lResult = session.Save(SAVEMODE_EDITED);
     }
-    return session.Save(host) ? host.Succeed() : session.GetExit();
+    return lResult == 0 ? host.Succeed() : FailLine(host, lResult);
 }
 
 int RunWithHost(int (*pfnCommand)(CHost&, const std::vector<std::string>&),

@@ -1,0 +1,64 @@
+#include "applications/EditSession.h"
+
+#include "platform/Win32Error.h"
+#include "resources/ErrorCodes.h"
+#include "resources/StringTable.h"
+
+namespace tq {
+
+CEditSession::~CEditSession() {
+    m_CtrlFile.CloseFiles();
+    if (m_hMutex.IsOpen()) {
+        m_hMutex.Release();
+        m_hMutex.Close();
+    }
+}
+
+int32_t CEditSession::OpenProductKey(const std::string& strPath) {
+    if (int32_t err = m_CtrlFile.OpenProductKey(strPath); err != 0) {
+        return err;
+    }
+    m_bCustomize = m_CtrlFile.GetProductKey().IsCustomizeEnabled() ? 1 : 0;
+    return 0;
+}
+
+int32_t CEditSession::TakeMutex() {
+    if (m_bMutexCreated) {
+        return 0;
+    }
+    const int32_t err = m_hMutex.Create(kEditMutexName, true);
+    if (err != ERROR_SUCCESS || !m_hMutex.IsOpen()) {
+        // An existing mutex still hands out a handle, which must not pass for ownership.
+        m_hMutex.Close();
+        return TQE_EDITING;
+    }
+    m_bMutexCreated = 1;
+    return 0;
+}
+
+int32_t CEditSession::Load() {
+    if (int32_t err = TakeMutex(); err != 0) {
+        return err;
+    }
+    return m_CtrlFile.Load();
+}
+
+int32_t CEditSession::Open(const std::string& strPath) {
+    int32_t err = TakeMutex();
+    if (err == 0) {
+        err = OpenProductKey(strPath);
+    }
+    if (err == 0) {
+        err = CheckCustomize();
+    }
+    return err == 0 ? Load() : err;
+}
+
+int32_t CEditSession::Save(int32_t lMode) {
+    const char* pszText =
+        LoadString(lMode == SAVEMODE_SELECTED ? IDS_CONFIRM_SELECTED : IDS_CONFIRM_EDITED);
+    const std::string strConfirmation = pszText != nullptr ? pszText : "";
+    return m_CtrlFile.Save(&strConfirmation);
+}
+
+}  // namespace tq
