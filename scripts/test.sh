@@ -2,7 +2,7 @@
 # Sets up and runs every test: installs what is missing, builds, runs the suite, builds and runs
 # the suite once more under AddressSanitizer and UndefinedBehaviorSanitizer, then builds the fuzz
 # targets with clang and fuzzes each for a minute with a fixed seed (their corpora are also
-# replayed by the suite).
+# replayed by the suite). It ends with the line count of the tests against the code.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
@@ -21,3 +21,4 @@ if [ "${TQ_SKIP_FUZZ:-0}" != 1 ]; then
     # scripts/reliability.sh.
     scripts/fuzz.sh "${TQ_FUZZ_SECONDS:-60}" "${TQ_FUZZ_SEED:-1}"
 fi
+scripts/linecount.sh
