@@ -22,8 +22,8 @@ public:
     CScriptRun() : m_host(m_out, m_err) {
         tq::CRegKey key;
         int32_t err =
-            key.Create(tq::HKEY_CLASSES_ROOT,
-                       std::string(tq::tqctl::kCtrlFileMgrProgID) + "\\CLSID", tq::KEY_ALL_ACCESS);
+            key.Create(tq::HKEY_CLASSES_ROOT, std::string(tq::kCtrlFileMgrProgID) + "\\CLSID",
+                       tq::KEY_ALL_ACCESS);
         if (err == 0) {
             err = key.SetString("", kStandInClsid);
         }

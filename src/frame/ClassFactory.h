@@ -5,15 +5,11 @@
 #include <cstdint>
 #include <string>
 
+#include "frame/CtrlFileMgrIds.h"
 #include "platform/ComModule.h"
 #include "platform/ComTypes.h"
 
 namespace tq {
-
-// {FE1B0AC2-7074-11D5-99A1-00C04FB9CD98}
-constexpr CLSID CLSID_CtrlFileMgr = {
-    0xFE1B0AC2, 0x7074, 0x11D5, {0x99, 0xA1, 0x00, 0xC0, 0x4F, 0xB9, 0xCD, 0x98}};
-constexpr const char* kCtrlFileMgrProgID = "OW.VXCtrlFileManager.1";
 
 // The module's count of live objects and server locks, which decides whether it may unload.
 CModuleCount& GetModuleCount();

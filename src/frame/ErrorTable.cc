@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "frame/Exports.h"
 #include "resources/ErrorCodes.h"
 
 namespace tq {

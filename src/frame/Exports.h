@@ -1,6 +1,6 @@
 // The module's entry points. The three plain functions are exported under their C++ names (the
 // platform's standard decoration of exactly these parameter types), the others under the names
-// every in-process server exports. VXCSTM_GetErrorString is declared in frame/ErrorTable.h.
+// every in-process server exports.
 #pragma once
 
 #include <cstdint>
@@ -21,3 +21,9 @@ int32_t VXCSTM_BaseInfoToControl(const char* pszKeyPath);
 // 0 free, 1 being edited, 2 locked by the index builder (or another user's editor), 4 unknown
 // (the key or its values cannot be read).
 int32_t VXCSTM_GetStatus(const char* pszKeyPath);
+// The message of a code (code page 932). Returns the bytes the message needs with its
+// terminating zero (also for a null buffer: the size query) and copies it when the buffer is
+// large enough; when it is not, the buffer holds an empty string. Returns 0 when the code has no
+// message: for code >= 0 the buffer gets an empty string, for an unknown negative code it stays
+// as it was. The buffer is written only when size is at least 1.
+uint32_t VXCSTM_GetErrorString(int32_t code, char* buffer, uint32_t size);

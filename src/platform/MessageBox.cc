@@ -80,7 +80,8 @@ int32_t ParseAnswer(const std::string& strLine) {
 
 // What the terminal shows: the caption, then the text, in the terminal's encoding (UTF-8).
 std::string FormatBox(const std::string& strText, const std::string& strCaption) {
-    return "[" + Cp932ToUtf8Lossy(strCaption) + "] " + Cp932ToUtf8Lossy(strText);
+    // '[' as a character: GCC 12 at -O2 misreads a one-letter literal's insert as an overlap.
+    return '[' + Cp932ToUtf8Lossy(strCaption) + "] " + Cp932ToUtf8Lossy(strText);
 }
 
 // A host that answers every question up front (--yes / --no) also sets TQ_ANSWER=yes|no, so

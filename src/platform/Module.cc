@@ -2,6 +2,7 @@
 
 #include <dlfcn.h>
 #include <limits.h>
+#include <link.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -53,17 +54,24 @@ void* CModule::GetProcAddress(const char* pszName) const {
 
 std::string GetModuleFolder(const void* pAddress) {
     Dl_info info{};
-    if (dladdr(pAddress, &info) == 0 || info.dli_fname == nullptr || info.dli_fname[0] == '\0') {
+    link_map* pMap = nullptr;
+    if (dladdr1(pAddress, &info, reinterpret_cast<void**>(&pMap), RTLD_DL_LINKMAP) == 0 ||
+        pMap == nullptr) {
         return {};
     }
-    // The main program may be reported by the name it was started with, which a change of the
-    // working directory makes useless; the kernel knows its real file.
+    // The loader knows the main program only by the name it was started with: a bare name
+    // found on PATH, or a name relative to a working directory since left, would resolve
+    // against the current directory. The kernel knows its real file.
     char szReal[PATH_MAX];
     std::string strFile;
-    if (realpath(info.dli_fname, szReal) != nullptr) {
-        strFile = szReal;
-    } else if (ssize_t n = readlink("/proc/self/exe", szReal, sizeof szReal - 1); n > 0) {
+    if (pMap->l_name[0] == '\0') {
+        ssize_t n = readlink("/proc/self/exe", szReal, sizeof szReal - 1);
+        if (n <= 0) {
+            return {};
+        }
         strFile.assign(szReal, static_cast<size_t>(n));
+    } else if (realpath(pMap->l_name, szReal) != nullptr) {
+        strFile = szReal;
     } else {
         return {};
     }

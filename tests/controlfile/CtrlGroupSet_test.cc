@@ -137,7 +137,7 @@ TEST(CtrlGroupSetTest, Families) {
         SCOPED_TRACE(c.m_name + " " + std::to_string(c.m_nFirst));
         CCtrlGroupSet set;
         for (int id : {1, 2, 4, 5}) {
-            ASSERT_EQ(set.AddGroupLine(id, "g" + std::to_string(id)), 0);
+            ASSERT_EQ(set.AddGroupLine(id, 'g' + std::to_string(id)), 0);
         }
         ASSERT_EQ(set.AddGroupLine(7, "g7"), 0);
         EXPECT_EQ(set.SetFamily(c.m_nFirst, c.m_nLast, c.m_name), c.m_lResult);
@@ -158,7 +158,7 @@ TEST(CtrlGroupSetTest, SelectOffListing) {
     CCtrlGroupSet set;
     EXPECT_EQ(set.SetSelectOff(1), TQE_GROUP_INVALID);
     for (int id = 1; id <= 5; ++id) {
-        ASSERT_EQ(set.AddGroupLine(id, "g" + std::to_string(id)), 0);
+        ASSERT_EQ(set.AddGroupLine(id, 'g' + std::to_string(id)), 0);
     }
     std::vector<int32_t> ids{99};
     EXPECT_EQ(set.GetSelectOffGroups(ids), 0);

@@ -488,7 +488,7 @@ TEST(CtrlReaderTest, DeepAndWideGroupTrees) {
             if (bDeep && id > 1) {
                 text += std::to_string(id - 1) + "@";
             }
-            text += "g" + std::to_string(id) + "\"\n";
+            text += 'g' + std::to_string(id) + "\"\n";
         }
         text += "[A]\nGroup=65535\nDoc=x\n";
         CCtrlModel model;

@@ -7,6 +7,7 @@
 #include <set>
 #include <string>
 
+#include "frame/Exports.h"
 #include "platform/Cp932.h"
 #include "platform/Win32Error.h"
 

@@ -413,7 +413,7 @@ TEST_F(RegistryTest, ThreadsWriteTogetherWithoutLoss) {
             CRegKey key;
             key.Create(HKEY_CURRENT_USER, "Threads", KEY_ALL_ACCESS);
             for (int i = 0; i < 50; ++i) {
-                key.SetDword("t" + std::to_string(t) + "-" + std::to_string(i), i);
+                key.SetDword('t' + std::to_string(t) + '-' + std::to_string(i), i);
             }
         });
     }

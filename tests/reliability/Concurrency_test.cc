@@ -432,7 +432,7 @@ private:
             const std::string strFds = "/proc/" + std::to_string(pid) + "/fd";
             for (const auto& fd : fs::directory_iterator(strFds, ec)) {
                 std::error_code ecLink;
-                strWhat += " " + fs::read_symlink(fd.path(), ecLink).filename().string();
+                strWhat += ' ' + fs::read_symlink(fd.path(), ecLink).filename().string();
             }
             strWhat += "]";
         }

@@ -88,7 +88,7 @@ protected:
         std::string cmd = strEnv + " " + Quote(ToolPath()) + " --prefix " +
                           Quote(m_prefix.GetDir()) + " --product Demo --yes";
         for (const auto& a : args) {
-            cmd += " " + Quote(a);
+            cmd += ' ' + Quote(a);
         }
         cmd += " </dev/null >" + Quote(m_prefix.Path("out")) + " 2>" + Quote(m_prefix.Path("err"));
         CRun run;

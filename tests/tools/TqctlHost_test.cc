@@ -51,7 +51,7 @@ protected:
         std::string cmd = test::ShellQuote(test::ToolPath("tqctl")) + " --prefix " +
                           test::ShellQuote(m_prefix.GetDir()) + " --product Demo";
         for (const auto& a : args) {
-            cmd += " " + test::ShellQuote(a);
+            cmd += ' ' + test::ShellQuote(a);
         }
         test::WriteLinuxFile(m_prefix.Path("in"), strInput);
         cmd += " <" + test::ShellQuote(m_prefix.Path("in")) + " >" +

@@ -68,7 +68,7 @@ protected:
             cmd += " --prefix " + test::ShellQuote(m_prefix.GetDir());
         }
         for (const auto& a : args) {
-            cmd += " " + test::ShellQuote(a);
+            cmd += ' ' + test::ShellQuote(a);
         }
         cmd += " >" + test::ShellQuote(m_prefix.Path("out")) + " 2>" +
                test::ShellQuote(m_prefix.Path("err"));

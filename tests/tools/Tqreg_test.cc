@@ -40,7 +40,7 @@ protected:
             cmd += " --prefix " + test::ShellQuote(prefix.empty() ? m_prefix.GetDir() : prefix);
         }
         for (const auto& a : args) {
-            cmd += " " + test::ShellQuote(a);
+            cmd += ' ' + test::ShellQuote(a);
         }
         cmd += " >" + test::ShellQuote(m_prefix.Path("out")) + " 2>" +
                test::ShellQuote(m_prefix.Path("err"));

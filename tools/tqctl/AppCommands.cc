@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "Host.h"
+#include "Libraries.h"
 #include "applications/AppNameRules.h"
 #include "applications/AppliCommit.h"
 #include "applications/CheckJob.h"
@@ -20,20 +21,18 @@
 #include "resources/ErrorCodes.h"
 #include "resources/StringTable.h"
 
-#ifndef TQ_TQFLTR2_BUILD_DIR
-#define TQ_TQFLTR2_BUILD_DIR ""
-#endif
-
 namespace tq::tqctl {
 
 namespace {
 
-// The topic-filter library built with tqctl, unless the environment names another folder.
-void UseBuiltTopicLibrary() {
+// The topic-filter library that goes with tqctl, unless the environment names another folder.
+void UseToolTopicLibrary() {
     std::string strDir;
-    if (GetEnvironmentVariable(kTopicLibraryDirVariable, strDir) != 0 &&
-        TQ_TQFLTR2_BUILD_DIR[0] != '\0') {
-        SetEnvironmentVariable(kTopicLibraryDirVariable, TQ_TQFLTR2_BUILD_DIR);
+    if (GetEnvironmentVariable(kTopicLibraryDirVariable, strDir) != 0) {
+        strDir = GetToolTopicLibraryFolder();
+        if (!strDir.empty()) {
+            SetEnvironmentVariable(kTopicLibraryDirVariable, strDir);
+        }
     }
 }
 
@@ -115,7 +114,7 @@ int CheckCommand(CHost& host, const std::vector<std::string>& args) {
     if (!MakeItems(host, args, items)) {
         return kExitUsage;
     }
-    UseBuiltTopicLibrary();
+    UseToolTopicLibrary();
     for (size_t i = 0; i < items.size(); ++i) {
         host.Out() << HaveTopic(items[i].m_strPath, 0) << '\t' << args[i] << '\n';
     }
@@ -135,7 +134,7 @@ int AddAppCommand(CHost& host, const std::vector<std::string>& args) {
     if (!MakeItems(host, std::vector<std::string>(args.begin() + 1, args.end()), items)) {
         return kExitUsage;
     }
-    UseBuiltTopicLibrary();
+    UseToolTopicLibrary();
     CEditSession session;
     if (int nExit = OpenSession(host, session); nExit != kExitOk) {
         return nExit;
@@ -227,7 +226,7 @@ int EditAppCommand(CHost& host, const std::vector<std::string>& args) {
     if (!MakeItems(host, options.m_add, items)) {
         return kExitUsage;
     }
-    UseBuiltTopicLibrary();
+    UseToolTopicLibrary();
     CEditSession session;
     if (int nExit = OpenSession(host, session); nExit != kExitOk) {
         return nExit;

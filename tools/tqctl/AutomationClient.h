@@ -7,13 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "frame/CtrlFileMgrIds.h"
 #include "platform/Dispatch.h"
 #include "platform/Unknown.h"
 #include "platform/Variant.h"
 
 namespace tq::tqctl {
 
-constexpr const char* kCtrlFileMgrProgID = "OW.VXCtrlFileManager.1";
 // Registry path of a product below HKEY_LOCAL_MACHINE, followed by the product key.
 constexpr const char* kProductKeyBase = "SOFTWARE\\Orbanworks\\Trellisquest\\";
 

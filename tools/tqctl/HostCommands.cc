@@ -3,13 +3,10 @@
 #include <fstream>
 #include <iostream>
 
+#include "Libraries.h"
 #include "ScriptRunner.h"
 #include "platform/ComHost.h"
 #include "platform/Cp932.h"
-
-#ifndef TQ_MODULE_PATH
-#define TQ_MODULE_PATH ""
-#endif
 
 namespace tq::tqctl {
 
@@ -96,7 +93,7 @@ int RegisterCommand(CHost& host, const std::vector<std::string>& args) {
     if (args.size() > 1) {
         return host.Usage("register takes at most one module path");
     }
-    std::string strModule = args.empty() ? TQ_MODULE_PATH : args[0];
+    std::string strModule = args.empty() ? GetComponentModulePath() : args[0];
     std::string strModuleCp932;
     if (!host.FromTerminal(strModule, strModuleCp932)) {
         return host.Usage("the module path has characters that code page 932 cannot hold");
