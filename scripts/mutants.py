@@ -96,8 +96,10 @@ CMAKE_OPTIONS = [
     "-DTQ_WERROR=OFF",
     "-DTQ_BUILD_TESTS=ON",
     "-DTQ_SANITIZE=OFF",
-    # A shared library rebuilt for a mutant does not make its users link again.
+    # A shared library rebuilt for a mutant does not make its users link again, and the core
+    # is one: a mutant of a .cc file costs one object, one library and the test runs.
     "-DCMAKE_LINK_DEPENDS_NO_SHARED=ON",
+    "-DTQ_CORE_SHARED=ON",
     # No test listing after each link: a mutant that breaks a program's start must count as
     # killed when the program runs, not as a failed build.
     "-DCMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE=PRE_TEST",
