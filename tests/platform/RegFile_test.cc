@@ -1,8 +1,10 @@
 #include "platform/RegFile.h"
 
 #include <string>
+#include <tuple>
 #include <vector>
 
+#include "../../fuzz/RegFileOracle.h"
 #include "gtest/gtest.h"
 #include "platform/Cp932.h"
 #include "platform/Win32Error.h"
@@ -58,35 +60,34 @@ std::string Utf16File(const std::string& cp932Text) {
     EXPECT_EQ(ERROR_SUCCESS, Cp932ToUtf16(cp932Text, wide));
     std::string bytes = "\xFF\xFE";
     for (char16_t c : wide) {
-        bytes += static_cast<char>(c & 0xFF);
-        bytes += static_cast<char>(c >> 8);
+        bytes += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
     }
     return bytes;
 }
 
-// Things the source file must leave behind before it is imported.
-void Arrange() {
-    CRegKey key;
-    ASSERT_EQ(ERROR_SUCCESS, key.Create(HKEY_CURRENT_USER, "Software\\T", KEY_ALL_ACCESS));
-    ASSERT_EQ(ERROR_SUCCESS, key.SetDword("Gone", 1));
-    ASSERT_EQ(ERROR_SUCCESS, key.Create(HKEY_CURRENT_USER, "Software\\Old\\Deep", KEY_ALL_ACCESS));
-}
+// A registry with what the source file deletes, imported or not.
+class RegFileTest : public ::testing::Test {
+protected:
+    RegFileTest() { Arrange(); }
+    static void Arrange() {
+        CRegKey key;
+        ASSERT_EQ(ERROR_SUCCESS, key.Create(HKEY_CURRENT_USER, "Software\\T", KEY_ALL_ACCESS));
+        ASSERT_EQ(ERROR_SUCCESS, key.SetDword("Gone", 1));
+        ASSERT_EQ(ERROR_SUCCESS,
+                  key.Create(HKEY_CURRENT_USER, "Software\\Old\\Deep", KEY_ALL_ACCESS));
+    }
+    CTempPrefix m_prefix;
+};
 
-TEST(RegFileTest, ImportStoresEveryKindOfValueByteForByte) {
-    CTempPrefix prefix;
-    Arrange();
+TEST_F(RegFileTest, ImportStoresEveryKindOfValueByteForByteAndExportWritesItBack) {
     ImportOk(kSource);
-    CRegKey key;
+    CRegKey key, sub;
     ASSERT_EQ(ERROR_SUCCESS, key.Open(HKEY_CURRENT_USER, "Software\\T", KEY_READ));
     std::string bin;
-    for (int i = 0; i <= 0x20; ++i) {
-        bin += static_cast<char>(i);
+    for (char i = 0; i <= 0x20; ++i) {
+        bin += i;
     }
-    struct Case {
-        std::string name;
-        uint32_t type;
-        std::string data;
-    } cases[] = {
+    const std::tuple<std::string, uint32_t, std::string> values[] = {
         {"", REG_SZ, std::string("default\0", 8)},
         {"Path", REG_SZ, std::string("C:\\Program Files\\A \"quoted\"\0", 28)},
         {"\x95\x5C\x8E\xA6", REG_SZ, std::string("\x95\x5C\x8E\xA6\0", 5)},
@@ -97,16 +98,15 @@ TEST(RegFileTest, ImportStoresEveryKindOfValueByteForByte) {
         {"NoNul", REG_SZ, "ab"},
         {"None", REG_NONE, ""},
     };
-    for (const auto& c : cases) {
-        uint32_t type = 99;
-        std::string data;
-        EXPECT_EQ(ERROR_SUCCESS, key.QueryValue(c.name, type, data)) << c.name;
-        EXPECT_EQ(c.type, type) << c.name;
-        EXPECT_EQ(c.data, data) << c.name;
+    for (const auto& [name, type, data] : values) {
+        uint32_t typeRead = 99;
+        std::string dataRead;
+        EXPECT_EQ(ERROR_SUCCESS, key.QueryValue(name, typeRead, dataRead)) << name;
+        EXPECT_EQ(type, typeRead) << name;
+        EXPECT_EQ(data, dataRead) << name;
     }
     uint32_t v = 0;
     EXPECT_EQ(ERROR_FILE_NOT_FOUND, key.QueryDword("Gone", v));
-    CRegKey sub;
     ASSERT_EQ(ERROR_SUCCESS, sub.Open(key, "\x95\x5C", KEY_READ));
     EXPECT_EQ(ERROR_SUCCESS, sub.QueryDword("Sub", v));
     EXPECT_EQ(0xFFFFFFFFu, v);
@@ -114,14 +114,9 @@ TEST(RegFileTest, ImportStoresEveryKindOfValueByteForByte) {
     ASSERT_EQ(ERROR_SUCCESS, sub.Open(HKEY_LOCAL_MACHINE, "SOFTWARE\\T", KEY_READ));
     EXPECT_EQ(ERROR_SUCCESS, sub.QueryDword("short", v));
     EXPECT_EQ(1u, v);
-}
 
-TEST(RegFileTest, ExportWritesRegedit4WithEscapesAndWrappedHex) {
-    CTempPrefix prefix;
-    ImportOk(kSource);
-    const std::string expected =
-        "REGEDIT4\r\n"
-        "\r\n"
+    EXPECT_EQ(
+        "REGEDIT4\r\n\r\n"
         "[HKEY_CURRENT_USER\\Software\\T]\r\n"
         "@=\"default\"\r\n"
         "\"Bin\"=hex:00,01,02,03,04,05,06,07,08,09,0a,0b,0c,0d,0e,0f,10,11,12,13,14,15,16,\\\r\n"
@@ -132,26 +127,20 @@ TEST(RegFileTest, ExportWritesRegedit4WithEscapesAndWrappedHex) {
         "\"None\"=hex(0):\r\n"
         "\"NoNul\"=hex(1):61,62\r\n"
         "\"Path\"=\"C:\\\\Program Files\\\\A \\\"quoted\\\"\"\r\n"
-        "\"\x95\x5C\x8E\xA6\"=\"\x95\x5C\x8E\xA6\"\r\n"
-        "\r\n"
+        "\"\x95\x5C\x8E\xA6\"=\"\x95\x5C\x8E\xA6\"\r\n\r\n"
         "[HKEY_CURRENT_USER\\Software\\T\\\x95\x5C]\r\n"
-        "\"Sub\"=dword:ffffffff\r\n"
-        "\r\n";
-    EXPECT_EQ(expected, Export(HKEY_CURRENT_USER, "Software\\T", false));
+        "\"Sub\"=dword:ffffffff\r\n\r\n",
+        Export(HKEY_CURRENT_USER, "Software\\T", false));
     std::string missing;
     CRegFileError error;
     EXPECT_EQ(ERROR_FILE_NOT_FOUND,
               ExportRegText(HKEY_CURRENT_USER, "Software\\Missing", false, missing, error));
     EXPECT_NE(std::string::npos, error.m_strMessage.find("Missing"));
-}
 
-TEST(RegFileTest, UnicodeExportHoldsTextValuesAsUtf16) {
-    CTempPrefix prefix;
-    ImportOk(kSource);
-    std::string out = Export(HKEY_CURRENT_USER, "Software\\T", true);
+    // The UTF-16 form holds text values as UTF-16.
+    std::string out = Export(HKEY_CURRENT_USER, "Software\\T", true), text;
     ASSERT_GE(out.size(), 2u);
     EXPECT_EQ("\xFF\xFE", out.substr(0, 2));
-    std::string text;
     std::u16string wide;
     for (size_t i = 2; i + 1 < out.size(); i += 2) {
         wide += static_cast<char16_t>(static_cast<uint8_t>(out[i]) |
@@ -159,40 +148,23 @@ TEST(RegFileTest, UnicodeExportHoldsTextValuesAsUtf16) {
     }
     ASSERT_EQ(ERROR_SUCCESS, Utf16ToCp932(wide, text));
     EXPECT_EQ(0u, text.find("Windows Registry Editor Version 5.00\r\n\r\n"));
-    EXPECT_NE(std::string::npos, text.find("\"Multi\"=hex(7):61,00,00,00,62,00,00,00,00,00\r\n"));
-    EXPECT_NE(std::string::npos, text.find("\"NoNul\"=hex(1):61,00,62,00\r\n"));
-    EXPECT_NE(std::string::npos, text.find("\"\x95\x5C\x8E\xA6\"=\"\x95\x5C\x8E\xA6\"\r\n"));
-}
-
-TEST(RegFileTest, ImportExportImportGivesTheSameRegistryInBothFormats) {
-    std::string regedit4, unicode;
-    {
-        CTempPrefix prefix;
-        Arrange();
-        ImportOk(kSource);
-        regedit4 = Export(HKEY_CURRENT_USER, "Software", false);
-        unicode = Export(HKEY_CURRENT_USER, "Software", true);
-    }
-    for (const std::string* file : {&regedit4, &unicode}) {
-        CTempPrefix prefix;
-        ImportOk(*file);
-        EXPECT_EQ(regedit4, Export(HKEY_CURRENT_USER, "Software", false));
-        EXPECT_EQ(unicode, Export(HKEY_CURRENT_USER, "Software", true));
+    for (const char* line :
+         {"\"Multi\"=hex(7):61,00,00,00,62,00,00,00,00,00\r\n", "\"NoNul\"=hex(1):61,00,62,00\r\n",
+          "\"\x95\x5C\x8E\xA6\"=\"\x95\x5C\x8E\xA6\"\r\n"}) {
+        EXPECT_NE(std::string::npos, text.find(line)) << line;
     }
 }
 
-TEST(RegFileTest, AFileWithAnErrorImportsNothingAndNamesTheLine) {
+TEST_F(RegFileTest, AFileWithAnErrorImportsNothingAndNamesTheLine) {
     const std::string head =
         "REGEDIT4\r\n"
         "[-HKEY_CURRENT_USER\\Software\\Old]\r\n"
         "[HKEY_CURRENT_USER\\Software\\T]\r\n"
         "\"Gone\"=-\r\n"
         "\"New\"=\"stored before the error\"\r\n";
-    struct Case {
-        std::string tail;
-        uint32_t line;
-        const char* message;  // a part of the message
-    } cases[] = {
+    const std::string before = Export(HKEY_CURRENT_USER, "Software", false);
+    const std::tuple<std::string, uint32_t, const char*> cases[] = {
+        // tail, line, message part
         {"\"Bin\"=hex:00,0g\r\n", 6, "bad byte \"0g\""},
         {"\"Bin\"=hex:00,100\r\n", 6, "bad byte \"100\""},
         {"\"A\"=\"unknown \\n escape\"\r\n", 6, "unknown escape"},
@@ -213,47 +185,42 @@ TEST(RegFileTest, AFileWithAnErrorImportsNothingAndNamesTheLine) {
         {"[HKEY_CURRENT_USER\\Bad\x81]\r\n", 6, "must end with ]"},  // 0x81 0x5D is one character
         {"garbage\r\n", 6, "expected [KEY]"},
     };
-    for (const auto& c : cases) {
-        CTempPrefix prefix;
-        Arrange();
-        const std::string before = Export(HKEY_CURRENT_USER, "Software", false);
+    for (const auto& [tail, line, message] : cases) {
+        SCOPED_TRACE(tail);
         CRegFileError error;
-        EXPECT_NE(ERROR_SUCCESS, Import(head + c.tail, error)) << c.tail;
-        EXPECT_EQ(c.line, error.m_nLine) << c.tail;
-        EXPECT_NE(std::string::npos, error.m_strMessage.find(c.message))
-            << c.tail << " -> " << error.m_strMessage;
-        EXPECT_EQ("test.reg:" + std::to_string(c.line) + ": " + error.m_strMessage, error.Format());
-        EXPECT_EQ(before, Export(HKEY_CURRENT_USER, "Software", false)) << c.tail;
+        EXPECT_NE(ERROR_SUCCESS, Import(head + tail, error));
+        EXPECT_EQ(line, error.m_nLine);
+        EXPECT_NE(std::string::npos, error.m_strMessage.find(message)) << error.m_strMessage;
+        EXPECT_EQ("test.reg:" + std::to_string(line) + ": " + error.m_strMessage, error.Format());
+        EXPECT_EQ(before, Export(HKEY_CURRENT_USER, "Software", false));
     }
 }
 
-TEST(RegFileTest, BadFilesAsAWhole) {
+TEST(RegFileWholeTest, BadFilesAsAWhole) {
     CTempPrefix prefix;
-    struct Case {
-        std::string bytes;
-        uint32_t line;
-        const char* message;
-    } cases[] = {
+    const std::string v5 = "Windows Registry Editor Version 5.00\r\n";
+    const std::tuple<std::string, uint32_t, const char*> cases[] = {
+        // bytes, line, message part
         {"", 1, "not a registry file"},
         {"REGEDIT5\r\n", 1, "not a registry file"},
         {"\xEF\xBB\xBFREGEDIT4\r\n", 1, "not a registry file"},
         {"\xFF\xFEW\0x", 0, "odd number of bytes"},
         // "é" (U+00E9) has no code page 932 form.
-        {Utf16File("Windows Registry Editor Version 5.00\r\n\r\n") + std::string("[\0\xE9\0]\0", 6),
-         3, "code page 932"},
-        {Utf16File("Windows Registry Editor Version 5.00\r\n[HKEY_CURRENT_USER\\A]\r\n") +
+        {Utf16File(v5 + "\r\n") + std::string("[\0\xE9\0]\0", 6), 3, "code page 932"},
+        {Utf16File(v5 + "[HKEY_CURRENT_USER\\A]\r\n") +
              Utf16File("\"A\"=hex(1):e9,00\r\n").substr(2),
          3, "text data without a code page 932 form"},
     };
-    for (const auto& c : cases) {
+    for (const auto& [bytes, line, message] : cases) {
+        SCOPED_TRACE(message);
         CRegFileError error;
-        EXPECT_EQ(ERROR_INVALID_DATA, Import(c.bytes, error)) << c.message;
-        EXPECT_EQ(c.line, error.m_nLine) << c.message;
-        EXPECT_NE(std::string::npos, error.m_strMessage.find(c.message)) << error.m_strMessage;
+        EXPECT_EQ(ERROR_INVALID_DATA, Import(bytes, error));
+        EXPECT_EQ(line, error.m_nLine);
+        EXPECT_NE(std::string::npos, error.m_strMessage.find(message)) << error.m_strMessage;
     }
     CRegKey key;
     EXPECT_EQ(ERROR_FILE_NOT_FOUND, key.Open(HKEY_CURRENT_USER, "A", KEY_READ));
-    // A Windows Registry Editor 5.00 file may also come as code page 932 text.
+    // A version 5.00 file may also come as code page 932 text.
     ImportOk("Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\A]\n\"V\"=\"x\"\n");
     EXPECT_EQ(ERROR_SUCCESS, key.Open(HKEY_CURRENT_USER, "A", KEY_READ));
 }
@@ -261,7 +228,7 @@ TEST(RegFileTest, BadFilesAsAWhole) {
 // A file of one long key path used to build a tree deep enough that its export ran out of
 // stack. The import stops at 512 levels below the hive's root; a deeper tree made through the
 // registry calls gets an error from the export instead of a crash.
-TEST(RegFileTest, KeysDeeperThan512LevelsAreRefusedNotWalked) {
+TEST(RegFileWholeTest, KeysDeeperThan512LevelsAreRefusedNotWalked) {
     CTempPrefix prefix;
     auto path = [](size_t nLevels) {
         std::string s = "k";
@@ -289,9 +256,7 @@ TEST(RegFileTest, KeysDeeperThan512LevelsAreRefusedNotWalked) {
     EXPECT_EQ("untouched", out);
 }
 
-TEST(RegFileTest, ARegistryFailureMidwayRollsTheWholeFileBack) {
-    CTempPrefix prefix;
-    Arrange();
+TEST_F(RegFileTest, ARegistryFailureMidwayRollsTheWholeFileBack) {
     const std::string before = Export(HKEY_CURRENT_USER, "Software", false);
     int writes = 0;
     SetRegistryFaultHook([&writes](const char*) { return ++writes == 5 ? ERROR_DISK_FULL : 0; });
@@ -304,19 +269,17 @@ TEST(RegFileTest, ARegistryFailureMidwayRollsTheWholeFileBack) {
     EXPECT_EQ(before, Export(HKEY_CURRENT_USER, "Software", false));
 }
 
-TEST(RegFileTest, FilesOnDisk) {
+TEST(RegFileWholeTest, FilesOnDisk) {
     CTempPrefix prefix;
-    const std::string path = prefix.Path("in.reg");
+    const std::string path = prefix.Path("in.reg"), out = prefix.Path("out.reg");
     test::WriteLinuxFile(path, "REGEDIT4\r\n[HKCU\\F]\r\n\"V\"=dword:2\r\n\"W\"=oops\r\n");
     CRegFileError error;
     EXPECT_EQ(ERROR_INVALID_DATA, ImportRegFile(path, error));
     EXPECT_EQ(path + ":4: ", error.Format().substr(0, path.size() + 4));
     EXPECT_EQ(ERROR_FILE_NOT_FOUND, ImportRegFile(prefix.Path("missing.reg"), error));
     EXPECT_EQ(ERROR_ACCESS_DENIED, ImportRegFile(prefix.GetDir(), error));
-
     test::WriteLinuxFile(path, "REGEDIT4\r\n[HKCU\\F]\r\n\"V\"=dword:2\r\n");
     ASSERT_EQ(ERROR_SUCCESS, ImportRegFile(path, error)) << error.Format();
-    const std::string out = prefix.Path("out.reg");
     test::WriteLinuxFile(out, "old");
     ASSERT_EQ(ERROR_SUCCESS, ExportRegFile(HKEY_CURRENT_USER, "F", false, out, error));
     EXPECT_EQ(Export(HKEY_CURRENT_USER, "F", false), test::ReadLinuxFile(out));
@@ -325,6 +288,59 @@ TEST(RegFileTest, FilesOnDisk) {
     EXPECT_EQ(Export(HKEY_CURRENT_USER, "F", false), test::ReadLinuxFile(out));  // kept
     EXPECT_EQ(ERROR_CANTWRITE,
               ExportRegFile(HKEY_CURRENT_USER, "F", false, prefix.Path("no/dir/x.reg"), error));
+}
+
+// Replays the fuzz corpus (fuzz/corpus/regfile) with the fuzz target's oracle, which also
+// checks the export round trip in both forms: files named bad_* must be refused, all others
+// imported.
+TEST(RegFileCorpusTest, EveryCorpusFileKeepsTheImporterSound) {
+    CTempPrefix prefix;
+    fuzz::CRegFileOracle oracle;
+    ASSERT_EQ(ERROR_SUCCESS, oracle.Init());
+    const auto files = test::ReadCorpus("regfile");
+    size_t nRefused = 0;
+    for (const auto& file : files) {
+        int32_t lImport = -1;
+        EXPECT_EQ(oracle.Check(file.m_strBytes, &lImport), "") << file.m_strName;
+        bool bBad = file.m_strName.rfind("bad_", 0) == 0;
+        EXPECT_EQ(bBad, lImport != ERROR_SUCCESS) << file.m_strName << " gave " << lImport;
+        nRefused += lImport != ERROR_SUCCESS;
+    }
+    EXPECT_GT(files.size(), 20u);
+    EXPECT_GT(nRefused, 10u);
+}
+
+// The oracle must see a failed import that changed something and restore the start, and its
+// snapshots must keep values and roots exactly; otherwise the replay would pass regardless.
+TEST(RegFileCorpusTest, OracleSeesRegistryChangesAndRestoresTheStart) {
+    CTempPrefix prefix;
+    CRegKey key;
+    ASSERT_EQ(ERROR_SUCCESS, key.Create(HKEY_LOCAL_MACHINE, "", KEY_ALL_ACCESS));
+    ASSERT_EQ(ERROR_SUCCESS, key.SetValue("root", 0x12345678, "\0\x81", 2));
+    ASSERT_EQ(ERROR_SUCCESS, key.Create(HKEY_USERS, "u\\v", KEY_ALL_ACCESS));
+    ASSERT_EQ(ERROR_SUCCESS, key.SetValue("", REG_SZ, "t", 1));
+    fuzz::CRegFileOracle oracle;
+    ASSERT_EQ(ERROR_SUCCESS, oracle.Init());
+    fuzz::CRegSnapshot start, after;
+    ASSERT_EQ(ERROR_SUCCESS, fuzz::TakeSnapshot(start));
+    EXPECT_EQ(oracle.Check("REGEDIT4\r\n[HKEY_CURRENT_USER\\a\\b]\r\n\"v\"=\"x\"\r\n"), "");
+    ASSERT_EQ(ERROR_SUCCESS, fuzz::TakeSnapshot(after));
+    EXPECT_EQ(after, start) << "a check must leave the registry as it found it";
+    // A change made behind the oracle's back is what a failed import that wrote would leave.
+    ASSERT_EQ(ERROR_SUCCESS, key.Create(HKEY_CURRENT_USER, "Stray", KEY_ALL_ACCESS));
+    EXPECT_NE(oracle.Check("not a registry file"), "");
+    ASSERT_EQ(ERROR_SUCCESS, fuzz::TakeSnapshot(after));
+    EXPECT_EQ(after, start);
+
+    ASSERT_EQ(ERROR_SUCCESS, fuzz::ClearRegistry());
+    ASSERT_EQ(ERROR_SUCCESS, fuzz::TakeSnapshot(after));
+    EXPECT_EQ(after.size(), 3u) << "the three empty hive roots";
+    for (const auto& entry : after) {
+        EXPECT_TRUE(entry.m_strPath.empty() && entry.m_values.empty());
+    }
+    ASSERT_EQ(ERROR_SUCCESS, fuzz::RestoreSnapshot(start));
+    ASSERT_EQ(ERROR_SUCCESS, fuzz::TakeSnapshot(after));
+    EXPECT_EQ(after, start);
 }
 
 }  // namespace
