@@ -2,9 +2,13 @@
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
 
 #include "platform/Bstr.h"
 #include "platform/ComModule.h"
+#include "platform/Module.h"
 #include "platform/Registry.h"
 #include "platform/Win32Error.h"
 #include "platform/com_module/VtblCaller.h"
@@ -12,6 +16,8 @@
 
 namespace tq {
 namespace {
+
+namespace fs = std::filesystem;
 
 // The class the test module serves.
 const char kClsidCounter[] = "{0F1E2D3C-4B5A-6978-8796-A5B4C3D2E1F0}";
@@ -24,11 +30,11 @@ void SetClassesDefault(const std::string& strKey, const std::string& strValue) {
 }
 
 // The entries an in-process server writes when it registers itself.
-void Register(const std::string& progId, const std::string& clsid, const std::string& module) {
-    SetClassesDefault(progId, progId);
-    SetClassesDefault(progId + "\\CLSID", clsid);
-    SetClassesDefault("CLSID\\" + clsid, progId);
-    SetClassesDefault("CLSID\\" + clsid + "\\ProgID", progId);
+void Register(const std::string& clsid, const std::string& module) {
+    SetClassesDefault(kProgId, kProgId);
+    SetClassesDefault(std::string(kProgId) + "\\CLSID", clsid);
+    SetClassesDefault("CLSID\\" + clsid, kProgId);
+    SetClassesDefault("CLSID\\" + clsid + "\\ProgID", kProgId);
     SetClassesDefault("CLSID\\" + clsid + "\\InProcServer32", module);
 }
 
@@ -45,34 +51,27 @@ HRESULT ModuleCanUnloadNow() {
 
 TEST(ComHostTest, CreatesARegisteredObject) {
     test::CTempPrefix prefix;
-    Register(kProgId, kClsidCounter, TQ_TEST_COM_MODULE);
-
-    CComPtr<IDispatch> p;
-    std::string strDetail;
+    Register(kClsidCounter, TQ_TEST_COM_MODULE);
+    CComPtr<IDispatch> p, second;
+    std::string strDetail, strPrefix;
     ASSERT_EQ(CreateObject(kProgId, p.Receive(), &strDetail), S_OK) << strDetail;
     ASSERT_TRUE(p);
     EXPECT_EQ(ModuleCanUnloadNow(), S_FALSE);
-
     int32_t result = 0;
     EXPECT_EQ(TqCallBinaryThroughVtbl(p.Get(), reinterpret_cast<const uint16_t*>(u"Subtract"), 9, 4,
                                       &result),
               0);
     EXPECT_EQ(result, 5);
-
     // The module's copy of the platform layer works on the host's prefix.
     DISPPARAMS none = {nullptr, nullptr, 0, 0};
     CVariant prefixDir;
     ASSERT_EQ(p->Invoke(3, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &prefixDir, nullptr, nullptr),
               S_OK);
-    std::string strPrefix;
     ASSERT_EQ(BstrToCp932(prefixDir.bstrVal, strPrefix), 0);
     EXPECT_EQ(strPrefix, prefix.GetDir());
-
     // A second object comes from the module already loaded.
-    CComPtr<IDispatch> second;
     ASSERT_EQ(CreateObject("test.counter.1", second.Receive()), S_OK);
     EXPECT_NE(second.Get(), p.Get());
-
     p.Reset();
     EXPECT_EQ(ModuleCanUnloadNow(), S_FALSE);
     second.Reset();
@@ -83,34 +82,29 @@ TEST(ComHostTest, AModuleRegistersItsOwnFileByItsWindowsPath) {
     test::CTempPrefix prefix;
     void* h = dlopen(TQ_TEST_COM_MODULE, RTLD_NOW);
     ASSERT_NE(h, nullptr);
-    std::string strWindows;
+    std::string strWindows, strDetail;
     ASSERT_EQ(GetModuleFileName(dlsym(h, "DllCanUnloadNow"), strWindows), 0);
     dlclose(h);
     EXPECT_EQ(strWindows.substr(0, 3), "Z:\\");
-    Register(kProgId, kClsidCounter, strWindows);
+    Register(kClsidCounter, strWindows);
     CComPtr<IDispatch> p;
-    std::string strDetail;
     EXPECT_EQ(CreateObject(kProgId, p.Receive(), &strDetail), S_OK) << strWindows << strDetail;
-
     int local = 0;
     EXPECT_EQ(GetModuleFileName(&local, strWindows), ERROR_INVALID_HANDLE);
 }
 
 TEST(ComHostTest, TheClassFactoryKeepsTheModuleWhileHeldOrLocked) {
     test::CTempPrefix prefix;
-    Register(kProgId, kClsidCounter, TQ_TEST_COM_MODULE);
-    {
-        // Makes sure the module is loaded.
-        CComPtr<IDispatch> p;
-        ASSERT_EQ(CreateObject(kProgId, p.Receive()), S_OK);
-    }
+    Register(kClsidCounter, TQ_TEST_COM_MODULE);
+    CComPtr<IDispatch> pObject;
+    ASSERT_EQ(CreateObject(kProgId, pObject.Receive()), S_OK);  // loads the module
+    pObject.Reset();
     void* h = dlopen(TQ_TEST_COM_MODULE, RTLD_NOW | RTLD_NOLOAD);
     ASSERT_NE(h, nullptr);
     auto pfnGet = reinterpret_cast<PFN_DllGetClassObject>(dlsym(h, "DllGetClassObject"));
     ASSERT_NE(pfnGet, nullptr);
     CLSID clsid;
     ASSERT_TRUE(GuidFromString(kClsidCounter, clsid));
-
     void* pv = reinterpret_cast<void*>(0x1);
     EXPECT_EQ(pfnGet(IID_IDispatch, IID_IClassFactory, &pv), CLASS_E_CLASSNOTAVAILABLE);
     EXPECT_EQ(pv, nullptr);
@@ -119,10 +113,8 @@ TEST(ComHostTest, TheClassFactoryKeepsTheModuleWhileHeldOrLocked) {
     ASSERT_EQ(pfnGet(clsid, IID_IClassFactory, reinterpret_cast<void**>(pFactory.Receive())), S_OK);
     EXPECT_EQ(ModuleCanUnloadNow(), S_FALSE);
     EXPECT_EQ(pFactory->QueryInterface(IID_IDispatch, &pv), E_NOINTERFACE);
-
-    IUnknown* pOuter = pFactory.Get();
     pv = reinterpret_cast<void*>(0x1);
-    EXPECT_EQ(pFactory->CreateInstance(pOuter, IID_IDispatch, &pv), CLASS_E_NOAGGREGATION);
+    EXPECT_EQ(pFactory->CreateInstance(pFactory.Get(), IID_IDispatch, &pv), CLASS_E_NOAGGREGATION);
     EXPECT_EQ(pv, nullptr);
     EXPECT_EQ(pFactory->CreateInstance(nullptr, IID_IClassFactory, &pv), E_NOINTERFACE);
     EXPECT_EQ(pv, nullptr);
@@ -133,33 +125,30 @@ TEST(ComHostTest, TheClassFactoryKeepsTheModuleWhileHeldOrLocked) {
     ASSERT_EQ(pfnGet(clsid, IID_IUnknown, &pv), S_OK);
     auto* pUnknown = static_cast<IClassFactory*>(pv);
     EXPECT_EQ(pUnknown->LockServer(0), S_OK);
-    // An unbalanced unlock must not wrap the count around.
-    EXPECT_EQ(pUnknown->LockServer(0), S_OK);
+    EXPECT_EQ(pUnknown->LockServer(0), S_OK);  // an unbalanced unlock must not wrap the count
     pUnknown->Release();
     EXPECT_EQ(ModuleCanUnloadNow(), S_OK);
     dlclose(h);
 }
 
-struct CFailureCase {
-    const char* m_pszName;
-    // Writes the registration (or leaves it out) in the test prefix.
-    void (*m_fnArrange)(const std::string& strPrefixDir);
-    std::string m_progId;
-    HRESULT m_hr;
-};
-
 TEST(ComHostTest, FailuresGiveClearCodesAndNoObject) {
-    const CFailureCase cases[] = {
+    const struct {
+        const char* m_pszName;
+        // Writes the registration (or leaves it out) in the test prefix.
+        void (*m_fnArrange)(const std::string& strPrefixDir);
+        std::string m_progId;
+        HRESULT m_hr;
+    } cases[] = {
         {"nothing registered", [](const std::string&) {}, kProgId, CO_E_CLASSSTRING},
         {"ProgID without CLSID", [](const std::string&) { SetClassesDefault(kProgId, kProgId); },
          kProgId, CO_E_CLASSSTRING},
         {"CLSID not in braces",
          [](const std::string&) {
-             Register(kProgId, "0F1E2D3C-4B5A-6978-8796-A5B4C3D2E1F0", TQ_TEST_COM_MODULE);
+             Register("0F1E2D3C-4B5A-6978-8796-A5B4C3D2E1F0", TQ_TEST_COM_MODULE);
          },
          kProgId, CO_E_CLASSSTRING},
         {"a path instead of a ProgID",
-         [](const std::string&) { Register(kProgId, kClsidCounter, TQ_TEST_COM_MODULE); },
+         [](const std::string&) { Register(kClsidCounter, TQ_TEST_COM_MODULE); },
          std::string("CLSID\\") + kClsidCounter, CO_E_CLASSSTRING},
         {"empty ProgID", [](const std::string&) {}, "", CO_E_CLASSSTRING},
         {"ProgID that is not code page 932", [](const std::string&) {}, "Test\x81",
@@ -170,30 +159,30 @@ TEST(ComHostTest, FailuresGiveClearCodesAndNoObject) {
              SetClassesDefault(std::string("CLSID\\") + kClsidCounter, kProgId);
          },
          kProgId, REGDB_E_CLASSNOTREG},
-        {"empty server path", [](const std::string&) { Register(kProgId, kClsidCounter, ""); },
-         kProgId, REGDB_E_CLASSNOTREG},
+        {"empty server path", [](const std::string&) { Register(kClsidCounter, ""); }, kProgId,
+         REGDB_E_CLASSNOTREG},
         {"Windows path on no drive",
-         [](const std::string&) { Register(kProgId, kClsidCounter, "Q:\\none\\module.so"); },
-         kProgId, HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND)},
+         [](const std::string&) { Register(kClsidCounter, "Q:\\none\\module.so"); }, kProgId,
+         HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND)},
         {"module file missing",
-         [](const std::string& dir) { Register(kProgId, kClsidCounter, dir + "/missing.so"); },
-         kProgId, HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND)},
+         [](const std::string& dir) { Register(kClsidCounter, dir + "/missing.so"); }, kProgId,
+         HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND)},
         {"module file is not a module",
          [](const std::string& dir) {
              test::WriteLinuxFile(dir + "/text.so", "not a module\n");
-             Register(kProgId, kClsidCounter, dir + "/text.so");
+             Register(kClsidCounter, dir + "/text.so");
          },
          kProgId, HRESULT_FROM_WIN32(ERROR_BAD_EXE_FORMAT)},
         {"module without DllGetClassObject",
-         [](const std::string&) { Register(kProgId, kClsidCounter, TQ_TEST_COM_NOEXPORT); },
-         kProgId, CO_E_ERRORINDLL},
+         [](const std::string&) { Register(kClsidCounter, TQ_TEST_COM_NOEXPORT); }, kProgId,
+         CO_E_ERRORINDLL},
         {"module does not serve the class",
          [](const std::string&) {
-             Register(kProgId, "{00000000-1111-2222-3333-444444444444}", TQ_TEST_COM_MODULE);
+             Register("{00000000-1111-2222-3333-444444444444}", TQ_TEST_COM_MODULE);
          },
          kProgId, CLASS_E_CLASSNOTAVAILABLE},
     };
-    for (const CFailureCase& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.m_pszName);
         test::CTempPrefix prefix;
         c.m_fnArrange(prefix.GetDir());
@@ -204,6 +193,34 @@ TEST(ComHostTest, FailuresGiveClearCodesAndNoObject) {
         EXPECT_FALSE(strDetail.empty());
     }
     EXPECT_EQ(CreateObject(kProgId, nullptr), E_POINTER);
+}
+
+TEST(ModuleTest, LoadAndExports) {
+    test::CTempPrefix prefix;
+    CModule module;
+    std::string strDetail;
+    EXPECT_EQ(module.Load(prefix.Path("none.so"), &strDetail), ERROR_MOD_NOT_FOUND);
+    EXPECT_NE(strDetail.find("none.so"), std::string::npos);
+    EXPECT_EQ(module.Load(prefix.GetDir()), ERROR_MOD_NOT_FOUND);  // a folder
+    test::WriteLinuxFile(prefix.Path("text.so"), "no module");
+    EXPECT_EQ(module.Load(prefix.Path("text.so"), &strDetail), ERROR_BAD_EXE_FORMAT);
+    EXPECT_FALSE(module.IsLoaded());
+    EXPECT_EQ(module.GetProcAddress("DllGetClassObject"), nullptr);
+    ASSERT_EQ(module.Load(TQ_TEST_COM_MODULE), 0);
+    void* pfn = module.GetProcAddress("DllGetClassObject");
+    ASSERT_NE(pfn, nullptr);
+    EXPECT_EQ(module.GetProcAddress("NoSuchExport"), nullptr);
+    EXPECT_EQ(GetModuleFolder(pfn), fs::path(TQ_TEST_COM_MODULE).parent_path().string());
+}
+
+TEST(ModuleTest, FolderOfTheMainProgramAlsoAfterAChangeOfDirectory) {
+    char szSelf[4096] = {};
+    ASSERT_GT(readlink("/proc/self/exe", szSelf, sizeof szSelf - 1), 0);
+    fs::path saved = fs::current_path();
+    fs::current_path("/");  // the program may have been started by a relative name
+    std::string strFolder = GetModuleFolder(reinterpret_cast<const void*>(&SetClassesDefault));
+    fs::current_path(saved);
+    EXPECT_EQ(strFolder, fs::path(szSelf).parent_path().string());
 }
 
 }  // namespace

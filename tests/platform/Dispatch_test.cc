@@ -11,6 +11,7 @@ namespace tq {
 namespace {
 
 constexpr IID kIidTest = {0x12345678, 0x1234, 0x5678, {1, 2, 3, 4, 5, 6, 7, 8}};
+constexpr uint16_t M = DISPATCH_METHOD, G = DISPATCH_PROPERTYGET, P = DISPATCH_PROPERTYPUT;
 
 // An object with one member of every shape the table supports.
 class CTestObject : public CDispatchTable {
@@ -62,9 +63,9 @@ private:
 };
 
 // Holds an object for a test and checks that the last reference destroys it.
-struct DispatchObjectTest : ::testing::Test {
+struct DispatchTest : ::testing::Test {
     CTestObject* m_pObject = new CTestObject();
-    ~DispatchObjectTest() override { EXPECT_EQ(m_pObject->Release(), 0u); }
+    ~DispatchTest() override { EXPECT_EQ(m_pObject->Release(), 0u); }
 };
 
 struct CCall {
@@ -78,6 +79,8 @@ struct CCall {
         SysFreeString(m_exc.bstrHelpFile);
     }
 };
+
+const std::vector<DISPID> kPut = {DISPID_PROPERTYPUT};  // the named value of a property put
 
 // Invokes with the arguments in their natural order; they are handed over reversed, as COM does.
 void Call(IDispatch* p, DISPID id, uint16_t wFlags, std::vector<CVariant> args, CCall& call,
@@ -93,19 +96,22 @@ CVariant Str(std::u16string_view s) {
     return CVariant(s);
 }
 
-TEST_F(DispatchObjectTest, NamesAreFoundWithoutRegardToCase) {
-    for (const char16_t* name : {u"subtract", u"sUbTrAcT"}) {
+HRESULT InvokeBare(IDispatch* p, DISPID id, uint16_t wFlags, DISPPARAMS* params,
+                   REFIID riid = IID_NULL) {
+    return p->Invoke(id, riid, 0, wFlags, params, nullptr, nullptr, nullptr);
+}
+
+TEST_F(DispatchTest, NamesAreFoundWithoutRegardToCase) {
+    const std::pair<const char16_t*, HRESULT> cases[] = {
+        {u"subtract", S_OK},
+        {u"sUbTrAcT", S_OK},  // names found
+        {u"Subtrac", DISP_E_UNKNOWNNAME},
+        {u"Subtractx", DISP_E_UNKNOWNNAME}};  // near misses
+    for (auto [name, hr] : cases) {
         OLECHAR* names[] = {const_cast<OLECHAR*>(name)};
         DISPID id = 0;
-        EXPECT_EQ(m_pObject->GetIDsOfNames(IID_NULL, names, 1, 0, &id), S_OK);
-        EXPECT_EQ(id, 3);
-    }
-    // An unknown name, or a near miss.
-    for (const char16_t* name : {u"Subtrac", u"Subtractx"}) {
-        OLECHAR* names[] = {const_cast<OLECHAR*>(name)};
-        DISPID id = 0;
-        EXPECT_EQ(m_pObject->GetIDsOfNames(IID_NULL, names, 1, 0, &id), DISP_E_UNKNOWNNAME);
-        EXPECT_EQ(id, DISPID_UNKNOWN);
+        EXPECT_EQ(m_pObject->GetIDsOfNames(IID_NULL, names, 1, 0, &id), hr);
+        EXPECT_EQ(id, hr == S_OK ? 3 : DISPID_UNKNOWN);
     }
     // No member has named parameters: the member is found, the parameter name is not.
     OLECHAR* names[] = {const_cast<OLECHAR*>(u"Subtract"), const_cast<OLECHAR*>(u"a")};
@@ -113,9 +119,7 @@ TEST_F(DispatchObjectTest, NamesAreFoundWithoutRegardToCase) {
     EXPECT_EQ(m_pObject->GetIDsOfNames(IID_NULL, names, 2, 0, ids), DISP_E_UNKNOWNNAME);
     EXPECT_EQ(ids[0], 3);
     EXPECT_EQ(ids[1], DISPID_UNKNOWN);
-
-    DISPID id = 0;
-    EXPECT_EQ(m_pObject->GetIDsOfNames(kIidTest, names, 1, 0, &id), DISP_E_UNKNOWNINTERFACE);
+    EXPECT_EQ(m_pObject->GetIDsOfNames(kIidTest, names, 1, 0, ids), DISP_E_UNKNOWNINTERFACE);
 }
 
 struct CInvokeCase {
@@ -128,13 +132,15 @@ struct CInvokeCase {
     uint32_t m_uArgErr = 99;  // the failing argument's slot (COM order)
 };
 
-TEST_F(DispatchObjectTest, InvokeChecksFlagsCountsAndTypes) {
-    constexpr uint16_t M = DISPATCH_METHOD;
-    constexpr uint16_t G = DISPATCH_PROPERTYGET;
+TEST_F(DispatchTest, InvokeChecksFlagsCountsAndTypes) {
     int32_t byRef = 4;
-    CVariant ref;
+    CVariant ref, inner(int32_t{1}), refVariant, dbl;
     ref.vt = VT_BYREF | VT_I4;
     ref.plVal = &byRef;
+    refVariant.vt = VT_BYREF | VT_VARIANT;
+    refVariant.pvarVal = &inner;
+    dbl.vt = VT_R8;
+    dbl.dblVal = 1.0;
     const CInvokeCase cases[] = {
         {"arguments arrive in order", 3, M, {CVariant(10), CVariant(3)}, S_OK, 7},
         {"script hosts pass both flags", 3, M | G, {CVariant(10), CVariant(3)}, S_OK, 7},
@@ -152,114 +158,67 @@ TEST_F(DispatchObjectTest, InvokeChecksFlagsCountsAndTypes) {
         {"property read with an argument", 1, G, {CVariant(1)}, DISP_E_BADPARAMCOUNT},
         {"unknown dispid", 77, M, {}, DISP_E_MEMBERNOTFOUND},
         {"no flags", 3, 0, {CVariant(1), CVariant(2)}, DISP_E_MEMBERNOTFOUND},
-        {"put to a method", 3, DISPATCH_PROPERTYPUT, {CVariant(1)}, DISP_E_MEMBERNOTFOUND},
+        {"put to a method", 3, P, {CVariant(1)}, DISP_E_MEMBERNOTFOUND},
+        {"put to a read-only property", 1, P, {CVariant(1)}, DISP_E_MEMBERNOTFOUND},
+        {"unnamed put", 2, P, {Str(u"x")}, DISP_E_PARAMNOTFOUND},
+        // A VARIANT parameter gets the argument as passed: Kind answers its type.
+        {"VARIANT gets I2", 6, M, {CVariant(int16_t{1})}, S_OK, VT_I2},
+        {"VARIANT gets BSTR", 6, M, {Str(u"1")}, S_OK, VT_BSTR},
+        {"VARIANT gets a reference", 6, M, {refVariant}, S_OK, VT_BYREF | VT_VARIANT},
+        {"VARIANT gets R8", 6, M, {dbl}, S_OK, VT_R8},
+        {"VARIANT gets EMPTY", 6, M, {CVariant()}, S_OK, VT_EMPTY},
     };
     for (const CInvokeCase& c : cases) {
         SCOPED_TRACE(c.m_pszName);
-        std::vector<DISPID> named;
-        if (c.m_wFlags == DISPATCH_PROPERTYPUT) {
-            named.push_back(DISPID_PROPERTYPUT);
-        }
         CCall call;
-        Call(m_pObject, c.m_id, c.m_wFlags, c.m_args, call, named);
+        bool bNamed = c.m_wFlags == P && c.m_hr != DISP_E_PARAMNOTFOUND;
+        Call(m_pObject, c.m_id, c.m_wFlags, c.m_args, call, bNamed ? kPut : std::vector<DISPID>{});
         EXPECT_EQ(call.m_hr, c.m_hr);
         EXPECT_EQ(call.m_uArgErr, c.m_uArgErr);
-        if (SUCCEEDED(c.m_hr)) {
-            EXPECT_EQ(call.m_result.vt, VT_I4);
-            EXPECT_EQ(call.m_result.lVal, c.m_lResult);
-        } else {
-            EXPECT_EQ(call.m_result.vt, VT_EMPTY);
-        }
+        EXPECT_EQ(call.m_result.vt, SUCCEEDED(c.m_hr) ? VT_I4 : VT_EMPTY);
+        EXPECT_EQ(call.m_result.lVal, c.m_lResult);
     }
+    CCall namedMethodArg;
+    Call(m_pObject, 3, M, {CVariant(1), CVariant(2)}, namedMethodArg, {0});
+    EXPECT_EQ(namedMethodArg.m_hr, DISP_E_NONAMEDARGS);
+    EXPECT_EQ(m_pObject->m_strName, "");
 }
 
-TEST_F(DispatchObjectTest, ResultsCarryTheirAutomationTypes) {
-    CCall b;
-    Call(m_pObject, 5, DISPATCH_METHOD, {CVariant(0)}, b);
+TEST_F(DispatchTest, ResultsAndStringsCarryTheirAutomationTypes) {
+    CCall b, v, echo, put, get, bad;
+    Call(m_pObject, 5, M, {CVariant(0)}, b);
     ASSERT_EQ(b.m_hr, S_OK);
     EXPECT_EQ(b.m_result.vt, VT_BOOL);
     EXPECT_EQ(b.m_result.boolVal, VARIANT_TRUE);
-
     // A method without a result leaves VT_EMPTY, and a caller may ask for no result at all.
-    CCall v;
-    Call(m_pObject, 9, DISPATCH_METHOD, {}, v);
+    Call(m_pObject, 9, M, {}, v);
     EXPECT_EQ(v.m_hr, S_OK);
     EXPECT_EQ(v.m_result.vt, VT_EMPTY);
     DISPPARAMS none = {nullptr, nullptr, 0, 0};
-    EXPECT_EQ(m_pObject->Invoke(9, IID_NULL, 0, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr),
-              S_OK);
+    EXPECT_EQ(InvokeBare(m_pObject, 9, M, &none), S_OK);
     EXPECT_EQ(m_pObject->m_nTouched, 2);
-}
 
-TEST_F(DispatchObjectTest, StringsCrossAsCodePage932) {
-    // 表示 (the first character's trail byte is the backslash byte)
-    CCall echo;
-    Call(m_pObject, 4, DISPATCH_METHOD, {Str(u"\u8868\u793A")}, echo);
+    // Strings cross as code page 932; 表 has the backslash byte as its trail byte.
+    Call(m_pObject, 4, M, {Str(u"\u8868\u793A")}, echo);
     ASSERT_EQ(echo.m_hr, S_OK);
     ASSERT_EQ(echo.m_result.vt, VT_BSTR);
     EXPECT_EQ(std::u16string_view(echo.m_result.bstrVal), u"\u8868\u793A");
-
-    CCall put;
-    Call(m_pObject, 2, DISPATCH_PROPERTYPUT, {Str(u"\u8868")}, put, {DISPID_PROPERTYPUT});
+    Call(m_pObject, 2, P, {Str(u"\u8868")}, put, kPut);
     ASSERT_EQ(put.m_hr, S_OK);
     EXPECT_EQ(m_pObject->m_strName, "\x95\x5C");
-
+    Call(m_pObject, 2, G, {}, get);
+    EXPECT_EQ(std::u16string_view(get.m_result.bstrVal), u"\u8868");
     // A string the code page cannot hold is refused, not passed on with '?' in it.
-    CCall bad;
-    Call(m_pObject, 4, DISPATCH_METHOD, {Str(u"caf\u00E9")}, bad);
+    Call(m_pObject, 4, M, {Str(u"caf\u00E9")}, bad);
     EXPECT_EQ(bad.m_hr, DISP_E_TYPEMISMATCH);
     EXPECT_EQ(bad.m_uArgErr, 0u);
 }
 
-TEST_F(DispatchObjectTest, VariantParametersArriveUncoerced) {
-    CVariant inner(int32_t{1});
-    CVariant ref;
-    ref.vt = VT_BYREF | VT_VARIANT;
-    ref.pvarVal = &inner;
-    CVariant dbl;
-    dbl.vt = VT_R8;
-    dbl.dblVal = 1.0;
-    const std::pair<CVariant, int32_t> cases[] = {
-        {CVariant(int16_t{1}), VT_I2}, {Str(u"1"), VT_BSTR},
-        {ref, VT_BYREF | VT_VARIANT},  {dbl, VT_R8},
-        {CVariant(), VT_EMPTY},
-    };
-    for (const auto& [arg, vt] : cases) {
-        CCall call;
-        Call(m_pObject, 6, DISPATCH_METHOD, {arg}, call);
-        EXPECT_EQ(call.m_hr, S_OK);
-        EXPECT_EQ(call.m_result.lVal, vt);
-    }
-}
-
-TEST_F(DispatchObjectTest, PropertyPutNeedsItsNamedArgument) {
-    CCall put;
-    Call(m_pObject, 2, DISPATCH_PROPERTYPUT, {Str(u"abc")}, put, {DISPID_PROPERTYPUT});
-    ASSERT_EQ(put.m_hr, S_OK);
-    CCall get;
-    Call(m_pObject, 2, DISPATCH_PROPERTYGET, {}, get);
-    EXPECT_EQ(std::u16string_view(get.m_result.bstrVal), u"abc");
-
-    CCall unnamed;
-    Call(m_pObject, 2, DISPATCH_PROPERTYPUT, {Str(u"x")}, unnamed);
-    EXPECT_EQ(unnamed.m_hr, DISP_E_PARAMNOTFOUND);
-    CCall namedMethodArg;
-    Call(m_pObject, 3, DISPATCH_METHOD, {CVariant(1), CVariant(2)}, namedMethodArg, {0});
-    EXPECT_EQ(namedMethodArg.m_hr, DISP_E_NONAMEDARGS);
-    EXPECT_EQ(m_pObject->m_strName, "abc");
-
-    // A read-only property without an object-specific answer.
-    CCall readOnly;
-    Call(m_pObject, 1, DISPATCH_PROPERTYPUT, {CVariant(1)}, readOnly, {DISPID_PROPERTYPUT});
-    EXPECT_EQ(readOnly.m_hr, DISP_E_MEMBERNOTFOUND);
-}
-
-TEST(DispatchTest, ObjectsMayRaiseExceptions) {
+TEST(DispatchExceptionTest, ObjectsMayRaiseExceptions) {
     CComPtr<CTestObject> p;
     *p.Receive() = new CTestObject(true);
-
-    CCall readOnly;
-    Call(p.Get(), 1, DISPATCH_PROPERTYPUT, {CVariant(1)}, readOnly, {DISPID_PROPERTYPUT});
+    CCall readOnly, fail, count;
+    Call(p.Get(), 1, P, {CVariant(1)}, readOnly, kPut);
     EXPECT_EQ(readOnly.m_hr, DISP_E_EXCEPTION);
     EXPECT_EQ(readOnly.m_exc.wCode, 1234);
     EXPECT_EQ(readOnly.m_exc.scode, 0);
@@ -267,8 +226,7 @@ TEST(DispatchTest, ObjectsMayRaiseExceptions) {
     EXPECT_EQ(readOnly.m_exc.bstrSource, nullptr);
     EXPECT_EQ(readOnly.m_exc.dwHelpContext, 0u);
 
-    CCall fail;
-    Call(p.Get(), 8, DISPATCH_METHOD, {}, fail);
+    Call(p.Get(), 8, M, {}, fail);
     EXPECT_EQ(fail.m_hr, DISP_E_EXCEPTION);
     EXPECT_EQ(fail.m_exc.wCode, 0);
     EXPECT_EQ(fail.m_exc.scode, E_FAIL);
@@ -278,34 +236,22 @@ TEST(DispatchTest, ObjectsMayRaiseExceptions) {
 
     // Without an EXCEPINFO the call still fails; the next call starts clean.
     DISPPARAMS none = {nullptr, nullptr, 0, 0};
-    EXPECT_EQ(p->Invoke(8, IID_NULL, 0, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr),
-              DISP_E_EXCEPTION);
-    CCall count;
-    Call(p.Get(), 1, DISPATCH_PROPERTYGET, {}, count);
+    EXPECT_EQ(InvokeBare(p.Get(), 8, M, &none), DISP_E_EXCEPTION);
+    Call(p.Get(), 1, G, {}, count);
     EXPECT_EQ(count.m_hr, S_OK);
 }
 
-TEST_F(DispatchObjectTest, MalformedCallsAreRefused) {
+TEST_F(DispatchTest, MalformedCallsAreRefused) {
     CVariant arg(1);
-    DISPPARAMS noArgs = {nullptr, nullptr, 1, 0};
-    DISPPARAMS noNames = {&arg, nullptr, 1, 1};
-    EXPECT_EQ(
-        m_pObject->Invoke(1, IID_NULL, 0, DISPATCH_PROPERTYGET, nullptr, nullptr, nullptr, nullptr),
-        E_INVALIDARG);
-    EXPECT_EQ(
-        m_pObject->Invoke(3, IID_NULL, 0, DISPATCH_METHOD, &noArgs, nullptr, nullptr, nullptr),
-        E_INVALIDARG);
-    EXPECT_EQ(m_pObject->Invoke(2, IID_NULL, 0, DISPATCH_PROPERTYPUT, &noNames, nullptr, nullptr,
-                                nullptr),
-              E_INVALIDARG);
-    DISPPARAMS empty = {nullptr, nullptr, 0, 0};
-    EXPECT_EQ(
-        m_pObject->Invoke(1, kIidTest, 0, DISPATCH_PROPERTYGET, &empty, nullptr, nullptr, nullptr),
-        DISP_E_UNKNOWNINTERFACE);
+    DISPPARAMS noArgs = {nullptr, nullptr, 1, 0}, noNames = {&arg, nullptr, 1, 1},
+               empty = {nullptr, nullptr, 0, 0};
+    EXPECT_EQ(InvokeBare(m_pObject, 1, G, nullptr), E_INVALIDARG);
+    EXPECT_EQ(InvokeBare(m_pObject, 3, M, &noArgs), E_INVALIDARG);
+    EXPECT_EQ(InvokeBare(m_pObject, 2, P, &noNames), E_INVALIDARG);
+    EXPECT_EQ(InvokeBare(m_pObject, 1, G, &empty, kIidTest), DISP_E_UNKNOWNINTERFACE);
 }
 
-TEST_F(DispatchObjectTest, InterfacesAndTypeInformation) {
-    // IUnknown and IDispatch are checked from C below; the object's own interface too.
+TEST_F(DispatchTest, InterfacesTypeInformationAndACCaller) {
     void* pv = nullptr;
     ASSERT_EQ(m_pObject->QueryInterface(kIidTest, &pv), S_OK);
     EXPECT_EQ(pv, static_cast<IDispatch*>(m_pObject));
@@ -315,9 +261,7 @@ TEST_F(DispatchObjectTest, InterfacesAndTypeInformation) {
     ITypeInfo* pInfo = reinterpret_cast<ITypeInfo*>(0x1);
     EXPECT_EQ(m_pObject->GetTypeInfo(0, 0, &pInfo), DISP_E_BADINDEX);
     EXPECT_EQ(pInfo, nullptr);
-}
-
-TEST_F(DispatchObjectTest, ACCallerReachesTheObjectThroughTheVirtualTable) {
+    // A C caller reaches IUnknown and IDispatch through the virtual table.
     int32_t result = 0;
     ASSERT_EQ(
         TqCallBinaryThroughVtbl(static_cast<IDispatch*>(m_pObject),
