@@ -1,8 +1,16 @@
+// The automation value types: BSTRs, VARIANTs and GUIDs.
 #include "platform/Variant.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <tuple>
+
+#include "platform/Bstr.h"
+#include "platform/ComTypes.h"
+#include "platform/Cp932.h"
 #include "platform/Unknown.h"
+#include "platform/Win32Error.h"
 
 namespace tq {
 namespace {
@@ -11,9 +19,10 @@ CVariant Str(std::u16string_view s) {
     return CVariant(s);
 }
 
-CVariant OfType(VARTYPE vt) {
+CVariant OfType(VARTYPE vt, void* pRef = nullptr) {
     CVariant v;
     v.vt = vt;
+    v.byref = pRef;
     return v;
 }
 
@@ -21,86 +30,130 @@ std::u16string_view Text(const VARIANT& v) {
     return {v.bstrVal ? v.bstrVal : u"", SysStringLen(v.bstrVal)};
 }
 
+TEST(BstrTest, LayoutIsLengthPrefixTextAndTerminator) {
+    const OLECHAR text[] = {u'a', 0, u'b'};
+    CBstr s, c, zeros;
+    s.Attach(SysAllocStringLen(text, 3));
+    ASSERT_NE(s.Get(), nullptr);
+    // Embedded NULs count: the prefix, not the terminator, gives the length.
+    uint32_t prefix = 0;
+    std::memcpy(&prefix, reinterpret_cast<char*>(s.Get()) - 4, 4);
+    EXPECT_EQ(prefix, 6u);
+    EXPECT_EQ(SysStringLen(s.Get()), 3u);
+    EXPECT_EQ(SysStringByteLen(s.Get()), 6u);
+    EXPECT_EQ(s.Get()[3], 0);
+    EXPECT_EQ(s.View(), std::u16string_view(text, 3));
+    c.Attach(SysAllocString(u"abc"));
+    EXPECT_EQ(SysStringLen(c.Get()), 3u);
+    EXPECT_EQ(c.View(), u"abc");
+    zeros.Attach(SysAllocStringLen(nullptr, 2));
+    EXPECT_EQ(zeros.View(), std::u16string_view(u"\0\0", 2));
+    // A null BSTR is the empty string.
+    EXPECT_EQ(SysStringLen(nullptr), 0u);
+    std::string out = "untouched";
+    EXPECT_EQ(BstrToCp932(nullptr, out), ERROR_SUCCESS);
+    EXPECT_EQ(out, "");
+}
+
+TEST(BstrTest, Cp932RoundTripsAndUntranslatableTextLeavesTheOutputAlone) {
+    const std::tuple<const char*, std::string, std::u16string> cases[] = {
+        {"ascii", "OW.VXCtrlFileManager.1", u"OW.VXCtrlFileManager.1"},
+        {"empty", "", u""},
+        {"katakana", "\x83\x41\x83\x76\x83\x8A\x83\x50\x81\x5B\x83\x56\x83\x87\x83\x93",
+         u"\u30A2\u30D7\u30EA\u30B1\u30FC\u30B7\u30E7\u30F3"},  // アプリケーション
+        {"trail byte 0x5C", "\x95\x5C\\", u"\u8868\\"},         // 表\ .
+        {"half-width", "\xCC\xDF\xDB\xCA\xDF\xC3\xA8",  // ﾌﾟﾛﾊﾟﾃｨ, one byte each
+         u"\uFF8C\uFF9F\uFF9B\uFF8A\uFF9F\uFF83\uFF68"},
+    };
+    for (const auto& [name, cp932, utf16] : cases) {
+        SCOPED_TRACE(name);
+        CBstr b;
+        ASSERT_EQ(BstrFromCp932(cp932, b.Receive()), ERROR_SUCCESS);
+        EXPECT_EQ(b.View(), utf16);
+        std::string back;
+        ASSERT_EQ(BstrToCp932(b.Get(), back), ERROR_SUCCESS);
+        EXPECT_EQ(back, cp932);
+    }
+    // U+00E9 and an unpaired surrogate have no code page 932 form.
+    for (std::u16string_view wide :
+         {std::u16string_view(u"caf\u00E9"), std::u16string_view(u"a\xD800", 2)}) {
+        CBstr b(wide);
+        std::string out = "untouched";
+        EXPECT_EQ(BstrToCp932(b.Get(), out), ERROR_NO_UNICODE_TRANSLATION);
+        EXPECT_EQ(out, "untouched");
+    }
+    // A lead byte without its trail byte; the lossy form keeps the rest and marks it.
+    BSTR bstr = reinterpret_cast<BSTR>(0x1);
+    EXPECT_EQ(BstrFromCp932("ab\x81", &bstr), ERROR_NO_UNICODE_TRANSLATION);
+    EXPECT_EQ(bstr, reinterpret_cast<BSTR>(0x1));
+    CBstr lossy;
+    ASSERT_EQ(BstrFromCp932Lossy("ab\x81", lossy.Receive()), ERROR_SUCCESS);
+    EXPECT_EQ(lossy.View(), u"ab\uFFFD");
+}
+
 struct CChangeCase {
     const char* m_pszName;
     CVariant m_src;
     VARTYPE m_vt;
     HRESULT m_hr;
-    int32_t m_lExpected;           // for VT_I2, VT_I4, VT_BOOL
-    std::u16string m_strExpected;  // for VT_BSTR
+    int32_t m_lExpected = 0;             // for VT_I2, VT_I4, VT_BOOL
+    std::u16string m_strExpected = u"";  // for VT_BSTR
     uint16_t m_wFlags = 0;
 };
 
 TEST(VariantTest, ChangeTypeFollowsTheAutomationRules) {
     const CChangeCase cases[] = {
-        {"I2 widens", CVariant(int16_t{-5}), VT_I4, S_OK, -5, u""},
-        {"I4 narrows", CVariant(-32768), VT_I2, S_OK, -32768, u""},
-        {"I4 overflows I2", CVariant(70000), VT_I2, DISP_E_OVERFLOW, 0, u""},
-        {"TRUE is -1", CVariant(true), VT_I4, S_OK, -1, u""},
-        {"non-zero is TRUE", CVariant(2), VT_BOOL, S_OK, VARIANT_TRUE, u""},
-        {"empty is 0", CVariant(), VT_I4, S_OK, 0, u""},
-        {"empty is the empty string", CVariant(), VT_BSTR, S_OK, 0, u""},
-        {"blanks around digits", Str(u" \t42 "), VT_I4, S_OK, 42, u""},
-        {"sign", Str(u"-17"), VT_I4, S_OK, -17, u""},
-        {"leading zeros", Str(u"01"), VT_I4, S_OK, 1, u""},
-        {"half rounds to even (down)", Str(u"2.5"), VT_I4, S_OK, 2, u""},
-        {"half rounds to even (up)", Str(u"3.5"), VT_I4, S_OK, 4, u""},
-        {"negative half", Str(u"-2.5"), VT_I4, S_OK, -2, u""},
-        {"above half", Str(u"2.501"), VT_I4, S_OK, 3, u""},
-        {"lowest I4", Str(u"-2147483648"), VT_I4, S_OK, INT32_MIN, u""},
-        {"I4 overflow", Str(u"2147483648"), VT_I4, DISP_E_OVERFLOW, 0, u""},
-        {"huge number", Str(u"99999999999999999999999"), VT_I4, DISP_E_OVERFLOW, 0, u""},
-        {"not a number", Str(u"x"), VT_I4, DISP_E_TYPEMISMATCH, 0, u""},
-        {"digits then text", Str(u"1x"), VT_I4, DISP_E_TYPEMISMATCH, 0, u""},
-        {"empty string", Str(u""), VT_I4, DISP_E_TYPEMISMATCH, 0, u""},
-        {"full-width digits", Str(u"\uFF11"), VT_I4, DISP_E_TYPEMISMATCH, 0, u""},
-        {"True", Str(u"True"), VT_BOOL, S_OK, VARIANT_TRUE, u""},
-        {"false in any case", Str(u" FALSE "), VT_BOOL, S_OK, VARIANT_FALSE, u""},
-        {"number as bool", Str(u"7"), VT_BOOL, S_OK, VARIANT_TRUE, u""},
-        {"word as bool", Str(u"yes"), VT_BOOL, DISP_E_TYPEMISMATCH, 0, u""},
+        {"I2 widens", CVariant(int16_t{-5}), VT_I4, S_OK, -5},
+        {"I4 narrows", CVariant(-32768), VT_I2, S_OK, -32768},
+        {"I4 overflows I2", CVariant(70000), VT_I2, DISP_E_OVERFLOW},
+        {"TRUE is -1", CVariant(true), VT_I4, S_OK, -1},
+        {"non-zero is TRUE", CVariant(2), VT_BOOL, S_OK, VARIANT_TRUE},
+        {"empty is 0", CVariant(), VT_I4, S_OK, 0},
+        {"empty is the empty string", CVariant(), VT_BSTR, S_OK},
+        {"blanks around digits", Str(u" \t42 "), VT_I4, S_OK, 42},
+        {"sign", Str(u"-17"), VT_I4, S_OK, -17},
+        {"leading zeros", Str(u"01"), VT_I4, S_OK, 1},
+        {"half rounds to even (down)", Str(u"2.5"), VT_I4, S_OK, 2},
+        {"half rounds to even (up)", Str(u"3.5"), VT_I4, S_OK, 4},
+        {"negative half", Str(u"-2.5"), VT_I4, S_OK, -2},
+        {"above half", Str(u"2.501"), VT_I4, S_OK, 3},
+        {"lowest I4", Str(u"-2147483648"), VT_I4, S_OK, INT32_MIN},
+        {"I4 overflow", Str(u"2147483648"), VT_I4, DISP_E_OVERFLOW},
+        {"huge number", Str(u"99999999999999999999999"), VT_I4, DISP_E_OVERFLOW},
+        {"not a number", Str(u"x"), VT_I4, DISP_E_TYPEMISMATCH},
+        {"digits then text", Str(u"1x"), VT_I4, DISP_E_TYPEMISMATCH},
+        {"empty string", Str(u""), VT_I4, DISP_E_TYPEMISMATCH},
+        {"full-width digits", Str(u"\uFF11"), VT_I4, DISP_E_TYPEMISMATCH},
+        {"True", Str(u"True"), VT_BOOL, S_OK, VARIANT_TRUE},
+        {"false in any case", Str(u" FALSE "), VT_BOOL, S_OK, VARIANT_FALSE},
+        {"number as bool", Str(u"7"), VT_BOOL, S_OK, VARIANT_TRUE},
+        {"word as bool", Str(u"yes"), VT_BOOL, DISP_E_TYPEMISMATCH},
         {"I4 as text", CVariant(-12), VT_BSTR, S_OK, 0, u"-12"},
         {"TRUE as text", CVariant(true), VT_BSTR, S_OK, 0, u"-1"},
         {"TRUE as word", CVariant(true), VT_BSTR, S_OK, 0, u"True", VARIANT_ALPHABOOL},
         {"string copies", Str(u"abc"), VT_BSTR, S_OK, 0, u"abc"},
-        {"null", OfType(VT_NULL), VT_I4, DISP_E_TYPEMISMATCH, 0, u""},
-        {"double does not convert", OfType(VT_R8), VT_I4, DISP_E_TYPEMISMATCH, 0, u""},
-        {"unsupported target", CVariant(1), VT_R8, DISP_E_BADVARTYPE, 0, u""},
-        {"array source", OfType(0x2000 | VT_I4), VT_I4, DISP_E_BADVARTYPE, 0, u""},
+        {"null", OfType(VT_NULL), VT_I4, DISP_E_TYPEMISMATCH},
+        {"double does not convert", OfType(VT_R8), VT_I4, DISP_E_TYPEMISMATCH},
+        {"unsupported target", CVariant(1), VT_R8, DISP_E_BADVARTYPE},
+        {"array source", OfType(0x2000 | VT_I4), VT_I4, DISP_E_BADVARTYPE},
     };
     for (const CChangeCase& c : cases) {
         SCOPED_TRACE(c.m_pszName);
         CVariant dest(int32_t{123});
         ASSERT_EQ(VariantChangeType(&dest, &c.m_src, c.m_wFlags, c.m_vt), c.m_hr);
-        if (FAILED(c.m_hr)) {
-            // Untouched on failure.
+        if (FAILED(c.m_hr)) {  // untouched
             EXPECT_EQ(dest.vt, VT_I4);
             EXPECT_EQ(dest.lVal, 123);
             continue;
         }
         ASSERT_EQ(dest.vt, c.m_vt);
-        switch (c.m_vt) {
-            case VT_I2:
-                EXPECT_EQ(dest.iVal, c.m_lExpected);
-                break;
-            case VT_I4:
-                EXPECT_EQ(dest.lVal, c.m_lExpected);
-                break;
-            case VT_BOOL:
-                EXPECT_EQ(dest.boolVal, c.m_lExpected);
-                break;
-            case VT_BSTR:
-                EXPECT_EQ(Text(dest), c.m_strExpected);
-                EXPECT_NE(dest.bstrVal, c.m_src.bstrVal);
-                break;
+        if (c.m_vt == VT_BSTR) {
+            EXPECT_EQ(Text(dest), c.m_strExpected);
+            EXPECT_NE(dest.bstrVal, c.m_src.bstrVal);
+        } else {  // VT_I2 and VT_BOOL share the 16-bit member
+            EXPECT_EQ(c.m_vt == VT_I4 ? dest.lVal : dest.iVal, c.m_lExpected);
         }
     }
-}
-
-CVariant Ref(VARTYPE vt, void* p) {
-    CVariant v;
-    v.vt = VT_BYREF | vt;
-    v.byref = p;
-    return v;
 }
 
 HRESULT Change(VARIANT& out, const VARIANT& src, VARTYPE vt) {
@@ -109,18 +162,17 @@ HRESULT Change(VARIANT& out, const VARIANT& src, VARTYPE vt) {
 
 TEST(VariantTest, ReferencesAreFollowedOnce) {
     int32_t l = 7;
-    CVariant out;
-    ASSERT_EQ(Change(out, Ref(VT_I4, &l), VT_BSTR), S_OK);
+    CVariant out, inner = Str(u"12");
+    ASSERT_EQ(Change(out, OfType(VT_BYREF | VT_I4, &l), VT_BSTR), S_OK);
     EXPECT_EQ(Text(out), u"7");
-    CVariant inner = Str(u"12");
-    CVariant refVariant = Ref(VT_VARIANT, &inner);
+    CVariant refVariant = OfType(VT_BYREF | VT_VARIANT, &inner);
     ASSERT_EQ(Change(out, refVariant, VT_I4), S_OK);
     EXPECT_EQ(out.lVal, 12);
     // A reference to a VARIANT that is itself a reference is malformed; so is a null reference.
-    EXPECT_EQ(Change(out, Ref(VT_VARIANT, &refVariant), VT_I4), DISP_E_BADVARTYPE);
-    EXPECT_EQ(Change(out, Ref(VT_I4, nullptr), VT_I4), E_INVALIDARG);
+    EXPECT_EQ(Change(out, OfType(VT_BYREF | VT_VARIANT, &refVariant), VT_I4), DISP_E_BADVARTYPE);
+    EXPECT_EQ(Change(out, OfType(VT_BYREF | VT_I4), VT_I4), E_INVALIDARG);
     // Clearing a reference frees nothing it points to.
-    CVariant refString = Ref(VT_BSTR, &inner.bstrVal);
+    CVariant refString = OfType(VT_BYREF | VT_BSTR, &inner.bstrVal);
     ASSERT_EQ(VariantClear(&refString), S_OK);
     EXPECT_EQ(Text(inner), u"12");
     // In place, the old string is freed (ASan reports it otherwise) or kept on failure.
@@ -142,44 +194,61 @@ public:
 };
 
 TEST(VariantTest, CopyDuplicatesStringsAndReferencesInterfaces) {
-    CVariant s = Str(u"text");
-    CVariant copy;
+    CVariant s = Str(u"text"), copy, owned;
     ASSERT_EQ(VariantCopy(&copy, &s), S_OK);
     EXPECT_NE(copy.bstrVal, s.bstrVal);
     EXPECT_EQ(Text(copy), u"text");
-
     CCountedUnknown unk;
     {
-        CVariant holder;
-        holder.vt = VT_UNKNOWN;
-        holder.punkVal = &unk;
+        CVariant holder = OfType(VT_UNKNOWN, &unk);
         unk.AddRef();
         CVariant second(holder);
         EXPECT_EQ(unk.m_cRef, 3u);
     }
     EXPECT_EQ(unk.m_cRef, 1u);
-
     // VariantCopyInd makes an owned value out of a reference.
-    CVariant owned;
-    CVariant refString = Ref(VT_BSTR, &s.bstrVal);
+    CVariant refString = OfType(VT_BYREF | VT_BSTR, &s.bstrVal);
     ASSERT_EQ(VariantCopyInd(&owned, &refString), S_OK);
     EXPECT_NE(owned.bstrVal, s.bstrVal);
     EXPECT_EQ(Text(owned), u"text");
     double d = 1.5;
-    CVariant refDouble = Ref(VT_R8, &d);
+    CVariant refDouble = OfType(VT_BYREF | VT_R8, &d);
     ASSERT_EQ(VariantCopyInd(&owned, &refDouble), S_OK);
     EXPECT_EQ(owned.vt, VT_R8);
     EXPECT_EQ(owned.dblVal, 1.5);
-}
-
-TEST(VariantTest, UnsupportedTypesAreRefusedAndLeftAlone) {
-    CVariant record = OfType(36);  // VT_RECORD
-    CVariant copy;
-    EXPECT_EQ(VariantCopy(&copy, &record), DISP_E_BADVARTYPE);
-    EXPECT_EQ(copy.vt, VT_EMPTY);
+    // Types without support are refused and left alone.
+    CVariant record = OfType(36), untouched;  // VT_RECORD
+    EXPECT_EQ(VariantCopy(&untouched, &record), DISP_E_BADVARTYPE);
+    EXPECT_EQ(untouched.vt, VT_EMPTY);
     EXPECT_EQ(VariantClear(&record), DISP_E_BADVARTYPE);
     EXPECT_EQ(record.vt, 36);
     record.vt = VT_EMPTY;
+}
+
+TEST(GuidTest, GuidsPrintAndParseInTheRegistryFormAndMalformedOnesAreRefused) {
+    const GUID clsid = {
+        0xFE1B0AC2, 0x7074, 0x11D5, {0x99, 0xA1, 0x00, 0xC0, 0x4F, 0xB9, 0xCD, 0x98}};
+    EXPECT_EQ(GuidToString(clsid), "{FE1B0AC2-7074-11D5-99A1-00C04FB9CD98}");
+    EXPECT_EQ(GuidToString(IID_IDispatch), "{00020400-0000-0000-C000-000000000046}");
+    GUID parsed;
+    ASSERT_TRUE(GuidFromString("{fe1b0ac2-7074-11d5-99a1-00c04fb9cd98}", parsed));
+    EXPECT_EQ(parsed, clsid);
+    EXPECT_EQ(DescribeHResult(MakeHResult(0x80001234u)), "HRESULT 0x80001234");
+    const char* bad[] = {
+        "",
+        "FE1B0AC2-7074-11D5-99A1-00C04FB9CD98",     // no braces
+        "{FE1B0AC2-7074-11D5-99A1-00C04FB9CD9}",    // one digit short
+        "{FE1B0AC2-7074-11D5-99A1-00C04FB9CD988}",  // one digit long
+        "{FE1B0AC2-7074-11D5-99A100C04FB9CD98-}",   // dash misplaced
+        "{FE1B0AC2-7074-11D5-99A1-00C04FB9CDG8}",   // not hex
+        "{+E1B0AC2-7074-11D5-99A1-00C04FB9CD98}",   // a sign is not a digit
+        "(FE1B0AC2-7074-11D5-99A1-00C04FB9CD98)",
+    };
+    for (const char* s : bad) {
+        GUID g = IID_IUnknown;
+        EXPECT_FALSE(GuidFromString(s, g)) << s;
+        EXPECT_EQ(g, IID_IUnknown) << s;
+    }
 }
 
 }  // namespace
