@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "gtest/gtest.h"
@@ -102,11 +103,8 @@ TEST_F(RegistryTest, CreateMakesIntermediateKeysAndReportsDisposition) {
 
 TEST_F(RegistryTest, KeyPathRules) {
     const std::string k255(255, 'k');
-    struct Case {
-        std::string path;
-        int32_t expected;
-        std::vector<std::string> keysAfter;  // subkeys of the test key afterwards
-    } cases[] = {
+    // path, answer, subkeys of the test key afterwards
+    const std::tuple<std::string, int32_t, std::vector<std::string>> cases[] = {
         {"\\Leading", ERROR_BAD_PATHNAME, {}},
         {"A\\\\B", ERROR_BAD_PATHNAME, {}},
         {"Trailing\\", ERROR_SUCCESS, {"Trailing"}},
@@ -120,14 +118,13 @@ TEST_F(RegistryTest, KeyPathRules) {
         {"\x95\x5C", ERROR_SUCCESS, {"\x95\x5C"}},
         {"\x95\x5C\\Sub", ERROR_SUCCESS, {"\x95\x5C"}},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.path);
+    for (const auto& [path, expected, keysAfter] : cases) {
+        SCOPED_TRACE(path);
         CTempPrefix prefix;
         CRegKey base = MakeKey(), key;
-        EXPECT_EQ(c.expected,
-                  key.Create(HKEY_LOCAL_MACHINE, kTestKey + "\\" + c.path, KEY_ALL_ACCESS));
-        EXPECT_EQ(c.keysAfter, SubKeys(base));
-        EXPECT_EQ(c.expected, key.Open(base, c.path, KEY_READ));
+        EXPECT_EQ(expected, key.Create(HKEY_LOCAL_MACHINE, kTestKey + "\\" + path, KEY_ALL_ACCESS));
+        EXPECT_EQ(keysAfter, SubKeys(base));
+        EXPECT_EQ(expected, key.Open(base, path, KEY_READ));
     }
 }
 
@@ -181,11 +178,7 @@ TEST_F(RegistryTest, QueryValueSizeQueryAndShortBuffer) {
 
 TEST_F(RegistryTest, DataIsKeptByteForByte) {
     CRegKey key = MakeKey();
-    struct Case {
-        const char* name;
-        uint32_t type;
-        std::string data;
-    } cases[] = {
+    const std::tuple<const char*, uint32_t, std::string> cases[] = {
         {"NoNul", REG_SZ, "abc"},
         {"Empty", REG_SZ, ""},
         {"Binary", REG_BINARY, std::string("\0\1\xFF\0", 4)},
@@ -195,16 +188,16 @@ TEST_F(RegistryTest, DataIsKeptByteForByte) {
         {"", REG_EXPAND_SZ, std::string("%WINDIR%\0", 9)},
         {"\x95\x5C", REG_SZ, std::string("\x95\x5C\0", 3)},
     };
-    for (const auto& c : cases) {
-        ASSERT_EQ(ERROR_SUCCESS, key.SetValue(c.name, c.type, c.data.data(),
-                                              static_cast<uint32_t>(c.data.size())));
+    for (const auto& [name, type, data] : cases) {
+        ASSERT_EQ(ERROR_SUCCESS,
+                  key.SetValue(name, type, data.data(), static_cast<uint32_t>(data.size())));
     }
-    for (const auto& c : cases) {
-        uint32_t type = 0;
-        std::string data;
-        ASSERT_EQ(ERROR_SUCCESS, key.QueryValue(c.name, type, data)) << c.name;
-        EXPECT_EQ(c.type, type) << c.name;
-        EXPECT_EQ(c.data, data) << c.name;
+    for (const auto& [name, type, data] : cases) {
+        uint32_t typeRead = 0;
+        std::string dataRead;
+        ASSERT_EQ(ERROR_SUCCESS, key.QueryValue(name, typeRead, dataRead)) << name;
+        EXPECT_EQ(type, typeRead) << name;
+        EXPECT_EQ(data, dataRead) << name;
     }
     uint32_t v = 0;
     EXPECT_EQ(ERROR_UNSUPPORTED_TYPE, key.QueryDword("ShortDword", v));
@@ -503,26 +496,23 @@ TEST_F(RegistryTest, DamagedOrUnopenableHiveGivesAnErrorOnEveryCallAndStaysAsItI
 }
 
 TEST(RegistryRootTest, ParseRootKey) {
-    struct Case {
-        const char* path;
-        bool ok;
-        HKEY root;
-        const char* rest;
-    } cases[] = {{"HKEY_LOCAL_MACHINE\\Software\\X", true, HKEY_LOCAL_MACHINE, "Software\\X"},
-                 {"hklm\\Software", true, HKEY_LOCAL_MACHINE, "Software"},
-                 {"HKEY_CURRENT_USER", true, HKEY_CURRENT_USER, ""},
-                 {"HKCU\\", true, HKEY_CURRENT_USER, ""},
-                 {"hkey_classes_root\\.txt", true, HKEY_CLASSES_ROOT, ".txt"},
-                 {"HKU\\S-1", true, HKEY_USERS, "S-1"},
-                 {"HKEY_LOCAL_MACHINEX\\A", false, HKEY_USERS, ""},
-                 {"Software\\X", false, HKEY_USERS, ""},
-                 {"", false, HKEY_USERS, ""}};
-    for (const auto& c : cases) {
-        HKEY root = HKEY_USERS;
-        std::string rest;
-        EXPECT_EQ(c.ok, ParseRootKey(c.path, root, rest)) << c.path;
-        EXPECT_EQ(c.root, root) << c.path;
-        EXPECT_EQ(c.rest, rest) << c.path;
+    const std::tuple<const char*, bool, HKEY, const char*> cases[] = {
+        // path, ok, root, rest{"HKEY_LOCAL_MACHINE\\Software\\X", true, HKEY_LOCAL_MACHINE,
+        // "Software\\X"},
+        {"hklm\\Software", true, HKEY_LOCAL_MACHINE, "Software"},
+        {"HKEY_CURRENT_USER", true, HKEY_CURRENT_USER, ""},
+        {"HKCU\\", true, HKEY_CURRENT_USER, ""},
+        {"hkey_classes_root\\.txt", true, HKEY_CLASSES_ROOT, ".txt"},
+        {"HKU\\S-1", true, HKEY_USERS, "S-1"},
+        {"HKEY_LOCAL_MACHINEX\\A", false, HKEY_USERS, ""},
+        {"Software\\X", false, HKEY_USERS, ""},
+        {"", false, HKEY_USERS, ""}};
+    for (const auto& [path, ok, root, rest] : cases) {
+        HKEY rootRead = HKEY_USERS;
+        std::string restRead;
+        EXPECT_EQ(ok, ParseRootKey(path, rootRead, restRead)) << path;
+        EXPECT_EQ(root, rootRead) << path;
+        EXPECT_EQ(rest, restRead) << path;
     }
     EXPECT_STREQ("HKEY_CLASSES_ROOT", RootKeyName(HKEY_CLASSES_ROOT));
 }
