@@ -32,7 +32,6 @@ public:
         return members;
     }
 
-private:
     int32_t m_lValue = 0;
 };
 

@@ -14,8 +14,7 @@ typedef struct {
 } CGuid;
 
 typedef struct {
-    uint16_t vt;
-    uint16_t wReserved1, wReserved2, wReserved3;
+    uint16_t vt, wReserved1, wReserved2, wReserved3;
     union {
         int32_t lVal;
         uint16_t* bstrVal;
@@ -40,8 +39,8 @@ typedef struct {
     int32_t (*GetIDsOfNames)(CDispatchC* self, const CGuid* riid, uint16_t** rgszNames,
                              uint32_t cNames, uint32_t lcid, int32_t* rgDispId);
     int32_t (*Invoke)(CDispatchC* self, int32_t dispid, const CGuid* riid, uint32_t lcid,
-                      uint16_t wFlags, CDispParamsC* pParams, CVariantC* pResult,
-                      void* pExcepInfo, uint32_t* puArgErr);
+                      uint16_t wFlags, CDispParamsC* pParams, CVariantC* pResult, void* pExcepInfo,
+                      uint32_t* puArgErr);
 } CDispatchVtblC;
 struct CDispatchC {
     const CDispatchVtblC* lpVtbl;
@@ -53,14 +52,11 @@ int TqCallBinaryThroughVtbl(void* pDispatch, const uint16_t* pszName, int32_t a,
     static const CGuid kIidDispatch = {0x00020400, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
     CDispatchC* self = (CDispatchC*)pDispatch;
     void* pQueried = 0;
-    uint32_t cInfo = 99;
-    uint16_t* names[1];
-    int32_t dispid = 0;
-    CVariantC args[2];
-    CVariantC result;
-    CDispParamsC params;
-    uint32_t argErr = 0;
-    int32_t hr;
+    uint32_t cInfo = 99, argErr = 0;
+    uint16_t* names[1] = {(uint16_t*)pszName};
+    int32_t dispid = 0, hr;
+    CVariantC args[2], result;
+    CDispParamsC params = {args, 0, 2, 0};
 
     if (self->lpVtbl->QueryInterface(self, &kIidDispatch, &pQueried) != 0 || pQueried != self) {
         return 1;
@@ -69,7 +65,6 @@ int TqCallBinaryThroughVtbl(void* pDispatch, const uint16_t* pszName, int32_t a,
     if (self->lpVtbl->GetTypeInfoCount(self, &cInfo) != 0 || cInfo != 0) {
         return 2;
     }
-    names[0] = (uint16_t*)pszName;
     if (self->lpVtbl->GetIDsOfNames(self, &kIidNull, names, 1, 0x0400, &dispid) != 0) {
         return 3;
     }
@@ -80,10 +75,6 @@ int TqCallBinaryThroughVtbl(void* pDispatch, const uint16_t* pszName, int32_t a,
     args[0].vt = 3;
     args[0].u.lVal = b;
     memset(&result, 0, sizeof result);
-    params.rgvarg = args;
-    params.rgdispidNamedArgs = 0;
-    params.cArgs = 2;
-    params.cNamedArgs = 0;
     hr = self->lpVtbl->Invoke(self, dispid, &kIidNull, 0x0400, 1 /* DISPATCH_METHOD */, &params,
                               &result, 0, &argErr);
     if (hr != 0 || result.vt != 3) {
