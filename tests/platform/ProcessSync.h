@@ -1,6 +1,6 @@
-// A child process that does one thing (open a file, create a mutex ...), reports the result and
-// holds on to what it got until the parent releases or kills it: the other side of the
-// multi-process tests of files, share locks and mutexes.
+// The other side of the multi-process tests of files, share locks and mutexes: a child process
+// does one thing (opens a file, creates a mutex ...), reports the result and holds what it got
+// until the parent releases or kills it.
 #pragma once
 
 #include <signal.h>
@@ -20,13 +20,10 @@ namespace tq::test {
 
 inline bool WaitForFile(const std::string& strPath, int timeoutMs = 10000) {
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!LinuxFileExists(strPath)) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
+    while (!LinuxFileExists(strPath) && std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
-    return true;
+    return LinuxFileExists(strPath);
 }
 
 // In the child: args[0] is the report file, args[1] the release file. Reports result, then
@@ -55,9 +52,7 @@ public:
         std::vector<std::string> all{m_strReport, m_strRelease};
         all.insert(all.end(), args.begin(), args.end());
         m_pid = StartChild(strName, all, options);
-        if (WaitForFile(m_strReport)) {
-            m_nResult = std::stoi(ReadLinuxFile(m_strReport));
-        }
+        m_nResult = WaitForFile(m_strReport) ? std::stoi(ReadLinuxFile(m_strReport)) : -1;
     }
     ~CHeldChild() { Release(); }
     CHeldChild(const CHeldChild&) = delete;
@@ -65,31 +60,27 @@ public:
 
     // What the child reported; -1 when it did not report in time.
     int Result() const { return m_nResult; }
-    // Lets the child exit and waits for it; returns its exit status.
-    int Release() {
-        if (m_pid <= 0) {
-            return m_nStatus;
-        }
-        WriteLinuxFile(m_strRelease, "");
-        m_nStatus = WaitChild(m_pid);
-        m_pid = -1;
-        return m_nStatus;
-    }
-    // Kills the child with SIGKILL (it gets no chance to clean up) and waits for it.
-    void Kill() {
+    // Lets the child exit, or kills it with SIGKILL (it gets no chance to clean up), and waits
+    // for it; returns its exit status.
+    int Release(bool bKill = false) {
         if (m_pid > 0) {
-            kill(m_pid, SIGKILL);
+            if (bKill) {
+                kill(m_pid, SIGKILL);
+            } else {
+                WriteLinuxFile(m_strRelease, "");
+            }
             m_nStatus = WaitChild(m_pid);
             m_pid = -1;
         }
+        return m_nStatus;
     }
+    void Kill() { Release(true); }
 
 private:
     pid_t m_pid = -1;
     int m_nResult = -1;
     int m_nStatus = -1;
-    std::string m_strReport;
-    std::string m_strRelease;
+    std::string m_strReport, m_strRelease;
 };
 
 }  // namespace tq::test
