@@ -182,15 +182,12 @@ TEST_F(FileTest, ShareModeTableWithinOneProcessAndBetweenProcesses) {
         holder.Release();
         EXPECT_EQ(TryOpen(kPath, access2, share2), 0);
     }
-}
-
-TEST_F(FileTest, AnOpenRefusedForSharingDoesNotTruncate) {
-    Put("held.txt", "precious");
+    // An open refused for sharing truncates nothing.
     CFile reader;
-    ASSERT_EQ(reader.Open("C:\\held.txt", R, SR, OPEN_EXISTING), 0);
-    EXPECT_EQ(TryOpen("C:\\held.txt", W, kShareAll, CREATE_ALWAYS), ERROR_SHARING_VIOLATION);
-    EXPECT_EQ(TryOpen("C:\\held.txt", W, kShareAll, TRUNCATE_EXISTING), ERROR_SHARING_VIOLATION);
-    EXPECT_EQ(Get("held.txt"), "precious");
+    ASSERT_EQ(reader.Open(kPath, R, SR, OPEN_EXISTING), 0);
+    EXPECT_EQ(TryOpen(kPath, W, kShareAll, CREATE_ALWAYS), ERROR_SHARING_VIOLATION);
+    EXPECT_EQ(TryOpen(kPath, W, kShareAll, TRUNCATE_EXISTING), ERROR_SHARING_VIOLATION);
+    EXPECT_EQ(Get("shared.txt"), "data");
 }
 
 TEST_F(FileTest, AFileHeldWithoutDeleteSharingCannotBeDeletedOrRenamedUntilClosed) {

@@ -60,6 +60,7 @@ public:
     CPseudoTerminal() {
         m_master = posix_openpt(O_RDWR | O_NOCTTY);
         if (m_master >= 0 && grantpt(m_master) == 0 && unlockpt(m_master) == 0) {
+            fcntl(m_master, F_SETFL, O_NONBLOCK);  // reading the screen must not wait
             m_strSlave = ptsname(m_master);
             // Held open so that input typed before the box opens the terminal is kept.
             m_slave = open(m_strSlave.c_str(), O_RDWR | O_NOCTTY);
@@ -80,13 +81,10 @@ public:
     // Everything shown on the terminal so far.
     std::string Screen() {
         std::string out;
-        int flags = fcntl(m_master, F_GETFL);
-        fcntl(m_master, F_SETFL, flags | O_NONBLOCK);
         char buf[512];
         for (ssize_t n; (n = read(m_master, buf, sizeof buf)) > 0;) {
             out.append(buf, static_cast<size_t>(n));
         }
-        fcntl(m_master, F_SETFL, flags);
         return out;
     }
 
