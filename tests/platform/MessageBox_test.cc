@@ -54,16 +54,17 @@ TEST(MessageBoxTest, UpFrontAnswersNeedNoTerminal) {
     ask.ShowWarning(kTextCp932, "T");  // falls back to standard error
 }
 
-// A pseudo-terminal standing in for the user's terminal.
-class CPseudoTerminal {
-public:
-    CPseudoTerminal() {
+// A pseudo-terminal standing in for the user's terminal, with the user's input typed ahead.
+struct CPseudoTerminal {
+    explicit CPseudoTerminal(const std::string& strTyped) {
         m_master = posix_openpt(O_RDWR | O_NOCTTY);
         if (m_master >= 0 && grantpt(m_master) == 0 && unlockpt(m_master) == 0) {
             fcntl(m_master, F_SETFL, O_NONBLOCK);  // reading the screen must not wait
             m_strSlave = ptsname(m_master);
             // Held open so that input typed before the box opens the terminal is kept.
             m_slave = open(m_strSlave.c_str(), O_RDWR | O_NOCTTY);
+            EXPECT_EQ(write(m_master, strTyped.data(), strTyped.size()),
+                      static_cast<ssize_t>(strTyped.size()));
         }
     }
     ~CPseudoTerminal() {
@@ -73,12 +74,7 @@ public:
             }
         }
     }
-    bool IsOpen() const { return m_slave >= 0; }
-    const std::string& GetSlave() const { return m_strSlave; }
-    void Type(const std::string& str) {
-        ASSERT_EQ(write(m_master, str.data(), str.size()), static_cast<ssize_t>(str.size()));
-    }
-    // Everything shown on the terminal so far.
+    // Everything shown on the terminal since the last call.
     std::string Screen() {
         std::string out;
         char buf[512];
@@ -88,7 +84,6 @@ public:
         return out;
     }
 
-private:
     int m_master = -1;
     int m_slave = -1;
     std::string m_strSlave;
@@ -100,12 +95,11 @@ TEST(MessageBoxTest, TerminalAsksUntilItGetsAnAnswerAndShowsWarnings) {
         {"maybe\n\nNo\n", IDNO}, {"perhaps\ny\n", IDYES}, {"\x04", IDNO}};  // \x04: end of input
     for (const auto& [pszTyped, answer] : cases) {
         SCOPED_TRACE(pszTyped);
-        CPseudoTerminal tty;
-        if (!tty.IsOpen()) {
+        CPseudoTerminal tty(pszTyped);
+        if (tty.m_slave < 0) {
             GTEST_SKIP() << "no pseudo-terminal available to stand in for the user's terminal";
         }
-        tty.Type(pszTyped);
-        CTerminalMessageBox box(CTerminalMessageBox::Mode::Ask, tty.GetSlave());
+        CTerminalMessageBox box(CTerminalMessageBox::Mode::Ask, tty.m_strSlave);
         EXPECT_EQ(box.AskYesNo(kTextCp932, "Trellisquest"), answer);
         std::string screen = tty.Screen();
         EXPECT_NE(screen.find("[Trellisquest] " + kTextUtf8), std::string::npos) << screen;
