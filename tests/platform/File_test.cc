@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -17,13 +18,10 @@
 namespace tq {
 namespace {
 
-constexpr uint32_t R = GENERIC_READ;
-constexpr uint32_t W = GENERIC_WRITE;
-constexpr uint32_t D = DELETE_ACCESS;
-constexpr uint32_t SR = FILE_SHARE_READ;
-constexpr uint32_t SW = FILE_SHARE_WRITE;
-constexpr uint32_t SD = FILE_SHARE_DELETE;
+constexpr uint32_t R = GENERIC_READ, W = GENERIC_WRITE, D = DELETE_ACCESS;
+constexpr uint32_t SR = FILE_SHARE_READ, SW = FILE_SHARE_WRITE, SD = FILE_SHARE_DELETE;
 constexpr uint32_t kShareAll = SR | SW | SD;
+using Args = std::vector<std::string>;
 
 // args: report, release, path, access, share. Opens an existing file and holds it.
 TQ_CHILD_MAIN(file_hold_open) {
@@ -32,23 +30,37 @@ TQ_CHILD_MAIN(file_hold_open) {
     return test::ReportAndHold(args, err);
 }
 
-// args: path, access, share. Opens an existing file and exits with the error.
-TQ_CHILD_MAIN(file_open) {
-    CFile file;
-    return file.Open(args[0], std::stoul(args[1]), std::stoul(args[2]), OPEN_EXISTING);
-}
-
-// args: operation, path[, second path]. Runs a delete or rename and exits with the error.
+// args: "open" path access share, "attributes" path (1: read-only), "delete" path, or "move" /
+// "replace" from to. Exits with the error.
 TQ_CHILD_MAIN(file_op) {
-    if (args[0] == "delete") {
-        return DeleteFile(args[1]);
+    CFile file;
+    uint32_t attributes = 0;
+    if (args[0] == "open") {
+        return file.Open(args[1], std::stoul(args[2]), std::stoul(args[3]), OPEN_EXISTING);
     }
     if (args[0] == "attributes") {
-        uint32_t attributes = 0;
         int32_t err = GetFileAttributes(args[1], attributes);
         return err != 0 ? err : (attributes & FILE_ATTRIBUTE_READONLY) ? 1 : 0;
     }
+    if (args[0] == "delete") {
+        return DeleteFile(args[1]);
+    }
     return args[0] == "move" ? MoveFile(args[1], args[2]) : MoveFileReplace(args[1], args[2]);
+}
+
+Args OpenOp(const std::string& path, uint32_t access, uint32_t share) {
+    return {"open", path, std::to_string(access), std::to_string(share)};
+}
+int RunOp(const Args& args, bool bUnprivileged = false) {
+    test::CChildOptions options;
+    options.m_bDropPrivileges = bUnprivileged;
+    return test::RunChild("file_op", args, options);
+}
+// Opens with a handle of its own and closes it again.
+int32_t TryOpen(const std::string& path, uint32_t access, uint32_t share,
+                uint32_t disposition = OPEN_EXISTING) {
+    CFile file;
+    return file.Open(path, access, share, disposition);
 }
 
 class FileTest : public ::testing::Test {
@@ -56,9 +68,7 @@ protected:
     void SetUp() override { ASSERT_EQ(SetCurrentDirectory("C:\\"), 0); }
     void TearDown() override { SetFileFaultHook(nullptr); }
     std::string C(const std::string& rel) const { return m_prefix.Path("drives/c/" + rel); }
-    void Put(const std::string& rel, const std::string& data) {
-        test::WriteLinuxFile(C(rel), data);
-    }
+    void Put(const std::string& rel, const std::string& s) { test::WriteLinuxFile(C(rel), s); }
     std::string Get(const std::string& rel) const { return test::ReadLinuxFile(C(rel)); }
     bool Exists(const std::string& rel) const { return test::LinuxFileExists(C(rel)); }
 
@@ -66,12 +76,8 @@ protected:
 };
 
 TEST_F(FileTest, DispositionsCreateOpenAndTruncateAsCreateFileDoes) {
-    struct {
-        uint32_t m_nDisposition;
-        bool m_bExists;
-        int32_t m_lError;
-        const char* m_pszAfter;  // content afterwards; nullptr: no file
-    } cases[] = {
+    // disposition, whether the file exists, error, content afterwards (nullptr: no file)
+    const std::tuple<uint32_t, bool, int32_t, const char*> cases[] = {
         {CREATE_NEW, false, 0, ""},
         {CREATE_NEW, true, ERROR_FILE_EXISTS, "old"},
         {CREATE_ALWAYS, false, 0, ""},
@@ -81,23 +87,18 @@ TEST_F(FileTest, DispositionsCreateOpenAndTruncateAsCreateFileDoes) {
         {OPEN_ALWAYS, false, 0, ""},
         {OPEN_ALWAYS, true, 0, "old"},
         {TRUNCATE_EXISTING, false, ERROR_FILE_NOT_FOUND, nullptr},
-        {TRUNCATE_EXISTING, true, 0, ""},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message()
-                     << "disposition " << c.m_nDisposition << " exists " << c.m_bExists);
+        {TRUNCATE_EXISTING, true, 0, ""}};
+    for (const auto& [disposition, bExists, lError, pszAfter] : cases) {
+        SCOPED_TRACE(testing::Message() << "disposition " << disposition << " exists " << bExists);
         std::remove(C("f.txt").c_str());
-        if (c.m_bExists) {
+        if (bExists) {
             Put("f.txt", "old");
         }
         CFile file;
-        EXPECT_EQ(file.Open("C:\\f.txt", R | W, 0, c.m_nDisposition), c.m_lError);
-        EXPECT_EQ(file.IsOpen(), c.m_lError == 0);
+        EXPECT_EQ(file.Open("C:\\f.txt", R | W, 0, disposition), lError);
+        EXPECT_EQ(file.IsOpen(), lError == 0);
         file.Close();
-        EXPECT_EQ(Exists("f.txt"), c.m_pszAfter != nullptr);
-        if (c.m_pszAfter != nullptr) {
-            EXPECT_EQ(Get("f.txt"), c.m_pszAfter);
-        }
+        EXPECT_EQ(Exists("f.txt") ? Get("f.txt") : "<none>", pszAfter ? pszAfter : "<none>");
     }
     CFile file;
     EXPECT_EQ(file.Open("C:\\no\\f.txt", W, 0, CREATE_ALWAYS), ERROR_PATH_NOT_FOUND);
@@ -142,90 +143,60 @@ TEST_F(FileTest, ReadsWritesSeeksAndKeepsToTheHandlesAccess) {
     EXPECT_EQ(file.Read(buf, sizeof buf, cb), ERROR_ACCESS_DENIED);
 }
 
-// The sharing rules of CreateFile: the second open fails when its access is not shared by the
-// first handle, or when its own sharing does not admit the first handle's access.
-struct CShareCase {
-    uint32_t m_nAccess1, m_nShare1, m_nAccess2, m_nShare2;
-    int32_t m_lError;
-};
-const CShareCase kShareCases[] = {
-    {R, SR, R, SR, 0},
-    {R, SR, R, SR | SW, 0},
-    {R, SR, W, kShareAll, ERROR_SHARING_VIOLATION},  // first denies writers
-    {R, SR | SW, W, SR | SW, 0},
-    {W, SR, R, SR, ERROR_SHARING_VIOLATION},  // second denies the first's writing
-    {W, SR, R, SR | SW, 0},
-    {R | W, SR | SW, R | W, SR | SW, 0},
-    {R, 0, R, kShareAll, ERROR_SHARING_VIOLATION},  // first shares nothing
-    {R, kShareAll, R, 0, ERROR_SHARING_VIOLATION},  // second shares nothing
-    {0, 0, R | W, kShareAll, 0},                    // no data access: no part in sharing
-    {R | W, kShareAll, 0, 0, 0},
-    {D, kShareAll, R, SR | SW, ERROR_SHARING_VIOLATION},  // second denies deletion
-    {D, kShareAll, R, kShareAll, 0},
-    {R, SR | SW, D, kShareAll, ERROR_SHARING_VIOLATION},  // first denies deletion
-    {R, SR | SD, D, kShareAll, 0},
-    {R | W | D, kShareAll, R | W | D, kShareAll, 0},
-};
-
-std::string ShareTrace(const CShareCase& c) {
-    return "access " + std::to_string(c.m_nAccess1) + "/" + std::to_string(c.m_nShare1) + " then " +
-           std::to_string(c.m_nAccess2) + "/" + std::to_string(c.m_nShare2);
-}
-
-TEST_F(FileTest, ShareModeTableWithinOneProcess) {
+// The sharing rules of CreateFile, within one process and between processes: the second open
+// fails when the first handle does not share its access, or when its own sharing does not admit
+// the first handle's access. A handle without data access takes no part.
+TEST_F(FileTest, ShareModeTableWithinOneProcessAndBetweenProcesses) {
+    const std::string kPath = "C:\\shared.txt";
+    // access and share of the first handle, of the second, the second's error
+    const std::tuple<uint32_t, uint32_t, uint32_t, uint32_t, int32_t> cases[] = {
+        {R, SR, R, SR, 0},
+        {R, SR, R, SR | SW, 0},
+        {R, SR, W, kShareAll, ERROR_SHARING_VIOLATION},
+        {R, SR | SW, W, SR | SW, 0},
+        {W, SR, R, SR, ERROR_SHARING_VIOLATION},
+        {W, SR, R, SR | SW, 0},
+        {R | W, SR | SW, R | W, SR | SW, 0},
+        {R, 0, R, kShareAll, ERROR_SHARING_VIOLATION},
+        {R, kShareAll, R, 0, ERROR_SHARING_VIOLATION},
+        {0, 0, R | W, kShareAll, 0},
+        {R | W, kShareAll, 0, 0, 0},
+        {D, kShareAll, R, SR | SW, ERROR_SHARING_VIOLATION},
+        {D, kShareAll, R, kShareAll, 0},
+        {R, SR | SW, D, kShareAll, ERROR_SHARING_VIOLATION},
+        {R, SR | SD, D, kShareAll, 0},
+        {R | W | D, kShareAll, R | W | D, kShareAll, 0}};
     Put("shared.txt", "data");
-    for (const CShareCase& c : kShareCases) {
-        SCOPED_TRACE(ShareTrace(c));
+    for (const auto& [access1, share1, access2, share2, lError] : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << access1 << "/" << share1 << " then " << access2 << "/" << share2);
         CFile first;
-        CFile second;
-        ASSERT_EQ(first.Open("C:\\shared.txt", c.m_nAccess1, c.m_nShare1, OPEN_EXISTING), 0);
-        EXPECT_EQ(second.Open("C:\\shared.txt", c.m_nAccess2, c.m_nShare2, OPEN_EXISTING),
-                  c.m_lError);
+        ASSERT_EQ(first.Open(kPath, access1, share1, OPEN_EXISTING), 0);
+        EXPECT_EQ(TryOpen(kPath, access2, share2), lError);
         first.Close();
-        EXPECT_EQ(second.Open("C:\\shared.txt", c.m_nAccess2, c.m_nShare2, OPEN_EXISTING), 0);
-    }
-}
-
-TEST_F(FileTest, ShareModeTableBetweenProcesses) {
-    Put("shared.txt", "data");
-    for (const CShareCase& c : kShareCases) {
-        SCOPED_TRACE(ShareTrace(c));
-        test::CHeldChild holder("file_hold_open", {"C:\\shared.txt", std::to_string(c.m_nAccess1),
-                                                   std::to_string(c.m_nShare1)});
+        EXPECT_EQ(TryOpen(kPath, access2, share2), 0);
+        test::CHeldChild holder("file_hold_open",
+                                {kPath, std::to_string(access1), std::to_string(share1)});
         ASSERT_EQ(holder.Result(), 0);
-        CFile second;
-        EXPECT_EQ(second.Open("C:\\shared.txt", c.m_nAccess2, c.m_nShare2, OPEN_EXISTING),
-                  c.m_lError);
-        second.Close();
+        EXPECT_EQ(TryOpen(kPath, access2, share2), lError);
         holder.Release();
-        EXPECT_EQ(second.Open("C:\\shared.txt", c.m_nAccess2, c.m_nShare2, OPEN_EXISTING), 0);
+        EXPECT_EQ(TryOpen(kPath, access2, share2), 0);
     }
-}
-
-TEST_F(FileTest, AnOpenRefusedForSharingDoesNotTruncate) {
-    Put("held.txt", "precious");
+    // An open refused for sharing truncates nothing.
     CFile reader;
-    ASSERT_EQ(reader.Open("C:\\held.txt", R, SR, OPEN_EXISTING), 0);
-    CFile writer;
-    EXPECT_EQ(writer.Open("C:\\held.txt", W, kShareAll, CREATE_ALWAYS), ERROR_SHARING_VIOLATION);
-    EXPECT_EQ(writer.Open("C:\\held.txt", W, kShareAll, TRUNCATE_EXISTING),
-              ERROR_SHARING_VIOLATION);
-    EXPECT_EQ(Get("held.txt"), "precious");
+    ASSERT_EQ(reader.Open(kPath, R, SR, OPEN_EXISTING), 0);
+    EXPECT_EQ(TryOpen(kPath, W, kShareAll, CREATE_ALWAYS), ERROR_SHARING_VIOLATION);
+    EXPECT_EQ(TryOpen(kPath, W, kShareAll, TRUNCATE_EXISTING), ERROR_SHARING_VIOLATION);
+    EXPECT_EQ(Get("shared.txt"), "data");
 }
 
 TEST_F(FileTest, AFileHeldWithoutDeleteSharingCannotBeDeletedOrRenamedUntilClosed) {
-    struct {
-        const char* m_pszOp;
-        std::string m_strFrom;
-        std::string m_strTo;
-    } ops[] = {
-        {"delete", "C:\\held.txt", ""},
-        {"move", "C:\\held.txt", "C:\\moved.txt"},
-        {"replace", "C:\\held.txt", "C:\\other.txt"},  // held file as the source
-        {"replace", "C:\\other.txt", "C:\\held.txt"},  // held file as the replaced target
-    };
-    for (const auto& op : ops) {
-        SCOPED_TRACE(std::string(op.m_pszOp) + " " + op.m_strFrom);
+    const Args ops[] = {{"delete", "C:\\held.txt"},
+                        {"move", "C:\\held.txt", "C:\\moved.txt"},
+                        {"replace", "C:\\held.txt", "C:\\other.txt"},   // held file as source
+                        {"replace", "C:\\other.txt", "C:\\held.txt"}};  // and as target
+    for (const Args& op : ops) {
+        SCOPED_TRACE(op[0] + " " + op[1]);
         for (const char* leftover : {"held.txt", "other.txt", "moved.txt"}) {
             std::remove(C(leftover).c_str());
         }
@@ -234,47 +205,28 @@ TEST_F(FileTest, AFileHeldWithoutDeleteSharingCannotBeDeletedOrRenamedUntilClose
         test::CHeldChild holder("file_hold_open",
                                 {"C:\\held.txt", std::to_string(R | W), std::to_string(SR | SW)});
         ASSERT_EQ(holder.Result(), 0);
-        std::vector<std::string> args{op.m_pszOp, op.m_strFrom, op.m_strTo};
-        EXPECT_EQ(test::RunChild("file_op", args), ERROR_SHARING_VIOLATION);
+        EXPECT_EQ(RunOp(op), ERROR_SHARING_VIOLATION);
         EXPECT_EQ(Get("held.txt"), "held");
         EXPECT_EQ(Get("other.txt"), "other");
         holder.Release();
-        EXPECT_EQ(test::RunChild("file_op", args), 0);
+        EXPECT_EQ(RunOp(op), 0);
         EXPECT_FALSE(Exists("held.txt") && Exists("other.txt") && !Exists("moved.txt"));
     }
 }
 
-TEST_F(FileTest, DeleteSharingLetsOthersDeleteAndRename) {
+TEST_F(FileTest, DeleteSharingLetsOthersDeleteAndRenameAndDeleteOnCloseDeniesUnsharedOpens) {
     Put("a.txt", "a");
     CFile file;
     ASSERT_EQ(file.Open("C:\\a.txt", R, kShareAll, OPEN_EXISTING), 0);
     EXPECT_EQ(MoveFile("C:\\a.txt", "C:\\b.txt"), 0);
     EXPECT_EQ(DeleteFile("C:\\b.txt"), 0);
     EXPECT_FALSE(Exists("b.txt"));
-}
 
-TEST_F(FileTest, OpenForWritingFailsInAnotherProcessWhileWritersAreDenied) {
-    Put("base.ctl", "x");
-    CFile reader;
-    ASSERT_EQ(reader.Open("C:\\base.ctl", R, SR, OPEN_EXISTING), 0);
-    EXPECT_EQ(
-        test::RunChild("file_open", {"C:\\base.ctl", std::to_string(W), std::to_string(kShareAll)}),
-        ERROR_SHARING_VIOLATION);
-    EXPECT_EQ(test::RunChild("file_open", {"C:\\base.ctl", std::to_string(R), std::to_string(SR)}),
-              0);
-    reader.Close();
-    EXPECT_EQ(
-        test::RunChild("file_open", {"C:\\base.ctl", std::to_string(W), std::to_string(kShareAll)}),
-        0);
-}
-
-TEST_F(FileTest, DeleteOnCloseRemovesTheFileAndDeniesUnsharedOpens) {
-    CFile file;
-    ASSERT_EQ(file.Open("C:\\scratch.tmp", W, 0, CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE), 0);
-    CFile other;
-    EXPECT_EQ(other.Open("C:\\scratch.tmp", R, SR | SW, OPEN_EXISTING), ERROR_SHARING_VIOLATION);
+    CFile scratch;
+    ASSERT_EQ(scratch.Open("C:\\scratch.tmp", W, 0, CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE), 0);
+    EXPECT_EQ(TryOpen("C:\\scratch.tmp", R, SR | SW), ERROR_SHARING_VIOLATION);
     EXPECT_TRUE(Exists("scratch.tmp"));
-    EXPECT_EQ(file.Close(), 0);
+    EXPECT_EQ(scratch.Close(), 0);
     EXPECT_FALSE(Exists("scratch.tmp"));
 }
 
@@ -293,17 +245,12 @@ TEST_F(FileTest, MovesRefuseExistingTargetsUnlessReplacingAndChangeCase) {
     EXPECT_EQ(MoveFileReplace("C:\\B.txt", "C:\\WINDOWS"), ERROR_ACCESS_DENIED);
 }
 
-int FailingRename(const char*, const char*) {
-    errno = EIO;
-    return -1;
-}
-
 TEST_F(FileTest, AFailedReplaceLeavesBothFilesAsTheyWere) {
     Put("target.ctl", "old");
     Put("target.ctl.NEW", "new");
     {
         CSysCallOverride sys;
-        sys->m_pfnRename = FailingRename;
+        sys->m_pfnRename = [](const char*, const char*) -> int { return errno = EIO, -1; };
         sys->m_pfnUnlink = [](const char*) -> int {
             ADD_FAILURE() << "a replace must not delete the target first";
             return -1;
@@ -328,25 +275,22 @@ int FstatAfterADelete(int fd, struct stat* st) {
 // delete, so the handle never holds a file that nobody can see (the lock file an editor holds
 // would otherwise vanish under it, and the builder would take the files).
 TEST_F(FileTest, AnOpenThatLosesItsNameToADeleteOpensAgain) {
-    const struct {
-        uint32_t disposition;
-        int32_t expected;
-    } cases[] = {{OPEN_ALWAYS, 0}, {CREATE_ALWAYS, 0}, {OPEN_EXISTING, ERROR_FILE_NOT_FOUND}};
-    for (const auto& c : cases) {
+    const std::pair<uint32_t, int32_t> cases[] = {
+        {OPEN_ALWAYS, 0}, {CREATE_ALWAYS, 0}, {OPEN_EXISTING, ERROR_FILE_NOT_FOUND}};
+    for (const auto& [disposition, lError] : cases) {
+        SCOPED_TRACE(disposition);
         Put("held.lock", "old");
         CFile file;
         {
             CSysCallOverride sys;
             sys->m_pfnFstat = FstatAfterADelete;
             g_strDeleteDuringOpen = "C:\\held.lock";
-            EXPECT_EQ(file.Open("C:\\held.lock", R | W, 0, c.disposition), c.expected);
+            EXPECT_EQ(file.Open("C:\\held.lock", R | W, 0, disposition), lError);
         }
         EXPECT_TRUE(g_strDeleteDuringOpen.empty());
-        if (c.expected == 0) {
-            EXPECT_TRUE(Exists("held.lock")) << c.disposition;
-            EXPECT_EQ(DeleteFile("C:\\held.lock"), ERROR_SHARING_VIOLATION) << c.disposition;
-        } else {
-            EXPECT_FALSE(Exists("held.lock"));
+        EXPECT_EQ(Exists("held.lock"), lError == 0);
+        if (lError == 0) {
+            EXPECT_EQ(DeleteFile("C:\\held.lock"), ERROR_SHARING_VIOLATION);
         }
     }
 }
@@ -393,17 +337,10 @@ TEST_F(FileTest, AWriteThatFailsPartWayLeavesNoPartialTail) {
     {
         CSysCallOverride sys;
         sys->m_pfnWrite = [](int fd, const void* buf, size_t count) -> ssize_t {
-            if (count > 3) {
-                return DefaultSysCalls().m_pfnWrite(fd, buf, 3);
-            }
-            errno = ENOSPC;
-            return -1;
+            return count > 3 ? DefaultSysCalls().m_pfnWrite(fd, buf, 3) : (errno = ENOSPC, -1);
         };
         EXPECT_EQ(file.Write("0123456789", 10), ERROR_DISK_FULL);
-        sys->m_pfnFdatasync = [](int) -> int {
-            errno = EIO;
-            return -1;
-        };
+        sys->m_pfnFdatasync = [](int) -> int { return errno = EIO, -1; };
         EXPECT_EQ(file.Flush(), ERROR_WRITE_FAULT);
     }
     ASSERT_EQ(file.Write("-tail", 5), 0);
@@ -440,22 +377,17 @@ TEST_F(FileTest, FaultHookRefusesOperationsWithoutDoingThem) {
 TEST_F(FileTest, AttributesDirectoriesHiddenArchive) {
     Put(".hidden", "");
     Put("plain.txt", "");
-    struct {
-        std::string m_strPath;
-        int32_t m_lError;
-        uint32_t m_nAttributes;
-    } cases[] = {
+    const std::tuple<std::string, int32_t, uint32_t> cases[] = {
         {"C:\\WINDOWS", 0, FILE_ATTRIBUTE_DIRECTORY},
         {"C:\\", 0, FILE_ATTRIBUTE_DIRECTORY},
         {"C:\\PLAIN.TXT", 0, FILE_ATTRIBUTE_ARCHIVE},
         {"C:\\.hidden", 0, FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN},
-        {"C:\\missing", ERROR_FILE_NOT_FOUND, 0},
-        {"C:\\missing\\x", ERROR_PATH_NOT_FOUND, 0},
-    };
-    for (const auto& c : cases) {
+        {"C:\\missing", ERROR_FILE_NOT_FOUND, 12345},  // attributes left alone
+        {"C:\\missing\\x", ERROR_PATH_NOT_FOUND, 12345}};
+    for (const auto& [path, lError, expected] : cases) {
         uint32_t attributes = 12345;
-        EXPECT_EQ(GetFileAttributes(c.m_strPath, attributes), c.m_lError) << c.m_strPath;
-        EXPECT_EQ(attributes, c.m_lError == 0 ? c.m_nAttributes : 12345u) << c.m_strPath;
+        EXPECT_EQ(GetFileAttributes(path, attributes), lError) << path;
+        EXPECT_EQ(attributes, expected) << path;
     }
 }
 
@@ -463,34 +395,25 @@ TEST_F(FileTest, ReadOnlyAndPermissionsAreRealForAnUnprivilegedUser) {
     if (!test::CanDropPrivileges()) {
         GTEST_SKIP() << "needs root to run the denied side as an unprivileged user";
     }
-    test::CChildOptions nobody;
-    nobody.m_bDropPrivileges = true;
     mkdir(C("open").c_str(), 0777);
     chmod(C("open").c_str(), 0777);
     Put("open/ro.txt", "r");
     Put("open/secret.txt", "s");
     ASSERT_EQ(SetFileReadOnly("C:\\open\\ro.txt", true), 0);
     chmod(C("open/secret.txt").c_str(), 0600);
-    EXPECT_EQ(test::RunChild("file_op", {"attributes", "C:\\open\\ro.txt"}, nobody), 1);
-    EXPECT_EQ(test::RunChild("file_op", {"delete", "C:\\open\\ro.txt"}, nobody),
-              ERROR_ACCESS_DENIED);
-    EXPECT_EQ(
-        test::RunChild("file_open", {"C:\\open\\secret.txt", std::to_string(R), std::to_string(SR)},
-                       nobody),
-        ERROR_ACCESS_DENIED);
-    EXPECT_EQ(test::RunChild("file_open",
-                             {"C:\\open\\ro.txt", std::to_string(W), std::to_string(SR)}, nobody),
-              ERROR_ACCESS_DENIED);
+    EXPECT_EQ(RunOp({"attributes", "C:\\open\\ro.txt"}, true), 1);
+    EXPECT_EQ(RunOp({"delete", "C:\\open\\ro.txt"}, true), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(RunOp(OpenOp("C:\\open\\secret.txt", R, SR), true), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(RunOp(OpenOp("C:\\open\\ro.txt", W, SR), true), ERROR_ACCESS_DENIED);
     EXPECT_TRUE(Exists("open/ro.txt"));
     ASSERT_EQ(SetFileReadOnly("C:\\open\\ro.txt", false), 0);
     chmod(C("open/ro.txt").c_str(), 0666);
-    EXPECT_EQ(test::RunChild("file_op", {"attributes", "C:\\open\\ro.txt"}, nobody), 0);
-    EXPECT_EQ(test::RunChild("file_op", {"delete", "C:\\open\\ro.txt"}, nobody), 0);
+    EXPECT_EQ(RunOp({"attributes", "C:\\open\\ro.txt"}, true), 0);
+    EXPECT_EQ(RunOp({"delete", "C:\\open\\ro.txt"}, true), 0);
 }
 
 TEST_F(FileTest, TempFileNamesAreCreatedUniqueAndRetriedOnCollision) {
-    std::string first;
-    std::string second;
+    std::string first, second, third, kana;
     ASSERT_EQ(GetTempFileName("C:\\WINDOWS", "TQXY", first), 0);
     ASSERT_EQ(GetTempFileName("C:\\WINDOWS\\", "TQXY", second), 0);
     EXPECT_NE(first, second);
@@ -509,11 +432,10 @@ TEST_F(FileTest, TempFileNamesAreCreatedUniqueAndRetriedOnCollision) {
     SetFileFaultHook([&](const char* op, const std::string&) -> int32_t {
         return std::string(op) == "open" && ++nOpens <= 3 ? ERROR_FILE_EXISTS : 0;
     });
-    std::string third;
     ASSERT_EQ(GetTempFileName("C:\\", "", third), 0);
     EXPECT_EQ(nOpens, 4);
     SetFileFaultHook(nullptr);
-    std::string kana;  // "ソフトウェア": three double-byte characters kept whole
+    // "ソフトウェア": three double-byte characters kept whole
     ASSERT_EQ(GetTempFileName("C:\\", "\x83\x5C\x83\x74\x83\x67\x83\x45", kana), 0);
     EXPECT_EQ(kana.rfind("C:\\\x83\x5C\x83\x74\x83\x67", 0), 0u);
     EXPECT_NE(kana[9], '\x83');
@@ -524,14 +446,10 @@ std::vector<std::string> FindAll(const std::string& pattern, int32_t& err) {
     std::vector<std::string> names;
     CFindFile find;
     CFindData data;
-    err = find.FindFirst(pattern, data);
-    while (err == 0) {
+    for (err = find.FindFirst(pattern, data); err == 0; err = find.FindNext(data)) {
         names.push_back(data.m_strName);
-        err = find.FindNext(data);
     }
-    if (err == ERROR_NO_MORE_FILES) {
-        err = 0;
-    }
+    err = err == ERROR_NO_MORE_FILES ? 0 : err;
     return names;
 }
 
@@ -543,29 +461,21 @@ TEST_F(FileTest, FindMatchesWildcardsIgnoringCaseAndSkipsUntranslatableNames) {
         Put(std::string("dir/") + name, "12345");
     }
     using V = std::vector<std::string>;
-    struct {
-        std::string m_strPattern;
-        int32_t m_lError;
-        V m_names;
-    } cases[] = {
-        {"C:\\dir\\*.txt", 0, V{"a.txt", "B.TXT", "\x83\x5C\x83\x74\x83\x67.txt"}},
-        {"C:\\DIR\\*", 0,
-         V{".", "..", ".hidden", "a.txt", "B.TXT", "c.doc", "noext", "Sub",
-           "\x83\x5C\x83\x74\x83\x67.txt"}},
-        {"C:\\dir\\*.*", 0,
-         V{".", "..", ".hidden", "a.txt", "B.TXT", "c.doc", "noext", "Sub",
-           "\x83\x5C\x83\x74\x83\x67.txt"}},
+    const std::string kSoft = "\x83\x5C\x83\x74\x83\x67.txt";
+    const V all{".", "..", ".hidden", "a.txt", "B.TXT", "c.doc", "noext", "Sub", kSoft};
+    const std::tuple<std::string, int32_t, V> cases[] = {
+        {"C:\\dir\\*.txt", 0, V{"a.txt", "B.TXT", kSoft}},
+        {"C:\\DIR\\*", 0, all},
+        {"C:\\dir\\*.*", 0, all},
         {"C:\\dir\\?.doc", 0, V{"c.doc"}},
-        {"C:\\dir\\\x83\x5C?\x83\x67.*", 0, V{"\x83\x5C\x83\x74\x83\x67.txt"}},
+        {"C:\\dir\\\x83\x5C?\x83\x67.*", 0, V{kSoft}},
         {"C:\\dir\\sub", 0, V{"Sub"}},
         {"C:\\dir\\*.pdf", ERROR_FILE_NOT_FOUND, V{}},
-        {"C:\\nowhere\\*", ERROR_PATH_NOT_FOUND, V{}},
-    };
-    for (const auto& c : cases) {
+        {"C:\\nowhere\\*", ERROR_PATH_NOT_FOUND, V{}}};
+    for (const auto& [pattern, lError, expected] : cases) {
         int32_t err = -1;
-        V names = FindAll(c.m_strPattern, err);
-        EXPECT_EQ(err, c.m_lError) << c.m_strPattern;
-        EXPECT_EQ(names, c.m_names) << c.m_strPattern;
+        EXPECT_EQ(FindAll(pattern, err), expected) << pattern;
+        EXPECT_EQ(err, lError) << pattern;
     }
     CFindFile find;
     CFindData data;

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <string>
+#include <utility>
 
 #include "support/TestSupport.h"
 
@@ -16,126 +17,96 @@ namespace {
 const std::string kTextCp932 = "\x83\x41\x83\x76\x83\x8A";
 const std::string kTextUtf8 = "\xE3\x82\xA2\xE3\x83\x97\xE3\x83\xAA";
 
-TEST(MessageBoxTest, ScriptedBoxAnswersFromItsQueueAndRecords) {
-    CScriptedMessageBox box;
-    box.PushAnswer(IDYES);
-    box.PushAnswer(IDNO);
-    EXPECT_EQ(box.AskYesNo("first?", "Cap"), IDYES);
-    box.ShowWarning("careful", "Cap2");
-    EXPECT_EQ(box.AskYesNo("second?", "Cap"), IDNO);
-    // An exhausted queue answers No: a test that forgot an answer changes nothing.
-    EXPECT_EQ(box.AskYesNo("third?", "Cap"), IDNO);
-    EXPECT_EQ(box.GetPendingAnswers(), 0u);
-
-    const auto& shown = box.GetShown();
-    ASSERT_EQ(shown.size(), 4u);
-    EXPECT_TRUE(shown[0].m_bQuestion);
-    EXPECT_EQ(shown[0].m_strText, "first?");
-    EXPECT_FALSE(shown[1].m_bQuestion);
-    EXPECT_EQ(shown[1].m_strText, "careful");
-    EXPECT_EQ(shown[1].m_strCaption, "Cap2");
-    EXPECT_EQ(shown[3].m_strText, "third?");
-}
-
-TEST(MessageBoxTest, CurrentBoxIsSetForAScope) {
+TEST(MessageBoxTest, ScriptedBoxAnswersFromItsQueueRecordsAndIsCurrentForAScope) {
     CMessageBox* pDefault = &GetMessageBox();
     EXPECT_NE(dynamic_cast<CTerminalMessageBox*>(pDefault), nullptr);
     {
         CScriptedMessageBox box;
         CMessageBoxScope scope(box);
         box.PushAnswer(IDYES);
-        EXPECT_EQ(GetMessageBox().AskYesNo("q", "c"), IDYES);
+        box.PushAnswer(IDNO);
+        EXPECT_EQ(GetMessageBox().AskYesNo("first?", "Cap"), IDYES);
+        box.ShowWarning("careful", "Cap2");
+        EXPECT_EQ(box.AskYesNo("second?", "Cap"), IDNO);
+        // An exhausted queue answers No: a test that forgot an answer changes nothing.
+        EXPECT_EQ(box.AskYesNo("third?", "Cap"), IDNO);
+        EXPECT_EQ(box.GetPendingAnswers(), 0u);
+        const auto& shown = box.GetShown();
+        ASSERT_EQ(shown.size(), 4u);
+        EXPECT_TRUE(shown[0].m_bQuestion);
+        EXPECT_EQ(shown[0].m_strText, "first?");
+        EXPECT_FALSE(shown[1].m_bQuestion);
+        EXPECT_EQ(shown[1].m_strText, "careful");
+        EXPECT_EQ(shown[1].m_strCaption, "Cap2");
+        EXPECT_EQ(shown[3].m_strText, "third?");
     }
     EXPECT_EQ(&GetMessageBox(), pDefault);
 }
 
 TEST(MessageBoxTest, UpFrontAnswersNeedNoTerminal) {
-    CTerminalMessageBox yes(CTerminalMessageBox::Mode::AlwaysYes, "/nonexistent/tty");
-    CTerminalMessageBox no(CTerminalMessageBox::Mode::AlwaysNo, "/nonexistent/tty");
-    EXPECT_EQ(yes.AskYesNo(kTextCp932, "Trellisquest"), IDYES);
-    EXPECT_EQ(no.AskYesNo(kTextCp932, "Trellisquest"), IDNO);
-    CTerminalMessageBox ask(CTerminalMessageBox::Mode::Ask, "/nonexistent/tty");
-    EXPECT_EQ(ask.AskYesNo(kTextCp932, "Trellisquest"), IDNO);
-    ask.ShowWarning(kTextCp932, "Trellisquest");  // falls back to standard error
+    using Mode = CTerminalMessageBox::Mode;
+    EXPECT_EQ(CTerminalMessageBox(Mode::AlwaysYes, "/nonexistent/tty").AskYesNo(kTextCp932, "T"),
+              IDYES);
+    EXPECT_EQ(CTerminalMessageBox(Mode::AlwaysNo, "/nonexistent/tty").AskYesNo(kTextCp932, "T"),
+              IDNO);
+    CTerminalMessageBox ask(Mode::Ask, "/nonexistent/tty");
+    EXPECT_EQ(ask.AskYesNo(kTextCp932, "T"), IDNO);
+    ask.ShowWarning(kTextCp932, "T");  // falls back to standard error
 }
 
-// A pseudo-terminal standing in for the user's terminal.
-class CPseudoTerminal {
-public:
-    CPseudoTerminal() {
+// A pseudo-terminal standing in for the user's terminal, with the user's input typed ahead.
+struct CPseudoTerminal {
+    explicit CPseudoTerminal(const std::string& strTyped) {
         m_master = posix_openpt(O_RDWR | O_NOCTTY);
-        if (m_master < 0 || grantpt(m_master) != 0 || unlockpt(m_master) != 0) {
-            return;
+        if (m_master >= 0 && grantpt(m_master) == 0 && unlockpt(m_master) == 0) {
+            fcntl(m_master, F_SETFL, O_NONBLOCK);  // reading the screen must not wait
+            m_strSlave = ptsname(m_master);
+            // Held open so that input typed before the box opens the terminal is kept.
+            m_slave = open(m_strSlave.c_str(), O_RDWR | O_NOCTTY);
+            EXPECT_EQ(write(m_master, strTyped.data(), strTyped.size()),
+                      static_cast<ssize_t>(strTyped.size()));
         }
-        m_strSlave = ptsname(m_master);
-        // Held open so that input typed before the box opens the terminal is kept.
-        m_slave = open(m_strSlave.c_str(), O_RDWR | O_NOCTTY);
     }
     ~CPseudoTerminal() {
-        if (m_slave >= 0) {
-            close(m_slave);
-        }
-        if (m_master >= 0) {
-            close(m_master);
+        for (int fd : {m_slave, m_master}) {
+            if (fd >= 0) {
+                close(fd);
+            }
         }
     }
-    bool IsOpen() const { return m_slave >= 0; }
-    const std::string& GetSlave() const { return m_strSlave; }
-    void Type(const std::string& str) {
-        ASSERT_EQ(write(m_master, str.data(), str.size()), static_cast<ssize_t>(str.size()));
-    }
-    // Everything shown on the terminal so far.
+    // Everything shown on the terminal since the last call.
     std::string Screen() {
         std::string out;
-        int flags = fcntl(m_master, F_GETFL);
-        fcntl(m_master, F_SETFL, flags | O_NONBLOCK);
         char buf[512];
-        ssize_t n;
-        while ((n = read(m_master, buf, sizeof buf)) > 0) {
+        for (ssize_t n; (n = read(m_master, buf, sizeof buf)) > 0;) {
             out.append(buf, static_cast<size_t>(n));
         }
-        fcntl(m_master, F_SETFL, flags);
         return out;
     }
 
-private:
     int m_master = -1;
     int m_slave = -1;
     std::string m_strSlave;
 };
 
-TEST(MessageBoxTest, TerminalAsksUntilItGetsAnAnswer) {
-    struct CCase {
-        const char* m_pszTyped;
-        int32_t m_answer;
-    };
-    const CCase cases[] = {
+TEST(MessageBoxTest, TerminalAsksUntilItGetsAnAnswerAndShowsWarnings) {
+    const std::pair<const char*, int32_t> cases[] = {
         {"y\n", IDYES},          {" YES \n", IDYES},      {"n\n", IDNO},
-        {"maybe\n\nNo\n", IDNO}, {"perhaps\ny\n", IDYES}, {"\x04", IDNO},  // end of input (Ctrl-D)
-    };
-    for (const CCase& c : cases) {
-        SCOPED_TRACE(c.m_pszTyped);
-        CPseudoTerminal tty;
-        if (!tty.IsOpen()) {
+        {"maybe\n\nNo\n", IDNO}, {"perhaps\ny\n", IDYES}, {"\x04", IDNO}};  // \x04: end of input
+    for (const auto& [pszTyped, answer] : cases) {
+        SCOPED_TRACE(pszTyped);
+        CPseudoTerminal tty(pszTyped);
+        if (tty.m_slave < 0) {
             GTEST_SKIP() << "no pseudo-terminal available to stand in for the user's terminal";
         }
-        tty.Type(c.m_pszTyped);
-        CTerminalMessageBox box(CTerminalMessageBox::Mode::Ask, tty.GetSlave());
-        EXPECT_EQ(box.AskYesNo(kTextCp932, "Trellisquest"), c.m_answer);
+        CTerminalMessageBox box(CTerminalMessageBox::Mode::Ask, tty.m_strSlave);
+        EXPECT_EQ(box.AskYesNo(kTextCp932, "Trellisquest"), answer);
         std::string screen = tty.Screen();
         EXPECT_NE(screen.find("[Trellisquest] " + kTextUtf8), std::string::npos) << screen;
         EXPECT_NE(screen.find("(y/n)? "), std::string::npos);
+        box.ShowWarning(kTextCp932, "Cap");
+        EXPECT_NE(tty.Screen().find("[Cap] " + kTextUtf8), std::string::npos);
     }
-}
-
-TEST(MessageBoxTest, TerminalShowsWarnings) {
-    CPseudoTerminal tty;
-    if (!tty.IsOpen()) {
-        GTEST_SKIP() << "no pseudo-terminal available to stand in for the user's terminal";
-    }
-    CTerminalMessageBox box(CTerminalMessageBox::Mode::Ask, tty.GetSlave());
-    box.ShowWarning(kTextCp932, "Cap");
-    EXPECT_NE(tty.Screen().find("[Cap] " + kTextUtf8), std::string::npos);
 }
 
 TQ_CHILD_MAIN(AskWithoutTerminal) {
@@ -143,8 +114,7 @@ TQ_CHILD_MAIN(AskWithoutTerminal) {
     if (setsid() < 0) {
         return 3;
     }
-    CTerminalMessageBox box;
-    return box.AskYesNo("Continue?", "Trellisquest") == IDNO ? 0 : 1;
+    return CTerminalMessageBox().AskYesNo("Continue?", "Trellisquest") == IDNO ? 0 : 1;
 }
 
 TEST(MessageBoxTest, WithoutAControllingTerminalTheAnswerIsNo) {

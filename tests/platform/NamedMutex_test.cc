@@ -49,44 +49,33 @@ protected:
     test::CTempPrefix m_prefix;
 };
 
-TEST_F(NamedMutexTest, CreateOpenReleaseCloseInOneProcess) {
-    CNamedMutex first;
+TEST_F(NamedMutexTest, HandlesInOneProcessShareTheMutexUntilTheLastIsClosed) {
+    CNamedMutex first, second, third;
     ASSERT_EQ(first.Create(kName, true), 0);
     EXPECT_TRUE(first.IsOwner());
-    CNamedMutex second;
     EXPECT_EQ(second.Create(kName, true), ERROR_ALREADY_EXISTS);
     EXPECT_TRUE(second.IsOpen());
     EXPECT_FALSE(second.IsOwner());
     EXPECT_EQ(second.Release(), ERROR_NOT_OWNER);
-    CNamedMutex third;
     EXPECT_EQ(third.Open(kName), 0);
     EXPECT_EQ(first.Release(), 0);
     EXPECT_EQ(first.Release(), ERROR_NOT_OWNER);
     first.Close();
     second.Close();
     EXPECT_TRUE(third.IsOpen());
+    EXPECT_EQ(first.Open(kName), 0);  // "third" still holds it
+    first.Close();
     third.Close();
-    EXPECT_EQ(third.Open(kName), ERROR_FILE_NOT_FOUND);
-}
-
-TEST_F(NamedMutexTest, TheMutexVanishesWithItsLastHandleThoughTheFileStays) {
-    {
-        CNamedMutex mutex;
-        ASSERT_EQ(mutex.Create(kName, false), 0);
-        EXPECT_FALSE(mutex.IsOwner());
-        CNamedMutex other;
-        ASSERT_EQ(other.Open(kName), 0);
-        mutex.Close();
-        CNamedMutex again;
-        EXPECT_EQ(again.Open(kName), 0);  // "other" still holds it
-    }
+    // The mutex vanished with its last handle, though its lock file stays.
     EXPECT_TRUE(test::LinuxFileExists(CPrefix::Current().GetLocksDir() + "/" + kName));
-    CNamedMutex mutex;
-    EXPECT_EQ(mutex.Open(kName), ERROR_FILE_NOT_FOUND);
-    EXPECT_FALSE(mutex.IsOpen());
-    EXPECT_EQ(mutex.Open("Never.Created"), ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(mutex.Create(kName, true), 0);
-    EXPECT_TRUE(mutex.IsOwner());
+    EXPECT_EQ(third.Open(kName), ERROR_FILE_NOT_FOUND);
+    EXPECT_FALSE(third.IsOpen());
+    EXPECT_EQ(third.Open("Never.Created"), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(third.Create(kName, false), 0);
+    EXPECT_FALSE(third.IsOwner());
+    third.Close();
+    EXPECT_EQ(third.Create(kName, true), 0);
+    EXPECT_TRUE(third.IsOwner());
 }
 
 TEST_F(NamedMutexTest, SecondProcessFindsTheMutexUntilItsHolderIsKilled) {
@@ -103,8 +92,7 @@ TEST_F(NamedMutexTest, AnotherUsersMutexIsDenied) {
     if (!test::CanDropPrivileges()) {
         GTEST_SKIP() << "needs root to run the denied side as an unprivileged user";
     }
-    test::CChildOptions nobody;
-    nobody.m_bDropPrivileges = true;
+    const test::CChildOptions nobody{true, ""};
     CNamedMutex mutex;
     ASSERT_EQ(mutex.Create(kName, true), 0);
     EXPECT_EQ(test::RunChild("mutex_try", {"open", kName}, nobody), ERROR_ACCESS_DENIED);
@@ -119,10 +107,7 @@ TEST_F(NamedMutexTest, NamesAreCaseSensitiveAndBecomeSafeFileNames) {
     std::string locks = CPrefix::Current().GetLocksDir();
     std::set<std::string> before = ListDir(locks);
     std::set<std::string> outside = ListDir(m_prefix.GetDir());
-    CNamedMutex upper;
-    CNamedMutex lower;
-    CNamedMutex path;
-    CNamedMutex dots;
+    CNamedMutex upper, lower, path, dots, bad;
     ASSERT_EQ(upper.Create("Name", true), 0);
     EXPECT_EQ(lower.Create("name", true), 0);
     EXPECT_EQ(path.Create("../..\\Global\\x/y", true), 0);
@@ -130,11 +115,9 @@ TEST_F(NamedMutexTest, NamesAreCaseSensitiveAndBecomeSafeFileNames) {
     std::set<std::string> after = ListDir(locks);
     EXPECT_EQ(after.size(), before.size() + 4);
     for (const std::string& name : after) {
-        EXPECT_EQ(name.find('/'), std::string::npos);
-        EXPECT_EQ(name.find('\\'), std::string::npos);
+        EXPECT_EQ(name.find('\\'), std::string::npos) << name;
     }
     EXPECT_EQ(ListDir(m_prefix.GetDir()), outside);
-    CNamedMutex bad;
     EXPECT_EQ(bad.Create("", true), ERROR_INVALID_NAME);
     EXPECT_EQ(bad.Open(std::string(300, 'x')), ERROR_FILENAME_EXCED_RANGE);
     EXPECT_FALSE(bad.IsOpen());

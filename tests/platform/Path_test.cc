@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <tuple>
+
 #include "platform/Prefix.h"
 #include "platform/Win32Error.h"
 #include "support/TestSupport.h"
@@ -17,67 +19,49 @@ const std::string kSoftUtf8 = "\xE3\x82\xBD\xE3\x83\x95\xE3\x83\x88";
 class PathTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        test::WriteLinuxFile(m_prefix.Path("drives/c/Program Files/Orban/Data.TXT"), "x");
-        test::WriteLinuxFile(m_prefix.Path("drives/c/" + kSoftUtf8 + "/a.txt"), "x");
-        test::WriteLinuxFile(m_prefix.Path("drives/c/twins/abc"), "x");
-        test::WriteLinuxFile(m_prefix.Path("drives/c/twins/ABC"), "x");
-        test::WriteLinuxFile(m_prefix.Path("share/docs/manual.pdf"), "x");
+        for (const std::string& rel : std::vector<std::string>{
+                 "drives/c/Program Files/Orban/Data.TXT", "drives/c/" + kSoftUtf8 + "/a.txt",
+                 "drives/c/twins/abc", "drives/c/twins/ABC", "share/docs/manual.pdf"}) {
+            test::WriteLinuxFile(m_prefix.Path(rel), "x");
+        }
         ASSERT_EQ(CPrefix::Current().AddDrive(
                       {'N', DRIVE_REMOTE, m_prefix.Path("share"), "\\\\server\\share"}),
                   0);
         ASSERT_EQ(SetCurrentDirectory("C:\\WINDOWS"), 0);
     }
-    std::string C(const std::string& rel) const { return m_prefix.Path("drives/c/" + rel); }
 
     test::CTempPrefix m_prefix;
 };
 
 TEST_F(PathTest, ResolvesComponentsIgnoringCaseAndKeepsMissingOnesAsWritten) {
-    struct {
-        std::string m_strWin;
-        std::string m_strLinux;  // below drive C:
-    } cases[] = {
-        {"C:\\Program Files\\Orban\\Data.TXT", "Program Files/Orban/Data.TXT"},
-        {"c:\\PROGRAM FILES\\orban\\data.txt", "Program Files/Orban/Data.TXT"},
-        {"C:/program files/ORBAN/", "Program Files/Orban"},
-        {"C:\\Program Files\\New Dir\\New.txt", "Program Files/New Dir/New.txt"},
-        {"C:\\" + kSoftCp932 + "\\A.TXT", kSoftUtf8 + "/a.txt"},
-        {"C:\\twins\\Abc", "twins/ABC"},  // of two spellings the bytewise smallest, stably
-        {"C:\\twins\\abc", "twins/abc"},  // an exact spelling wins
-        {"system32", "WINDOWS/system32"},
-        {"..\\Program Files\\.\\Orban", "Program Files/Orban"},
-        {"\\WINDOWS", "WINDOWS"},
-        {"C:\\a\\..\\..\\..\\WINDOWS", "WINDOWS"},
-        {"C:", "WINDOWS"},
-        {"C:\\", ""},
-    };
-    for (const auto& c : cases) {
+    const std::pair<std::string, std::string> cases[] = {
+        // Windows path, below the prefix
+        {"C:\\Program Files\\Orban\\Data.TXT", "drives/c/Program Files/Orban/Data.TXT"},
+        {"c:\\PROGRAM FILES\\orban\\data.txt", "drives/c/Program Files/Orban/Data.TXT"},
+        {"C:/program files/ORBAN/", "drives/c/Program Files/Orban"},
+        {"C:\\Program Files\\New Dir\\New.txt", "drives/c/Program Files/New Dir/New.txt"},
+        {"C:\\" + kSoftCp932 + "\\A.TXT", "drives/c/" + kSoftUtf8 + "/a.txt"},
+        {"C:\\twins\\Abc", "drives/c/twins/ABC"},  // of two spellings the bytewise smallest
+        {"C:\\twins\\abc", "drives/c/twins/abc"},  // an exact spelling wins
+        {"system32", "drives/c/WINDOWS/system32"},
+        {"..\\Program Files\\.\\Orban", "drives/c/Program Files/Orban"},
+        {"\\WINDOWS", "drives/c/WINDOWS"},
+        {"C:\\a\\..\\..\\..\\WINDOWS", "drives/c/WINDOWS"},
+        {"C:", "drives/c/WINDOWS"},
+        {"C:\\", "drives/c"},
+        {"\\\\SERVER\\Share\\DOCS\\Manual.pdf", "share/docs/manual.pdf"},
+        {"n:\\docs", "share/docs"},
+        {"Z:\\etc", "drives/z/etc"}};
+    for (const auto& [win, rel] : cases) {
         std::string linux;
-        ASSERT_EQ(ResolvePath(c.m_strWin, linux), 0) << c.m_strWin;
-        std::string expected = m_prefix.Path("drives/c");
-        if (!c.m_strLinux.empty()) {
-            expected += "/" + c.m_strLinux;
-        }
-        EXPECT_EQ(linux, expected) << c.m_strWin;
+        ASSERT_EQ(ResolvePath(win, linux), 0) << win;
+        EXPECT_EQ(linux, m_prefix.Path(rel)) << win;
     }
-}
-
-TEST_F(PathTest, ResolvesUncNamesAndOtherDrives) {
-    std::string linux;
-    ASSERT_EQ(ResolvePath("\\\\SERVER\\Share\\DOCS\\Manual.pdf", linux), 0);
-    EXPECT_EQ(linux, m_prefix.Path("share/docs/manual.pdf"));
-    ASSERT_EQ(ResolvePath("n:\\docs", linux), 0);
-    EXPECT_EQ(linux, m_prefix.Path("share/docs"));
-    ASSERT_EQ(ResolvePath("Z:\\etc", linux), 0);
-    EXPECT_EQ(linux, m_prefix.Path("drives/z/etc"));
 }
 
 TEST_F(PathTest, BadPathsGiveTheirErrorAndLeaveTheOutputAlone) {
     std::string atLimit = "C:\\" + std::string(MAX_PATH - 4, 'x');  // 259 bytes
-    struct {
-        std::string m_strWin;
-        int32_t m_lError;
-    } cases[] = {
+    const std::pair<std::string, int32_t> cases[] = {
         {atLimit, 0},
         {atLimit + "y", ERROR_FILENAME_EXCED_RANGE},
         {"C:\\WINDOWS\\..\\" + atLimit.substr(3), 0},  // counted after full-path expansion
@@ -93,22 +77,16 @@ TEST_F(PathTest, BadPathsGiveTheirErrorAndLeaveTheOutputAlone) {
         {"\\\\?\\C:\\x", ERROR_INVALID_NAME},
         {"\\\\server", ERROR_INVALID_NAME},
         {"\\\\other\\share\\x", ERROR_PATH_NOT_FOUND},
-        {"Q:\\x", ERROR_PATH_NOT_FOUND},
-    };
-    for (const auto& c : cases) {
+        {"Q:\\x", ERROR_PATH_NOT_FOUND}};
+    for (const auto& [win, lError] : cases) {
         std::string linux = "untouched";
-        EXPECT_EQ(ResolvePath(c.m_strWin, linux), c.m_lError) << c.m_strWin;
-        if (c.m_lError != 0) {
-            EXPECT_EQ(linux, "untouched");
-        }
+        EXPECT_EQ(ResolvePath(win, linux), lError) << win;
+        EXPECT_TRUE(lError == 0 || linux == "untouched") << win;
     }
 }
 
 TEST_F(PathTest, FullPathNamesAreMadeWithoutTheDisk) {
-    struct {
-        std::string m_strIn;
-        std::string m_strFull;
-    } cases[] = {
+    const std::pair<std::string, std::string> cases[] = {
         {"C:\\a\\.\\b\\", "C:\\a\\b\\"},
         {"C:/a/b", "C:\\a\\b"},
         {"C:\\a\\b\\..", "C:\\a"},
@@ -119,12 +97,11 @@ TEST_F(PathTest, FullPathNamesAreMadeWithoutTheDisk) {
         {"C:x", "C:\\WINDOWS\\x"},
         {"D:x", "D:\\x"},
         {"\\\\server\\share\\a\\..\\..", "\\\\server\\share\\"},
-        {"C:\\" + kSoftCp932 + "\\..", "C:\\"},
-    };
-    for (const auto& c : cases) {
+        {"C:\\" + kSoftCp932 + "\\..", "C:\\"}};
+    for (const auto& [in, expected] : cases) {
         std::string full;
-        ASSERT_EQ(GetFullPathName(c.m_strIn, full), 0) << c.m_strIn;
-        EXPECT_EQ(full, c.m_strFull) << c.m_strIn;
+        ASSERT_EQ(GetFullPathName(in, full), 0) << in;
+        EXPECT_EQ(full, expected) << in;
     }
 }
 
@@ -144,35 +121,32 @@ TEST_F(PathTest, CurrentDirectoryChangesOnlyToExistingFolders) {
 }
 
 TEST_F(PathTest, LinuxPathsMapToTheDriveThatHoldsThem) {
+    const std::pair<std::string, std::string> cases[] = {
+        {m_prefix.Path("drives/c/WINDOWS/system32"), "C:\\WINDOWS\\system32"},
+        {m_prefix.Path("drives/c/" + kSoftUtf8 + "/a.txt"), "C:\\" + kSoftCp932 + "\\a.txt"},
+        {m_prefix.Path("share/docs/"), "N:\\docs"},
+        {"/etc//passwd", "Z:\\etc\\passwd"}};
+    for (const auto& [linux, expected] : cases) {
+        std::string win;
+        ASSERT_EQ(ToWindowsPath(linux, win), 0) << linux;
+        EXPECT_EQ(win, expected);
+    }
     std::string win;
-    ASSERT_EQ(ToWindowsPath(C("WINDOWS/system32"), win), 0);
-    EXPECT_EQ(win, "C:\\WINDOWS\\system32");
-    ASSERT_EQ(ToWindowsPath(C(kSoftUtf8 + "/a.txt"), win), 0);
-    EXPECT_EQ(win, "C:\\" + kSoftCp932 + "\\a.txt");
-    ASSERT_EQ(ToWindowsPath(m_prefix.Path("share/docs/"), win), 0);
-    EXPECT_EQ(win, "N:\\docs");
-    ASSERT_EQ(ToWindowsPath("/etc//passwd", win), 0);
-    EXPECT_EQ(win, "Z:\\etc\\passwd");
     EXPECT_EQ(ToWindowsPath("/tmp/\xF0\x9F\x98\x80", win), ERROR_INVALID_NAME);
 }
 
 TEST_F(PathTest, DrivesAndSystemFolders) {
     EXPECT_EQ(GetLogicalDriveStrings(), std::string("C:\\\0N:\\\0Z:\\\0\0", 13));
-    struct {
-        std::string m_strRoot;
-        uint32_t m_nType;
-    } cases[] = {
-        {"C:\\", DRIVE_FIXED},
-        {"c:", DRIVE_FIXED},
-        {"N:\\", DRIVE_REMOTE},
-        {"Z:\\", DRIVE_FIXED},
-        {"Q:\\", DRIVE_NO_ROOT_DIR},
-        {"C:\\WINDOWS", DRIVE_NO_ROOT_DIR},
-        {"\\\\server\\share\\", DRIVE_REMOTE},
-        {"", DRIVE_FIXED},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(GetDriveType(c.m_strRoot), c.m_nType) << c.m_strRoot;
+    const std::pair<std::string, uint32_t> cases[] = {{"C:\\", DRIVE_FIXED},
+                                                      {"c:", DRIVE_FIXED},
+                                                      {"N:\\", DRIVE_REMOTE},
+                                                      {"Z:\\", DRIVE_FIXED},
+                                                      {"Q:\\", DRIVE_NO_ROOT_DIR},
+                                                      {"C:\\WINDOWS", DRIVE_NO_ROOT_DIR},
+                                                      {"\\\\server\\share\\", DRIVE_REMOTE},
+                                                      {"", DRIVE_FIXED}};
+    for (const auto& [root, type] : cases) {
+        EXPECT_EQ(GetDriveType(root), type) << root;
     }
     EXPECT_EQ(GetWindowsDirectory(), "C:\\WINDOWS");
     EXPECT_EQ(GetSystemDirectory(), "C:\\WINDOWS\\system32");

@@ -10,20 +10,16 @@
 namespace tq {
 namespace {
 
-bool IsDir(const std::string& p) {
-    struct stat st;
-    return stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
 TEST(PrefixTest, NewPrefixHoldsTheMachineLayout) {
     test::CTempPrefix prefix;
     const CPrefix& p = CPrefix::Current();
     EXPECT_EQ(p.GetDir(), prefix.GetDir());
     EXPECT_EQ(p.GetInitError(), ERROR_SUCCESS);
-    EXPECT_TRUE(IsDir(prefix.Path("drives/c/WINDOWS/system32")));
-    EXPECT_TRUE(IsDir(prefix.Path("drives/c/Program Files")));
-    EXPECT_TRUE(IsDir(prefix.Path("registry")));
-    EXPECT_TRUE(IsDir(prefix.Path("locks")));
+    for (const char* dir :
+         {"drives/c/WINDOWS/system32", "drives/c/Program Files", "registry", "locks"}) {
+        struct stat st;
+        EXPECT_TRUE(stat(prefix.Path(dir).c_str(), &st) == 0 && S_ISDIR(st.st_mode)) << dir;
+    }
     char target[16] = {};
     ASSERT_GT(readlink(prefix.Path("drives/z").c_str(), target, sizeof target - 1), 0);
     EXPECT_STREQ(target, "/");

@@ -1,95 +1,81 @@
-// A child process that does one thing (open a file, create a mutex ...), reports the result and
-// holds on to what it got until the parent releases or kills it: the other side of the
-// multi-process tests of files, share locks and mutexes.
+// The other side of the multi-process tests of files, share locks and mutexes: a child process
+// does one thing (opens a file, creates a mutex ...), reports the result and holds what it got
+// until the parent releases or kills it. Report and release go through two pipes, so a child
+// whose parent dies is released too.
 #pragma once
 
+#include <fcntl.h>
 #include <signal.h>
-#include <stdio.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <string>
-#include <thread>
 #include <vector>
 
-#include "platform/Prefix.h"
 #include "support/TestSupport.h"
 
 namespace tq::test {
 
-inline bool WaitForFile(const std::string& strPath, int timeoutMs = 10000) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!LinuxFileExists(strPath)) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return true;
-}
-
-// In the child: args[0] is the report file, args[1] the release file. Reports result, then
-// waits until released (at most 30 s) and exits with the result.
+// In the child: args[0] is the report pipe, args[1] the release pipe. Reports result, then
+// waits until released and exits with the result.
 inline int ReportAndHold(const std::vector<std::string>& args, int result) {
-    WriteLinuxFile(args[0] + ".part", std::to_string(result));
-    rename((args[0] + ".part").c_str(), args[0].c_str());
-    WaitForFile(args[1], 30000);
+    const std::string text = std::to_string(result);
+    char c;
+    if (write(std::stoi(args[0]), text.data(), text.size()) > 0 && close(std::stoi(args[0])) == 0) {
+        [[maybe_unused]] ssize_t n = read(std::stoi(args[1]), &c, 1);  // end of file: released
+    }
     return result;
 }
 
 class CHeldChild {
 public:
-    // Starts child body strName with the report and release files followed by args, and waits
+    // Starts child body strName with the report and release pipes followed by args, and waits
     // for its report.
     CHeldChild(const std::string& strName, const std::vector<std::string>& args,
                const CChildOptions& options = {}) {
-        static int s_nCounter = 0;
-        std::string dir = CPrefix::Current().GetDir() + "/sync";
-        mkdir(dir.c_str(), 0777);
-        chmod(dir.c_str(), 0777);  // a child that dropped its privileges writes here too
-        std::string base =
-            dir + "/" + std::to_string(getpid()) + "-" + std::to_string(++s_nCounter);
-        m_strReport = base + ".report";
-        m_strRelease = base + ".release";
-        std::vector<std::string> all{m_strReport, m_strRelease};
+        int report[2], release[2];
+        if (pipe(report) != 0 || pipe(release) != 0) {
+            return;
+        }
+        // Only the child's ends are inherited, so that closing ours reaches it.
+        fcntl(report[0], F_SETFD, FD_CLOEXEC);
+        fcntl(release[1], F_SETFD, FD_CLOEXEC);
+        std::vector<std::string> all{std::to_string(report[1]), std::to_string(release[0])};
         all.insert(all.end(), args.begin(), args.end());
         m_pid = StartChild(strName, all, options);
-        if (WaitForFile(m_strReport)) {
-            m_nResult = std::stoi(ReadLinuxFile(m_strReport));
-        }
+        close(report[1]);
+        close(release[0]);
+        m_release = release[1];
+        char buf[16];
+        ssize_t n = read(report[0], buf, sizeof buf);
+        close(report[0]);
+        m_nResult = n > 0 ? std::stoi(std::string(buf, static_cast<size_t>(n))) : -1;
     }
     ~CHeldChild() { Release(); }
     CHeldChild(const CHeldChild&) = delete;
     CHeldChild& operator=(const CHeldChild&) = delete;
 
-    // What the child reported; -1 when it did not report in time.
+    // What the child reported; -1 when it ended without a report.
     int Result() const { return m_nResult; }
-    // Lets the child exit and waits for it; returns its exit status.
-    int Release() {
-        if (m_pid <= 0) {
-            return m_nStatus;
-        }
-        WriteLinuxFile(m_strRelease, "");
-        m_nStatus = WaitChild(m_pid);
-        m_pid = -1;
-        return m_nStatus;
-    }
-    // Kills the child with SIGKILL (it gets no chance to clean up) and waits for it.
-    void Kill() {
+    // Lets the child exit, or kills it with SIGKILL (it gets no chance to clean up), and waits
+    // for it; returns its exit status.
+    int Release(bool bKill = false) {
         if (m_pid > 0) {
-            kill(m_pid, SIGKILL);
+            if (bKill) {
+                kill(m_pid, SIGKILL);
+            }
+            close(m_release);
             m_nStatus = WaitChild(m_pid);
             m_pid = -1;
         }
+        return m_nStatus;
     }
+    void Kill() { Release(true); }
 
 private:
     pid_t m_pid = -1;
+    int m_release = -1;
     int m_nResult = -1;
     int m_nStatus = -1;
-    std::string m_strReport;
-    std::string m_strRelease;
 };
 
 }  // namespace tq::test

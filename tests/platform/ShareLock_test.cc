@@ -16,55 +16,54 @@
 namespace tq {
 namespace {
 
-constexpr uint32_t kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+constexpr uint32_t R = GENERIC_READ, W = GENERIC_WRITE;
+constexpr uint32_t SR = FILE_SHARE_READ, SW = FILE_SHARE_WRITE, SD = FILE_SHARE_DELETE;
 
 // args: report, release, path. Holds the file open sharing nothing.
 TQ_CHILD_MAIN(share_hold_exclusive) {
     CFile file;
-    return test::ReportAndHold(args,
-                               file.Open(args[2], GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING));
+    return test::ReportAndHold(args, file.Open(args[2], R | W, 0, OPEN_EXISTING));
 }
 
-// Whether any descriptor other than fd holds a lock on the byte, asked the way another program
-// following the protocol asks.
-bool Held(int fd, off_t offset) {
-    struct flock fl {};
-    fl.l_type = F_WRLCK;
-    fl.l_whence = SEEK_SET;
-    fl.l_start = offset;
-    fl.l_len = 1;
-    EXPECT_EQ(fcntl(fd, F_OFD_GETLK, &fl), 0);
-    return fl.l_type != F_UNLCK;
+// The gate and the six access and deny bytes as another program following the protocol sees
+// them through descriptor fd: '1' where a descriptor other than fd holds a lock.
+std::string HeldBytes(int fd) {
+    std::string held;
+    for (off_t offset = kShareGateByte; offset < kShareDenyBytes + 3; ++offset) {
+        struct flock fl {};
+        fl.l_type = F_WRLCK;
+        fl.l_whence = SEEK_SET;
+        fl.l_start = offset;
+        fl.l_len = 1;
+        EXPECT_EQ(fcntl(fd, F_OFD_GETLK, &fl), 0);
+        held += fl.l_type != F_UNLCK ? '1' : '0';
+    }
+    return held;
 }
 
 class ShareLockTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        m_strLinux = m_prefix.Path("drives/c/file.dat");
-        test::WriteLinuxFile(m_strLinux, "contents");
-    }
+    void SetUp() override { test::WriteLinuxFile(m_strLinux, "contents"); }
     int RawOpen() const { return open(m_strLinux.c_str(), O_RDONLY | O_CLOEXEC); }
+    int32_t TryOpen(uint32_t access, uint32_t share) {
+        CFile file;
+        return file.Open(m_strWin, access, share, OPEN_EXISTING);
+    }
 
     test::CTempPrefix m_prefix;
-    std::string m_strLinux;
+    const std::string m_strLinux = m_prefix.Path("drives/c/file.dat");
     const std::string m_strWin = "C:\\file.dat";
 };
 
 TEST_F(ShareLockTest, AHandleHoldsTheDocumentedBytes) {
     CFile file;
-    ASSERT_EQ(file.Open(m_strWin, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING), 0);
+    ASSERT_EQ(file.Open(m_strWin, R, SR, OPEN_EXISTING), 0);
     int probe = RawOpen();
     ASSERT_GE(probe, 0);
-    EXPECT_TRUE(Held(probe, kShareAccessBytes + 0));   // reads
-    EXPECT_FALSE(Held(probe, kShareAccessBytes + 1));  // does not write
-    EXPECT_FALSE(Held(probe, kShareAccessBytes + 2));  // does not delete
-    EXPECT_FALSE(Held(probe, kShareDenyBytes + 0));    // shares reading
-    EXPECT_TRUE(Held(probe, kShareDenyBytes + 1));     // denies writing
-    EXPECT_TRUE(Held(probe, kShareDenyBytes + 2));     // denies deletion
-    EXPECT_FALSE(Held(probe, kShareGateByte));         // the gate is only held while testing
+    // Reads, shares reading, denies writing and deletion; the gate is held only while testing.
+    EXPECT_EQ(HeldBytes(probe), "0100011");
     file.Close();
-    EXPECT_FALSE(Held(probe, kShareAccessBytes + 0));
-    EXPECT_FALSE(Held(probe, kShareDenyBytes + 1));
+    EXPECT_EQ(HeldBytes(probe), "0000000");
     close(probe);
     EXPECT_EQ(test::ReadLinuxFile(m_strLinux), "contents");  // the locks change no data
 }
@@ -73,60 +72,47 @@ TEST_F(ShareLockTest, AnotherProgramFollowingTheProtocolIsRespected) {
     // The index builder reading the file while denying writers, by hand.
     int builder = RawOpen();
     ASSERT_GE(builder, 0);
-    ASSERT_EQ(TakeShareLocks(builder, GENERIC_READ, FILE_SHARE_READ), 0);
-    CFile file;
-    EXPECT_EQ(file.Open(m_strWin, GENERIC_WRITE, kShareAll, OPEN_EXISTING),
-              ERROR_SHARING_VIOLATION);
+    ASSERT_EQ(TakeShareLocks(builder, R, SR), 0);
+    EXPECT_EQ(TryOpen(W, SR | SW | SD), ERROR_SHARING_VIOLATION);
     EXPECT_EQ(DeleteFile(m_strWin), ERROR_SHARING_VIOLATION);
-    EXPECT_EQ(file.Open(m_strWin, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING), 0);
-    EXPECT_EQ(file.Open(m_strWin, GENERIC_READ, FILE_SHARE_WRITE, OPEN_EXISTING),
-              ERROR_SHARING_VIOLATION);  // would deny the builder's reading
+    EXPECT_EQ(TryOpen(R, SR), 0);
+    EXPECT_EQ(TryOpen(R, SW), ERROR_SHARING_VIOLATION);  // would deny the builder's reading
     close(builder);
-    EXPECT_EQ(file.Open(m_strWin, GENERIC_WRITE, kShareAll, OPEN_EXISTING), 0);
+    EXPECT_EQ(TryOpen(W, SR | SW | SD), 0);
 }
 
 TEST_F(ShareLockTest, ARefusedOpenLeavesNoLocksBehind) {
     CFile first;
-    ASSERT_EQ(
-        first.Open(m_strWin, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, OPEN_EXISTING), 0);
-    CFile refused;
-    EXPECT_EQ(refused.Open(m_strWin, GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING),
-              ERROR_SHARING_VIOLATION);
+    ASSERT_EQ(first.Open(m_strWin, R, SR | SD, OPEN_EXISTING), 0);
+    EXPECT_EQ(TryOpen(R | W, 0), ERROR_SHARING_VIOLATION);
     // Had the refused open kept its "denies read" byte, this reader would fail.
     CFile third;
-    EXPECT_EQ(
-        third.Open(m_strWin, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, OPEN_EXISTING), 0);
+    EXPECT_EQ(third.Open(m_strWin, R, SR | SD, OPEN_EXISTING), 0);
     EXPECT_EQ(DeleteFile(m_strWin), 0);
 }
 
 TEST_F(ShareLockTest, AKilledHolderReleasesTheFile) {
     test::CHeldChild holder("share_hold_exclusive", {m_strWin});
     ASSERT_EQ(holder.Result(), 0);
-    CFile file;
-    EXPECT_EQ(file.Open(m_strWin, GENERIC_READ, kShareAll, OPEN_EXISTING), ERROR_SHARING_VIOLATION);
+    EXPECT_EQ(TryOpen(R, SR | SW | SD), ERROR_SHARING_VIOLATION);
     holder.Kill();
-    EXPECT_EQ(file.Open(m_strWin, GENERIC_READ, kShareAll, OPEN_EXISTING), 0);
+    EXPECT_EQ(TryOpen(R, SR | SW | SD), 0);
 }
 
 // Exclusive opens racing from many threads (each open is its own open file description, as in
 // separate processes): never two at once. Half the threads open read-only, so the ungated path
 // races with the gated one.
 TEST_F(ShareLockTest, ConflictingOpensNeverSucceedTogether) {
-    std::atomic<int> inside{0};
-    std::atomic<int> overlaps{0};
-    std::atomic<int> successes{0};
+    std::atomic<int> inside{0}, overlaps{0}, successes{0};
     std::vector<std::thread> threads;
     for (int t = 0; t < 6; ++t) {
-        uint32_t access = t % 2 == 0 ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE;
-        threads.emplace_back([&, access] {
+        threads.emplace_back([&, access = t % 2 == 0 ? R : R | W] {
             for (int i = 0; i < 150; ++i) {
                 CFile file;
                 if (file.Open(m_strWin, access, 0, OPEN_EXISTING) != 0) {
                     continue;
                 }
-                if (inside.fetch_add(1) != 0) {
-                    overlaps.fetch_add(1);
-                }
+                overlaps += inside.fetch_add(1) != 0 ? 1 : 0;
                 successes.fetch_add(1);
                 std::this_thread::yield();
                 inside.fetch_sub(1);
