@@ -35,18 +35,16 @@ TEST(PathRulesTest, LastByteClassAppendBackslashAndSplitPath) {
         std::string m_in;
         int32_t m_nClass;
         std::string m_appended;
-    } cases[] = {
-        {"", 0, "\\"},
-        {"C:\\", 1, "C:\\"},
-        {"C:\\dir", 1, "C:\\dir\\"},
-        {"C:\\" + kHyou, 3, "C:\\" + kHyou + "\\"},
-        {kHyou + kHyou, 3, kHyou + kHyou + "\\"},
-        {"\x95", 2, "\x95\\"},       // a lead byte at the end
-        {kHalfA, 1, kHalfA + "\\"},  // half-width katakana are single-byte characters
-        {"\x80\\", 3, "\x80\\\\"},   // 0x80 and 0xFD-0xFF start a pair as well
-        {"\xFF\\", 3, "\xFF\\\\"},
-        {"\xA0\\", 1, "\xA0\\"},
-    };
+    } cases[] = {{"", 0, "\\"},
+                 {"C:\\", 1, "C:\\"},
+                 {"C:\\dir", 1, "C:\\dir\\"},
+                 {"C:\\" + kHyou, 3, "C:\\" + kHyou + "\\"},
+                 {kHyou + kHyou, 3, kHyou + kHyou + "\\"},
+                 {"\x95", 2, "\x95\\"},       // a lead byte at the end
+                 {kHalfA, 1, kHalfA + "\\"},  // half-width katakana are single-byte characters
+                 {"\x80\\", 3, "\x80\\\\"},   // 0x80 and 0xFD-0xFF start a pair as well
+                 {"\xFF\\", 3, "\xFF\\\\"},
+                 {"\xA0\\", 1, "\xA0\\"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.m_in));
         EXPECT_EQ(LastByteClass(c.m_in), c.m_nClass);
@@ -55,15 +53,13 @@ TEST(PathRulesTest, LastByteClassAppendBackslashAndSplitPath) {
         EXPECT_EQ(s, c.m_appended);
     }
     // The folder and the file, as "folder|file".
-    const CRow paths[] = {
-        {"C:\\dir\\file.txt", "C:\\dir\\|file.txt"},
-        {"C:file", "C:|file"},
-        {"dir/sub/f", "dir/sub/|f"},
-        {"\\\\server\\share\\a.chm", "\\\\server\\share\\|a.chm"},
-        {"C:\\dir\\" + kHyou, "C:\\dir\\|" + kHyou},  // its 0x5C is no separator
-        {"", "|"},
-        {"\x95", "|\x95"},
-    };
+    const CRow paths[] = {{"C:\\dir\\file.txt", "C:\\dir\\|file.txt"},
+                          {"C:file", "C:|file"},
+                          {"dir/sub/f", "dir/sub/|f"},
+                          {"\\\\server\\share\\a.chm", "\\\\server\\share\\|a.chm"},
+                          {"C:\\dir\\" + kHyou, "C:\\dir\\|" + kHyou},  // its 0x5C is no separator
+                          {"", "|"},
+                          {"\x95", "|\x95"}};
     for (const CRow& c : paths) {
         std::string folder = "old", file = "old";
         SplitPath(c.m_in, folder, file);
@@ -95,8 +91,7 @@ TEST(PathRulesTest, CheckDatabaseName) {
         {"\x95\x30", DBNAME_BAD_CHAR},    // second byte below 0x40
         {kHalfA + "|", DBNAME_BAD_CHAR},  // forbidden characters come before katakana
         {kHalfA + "\x95", DBNAME_HALF_KANA},
-        {"\x95\x30" + kHalfA, DBNAME_BAD_CHAR},
-    };
+        {"\x95\x30" + kHalfA, DBNAME_BAD_CHAR}};
     for (const auto& [name, verdict] : cases) {
         EXPECT_EQ(CheckDatabaseName(name), verdict) << testing::PrintToString(name);
     }
@@ -145,7 +140,7 @@ TEST_F(PathRulesPrefixTest, RegKeyAndExeKeyFolders) {
         {"HKLM\\Software\\X", "!untouched"},
         {kLM + "Missing", "!untouched"},
         {"Software\\X", "!untouched"},
-        {kLM + "None", "!untouched"},  // none of the value names
+        {kLM + "None", "!untouched"}  // none of the value names
     };
     for (const CRow& c : roots) {
         EXPECT_EQ(RegKey(c.m_in), c.m_expected) << c.m_in;
@@ -170,8 +165,7 @@ TEST_F(PathRulesPrefixTest, RegKeyAndExeKeyFolders) {
         {"InstalledPath", {"tool.exe", ""}},
         {"InstalledPath", {"\\tool.exe", ""}},  // the search starts at the second character
         {"InstalledPath", {"C:\\" + kHyou + "tool.exe", "C:\\"}},
-        {"RootPath", {"\\\\srv\\share\\a.txt", "\\\\srv\\share"}},
-    };
+        {"RootPath", {"\\\\srv\\share\\a.txt", "\\\\srv\\share"}}};
     int n = 0;
     for (const auto& [name, c] : spellings) {
         const std::string key = "Spell" + std::to_string(n++);
@@ -187,20 +181,17 @@ TEST_F(PathRulesPrefixTest, RegKeyAndExeKeyFolders) {
         {kEmptyRegEntry, "C:\\Apps"},
         {"Dir", "C:\\Apps\\Sub"},
         {"Gone", "C:\\Apps\\gone.exe"},  // not an existing file: taken as a folder
-        {"Missing", "!untouched"},
-    };
+        {"Missing", "!untouched"}};
     for (const CRow& c : entries) {
         EXPECT_EQ(RegKey(kLM + "Entry", c.m_in), c.m_expected) << c.m_in;
     }
     // An ExeKey's default value is a program; its folder is the answer.
-    const CRow exes[] = {
-        {"C:\\Apps\\tool.exe", "C:\\Apps"},
-        {"C:\\Apps\\\\tool.exe", "C:\\Apps"},  // a doubled backslash goes as well
-        {"C:\\tool.exe", "C:\\"},
-        {"\\\\tool.exe", "\\"},
-        {"C:\\" + kHyou + "\\tool.exe", "C:\\" + kHyou},
-        {"tool.exe", ""},
-    };
+    const CRow exes[] = {{"C:\\Apps\\tool.exe", "C:\\Apps"},
+                         {"C:\\Apps\\\\tool.exe", "C:\\Apps"},  // a doubled backslash goes as well
+                         {"C:\\tool.exe", "C:\\"},
+                         {"\\\\tool.exe", "\\"},
+                         {"C:\\" + kHyou + "\\tool.exe", "C:\\" + kHyou},
+                         {"tool.exe", ""}};
     for (const CRow& c : exes) {
         const std::string key = "Exe" + std::to_string(n++);
         SetString("Software\\" + key, "", c.m_in);
@@ -211,23 +202,21 @@ TEST_F(PathRulesPrefixTest, RegKeyAndExeKeyFolders) {
 }
 
 TEST_F(PathRulesPrefixTest, ExpandPathMacro) {
-    const CRow cases[] = {
-        {"<WINDOWS>\\HELP\\A.HLP", "C:\\WINDOWS\\HELP\\A.HLP"},
-        {"<SYSTEM>\\x.dll", "C:\\WINDOWS\\system32\\x.dll"},
-        {"<program files>\\a", "C:\\Program Files\\a"},
-        {"<Program Files>..\\Common\\B.CHM", "C:\\Common\\B.CHM"},
-        {"<windows>..", "C:"},
-        {"<windows>..\\", "C:"},
-        {"<SYSTEM>..\\..\\x", "C:\\x"},
-        {"<SYSTEM>..\\..\\..\\x", "\\x"},
-        {"<WINDOWS>", "C:\\WINDOWS"},
-        {"<WINDOWS>" + kHyou, "C:\\WINDOWS" + kHyou},
-        {"C:\\<WINDOWS>", "!C:\\<WINDOWS>"},
-        {"<WINDOWS", "!<WINDOWS"},
-        {"<WINDOWSX>\\a", "!<WINDOWSX>\\a"},
-        {"<>", "!<>"},
-        {"", "!"},
-    };
+    const CRow cases[] = {{"<WINDOWS>\\HELP\\A.HLP", "C:\\WINDOWS\\HELP\\A.HLP"},
+                          {"<SYSTEM>\\x.dll", "C:\\WINDOWS\\system32\\x.dll"},
+                          {"<program files>\\a", "C:\\Program Files\\a"},
+                          {"<Program Files>..\\Common\\B.CHM", "C:\\Common\\B.CHM"},
+                          {"<windows>..", "C:"},
+                          {"<windows>..\\", "C:"},
+                          {"<SYSTEM>..\\..\\x", "C:\\x"},
+                          {"<SYSTEM>..\\..\\..\\x", "\\x"},
+                          {"<WINDOWS>", "C:\\WINDOWS"},
+                          {"<WINDOWS>" + kHyou, "C:\\WINDOWS" + kHyou},
+                          {"C:\\<WINDOWS>", "!C:\\<WINDOWS>"},
+                          {"<WINDOWS", "!<WINDOWS"},
+                          {"<WINDOWSX>\\a", "!<WINDOWSX>\\a"},
+                          {"<>", "!<>"},
+                          {"", "!"}};
     for (const CRow& c : cases) {
         std::string out = "untouched";
         EXPECT_EQ(Outcome(ExpandPathMacro(c.m_in, out), out), c.m_expected) << c.m_in;
@@ -266,13 +255,11 @@ TEST_F(PathRulesPrefixTest, PathTypeUniversalFullAndTemporaryPaths) {
     ASSERT_EQ(CPrefix::Current().AddDrive(
                   {'N', DRIVE_REMOTE, m_prefix.Path("share"), "\\\\server\\share"}),
               0);
-    const CRow universal[] = {
-        {"N:\\docs\\a.chm", "\\\\server\\share\\docs\\a.chm"},
-        {"n:\\docs", "\\\\server\\share\\docs"},
-        {"C:\\Apps\\tool.exe", "!C:\\Apps\\tool.exe"},
-        {"N:docs", "!N:docs"},
-        {"1:\\x", "!1:\\x"},
-    };
+    const CRow universal[] = {{"N:\\docs\\a.chm", "\\\\server\\share\\docs\\a.chm"},
+                              {"n:\\docs", "\\\\server\\share\\docs"},
+                              {"C:\\Apps\\tool.exe", "!C:\\Apps\\tool.exe"},
+                              {"N:docs", "!N:docs"},
+                              {"1:\\x", "!1:\\x"}};
     for (const CRow& c : universal) {
         std::string path = c.m_in;
         EXPECT_EQ(Outcome(ToUniversalPath(path), path), c.m_expected) << c.m_in;
@@ -323,8 +310,7 @@ TEST_F(PathRulesPrefixTest, IsInstalledAppliThroughItsOutcomes) {
         {"no document exists", 0, {{'D', "C:\\Gone\\x.chm > App"}}},
         {"placeholders only", 1, {{'D', "C:\\Gone\\x.DMY > App"}}},
         {"relative documents are not looked for", 1, {{'D', "x.chm"}, {'D', "ab"}}},
-        {"nothing at all", 1, {}},
-    };
+        {"nothing at all", 1, {}}};
     for (const auto& c : cases) {
         CCtrlDatabase db;
         for (const auto& [list, value] : c.m_entries) {
@@ -342,23 +328,21 @@ TEST_F(PathRulesPrefixTest, IsInstalledAppliThroughItsOutcomes) {
 TEST_F(PathRulesPrefixTest, EveryRuleTakesAnyByteString) {
     // Strings every rule must survive: empty, broken double-byte, a lead byte at the end, over
     // MAX_PATH, macro and root fragments. Relative folders name places inside the prefix.
-    const std::string nasty[] = {
-        "",
-        "\x95",
-        "\\",
-        "C:",
-        "<",
-        "<SYSTEM>..",
-        "<Program Files>..\\..\\..\\..",
-        "HKEY_LOCAL_MACHINE\\",
-        "C:\\" + kHyou,
-        "\x95\\\x95",
-        "\xFF\xFF\xFF",
-        std::string(300, 'a'),
-        "C:\\" + std::string(300, 'a'),
-        std::string(150, '\x95') + "\\",
-        std::string("a\0b", 3),
-    };
+    const std::string nasty[] = {"",
+                                 "\x95",
+                                 "\\",
+                                 "C:",
+                                 "<",
+                                 "<SYSTEM>..",
+                                 "<Program Files>..\\..\\..\\..",
+                                 "HKEY_LOCAL_MACHINE\\",
+                                 "C:\\" + kHyou,
+                                 "\x95\\\x95",
+                                 "\xFF\xFF\xFF",
+                                 std::string(300, 'a'),
+                                 "C:\\" + std::string(300, 'a'),
+                                 std::string(150, '\x95') + "\\",
+                                 std::string("a\0b", 3)};
     const std::string saved = GetCurrentDirectory();
     ASSERT_EQ(SetCurrentDirectory("C:\\Apps"), 0);
     for (const std::string& s : nasty) {
