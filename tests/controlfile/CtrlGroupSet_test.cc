@@ -156,16 +156,14 @@ TEST(CtrlGroupSetTest, FamiliesAndSelectOff) {
         std::string m_name;
         int32_t m_lResult;
         std::string m_families;  // family initial per group 1..6, '.' for none
-    } cases[] = {
-        {2, 5, "F", 0, ".F.FF."},
-        {2, 6, "F", TQE_GROUP_INVALID, ".F.FF."},
-        {3, 3, "F", TQE_GROUP_INVALID, "......"},
-        {5, 4, "F", 0, "......"},
-        {1, 2, "", TQE_FAMILY_NAME, "......"},
-        {1, 2, "a*b", TQE_FAMILY_NAME, "......"},
-        {1, 1, std::string(65, 'F'), TQE_FAMILY_NAME, "......"},
-        {1, 1, "RESOURCE", 0, "R....."},
-    };
+    } cases[] = {{2, 5, "F", 0, ".F.FF."},
+                 {2, 6, "F", TQE_GROUP_INVALID, ".F.FF."},
+                 {3, 3, "F", TQE_GROUP_INVALID, "......"},
+                 {5, 4, "F", 0, "......"},
+                 {1, 2, "", TQE_FAMILY_NAME, "......"},
+                 {1, 2, "a*b", TQE_FAMILY_NAME, "......"},
+                 {1, 1, std::string(65, 'F'), TQE_FAMILY_NAME, "......"},
+                 {1, 1, "RESOURCE", 0, "R....."}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.m_name + " " + std::to_string(c.m_nFirst));
         CCtrlGroupSet set;

@@ -119,8 +119,7 @@ TEST(CtrlCompareTest, EveryComparedFieldCountsAndWhatTheBuilderOwnsDoesNot) {
             m.GetDatabase(0)->m_rootPath = {"elsewhere"};
             m.GetDatabase(0)->m_date.m_nYear = 2024;
             m.GetDatabase(2)->m_dwState = DBSTATE_REBUILD | DBSTATE_NAME_CHANGED;
-        },
-    };
+        }};
 #if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic pop
 #endif

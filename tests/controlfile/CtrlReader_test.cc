@@ -104,8 +104,8 @@ TEST(CtrlReaderTest, ErrorsGiveTheirCodeAndMessage) {
         {"ExeOrgPath without ExeKey", kGroup1 + Section("A", "ExeOrgPath = x\r\n"), kBad,
          Msg(20, "A")},
         {"validation walks from the last database",
-         kGroup1 + Section("B", "ExeOrgPath = x\r\n") + "[A]\r\nGroup = 1\r\n", kBad, Msg(18, "A")},
-    };
+         kGroup1 + Section("B", "ExeOrgPath = x\r\n") + "[A]\r\nGroup = 1\r\n", kBad,
+         Msg(18, "A")}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.m_pszName);
         CCtrlModel model;
@@ -130,15 +130,13 @@ TEST(CtrlReaderTest, SeparatorsGiveTheKinds) {
     struct {
         std::string m_text;
         uint32_t m_nFixed, m_nSelection, m_nFree;
-    } cases[] = {
-        {Section("A") + Section("B"), 2, 0, 0},
-        {Section("A") + "###\r\n" + Section("B") + Section("C"), 1, 2, 0},
-        {Section("A") + "### Selection Type Databases ###\r\n" + Section("B") + "###   \r\n" +
-             Section("C") + "###\r\n" + Section("D"),
-         1, 1, 2},  // a third separator changes nothing
-        {"###\r\n###\r\n" + Section("A"), 0, 0, 1},
-        {"###x\r\n" + Section("A"), 0, 1, 0},
-    };
+    } cases[] = {{Section("A") + Section("B"), 2, 0, 0},
+                 {Section("A") + "###\r\n" + Section("B") + Section("C"), 1, 2, 0},
+                 {Section("A") + "### Selection Type Databases ###\r\n" + Section("B") +
+                      "###   \r\n" + Section("C") + "###\r\n" + Section("D"),
+                  1, 1, 2},  // a third separator changes nothing
+                 {"###\r\n###\r\n" + Section("A"), 0, 0, 1},
+                 {"###x\r\n" + Section("A"), 0, 1, 0}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.m_text);
         CCtrlModel model;
@@ -165,13 +163,11 @@ TEST(CtrlReaderTest, SectionLinesKeySplittingAndQuoting) {
     struct {
         std::string m_line;
         std::string m_publicName;
-    } cases[] = {
-        {"PublicName=A=B", "A=B"},         {"PublicName = \"\"", ""},
-        {"PublicName = \"", ""},           {"  PublicName \t=  \"  x y  \"  ", "x y"},
-        {"publicname = \"a\"b\"", "a\"b"}, {"PublicName = a\"", "a\""},
-        {"PublicName = " + kHyou, kHyou},  {"PublicName = \"" + kHyou + "\"", kHyou},
-        {"PublicName = \x81=", "\x81="},
-    };
+    } cases[] = {{"PublicName=A=B", "A=B"},         {"PublicName = \"\"", ""},
+                 {"PublicName = \"", ""},           {"  PublicName \t=  \"  x y  \"  ", "x y"},
+                 {"publicname = \"a\"b\"", "a\"b"}, {"PublicName = a\"", "a\""},
+                 {"PublicName = " + kHyou, kHyou},  {"PublicName = \"" + kHyou + "\"", kHyou},
+                 {"PublicName = \x81=", "\x81="}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.m_line);
         ASSERT_EQ(ParseAndValidate(model, kGroup1 + Section("A", c.m_line + "\r\n")).m_lResult, 0);
@@ -283,8 +279,7 @@ TEST(CtrlReaderTest, LoadChecksListFilesAndRereadsTheHeldFile) {
         {"PDFSkipTitleFile = list.txt\r\n", 0, {}},
         {"PDFSkipTitleFile = nope\r\nDocListFile = nope2\r\n",
          TQE_DOCLIST_OPEN,
-         {Msg(16, "A", "nope")}},
-    };
+         {Msg(16, "A", "nope")}}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.m_extra);
         test::WriteLinuxFile(prefix.Path("base.ctl"), kGroup1 + Section("A", c.m_extra));

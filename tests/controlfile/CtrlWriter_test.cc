@@ -81,13 +81,11 @@ TEST(CtrlWriterTest, SeparatorLinesOnlyBeforeADatabase) {
     struct {
         std::string m_text;
         std::string m_databases;  // the database part, each database shown as "D"
-    } cases[] = {
-        {dbs(2), "DD\r\n"},
-        {"###\r\n" + dbs(2), sel + "DD\r\n"},
-        {dbs(1) + "###\r\n" + dbs(2) + "###\r\n", "D" + sel + "DD\r\n"},
-        {dbs(1) + "###\r\n###\r\n" + dbs(1), "D" + sel + free + "D\r\n"},
-        {"###\r\n" + dbs(1) + "###\r\n" + dbs(1), sel + "D\r\n" + free + "D\r\n"},
-    };
+    } cases[] = {{dbs(2), "DD\r\n"},
+                 {"###\r\n" + dbs(2), sel + "DD\r\n"},
+                 {dbs(1) + "###\r\n" + dbs(2) + "###\r\n", "D" + sel + "DD\r\n"},
+                 {dbs(1) + "###\r\n###\r\n" + dbs(1), "D" + sel + free + "D\r\n"},
+                 {"###\r\n" + dbs(1) + "###\r\n" + dbs(1), sel + "D\r\n" + free + "D\r\n"}};
     const std::regex database("\\[D\\d+\\]\r\nGroup = 1\r\nDoc = \"x\"\r\n\r\n");
     for (const auto& c : cases) {
         SCOPED_TRACE(c.m_text);
@@ -105,14 +103,12 @@ TEST(CtrlWriterTest, FamilyRuns) {
     struct {
         std::string m_families;
         std::string m_expected;
-    } cases[] = {
-        {"FamilyOfGroup3-5 = Manuals\r\n", "FamilyOfGroup3-5 = \"Manuals\"\r\n"},
-        {"FamilyOfGroup2 = M\r\nFamilyOfGroup4 = M\r\n",
-         "FamilyOfGroup2 = \"M\"\r\nFamilyOfGroup4 = \"M\"\r\n"},
-        {"FamilyOfGroup1-2 = A\r\nFamilyOfGroup3-4 = B\r\n",
-         "FamilyOfGroup1-2 = \"A\"\r\nFamilyOfGroup3-4 = \"B\"\r\n"},
-        {"FamilyOfGroup1-6 = A\r\n", "FamilyOfGroup1-6 = \"A\"\r\n"},
-    };
+    } cases[] = {{"FamilyOfGroup3-5 = Manuals\r\n", "FamilyOfGroup3-5 = \"Manuals\"\r\n"},
+                 {"FamilyOfGroup2 = M\r\nFamilyOfGroup4 = M\r\n",
+                  "FamilyOfGroup2 = \"M\"\r\nFamilyOfGroup4 = \"M\"\r\n"},
+                 {"FamilyOfGroup1-2 = A\r\nFamilyOfGroup3-4 = B\r\n",
+                  "FamilyOfGroup1-2 = \"A\"\r\nFamilyOfGroup3-4 = \"B\"\r\n"},
+                 {"FamilyOfGroup1-6 = A\r\n", "FamilyOfGroup1-6 = \"A\"\r\n"}};
     std::string groups;
     std::string section = "[D]\r\nDoc=x\r\n";
     for (int id = 1; id <= 6; ++id) {

@@ -66,8 +66,7 @@ TEST_F(ProductRegKeyTest, ValuesAreReadWhateverTheirType) {
         {"Binary", REG_BINARY, std::string("ab\0cd", 5), 0, "ab", ERROR_MORE_DATA, 0},
         {"Short", REG_BINARY, "\x01\x02", 0, "\x01\x02", 0, 0x0201},
         {"Empty", REG_SZ, "", 0, "", 0, 0},
-        {"Missing", 0, "", ERROR_FILE_NOT_FOUND, "untouched", ERROR_FILE_NOT_FOUND, 0xDEADBEEF},
-    };
+        {"Missing", 0, "", ERROR_FILE_NOT_FOUND, "untouched", ERROR_FILE_NOT_FOUND, 0xDEADBEEF}};
     CRegKey key;
     ASSERT_EQ(key.Create(HKEY_LOCAL_MACHINE, Sub("Path"), KEY_ALL_ACCESS), 0);
     for (const auto& c : cases) {
