@@ -309,7 +309,7 @@ TEST(CtrlReaderTest, LoadChecksListFilesAndRereadsTheHeldFile) {
     EXPECT_FALSE(file.IsOpen());
 }
 
-TEST(CtrlReaderTest, LargeFilesAreReadInPiecesAsIfWhole) {
+TEST(CtrlReaderTest, LargeFilesAreReadAndWrittenInPiecesAsIfWhole) {
     // Several megabytes: CR LF pairs and double-byte characters fall on piece boundaries, one
     // line is longer than any piece, and a 0x1A far into the file ends the text.
     std::string text = kGroup1;
@@ -333,6 +333,11 @@ TEST(CtrlReaderTest, LargeFilesAreReadInPiecesAsIfWhole) {
         EXPECT_EQ(fromFile.GetDatabase(30000)->m_docs[0].size(), 3u << 20);
         EXPECT_EQ(fromFile.GetDatabase(30001)->m_docs[0], "z");
     }
+    // Written out again, to a file that did not exist yet.
+    CCtrlModel model;
+    ASSERT_EQ(ParseAndValidate(model, text).m_lResult, 0);
+    ASSERT_EQ(CCtrlWriter(model).Write(test::WinPath(prefix.Path("new.ctl")), true), 0);
+    EXPECT_EQ(test::ReadLinuxFile(prefix.Path("new.ctl")), CCtrlWriter(model).Render(true));
 }
 
 TEST(CtrlReaderTest, DuplicateCheckAgreesWithTheNaiveWalk) {
