@@ -126,27 +126,6 @@ TEST(CtrlReaderTest, ErrorsGiveTheirCodeAndMessage) {
     EXPECT_EQ(model.GetDatabase(0)->m_strPublicName, "P");
 }
 
-TEST(CtrlReaderTest, SeparatorsGiveTheKinds) {
-    struct {
-        std::string m_text;
-        uint32_t m_nFixed, m_nSelection, m_nFree;
-    } cases[] = {{Section("A") + Section("B"), 2, 0, 0},
-                 {Section("A") + "###\r\n" + Section("B") + Section("C"), 1, 2, 0},
-                 {Section("A") + "### Selection Type Databases ###\r\n" + Section("B") +
-                      "###   \r\n" + Section("C") + "###\r\n" + Section("D"),
-                  1, 1, 2},  // a third separator changes nothing
-                 {"###\r\n###\r\n" + Section("A"), 0, 0, 1},
-                 {"###x\r\n" + Section("A"), 0, 1, 0}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.m_text);
-        CCtrlModel model;
-        ASSERT_EQ(ParseAndValidate(model, kGroup1 + c.m_text).m_lResult, 0);
-        EXPECT_EQ(model.m_nFixedCount, c.m_nFixed);
-        EXPECT_EQ(model.m_nSelectionCount, c.m_nSelection);
-        EXPECT_EQ(model.m_nFreeCount, c.m_nFree);
-    }
-}
-
 TEST(CtrlReaderTest, SectionLinesKeySplittingAndQuoting) {
     CCtrlModel model;
     ASSERT_EQ(ParseAndValidate(model, kGroup1 + Section("Help") + Section(" Two ") +

@@ -67,7 +67,9 @@ TEST(CtrlWriterTest, BothFormsByteForByte) {
               "\r\n:--- Database Information ---\r\n\r\n");
 }
 
-TEST(CtrlWriterTest, SeparatorLinesOnlyBeforeADatabase) {
+// The kinds the separators give, as the writer shows them: separator lines only before a
+// database.
+TEST(CtrlWriterTest, SeparatorsGiveTheKindsAndAreWrittenOnlyBeforeADatabase) {
     int nNext = 0;
     auto dbs = [&nNext](int n) {
         std::string s;
@@ -85,7 +87,12 @@ TEST(CtrlWriterTest, SeparatorLinesOnlyBeforeADatabase) {
                  {"###\r\n" + dbs(2), sel + "DD\r\n"},
                  {dbs(1) + "###\r\n" + dbs(2) + "###\r\n", "D" + sel + "DD\r\n"},
                  {dbs(1) + "###\r\n###\r\n" + dbs(1), "D" + sel + free + "D\r\n"},
-                 {"###\r\n" + dbs(1) + "###\r\n" + dbs(1), sel + "D\r\n" + free + "D\r\n"}};
+                 {"###\r\n" + dbs(1) + "###\r\n" + dbs(1), sel + "D\r\n" + free + "D\r\n"},
+                 {dbs(1) + "### Selection Type Databases ###\r\n" + dbs(1) + "###   \r\n" + dbs(1) +
+                      "###\r\n" + dbs(1),  // a third separator changes nothing
+                  "D" + sel + "D\r\n" + free + "DD\r\n"},
+                 {"###\r\n###\r\n" + dbs(1), sel + free + "D\r\n"},
+                 {"###x\r\n" + dbs(1), sel + "D\r\n"}};
     const std::regex database("\\[D\\d+\\]\r\nGroup = 1\r\nDoc = \"x\"\r\n\r\n");
     for (const auto& c : cases) {
         SCOPED_TRACE(c.m_text);
