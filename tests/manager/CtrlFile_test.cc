@@ -227,22 +227,35 @@ TEST_F(CtrlFileTest, RemovedGroupKeepsTheUniqueIdsOfTheOthersAndIncompleteIsRefu
     EXPECT_EQ(Requests(), kRequestsNone + "Empty='\\0';");
 }
 
-TEST_F(CtrlFileTest, FailedWritesKeepTheFilesLoadableAndTheFlagsForTheNextTry) {
+TEST_F(CtrlFileTest, FailedSavesKeepTheFilesLoadableAndTheFlagsForTheNextTry) {
     SaveOnceAndLoad();
-    const std::string base = Base(), control = Control();
+    const std::string base = Base(), control = Control(), groupSet = Values("GroupSet");
     ASSERT_EQ(m_file.RenameAppli(2, "Renamed"), 0);
-    // A disk that fills up in the middle of the base control file, then of the control file.
-    for (const char* target : {"base.ctl.NEW", "ctrl.ctl.NEW"}) {
+    // A disk that fills up in the middle of the base control file, then of the control file;
+    // then the registry refuses the n-th write (the access probe, the request, the group ids).
+    const std::pair<const char*, int> faults[] = {
+        {"base.ctl.NEW", 0}, {"ctrl.ctl.NEW", 0}, {"", 2}, {"", 4}};
+    for (const auto& [target, nFailingSet] : faults) {
+        SCOPED_TRACE(std::string(target) + std::to_string(nFailingSet));
         SetFileFaultHook([target](const char* op, const std::string& path) {
-            return std::string(op) == "write" && path.ends_with(target) ? ERROR_DISK_FULL : 0;
+            return *target && std::string(op) == "write" && path.ends_with(target) ? ERROR_DISK_FULL
+                                                                                   : 0;
         });
-        EXPECT_EQ(m_file.Save(), TQE_BASE_UPDATE) << target;
+        int count = 0;
+        SetRegistryFaultHook([&count, nFailingSet](const char* op) {
+            return std::string(op) == "set" && ++count == nFailingSet ? ERROR_ACCESS_DENIED : 0;
+        });
+        EXPECT_EQ(m_file.Save(), nFailingSet == 0 ? TQE_BASE_UPDATE : TQE_REG_WRITE);
         SetFileFaultHook(nullptr);
+        SetRegistryFaultHook(nullptr);
         EXPECT_EQ(m_file.m_dwModified, 1u);
         EXPECT_EQ(m_file.m_dwStructureChanged, 1u);
         EXPECT_EQ(m_file.GetDatabase(2)->m_strPrevName, "MyApp");
         EXPECT_NE(m_file.GetDatabase(2)->m_dwState & DBSTATE_REBUILD, 0u);
-        EXPECT_EQ(Control(), control);
+        EXPECT_EQ(Values("GroupSet"), groupSet);  // rolled back whole
+        if (nFailingSet == 0) {
+            EXPECT_EQ(Control(), control);
+        }
         CCtrlFile reader;
         LoadInto(reader);  // the base control file on disk loads
     }
@@ -251,24 +264,6 @@ TEST_F(CtrlFileTest, FailedWritesKeepTheFilesLoadableAndTheFlagsForTheNextTry) {
     EXPECT_NE(Control().find("[Renamed]"), std::string::npos);
     EXPECT_EQ(m_file.m_dwModified, 0u);
     EXPECT_EQ(Requests(), kRequestsNone + "Renamed='\\0';");
-}
-
-TEST_F(CtrlFileTest, RegistryFailuresGiveRegWriteAndKeepTheFlags) {
-    SaveOnceAndLoad();
-    ASSERT_EQ(m_file.AddDoc(2, "C:\\x.chm"), 0);
-    // The writes of a save: the access probe, the request for MyApp, then the group ids.
-    for (int failing : {2, 4}) {
-        int count = 0;
-        SetRegistryFaultHook([&count, failing](const char* op) {
-            return std::string(op) == "set" && ++count == failing ? ERROR_ACCESS_DENIED : 0;
-        });
-        EXPECT_EQ(m_file.Save(), TQE_REG_WRITE) << failing;
-        SetRegistryFaultHook(nullptr);
-        EXPECT_EQ(m_file.m_dwModified, 1u);
-        EXPECT_EQ(Values("GroupSet"), "1=1;2=2;3=3;NextUniqueID=4;");  // rolled back whole
-    }
-    EXPECT_EQ(m_file.Save(), 0);
-    EXPECT_EQ(Requests(), kRequestsNone + "MyApp='\\0';");
 }
 
 // ---- other processes ----
