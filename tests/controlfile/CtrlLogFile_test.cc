@@ -13,25 +13,29 @@
 namespace tq {
 namespace {
 
-TEST(CtrlLogFileTest, ArgumentsAreFilledInInOnePass) {
+TEST(CtrlLogFileTest, ArgumentsAreFilledInInOnePassAndTheCollectorKeepsEveryMessage) {
     std::string a = "x%2y";
     std::string b = "%1";
-    std::string text = FormatLogMessage(IDS_LOG_BAD_LINE_IN, &a, &b);
     std::string expected = LoadString(IDS_LOG_BAD_LINE_IN);
     expected.replace(expected.find("%2"), 2, b);
     expected.replace(expected.find("%1"), 2, a);
-    EXPECT_EQ(text, expected);
+    EXPECT_EQ(FormatLogMessage(IDS_LOG_BAD_LINE_IN, &a, &b), expected);
     // Without a second argument "%2" stays; without any, the text is the message itself.
-    std::string one = FormatLogMessage(IDS_LOG_BAD_LINE_IN, &a);
-    EXPECT_NE(one.find("%2"), std::string::npos);
+    EXPECT_NE(FormatLogMessage(IDS_LOG_BAD_LINE_IN, &a).find("%2"), std::string::npos);
     EXPECT_EQ(FormatLogMessage(IDS_LOG_GROUPS), LoadString(IDS_LOG_GROUPS));
     EXPECT_EQ(FormatLogMessage(9999), "");
+    CCtrlLogCollector log;  // no start line
+    EXPECT_EQ(log.Start("anything"), 0);
+    EXPECT_EQ(log.Message(IDS_LOG_SKIPPED, &a), 1);
+    EXPECT_EQ(log.Message(9999), 0);
+    EXPECT_EQ(log.GetMessages(), std::vector<std::string>{FormatLogMessage(IDS_LOG_SKIPPED, &a)});
 }
 
 class CtrlLogFileFileTest : public ::testing::Test {
 protected:
     std::string Log() const { return test::ReadLinuxFile(m_prefix.Path("log.txt")); }
     test::CTempPrefix m_prefix;
+    const std::string m_strLog = test::WinPath(m_prefix.Path("log.txt"));
 };
 
 TEST_F(CtrlLogFileFileTest, StartLineMessagesAndClose) {
@@ -40,7 +44,7 @@ TEST_F(CtrlLogFileFileTest, StartLineMessagesAndClose) {
     EXPECT_EQ(log.Message(IDS_LOG_BAD_LINE, &line), 0);  // not started: nothing written
     EXPECT_EQ(log.Start(""), 0);
     EXPECT_FALSE(log.IsEnabled());
-    ASSERT_EQ(log.Start(test::WinPath(m_prefix.Path("log.txt"))), 0);
+    ASSERT_EQ(log.Start(m_strLog), 0);
     EXPECT_EQ(log.Message(IDS_LOG_BAD_LINE, &line), 1);
     // Each message is on the disk at once.
     std::string text = Log();
@@ -51,9 +55,8 @@ TEST_F(CtrlLogFileFileTest, StartLineMessagesAndClose) {
     EXPECT_EQ(text.substr(m.length(0)), FormatLogMessage(IDS_LOG_BAD_LINE, &line) + "\r\n");
     // The log denies other writers while it is open.
     CFile other;
-    EXPECT_NE(other.Open(test::WinPath(m_prefix.Path("log.txt")), GENERIC_WRITE,
-                         FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING),
-              0);
+    EXPECT_NE(
+        other.Open(m_strLog, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING), 0);
     log.Close();
     EXPECT_FALSE(log.IsEnabled());
     EXPECT_EQ(log.Message(IDS_LOG_BAD_LINE, &line), 0);
@@ -74,9 +77,8 @@ TEST_F(CtrlLogFileFileTest, PathWithoutDriveGoesToTheControlFolder) {
 }
 
 TEST_F(CtrlLogFileFileTest, TheReaderLogsFromTheOutputLogLineOnAndClosesAtTheEnd) {
-    std::string strLog = test::WinPath(m_prefix.Path("log.txt"));
     test::WriteLinuxFile(m_prefix.Path("base.ctl"),
-                         "Unknown1 = a\r\nOutputLog = \"" + strLog +
+                         "Unknown1 = a\r\nOutputLog = \"" + m_strLog +
                              "\"\r\nUnknown2 = b\r\nGroup1=G\r\n[A]\r\nGroup=1\r\n");
     CCtrlModel model;
     CCtrlLogFile log;
@@ -85,21 +87,9 @@ TEST_F(CtrlLogFileFileTest, TheReaderLogsFromTheOutputLogLineOnAndClosesAtTheEnd
               TQE_BASE_INVALID);
     EXPECT_FALSE(log.IsEnabled());
     std::string text = Log();
-    std::string body = text.substr(text.find("\r\n\r\n") + 4);
-    std::string a = "Unknown2 = b";
-    std::string db = "A";
-    EXPECT_EQ(body, FormatLogMessage(IDS_LOG_SKIPPED, &a) + "\r\n" +
-                        FormatLogMessage(IDS_LOG_NO_DOCS, &db) + "\r\n");
-}
-
-TEST(CtrlLogCollectorTest, KeepsEveryMessageWithoutAStartLine) {
-    CCtrlLogCollector log;
-    EXPECT_EQ(log.Start("anything"), 0);
-    std::string line = "x";
-    EXPECT_EQ(log.Message(IDS_LOG_SKIPPED, &line), 1);
-    EXPECT_EQ(log.Message(9999), 0);
-    EXPECT_EQ(log.GetMessages(),
-              std::vector<std::string>{FormatLogMessage(IDS_LOG_SKIPPED, &line)});
+    EXPECT_EQ(text.substr(text.find("\r\n\r\n") + 4), test::Msg(IDS_LOG_SKIPPED, "Unknown2 = b") +
+                                                          "\r\n" + test::Msg(IDS_LOG_NO_DOCS, "A") +
+                                                          "\r\n");
 }
 
 }  // namespace

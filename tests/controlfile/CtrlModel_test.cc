@@ -1,6 +1,10 @@
+// The model's records: the model itself, a database's indexed lists, dates and the keywords.
 #include "controlfile/CtrlModel.h"
 
 #include <gtest/gtest.h>
+
+#include "controlfile/CtrlDate.h"
+#include "controlfile/Keywords.h"
 
 namespace tq {
 namespace {
@@ -27,6 +31,89 @@ TEST(CtrlModelTest, ClearKeepsOnlyTheModifiedFlag) {
     EXPECT_EQ(model.m_nFixedCount + model.m_nSelectionCount + model.m_nFreeCount, 0u);
     EXPECT_EQ(model.m_groupSet.GetGroupCount(), 0);
     EXPECT_EQ(model.m_groupSet.FindGroup(1), nullptr);
+}
+
+TEST(CtrlModelTest, StoreIndexedPadsAndReplaces) {
+    struct {
+        CtrlStringList m_before;
+        size_t m_nSlot;
+        CtrlStringList m_after;
+    } cases[] = {{{}, 0, {"v"}},
+                 {{}, 3, {"", "", "", "v"}},
+                 {{"a"}, 1, {"a", "v"}},
+                 {{"a", "b", "c"}, 1, {"a", "v", "c"}},
+                 {{"a"}, 9, {"a", "", "", "", "", "", "", "", "", "v"}}};
+    for (auto& c : cases) {
+        CCtrlDatabase::StoreIndexed(c.m_before, c.m_nSlot, "v");
+        EXPECT_EQ(c.m_before, c.m_after) << c.m_nSlot;
+    }
+}
+
+TEST(CtrlModelTest, DatesParseAndFormat) {
+    const std::pair<const char*, const char*> cases[] = {
+        // The text, and how it is written (nullptr: invalid).
+        {"3/15/2004 14:5:9", "3/15/2004 14:5:9"},
+        {"03/05/2004 09:05:09", "3/5/2004 9:5:9"},
+        {"2004/3/15 14:05:09", "3/15/2004 14:5:9"},
+        {"2004-03-15 14:05", "3/15/2004 14:5:0"},
+        {"12/31/1999", "12/31/1999 0:0:0"},
+        {"2/29/2004 0:0:0", "2/29/2004 0:0:0"},
+        {"1/1/1899 1:1:1", "1/1/1899 1:1:1"},  // parses, but is no date to write
+        {"13/1/2004 1:1:1", nullptr},
+        {"2/30/2004", nullptr},
+        {"2/29/1900", nullptr},
+        {"1/1/2004 24:0:0", nullptr},
+        {"1/1/2004 1:60", nullptr},
+        {"1/1/2004 1:1:1 PM", nullptr},
+        {"1/1/20045", nullptr},
+        {"garbage", nullptr},
+        {"", nullptr},
+        {"1//2004", nullptr},
+        {"0/1/2004", nullptr}};
+    for (const auto& [text, written] : cases) {
+        SCOPED_TRACE(text);
+        CCtrlDate date;
+        date.m_nYear = 1234;
+        ParseCtrlDate(text, date);
+        EXPECT_EQ(date.m_bValid, written != nullptr);
+        if (written != nullptr) {
+            EXPECT_EQ(FormatCtrlDate(date), written);
+        } else {
+            EXPECT_FALSE(date.IsWritable());
+            EXPECT_EQ(date.m_nYear, 0);
+        }
+    }
+    CCtrlDate old;
+    old.m_nYear = 1899;
+    EXPECT_FALSE(old.IsWritable());
+    EXPECT_FALSE(CCtrlDate{}.IsWritable());  // the zero date is no date
+    const int days[][3] = {
+        {2004, 2, 29}, {1900, 2, 28}, {2000, 2, 29}, {2001, 4, 30}, {2001, 13, 0}};
+    for (const auto& [year, month, n] : days) {
+        EXPECT_EQ(DaysInMonth(year, month), n) << year << "/" << month;
+    }
+}
+
+TEST(CtrlModelTest, KeywordMatching) {
+    struct {
+        const char* m_pszText;
+        EKeyword m_kw;
+        bool m_bIs, m_bStarts;
+    } cases[] = {{"publicname", KW_PUBLIC_NAME, true, true},
+                 {"PUBLICNAME", KW_PUBLIC_NAME, true, true},
+                 {"PublicNam", KW_PUBLIC_NAME, false, false},
+                 {"RootPath3", KW_ROOT_PATH, false, true},
+                 {"Group12", KW_GROUP, false, true},
+                 {"Grou", KW_GROUP, false, false},
+                 {"Doc", KW_DOC_LIST_FILE, false, false},
+                 {"DocListFile", KW_DOC, false, true},
+                 {"yes", KW_YES, true, true},
+                 // Only ASCII letters fold: a double-byte character never equals a letter pair.
+                 {"\x82\x60pp", KW_YES, false, false}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(IsKeyword(c.m_pszText, c.m_kw), c.m_bIs) << c.m_pszText;
+        EXPECT_EQ(StartsWithKeyword(c.m_pszText, c.m_kw), c.m_bStarts) << c.m_pszText;
+    }
 }
 
 }  // namespace

@@ -4,12 +4,10 @@
 
 #include "CtrlTestUtil.h"
 #include "controlfile/CtrlWriter.h"
-#include "controlfile/Keywords.h"
 #include "manager/PathRules.h"
 #include "platform/Cp932.h"
 #include "platform/File.h"
 #include "resources/ErrorCodes.h"
-#include "resources/StringTable.h"
 
 namespace tq {
 namespace {
@@ -21,177 +19,101 @@ using test::Section;
 const std::string kGroup1 = "Group1 = \"G\"\r\n";
 // "表": its second byte is the backslash.
 const std::string kHyou = "\x95\x5C";
+const std::string kNul(1, '\0');
+constexpr int32_t kBad = TQE_BASE_INVALID;
+constexpr int32_t kBadGroup = TQE_GROUP_INVALID;
 
 struct CErrorCase {
     const char* m_pszName;
     std::string m_text;
     int32_t m_lResult;
-    std::vector<std::string> m_messages;
+    std::string m_message;
 };
+// The text ends in a bad line, which the message names.
+CErrorCase Bad(const char* pszName, const std::string& before, const std::string& line,
+               int32_t lResult = kBad) {
+    return {pszName, before + line + "\r\n", lResult, Msg(1, line)};
+}
+// A bad line in database A, named with its database.
+CErrorCase BadInA(const char* pszName, const std::string& line, int32_t lResult = kBad) {
+    return {pszName, kGroup1 + "[A]\r\n" + line + "\r\n", lResult, Msg(2, "A", line)};
+}
 
 TEST(CtrlReaderTest, ErrorsGiveTheirCodeAndMessage) {
-    const std::vector<CErrorCase> cases = {
-        {"section with text after it", "[Help] x\r\n", TQE_BASE_INVALID, {Msg(1, "[Help] x")}},
-        {"section too short", "[]  \r\n", TQE_BASE_INVALID, {Msg(1, "[]")}},
-        {"deselect mark too short", "[]~\r\n", TQE_BASE_INVALID, {Msg(1, "[]~")}},
-        {"bracket is a second byte", "[A\x81]\r\n", TQE_BASE_INVALID, {Msg(1, "[A\x81]")}},
-        {"long separator without end",
-         "### Selection\r\n",
-         TQE_BASE_INVALID,
-         {Msg(1, "### Selection")}},
-        {"no equals sign", "OutputLog\r\n", TQE_BASE_INVALID, {Msg(1, "OutputLog")}},
-        {"blank line is a key line", "   \r\n", TQE_BASE_INVALID, {Msg(1, "   ")}},
-        {"equals first", "=x\r\n", TQE_BASE_INVALID, {Msg(1, "=x")}},
-        {"empty key", " = x\r\n", TQE_BASE_INVALID, {Msg(1, " = x")}},
-        {"quote in key", "A\"B = x\r\n", TQE_BASE_INVALID, {Msg(1, "A\"B = x")}},
-        {"empty value",
-         kGroup1 + "[A]\r\nPublicName=\r\n",
-         TQE_BASE_INVALID,
-         {Msg(1, "PublicName=")}},
-        {"open quote", "OutputLog = \"x\r\n", TQE_BASE_INVALID, {Msg(1, "OutputLog = \"x")}},
-        {"closing quote is a second byte",
-         "OutputLog = \"x\x81\"\r\n",
-         TQE_BASE_INVALID,
-         {Msg(1, "OutputLog = \"x\x81\"")}},
-        {"equals inside a double-byte character",
-         "Doc\x81=x\r\n",
-         TQE_BASE_INVALID,
-         {Msg(1, "Doc\x81=x")}},
-        {"value ends in a lead byte",
-         kGroup1 + "[A]\r\nDoc=x\x81\r\n",
-         TQE_BASE_INVALID,
-         {Msg(1, "Doc=x\x81")}},
-        {"NUL in a line",
-         kGroup1 + "[A]\r\nDoc=a" + std::string(1, '\0') + "b\r\n",
-         TQE_BASE_INVALID,
-         {Msg(1, "Doc=a" + std::string(1, '\0') + "b")}},
-        {"group number 0", "Group0 = \"A\"\r\n", TQE_BASE_INVALID, {Msg(1, "Group0 = \"A\"")}},
-        {"group number 65536", "Group65536 = A\r\n", TQE_BASE_INVALID, {Msg(1, "Group65536 = A")}},
-        {"group key without number", "Groups = A\r\n", TQE_BASE_INVALID, {Msg(1, "Groups = A")}},
-        {"group defined twice",
-         kGroup1 + "Group1 = \"2@B\"\r\n",
-         TQE_GROUP_INVALID,
-         {Msg(1, "Group1 = \"2@B\"")}},
-        {"two top-level groups of one name",
-         kGroup1 + "Group2 = \"@G\"\r\n",
-         TQE_GROUP_NAME_TWICE,
-         {Msg(1, "Group2 = \"@G\"")}},
-        {"group under itself",
-         "Group5 = \"5@X\"\r\n",
-         TQE_GROUP_INVALID,
-         {Msg(1, "Group5 = \"5@X\"")}},
-        {"two groups under each other",
-         "Group1 = \"2@A\"\r\nGroup2 = \"1@B\"\r\n",
-         TQE_GROUP_INVALID,
-         {Msg(1, "Group2 = \"1@B\"")}},
-        {"select-off before its group",
-         "SelectOffGroups = 1\r\n" + kGroup1,
-         TQE_BASE_INVALID,
-         {Msg(1, "SelectOffGroups = 1")}},
-        {"select-off empty item",
-         kGroup1 + "SelectOffGroups = 1,,1\r\n",
-         TQE_BASE_INVALID,
-         {Msg(1, "SelectOffGroups = 1,,1")}},
-        {"select-off signed item",
-         kGroup1 + "SelectOffGroups = +1\r\n",
-         TQE_BASE_INVALID,
-         {Msg(1, "SelectOffGroups = +1")}},
-        {"family before its group",
-         "FamilyOfGroup1 = F\r\n" + kGroup1,
-         TQE_GROUP_INVALID,
-         {Msg(1, "FamilyOfGroup1 = F")}},
-        {"family range backwards",
-         kGroup1 + "FamilyOfGroup3-2 = F\r\n",
-         TQE_GROUP_INVALID,
-         {Msg(1, "FamilyOfGroup3-2 = F")}},
-        {"family range to a huge id",
-         kGroup1 + "FamilyOfGroup1-2000000000 = F\r\n",
-         TQE_GROUP_INVALID,
-         {Msg(1, "FamilyOfGroup1-2000000000 = F")}},
-        {"family given twice",
-         kGroup1 + "FamilyOfGroup1 = F\r\nFamilyOfGroup1 = F\r\n",
-         TQE_FAMILY_TWICE,
-         {Msg(1, "FamilyOfGroup1 = F")}},
-        {"bad family name",
-         kGroup1 + "FamilyOfGroup1 = \"a/b\"\r\n",
-         TQE_FAMILY_NAME,
-         {Msg(1, "FamilyOfGroup1 = \"a/b\"")}},
-        {"database in a missing group",
-         kGroup1 + "[A]\r\nGroup = 2\r\n",
-         TQE_GROUP_INVALID,
-         {Msg(2, "A", "Group = 2")}},
-        {"bad FAQ",
-         kGroup1 + "[A]\r\nFAQ = SONY\r\n",
-         TQE_BASE_INVALID,
-         {Msg(2, "A", "FAQ = SONY")}},
-        {"indexed suffix 10",
-         kGroup1 + "[A]\r\nRootPath10 = x\r\n",
-         TQE_BASE_INVALID,
-         {Msg(2, "A", "RootPath10 = x")}},
-        {"indexed suffix 0",
-         kGroup1 + "[A]\r\nRegKey0 = x\r\n",
-         TQE_BASE_INVALID,
-         {Msg(2, "A", "RegKey0 = x")}},
-        {"indexed suffix letter",
-         kGroup1 + "[A]\r\nExeKeyX = x\r\n",
-         TQE_BASE_INVALID,
-         {Msg(2, "A", "ExeKeyX = x")}},
-        {"placeholder left", "Group2 = \"1@B\"\r\n", TQE_BASE_INVALID, {Msg(12)}},
-        {"default group missing",
-         kGroup1 + "DefaultGroup = 7\r\n" + Section("A"),
-         TQE_BASE_INVALID,
-         {Msg(12)}},
-        {"empty database name", kGroup1 + Section(" "), TQE_DBNAME_EMPTY, {Msg(13, "")}},
-        {"reserved database name",
-         kGroup1 + Section("Resource"),
-         TQE_DBNAME_RESERVED,
-         {Msg(13, "Resource")}},
-        {"database name with colon",
-         kGroup1 + Section("a:b"),
-         TQE_DBNAME_BAD_CHAR,
-         {Msg(13, "a:b")}},
-        {"half-width katakana", kGroup1 + Section("\xB1"), TQE_DBNAME_HALF_KANA, {Msg(13, "\xB1")}},
-        {"database name of 65 bytes",
-         kGroup1 + Section(std::string(65, 'n')),
-         TQE_DBNAME_TOO_LONG,
-         {Msg(13, std::string(65, 'n'))}},
-        {"later duplicate is named",
-         kGroup1 + Section("Help") + Section("X") + Section("HELP"),
-         TQE_DBNAME_TWICE,
-         {Msg(14, "HELP")}},
-        {"database in no group", kGroup1 + "[A]\r\nDoc = x\r\n", TQE_GROUP_INVALID, {Msg(15, "A")}},
-        {"no documents", kGroup1 + "[A]\r\nGroup = 1\r\n", TQE_BASE_INVALID, {Msg(18, "A")}},
-        {"only an empty document",
-         kGroup1 + "[A]\r\nGroup = 1\r\nDoc = \"\"\r\n",
-         TQE_BASE_INVALID,
-         {Msg(18, "A")}},
-        {"RootOrgPath without RegKey",
-         kGroup1 + Section("A", "RootOrgPath2 = x\r\nRegKey = k\r\n"),
-         TQE_BASE_INVALID,
-         {Msg(19, "A")}},
-        {"RegEntry without RegKey",
-         kGroup1 + Section("A", "RegEntry = \"\"\r\n"),
-         TQE_BASE_INVALID,
-         {Msg(21, "A")}},
-        {"ExeOrgPath without ExeKey",
-         kGroup1 + Section("A", "ExeOrgPath = x\r\n"),
-         TQE_BASE_INVALID,
-         {Msg(20, "A")}},
+    const std::string inA = kGroup1 + "[A]\r\n";
+    const CErrorCase cases[] = {
+        Bad("section with text after it", "", "[Help] x"),
+        {"section too short", "[]  \r\n", kBad, Msg(1, "[]")},
+        Bad("deselect mark too short", "", "[]~"),
+        Bad("bracket is a second byte", "", "[A\x81]"),
+        Bad("long separator without end", "", "### Selection"),
+        Bad("no equals sign", "", "OutputLog"),
+        Bad("blank line is a key line", "", "   "),
+        Bad("equals first", "", "=x"),
+        Bad("empty key", "", " = x"),
+        Bad("quote in key", "", "A\"B = x"),
+        Bad("empty value", inA, "PublicName="),
+        Bad("open quote", "", "OutputLog = \"x"),
+        Bad("closing quote is a second byte", "", "OutputLog = \"x\x81\""),
+        Bad("equals inside a double-byte character", "", "Doc\x81=x"),
+        Bad("value ends in a lead byte", inA, "Doc=x\x81"),
+        Bad("NUL in a line", inA, "Doc=a" + kNul + "b"),
+        Bad("comment not at the start", "", " :comment"),
+        Bad("group number 0", "", "Group0 = \"A\""),
+        Bad("group number 65536", "", "Group65536 = A"),
+        Bad("group key without number", "", "Groups = A"),
+        Bad("group defined twice", kGroup1, "Group1 = \"2@B\"", kBadGroup),
+        Bad("two top-level groups of one name", kGroup1, "Group2 = \"@G\"", TQE_GROUP_NAME_TWICE),
+        Bad("group under itself", "", "Group5 = \"5@X\"", kBadGroup),
+        Bad("two groups under each other", "Group1 = \"2@A\"\r\n", "Group2 = \"1@B\"", kBadGroup),
+        {"select-off before its group", "SelectOffGroups = 1\r\n" + kGroup1, kBad,
+         Msg(1, "SelectOffGroups = 1")},
+        Bad("select-off empty item", kGroup1, "SelectOffGroups = 1,,1"),
+        Bad("select-off signed item", kGroup1, "SelectOffGroups = +1"),
+        {"family before its group", "FamilyOfGroup1 = F\r\n" + kGroup1, kBadGroup,
+         Msg(1, "FamilyOfGroup1 = F")},
+        Bad("family range backwards", kGroup1, "FamilyOfGroup3-2 = F", kBadGroup),
+        Bad("family range to a huge id", kGroup1, "FamilyOfGroup1-2000000000 = F", kBadGroup),
+        Bad("family given twice", kGroup1 + "FamilyOfGroup1 = F\r\n", "FamilyOfGroup1 = F",
+            TQE_FAMILY_TWICE),
+        Bad("bad family name", kGroup1, "FamilyOfGroup1 = \"a/b\"", TQE_FAMILY_NAME),
+        BadInA("database in a missing group", "Group = 2", kBadGroup),
+        BadInA("bad FAQ", "FAQ = SONY"),
+        BadInA("indexed suffix 10", "RootPath10 = x"),
+        BadInA("indexed suffix 0", "RegKey0 = x"),
+        BadInA("indexed suffix letter", "ExeKeyX = x"),
+        {"placeholder left", "Group2 = \"1@B\"\r\n", kBad, Msg(12)},
+        {"default group missing", kGroup1 + "DefaultGroup = 7\r\n" + Section("A"), kBad, Msg(12)},
+        {"no group for DefaultGroup 0", "DefaultGroup = 0\r\n" + Section("A"), kBadGroup,
+         Msg(2, "A", "Group = 1")},
+        {"empty database name", kGroup1 + Section(" "), TQE_DBNAME_EMPTY, Msg(13, "")},
+        {"reserved name", kGroup1 + Section("Resource"), TQE_DBNAME_RESERVED, Msg(13, "Resource")},
+        {"name with colon", kGroup1 + Section("a:b"), TQE_DBNAME_BAD_CHAR, Msg(13, "a:b")},
+        {"half-width katakana", kGroup1 + Section("\xB1"), TQE_DBNAME_HALF_KANA, Msg(13, "\xB1")},
+        {"name of 65 bytes", kGroup1 + Section(std::string(65, 'n')), TQE_DBNAME_TOO_LONG,
+         Msg(13, std::string(65, 'n'))},
+        {"later duplicate is named", kGroup1 + Section("Help") + Section("X") + Section("HELP"),
+         TQE_DBNAME_TWICE, Msg(14, "HELP")},
+        {"database in no group", inA + "Doc = x\r\n", kBadGroup, Msg(15, "A")},
+        {"no documents", inA + "Group = 1\r\n", kBad, Msg(18, "A")},
+        {"only an empty document", inA + "Group = 1\r\nDoc = \"\"\r\n", kBad, Msg(18, "A")},
+        {"RootOrgPath without RegKey", kGroup1 + Section("A", "RootOrgPath2 = x\r\nRegKey = k\r\n"),
+         kBad, Msg(19, "A")},
+        {"RegEntry without RegKey", kGroup1 + Section("A", "RegEntry = \"\"\r\n"), kBad,
+         Msg(21, "A")},
+        {"ExeOrgPath without ExeKey", kGroup1 + Section("A", "ExeOrgPath = x\r\n"), kBad,
+         Msg(20, "A")},
         {"validation walks from the last database",
-         kGroup1 + Section("B", "ExeOrgPath = x\r\n") + "[A]\r\nGroup = 1\r\n",
-         TQE_BASE_INVALID,
-         {Msg(18, "A")}},
-    };
+         kGroup1 + Section("B", "ExeOrgPath = x\r\n") + "[A]\r\nGroup = 1\r\n", kBad,
+         Msg(18, "A")}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.m_pszName);
         CCtrlModel model;
         test::CParseResult r = ParseAndValidate(model, c.m_text);
         EXPECT_EQ(r.m_lResult, c.m_lResult);
-        EXPECT_EQ(r.m_messages, c.m_messages);
+        EXPECT_EQ(r.m_messages, std::vector<std::string>{c.m_message});
     }
-}
-
-TEST(CtrlReaderTest, WarningsSkipTheLineAndGoOn) {
+    // Warnings skip the line and go on.
     CCtrlModel model;
     auto r = ParseAndValidate(model, "QueryListFile = q\r\n" + kGroup1 +
                                          Section("A",
@@ -204,30 +126,7 @@ TEST(CtrlReaderTest, WarningsSkipTheLineAndGoOn) {
     EXPECT_EQ(model.GetDatabase(0)->m_strPublicName, "P");
 }
 
-TEST(CtrlReaderTest, SeparatorsGiveTheKinds) {
-    struct {
-        std::string m_text;
-        uint32_t m_nFixed, m_nSelection, m_nFree;
-    } cases[] = {
-        {Section("A") + Section("B"), 2, 0, 0},
-        {Section("A") + "###\r\n" + Section("B") + Section("C"), 1, 2, 0},
-        {Section("A") + "### Selection Type Databases ###\r\n" + Section("B") + "###   \r\n" +
-             Section("C") + "###\r\n" + Section("D"),
-         1, 1, 2},  // a third separator changes nothing
-        {"###\r\n###\r\n" + Section("A"), 0, 0, 1},
-        {"###x\r\n" + Section("A"), 0, 1, 0},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.m_text);
-        CCtrlModel model;
-        ASSERT_EQ(ParseAndValidate(model, kGroup1 + c.m_text).m_lResult, 0);
-        EXPECT_EQ(model.m_nFixedCount, c.m_nFixed);
-        EXPECT_EQ(model.m_nSelectionCount, c.m_nSelection);
-        EXPECT_EQ(model.m_nFreeCount, c.m_nFree);
-    }
-}
-
-TEST(CtrlReaderTest, SectionLines) {
+TEST(CtrlReaderTest, SectionLinesKeySplittingAndQuoting) {
     CCtrlModel model;
     ASSERT_EQ(ParseAndValidate(model, kGroup1 + Section("Help") + Section(" Two ") +
                                           "[Three]~  \t\r\nGroup=1\r\nDoc=x\r\n[" + kHyou +
@@ -240,22 +139,16 @@ TEST(CtrlReaderTest, SectionLines) {
     EXPECT_EQ(model.GetDatabase(2)->m_dwState, DBSTATE_WAS_DESELECTED | DBSTATE_DESELECTED);
     EXPECT_EQ(model.GetDatabase(0)->m_dwState, 0u);
     EXPECT_EQ(std::string(model.GetDatabase(3)->m_strName), kHyou);
-}
-
-TEST(CtrlReaderTest, KeySplittingAndQuoting) {
     struct {
         std::string m_line;
         std::string m_publicName;
-    } cases[] = {
-        {"PublicName=A=B", "A=B"},         {"PublicName = \"\"", ""},
-        {"PublicName = \"", ""},           {"  PublicName \t=  \"  x y  \"  ", "x y"},
-        {"publicname = \"a\"b\"", "a\"b"}, {"PublicName = a\"", "a\""},
-        {"PublicName = " + kHyou, kHyou},  {"PublicName = \"" + kHyou + "\"", kHyou},
-        {"PublicName = \x81=", "\x81="},
-    };
+    } cases[] = {{"PublicName=A=B", "A=B"},         {"PublicName = \"\"", ""},
+                 {"PublicName = \"", ""},           {"  PublicName \t=  \"  x y  \"  ", "x y"},
+                 {"publicname = \"a\"b\"", "a\"b"}, {"PublicName = a\"", "a\""},
+                 {"PublicName = " + kHyou, kHyou},  {"PublicName = \"" + kHyou + "\"", kHyou},
+                 {"PublicName = \x81=", "\x81="}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.m_line);
-        CCtrlModel model;
         ASSERT_EQ(ParseAndValidate(model, kGroup1 + Section("A", c.m_line + "\r\n")).m_lResult, 0);
         EXPECT_EQ(std::string(model.GetDatabase(0)->m_strPublicName), c.m_publicName);
     }
@@ -294,20 +187,12 @@ TEST(CtrlReaderTest, GlobalKeys) {
     ASSERT_EQ(ParseAndValidate(model, "SelectAllDB = Enable\r\nBlankSources = 1\r\n").m_lResult, 0);
     EXPECT_EQ(model.m_dwSelectAllDisabled, 0u);
     EXPECT_EQ(model.m_dwBlankSources, 0u);
-}
-
-TEST(CtrlReaderTest, DefaultGroupMayComeFirstAndZeroMeansNone) {
-    CCtrlModel model;
+    // DefaultGroup may come before its group, and 0 means none.
     EXPECT_EQ(ParseAndValidate(model, "DefaultGroup = 1\r\n" + kGroup1 + Section("A")).m_lResult,
               0);
-    EXPECT_EQ(ParseAndValidate(model, "DefaultGroup = 0\r\n" + Section("A")).m_lResult,
-              TQE_GROUP_INVALID);  // no group 1 for the database
     EXPECT_EQ(ParseAndValidate(model, "DefaultGroup = 0\r\n").m_lResult, 0);
     EXPECT_EQ(model.m_groupSet.GetNextId(), 1);  // no groups: the first new group gets 1
-}
-
-TEST(CtrlReaderTest, PlaceholderIsCompletedByALaterLine) {
-    CCtrlModel model;
+    // A placeholder is completed by a later line.
     ASSERT_EQ(ParseAndValidate(model, "Group2 = \"1@B\"\r\nGroup1 = \"A\"\r\n").m_lResult, 0);
     const CCtrlGroup* p1 = model.m_groupSet.FindGroup(1);
     ASSERT_NE(p1, nullptr);
@@ -317,7 +202,7 @@ TEST(CtrlReaderTest, PlaceholderIsCompletedByALaterLine) {
     EXPECT_EQ(model.m_groupSet.GetGroupCount(), 2);
 }
 
-TEST(CtrlReaderTest, DatabaseKeys) {
+TEST(CtrlReaderTest, DatabaseKeysAndTextRules) {
     CCtrlModel model;
     ASSERT_EQ(ParseAndValidate(model, kGroup1 + "Group2 = \"1@Sub\"\r\n"
                                                 "[A]\r\nGroup = 2\r\nGroup = 1\r\nGroup = 2\r\n"
@@ -338,9 +223,9 @@ TEST(CtrlReaderTest, DatabaseKeys) {
     EXPECT_EQ(db.m_groups[0]->GetRefCount(), 2);
     EXPECT_EQ(db.m_groups[1]->GetRefCount(), 1);
     EXPECT_EQ(db.m_dwAttributes, DBFAQ_HITACHI | DBATTR_BLANK_TRUE | DBATTR_BLANK_FALSE);
-    EXPECT_EQ(db.m_docs, (CtrlStringList{"d1", "d2"}));
-    EXPECT_EQ(db.m_skipDocs, (CtrlStringList{"s1"}));
     using V = CtrlStringList;
+    EXPECT_EQ(db.m_docs, (V{"d1", "d2"}));
+    EXPECT_EQ(db.m_skipDocs, (V{"s1"}));
     EXPECT_EQ(db.m_regKey, (V{"", "", "k2", "k3"}));
     EXPECT_EQ(db.m_rootPath, (V{"", "", "", "r3"}));
     EXPECT_EQ(db.m_regEntry, (V{"", "", "\n", ""}));  // padded to the RegKey list
@@ -350,21 +235,15 @@ TEST(CtrlReaderTest, DatabaseKeys) {
     EXPECT_EQ(db.m_date.m_nYear, 2004);
     EXPECT_EQ(db.m_date.m_nSecond, 9);
     EXPECT_TRUE(db.m_date.IsWritable());
-}
-
-TEST(CtrlReaderTest, TextRules) {
-    CCtrlModel model;
-    // LF alone ends a line, 0x1A ends the text, a last line without line end counts.
+    // LF alone ends a line, 0x1A ends the text, a last line without line end counts, comment
+    // and empty lines are ignored.
     ASSERT_EQ(ParseAndValidate(model, kGroup1 + "[A]\nGroup=1\nDoc=x\r\n\x1A[bad\r\n").m_lResult,
               0);
-    ASSERT_EQ(ParseAndValidate(model, kGroup1 + "[A]\nGroup=1\nDoc=x").m_lResult, 0);
+    ASSERT_EQ(ParseAndValidate(model, ":c\r\n\r\n" + kGroup1 + "[A]\nGroup=1\nDoc=x").m_lResult, 0);
     EXPECT_EQ(model.GetDatabase(0)->m_docs, CtrlStringList{"x"});
-    // A comment line and an empty line are ignored; a comment must start the line.
-    EXPECT_EQ(ParseAndValidate(model, ":comment\r\n\r\n" + kGroup1 + Section("A")).m_lResult, 0);
-    EXPECT_EQ(ParseAndValidate(model, " :comment\r\n").m_lResult, TQE_BASE_INVALID);
 }
 
-TEST(CtrlReaderTest, DocListAndSkipTitleFilesMustExist) {
+TEST(CtrlReaderTest, LoadChecksListFilesAndRereadsTheHeldFile) {
     test::CTempPrefix prefix;
     test::WriteLinuxFile(prefix.Path("list.txt"), "x");
     std::string strBase = test::WinPath(prefix.Path("base.ctl"));
@@ -379,8 +258,7 @@ TEST(CtrlReaderTest, DocListAndSkipTitleFilesMustExist) {
         {"PDFSkipTitleFile = list.txt\r\n", 0, {}},
         {"PDFSkipTitleFile = nope\r\nDocListFile = nope2\r\n",
          TQE_DOCLIST_OPEN,
-         {Msg(16, "A", "nope")}},
-    };
+         {Msg(16, "A", "nope")}}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.m_extra);
         test::WriteLinuxFile(prefix.Path("base.ctl"), kGroup1 + Section("A", c.m_extra));
@@ -388,17 +266,18 @@ TEST(CtrlReaderTest, DocListAndSkipTitleFilesMustExist) {
         CCtrlLogCollector log;
         CFile file;
         std::string strLoaded;
-        EXPECT_EQ(CCtrlReader(model, &log).Load(file, strBase, &strLoaded), c.m_lResult);
+        CCtrlReader reader(model, &log);
+        EXPECT_EQ(reader.Load(file, strBase, &strLoaded), c.m_lResult);
         EXPECT_EQ(log.GetMessages(), c.m_messages);
         EXPECT_EQ(strLoaded, strBase);
         EXPECT_TRUE(file.IsOpen());
         // The paths stay as written.
         EXPECT_TRUE(model.GetDatabase(0)->m_strDocListFile.find(':') == std::string::npos);
+        if (c.m_lResult == 0) {  // the held file is read again from its start
+            ASSERT_EQ(reader.Load(file, strBase), 0);
+            EXPECT_EQ(model.GetDBCount(), 1u);
+        }
     }
-}
-
-TEST(CtrlReaderTest, LoadOfAMissingFile) {
-    test::CTempPrefix prefix;
     CCtrlModel model;
     CFile file;
     std::string strLoaded = "old";
@@ -409,19 +288,7 @@ TEST(CtrlReaderTest, LoadOfAMissingFile) {
     EXPECT_FALSE(file.IsOpen());
 }
 
-TEST(CtrlReaderTest, LoadRereadsTheHeldFileFromItsStart) {
-    test::CTempPrefix prefix;
-    test::WriteLinuxFile(prefix.Path("b.ctl"), kGroup1 + Section("A"));
-    CCtrlModel model;
-    CFile file;
-    std::string strPath = test::WinPath(prefix.Path("b.ctl"));
-    CCtrlReader reader(model, nullptr);
-    ASSERT_EQ(reader.Load(file, strPath), 0);
-    ASSERT_EQ(reader.Load(file, strPath), 0);
-    EXPECT_EQ(model.GetDBCount(), 1u);
-}
-
-TEST(CtrlReaderTest, LargeFilesAreReadInPiecesAsIfWhole) {
+TEST(CtrlReaderTest, LargeFilesAreReadAndWrittenInPiecesAsIfWhole) {
     // Several megabytes: CR LF pairs and double-byte characters fall on piece boundaries, one
     // line is longer than any piece, and a 0x1A far into the file ends the text.
     std::string text = kGroup1;
@@ -445,6 +312,11 @@ TEST(CtrlReaderTest, LargeFilesAreReadInPiecesAsIfWhole) {
         EXPECT_EQ(fromFile.GetDatabase(30000)->m_docs[0].size(), 3u << 20);
         EXPECT_EQ(fromFile.GetDatabase(30001)->m_docs[0], "z");
     }
+    // Written out again, to a file that did not exist yet.
+    CCtrlModel model;
+    ASSERT_EQ(ParseAndValidate(model, text).m_lResult, 0);
+    ASSERT_EQ(CCtrlWriter(model).Write(test::WinPath(prefix.Path("new.ctl")), true), 0);
+    EXPECT_EQ(test::ReadLinuxFile(prefix.Path("new.ctl")), CCtrlWriter(model).Render(true));
 }
 
 TEST(CtrlReaderTest, DuplicateCheckAgreesWithTheNaiveWalk) {
@@ -464,10 +336,9 @@ TEST(CtrlReaderTest, DuplicateCheckAgreesWithTheNaiveWalk) {
         }
         std::vector<std::string> expected;
         for (size_t i = names.size(); i-- > 0 && expected.empty();) {
-            for (size_t j = 0; j < i; ++j) {
+            for (size_t j = 0; j < i && expected.empty(); ++j) {
                 if (EqualsNoCase(names[i], names[j])) {
                     expected.push_back(Msg(14, names[i]));
-                    break;
                 }
             }
         }
@@ -484,18 +355,14 @@ TEST(CtrlReaderTest, DeepAndWideGroupTrees) {
     for (bool bDeep : {true, false}) {
         std::string text;
         for (int id = 1; id <= 65535; ++id) {
-            text += "Group" + std::to_string(id) + " = \"";
-            if (bDeep && id > 1) {
-                text += std::to_string(id - 1) + "@";
-            }
-            text += 'g' + std::to_string(id) + "\"\n";
+            text += "Group" + std::to_string(id) + " = \"" +
+                    (bDeep && id > 1 ? std::to_string(id - 1) + "@" : "") + 'g' +
+                    std::to_string(id) + "\"\n";
         }
-        text += "[A]\nGroup=65535\nDoc=x\n";
         CCtrlModel model;
-        ASSERT_EQ(ParseAndValidate(model, text).m_lResult, 0);
+        ASSERT_EQ(ParseAndValidate(model, text + "[A]\nGroup=65535\nDoc=x\n").m_lResult, 0);
         EXPECT_EQ(model.m_groupSet.GetGroupCount(), 65535);
-        CCtrlWriter writer(model);
-        std::string out = writer.Render(true);
+        std::string out = CCtrlWriter(model).Render(true);
         EXPECT_EQ(model.m_groupSet.GetGroupCount(), bDeep ? 65535 : 1);
         CCtrlModel again;
         EXPECT_EQ(ParseAndValidate(again, out).m_lResult, 0);

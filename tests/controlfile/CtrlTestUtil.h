@@ -25,22 +25,17 @@ inline CParseResult ParseAndValidate(CCtrlModel& model, const std::string& text)
     model.Clear();
     CParseResult r;
     r.m_lResult = reader.Parse(text);
-    if (r.m_lResult == 0) {
-        r.m_lResult = reader.Validate(std::string());
-    }
+    r.m_lResult = r.m_lResult != 0 ? r.m_lResult : reader.Validate(std::string());
     r.m_messages = log.GetMessages();
     return r;
 }
 
 // One expected message: its id and arguments.
-inline std::string Msg(uint32_t id) {
-    return FormatLogMessage(id);
-}
-inline std::string Msg(uint32_t id, const std::string& a) {
-    return FormatLogMessage(id, &a);
-}
-inline std::string Msg(uint32_t id, const std::string& a, const std::string& b) {
-    return FormatLogMessage(id, &a, &b);
+template <class... A>
+std::string Msg(uint32_t id, const A&... args) {
+    const std::string texts[] = {std::string(args)..., std::string()};
+    return FormatLogMessage(id, sizeof...(A) > 0 ? &texts[0] : nullptr,
+                            sizeof...(A) > 1 ? &texts[1] : nullptr);
 }
 
 // The Windows form of a Linux path.

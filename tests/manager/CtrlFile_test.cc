@@ -15,30 +15,37 @@ namespace {
 
 using test::kProductPath;
 
+const std::string kRequestsNone = "<REG>=1;";
+
 class CtrlFileTest : public testing::Test, public test::CProductFixture {
 protected:
     void SetUp() override { SetMessageBox(&m_box); }
     void TearDown() override {
         SetMessageBox(nullptr);
         SetFileFaultHook(nullptr);
+        SetRegistryFaultHook(nullptr);
     }
     // A loaded object; its model has the databases Fixed1, Sel1, MyApp.
-    void LoadInto(CCtrlFile& file) {
+    static void LoadInto(CCtrlFile& file) {
         ASSERT_EQ(file.OpenProductKey(kProductPath), 0);
         ASSERT_EQ(file.Load(), 0);
     }
-    // Saves the base text once, so that a control file exists, then reloads `file`.
-    void SaveOnceAndReload(CCtrlFile& file) {
+    // Saves the base text once, so that a control file exists, then loads m_file.
+    void SaveOnceAndLoad(bool bLoad = true) {
         {
             CCtrlFile first;
             LoadInto(first);
             ASSERT_EQ(first.Save(), 0);
         }
-        LoadInto(file);
+        if (bLoad) {
+            LoadInto(m_file);
+        }
     }
+    std::string Requests() const { return Values("Builder\\Request"); }
 
     CScriptedMessageBox m_box;
     const std::string m_question = "Save?";
+    CCtrlFile m_file;
 };
 
 TEST_F(CtrlFileTest, EveryMissingRegistryValueGivesRegReadAndLeavesTheObjectUnloaded) {
@@ -59,9 +66,8 @@ TEST_F(CtrlFileTest, EveryMissingRegistryValueGivesRegReadAndLeavesTheObjectUnlo
         EXPECT_EQ(file.Save(), TQE_NOT_LOADED);
         SetString(sub, name, saved);
     }
-    CCtrlFile file;
-    EXPECT_EQ(file.OpenProductKey(kProductPath + "\\Missing"), TQE_REG_READ);
-    EXPECT_EQ(file.GetProductKeyPath(), "");
+    EXPECT_EQ(m_file.OpenProductKey(kProductPath + "\\Missing"), TQE_REG_READ);
+    EXPECT_EQ(m_file.GetProductKeyPath(), "");
 }
 
 // The log and the doc list are found beside the control files, yet the current directory, which
@@ -70,144 +76,122 @@ TEST_F(CtrlFileTest, RelativePathsAreTakenFromTheControlFolderNotTheCurrentDirec
     test::WriteLinuxFile(C("Ctrl/list.txt"), "x");
     test::WriteLinuxFile(C("Ctrl/base.ctl"), "OutputLog = idx.log\r\n" + test::kBaseText +
                                                  "DocListFile = list.txt\r\n");
+    const std::string saved = GetCurrentDirectory();
     ASSERT_EQ(SetCurrentDirectory("C:\\Data"), 0);
-    CCtrlFile file;
-    LoadInto(file);
+    LoadInto(m_file);
     EXPECT_EQ(GetCurrentDirectory(), "C:\\Data\\");
     EXPECT_TRUE(test::LinuxFileExists(C("Ctrl/idx.log")));
+    SetCurrentDirectory(saved);
 }
 
 TEST_F(CtrlFileTest, WithoutControlFileLoadResetsRequestsAndSaveWritesItWithoutReading) {
     SetString("GroupSet", "1", "x");
     SetString("Builder\\Request", "Old", "");
-    CCtrlFile file;
-    LoadInto(file);
+    LoadInto(m_file);
     EXPECT_EQ(Values("GroupSet"), "-");
-    EXPECT_EQ(Values("Builder\\Request"), "<REG>=1;");
+    EXPECT_EQ(Requests(), kRequestsNone);
     EXPECT_NE(Values("Builder\\GroupSet").find("ResetDate="), std::string::npos);
-    EXPECT_EQ(file.Save(&m_question), 0);
+    EXPECT_EQ(m_file.Save(&m_question), 0);
     EXPECT_TRUE(m_box.GetShown().empty());  // nothing was modified, nothing asked
     EXPECT_EQ(Base(), test::kBaseText);     // not rewritten
-    EXPECT_EQ(Control(), CCtrlWriter(file).Render(false));
+    EXPECT_EQ(Control(), CCtrlWriter(m_file).Render(false));
     EXPECT_EQ(Values("GroupSet"), "1=1;2=2;3=3;NextUniqueID=4;");
-    EXPECT_EQ(Values("Builder\\Request"), "<REG>=1;");  // no per-database requests
+    EXPECT_EQ(Requests(), kRequestsNone);  // no per-database requests
 }
 
-TEST_F(CtrlFileTest, UnchangedModelEqualToTheControlFileWritesNothingEvenWithoutWriteAccess) {
-    CCtrlFile file;
-    SaveOnceAndReload(file);
-    const std::string base = Base();
-    const std::string control = Control();
-    const std::string groupSet = Values("GroupSet");
+TEST_F(CtrlFileTest, UnchangedModelWritesOnlyWhenTheControlFileDiffersAndAsksNothing) {
+    SaveOnceAndLoad();
+    const std::string base = Base(), control = Control(), groupSet = Values("GroupSet");
     SetString("Builder\\Request", "Pending", "");
-    const std::string requests = Values("Builder\\Request");
+    const std::string requests = Requests();
     SetString("Path", "DataPath", "C:\\NoSuchFolder");  // this user may not write the data
-    EXPECT_FALSE(file.CanWriteData());
-    EXPECT_EQ(file.Save(&m_question), 0);
-    EXPECT_TRUE(m_box.GetShown().empty());
+    EXPECT_FALSE(m_file.CanWriteData());
+    EXPECT_EQ(m_file.Save(&m_question), 0);  // equal: nothing to write, no access needed
     EXPECT_EQ(Base(), base);
     EXPECT_EQ(Control(), control);
     EXPECT_EQ(Values("GroupSet"), groupSet);
-    EXPECT_EQ(Values("Builder\\Request"), requests);
-}
-
-TEST_F(CtrlFileTest, UnchangedModelThatDiffersNeedsWriteAccessAndAsksNothing) {
-    CCtrlFile file;
-    SaveOnceAndReload(file);
-    std::string control = Control();
-    control.replace(control.find("Selection One"), 13, "Selection Two");
-    test::WriteLinuxFile(C("Ctrl/ctrl.ctl"), control);
-    SetString("Path", "DataPath", "C:\\NoSuchFolder");
-    EXPECT_EQ(file.Save(&m_question), TQE_NO_WRITE_PERMISSION);
-    EXPECT_EQ(Control(), control);
+    EXPECT_EQ(Requests(), requests);
+    std::string changed = control;
+    changed.replace(changed.find("Selection One"), 13, "Selection Two");
+    test::WriteLinuxFile(C("Ctrl/ctrl.ctl"), changed);
+    EXPECT_EQ(m_file.Save(&m_question), TQE_NO_WRITE_PERMISSION);
+    EXPECT_EQ(Control(), changed);
     SetString("Path", "DataPath", "C:\\Data");
-    EXPECT_EQ(file.Save(&m_question), 0);
+    EXPECT_EQ(m_file.Save(&m_question), 0);
     EXPECT_TRUE(m_box.GetShown().empty());
-    EXPECT_EQ(Control(), CCtrlWriter(file).Render(false));
+    EXPECT_EQ(Control(), control);
 }
 
-TEST_F(CtrlFileTest, SelectionChangeAsksThenRewritesBothFilesAndSetsReg) {
-    CCtrlFile file;
-    SaveOnceAndReload(file);
-    const std::string base = Base();
-    ASSERT_EQ(file.SetDBSelected(1, 0), 0);
-    EXPECT_EQ(file.m_dwModified, 0u);
+TEST_F(CtrlFileTest, SelectionChangeAsksAndASaveWhileTheBuilderReadsTheControlFileWritesNothing) {
+    SaveOnceAndLoad();
+    std::string base = Base();
+    ASSERT_EQ(m_file.SetDBSelected(1, 0), 0);
+    EXPECT_EQ(m_file.m_dwModified, 0u);
     SetString("Builder\\Request", "<REG>", "");  // no longer 1
     // No: nothing is written, the marks stay for the next try.
-    EXPECT_EQ(file.Save(&m_question), TQE_CANCELLED);
+    EXPECT_EQ(m_file.Save(&m_question), TQE_CANCELLED);
     EXPECT_EQ(Base(), base);
     m_box.PushAnswer(IDYES);
-    EXPECT_EQ(file.Save(&m_question), 0);
+    EXPECT_EQ(m_file.Save(&m_question), 0);
     ASSERT_EQ(m_box.GetShown().size(), 2u);
     EXPECT_EQ(m_box.GetShown()[1].m_strText, m_question);
     EXPECT_EQ(m_box.GetShown()[1].m_strCaption, "Demo Search");
     EXPECT_NE(Base().find("[Sel1]~"), std::string::npos);
     EXPECT_EQ(Control().find("Sel1"), std::string::npos);
-    EXPECT_EQ(Values("Builder\\Request"), "<REG>=1;");  // deselected: no request of its own
-    EXPECT_EQ(file.m_dwModified, 0u);
-    EXPECT_EQ(file.m_dwStructureChanged, 0u);
-    EXPECT_EQ(file.GetDatabase(1)->m_dwState, DBSTATE_WAS_DESELECTED | DBSTATE_DESELECTED);
-    // Selected again and saved: Sel1 is rebuilt.
-    ASSERT_EQ(file.SetDBSelected(1, 1), 0);
-    EXPECT_EQ(file.Save(), 0);
-    EXPECT_EQ(Values("Builder\\Request"), "<REG>=1;Sel1='\\0';");
-    EXPECT_EQ(file.GetDatabase(1)->m_dwState, 0u);
-}
-
-// The builder reads the control file with deletion denied. A save that rewrote the base
-// control file and then could not replace the control file would lose Sel1's request with the
-// object; it must refuse before writing anything, and keep the builder out once it has begun.
-TEST_F(CtrlFileTest, SaveWhileTheBuilderReadsTheControlFileWritesNothing) {
-    CCtrlFile file;
-    SaveOnceAndReload(file);
-    ASSERT_EQ(file.SetDBSelected(1, 0), 0);
-    ASSERT_EQ(file.Save(), 0);
-    ASSERT_EQ(file.SetDBSelected(1, 1), 0);
-    const std::string base = Base();
+    EXPECT_EQ(Requests(), kRequestsNone);  // deselected: no request of its own
+    EXPECT_EQ(m_file.m_dwModified, 0u);
+    EXPECT_EQ(m_file.m_dwStructureChanged, 0u);
+    EXPECT_EQ(m_file.GetDatabase(1)->m_dwState, DBSTATE_WAS_DESELECTED | DBSTATE_DESELECTED);
+    // Selected again, while the builder reads the control file with deletion denied. A save
+    // that rewrote the base control file and then could not replace the control file would lose
+    // Sel1's request with the object; it must refuse before writing anything, and keep the
+    // builder out once it has begun.
+    ASSERT_EQ(m_file.SetDBSelected(1, 1), 0);
+    base = Base();
     const std::string control = Control();
     SetString("Builder\\Request", "<REG>", "");
     {
         CFile builder;
         ASSERT_EQ(builder.Open("C:\\Ctrl\\ctrl.ctl", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING),
                   0);
-        EXPECT_EQ(file.Save(), TQE_BASE_UPDATE);
+        EXPECT_EQ(m_file.Save(), TQE_BASE_UPDATE);
         EXPECT_EQ(Base(), base);
         EXPECT_EQ(Control(), control);
-        EXPECT_EQ(Values("Builder\\Request"), "<REG>='\\0';");
+        EXPECT_EQ(Requests(), "<REG>='\\0';");
     }
-    std::string strBuilderOpen;
+    int32_t builderOpen = 0;
     SetFileFaultHook([&](const char* op, const std::string& path) {
         if (std::string(op) == "rename" && path == "C:\\Ctrl\\ctrl.ctl.NEW") {
             CFile builder;
-            strBuilderOpen = std::to_string(
-                builder.Open("C:\\Ctrl\\ctrl.ctl", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING));
+            builderOpen =
+                builder.Open("C:\\Ctrl\\ctrl.ctl", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
         }
         return 0;
     });
-    EXPECT_EQ(file.Save(), 0);
-    EXPECT_EQ(strBuilderOpen, "32");  // the builder waits while the save holds the file
+    EXPECT_EQ(m_file.Save(), 0);
+    EXPECT_EQ(builderOpen, ERROR_SHARING_VIOLATION);  // the builder waits while the save holds it
     EXPECT_EQ(Base().find("[Sel1]~"), std::string::npos);
     EXPECT_NE(Control().find("[Sel1]"), std::string::npos);
-    EXPECT_EQ(Values("Builder\\Request"), "<REG>=1;Sel1='\\0';");
+    EXPECT_EQ(Requests(), kRequestsNone + "Sel1='\\0';");  // Sel1 is rebuilt
+    EXPECT_EQ(m_file.GetDatabase(1)->m_dwState, 0u);
 }
 
 TEST_F(CtrlFileTest, BuilderPathsAreCarriedOverToDatabasesNotRebuilt) {
-    CCtrlFile file;
-    SaveOnceAndReload(file);
+    SaveOnceAndLoad();
     std::string control = Control();
     // What the builder resolved for the databases it indexed.
-    for (const char* name : {"[Sel1]\r\n", "[MyApp]\r\n"}) {
-        const size_t at = control.find(name) + std::string(name).size();
-        control.insert(at, "RootPath = \"C:\\Resolved\"\r\nExePath2 = \"C:\\Bin\"\r\n");
+    for (const std::string name : {"[Sel1]\r\n", "[MyApp]\r\n"}) {
+        control.insert(control.find(name) + name.size(),
+                       "RootPath = \"C:\\Resolved\"\r\nExePath2 = \"C:\\Bin\"\r\n");
     }
     test::WriteLinuxFile(C("Ctrl/ctrl.ctl"), control);
-    ASSERT_EQ(file.AddDoc(2, "C:\\Docs\\more.chm"), 0);  // MyApp is rebuilt
-    ASSERT_EQ(file.Save(), 0);
-    const CCtrlDatabase& sel = *file.GetDatabase(1);
+    ASSERT_EQ(m_file.AddDoc(2, "C:\\Docs\\more.chm"), 0);  // MyApp is rebuilt
+    ASSERT_EQ(m_file.Save(), 0);
+    const CCtrlDatabase& sel = *m_file.GetDatabase(1);
     EXPECT_EQ(sel.m_rootPath, CtrlStringList{"C:\\Resolved"});
     EXPECT_EQ(sel.m_exePath, (CtrlStringList{"C:\\Exe", "", "C:\\Bin"}));
-    EXPECT_TRUE(file.GetDatabase(2)->m_rootPath.empty());
-    EXPECT_EQ(Values("Builder\\Request"), "<REG>=1;MyApp='\\0';");
+    EXPECT_TRUE(m_file.GetDatabase(2)->m_rootPath.empty());
+    EXPECT_EQ(Requests(), kRequestsNone + "MyApp='\\0';");
     EXPECT_NE(Control().find("RootPath = \"C:\\Resolved\""), std::string::npos);
 }
 
@@ -215,88 +199,113 @@ TEST_F(CtrlFileTest, RenamedApplicationIsRequestedAndTheSampleQueryFileFollows) 
     const std::string sample =
         "%%%MyApp%%%\r\n  %%%  myapp  %%%\nfree text\r\n%%%%%%\r\n%%%Fixed1%%%";
     test::WriteLinuxFile(C("Ctrl/sample.txt"), sample);
-    CCtrlFile file;
-    SaveOnceAndReload(file);
+    SaveOnceAndLoad();
     EXPECT_EQ(test::ReadLinuxFile(C("Ctrl/sample.txt")), sample);  // no rename yet: untouched
-    ASSERT_EQ(file.RenameAppli(2, "New App"), 0);
-    ASSERT_EQ(file.Save(), 0);
+    ASSERT_EQ(m_file.RenameAppli(2, "New App"), 0);
+    ASSERT_EQ(m_file.Save(), 0);
     EXPECT_EQ(test::ReadLinuxFile(C("Ctrl/sample.txt")),
               "%%%New App%%%\r\n%%%New App%%%\r\nfree text\r\n%%%%%%\r\n%%%Fixed1%%%\r\n");
-    EXPECT_FALSE(test::LinuxFileExists(C("Ctrl/sample.txt.NEW")));
-    EXPECT_EQ(file.GetDatabase(2)->m_docs[0], "C:\\Docs\\my.chm > New App");
-    EXPECT_EQ(Values("Builder\\Request"), "<REG>=1;New App='\\0';");
-    EXPECT_EQ(file.GetDatabase(2)->m_strPrevName, "");
+    EXPECT_EQ(m_file.GetDatabase(2)->m_docs[0], "C:\\Docs\\my.chm > New App");
+    EXPECT_EQ(Requests(), kRequestsNone + "New App='\\0';");
+    EXPECT_EQ(m_file.GetDatabase(2)->m_strPrevName, "");
 }
 
-TEST_F(CtrlFileTest, RemovedGroupKeepsTheUniqueIdsOfTheOthers) {
-    CCtrlFile file;
-    SaveOnceAndReload(file);
-    ASSERT_EQ(file.RemoveAppli(2, false), 0);
-    ASSERT_EQ(file.AddAppli(3, "Other"), 0);
-    ASSERT_EQ(file.AddDBToGroup(2, "Other"), 0);
-    ASSERT_EQ(file.AddDoc(2, "C:\\o.chm"), 0);
-    ASSERT_EQ(file.Save(), 0);
-    // Manuals keeps 1; MyApp's groups went; Other is new (id 2 in the file, unique id 4).
-    EXPECT_EQ(Values("GroupSet"), "1=1;2=4;NextUniqueID=5;");
-    EXPECT_EQ(Values("Builder\\Request"), "<REG>=1;Other='\\0';");
-}
-
-TEST_F(CtrlFileTest, IncompleteDatabaseIsRefusedBeforeAnythingIsWritten) {
-    CCtrlFile file;
-    SaveOnceAndReload(file);
+TEST_F(CtrlFileTest, RemovedGroupKeepsTheUniqueIdsOfTheOthersAndIncompleteIsRefused) {
+    SaveOnceAndLoad();
     const std::string base = Base();
-    ASSERT_EQ(file.AddAppli(3, "Empty"), 0);
+    ASSERT_EQ(m_file.AddAppli(3, "Empty"), 0);
     m_box.PushAnswer(IDYES);
-    EXPECT_EQ(file.Save(&m_question), TQE_DB_INCOMPLETE);
+    EXPECT_EQ(m_file.Save(&m_question), TQE_DB_INCOMPLETE);  // refused before anything is written
     EXPECT_TRUE(m_box.GetShown().empty());
     EXPECT_EQ(Base(), base);
+    ASSERT_EQ(m_file.RemoveAppli(2, false), 0);
+    ASSERT_EQ(m_file.AddDBToGroup(2, "Empty"), 0);
+    ASSERT_EQ(m_file.AddDoc(2, "C:\\o.chm"), 0);
+    ASSERT_EQ(m_file.Save(), 0);
+    // Manuals keeps 1; MyApp's groups went; Empty is new (id 2 in the file, unique id 4).
+    EXPECT_EQ(Values("GroupSet"), "1=1;2=4;NextUniqueID=5;");
+    EXPECT_EQ(Requests(), kRequestsNone + "Empty='\\0';");
 }
 
-TEST_F(CtrlFileTest, FailedWritesKeepTheFilesLoadableAndTheFlagsForTheNextTry) {
-    CCtrlFile file;
-    SaveOnceAndReload(file);
-    const std::string base = Base();
-    const std::string control = Control();
-    ASSERT_EQ(file.RenameAppli(2, "Renamed"), 0);
-    // A disk that fills up in the middle of the base control file, then of the control file.
-    for (const char* target : {"base.ctl.NEW", "ctrl.ctl.NEW"}) {
+TEST_F(CtrlFileTest, FailedSavesKeepTheFilesLoadableAndTheFlagsForTheNextTry) {
+    SaveOnceAndLoad();
+    const std::string base = Base(), control = Control(), groupSet = Values("GroupSet");
+    ASSERT_EQ(m_file.RenameAppli(2, "Renamed"), 0);
+    // A disk that fills up in the middle of the base control file, then of the control file;
+    // then the registry refuses the n-th write (the access probe, the request, the group ids).
+    const std::pair<const char*, int> faults[] = {
+        {"base.ctl.NEW", 0}, {"ctrl.ctl.NEW", 0}, {"", 2}, {"", 4}};
+    for (const auto& [target, nFailingSet] : faults) {
+        SCOPED_TRACE(std::string(target) + std::to_string(nFailingSet));
         SetFileFaultHook([target](const char* op, const std::string& path) {
-            return std::string(op) == "write" && path.ends_with(target) ? ERROR_DISK_FULL : 0;
+            return *target && std::string(op) == "write" && path.ends_with(target) ? ERROR_DISK_FULL
+                                                                                   : 0;
         });
-        EXPECT_EQ(file.Save(), TQE_BASE_UPDATE) << target;
+        int count = 0;
+        SetRegistryFaultHook([&count, nFailingSet](const char* op) {
+            return std::string(op) == "set" && ++count == nFailingSet ? ERROR_ACCESS_DENIED : 0;
+        });
+        EXPECT_EQ(m_file.Save(), nFailingSet == 0 ? TQE_BASE_UPDATE : TQE_REG_WRITE);
         SetFileFaultHook(nullptr);
-        EXPECT_EQ(file.m_dwModified, 1u);
-        EXPECT_EQ(file.m_dwStructureChanged, 1u);
-        EXPECT_EQ(file.GetDatabase(2)->m_strPrevName, "MyApp");
-        EXPECT_NE(file.GetDatabase(2)->m_dwState & DBSTATE_REBUILD, 0u);
-        EXPECT_EQ(Control(), control);
+        SetRegistryFaultHook(nullptr);
+        EXPECT_EQ(m_file.m_dwModified, 1u);
+        EXPECT_EQ(m_file.m_dwStructureChanged, 1u);
+        EXPECT_EQ(m_file.GetDatabase(2)->m_strPrevName, "MyApp");
+        EXPECT_NE(m_file.GetDatabase(2)->m_dwState & DBSTATE_REBUILD, 0u);
+        EXPECT_EQ(Values("GroupSet"), groupSet);  // rolled back whole
+        if (nFailingSet == 0) {
+            EXPECT_EQ(Control(), control);
+        }
         CCtrlFile reader;
         LoadInto(reader);  // the base control file on disk loads
     }
     EXPECT_NE(Base(), base);  // the second round got as far as the base control file
-    EXPECT_EQ(file.Save(), 0);
+    EXPECT_EQ(m_file.Save(), 0);
     EXPECT_NE(Control().find("[Renamed]"), std::string::npos);
-    EXPECT_EQ(file.m_dwModified, 0u);
-    EXPECT_EQ(Values("Builder\\Request"), "<REG>=1;Renamed='\\0';");
+    EXPECT_EQ(m_file.m_dwModified, 0u);
+    EXPECT_EQ(Requests(), kRequestsNone + "Renamed='\\0';");
 }
 
-TEST_F(CtrlFileTest, RegistryFailuresGiveRegWriteAndKeepTheFlags) {
+// ---- other processes ----
+
+// Loads the product ("load") or opens the base control file for writing ("write"), writes the
+// file args[1] and holds on until killed.
+TQ_CHILD_MAIN(Hold) {
     CCtrlFile file;
-    SaveOnceAndReload(file);
-    ASSERT_EQ(file.AddDoc(2, "C:\\x.chm"), 0);
-    // The writes of a save: the access probe, the request for MyApp, then the group ids.
-    for (int failing : {2, 4}) {
-        int count = 0;
-        SetRegistryFaultHook([&count, failing](const char* op) {
-            return std::string(op) == "set" && ++count == failing ? ERROR_ACCESS_DENIED : 0;
-        });
-        EXPECT_EQ(file.Save(), TQE_REG_WRITE) << failing;
-        SetRegistryFaultHook(nullptr);
-        EXPECT_EQ(file.m_dwModified, 1u);
-        EXPECT_EQ(Values("GroupSet"), "1=1;2=2;3=3;NextUniqueID=4;");  // rolled back whole
+    CFile base;
+    if (args[0] == "load" ? file.OpenProductKey(kProductPath) != 0 || file.Load() != 0
+                          : base.Open("C:\\Ctrl\\base.ctl", GENERIC_READ | GENERIC_WRITE,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING) != 0) {
+        return 1;
     }
-    EXPECT_EQ(file.Save(), 0);
-    EXPECT_EQ(Values("Builder\\Request"), "<REG>=1;MyApp='\\0';");
+    CFile ready;
+    ready.Open(args[1], GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS);
+    ready.Close();
+    pause();
+    return 0;
+}
+
+// Loads the product, applies a change ("rename", "none") and saves ("lock": answers with
+// GetBuilderLock's result instead); the exit code is 100 + -(result).
+TQ_CHILD_MAIN(Edit) {
+    CCtrlFile file;
+    int32_t lResult = file.OpenProductKey(kProductPath);
+    lResult = lResult != 0 ? lResult : file.Load();
+    if (lResult == 0 && args[0] == "lock") {
+        return 10 + file.GetBuilderLock();
+    }
+    lResult = lResult == 0 && args[0] == "rename" ? file.RenameAppli(2, "Renamed") : lResult;
+    lResult = lResult != 0 ? lResult : file.Save();
+    return lResult == 0 ? 0 : 100 + (-lResult % 100);
+}
+
+pid_t StartHolder(const test::CProductFixture& product, const char* pszHow) {
+    const pid_t holder = test::StartChild("Hold", {pszHow, "C:\\Ctrl\\ready"});
+    for (int i = 0; i < 1000 && !test::LinuxFileExists(product.C("Ctrl/ready")); ++i) {
+        usleep(10000);
+    }
+    EXPECT_TRUE(test::LinuxFileExists(product.C("Ctrl/ready")));
+    return holder;
 }
 
 TEST_F(CtrlFileTest, LockFileIsHeldFromTheFirstLoadAndDeletedAtTheEnd) {
@@ -309,134 +318,62 @@ TEST_F(CtrlFileTest, LockFileIsHeldFromTheFirstLoadAndDeletedAtTheEnd) {
         EXPECT_EQ(test::ReadLinuxFile(C("Ctrl/base.ctl.lock")), "kept");  // not recreated
     }
     EXPECT_FALSE(test::LinuxFileExists(C("Ctrl/base.ctl.lock")));
-    test::WriteLinuxFile(C("Ctrl/base.ctl.lock"), "");  // left by a holder that died
-    CCtrlFile file;
-    ASSERT_EQ(file.OpenProductKey(kProductPath), 0);
-    EXPECT_EQ(file.GetBuilderLock(), 0);
-    EXPECT_FALSE(test::LinuxFileExists(C("Ctrl/base.ctl.lock")));
-    EXPECT_EQ(file.GetBuilderLock(), 0);
-}
-
-// ---- other processes ----
-
-// Loads the product and holds it until killed; "ready" is written once loaded.
-TQ_CHILD_MAIN(HoldLoaded) {
-    CCtrlFile file;
-    if (file.OpenProductKey(kProductPath) != 0 || file.Load() != 0) {
-        return 1;
+    ASSERT_EQ(m_file.OpenProductKey(kProductPath), 0);
+    for (bool bChild : {false, true}) {
+        // Left by a holder that died, or held by another process that dies.
+        const pid_t holder = bChild ? StartHolder(*this, "load") : 0;
+        if (bChild) {
+            EXPECT_EQ(m_file.GetBuilderLock(), 1);
+            // A second editor loads without the lock, and leaving does not take the holder's.
+            EXPECT_EQ(test::RunChild("Edit", {"lock"}), 11);
+            EXPECT_EQ(m_file.GetBuilderLock(), 1);
+            kill(holder, SIGKILL);
+            test::WaitChild(holder);
+        } else {
+            test::WriteLinuxFile(C("Ctrl/base.ctl.lock"), "");
+        }
+        EXPECT_TRUE(test::LinuxFileExists(C("Ctrl/base.ctl.lock")));
+        EXPECT_EQ(m_file.GetBuilderLock(), 0);
+        EXPECT_FALSE(test::LinuxFileExists(C("Ctrl/base.ctl.lock")));
+        EXPECT_EQ(m_file.GetBuilderLock(), 0);
     }
-    CFile ready;
-    ready.Open(args[0], GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS);
-    ready.Close();
-    pause();
-    return 0;
-}
-
-// Loads the product, answers with the load's result and GetBuilderLock's.
-TQ_CHILD_MAIN(LoadAndLock) {
-    CCtrlFile file;
-    if (file.OpenProductKey(kProductPath) != 0 || file.Load() != 0) {
-        return 1;
-    }
-    return 10 + file.GetBuilderLock();
-}
-
-// Holds the base control file open for writing until killed.
-TQ_CHILD_MAIN(HoldForWriting) {
-    CFile file;
-    if (file.Open(args[0], GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                  OPEN_EXISTING) != 0) {
-        return 1;
-    }
-    CFile ready;
-    ready.Open(args[1], GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS);
-    ready.Close();
-    pause();
-    return 0;
-}
-
-void WaitForFile(const std::string& linuxPath) {
-    for (int i = 0; i < 1000 && !test::LinuxFileExists(linuxPath); ++i) {
-        usleep(10000);
-    }
-    ASSERT_TRUE(test::LinuxFileExists(linuxPath));
-}
-
-TEST_F(CtrlFileTest, LockFileAcrossProcesses) {
-    const pid_t holder = test::StartChild("HoldLoaded", {"C:\\Ctrl\\ready"});
-    WaitForFile(C("Ctrl/ready"));
-    CCtrlFile file;
-    ASSERT_EQ(file.OpenProductKey(kProductPath), 0);
-    EXPECT_EQ(file.GetBuilderLock(), 1);
-    EXPECT_TRUE(test::LinuxFileExists(C("Ctrl/base.ctl.lock")));
-    // A second editor loads without the lock, and leaving does not take the holder's lock.
-    EXPECT_EQ(test::RunChild("LoadAndLock", {}), 11);
-    EXPECT_EQ(file.GetBuilderLock(), 1);
-    kill(holder, SIGKILL);
-    test::WaitChild(holder);
-    // The holder died: its lock file is stale.
-    EXPECT_TRUE(test::LinuxFileExists(C("Ctrl/base.ctl.lock")));
-    EXPECT_EQ(file.GetBuilderLock(), 0);
-    EXPECT_FALSE(test::LinuxFileExists(C("Ctrl/base.ctl.lock")));
 }
 
 TEST_F(CtrlFileTest, BaseControlFileHeldForWritingByAnotherProcessCannotBeLoaded) {
-    const pid_t holder =
-        test::StartChild("HoldForWriting", {"C:\\Ctrl\\base.ctl", "C:\\Ctrl\\ready"});
-    WaitForFile(C("Ctrl/ready"));
-    CCtrlFile file;
-    ASSERT_EQ(file.OpenProductKey(kProductPath), 0);
-    EXPECT_EQ(file.Load(), TQE_BASE_OPEN);
-    EXPECT_FALSE(file.IsLoaded());
-    EXPECT_EQ(file.Save(), TQE_NOT_LOADED);
+    const pid_t holder = StartHolder(*this, "write");
+    ASSERT_EQ(m_file.OpenProductKey(kProductPath), 0);
+    EXPECT_EQ(m_file.Load(), TQE_BASE_OPEN);
+    EXPECT_FALSE(m_file.IsLoaded());
+    EXPECT_EQ(m_file.Save(), TQE_NOT_LOADED);
     kill(holder, SIGKILL);
     test::WaitChild(holder);
-    EXPECT_EQ(file.Load(), 0);
-}
-
-// Loads, applies a change ("rename" or "none") and saves; the exit code is 100 + -(result).
-TQ_CHILD_MAIN(SaveAs) {
-    CCtrlFile file;
-    int32_t lResult = file.OpenProductKey(kProductPath);
-    if (lResult == 0) {
-        lResult = file.Load();
-    }
-    if (lResult == 0 && args[0] == "rename") {
-        lResult = file.RenameAppli(2, "Renamed");
-    }
-    if (lResult == 0) {
-        lResult = file.Save();
-    }
-    return lResult == 0 ? 0 : 100 + (-lResult % 100);
+    EXPECT_EQ(m_file.Load(), 0);
 }
 
 TEST_F(CtrlFileTest, UserWhoMayNotWriteTheFoldersGetsAClearErrorAndLosesNothing) {
     if (!test::CanDropPrivileges()) {
         GTEST_SKIP() << "needs root to run the denied side as an unprivileged user";
     }
-    {
-        CCtrlFile file;
-        SaveOnceAndReload(file);
-    }
+    SaveOnceAndLoad(false);
     OpenRegistryToAll();
     const std::string base = Base();
     test::CChildOptions nobody;
     nobody.m_bDropPrivileges = true;
     // The folders belong to root: an unchanged model saves (there is nothing to write) ...
-    EXPECT_EQ(test::RunChild("SaveAs", {"none"}, nobody), 0);
+    EXPECT_EQ(test::RunChild("Edit", {"none"}, nobody), 0);
     // ... a change needs the data folder (-1058) ...
-    EXPECT_EQ(test::RunChild("SaveAs", {"rename"}, nobody), 100 + 58);
+    EXPECT_EQ(test::RunChild("Edit", {"rename"}, nobody), 100 + 58);
     // ... and with the data folder open to all, the control folder refuses the new file.
     chmod(C("Data").c_str(), 0777);
-    EXPECT_EQ(test::RunChild("SaveAs", {"rename"}, nobody), 100 + 64);
+    EXPECT_EQ(test::RunChild("Edit", {"rename"}, nobody), 100 + 64);
     EXPECT_EQ(Base(), base);
     EXPECT_FALSE(test::LinuxFileExists(C("Ctrl/base.ctl.lock")));
     chmod(C("Ctrl").c_str(), 0777);
     // Replacing a file this user may not write is refused as on Windows (read-only target).
-    EXPECT_EQ(test::RunChild("SaveAs", {"rename"}, nobody), 100 + 64);
+    EXPECT_EQ(test::RunChild("Edit", {"rename"}, nobody), 100 + 64);
     chmod(C("Ctrl/base.ctl").c_str(), 0666);
     chmod(C("Ctrl/ctrl.ctl").c_str(), 0666);
-    EXPECT_EQ(test::RunChild("SaveAs", {"rename"}, nobody), 0);
+    EXPECT_EQ(test::RunChild("Edit", {"rename"}, nobody), 0);
     EXPECT_NE(Base().find("[Renamed]"), std::string::npos);
 }
 

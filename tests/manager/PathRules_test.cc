@@ -19,50 +19,51 @@ namespace {
 const std::string kHyou = "\x95\x5C";
 const std::string kHalfA = "\xB1";
 
-// Strings every rule must survive: empty, broken double-byte, a lead byte at the end, over
-// MAX_PATH, macro and root fragments.
-const std::string kNastyInputs[] = {
-    "",
-    "\x95",
-    "\\",
-    "C:",
-    "<",
-    "<SYSTEM>..",
-    "<Program Files>..\\..\\..\\..",
-    "HKEY_LOCAL_MACHINE\\",
-    "C:\\" + kHyou,
-    "\x95\\\x95",
-    "\xFF\xFF\xFF",
-    std::string(300, 'a'),
-    "C:\\" + std::string(300, 'a'),
-    std::string(150, '\x95') + "\\",
-    std::string("a\0b", 3),
+// A rule's answer as one string: its output, after a '!' when the rule said no.
+std::string Outcome(bool bDone, const std::string& out) {
+    return (bDone ? "" : "!") + out;
+}
+
+// One input of a rule, the answer it must give, and what the row shows.
+struct CRow {
+    std::string m_in;
+    std::string m_expected;
 };
 
-TEST(PathRulesTest, LastByteClassAndAppendBackslash) {
-    struct Case {
-        std::string in;
-        int32_t cls;
-        std::string appended;
-    };
-    const Case cases[] = {
-        {"", 0, "\\"},
-        {"C:\\", 1, "C:\\"},
-        {"C:\\dir", 1, "C:\\dir\\"},
-        {"C:\\" + kHyou, 3, "C:\\" + kHyou + "\\"},
-        {kHyou + kHyou, 3, kHyou + kHyou + "\\"},
-        {"\x95", 2, "\x95\\"},       // a lead byte at the end
-        {kHalfA, 1, kHalfA + "\\"},  // half-width katakana are single-byte characters
-        {"\x80\\", 3, "\x80\\\\"},   // 0x80 and 0xFD-0xFF start a pair as well
-        {"\xFF\\", 3, "\xFF\\\\"},
-        {"\xA0\\", 1, "\xA0\\"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::PrintToString(c.in));
-        EXPECT_EQ(LastByteClass(c.in), c.cls);
-        std::string s = c.in;
+TEST(PathRulesTest, LastByteClassAppendBackslashAndSplitPath) {
+    struct {
+        std::string m_in;
+        int32_t m_nClass;
+        std::string m_appended;
+    } cases[] = {{"", 0, "\\"},
+                 {"C:\\", 1, "C:\\"},
+                 {"C:\\dir", 1, "C:\\dir\\"},
+                 {"C:\\" + kHyou, 3, "C:\\" + kHyou + "\\"},
+                 {kHyou + kHyou, 3, kHyou + kHyou + "\\"},
+                 {"\x95", 2, "\x95\\"},       // a lead byte at the end
+                 {kHalfA, 1, kHalfA + "\\"},  // half-width katakana are single-byte characters
+                 {"\x80\\", 3, "\x80\\\\"},   // 0x80 and 0xFD-0xFF start a pair as well
+                 {"\xFF\\", 3, "\xFF\\\\"},
+                 {"\xA0\\", 1, "\xA0\\"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.m_in));
+        EXPECT_EQ(LastByteClass(c.m_in), c.m_nClass);
+        std::string s = c.m_in;
         AppendBackslash(s);
-        EXPECT_EQ(s, c.appended);
+        EXPECT_EQ(s, c.m_appended);
+    }
+    // The folder and the file, as "folder|file".
+    const CRow paths[] = {{"C:\\dir\\file.txt", "C:\\dir\\|file.txt"},
+                          {"C:file", "C:|file"},
+                          {"dir/sub/f", "dir/sub/|f"},
+                          {"\\\\server\\share\\a.chm", "\\\\server\\share\\|a.chm"},
+                          {"C:\\dir\\" + kHyou, "C:\\dir\\|" + kHyou},  // its 0x5C is no separator
+                          {"", "|"},
+                          {"\x95", "|\x95"}};
+    for (const CRow& c : paths) {
+        std::string folder = "old", file = "old";
+        SplitPath(c.m_in, folder, file);
+        EXPECT_EQ(folder + "|" + file, c.m_expected) << testing::PrintToString(c.m_in);
     }
 }
 
@@ -71,11 +72,7 @@ TEST(PathRulesTest, CheckDatabaseName) {
     for (int i = 0; i < 32; ++i) {
         kana64 += "\x83\x41";  // "ア"
     }
-    struct Case {
-        std::string name;
-        int32_t verdict;
-    };
-    const Case cases[] = {
+    const std::pair<std::string, int32_t> cases[] = {
         {"", DBNAME_EMPTY},
         {std::string(64, 'a'), DBNAME_OK},
         {std::string(65, 'a'), DBNAME_TOO_LONG},
@@ -94,34 +91,12 @@ TEST(PathRulesTest, CheckDatabaseName) {
         {"\x95\x30", DBNAME_BAD_CHAR},    // second byte below 0x40
         {kHalfA + "|", DBNAME_BAD_CHAR},  // forbidden characters come before katakana
         {kHalfA + "\x95", DBNAME_HALF_KANA},
-        {"\x95\x30" + kHalfA, DBNAME_BAD_CHAR},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(CheckDatabaseName(c.name), c.verdict) << testing::PrintToString(c.name);
+        {"\x95\x30" + kHalfA, DBNAME_BAD_CHAR}};
+    for (const auto& [name, verdict] : cases) {
+        EXPECT_EQ(CheckDatabaseName(name), verdict) << testing::PrintToString(name);
     }
     for (char forbidden : std::string("\\/:,;*?\"<>|")) {
         EXPECT_EQ(CheckDatabaseName(std::string("ab") + forbidden), DBNAME_BAD_CHAR) << forbidden;
-    }
-}
-
-TEST(PathRulesTest, SplitPath) {
-    struct Case {
-        std::string path, folder, file;
-    };
-    const Case cases[] = {
-        {"C:\\dir\\file.txt", "C:\\dir\\", "file.txt"},
-        {"C:file", "C:", "file"},
-        {"dir/sub/f", "dir/sub/", "f"},
-        {"\\\\server\\share\\a.chm", "\\\\server\\share\\", "a.chm"},
-        {"C:\\dir\\" + kHyou, "C:\\dir\\", kHyou},  // its 0x5C is no separator
-        {"", "", ""},
-        {"\x95", "", "\x95"},
-    };
-    for (const Case& c : cases) {
-        std::string folder = "old", file = "old";
-        SplitPath(c.path, folder, file);
-        EXPECT_EQ(folder, c.folder) << testing::PrintToString(c.path);
-        EXPECT_EQ(file, c.file) << testing::PrintToString(c.path);
     }
 }
 
@@ -129,204 +104,140 @@ TEST(PathRulesTest, SplitPath) {
 class PathRulesPrefixTest : public testing::Test {
 protected:
     void SetUp() override {
-        SetString(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion",
-                  "ProgramFilesDir", "C:\\Program Files");
+        SetString(kWindowsKey, "ProgramFilesDir", "C:\\Program Files");
         std::filesystem::create_directories(m_prefix.Path("drives/c/Apps/Sub"));
         test::WriteLinuxFile(m_prefix.Path("drives/c/Apps/tool.exe"), "MZ");
         test::WriteLinuxFile(m_prefix.Path("drives/c/WINDOWS/a.hlp"), "?_");
     }
-    static void SetString(HKEY root, const std::string& strKey, const std::string& strName,
-                          const std::string& strValue) {
+    static void SetString(const std::string& strKey, const std::string& strName,
+                          const std::string& strValue, HKEY root = HKEY_LOCAL_MACHINE) {
         CRegKey key;
         ASSERT_EQ(key.Create(root, strKey, KEY_ALL_ACCESS), 0);
         ASSERT_EQ(key.SetString(strName, strValue), 0);
     }
+    static std::string RegKey(const std::string& strKey, const std::string& strEntry = "") {
+        std::string out = "untouched";
+        return Outcome(ResolveRegKeyFolder(strKey, strEntry, out), out);
+    }
 
+    static inline const std::string kWindowsKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
+    static inline const std::string kLM = "HKEY_LOCAL_MACHINE\\Software\\";
     test::CTempPrefix m_prefix;
 };
 
-TEST_F(PathRulesPrefixTest, RegKeyRootsAreTheFourLongNames) {
-    SetString(HKEY_LOCAL_MACHINE, "Software\\X", "InstalledDir", "C:\\Apps\\");
-    SetString(HKEY_CURRENT_USER, "Software\\X", "InstalledDir", "C:\\User");
-    SetString(HKEY_USERS, "S-1\\X", "InstalledDir", "C:\\Users");
-    SetString(HKEY_CLASSES_ROOT, "X", "InstalledDir", "C:\\Classes");
-    struct Case {
-        std::string regKey;
-        bool ok;
-        std::string folder;
+TEST_F(PathRulesPrefixTest, RegKeyAndExeKeyFolders) {
+    SetString("Software\\X", "InstalledDir", "C:\\Apps\\");
+    SetString("Software\\X", "InstalledDir", "C:\\User", HKEY_CURRENT_USER);
+    SetString("S-1\\X", "InstalledDir", "C:\\Users", HKEY_USERS);
+    SetString("X", "InstalledDir", "C:\\Classes", HKEY_CLASSES_ROOT);
+    SetString("Software\\None", "Other", "C:\\Apps");
+    const CRow roots[] = {
+        {kLM + "X", "C:\\Apps"},
+        {"hkey_local_machine\\Software\\X", "C:\\Apps"},
+        {"HKEY_CURRENT_USER\\Software\\X", "C:\\User"},
+        {"HKEY_USERS\\S-1\\X", "C:\\Users"},
+        {"HKEY_CLASSES_ROOT\\X", "C:\\Classes"},
+        {"HKLM\\Software\\X", "!untouched"},
+        {kLM + "Missing", "!untouched"},
+        {"Software\\X", "!untouched"},
+        {kLM + "None", "!untouched"}  // none of the value names
     };
-    const Case cases[] = {
-        {"HKEY_LOCAL_MACHINE\\Software\\X", true, "C:\\Apps"},
-        {"hkey_local_machine\\Software\\X", true, "C:\\Apps"},
-        {"HKEY_CURRENT_USER\\Software\\X", true, "C:\\User"},
-        {"HKEY_USERS\\S-1\\X", true, "C:\\Users"},
-        {"HKEY_CLASSES_ROOT\\X", true, "C:\\Classes"},
-        {"HKLM\\Software\\X", false, ""},
-        {"HKEY_LOCAL_MACHINE\\Software\\Missing", false, ""},
-        {"Software\\X", false, ""},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.regKey);
-        std::string out = "untouched";
-        EXPECT_EQ(ResolveRegKeyFolder(c.regKey, "", out), c.ok);
-        EXPECT_EQ(out, c.ok ? c.folder : "untouched");
+    for (const CRow& c : roots) {
+        EXPECT_EQ(RegKey(c.m_in), c.m_expected) << c.m_in;
     }
-}
-
-TEST_F(PathRulesPrefixTest, RegKeyValuesAreTriedInOrder) {
-    // Values from the i-th name on exist; the i-th is the one used.
-    struct Value {
-        const char* name;
-        const char* data;
-        const char* folder;
-    };
-    const Value values[] = {
-        {"RootPath", "C:\\Root\\index.txt", "C:\\Root"},
-        {"InstalledDir", "C:\\Installed\\", "C:\\Installed"},
-        {"InstalledPath", "C:\\Path\\tool.exe", "C:\\Path"},
-        {"Path", "C:\\P\\", "C:\\P"},
-        {"InstallPath", "C:\\IP", "C:\\IP"},
-    };
-    for (size_t i = 0; i < std::size(values); ++i) {
-        const std::string key = "Software\\Order" + std::to_string(i);
-        for (size_t j = i; j < std::size(values); ++j) {
-            SetString(HKEY_LOCAL_MACHINE, key, values[j].name, values[j].data);
-        }
-        std::string out;
-        EXPECT_TRUE(ResolveRegKeyFolder("HKEY_LOCAL_MACHINE\\" + key, "", out));
-        EXPECT_EQ(out, values[i].folder) << values[i].name;
+    // The value names are tried in order: each added one comes first.
+    const std::pair<const char*, const char*> order[] = {{"InstallPath", "C:\\IP"},
+                                                         {"Path", "C:\\P\\"},
+                                                         {"InstalledPath", "C:\\Path\\tool.exe"},
+                                                         {"InstalledDir", "C:\\Installed\\"},
+                                                         {"RootPath", "C:\\Root\\index.txt"}};
+    const char* const folders[] = {"C:\\IP", "C:\\P", "C:\\Path", "C:\\Installed", "C:\\Root"};
+    for (size_t i = 0; i < std::size(order); ++i) {
+        SetString("Software\\Order", order[i].first, order[i].second);
+        EXPECT_EQ(RegKey(kLM + "Order"), folders[i]) << order[i].first;
     }
-    SetString(HKEY_LOCAL_MACHINE, "Software\\None", "Other", "C:\\Apps");
-    std::string out = "untouched";
-    EXPECT_FALSE(ResolveRegKeyFolder("HKEY_LOCAL_MACHINE\\Software\\None", "", out));
-    EXPECT_EQ(out, "untouched");
-}
-
-TEST_F(PathRulesPrefixTest, FolderSpellingsOfRegKeyValues) {
-    struct Case {
-        const char* name;
-        std::string data;
-        std::string folder;
-    };
-    const Case cases[] = {
-        {"InstalledDir", "C:\\Apps\\", "C:\\Apps"},
-        {"InstalledDir", "C:\\", "C:\\"},
-        {"InstalledDir", "C:\\" + kHyou, "C:\\" + kHyou},  // no backslash to remove
-        {"InstalledPath", "C:\\Apps\\tool.exe", "C:\\Apps"},
-        {"InstalledPath", "tool.exe", ""},
-        {"InstalledPath", "\\tool.exe", ""},  // the search starts at the second character
-        {"InstalledPath", "C:\\" + kHyou + "tool.exe", "C:\\"},
-        {"RootPath", "\\\\srv\\share\\a.txt", "\\\\srv\\share"},
-    };
+    // How the values spell their folders.
+    const std::pair<const char*, CRow> spellings[] = {
+        {"InstalledDir", {"C:\\Apps\\", "C:\\Apps"}},
+        {"InstalledDir", {"C:\\", "C:\\"}},
+        {"InstalledDir", {"C:\\" + kHyou, "C:\\" + kHyou}},  // no backslash to remove
+        {"InstalledPath", {"C:\\Apps\\tool.exe", "C:\\Apps"}},
+        {"InstalledPath", {"tool.exe", ""}},
+        {"InstalledPath", {"\\tool.exe", ""}},  // the search starts at the second character
+        {"InstalledPath", {"C:\\" + kHyou + "tool.exe", "C:\\"}},
+        {"RootPath", {"\\\\srv\\share\\a.txt", "\\\\srv\\share"}}};
     int n = 0;
-    for (const Case& c : cases) {
-        const std::string key = "Software\\Spell" + std::to_string(n++);
-        SetString(HKEY_LOCAL_MACHINE, key, c.name, c.data);
-        std::string out;
-        EXPECT_TRUE(ResolveRegKeyFolder("HKEY_LOCAL_MACHINE\\" + key, "", out));
-        EXPECT_EQ(out, c.folder) << c.name << " " << testing::PrintToString(c.data);
+    for (const auto& [name, c] : spellings) {
+        const std::string key = "Spell" + std::to_string(n++);
+        SetString("Software\\" + key, name, c.m_in);
+        EXPECT_EQ(RegKey(kLM + key), c.m_expected) << testing::PrintToString(c.m_in);
     }
-}
-
-TEST_F(PathRulesPrefixTest, RegEntryNamesTheValue) {
-    const std::string key = "HKEY_LOCAL_MACHINE\\Software\\Entry";
-    SetString(HKEY_LOCAL_MACHINE, "Software\\Entry", "", "C:\\Apps\\tool.exe");
-    SetString(HKEY_LOCAL_MACHINE, "Software\\Entry", "Dir", "C:\\Apps\\Sub\\");
-    SetString(HKEY_LOCAL_MACHINE, "Software\\Entry", "Gone", "C:\\Apps\\gone.exe");
-    SetString(HKEY_LOCAL_MACHINE, "Software\\Entry", "InstalledDir", "C:\\Ignored");
-    struct Case {
-        std::string entry;
-        bool ok;
-        std::string folder;
-    };
-    const Case cases[] = {
-        {kEmptyRegEntry, true, "C:\\Apps"},  // "" in the file: the default value
-        {"Dir", true, "C:\\Apps\\Sub"},
-        {"Gone", true, "C:\\Apps\\gone.exe"},  // not an existing file: taken as a folder
-        {"Missing", false, "untouched"},
-    };
-    for (const Case& c : cases) {
-        std::string out = "untouched";
-        EXPECT_EQ(ResolveRegKeyFolder(key, c.entry, out), c.ok) << c.entry;
-        EXPECT_EQ(out, c.folder) << c.entry;
+    // A RegEntry names the value; "" in the file is the default value.
+    SetString("Software\\Entry", "", "C:\\Apps\\tool.exe");
+    SetString("Software\\Entry", "Dir", "C:\\Apps\\Sub\\");
+    SetString("Software\\Entry", "Gone", "C:\\Apps\\gone.exe");
+    SetString("Software\\Entry", "InstalledDir", "C:\\Ignored");
+    const CRow entries[] = {
+        {kEmptyRegEntry, "C:\\Apps"},
+        {"Dir", "C:\\Apps\\Sub"},
+        {"Gone", "C:\\Apps\\gone.exe"},  // not an existing file: taken as a folder
+        {"Missing", "!untouched"}};
+    for (const CRow& c : entries) {
+        EXPECT_EQ(RegKey(kLM + "Entry", c.m_in), c.m_expected) << c.m_in;
     }
-}
-
-TEST_F(PathRulesPrefixTest, ExeKeyFolder) {
-    struct Case {
-        std::string data;
-        std::string folder;
-    };
-    const Case cases[] = {
-        {"C:\\Apps\\tool.exe", "C:\\Apps"},
-        {"C:\\Apps\\\\tool.exe", "C:\\Apps"},  // a doubled backslash goes as well
-        {"C:\\tool.exe", "C:\\"},
-        {"\\\\tool.exe", "\\"},
-        {"C:\\" + kHyou + "\\tool.exe", "C:\\" + kHyou},
-        {"tool.exe", ""},
-    };
-    int n = 0;
-    for (const Case& c : cases) {
-        const std::string key = "Software\\Exe" + std::to_string(n++);
-        SetString(HKEY_LOCAL_MACHINE, key, "", c.data);
+    // An ExeKey's default value is a program; its folder is the answer.
+    const CRow exes[] = {{"C:\\Apps\\tool.exe", "C:\\Apps"},
+                         {"C:\\Apps\\\\tool.exe", "C:\\Apps"},  // a doubled backslash goes as well
+                         {"C:\\tool.exe", "C:\\"},
+                         {"\\\\tool.exe", "\\"},
+                         {"C:\\" + kHyou + "\\tool.exe", "C:\\" + kHyou},
+                         {"tool.exe", ""}};
+    for (const CRow& c : exes) {
+        const std::string key = "Exe" + std::to_string(n++);
+        SetString("Software\\" + key, "", c.m_in);
         std::string out;
-        EXPECT_TRUE(ResolveExeKeyFolder("HKEY_LOCAL_MACHINE\\" + key, out));
-        EXPECT_EQ(out, c.folder) << testing::PrintToString(c.data);
+        EXPECT_TRUE(ResolveExeKeyFolder(kLM + key, out));
+        EXPECT_EQ(out, c.m_expected) << testing::PrintToString(c.m_in);
     }
 }
 
 TEST_F(PathRulesPrefixTest, ExpandPathMacro) {
-    struct Case {
-        std::string in;
-        bool ok;
-        std::string out;
-    };
-    const Case cases[] = {
-        {"<WINDOWS>\\HELP\\A.HLP", true, "C:\\WINDOWS\\HELP\\A.HLP"},
-        {"<SYSTEM>\\x.dll", true, "C:\\WINDOWS\\system32\\x.dll"},
-        {"<program files>\\a", true, "C:\\Program Files\\a"},
-        {"<Program Files>..\\Common\\B.CHM", true, "C:\\Common\\B.CHM"},
-        {"<windows>..", true, "C:"},
-        {"<windows>..\\", true, "C:"},
-        {"<SYSTEM>..\\..\\x", true, "C:\\x"},
-        {"<SYSTEM>..\\..\\..\\x", true, "\\x"},
-        {"<WINDOWS>", true, "C:\\WINDOWS"},
-        {"<WINDOWS>" + kHyou, true, "C:\\WINDOWS" + kHyou},
-        {"C:\\<WINDOWS>", false, "C:\\<WINDOWS>"},
-        {"<WINDOWS", false, "<WINDOWS"},
-        {"<WINDOWSX>\\a", false, "<WINDOWSX>\\a"},
-        {"<>", false, "<>"},
-        {"", false, ""},
-    };
-    for (const Case& c : cases) {
+    const CRow cases[] = {{"<WINDOWS>\\HELP\\A.HLP", "C:\\WINDOWS\\HELP\\A.HLP"},
+                          {"<SYSTEM>\\x.dll", "C:\\WINDOWS\\system32\\x.dll"},
+                          {"<program files>\\a", "C:\\Program Files\\a"},
+                          {"<Program Files>..\\Common\\B.CHM", "C:\\Common\\B.CHM"},
+                          {"<windows>..", "C:"},
+                          {"<windows>..\\", "C:"},
+                          {"<SYSTEM>..\\..\\x", "C:\\x"},
+                          {"<SYSTEM>..\\..\\..\\x", "\\x"},
+                          {"<WINDOWS>", "C:\\WINDOWS"},
+                          {"<WINDOWS>" + kHyou, "C:\\WINDOWS" + kHyou},
+                          {"C:\\<WINDOWS>", "!C:\\<WINDOWS>"},
+                          {"<WINDOWS", "!<WINDOWS"},
+                          {"<WINDOWSX>\\a", "!<WINDOWSX>\\a"},
+                          {"<>", "!<>"},
+                          {"", "!"}};
+    for (const CRow& c : cases) {
         std::string out = "untouched";
-        EXPECT_EQ(ExpandPathMacro(c.in, out), c.ok) << c.in;
-        EXPECT_EQ(out, c.out) << c.in;
+        EXPECT_EQ(Outcome(ExpandPathMacro(c.m_in, out), out), c.m_expected) << c.m_in;
     }
-}
-
-TEST_F(PathRulesPrefixTest, ProgramFilesMacroNeedsTheRegistryValue) {
+    // <Program Files> needs the registry value, and one short enough.
     std::string dir;
     EXPECT_EQ(GetProgramFilesDir(dir), 0);
     EXPECT_EQ(dir, "C:\\Program Files");
-    SetString(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir",
-              "C:\\" + std::string(259, 'p'));
+    SetString(kWindowsKey, "ProgramFilesDir", "C:\\" + std::string(259, 'p'));
     std::string out;
-    EXPECT_FALSE(ExpandPathMacro("<Program Files>\\a", out));  // 262 bytes: too long
-    EXPECT_EQ(out, "<Program Files>\\a");
+    EXPECT_EQ(Outcome(ExpandPathMacro("<Program Files>\\a", out), out), "!<Program Files>\\a");
     CRegKey key;
-    ASSERT_EQ(key.Open(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion",
-                       KEY_ALL_ACCESS),
-              0);
+    ASSERT_EQ(key.Open(HKEY_LOCAL_MACHINE, kWindowsKey, KEY_ALL_ACCESS), 0);
     ASSERT_EQ(key.DeleteValue("ProgramFilesDir"), 0);
     dir = "untouched";
     EXPECT_EQ(GetProgramFilesDir(dir), ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(dir, "untouched");
-    EXPECT_FALSE(ExpandPathMacro("<Program Files>\\a", out));
-    EXPECT_EQ(out, "<Program Files>\\a");
+    EXPECT_EQ(Outcome(ExpandPathMacro("<Program Files>\\a", out), out), "!<Program Files>\\a");
 }
 
-TEST_F(PathRulesPrefixTest, GetPathTypeDescribesTheVeryEntry) {
+TEST_F(PathRulesPrefixTest, PathTypeUniversalFullAndTemporaryPaths) {
     EXPECT_EQ(GetPathType(""), PATH_NONE);
     EXPECT_EQ(GetPathType("C:\\Apps\\missing.exe"), PATH_NONE);
     EXPECT_EQ(GetPathType("C:\\Apps"), PATH_FOLDER);
@@ -339,93 +250,27 @@ TEST_F(PathRulesPrefixTest, GetPathTypeDescribesTheVeryEntry) {
     none.m_strName = "untouched";
     EXPECT_EQ(GetPathType("C:\\Apps\\missing", &none), PATH_NONE);
     EXPECT_EQ(none.m_strName, "untouched");
-}
 
-TEST_F(PathRulesPrefixTest, IsInstalledAppliThroughItsOutcomes) {
-    SetString(HKEY_LOCAL_MACHINE, "Software\\Here", "InstalledDir", "C:\\Apps");
-    SetString(HKEY_LOCAL_MACHINE, "Software\\Gone", "InstalledDir", "C:\\Gone");
-    SetString(HKEY_LOCAL_MACHINE, "Software\\Exe", "", "C:\\Apps\\tool.exe");
-    SetString(HKEY_LOCAL_MACHINE, "Software\\ExeGone", "", "C:\\Gone\\tool.exe");
-    const std::string here = "HKEY_LOCAL_MACHINE\\Software\\Here";
-    const std::string gone = "HKEY_LOCAL_MACHINE\\Software\\Gone";
-    const std::string missing = "HKEY_LOCAL_MACHINE\\Software\\Missing";
-    struct Case {
-        const char* what;
-        std::vector<std::string> regKey, rootOrg, exeKey, exeOrg, docs;
-        int32_t installed;
-    };
-    const Case cases[] = {
-        {"RegKey folder exists", {gone, here}, {}, {}, {}, {}, 1},
-        {"RootOrgPath folder", {gone}, {"C:\\Apps"}, {}, {}, {}, 1},
-        {"RootOrgPath is a file", {gone}, {"C:\\Apps\\tool.exe"}, {}, {}, {}, 0},
-        {"RegKeys fail, documents exist",
-         {missing, gone},
-         {},
-         {},
-         {},
-         {"C:\\Apps\\tool.exe > App"},
-         0},
-        {"empty RegKey slots are skipped", {"", ""}, {}, {}, {}, {}, 1},
-        {"ExeKey folder exists", {gone}, {}, {"HKEY_LOCAL_MACHINE\\Software\\Exe"}, {}, {}, 1},
-        {"ExeOrgPath folder",
-         {},
-         {},
-         {"HKEY_LOCAL_MACHINE\\Software\\ExeGone"},
-         {"C:\\Apps\\Sub"},
-         {},
-         1},
-        {"ExeKey fails", {}, {}, {"HKEY_LOCAL_MACHINE\\Software\\ExeGone"}, {}, {}, 0},
-        {"a document exists", {}, {}, {}, {}, {"C:\\Gone\\x.chm", "C:\\Apps\\tool.exe > App"}, 1},
-        {"through a macro", {}, {}, {}, {}, {"<WINDOWS>\\a.hlp > App"}, 1},
-        {"cut at | and >", {}, {}, {}, {}, {"C:\\Apps\\tool.exe  |topic > App"}, 1},
-        {"no document exists", {}, {}, {}, {}, {"C:\\Gone\\x.chm > App"}, 0},
-        {"placeholders only", {}, {}, {}, {}, {"C:\\Gone\\x.DMY > App"}, 1},
-        {"relative documents are not looked for", {}, {}, {}, {}, {"x.chm", "ab"}, 1},
-        {"nothing at all", {}, {}, {}, {}, {}, 1},
-    };
-    for (const Case& c : cases) {
-        CCtrlDatabase db;
-        db.m_regKey.assign(c.regKey.begin(), c.regKey.end());
-        db.m_rootOrgPath.assign(c.rootOrg.begin(), c.rootOrg.end());
-        db.m_exeKey.assign(c.exeKey.begin(), c.exeKey.end());
-        db.m_exeOrgPath.assign(c.exeOrg.begin(), c.exeOrg.end());
-        db.m_docs.assign(c.docs.begin(), c.docs.end());
-        EXPECT_EQ(IsInstalledAppli(db), c.installed) << c.what;
-    }
-}
-
-TEST_F(PathRulesPrefixTest, ToUniversalPathOnRemoteAndFixedDrives) {
     std::filesystem::create_directories(m_prefix.Path("share/docs"));
     ASSERT_EQ(CPrefix::Current().AddDrive(
                   {'N', DRIVE_REMOTE, m_prefix.Path("share"), "\\\\server\\share"}),
               0);
-    struct Case {
-        std::string in;
-        bool ok;
-        std::string out;
-    };
-    const Case cases[] = {
-        {"N:\\docs\\a.chm", true, "\\\\server\\share\\docs\\a.chm"},
-        {"n:\\docs", true, "\\\\server\\share\\docs"},
-        {"C:\\Apps\\tool.exe", false, "C:\\Apps\\tool.exe"},
-        {"N:docs", false, "N:docs"},
-        {"1:\\x", false, "1:\\x"},
-    };
-    for (const Case& c : cases) {
-        std::string path = c.in;
-        EXPECT_EQ(ToUniversalPath(path), c.ok) << c.in;
-        EXPECT_EQ(path, c.out) << c.in;
+    const CRow universal[] = {{"N:\\docs\\a.chm", "\\\\server\\share\\docs\\a.chm"},
+                              {"n:\\docs", "\\\\server\\share\\docs"},
+                              {"C:\\Apps\\tool.exe", "!C:\\Apps\\tool.exe"},
+                              {"N:docs", "!N:docs"},
+                              {"1:\\x", "!1:\\x"}};
+    for (const CRow& c : universal) {
+        std::string path = c.m_in;
+        EXPECT_EQ(Outcome(ToUniversalPath(path), path), c.m_expected) << c.m_in;
     }
-}
 
-TEST_F(PathRulesPrefixTest, FullPathsAndTemporaryNames) {
     const std::string saved = GetCurrentDirectory();
     ASSERT_EQ(SetCurrentDirectory("C:\\Apps"), 0);
     std::string path = "Sub\\..\\x.txt";
     EXPECT_TRUE(MakeFullPath(path));
     EXPECT_EQ(path, "C:\\Apps\\x.txt");
     ASSERT_EQ(SetCurrentDirectory(saved), 0);
-
     std::string temp;
     ASSERT_TRUE(MakeTempName("C:\\Apps", temp));
     EXPECT_EQ(temp.rfind("C:\\Apps\\TQ", 0), 0u) << temp;
@@ -435,12 +280,72 @@ TEST_F(PathRulesPrefixTest, FullPathsAndTemporaryNames) {
     EXPECT_EQ(temp, "untouched");
 }
 
+TEST_F(PathRulesPrefixTest, IsInstalledAppliThroughItsOutcomes) {
+    SetString("Software\\Here", "InstalledDir", "C:\\Apps");
+    SetString("Software\\Gone", "InstalledDir", "C:\\Gone");
+    SetString("Software\\Exe", "", "C:\\Apps\\tool.exe");
+    SetString("Software\\ExeGone", "", "C:\\Gone\\tool.exe");
+    const std::string here = kLM + "Here", gone = kLM + "Gone", missing = kLM + "Missing";
+    const std::string exe = kLM + "Exe", exeGone = kLM + "ExeGone";
+    // The lists of the database: 'R' RegKey, 'O' RootOrgPath, 'E' ExeKey, 'X' ExeOrgPath,
+    // 'D' Doc.
+    struct {
+        const char* m_pszName;
+        int32_t m_nInstalled;
+        std::vector<std::pair<char, std::string>> m_entries;
+    } cases[] = {
+        {"RegKey folder exists", 1, {{'R', gone}, {'R', here}}},
+        {"RootOrgPath folder", 1, {{'R', gone}, {'O', "C:\\Apps"}}},
+        {"RootOrgPath is a file", 0, {{'R', gone}, {'O', "C:\\Apps\\tool.exe"}}},
+        {"RegKeys fail, documents exist",
+         0,
+         {{'R', missing}, {'R', gone}, {'D', "C:\\Apps\\tool.exe > App"}}},
+        {"empty RegKey slots are skipped", 1, {{'R', ""}, {'R', ""}}},
+        {"ExeKey folder exists", 1, {{'R', gone}, {'E', exe}}},
+        {"ExeOrgPath folder", 1, {{'E', exeGone}, {'X', "C:\\Apps\\Sub"}}},
+        {"ExeKey fails", 0, {{'E', exeGone}}},
+        {"a document exists", 1, {{'D', "C:\\Gone\\x.chm"}, {'D', "C:\\Apps\\tool.exe > App"}}},
+        {"through a macro", 1, {{'D', "<WINDOWS>\\a.hlp > App"}}},
+        {"cut at | and >", 1, {{'D', "C:\\Apps\\tool.exe  |topic > App"}}},
+        {"no document exists", 0, {{'D', "C:\\Gone\\x.chm > App"}}},
+        {"placeholders only", 1, {{'D', "C:\\Gone\\x.DMY > App"}}},
+        {"relative documents are not looked for", 1, {{'D', "x.chm"}, {'D', "ab"}}},
+        {"nothing at all", 1, {}}};
+    for (const auto& c : cases) {
+        CCtrlDatabase db;
+        for (const auto& [list, value] : c.m_entries) {
+            CtrlStringList& l = list == 'R'   ? db.m_regKey
+                                : list == 'O' ? db.m_rootOrgPath
+                                : list == 'E' ? db.m_exeKey
+                                : list == 'X' ? db.m_exeOrgPath
+                                              : db.m_docs;
+            l.emplace_back(value);
+        }
+        EXPECT_EQ(IsInstalledAppli(db), c.m_nInstalled) << c.m_pszName;
+    }
+}
+
 TEST_F(PathRulesPrefixTest, EveryRuleTakesAnyByteString) {
-    // Relative folders then name places inside the prefix.
+    // Strings every rule must survive: empty, broken double-byte, a lead byte at the end, over
+    // MAX_PATH, macro and root fragments. Relative folders name places inside the prefix.
+    const std::string nasty[] = {"",
+                                 "\x95",
+                                 "\\",
+                                 "C:",
+                                 "<",
+                                 "<SYSTEM>..",
+                                 "<Program Files>..\\..\\..\\..",
+                                 "HKEY_LOCAL_MACHINE\\",
+                                 "C:\\" + kHyou,
+                                 "\x95\\\x95",
+                                 "\xFF\xFF\xFF",
+                                 std::string(300, 'a'),
+                                 "C:\\" + std::string(300, 'a'),
+                                 std::string(150, '\x95') + "\\",
+                                 std::string("a\0b", 3)};
     const std::string saved = GetCurrentDirectory();
     ASSERT_EQ(SetCurrentDirectory("C:\\Apps"), 0);
-    CCtrlDatabase db;
-    for (const std::string& s : kNastyInputs) {
+    for (const std::string& s : nasty) {
         SCOPED_TRACE(testing::PrintToString(s));
         std::string out, folder, file;
         LastByteClass(s);
@@ -461,11 +366,9 @@ TEST_F(PathRulesPrefixTest, EveryRuleTakesAnyByteString) {
         t = s;
         MakeFullPath(t);
         MakeTempName(s, out);
-        db.m_regKey = {CtrlString(s)};
-        db.m_regEntry = {CtrlString(s)};
-        db.m_rootOrgPath = {CtrlString(s)};
-        db.m_exeKey = {CtrlString(s)};
-        db.m_exeOrgPath = {CtrlString(s)};
+        CCtrlDatabase db;
+        db.m_regKey = db.m_regEntry = db.m_rootOrgPath = db.m_exeKey =
+            db.m_exeOrgPath = {CtrlString(s)};
         IsInstalledAppli(db);
         db = CCtrlDatabase();
         db.m_docs = {CtrlString(s), CtrlString("C:\\" + s), CtrlString("<WINDOWS>" + s)};

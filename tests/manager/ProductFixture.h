@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cstring>
 #include <string>
 
 #include "manager/ProductRegKey.h"
@@ -49,8 +50,6 @@ public:
         mkdir(C("Ctrl").c_str(), 0755);
         WriteLinuxFile(C("Ctrl/base.ctl"), kBaseText);
     }
-    // Loading makes the control folder current; the next test's prefix has no such folder.
-    ~CProductFixture() { SetCurrentDirectory(m_strSavedDirectory); }
 
     // A Linux path on drive C:.
     std::string C(const std::string& rel) const { return m_prefix.Path("drives/c/" + rel); }
@@ -74,23 +73,19 @@ public:
         if (key.Open(HKEY_LOCAL_MACHINE, Sub(sub), KEY_READ) != 0) {
             return "-";
         }
-        std::string out;
-        std::string name;
-        std::string data;
+        std::string out, name, data;
         uint32_t type = 0;
         for (uint32_t i = 0; key.EnumValue(i, name, type, data) == 0; ++i) {
-            out += name + "=";
             if (type == REG_DWORD && data.size() == 4) {
-                out += std::to_string(static_cast<uint8_t>(data[0]) | static_cast<uint8_t>(data[1])
-                                                                          << 8);
-            } else {
-                std::string shown;
-                for (char c : data) {
-                    shown += c == '\0' ? std::string("\\0") : std::string(1, c);
-                }
-                out += "'" + shown + "'";
+                uint32_t value = 0;
+                memcpy(&value, data.data(), 4);
+                out += name + "=" + std::to_string(value) + ";";
+                continue;
             }
-            out += ";";
+            for (size_t at = data.find('\0'); at != std::string::npos; at = data.find('\0', at)) {
+                data.replace(at, 1, "\\0");
+            }
+            out += name + "='" + data + "';";
         }
         return out;
     }
@@ -108,7 +103,6 @@ public:
     }
 
     CTempPrefix m_prefix;
-    std::string m_strSavedDirectory = GetCurrentDirectory();
 };
 
 }  // namespace tq::test

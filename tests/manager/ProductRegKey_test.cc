@@ -5,56 +5,34 @@
 #include <ctime>
 #include <string>
 
-#include "platform/Registry.h"
+#include "ProductFixture.h"
 #include "platform/Win32Error.h"
-#include "support/TestSupport.h"
 
 namespace tq {
 namespace {
 
-const std::string kProductPath = std::string(kProductKeyBase) + "Demo";
+using test::kProductPath;
 
-class ProductRegKeyTest : public testing::Test {
+class ProductRegKeyTest : public testing::Test, public test::CProductFixture {
 protected:
-    void SetUp() override {
-        CRegKey key;
-        ASSERT_EQ(key.Create(HKEY_LOCAL_MACHINE, kProductPath, KEY_ALL_ACCESS), 0);
-        ASSERT_EQ(key.SetString("ProductName", "Demo Search"), 0);
-    }
-    static void SetValue(const std::string& strSubKey, const std::string& strName, uint32_t type,
-                         const std::string& data) {
-        CRegKey key;
-        ASSERT_EQ(key.Create(HKEY_LOCAL_MACHINE, kProductPath + "\\" + strSubKey, KEY_ALL_ACCESS),
-                  0);
-        ASSERT_EQ(key.SetValue(strName, type, data.data(), static_cast<uint32_t>(data.size())), 0);
-    }
-    static bool KeyExists(const std::string& strSubKey) {
-        CRegKey key;
-        return key.Open(HKEY_LOCAL_MACHINE, kProductPath + "\\" + strSubKey, KEY_READ) == 0;
-    }
+    void SetUp() override { ASSERT_EQ(m_key.Open(kProductPath), 0); }
+    static bool KeyExists(const std::string& strSubKey) { return Values(strSubKey) != "-"; }
 
-    test::CTempPrefix m_prefix;
     CProductRegKey m_key;
 };
 
 TEST_F(ProductRegKeyTest, OpenKeepsThePathWithOneTrailingBackslash) {
     EXPECT_EQ(m_key.GetRoot(), HKEY_LOCAL_MACHINE);
-    EXPECT_EQ(m_key.Open(kProductPath), 0);
     EXPECT_EQ(m_key.GetPath(), kProductPath + "\\");
     EXPECT_EQ(m_key.Open(kProductPath + "\\"), 0);
     EXPECT_EQ(m_key.GetPath(), kProductPath + "\\");
-    // A failed open forgets the key it had.
+    // "表" ends in the byte 0x5C; it is a character of the name, not a separator.
+    SetString("\x95\x5C", "x", "");
+    EXPECT_EQ(m_key.Open(kProductPath + "\\\x95\x5C"), 0);
+    EXPECT_EQ(m_key.GetPath(), kProductPath + "\\\x95\x5C\\");
+    // A failed open forgets the key it had, and then every operation answers "not found".
     EXPECT_EQ(m_key.Open(kProductPath + "X"), ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(m_key.GetPath(), "");
-    // "表" ends in the byte 0x5C; it is a character of the name, not a separator.
-    const std::string hyou = kProductPath + "\\\x95\x5C";
-    CRegKey key;
-    ASSERT_EQ(key.Create(HKEY_LOCAL_MACHINE, hyou, KEY_ALL_ACCESS), 0);
-    EXPECT_EQ(m_key.Open(hyou), 0);
-    EXPECT_EQ(m_key.GetPath(), hyou + "\\");
-}
-
-TEST_F(ProductRegKeyTest, EveryOperationAnswersNotFoundWhileNoKeyIsOpen) {
     uint32_t value = 7;
     std::string text = "untouched";
     EXPECT_EQ(m_key.GetDWORD("", "x", value), ERROR_FILE_NOT_FOUND);
@@ -69,44 +47,45 @@ TEST_F(ProductRegKeyTest, EveryOperationAnswersNotFoundWhileNoKeyIsOpen) {
     EXPECT_FALSE(m_key.IsCustomizeEnabled());
     EXPECT_EQ(value, 7u);
     EXPECT_EQ(text, "untouched");
-    // Nothing was created at the root either.
-    CRegKey key;
+    CRegKey key;  // nothing was created at the root either
     EXPECT_EQ(key.Open(HKEY_LOCAL_MACHINE, "Path", KEY_READ), ERROR_FILE_NOT_FOUND);
 }
 
 TEST_F(ProductRegKeyTest, ValuesAreReadWhateverTheirType) {
-    ASSERT_EQ(m_key.Open(kProductPath), 0);
-    SetValue("Path", "NoNul", REG_SZ, "C:\\Data");  // written without its terminating zero
-    SetValue("Path", "Binary", REG_BINARY, std::string("ab\0cd", 5));
-    SetValue("Path", "Short", REG_BINARY, "\x01\x02");
-    SetValue("Path", "Empty", REG_SZ, "");
-    struct Case {
-        const char* name;
-        int32_t rcString;
-        const char* text;
-        int32_t rcDword;
-        uint32_t dword;
-    };
-    const Case cases[] = {
-        {"NoNul", 0, "C:\\Data", ERROR_MORE_DATA, 0},
-        {"Binary", 0, "ab", ERROR_MORE_DATA, 0},
-        {"Short", 0, "\x01\x02", 0, 0x0201},
-        {"Empty", 0, "", 0, 0},
-        {"Missing", ERROR_FILE_NOT_FOUND, nullptr, ERROR_FILE_NOT_FOUND, 0},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    struct {
+        const char* m_pszName;
+        uint32_t m_type;
+        std::string m_data;
+        int32_t m_rcString;
+        const char* m_pszText;
+        int32_t m_rcDword;
+        uint32_t m_dword;
+    } cases[] = {
+        // Written without its terminating zero.
+        {"NoNul", REG_SZ, "C:\\Data", 0, "C:\\Data", ERROR_MORE_DATA, 0},
+        {"Binary", REG_BINARY, std::string("ab\0cd", 5), 0, "ab", ERROR_MORE_DATA, 0},
+        {"Short", REG_BINARY, "\x01\x02", 0, "\x01\x02", 0, 0x0201},
+        {"Empty", REG_SZ, "", 0, "", 0, 0},
+        {"Missing", 0, "", ERROR_FILE_NOT_FOUND, "untouched", ERROR_FILE_NOT_FOUND, 0xDEADBEEF}};
+    CRegKey key;
+    ASSERT_EQ(key.Create(HKEY_LOCAL_MACHINE, Sub("Path"), KEY_ALL_ACCESS), 0);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.m_pszName);
+        if (c.m_type != 0) {
+            ASSERT_EQ(key.SetValue(c.m_pszName, c.m_type, c.m_data.data(),
+                                   static_cast<uint32_t>(c.m_data.size())),
+                      0);
+        }
         std::string text = "untouched";
-        EXPECT_EQ(m_key.GetString("Path", c.name, text), c.rcString);
-        EXPECT_EQ(text, c.text != nullptr ? c.text : "untouched");
+        EXPECT_EQ(m_key.GetString("Path", c.m_pszName, text), c.m_rcString);
+        EXPECT_EQ(text, c.m_pszText);
         uint32_t value = 0xDEADBEEF;
-        EXPECT_EQ(m_key.GetDWORD("Path", c.name, value), c.rcDword);
-        EXPECT_EQ(value, c.rcDword == 0 ? c.dword : 0xDEADBEEF);
+        EXPECT_EQ(m_key.GetDWORD("Path", c.m_pszName, value), c.m_rcDword);
+        EXPECT_EQ(value, c.m_rcDword == ERROR_MORE_DATA ? 0xDEADBEEF : c.m_dword);
     }
 }
 
 TEST_F(ProductRegKeyTest, WritesCreateTheSubkeyAndReadBack) {
-    ASSERT_EQ(m_key.Open(kProductPath), 0);
     EXPECT_FALSE(m_key.IsCustomizeEnabled());  // no value
     EXPECT_EQ(m_key.SetDWORD("USER\\AddTarget", "Customize", 0), 0);
     EXPECT_FALSE(m_key.IsCustomizeEnabled());
@@ -126,16 +105,13 @@ TEST_F(ProductRegKeyTest, WritesCreateTheSubkeyAndReadBack) {
     // SetString stores the terminating zero, as the builder expects of a REG_SZ.
     EXPECT_EQ(m_key.SetString("Builder", "ControlFile", "ctrl.txt"), 0);
     CRegKey key;
-    ASSERT_EQ(key.Open(HKEY_LOCAL_MACHINE, kProductPath + "\\Builder", KEY_READ), 0);
+    ASSERT_EQ(key.Open(HKEY_LOCAL_MACHINE, Sub("Builder"), KEY_READ), 0);
     uint32_t type = 0;
     std::string data;
     ASSERT_EQ(key.QueryValue("ControlFile", type, data), 0);
     EXPECT_EQ(type, REG_SZ);
     EXPECT_EQ(data, std::string("ctrl.txt", 9));
-}
-
-TEST_F(ProductRegKeyTest, DeleteTreeRemovesEverythingBelow) {
-    ASSERT_EQ(m_key.Open(kProductPath), 0);
+    // DeleteTree takes everything below, and nothing beside.
     for (const char* sub : {"Builder\\Request\\a\\b\\c", "Builder\\Request\\a\\d",
                             "Builder\\Request\\x", "Builder\\Requests"}) {
         ASSERT_EQ(m_key.SetDWORD(sub, "v", 1), 0);
@@ -146,30 +122,21 @@ TEST_F(ProductRegKeyTest, DeleteTreeRemovesEverythingBelow) {
     EXPECT_EQ(m_key.DeleteTree("Builder\\Request"), ERROR_FILE_NOT_FOUND);
 }
 
+TQ_CHILD_MAIN(CheckWriteAccess) {
+    CProductRegKey key;
+    return key.Open(args.at(0)) != 0 ? 2 : key.CheckWriteAccess() ? 1 : 0;
+}
+
 TEST_F(ProductRegKeyTest, CheckWriteAccessLeavesNothingBehind) {
-    ASSERT_EQ(m_key.Open(kProductPath), 0);
+    ASSERT_EQ(m_key.DeleteTree("Builder"), 0);
     EXPECT_FALSE(m_key.CheckWriteAccess());  // no "Builder" key: it is not created
     EXPECT_FALSE(KeyExists("Builder"));
     ASSERT_EQ(m_key.SetString("Builder", "ControlFile", "c.txt"), 0);
     EXPECT_TRUE(m_key.CheckWriteAccess());
-    uint32_t value = 0;
-    EXPECT_EQ(m_key.GetDWORD("Builder", "AccessCheck", value), ERROR_FILE_NOT_FOUND);
-}
-
-TQ_CHILD_MAIN(CheckWriteAccess) {
-    CProductRegKey key;
-    if (key.Open(args.at(0)) != 0) {
-        return 2;
-    }
-    return key.CheckWriteAccess() ? 1 : 0;
-}
-
-TEST_F(ProductRegKeyTest, CheckWriteAccessIsFalseForAUserWhoMayNotWrite) {
+    EXPECT_EQ(Values("Builder"), "ControlFile='c.txt\\0';");
     if (!test::CanDropPrivileges()) {
         GTEST_SKIP() << "cannot drop to an unprivileged user, so the denial cannot be made real";
     }
-    ASSERT_EQ(m_key.Open(kProductPath), 0);
-    ASSERT_EQ(m_key.SetString("Builder", "ControlFile", "c.txt"), 0);
     test::CChildOptions options;
     options.m_bDropPrivileges = true;
     EXPECT_EQ(test::RunChild("CheckWriteAccess", {kProductPath}, options), 0);
@@ -184,31 +151,21 @@ uint32_t LocalTime(const std::tm& tm) {
 }
 
 TEST_F(ProductRegKeyTest, ResetBuilderRequestLeavesExactlyTheResetValues) {
-    ASSERT_EQ(m_key.Open(kProductPath), 0);
     ASSERT_EQ(m_key.SetDWORD("GroupSet", "1", 5), 0);
     ASSERT_EQ(m_key.SetDWORD("GroupSet\\Old", "x", 5), 0);
     ASSERT_EQ(m_key.SetString("Builder\\Request", "DB1", ""), 0);
     ASSERT_EQ(m_key.SetDWORD("Builder\\Request\\Sub", "x", 1), 0);
-    ASSERT_EQ(m_key.SetString("Builder", "ControlFile", "c.txt"), 0);
-
     std::time_t t = std::time(nullptr);
     const std::tm before = *std::localtime(&t);
     ASSERT_EQ(m_key.ResetBuilderRequest(), 0);
     t = std::time(nullptr);
     const std::tm after = *std::localtime(&t);
-
     EXPECT_FALSE(KeyExists("GroupSet"));
     EXPECT_FALSE(KeyExists("Builder\\Request\\Sub"));
-    CRegKey request;
-    ASSERT_EQ(request.Open(HKEY_LOCAL_MACHINE, kProductPath + "\\Builder\\Request", KEY_READ), 0);
-    std::string name, data;
-    uint32_t type = 0;
-    ASSERT_EQ(request.EnumValue(0, name, type, data), 0);
-    EXPECT_EQ(name, "<REG>");
-    EXPECT_EQ(type, REG_DWORD);
-    EXPECT_EQ(data, std::string("\x01\0\0\0", 4));
-    EXPECT_EQ(request.EnumValue(1, name, type, data), ERROR_NO_MORE_ITEMS);
-
+    EXPECT_EQ(Values("Builder\\Request"), "<REG>=1;");
+    uint32_t value = 0;
+    ASSERT_EQ(m_key.GetDWORD("Builder\\Request", "<REG>", value), 0);
+    EXPECT_EQ(value, 1u);
     uint32_t date = 0, time = 0;
     ASSERT_EQ(m_key.GetDWORD("Builder\\GroupSet", "ResetDate", date), 0);
     ASSERT_EQ(m_key.GetDWORD("Builder\\GroupSet", "ResetTime", time), 0);
@@ -219,27 +176,19 @@ TEST_F(ProductRegKeyTest, ResetBuilderRequestLeavesExactlyTheResetValues) {
     }
     std::string control;
     EXPECT_EQ(m_key.GetString("Builder", "ControlFile", control), 0);  // the rest stays
-}
-
-TEST_F(ProductRegKeyTest, ResetBuilderRequestStopsAtTheFirstFailedWrite) {
-    ASSERT_EQ(m_key.Open(kProductPath), 0);
-    int sets = 0;
-    int failAt = 0;
-    SetRegistryFaultHook([&](const char* op) {
-        return std::string(op) == "set" && ++sets == failAt ? ERROR_ACCESS_DENIED : 0;
-    });
-    uint32_t value = 0;
-    // The request mark fails: no date is stamped.
-    failAt = 1;
-    EXPECT_EQ(m_key.ResetBuilderRequest(), ERROR_ACCESS_DENIED);
-    EXPECT_EQ(m_key.GetDWORD("Builder\\GroupSet", "ResetDate", value), ERROR_FILE_NOT_FOUND);
-    // The date fails: no time is stamped.
-    sets = 0;
-    failAt = 2;
-    EXPECT_EQ(m_key.ResetBuilderRequest(), ERROR_ACCESS_DENIED);
-    EXPECT_EQ(m_key.GetDWORD("Builder\\Request", "<REG>", value), 0);
-    EXPECT_EQ(m_key.GetDWORD("Builder\\GroupSet", "ResetTime", value), ERROR_FILE_NOT_FOUND);
-    SetRegistryFaultHook(nullptr);
+    // A failed write stops it: the request mark fails, no date; the date fails, no time.
+    ASSERT_EQ(m_key.DeleteTree("Builder\\GroupSet"), 0);
+    for (int failAt : {1, 2}) {
+        int sets = 0;
+        SetRegistryFaultHook([&](const char* op) {
+            return std::string(op) == "set" && ++sets == failAt ? ERROR_ACCESS_DENIED : 0;
+        });
+        EXPECT_EQ(m_key.ResetBuilderRequest(), ERROR_ACCESS_DENIED);
+        SetRegistryFaultHook(nullptr);
+        EXPECT_EQ(m_key.GetDWORD("Builder\\Request", "<REG>", value),
+                  failAt == 1 ? ERROR_FILE_NOT_FOUND : 0);
+        EXPECT_EQ(Values("Builder\\GroupSet"), failAt == 1 ? "-" : "");
+    }
 }
 
 }  // namespace

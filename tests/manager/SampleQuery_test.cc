@@ -2,9 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "ProductFixture.h"
 #include "controlfile/CtrlModel.h"
-#include "manager/ProductFixture.h"
-#include "manager/ProductRegKey.h"
 #include "platform/File.h"
 #include "platform/Win32Error.h"
 #include "resources/ErrorCodes.h"
@@ -13,10 +12,8 @@ namespace tq {
 namespace {
 
 TEST(SampleQueryNameTest, MarkedLinesOfSevenCharactersOrMore) {
-    const struct {
-        const char* m_pszLine;
-        const char* m_pszName;  // nullptr: names no database
-    } cases[] = {
+    const std::pair<const char*, const char*> cases[] = {
+        // The line, and the name it gives (nullptr: names no database).
         {"%%%Help%%%", "Help"},
         {" \t%%%  Help  %%% ", "Help"},
         {"%%%%%%%", "%"},
@@ -25,15 +22,11 @@ TEST(SampleQueryNameTest, MarkedLinesOfSevenCharactersOrMore) {
         {"%%Help%%", nullptr},
         {"x%%%Help%%%", nullptr},
         {"%%%Help%%%x", nullptr},
-        {"", nullptr},
-    };
-    for (const auto& c : cases) {
-        std::string_view name;
-        const bool bNames = GetSampleQueryName(c.m_pszLine, name);
-        EXPECT_EQ(bNames, c.m_pszName != nullptr) << c.m_pszLine;
-        if (bNames && c.m_pszName != nullptr) {
-            EXPECT_EQ(name, c.m_pszName) << c.m_pszLine;
-        }
+        {"", nullptr}};
+    for (const auto& [line, expected] : cases) {
+        std::string_view name = "untouched";
+        EXPECT_EQ(GetSampleQueryName(line, name), expected != nullptr) << line;
+        EXPECT_EQ(name, expected != nullptr ? expected : name) << line;
     }
 }
 
@@ -46,6 +39,7 @@ protected:
         Add("Same", "", "Same");
         m_model.GetDatabase(2)->m_dwState = 0;
     }
+    void TearDown() override { SetFileFaultHook(nullptr); }
     void Add(const char* pszPrev, const char* pszPrevName, const char* pszName) {
         CCtrlDatabase* db = m_model.AppendDatabase();
         db->m_strPublicName = pszPrev;
@@ -54,38 +48,35 @@ protected:
         db->m_dwState = DBSTATE_NAME_CHANGED;
     }
     std::string Sample() const { return test::ReadLinuxFile(C("Ctrl/sample.txt")); }
+    bool NewFileExists() const { return test::LinuxFileExists(C("Ctrl/sample.txt.NEW")); }
 
     CCtrlModel m_model;
     CProductRegKey m_key;
 };
 
 TEST_F(SampleQueryTest, LinesNamingRenamedDatabasesFollowAndTheFileIsReplacedInOneRename) {
+    EXPECT_EQ(UpdateSampleQueryFile(m_model, m_key), 0);  // no file
+    EXPECT_FALSE(test::LinuxFileExists(C("Ctrl/sample.txt")));
     test::WriteLinuxFile(C("Ctrl/sample.txt"),
                          "%%%  HELP  %%%\r\n%%%Same%%%\n%%% %%%\r\n%%%%%%\r\nquery\x1A%%%help%%%");
     EXPECT_EQ(UpdateSampleQueryFile(m_model, m_key), 0);
     EXPECT_EQ(Sample(), "%%%Manual%%%\r\n%%%Same%%%\r\n%%% %%%\r\n%%%%%%\r\nquery\r\n");
-    EXPECT_FALSE(test::LinuxFileExists(C("Ctrl/sample.txt.NEW")));
-    // Nothing left to change: the file is not rewritten.
+    EXPECT_FALSE(NewFileExists());
+    // Nothing left to change: the file is not rewritten, not even the registry is read.
     test::WriteLinuxFile(C("Ctrl/sample.txt"), "%%%Other%%%");
     EXPECT_EQ(UpdateSampleQueryFile(m_model, m_key), 0);
     EXPECT_EQ(Sample(), "%%%Other%%%");
-}
-
-TEST_F(SampleQueryTest, NothingHappensWithoutRenamesOrWithoutTheFile) {
-    EXPECT_EQ(UpdateSampleQueryFile(m_model, m_key), 0);  // no file
-    EXPECT_FALSE(test::LinuxFileExists(C("Ctrl/sample.txt")));
     for (size_t i = 0; i < m_model.GetDBCount(); ++i) {
         m_model.GetDatabase(i)->m_dwState = 0;
     }
     DeleteValue("Builder", "SampleQueryFile");
-    EXPECT_EQ(UpdateSampleQueryFile(m_model, m_key), 0);  // not even the registry is read
+    EXPECT_EQ(UpdateSampleQueryFile(m_model, m_key), 0);
 }
 
 TEST_F(SampleQueryTest, FailuresLeaveTheFileAsItWas) {
     const std::string sample = "%%%help%%%\r\n";
     test::WriteLinuxFile(C("Ctrl/sample.txt"), sample);
-    // Held open for writing by someone else: it cannot be read consistently.
-    {
+    {  // held open for writing by someone else: it cannot be read consistently
         CFile writer;
         ASSERT_EQ(writer.Open("C:\\Ctrl\\sample.txt", GENERIC_WRITE,
                               FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING),
@@ -97,9 +88,8 @@ TEST_F(SampleQueryTest, FailuresLeaveTheFileAsItWas) {
             return std::string(what) == op && path.ends_with(".NEW") ? ERROR_DISK_FULL : 0;
         });
         EXPECT_EQ(UpdateSampleQueryFile(m_model, m_key), TQE_SAMPLE_QUERY_NEW) << op;
-        SetFileFaultHook(nullptr);
         EXPECT_EQ(Sample(), sample) << op;
-        EXPECT_FALSE(test::LinuxFileExists(C("Ctrl/sample.txt.NEW"))) << op;
+        EXPECT_FALSE(NewFileExists()) << op;
     }
     DeleteValue("Path", "SampleQuery");
     EXPECT_EQ(UpdateSampleQueryFile(m_model, m_key), TQE_REG_READ);
