@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <thread>
 
@@ -30,45 +31,31 @@ using test::CProductFixture;
 using test::L;
 
 const std::string kKeyPath = test::kProductPath;
-
-std::string RunCapture(const std::string& strCommand) {
-    std::string out;
-    FILE* p = popen(strCommand.c_str(), "r");
-    if (p == nullptr) {
-        return out;
-    }
-    char buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, p)) > 0) {
-        out.append(buf, n);
-    }
-    pclose(p);
-    return out;
-}
+const std::string kServerKey = "CLSID\\{FE1B0AC2-7074-11D5-99A1-00C04FB9CD98}\\InProcServer32";
 
 TEST(ExportsTest, TheModuleExportsTheDecoratedFunctionsAndNothingElse) {
-    const std::string strSymbols =
-        RunCapture(std::string("nm -D --defined-only '") + TQ_MODULE_PATH + "' 2>&1");
-    ASSERT_NE(strSymbols.find("DllGetClassObject"), std::string::npos) << strSymbols;
+    std::string strSymbols;
+    FILE* p =
+        popen((std::string("nm -D --defined-only '") + TQ_MODULE_PATH + "' 2>&1").c_str(), "r");
+    ASSERT_NE(p, nullptr);
+    char buf[4096];
+    for (size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) {
+        strSymbols.append(buf, n);
+    }
+    pclose(p);
     std::vector<std::string> names;
-    size_t pos = 0;
-    while (pos < strSymbols.size()) {
-        size_t end = strSymbols.find('\n', pos);
-        std::string line = strSymbols.substr(pos, end - pos);
-        pos = end == std::string::npos ? strSymbols.size() : end + 1;
-        size_t space = line.rfind(' ');
-        if (space != std::string::npos && line.find(" T ") != std::string::npos) {
-            names.push_back(line.substr(space + 1));
+    std::istringstream lines(strSymbols);
+    for (std::string line; std::getline(lines, line);) {
+        if (line.find(" T ") != std::string::npos) {
+            names.push_back(line.substr(line.rfind(' ') + 1));
         }
     }
     std::sort(names.begin(), names.end());
-    const std::vector<std::string> expected = {"DllCanUnloadNow",
-                                               "DllGetClassObject",
-                                               "DllRegisterServer",
-                                               "_Z16VXCSTM_GetStatusPKc",
-                                               "_Z21VXCSTM_GetErrorStringiPcj",
-                                               "_Z24VXCSTM_BaseInfoToControlPKc"};
-    EXPECT_EQ(names, expected) << strSymbols;
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"DllCanUnloadNow", "DllGetClassObject", "DllRegisterServer",
+                                        "_Z16VXCSTM_GetStatusPKc", "_Z21VXCSTM_GetErrorStringiPcj",
+                                        "_Z24VXCSTM_BaseInfoToControlPKc"}))
+        << strSymbols;
     for (const char* bare :
          {" VXCSTM_GetStatus\n", " VXCSTM_BaseInfoToControl\n", " VXCSTM_GetErrorString\n"}) {
         EXPECT_EQ(strSymbols.find(bare), std::string::npos) << bare;
@@ -132,17 +119,13 @@ TQ_CHILD_MAIN(CreateWithMissingModule) {
 TEST(ExportsTest, HostsCreateTheObjectThroughTheRegisteredModule) {
     CProductFixture product;
     EXPECT_EQ(test::RunChild("CreateThroughModule", {}), 0);
-    std::string strServer =
-        ClassesDefault("CLSID\\{FE1B0AC2-7074-11D5-99A1-00C04FB9CD98}\\InProcServer32");
+    std::string strServer = ClassesDefault(kServerKey);
     std::string strLinux;
     ASSERT_EQ(ResolvePath(strServer, strLinux), 0) << strServer;
     EXPECT_EQ(std::filesystem::canonical(strLinux), std::filesystem::canonical(TQ_MODULE_PATH));
     // A registered module file that is gone is a clear failure, not a crash.
     CRegKey key;
-    ASSERT_EQ(
-        key.Create(HKEY_CLASSES_ROOT,
-                   "CLSID\\{FE1B0AC2-7074-11D5-99A1-00C04FB9CD98}\\InProcServer32", KEY_ALL_ACCESS),
-        0);
+    ASSERT_EQ(key.Create(HKEY_CLASSES_ROOT, kServerKey, KEY_ALL_ACCESS), 0);
     ASSERT_EQ(key.SetString("", "Z:\\nonexistent\\libtqcstm.so"), 0);
     EXPECT_EQ(test::RunChild("CreateWithMissingModule", {}), 0);
 }
@@ -227,33 +210,39 @@ TQ_CHILD_MAIN(HoldLoadedObject) {
     return 0;
 }
 
-// A second editor in its own process: Load refused, Status 1.
-TQ_CHILD_MAIN(SecondEditor) {
-    CObject obj;
-    if (!obj.Ready()) {
-        return 1;
+// Starts HoldLoadedObject and waits until it holds the product; -1 when it does not.
+pid_t StartHolder(const CProductFixture& product, const std::string& strRelease) {
+    const std::string strLoaded = product.m_prefix.Path("loaded");
+    const pid_t holder = test::StartChild("HoldLoadedObject", {strLoaded, strRelease});
+    for (int i = 0; i < 3000 && !test::LinuxFileExists(strLoaded); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    int32_t lLoad = obj.Long("Load");
-    int32_t lStatus = obj.Long("Status");
-    return lLoad == -1043 && lStatus == 1 ? 0 : 2;
+    return test::LinuxFileExists(strLoaded) ? holder : -1;
+}
+
+// Another editor in its own process, maybe as another user (who may not open the mutex's lock
+// file, so the files count as locked): it sees the status args[0], and its Load is refused.
+TQ_CHILD_MAIN(OtherEditor) {
+    const int32_t lStatus = std::stoi(args.at(0));
+    CObject obj;
+    return VXCSTM_GetStatus(kKeyPath.c_str()) == lStatus && obj.Ready() &&
+                   obj.Long("Load") == -1043 && obj.Long("Status") == lStatus
+               ? 0
+               : 1;
 }
 
 TEST(ExportsTest, AnEditorInAnotherProcessExcludesLoadsAndConversions) {
     CProductFixture product;
     ASSERT_EQ(VXCSTM_BaseInfoToControl(kKeyPath.c_str()), 0);
-    const std::string strLoaded = product.m_prefix.Path("loaded");
     const std::string strRelease = product.m_prefix.Path("release");
-    pid_t holder = test::StartChild("HoldLoadedObject", {strLoaded, strRelease});
-    for (int i = 0; i < 3000 && !test::LinuxFileExists(strLoaded); ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    ASSERT_TRUE(test::LinuxFileExists(strLoaded));
+    const pid_t holder = StartHolder(product, strRelease);
+    ASSERT_GT(holder, 0);
     // Make the base control file newer than the control file: a conversion would write.
     test::WriteLinuxFile(product.C("Ctrl/base.ctl"), test::kBaseText + "\r\n: touched\r\n");
     CStamp control = Stamp(product.C("Ctrl/ctrl.ctl"));
     std::string requests = CProductFixture::Values("Builder\\Request");
 
-    EXPECT_EQ(test::RunChild("SecondEditor", {}), 0);
+    EXPECT_EQ(test::RunChild("OtherEditor", {"1"}), 0);
     EXPECT_EQ(VXCSTM_GetStatus(kKeyPath.c_str()), 1);
     EXPECT_EQ(VXCSTM_BaseInfoToControl(kKeyPath.c_str()), -1043);
     EXPECT_EQ(Stamp(product.C("Ctrl/ctrl.ctl")), control);
@@ -267,37 +256,18 @@ TEST(ExportsTest, AnEditorInAnotherProcessExcludesLoadsAndConversions) {
     EXPECT_FALSE(test::LinuxFileExists(product.C("Ctrl/base.ctl.lock")));
 }
 
-// Run as another user while root's editor holds the mutex, whose lock file that user may not
-// open: the files count as locked, and loading is refused.
-TQ_CHILD_MAIN(OtherUsersView) {
-    if (VXCSTM_GetStatus(kKeyPath.c_str()) != 2) {
-        return 1;
-    }
-    CObject obj;
-    if (!obj.Ready()) {
-        return 2;
-    }
-    int32_t lLoad = obj.Long("Load");
-    int32_t lStatus = obj.Long("Status");
-    return lLoad == -1043 && lStatus == 2 ? 0 : 3;
-}
-
 TEST(ExportsTest, AnotherUsersEditorCountsAsLocked) {
     if (!test::CanDropPrivileges()) {
         GTEST_SKIP() << "cannot drop to an unprivileged user here";
     }
     CProductFixture product;
     product.OpenRegistryToAll();
-    const std::string strLoaded = product.m_prefix.Path("loaded");
     const std::string strRelease = product.m_prefix.Path("release");
-    pid_t holder = test::StartChild("HoldLoadedObject", {strLoaded, strRelease});
-    for (int i = 0; i < 3000 && !test::LinuxFileExists(strLoaded); ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    ASSERT_TRUE(test::LinuxFileExists(strLoaded));
+    const pid_t holder = StartHolder(product, strRelease);
+    ASSERT_GT(holder, 0);
     test::CChildOptions other;
     other.m_bDropPrivileges = true;
-    EXPECT_EQ(test::RunChild("OtherUsersView", {}, other), 0);
+    EXPECT_EQ(test::RunChild("OtherEditor", {"2"}, other), 0);
     test::WriteLinuxFile(strRelease, "");
     EXPECT_EQ(test::WaitChild(holder), 0);
 }
