@@ -254,30 +254,13 @@ public:
             close(m_fdMutex);
         }
     }
-    void Start() {
-        m_thread = std::thread([this] {
-            while (!m_bStop) {
-                Sample();
-                std::this_thread::sleep_for(std::chrono::microseconds(500));
-            }
-        });
-    }
-    void Stop() {
-        m_bStop = true;
-        m_thread.join();
-    }
-
     const int m_fdMutex;
     std::atomic<int> m_nSamples{0}, m_nOwnedSamples{0}, m_nMaxEditors{0}, m_nOutside{0};
-    std::set<pid_t> m_lostLocks;  // read after Stop
+    std::set<pid_t> m_lostLocks;  // read once the sampling has stopped
 
-private:
     bool IsMutexOwned() const {
-        struct flock probe {};
-        probe.l_type = F_WRLCK;
-        probe.l_whence = SEEK_SET;
-        probe.l_start = 2;
-        probe.l_len = 1;
+        struct flock probe = {
+            .l_type = F_WRLCK, .l_whence = SEEK_SET, .l_start = 2, .l_len = 1, .l_pid = 0};
         return fcntl(m_fdMutex, F_OFD_GETLK, &probe) == 0 && probe.l_type != F_UNLCK;
     }
     // Whether a process has the base control file open; notes a process whose handle denies
@@ -353,10 +336,9 @@ private:
         }
     }
 
+private:
     std::string m_strBaseFile;
     CLiveProcesses& m_live;
-    std::thread m_thread;
-    std::atomic<bool> m_bStop{false};
     int m_nViolationsShown = 0;
 };
 
@@ -495,13 +477,18 @@ TEST_F(ConcurrencyTest, EditorsConversionsAndTheBuilderShareOneProduct) {
     const std::string strBuilderCounts = m_prefix.Path("builder.counts");
     const pid_t builder =
         test::StartChild("IndexBuilder", {std::to_string(nSeconds * 1000), "8", strBuilderCounts});
-    observer.Start();
+    std::atomic<bool> bStop{false};
+    std::thread watcher([&] {
+        while (!bStop) {
+            observer.Sample();
+            std::this_thread::sleep_for(std::chrono::microseconds(500));
+        }
+    });
     // Every 200 ms both files must parse and the requests must be readable.
-    std::atomic<bool> bStopSampling{false};
     int nSnapshots = 0;
     std::vector<std::string> snapshotProblems;
     std::thread sampler([&] {
-        for (; !bStopSampling; ++nSnapshots) {
+        for (; !bStop; ++nSnapshots) {
             const std::string strProblem = CheckSnapshot(m_strControlDir + "/BaseControl.ini",
                                                          m_strControlDir + "/Control.ini");
             if (!strProblem.empty()) {
@@ -519,9 +506,9 @@ TEST_F(ConcurrencyTest, EditorsConversionsAndTheBuilderShareOneProduct) {
         t.join();
     }
     EXPECT_EQ(test::WaitChild(builder), 0);
-    bStopSampling = true;
+    bStop = true;
     sampler.join();
-    observer.Stop();
+    watcher.join();
 
     // The counts, whatever the verdict.
     std::ostringstream summary;
