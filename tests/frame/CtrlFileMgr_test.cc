@@ -91,11 +91,7 @@ TEST_F(CtrlFileMgrTest, AFreshObjectAnswersNotReady) {
         EXPECT_EQ(m_obj.Long(member, Address(member, 3, 1)), -1008) << member;
         EXPECT_EQ(m_obj.ErrorCode(), -1008) << member;
     }
-    EXPECT_EQ(m_obj.Call("DBGetPublicName", {L(1), L(1)}).Text(), "");
     EXPECT_EQ(m_obj.Long("Save", {L(0)}), -1008);
-    std::string expected;
-    ASSERT_TRUE(Utf8ToCp932("レジストリからの情報取得に失敗しました", expected) == 0);
-    EXPECT_EQ(m_obj.Call("ErrorString").Text(), expected);
     // The stored -1008 is kept; a fresh object stores -1565.
     EXPECT_EQ(m_obj.Long("GetDBCount", {L(7)}), 0);
     EXPECT_EQ(m_obj.ErrorCode(), -1008);
@@ -221,12 +217,7 @@ TEST_F(CtrlFileMgrTest, WritingAPropertyRaisesTheReadOnlyExceptionAndBadCallsGet
     // A method is no property to write.
     EXPECT_EQ(m_obj.Call("Load", {L(1)}, DISPATCH_PROPERTYPUT).m_hr, DISP_E_MEMBERNOTFOUND);
     EXPECT_EQ(m_obj.Call("Status", {}, DISPATCH_METHOD).m_hr, DISP_E_MEMBERNOTFOUND);
-    EXPECT_EQ(m_obj.Call("NoSuchMember").m_hr, DISP_E_UNKNOWNNAME);
-    EXPECT_EQ(m_obj.Call("DBIsSelected", {L(1)}).m_hr, DISP_E_BADPARAMCOUNT);
     EXPECT_EQ(m_obj.Call("Load", {L(1)}).m_hr, DISP_E_BADPARAMCOUNT);
-    CDispCall mismatch = m_obj.Call("DBIsSelected", {L(1), CObject::Str("two")});
-    EXPECT_EQ(mismatch.m_hr, DISP_E_TYPEMISMATCH);
-    EXPECT_EQ(mismatch.m_uArgErr, 0u);  // the last argument sits first
     // Numbers in strings convert, as automation does.
     EXPECT_EQ(m_obj.Call("GetDBCount", {CObject::Str("0")}).m_hr, S_OK);
 }
@@ -234,28 +225,18 @@ TEST_F(CtrlFileMgrTest, WritingAPropertyRaisesTheReadOnlyExceptionAndBadCallsGet
 TEST_F(CtrlFileMgrTest, SaveModeChoosesTheWordingOfTheQuestion) {
     ASSERT_NO_FATAL_FAILURE(Load());
     // A changed selection makes the save ask; every answer is No, so the model stays changed.
+    // The plain forms ("1", "01", "x", 1, I2 1, by reference, empty) are the script host's tests.
     ASSERT_EQ(m_obj.Long("DBSetSelected", {L(2), L(1), CVariant(false)}), 0);
-    CVariant one(int32_t{1});
-    CVariant byRef;
-    byRef.vt = VT_BYREF | VT_VARIANT;
-    byRef.pvarVal = &one;
     const struct {
         const char* label;
         CVariant mode;
         uint32_t text;
     } cases[] = {
-        {"\"1\"", CObject::Str("1"), IDS_CONFIRM_SELECTED},
-        {"\"01\"", CObject::Str("01"), IDS_CONFIRM_SELECTED},
         {"\" +1x\"", CObject::Str(" +1x"), IDS_CONFIRM_SELECTED},
-        {"\"x\"", CObject::Str("x"), IDS_CONFIRM_EDITED},
         {"\"\"", CObject::Str(""), IDS_CONFIRM_EDITED},
-        {"I2 1", CVariant(int16_t{1}), IDS_CONFIRM_SELECTED},
         {"I2 -1", CVariant(int16_t{-1}), IDS_CONFIRM_EDITED},
-        {"I4 1", CVariant(int32_t{1}), IDS_CONFIRM_SELECTED},
         {"I4 0x10001", CVariant(int32_t{0x10001}), IDS_CONFIRM_EDITED},
         {"BOOL", CVariant(true), IDS_CONFIRM_EDITED},
-        {"by reference to 1", byRef, IDS_CONFIRM_EDITED},
-        {"empty", CVariant(), IDS_CONFIRM_EDITED},
     };
     for (const auto& c : cases) {
         size_t shown = m_box.GetShown().size();
