@@ -1,6 +1,6 @@
-// The module's entry points: the exports as `nm -D` shows them, registration and creation by
-// ProgID through the built module, the unload rule, and the two plain functions beside editors
-// in other processes.
+// The module's entry points: the exports as `nm -D` shows them, registration, the unload rule,
+// and the two plain functions beside editors in other processes. (Hosts creating the object
+// through the registered module are the command-line host's tests.)
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -18,7 +18,6 @@
 #include "frame/ErrorTable.h"
 #include "frame/Exports.h"
 #include "manager/ProductFixture.h"
-#include "platform/ComHost.h"
 #include "platform/Path.h"
 #include "platform/Registry.h"
 #include "support/TestSupport.h"
@@ -31,7 +30,6 @@ using test::CProductFixture;
 using test::L;
 
 const std::string kKeyPath = test::kProductPath;
-const std::string kServerKey = "CLSID\\{FE1B0AC2-7074-11D5-99A1-00C04FB9CD98}\\InProcServer32";
 
 TEST(ExportsTest, TheModuleExportsTheDecoratedFunctionsAndNothingElse) {
     std::string strSymbols;
@@ -86,48 +84,6 @@ TEST(ExportsTest, RegistrationWritesTheClassEntries) {
     std::string strLinux;
     ASSERT_EQ(ResolvePath(strServer, strLinux), 0) << strServer;
     EXPECT_EQ(std::filesystem::canonical(strLinux), std::filesystem::canonical("/proc/self/exe"));
-}
-
-// The module keeps its own copy of the platform layer, which finds its prefix through
-// TQ_PREFIX: it is loaded only in children, which StartChild gives this test's prefix.
-TQ_CHILD_MAIN(CreateThroughModule) {
-    if (RegisterServerModule(TQ_MODULE_PATH) != S_OK) {
-        return 1;
-    }
-    CComPtr<IDispatch> pObject;
-    if (CreateObject("OW.VXCtrlFileManager.1", pObject.Receive()) != S_OK) {
-        return 2;
-    }
-    void* pv = nullptr;
-    if (pObject->QueryInterface(IID_ICtrlFileMgr, &pv) != S_OK) {
-        return 3;
-    }
-    static_cast<IDispatch*>(pv)->Release();
-    return 0;
-}
-
-TQ_CHILD_MAIN(CreateWithMissingModule) {
-    CComPtr<IDispatch> pObject;
-    std::string strDetail;
-    HRESULT hr = CreateObject("OW.VXCtrlFileManager.1", pObject.Receive(), &strDetail);
-    return hr == HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND) &&
-                   strDetail.find("nonexistent") != std::string::npos
-               ? 0
-               : 1;
-}
-
-TEST(ExportsTest, HostsCreateTheObjectThroughTheRegisteredModule) {
-    CProductFixture product;
-    EXPECT_EQ(test::RunChild("CreateThroughModule", {}), 0);
-    std::string strServer = ClassesDefault(kServerKey);
-    std::string strLinux;
-    ASSERT_EQ(ResolvePath(strServer, strLinux), 0) << strServer;
-    EXPECT_EQ(std::filesystem::canonical(strLinux), std::filesystem::canonical(TQ_MODULE_PATH));
-    // A registered module file that is gone is a clear failure, not a crash.
-    CRegKey key;
-    ASSERT_EQ(key.Create(HKEY_CLASSES_ROOT, kServerKey, KEY_ALL_ACCESS), 0);
-    ASSERT_EQ(key.SetString("", "Z:\\nonexistent\\libtqcstm.so"), 0);
-    EXPECT_EQ(test::RunChild("CreateWithMissingModule", {}), 0);
 }
 
 TEST(ExportsTest, TheModuleStaysWhileObjectsOrFactoriesAreHeld) {
