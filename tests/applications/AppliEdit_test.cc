@@ -1,10 +1,15 @@
 // The application operations of the control-file object: adding, renaming and removing user
-// applications, their groups and documents, addressing and selection, and database names.
+// applications (and what the add and edit dialogs make of them), their groups and documents,
+// addressing and selection, and database names.
 #include <gtest/gtest.h>
 
-#include "LoadedProduct.h"
+#include "applications/AppNameRules.h"
+#include "applications/AppliCommit.h"
+#include "applications/EditFileSets.h"
 #include "controlfile/CtrlGroupSet.h"
+#include "manager/CtrlFile.h"
 #include "manager/PathRules.h"
+#include "manager/ProductFixture.h"
 #include "platform/MessageBox.h"
 #include "resources/ErrorCodes.h"
 #include "resources/StringTable.h"
@@ -14,8 +19,21 @@ namespace {
 
 using test::kAppGroup;
 
-class AppliEditTest : public test::LoadedProductTest {
+const std::string kFullSpace = "\x81\x40";  // "　"
+
+// A product with its base control file loaded: Fixed1 (fixed), Sel1 (selection type) and MyApp
+// (a saved user application in the groups "アプリケーション" and "アプリケーション\MyApp").
+class AppliEditTest : public testing::Test, public test::CProductFixture {
 protected:
+    static constexpr int32_t kMyApp = 2;
+    void SetUp() override {
+        ASSERT_EQ(m_file.OpenProductKey(test::kProductPath), 0);
+        ASSERT_EQ(m_file.Load(), 0);
+    }
+    CCtrlDatabase& Db(size_t i) { return *m_file.GetDatabase(i); }
+    const CCtrlGroup* TopGroup(const std::string& name) {
+        return m_file.m_groupSet.FindChildByName(&m_file.m_groupSet, name, false);
+    }
     // Public names in list order.
     std::string Names() {
         std::string out;
@@ -24,7 +42,7 @@ protected:
         }
         return out;
     }
-    CtrlStringList& Docs() { return Db(2).m_docs; }
+    CtrlStringList& Docs() { return Db(kMyApp).m_docs; }
     // "name<previous name<previous public name" and whether the public name counts as changed.
     std::string Renamed(size_t i) {
         const CCtrlDatabase& db = Db(i);
@@ -49,6 +67,8 @@ protected:
         EXPECT_EQ(m_file.MakeDBName(publicName, exclude, name), expect) << publicName;
         return name;
     }
+
+    CCtrlFile m_file;
 };
 
 TEST_F(AppliEditTest, AddAppendsToItsTypeWithADerivedName) {
@@ -156,6 +176,108 @@ TEST_F(AppliEditTest, RemovingARenamedApplicationRemembersTheNameTheBuilderKnows
     ASSERT_EQ(m_file.RenameAppli(2, "B"), 0);
     EXPECT_EQ(m_file.RemoveAppli(2, false), 0);
     EXPECT_EQ(m_file.m_removedNames, std::vector<std::string>{"MyApp"});
+}
+
+// ---- the add and edit dialogs' name rules and commits ----
+
+TEST_F(AppliEditTest, NewNameChecksInOrder) {
+    struct {
+        std::string text;
+        uint32_t id;
+    } cases[] = {
+        {" \t ", IDS_APP_NAME_CONTROL},
+        {"New\t", IDS_APP_NAME_CONTROL},
+        {kFullSpace + "  ", IDS_ENTER_APP_NAME},
+        {" " + kAppGroup + " ", IDS_APP_NAME_UNUSABLE},
+        {"myapp", IDS_APP_EXISTS},
+        {"FIXED ONE", IDS_APP_EXISTS},
+        {" New App ", 0},
+    };
+    for (const auto& c : cases) {
+        std::string name;
+        EXPECT_EQ(CheckNewAppName(m_file, c.text, name), c.id) << c.text;
+    }
+    EXPECT_EQ(m_file.CountDBs(DBTYPE_FREE), 1);
+}
+
+TEST_F(AppliEditTest, AddAndCommitANewApplication) {
+    int32_t position = -1;
+    // A name the operation refuses (here a group's) is unusable, and nothing is added.
+    EXPECT_EQ(AddNewAppli(m_file, "Manuals", position), IDS_APP_NAME_UNUSABLE);
+    EXPECT_EQ(m_file.CountDBs(DBTYPE_FREE), 1);
+
+    ASSERT_EQ(AddNewAppli(m_file, "Notes", position), 0u);
+    EXPECT_EQ(position, 1);
+    EXPECT_EQ(CommitNewAppli(m_file, position, "Notes", {"C:\\n\\a.txt", "C:\\n\\b.pdf"}), 2);
+    const CCtrlDatabase& db = Db(static_cast<size_t>(m_file.GetDBIndex(DBTYPE_FREE, 1)));
+    EXPECT_EQ(db.m_docs, (CtrlStringList{"C:\\n\\a.txt > Notes", "C:\\n\\b.pdf > Notes"}));
+    ASSERT_EQ(db.m_groups.size(), 2u);
+    const CCtrlGroup* pApps = TopGroup(kAppGroup);
+    ASSERT_NE(pApps, nullptr);
+    EXPECT_NE(m_file.m_groupSet.FindChildByName(pApps, "Notes", false), nullptr);
+}
+
+TEST_F(AppliEditTest, EditNameChecksAndRollBacks) {
+    const int32_t index = kMyApp;
+    struct {
+        std::string text;
+        bool bEmpty;
+        uint32_t id;
+        const char* nameAfter;
+    } cases[] = {
+        {"x\ty", false, IDS_APP_NAME_CONTROL, "MyApp"},
+        {"  ", true, IDS_ENTER_APP_NAME, "MyApp"},
+        {"Selection one", false, IDS_APP_EXISTS, "MyApp"},
+        {"Manuals", false, IDS_APP_NAME_UNUSABLE, "MyApp"},
+        {"Renamed", true, IDS_SPECIFY_TARGETS, "MyApp"},
+        {" MYAPP ", false, 0, "MYAPP"},
+    };
+    for (const auto& c : cases) {
+        std::string strNew = "untouched";
+        EXPECT_EQ(
+            ApplyEditAppName(m_file, index, m_file.GetPublicName(index), c.text, c.bEmpty, strNew),
+            c.id)
+            << c.text;
+        EXPECT_EQ(m_file.GetPublicName(index), c.nameAfter) << c.text;
+        EXPECT_EQ(strNew, c.id == 0 ? c.nameAfter : "untouched") << c.text;
+    }
+    // The application's own group follows the name.
+    const CCtrlGroup* pApps = TopGroup(kAppGroup);
+    ASSERT_NE(pApps, nullptr);
+    EXPECT_NE(m_file.m_groupSet.FindChildByName(pApps, "MYAPP", false), nullptr);
+    EXPECT_EQ(m_file.m_groupSet.FindChildByName(pApps, "MyApp", false), nullptr);
+}
+
+TEST_F(AppliEditTest, EditWithoutOwnGroupIsRefusedAndRestored) {
+    const int32_t index = kMyApp;
+    const std::string strParent = kAppGroup;
+    ASSERT_EQ(m_file.RenameGroup(&strParent, "MyApp", "Other"), 0);
+    std::string strNew;
+    EXPECT_EQ(ApplyEditAppName(m_file, index, "MyApp", "MyApp", false, strNew),
+              IDS_APP_NAME_UNUSABLE);
+    EXPECT_EQ(ApplyEditAppName(m_file, index, "MyApp", "Fresh", false, strNew),
+              IDS_APP_NAME_UNUSABLE);
+    EXPECT_EQ(m_file.GetPublicName(index), "MyApp");
+    EXPECT_EQ(Db(static_cast<size_t>(index)).m_strName, "MyApp");
+}
+
+TEST_F(AppliEditTest, ApplyEditedFilesRemovesFirstAndTellsWhetherAnythingChanged) {
+    const int32_t index = kMyApp;
+    CEditFileSets none;
+    EXPECT_EQ(ApplyEditedFiles(m_file, index, false, none), TQE_CANCELLED);
+    EXPECT_EQ(ApplyEditedFiles(m_file, index, true, none), TQ_OK);
+
+    CEditFileSets sets;
+    sets.NoteRemoved("C:\\Docs\\my.chm");
+    sets.NoteAdded("C:\\Docs\\b.txt");
+    sets.NoteAdded("C:\\Docs\\a.txt");
+    EXPECT_EQ(ApplyEditedFiles(m_file, index, false, sets), TQ_OK);
+    EXPECT_EQ(Docs(), (CtrlStringList{"C:\\Docs\\a.txt > MyApp", "C:\\Docs\\b.txt > MyApp"}));
+
+    CEditFileSets removeOnly;
+    removeOnly.NoteRemoved("C:\\Docs\\a.txt");
+    EXPECT_EQ(ApplyEditedFiles(m_file, index, false, removeOnly), TQ_OK);
+    EXPECT_EQ(Docs(), CtrlStringList{"C:\\Docs\\b.txt > MyApp"});
 }
 
 // ---- groups ----
