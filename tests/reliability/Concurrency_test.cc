@@ -110,11 +110,10 @@ struct CRunResult {
     std::string m_strOut, m_strErr;
 };
 
-// Runs tqctl with stdin from /dev/null and its output in files named by strOutBase; a run that
-// outlives a minute is killed and counts as hung.
-CRunResult RunTqctl(const std::vector<std::string>& args, const std::string& strOutBase,
+// Runs tqctl (argv[0]) with stdin from /dev/null and its output in files named by strOutBase; a
+// run that outlives a minute is killed and counts as hung.
+CRunResult RunTqctl(std::vector<std::string> argv, const std::string& strOutBase,
                     CLiveProcesses& live) {
-    const std::string strTool = test::ToolPath("tqctl");
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
@@ -125,8 +124,6 @@ CRunResult RunTqctl(const std::vector<std::string>& args, const std::string& str
     // The test's own threads read the product's files meanwhile; a descriptor inherited from
     // them would make a starting run look like an editor holding the base control file.
     posix_spawn_file_actions_addclosefrom_np(&actions, 3);
-    std::vector<std::string> argv = {strTool};
-    argv.insert(argv.end(), args.begin(), args.end());
     std::vector<char*> cargv;
     for (std::string& a : argv) {
         cargv.push_back(a.data());
@@ -134,7 +131,7 @@ CRunResult RunTqctl(const std::vector<std::string>& args, const std::string& str
     cargv.push_back(nullptr);
     CRunResult result;
     pid_t pid = -1;
-    const int err = posix_spawn(&pid, strTool.c_str(), &actions, nullptr, cargv.data(), environ);
+    const int err = posix_spawn(&pid, cargv[0], &actions, nullptr, cargv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     if (err != 0) {
         result.m_strErr = "cannot start tqctl: " + std::to_string(err);
@@ -342,9 +339,8 @@ private:
     int m_nViolationsShown = 0;
 };
 
-// The names of the builder's requests; sets *pErr to what stopped the enumeration.
-std::set<std::string> RequestNames(int32_t* pErr = nullptr) {
-    std::set<std::string> names;
+// Reads the names of the builder's requests; answers what stopped the enumeration.
+int32_t ReadRequests(std::set<std::string>& names) {
     CRegKey requests;
     int32_t err = requests.Open(HKEY_LOCAL_MACHINE, kRequestKey, KEY_READ);
     std::string strName, data;
@@ -352,10 +348,7 @@ std::set<std::string> RequestNames(int32_t* pErr = nullptr) {
     for (uint32_t i = 0; err == 0 && (err = requests.EnumValue(i, strName, type, data)) == 0; ++i) {
         names.insert(strName);
     }
-    if (pErr != nullptr) {
-        *pErr = err;
-    }
-    return names;
+    return err;
 }
 
 // Both files parse as they lie on disk at this moment, and the builder's requests can be read.
@@ -370,8 +363,8 @@ std::string CheckSnapshot(const std::string& strBaseFile, const std::string& str
             return strFile + " does not load: " + std::to_string(err);
         }
     }
-    int32_t err = 0;
-    RequestNames(&err);
+    std::set<std::string> names;
+    const int32_t err = ReadRequests(names);
     return err == ERROR_NO_MORE_ITEMS ? std::string()
                                       : "Builder\\Request cannot be read: " + std::to_string(err);
 }
@@ -405,7 +398,8 @@ protected:
     void TearDown() override { SetCurrentDirectory(m_strSavedDirectory); }
 
     CRunResult Tqctl(std::vector<std::string> args, const std::string& strName) {
-        args.insert(args.begin(), {"--prefix", m_prefix.GetDir(), "--product", "Demo"});
+        args.insert(args.begin(),
+                    {test::ToolPath("tqctl"), "--prefix", m_prefix.GetDir(), "--product", "Demo"});
         return RunTqctl(args, m_prefix.Path(strName), m_live);
     }
 
@@ -563,7 +557,8 @@ TEST_F(ConcurrencyTest, EditorsConversionsAndTheBuilderShareOneProduct) {
     }
     // Nothing consumes the requests here, so every database that the builder's file holds now
     // and did not hold at the start must have been asked for.
-    const std::set<std::string> requests = RequestNames();
+    std::set<std::string> requests;
+    ReadRequests(requests);
     for (const std::string& strName : DatabaseNames(control)) {
         EXPECT_TRUE(initialNames.contains(strName) || requests.contains(strName))
             << "no rebuild request for " << Cp932ToUtf8Lossy(strName);
