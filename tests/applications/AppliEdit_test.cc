@@ -218,7 +218,6 @@ TEST_F(AppliEditTest, AddAndCommitANewApplication) {
 }
 
 TEST_F(AppliEditTest, EditNameChecksAndRollBacks) {
-    const int32_t index = kMyApp;
     struct {
         std::string text;
         bool bEmpty;
@@ -234,11 +233,11 @@ TEST_F(AppliEditTest, EditNameChecksAndRollBacks) {
     };
     for (const auto& c : cases) {
         std::string strNew = "untouched";
-        EXPECT_EQ(
-            ApplyEditAppName(m_file, index, m_file.GetPublicName(index), c.text, c.bEmpty, strNew),
-            c.id)
+        EXPECT_EQ(ApplyEditAppName(m_file, kMyApp, m_file.GetPublicName(kMyApp), c.text, c.bEmpty,
+                                   strNew),
+                  c.id)
             << c.text;
-        EXPECT_EQ(m_file.GetPublicName(index), c.nameAfter) << c.text;
+        EXPECT_EQ(m_file.GetPublicName(kMyApp), c.nameAfter) << c.text;
         EXPECT_EQ(strNew, c.id == 0 ? c.nameAfter : "untouched") << c.text;
     }
     // The application's own group follows the name.
@@ -249,34 +248,31 @@ TEST_F(AppliEditTest, EditNameChecksAndRollBacks) {
 }
 
 TEST_F(AppliEditTest, EditWithoutOwnGroupIsRefusedAndRestored) {
-    const int32_t index = kMyApp;
-    const std::string strParent = kAppGroup;
-    ASSERT_EQ(m_file.RenameGroup(&strParent, "MyApp", "Other"), 0);
+    ASSERT_EQ(m_file.RenameGroup(&kAppGroup, "MyApp", "Other"), 0);
     std::string strNew;
-    EXPECT_EQ(ApplyEditAppName(m_file, index, "MyApp", "MyApp", false, strNew),
+    EXPECT_EQ(ApplyEditAppName(m_file, kMyApp, "MyApp", "MyApp", false, strNew),
               IDS_APP_NAME_UNUSABLE);
-    EXPECT_EQ(ApplyEditAppName(m_file, index, "MyApp", "Fresh", false, strNew),
+    EXPECT_EQ(ApplyEditAppName(m_file, kMyApp, "MyApp", "Fresh", false, strNew),
               IDS_APP_NAME_UNUSABLE);
-    EXPECT_EQ(m_file.GetPublicName(index), "MyApp");
-    EXPECT_EQ(Db(static_cast<size_t>(index)).m_strName, "MyApp");
+    EXPECT_EQ(m_file.GetPublicName(kMyApp), "MyApp");
+    EXPECT_EQ(Db(kMyApp).m_strName, "MyApp");
 }
 
 TEST_F(AppliEditTest, ApplyEditedFilesRemovesFirstAndTellsWhetherAnythingChanged) {
-    const int32_t index = kMyApp;
     CEditFileSets none;
-    EXPECT_EQ(ApplyEditedFiles(m_file, index, false, none), TQE_CANCELLED);
-    EXPECT_EQ(ApplyEditedFiles(m_file, index, true, none), TQ_OK);
+    EXPECT_EQ(ApplyEditedFiles(m_file, kMyApp, false, none), TQE_CANCELLED);
+    EXPECT_EQ(ApplyEditedFiles(m_file, kMyApp, true, none), TQ_OK);
 
     CEditFileSets sets;
     sets.NoteRemoved("C:\\Docs\\my.chm");
     sets.NoteAdded("C:\\Docs\\b.txt");
     sets.NoteAdded("C:\\Docs\\a.txt");
-    EXPECT_EQ(ApplyEditedFiles(m_file, index, false, sets), TQ_OK);
+    EXPECT_EQ(ApplyEditedFiles(m_file, kMyApp, false, sets), TQ_OK);
     EXPECT_EQ(Docs(), (CtrlStringList{"C:\\Docs\\a.txt > MyApp", "C:\\Docs\\b.txt > MyApp"}));
 
     CEditFileSets removeOnly;
     removeOnly.NoteRemoved("C:\\Docs\\a.txt");
-    EXPECT_EQ(ApplyEditedFiles(m_file, index, false, removeOnly), TQ_OK);
+    EXPECT_EQ(ApplyEditedFiles(m_file, kMyApp, false, removeOnly), TQ_OK);
     EXPECT_EQ(Docs(), CtrlStringList{"C:\\Docs\\b.txt > MyApp"});
 }
 

@@ -32,7 +32,6 @@ TEST(ErrorTableTest, GetErrorMessageByKindOfCode) {
         EXPECT_TRUE(GetErrorMessage(row.m_lCode, out)) << row.m_lCode;
         EXPECT_EQ(out, row.m_pszMessage);
     }
-    EXPECT_EQ(codes.size(), 38u);
     EXPECT_EQ(ToUtf8(GetDefaultErrorMessage()), kDefaultUtf8);
     const struct {
         int32_t code;
