@@ -17,6 +17,7 @@
 #include <fstream>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <random>
 #include <set>
 #include <sstream>
@@ -171,66 +172,54 @@ const char* const kWorkNames[kWorkKinds] = {"select", "deselect", "save",   "ren
 // How often each kind is picked: the editing kinds most.
 const int kWorkWeights[kWorkKinds] = {3, 3, 1, 2, 2, 2, 2, 1};
 
-// The outcome of one run: success, a busy code, or a fault (with what the run printed).
-struct COutcome {
-    bool m_bOk = false;
-    int32_t m_lBusy = 0;
-    std::string m_strFault;
-};
-
-// A failure line must start "CODE<TAB>" with a code a run may meet while others hold the
-// product: another editor holds the editing mutex (a status probe's brief handle counts, as on
-// Windows), or a reader without delete sharing (the builder) holds a file the save replaces.
-COutcome BusyOrFault(const std::string& line, const CRunResult& run) {
-    const size_t tab = line.find('\t');
-    size_t used = 0;
-    int32_t lCode = 0;
-    try {
-        lCode = tab == 0 || tab == std::string::npos ? 0 : std::stoi(line.substr(0, tab), &used);
-    } catch (const std::exception&) {
-    }
-    if (used == tab && (lCode == TQE_EDITING || lCode == TQE_BASE_UPDATE)) {
-        return {false, lCode, {}};
-    }
-    return {false, 0, "undocumented failure | out: " + run.m_strOut + " | err: " + run.m_strErr};
-}
-
-COutcome Classify(EWork kind, const CRunResult& run) {
-    auto fault = [&](const std::string& strWhy) {
-        return COutcome{false, 0, strWhy + " | out: " + run.m_strOut + " | err: " + run.m_strErr};
-    };
-    const COutcome ok{true, 0, {}};
+// What was wrong with a run; "" when it succeeded (lBusy 0) or was refused with a code a run
+// may meet while others hold the product (lBusy): another editor holds the editing mutex (a
+// status probe's brief handle counts, as on Windows), or a reader without delete sharing (the
+// builder) holds a file the save replaces.
+std::string Classify(EWork kind, const CRunResult& run, int32_t& lBusy) {
     const std::vector<std::string> lines = Lines(run.m_strOut);
-    if (run.m_bHung) {
-        return fault("hung");
-    }
-    if (run.m_nStatus > 128) {
-        return fault("killed by signal " + std::to_string(run.m_nStatus - 128));
-    }
-    if (kind == kScript) {  // SetProductKey, Load, DBSetSelected, Save: RESULT<TAB>ERRORCODE
+    std::optional<std::string> failure;  // a "CODE<TAB>..." line that must carry a busy code
+    std::string strWhy;
+    if (run.m_bHung || run.m_nStatus > 128) {
+        strWhy = run.m_bHung ? "hung" : "killed by signal " + std::to_string(run.m_nStatus - 128);
+    } else if (kind == kScript) {  // SetProductKey, Load, DBSetSelected, Save: RESULT<TAB>ERRORCODE
         if (run.m_nStatus != 0 || lines.size() != 4 || lines[0] != "TRUE\t0") {
-            return fault("script");
+            strWhy = "script";
+        } else if (lines[1] != "0\t0") {
+            failure = lines[1];
+        } else if (lines[2] != "0\t0") {
+            strWhy = "selection refused";
+        } else if (lines[3] != "0\t0") {
+            failure = lines[3];
         }
-        if (lines[1] != "0\t0") {
-            return BusyOrFault(lines[1], run);
-        }
-        if (lines[2] != "0\t0") {
-            return fault("selection refused");
-        }
-        return lines[3] == "0\t0" ? ok : BusyOrFault(lines[3], run);
-    }
-    if (kind == kStatus) {
+    } else if (kind == kStatus) {
         // Free, being edited, or the builder holds the lock file; never "unknown".
-        const bool bKnown = run.m_strOut == "0\n" || run.m_strOut == "1\n" || run.m_strOut == "2\n";
-        return run.m_nStatus == 0 && bKnown ? ok : fault("status");
+        const std::string& out = run.m_strOut;
+        if (run.m_nStatus != 0 || (out != "0\n" && out != "1\n" && out != "2\n")) {
+            strWhy = "status";
+        }
+    } else if (run.m_nStatus != 0) {
+        if (run.m_nStatus != 1 || lines.empty()) {
+            strWhy = "exit status " + std::to_string(run.m_nStatus);
+        } else {
+            failure = lines.back();
+        }
     }
-    if (run.m_nStatus == 0) {
-        return ok;
+    if (failure) {
+        const size_t tab = failure->find('\t');
+        size_t used = 0;
+        try {
+            lBusy = tab == 0 || tab == std::string::npos
+                        ? 0
+                        : std::stoi(failure->substr(0, tab), &used);
+        } catch (const std::exception&) {
+        }
+        if (used != tab || (lBusy != TQE_EDITING && lBusy != TQE_BASE_UPDATE)) {
+            lBusy = 0;
+            strWhy = "undocumented failure";
+        }
     }
-    if (run.m_nStatus != 1 || lines.empty()) {
-        return fault("exit status " + std::to_string(run.m_nStatus));
-    }
-    return BusyOrFault(lines.back(), run);
+    return strWhy.empty() ? strWhy : strWhy + " | out: " + run.m_strOut + " | err: " + run.m_strErr;
 }
 
 // Watches from outside, taking no lock itself. An editor is a tqctl process that has the base
@@ -433,16 +422,17 @@ protected:
                 args = {"--yes", "script", strScript};
             }
             const CRunResult run = Tqctl(args, strName);
-            const COutcome outcome = Classify(kind, run);
+            int32_t lBusy = 0;
+            const std::string strFault = Classify(kind, run, lBusy);
             std::lock_guard<std::mutex> guard(m_mutex);
             ++m_nRuns[kind];
-            m_nOk[kind] += outcome.m_bOk ? 1 : 0;
-            if (outcome.m_lBusy != 0) {
-                ++m_busy[kind][outcome.m_lBusy];
+            m_nOk[kind] += strFault.empty() && lBusy == 0 ? 1 : 0;
+            if (lBusy != 0) {
+                ++m_busy[kind][lBusy];
             }
             m_nHangs += run.m_bHung ? 1 : 0;
-            if (!outcome.m_strFault.empty()) {
-                m_faults.push_back(std::string(kWorkNames[kind]) + ": " + outcome.m_strFault);
+            if (!strFault.empty()) {
+                m_faults.push_back(std::string(kWorkNames[kind]) + ": " + strFault);
             }
         }
     }
