@@ -94,27 +94,18 @@ TEST(CheckJobTest, SkipsKnownPathsChecksTheRestAndReportsRefusedInOrder) {
         (std::vector<std::string>{"C:\\docs\\a.pdf", "C:\\docs\\b.pdf", "C:\\docs\\Known.chm"}));
 }
 
-TEST(CheckJobTest, WithoutAcceptedListAndWithoutItems) {
+TEST(CheckJobTest, WithoutAcceptedListWithoutItemsAndWithAFailingCheck) {
     CWatchedList list;
-    CJobResult result = RunJob(
-        {Item("C:\\x.txt")}, [](const std::string&) { return 1; }, list, false);
+    auto accept = [](const std::string&) { return 1; };
+    CJobResult result = RunJob({Item("C:\\x.txt")}, accept, list, false);
     EXPECT_TRUE(result.m_accepted.empty());
     EXPECT_EQ(list.m_list.GetEntries().size(), 1u);
-    // An empty job still ends the wait.
+    EXPECT_EQ(RunJob({}, accept, list).m_strRefused, "");  // an empty job still ends the wait
+    // A check that throws refuses its file, and the wait still ends.
     result = RunJob(
-        {}, [](const std::string&) { return 1; }, list);
-    EXPECT_EQ(result.m_strRefused, "");
-}
-
-TEST(CheckJobTest, AFailingCheckRefusesTheFileAndTheWaitStillEnds) {
-    CWatchedList list;
-    CJobResult result = RunJob(
         {Item("C:\\a.txt"), Item("C:\\b.txt")},
         [](const std::string& p) -> int32_t {
-            if (p == "C:\\a.txt") {
-                throw std::runtime_error("reader failed");
-            }
-            return 1;
+            return p == "C:\\a.txt" ? throw std::runtime_error("reader failed") : 1;
         },
         list);
     EXPECT_EQ(result.m_strRefused, "a.txt");

@@ -71,18 +71,14 @@ TEST_F(BrowseSettingsTest, CurrentFolderFallbacks) {
     }
 }
 
-TEST_F(BrowseSettingsTest, ProgramFilesFolderComesFromTheRegistry) {
+TEST_F(BrowseSettingsTest, SetCurrentFolderAndTheProgramFilesFolderOfTheRegistry) {
     Put(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir",
         std::string("D:\\Apps\0", 8));
     EXPECT_EQ(GetCurrentFolder(kSettings), "D:\\Apps\\");
-}
-
-TEST_F(BrowseSettingsTest, SetCurrentFolderReadsBackUnchanged) {
     SetCurrentFolder(kSettings, "C:\\Docs\\Manuals\\");
     EXPECT_EQ(Raw(HKEY_CURRENT_USER, kFolderKey, "CurrentFolder"), "C:\\Docs\\Manuals\\");
     EXPECT_EQ(GetCurrentFolder(kSettings), "C:\\Docs\\Manuals\\");
-    // Never written to the machine.
-    EXPECT_EQ(Raw(HKEY_LOCAL_MACHINE, kFolderKey, "CurrentFolder"), "-");
+    EXPECT_EQ(Raw(HKEY_LOCAL_MACHINE, kFolderKey, "CurrentFolder"), "-");  // never the machine's
 }
 
 TEST_F(BrowseSettingsTest, FileFilter) {
@@ -98,13 +94,10 @@ TEST_F(BrowseSettingsTest, FileFilter) {
     EXPECT_EQ(GetFileFilter(kSettings), "htm");
 }
 
-TEST_F(BrowseSettingsTest, SettingsKeyPathOfAProductKeyPath) {
+TEST_F(BrowseSettingsTest, RegKeyClassAndKeyPaths) {
     EXPECT_EQ(MakeSettingsKeyPath(kSettings + "\\"), kSettings);
     EXPECT_EQ(MakeSettingsKeyPath(kSettings), kSettings);
     EXPECT_EQ(MakeSettingsKeyPath("A\\\x95\x5c"), "A\\\x95\x5c");
-}
-
-TEST_F(BrowseSettingsTest, RegKeyClass) {
     CSettingsRegKey key(kSettings, HKEY_CURRENT_USER);
     std::string value = "stale";
     EXPECT_EQ(key.ReadString("USER\\Temp\\AddTarget", "CurrentFolder", value), -1);

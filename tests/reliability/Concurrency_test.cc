@@ -8,23 +8,20 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <random>
 #include <set>
 #include <sstream>
-#include <string>
 #include <thread>
-#include <vector>
 
 #include "Campaign.h"
 #include "controlfile/CtrlCompare.h"
@@ -33,7 +30,6 @@
 #include "platform/Cp932.h"
 #include "platform/File.h"
 #include "platform/Path.h"
-#include "platform/RegFile.h"
 #include "platform/Registry.h"
 #include "platform/ShareLock.h"
 #include "platform/Win32Error.h"
@@ -50,8 +46,7 @@ using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
 constexpr int kEditors = 4;
-constexpr auto kHangBound = std::chrono::seconds(60);
-const std::string kProductKey = std::string(kProductKeyBase) + "Demo";
+const std::string kRequestKey = std::string(kProductKeyBase) + "Demo\\Builder\\Request";
 const std::string kControlFolder = "C:\\Program Files\\Trellisquest\\Control\\";
 const std::string kBasePath = kControlFolder + "BaseControl.ini";
 const std::string kControlPath = kControlFolder + "Control.ini";
@@ -68,17 +63,15 @@ int RandomIn(std::mt19937& random, int lo, int hi) {
 TQ_CHILD_MAIN(IndexBuilder) {
     const auto end = Clock::now() + milliseconds(std::stoi(args[0]));
     std::mt19937 random(static_cast<uint32_t>(std::stoul(args[1])));
-    const std::string strLockPath = kBasePath + ".lock";
     int nHolds = 0, nLockBusy = 0, nControlBusy = 0;
     while (Clock::now() < end) {
         std::this_thread::sleep_for(milliseconds(RandomIn(random, 5, 120)));
-        CFile lock;
-        if (lock.Open(strLockPath, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_NONE, OPEN_ALWAYS) !=
-            0) {
+        CFile lock, control;
+        if (lock.Open(kBasePath + ".lock", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_NONE,
+                      OPEN_ALWAYS) != 0) {
             ++nLockBusy;
             continue;
         }
-        CFile control;
         if (control.Open(kControlPath, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING) == 0) {
             char buffer[4096];
             uint32_t cbRead = 0;
@@ -90,7 +83,7 @@ TQ_CHILD_MAIN(IndexBuilder) {
         std::this_thread::sleep_for(milliseconds(RandomIn(random, 2, 60)));
         control.Close();
         lock.Close();
-        DeleteFile(strLockPath);
+        DeleteFile(kBasePath + ".lock");
         ++nHolds;
     }
     test::WriteLinuxFile(args[2], std::to_string(nHolds) + " " + std::to_string(nLockBusy) + " " +
@@ -99,52 +92,39 @@ TQ_CHILD_MAIN(IndexBuilder) {
 }
 
 // The tqctl processes running at the moment, for the observer.
-class CLiveProcesses {
-public:
-    void Add(pid_t pid) {
+struct CLiveProcesses {
+    std::mutex m_mutex;
+    std::set<pid_t> m_pids;
+    void Set(pid_t pid, bool bLive) {
         std::lock_guard<std::mutex> guard(m_mutex);
-        m_pids.insert(pid);
-    }
-    void Remove(pid_t pid) {
-        std::lock_guard<std::mutex> guard(m_mutex);
-        m_pids.erase(pid);
+        bLive ? (void)m_pids.insert(pid) : (void)m_pids.erase(pid);
     }
     std::set<pid_t> Snapshot() {
         std::lock_guard<std::mutex> guard(m_mutex);
         return m_pids;
     }
-
-private:
-    std::mutex m_mutex;
-    std::set<pid_t> m_pids;
 };
 
 struct CRunResult {
     bool m_bHung = false;
     int m_nStatus = -1;  // exit status, or 128 + signal
-    std::string m_strOut;
-    std::string m_strErr;
+    std::string m_strOut, m_strErr;
 };
 
-// Runs tqctl with stdin from /dev/null and its output in files named by strOutBase; a run that
-// outlives kHangBound is killed and counts as hung.
-CRunResult RunTqctl(const std::vector<std::string>& args, const std::string& strOutBase,
+// Runs tqctl (argv[0]) with stdin from /dev/null and its output in files named by strOutBase; a
+// run that outlives a minute is killed and counts as hung.
+CRunResult RunTqctl(std::vector<std::string> argv, const std::string& strOutBase,
                     CLiveProcesses& live) {
-    const std::string strTool = test::ToolPath("tqctl");
-    const std::string strOut = strOutBase + ".out";
-    const std::string strErr = strOutBase + ".err";
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, strOut.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
-    posix_spawn_file_actions_addopen(&actions, 2, strErr.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
+    posix_spawn_file_actions_addopen(&actions, 1, (strOutBase + ".out").c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, (strOutBase + ".err").c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
     // The test's own threads read the product's files meanwhile; a descriptor inherited from
     // them would make a starting run look like an editor holding the base control file.
     posix_spawn_file_actions_addclosefrom_np(&actions, 3);
-    std::vector<std::string> argv = {strTool};
-    argv.insert(argv.end(), args.begin(), args.end());
     std::vector<char*> cargv;
     for (std::string& a : argv) {
         cargv.push_back(a.data());
@@ -152,14 +132,14 @@ CRunResult RunTqctl(const std::vector<std::string>& args, const std::string& str
     cargv.push_back(nullptr);
     CRunResult result;
     pid_t pid = -1;
-    const int err = posix_spawn(&pid, strTool.c_str(), &actions, nullptr, cargv.data(), environ);
+    const int err = posix_spawn(&pid, cargv[0], &actions, nullptr, cargv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     if (err != 0) {
         result.m_strErr = "cannot start tqctl: " + std::to_string(err);
         return result;
     }
-    live.Add(pid);
-    const auto deadline = Clock::now() + kHangBound;
+    live.Set(pid, true);
+    const auto deadline = Clock::now() + std::chrono::seconds(60);
     int status = 0;
     while (waitpid(pid, &status, WNOHANG) == 0) {
         if (Clock::now() > deadline) {
@@ -170,10 +150,10 @@ CRunResult RunTqctl(const std::vector<std::string>& args, const std::string& str
         }
         std::this_thread::sleep_for(milliseconds(2));
     }
-    live.Remove(pid);
+    live.Set(pid, false);
     result.m_nStatus = WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status);
-    result.m_strOut = test::ReadLinuxFile(strOut);
-    result.m_strErr = test::ReadLinuxFile(strErr);
+    result.m_strOut = test::ReadLinuxFile(strOutBase + ".out");
+    result.m_strErr = test::ReadLinuxFile(strOutBase + ".err");
     return result;
 }
 
@@ -186,125 +166,61 @@ std::vector<std::string> Lines(const std::string& text) {
     return lines;
 }
 
-// The code at the start of a "CODE<TAB>..." line; false when the line has none.
-bool LeadingCode(const std::string& line, int32_t& lCode) {
-    size_t tab = line.find('\t');
-    if (tab == std::string::npos || tab == 0) {
-        return false;
-    }
-    try {
-        size_t used = 0;
-        lCode = std::stoi(line.substr(0, tab), &used);
-        return used == tab;
-    } catch (const std::exception&) {
-        return false;
-    }
-}
-
-// What one run may legitimately answer when others hold the product: another editor holds the
-// editing mutex (a status probe's brief handle counts, as on Windows), or a reader without
-// delete sharing (the builder) holds a file that the save replaces.
-bool IsBusyCode(int32_t lCode) {
-    return lCode == TQE_EDITING || lCode == TQE_BASE_UPDATE;
-}
-
 enum EWork { kSelect, kDeselect, kSave, kRename, kScript, kConvert, kStatus, kList, kWorkKinds };
 const char* const kWorkNames[kWorkKinds] = {"select", "deselect", "save",   "rename",
                                             "script", "convert",  "status", "list"};
 // How often each kind is picked: the editing kinds most.
 const int kWorkWeights[kWorkKinds] = {3, 3, 1, 2, 2, 2, 2, 1};
 
-// The outcome of one run: success, a busy code, or a fault (with what the run printed).
-struct COutcome {
-    bool m_bOk = false;
-    int32_t m_lBusy = 0;
-    std::string m_strFault;
-};
-
-COutcome Fault(const std::string& strWhy, const CRunResult& run) {
-    return {false, 0, strWhy + " | out: " + run.m_strOut + " | err: " + run.m_strErr};
-}
-
-// A failure line must carry a busy code.
-COutcome BusyOrFault(const std::string& line, const CRunResult& run) {
-    int32_t lCode = 0;
-    if (LeadingCode(line, lCode) && IsBusyCode(lCode)) {
-        return {false, lCode, {}};
-    }
-    return Fault("undocumented failure", run);
-}
-
-// A script run: SetProductKey, Load, DBSetSelected, Save, each printing RESULT<TAB>ERRORCODE.
-COutcome ClassifyScript(const CRunResult& run) {
+// What was wrong with a run; "" when it succeeded (lBusy 0) or was refused with a code a run
+// may meet while others hold the product (lBusy): another editor holds the editing mutex (a
+// status probe's brief handle counts, as on Windows), or a reader without delete sharing (the
+// builder) holds a file the save replaces.
+std::string Classify(EWork kind, const CRunResult& run, int32_t& lBusy) {
     const std::vector<std::string> lines = Lines(run.m_strOut);
-    if (run.m_nStatus != 0 || lines.size() != 4 || lines[0] != "TRUE\t0") {
-        return Fault("script", run);
-    }
-    if (lines[1] != "0\t0") {
-        return BusyOrFault(lines[1], run);
-    }
-    if (lines[2] != "0\t0") {
-        return Fault("selection refused", run);
-    }
-    return lines[3] == "0\t0" ? COutcome{true, 0, {}} : BusyOrFault(lines[3], run);
-}
-
-COutcome Classify(EWork kind, const CRunResult& run) {
-    if (run.m_bHung) {
-        return Fault("hung", run);
-    }
-    if (run.m_nStatus > 128) {
-        return Fault("killed by signal " + std::to_string(run.m_nStatus - 128), run);
-    }
-    if (kind == kScript) {
-        return ClassifyScript(run);
-    }
-    if (kind == kStatus) {
+    std::optional<std::string> failure;  // a "CODE<TAB>..." line that must carry a busy code
+    std::string strWhy;
+    if (run.m_bHung || run.m_nStatus > 128) {
+        strWhy = run.m_bHung ? "hung" : "killed by signal " + std::to_string(run.m_nStatus - 128);
+    } else if (kind == kScript) {  // SetProductKey, Load, DBSetSelected, Save: RESULT<TAB>ERRORCODE
+        if (run.m_nStatus != 0 || lines.size() != 4 || lines[0] != "TRUE\t0") {
+            strWhy = "script";
+        } else if (lines[1] != "0\t0") {
+            failure = lines[1];
+        } else if (lines[2] != "0\t0") {
+            strWhy = "selection refused";
+        } else if (lines[3] != "0\t0") {
+            failure = lines[3];
+        }
+    } else if (kind == kStatus) {
         // Free, being edited, or the builder holds the lock file; never "unknown".
-        const bool bKnown = run.m_strOut == "0\n" || run.m_strOut == "1\n" || run.m_strOut == "2\n";
-        return run.m_nStatus == 0 && bKnown ? COutcome{true, 0, {}} : Fault("status", run);
+        const std::string& out = run.m_strOut;
+        if (run.m_nStatus != 0 || (out != "0\n" && out != "1\n" && out != "2\n")) {
+            strWhy = "status";
+        }
+    } else if (run.m_nStatus != 0) {
+        if (run.m_nStatus != 1 || lines.empty()) {
+            strWhy = "exit status " + std::to_string(run.m_nStatus);
+        } else {
+            failure = lines.back();
+        }
     }
-    const std::vector<std::string> lines = Lines(run.m_strOut);
-    if (run.m_nStatus == 0) {
-        return {true, 0, {}};
+    if (failure) {
+        const size_t tab = failure->find('\t');
+        size_t used = 0;
+        try {
+            lBusy = tab == 0 || tab == std::string::npos
+                        ? 0
+                        : std::stoi(failure->substr(0, tab), &used);
+        } catch (const std::exception&) {
+        }
+        if (used != tab || (lBusy != TQE_EDITING && lBusy != TQE_BASE_UPDATE)) {
+            lBusy = 0;
+            strWhy = "undocumented failure";
+        }
     }
-    if (run.m_nStatus != 1 || lines.empty()) {
-        return Fault("exit status " + std::to_string(run.m_nStatus), run);
-    }
-    return BusyOrFault(lines.back(), run);
+    return strWhy.empty() ? strWhy : strWhy + " | out: " + run.m_strOut + " | err: " + run.m_strErr;
 }
-
-struct CKindCounts {
-    int m_nRuns = 0;
-    int m_nOk = 0;
-    std::map<int32_t, int> m_busy;
-};
-
-class CCampaignCounts {
-public:
-    void Note(EWork kind, const COutcome& outcome, bool bHung) {
-        std::lock_guard<std::mutex> guard(m_mutex);
-        CKindCounts& counts = m_kinds[kind];
-        ++counts.m_nRuns;
-        counts.m_nOk += outcome.m_bOk ? 1 : 0;
-        if (outcome.m_lBusy != 0) {
-            ++counts.m_busy[outcome.m_lBusy];
-        }
-        m_nHangs += bHung ? 1 : 0;
-        if (!outcome.m_strFault.empty()) {
-            m_faults.push_back(std::string(kWorkNames[kind]) + ": " + outcome.m_strFault);
-        }
-    }
-    const CKindCounts& Kind(int kind) const { return m_kinds[kind]; }
-    int GetHangs() const { return m_nHangs; }
-    const std::vector<std::string>& GetFaults() const { return m_faults; }
-
-private:
-    std::mutex m_mutex;
-    CKindCounts m_kinds[kWorkKinds];
-    int m_nHangs = 0;
-    std::vector<std::string> m_faults;
-};
 
 // Watches from outside, taking no lock itself. An editor is a tqctl process that has the base
 // control file open (from its load to its end); the editing mutex is owned while some handle
@@ -315,45 +231,22 @@ private:
 // it saves, that is while it owns the mutex).
 class CEditorObserver {
 public:
-    CEditorObserver(const std::string& strMutexFile, const std::string& strBaseFile,
-                    CLiveProcesses& live)
-        : m_strBaseFile(strBaseFile), m_live(live) {
-        m_fdMutex = open(strMutexFile.c_str(), O_RDWR | O_CLOEXEC);
-    }
+    CEditorObserver(const std::string& strMutexFile, std::string strBaseFile, CLiveProcesses& live)
+        : m_fdMutex(open(strMutexFile.c_str(), O_RDWR | O_CLOEXEC)),
+          m_strBaseFile(std::move(strBaseFile)),
+          m_live(live) {}
     ~CEditorObserver() {
         if (m_fdMutex >= 0) {
             close(m_fdMutex);
         }
     }
-    bool Knows() const { return m_fdMutex >= 0; }
-    void Start() {
-        m_thread = std::thread([this] {
-            while (!m_bStop) {
-                Sample();
-                std::this_thread::sleep_for(std::chrono::microseconds(500));
-            }
-        });
-    }
-    void Stop() {
-        m_bStop = true;
-        m_thread.join();
-    }
-    int GetSamples() const { return m_nSamples; }
-    int GetOwnedSamples() const { return m_nOwnedSamples; }
-    int GetMaxEditors() const { return m_nMaxEditors; }
-    int GetEditorsOutsideMutex() const { return m_nOutside; }
-    size_t GetLostLockFiles() {
-        std::lock_guard<std::mutex> guard(m_mutex);
-        return m_lostLocks.size();
-    }
+    const int m_fdMutex;
+    std::atomic<int> m_nSamples{0}, m_nOwnedSamples{0}, m_nMaxEditors{0}, m_nOutside{0};
+    std::set<pid_t> m_lostLocks;  // read once the sampling has stopped
 
-private:
     bool IsMutexOwned() const {
-        struct flock probe {};
-        probe.l_type = F_WRLCK;
-        probe.l_whence = SEEK_SET;
-        probe.l_start = 2;
-        probe.l_len = 1;
+        struct flock probe = {
+            .l_type = F_WRLCK, .l_whence = SEEK_SET, .l_start = 2, .l_len = 1, .l_pid = 0};
         return fcntl(m_fdMutex, F_OFD_GETLK, &probe) == 0 && probe.l_type != F_UNLCK;
     }
     // Whether a process has the base control file open; notes a process whose handle denies
@@ -361,7 +254,6 @@ private:
     // open and its share locks, so the builder no longer sees the editor). A delete's own
     // handle, which shows the file deleted until it closes, denies nothing and does not count.
     bool HoldsBaseFile(pid_t pid) {
-        const std::string strLockFile = m_strBaseFile + ".lock (deleted)";
         const std::string strProc = "/proc/" + std::to_string(pid);
         bool bHolds = false;
         std::error_code ec;
@@ -372,9 +264,8 @@ private:
                 continue;
             }
             bHolds = bHolds || target == m_strBaseFile || target == m_strBaseFile + " (deleted)";
-            if (target == strLockFile &&
+            if (target == m_strBaseFile + ".lock (deleted)" &&
                 DeniesDeletion(strProc + "/fdinfo/" + fd.path().filename().string())) {
-                std::lock_guard<std::mutex> guard(m_mutex);
                 m_lostLocks.insert(pid);
             }
         }
@@ -409,49 +300,45 @@ private:
             return;
         }
         const bool bFirstStill = HoldsBaseFile(holders.front());
-        int nEditors = bFirstStill ? static_cast<int>(holders.size()) : 1;
+        const int nEditors = bFirstStill ? static_cast<int>(holders.size()) : 1;
         m_nMaxEditors = std::max(m_nMaxEditors.load(), nEditors);
-        if (!bOwned && bFirstStill) {
-            ++m_nOutside;
-        }
-        if (nEditors > 1 || (!bOwned && bFirstStill)) {
-            NoteViolation(holders, bOwned);
-        }
-    }
-    // Says at once which runs broke the rule (the first few times), with their command lines.
-    void NoteViolation(const std::vector<pid_t>& holders, bool bOwned) {
-        if (++m_nViolationsShown > 5) {
-            return;
-        }
-        std::string strWhat = bOwned ? "editors at once:" : "editor outside the mutex:";
-        for (pid_t pid : holders) {
-            std::string cmdline = test::ReadLinuxFile("/proc/" + std::to_string(pid) + "/cmdline");
-            std::replace(cmdline.begin(), cmdline.end(), '\0', ' ');
-            strWhat += " [" + std::to_string(pid) + " " + cmdline + "; open:";
-            std::error_code ec;
-            const std::string strFds = "/proc/" + std::to_string(pid) + "/fd";
-            for (const auto& fd : fs::directory_iterator(strFds, ec)) {
-                std::error_code ecLink;
-                strWhat += ' ' + fs::read_symlink(fd.path(), ecLink).filename().string();
+        m_nOutside += !bOwned && bFirstStill ? 1 : 0;
+        if ((nEditors > 1 || (!bOwned && bFirstStill)) && ++m_nViolationsShown <= 5) {
+            // Says at once which runs broke the rule, with their command lines and files.
+            std::string strWhat = bOwned ? "editors at once:" : "editor outside the mutex:";
+            for (pid_t pid : holders) {
+                const std::string strProc = "/proc/" + std::to_string(pid);
+                std::string cmdline = test::ReadLinuxFile(strProc + "/cmdline");
+                std::replace(cmdline.begin(), cmdline.end(), '\0', ' ');
+                strWhat += " [" + std::to_string(pid) + " " + cmdline + "; open:";
+                std::error_code ec;
+                for (const auto& fd : fs::directory_iterator(strProc + "/fd", ec)) {
+                    std::error_code ecLink;
+                    strWhat += ' ' + fs::read_symlink(fd.path(), ecLink).filename().string();
+                }
+                strWhat += "]";
             }
-            strWhat += "]";
+            std::fprintf(stderr, "%s\n", strWhat.c_str());
         }
-        std::fprintf(stderr, "%s\n", strWhat.c_str());
     }
 
-    int m_fdMutex = -1;
+private:
     std::string m_strBaseFile;
     CLiveProcesses& m_live;
-    std::thread m_thread;
-    std::atomic<bool> m_bStop{false};
-    std::atomic<int> m_nSamples{0};
-    std::atomic<int> m_nOwnedSamples{0};
-    std::atomic<int> m_nMaxEditors{0};
-    std::atomic<int> m_nOutside{0};
     int m_nViolationsShown = 0;
-    std::mutex m_mutex;
-    std::set<pid_t> m_lostLocks;
 };
+
+// Reads the names of the builder's requests; answers what stopped the enumeration.
+int32_t ReadRequests(std::set<std::string>& names) {
+    CRegKey requests;
+    int32_t err = requests.Open(HKEY_LOCAL_MACHINE, kRequestKey, KEY_READ);
+    std::string strName, data;
+    uint32_t type = 0;
+    for (uint32_t i = 0; err == 0 && (err = requests.EnumValue(i, strName, type, data)) == 0; ++i) {
+        names.insert(strName);
+    }
+    return err;
+}
 
 // Both files parse as they lie on disk at this moment, and the builder's requests can be read.
 std::string CheckSnapshot(const std::string& strBaseFile, const std::string& strControlFile) {
@@ -465,17 +352,8 @@ std::string CheckSnapshot(const std::string& strBaseFile, const std::string& str
             return strFile + " does not load: " + std::to_string(err);
         }
     }
-    CRegKey requests;
-    if (int32_t err =
-            requests.Open(HKEY_LOCAL_MACHINE, kProductKey + "\\Builder\\Request", KEY_READ);
-        err != 0) {
-        return "Builder\\Request cannot be opened: " + std::to_string(err);
-    }
-    std::string strName, data;
-    uint32_t type = 0;
-    int32_t err = 0;
-    for (uint32_t i = 0; (err = requests.EnumValue(i, strName, type, data)) == 0; ++i) {
-    }
+    std::set<std::string> names;
+    const int32_t err = ReadRequests(names);
     return err == ERROR_NO_MORE_ITEMS ? std::string()
                                       : "Builder\\Request cannot be read: " + std::to_string(err);
 }
@@ -494,19 +372,6 @@ std::set<std::string> DatabaseNames(const CCtrlModel& model) {
     return names;
 }
 
-std::set<std::string> RequestNames() {
-    std::set<std::string> names;
-    CRegKey requests;
-    if (requests.Open(HKEY_LOCAL_MACHINE, kProductKey + "\\Builder\\Request", KEY_READ) == 0) {
-        std::string strName, data;
-        uint32_t type = 0;
-        for (uint32_t i = 0; requests.EnumValue(i, strName, type, data) == 0; ++i) {
-            names.insert(strName);
-        }
-    }
-    return names;
-}
-
 class ConcurrencyTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -514,7 +379,6 @@ protected:
             FAIL() << "tqctl is not built at " << test::ToolPath("tqctl");
         }
         ASSERT_EQ(test::InstallDemoProduct(m_prefix), 0);
-        m_strControlDir = m_prefix.Path("drives/c/Program Files/Trellisquest/Control");
         for (const char* pszFirst : {"register", "convert"}) {
             CRunResult run = Tqctl({pszFirst}, "setup");
             ASSERT_EQ(run.m_nStatus, 0) << pszFirst << ": " << run.m_strOut << run.m_strErr;
@@ -523,7 +387,8 @@ protected:
     void TearDown() override { SetCurrentDirectory(m_strSavedDirectory); }
 
     CRunResult Tqctl(std::vector<std::string> args, const std::string& strName) {
-        args.insert(args.begin(), {"--prefix", m_prefix.GetDir(), "--product", "Demo"});
+        args.insert(args.begin(),
+                    {test::ToolPath("tqctl"), "--prefix", m_prefix.GetDir(), "--product", "Demo"});
         return RunTqctl(args, m_prefix.Path(strName), m_live);
     }
 
@@ -537,63 +402,50 @@ protected:
         while (Clock::now() < end) {
             const EWork kind = static_cast<EWork>(pick(random));
             const std::string strNumber = std::to_string(RandomIn(random, 1, 3));
-            std::vector<std::string> args;
-            switch (kind) {
-                case kSelect:
-                case kDeselect:
-                    args = {"--yes", kWorkNames[kind], "2", strNumber};
-                    break;
-                case kSave:
-                    args = {"--yes", "save"};
-                    break;
-                case kRename:
-                    // A new name every time: an edit that changes nothing is answered as cancelled.
-                    args = {"--yes",
-                            "edit-app",
-                            "3",
-                            "1",
-                            "--name",
-                            "Notes " + std::to_string(nEditor) + "." + std::to_string(++nRenames)};
-                    break;
-                case kScript:
-                    test::WriteLinuxFile(
-                        strScript, "SetProductKey \"Demo\"\nLoad\nDBSetSelected 2 " + strNumber +
-                                       (RandomIn(random, 0, 1) ? " TRUE" : " FALSE") +
-                                       "\nSave 1\n");
-                    args = {"--yes", "script", strScript};
-                    break;
-                default:
-                    args = {kWorkNames[kind]};
-                    break;
+            std::vector<std::string> args = {kWorkNames[kind]};
+            if (kind == kSelect || kind == kDeselect) {
+                args = {"--yes", kWorkNames[kind], "2", strNumber};
+            } else if (kind == kSave) {
+                args = {"--yes", "save"};
+            } else if (kind == kRename) {
+                // A new name every time: an edit that changes nothing is answered as cancelled.
+                args = {"--yes",
+                        "edit-app",
+                        "3",
+                        "1",
+                        "--name",
+                        "Notes " + std::to_string(nEditor) + "." + std::to_string(++nRenames)};
+            } else if (kind == kScript) {
+                test::WriteLinuxFile(
+                    strScript, "SetProductKey \"Demo\"\nLoad\nDBSetSelected 2 " + strNumber +
+                                   (RandomIn(random, 0, 1) ? " TRUE" : " FALSE") + "\nSave 1\n");
+                args = {"--yes", "script", strScript};
             }
             const CRunResult run = Tqctl(args, strName);
-            m_counts.Note(kind, Classify(kind, run), run.m_bHung);
-        }
-    }
-
-    // Samples the files and the registry about every 200 ms until stopped.
-    void SampleLoop(const std::atomic<bool>& bStop) {
-        const std::string strBase = m_strControlDir + "/BaseControl.ini";
-        const std::string strControl = m_strControlDir + "/Control.ini";
-        while (!bStop) {
-            const std::string strProblem = CheckSnapshot(strBase, strControl);
-            std::lock_guard<std::mutex> guard(m_sampleMutex);
-            ++m_nSnapshots;
-            if (!strProblem.empty()) {
-                m_snapshotProblems.push_back(strProblem);
+            int32_t lBusy = 0;
+            const std::string strFault = Classify(kind, run, lBusy);
+            std::lock_guard<std::mutex> guard(m_mutex);
+            ++m_nRuns[kind];
+            m_nOk[kind] += strFault.empty() && lBusy == 0 ? 1 : 0;
+            if (lBusy != 0) {
+                ++m_busy[kind][lBusy];
             }
-            std::this_thread::sleep_for(milliseconds(200));
+            m_nHangs += run.m_bHung ? 1 : 0;
+            if (!strFault.empty()) {
+                m_faults.push_back(std::string(kWorkNames[kind]) + ": " + strFault);
+            }
         }
     }
 
     test::CTempPrefix m_prefix;
     std::string m_strSavedDirectory = GetCurrentDirectory();
-    std::string m_strControlDir;
+    const std::string m_strControlDir =
+        m_prefix.Path("drives/c/Program Files/Trellisquest/Control");
     CLiveProcesses m_live;
-    CCampaignCounts m_counts;
-    std::mutex m_sampleMutex;
-    int m_nSnapshots = 0;
-    std::vector<std::string> m_snapshotProblems;
+    std::mutex m_mutex;
+    int m_nRuns[kWorkKinds] = {}, m_nOk[kWorkKinds] = {}, m_nHangs = 0;
+    std::map<int32_t, int> m_busy[kWorkKinds];
+    std::vector<std::string> m_faults;
 };
 
 TEST_F(ConcurrencyTest, EditorsConversionsAndTheBuilderShareOneProduct) {
@@ -604,13 +456,31 @@ TEST_F(ConcurrencyTest, EditorsConversionsAndTheBuilderShareOneProduct) {
 
     CEditorObserver observer(m_prefix.Path("locks/TrellisquestCustomize.Mutex"),
                              fs::canonical(m_strControlDir).string() + "/BaseControl.ini", m_live);
-    ASSERT_TRUE(observer.Knows()) << "the editing mutex has no lock file after the first convert";
+    ASSERT_GE(observer.m_fdMutex, 0)
+        << "the editing mutex has no lock file after the first convert";
     const std::string strBuilderCounts = m_prefix.Path("builder.counts");
     const pid_t builder =
         test::StartChild("IndexBuilder", {std::to_string(nSeconds * 1000), "8", strBuilderCounts});
-    observer.Start();
-    std::atomic<bool> bStopSampling{false};
-    std::thread sampler([&] { SampleLoop(bStopSampling); });
+    std::atomic<bool> bStop{false};
+    std::thread watcher([&] {
+        while (!bStop) {
+            observer.Sample();
+            std::this_thread::sleep_for(std::chrono::microseconds(500));
+        }
+    });
+    // Every 200 ms both files must parse and the requests must be readable.
+    int nSnapshots = 0;
+    std::vector<std::string> snapshotProblems;
+    std::thread sampler([&] {
+        for (; !bStop; ++nSnapshots) {
+            const std::string strProblem = CheckSnapshot(m_strControlDir + "/BaseControl.ini",
+                                                         m_strControlDir + "/Control.ini");
+            if (!strProblem.empty()) {
+                snapshotProblems.push_back(strProblem);
+            }
+            std::this_thread::sleep_for(milliseconds(200));
+        }
+    });
     const auto end = Clock::now() + std::chrono::seconds(nSeconds);
     std::vector<std::thread> editors;
     for (int i = 0; i < kEditors; ++i) {
@@ -620,47 +490,45 @@ TEST_F(ConcurrencyTest, EditorsConversionsAndTheBuilderShareOneProduct) {
         t.join();
     }
     EXPECT_EQ(test::WaitChild(builder), 0);
-    bStopSampling = true;
+    bStop = true;
     sampler.join();
-    observer.Stop();
+    watcher.join();
 
     // The counts, whatever the verdict.
     std::ostringstream summary;
     summary << "processes " << kEditors << " editors + 1 builder, " << nSeconds << " s;";
     int nEditSuccesses = 0;
     for (int k = 0; k < kWorkKinds; ++k) {
-        const CKindCounts& counts = m_counts.Kind(k);
-        summary << " " << kWorkNames[k] << " " << counts.m_nOk << "/" << counts.m_nRuns;
-        for (const auto& [lCode, n] : counts.m_busy) {
+        summary << " " << kWorkNames[k] << " " << m_nOk[k] << "/" << m_nRuns[k];
+        for (const auto& [lCode, n] : m_busy[k]) {
             summary << " [" << lCode << " x" << n << "]";
         }
         summary << ";";
-        nEditSuccesses += k != kStatus && k != kList ? counts.m_nOk : 0;
+        nEditSuccesses += k != kStatus && k != kList ? m_nOk[k] : 0;
     }
     const std::vector<std::string> builderCounts =
         Lines(test::ReadLinuxFile(strBuilderCounts) + "\n");
     summary << " builder holds/lock busy/control busy "
             << (builderCounts.empty() ? "?" : builderCounts[0]) << ";"
-            << " observer samples " << observer.GetSamples() << " (mutex owned in "
-            << observer.GetOwnedSamples() << "), max concurrent editors "
-            << observer.GetMaxEditors() << ", editors outside the mutex "
-            << observer.GetEditorsOutsideMutex() << ", editors holding a deleted lock file "
-            << observer.GetLostLockFiles() << ";"
-            << " snapshots " << m_nSnapshots << " (bad " << m_snapshotProblems.size() << ");"
-            << " hangs " << m_counts.GetHangs() << "; faults " << m_counts.GetFaults().size();
+            << " observer samples " << observer.m_nSamples << " (mutex owned in "
+            << observer.m_nOwnedSamples << "), max concurrent editors " << observer.m_nMaxEditors
+            << ", editors outside the mutex " << observer.m_nOutside
+            << ", editors holding a deleted lock file " << observer.m_lostLocks.size() << ";"
+            << " snapshots " << nSnapshots << " (bad " << snapshotProblems.size() << ");"
+            << " hangs " << m_nHangs << "; faults " << m_faults.size();
     test::PrintCampaignSummary("concurrency", summary.str());
 
-    EXPECT_EQ(m_counts.GetHangs(), 0);
-    for (size_t i = 0; i < m_counts.GetFaults().size() && i < 10; ++i) {
-        ADD_FAILURE() << m_counts.GetFaults()[i];
+    EXPECT_EQ(m_nHangs, 0);
+    for (size_t i = 0; i < m_faults.size() && i < 10; ++i) {
+        ADD_FAILURE() << m_faults[i];
     }
-    EXPECT_LE(observer.GetMaxEditors(), 1);
-    EXPECT_EQ(observer.GetEditorsOutsideMutex(), 0);
-    EXPECT_EQ(observer.GetLostLockFiles(), 0u);
-    EXPECT_GT(observer.GetOwnedSamples(), 0) << "the observer never saw an editor";
+    EXPECT_LE(observer.m_nMaxEditors, 1);
+    EXPECT_EQ(observer.m_nOutside, 0);
+    EXPECT_EQ(observer.m_lostLocks.size(), 0u);
+    EXPECT_GT(observer.m_nOwnedSamples, 0) << "the observer never saw an editor";
     EXPECT_GT(nEditSuccesses, 0) << "no editing run got through";
-    for (size_t i = 0; i < m_snapshotProblems.size() && i < 10; ++i) {
-        ADD_FAILURE() << m_snapshotProblems[i];
+    for (size_t i = 0; i < snapshotProblems.size() && i < 10; ++i) {
+        ADD_FAILURE() << snapshotProblems[i];
     }
 
     // Afterwards: both files load fully, one more conversion brings the builder's file in line
@@ -674,18 +542,16 @@ TEST_F(ConcurrencyTest, EditorsConversionsAndTheBuilderShareOneProduct) {
     ASSERT_EQ(LoadModel(kControlPath, control), 0);
     EXPECT_TRUE(CtrlModelsEqual(base, control));
     EXPECT_EQ(Tqctl({"status"}, "final").m_strOut, "0\n");
-    EXPECT_FALSE(test::LinuxFileExists(m_strControlDir + "/BaseControl.ini.lock"));
-    EXPECT_FALSE(test::LinuxFileExists(m_strControlDir + "/BaseControl.ini.NEW"));
-    EXPECT_FALSE(test::LinuxFileExists(m_strControlDir + "/Control.ini.NEW"));
-
+    for (const char* pszLeft : {"BaseControl.ini.lock", "BaseControl.ini.NEW", "Control.ini.NEW"}) {
+        EXPECT_FALSE(test::LinuxFileExists(m_strControlDir + "/" + pszLeft)) << pszLeft;
+    }
     // Nothing consumes the requests here, so every database that the builder's file holds now
     // and did not hold at the start must have been asked for.
-    const std::set<std::string> requests = RequestNames();
+    std::set<std::string> requests;
+    ReadRequests(requests);
     for (const std::string& strName : DatabaseNames(control)) {
-        if (!initialNames.contains(strName)) {
-            EXPECT_TRUE(requests.contains(strName))
-                << "no rebuild request for " << Cp932ToUtf8Lossy(strName);
-        }
+        EXPECT_TRUE(initialNames.contains(strName) || requests.contains(strName))
+            << "no rebuild request for " << Cp932ToUtf8Lossy(strName);
     }
     // The sample query file names the user application by its name of now.
     const std::string strAppName(base.GetDatabase(base.GetDBCount() - 1)->m_strName);
