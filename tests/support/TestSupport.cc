@@ -128,6 +128,21 @@ std::string ShellQuote(const std::string& s) {
     return q + "'";
 }
 
+CToolRun RunTool(const std::string& strName, const std::vector<std::string>& args,
+                 const std::string& strInput, const std::string& strEnv) {
+    const std::string base = CPrefix::Current().GetDir() + "/.tool-run.";
+    WriteLinuxFile(base + "in", strInput);
+    std::string cmd = strEnv + " " + ShellQuote(ToolPath(strName));
+    for (const auto& a : args) {
+        cmd += ' ' + ShellQuote(a);
+    }
+    cmd += " <" + ShellQuote(base + "in") + " >" + ShellQuote(base + "out") + " 2>" +
+           ShellQuote(base + "err");
+    const int status = std::system(cmd.c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadLinuxFile(base + "out"),
+            ReadLinuxFile(base + "err")};
+}
+
 std::string ReadLinuxFile(const std::string& strPath) {
     std::ifstream in(strPath, std::ios::binary);
     std::ostringstream ss;
