@@ -73,6 +73,8 @@ CToolRun RunTool(const std::string& strName, const std::vector<std::string>& arg
 
 // Small file helpers on Linux paths, for arranging and inspecting test data.
 std::string ReadLinuxFile(const std::string& strPath);
+void WriteLinuxFile(const std::string& strPath, const std::string& strData);
+bool LinuxFileExists(const std::string& strPath);
 
 // Installs the demo product (samples/demo) in the prefix: imports its registry and copies its
 // drive C. 0, or the import's error.
@@ -86,7 +88,5 @@ struct CCorpusFile {
 // The regular files of fuzz/corpus/strTarget of the source tree, sorted by name; empty when the
 // folder is missing.
 std::vector<CCorpusFile> ReadCorpus(const std::string& strTarget);
-void WriteLinuxFile(const std::string& strPath, const std::string& strData);
-bool LinuxFileExists(const std::string& strPath);
 
 }  // namespace tq::test
