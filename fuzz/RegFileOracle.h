@@ -1,15 +1,13 @@
-// What must hold for any bytes given to the .reg importer:
-//  - it returns a code (it never crashes or hangs), and a failure comes with a message;
-//  - a failed import leaves the registry exactly as it was (the import is one transaction);
-//  - after a successful import, the export of every hive root, imported into an empty
-//    registry, rebuilds the same registry, and exporting it again gives the same text.
-//    The REGEDIT4 form holds any registry. The UTF-16 form is checked too when the export
-//    succeeds (it refuses names and texts without a UTF-16 form); the registry it rebuilds is
-//    compared only when every name and text survives code page 932 -> UTF-16 -> code page 932
-//    unchanged, since several code page 932 characters share one UTF-16 character. Registries
-//    deeper than kRoundTripMaxDepth levels skip the round trip (see there).
-// Every check ends with the registry back in the state captured by Init, so inputs do not
-// depend on each other. Shared by the fuzz target and the corpus replay test.
+// What must hold for any bytes given to the .reg importer: it returns a code (it never crashes
+// or hangs) and a failure comes with a message; a failed import leaves the registry exactly as
+// it was (one transaction); after a successful import, the export of every hive root, imported
+// into an empty registry, rebuilds the same registry, and exporting that gives the same text.
+// The REGEDIT4 form holds any registry. The UTF-16 form is checked when its export succeeds (it
+// refuses names and texts without a UTF-16 form); the registry it rebuilds is compared only when
+// every name and text survives code page 932 -> UTF-16 -> code page 932, since several code page
+// 932 characters share one UTF-16 character. Registries deeper than kRoundTripMaxDepth skip the
+// round trip. Every check leaves the registry as Init found it, so inputs do not depend on each
+// other. Shared by the fuzz target and the corpus replay test.
 #pragma once
 
 #include <algorithm>

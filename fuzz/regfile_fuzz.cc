@@ -1,38 +1,17 @@
 // libFuzzer target of the .reg importer (and, for what it accepts, the exporter). The process
 // works in a private prefix made at start and removed at exit; every input starts from the
 // registry that prefix was created with.
-#include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <string>
-
-#include "PrivatePrefix.h"
+#include "FuzzTarget.h"
 #include "RegFileOracle.h"
 
-namespace {
-
-tq::fuzz::CRegFileOracle& Oracle() {
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t cb) {
     static tq::fuzz::CPrivatePrefix s_prefix("regfile");
     static tq::fuzz::CRegFileOracle s_oracle;
-    static const bool s_bReady = [] {
-        int32_t err = s_oracle.Init();
-        if (err != 0) {
-            std::fprintf(stderr, "regfile_fuzz: cannot read the new registry: error %d\n", err);
-            std::abort();
-        }
-        return true;
-    }();
-    (void)s_bReady;
-    return s_oracle;
-}
-
-}  // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t cb) {
-    std::string strWhy = Oracle().Check(std::string_view(reinterpret_cast<const char*>(pData), cb));
-    if (!strWhy.empty()) {
-        std::fprintf(stderr, "regfile oracle: %s\n", strWhy.c_str());
-        std::abort();
-    }
+    static const int32_t s_lInit = s_oracle.Init();
+    tq::fuzz::AbortIfFault(
+        "regfile", s_lInit != 0 ? "cannot read the new registry: error " + std::to_string(s_lInit)
+                                : std::string());
+    tq::fuzz::AbortIfFault(
+        "regfile", s_oracle.Check(std::string_view(reinterpret_cast<const char*>(pData), cb)));
     return 0;
 }

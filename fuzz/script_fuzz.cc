@@ -1,15 +1,11 @@
 // libFuzzer target of tqctl script: any bytes, split into lines as tqctl reads them, go through
 // the parser's oracle, then run whole as a script against a harmless stand-in object registered
 // under the component's ProgID in a private prefix (see ScriptObject.cc).
-#include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <sstream>
-#include <string>
 
 #include "AutomationClient.h"
 #include "Commands.h"
-#include "PrivatePrefix.h"
+#include "FuzzTarget.h"
 #include "ScriptOracle.h"
 #include "platform/Registry.h"
 
@@ -20,25 +16,21 @@ constexpr const char* kStandInClsid = "{5C1A7E02-93B4-4D61-8F0A-2B6D4E8C1F35}";
 class CScriptRun {
 public:
     CScriptRun() : m_host(m_out, m_err) {
-        tq::CRegKey key;
-        int32_t err =
-            key.Create(tq::HKEY_CLASSES_ROOT, std::string(tq::kCtrlFileMgrProgID) + "\\CLSID",
-                       tq::KEY_ALL_ACCESS);
-        if (err == 0) {
-            err = key.SetString("", kStandInClsid);
+        int32_t err = 0;
+        for (const auto& [key, value] :
+             {std::pair<std::string, std::string>{std::string(tq::kCtrlFileMgrProgID) + "\\CLSID",
+                                                  kStandInClsid},
+              {std::string("CLSID\\") + kStandInClsid + "\\InProcServer32",
+               TQ_SCRIPT_OBJECT_MODULE}}) {
+            tq::CRegKey regKey;
+            if (err == 0 &&
+                (err = regKey.Create(tq::HKEY_CLASSES_ROOT, key, tq::KEY_ALL_ACCESS)) == 0) {
+                err = regKey.SetString("", value);
+            }
         }
-        if (err == 0) {
-            err = key.Create(tq::HKEY_CLASSES_ROOT,
-                             std::string("CLSID\\") + kStandInClsid + "\\InProcServer32",
-                             tq::KEY_ALL_ACCESS);
-        }
-        if (err == 0) {
-            err = key.SetString("", TQ_SCRIPT_OBJECT_MODULE);
-        }
-        if (err != 0) {
-            std::fprintf(stderr, "script_fuzz: cannot register the stand-in object: %d\n", err);
-            std::abort();
-        }
+        tq::fuzz::AbortIfFault(
+            "script", err != 0 ? "cannot register the stand-in object: " + std::to_string(err)
+                               : std::string());
     }
 
     // Runs a script; empty when it ends with one of tqctl's exit statuses.
@@ -68,12 +60,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t cb) {
     static CScriptRun s_run;
     std::string_view text(reinterpret_cast<const char*>(pData), cb);
     std::string strWhy = tq::fuzz::CheckScript(text);
-    if (strWhy.empty()) {
-        strWhy = s_run.Run(text);
-    }
-    if (!strWhy.empty()) {
-        std::fprintf(stderr, "script oracle: %s\n", strWhy.c_str());
-        std::abort();
-    }
+    tq::fuzz::AbortIfFault("script", strWhy.empty() ? s_run.Run(text) : strWhy);
     return 0;
 }

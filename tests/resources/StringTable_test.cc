@@ -2,70 +2,62 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <string>
-
-#include "platform/Cp932.h"
-#include "platform/Win32Error.h"
+#include <vector>
 
 namespace tq {
 namespace {
 
-// Every string resource as the user reads it (UTF-8).
-struct ExpectedString {
-    uint32_t id;
-    const char* utf8;
-};
-const ExpectedString kExpected[] = {
-    {IDS_LOG_BAD_LINE, "■エラー：記述が間違っています。\"%1\""},
-    {IDS_LOG_BAD_LINE_IN, "■エラー：記述が間違っています。[%1] の \"%2\""},
-    {IDS_LOG_SKIPPED, "▲警告：処理しませんでした。\"%1\""},
-    {IDS_LOG_SKIPPED_IN, "▲警告：処理しませんでした。[%1] の \"%2\""},
-    {IDS_LOG_START, "OutputLogStart %1"},
-    {IDS_LOG_GROUPS, "■エラー：グループの指定に問題があります"},
-    {IDS_LOG_DBNAME_INVALID, "■エラー：データベース名 [%1] は無効です"},
-    {IDS_LOG_DBNAME_TWICE, "■エラー：データベース名 [%1] が重複しています"},
-    {IDS_LOG_NO_GROUP, "■エラー：データベース[%1] にグループの指定がありません"},
-    {IDS_LOG_PDFSKIP_MISSING, "■エラー：[%1] の PDFSkipTitleFile=\"%2\" が見つかりません"},
-    {IDS_LOG_DOCLIST_MISSING, "■エラー：[%1] の DocListFile=\"%2\" が見つかりません"},
-    {IDS_LOG_NO_DOCS, "■エラー：[%1] の検索対象文書の指定がありません"},
-    {IDS_LOG_ROOTORG_NO_REGKEY,
-     "■エラー：[%1] の RootOrgPath に対応する RegKey の指定がありません"},
-    {IDS_LOG_EXEORG_NO_EXEKEY, "■エラー：[%1] の ExeOrgPath に対応する ExeKey の指定がありません"},
-    {IDS_LOG_REGENTRY_NO_REGKEY, "■エラー：[%1] の RegEntry に対応する RegKey の指定がありません"},
-    {IDS_ENTER_APP_NAME, "アプリケーション名を入力してください。"},
-    {IDS_SPECIFY_TARGETS, "検索対象ファイルを指定してください。"},
-    {IDS_APP_EXISTS, "同じ名前のアプリケーションが既に登録されています。"},
-    {IDS_FILE_NO_TOPICS,
-     "指定したファイルには検索に必要な情報が含まれていないか、\n"
-     "ファイルが保護されていて情報を取得できないため、\n"
-     "検索対象ファイルに追加できません。"},
-    {IDS_APP_NAME_UNUSABLE, "指定したアプリケーション名は使用できません。"},
-    {IDS_APP_NAME_CONTROL, "アプリケーション名に制御文字は使用できません。"},
-    {IDS_CONFIRM_EDITED,
-     "編集した内容をTrellisquestに反映します。\nよろしいですか？\n"
-     "反映にはしばらく時間がかかることがあります。"},
-    {IDS_CONFIRM_REMOVE_APP, "アプリケーションを削除します。よろしいですか？"},
-    {IDS_CONFIRM_SELECTED,
-     "選択した内容をTrellisquestに反映します。\nよろしいですか？\n"
-     "反映にはしばらく時間がかかることがあります。"},
-    {IDS_READONLY_PROPERTY, "読み取り専用ﾌﾟﾛﾊﾟﾃｨには書き込めません。"},
-};
-
-TEST(StringTableTest, EveryTextIsItsCodePage932Form) {
-    for (const ExpectedString& e : kExpected) {
-        SCOPED_TRACE(e.id);
-        const char* pszText = LoadString(e.id);
-        ASSERT_NE(pszText, nullptr);
-        std::string utf8;
-        ASSERT_EQ(Cp932ToUtf8(pszText, utf8), ERROR_SUCCESS);
-        EXPECT_EQ(utf8, e.utf8);
+// The ids of resources/strings.txt, in its order: the texts the code names.
+std::vector<uint32_t> SourceIds() {
+    std::ifstream in(std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() /
+                     "src/resources/strings.txt");
+    std::vector<uint32_t> ids;
+    for (std::string line; std::getline(in, line);) {
+        ids.push_back(static_cast<uint32_t>(std::stoul(line.substr(0, line.find('\t')))));
     }
+    return ids;
 }
 
-TEST(StringTableTest, IdsWithoutTextGiveNull) {
-    for (uint32_t id : {0u, 3u, 8u, 22u, 100u, 104u, 106u, 113u, 61836u, 61838u, UINT32_MAX}) {
-        EXPECT_EQ(LoadString(id), nullptr) << id;
+// Each name stands for the text written for it, in the source's order; a name that pointed at
+// another text or at none would break the order or leave an id unnamed.
+TEST(StringTableTest, EveryNamedIdHasItsTextAndNoOtherIdHasOne) {
+    const std::vector<uint32_t> named = {IDS_LOG_BAD_LINE,
+                                         IDS_LOG_BAD_LINE_IN,
+                                         IDS_LOG_SKIPPED,
+                                         IDS_LOG_SKIPPED_IN,
+                                         IDS_LOG_START,
+                                         IDS_LOG_GROUPS,
+                                         IDS_LOG_DBNAME_INVALID,
+                                         IDS_LOG_DBNAME_TWICE,
+                                         IDS_LOG_NO_GROUP,
+                                         IDS_LOG_PDFSKIP_MISSING,
+                                         IDS_LOG_DOCLIST_MISSING,
+                                         IDS_LOG_NO_DOCS,
+                                         IDS_LOG_ROOTORG_NO_REGKEY,
+                                         IDS_LOG_EXEORG_NO_EXEKEY,
+                                         IDS_LOG_REGENTRY_NO_REGKEY,
+                                         IDS_ENTER_APP_NAME,
+                                         IDS_SPECIFY_TARGETS,
+                                         IDS_APP_EXISTS,
+                                         IDS_FILE_NO_TOPICS,
+                                         IDS_APP_NAME_UNUSABLE,
+                                         IDS_APP_NAME_CONTROL,
+                                         IDS_CONFIRM_EDITED,
+                                         IDS_CONFIRM_REMOVE_APP,
+                                         IDS_CONFIRM_SELECTED,
+                                         IDS_READONLY_PROPERTY};
+    const std::vector<uint32_t> ids = SourceIds();
+    EXPECT_EQ(named, ids);
+    for (uint32_t id = 0; id <= ids.back() + 1; ++id) {
+        bool bNamed = std::find(ids.begin(), ids.end(), id) != ids.end();
+        ASSERT_EQ(LoadString(id) != nullptr, bNamed) << id;
     }
+    EXPECT_EQ(LoadString(UINT32_MAX), nullptr);
+    EXPECT_STREQ(LoadString(IDS_LOG_START), "OutputLogStart %1");
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 #include "support/TestSupport.h"
 
-#include <fcntl.h>
 #include <grp.h>
 #include <signal.h>
 #include <stdlib.h>
@@ -25,6 +24,11 @@ namespace {
 
 constexpr const char* kChildFlag = "--tq-child=";
 constexpr uid_t kNobody = 65534;
+
+// The source tree: this file is tests/support/TestSupport.cc in it.
+std::filesystem::path SourceDir() {
+    return std::filesystem::path(__FILE__).parent_path().parent_path().parent_path();
+}
 
 std::map<std::string, ChildMain>& Children() {
     static std::map<std::string, ChildMain> s_children;
@@ -128,6 +132,21 @@ std::string ShellQuote(const std::string& s) {
     return q + "'";
 }
 
+CToolRun RunTool(const std::string& strName, const std::vector<std::string>& args,
+                 const std::string& strInput, const std::string& strEnv) {
+    const std::string base = CPrefix::Current().GetDir() + "/.tool-run.";
+    WriteLinuxFile(base + "in", strInput);
+    std::string cmd = strEnv + " " + ShellQuote(ToolPath(strName));
+    for (const auto& a : args) {
+        cmd += ' ' + ShellQuote(a);
+    }
+    cmd += " <" + ShellQuote(base + "in") + " >" + ShellQuote(base + "out") + " 2>" +
+           ShellQuote(base + "err");
+    const int status = std::system(cmd.c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadLinuxFile(base + "out"),
+            ReadLinuxFile(base + "err")};
+}
+
 std::string ReadLinuxFile(const std::string& strPath) {
     std::ifstream in(strPath, std::ios::binary);
     std::ostringstream ss;
@@ -136,9 +155,7 @@ std::string ReadLinuxFile(const std::string& strPath) {
 }
 
 int32_t InstallDemoProduct(const CTempPrefix& prefix) {
-    const std::filesystem::path demo =
-        std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "samples" /
-        "demo";
+    const std::filesystem::path demo = SourceDir() / "samples" / "demo";
     CRegFileError error;
     const int32_t lResult = ImportRegFile((demo / "demo.reg").string(), error);
     if (lResult == 0) {
@@ -150,9 +167,7 @@ int32_t InstallDemoProduct(const CTempPrefix& prefix) {
 }
 
 std::vector<CCorpusFile> ReadCorpus(const std::string& strTarget) {
-    const std::filesystem::path dir =
-        std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "fuzz" /
-        "corpus" / strTarget;
+    const std::filesystem::path dir = SourceDir() / "fuzz" / "corpus" / strTarget;
     std::vector<CCorpusFile> files;
     std::error_code ec;
     for (const auto& entry : std::filesystem::directory_iterator(dir, ec)) {

@@ -61,8 +61,20 @@ std::string ToolPath(const std::string& strName);
 // Quotes one word for /bin/sh.
 std::string ShellQuote(const std::string& s);
 
+struct CToolRun {
+    int m_nExit = -1;  // -1 when the tool did not exit by itself
+    std::string m_strOut;
+    std::string m_strErr;
+};
+// Runs a tool built beside the tests with standard input from strInput; strEnv ("NAME=value")
+// stands before the command. Its streams are kept in the current prefix's folder.
+CToolRun RunTool(const std::string& strName, const std::vector<std::string>& args,
+                 const std::string& strInput = "", const std::string& strEnv = "");
+
 // Small file helpers on Linux paths, for arranging and inspecting test data.
 std::string ReadLinuxFile(const std::string& strPath);
+void WriteLinuxFile(const std::string& strPath, const std::string& strData);
+bool LinuxFileExists(const std::string& strPath);
 
 // Installs the demo product (samples/demo) in the prefix: imports its registry and copies its
 // drive C. 0, or the import's error.
@@ -76,7 +88,5 @@ struct CCorpusFile {
 // The regular files of fuzz/corpus/strTarget of the source tree, sorted by name; empty when the
 // folder is missing.
 std::vector<CCorpusFile> ReadCorpus(const std::string& strTarget);
-void WriteLinuxFile(const std::string& strPath, const std::string& strData);
-bool LinuxFileExists(const std::string& strPath);
 
 }  // namespace tq::test

@@ -22,24 +22,19 @@ TEST(ScriptCorpusTest, EveryCorpusFileKeepsTheParserSound) {
     EXPECT_GT(files.size(), 15u);
 }
 
-struct CLineCase {
-    const char* m_pszWhat;
-    bool m_bRaw;
-    std::string m_strLine;
-    bool m_bRefused;
-    size_t m_nValues;            // values parsed (arguments and the referents of REF:) when read
-    std::string m_strText = {};  // code page 932 text of the first value, when it is a string
-};
-
 TEST(ScriptCorpusTest, LinesFuzzingFound) {
-    const std::string kLongRefs = [] {
-        std::string s = "Call ";
-        for (int i = 0; i < 200000; ++i) {
-            s += i % 2 ? "REF:" : "ref:";
-        }
-        return s + "7";
-    }();
-    const CLineCase cases[] = {
+    std::string strLongRefs = "Call ";
+    for (int i = 0; i < 200000; ++i) {
+        strLongRefs += i % 2 ? "REF:" : "ref:";
+    }
+    const struct {
+        const char* m_pszWhat;
+        bool m_bRaw;
+        std::string m_strLine;
+        bool m_bRefused;
+        size_t m_nValues;            // values parsed (arguments and the referents of REF:)
+        std::string m_strText = {};  // code page 932 text of the first value, when a string
+    } cases[] = {
         // Well-formed code page 932 bytes that have no UTF-16 form used to become an EMPTY
         // argument in raw mode.
         {"raw byte 0xFF", true, "ey \"ct\xFF\"", true, 0},
@@ -53,10 +48,10 @@ TEST(ScriptCorpusTest, LinesFuzzingFound) {
         {"UTF-8 text keeps its bytes", false, "Call \"\xE8\xA1\xA8\\\"\"", false, 1, "\x95\x5C\""},
         // A long chain of REF: prefixes used to recurse once per prefix (stack, and a copy of
         // the rest of the token each time).
-        {"200000 REF: prefixes", false, kLongRefs, false, 200001},
+        {"200000 REF: prefixes", false, strLongRefs + "7", false, 200001},
         {"REF: without a value", false, "Call REF:", true, 0},
     };
-    for (const CLineCase& c : cases) {
+    for (const auto& c : cases) {
         tqctl::CHost host(std::cout, std::cerr);
         host.GetOptions().m_bRaw = c.m_bRaw;
         bool bRefused = false;

@@ -21,6 +21,13 @@ namespace tq::test {
 
 using CNamedData = std::vector<std::pair<std::string, std::string>>;
 
+// One row of a table of files and the answer a check gives for each.
+struct CAnswerCase {
+    const char* m_pszName;
+    std::string m_strData;
+    int m_nAnswer;
+};
+
 inline void PutLittleEndian(std::string& data, size_t offset, uint64_t value, size_t cb) {
     for (size_t i = 0; i < cb; ++i) {
         data[offset + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
@@ -151,7 +158,7 @@ inline std::string PdfDrawingPage() {
 }
 
 // Runs a tool that the deps script installs; a missing tool fails the test loudly.
-inline void RunTool(const std::string& strCommand) {
+inline void RunCommand(const std::string& strCommand) {
     ASSERT_EQ(std::system(strCommand.c_str()), 0)
         << "failed: " << strCommand << " (scripts/deps.sh installs the tool)";
 }
@@ -177,7 +184,7 @@ protected:
             strProject += file + "\n";
         }
         WriteLinuxFile(Linux("chm/project.hhp"), strProject);
-        RunTool("cd '" + Linux("chm") + "' && chmcmd --no-html-scan project.hhp >log 2>&1");
+        RunCommand("cd '" + Linux("chm") + "' && chmcmd --no-html-scan project.hhp >log 2>&1");
         std::filesystem::rename(Linux("chm/" + strName), Linux(strName));
         std::filesystem::remove_all(Linux("chm"));
         return Win(strName);
@@ -186,8 +193,8 @@ protected:
     std::string EncryptPdf(const std::string& strName, const std::string& strSource,
                            const std::string& strUserPassword, const std::string& strRestrictions) {
         WriteLinuxFile(Linux("plain.pdf"), strSource);
-        RunTool("qpdf --encrypt '" + strUserPassword + "' owner-pw 256 " + strRestrictions +
-                " -- '" + Linux("plain.pdf") + "' '" + Linux(strName) + "'");
+        RunCommand("qpdf --encrypt '" + strUserPassword + "' owner-pw 256 " + strRestrictions +
+                   " -- '" + Linux("plain.pdf") + "' '" + Linux(strName) + "'");
         return Win(strName);
     }
 

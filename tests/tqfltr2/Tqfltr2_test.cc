@@ -8,6 +8,7 @@
 #include <fstream>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "TopicTestFiles.h"
@@ -87,11 +88,10 @@ TEST_F(Tqfltr2Test, EveryKindWholeEmptyRandomAndUnreadable) {
             EXPECT_EQ(CheckByExtension(strPath), TQFLTR2_UNREADABLE) << strPath;
         }
     }
-    EXPECT_EQ(PAS_HlpHaveTopic(nullptr), TQFLTR2_UNREADABLE);
-    EXPECT_EQ(PAS_ChmHaveTopic(nullptr, 1), TQFLTR2_UNREADABLE);
-    EXPECT_EQ(PAS_PdfHaveTopic(nullptr, 1, nullptr, nullptr), TQFLTR2_UNREADABLE);
-    EXPECT_EQ(PAS_TxtHaveTopic(nullptr), TQFLTR2_UNREADABLE);
-    EXPECT_EQ(PAS_HtmlHaveTopic(nullptr), TQFLTR2_UNREADABLE);
+    EXPECT_EQ((std::vector<int>{PAS_HlpHaveTopic(nullptr), PAS_ChmHaveTopic(nullptr, 1),
+                                PAS_PdfHaveTopic(nullptr, 1, nullptr, nullptr),
+                                PAS_TxtHaveTopic(nullptr), PAS_HtmlHaveTopic(nullptr)}),
+              std::vector<int>(5, TQFLTR2_UNREADABLE));
     // Windows paths: on the host's prefix, in code page 932 and any case.
     WriteLinuxFile(m_prefix.Path("drives/c/Readme.txt"), "text");
     EXPECT_EQ(PAS_TxtHaveTopic("C:\\README.TXT"), TQFLTR2_HAS_TOPIC);
@@ -142,10 +142,7 @@ TEST_F(Tqfltr2Test, HugeFiles) {
     CompileChm("small.chm", {{"a.htm", "<body>Help text</body>"}});
     // The sparse rest reads as NUL bytes, which only the first 64 KiB of a text must be free of.
     std::string strBlanks(kTextHeadSize, ' ');
-    struct {
-        std::string m_strPath;
-        int m_nAnswer;
-    } cases[] = {
+    const std::pair<std::string, int> cases[] = {
         {huge("huge.txt", "Hello" + strBlanks), TQFLTR2_HAS_TOPIC},
         {huge("huge-nul.txt", ""), TQFLTR2_DAMAGED},
         {huge("huge.htm", "<p>Hello</p>" + strBlanks), TQFLTR2_HAS_TOPIC},
@@ -157,8 +154,8 @@ TEST_F(Tqfltr2Test, HugeFiles) {
         // A page of blank space is parsed only up to the cap.
         {Write("blank.htm", "<body>" + std::string(kMaxHtmlBytes, ' ') + "late"), TQFLTR2_NO_TOPIC},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(CheckByExtension(c.m_strPath), c.m_nAnswer) << c.m_strPath;
+    for (const auto& [strPath, nAnswer] : cases) {
+        EXPECT_EQ(CheckByExtension(strPath), nAnswer) << strPath;
     }
 }
 

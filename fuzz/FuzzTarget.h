@@ -1,9 +1,11 @@
-// The private prefix of a fuzz process: a new folder below the temporary folder (tmpfs when
-// there is one, since the registry is rewritten for many inputs), made current at construction
-// and removed with everything in it at destruction. A failure to make it aborts: a fuzz target
-// must never touch the user's prefix.
+// What the fuzz targets share: the private prefix of a fuzz process, a new folder below the
+// temporary folder (tmpfs when there is one, since the registry is rewritten for many inputs),
+// made current at construction and removed with everything in it at destruction; and the end of
+// a run whose oracle found a fault. A prefix that cannot be made aborts: a fuzz target must never
+// touch the user's prefix.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -13,6 +15,14 @@
 #include "platform/Prefix.h"
 
 namespace tq::fuzz {
+
+// Aborts with the oracle's word when it found a fault (strWhy not empty).
+inline void AbortIfFault(const char* pszOracle, const std::string& strWhy) {
+    if (!strWhy.empty()) {
+        std::fprintf(stderr, "%s oracle: %s\n", pszOracle, strWhy.c_str());
+        std::abort();
+    }
+}
 
 class CPrivatePrefix {
 public:
@@ -26,9 +36,7 @@ public:
             m_dir = base / ("tq-" + strTarget + "-fuzz." + std::to_string(random()));
         } while (!std::filesystem::create_directory(m_dir, ec) && !ec);
         if (ec || CPrefix::Use(m_dir.string()) != 0) {
-            std::fprintf(stderr, "%s_fuzz: cannot make a prefix in %s\n", strTarget.c_str(),
-                         base.c_str());
-            std::abort();
+            AbortIfFault(strTarget.c_str(), "cannot make a prefix in " + base.string());
         }
     }
     ~CPrivatePrefix() {

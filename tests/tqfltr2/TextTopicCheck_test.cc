@@ -1,0 +1,154 @@
+// Text and HTML pages: encodings, binary data, pieces cut anywhere; and a file deleted while a
+// check has it open.
+#include <filesystem>
+#include <string>
+
+#include "TopicTestFiles.h"
+#include "gtest/gtest.h"
+#include "tqfltr2/ChmTopicCheck.h"
+#include "tqfltr2/HtmlTextScanner.h"
+#include "tqfltr2/PdfTopicCheck.h"
+#include "tqfltr2/TextHead.h"
+#include "tqfltr2/TopicFile.h"
+#include "tqfltr2/Tqfltr2.h"
+#include "tqfltr2/TxtTopicCheck.h"
+#include "tqfltr2/VisibleText.h"
+
+namespace tq::test {
+namespace {
+
+using TextTopicCheckTest = CTopicFileTest;
+
+TEST_F(TextTopicCheckTest, Txt) {
+    std::string strBlanks(3 * kTextHeadSize + 17, ' ');
+    const CAnswerCase cases[] = {
+        {"code page 932", "\x83\x7D\x83\x6A\x83\x85\x83\x41\x83\x8B", TQFLTR2_HAS_TOPIC},
+        {"empty", "", TQFLTR2_NO_TOPIC},
+        {"blank lines and ideographic spaces", " \r\n\t\x81\x40\x1A", TQFLTR2_NO_TOPIC},
+        {"utf-8 mark and blanks", "\xEF\xBB\xBF \xE3\x80\x80\r\n", TQFLTR2_NO_TOPIC},
+        {"utf-16le", std::string("\xFF\xFE\x20\x00\x4B\x62", 6), TQFLTR2_HAS_TOPIC},
+        {"utf-16be blanks", std::string("\xFE\xFF\x00\x20\x30\x00", 6), TQFLTR2_NO_TOPIC},
+        {"binary", std::string("MZ\x90\x00\x03\x00", 6), TQFLTR2_DAMAGED},
+        // Beyond the part that tells binary from text, a NUL is a control character.
+        {"text behind long blank space", strBlanks + "x", TQFLTR2_HAS_TOPIC},
+        {"long blank space", strBlanks, TQFLTR2_NO_TOPIC},
+        {"late NUL", strBlanks + std::string(1, '\0') + "y", TQFLTR2_HAS_TOPIC},
+        {"ideographic space cut by a piece",
+         std::string(kTextHeadSize - 1, ' ') + "\x81\x40\x81\x40", TQFLTR2_NO_TOPIC},
+        // A text has no structure to lose: cut off, it still holds what it holds.
+        {"cut-off text", "  First li", TQFLTR2_HAS_TOPIC},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(PAS_TxtHaveTopic(Write("a.txt", c.m_strData).c_str()), c.m_nAnswer)
+            << c.m_pszName;
+    }
+}
+
+// Pieces may cut a character anywhere; the answer must not depend on where.
+TEST(VisibleTextTest, EveryEncodingEverySplit) {
+    using E = ETextEncoding;
+    struct {
+        const char* m_pszName;
+        E m_encoding;
+        std::string m_strText;
+        bool m_bVisible;
+    } cases[] = {
+        {"ascii blanks and controls", E::Cp932, " \t\r\n\v\f\x1A\x7F\x01", false},
+        {"ideographic spaces", E::Cp932, "\x81\x40\x81\x40 \x81\x40", false},
+        {"kana after an ideographic space", E::Cp932, "\x81\x40\x82\xA0", true},
+        {"trail byte 0x40 of another lead", E::Cp932, "\x83\x40", true},
+        {"half-width katakana", E::Cp932, "\xB1", true},
+        {"lone lead byte at the end", E::Cp932, "  \x81", false},
+        {"utf-8 blanks", E::Utf8, "\xEF\xBB\xBF\xC2\xA0\xE3\x80\x80\xE2\x80\x8B\xC2\x85", false},
+        {"utf-8 letter", E::Utf8, "\xC2\xA0\xE3\x81\x82", true},
+        {"utf-8 broken sequence", E::Utf8, "\xE3\x41", true},
+        {"utf-16le blanks", E::Utf16Le, std::string("\x20\x00\x00\x30\xA0\x00", 6), false},
+        {"utf-16be letter", E::Utf16Be, std::string("\x00\x20\x00\x41", 4), true},
+        {"utf-16 odd byte left over", E::Utf16Le, std::string("\x20\x00\x41", 3), false},
+    };
+    for (const auto& c : cases) {
+        for (size_t cut = 0; cut <= c.m_strText.size(); ++cut) {
+            CVisibleTextScanner scanner(c.m_encoding);
+            scanner.Feed(c.m_strText.substr(0, cut));
+            EXPECT_EQ(scanner.Feed(c.m_strText.substr(cut)), c.m_bVisible)
+                << c.m_pszName << " cut at " << cut;
+        }
+    }
+}
+
+const CAnswerCase kPages[] = {
+    {"paragraph", "<html><head><title>T</title></head><body><p>Setup</p></body></html>", true},
+    {"no markup at all", "plain words", true},
+    {"broken markup", "<table><tr><td><td><b>bold</i></table", true},
+    {"text after the body", "<html><body></body>after</html>", true},
+    {"title only", "<html><head><title>Only a title</title></head><body></body></html>", false},
+    {"blank body", "<body> \r\n&nbsp;&#x3000;<!-- a remark --></body>", false},
+    {"script and style only", "<body><script>var a = 1;</script><style>b{}</style></body>", false},
+    {"frameset", "<html><frameset><frame src=\"a.htm\"></frameset></html>", false},
+    {"cut off in the head", "<html><head><title>Manual</title></h", false},
+    {"unterminated comment", "<body><!-- never closed, words inside", false},
+    {"shift_jis", "<meta charset=\"shift_jis\"><body>\x83\x7D\x83\x6A</body>", true},
+    {"shift_jis ideographic space", "<meta charset=\"shift_jis\"><body>\x81\x40</body>", false},
+    {"undeclared code page 932", "<body>\x83\x7D\x83\x6A</body>", true},
+    {"utf-16le with mark", std::string("\xFF\xFE<\0b\0>\0A\0", 10), true},
+};
+
+TEST_F(TextTopicCheckTest, Html) {
+    for (const CAnswerCase& c : kPages) {
+        EXPECT_EQ(PAS_HtmlHaveTopic(Write("a.html", c.m_strData).c_str()),
+                  c.m_nAnswer ? TQFLTR2_HAS_TOPIC : TQFLTR2_NO_TOPIC)
+            << c.m_pszName;
+    }
+    EXPECT_EQ(PAS_HtmlHaveTopic(Write("a.htm", std::string("<p>a\0b", 6)).c_str()),
+              TQFLTR2_DAMAGED);
+    std::string strLong = "<style>" + std::string(200000, ' ') + "</style>";
+    for (int i = 0; i < 20000; ++i) {
+        strLong += "<div> </div>";
+    }
+    EXPECT_EQ(PAS_HtmlHaveTopic(Write("a.htm", strLong + "<p>end").c_str()), TQFLTR2_HAS_TOPIC);
+    EXPECT_EQ(PAS_HtmlHaveTopic(Write("a.htm", strLong).c_str()), TQFLTR2_NO_TOPIC);
+}
+
+// The scanner sees a page in pieces (read from a file or decompressed from an archive); where
+// a piece ends must not change the answer.
+TEST(HtmlTextScannerTest, AnswerDoesNotDependOnPieces) {
+    for (const CAnswerCase& c : kPages) {
+        for (size_t cut : {size_t{1}, size_t{5}, c.m_strData.size() / 2}) {
+            CHtmlTextScanner scanner;
+            for (size_t pos = 0; pos < c.m_strData.size(); pos += cut) {
+                scanner.Feed(std::string_view(c.m_strData).substr(pos, cut));
+            }
+            EXPECT_EQ(scanner.Finish(), c.m_nAnswer != 0) << c.m_pszName << " in pieces of " << cut;
+        }
+    }
+}
+
+// A file deleted after it was opened: a reader working on the open handle still sees it (the
+// file goes for good when the last handle closes, as on Windows with delete sharing); readers
+// that open the file by name find nothing and answer unreadable, not damaged.
+TEST_F(TextTopicCheckTest, FileDeletedDuringTheCheck) {
+    CompileChm("gone.chm", {{"a.htm", "<body>words</body>"}});
+    struct {
+        const char* m_pszName;
+        std::string m_strData;
+        int (*m_pfnRun)(CTopicFile&);
+        int m_nAnswer;
+    } cases[] = {
+        {"gone.txt", "text", [](CTopicFile& f) { return CTxtTopicCheck(f).Run(); },
+         TQFLTR2_HAS_TOPIC},
+        {"gone.pdf", BuildPdf({PdfTextPage("x")}),
+         [](CTopicFile& f) { return CPdfTopicCheck(f).Run(); }, TQFLTR2_UNREADABLE},
+        {"gone.chm", ReadLinuxFile(Linux("gone.chm")),
+         [](CTopicFile& f) { return CChmTopicCheck(f, 1).Run(); }, TQFLTR2_UNREADABLE},
+    };
+    for (const auto& c : cases) {
+        CTopicFile file;
+        ASSERT_EQ(file.Open(Write(c.m_pszName, c.m_strData).c_str()), 0) << c.m_pszName;
+        std::filesystem::remove(Linux(c.m_pszName));
+        EXPECT_FALSE(file.CanStillOpen()) << c.m_pszName;
+        EXPECT_EQ(c.m_pfnRun(file), c.m_nAnswer) << c.m_pszName;
+    }
+}
+
+}  // namespace
+}  // namespace tq::test
