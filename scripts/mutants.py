@@ -23,6 +23,7 @@ Usage:
   nice -n 19 scripts/mutants.py --out R.jsonl        run it (results appended, one JSON a line)
   scripts/mutants.py --out R.jsonl --resume          go on where an interrupted run stopped
   scripts/mutants.py --ids R.jsonl --only killed --out S.jsonl   run again what R killed
+  scripts/mutants.py --matrix --out R.jsonl          every test that catches each mutant
   scripts/mutants.py --summary R.jsonl               print the summary of a results file
   scripts/mutants.py --compare BEFORE.jsonl AFTER.jsonl   mutants killed before, not after
 
@@ -625,7 +626,7 @@ def first_error(log_path):
     return ""
 
 
-def run_program(root, build_dir, program, timeout, log_path, gtest_filter=None):
+def run_program(root, build_dir, program, timeout, log_path, gtest_filter=None, fail_fast=True):
     """Runs one test program; returns (verdict, seconds, failed test): verdict is 'pass',
     'failed', 'crashed' or 'timeout'."""
     if program == GEN_CHECK:
@@ -634,7 +635,9 @@ def run_program(root, build_dir, program, timeout, log_path, gtest_filter=None):
     else:
         # From the top of the build tree: the tests find the source tree through the paths of
         # their own sources, which Ninja gives relative to it.
-        cmd = [str(build_dir / "tests" / f"tq_{program}_tests"), "--gtest_fail_fast"]
+        cmd = [str(build_dir / "tests" / f"tq_{program}_tests")]
+        if fail_fast:
+            cmd.append("--gtest_fail_fast")
         if gtest_filter:
             cmd.append(f"--gtest_filter={gtest_filter}")
         cwd = build_dir
@@ -675,6 +678,21 @@ def run_program(root, build_dir, program, timeout, log_path, gtest_filter=None):
     if rc < 0 or (rc != 1 and not failed):
         return "crashed", seconds, failed or running
     return "failed", seconds, failed
+
+
+def failed_tests(log_path):
+    """Every test a program's log names as failed, and the one running when it stopped."""
+    failed, running = [], ""
+    try:
+        for line in open(log_path, errors="replace"):
+            m = re.match(r"\[(?: RUN      |  FAILED  )\] (\S+)", line)
+            if m and line.startswith("[ RUN"):
+                running = m.group(1)
+            elif m and line.rstrip().endswith(")") and m.group(1) not in failed:
+                failed.append(m.group(1))
+    except OSError:
+        pass
+    return failed or ([running] if running else [])
 
 
 class Runner:
@@ -746,7 +764,10 @@ class Runner:
             for p in programs:
                 log = self.log_dir / f"{index:04d}-{p.split()[0]}.log"
                 verdict, seconds, failed = run_program(self.root, self.build_dir, p,
-                                                       self.timeouts.get(p), log)
+                                                       self.timeouts.get(p), log,
+                                                       fail_fast=not self.args.matrix)
+                if verdict != "pass" and self.args.matrix:
+                    rec.setdefault("failing", {})[p] = failed_tests(log)
                 if verdict != "pass" and p != GEN_CHECK and not self.repeats(p, failed, log):
                     rec["flaky"].append(f"{p}:{verdict}:{failed}")
                     verdict = "pass"
@@ -757,7 +778,7 @@ class Runner:
                 if rec["status"] != "killed":
                     rec.update(status="killed", killer=p, reason=verdict, test=failed,
                                log=str(log))
-                if not self.args.all_programs:
+                if not (self.args.all_programs or self.args.matrix):
                     break
             if not rec["flaky"]:
                 del rec["flaky"]
@@ -882,6 +903,9 @@ def parse_args():
     p.add_argument("--jobs", type=int, default=2, help="build jobs (2)")
     p.add_argument("--reliability", action="store_true",
                    help="run the reliability campaigns too (slower, timing-dependent)")
+    p.add_argument("--matrix", action="store_true",
+                   help="run every covering program to its end and record every test that "
+                        "fails against each mutant (which tests catch which faults)")
     p.add_argument("--all-programs", action="store_true",
                    help="run every test program against every mutant, without stopping at "
                         "the first kill (to check the coverage table; records each verdict)")
