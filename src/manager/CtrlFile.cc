@@ -7,6 +7,7 @@
 #include "controlfile/CtrlReader.h"
 #include "controlfile/CtrlWriter.h"
 #include "controlfile/NameRules.h"
+#include "manager/PendingGroupIds.h"
 #include "manager/RebuildRequests.h"
 #include "manager/SampleQuery.h"
 #include "platform/Cp932.h"
@@ -129,6 +130,7 @@ int32_t CCtrlFile::Load() {
     if (lResult == TQ_OK) {
         // What a save that died after its base control file left undone. When the sample query
         // file cannot follow the renames now, their record stays for the next load or save.
+        FollowPendingGroupIds(strControlPath);
         FinishPendingRenames();
     }
     return lResult;
@@ -237,6 +239,24 @@ void CCtrlFile::CarryBuilderPaths(CCtrlFile& onDisk) {
             db.m_rootPath = built.m_rootPath;
             db.m_exePath = built.m_exePath;
         }
+    }
+}
+
+// The groups of a base control file that a save renumbered take the ids that save put aside for
+// them, not those saved under the same numbers before. Once the control file is numbered so as
+// well, those become the saved ids, so that the registry follows the builder's file again.
+void CCtrlFile::FollowPendingGroupIds(const std::string& strControlPath) {
+    if (!TakeUpPendingGroupIds(m_groupSet, m_productKey)) {
+        return;
+    }
+    CCtrlFile onDisk;
+    if (onDisk.LoadFile(strControlPath, false) != TQ_OK ||
+        GroupTreeMark(onDisk.m_groupSet) != GroupTreeMark(m_groupSet)) {
+        return;
+    }
+    CRegistryBatch batch;
+    if (m_groupSet.SaveUniqueIds() == 0) {
+        batch.Commit();
     }
 }
 
@@ -374,6 +394,13 @@ int32_t CCtrlFile::Save(const std::string* pConfirmation) {
         }
         if (lResult != TQ_OK) {
             return lResult;
+        }
+        // The numbers the base control file is about to get, and their groups' ids put aside
+        // until the control file has the same numbers.
+        m_groupSet.Renumber();
+        m_groupIndex.Invalidate();
+        if (PutAsidePendingGroupIds(m_groupSet, m_productKey) != ERROR_SUCCESS) {
+            return TQE_REG_WRITE;
         }
         lResult = CCtrlWriter(*this).Write(m_strLoadedPath, true, &m_file);
         if (lResult != TQ_OK) {

@@ -144,6 +144,7 @@ private:
     void RequestWhatTheBuilderLacks(const CCtrlFile& onDisk);
     bool HasSelectedDatabaseNamed(std::string_view strName) const;
     void CarryBuilderPaths(CCtrlFile& onDisk);
+    void FollowPendingGroupIds(const std::string& strControlPath);
     std::string GetPendingRenamesPath() const;
     EPendingState ReadPendingRenames(std::vector<CPendingRename>& renames);
     int32_t RecordPendingRenames();
