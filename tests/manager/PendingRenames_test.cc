@@ -1,6 +1,6 @@
-// The record of renames the sample query file has yet to follow: only a whole record of this
-// version is read, a name follows its renames to a database the model holds, and a load finishes
-// what a save that died left, reporting what it cannot use.
+// The record of renames the sample query file has yet to follow: a name follows its renames to a
+// database the model holds, and a load finishes a whole record of this version, dropping and
+// reporting anything else.
 #include "manager/PendingRenames.h"
 
 #include <gtest/gtest.h>
@@ -12,30 +12,6 @@ namespace tq {
 namespace {
 
 using R = std::vector<CPendingRename>;
-const std::string kWhole = RenderPendingRenames({{"Alpha", "Beta"}, {"Beta", "Run3"}});
-
-TEST(PendingRenamesTest, OnlyAWholeRecordOfThisVersionIsRead) {
-    const struct {
-        const char* m_pszCase;
-        std::string m_text;
-        EPendingState m_state;
-    } kRows[] = {
-        {"whole", kWhole, EPendingState::kRead},
-        {"torn in the trailer", kWhole.substr(0, kWhole.size() - 4), EPendingState::kDamaged},
-        {"torn before the trailer", kWhole.substr(0, kWhole.find("END")), EPendingState::kDamaged},
-        {"a name altered", "TQRENAMES 1\r\nAlphb" + kWhole.substr(18), EPendingState::kDamaged},
-        {"a name no database may have", RenderPendingRenames({{"A\x01", "B"}}),
-         EPendingState::kDamaged},
-        {"not a record", "%%%Alpha%%%\r\n", EPendingState::kDamaged},
-        {"empty", "", EPendingState::kDamaged},
-        {"a later version", "TQRENAMES 2\r\nwhatever it holds", EPendingState::kNewer},
-    };
-    for (const auto& row : kRows) {
-        R renames;
-        EXPECT_EQ(ParsePendingRenames(row.m_text, renames), row.m_state) << row.m_pszCase;
-        EXPECT_EQ(renames.size(), row.m_state == EPendingState::kRead ? 2u : 0u) << row.m_pszCase;
-    }
-}
 
 TEST(PendingRenamesTest, ANameFollowsItsRenamesToADatabaseTheModelHolds) {
     CCtrlModel model;
@@ -66,54 +42,40 @@ TEST(PendingRenamesTest, ANameFollowsItsRenamesToADatabaseTheModelHolds) {
     }
 }
 
-// A load finishes a whole record and drops it; a damaged one goes too, a later version's stays.
-// Whatever is not used gets a line on the log.
-TEST(PendingRenamesTest, ALoadFinishesTheRecordAndLogsWhatItCannotUse) {
+TEST(PendingRenamesTest, ALoadFinishesAWholeRecordAndReportsWhatItCannotUse) {
+    const std::string whole = RenderPendingRenames({{"Old", "MyApp"}, {"Gone", "Nowhere"}});
+    const std::string kUntouched = "%%%Old%%%\r\n%%%Gone%%%\r\n";
     const struct {
         const char* m_pszCase;
         std::string m_record;
-        const char* m_pszSample;
+        std::string m_sample;
         bool m_bRecordStays;
         const char* m_pszLogged;
     } kRows[] = {
-        {"whole", RenderPendingRenames({{"Old", "MyApp"}, {"Gone", "Nowhere"}}),
-         "%%%MyApp%%%\r\n%%%Gone%%%\r\n", false, "[Gone]"},
-        {"damaged", "TQRENAMES 1\r\nOld\tMyApp\r\n", "%%%Old%%%\r\n%%%Gone%%%\r\n", false,
-         "base.ctl.renames"},
-        {"a later version", "TQRENAMES 9\r\n", "%%%Old%%%\r\n%%%Gone%%%\r\n", true,
-         "base.ctl.renames"},
+        {"whole", whole, "%%%MyApp%%%\r\n%%%Gone%%%\r\n", false, "[Gone]"},
+        {"torn in the trailer", whole.substr(0, whole.size() - 4), kUntouched, false, ".renames"},
+        {"torn before the trailer", whole.substr(0, whole.find("END")), kUntouched, false,
+         ".renames"},
+        {"a name altered", "TQRENAMES 1\r\nOle" + whole.substr(16), kUntouched, false, ".renames"},
+        {"a name no database may have", RenderPendingRenames({{"Old\x01", "MyApp"}}), kUntouched,
+         false, ".renames"},
+        {"not a record", kUntouched, kUntouched, false, ".renames"},
+        {"a later version", "TQRENAMES 2\r\nOld\tMyApp\r\n", kUntouched, true, ".renames"},
     };
     for (const auto& row : kRows) {
         test::CProductFixture product;
         test::WriteLinuxFile(product.C("Ctrl/base.ctl"),
                              "OutputLog = \"C:\\Ctrl\\index.log\"\r\n" + test::kBaseText);
-        test::WriteLinuxFile(product.C("Ctrl/sample.txt"), "%%%Old%%%\r\n%%%Gone%%%\r\n");
+        test::WriteLinuxFile(product.C("Ctrl/sample.txt"), kUntouched);
         test::WriteLinuxFile(product.C("Ctrl/base.ctl.renames"), row.m_record);
         CCtrlFile file;
         ASSERT_EQ(file.OpenProductKey(test::kProductPath), 0);
         ASSERT_EQ(file.Load(), 0) << row.m_pszCase;
-        EXPECT_EQ(test::ReadLinuxFile(product.C("Ctrl/sample.txt")), row.m_pszSample)
-            << row.m_pszCase;
+        EXPECT_EQ(test::ReadLinuxFile(product.C("Ctrl/sample.txt")), row.m_sample) << row.m_pszCase;
         EXPECT_EQ(test::LinuxFileExists(product.C("Ctrl/base.ctl.renames")), row.m_bRecordStays)
             << row.m_pszCase;
         const std::string log = test::ReadLinuxFile(product.C("Ctrl/index.log"));
         EXPECT_NE(log.find(row.m_pszLogged), std::string::npos) << row.m_pszCase << log;
-    }
-}
-
-// Each save of one session starts its renames from the names it saved: the sample query file
-// follows the second rename as it followed the first.
-TEST(PendingRenamesTest, EverySaveOfASessionTakesItsRenameToTheSampleQueryFile) {
-    test::CProductFixture product;
-    test::WriteLinuxFile(product.C("Ctrl/sample.txt"), "%%%MyApp%%%\r\n");
-    CCtrlFile file;
-    ASSERT_EQ(file.OpenProductKey(test::kProductPath), 0);
-    ASSERT_EQ(file.Load(), 0);
-    for (const char* pszName : {"First", "Second"}) {
-        ASSERT_EQ(file.RenameAppli(2, pszName), 0);
-        ASSERT_EQ(file.Save(), 0);
-        EXPECT_EQ(test::ReadLinuxFile(product.C("Ctrl/sample.txt")),
-                  std::string("%%%") + pszName + "%%%\r\n");
     }
 }
 
