@@ -169,6 +169,10 @@ int32_t CCtrlGroupSet::AddNewGroup(int32_t nParentId, const std::string& strName
     if (lResult != TQ_OK) {
         return lResult;
     }
+    // A group made while editing is new. Its number was never saved with it: an id kept under
+    // that number belongs to a group of another numbering (one the control file still has after
+    // a save that died), and the new group gets its own at the next save.
+    FindGroup(nId)->m_dwUniqueId = 0;
     ++m_nNextId;
     return nId;
 }
@@ -451,6 +455,18 @@ void CCtrlGroupSet::ForEachById(const std::function<void(const CCtrlGroup&)>& fn
     }
 }
 
+void CCtrlGroupSet::GiveUniqueIds() {
+    if (m_dwNextUniqueId == 0) {
+        m_dwNextUniqueId = 1;
+    }
+    ForEachById([this](const CCtrlGroup& g) {
+        CCtrlGroup& group = const_cast<CCtrlGroup&>(g);
+        if (group.m_dwUniqueId == 0) {
+            group.m_dwUniqueId = m_dwNextUniqueId++;
+        }
+    });
+}
+
 int32_t CCtrlGroupSet::SaveUniqueIds() {
     if (m_pProductKey == nullptr) {
         return TQE_REG_WRITE;
@@ -461,20 +477,13 @@ int32_t CCtrlGroupSet::SaveUniqueIds() {
     if (lDeleted != ERROR_SUCCESS && lDeleted != ERROR_FILE_NOT_FOUND) {
         return lDeleted;
     }
-    if (m_dwNextUniqueId == 0) {
-        m_dwNextUniqueId = 1;
-    }
+    GiveUniqueIds();
     int32_t lResult = 0;
-    ForEachById([this, &lResult](const CCtrlGroup& g) {
-        if (lResult != 0) {
-            return;
+    ForEachById([this, &lResult](const CCtrlGroup& group) {
+        if (lResult == 0) {
+            lResult = m_pProductKey->SetGroupSetDWORD(static_cast<uint32_t>(group.m_nId),
+                                                      group.m_dwUniqueId);
         }
-        CCtrlGroup& group = const_cast<CCtrlGroup&>(g);
-        if (group.m_dwUniqueId == 0) {
-            group.m_dwUniqueId = m_dwNextUniqueId++;
-        }
-        lResult =
-            m_pProductKey->SetGroupSetDWORD(static_cast<uint32_t>(group.m_nId), group.m_dwUniqueId);
     });
     if (lResult != 0) {
         return lResult;

@@ -66,8 +66,10 @@ public:
     bool Equals(const CCtrlGroupSet& other) const;
     // Frees every group; keeps the next unique id and the product key.
     void Clear();
-    // Replaces the unique ids kept in the store by those of all groups. 0, the store's error, or
-    // TQE_REG_WRITE without a store.
+    // Gives every group that has no unique id yet the next one, in increasing id order.
+    void GiveUniqueIds();
+    // Replaces the unique ids kept in the store by those of all groups (given first). 0, the
+    // store's error, or TQE_REG_WRITE without a store.
     int32_t SaveUniqueIds();
 
     // Calls fn for every group in increasing id order (ids 1, 2, ... until all group-count
@@ -82,6 +84,7 @@ public:
     int32_t GetGroupCount() const { return m_nGroupCount; }
     int32_t GetSelectOffCount() const { return m_nSelectOffCount; }
     uint32_t GetNextUniqueId() const { return m_dwNextUniqueId; }
+    void SetNextUniqueId(uint32_t dwId) { m_dwNextUniqueId = dwId; }
 
 private:
     struct CNameKey {

@@ -56,6 +56,7 @@ int32_t CCtrlLogFile::Start(const std::string& strPath) {
         return TQ_OK;
     }
     Close();
+    m_strFullPath.clear();
     std::string strFull = strPath;
     if (FindText(strPath, ":\\") == std::string_view::npos) {
         if (m_strControlFolder.empty()) {
@@ -69,6 +70,7 @@ int32_t CCtrlLogFile::Start(const std::string& strPath) {
     if (m_file.Open(strFull, GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS) != 0) {
         return TQE_LOG_CREATE;
     }
+    m_strFullPath = strFull;
     m_bEnabled = true;
     std::string strStamp = LocalTimeStamp();
     Message(IDS_LOG_START, &strStamp);
@@ -90,6 +92,18 @@ int32_t CCtrlLogFile::Message(uint32_t id, const std::string* pFirst, const std:
         return 0;
     }
     return 1;
+}
+
+bool CCtrlLogFile::Resume() {
+    Close();
+    if (m_strFullPath.empty() ||
+        m_file.Open(m_strFullPath, GENERIC_WRITE, FILE_SHARE_READ, OPEN_ALWAYS) != 0 ||
+        m_file.Seek(0, FILE_END) != 0) {
+        m_file.Close();
+        return false;
+    }
+    m_bEnabled = true;
+    return true;
 }
 
 void CCtrlLogFile::Close() {

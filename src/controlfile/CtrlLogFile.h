@@ -46,10 +46,14 @@ public:
                     const std::string* pSecond = nullptr) override;
     void Close() override;
     bool IsEnabled() const { return m_bEnabled; }
+    // Opens the log of the last Start again, to add lines after what the load wrote. False
+    // when there is none or it cannot be opened.
+    bool Resume();
 
 private:
     CFile m_file;
     bool m_bEnabled = false;
+    std::string m_strFullPath;
     std::string m_strControlFolder;
 };
 

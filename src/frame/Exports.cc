@@ -38,11 +38,11 @@ HRESULT DllRegisterServer() {
 int32_t VXCSTM_BaseInfoToControl(const char* pszKeyPath) {
     try {
         // A conversion is an editor for its whole run: it must not rewrite the files under an
-        // automation object that has them loaded, nor run twice at once. A mutex that cannot
-        // be made for another reason does not stop the conversion.
+        // automation object that has them loaded, nor run twice at once. A mutex this process
+        // may not make (another user's editor holds it) keeps nobody apart, so the conversion
+        // stops as an edit does.
         CNamedMutex mutex;
-        int32_t err = mutex.Create(kEditMutexName, true);
-        if (err == ERROR_ALREADY_EXISTS || (err == ERROR_SUCCESS && !mutex.IsOwner())) {
+        if (mutex.Create(kEditMutexName, true) != ERROR_SUCCESS || !mutex.IsOwner()) {
             return TQE_EDITING;
         }
         int32_t lResult = TQE_REG_READ;
@@ -57,9 +57,7 @@ int32_t VXCSTM_BaseInfoToControl(const char* pszKeyPath) {
             // The control-file object goes before the mutex is released: an editor that starts
             // the moment the mutex is free then finds the lock file gone and takes it itself.
         }
-        if (mutex.IsOwner()) {
-            mutex.Release();
-        }
+        mutex.Release();
         return lResult;
     } catch (const std::bad_alloc&) {
         // Nothing may escape to the caller; the conversion did not happen, as if cancelled.

@@ -7,6 +7,7 @@
 #include "controlfile/CtrlReader.h"
 #include "controlfile/CtrlWriter.h"
 #include "controlfile/NameRules.h"
+#include "manager/PendingGroupIds.h"
 #include "manager/RebuildRequests.h"
 #include "manager/SampleQuery.h"
 #include "platform/Cp932.h"
@@ -14,6 +15,7 @@
 #include "platform/Registry.h"
 #include "platform/Win32Error.h"
 #include "resources/ErrorCodes.h"
+#include "resources/StringTable.h"
 
 namespace tq {
 namespace {
@@ -125,6 +127,12 @@ int32_t CCtrlFile::Load() {
     }
     const int32_t lResult = LoadFile(strBasePath, true);
     m_dwLoaded = lResult == TQ_OK ? 1 : 0;
+    if (lResult == TQ_OK) {
+        // What a save that died after its base control file left undone. When the sample query
+        // file cannot follow the renames now, their record stays for the next load or save.
+        FollowPendingGroupIds(strControlPath);
+        FinishPendingRenames();
+    }
     return lResult;
 }
 
@@ -234,6 +242,110 @@ void CCtrlFile::CarryBuilderPaths(CCtrlFile& onDisk) {
     }
 }
 
+// The groups of a base control file that a save renumbered take the ids that save put aside for
+// them, not those saved under the same numbers before. Once the control file is numbered so as
+// well, those become the saved ids, so that the registry follows the builder's file again.
+void CCtrlFile::FollowPendingGroupIds(const std::string& strControlPath) {
+    if (!TakeUpPendingGroupIds(m_groupSet, m_productKey)) {
+        return;
+    }
+    CCtrlFile onDisk;
+    if (onDisk.LoadFile(strControlPath, false) != TQ_OK ||
+        GroupTreeMark(onDisk.m_groupSet) != GroupTreeMark(m_groupSet)) {
+        return;
+    }
+    CRegistryBatch batch;
+    if (m_groupSet.SaveUniqueIds() == 0) {
+        batch.Commit();
+    }
+}
+
+std::string CCtrlFile::GetPendingRenamesPath() const {
+    return PendingRenamesPath(m_strLoadedPath);
+}
+
+// A line added to the indexing log of the last load, when the file names one.
+void CCtrlFile::LogNote(uint32_t id, const std::string& strFirst, const std::string* pSecond) {
+    if (!m_strOutputLog.empty() && m_logFile.Resume()) {
+        m_logFile.Message(id, &strFirst, pSecond);
+        m_logFile.Close();
+    }
+}
+
+// The record beside the loaded base control file. One that tells nothing is reported and goes,
+// so that no later save builds on it; a later version's record is reported and left as it is.
+EPendingState CCtrlFile::ReadPendingRenames(std::vector<CPendingRename>& renames) {
+    const std::string strPath = GetPendingRenamesPath();
+    const EPendingState state = tq::ReadPendingRenames(strPath, renames);
+    if (state == EPendingState::kDamaged) {
+        LogNote(IDS_LOG_RENAMES_DAMAGED, strPath);
+        DeleteFile(strPath);
+    } else if (state == EPendingState::kNewer) {
+        LogNote(IDS_LOG_RENAMES_NEWER, strPath);
+    }
+    return state;
+}
+
+// Before the base control file is replaced: the previous names of this save's renames go to the
+// record, after those still pending, so that whoever loads the files next can finish them.
+int32_t CCtrlFile::RecordPendingRenames() {
+    std::vector<CPendingRename> current;
+    for (const auto& pDb : m_databases) {
+        if ((pDb->m_dwState & DBSTATE_NAME_CHANGED) && !pDb->m_strPrevName.empty()) {
+            current.push_back({std::string(pDb->m_strPrevName), std::string(pDb->m_strName)});
+        }
+    }
+    if (current.empty()) {
+        return TQ_OK;
+    }
+    // The record is part of the base control file's update: when it cannot be read or
+    // written, the base control file is not replaced either.
+    std::vector<CPendingRename> renames;
+    const EPendingState state = ReadPendingRenames(renames);
+    if (state == EPendingState::kNewer) {
+        return TQ_OK;  // not this version's to replace; the save goes on as without a record
+    }
+    if (state == EPendingState::kUnreadable) {
+        return TQE_BASE_UPDATE;
+    }
+    renames.insert(renames.end(), current.begin(), current.end());
+    return WritePendingRenames(GetPendingRenamesPath(), renames) == 0 ? TQ_OK : TQE_BASE_UPDATE;
+}
+
+// The sample query file follows this save's renames and those of the record, which then goes.
+int32_t CCtrlFile::FinishPendingRenames() {
+    RenameMap renamed = RenamedSinceSave(*this);
+    std::vector<CPendingRename> pending;
+    const EPendingState state = ReadPendingRenames(pending);
+    if (state == EPendingState::kUnreadable) {
+        return TQE_BASE_UPDATE;
+    }
+    if (state == EPendingState::kRead) {
+        std::vector<CPendingRename> dropped;
+        for (auto& [strOld, strNew] : ResolvePendingRenames(pending, *this, &dropped)) {
+            renamed.emplace(strOld, strNew);
+        }
+        for (const auto& rename : dropped) {
+            LogNote(IDS_LOG_RENAME_DROPPED, rename.m_strOld, &rename.m_strNew);
+        }
+    }
+    if (AnyNameChanged(*this) || !renamed.empty()) {
+        if (const int32_t lResult = RewriteSampleQueryFile(renamed, m_productKey);
+            lResult != TQ_OK) {
+            return lResult;
+        }
+    }
+    // A record left behind would only be finished again, but the save that made it is not
+    // done until it goes.
+    if (state == EPendingState::kRead) {
+        const int32_t err = DeleteFile(GetPendingRenamesPath());
+        if (err != ERROR_SUCCESS && err != ERROR_FILE_NOT_FOUND) {
+            return TQE_BASE_UPDATE;
+        }
+    }
+    return TQ_OK;
+}
+
 // What a successful save leaves: nothing pending, and the selection as saved.
 void CCtrlFile::EndSave() {
     m_removedNames.clear();
@@ -247,7 +359,10 @@ void CCtrlFile::EndSave() {
             db.m_dwState &= ~DBSTATE_WAS_DESELECTED;
         }
         db.m_dwState &= ~DBSTATE_REBUILD;
+        // The saved names are now the current ones. A later rename in this session must start
+        // from them again, or the sample query file would never hear of it.
         db.m_strPrevName.clear();
+        db.m_strPrevPublicName.clear();
     }
     m_dbIndex.Invalidate();
 }
@@ -274,8 +389,18 @@ int32_t CCtrlFile::Save(const std::string* pConfirmation) {
             return TQE_REG_READ;
         }
         lResult = ReserveControlFile(strControlPath, reservation);
+        if (lResult == TQ_OK) {
+            lResult = RecordPendingRenames();
+        }
         if (lResult != TQ_OK) {
             return lResult;
+        }
+        // The numbers the base control file is about to get, and their groups' ids put aside
+        // until the control file has the same numbers.
+        m_groupSet.Renumber();
+        m_groupIndex.Invalidate();
+        if (PutAsidePendingGroupIds(m_groupSet, m_productKey) != ERROR_SUCCESS) {
+            return TQE_REG_WRITE;
         }
         lResult = CCtrlWriter(*this).Write(m_strLoadedPath, true, &m_file);
         if (lResult != TQ_OK) {
@@ -315,7 +440,7 @@ int32_t CCtrlFile::Save(const std::string* pConfirmation) {
             return TQE_REG_WRITE;
         }
     }
-    lResult = UpdateSampleQueryFile(*this, m_productKey);
+    lResult = FinishPendingRenames();
     if (lResult != TQ_OK) {
         return lResult;
     }

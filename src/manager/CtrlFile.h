@@ -12,6 +12,7 @@
 #include "controlfile/CtrlModel.h"
 #include "manager/DBNameIndex.h"
 #include "manager/GroupNameIndex.h"
+#include "manager/PendingRenames.h"
 #include "manager/ProductRegKey.h"
 #include "platform/File.h"
 
@@ -143,6 +144,12 @@ private:
     void RequestWhatTheBuilderLacks(const CCtrlFile& onDisk);
     bool HasSelectedDatabaseNamed(std::string_view strName) const;
     void CarryBuilderPaths(CCtrlFile& onDisk);
+    void FollowPendingGroupIds(const std::string& strControlPath);
+    std::string GetPendingRenamesPath() const;
+    EPendingState ReadPendingRenames(std::vector<CPendingRename>& renames);
+    int32_t RecordPendingRenames();
+    int32_t FinishPendingRenames();
+    void LogNote(uint32_t id, const std::string& strFirst, const std::string* pSecond = nullptr);
     void EndSave();
     std::string GetCaption() const;
 

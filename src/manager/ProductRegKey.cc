@@ -5,12 +5,15 @@
 #include <mutex>
 
 #include "controlfile/NameRules.h"
+#include "platform/Cp932.h"
 #include "platform/Win32Error.h"
 
 namespace tq {
 namespace {
 
 constexpr const char* kGroupSetKey = "GroupSet";
+constexpr const char* kPendingGroupIdsKey = "GroupSet\\Pending";
+constexpr const char* kTreeValue = "Tree";
 constexpr const char* kNextUniqueIdValue = "NextUniqueID";
 
 struct CLocalTime {
@@ -172,6 +175,54 @@ int32_t CProductRegKey::SetGroupSetDWORD(uint32_t n, uint32_t value) {
 
 int32_t CProductRegKey::SetNextUniqueID(uint32_t value) {
     return SetDWORD(kGroupSetKey, kNextUniqueIdValue, value);
+}
+
+int32_t CProductRegKey::SetPendingGroupIds(const std::string& strTree,
+                                           const std::map<uint32_t, uint32_t>& ids,
+                                           uint32_t dwNext) {
+    CRegistryBatch batch;
+    CRegKey key;
+    int32_t rc = CreateSubKey(kPendingGroupIdsKey, key);
+    if (rc == ERROR_SUCCESS) {
+        rc = key.SetString(kTreeValue, strTree);
+    }
+    for (auto it = ids.begin(); rc == ERROR_SUCCESS && it != ids.end(); ++it) {
+        rc = key.SetDword(std::to_string(it->first), it->second);
+    }
+    if (rc == ERROR_SUCCESS) {
+        rc = key.SetDword(kNextUniqueIdValue, dwNext);
+    }
+    key.Close();
+    return rc == ERROR_SUCCESS ? batch.Commit() : rc;
+}
+
+int32_t CProductRegKey::GetPendingGroupIds(std::string& strTree, std::map<uint32_t, uint32_t>& ids,
+                                           uint32_t& dwNext) const {
+    CRegKey key;
+    if (const int32_t rc = OpenSubKey(kPendingGroupIdsKey, KEY_READ, key); rc != ERROR_SUCCESS) {
+        return rc;
+    }
+    std::string strName;
+    std::string data;
+    uint32_t type = 0;
+    for (uint32_t i = 0; key.EnumValue(i, strName, type, data) == ERROR_SUCCESS; ++i) {
+        if (EqualsNoCase(strName, kTreeValue) && type == REG_SZ) {
+            strTree = data.substr(0, data.find('\0'));
+            continue;
+        }
+        if (type != REG_DWORD || data.size() != 4) {
+            continue;
+        }
+        uint32_t value = 0;
+        std::memcpy(&value, data.data(), 4);
+        if (EqualsNoCase(strName, kNextUniqueIdValue)) {
+            dwNext = value;
+        } else if (!strName.empty() && strName.size() <= 5 &&
+                   strName.find_first_not_of("0123456789") == std::string::npos) {
+            ids[static_cast<uint32_t>(std::stoul(strName))] = value;
+        }
+    }
+    return ERROR_SUCCESS;
 }
 
 bool CProductRegKey::IsCustomizeEnabled() const {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 
 #include "controlfile/UniqueIdStore.h"
@@ -43,6 +44,15 @@ public:
     int32_t DeleteGroupSet() override;
     int32_t SetGroupSetDWORD(uint32_t n, uint32_t value) override;
     int32_t SetNextUniqueID(uint32_t value) override;
+    // The ids a save is about to give, under "GroupSet\Pending" until the ids themselves are
+    // saved (which replaces "GroupSet" with everything below it): a mark of the group tree they
+    // belong to, the unique id of each group number, and the next unique id. Written in one
+    // transaction.
+    int32_t SetPendingGroupIds(const std::string& strTree, const std::map<uint32_t, uint32_t>& ids,
+                               uint32_t dwNext);
+    // ERROR_FILE_NOT_FOUND when there are none; values of another form are not taken.
+    int32_t GetPendingGroupIds(std::string& strTree, std::map<uint32_t, uint32_t>& ids,
+                               uint32_t& dwNext) const;
     bool IsCustomizeEnabled() const;
     bool GetProductName(std::string& strName) const;
     // Deletes "GroupSet" and "Builder\Request", sets "<REG>" = 1 and stamps the local date and

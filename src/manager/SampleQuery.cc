@@ -29,26 +29,12 @@ int32_t ReadAll(CFile& file, std::string& text) {
     }
 }
 
-// Databases renamed since the last save, by the name the file knows them under (ignoring
-// case); the first one in array order wins. A database without a previous name was never in
-// a saved control file, so no line can name it.
-std::unordered_map<std::string, const CCtrlDatabase*> RenamedByOldName(const CCtrlModel& model) {
-    std::unordered_map<std::string, const CCtrlDatabase*> renamed;
-    for (const auto& pDb : model.m_databases) {
-        if ((pDb->m_dwState & DBSTATE_NAME_CHANGED) && !pDb->m_strPrevName.empty()) {
-            renamed.emplace(ToLowerCp932(pDb->m_strPrevName), pDb.get());
-        }
-    }
-    return renamed;
-}
-
 // The new text of the file; bChanged tells whether any line was rewritten. Lines end with CR
 // LF or a lone LF; 0x1A ends the text as a text-mode read does.
-std::string RewriteLines(std::string_view text, const CCtrlModel& model, bool& bChanged) {
+std::string RewriteLines(std::string_view text, const RenameMap& renamed, bool& bChanged) {
     if (size_t eot = text.find(kEndOfText); eot != std::string_view::npos) {
         text = text.substr(0, eot);
     }
-    const auto renamed = RenamedByOldName(model);
     std::string out;
     out.reserve(text.size() + 64);
     bChanged = false;
@@ -67,7 +53,7 @@ std::string RewriteLines(std::string_view text, const CCtrlModel& model, bool& b
         auto it = GetSampleQueryName(line, name) ? renamed.find(ToLowerCp932(name)) : renamed.end();
         if (it != renamed.end()) {
             out += kMark;
-            out += it->second->m_strName;
+            out += it->second;
             out += kMark;
             bChanged = true;
         } else {
@@ -90,16 +76,20 @@ int32_t WriteNewFile(const std::string& strNewPath, const std::string& text) {
     return TQ_OK;
 }
 
-bool AnyNameChanged(const CCtrlModel& model) {
+}  // namespace
+
+// Databases renamed since the last save, by the name the file knows them under (ignoring
+// case); the first one in array order wins. A database without a previous name was never in
+// a saved control file, so no line can name it.
+RenameMap RenamedSinceSave(const CCtrlModel& model) {
+    RenameMap renamed;
     for (const auto& pDb : model.m_databases) {
-        if (pDb->m_dwState & DBSTATE_NAME_CHANGED) {
-            return true;
+        if ((pDb->m_dwState & DBSTATE_NAME_CHANGED) && !pDb->m_strPrevName.empty()) {
+            renamed.emplace(ToLowerCp932(pDb->m_strPrevName), std::string(pDb->m_strName));
         }
     }
-    return false;
+    return renamed;
 }
-
-}  // namespace
 
 bool GetSampleQueryName(std::string_view line, std::string_view& name) {
     const std::string_view text = TrimWhite(line);
@@ -110,10 +100,20 @@ bool GetSampleQueryName(std::string_view line, std::string_view& name) {
     return true;
 }
 
-int32_t UpdateSampleQueryFile(const CCtrlModel& model, const CProductRegKey& key) {
-    if (!AnyNameChanged(model)) {
-        return TQ_OK;
+bool AnyNameChanged(const CCtrlModel& model) {
+    for (const auto& pDb : model.m_databases) {
+        if (pDb->m_dwState & DBSTATE_NAME_CHANGED) {
+            return true;
+        }
     }
+    return false;
+}
+
+int32_t UpdateSampleQueryFile(const CCtrlModel& model, const CProductRegKey& key) {
+    return AnyNameChanged(model) ? RewriteSampleQueryFile(RenamedSinceSave(model), key) : TQ_OK;
+}
+
+int32_t RewriteSampleQueryFile(const RenameMap& renamed, const CProductRegKey& key) {
     std::string strFolder;
     std::string strFile;
     if (key.GetString("Path", "SampleQuery", strFolder) != 0 ||
@@ -135,7 +135,7 @@ int32_t UpdateSampleQueryFile(const CCtrlModel& model, const CProductRegKey& key
         }
     }
     bool bChanged = false;
-    const std::string out = RewriteLines(text, model, bChanged);
+    const std::string out = RewriteLines(text, renamed, bChanged);
     if (!bChanged) {
         return TQ_OK;
     }

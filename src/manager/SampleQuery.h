@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "controlfile/CtrlModel.h"
+#include "manager/PendingRenames.h"
 
 namespace tq {
 
@@ -23,5 +24,12 @@ bool GetSampleQueryName(std::string_view line, std::string_view& name);
 // TQE_SAMPLE_QUERY_OPEN (it cannot be read), TQE_SAMPLE_QUERY_NEW (the new file cannot be
 // written or put in place; the old file is then intact).
 int32_t UpdateSampleQueryFile(const CCtrlModel& model, const CProductRegKey& key);
+
+bool AnyNameChanged(const CCtrlModel& model);
+// The renames since the last save: previous database names (lower case) and current ones.
+RenameMap RenamedSinceSave(const CCtrlModel& model);
+// The same rewrite for the names given (lower case) and the names their lines get; an empty
+// map, or no line that names one of them, leaves the file as it is. The results as above.
+int32_t RewriteSampleQueryFile(const RenameMap& renamed, const CProductRegKey& key);
 
 }  // namespace tq

@@ -1,6 +1,7 @@
 // A saver killed with SIGKILL at any moment leaves both control files whole, each holding the
 // state of one complete save, the builder's requests covering what its control file holds, and
-// nothing that stops the next save.
+// nothing that stops the next save; the next editor finds the sample query file and the groups'
+// unique ids as they were saved.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -10,6 +11,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <random>
 
@@ -21,6 +23,10 @@ namespace {
 
 using test::kAppGroup;
 using test::kProductPath;
+
+// The top-level group ahead of the application group: an application filed below it moves the
+// numbers of the application group and of every user application's own group.
+const std::string kManuals = "Manuals";
 
 // A sanitized saver takes several times longer to start, and the start is most of the cost of
 // a kill; its short run is there for memory errors, not for the count.
@@ -37,7 +43,8 @@ std::string Numbered(const char* pszWord, int n) {
 // Save k takes the product from state k-1 to state k. It renames the first user application
 // to "Run k", so that a file tells which state it holds, and makes one more change in a cycle
 // of four, so that the requests change too: deselect or select again "Sel1", add an application
-// "Extra k", remove it again, rename the application's own group to "Group k".
+// "Extra k" (filed under the manuals, so that the groups are renumbered), remove it again,
+// rename the application's own group to "Group k".
 int32_t ApplyChange(CCtrlFile& file, int k) {
     int32_t lResult = file.RenameAppli(2, Numbered("Run ", k));
     if (lResult != 0) {
@@ -50,7 +57,7 @@ int32_t ApplyChange(CCtrlFile& file, int k) {
         case 1: {
             const std::string name = Numbered("Extra ", k);
             if ((lResult = file.AddAppli(DBTYPE_FREE, name)) != 0 ||
-                (lResult = file.AddDBToGroup(last + 1, name, &kAppGroup)) != 0) {
+                (lResult = file.AddDBToGroup(last + 1, name, &kManuals)) != 0) {
                 return lResult;
             }
             return file.AddDoc(last + 1, "C:\\Docs\\extra.chm");
@@ -105,6 +112,58 @@ std::string CompareWithState(const CCtrlModel& model, int n, bool bFullForm) {
     return "";
 }
 
+// The unique ids of the groups that live through the whole campaign: the manuals, the
+// application group and the user application's own group (renamed, never replaced).
+struct CLastingIds {
+    uint32_t m_dwManuals = 0;
+    uint32_t m_dwApps = 0;
+    uint32_t m_dwOwn = 0;
+};
+
+using UniqueIdOf = std::function<uint32_t(const CCtrlGroup&)>;
+
+// The ids as the registry keeps them for the numbers of the groups.
+uint32_t SavedUniqueId(const CCtrlGroup& group) {
+    CRegKey key;
+    uint32_t value = 0;
+    if (key.Open(HKEY_LOCAL_MACHINE, kProductPath + "\\GroupSet", KEY_READ) == 0) {
+        key.QueryDword(std::to_string(group.GetId()), value);
+    }
+    return value;
+}
+
+// Every group's id by what the group is: each lasting group its own, any other one of its own.
+// Fills ids instead when they are still 0. "" when all are right.
+std::string FindWrongGroupId(const CCtrlModel& model, CLastingIds& ids, const UniqueIdOf& idOf) {
+    const CCtrlGroup* pOwn = nullptr;
+    for (const auto& pDb : model.m_databases) {
+        if (!pDb->m_groups.empty() &&
+            (pDb->m_strPublicName == "MyApp" || pDb->m_strPublicName.starts_with("Run "))) {
+            pOwn = pDb->m_groups.back();
+        }
+    }
+    std::string wrong;
+    model.m_groupSet.ForEachById([&](const CCtrlGroup& group) {
+        const bool bTop = group.GetParent() == &model.m_groupSet;
+        uint32_t* pLasting = bTop && group.GetName() == kManuals    ? &ids.m_dwManuals
+                             : bTop && group.GetName() == kAppGroup ? &ids.m_dwApps
+                             : &group == pOwn                       ? &ids.m_dwOwn
+                                                                    : nullptr;
+        const uint32_t id = idOf(group);
+        if (pLasting != nullptr && *pLasting == 0) {
+            *pLasting = id;
+        }
+        const bool bRight = pLasting != nullptr ? id == *pLasting
+                                                : id != 0 && id != ids.m_dwManuals &&
+                                                      id != ids.m_dwApps && id != ids.m_dwOwn;
+        if (!bRight && wrong.empty()) {
+            wrong = "group " + std::to_string(group.GetId()) + " " + group.GetName() + " has id " +
+                    std::to_string(id);
+        }
+    });
+    return wrong;
+}
+
 // Loads the product, then changes and saves it args[0] times or until killed. While a save
 // runs, the first byte of the file args[1] (a Linux path) is 1.
 TQ_CHILD_MAIN(SaveLoop) {
@@ -152,6 +211,36 @@ protected:
         ASSERT_EQ(CompareWithState(*base.m_pModel, nBase, true), "");
         ASSERT_EQ(CompareWithState(*control.m_pModel, nControl, false), "");
     }
+
+    // The next editor after a kill, in state n: it loads, saves with the groups renumbered (an
+    // application filed under the manuals) and saves again with them numbered back. Its load
+    // finds the sample query file on the application's name (bStale if not) and every group's
+    // id, and after each save the registry gives the control file's groups theirs (bLagging if
+    // not).
+    void EditAfterKill(int n, CLastingIds& ids, bool& bStale, bool& bLagging) {
+        CCtrlFile file;
+        ASSERT_EQ(file.OpenProductKey(kProductPath), 0);
+        ASSERT_EQ(file.Load(), 0);
+        const std::string sample = Sample();
+        bStale =
+            sample != "%%%" + (n == 0 ? std::string("MyApp") : Numbered("Run ", n)) + "%%%\r\n";
+        bLagging = !FindWrongGroupId(file, ids, [](const CCtrlGroup& g) {
+                        return g.m_dwUniqueId;
+                    }).empty();
+        const auto index = static_cast<int32_t>(file.GetDBCount());
+        ASSERT_EQ(file.AddAppli(DBTYPE_FREE, "Shift"), 0);
+        ASSERT_EQ(file.AddDBToGroup(index, "Shift", &kManuals), 0);
+        ASSERT_EQ(file.AddDoc(index, "C:\\Docs\\shift.chm"), 0);
+        for (bool bAdded : {true, false}) {
+            if (!bAdded) {
+                ASSERT_EQ(file.RemoveAppli(index, false), 0);
+            }
+            ASSERT_EQ(file.Save(), 0);
+            const auto saved = test::ReadSavedFile(C("Ctrl/ctrl.ctl"), test::kControlPath, false);
+            ASSERT_TRUE(saved.IsWhole());
+            bLagging = bLagging || !FindWrongGroupId(*saved.m_pModel, ids, SavedUniqueId).empty();
+        }
+    }
 };
 
 TEST_F(CrashTest, KilledSaverLeavesWholeFilesRequestsThatCoverThemAndNothingInTheWay) {
@@ -195,7 +284,9 @@ TEST_F(CrashTest, KilledSaverLeavesWholeFilesRequestsThatCoverThemAndNothingInTh
     builder.Build(*control.m_pModel);
     std::map<int, std::string> seenBase;  // the bytes of each state, as first seen
     std::map<int, std::string> seenControl;
-    int inSave = 0, baseOld = 0, baseNew = 0, between = 0, staleSample = 0;
+    int inSave = 0, baseOld = 0, baseNew = 0, between = 0, staleSample = 0, lagging = 0;
+    CLastingIds ids;
+    ASSERT_EQ(FindWrongGroupId(*control.m_pModel, ids, SavedUniqueId), "");
     for (int i = 0; i < nKills; ++i) {
         const int lastBase = nBase;
         const int lastControl = nControl;
@@ -216,16 +307,11 @@ TEST_F(CrashTest, KilledSaverLeavesWholeFilesRequestsThatCoverThemAndNothingInTh
                   control.m_strBytes);
         ASSERT_EQ(builder.FindMissedRequest(*control.m_pModel), "") << "kill " << i;
         builder.Build(*control.m_pModel);
-        // The sample query file is always one whole line. A kill after the base control file
-        // was replaced and before the sample query file was can leave it naming the
-        // application as before: the next save no longer knows that name. It is counted and
-        // put right here, as its user would.
-        const std::string sample = Sample();
-        ASSERT_TRUE(sample.starts_with("%%%Run ") && sample.ends_with("%%%\r\n")) << sample;
-        if (std::stoi(sample.substr(7)) != nBase) {
-            ++staleSample;
-            test::WriteLinuxFile(C("Ctrl/sample.txt"), "%%%" + Numbered("Run ", nBase) + "%%%\r\n");
-        }
+        bool bStale = false;
+        bool bLagging = false;
+        ASSERT_NO_FATAL_FAILURE(EditAfterKill(nBase, ids, bStale, bLagging)) << "kill " << i;
+        staleSample += bStale ? 1 : 0;
+        lagging += bLagging ? 1 : 0;
         baseOld += nBase == lastBase ? 1 : 0;
         baseNew += nBase > lastBase ? 1 : 0;
         between += nControl < nBase ? 1 : 0;
@@ -236,11 +322,14 @@ TEST_F(CrashTest, KilledSaverLeavesWholeFilesRequestsThatCoverThemAndNothingInTh
         "crash", std::to_string(nKills) + " kills survived, " + std::to_string(inSave) +
                      " inside a save; base control file old " + std::to_string(baseOld) + ", new " +
                      std::to_string(baseNew) + "; control file behind it " +
-                     std::to_string(between) + "; sample query file left behind " +
-                     std::to_string(staleSample) + "; last state " + std::to_string(nBase));
+                     std::to_string(between) + "; sample query file on an old name " +
+                     std::to_string(staleSample) + "; lagging group ids " +
+                     std::to_string(lagging) + "; last state " + std::to_string(nBase));
     EXPECT_GT(inSave, nKills / 4);
     EXPECT_GT(nBase, nKills / 4);  // saves went on from kill to kill
     EXPECT_GT(between, 0);         // and some kills fell between the two files
+    EXPECT_EQ(staleSample, 0);
+    EXPECT_EQ(lagging, 0);
     // The next saves bring both files level and the builder hears of everything.
     ASSERT_EQ(test::RunChild("SaveLoop", {"2"}), 0);
     const int nBefore = nBase;
