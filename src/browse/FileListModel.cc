@@ -3,7 +3,6 @@
 #include <cstdio>
 
 #include "browse/FileListColumns.h"
-#include "browse/FileListSort.h"
 #include "browse/FileListTexts.h"
 #include "browse/ListEntryRules.h"
 #include "platform/Cp932.h"
@@ -93,7 +92,8 @@ void CFileListModel::ClickHeader(int32_t nColumn) {
 
 bool CFileListModel::HasSelectedFile() const {
     for (size_t nRow : m_selection.GetSelectedRows()) {
-        if (!m_items[nRow].m_bFolder) {
+        // The toolkit may have given the selection a row count of its own.
+        if (nRow < m_items.size() && !m_items[nRow].m_bFolder) {
             return true;
         }
     }

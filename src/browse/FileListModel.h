@@ -12,6 +12,7 @@
 #include "browse/FileFilter.h"
 #include "browse/FileInfoProvider.h"
 #include "browse/FileListItem.h"
+#include "browse/FileListSort.h"
 #include "browse/ListLocale.h"
 #include "browse/ListSelection.h"
 #include "platform/File.h"
@@ -84,7 +85,7 @@ private:
     std::string m_strFolder;
     CFileFilter m_filter;
     int32_t m_nView = kViewList;
-    int32_t m_nSortKey = 1;
+    int32_t m_nSortKey = kSortByName;
     std::vector<CFileListItem> m_items;
     CListSelection m_selection;
 };

@@ -247,6 +247,13 @@ TEST_F(FileListFillTest, SelectionAndEnter) {
         EXPECT_EQ(list.HasSelectedFile(), c.hasFile) << c.selected.size();
         EXPECT_EQ(list.IsEnterForList(), !c.hasFile) << c.selected.size();
     }
+    // A selection of more rows than the list has reads no row that is not there.
+    selection.Reset(5);
+    selection.SetSelected(4, true);
+    EXPECT_FALSE(list.HasSelectedFile());
+    selection.Reset(3);
+    selection.SetSelected(1, true);
+    selection.SetSelected(2, true);
     // Sorting carries the selection with its rows.
     list.ClickHeader(kColumnName);  // f2.txt f1.txt Folder, with f1 and f2 selected
     EXPECT_EQ(selection.GetSelectedRows(), (std::vector<size_t>{0, 1}));
