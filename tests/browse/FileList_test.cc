@@ -11,6 +11,7 @@
 #include "browse/FileListSort.h"
 #include "browse/FileListTexts.h"
 #include "browse/ListEntryRules.h"
+#include "platform/Cp932.h"
 #include "support/TestSupport.h"
 
 namespace tq {
@@ -163,10 +164,13 @@ TEST(FileListTest, HeaderClicksAndColumns) {
         EXPECT_EQ(NextSortKey(c.key, c.column), c.expected) << c.key << " " << c.column;
     }
     std::string widths;
+    std::string headings;
     for (int32_t n = 0; n < kListColumnCount; ++n) {
         widths += std::to_string(GetListColumn(n)->m_nWidth) + " ";
+        headings += Cp932ToUtf8Lossy(GetListColumn(n)->m_pszHeading) + " ";
     }
     EXPECT_EQ(widths, "220 60 90 90 40 ");
+    EXPECT_EQ(headings, "名前 サイズ 種類 更新日時 属性 ");
     EXPECT_EQ(GetListColumn(1)->m_align, EColumnAlign::kRight);
     EXPECT_EQ(GetListColumn(4)->m_align, EColumnAlign::kRight);
     EXPECT_EQ(GetListColumn(5), nullptr);
