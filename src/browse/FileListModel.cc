@@ -15,6 +15,22 @@ void LogToStandardError(const std::string& strLine) {
     std::fprintf(stderr, "tqcstm: %s\n", Cp932ToUtf8Lossy(strLine).c_str());
 }
 
+// The path with its control characters as \xNN, so that a name cannot steer the terminal the
+// log is read on.
+std::string PrintablePath(const std::string& strPath) {
+    std::string strOut;
+    for (char c : strPath) {
+        auto b = static_cast<uint8_t>(c);
+        if (b < 0x20 || b == 0x7F) {
+            static const char kHex[] = "0123456789ABCDEF";
+            strOut += std::string("\\x") + kHex[b >> 4] + kHex[b & 15];
+        } else {
+            strOut += c;
+        }
+    }
+    return strOut;
+}
+
 const CPlainFileInfoProvider& PlainProvider() {
     static const CPlainFileInfoProvider s_provider;
     return s_provider;
@@ -121,8 +137,8 @@ void CFileListModel::Fill() {
         if (verdict == EListEntry::kKeep) {
             AddRow(strFolder, entry);
         } else if (verdict == EListEntry::kUnsafeName && m_log) {
-            m_log("left out of the file list, its name cannot be used: " + strFolder +
-                  entry.m_strName);
+            m_log("left out of the file list, its name cannot be used: " +
+                  PrintablePath(strFolder + entry.m_strName));
         }
     }
     m_selection.Reset(m_items.size());

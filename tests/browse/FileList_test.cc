@@ -194,8 +194,9 @@ protected:
 };
 
 TEST_F(FileListFillTest, RowsOfAFolder) {
-    for (const char* name : {"docs/Sub/", "docs/.git/", "docs/manual.Chm", "docs/readme.doc",
-                             "docs/.hidden.chm", "docs/a|b.chm", "docs/noext"}) {
+    for (const char* name :
+         {"docs/Sub/", "docs/.git/", "docs/manual.Chm", "docs/readme.doc", "docs/.hidden.chm",
+          "docs/a|b.chm", "docs/esc\x1b[2J.chm", "docs/noext"}) {
         Make(name, 1048576);
     }
     Make("docs/big.pdf", 10737418240ull);  // sparse
@@ -211,8 +212,9 @@ TEST_F(FileListFillTest, RowsOfAFolder) {
     }
     EXPECT_EQ(rows,
               "C:\\docs\\Sub\\|;C:\\docs\\big.pdf|;C:\\docs\\broken.chm|;C:\\docs\\manual.Chm|;");
-    ASSERT_EQ(log.size(), 1u);
+    ASSERT_EQ(log.size(), 2u);
     EXPECT_NE(log[0].find("C:\\docs\\a|b.chm"), std::string::npos);
+    EXPECT_NE(log[1].find("C:\\docs\\esc\\x1B[2J.chm"), std::string::npos);
     // The detail texts come with the details view; the order stays with the next folder.
     list.SetView(kViewDetails);
     EXPECT_EQ(list.GetCellText(1, kColumnSize), "10,485,761KB");
