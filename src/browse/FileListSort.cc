@@ -1,0 +1,82 @@
+#include "browse/FileListSort.h"
+
+#include <algorithm>
+#include <numeric>
+#include <string_view>
+
+#include "browse/FileListColumns.h"
+#include "platform/Cp932.h"
+
+namespace tq {
+
+namespace {
+
+int CompareBytes(const std::string& a, const std::string& b) {
+    int c = a.compare(b);
+    return c < 0 ? -1 : c > 0 ? 1 : 0;
+}
+
+template <typename T>
+int CompareNumbers(T a, T b) {
+    return a < b ? -1 : a > b ? 1 : 0;
+}
+
+// The odd key's order (1, 3, 5, 7, 9), folders before files.
+int CompareAscending(const CFileListItem& a, const CFileListItem& b, int32_t nColumn) {
+    if (a.m_bFolder != b.m_bFolder) {
+        return a.m_bFolder ? -1 : 1;
+    }
+    int c = 0;
+    switch (nColumn) {
+        case kColumnSize:
+            c = a.m_bFolder ? 0 : CompareNumbers(a.m_nSize, b.m_nSize);
+            break;
+        case kColumnType:
+            c = CompareBytes(a.m_strTypeName, b.m_strTypeName);
+            break;
+        case kColumnModified:
+            c = CompareNumbers(b.m_nWriteTime, a.m_nWriteTime);  // newest first
+            break;
+        case kColumnAttributes:
+            c = CompareBytes(a.m_strAttributes, b.m_strAttributes);
+            break;
+        default:
+            break;
+    }
+    if (c == 0) {
+        c = CompareNoCase(a.m_strDisplayName, b.m_strDisplayName);
+    }
+    if (c == 0 && nColumn == kColumnName && !a.m_bFolder) {
+        c = CompareNoCase(a.m_strExtension, b.m_strExtension);
+    }
+    return c;
+}
+
+}  // namespace
+
+int CompareListItems(const CFileListItem& a, const CFileListItem& b, int32_t nSortKey) {
+    if (nSortKey < 1 || nSortKey > kSortKeyCount) {
+        nSortKey = kSortByName;
+    }
+    int c = CompareAscending(a, b, (nSortKey - 1) / 2);
+    return nSortKey % 2 == 1 ? c : -c;
+}
+
+std::vector<size_t> SortListItems(const std::vector<CFileListItem>& items, int32_t nSortKey) {
+    std::vector<size_t> order(items.size());
+    std::iota(order.begin(), order.end(), size_t{0});
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+        return CompareListItems(items[a], items[b], nSortKey) < 0;
+    });
+    return order;
+}
+
+int32_t NextSortKey(int32_t nSortKey, int32_t nColumn) {
+    if (nColumn < 0 || nColumn >= kListColumnCount) {
+        return nSortKey;
+    }
+    int32_t nOdd = 2 * nColumn + 1;
+    return nSortKey == nOdd ? nOdd + 1 : nOdd;
+}
+
+}  // namespace tq

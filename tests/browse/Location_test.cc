@@ -1,0 +1,163 @@
+// The folder location box: folder levels (double-byte names whose second byte is 0x5C too),
+// parents and the deepest existing folder, the entries for a shown folder, the key table and
+// the drawing geometry.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "browse/FolderPath.h"
+#include "browse/LocationEntries.h"
+#include "browse/LocationGeometry.h"
+#include "browse/LocationKeys.h"
+#include "platform/Cp932.h"
+#include "platform/Prefix.h"
+#include "support/TestSupport.h"
+
+namespace tq {
+namespace {
+
+TEST(LocationTest, FolderLevels) {
+    struct {
+        const char* name;
+        const char* path;
+        size_t levels;
+        const char* deepest;  // PathOfLevel(levels)
+        const char* root;
+        const char* drive;
+        const char* parent;
+    } cases[] = {
+        {"two levels", "C:\\Program Files\\Help\\", 2, "C:\\program files\\help\\", "C:\\",
+         "c:", "C:\\Program Files\\"},
+        {"root", "C:\\", 0, "C:\\", "C:\\", "c:", ""},
+        {"file name", "c:\\A\\b\\Readme.TXT", 2, "c:\\a\\b\\", "c:\\", "c:", "c:\\A\\b\\"},
+        {"empty names", "C:\\\\a\\\\", 1, "C:\\a\\", "C:\\", "c:", "C:\\\\a\\"},
+        {"0x5C second bytes", "C:\\\x95\x5c\\\x83\x5cX\\", 2, "C:\\\x95\x5c\\\x83\x5cx\\", "C:\\",
+         "c:", "C:\\\x95\x5c\\"},
+        {"ends in 0x5C byte", "C:\\a\\\x95\x5c", 1, "C:\\a\\", "C:\\", "c:", "C:\\a\\"},
+        {"unc", "\\\\Server\\Share\\Docs\\", 3, "\\\\server\\share\\docs\\", "\\\\server\\share\\",
+         "", "\\\\Server\\Share\\"},
+        {"no drive", "docs", 0, "\\", "\\", "", ""},
+        {"empty", "", 0, "\\", "\\", "", ""},
+    };
+    for (const auto& c : cases) {
+        CFolderPath path(c.path);
+        EXPECT_EQ(path.LevelCount(), c.levels) << c.name;
+        EXPECT_EQ(path.PathOfLevel(c.levels), c.deepest) << c.name;
+        EXPECT_EQ(path.RootPath(), c.root) << c.name;
+        EXPECT_EQ(path.DriveText(), c.drive) << c.name;
+        EXPECT_EQ(path.Parent(), c.parent) << c.name;
+    }
+    EXPECT_EQ(CFolderPath("C:\\Program Files\\Help\\").PathOfLevel(1), "C:\\program files\\");
+}
+
+TEST(LocationTest, DeepestExisting) {
+    test::CTempPrefix prefix;
+    std::filesystem::create_directories(prefix.Path("drives/c/a/b"));
+    test::WriteLinuxFile(prefix.Path("drives/c/a/file.txt"), "x");
+    struct {
+        const char* path;
+        const char* expected;
+    } cases[] = {
+        {"C:\\A\\B\\gone\\deeper\\", "C:\\a\\b\\"},
+        {"C:\\a\\b\\", "C:\\a\\b\\"},
+        {"C:\\gone\\b\\", "C:\\"},
+        {"C:\\a\\file.txt\\", "C:\\a\\"},  // a file is no folder to show
+        {"C:\\a\\file.txt", "C:\\a\\"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(CFolderPath(c.path).DeepestExisting(), c.expected) << c.path;
+    }
+}
+
+// The entries as "path level" with '*' on the current one and '<' on the selected one.
+std::string Describe(const CLocationEntries& box) {
+    std::string text;
+    for (size_t i = 0; i < box.GetEntries().size(); ++i) {
+        const CLocationEntry& e = box.GetEntries()[i];
+        text += e.m_strPath + " " + std::to_string(e.m_nLevel) + (e.m_bCurrent ? "*" : "") +
+                (box.GetSelectedIndex() == static_cast<int32_t>(i) ? "<" : "") + "|";
+    }
+    return text;
+}
+
+TEST(LocationTest, EntriesOfAShownFolder) {
+    test::CTempPrefix prefix;
+    ASSERT_EQ(CPrefix::Current().AddDrive({'D', DRIVE_REMOTE, prefix.Path("share"), ""}), 0);
+    ASSERT_EQ(CPrefix::Current().AddDrive({'E', DRIVE_FIXED, prefix.Path("e"), ""}), 0);
+    CLocationEntries box;
+    EXPECT_EQ(box.GetSelectedEntry(), nullptr);
+    ASSERT_EQ(box.Initialize(), 3);
+    EXPECT_EQ(Describe(box), "C:\\ 0<|E:\\ 0|Z:\\ 0|");
+    EXPECT_EQ(box.GetFolder(), "C:\\");
+    struct {
+        const char* folder;
+        const char* expected;
+    } cases[] = {
+        {"C:\\Program Files\\Help\\",
+         "C:\\ 0|C:\\program files\\ 1|C:\\program files\\help\\ 2*<|E:\\ 0|Z:\\ 0|"},
+        {"c:\\PROGRAM FILES\\HELP\\",  // the shown folder: nothing changes
+         "C:\\ 0|C:\\program files\\ 1|C:\\program files\\help\\ 2*<|E:\\ 0|Z:\\ 0|"},
+        {"e:\\X\\", "C:\\ 0|E:\\ 0|e:\\x\\ 1*<|Z:\\ 0|"},
+        {"C:\\", "C:\\ 0*<|E:\\ 0|Z:\\ 0|"},
+        // Roots that are no drive entry stand at the top as roots of their own.
+        {"\\\\Server\\Share\\Docs\\",
+         "\\\\server\\share\\ 0|\\\\server\\share\\docs\\ 1*<|C:\\ 0|E:\\ 0|Z:\\ 0|"},
+        {"\\\\Server\\Share\\", "\\\\server\\share\\ 0*<|C:\\ 0|E:\\ 0|Z:\\ 0|"},
+        {"D:\\", "D:\\ 0*<|C:\\ 0|E:\\ 0|Z:\\ 0|"},
+        {"D:\\m\\", "D:\\ 0|D:\\m\\ 1*<|C:\\ 0|E:\\ 0|Z:\\ 0|"},
+        {"Z:\\tmp", "C:\\ 0|E:\\ 0|Z:\\ 0*<|"},  // a last name without "\" is no level
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(box.SetFolder(c.folder), 0) << c.folder;
+        EXPECT_EQ(Describe(box), c.expected) << c.folder;
+        EXPECT_TRUE(EqualsNoCase(box.GetFolder(), c.folder)) << c.folder;
+    }
+    EXPECT_EQ(box.SetFolder(""), -1);
+    EXPECT_EQ(box.Select(3), -1);
+    EXPECT_EQ(box.Select(1), 0);
+    EXPECT_EQ(box.GetSelectedEntry()->m_strPath, "E:\\");
+    EXPECT_EQ(box.GetSelectedEntry()->m_strDisplayName, "E:\\");
+}
+
+TEST(LocationTest, KeysWhileClosed) {
+    using K = ELocationKey;
+    using A = ELocationKeyAction;
+    struct {
+        K key;
+        char letter;
+        bool ctrl;
+        A expected;
+    } cases[] = {
+        {K::kPageUp, 0, false, A::kSwallow},     {K::kPageDown, 0, false, A::kSwallow},
+        {K::kEnd, 0, false, A::kSwallow},        {K::kHome, 0, false, A::kSwallow},
+        {K::kLeft, 0, false, A::kSwallow},       {K::kUp, 0, false, A::kSwallow},
+        {K::kRight, 0, false, A::kOpenDropDown}, {K::kDown, 0, false, A::kOpenDropDown},
+        {K::kLetter, 'D', true, A::kToDialog},   {K::kLetter, 'L', true, A::kToDialog},
+        {K::kLetter, 'D', false, A::kSwallow},   {K::kLetter, 'X', true, A::kSwallow},
+        {K::kDigit, '7', false, A::kSwallow},    {K::kOther, 0, false, A::kDefault},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(DecideLocationKey(c.key, c.letter, c.ctrl, false), c.expected)
+            << static_cast<int>(c.key) << c.letter;
+        EXPECT_EQ(DecideLocationKey(c.key, c.letter, c.ctrl, true), A::kDefault);
+    }
+}
+
+TEST(LocationTest, EntryGeometry) {
+    auto text = [](const CPixelRect& r) {
+        return std::to_string(r.m_nLeft) + "," + std::to_string(r.m_nTop) + "," +
+               std::to_string(r.m_nRight) + "," + std::to_string(r.m_nBottom);
+    };
+    CLocationEntryLayout inList = LayOutLocationEntry({10, 20, 200, 38}, 2, true, 50);
+    EXPECT_EQ(text(inList.m_icon), "27,21,43,37");
+    EXPECT_EQ(text(inList.m_textArea), "44,21,98,37");
+    EXPECT_EQ(text(inList.m_text), "46,21,96,37");
+    CLocationEntryLayout inField = LayOutLocationEntry({10, 20, 200, 38}, 2, false, 50);
+    EXPECT_EQ(text(inField.m_icon), "11,21,27,37");
+    EXPECT_EQ(DialogUnitsToPixelsY(kLocationItemHeightUnits, 13), 20);  // 19.5 rounds up
+    EXPECT_EQ(DialogUnitsToPixelsY(kLocationItemHeightUnits, 12), 18);
+}
+
+}  // namespace
+}  // namespace tq
