@@ -264,8 +264,11 @@ public:
                 continue;
             }
             bHolds = bHolds || target == m_strBaseFile || target == m_strBaseFile + " (deleted)";
+            // The descriptor is read again after its locks: closed and reused in between, it
+            // would lend another file's lock to the deleted one.
             if (target == m_strBaseFile + ".lock (deleted)" &&
-                DeniesDeletion(strProc + "/fdinfo/" + fd.path().filename().string())) {
+                DeniesDeletion(strProc + "/fdinfo/" + fd.path().filename().string()) &&
+                fs::read_symlink(fd.path(), ecLink).string() == target && !ecLink) {
                 m_lostLocks.insert(pid);
             }
         }
