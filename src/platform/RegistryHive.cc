@@ -3,6 +3,9 @@
 #include <errno.h>
 #include <sys/stat.h>
 
+#include <chrono>
+#include <thread>
+
 #include "platform/Cp932.h"
 #include "platform/Win32Error.h"
 
@@ -204,13 +207,28 @@ int32_t CRegistryHive::Connect() {
         // (TRUNCATE) to 15 ms (DELETE), and readers would wait while a commit runs.
         int one = 1;
         sqlite3_file_control(m_pDb, "main", SQLITE_FCNTL_PERSIST_WAL, &one);
-        err = CheckSchema();
+        err = CheckSchemaPatiently();
     }
     if (err == ERROR_SUCCESS) {
         err = PrepareAll();
     }
     if (err != ERROR_SUCCESS) {
         Disconnect();
+    }
+    return err;
+}
+
+// Two processes that find the hive empty at once both switch it to WAL, which needs the file to
+// themselves: SQLite refuses one of them at once rather than let them wait for each other, so
+// the busy timeout never applies. The refused one looks again (by then it usually finds the
+// other's schema) for as long as a busy write would have waited.
+int32_t CRegistryHive::CheckSchemaPatiently() {
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(kBusyTimeoutMs);
+    int32_t err = CheckSchema();
+    while (err == ERROR_SHARING_VIOLATION && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        err = CheckSchema();
     }
     return err;
 }

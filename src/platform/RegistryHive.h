@@ -119,6 +119,7 @@ private:
     };
 
     int32_t Connect();
+    int32_t CheckSchemaPatiently();
     int32_t CheckSchema();
     int32_t CreateSchema();
     int32_t PrepareAll();
