@@ -3,6 +3,7 @@
 #include <QMimeType>
 
 #include "dialogs/QtText.h"
+#include "platform/Cp932.h"
 #include "platform/Path.h"
 
 namespace tq {
@@ -13,6 +14,20 @@ CQtFileInfoProvider::CQtFileInfoProvider() {
 }
 
 std::string CQtFileInfoProvider::GetDisplayName(const std::string& strPath) const {
+    // The location box's folder paths are lower-cased; the name shown is the one on disk.
+    std::string strLinux;
+    bool bFolder = !strPath.empty() && strPath.back() == '\\';
+    if (bFolder && m_plain.GetIconIndex(strPath, true, 0) != kIconDrive &&
+        ResolvePath(strPath, strLinux) == 0) {
+        while (strLinux.size() > 1 && strLinux.back() == '/') {
+            strLinux.pop_back();
+        }
+        std::string strName;
+        if (Utf8ToCp932(strLinux.substr(strLinux.rfind('/') + 1), strName) == 0 &&
+            !strName.empty()) {
+            return strName;
+        }
+    }
     return m_plain.GetDisplayName(strPath);
 }
 

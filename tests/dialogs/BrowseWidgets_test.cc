@@ -157,6 +157,7 @@ TEST_F(BrowseWidgetsTest, EnterGoesToTheListUnlessAFileIsSelected) {
 }
 
 TEST_F(BrowseWidgetsTest, LocationBoxEntriesAndKeys) {
+    Make("Program Files/Help/");
     QWidget dialog;
     auto* pBox = new CFolderComboBox(&dialog);
     pBox->setGeometry(10, 10, 250, 24);
@@ -168,6 +169,7 @@ TEST_F(BrowseWidgetsTest, LocationBoxEntriesAndKeys) {
     EXPECT_EQ(pBox->currentIndex(), 2);
     const auto& entries = pBox->GetEntries().GetEntries();
     EXPECT_EQ(entries[1].m_strPath, "C:\\program files\\");
+    EXPECT_EQ(entries[1].m_strDisplayName, "Program Files");  // as on disk, not lower-cased
     EXPECT_EQ(entries[2].m_nLevel, 2);
     EXPECT_TRUE(entries[2].m_bCurrent);
     EXPECT_EQ(pBox->GetSelectedFolder(), "C:\\program files\\help\\");
