@@ -31,18 +31,47 @@ std::string CQtFileInfoProvider::GetDisplayName(const std::string& strPath) cons
     return m_plain.GetDisplayName(strPath);
 }
 
-std::string CQtFileInfoProvider::GetTypeName(const std::string& strPath, bool bFolder) const {
-    if (bFolder) {
-        return m_plain.GetTypeName(strPath, bFolder);
+const CQtFileInfoProvider::CFileKind& CQtFileInfoProvider::KindOf(
+    const std::string& strPath) const {
+    // A row asks for its type name and then its icon.
+    if (strPath == m_strLastPath) {
+        return m_lastKind;
+    }
+    m_strLastPath = strPath;
+    QString strName = QStringFromCp932(strPath);
+    strName = strName.mid(strName.lastIndexOf(QLatin1Char('\\')) + 1);
+    // Files of one extension are of one kind: a folder of many files asks the MIME database
+    // once per extension. Names without one are asked each time (some have a kind by name).
+    qsizetype nDot = strName.indexOf(QLatin1Char('.'));
+    QString strKey = nDot > 0 ? strName.mid(nDot).toLower() : QString();
+    if (!strKey.isEmpty()) {
+        auto it = m_kinds.constFind(strKey);
+        if (it != m_kinds.constEnd()) {
+            m_lastKind = it.value();
+            return m_lastKind;
+        }
     }
     // By the name only: reading every file's first bytes would make a large folder slow.
-    QMimeType mime =
-        m_mimes.mimeTypeForFile(QStringFromCp932(strPath), QMimeDatabase::MatchExtension);
-    std::string strType;
-    if (mime.isDefault() || !Cp932FromQString(mime.comment(), strType) || strType.empty()) {
-        return m_plain.GetTypeName(strPath, bFolder);
+    QMimeType mime = m_mimes.mimeTypeForFile(strName, QMimeDatabase::MatchExtension);
+    CFileKind kind;
+    if (mime.isDefault() || !Cp932FromQString(mime.comment(), kind.m_strTypeName) ||
+        kind.m_strTypeName.empty()) {
+        kind.m_strTypeName = m_plain.GetTypeName(strPath, false);
     }
-    return strType;
+    kind.m_nIcon = IconIndexOf(mime.name(), [&] {
+        return QIcon::fromTheme(
+            mime.iconName(),
+            QIcon::fromTheme(mime.genericIconName(), m_icons.icon(QFileIconProvider::File)));
+    });
+    m_lastKind = kind;
+    if (!strKey.isEmpty()) {
+        m_kinds.insert(strKey, kind);
+    }
+    return m_lastKind;
+}
+
+std::string CQtFileInfoProvider::GetTypeName(const std::string& strPath, bool bFolder) const {
+    return bFolder ? m_plain.GetTypeName(strPath, bFolder) : KindOf(strPath).m_strTypeName;
 }
 
 template <typename MakeIcon>
@@ -59,28 +88,21 @@ int32_t CQtFileInfoProvider::IconIndexOf(const QString& strKey, MakeIcon makeIco
 
 int32_t CQtFileInfoProvider::GetIconIndex(const std::string& strPath, bool bFolder,
                                           uint32_t nForms) const {
-    if (bFolder) {
-        bool bDrive = m_plain.GetIconIndex(strPath, true, 0) == kIconDrive;
-        if (bDrive) {
-            return IconIndexOf(QStringLiteral(":drive"),
-                               [&] { return m_icons.icon(QFileIconProvider::Drive); });
-        }
-        if (nForms & kIconFormOpen) {
-            return IconIndexOf(QStringLiteral(":folder-open"), [&] {
-                return QIcon::fromTheme(QStringLiteral("folder-open"),
-                                        m_icons.icon(QFileIconProvider::Folder));
-            });
-        }
-        return IconIndexOf(QStringLiteral(":folder"),
-                           [&] { return m_icons.icon(QFileIconProvider::Folder); });
+    if (!bFolder) {
+        return KindOf(strPath).m_nIcon;
     }
-    QMimeType mime =
-        m_mimes.mimeTypeForFile(QStringFromCp932(strPath), QMimeDatabase::MatchExtension);
-    return IconIndexOf(mime.name(), [&] {
-        return QIcon::fromTheme(
-            mime.iconName(),
-            QIcon::fromTheme(mime.genericIconName(), m_icons.icon(QFileIconProvider::File)));
-    });
+    if (m_plain.GetIconIndex(strPath, true, 0) == kIconDrive) {
+        return IconIndexOf(QStringLiteral(":drive"),
+                           [&] { return m_icons.icon(QFileIconProvider::Drive); });
+    }
+    if (nForms & kIconFormOpen) {
+        return IconIndexOf(QStringLiteral(":folder-open"), [&] {
+            return QIcon::fromTheme(QStringLiteral("folder-open"),
+                                    m_icons.icon(QFileIconProvider::Folder));
+        });
+    }
+    return IconIndexOf(QStringLiteral(":folder"),
+                       [&] { return m_icons.icon(QFileIconProvider::Folder); });
 }
 
 QIcon CQtFileInfoProvider::GetIcon(int32_t nIndex) const {

@@ -24,6 +24,12 @@ public:
     QIcon GetIcon(int32_t nIndex) const;
 
 private:
+    struct CFileKind {
+        std::string m_strTypeName;
+        int32_t m_nIcon = 0;
+    };
+    // The type name and icon of a file, by its name.
+    const CFileKind& KindOf(const std::string& strPath) const;
     // The index of the icon kept under the key, made by makeIcon the first time.
     template <typename MakeIcon>
     int32_t IconIndexOf(const QString& strKey, MakeIcon makeIcon) const;
@@ -34,6 +40,10 @@ private:
     // One icon per kind of entry, not per entry: a folder of many files shares a handful.
     mutable std::vector<QIcon> m_iconList;
     mutable QHash<QString, int32_t> m_iconIndex;
+    // The kinds by extension (lower case, from the first dot of the name).
+    mutable QHash<QString, CFileKind> m_kinds;
+    mutable std::string m_strLastPath;
+    mutable CFileKind m_lastKind;
 };
 
 }  // namespace tq

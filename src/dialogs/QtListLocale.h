@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QLocale>
+#include <QString>
 
 #include "browse/ListLocale.h"
 
@@ -20,6 +21,9 @@ public:
 
 private:
     QLocale m_locale;
+    CDefaultListLocale m_clock;
+    QString m_strDateFormat;
+    QString m_strTimeFormat;
     std::string m_strSeparator;
     int32_t m_nGroupSize = 3;
 };

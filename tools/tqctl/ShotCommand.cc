@@ -1,9 +1,11 @@
 #include "ShotCommand.h"
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QListView>
 #include <QPainter>
 #include <QPixmap>
+#include <QTimer>
 #include <functional>
 #include <iostream>
 #include <memory>
@@ -24,7 +26,10 @@ namespace {
 // Shows the widget, lets it lay itself out and draws it.
 QPixmap Draw(QWidget& widget) {
     widget.show();
-    QCoreApplication::processEvents();
+    // The views lay out their items and scroll bars on timers of their own.
+    QEventLoop loop;
+    QTimer::singleShot(100, &loop, &QEventLoop::quit);
+    loop.exec();
     return widget.grab();
 }
 
