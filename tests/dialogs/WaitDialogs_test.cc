@@ -184,11 +184,6 @@ TEST(NotAddedDialogTest, ShowsItsOwnCopyOfTheNames) {
         QTest::keyClick(&dialog, Qt::Key_Return);
         EXPECT_FALSE(dialog.isVisible()) << c.name;
     }
-    // Two lines of the second case: the double-byte name survives.
-    CNotAddedDlg dialog("x");
-    dialog.SetText("a.chm\r\n\x83\x74\x83\x40\x83\x43\x83\x8b.pdf");
-    EXPECT_EQ(dialog.findChild<QPlainTextEdit*>()->toPlainText(),
-              QString::fromUtf8("a.chm\nファイル.pdf"));
 }
 
 }  // namespace
