@@ -74,10 +74,16 @@ ROWS = (
            "calls"),
        Row("check job", 1000, "checkjob_bench", "BM_CheckJob/1000",
            "BM_Baseline_OpenRead/1000", "items", "files")]
+    + sized("file list fill, list view", "filelist_bench", "BM_FillList/{n}",
+            "BM_Baseline_EntryInfoList/{n}", (1000, 10000), "items", "files")
+    + sized("file list fill, details", "filelist_bench", "BM_FillDetails/{n}",
+            "BM_Baseline_EntryInfoList/{n}", (1000, 10000), "items", "files")
+    + [Row("file list sort, key %d" % key, 10000, "filelist_bench", "BM_Sort/10000/%d" % key,
+           "BM_Baseline_StdSort/10000", "items", "rows") for key in range(1, 11)]
 )
 
 PROGRAMS = ("controlfile_bench", "convert_bench", "manager_bench", "registry_bench",
-            "checkjob_bench")
+            "checkjob_bench", "filelist_bench")
 
 
 class Result:

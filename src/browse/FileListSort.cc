@@ -21,8 +21,11 @@ int CompareNumbers(T a, T b) {
     return a < b ? -1 : a > b ? 1 : 0;
 }
 
-// The odd key's order (1, 3, 5, 7, 9), folders before files.
-int CompareAscending(const CFileListItem& a, const CFileListItem& b, int32_t nColumn) {
+// The odd key's order (1, 3, 5, 7, 9), folders before files; names and extensions compared
+// by compareNoCase(bExtension).
+template <typename CompareNoCaseFn>
+int CompareAscending(const CFileListItem& a, const CFileListItem& b, int32_t nColumn,
+                     CompareNoCaseFn compareNoCase) {
     if (a.m_bFolder != b.m_bFolder) {
         return a.m_bFolder ? -1 : 1;
     }
@@ -44,29 +47,52 @@ int CompareAscending(const CFileListItem& a, const CFileListItem& b, int32_t nCo
             break;
     }
     if (c == 0) {
-        c = CompareNoCase(a.m_strDisplayName, b.m_strDisplayName);
+        c = compareNoCase(false);
     }
     if (c == 0 && nColumn == kColumnName && !a.m_bFolder) {
-        c = CompareNoCase(a.m_strExtension, b.m_strExtension);
+        c = compareNoCase(true);
     }
     return c;
+}
+
+int32_t ValidSortKey(int32_t nSortKey) {
+    return nSortKey < 1 || nSortKey > kSortKeyCount ? kSortByName : nSortKey;
 }
 
 }  // namespace
 
 int CompareListItems(const CFileListItem& a, const CFileListItem& b, int32_t nSortKey) {
-    if (nSortKey < 1 || nSortKey > kSortKeyCount) {
-        nSortKey = kSortByName;
-    }
-    int c = CompareAscending(a, b, (nSortKey - 1) / 2);
+    nSortKey = ValidSortKey(nSortKey);
+    int c = CompareAscending(a, b, (nSortKey - 1) / 2, [&](bool bExtension) {
+        return bExtension ? CompareNoCase(a.m_strExtension, b.m_strExtension)
+                          : CompareNoCase(a.m_strDisplayName, b.m_strDisplayName);
+    });
     return nSortKey % 2 == 1 ? c : -c;
 }
 
 std::vector<size_t> SortListItems(const std::vector<CFileListItem>& items, int32_t nSortKey) {
+    nSortKey = ValidSortKey(nSortKey);
+    // Each name is folded once, not at every comparison: the bytes of two folded names (single
+    // byte letters upper-cased, double-byte characters as they are) compare as CompareNoCase
+    // compares the names.
+    std::vector<std::string> names;
+    std::vector<std::string> extensions;
+    names.reserve(items.size());
+    extensions.reserve(items.size());
+    for (const CFileListItem& item : items) {
+        names.push_back(ToUpperCp932(item.m_strDisplayName));
+        extensions.push_back(ToUpperCp932(item.m_strExtension));
+    }
     std::vector<size_t> order(items.size());
     std::iota(order.begin(), order.end(), size_t{0});
+    const int32_t nColumn = (nSortKey - 1) / 2;
+    const bool bAscending = nSortKey % 2 == 1;
     std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-        return CompareListItems(items[a], items[b], nSortKey) < 0;
+        int c = CompareAscending(items[a], items[b], nColumn, [&](bool bExtension) {
+            return bExtension ? CompareBytes(extensions[a], extensions[b])
+                              : CompareBytes(names[a], names[b]);
+        });
+        return (bAscending ? c : -c) < 0;
     });
     return order;
 }

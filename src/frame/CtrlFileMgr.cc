@@ -2,6 +2,8 @@
 
 #include <new>
 
+#include "browse/BrowseSettings.h"
+#include "dialogs/DialogProvider.h"
 #include "frame/ClassFactory.h"
 #include "frame/EditStatus.h"
 #include "frame/ErrorTable.h"
@@ -150,14 +152,21 @@ int32_t CCtrlFileMgr::CheckDialogGuards() {
     return GetCtrlFile().IsLoaded() ? 0 : SetErrorCode(TQE_NOT_LOADED);
 }
 
-// The add wizard and the edit dialog are not part of this build: once their guards pass, both
-// methods answer as a dialog the user cancelled, which changes nothing.
+CDialogContext CCtrlFileMgr::MakeDialogContext() {
+    CDialogContext context;
+    context.m_pCtrlFile = &GetCtrlFile();
+    context.m_strSettingsKey = MakeSettingsKeyPath(GetCtrlFile().GetProductKeyPath());
+    context.m_strProductName = m_strProductName;
+    return context;
+}
+
 int32_t CCtrlFileMgr::OpenAddAppDialog() {
     m_lErrorCode = 0;
     if (int32_t err = CheckDialogGuards(); err != 0) {
         return err;
     }
-    return SetErrorCode(TQE_CANCELLED);
+    int32_t lResult = GetDialogProvider().RunAddAppDialog(MakeDialogContext());
+    return lResult < 0 ? SetErrorCode(lResult) : lResult;
 }
 
 int32_t CCtrlFileMgr::OpenEditAppDialog(int32_t lType, int32_t lNumber) {
@@ -169,7 +178,8 @@ int32_t CCtrlFileMgr::OpenEditAppDialog(int32_t lType, int32_t lNumber) {
     if (lIndex < 0) {
         return lIndex;
     }
-    return SetErrorCode(TQE_CANCELLED);
+    int32_t lResult = GetDialogProvider().RunEditAppDialog(MakeDialogContext(), lIndex);
+    return lResult < 0 ? SetErrorCode(lResult) : lResult;
 }
 
 int32_t CCtrlFileMgr::SaveModeFromVariant(const VARIANT& varMode) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <random>
 
 #include "browse/FileListColumns.h"
 #include "browse/FileListModel.h"
@@ -152,6 +153,37 @@ TEST(FileListTest, TheTenOrders) {
             names += (names.empty() ? "" : " ") + items[row].m_strDisplayName;
         }
         EXPECT_EQ(names, c.expected) << "key " << c.key;
+    }
+}
+
+// The sort folds each name once; its order must stay the one CompareListItems gives, for names
+// mixing letter cases, double-byte characters (trail bytes that are letters or 0x5C),
+// half-width kana and a lead byte cut off at the end.
+TEST(FileListTest, SortAgreesWithTheComparisonOfTwoRows) {
+    const char* kParts[] = {"a", "B", "b", "\x82\x60", "\x82\x61", "\x83\x5c", "\xb1", "z", "\x82"};
+    std::mt19937 random(13);
+    std::vector<CFileListItem> items;
+    for (int i = 0; i < 300; ++i) {
+        std::string name;
+        for (int n = 0, count = 1 + static_cast<int>(random() % 3); n < count; ++n) {
+            name += kParts[random() % std::size(kParts)];
+        }
+        name += i % 2 ? ".chm" : ".CHM";
+        CFileListItem item;
+        item.m_bFolder = i % 7 == 0;
+        item.m_strExtension = item.m_bFolder ? "" : std::string(ExtensionOf(name));
+        item.m_strDisplayName = std::move(name);
+        item.m_nSize = random() % 3;
+        item.m_nWriteTime = static_cast<int64_t>(random() % 3);
+        items.push_back(std::move(item));
+    }
+    for (int32_t key = 1; key <= kSortKeyCount; ++key) {
+        std::vector<size_t> order = SortListItems(items, key);
+        for (size_t i = 1; i < order.size(); ++i) {
+            int c = CompareListItems(items[order[i - 1]], items[order[i]], key);
+            EXPECT_TRUE(c < 0 || (c == 0 && order[i - 1] < order[i]))
+                << "key " << key << " at " << i;
+        }
     }
 }
 

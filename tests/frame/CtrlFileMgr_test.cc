@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "dialogs/DialogProvider.h"
 #include "frame/ClassFactory.h"
 #include "frame/CtrlFileMgr.h"
 #include "frame/EditStatus.h"
@@ -285,6 +286,37 @@ TEST_F(CtrlFileMgrTest, UserApplicationMethodsNeedCustomizeAndALoadedFile) {
     EXPECT_EQ(m_obj.Long("OpenEditAppDialog", {L(3), L(1)}), -1578);
     EXPECT_EQ(m_obj.Long("RemoveDB", {L(3), L(1)}), -1578);
     EXPECT_TRUE(m_box.GetShown().empty());
+}
+
+// The dialogs are the provider's: the object hands it the model, where the browse settings
+// live and the caption, and passes its answer on (a failure kept as the error code).
+TEST_F(CtrlFileMgrTest, DialogMethodsHandTheProviderTheirContext) {
+    struct CRecordingProvider : CDialogProvider {
+        int32_t m_lAnswer = 2;
+        int32_t m_lIndex = -1;
+        CDialogContext m_context;
+        int32_t RunAddAppDialog(const CDialogContext& context) override {
+            return RunEditAppDialog(context, -1);
+        }
+        int32_t RunEditAppDialog(const CDialogContext& context, int32_t lIndex) override {
+            m_context = context;
+            m_lIndex = lIndex;
+            return m_lAnswer;
+        }
+        ~CRecordingProvider() override { SetDialogProvider(nullptr); }
+    } provider;
+    SetDialogProvider(&provider);
+    ASSERT_TRUE(m_obj.Ready());
+    ASSERT_EQ(m_obj.Long("Load"), 0);
+    EXPECT_EQ(m_obj.Long("OpenAddAppDialog"), 2);
+    EXPECT_NE(provider.m_context.m_pCtrlFile, nullptr);
+    EXPECT_EQ(provider.m_context.m_strProductName, "Demo Search");
+    EXPECT_TRUE(provider.m_context.m_strSettingsKey.ends_with("\\Demo"));
+    provider.m_lAnswer = -1001;
+    const int32_t lCount = m_obj.Long("GetDBCount", {L(0)});
+    EXPECT_EQ(m_obj.Long("OpenEditAppDialog", {L(0), L(lCount)}), -1001);
+    EXPECT_EQ(m_obj.Long("ErrorCode"), -1001);
+    EXPECT_EQ(provider.m_lIndex, lCount - 1);
 }
 
 TEST_F(CtrlFileMgrTest, WritingAPropertyRaisesTheReadOnlyExceptionAndBadCallsGetStandardCodes) {

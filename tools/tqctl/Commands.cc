@@ -1,6 +1,7 @@
 #include "Commands.h"
 #include "AppCommands.h"
 #include "HostCommands.h"
+#include "ShotCommand.h"
 
 #include <filesystem>
 #include <iostream>
@@ -36,6 +37,9 @@ constexpr CCommand kCommands[] = {
     {"edit-app", "TYPE NUMBER [--name NEW] [--add FILE]... [--remove FILE]...",
      "rename an application, add and remove its files, and save", RunEditApp},
     {"script", "[FILE|-]", "one dispatch call per line, each run as soon as it is read", RunScript},
+    {"shot", "WIDGET FOLDER OUT.png",
+     "draw filelist, details, location, location-open, wait or report over FOLDER offscreen",
+     RunShot},
 };
 
 }  // namespace

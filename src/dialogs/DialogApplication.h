@@ -1,0 +1,15 @@
+// The toolkit's application object. A host that shows no windows of its own has none; the
+// component then makes one the first time it opens a dialog, if there is a display to show it
+// on, and keeps it for the life of the process (the toolkit cannot make a second one).
+#pragma once
+
+namespace tq {
+
+// Whether a display is there: a platform chosen through QT_QPA_PLATFORM, or an X or Wayland
+// display in the environment.
+bool HasDisplay();
+// True when widgets can be shown: the host's application object is a widget application, or
+// one has been made now.
+bool EnsureDialogApplication();
+
+}  // namespace tq

@@ -1,0 +1,35 @@
+// What the automation object asks of the desktop: to put the user in front of the add wizard or
+// the edit dialog. With a display the dialogs are the toolkit's; a host without one (a service,
+// a script on a terminal) gets the answer of a dialog the user cancelled, and a line on standard
+// error that says why.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace tq {
+
+class CCtrlFile;
+
+struct CDialogContext {
+    CCtrlFile* m_pCtrlFile = nullptr;
+    std::string m_strSettingsKey;  // the product key path without a trailing "\"
+    std::string m_strProductName;  // the caption of the dialogs and their message boxes
+};
+
+class CDialogProvider {
+public:
+    virtual ~CDialogProvider() = default;
+    // The new application's 1-based number among the free-type databases, or a negative code.
+    virtual int32_t RunAddAppDialog(const CDialogContext& context) = 0;
+    // 0 when the database at lIndex changed, or a negative code.
+    virtual int32_t RunEditAppDialog(const CDialogContext& context, int32_t lIndex) = 0;
+};
+
+// The current provider: the one a host or a test set, else the desktop's.
+CDialogProvider& GetDialogProvider();
+// Makes pProvider current (it must outlive its use; null restores the desktop's) and returns the
+// previous one.
+CDialogProvider* SetDialogProvider(CDialogProvider* pProvider);
+
+}  // namespace tq

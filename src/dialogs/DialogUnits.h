@@ -1,0 +1,37 @@
+// Dialog layout in dialog units, as the dialogs' templates give positions and sizes: a
+// horizontal unit is a quarter of the dialog font's average character width, a vertical unit an
+// eighth of its character height. Every control is also named by its numeric id, so that tests
+// and accessibility tools find it.
+#pragma once
+
+#include <QFont>
+#include <QRect>
+#include <cstdint>
+
+class QWidget;
+
+namespace tq {
+
+// "ＭＳ Ｐゴシック" 9 pt where the desktop has it, else IPAPGothic 9 pt.
+QFont GetDialogFont();
+
+class CDialogUnits {
+public:
+    explicit CDialogUnits(const QFont& font);
+    int32_t GetBaseWidth() const { return m_nBaseWidth; }
+    int32_t GetBaseHeight() const { return m_nBaseHeight; }
+    int32_t ToPixelsX(int32_t nUnits) const;
+    int32_t ToPixelsY(int32_t nUnits) const;
+    // A rectangle of the template (x, y, width, height in dialog units) in pixels.
+    QRect ToPixels(int32_t x, int32_t y, int32_t cx, int32_t cy) const;
+
+private:
+    int32_t m_nBaseWidth;   // average character width, pixels
+    int32_t m_nBaseHeight;  // character height, pixels
+};
+
+// Gives the control its id as objectName and places it at a template rectangle.
+void PlaceControl(QWidget* pControl, int32_t nId, const CDialogUnits& units, int32_t x, int32_t y,
+                  int32_t cx, int32_t cy);
+
+}  // namespace tq

@@ -1,0 +1,171 @@
+#include "dialogs/FileListCtrl.h"
+
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QListView>
+#include <QStackedLayout>
+#include <QTreeView>
+
+#include "browse/FileListColumns.h"
+#include "browse/FileListSort.h"
+#include "platform/Cp932.h"
+
+namespace tq {
+
+namespace {
+
+void SetUpView(QAbstractItemView* pView) {
+    pView->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    pView->setSelectionBehavior(QAbstractItemView::SelectRows);
+    pView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    pView->setIconSize(QSize(16, 16));
+}
+
+}  // namespace
+
+CFileListCtrl::CFileListCtrl(QWidget* pParent)
+    : QWidget(pParent),
+      m_list(m_provider, m_locale),
+      m_items(m_list, m_provider),
+      m_pStack(new QStackedLayout(this)),
+      m_pListView(new QListView(this)),
+      m_pDetailsView(new QTreeView(this)) {
+    // The compact list: names in columns that fill the height, then run to the right.
+    m_pListView->setViewMode(QListView::ListMode);
+    m_pListView->setFlow(QListView::TopToBottom);
+    m_pListView->setWrapping(true);
+    m_pListView->setResizeMode(QListView::Adjust);
+    m_pListView->setUniformItemSizes(true);
+    m_pDetailsView->setRootIsDecorated(false);
+    m_pDetailsView->setUniformRowHeights(true);
+    m_pDetailsView->setAllColumnsShowFocus(true);
+    m_pDetailsView->setItemsExpandable(false);
+    for (QAbstractItemView* pView : {static_cast<QAbstractItemView*>(m_pListView),
+                                     static_cast<QAbstractItemView*>(m_pDetailsView)}) {
+        SetUpView(pView);
+        pView->setModel(&m_items);
+        pView->installEventFilter(this);
+        connect(pView, &QAbstractItemView::doubleClicked, this,
+                [this](const QModelIndex& index) { emit RowActivated(index.row()); });
+        m_pStack->addWidget(pView);
+    }
+    // One selection for both views, so that switching keeps it.
+    m_pSelection = m_pListView->selectionModel();
+    QItemSelectionModel* pOwn = m_pDetailsView->selectionModel();
+    m_pDetailsView->setSelectionModel(m_pSelection);
+    delete pOwn;
+    connect(m_pSelection, &QItemSelectionModel::selectionChanged, this,
+            [this] { TakeSelection(); });
+    QHeaderView* pHeader = m_pDetailsView->header();
+    pHeader->setSectionsClickable(true);
+    pHeader->setStretchLastSection(false);
+    pHeader->setSortIndicatorShown(true);
+    connect(pHeader, &QHeaderView::sectionClicked, this, &CFileListCtrl::OnHeaderClicked);
+    setFocusProxy(m_pListView);
+}
+
+CFileListCtrl::~CFileListCtrl() = default;
+
+void CFileListCtrl::Initialize() {
+    for (int nColumn = 0; nColumn < kListColumnCount; ++nColumn) {
+        m_pDetailsView->setColumnWidth(nColumn, GetListColumn(nColumn)->m_nWidth);
+    }
+    m_pDetailsView->header()->setSortIndicator(-1, Qt::AscendingOrder);
+}
+
+QAbstractItemView* CFileListCtrl::GetCurrentView() const {
+    return m_list.GetView() == kViewDetails ? static_cast<QAbstractItemView*>(m_pDetailsView)
+                                            : m_pListView;
+}
+
+void CFileListCtrl::SetView(int32_t nView) {
+    bool bHadFocus = GetCurrentView()->hasFocus();
+    // Switching to the details view makes the detail texts the rows do not have yet.
+    m_items.ChangeRows([&] { m_list.SetView(nView); });
+    ShowSelection();
+    m_pStack->setCurrentWidget(GetCurrentView());
+    setFocusProxy(GetCurrentView());
+    if (bHadFocus) {
+        GetCurrentView()->setFocus();
+    }
+}
+
+void CFileListCtrl::ShowFolder(const std::string& strFolder, bool bForce) {
+    if (!bForce && EqualsNoCase(strFolder, m_list.GetFolder())) {
+        return;
+    }
+    m_items.ChangeRows([&] { m_list.ShowFolder(strFolder, true); });
+    ShowSelection();
+}
+
+void CFileListCtrl::Refresh() {
+    m_items.ChangeRows([&] { m_list.Refresh(); });
+    ShowSelection();
+}
+
+void CFileListCtrl::ClearSelection() {
+    m_list.ClearSelection();
+    ShowSelection();
+}
+
+void CFileListCtrl::OnHeaderClicked(int nColumn) {
+    m_items.ChangeRows([&] { m_list.ClickHeader(nColumn); });
+    ShowSelection();
+    // The odd key of a column is its first order; the arrow shows which of the two is on.
+    int32_t nKey = m_list.GetSortKey();
+    m_pDetailsView->header()->setSortIndicator(
+        (nKey - 1) / 2, nKey % 2 == 1 ? Qt::AscendingOrder : Qt::DescendingOrder);
+}
+
+void CFileListCtrl::ShowSelection() {
+    m_bShowingSelection = true;
+    const CListSelection& selection = m_list.GetSelection();
+    QItemSelection qtSelection;
+    for (size_t nRow : selection.GetSelectedRows()) {
+        QModelIndex index = m_items.index(static_cast<int>(nRow), 0);
+        qtSelection.select(index, index);
+    }
+    m_pSelection->select(qtSelection,
+                         QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    QModelIndex focus = m_items.index(selection.GetFocusRow(), 0);
+    m_pSelection->setCurrentIndex(focus, QItemSelectionModel::NoUpdate);
+    if (focus.isValid()) {
+        GetCurrentView()->scrollTo(focus);
+    }
+    m_bShowingSelection = false;
+    emit SelectionChanged();
+}
+
+void CFileListCtrl::TakeSelection() {
+    if (m_bShowingSelection) {
+        return;
+    }
+    CListSelection& selection = m_list.GetSelection();
+    for (size_t nRow = 0; nRow < selection.GetRowCount(); ++nRow) {
+        selection.SetSelected(nRow, false);
+    }
+    for (const QModelIndex& index : m_pSelection->selectedRows()) {
+        selection.SetSelected(static_cast<size_t>(index.row()), true);
+    }
+    // The selection mark is the row the user picked last: the current one, when it is selected.
+    QModelIndex current = m_pSelection->currentIndex();
+    if (current.isValid() && m_pSelection->isRowSelected(current.row())) {
+        selection.SetSelected(static_cast<size_t>(current.row()), true);
+    }
+    emit SelectionChanged();
+}
+
+bool CFileListCtrl::eventFilter(QObject* pWatched, QEvent* pEvent) {
+    if (pEvent->type() == QEvent::KeyPress) {
+        auto* pKey = static_cast<QKeyEvent*>(pEvent);
+        bool bEnter = pKey->key() == Qt::Key_Return || pKey->key() == Qt::Key_Enter;
+        if (bEnter && m_list.IsEnterForList()) {
+            emit EnterPressed();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(pWatched, pEvent);
+}
+
+}  // namespace tq

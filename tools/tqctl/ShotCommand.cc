@@ -1,0 +1,151 @@
+#include "ShotCommand.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QListView>
+#include <QPainter>
+#include <QPixmap>
+#include <QTimer>
+#include <functional>
+#include <iostream>
+#include <memory>
+
+#include "Commands.h"
+#include "browse/FileListModel.h"
+#include "dialogs/DialogUnits.h"
+#include "dialogs/FileListCtrl.h"
+#include "dialogs/FolderComboBox.h"
+#include "dialogs/NotAddedDlg.h"
+#include "dialogs/WaitDlg.h"
+#include "platform/Environment.h"
+
+namespace tq::tqctl {
+
+namespace {
+
+// Shows the widget, lets it lay itself out and draws it.
+QPixmap Draw(QWidget& widget) {
+    widget.show();
+    // The views lay out their items and scroll bars on timers of their own.
+    QEventLoop loop;
+    QTimer::singleShot(100, &loop, &QEventLoop::quit);
+    loop.exec();
+    return widget.grab();
+}
+
+QPixmap ShootFileList(const std::string& strFolder, int32_t nView) {
+    CFileListCtrl list;
+    list.setFont(GetDialogFont());
+    list.resize(CDialogUnits(list.font()).ToPixels(0, 0, 244, 84).size());
+    list.Initialize();
+    list.SetView(nView);
+    list.ShowFolder(strFolder, true);
+    return Draw(list);
+}
+
+QPixmap ShootLocation(const std::string& strFolder, bool bOpen) {
+    QWidget host;
+    host.setFont(GetDialogFont());
+    CDialogUnits units(host.font());
+    auto* pBox = new CFolderComboBox(&host);
+    pBox->setGeometry(units.ToPixels(0, 0, 138, 12));
+    pBox->Initialize(12);
+    pBox->SetFolder(strFolder);
+    host.resize(pBox->size());
+    QPixmap closed = Draw(host);
+    if (!bOpen) {
+        return closed;
+    }
+    pBox->showPopup();
+    QCoreApplication::processEvents();
+    QWidget* pPopup = pBox->view()->window();
+    QPixmap popup = pPopup->grab();
+    QPoint at = host.mapFromGlobal(pPopup->mapToGlobal(QPoint(0, 0)));
+    // The closed box with its list below it, as the user sees them together.
+    at.setY(std::max(at.y(), closed.height()));
+    QPixmap picture(std::max(closed.width(), at.x() + popup.width()), at.y() + popup.height());
+    picture.fill(Qt::white);
+    QPainter painter(&picture);
+    painter.drawPixmap(0, 0, closed);
+    painter.drawPixmap(std::max(at.x(), 0), at.y(), popup);
+    return picture;
+}
+
+QPixmap ShootWait() {
+    CWaitDlg dialog;
+    QPixmap picture = Draw(dialog);
+    dialog.Done();
+    return picture;
+}
+
+// The report, with the names of the folder's files as the refused ones.
+QPixmap ShootReport(const std::string& strFolder) {
+    CFileListModel files;
+    files.ShowFolder(strFolder, true);
+    std::string strNames;
+    for (size_t nRow = 0; nRow < files.GetRowCount(); ++nRow) {
+        const CFileListItem* pItem = files.GetItem(nRow);
+        if (!pItem->m_bFolder) {
+            strNames += (strNames.empty() ? "" : "\r\n") + pItem->m_strDisplayName;
+        }
+    }
+    CNotAddedDlg dialog("Trellisquest");
+    dialog.SetText(strNames);
+    return Draw(dialog);
+}
+
+const struct {
+    const char* m_pszName;
+    std::function<QPixmap(const std::string&)> m_shoot;
+} kWidgets[] = {
+    {"filelist", [](const std::string& f) { return ShootFileList(f, kViewList); }},
+    {"details", [](const std::string& f) { return ShootFileList(f, kViewDetails); }},
+    {"location", [](const std::string& f) { return ShootLocation(f, false); }},
+    {"location-open", [](const std::string& f) { return ShootLocation(f, true); }},
+    {"wait", [](const std::string&) { return ShootWait(); }},
+    {"report", [](const std::string& f) { return ShootReport(f); }},
+};
+
+}  // namespace
+
+int RunShot(const std::vector<std::string>& args) {
+    if (args.size() != 3) {
+        std::cerr << "usage: tqctl shot filelist|details|location|location-open|wait|report "
+                     "FOLDER OUT.png\n";
+        return kExitUsage;
+    }
+    // FOLDER is a Linux path, or a Windows path with its drive or UNC prefix.
+    std::string strFolder = args[1];
+    bool bWindows = strFolder.size() >= 2 && (strFolder[1] == ':' || strFolder[0] == '\\');
+    if (!bWindows && ToWindowsForm(args[1], strFolder) != 0) {
+        std::cerr << "tqctl: the folder " << args[1] << " has no Windows form\n";
+        return kExitFailed;
+    }
+    if (strFolder.back() != '\\') {
+        strFolder += '\\';
+    }
+    for (const auto& widget : kWidgets) {
+        if (args[0] != widget.m_pszName) {
+            continue;
+        }
+        // Drawn offscreen unless the caller chose a platform.
+        std::string strPlatform;
+        if (GetEnvironmentVariable("QT_QPA_PLATFORM", strPlatform) != 0) {
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        }
+        int nArgc = 1;
+        char szName[] = "tqctl";
+        char* argv[] = {szName, nullptr};
+        QApplication application(nArgc, argv);
+        QPixmap picture = widget.m_shoot(strFolder);
+        if (!picture.save(QString::fromStdString(args[2]), "PNG")) {
+            std::cerr << "tqctl: cannot write " << args[2] << "\n";
+            return kExitFailed;
+        }
+        return kExitOk;
+    }
+    std::cerr << "tqctl: no widget " << args[0] << "\n";
+    return kExitUsage;
+}
+
+}  // namespace tq::tqctl
