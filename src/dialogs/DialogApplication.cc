@@ -1,5 +1,7 @@
 #include "dialogs/DialogApplication.h"
 
+#include <xcb/xcb.h>
+
 #include <QApplication>
 #include <string>
 
@@ -7,14 +9,31 @@
 
 namespace tq {
 
+namespace {
+
+// The toolkit ends the process when it cannot connect to its display, so the component asks
+// first: a host started with a display that has since gone keeps its answer of -1001.
+bool IsXDisplayReachable(const std::string& strDisplay) {
+    xcb_connection_t* pConnection = xcb_connect(strDisplay.c_str(), nullptr);
+    const bool bReachable = xcb_connection_has_error(pConnection) == 0;
+    xcb_disconnect(pConnection);
+    return bReachable;
+}
+
+std::string ReadVariable(const char* pszName) {
+    std::string strValue;
+    return GetEnvironmentVariable(pszName, strValue) == 0 ? strValue : std::string();
+}
+
+}  // namespace
+
 bool HasDisplay() {
-    for (const char* pszName : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) {
-        std::string strValue;
-        if (GetEnvironmentVariable(pszName, strValue) == 0 && !strValue.empty()) {
-            return true;
-        }
+    const std::string strPlatform = ReadVariable("QT_QPA_PLATFORM");
+    if (!strPlatform.empty() && !strPlatform.starts_with("xcb")) {
+        return true;  // offscreen, wayland, ...: the host chose the platform and answers for it
     }
-    return false;
+    const std::string strDisplay = ReadVariable("DISPLAY");
+    return !strDisplay.empty() && IsXDisplayReachable(strDisplay);
 }
 
 bool EnsureDialogApplication() {

@@ -5,8 +5,8 @@
 
 namespace tq {
 
-// Whether a display is there: a platform chosen through QT_QPA_PLATFORM, or an X or Wayland
-// display in the environment.
+// Whether a display is there: a platform other than X chosen through QT_QPA_PLATFORM, or an X
+// display in the environment that answers.
 bool HasDisplay();
 // True when widgets can be shown: the host's application object is a widget application, or
 // one has been made now.

@@ -15,9 +15,36 @@
 #include "dialogs/DialogUnits.h"
 #include "dialogs/QtMessageBox.h"
 #include "dialogs/QtText.h"
+#include "platform/Environment.h"
 
 namespace tq {
 namespace {
+
+// A display that does not answer is no display: the toolkit would end the process on it.
+TEST(DialogGroundworkTest, ADisplayIsOneThatAnswers) {
+    const struct {
+        const char* pszName;
+        const char* pszPlatform;
+        const char* pszDisplay;
+        bool bExpected;
+    } kRows[] = {
+        {"platform chosen by the host", "offscreen", "", true},
+        {"nothing", "", "", false},
+        {"an X display nobody serves", "", ":987", false},
+        {"X chosen, display gone", "xcb", ":987", false},
+    };
+    std::string strPlatform, strDisplay;
+    GetEnvironmentVariable("QT_QPA_PLATFORM", strPlatform);
+    GetEnvironmentVariable("DISPLAY", strDisplay);
+    for (const auto& row : kRows) {
+        SCOPED_TRACE(row.pszName);
+        SetEnvironmentVariable("QT_QPA_PLATFORM", row.pszPlatform);
+        SetEnvironmentVariable("DISPLAY", row.pszDisplay);
+        EXPECT_EQ(HasDisplay(), row.bExpected);
+    }
+    SetEnvironmentVariable("QT_QPA_PLATFORM", strPlatform);
+    SetEnvironmentVariable("DISPLAY", strDisplay);
+}
 
 TEST(DialogGroundworkTest, UnitsFontAndIds) {
     EXPECT_TRUE(EnsureDialogApplication());
