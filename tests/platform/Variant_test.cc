@@ -9,6 +9,8 @@
 #include "platform/Bstr.h"
 #include "platform/ComTypes.h"
 #include "platform/Cp932.h"
+#include "platform/File.h"
+#include "platform/Prefix.h"
 #include "platform/Unknown.h"
 #include "platform/Win32Error.h"
 
@@ -248,6 +250,54 @@ TEST(GuidTest, GuidsPrintAndParseInTheRegistryFormAndMalformedOnesAreRefused) {
         GUID g = IID_IUnknown;
         EXPECT_FALSE(GuidFromString(s, g)) << s;
         EXPECT_EQ(g, IID_IUnknown) << s;
+    }
+}
+
+// Hosts compare results with the values their own headers give: each name keeps the value the
+// system it imitates gives it.
+TEST(WindowsValuesTest, NamesKeepTheirSystemValues) {
+    const std::tuple<const char*, uint32_t, uint32_t> kRows[] = {
+        {"S_FALSE", S_FALSE, 1},
+        {"E_NOTIMPL", E_NOTIMPL, 0x80004001},
+        {"E_NOINTERFACE", E_NOINTERFACE, 0x80004002},
+        {"E_POINTER", E_POINTER, 0x80004003},
+        {"E_FAIL", E_FAIL, 0x80004005},
+        {"E_UNEXPECTED", E_UNEXPECTED, 0x8000FFFF},
+        {"E_OUTOFMEMORY", E_OUTOFMEMORY, 0x8007000E},
+        {"E_INVALIDARG", E_INVALIDARG, 0x80070057},
+        {"DISP_E_UNKNOWNINTERFACE", DISP_E_UNKNOWNINTERFACE, 0x80020001},
+        {"DISP_E_MEMBERNOTFOUND", DISP_E_MEMBERNOTFOUND, 0x80020003},
+        {"DISP_E_PARAMNOTFOUND", DISP_E_PARAMNOTFOUND, 0x80020004},
+        {"DISP_E_TYPEMISMATCH", DISP_E_TYPEMISMATCH, 0x80020005},
+        {"DISP_E_UNKNOWNNAME", DISP_E_UNKNOWNNAME, 0x80020006},
+        {"DISP_E_NONAMEDARGS", DISP_E_NONAMEDARGS, 0x80020007},
+        {"DISP_E_BADVARTYPE", DISP_E_BADVARTYPE, 0x80020008},
+        {"DISP_E_EXCEPTION", DISP_E_EXCEPTION, 0x80020009},
+        {"DISP_E_OVERFLOW", DISP_E_OVERFLOW, 0x8002000A},
+        {"DISP_E_BADINDEX", DISP_E_BADINDEX, 0x8002000B},
+        {"DISP_E_BADPARAMCOUNT", DISP_E_BADPARAMCOUNT, 0x8002000E},
+        {"DISP_E_PARAMNOTOPTIONAL", DISP_E_PARAMNOTOPTIONAL, 0x8002000F},
+        {"CLASS_E_NOAGGREGATION", CLASS_E_NOAGGREGATION, 0x80040110},
+        {"CLASS_E_CLASSNOTAVAILABLE", CLASS_E_CLASSNOTAVAILABLE, 0x80040111},
+        {"REGDB_E_READREGDB", REGDB_E_READREGDB, 0x80040150},
+        {"REGDB_E_CLASSNOTREG", REGDB_E_CLASSNOTREG, 0x80040154},
+        {"CO_E_CLASSSTRING", CO_E_CLASSSTRING, 0x800401F3},
+        {"CO_E_DLLNOTFOUND", CO_E_DLLNOTFOUND, 0x800401F8},
+        {"CO_E_ERRORINDLL", CO_E_ERRORINDLL, 0x800401F9},
+        {"FILE_ATTRIBUTE_READONLY", FILE_ATTRIBUTE_READONLY, 0x01},
+        {"FILE_ATTRIBUTE_HIDDEN", FILE_ATTRIBUTE_HIDDEN, 0x02},
+        {"FILE_ATTRIBUTE_DIRECTORY", FILE_ATTRIBUTE_DIRECTORY, 0x10},
+        {"FILE_ATTRIBUTE_ARCHIVE", FILE_ATTRIBUTE_ARCHIVE, 0x20},
+        {"FILE_ATTRIBUTE_NORMAL", FILE_ATTRIBUTE_NORMAL, 0x80},
+        {"DRIVE_UNKNOWN", DRIVE_UNKNOWN, 0},
+        {"DRIVE_NO_ROOT_DIR", DRIVE_NO_ROOT_DIR, 1},
+        {"DRIVE_REMOVABLE", DRIVE_REMOVABLE, 2},
+        {"DRIVE_FIXED", DRIVE_FIXED, 3},
+        {"DRIVE_REMOTE", DRIVE_REMOTE, 4},
+        {"DRIVE_CDROM", DRIVE_CDROM, 5},
+    };
+    for (const auto& [pszName, nValue, nSystem] : kRows) {
+        EXPECT_EQ(nValue, nSystem) << pszName;
     }
 }
 
