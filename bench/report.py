@@ -32,7 +32,8 @@ class Row:
     """One line of the table: an operation at one size against its baseline.
 
     kind says how the figure is shown: "bytes" as MB/s, "items" as items per second (the
-    amount is the size), "calls" as calls per second (one per iteration).
+    amount is the size), "calls" as calls per second (one per iteration), "pause" as the
+    longest pause of the user's thread (the largest ui_pause_ms of the repetitions).
     """
 
     def __init__(self, label, size, program, figure, baseline, kind, unit=""):
@@ -73,7 +74,11 @@ ROWS = (
        Row("registry QueryValue", None, "registry_bench", "BM_RegQueryValue", "BM_RawSelect",
            "calls"),
        Row("check job", 1000, "checkjob_bench", "BM_CheckJob/1000",
-           "BM_Baseline_OpenRead/1000", "items", "files")]
+           "BM_Baseline_OpenRead/1000", "items", "files"),
+       Row("check job, wait dialog", 1000, "checkjob_bench", "BM_CheckJobInWaitDialog/1000",
+           "BM_CheckJob/1000", "items", "files"),
+       Row("UI thread's longest pause", 1000, "checkjob_bench",
+           "BM_CheckJobInWaitDialog/1000", "BM_Baseline_IdleLoop", "pause", "files")]
     + sized("file list fill, list view", "filelist_bench", "BM_FillList/{n}",
             "BM_Baseline_EntryInfoList/{n}", (1000, 10000), "items", "files")
     + sized("file list fill, details", "filelist_bench", "BM_FillDetails/{n}",
@@ -88,12 +93,14 @@ PROGRAMS = ("controlfile_bench", "convert_bench", "manager_bench", "registry_ben
 
 class Result:
     """The median of one benchmark's repetitions: seconds per iteration and the amount one
-    iteration handles (bytes or items; 1 when the benchmark counts neither)."""
+    iteration handles (bytes or items; 1 when the benchmark counts neither); pause_ms, the
+    largest ui_pause_ms of the repetitions, or None."""
 
-    def __init__(self, seconds, amount, repetitions):
+    def __init__(self, seconds, amount, repetitions, pause_ms=None):
         self.seconds = seconds
         self.amount = amount
         self.repetitions = repetitions
+        self.pause_ms = pause_ms
 
 
 def benchmark_key(run_name):
@@ -109,6 +116,7 @@ def parse_results(document, errors=None):
     failed are left out; errors (a list) receives "key: message" for each."""
     runs = {}
     medians = {}
+    pauses = {}
     for b in document.get("benchmarks", []):
         if b.get("error_occurred"):
             if errors is not None:
@@ -116,6 +124,9 @@ def parse_results(document, errors=None):
                                           b.get("error_message", "failed")))
             continue
         key = benchmark_key(b.get("run_name", b["name"]))
+        # The longest pause of any repetition: each run's own, or the "max" aggregate.
+        if "ui_pause_ms" in b and b.get("aggregate_name", "max") == "max":
+            pauses[key] = max(pauses.get(key, 0.0), b["ui_pause_ms"])
         seconds = b["real_time"] * UNIT_SECONDS[b.get("time_unit", "ns")]
         if b.get("run_type") == "aggregate":
             if b.get("aggregate_name") == "median":
@@ -130,6 +141,9 @@ def parse_results(document, errors=None):
     for key, (seconds, b) in medians.items():
         count = b.get("repetitions", len(runs.get(key, ())))
         results[key] = Result(seconds, amount_of(b, seconds), count)
+    for key, pause_ms in pauses.items():
+        if key in results:
+            results[key].pause_ms = pause_ms
     return results
 
 
@@ -151,8 +165,10 @@ def growth_exponent(small, large):
 
 
 def format_rate(result, kind):
-    if result is None:
+    if result is None or (kind == "pause" and result.pause_ms is None):
         return "n/a"
+    if kind == "pause":
+        return "{:,.1f} ms".format(result.pause_ms)
     if kind == "bytes":
         return "{:,.1f} MB/s".format(result.amount / result.seconds / 1e6)
     per_second = (result.amount if kind == "items" else 1.0) / result.seconds
@@ -173,7 +189,7 @@ def table_lines(rows, results):
         found = results[row.program]
         figure = found.get(row.figure)
         baseline = found.get(row.baseline)
-        ratio = "%.2f" % (figure.seconds / baseline.seconds) if figure and baseline else "n/a"
+        ratio = ratio_cell(row, figure, baseline)
         cells.append([row.label, format_size(row), format_rate(figure, row.kind),
                       format_rate(baseline, row.kind), ratio,
                       growth_cell(rows, i, found)])
@@ -188,6 +204,17 @@ def table_lines(rows, results):
     rule = "|" + "|".join(("-" * (w + 1) + ":") if r else ("-" * (w + 2))
                           for w, r in zip(widths, right)) + "|"
     return [line(header), rule] + [line(c) for c in cells]
+
+
+def ratio_cell(row, figure, baseline):
+    """Figure / baseline: of their times, or of their pauses for a "pause" row."""
+    if figure is None or baseline is None:
+        return "n/a"
+    if row.kind != "pause":
+        return "%.2f" % (figure.seconds / baseline.seconds)
+    if figure.pause_ms is None or not baseline.pause_ms:
+        return "n/a"
+    return "%.2f" % (figure.pause_ms / baseline.pause_ms)
 
 
 def growth_cell(rows, i, found):
@@ -284,7 +311,10 @@ def notes(errors):
         "base control file plus fwrite+flush of the files the conversion writes (tqctl convert, "
         "timed from the process's start to its exit); the same strings stored in plain vectors "
         "(AddAppli); the raw SQLite upsert and SELECT (registry); open+read of the same 1,000 "
-        "files (check job)." % REPETITIONS,
+        "files (check job); the same job without a dialog (check job, wait dialog); the longest "
+        "pause of an idle event loop with the same timer (UI thread's longest pause: the "
+        "longest time between two turns of the wait dialog's event loop, a timer of 0 ms "
+        "stamping each turn, the largest of all repetitions)." % REPETITIONS,
         "Ratio: figure time / baseline time (1.0 = as fast as the baseline). Growth: "
         "log(t_large/t_small)/log(n_large/n_small) over the operation's sizes; 1.0 is linear, "
         "below 1.0 fixed costs (such as the flushes of a write) weigh on the small sizes.",

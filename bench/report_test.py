@@ -59,6 +59,20 @@ class ParseResultsTest(unittest.TestCase):
         self.assertAlmostEqual(result.amount, 1e6)
         self.assertEqual(result.repetitions, 3)
 
+    def test_the_pause_is_the_largest_of_the_runs_and_the_max_aggregate(self):
+        name = "BM_W/1000/real_time"
+        aggregate = dict(run_type="aggregate", run_name=name)
+        document = {"benchmarks": [
+            run(name, 1.0, ui_pause_ms=12.0),
+            median(name, 1.0, ui_pause_ms=8.0),
+            run(name + "_max", 1.0, aggregate_name="max", ui_pause_ms=40.0, **aggregate),
+            run(name + "_stddev", 1.0, aggregate_name="stddev", ui_pause_ms=99.0, **aggregate),
+            run("BM_Other", 1.0),
+        ]}
+        results = report.parse_results(document)
+        self.assertEqual(results["BM_W/1000"].pause_ms, 40.0)
+        self.assertIsNone(results["BM_Other"].pause_ms)
+
     def test_runs_without_aggregate_give_their_median(self):
         document = {"benchmarks": [run("BM_A", 5.0, "us", items_per_second=1000 / 5e-6),
                                    run("BM_A", 1.0, "us", items_per_second=1000 / 1e-6),
@@ -110,6 +124,7 @@ class TableTest(unittest.TestCase):
     ROWS = (report.sized("load", "p", "L/{n}", "B/{n}", (1000, 10000, 100000), "bytes", "dbs")
             + [report.Row("calls", None, "p", "C", "R", "calls"),
                report.Row("job", 1000, "p", "J/1000", "O/1000", "items", "files"),
+               report.Row("pause", 1000, "p", "J/1000", "I", "pause", "files"),
                report.Row("other", None, "q", "X", "Y", "calls")])
 
     def table(self, results):
@@ -121,16 +136,20 @@ class TableTest(unittest.TestCase):
         results = results_for(
             "p", L__1000=(0.01, 1e6), L__10000=(0.1, 1e7), L__100000=(1.0, 1e8),
             B__1000=(0.001, 1e6), B__10000=(0.01, 1e7), B__100000=(0.5, 1e8),
-            C=(2e-5, 1.0), R=(1e-5, 1.0), J__1000=(0.5, 1000), O__1000=(0.05, 1000))
+            C=(2e-5, 1.0), R=(1e-5, 1.0), J__1000=(0.5, 1000), O__1000=(0.05, 1000),
+            I=(0.15, 1.0))
+        results["p"]["J/1000"].pause_ms = 60.0
+        results["p"]["I"].pause_ms = 2.0
         lines, cells = self.table(results)
         self.assertEqual(cells[0][0], "Operation")
         # Program q did not run: its row is left out.
-        self.assertEqual([c[0] for c in cells[2:]], ["load"] * 3 + ["calls", "job"])
+        self.assertEqual([c[0] for c in cells[2:]], ["load"] * 3 + ["calls", "job", "pause"])
         self.assertEqual(cells[2], ["load", "1,000 dbs", "100.0 MB/s", "1,000.0 MB/s", "10.00",
                                     ""])
         self.assertEqual(cells[4][4:], ["2.00", "1.00"])  # growth on the largest size only
         self.assertEqual(cells[5], ["calls", "", "50,000 calls/s", "100,000 calls/s", "2.00", ""])
         self.assertEqual(cells[6][2:5], ["2,000 items/s", "20,000 items/s", "10.00"])
+        self.assertEqual(cells[7][2:5], ["60.0 ms", "2.0 ms", "30.00"])  # pauses, not times
         # Aligned: every line as long as the header, the rule marks right-aligned columns.
         self.assertEqual({len(line) for line in lines}, {len(lines[0])})
         self.assertTrue(lines[1].startswith("|---") and lines[1].endswith(":|"))

@@ -5,6 +5,7 @@
 #include <QListView>
 #include <QPainter>
 #include <QPixmap>
+#include <QSaveFile>
 #include <QTimer>
 #include <functional>
 #include <iostream>
@@ -138,7 +139,14 @@ int RunShot(const std::vector<std::string>& args) {
         char* argv[] = {szName, nullptr};
         QApplication application(nArgc, argv);
         QPixmap picture = widget.m_shoot(strFolder);
-        if (!picture.save(QString::fromStdString(args[2]), "PNG")) {
+        // Written beside OUT and put in its place only when whole: a write that fails part way
+        // (a full disk, a size limit) leaves the picture that was there before. The buffered
+        // bytes are flushed here because neither the picture's own save to a path nor the
+        // commit notices a flush that fails when the file closes; an uncommitted file is
+        // removed.
+        QSaveFile file(QString::fromStdString(args[2]));
+        if (!file.open(QIODevice::WriteOnly) || !picture.save(&file, "PNG") || !file.flush() ||
+            !file.commit()) {
             std::cerr << "tqctl: cannot write " << args[2] << "\n";
             return kExitFailed;
         }
