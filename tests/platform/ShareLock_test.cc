@@ -73,12 +73,16 @@ TEST_F(ShareLockTest, AnotherProgramFollowingTheProtocolIsRespected) {
     int builder = RawOpen();
     ASSERT_GE(builder, 0);
     ASSERT_EQ(TakeShareLocks(builder, R, SR), 0);
-    EXPECT_EQ(TryOpen(W, SR | SW | SD), ERROR_SHARING_VIOLATION);
+    // One object opened again and again, as a caller retrying does: each open first lets go of
+    // what the object held.
+    CFile file;
+    EXPECT_EQ(file.Open(m_strWin, W, SR | SW | SD, OPEN_EXISTING), ERROR_SHARING_VIOLATION);
     EXPECT_EQ(DeleteFile(m_strWin), ERROR_SHARING_VIOLATION);
-    EXPECT_EQ(TryOpen(R, SR), 0);
-    EXPECT_EQ(TryOpen(R, SW), ERROR_SHARING_VIOLATION);  // would deny the builder's reading
+    EXPECT_EQ(file.Open(m_strWin, R, SR, OPEN_EXISTING), 0);
+    // Would deny the builder's reading.
+    EXPECT_EQ(file.Open(m_strWin, R, SW, OPEN_EXISTING), ERROR_SHARING_VIOLATION);
     close(builder);
-    EXPECT_EQ(TryOpen(W, SR | SW | SD), 0);
+    EXPECT_EQ(file.Open(m_strWin, W, SR | SW | SD, OPEN_EXISTING), 0);
 }
 
 TEST_F(ShareLockTest, ARefusedOpenLeavesNoLocksBehind) {
