@@ -17,11 +17,13 @@ void LogToStandardError(const std::string& strLine) {
 
 // The path with its control characters as \xNN, so that a name cannot steer the terminal the
 // log is read on.
-std::string PrintablePath(const std::string& strPath) {
+// A path for the log, its control characters escaped (and, for a name that is not code page 932
+// text, every byte beyond ASCII), so that no name can drive the terminal that shows it.
+std::string PrintablePath(const std::string& strPath, bool bEscapeHigh = false) {
     std::string strOut;
     for (char c : strPath) {
         auto b = static_cast<uint8_t>(c);
-        if (b < 0x20 || b == 0x7F) {
+        if (b < 0x20 || b == 0x7F || (bEscapeHigh && b >= 0x80)) {
             static const char kHex[] = "0123456789ABCDEF";
             strOut += std::string("\\x") + kHex[b >> 4] + kHex[b & 15];
         } else {
@@ -139,6 +141,12 @@ void CFileListModel::Fill() {
         } else if (verdict == EListEntry::kUnsafeName && m_log) {
             m_log("left out of the file list, its name cannot be used: " +
                   PrintablePath(strFolder + entry.m_strName));
+        }
+    }
+    for (const std::string& strName : find.GetUntranslatableNames()) {
+        if (m_log) {
+            m_log("left out of the file list, its name has no code page 932 form: " +
+                  PrintablePath(strFolder) + PrintablePath(strName, true));
         }
     }
     m_selection.Reset(m_items.size());

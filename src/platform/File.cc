@@ -732,8 +732,14 @@ int32_t CFindFile::FindFirst(const std::string& strPattern, CFindData& data) {
         CFindData entry;
         // A drive's root lists no "." and "..", as on Windows.
         bool bDots = onDisk == "." || onDisk == "..";
-        if ((bDots && bAtRoot) || Utf8ToCp932(onDisk, entry.m_strName) != ERROR_SUCCESS ||
-            !MatchPattern(pattern, entry.m_strName)) {
+        if (bDots && bAtRoot) {
+            continue;
+        }
+        if (Utf8ToCp932(onDisk, entry.m_strName) != ERROR_SUCCESS) {
+            m_untranslatable.push_back(onDisk);
+            continue;
+        }
+        if (!MatchPattern(pattern, entry.m_strName)) {
             continue;
         }
         std::string path = dir + "/" + onDisk;
@@ -777,6 +783,7 @@ int32_t CFindFile::FindNext(CFindData& data) {
 
 void CFindFile::Close() {
     m_pImpl.reset();
+    m_untranslatable.clear();
 }
 
 void SetFileFaultHook(FileFaultHook hook) {

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace tq {
 
@@ -117,7 +118,8 @@ struct CFindData {
 class CFindFileImpl;
 
 // FindFirstFile / FindNextFile with "*" and "?" in the last component (matched ignoring case).
-// Entries whose names have no code page 932 form are not listed; "." and ".." are.
+// Entries whose names have no code page 932 form are not listed ("." and ".." are); the search
+// keeps their names as on disk, so that a caller can say what it left out.
 class CFindFile {
 public:
     CFindFile();
@@ -129,9 +131,13 @@ public:
     // ERROR_NO_MORE_FILES at the end.
     int32_t FindNext(CFindData& data);
     void Close();
+    // The names of the last FindFirst's folder left out for want of a code page 932 form, as
+    // the file system gives them (bytes, not code page 932).
+    const std::vector<std::string>& GetUntranslatableNames() const { return m_untranslatable; }
 
 private:
     std::unique_ptr<CFindFileImpl> m_pImpl;
+    std::vector<std::string> m_untranslatable;
 };
 
 // Fault injection for tests: when set, the hook is called before the file operations

@@ -228,7 +228,7 @@ protected:
 TEST_F(FileListFillTest, RowsOfAFolder) {
     for (const char* name :
          {"docs/Sub/", "docs/.git/", "docs/manual.Chm", "docs/readme.doc", "docs/.hidden.chm",
-          "docs/a|b.chm", "docs/esc\x1b[2J.chm", "docs/noext"}) {
+          "docs/a|b.chm", "docs/esc\x1b[2J.chm", "docs/noext", "docs/\xff.chm"}) {
         Make(name, 1048576);
     }
     Make("docs/big.pdf", 10737418240ull);  // sparse
@@ -244,9 +244,10 @@ TEST_F(FileListFillTest, RowsOfAFolder) {
     }
     EXPECT_EQ(rows,
               "C:\\docs\\Sub\\|;C:\\docs\\big.pdf|;C:\\docs\\broken.chm|;C:\\docs\\manual.Chm|;");
-    ASSERT_EQ(log.size(), 2u);
+    ASSERT_EQ(log.size(), 3u);
     EXPECT_NE(log[0].find("C:\\docs\\a|b.chm"), std::string::npos);
     EXPECT_NE(log[1].find("C:\\docs\\esc\\x1B[2J.chm"), std::string::npos);
+    EXPECT_NE(log[2].find("no code page 932 form: C:\\docs\\\\xFF.chm"), std::string::npos);
     // The detail texts come with the details view; the order stays with the next folder.
     list.SetView(kViewDetails);
     EXPECT_EQ(list.GetCellText(1, kColumnSize), "10,485,761KB");
