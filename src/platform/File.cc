@@ -701,6 +701,42 @@ public:
     size_t m_nNext = 0;
 };
 
+namespace {
+
+// "." and ".." first, then the names in CompareNoCase's order, ties by their bytes. Each name is
+// upper-cased once: the bytes of two upper-cased names compare as CompareNoCase compares the
+// names (letters are single bytes, and every byte of a letter sorts below any lead byte), which
+// spares a large folder walking its names character by character at every comparison.
+void SortFound(std::vector<CFindData>& entries) {
+    auto rank = [](const std::string& n) { return n == "." ? 0 : n == ".." ? 1 : 2; };
+    std::vector<std::string> keys;
+    keys.reserve(entries.size());
+    for (const CFindData& entry : entries) {
+        keys.push_back(ToUpperCp932(entry.m_strName));
+    }
+    std::vector<size_t> order(entries.size());
+    for (size_t n = 0; n < order.size(); ++n) {
+        order[n] = n;
+    }
+    std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+        const std::string& strA = entries[a].m_strName;
+        const std::string& strB = entries[b].m_strName;
+        if (rank(strA) != rank(strB)) {
+            return rank(strA) < rank(strB);
+        }
+        int c = keys[a].compare(keys[b]);
+        return c != 0 ? c < 0 : strA < strB;
+    });
+    std::vector<CFindData> sorted;
+    sorted.reserve(entries.size());
+    for (size_t n : order) {
+        sorted.push_back(std::move(entries[n]));
+    }
+    entries = std::move(sorted);
+}
+
+}  // namespace
+
 CFindFile::CFindFile() = default;
 CFindFile::~CFindFile() = default;
 
@@ -755,15 +791,7 @@ int32_t CFindFile::FindFirst(const std::string& strPattern, CFindData& data) {
     if (impl->m_entries.empty()) {
         return ERROR_FILE_NOT_FOUND;
     }
-    auto rank = [](const std::string& n) { return n == "." ? 0 : n == ".." ? 1 : 2; };
-    std::sort(impl->m_entries.begin(), impl->m_entries.end(),
-              [&](const CFindData& a, const CFindData& b) {
-                  if (rank(a.m_strName) != rank(b.m_strName)) {
-                      return rank(a.m_strName) < rank(b.m_strName);
-                  }
-                  int c = CompareNoCase(a.m_strName, b.m_strName);
-                  return c != 0 ? c < 0 : a.m_strName < b.m_strName;
-              });
+    SortFound(impl->m_entries);
     data = impl->m_entries[0];
     impl->m_nNext = 1;
     m_pImpl = std::move(impl);
