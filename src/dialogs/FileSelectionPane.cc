@@ -60,6 +60,8 @@ CFileSelectionPane::CFileSelectionPane(QDialog* pDialog, const CDialogUnits& uni
     // the picture buttons are no tab stops).
     m_pLocation = new CFolderComboBox(pDialog);
     Place(m_pLocation, kLocationId, units, layout.m_location);
+    // The template's height includes the dropped-down list; the closed box is one entry high.
+    m_pLocation->resize(m_pLocation->width(), m_pLocation->sizeHint().height());
     QStyle* pStyle = pDialog->style();
     m_pUp = new CImageButton(pStyle->standardIcon(QStyle::SP_FileDialogToParent),
                              QString::fromUtf8("１つ上のフォルダへ (BS)"), pDialog);

@@ -9,7 +9,9 @@ namespace tq {
 
 CTargetListBox::CTargetListBox(QWidget* pParent) : QListWidget(pParent) {
     setSelectionMode(QAbstractItemView::ExtendedSelection);
+    // A list box of the template: a vertical scroll bar only; long paths are cut at the edge.
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setUniformItemSizes(true);
 }
 

@@ -40,7 +40,8 @@ constexpr CCommand kCommands[] = {
     {"edit", "TYPE NUMBER", "the edit dialog of a user application, then save", RunEdit},
     {"script", "[FILE|-]", "one dispatch call per line, each run as soon as it is read", RunScript},
     {"shot", "WIDGET FOLDER OUT.png",
-     "draw filelist, details, location, location-open, wait or report over FOLDER offscreen",
+     "draw filelist, details, location, location-open, wait, report, add-files, add-name or "
+     "edit over FOLDER offscreen",
      RunShot},
 };
 
