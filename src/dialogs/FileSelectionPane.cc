@@ -3,6 +3,8 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QDialog>
+#include <QFile>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -15,9 +17,11 @@
 #include "dialogs/FolderComboBox.h"
 #include "dialogs/ImageButton.h"
 #include "dialogs/NotAddedDlg.h"
+#include "dialogs/QtText.h"
 #include "dialogs/ShowDialogMessage.h"
 #include "dialogs/TargetListBox.h"
 #include "dialogs/WaitDlg.h"
+#include "platform/Path.h"
 #include "resources/StringTable.h"
 
 namespace tq {
@@ -102,6 +106,7 @@ CFileSelectionPane::CFileSelectionPane(QDialog* pDialog, const CDialogUnits& uni
     connect(m_pAdd, &QPushButton::clicked, this, &CFileSelectionPane::OnAddClicked);
     connect(m_pRemove, &QPushButton::clicked, this, &CFileSelectionPane::RemoveTargets);
     connect(m_pTargets, &CTargetListBox::DeletePressed, this, &CFileSelectionPane::RemoveTargets);
+    connect(m_pTargets, &CTargetListBox::FilesDropped, this, &CFileSelectionPane::OnFilesDropped);
     connect(m_pTargets, &QListWidget::itemSelectionChanged, this,
             &CFileSelectionPane::UpdateRemoveButton);
     connect(qApp, &QApplication::focusChanged, this, &CFileSelectionPane::OnFocusChanged);
@@ -186,7 +191,8 @@ void CFileSelectionPane::OnAddClicked() {
         }
     }
     if (!items.empty()) {
-        AddFiles(items, false);
+        AddFiles(items, list.GetSelection().GetSelectedCount());
+        m_pFiles->setFocus();
     }
 }
 
@@ -198,7 +204,7 @@ void CFileSelectionPane::OnRowActivated(int nRow) {
     if (pItem->m_bFolder) {
         OpenFolder(pItem->m_strPath);
     } else {
-        AddFiles({{pItem->m_strPath, pItem->m_strDisplayName}}, true);
+        AddFiles({{pItem->m_strPath, pItem->m_strDisplayName}}, 1);
     }
 }
 
@@ -215,7 +221,7 @@ void CFileSelectionPane::OnEnterPressed() {
     }
 }
 
-void CFileSelectionPane::AddFiles(const std::vector<CCheckItem>& items, bool bSingle) {
+void CFileSelectionPane::AddFiles(const std::vector<CCheckItem>& items, size_t nChosen) {
     std::vector<std::string> accepted;
     std::string strRefused;
     {
@@ -230,7 +236,7 @@ void CFileSelectionPane::AddFiles(const std::vector<CCheckItem>& items, bool bSi
         }
     }
     if (!strRefused.empty()) {
-        if (bSingle || m_pFiles->GetModel().GetSelection().GetSelectedCount() == 1) {
+        if (nChosen == 1) {
             ShowDialogMessage(IDS_FILE_NO_TOPICS, m_strProductName);
         } else {
             CNotAddedDlg report(m_strProductName, m_pDialog);
@@ -238,8 +244,25 @@ void CFileSelectionPane::AddFiles(const std::vector<CCheckItem>& items, bool bSi
             report.exec();
         }
     }
-    if (!bSingle) {
-        m_pFiles->setFocus();
+}
+
+void CFileSelectionPane::OnFilesDropped(const QStringList& localPaths) {
+    // As the files of Add: folders are left out, and files whose path has no Windows form (or
+    // whose name has no code page 932 form) cannot be targets.
+    std::vector<CCheckItem> items;
+    for (const QString& strLocal : localPaths) {
+        const QFileInfo info(strLocal);
+        CCheckItem item;
+        if (info.isDir() ||
+            ToWindowsPath(QFile::encodeName(info.absoluteFilePath()).toStdString(),
+                          item.m_strPath) != 0 ||
+            !Cp932FromQString(info.fileName(), item.m_strDisplayName)) {
+            continue;
+        }
+        items.push_back(std::move(item));
+    }
+    if (!items.empty()) {
+        AddFiles(items, static_cast<size_t>(localPaths.size()));
     }
 }
 

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QObject>
+#include <QStringList>
 #include <functional>
 #include <string>
 #include <vector>
@@ -67,8 +68,9 @@ public:
     // Opens a folder: the file list, the location box and the button states follow it.
     void OpenFolder(const std::string& strFolder);
     void SetViewMode(int32_t nView);
-    // The Add button, or a double click on a file (bSingle).
-    void AddFiles(const std::vector<CCheckItem>& items, bool bSingle);
+    // Checks the items into the target list. nChosen is how many items the user chose (folders
+    // among them): one refused file of a single choice gets the message, several the report.
+    void AddFiles(const std::vector<CCheckItem>& items, size_t nChosen);
     void RemoveTargets();
 
 protected:
@@ -84,6 +86,7 @@ private:
     void OnAddClicked();
     void OnRowActivated(int nRow);
     void OnEnterPressed();
+    void OnFilesDropped(const QStringList& localPaths);
     void OnFocusChanged(QWidget* pOld, QWidget* pNew);
 
     QDialog* m_pDialog;

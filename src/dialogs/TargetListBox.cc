@@ -1,6 +1,9 @@
 #include "dialogs/TargetListBox.h"
 
+#include <QDropEvent>
 #include <QKeyEvent>
+#include <QMimeData>
+#include <QUrl>
 
 #include "dialogs/InputMethod.h"
 #include "dialogs/QtText.h"
@@ -13,6 +16,8 @@ CTargetListBox::CTargetListBox(QWidget* pParent) : QListWidget(pParent) {
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setUniformItemSizes(true);
+    setDragDropMode(QAbstractItemView::DropOnly);
+    viewport()->setAcceptDrops(true);  // the drop lands on the viewport
 }
 
 int32_t CTargetListBox::FindStringExact(const std::string& strText) const {
@@ -60,6 +65,53 @@ void CTargetListBox::keyPressEvent(QKeyEvent* pEvent) {
 void CTargetListBox::focusInEvent(QFocusEvent* pEvent) {
     QListWidget::focusInEvent(pEvent);
     SetInputMethodOpen(this, false);
+}
+
+namespace {
+
+// The local files of a drag, in its order; empty when it carries none.
+QStringList LocalFiles(const QMimeData* pData) {
+    QStringList files;
+    if (pData == nullptr || !pData->hasUrls()) {
+        return files;
+    }
+    for (const QUrl& url : pData->urls()) {
+        if (url.isLocalFile()) {
+            files.push_back(url.toLocalFile());
+        }
+    }
+    return files;
+}
+
+}  // namespace
+
+void CTargetListBox::dragEnterEvent(QDragEnterEvent* pEvent) {
+    if (LocalFiles(pEvent->mimeData()).isEmpty()) {
+        pEvent->ignore();
+        return;
+    }
+    pEvent->acceptProposedAction();
+}
+
+void CTargetListBox::dragMoveEvent(QDragMoveEvent* pEvent) {
+    if (LocalFiles(pEvent->mimeData()).isEmpty()) {
+        pEvent->ignore();
+        return;
+    }
+    pEvent->acceptProposedAction();
+}
+
+void CTargetListBox::dropEvent(QDropEvent* pEvent) {
+    QStringList files = LocalFiles(pEvent->mimeData());
+    if (files.isEmpty()) {
+        pEvent->ignore();
+        return;
+    }
+    pEvent->acceptProposedAction();
+    // After the drop has ended: the check runs behind a modal wait dialog, which must not
+    // start inside the drag's own handling.
+    QMetaObject::invokeMethod(
+        this, [this, files] { emit FilesDropped(files); }, Qt::QueuedConnection);
 }
 
 }  // namespace tq

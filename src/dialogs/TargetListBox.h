@@ -1,7 +1,8 @@
 // The target list of the add and edit dialogs: the chosen files' full paths, sorted without
-// regard to case, several selectable at once. The entries and their order are the plain sorted
-// list's; this widget shows them. The check job reaches it through the wait dialog, always on
-// the dialog's thread.
+// regard to case, several selectable at once; files dropped on it from a file manager are
+// handed to the dialog, which checks them as it checks the files of Add. The entries and their
+// order are the plain sorted list's; this widget shows them. The check job reaches it through the
+// wait dialog, always on the dialog's thread.
 #pragma once
 
 #include <QListWidget>
@@ -30,10 +31,15 @@ public:
 
 signals:
     void DeletePressed();
+    // Files dropped from a file manager (text/uri-list): their local paths, in drop order.
+    void FilesDropped(const QStringList& localPaths);
 
 protected:
     void keyPressEvent(QKeyEvent* pEvent) override;
     void focusInEvent(QFocusEvent* pEvent) override;
+    void dragEnterEvent(QDragEnterEvent* pEvent) override;
+    void dragMoveEvent(QDragMoveEvent* pEvent) override;
+    void dropEvent(QDropEvent* pEvent) override;
 
 private:
     CSortedTargetList m_entries;

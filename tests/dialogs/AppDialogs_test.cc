@@ -7,11 +7,13 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 #include <algorithm>
 
 #include "applications/AppNameRules.h"
@@ -399,6 +401,47 @@ TEST_F(EditDialogTest, Flows) {
                           Click(dialog, 2);
                       }}),
               TQE_CANCELLED);
+}
+
+// Files dropped from a file manager go through the check as the files of Add: folders are left
+// out, a refused file among several gets the report, accepted files become targets.
+TEST_F(AppDialogsTest, DroppedFilesAreCheckedLikeAdd) {
+    auto drop = [&](QDialog& page, const std::vector<std::string>& relative) {
+        QList<QUrl> urls;
+        for (const std::string& strRelative : relative) {
+            urls.push_back(QUrl::fromLocalFile(QString::fromStdString(
+                m_prefix.Path("drives/c/Program Files/Trellisquest/" + strRelative))));
+        }
+        QMimeData data;
+        data.setUrls(urls);
+        QWidget* pViewport = Find<CTargetListBox>(page, 1007)->viewport();
+        // As a file manager's drag arrives: it enters, then drops.
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(pViewport, &enter);
+        EXPECT_TRUE(enter.isAccepted());
+        QDropEvent event(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(pViewport, &event);
+        EXPECT_TRUE(event.isAccepted());
+    };
+    QString strReport;
+    int32_t lResult = RunWizard({
+        [&](QDialog& page) {
+            drop(page, {"Docs/relnotes.txt", "Docs/blank.txt", "Data"});
+            EXPECT_TRUE(test::WaitUntil([&] { return Targets(page).size() == 1; }));
+            drop(page, {"Docs/manual.pdf"});
+            EXPECT_TRUE(test::WaitUntil([&] { return Targets(page).size() == 2; }));
+            EXPECT_EQ(Targets(page),
+                      (std::vector<std::string>{kDocs + "manual.pdf", kDocs + "relnotes.txt"}));
+            Click(page, 2);
+        },
+        [&](QDialog& report) {
+            strReport = Find<QPlainTextEdit>(report, 1017)->toPlainText();
+            report.accept();
+        },
+    });
+    EXPECT_EQ(lResult, TQE_CANCELLED);
+    EXPECT_EQ(strReport, QStringLiteral("blank.txt"));
+    EXPECT_TRUE(m_box.m_messages.empty());
 }
 
 }  // namespace
