@@ -129,10 +129,6 @@ void CEditAppDlg::done(int nResult) {
 
 int32_t RunEditAppDialog(const CDialogContext& context, int32_t lIndex, QWidget* pParent) {
     CCtrlFile& file = *context.m_pCtrlFile;
-    if (lIndex < file.CountDBs(DBTYPE_FIXED) + file.CountDBs(DBTYPE_SELECTION)) {
-        // The product's own databases: every OK could only fail.
-        return TQE_DB_LOCKED;
-    }
     const std::string strOldName = file.GetPublicName(lIndex);
     CEditAppDlg dialog(context, lIndex, pParent);
     if (dialog.exec() != QDialog::Accepted) {

@@ -39,9 +39,8 @@ private:
     CFileSelectionPane* m_pPane;
 };
 
-// Runs the edit dialog for the application at lIndex and applies its changes: 0 when something
-// changed, TQE_DB_LOCKED for a database that is not a user application (before anything is
-// shown), else TQE_CANCELLED.
+// Runs the edit dialog for the user application at lIndex and applies its changes: 0 when
+// something changed, else TQE_CANCELLED.
 int32_t RunEditAppDialog(const CDialogContext& context, int32_t lIndex, QWidget* pParent);
 
 }  // namespace tq
