@@ -107,18 +107,25 @@ uint32_t ApplyEditAppName(CCtrlFile& file, int32_t index, const std::string& str
         file.FindDBByPublicName(DBTYPE_FREE, strName) != ownPosition) {
         return IDS_APP_EXISTS;
     }
+    // Every rule before any change: a refused OK leaves the model exactly as it was, and no
+    // rename has to be undone by another that might itself fail.
     const std::string strParent = kAppGroupName;
-    if (file.RenameAppli(index, strName) < 0) {
-        return IDS_APP_NAME_UNUSABLE;
-    }
-    if (file.RenameGroup(&strParent, strOldName, strName) < 0) {
-        file.RenameAppli(index, strOldName);
+    if (file.CheckRenameAppli(index, strName) < 0 ||
+        file.CheckRenameGroup(&strParent, strOldName, strName) < 0) {
         return IDS_APP_NAME_UNUSABLE;
     }
     if (bTargetsEmpty) {
-        file.RenameAppli(index, strOldName);
-        file.RenameGroup(&strParent, strName, strOldName);
         return IDS_SPECIFY_TARGETS;
+    }
+    // The same name again changes nothing, so that an OK without changes has nothing to save.
+    if (strName != strOldName) {
+        if (file.RenameAppli(index, strName) < 0) {
+            return IDS_APP_NAME_UNUSABLE;
+        }
+        if (file.RenameGroup(&strParent, strOldName, strName) < 0) {
+            file.RenameAppli(index, strOldName);
+            return IDS_APP_NAME_UNUSABLE;
+        }
     }
     strNewName = strName;
     return 0;

@@ -74,7 +74,7 @@ int32_t CCtrlFile::AddAppli(int32_t type, const std::string& strPublicName) {
     return TQ_OK;
 }
 
-int32_t CCtrlFile::RenameAppli(int32_t index, const std::string& strPublicName) {
+int32_t CCtrlFile::CheckRenameAppli(int32_t index, const std::string& strPublicName) const {
     int32_t lResult = CheckFreeType(index);
     if (lResult == TQ_OK) {
         lResult = CheckPublicName(strPublicName);
@@ -83,7 +83,7 @@ int32_t CCtrlFile::RenameAppli(int32_t index, const std::string& strPublicName) 
         return lResult;
     }
     const auto pos = static_cast<size_t>(index);
-    CCtrlDatabase& db = *GetDatabase(pos);
+    const CCtrlDatabase& db = *GetDatabase(pos);
     if (strPublicName == db.m_strPublicName) {
         return TQ_OK;
     }
@@ -91,6 +91,29 @@ int32_t CCtrlFile::RenameAppli(int32_t index, const std::string& strPublicName) 
         if (other != pos) {
             return TQE_DBNAME_TWICE;
         }
+    }
+    if (!db.m_strPrevPublicName.empty() && EqualsNoCase(strPublicName, db.m_strPrevPublicName)) {
+        return TQ_OK;
+    }
+    // A change of case only keeps the application's own subgroup, which bears its name.
+    if (!EqualsNoCase(strPublicName, db.m_strPublicName) &&
+        m_groupIndex.Contains(m_groupSet, strPublicName)) {
+        return TQE_GROUP_NAME_USED;
+    }
+    std::string strName;
+    lResult = MakeDBName(strPublicName, index, strName);
+    return lResult < 0 ? lResult : TQ_OK;
+}
+
+int32_t CCtrlFile::RenameAppli(int32_t index, const std::string& strPublicName) {
+    int32_t lResult = CheckRenameAppli(index, strPublicName);
+    if (lResult != TQ_OK) {
+        return lResult;
+    }
+    const auto pos = static_cast<size_t>(index);
+    CCtrlDatabase& db = *GetDatabase(pos);
+    if (strPublicName == db.m_strPublicName) {
+        return TQ_OK;
     }
     if (!db.m_strPrevPublicName.empty() && EqualsNoCase(strPublicName, db.m_strPrevPublicName)) {
         // Back to the name the control file knows: the database name it had comes back too.
@@ -106,11 +129,6 @@ int32_t CCtrlFile::RenameAppli(int32_t index, const std::string& strPublicName) 
         }
         m_dbIndex.Add(*this, pos);
         return TQ_OK;
-    }
-    // A change of case only keeps the application's own subgroup, which bears its name.
-    if (!EqualsNoCase(strPublicName, db.m_strPublicName) &&
-        m_groupIndex.Contains(m_groupSet, strPublicName)) {
-        return TQE_GROUP_NAME_USED;
     }
     const CCtrlDatabase saved = db;
     m_dbIndex.Remove(*this, pos);

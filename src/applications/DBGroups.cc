@@ -58,22 +58,40 @@ int32_t CCtrlFile::AddDBToGroup(int32_t index, const std::string& strGroupName,
     return TQ_OK;
 }
 
-int32_t CCtrlFile::RenameGroup(const std::string* pParentName, const std::string& strOldName,
-                               const std::string& strNewName) {
+CCtrlGroup* CCtrlFile::FindGroupToRename(const std::string* pParentName,
+                                         const std::string& strOldName) const {
     const CCtrlGroup* pParent = &m_groupSet;
     if (pParentName != nullptr) {
         pParent = m_groupSet.FindChildByName(&m_groupSet, *pParentName, false);
         if (pParent == nullptr) {
-            return TQE_GROUP_NAME;
+            return nullptr;
         }
     }
-    CCtrlGroup* pGroup = m_groupSet.FindChildByName(pParent, strOldName, false);
+    return m_groupSet.FindChildByName(pParent, strOldName, false);
+}
+
+int32_t CCtrlFile::CheckRenameGroup(const std::string* pParentName, const std::string& strOldName,
+                                    const std::string& strNewName) const {
+    const CCtrlGroup* pGroup = FindGroupToRename(pParentName, strOldName);
     if (pGroup == nullptr) {
         return TQE_GROUP_NAME;
     }
     int32_t lResult = CheckGroupName(strNewName);
+    if (lResult == TQ_OK && pGroup->GetName() != strNewName &&
+        m_groupSet.FindChildByName(pGroup->GetParent(), strNewName, false) != nullptr) {
+        lResult = TQE_GROUP_NAME_TWICE;
+    }
+    return lResult;
+}
+
+int32_t CCtrlFile::RenameGroup(const std::string* pParentName, const std::string& strOldName,
+                               const std::string& strNewName) {
+    int32_t lResult = CheckRenameGroup(pParentName, strOldName, strNewName);
+    if (lResult == TQ_OK && strOldName == strNewName) {
+        return TQ_OK;  // nothing changes, so nothing is left to save
+    }
     if (lResult == TQ_OK) {
-        lResult = m_groupSet.RenameGroup(pGroup, strNewName);
+        lResult = m_groupSet.RenameGroup(FindGroupToRename(pParentName, strOldName), strNewName);
     }
     if (lResult != TQ_OK) {
         return lResult;

@@ -1,12 +1,22 @@
-// The file changes of the edit dialog, kept as two sets of full paths (compared byte for
-// byte): the paths added that the application did not have, and the paths of the application
-// taken away. A path is never in both.
+// The file changes of the edit dialog, kept as two sets of full paths: the paths added that the
+// application did not have, and the paths of the application taken away. A path is never in
+// both. Paths match without regard to case (double-byte characters whole), as the target list
+// and the documents of a database match them: a file taken away and put back in another case is
+// no change.
 #pragma once
 
 #include <set>
 #include <string>
+#include <string_view>
 
 namespace tq {
+
+// Orders paths ignoring case, so that spellings of one path are one element.
+struct CPathLess {
+    bool operator()(std::string_view a, std::string_view b) const;
+};
+
+using CPathSet = std::set<std::string, CPathLess>;
 
 class CEditFileSets {
 public:
@@ -15,12 +25,12 @@ public:
     // A removed path cancels its own earlier addition; otherwise it is a removal.
     void NoteRemoved(const std::string& strPath);
 
-    const std::set<std::string>& GetAdded() const { return m_added; }
-    const std::set<std::string>& GetRemoved() const { return m_removed; }
+    const CPathSet& GetAdded() const { return m_added; }
+    const CPathSet& GetRemoved() const { return m_removed; }
 
 private:
-    std::set<std::string> m_added;
-    std::set<std::string> m_removed;
+    CPathSet m_added;
+    CPathSet m_removed;
 };
 
 }  // namespace tq

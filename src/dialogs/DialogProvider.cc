@@ -1,8 +1,13 @@
 #include "dialogs/DialogProvider.h"
 
+#include <QPointer>
+#include <QWidget>
 #include <cstdio>
+#include <functional>
 
+#include "dialogs/AddAppWizard.h"
 #include "dialogs/DialogApplication.h"
+#include "dialogs/EditAppDlg.h"
 #include "dialogs/QtMessageBox.h"
 #include "resources/ErrorCodes.h"
 
@@ -16,26 +21,39 @@ int32_t AnswerCancelled(const char* pszDialog, const char* pszWhy) {
     return TQE_CANCELLED;
 }
 
-// The desktop's dialogs. The wizard and the edit dialog are built from the file list, the
-// location box and the wait and report dialogs; until they are part of the build, a host with
-// a display gets the same answer as one without.
+QPointer<QWidget> g_pParent;
+
+// The desktop's dialogs, one at a time: a call made while one is open (from a host's timer or
+// an event the dialog's loop delivered) is answered as cancelled, since the model is in the
+// open dialog's hands.
 class CDesktopDialogProvider : public CDialogProvider {
 public:
-    int32_t RunAddAppDialog(const CDialogContext&) override {
-        return Run("add-application wizard");
+    int32_t RunAddAppDialog(const CDialogContext& context) override {
+        return Run("add-application wizard",
+                   [&context] { return RunAddAppWizard(context, g_pParent.data()); });
     }
-    int32_t RunEditAppDialog(const CDialogContext&, int32_t) override {
-        return Run("edit-application dialog");
+    int32_t RunEditAppDialog(const CDialogContext& context, int32_t lIndex) override {
+        return Run("edit-application dialog", [&context, lIndex] {
+            return tq::RunEditAppDialog(context, lIndex, g_pParent.data());
+        });
     }
 
 private:
-    static int32_t Run(const char* pszDialog) {
+    int32_t Run(const char* pszDialog, const std::function<int32_t()>& run) {
+        if (m_bOpen) {
+            return AnswerCancelled(pszDialog, "another dialog of the component is open");
+        }
         if (!EnsureDialogApplication()) {
             return AnswerCancelled(pszDialog, "no display");
         }
         CQtMessageBoxScope messageBoxes;
-        return AnswerCancelled(pszDialog, "not part of this build");
+        m_bOpen = true;
+        int32_t lResult = run();
+        m_bOpen = false;
+        return lResult;
     }
+
+    bool m_bOpen = false;
 };
 
 CDesktopDialogProvider& DesktopProvider() {
@@ -49,6 +67,10 @@ CDialogProvider* g_pProvider = nullptr;
 
 CDialogProvider& GetDialogProvider() {
     return g_pProvider != nullptr ? *g_pProvider : DesktopProvider();
+}
+
+void SetDialogParent(QWidget* pParent) {
+    g_pParent = pParent;
 }
 
 CDialogProvider* SetDialogProvider(CDialogProvider* pProvider) {

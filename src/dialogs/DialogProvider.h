@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+class QWidget;
+
 namespace tq {
 
 class CCtrlFile;
@@ -28,6 +30,10 @@ public:
 
 // The current provider: the one a host or a test set, else the desktop's.
 CDialogProvider& GetDialogProvider();
+// A host with windows of its own names the window the component's dialogs belong to: they
+// stay above it and block it. Without one (or once it is gone) the dialogs are modal to the
+// whole application. Not owned; null forgets it.
+void SetDialogParent(QWidget* pParent);
 // Makes pProvider current (it must outlive its use; null restores the desktop's) and returns the
 // previous one.
 CDialogProvider* SetDialogProvider(CDialogProvider* pProvider);

@@ -96,6 +96,8 @@ public:
     int32_t AddAppli(int32_t type, const std::string& strPublicName);
     // Gives a free-type database a new public name (and the database name derived from it).
     int32_t RenameAppli(int32_t index, const std::string& strPublicName);
+    // Whether RenameAppli would take the name, changing nothing: its answer.
+    int32_t CheckRenameAppli(int32_t index, const std::string& strPublicName) const;
     // Removes a free-type database, with its groups that nothing else uses. With bConfirm the
     // user is asked first (No: TQE_CANCELLED).
     int32_t RemoveAppli(int32_t index, bool bConfirm);
@@ -120,6 +122,9 @@ public:
     // Renames the group oldName below the top-level group *pParentName (or at top level).
     int32_t RenameGroup(const std::string* pParentName, const std::string& strOldName,
                         const std::string& strNewName);
+    // Whether RenameGroup would succeed, changing nothing: its answer.
+    int32_t CheckRenameGroup(const std::string* pParentName, const std::string& strOldName,
+                             const std::string& strNewName) const;
 
     // ---- database names (applications/MakeDBName.cc) ----
 
@@ -154,6 +159,8 @@ private:
     std::string GetCaption() const;
 
     int32_t CheckFreeType(int32_t index) const;
+    CCtrlGroup* FindGroupToRename(const std::string* pParentName,
+                                  const std::string& strOldName) const;
     bool IsValidIndex(int32_t index) const;
     int32_t CheckNameCandidate(const std::string& strName, int32_t excludeIndex) const;
     void ReleaseGroups(CCtrlDatabase& db);

@@ -64,11 +64,13 @@ TEST(EditFileSetsTest, AddAndRemoveCancelEachOther) {
     sets.NoteRemoved("C:\\new.pdf");  // added and taken away
     EXPECT_TRUE(sets.GetAdded().empty());
     EXPECT_TRUE(sets.GetRemoved().empty());
-    sets.NoteRemoved("C:\\old.chm");
+    sets.NoteRemoved("C:\\Docs\\Old.chm");
+    sets.NoteAdded("C:\\DOCS\\old.CHM");  // the same file in another case: put back
     sets.NoteAdded("C:\\New.pdf");
-    sets.NoteAdded("C:\\new.pdf");  // byte for byte: another path
-    EXPECT_EQ(sets.GetRemoved(), std::set<std::string>{"C:\\old.chm"});
-    EXPECT_EQ(sets.GetAdded(), (std::set<std::string>{"C:\\New.pdf", "C:\\new.pdf"}));
+    sets.NoteAdded("c:\\new.PDF");         // one path, kept as first spelled
+    sets.NoteRemoved("C:\\\x83\x5c.chm");  // a double-byte name removed: kept whole
+    EXPECT_EQ(sets.GetAdded(), (CPathSet{"C:\\New.pdf"}));
+    EXPECT_EQ(sets.GetRemoved(), (CPathSet{"C:\\\x83\x5c.chm"}));
 }
 
 }  // namespace

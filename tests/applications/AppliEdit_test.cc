@@ -217,28 +217,36 @@ TEST_F(AppliEditTest, AddAndCommitANewApplication) {
     EXPECT_NE(m_file.m_groupSet.FindChildByName(pApps, "Notes", false), nullptr);
 }
 
-TEST_F(AppliEditTest, EditNameChecksAndRollBacks) {
+// Every rule is checked before anything changes, in the order 109, 101, 103, 108, 102: a
+// refused OK, and an OK that keeps the name, leave the model and its flags as they were.
+TEST_F(AppliEditTest, EditNameChecksFirstAndChangesOnlyWhenAllPass) {
     struct {
         std::string text;
         bool bEmpty;
         uint32_t id;
         const char* nameAfter;
     } cases[] = {
-        {"x\ty", false, IDS_APP_NAME_CONTROL, "MyApp"},
+        {"x\ty", true, IDS_APP_NAME_CONTROL, "MyApp"},
         {"  ", true, IDS_ENTER_APP_NAME, "MyApp"},
-        {"Selection one", false, IDS_APP_EXISTS, "MyApp"},
-        {"Manuals", false, IDS_APP_NAME_UNUSABLE, "MyApp"},
+        {"Selection one", true, IDS_APP_EXISTS, "MyApp"},
+        {"Manuals", true, IDS_APP_NAME_UNUSABLE, "MyApp"},
         {"Renamed", true, IDS_SPECIFY_TARGETS, "MyApp"},
+        {" MyApp ", false, 0, "MyApp"},
         {" MYAPP ", false, 0, "MYAPP"},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        const bool bRenames = c.id == 0 && m_file.GetPublicName(kMyApp) != c.nameAfter;
+        m_file.m_dwModified = 0;
+        m_file.m_dwStructureChanged = 0;
         std::string strNew = "untouched";
         EXPECT_EQ(ApplyEditAppName(m_file, kMyApp, m_file.GetPublicName(kMyApp), c.text, c.bEmpty,
                                    strNew),
-                  c.id)
-            << c.text;
-        EXPECT_EQ(m_file.GetPublicName(kMyApp), c.nameAfter) << c.text;
-        EXPECT_EQ(strNew, c.id == 0 ? c.nameAfter : "untouched") << c.text;
+                  c.id);
+        EXPECT_EQ(m_file.GetPublicName(kMyApp), c.nameAfter);
+        EXPECT_EQ(strNew, c.id == 0 ? c.nameAfter : "untouched");
+        EXPECT_EQ(m_file.m_dwModified != 0, bRenames);
+        EXPECT_EQ(m_file.m_dwStructureChanged != 0, bRenames);
     }
     // The application's own group follows the name.
     const CCtrlGroup* pApps = TopGroup(kAppGroup);

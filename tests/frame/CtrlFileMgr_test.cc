@@ -317,6 +317,11 @@ TEST_F(CtrlFileMgrTest, DialogMethodsHandTheProviderTheirContext) {
     EXPECT_EQ(m_obj.Long("OpenEditAppDialog", {L(0), L(lCount)}), -1001);
     EXPECT_EQ(m_obj.Long("ErrorCode"), -1001);
     EXPECT_EQ(provider.m_lIndex, lCount - 1);
+    // The product's own databases are refused before the provider is asked.
+    provider.m_lIndex = -1;
+    EXPECT_EQ(m_obj.Long("OpenEditAppDialog", {L(1), L(1)}), TQE_DB_LOCKED);
+    EXPECT_EQ(m_obj.Long("OpenEditAppDialog", {L(2), L(1)}), TQE_DB_LOCKED);
+    EXPECT_EQ(provider.m_lIndex, -1);
 }
 
 TEST_F(CtrlFileMgrTest, WritingAPropertyRaisesTheReadOnlyExceptionAndBadCallsGetStandardCodes) {

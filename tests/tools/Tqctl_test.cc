@@ -230,6 +230,28 @@ TEST_F(TqctlDemoTest, ScriptCallsEveryKindOfMember) {
               "cancelled\n");
 }
 
+// add and edit open the dialogs through the object; without a display they are cancelled, and
+// the product's own databases are refused before any dialog.
+TEST_F(TqctlDemoTest, AddAndEditWithoutADisplay) {
+    const struct {
+        std::vector<std::string> m_args;  // after --no
+        const char* m_pszOutStart;
+        const char* m_pszErr;  // part of the line on standard error
+    } cases[] = {
+        {{"add"}, "-1001\t", "add-application wizard was not shown (no display)"},
+        {{"edit", "3", "1"}, "-1001\t", "edit-application dialog was not shown (no display)"},
+        {{"edit", "1", "1"}, "-1576\t", ""},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args = {"--no"};
+        args.insert(args.end(), c.m_args.begin(), c.m_args.end());
+        CToolRun run = Demo(args, "", "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM");
+        EXPECT_NE(run.m_nExit, 0);
+        EXPECT_TRUE(run.m_strOut.starts_with(c.m_pszOutStart)) << run.m_strOut;
+        EXPECT_NE(run.m_strErr.find(c.m_pszErr), std::string::npos) << run.m_strErr;
+    }
+}
+
 TEST_F(TqctlDemoTest, ScriptSaveModesChooseTheQuestion) {
     // Each save is refused, so the deselection keeps the model modified and every save asks.
     CToolRun run = Demo({"--no", "script"},

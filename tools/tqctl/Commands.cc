@@ -36,9 +36,12 @@ constexpr CCommand kCommands[] = {
      "add a user application with the accepted files, save, print its free-type NUMBER", RunAddApp},
     {"edit-app", "TYPE NUMBER [--name NEW] [--add FILE]... [--remove FILE]...",
      "rename an application, add and remove its files, and save", RunEditApp},
+    {"add", "", "the add wizard, then save; print the new application's free-type NUMBER", RunAdd},
+    {"edit", "TYPE NUMBER", "the edit dialog of a user application, then save", RunEdit},
     {"script", "[FILE|-]", "one dispatch call per line, each run as soon as it is read", RunScript},
     {"shot", "WIDGET FOLDER OUT.png",
-     "draw filelist, details, location, location-open, wait or report over FOLDER offscreen",
+     "draw filelist, details, location, location-open, wait, report, add-files, add-name or "
+     "edit over FOLDER offscreen",
      RunShot},
 };
 

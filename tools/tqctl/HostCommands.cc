@@ -235,6 +235,38 @@ int RemoveCommand(CHost& host, const std::vector<std::string>& args) {
     return RunChange(host, "RemoveDB", {CVariant(lType), CVariant(lNumber)}, 0);
 }
 
+// The add wizard, then Save with the usual question; prints the new application's NUMBER.
+int AddCommand(CHost& host, const std::vector<std::string>& args) {
+    if (!args.empty()) {
+        return host.Usage("add takes no arguments");
+    }
+    CAutomationClient* pClient = nullptr;
+    int nExit = kExitFailed;
+    if (!OpenProduct(host, pClient, nExit)) {
+        return nExit;
+    }
+    CCallResult added;
+    if (!CallOk(host, *pClient, "OpenAddAppDialog", {}, added)) {
+        return kExitFailed;
+    }
+    if (LongOf(added) < 0) {
+        return FailWithObject(host, *pClient, LongOf(added));
+    }
+    if (!RunStep(host, *pClient, "Save", {CVariant(int32_t{0})})) {
+        return kExitFailed;
+    }
+    host.Out() << LongOf(added) << '\n' << std::flush;
+    return kExitOk;
+}
+
+int EditCommand(CHost& host, const std::vector<std::string>& args) {
+    int32_t lType = 0, lNumber = 0;
+    if (!ParseTypeNumber(host, args, lType, lNumber)) {
+        return kExitUsage;
+    }
+    return RunChange(host, "OpenEditAppDialog", {CVariant(lType), CVariant(lNumber)}, 0);
+}
+
 int SaveCommand(CHost& host, const std::vector<std::string>& args) {
     if (args.size() > 1) {
         return host.Usage("save takes at most one MODE");
@@ -328,6 +360,14 @@ int RunDeselect(const std::vector<std::string>& args) {
 
 int RunRemove(const std::vector<std::string>& args) {
     return RunWithHost(RemoveCommand, args);
+}
+
+int RunAdd(const std::vector<std::string>& args) {
+    return RunWithHost(AddCommand, args);
+}
+
+int RunEdit(const std::vector<std::string>& args) {
+    return RunWithHost(EditCommand, args);
 }
 
 int RunSave(const std::vector<std::string>& args) {

@@ -18,6 +18,8 @@ int RunSelect(const std::vector<std::string>& args);
 int RunDeselect(const std::vector<std::string>& args);
 int RunRemove(const std::vector<std::string>& args);
 int RunSave(const std::vector<std::string>& args);
+int RunAdd(const std::vector<std::string>& args);
+int RunEdit(const std::vector<std::string>& args);
 int RunScript(const std::vector<std::string>& args);
 
 // The global options and the script syntax, for the usage text.

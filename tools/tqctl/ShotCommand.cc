@@ -13,11 +13,16 @@
 
 #include "Commands.h"
 #include "browse/FileListModel.h"
+#include "dialogs/AddAppFileDlg.h"
+#include "dialogs/AddAppNameDlg.h"
 #include "dialogs/DialogUnits.h"
+#include "dialogs/EditAppDlg.h"
 #include "dialogs/FileListCtrl.h"
+#include "dialogs/FileSelectionPane.h"
 #include "dialogs/FolderComboBox.h"
 #include "dialogs/NotAddedDlg.h"
 #include "dialogs/WaitDlg.h"
+#include "manager/CtrlFile.h"
 #include "platform/Environment.h"
 
 namespace tq::tqctl {
@@ -95,6 +100,55 @@ QPixmap ShootReport(const std::string& strFolder) {
     return Draw(dialog);
 }
 
+// The files of a folder (not its subfolders), as full paths.
+std::vector<std::string> FilesOf(const std::string& strFolder) {
+    CFileListModel files;
+    files.ShowFolder(strFolder, true);
+    std::vector<std::string> paths;
+    for (size_t nRow = 0; nRow < files.GetRowCount(); ++nRow) {
+        if (!files.GetItem(nRow)->m_bFolder) {
+            paths.push_back(files.GetItem(nRow)->m_strPath);
+        }
+    }
+    return paths;
+}
+
+// The add wizard's pages and the edit dialog over the folder, its files as the targets, for an
+// application named "私のマニュアル" in a model of its own (no product is read or written).
+struct CShotModel {
+    CCtrlFile m_file;
+    CDialogContext m_context{&m_file, "", "Trellisquest"};
+    std::string m_strName = "\x8e\x84\x82\xcc\x83\x7d\x83\x6a\x83\x85\x83\x41\x83\x8b";
+};
+
+QPixmap ShootAddFiles(const std::string& strFolder) {
+    CShotModel model;
+    CAddAppFiles files;
+    files.m_targets = FilesOf(strFolder);
+    CAddAppFileDlg page(model.m_context, files, nullptr);
+    page.GetPane().OpenFolder(strFolder);
+    return Draw(page);
+}
+
+QPixmap ShootAddName(const std::string&) {
+    CShotModel model;
+    CAddAppNameDlg page(model.m_context, model.m_strName, nullptr);
+    return Draw(page);
+}
+
+QPixmap ShootEdit(const std::string& strFolder) {
+    CShotModel model;
+    if (model.m_file.AddAppli(DBTYPE_FREE, model.m_strName) < 0) {
+        return QPixmap();
+    }
+    const int32_t index = model.m_file.GetDBIndex(DBTYPE_FREE, 0);
+    for (const std::string& strPath : FilesOf(strFolder)) {
+        model.m_file.AddDoc(index, strPath);
+    }
+    CEditAppDlg dialog(model.m_context, index, nullptr);
+    return Draw(dialog);
+}
+
 const struct {
     const char* m_pszName;
     std::function<QPixmap(const std::string&)> m_shoot;
@@ -105,14 +159,17 @@ const struct {
     {"location-open", [](const std::string& f) { return ShootLocation(f, true); }},
     {"wait", [](const std::string&) { return ShootWait(); }},
     {"report", [](const std::string& f) { return ShootReport(f); }},
+    {"add-files", ShootAddFiles},
+    {"add-name", ShootAddName},
+    {"edit", ShootEdit},
 };
 
 }  // namespace
 
 int RunShot(const std::vector<std::string>& args) {
     if (args.size() != 3) {
-        std::cerr << "usage: tqctl shot filelist|details|location|location-open|wait|report "
-                     "FOLDER OUT.png\n";
+        std::cerr << "usage: tqctl shot filelist|details|location|location-open|wait|report|"
+                     "add-files|add-name|edit FOLDER OUT.png\n";
         return kExitUsage;
     }
     // FOLDER is a Linux path, or a Windows path with its drive or UNC prefix.

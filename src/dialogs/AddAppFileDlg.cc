@@ -1,0 +1,81 @@
+#include "dialogs/AddAppFileDlg.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+#include "applications/HaveTopic.h"
+#include "browse/BrowseSettings.h"
+#include "dialogs/DialogUnits.h"
+#include "dialogs/FileListCtrl.h"
+#include "dialogs/FileSelectionPane.h"
+#include "dialogs/InputMethod.h"
+#include "dialogs/ShowDialogMessage.h"
+#include "dialogs/TargetListBox.h"
+#include "manager/CtrlFile.h"
+#include "resources/StringTable.h"
+
+namespace tq {
+
+namespace {
+
+const CPaneLayout kLayout = {
+    {64, 24, 138, 92}, {8, 28, 56, 8},    {206, 24, 14, 16},  {224, 24, 14, 16}, {238, 24, 14, 16},
+    {8, 44, 244, 84},  {80, 132, 48, 16}, {132, 132, 48, 16}, {8, 142, 64, 8},   {8, 152, 244, 75},
+};
+
+}  // namespace
+
+CAddAppFileDlg::CAddAppFileDlg(const CDialogContext& context, CAddAppFiles& files, QWidget* pParent)
+    : QDialog(pParent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+      m_context(context),
+      m_files(files) {
+    setModal(true);
+    setFont(GetDialogFont());
+    setWindowTitle(QString::fromUtf8("アプリケーションの追加　(1/2)"));
+    CDialogUnits units(font());
+    setFixedSize(units.ToPixelsX(260), units.ToPixelsY(260));
+    auto* pIntro = new QLabel(
+        QString::fromUtf8(
+            "検索するヘルプ・マニュアルファイルを［検索対象ファイル］に追加してください。"),
+        this);
+    PlaceControl(pIntro, -1, units, 8, 8, 244, 8);
+    CCtrlFile* pFile = context.m_pCtrlFile;
+    m_pPane = new CFileSelectionPane(
+        this, units, kLayout,
+        [pFile](const std::string& strPath) { return CheckHelpFile(*pFile, strPath); },
+        context.m_strProductName);
+    auto* pNext = new QPushButton(QString::fromUtf8("次へ(&N) >"), this);
+    PlaceControl(pNext, 1, units, 148, 236, 48, 16);
+    pNext->setDefault(true);
+    auto* pCancel = new QPushButton(QString::fromUtf8("キャンセル"), this);
+    PlaceControl(pCancel, 2, units, 204, 236, 48, 16);
+    pCancel->setAutoDefault(false);
+    connect(pNext, &QPushButton::clicked, this, &CAddAppFileDlg::accept);
+    connect(pCancel, &QPushButton::clicked, this, &CAddAppFileDlg::reject);
+    m_pPane->SetDialogDefault(pNext);
+
+    m_pPane->Open(GetCurrentFolder(context.m_strSettingsKey), files.m_nView,
+                  GetFileFilter(context.m_strSettingsKey), true, files.m_targets);
+    m_pPane->GetFileList()->setFocus();
+    SetInputMethodOpen(this, false);
+}
+
+void CAddAppFileDlg::accept() {
+    if (m_pPane->GetTargetList()->IsEmpty()) {
+        m_pPane->GetFileList()->setFocus();
+        ShowDialogMessage(IDS_SPECIFY_TARGETS, m_context.m_strProductName);
+        return;
+    }
+    m_files.m_targets = m_pPane->GetTargets();
+    QDialog::accept();
+}
+
+void CAddAppFileDlg::done(int nResult) {
+    // Every close: the next showing, and the next wizard, start where the user was.
+    SetCurrentFolder(m_context.m_strSettingsKey, m_pPane->GetShownFolder());
+    m_files.m_nView = m_pPane->GetView();
+    QDialog::done(nResult);
+}
+
+}  // namespace tq

@@ -1,0 +1,88 @@
+#include "dialogs/AddAppNameDlg.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+#include "applications/AppNameRules.h"
+#include "dialogs/AppNameEdit.h"
+#include "dialogs/DialogUnits.h"
+#include "dialogs/ShowDialogMessage.h"
+#include "resources/StringTable.h"
+
+namespace tq {
+
+CAddAppNameDlg::CAddAppNameDlg(const CDialogContext& context, std::string& strName,
+                               QWidget* pParent)
+    : QDialog(pParent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+      m_context(context),
+      m_strName(strName) {
+    setModal(true);
+    setFont(GetDialogFont());
+    setWindowTitle(QString::fromUtf8("アプリケーションの追加　(2/2)"));
+    CDialogUnits units(font());
+    setFixedSize(units.ToPixelsX(244), units.ToPixelsY(68));
+    auto* pIntro =
+        new QLabel(QString::fromUtf8(
+                       "［アプリケーション一覧］に表示するアプリケーション名を指定してください。"),
+                   this);
+    PlaceControl(pIntro, 13002, units, 8, 8, 228, 8);
+    auto* pLabel = new QLabel(QString::fromUtf8("アプリケーション名(&N)"), this);
+    PlaceControl(pLabel, 13001, units, 8, 26, 68, 8);
+    m_pName = new CAppNameEdit(this);
+    PlaceControl(m_pName, 1017, units, 76, 24, 160, 12);
+    pLabel->setBuddy(m_pName);
+    auto* pBack = new QPushButton(QString::fromUtf8("< 戻る(&B)"), this);
+    PlaceControl(pBack, 54, units, 80, 44, 48, 16);
+    auto* pFinish = new QPushButton(QString::fromUtf8("完了"), this);
+    PlaceControl(pFinish, 1, units, 132, 44, 48, 16);
+    auto* pCancel = new QPushButton(QString::fromUtf8("キャンセル"), this);
+    PlaceControl(pCancel, 2, units, 188, 44, 48, 16);
+    pBack->setAutoDefault(false);
+    pCancel->setAutoDefault(false);
+    pFinish->setDefault(true);
+    connect(pBack, &QPushButton::clicked, this, [this] {
+        // Kept as typed, neither checked nor trimmed: Next brings it back unchanged.
+        m_pName->GetNameText(m_strName);
+        done(kBack);
+    });
+    connect(pFinish, &QPushButton::clicked, this, &CAddAppNameDlg::accept);
+    connect(pCancel, &QPushButton::clicked, this, &CAddAppNameDlg::reject);
+    m_pName->SetNameText(strName);
+    m_pName->setFocus();
+}
+
+void CAddAppNameDlg::Refuse(uint32_t id) {
+    m_pName->setFocus();
+    ShowDialogMessage(id, m_context.m_strProductName);
+}
+
+void CAddAppNameDlg::accept() {
+    std::string strText;
+    if (!m_pName->GetNameText(strText)) {
+        // A character the control files cannot hold: refused, never written as "?".
+        Refuse(IDS_APP_NAME_UNUSABLE);
+        return;
+    }
+    std::string strName;
+    uint32_t id = CheckNewAppName(*m_context.m_pCtrlFile, strText, strName);
+    if (id == IDS_APP_NAME_CONTROL) {
+        m_pName->SetCaretAtByte(strText, FindNameControlChar(strText));
+        Refuse(id);
+        return;
+    }
+    if (id != IDS_ENTER_APP_NAME) {
+        m_pName->SetNameText(strName);
+    }
+    if (id == 0) {
+        id = AddNewAppli(*m_context.m_pCtrlFile, strName, m_position);
+    }
+    if (id != 0) {
+        Refuse(id);
+        return;
+    }
+    m_strName = strName;
+    QDialog::accept();
+}
+
+}  // namespace tq

@@ -1,0 +1,140 @@
+#include "dialogs/EditAppDlg.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+
+#include "applications/AppNameRules.h"
+#include "applications/AppliCommit.h"
+#include "applications/HaveTopic.h"
+#include "browse/BrowseSettings.h"
+#include "browse/FolderPath.h"
+#include "dialogs/AppNameEdit.h"
+#include "dialogs/DialogUnits.h"
+#include "dialogs/FileListCtrl.h"
+#include "dialogs/FileSelectionPane.h"
+#include "dialogs/ShowDialogMessage.h"
+#include "dialogs/TargetListBox.h"
+#include "manager/CtrlFile.h"
+#include "resources/ErrorCodes.h"
+#include "resources/StringTable.h"
+
+namespace tq {
+
+namespace {
+
+const CPaneLayout kLayout = {
+    {76, 40, 118, 80}, {16, 44, 56, 8},   {198, 40, 14, 16},  {216, 40, 14, 16}, {230, 40, 14, 16},
+    {16, 60, 228, 72}, {84, 136, 48, 16}, {136, 136, 48, 16}, {16, 146, 66, 8},  {16, 156, 228, 59},
+};
+
+std::vector<std::string> GetDocPaths(const CCtrlFile& file, int32_t lIndex) {
+    std::vector<std::string> paths;
+    const int32_t nCount = file.GetDocCount(lIndex);
+    for (int32_t i = 0; i < nCount; ++i) {
+        std::string strPath;
+        if (file.GetDocDisplayPath(lIndex, i, strPath) >= 0) {
+            paths.push_back(strPath);
+        }
+    }
+    return paths;
+}
+
+}  // namespace
+
+CEditAppDlg::CEditAppDlg(const CDialogContext& context, int32_t lIndex, QWidget* pParent)
+    : QDialog(pParent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+      m_context(context),
+      m_lIndex(lIndex),
+      m_strName(context.m_pCtrlFile->GetPublicName(lIndex)) {
+    setModal(true);
+    setFont(GetDialogFont());
+    setWindowTitle(QString::fromUtf8("アプリケーションの変更"));
+    CDialogUnits units(font());
+    setFixedSize(units.ToPixelsX(260), units.ToPixelsY(256));
+    auto* pLabel = new QLabel(QString::fromUtf8("アプリケーション名(&N)"), this);
+    PlaceControl(pLabel, 13001, units, 8, 10, 68, 8);
+    m_pName = new CAppNameEdit(this);
+    PlaceControl(m_pName, 1017, units, 76, 8, 176, 12);
+    pLabel->setBuddy(m_pName);
+    auto* pFrame = new QGroupBox(QString::fromUtf8("検索対象ファイルの指定"), this);
+    PlaceControl(pFrame, -1, units, 8, 28, 244, 196);
+    CCtrlFile* pFile = context.m_pCtrlFile;
+    m_pPane = new CFileSelectionPane(
+        this, units, kLayout,
+        [pFile](const std::string& strPath) { return CheckHelpFile(*pFile, strPath); },
+        context.m_strProductName);
+    auto* pOk = new QPushButton(QStringLiteral("OK"), this);
+    PlaceControl(pOk, 1, units, 152, 232, 48, 16);
+    pOk->setDefault(true);
+    auto* pCancel = new QPushButton(QString::fromUtf8("キャンセル"), this);
+    PlaceControl(pCancel, 2, units, 204, 232, 48, 16);
+    pCancel->setAutoDefault(false);
+    connect(pOk, &QPushButton::clicked, this, &CEditAppDlg::accept);
+    connect(pCancel, &QPushButton::clicked, this, &CEditAppDlg::reject);
+    m_pPane->SetDialogDefault(pOk);
+    m_pPane->SetAddedSink([this](const std::string& strPath) { m_sets.NoteAdded(strPath); });
+    m_pPane->SetRemovedSink([this](const std::string& strPath) { m_sets.NoteRemoved(strPath); });
+
+    m_pName->SetNameText(m_strName);
+    m_pPane->Open(GetStartFolder(), 3, GetFileFilter(context.m_strSettingsKey), false,
+                  GetDocPaths(*pFile, lIndex));
+    m_pName->setFocus();
+}
+
+std::string CEditAppDlg::GetStartFolder() const {
+    const CCtrlFile& file = *m_context.m_pCtrlFile;
+    std::string strLast;
+    const int32_t nCount = file.GetDocCount(m_lIndex);
+    if (nCount > 0 && file.GetDocDisplayPath(m_lIndex, nCount - 1, strLast) >= 0) {
+        std::string strFolder = CFolderPath(strLast).DeepestExisting();
+        if (!strFolder.empty()) {
+            return strFolder;
+        }
+    }
+    // No document, or none whose path leads anywhere: where the user last browsed, as the
+    // wizard starts, rather than a root without a drive.
+    return GetCurrentFolder(m_context.m_strSettingsKey);
+}
+
+void CEditAppDlg::accept() {
+    std::string strText;
+    uint32_t id = IDS_APP_NAME_UNUSABLE;
+    std::string strNewName;
+    if (m_pName->GetNameText(strText)) {
+        id = ApplyEditAppName(*m_context.m_pCtrlFile, m_lIndex, m_strName, strText,
+                              m_pPane->GetTargetList()->IsEmpty(), strNewName);
+    }
+    if (id == 0) {
+        m_strName = strNewName;
+        QDialog::accept();
+        return;
+    }
+    if (id == IDS_SPECIFY_TARGETS) {
+        m_pPane->GetFileList()->setFocus();
+    } else {
+        m_pName->setFocus();
+        if (id == IDS_APP_NAME_CONTROL) {
+            m_pName->SetCaretAtByte(strText, FindNameControlChar(strText));
+        }
+    }
+    ShowDialogMessage(id, m_context.m_strProductName);
+}
+
+void CEditAppDlg::done(int nResult) {
+    SetCurrentFolder(m_context.m_strSettingsKey, m_pPane->GetShownFolder());
+    QDialog::done(nResult);
+}
+
+int32_t RunEditAppDialog(const CDialogContext& context, int32_t lIndex, QWidget* pParent) {
+    CCtrlFile& file = *context.m_pCtrlFile;
+    const std::string strOldName = file.GetPublicName(lIndex);
+    CEditAppDlg dialog(context, lIndex, pParent);
+    if (dialog.exec() != QDialog::Accepted) {
+        return TQE_CANCELLED;
+    }
+    return ApplyEditedFiles(file, lIndex, dialog.GetName() != strOldName, dialog.GetFileSets());
+}
+
+}  // namespace tq

@@ -1,0 +1,347 @@
+#include "dialogs/FileSelectionPane.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QDialog>
+#include <QFile>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QStyle>
+
+#include "browse/FileListModel.h"
+#include "browse/FolderPath.h"
+#include "dialogs/DialogUnits.h"
+#include "dialogs/FileListCtrl.h"
+#include "dialogs/FolderComboBox.h"
+#include "dialogs/ImageButton.h"
+#include "dialogs/NotAddedDlg.h"
+#include "dialogs/QtText.h"
+#include "dialogs/ShowDialogMessage.h"
+#include "dialogs/TargetListBox.h"
+#include "dialogs/WaitDlg.h"
+#include "platform/Path.h"
+#include "resources/StringTable.h"
+
+namespace tq {
+
+namespace {
+
+constexpr int kLocationId = 1002;
+constexpr int kUpId = 53;
+constexpr int kListId = 14003;
+constexpr int kDetailsId = 14004;
+constexpr int kFilesId = 1016;
+constexpr int kAddId = 51;
+constexpr int kRemoveId = 52;
+constexpr int kTargetsId = 1007;
+constexpr int kLocationItemHeight = 12;
+
+void Place(QWidget* pControl, int nId, const CDialogUnits& units, const int (&rc)[4]) {
+    PlaceControl(pControl, nId, units, rc[0], rc[1], rc[2], rc[3]);
+}
+
+QLabel* MakeLabel(QDialog* pDialog, const char* pszText, QWidget* pBuddy, const CDialogUnits& units,
+                  const int (&rc)[4]) {
+    auto* pLabel = new QLabel(QString::fromUtf8(pszText), pDialog);
+    Place(pLabel, -1, units, rc);
+    pLabel->setBuddy(pBuddy);
+    return pLabel;
+}
+
+}  // namespace
+
+CFileSelectionPane::CFileSelectionPane(QDialog* pDialog, const CDialogUnits& units,
+                                       const CPaneLayout& layout, CTopicCheck check,
+                                       std::string strProductName)
+    : QObject(pDialog),
+      m_pDialog(pDialog),
+      m_check(std::move(check)),
+      m_strProductName(std::move(strProductName)),
+      m_nView(kViewList) {
+    // Made in the order of the template, so that the tab order is the template's (labels and
+    // the picture buttons are no tab stops).
+    m_pLocation = new CFolderComboBox(pDialog);
+    Place(m_pLocation, kLocationId, units, layout.m_location);
+    // The template's height includes the dropped-down list; the closed box is one entry high.
+    m_pLocation->resize(m_pLocation->width(), m_pLocation->sizeHint().height());
+    QStyle* pStyle = pDialog->style();
+    m_pUp = new CImageButton(pStyle->standardIcon(QStyle::SP_FileDialogToParent),
+                             QString::fromUtf8("１つ上のフォルダへ (BS)"), pDialog);
+    Place(m_pUp, kUpId, units, layout.m_up);
+    m_pListButton = new CImageButton(pStyle->standardIcon(QStyle::SP_FileDialogListView),
+                                     QString::fromUtf8("一覧 (Ctrl+L)"), pDialog);
+    Place(m_pListButton, kListId, units, layout.m_listButton);
+    m_pDetailsButton = new CImageButton(pStyle->standardIcon(QStyle::SP_FileDialogDetailedView),
+                                        QString::fromUtf8("詳細一覧 (Ctrl+D)"), pDialog);
+    Place(m_pDetailsButton, kDetailsId, units, layout.m_detailsButton);
+    m_pFiles = new CFileListCtrl(pDialog);
+    Place(m_pFiles, kFilesId, units, layout.m_files);
+    m_pAdd = new QPushButton(QString::fromUtf8("追加(&A)↓"), pDialog);
+    Place(m_pAdd, kAddId, units, layout.m_add);
+    m_pRemove = new QPushButton(QString::fromUtf8("削除(&D)↑"), pDialog);
+    Place(m_pRemove, kRemoveId, units, layout.m_remove);
+    m_pTargets = new CTargetListBox(pDialog);
+    Place(m_pTargets, kTargetsId, units, layout.m_targets);
+    MakeLabel(pDialog, "ファイルの場所(&I)", m_pLocation, units, layout.m_locationLabel);
+    MakeLabel(pDialog, "検索対象ファイル(&L)", m_pTargets, units, layout.m_targetsLabel);
+    m_pAdd->setAutoDefault(false);
+    m_pRemove->setAutoDefault(false);
+    m_pListButton->SetKind(CImageButton::kLatched);
+    m_pDetailsButton->SetKind(CImageButton::kLatched);
+
+    connect(m_pUp, &QPushButton::clicked, this, &CFileSelectionPane::GoUp);
+    connect(m_pListButton, &QPushButton::clicked, this, [this] { SetViewMode(kViewList); });
+    connect(m_pDetailsButton, &QPushButton::clicked, this, [this] { SetViewMode(kViewDetails); });
+    connect(m_pLocation, &CFolderComboBox::CloseUp, this, [this] {
+        std::string strFolder = m_pLocation->GetSelectedFolder();
+        if (!strFolder.empty()) {
+            OpenFolder(strFolder);
+        }
+    });
+    connect(m_pFiles, &CFileListCtrl::SelectionChanged, this, &CFileSelectionPane::UpdateAddButton);
+    connect(m_pFiles, &CFileListCtrl::RowActivated, this, &CFileSelectionPane::OnRowActivated);
+    connect(m_pFiles, &CFileListCtrl::EnterPressed, this, &CFileSelectionPane::OnEnterPressed);
+    connect(m_pAdd, &QPushButton::clicked, this, &CFileSelectionPane::OnAddClicked);
+    connect(m_pRemove, &QPushButton::clicked, this, &CFileSelectionPane::RemoveTargets);
+    connect(m_pTargets, &CTargetListBox::DeletePressed, this, &CFileSelectionPane::RemoveTargets);
+    connect(m_pTargets, &CTargetListBox::FilesDropped, this, &CFileSelectionPane::OnFilesDropped);
+    connect(m_pTargets, &QListWidget::itemSelectionChanged, this,
+            &CFileSelectionPane::UpdateRemoveButton);
+    connect(qApp, &QApplication::focusChanged, this, &CFileSelectionPane::OnFocusChanged);
+
+    m_pLocation->installEventFilter(this);
+    for (QAbstractItemView* pView : m_pFiles->findChildren<QAbstractItemView*>()) {
+        pView->installEventFilter(this);
+    }
+    m_pFiles->installEventFilter(this);
+}
+
+void CFileSelectionPane::Open(const std::string& strFolder, int32_t nView,
+                              const std::string& strFilter, bool bForceFill,
+                              const std::vector<std::string>& targets) {
+    m_pLocation->Initialize(kLocationItemHeight);
+    m_pLocation->SetFolder(CFolderPath(strFolder).DeepestExisting());
+    m_nView = nView;
+    m_pListButton->SetState(nView == kViewList ? CImageButton::kDown : CImageButton::kUp);
+    m_pDetailsButton->SetState(nView == kViewList ? CImageButton::kUp : CImageButton::kDown);
+    m_pFiles->Initialize();
+    m_pFiles->SetView(nView);
+    m_pFiles->SetFilter(strFilter);
+    m_pFiles->ShowFolder(m_pLocation->GetFolder(), bForceFill);
+    UpdateAddButton();
+    UpdateUpButton();
+    for (const std::string& strPath : targets) {
+        m_pTargets->AddString(strPath);
+    }
+    UpdateRemoveButton();
+}
+
+std::string CFileSelectionPane::GetShownFolder() const {
+    return m_pLocation->GetFolder();
+}
+
+const std::vector<std::string>& CFileSelectionPane::GetTargets() const {
+    return m_pTargets->GetEntries();
+}
+
+void CFileSelectionPane::OpenFolder(const std::string& strFolder) {
+    m_pDialog->setUpdatesEnabled(false);
+    m_pFiles->ShowFolder(strFolder, false);
+    m_pLocation->SetFolder(m_pFiles->GetFolder());
+    m_pDialog->setUpdatesEnabled(true);
+    UpdateUpButton();
+    UpdateAddButton();
+}
+
+void CFileSelectionPane::GoUp() {
+    std::string strParent = CFolderPath(m_pLocation->GetFolder()).Parent();
+    if (!strParent.empty()) {
+        OpenFolder(strParent);
+    }
+}
+
+void CFileSelectionPane::SetViewMode(int32_t nView) {
+    m_pListButton->SetState(nView == kViewList ? CImageButton::kDown : CImageButton::kUp);
+    m_pDetailsButton->SetState(nView == kViewList ? CImageButton::kUp : CImageButton::kDown);
+    m_pFiles->SetView(nView);
+    m_nView = nView;
+}
+
+void CFileSelectionPane::UpdateAddButton() {
+    m_pAdd->setEnabled(m_pFiles->HasSelectedFile());
+}
+
+void CFileSelectionPane::UpdateUpButton() {
+    m_pUp->setEnabled(!CFolderPath(m_pLocation->GetFolder()).Parent().empty());
+}
+
+void CFileSelectionPane::UpdateRemoveButton() {
+    m_pRemove->setEnabled(m_pTargets->HasSelection());
+}
+
+void CFileSelectionPane::OnAddClicked() {
+    const CFileListModel& list = m_pFiles->GetModel();
+    std::vector<CCheckItem> items;
+    for (size_t nRow : list.GetSelection().GetSelectedRows()) {
+        const CFileListItem* pItem = list.GetItem(nRow);
+        if (pItem != nullptr && !pItem->m_bFolder) {
+            items.push_back({pItem->m_strPath, pItem->m_strDisplayName});
+        }
+    }
+    if (!items.empty()) {
+        AddFiles(items, list.GetSelection().GetSelectedCount());
+        m_pFiles->setFocus();
+    }
+}
+
+void CFileSelectionPane::OnRowActivated(int nRow) {
+    const CFileListItem* pItem = m_pFiles->GetModel().GetItem(static_cast<size_t>(nRow));
+    if (pItem == nullptr) {
+        return;
+    }
+    if (pItem->m_bFolder) {
+        OpenFolder(pItem->m_strPath);
+    } else {
+        AddFiles({{pItem->m_strPath, pItem->m_strDisplayName}}, 1);
+    }
+}
+
+void CFileSelectionPane::OnEnterPressed() {
+    const CFileListModel& list = m_pFiles->GetModel();
+    std::vector<size_t> rows = list.GetSelection().GetSelectedRows();
+    const CFileListItem* pItem = rows.size() == 1 ? list.GetItem(rows[0]) : nullptr;
+    if (pItem != nullptr && pItem->m_bFolder) {
+        OpenFolder(pItem->m_strPath);
+    } else if (m_pAdd->isEnabled()) {
+        m_pAdd->click();
+    } else {
+        m_pFiles->ClearSelection();
+    }
+}
+
+void CFileSelectionPane::AddFiles(const std::vector<CCheckItem>& items, size_t nChosen) {
+    std::vector<std::string> accepted;
+    std::string strRefused;
+    {
+        CWaitDlg wait(m_pDialog);
+        CCheckJob job(items, m_check, *m_pTargets, wait, &accepted);
+        wait.RunJob(job);
+        strRefused = job.GetRefusedNames();
+    }
+    if (m_added) {
+        for (const std::string& strPath : accepted) {
+            m_added(strPath);
+        }
+    }
+    if (!strRefused.empty()) {
+        if (nChosen == 1) {
+            ShowDialogMessage(IDS_FILE_NO_TOPICS, m_strProductName);
+        } else {
+            CNotAddedDlg report(m_strProductName, m_pDialog);
+            report.SetText(strRefused);
+            report.exec();
+        }
+    }
+}
+
+void CFileSelectionPane::OnFilesDropped(const QStringList& localPaths) {
+    // As the files of Add: folders are left out, and files whose path has no Windows form (or
+    // whose name has no code page 932 form) cannot be targets.
+    std::vector<CCheckItem> items;
+    for (const QString& strLocal : localPaths) {
+        const QFileInfo info(strLocal);
+        CCheckItem item;
+        if (info.isDir() ||
+            ToWindowsPath(QFile::encodeName(info.absoluteFilePath()).toStdString(),
+                          item.m_strPath) != 0 ||
+            !Cp932FromQString(info.fileName(), item.m_strDisplayName)) {
+            continue;
+        }
+        items.push_back(std::move(item));
+    }
+    if (!items.empty()) {
+        AddFiles(items, static_cast<size_t>(localPaths.size()));
+    }
+}
+
+void CFileSelectionPane::RemoveTargets() {
+    for (const std::string& strPath : m_pTargets->RemoveSelected()) {
+        if (m_removed) {
+            m_removed(strPath);
+        }
+    }
+    UpdateRemoveButton();
+}
+
+bool CFileSelectionPane::IsInFileList(const QObject* pObject) const {
+    for (const QObject* p = pObject; p != nullptr; p = p->parent()) {
+        if (p == m_pFiles) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void CFileSelectionPane::OnFocusChanged(QWidget* pOld, QWidget* pNew) {
+    // Enter in the file list adds the chosen files; elsewhere it is the dialog's button's.
+    bool bWasIn = IsInFileList(pOld);
+    bool bIsIn = IsInFileList(pNew);
+    if (bWasIn == bIsIn || m_pDialogDefault == nullptr) {
+        return;
+    }
+    m_pAdd->setDefault(bIsIn);
+    m_pDialogDefault->setDefault(!bIsIn);
+}
+
+bool CFileSelectionPane::eventFilter(QObject* pWatched, QEvent* pEvent) {
+    if (pEvent->type() == QEvent::KeyPress) {
+        auto* pKey = static_cast<QKeyEvent*>(pEvent);
+        bool bCtrl = (pKey->modifiers() & Qt::ControlModifier) != 0;
+        if (HandleKey(pWatched, pKey->key(), bCtrl)) {
+            pKey->accept();
+            return true;
+        }
+    }
+    return QObject::eventFilter(pWatched, pEvent);
+}
+
+bool CFileSelectionPane::HandleKey(QObject* pWatched, int nKey, bool bCtrl) {
+    const bool bLocation = pWatched == m_pLocation;
+    const bool bFiles = IsInFileList(pWatched);
+    if (!bLocation && !bFiles) {
+        return false;
+    }
+    switch (nKey) {
+        case Qt::Key_Backspace:
+            if (bLocation && m_pLocation->view()->isVisible()) {
+                return false;
+            }
+            GoUp();
+            return true;
+        case Qt::Key_D:
+        case Qt::Key_L:
+            if (!bCtrl) {
+                return false;
+            }
+            SetViewMode(nKey == Qt::Key_D ? kViewDetails : kViewList);
+            return true;
+        case Qt::Key_F4:
+            if (!bFiles) {
+                return false;
+            }
+            m_pLocation->setFocus();
+            m_pLocation->showPopup();
+            return true;
+        case Qt::Key_F5:
+            m_pDialog->setUpdatesEnabled(false);
+            m_pFiles->Refresh();
+            m_pDialog->setUpdatesEnabled(true);
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace tq

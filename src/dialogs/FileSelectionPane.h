@@ -1,0 +1,109 @@
+// The file-selection pane that the add wizard's first page and the edit dialog share: the
+// location box, the three picture buttons, the file list, Add and Remove, and the target list.
+// It browses, switches the view, moves the chosen files into the target list through the
+// check job behind the wait dialog, and takes them out again. The dialog gives the positions
+// and its default button, and hears what was added or removed.
+#pragma once
+
+#include <QObject>
+#include <QStringList>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "applications/CheckJob.h"
+
+class QDialog;
+class QLabel;
+class QPushButton;
+
+namespace tq {
+
+class CDialogUnits;
+class CFileListCtrl;
+class CFolderComboBox;
+class CImageButton;
+class CTargetListBox;
+
+// Where the pane's controls stand, in dialog units (x, y, width, height).
+struct CPaneLayout {
+    int m_location[4];
+    int m_locationLabel[4];
+    int m_up[4];
+    int m_listButton[4];
+    int m_detailsButton[4];
+    int m_files[4];
+    int m_add[4];
+    int m_remove[4];
+    int m_targetsLabel[4];
+    int m_targets[4];
+};
+
+class CFileSelectionPane : public QObject {
+    Q_OBJECT
+
+public:
+    // Creates the controls in the dialog in tab order. strProductName captions the messages.
+    CFileSelectionPane(QDialog* pDialog, const CDialogUnits& units, const CPaneLayout& layout,
+                       CTopicCheck check, std::string strProductName);
+
+    // The opening: the folder (its deepest existing part, as the location box takes it), the
+    // view (kViewList or kViewDetails), the file filter, the targets.
+    void Open(const std::string& strFolder, int32_t nView, const std::string& strFilter,
+              bool bForceFill, const std::vector<std::string>& targets);
+    // The button that is the default while the file list does not have the focus.
+    void SetDialogDefault(QPushButton* pButton) { m_pDialogDefault = pButton; }
+    // Whoever keeps the edit's sets hears accepted and removed paths.
+    void SetAddedSink(std::function<void(const std::string&)> sink) { m_added = std::move(sink); }
+    void SetRemovedSink(std::function<void(const std::string&)> sink) {
+        m_removed = std::move(sink);
+    }
+
+    std::string GetShownFolder() const;
+    int32_t GetView() const { return m_nView; }
+    const std::vector<std::string>& GetTargets() const;
+    CFileListCtrl* GetFileList() const { return m_pFiles; }
+    CTargetListBox* GetTargetList() const { return m_pTargets; }
+
+    // Opens a folder: the file list, the location box and the button states follow it.
+    void OpenFolder(const std::string& strFolder);
+    void SetViewMode(int32_t nView);
+    // Checks the items into the target list. nChosen is how many items the user chose (folders
+    // among them): one refused file of a single choice gets the message, several the report.
+    void AddFiles(const std::vector<CCheckItem>& items, size_t nChosen);
+    void RemoveTargets();
+
+protected:
+    bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
+
+private:
+    bool HandleKey(QObject* pWatched, int nKey, bool bCtrl);
+    bool IsInFileList(const QObject* pObject) const;
+    void GoUp();
+    void UpdateAddButton();
+    void UpdateUpButton();
+    void UpdateRemoveButton();
+    void OnAddClicked();
+    void OnRowActivated(int nRow);
+    void OnEnterPressed();
+    void OnFilesDropped(const QStringList& localPaths);
+    void OnFocusChanged(QWidget* pOld, QWidget* pNew);
+
+    QDialog* m_pDialog;
+    CFolderComboBox* m_pLocation;
+    CImageButton* m_pUp;
+    CImageButton* m_pListButton;
+    CImageButton* m_pDetailsButton;
+    CFileListCtrl* m_pFiles;
+    QPushButton* m_pAdd;
+    QPushButton* m_pRemove;
+    CTargetListBox* m_pTargets;
+    QPushButton* m_pDialogDefault = nullptr;
+    CTopicCheck m_check;
+    std::string m_strProductName;
+    int32_t m_nView;
+    std::function<void(const std::string&)> m_added;
+    std::function<void(const std::string&)> m_removed;
+};
+
+}  // namespace tq
