@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <mutex>
 #include <utility>
 #include <vector>
@@ -131,14 +132,15 @@ std::string BaseName(const std::string& strLinuxPath) {
     return slash == std::string::npos ? strLinuxPath : strLinuxPath.substr(slash + 1);
 }
 
-uint32_t AttributesOf(const std::string& strLinuxPath, const std::string& strName,
-                      const struct stat& st) {
+// bReadOnly is asked only for a file: a folder has no read-only attribute here.
+uint32_t AttributesFrom(const std::string& strName, const struct stat& st,
+                        const std::function<bool()>& bReadOnly) {
     uint32_t attributes = 0;
     if (S_ISDIR(st.st_mode)) {
         attributes |= FILE_ATTRIBUTE_DIRECTORY;
     } else {
         attributes |= FILE_ATTRIBUTE_ARCHIVE;
-        if (IsReadOnly(strLinuxPath)) {
+        if (bReadOnly()) {
             attributes |= FILE_ATTRIBUTE_READONLY;
         }
     }
@@ -146,6 +148,11 @@ uint32_t AttributesOf(const std::string& strLinuxPath, const std::string& strNam
         attributes |= FILE_ATTRIBUTE_HIDDEN;
     }
     return attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL;
+}
+
+uint32_t AttributesOf(const std::string& strLinuxPath, const std::string& strName,
+                      const struct stat& st) {
+    return AttributesFrom(strName, st, [&] { return IsReadOnly(strLinuxPath); });
 }
 
 int32_t RenameError(int err, const std::string& strLinuxTo) {
@@ -763,6 +770,7 @@ int32_t CFindFile::FindFirst(const std::string& strPattern, CFindData& data) {
         return errno == ENOENT || errno == ENOTDIR ? ERROR_PATH_NOT_FOUND : Win32FromErrno(errno);
     }
     auto impl = std::make_unique<CFindFileImpl>();
+    const int dirFd = dirfd(d.get());
     while (struct dirent* e = readdir(d.get())) {
         std::string onDisk = e->d_name;
         CFindData entry;
@@ -778,12 +786,16 @@ int32_t CFindFile::FindFirst(const std::string& strPattern, CFindData& data) {
         if (!MatchPattern(pattern, entry.m_strName)) {
             continue;
         }
-        std::string path = dir + "/" + onDisk;
         struct stat st;
-        if (Sys().m_pfnStat(path.c_str(), &st) != 0 && Sys().m_pfnLstat(path.c_str(), &st) != 0) {
+        const char* pszName = onDisk.c_str();
+        if (Sys().m_pfnFstatat(dirFd, pszName, &st, 0) != 0 &&
+            Sys().m_pfnFstatat(dirFd, pszName, &st, AT_SYMLINK_NOFOLLOW) != 0) {
             continue;  // removed while listing
         }
-        entry.m_nAttributes = AttributesOf(path, onDisk, st);
+        entry.m_nAttributes = AttributesFrom(onDisk, st, [&] {
+            return Sys().m_pfnFaccessat(dirFd, pszName, W_OK) != 0 &&
+                   (errno == EACCES || errno == EROFS);
+        });
         entry.m_nSize = S_ISDIR(st.st_mode) ? 0 : static_cast<uint64_t>(st.st_size);
         entry.m_nWriteTime = st.st_mtime;
         impl->m_entries.push_back(std::move(entry));

@@ -1,6 +1,8 @@
 #include "platform/SysCalls.h"
 
+#include <fcntl.h>
 #include <stdio.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -98,12 +100,21 @@ DIR* RealOpendir(const char* path) {
     return ::opendir(path);
 }
 
+int RealFstatat(int dirFd, const char* name, struct stat* st, int flags) {
+    return ::fstatat(dirFd, name, st, flags);
+}
+
+int RealFaccessat(int dirFd, const char* name, int mode) {
+    return ::faccessat(dirFd, name, mode, 0);
+}
+
 constexpr CSysCalls kDefault{
-    RealOpen,  RealClose,     RealRead,      RealWrite,
-    RealLseek, RealFtruncate, RealFsync,     RealFdatasync,
-    RealFstat, RealStat,      RealLstat,     RealAccess,
-    RealChmod, RealUnlink,    RealRename,    RealRenameNoReplace,
-    RealMkdir, RealRmdir,     RealFcntlLock, RealOpendir,
+    RealOpen,    RealClose,     RealRead,      RealWrite,
+    RealLseek,   RealFtruncate, RealFsync,     RealFdatasync,
+    RealFstat,   RealStat,      RealLstat,     RealAccess,
+    RealChmod,   RealUnlink,    RealRename,    RealRenameNoReplace,
+    RealMkdir,   RealRmdir,     RealFcntlLock, RealOpendir,
+    RealFstatat, RealFaccessat,
 };
 
 }  // namespace

@@ -36,6 +36,10 @@ struct CSysCalls {
     // fcntl with a struct flock argument: F_OFD_SETLK, F_OFD_SETLKW, F_OFD_GETLK.
     int (*m_pfnFcntlLock)(int fd, int cmd, struct flock* lock);
     DIR* (*m_pfnOpendir)(const char* path);
+    // Relative to an open folder: a directory search looks up each name once, not the whole
+    // path again for every entry.
+    int (*m_pfnFstatat)(int dirFd, const char* name, struct stat* st, int flags);
+    int (*m_pfnFaccessat)(int dirFd, const char* name, int mode);
 };
 
 // The table in use. Tests change entries through CSysCallOverride.
