@@ -6,10 +6,10 @@
 
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
 #include <malloc.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <cstdlib>
 
 #include <cstdio>
 #include <cstring>
@@ -209,17 +209,22 @@ private:
     const CBenchPrefix& m_prefix;
 };
 
+// Runs the benchmarks the command line names; 2 for an argument the library does not know.
+inline int RunBenchmarks(int& argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 2;
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
+
 }  // namespace tq::bench
 
 // The main function of a benchmark program: memory kept between runs, then the benchmarks.
-#define TQ_BENCHMARK_MAIN()                                       \
-    int main(int argc, char** argv) {                             \
-        tq::bench::KeepFreedMemory();                             \
-        benchmark::Initialize(&argc, argv);                       \
-        if (benchmark::ReportUnrecognizedArguments(argc, argv)) { \
-            return 2;                                             \
-        }                                                         \
-        benchmark::RunSpecifiedBenchmarks();                      \
-        benchmark::Shutdown();                                    \
-        return 0;                                                 \
+#define TQ_BENCHMARK_MAIN()                          \
+    int main(int argc, char** argv) {                \
+        tq::bench::KeepFreedMemory();                \
+        return tq::bench::RunBenchmarks(argc, argv); \
     }

@@ -193,11 +193,5 @@ int main(int argc, char** argv) {
                    : 1;
     }
     tq::bench::KeepFreedMemory();
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 2;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return tq::bench::RunBenchmarks(argc, argv);
 }

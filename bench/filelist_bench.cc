@@ -15,6 +15,7 @@
 #include <map>
 #include <string>
 
+#include "BenchSupport.h"
 #include "browse/FileListModel.h"
 #include "browse/FileListSort.h"
 #include "dialogs/FileListCtrl.h"
@@ -138,8 +139,5 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     int nArgc = 1;
     QApplication application(nArgc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return tq::bench::RunBenchmarks(argc, argv);
 }

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "platform/Prefix.h"
 #include "platform/Registry.h"
 
@@ -188,13 +189,8 @@ BENCHMARK(BM_RegQueryValue);
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 2;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    const int nResult = tq::bench::RunBenchmarks(argc, argv);
     std::error_code ec;
     std::filesystem::remove_all(WorkDir(), ec);
-    return 0;
+    return nResult;
 }
