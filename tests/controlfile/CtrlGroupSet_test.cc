@@ -106,27 +106,6 @@ TEST(CtrlGroupSetTest, FamilyRanges) {
     }
 }
 
-TEST(CtrlGroupSetTest, RemoveRenameAndClearKeepTheIndexes) {
-    CCtrlGroupSet set;
-    Build(set, {{1, "A"}, {2, "1@B"}, {3, "C"}});
-    set.SetSelectOff(2);
-    ASSERT_NE(set.RemoveFromTree(set.FindGroup(1)), nullptr);
-    EXPECT_EQ(set.GetGroupCount(), 1);
-    EXPECT_EQ(set.GetSelectOffCount(), 0);
-    EXPECT_EQ(set.FindGroup(2), nullptr);
-    EXPECT_EQ(set.AddGroupLine(4, "A"), 0);  // the name is free again
-    EXPECT_EQ(set.RenameGroup(set.FindGroup(4), "C"), TQE_GROUP_NAME_TWICE);
-    EXPECT_EQ(set.RenameGroup(set.FindGroup(4), "D"), 0);
-    // Clear keeps the next unique id.
-    set.SetDefault(4);
-    uint32_t next = set.GetNextUniqueId();
-    set.Clear();
-    EXPECT_EQ(set.GetNextId(), -1);
-    EXPECT_EQ(set.GetDefault(), -1);
-    EXPECT_EQ(set.FindGroup(4), nullptr);
-    EXPECT_EQ(set.GetNextUniqueId(), next);
-}
-
 TEST(CtrlGroupSetTest, UniqueIdsFromAndToTheRegistry) {
     test::CTempPrefix prefix;
     const std::string strKeyPath = std::string(kProductKeyBase) + "Test";

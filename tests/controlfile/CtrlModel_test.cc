@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include "controlfile/CtrlDate.h"
-#include "controlfile/Keywords.h"
 
 namespace tq {
 namespace {
@@ -75,22 +74,6 @@ TEST(CtrlModelTest, DatesParseAndFormat) {
         {2004, 2, 29}, {1900, 2, 28}, {2000, 2, 29}, {2001, 4, 30}, {2001, 13, 0}};
     for (const auto& [year, month, n] : days) {
         EXPECT_EQ(DaysInMonth(year, month), n) << year << "/" << month;
-    }
-}
-
-TEST(CtrlModelTest, KeywordMatching) {
-    struct {
-        const char* m_pszText;
-        EKeyword m_kw;
-        bool m_bIs, m_bStarts;
-    } cases[] = {{"PUBLICNAME", KW_PUBLIC_NAME, true, true},
-                 {"PublicNam", KW_PUBLIC_NAME, false, false},
-                 {"RootPath3", KW_ROOT_PATH, false, true},
-                 // Only ASCII letters fold: a double-byte character never equals a letter pair.
-                 {"\x82\x60pp", KW_YES, false, false}};
-    for (const auto& c : cases) {
-        EXPECT_EQ(IsKeyword(c.m_pszText, c.m_kw), c.m_bIs) << c.m_pszText;
-        EXPECT_EQ(StartsWithKeyword(c.m_pszText, c.m_kw), c.m_bStarts) << c.m_pszText;
     }
 }
 
