@@ -72,44 +72,6 @@ TEST_F(CtrlFileTest, RelativePathsAreTakenFromTheControlFolderNotTheCurrentDirec
     SetCurrentDirectory(saved);
 }
 
-TEST_F(CtrlFileTest, WithoutControlFileLoadResetsRequestsAndSaveWritesItWithoutReading) {
-    SetString("GroupSet", "1", "x");
-    SetString("Builder\\Request", "Old", "");
-    LoadInto(m_file);
-    EXPECT_EQ(Values("GroupSet"), "-");
-    EXPECT_EQ(Requests(), kRequestsNone);
-    EXPECT_NE(Values("Builder\\GroupSet").find("ResetDate="), std::string::npos);
-    EXPECT_EQ(m_file.Save(&m_question), 0);
-    EXPECT_TRUE(m_box.GetShown().empty());  // nothing was modified, nothing asked
-    EXPECT_EQ(Base(), test::kBaseText);     // not rewritten
-    EXPECT_EQ(Control(), CCtrlWriter(m_file).Render(false));
-    EXPECT_EQ(Values("GroupSet"), "1=1;2=2;3=3;NextUniqueID=4;");
-    EXPECT_EQ(Requests(), kRequestsNone);  // no per-database requests
-}
-
-TEST_F(CtrlFileTest, UnchangedModelWritesOnlyWhenTheControlFileDiffersAndAsksNothing) {
-    SaveOnceAndLoad();
-    const std::string base = Base(), control = Control(), groupSet = Values("GroupSet");
-    SetString("Builder\\Request", "Pending", "");
-    const std::string requests = Requests();
-    SetString("Path", "DataPath", "C:\\NoSuchFolder");  // this user may not write the data
-    EXPECT_FALSE(m_file.CanWriteData());
-    EXPECT_EQ(m_file.Save(&m_question), 0);  // equal: nothing to write, no access needed
-    EXPECT_EQ(Base(), base);
-    EXPECT_EQ(Control(), control);
-    EXPECT_EQ(Values("GroupSet"), groupSet);
-    EXPECT_EQ(Requests(), requests);
-    std::string changed = control;
-    changed.replace(changed.find("Selection One"), 13, "Selection Two");
-    test::WriteLinuxFile(C("Ctrl/ctrl.ctl"), changed);
-    EXPECT_EQ(m_file.Save(&m_question), TQE_NO_WRITE_PERMISSION);
-    EXPECT_EQ(Control(), changed);
-    SetString("Path", "DataPath", "C:\\Data");
-    EXPECT_EQ(m_file.Save(&m_question), 0);
-    EXPECT_TRUE(m_box.GetShown().empty());
-    EXPECT_EQ(Control(), control);
-}
-
 TEST_F(CtrlFileTest, SelectionChangeAsksAndASaveWhileTheBuilderReadsTheControlFileWritesNothing) {
     SaveOnceAndLoad();
     std::string base = Base();
@@ -213,45 +175,6 @@ TEST_F(CtrlFileTest, RemovedGroupKeepsTheUniqueIdsOfTheOthersAndIncompleteIsRefu
     // Manuals keeps 1; MyApp's groups went; Empty is new (id 2 in the file, unique id 4).
     EXPECT_EQ(Values("GroupSet"), "1=1;2=4;NextUniqueID=5;");
     EXPECT_EQ(Requests(), kRequestsNone + "Empty='\\0';");
-}
-
-TEST_F(CtrlFileTest, FailedSavesKeepTheFilesLoadableAndTheFlagsForTheNextTry) {
-    SaveOnceAndLoad();
-    const std::string base = Base(), control = Control(), groupSet = Values("GroupSet");
-    ASSERT_EQ(m_file.RenameAppli(2, "Renamed"), 0);
-    // A disk that fills up in the middle of the base control file, then of the control file;
-    // then the registry refuses the n-th write (the access probe, the request, the group ids).
-    const std::pair<const char*, int> faults[] = {
-        {"base.ctl.NEW", 0}, {"ctrl.ctl.NEW", 0}, {"", 2}, {"", 4}};
-    for (const auto& [target, nFailingSet] : faults) {
-        SCOPED_TRACE(std::string(target) + std::to_string(nFailingSet));
-        SetFileFaultHook([target](const char* op, const std::string& path) {
-            return *target && std::string(op) == "write" && path.ends_with(target) ? ERROR_DISK_FULL
-                                                                                   : 0;
-        });
-        int count = 0;
-        SetRegistryFaultHook([&count, nFailingSet](const char* op) {
-            return std::string(op) == "set" && ++count == nFailingSet ? ERROR_ACCESS_DENIED : 0;
-        });
-        EXPECT_EQ(m_file.Save(), nFailingSet == 0 ? TQE_BASE_UPDATE : TQE_REG_WRITE);
-        SetFileFaultHook(nullptr);
-        SetRegistryFaultHook(nullptr);
-        EXPECT_EQ(m_file.m_dwModified, 1u);
-        EXPECT_EQ(m_file.m_dwStructureChanged, 1u);
-        EXPECT_EQ(m_file.GetDatabase(2)->m_strPrevName, "MyApp");
-        EXPECT_NE(m_file.GetDatabase(2)->m_dwState & DBSTATE_REBUILD, 0u);
-        EXPECT_EQ(Values("GroupSet"), groupSet);  // rolled back whole
-        if (nFailingSet == 0) {
-            EXPECT_EQ(Control(), control);
-        }
-        CCtrlFile reader;
-        LoadInto(reader);  // the base control file on disk loads
-    }
-    EXPECT_NE(Base(), base);  // the second round got as far as the base control file
-    EXPECT_EQ(m_file.Save(), 0);
-    EXPECT_NE(Control().find("[Renamed]"), std::string::npos);
-    EXPECT_EQ(m_file.m_dwModified, 0u);
-    EXPECT_EQ(Requests(), kRequestsNone + "Renamed='\\0';");
 }
 
 // ---- other processes ----

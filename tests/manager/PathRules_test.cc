@@ -62,34 +62,6 @@ TEST(PathRulesTest, LastByteClassAppendBackslashAndSplitPath) {
     }
 }
 
-TEST(PathRulesTest, CheckDatabaseName) {
-    std::string kana64;
-    for (int i = 0; i < 32; ++i) {
-        kana64 += "\x83\x41";  // "ア"
-    }
-    const std::pair<std::string, int32_t> cases[] = {
-        {"", DBNAME_EMPTY},
-        {kana64, DBNAME_OK},
-        {kana64 + "a", DBNAME_TOO_LONG},
-        {std::string(65, '\xB1'), DBNAME_TOO_LONG},  // the length is checked first
-        {"Resource", DBNAME_RESERVED},
-        {kHyou, DBNAME_OK},       // second byte 0x5C is no backslash
-        {"\x83\x7C", DBNAME_OK},  // "ポ": second byte 0x7C is no bar
-        {kHalfA, DBNAME_HALF_KANA},
-        {"\xA0", DBNAME_HALF_KANA},
-        {"\x95", DBNAME_BAD_CHAR},        // lead byte at the end
-        {"\x95\x30", DBNAME_BAD_CHAR},    // second byte below 0x40
-        {kHalfA + "|", DBNAME_BAD_CHAR},  // forbidden characters come before katakana
-        {kHalfA + "\x95", DBNAME_HALF_KANA},
-        {"\x95\x30" + kHalfA, DBNAME_BAD_CHAR}};
-    for (const auto& [name, verdict] : cases) {
-        EXPECT_EQ(CheckDatabaseName(name), verdict) << testing::PrintToString(name);
-    }
-    for (char forbidden : std::string("\\/:,;*?\"<>|")) {
-        EXPECT_EQ(CheckDatabaseName(std::string("ab") + forbidden), DBNAME_BAD_CHAR) << forbidden;
-    }
-}
-
 // Registry and files of a private prefix: C: holds WINDOWS, system32 and Program Files.
 class PathRulesPrefixTest : public testing::Test {
 protected:
@@ -118,13 +90,11 @@ protected:
 TEST_F(PathRulesPrefixTest, RegKeyAndExeKeyFolders) {
     SetString("Software\\X", "InstalledDir", "C:\\Apps\\");
     SetString("Software\\X", "InstalledDir", "C:\\User", HKEY_CURRENT_USER);
-    SetString("S-1\\X", "InstalledDir", "C:\\Users", HKEY_USERS);
     SetString("X", "InstalledDir", "C:\\Classes", HKEY_CLASSES_ROOT);
     SetString("Software\\None", "Other", "C:\\Apps");
     const CRow roots[] = {
         {kLM + "X", "C:\\Apps"},
         {"HKEY_CURRENT_USER\\Software\\X", "C:\\User"},
-        {"HKEY_USERS\\S-1\\X", "C:\\Users"},
         {"HKEY_CLASSES_ROOT\\X", "C:\\Classes"},
         {"HKLM\\Software\\X", "!untouched"},
         {kLM + "Missing", "!untouched"},

@@ -11,25 +11,6 @@
 namespace tq {
 namespace {
 
-TEST(SampleQueryNameTest, MarkedLinesOfSevenCharactersOrMore) {
-    const std::pair<const char*, const char*> cases[] = {
-        // The line, and the name it gives (nullptr: names no database).
-        {"%%%Help%%%", "Help"},
-        {" \t%%%  Help  %%% ", "Help"},
-        {"%%%%%%%", "%"},
-        {"%%%%%%", nullptr},
-        {"%%% %%%", ""},
-        {"%%Help%%", nullptr},
-        {"x%%%Help%%%", nullptr},
-        {"%%%Help%%%x", nullptr},
-        {"", nullptr}};
-    for (const auto& [line, expected] : cases) {
-        std::string_view name = "untouched";
-        EXPECT_EQ(GetSampleQueryName(line, name), expected != nullptr) << line;
-        EXPECT_EQ(name, expected != nullptr ? expected : name) << line;
-    }
-}
-
 class SampleQueryTest : public testing::Test, public test::CProductFixture {
 protected:
     void SetUp() override {
@@ -58,9 +39,12 @@ TEST_F(SampleQueryTest, LinesNamingRenamedDatabasesFollowAndTheFileIsReplacedInO
     EXPECT_EQ(UpdateSampleQueryFile(m_model, m_key), 0);  // no file
     EXPECT_FALSE(test::LinuxFileExists(C("Ctrl/sample.txt")));
     test::WriteLinuxFile(C("Ctrl/sample.txt"),
-                         "%%%  HELP  %%%\r\n%%%Same%%%\n%%% %%%\r\n%%%%%%\r\nquery\x1A%%%help%%%");
+                         "%%%  HELP  %%%\r\n%%%Same%%%\n%%% %%%\r\n%%%%%%\r\nx%%%help%%%\r\n"
+                         "%%%help%%%x\r\nquery\x1A%%%help%%%");
     EXPECT_EQ(UpdateSampleQueryFile(m_model, m_key), 0);
-    EXPECT_EQ(Sample(), "%%%Manual%%%\r\n%%%Same%%%\r\n%%% %%%\r\n%%%%%%\r\nquery\r\n");
+    EXPECT_EQ(Sample(),
+              "%%%Manual%%%\r\n%%%Same%%%\r\n%%% %%%\r\n%%%%%%\r\nx%%%help%%%\r\n"
+              "%%%help%%%x\r\nquery\r\n");
     EXPECT_FALSE(NewFileExists());
     // Nothing left to change: the file is not rewritten, not even the registry is read.
     test::WriteLinuxFile(C("Ctrl/sample.txt"), "%%%Other%%%");
