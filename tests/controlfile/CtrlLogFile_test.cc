@@ -13,17 +13,6 @@
 namespace tq {
 namespace {
 
-// Arguments are filled in in one pass: an argument's own "%2" stays as it is.
-TEST(CtrlLogFileTest, ArgumentsAreFilledInInOnePass) {
-    std::string a = "x%2y";
-    std::string b = "%1";
-    std::string expected = LoadString(IDS_LOG_BAD_LINE_IN);
-    expected.replace(expected.find("%2"), 2, b);
-    expected.replace(expected.find("%1"), 2, a);
-    EXPECT_EQ(FormatLogMessage(IDS_LOG_BAD_LINE_IN, &a, &b), expected);
-    EXPECT_EQ(FormatLogMessage(9999), "");
-}
-
 class CtrlLogFileFileTest : public ::testing::Test {
 protected:
     std::string Log() const { return test::ReadLinuxFile(m_prefix.Path("log.txt")); }

@@ -14,18 +14,6 @@
 namespace tq {
 namespace {
 
-TEST(RenameDocEntryTest, KeepsThePathAndAnyMacro) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"<WINDOWS>\\Help\\a.chm > Old Name", "<WINDOWS>\\Help\\a.chm > New"},
-        {"<WINDOWS>\\Help\\a.chm", "<WINDOWS>\\Help\\a.chm"},  // no second '>'
-        {"C:\\a|b>Old", "C:\\a|b> New"},
-        // The full-width "＞" (0x81 0x84) is not a separator.
-        {"C:\\\x81\x84.chm > Old", "C:\\\x81\x84.chm > New"}};
-    for (const auto& [entry, result] : cases) {
-        EXPECT_EQ(RenameDocEntry(entry, "New"), result) << entry;
-    }
-}
-
 class CtrlPrepareTest : public testing::Test {
 protected:
     void SetUp() override {
@@ -52,19 +40,6 @@ TEST_F(CtrlPrepareTest, SelectionChangesRequestRebuildsAndMarkTheModel) {
     EXPECT_EQ(Db(2).m_dwState, DBSTATE_DESELECTED | DBSTATE_REBUILD);
     EXPECT_EQ(m_model.m_dwStructureChanged, 1u);
     EXPECT_EQ(m_model.m_dwModified, 1u);
-}
-
-TEST_F(CtrlPrepareTest, NewPublicNameRewritesEntriesAndOnlyEntriesRequestTheRebuild) {
-    Db(0).m_strPublicName = "Renamed";
-    Db(0).m_dwState = Db(1).m_dwState = DBSTATE_NAME_CHANGED;
-    Db(0).m_docs = {"C:\\a.chm > A", "<SYSTEM>\\b.hlp > A"};
-    Db(1).m_docs.clear();
-    Db(1).m_strDocListFile = "C:\\list.txt";
-    EXPECT_EQ(PrepareForSave(m_model), 0);
-    EXPECT_EQ(Db(0).m_docs, (CtrlStringList{"C:\\a.chm > Renamed", "<SYSTEM>\\b.hlp > Renamed"}));
-    EXPECT_NE(Db(0).m_dwState & DBSTATE_REBUILD, 0u);
-    EXPECT_EQ(Db(1).m_dwState & DBSTATE_REBUILD, 0u);  // a document list file alone
-    EXPECT_EQ(m_model.m_dwModified, 0u);               // the rename marked the model already
 }
 
 TEST_F(CtrlPrepareTest, DatabaseToRebuildWithoutDocumentsOrGroupsIsRefused) {
@@ -126,11 +101,6 @@ TEST(CtrlCompareTest, EveryComparedFieldCountsAndWhatTheBuilderOwnsDoesNot) {
         changes[i](saved);
         EXPECT_EQ(CtrlModelsEqual(saved, disk), i == 0 || i + 1 == std::size(changes)) << i;
     }
-    // A group name that differs only in case is a difference.
-    CCtrlModel other;
-    std::string changed = text;
-    load(other, changed.replace(changed.find("1@H"), 3, "1@h"));
-    EXPECT_FALSE(CtrlModelsEqual(other, disk));
 }
 
 }  // namespace
