@@ -1,8 +1,6 @@
-// The exports as the component sees them: loaded as a module, answering for every kind of
-// file, for paths that name nothing readable, for huge files, from several threads at once.
+// The exports as the component sees them: every kind of file, paths that name nothing
+// readable, huge files, several threads at once (the component loads them in its own tests).
 #include "tqfltr2/Tqfltr2.h"
-
-#include <dlfcn.h>
 
 #include <filesystem>
 #include <fstream>
@@ -53,20 +51,6 @@ protected:
                 Write(strStem + ".html", "<p>Page</p>")};
     }
 };
-
-TEST_F(Tqfltr2Test, LoadedAsAModule) {
-    void* pModule = dlopen(TQFLTR2_MODULE, RTLD_NOW | RTLD_LOCAL);
-    ASSERT_NE(pModule, nullptr) << dlerror();
-    for (const char* pszName : {"PAS_HlpHaveTopic", "PAS_ChmHaveTopic", "PAS_PdfHaveTopic",
-                                "PAS_TxtHaveTopic", "PAS_HtmlHaveTopic"}) {
-        EXPECT_NE(dlsym(pModule, pszName), nullptr) << pszName;
-    }
-    // The checks inside stay private to it.
-    EXPECT_EQ(dlsym(pModule, "_ZN2tq10CTopicFile4OpenEPKc"), nullptr);
-    auto pfnTxt = reinterpret_cast<int (*)(const char*)>(dlsym(pModule, "PAS_TxtHaveTopic"));
-    EXPECT_EQ(pfnTxt(Write("loaded.txt", "words").c_str()), TQFLTR2_HAS_TOPIC);
-    dlclose(pModule);
-}
 
 TEST_F(Tqfltr2Test, EveryKindWholeEmptyRandomAndUnreadable) {
     for (const std::string& strPath : WriteSoundFiles("manual")) {
@@ -163,18 +147,18 @@ TEST_F(Tqfltr2Test, ConcurrentChecksAgree) {
     std::vector<std::string> files = WriteSoundFiles("shared");
     files.push_back(Write("empty.pdf", BuildPdf({""})));
     std::vector<int> mismatches(6, 0);
-    std::vector<std::thread> threads;
-    for (size_t t = 0; t < mismatches.size(); ++t) {
-        threads.emplace_back([&, t] {
-            for (size_t i = 0; i < 15 * files.size(); ++i) {
-                const std::string& strPath = files[(i + t) % files.size()];
-                int expected = strPath == files.back() ? TQFLTR2_NO_TOPIC : TQFLTR2_HAS_TOPIC;
-                mismatches[t] += CheckByExtension(strPath) != expected ? 1 : 0;
-            }
-        });
-    }
-    for (std::thread& thread : threads) {
-        thread.join();
+    {
+        std::vector<std::jthread> threads;
+        for (size_t t = 0; t < mismatches.size(); ++t) {
+            threads.emplace_back([&, t] {
+                for (size_t i = 0; i < 15 * files.size(); ++i) {
+                    const std::string& strPath = files[(i + t) % files.size()];
+                    mismatches[t] +=
+                        CheckByExtension(strPath) !=
+                        (strPath == files.back() ? TQFLTR2_NO_TOPIC : TQFLTR2_HAS_TOPIC);
+                }
+            });
+        }
     }
     EXPECT_EQ(mismatches, std::vector<int>(6, 0));
 }
