@@ -64,27 +64,41 @@ protected:
     CCtrlFile m_file;
 };
 
-TEST_F(AppliEditTest, AddRefusesBadNamesThenAppendsToItsTypeWithADerivedName) {
+TEST_F(AppliEditTest, RefusedAddsAndRenamesChangeNothing) {
     const struct {
+        bool m_bRename;
+        int32_t m_n;  // the type added to, or the index renamed
         std::string m_name;
-        int32_t m_type;
         int32_t m_lResult;
-    } refused[] = {
-        {"", 3, TQE_DBNAME_RESERVED},
-        {std::string(257, 'x'), 3, TQE_DBNAME_RESERVED},
-        {"a\tb", 3, TQE_CONTROL_CHAR},
-        {"selection ONE", 3, TQE_DBNAME_TWICE},
-        {"manuals", 3, TQE_GROUP_NAME_USED},
-        {"myApp", 3, TQE_DBNAME_TWICE},
-        {"New", 4, TQE_DB_TYPE},
-        {"New", -1, TQE_DB_TYPE},
+    } cases[] = {
+        {false, 3, "", TQE_DBNAME_RESERVED},
+        {false, 3, std::string(257, 'x'), TQE_DBNAME_RESERVED},
+        {false, 3, "a\tb", TQE_CONTROL_CHAR},
+        {false, 3, "selection ONE", TQE_DBNAME_TWICE},
+        {false, 3, "manuals", TQE_GROUP_NAME_USED},
+        {false, 3, "myApp", TQE_DBNAME_TWICE},
+        {false, 4, "New", TQE_DB_TYPE},
+        {false, -1, "New", TQE_DB_TYPE},
+        {true, 1, "X", TQE_DB_LOCKED},
+        {true, 3, "X", TQE_DB_NUMBER},
+        {true, 2, "", TQE_DBNAME_RESERVED},
+        {true, 2, "a\nb", TQE_CONTROL_CHAR},
+        {true, 2, "fixed one", TQE_DBNAME_TWICE},
+        {true, 2, "Manuals", TQE_GROUP_NAME_USED},
+        {true, 2, "MyApp", TQ_OK},  // identical: nothing happens
     };
     const std::string before = Names();
-    for (const auto& c : refused) {
-        EXPECT_EQ(m_file.AddAppli(c.m_type, c.m_name), c.m_lResult) << c.m_name;
+    for (const auto& c : cases) {
+        EXPECT_EQ(
+            c.m_bRename ? m_file.RenameAppli(c.m_n, c.m_name) : m_file.AddAppli(c.m_n, c.m_name),
+            c.m_lResult)
+            << c.m_name;
     }
     EXPECT_EQ(Names(), before);
     EXPECT_EQ(m_file.m_dwModified, 0u);
+}
+
+TEST_F(AppliEditTest, AddAppendsToItsTypeWithADerivedName) {
     for (const auto& [type, name] : {std::pair{3, "a:b"}, {0, "Sel1"}, {2, "S2"}, {1, "F2"}}) {
         EXPECT_EQ(m_file.AddAppli(type, name), 0) << name;
     }
@@ -92,31 +106,13 @@ TEST_F(AppliEditTest, AddRefusesBadNamesThenAppendsToItsTypeWithADerivedName) {
               "Fixed One=Fixed1;F2=F2;Selection One=Sel1;S2=S2;MyApp=MyApp;"
               "a:b=a\x81\x46"
               "b;Sel1=Sel1#2;");
-    EXPECT_EQ(m_file.m_nFixedCount + m_file.m_nSelectionCount + m_file.m_nFreeCount, 7u);
     EXPECT_EQ(Db(5).m_dwState, DBSTATE_NEW | DBSTATE_REBUILD);
     EXPECT_EQ(m_file.m_dwStructureChanged, 0u);
     EXPECT_EQ(m_file.FindDBByPublicName(3, "SEL1"), 2);  // found at its new position
     EXPECT_EQ(m_file.AddAppli(3, std::string(256, 'x')), 0);
 }
 
-TEST_F(AppliEditTest, RenameChecksAndRenamingToAndFro) {
-    const struct {
-        int32_t m_index;
-        const char* m_name;
-        int32_t m_lResult;
-    } refused[] = {
-        {1, "X", TQE_DB_LOCKED},
-        {3, "X", TQE_DB_NUMBER},
-        {2, "", TQE_DBNAME_RESERVED},
-        {2, "a\nb", TQE_CONTROL_CHAR},
-        {2, "fixed one", TQE_DBNAME_TWICE},
-        {2, "Manuals", TQE_GROUP_NAME_USED},
-        {2, "MyApp", TQ_OK},  // identical: nothing happens
-    };
-    for (const auto& c : refused) {
-        EXPECT_EQ(m_file.RenameAppli(c.m_index, c.m_name), c.m_lResult) << c.m_name;
-    }
-    EXPECT_EQ(m_file.m_dwModified, 0u);
+TEST_F(AppliEditTest, RenamingToAndFroRestoresTheLoadedName) {
     EXPECT_EQ(m_file.RenameAppli(2, "B"), 0);
     EXPECT_EQ(Renamed(2), "B<MyApp<MyApp changed");
     EXPECT_EQ(m_file.m_dwStructureChanged, 1u);
@@ -238,55 +234,37 @@ TEST_F(AppliEditTest, GroupNamesAreCheckedAndAMissingParentIsCreated) {
     EXPECT_EQ(TopGroup("Tools")->GetChildren()[0]->GetRefCount(), 2);
 }
 
-TEST_F(AppliEditTest, AddDocNamesTheDatabaseUnlessThePathDoesAndRefusesTwinsAndControlChars) {
+TEST_F(AppliEditTest, DocumentsAreNamedMatchedIgnoringCaseAndShownWithoutTheirSuffixes) {
     // Written out, such a path would end its line and begin a section of its own.
     for (const char* bad : {"C:\\a.chm\r\n[Evil]\r\nGroup = 1", "C:\\a\x1F.chm"}) {
         EXPECT_EQ(m_file.AddDoc(2, bad), TQE_CONTROL_CHAR);
         EXPECT_EQ(m_file.RemoveDoc(2, bad), TQE_CONTROL_CHAR);
     }
     EXPECT_EQ(m_file.m_dwModified, 0u);
-    EXPECT_EQ(Db(2).m_dwState, 0u);
-    for (const char* doc :
-         {"C:\\a.chm", "C:\\b.chm > Elsewhere", "<WINDOWS>\\help\\c.hlp", "C:\\d.pdf|2 "}) {
+    for (const char* doc : {"<WINDOWS>\\b.hlp", "C:\\c.pdf|2 ", "C:\\e.chm > Elsewhere"}) {
         EXPECT_EQ(m_file.AddDoc(2, doc), 0) << doc;
     }
-    EXPECT_EQ(Docs(), (CtrlStringList{"C:\\Docs\\my.chm > MyApp", "C:\\a.chm > MyApp",
-                                      "C:\\b.chm > Elsewhere", "<WINDOWS>\\help\\c.hlp > MyApp",
-                                      "C:\\d.pdf|2  > MyApp"}));
+    EXPECT_EQ(Docs(), (CtrlStringList{"C:\\Docs\\my.chm > MyApp", "<WINDOWS>\\b.hlp > MyApp",
+                                      "C:\\c.pdf|2  > MyApp", "C:\\e.chm > Elsewhere"}));
     EXPECT_NE(Db(2).m_dwState & DBSTATE_REBUILD, 0u);
-    for (const char* twin : {"c:\\A.CHM", "C:\\b.chm", "C:\\WINDOWS\\HELP\\C.HLP",
-                             "C:\\docs\\my.chm > Other", "C:\\d.pdf|7"}) {
+    for (const char* twin : {"C:\\WINDOWS\\B.HLP", "C:\\docs\\my.chm > Other", "C:\\c.pdf|7"}) {
         EXPECT_EQ(m_file.AddDoc(2, twin), TQE_ALREADY_REGISTERED) << twin;
     }
-    EXPECT_EQ(Docs().size(), 5u);
-    EXPECT_EQ(m_file.AddDoc(9, "C:\\x.chm"), TQE_DB_NUMBER);
-}
-
-TEST_F(AppliEditTest, RemoveDocTakesTheFirstEntryWithThatPathAndDisplayPaths) {
-    Docs() = {"C:\\a.chm > MyApp",
-              "<WINDOWS>\\b.hlp > MyApp",
-              "C:\\c.pdf|topic > MyApp",
-              "<WINDOWS>\\d.chm|t > MyApp",
-              "C:\\e.txt",
-              "C:\\A.chm > Other"};
-    const char* expected[] = {"C:\\a.chm", "C:\\WINDOWS\\b.hlp", "C:\\c.pdf", "<WINDOWS>\\d.chm",
-                              "C:\\e.txt"};
-    for (int32_t i = 0; i < 5; ++i) {
+    const char* shown[] = {"C:\\Docs\\my.chm", "C:\\WINDOWS\\b.hlp", "C:\\c.pdf", "C:\\e.chm"};
+    for (int32_t i = 0; i < 4; ++i) {
         std::string path;
         EXPECT_EQ(m_file.GetDocDisplayPath(2, i, path), 0);
-        EXPECT_EQ(path, expected[i]);
+        EXPECT_EQ(path, shown[i]);
     }
     std::string path = "untouched";
-    EXPECT_EQ(m_file.GetDocDisplayPath(2, 6, path), TQE_NUMBER);
+    EXPECT_EQ(m_file.GetDocDisplayPath(2, 4, path), TQE_NUMBER);
     EXPECT_EQ(m_file.GetDocDisplayPath(2, -1, path), TQE_NUMBER);
     EXPECT_EQ(path, "untouched");
     EXPECT_EQ(m_file.RemoveDoc(2, "C:\\x.chm"), TQE_DOC_NOT_REGISTERED);
-    EXPECT_EQ(m_file.m_dwModified, 0u);
-    EXPECT_EQ(m_file.RemoveDoc(2, "C:\\WINDOWS\\B.HLP > Whatever"), 1);
-    EXPECT_EQ(m_file.RemoveDoc(2, "c:\\a.chm"), 0);
-    EXPECT_EQ(m_file.GetDocCount(2), 4);
-    EXPECT_EQ(Docs().back(), "C:\\A.chm > Other");
-    EXPECT_NE(Db(2).m_dwState & DBSTATE_REBUILD, 0u);
+    EXPECT_EQ(m_file.RemoveDoc(2, "c:\\WINDOWS\\b.hlp > Whatever"), 1);
+    EXPECT_EQ(m_file.RemoveDoc(2, "C:\\E.CHM"), 2);
+    EXPECT_EQ(m_file.GetDocCount(2), 2);
+    EXPECT_EQ(m_file.AddDoc(9, "C:\\x.chm"), TQE_DB_NUMBER);
 }
 
 TEST_F(AppliEditTest, FreeNamesAndNumbering) {
@@ -324,20 +302,17 @@ TEST_F(AppliEditTest, LongNamesAreCutOnWholeCharacters) {
     EXPECT_EQ(Make(std::string(70, 'a')), std::string(58, 'a') + "#2");
 }
 
+// Every numbered name taken: a file name from the data folder (the probe file gone again).
 TEST_F(AppliEditTest, WhenEveryNumberIsTakenAFileNameOfTheDataFolderIsUsed) {
-    for (int n = 2; n <= 1000; ++n) {
+    for (int n = 0; n <= 1000; ++n) {
         AddNamed({"X#" + std::to_string(n)});
     }
-    AddNamed({"X", "X#0", "X#1"});
-    for (const char* publicName : {"X", "X#999", "X#0"}) {  // each stops after one round
-        const std::string name = Make(publicName);
-        EXPECT_TRUE(name.starts_with("TQ") && name.ends_with(".tmp")) << name;
-        EXPECT_EQ(GetPathType("C:\\Data\\" + name), PATH_NONE);  // the probe file is gone
-    }
+    AddNamed({"X"});
+    const std::string name = Make("X#999");
+    EXPECT_TRUE(name.starts_with("TQ") && name.ends_with(".tmp")) << name;
+    EXPECT_EQ(GetPathType("C:\\Data\\" + name), PATH_NONE);
     m_file.SetDataPath("C:\\NoSuchFolder\\");
-    std::string name = "untouched";
-    EXPECT_EQ(m_file.MakeDBName("X", -1, name), TQE_DB_FOLDER_CREATE);
-    EXPECT_EQ(name, "untouched");
+    EXPECT_EQ(Make("X", -1, TQE_DB_FOLDER_CREATE), "");
 }
 
 }  // namespace

@@ -148,25 +148,13 @@ TEST(CheckJobTest, ThousandFilesOnTheWorkerWhileTheOwnerStaysResponsive) {
     EXPECT_FALSE(bTimedOut);
     EXPECT_TRUE(bOwnerWorked);
     EXPECT_EQ(list.m_threads, std::set<std::thread::id>{ownerThread});
-    EXPECT_EQ(checkThreads.size(), 1u);
-    EXPECT_EQ(checkThreads.count(ownerThread), 0u);
+    ASSERT_EQ(checkThreads.size(), 1u);
+    EXPECT_NE(*checkThreads.begin(), ownerThread);
     EXPECT_EQ(list.m_nOps, 1500u);  // a find per file, an add per accepted file
     ASSERT_EQ(list.m_list.GetEntries().size(), 500u);
     EXPECT_TRUE(std::is_sorted(list.m_list.GetEntries().begin(), list.m_list.GetEntries().end()));
     EXPECT_EQ(result.m_accepted.size(), 500u);
     EXPECT_EQ(result.m_strRefused.substr(0, 26), "file1001.txt\r\nfile1003.txt");
-}
-
-TEST(CheckJobTest, SortedTargetListIgnoresCase) {
-    CSortedTargetList list;
-    EXPECT_EQ(list.AddString("C:\\b.txt"), 0);
-    EXPECT_EQ(list.AddString("c:\\A.txt"), 0);
-    EXPECT_EQ(list.AddString("C:\\c.txt"), 2);
-    EXPECT_EQ(list.FindStringExact("C:\\B.TXT"), 1);
-    EXPECT_EQ(list.FindStringExact("C:\\b.tx"), -1);
-    EXPECT_TRUE(list.DeleteString(0));
-    EXPECT_FALSE(list.DeleteString(2));
-    EXPECT_EQ(list.GetEntries(), (std::vector<std::string>{"C:\\b.txt", "C:\\c.txt"}));
 }
 
 }  // namespace
