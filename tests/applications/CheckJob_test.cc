@@ -72,44 +72,33 @@ TEST(CheckJobTest, SkipsKnownPathsChecksTheRestAndReportsRefusedInOrder) {
     list.m_list.AddString("C:\\docs\\Known.chm");
     list.m_refuse.insert("C:\\docs\\full.txt");  // the list box refuses this one
     std::vector<std::string> checked;
-    auto check = [&](const std::string& p) {
+    auto check = [&](const std::string& p) -> int32_t {
         checked.push_back(p);
+        if (p.ends_with("throw.txt")) {
+            throw std::runtime_error("reader failed");  // refuses its file; the wait still ends
+        }
         return p.find("bad") != std::string::npos ? 0 : p.find("two") != std::string::npos ? 2 : 1;
     };
     CJobResult result =
         RunJob({Item("C:\\docs\\b.pdf"), Item("C:\\DOCS\\KNOWN.CHM"), Item("C:\\docs\\bad1.hlp"),
                 Item("C:\\docs\\full.txt"), Item("C:\\docs\\two.htm"), Item("C:\\docs\\a.pdf"),
-                Item("C:\\docs\\B.PDF"), Item("C:\\docs\\bad2.chm")},
+                Item("C:\\docs\\B.PDF"), Item("C:\\docs\\throw.txt")},
                check, list);
-
     // The known path and the second spelling of b.pdf were never checked.
     EXPECT_EQ(checked, (std::vector<std::string>{"C:\\docs\\b.pdf", "C:\\docs\\bad1.hlp",
                                                  "C:\\docs\\full.txt", "C:\\docs\\two.htm",
-                                                 "C:\\docs\\a.pdf", "C:\\docs\\bad2.chm"}));
-    EXPECT_EQ(result.m_strRefused, "bad1.hlp\r\ntwo.htm\r\nbad2.chm");
+                                                 "C:\\docs\\a.pdf", "C:\\docs\\throw.txt"}));
+    EXPECT_EQ(result.m_strRefused, "bad1.hlp\r\ntwo.htm\r\nthrow.txt");
     // full.txt was accepted but the list refused it: not reported, not among the accepted.
     EXPECT_EQ(result.m_accepted, (std::vector<std::string>{"C:\\docs\\b.pdf", "C:\\docs\\a.pdf"}));
     EXPECT_EQ(
         list.m_list.GetEntries(),
         (std::vector<std::string>{"C:\\docs\\a.pdf", "C:\\docs\\b.pdf", "C:\\docs\\Known.chm"}));
-}
-
-TEST(CheckJobTest, WithoutAcceptedListWithoutItemsAndWithAFailingCheck) {
-    CWatchedList list;
+    // Without an accepted list, and without items, the job still ends.
     auto accept = [](const std::string&) { return 1; };
-    CJobResult result = RunJob({Item("C:\\x.txt")}, accept, list, false);
-    EXPECT_TRUE(result.m_accepted.empty());
-    EXPECT_EQ(list.m_list.GetEntries().size(), 1u);
-    EXPECT_EQ(RunJob({}, accept, list).m_strRefused, "");  // an empty job still ends the wait
-    // A check that throws refuses its file, and the wait still ends.
-    result = RunJob(
-        {Item("C:\\a.txt"), Item("C:\\b.txt")},
-        [](const std::string& p) -> int32_t {
-            return p == "C:\\a.txt" ? throw std::runtime_error("reader failed") : 1;
-        },
-        list);
-    EXPECT_EQ(result.m_strRefused, "a.txt");
-    EXPECT_EQ(result.m_accepted, std::vector<std::string>{"C:\\b.txt"});
+    EXPECT_TRUE(RunJob({Item("C:\\x.txt")}, accept, list, false).m_accepted.empty());
+    EXPECT_EQ(list.m_list.GetEntries().size(), 4u);
+    EXPECT_EQ(RunJob({}, accept, list).m_strRefused, "");
 }
 
 // 1,000 files: the list is served only by the owner, and halfway through the owner does other
