@@ -350,30 +350,6 @@ TEST(ExportsTest, ConversionWritesOnlyWhatChanged) {
     EXPECT_EQ(VXCSTM_GetStatus(kKeyPath.c_str()), 4);
 }
 
-// A child that loads the product in an automation object and holds it until the release
-// file appears (or half a minute has passed).
-TQ_CHILD_MAIN(HoldLoadedObject) {
-    CObject obj;
-    if (!obj.Ready() || obj.Long("Load") != 0) {
-        return 1;
-    }
-    test::WriteLinuxFile(args.at(0), "loaded");
-    for (int i = 0; i < 3000 && !test::LinuxFileExists(args.at(1)); ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return 0;
-}
-
-// Starts HoldLoadedObject and waits until it holds the product; -1 when it does not.
-pid_t StartHolder(const CProductFixture& product, const std::string& strRelease) {
-    const std::string strLoaded = product.m_prefix.Path("loaded");
-    const pid_t holder = test::StartChild("HoldLoadedObject", {strLoaded, strRelease});
-    for (int i = 0; i < 3000 && !test::LinuxFileExists(strLoaded); ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return test::LinuxFileExists(strLoaded) ? holder : -1;
-}
-
 // Another editor in its own process, maybe as another user (who may not open the mutex's lock
 // file, so the files count as locked): it sees the status args[0], and its Load is refused.
 TQ_CHILD_MAIN(OtherEditor) {
@@ -385,33 +361,30 @@ TQ_CHILD_MAIN(OtherEditor) {
                : 1;
 }
 
-TEST(ExportsTest, AnEditorInAnotherProcessExcludesLoadsAndConversions) {
+TEST(ExportsTest, AnEditorExcludesOtherProcessesLoadsAndConversions) {
     CProductFixture product;
     product.OpenRegistryToAll();
     ASSERT_EQ(VXCSTM_BaseInfoToControl(kKeyPath.c_str()), 0);
-    const std::string strRelease = product.m_prefix.Path("release");
-    const pid_t holder = StartHolder(product, strRelease);
-    ASSERT_GT(holder, 0);
-    // Make the base control file newer than the control file: a conversion would write.
-    test::WriteLinuxFile(product.C("Ctrl/base.ctl"), test::kBaseText + "\r\n: touched\r\n");
-    const std::string control = Stamp(product.C("Ctrl/ctrl.ctl"));
-    std::string requests = CProductFixture::Values("Builder\\Request");
-
-    EXPECT_EQ(test::RunChild("OtherEditor", {"1"}), 0);
-    if (test::CanDropPrivileges()) {  // another user's editor counts as locked
-        test::CChildOptions other;
-        other.m_bDropPrivileges = true;
-        EXPECT_EQ(test::RunChild("OtherEditor", {"2"}, other), 0);
+    {
+        CObject editor;
+        ASSERT_TRUE(editor.Ready());
+        ASSERT_EQ(editor.Long("Load"), 0);
+        // Make the base control file newer than the control file: a conversion would write.
+        test::WriteLinuxFile(product.C("Ctrl/base.ctl"), test::kBaseText + "\r\n: touched\r\n");
+        const std::string control = Stamp(product.C("Ctrl/ctrl.ctl"));
+        const std::string requests = CProductFixture::Values("Builder\\Request");
+        EXPECT_EQ(test::RunChild("OtherEditor", {"1"}), 0);
+        if (test::CanDropPrivileges()) {
+            test::CChildOptions other;
+            other.m_bDropPrivileges = true;
+            EXPECT_EQ(test::RunChild("OtherEditor", {"2"}, other), 0);
+        }
+        EXPECT_EQ(VXCSTM_BaseInfoToControl(kKeyPath.c_str()), -1043);
+        EXPECT_EQ(Stamp(product.C("Ctrl/ctrl.ctl")), control);
+        EXPECT_EQ(CProductFixture::Values("Builder\\Request"), requests);
+        // The editor's lock file is what the builder sees; it stays.
+        EXPECT_TRUE(test::LinuxFileExists(product.C("Ctrl/base.ctl.lock")));
     }
-    EXPECT_EQ(VXCSTM_GetStatus(kKeyPath.c_str()), 1);
-    EXPECT_EQ(VXCSTM_BaseInfoToControl(kKeyPath.c_str()), -1043);
-    EXPECT_EQ(Stamp(product.C("Ctrl/ctrl.ctl")), control);
-    EXPECT_EQ(CProductFixture::Values("Builder\\Request"), requests);
-    // The editor's lock file is what the builder sees; it stays.
-    EXPECT_TRUE(test::LinuxFileExists(product.C("Ctrl/base.ctl.lock")));
-
-    test::WriteLinuxFile(strRelease, "");
-    EXPECT_EQ(test::WaitChild(holder), 0);
     EXPECT_EQ(VXCSTM_GetStatus(kKeyPath.c_str()), 0);
     EXPECT_FALSE(test::LinuxFileExists(product.C("Ctrl/base.ctl.lock")));
 }
