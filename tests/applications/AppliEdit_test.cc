@@ -151,35 +151,29 @@ TEST_F(AppliEditTest, EditNameChecksFirstAndChangesOnlyWhenAllPass) {
 TEST_F(AppliEditTest, GroupNamesAreCheckedAndAMissingParentIsCreated) {
     const std::string missing = "Missing", tools = "Tools", badParent = "T\x01";
     const struct {
+        bool m_bRename;  // else Fixed1 is added to the group m_strNew under m_pParent
         const std::string* m_pParent;
         const char* m_pszOld;
         std::string m_strNew;
         int32_t m_lResult;
-    } renames[] = {
-        {&missing, "MyApp", "X", TQE_GROUP_NAME},
-        {&kAppGroup, "Other", "X", TQE_GROUP_NAME},
-        {nullptr, "MyApp", "X", TQE_GROUP_NAME},  // not at top level
-        {&kAppGroup, "MyApp", "", TQE_GROUP_NAME},
-        {&kAppGroup, "MyApp", "X\r", TQE_CONTROL_CHAR},
-        {nullptr, "Manuals", kAppGroup, TQE_GROUP_NAME_TWICE},
-    };
-    for (const auto& c : renames) {
-        EXPECT_EQ(m_file.RenameGroup(c.m_pParent, c.m_pszOld, c.m_strNew), c.m_lResult)
-            << c.m_pszOld << ">" << c.m_strNew;
-    }
-    const struct {
-        std::string m_name;
-        const std::string* m_pParent;
-        int32_t m_lResult;
-    } adds[] = {
-        {"", nullptr, TQE_GROUP_NAME},
-        {std::string(257, 'g'), nullptr, TQE_GROUP_NAME},
-        {"a\tb", nullptr, TQE_CONTROL_CHAR},
-        {"ok", &badParent, TQE_CONTROL_CHAR},
+    } cases[] = {
+        {true, &missing, "MyApp", "X", TQE_GROUP_NAME},
+        {true, &kAppGroup, "Other", "X", TQE_GROUP_NAME},
+        {true, nullptr, "MyApp", "X", TQE_GROUP_NAME},  // not at top level
+        {true, &kAppGroup, "MyApp", "", TQE_GROUP_NAME},
+        {true, &kAppGroup, "MyApp", "X\r", TQE_CONTROL_CHAR},
+        {true, nullptr, "Manuals", kAppGroup, TQE_GROUP_NAME_TWICE},
+        {false, nullptr, "", "", TQE_GROUP_NAME},
+        {false, nullptr, "", std::string(257, 'g'), TQE_GROUP_NAME},
+        {false, nullptr, "", "a\tb", TQE_CONTROL_CHAR},
+        {false, &badParent, "", "ok", TQE_CONTROL_CHAR},
     };
     const int32_t count = m_file.m_groupSet.GetGroupCount();
-    for (const auto& c : adds) {
-        EXPECT_EQ(m_file.AddDBToGroup(1, c.m_name, c.m_pParent), c.m_lResult) << c.m_name;
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.m_bRename ? m_file.RenameGroup(c.m_pParent, c.m_pszOld, c.m_strNew)
+                              : m_file.AddDBToGroup(1, c.m_strNew, c.m_pParent),
+                  c.m_lResult)
+            << c.m_pszOld << ">" << c.m_strNew;
     }
     EXPECT_EQ(m_file.AddDBToGroup(7, "ok"), TQE_DB_NUMBER);
     EXPECT_EQ(m_file.m_groupSet.GetGroupCount(), count);
