@@ -34,11 +34,6 @@ int CheckByExtension(const std::string& strPath) {
 }
 const char* const kExtensions[] = {".hlp", ".chm", ".pdf", ".txt", ".htm", ".html"};
 
-// A check in a child process; the exit status carries the answer offset by 10.
-TQ_CHILD_MAIN(tqfltr2_check) {
-    return 10 + CheckByExtension(args.at(0));
-}
-
 class Tqfltr2Test : public CTopicFileTest {
 protected:
     // A file of each kind that holds topics.
@@ -81,23 +76,6 @@ TEST_F(Tqfltr2Test, EveryKindWholeEmptyRandomAndUnreadable) {
     EXPECT_EQ(PAS_TxtHaveTopic("C:\\README.TXT"), TQFLTR2_HAS_TOPIC);
     WriteLinuxFile(Linux("\xE3\x83\x9E\xE3\x83\x8B.TXT"), "text");  // マニ.TXT
     EXPECT_EQ(PAS_TxtHaveTopic((strFolder + "\\\x83\x7D\x83\x6A.txt").c_str()), TQFLTR2_HAS_TOPIC);
-}
-
-TEST_F(Tqfltr2Test, AccessDeniedIsUnreadable) {
-    if (!CanDropPrivileges()) {
-        GTEST_SKIP() << "cannot drop to an unprivileged user, so access cannot be denied";
-    }
-    std::filesystem::permissions(m_prefix.GetDir(), std::filesystem::perms::all);
-    CChildOptions nobody;
-    nobody.m_bDropPrivileges = true;
-    for (const std::string& strPath : WriteSoundFiles("secret")) {
-        std::string strName = "secret" + std::filesystem::path(strPath).extension().string();
-        std::filesystem::permissions(Linux(strName), std::filesystem::perms::owner_read);
-        EXPECT_EQ(RunChild("tqfltr2_check", {strPath}, nobody), 10 + TQFLTR2_UNREADABLE) << strPath;
-        std::filesystem::permissions(Linux(strName), std::filesystem::perms::others_read,
-                                     std::filesystem::perm_options::add);
-        EXPECT_EQ(RunChild("tqfltr2_check", {strPath}, nobody), 10 + TQFLTR2_HAS_TOPIC) << strPath;
-    }
 }
 
 // The check shares read, write and delete access: a program that denies read sharing refuses
