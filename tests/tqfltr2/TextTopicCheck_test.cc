@@ -1,6 +1,7 @@
 // Text and HTML pages: encodings, binary data, pieces cut anywhere; a file deleted mid-check.
 #include <filesystem>
 #include <string>
+#include <tuple>
 
 #include "TopicTestFiles.h"
 #include "gtest/gtest.h"
@@ -46,12 +47,8 @@ TEST_F(TextTopicCheckTest, Txt) {
 // Pieces may cut a character anywhere; the answer must not depend on where.
 TEST(VisibleTextTest, EveryEncodingEverySplit) {
     using E = ETextEncoding;
-    struct {
-        const char* m_pszName;
-        E m_encoding;
-        std::string m_strText;
-        bool m_bVisible;
-    } cases[] = {
+    const std::tuple<const char*, E, std::string, bool> cases[] = {
+        // name, text, visible?
         {"ascii blanks and controls", E::Cp932, " \t\r\n\v\f\x1A\x7F\x01", false},
         {"ideographic spaces", E::Cp932, "\x81\x40\x81\x40 \x81\x40", false},
         {"kana after an ideographic space", E::Cp932, "\x81\x40\x82\xA0", true},
@@ -65,12 +62,11 @@ TEST(VisibleTextTest, EveryEncodingEverySplit) {
         {"utf-16be letter", E::Utf16Be, std::string("\x00\x20\x00\x41", 4), true},
         {"utf-16 odd byte left over", E::Utf16Le, std::string("\x20\x00\x41", 3), false},
     };
-    for (const auto& c : cases) {
-        for (size_t cut = 0; cut <= c.m_strText.size(); ++cut) {
-            CVisibleTextScanner scanner(c.m_encoding);
-            scanner.Feed(c.m_strText.substr(0, cut));
-            EXPECT_EQ(scanner.Feed(c.m_strText.substr(cut)), c.m_bVisible)
-                << c.m_pszName << " cut at " << cut;
+    for (const auto& [pszName, encoding, strText, bVisible] : cases) {
+        for (size_t cut = 0; cut <= strText.size(); ++cut) {
+            CVisibleTextScanner scanner(encoding);
+            scanner.Feed(strText.substr(0, cut));
+            EXPECT_EQ(scanner.Feed(strText.substr(cut)), bVisible) << pszName << " cut at " << cut;
         }
     }
 }
@@ -122,12 +118,8 @@ TEST_F(TextTopicCheckTest, HtmlWholeAndInPieces) {
 // that open the file by name find nothing and answer unreadable, not damaged.
 TEST_F(TextTopicCheckTest, FileDeletedDuringTheCheck) {
     CompileChm("gone.chm", {{"a.htm", "<body>words</body>"}});
-    struct {
-        const char* m_pszName;
-        std::string m_strData;
-        int (*m_pfnRun)(CTopicFile&);
-        int m_nAnswer;
-    } cases[] = {
+    // The file, its contents, the check on the open file, and its answer.
+    const std::tuple<const char*, std::string, int (*)(CTopicFile&), int> cases[] = {
         {"gone.txt", "text", [](CTopicFile& f) { return CTxtTopicCheck(f).Run(); },
          TQFLTR2_HAS_TOPIC},
         {"gone.pdf", BuildPdf({PdfTextPage("x")}),
@@ -135,12 +127,12 @@ TEST_F(TextTopicCheckTest, FileDeletedDuringTheCheck) {
         {"gone.chm", ReadLinuxFile(Linux("gone.chm")),
          [](CTopicFile& f) { return CChmTopicCheck(f, 1).Run(); }, TQFLTR2_UNREADABLE},
     };
-    for (const auto& c : cases) {
+    for (const auto& [pszName, strData, pfnRun, nAnswer] : cases) {
         CTopicFile file;
-        ASSERT_EQ(file.Open(Write(c.m_pszName, c.m_strData).c_str()), 0) << c.m_pszName;
-        std::filesystem::remove(Linux(c.m_pszName));
-        EXPECT_FALSE(file.CanStillOpen()) << c.m_pszName;
-        EXPECT_EQ(c.m_pfnRun(file), c.m_nAnswer) << c.m_pszName;
+        ASSERT_EQ(file.Open(Write(pszName, strData).c_str()), 0) << pszName;
+        std::filesystem::remove(Linux(pszName));
+        EXPECT_FALSE(file.CanStillOpen()) << pszName;
+        EXPECT_EQ(pfnRun(file), nAnswer) << pszName;
     }
 }
 
