@@ -48,7 +48,7 @@ TEST_F(TextTopicCheckTest, Txt) {
 TEST(VisibleTextTest, EveryEncodingEverySplit) {
     using E = ETextEncoding;
     const std::tuple<const char*, E, std::string, bool> cases[] = {
-        // name, text, visible?
+        // name, encoding, text, whether it shows anything
         {"ascii blanks and controls", E::Cp932, " \t\r\n\v\f\x1A\x7F\x01", false},
         {"ideographic spaces", E::Cp932, "\x81\x40\x81\x40 \x81\x40", false},
         {"kana after an ideographic space", E::Cp932, "\x81\x40\x82\xA0", true},
