@@ -4,6 +4,8 @@
 // to end (with the names the builder is told) are the command-line host's and the saves'.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "applications/AppNameRules.h"
 #include "controlfile/CtrlGroupSet.h"
 #include "manager/CtrlFile.h"
@@ -57,12 +59,8 @@ protected:
 };
 
 TEST_F(AppliEditTest, RefusedAddsAndRenamesChangeNothing) {
-    const struct {
-        bool m_bRename;
-        int32_t m_n;  // the type added to, or the index renamed
-        std::string m_name;
-        int32_t m_lResult;
-    } cases[] = {
+    // A rename (of the index) or an add (to the type), the name, the result.
+    const std::tuple<bool, int32_t, std::string, int32_t> cases[] = {
         {false, 3, "", TQE_DBNAME_RESERVED},
         {false, 3, std::string(257, 'x'), TQE_DBNAME_RESERVED},
         {false, 3, "a\tb", TQE_CONTROL_CHAR},
@@ -80,11 +78,9 @@ TEST_F(AppliEditTest, RefusedAddsAndRenamesChangeNothing) {
         {true, 2, "MyApp", TQ_OK},  // identical: nothing happens
     };
     const std::string before = Names();
-    for (const auto& c : cases) {
-        EXPECT_EQ(
-            c.m_bRename ? m_file.RenameAppli(c.m_n, c.m_name) : m_file.AddAppli(c.m_n, c.m_name),
-            c.m_lResult)
-            << c.m_name;
+    for (const auto& [bRename, n, name, lResult] : cases) {
+        EXPECT_EQ(bRename ? m_file.RenameAppli(n, name) : m_file.AddAppli(n, name), lResult)
+            << name;
     }
     EXPECT_EQ(Names(), before);
     EXPECT_EQ(m_file.m_dwModified, 0u);
@@ -107,12 +103,8 @@ TEST_F(AppliEditTest, AddAppendsToItsTypeWithADerivedName) {
 // Every rule is checked before anything changes, in the order 109, 101, 103, 108, 102: a
 // refused OK, and an OK that keeps the name, leave the model and its flags as they were.
 TEST_F(AppliEditTest, EditNameChecksFirstAndChangesOnlyWhenAllPass) {
-    struct {
-        std::string text;
-        bool bEmpty;
-        uint32_t id;
-        const char* nameAfter;
-    } cases[] = {
+    // The text, whether the targets are empty, the message, the public name after.
+    const std::tuple<std::string, bool, uint32_t, const char*> cases[] = {
         {"x\ty", true, IDS_APP_NAME_CONTROL, "MyApp"},
         {"  ", true, IDS_ENTER_APP_NAME, "MyApp"},
         {"Selection one", true, IDS_APP_EXISTS, "MyApp"},
@@ -121,17 +113,17 @@ TEST_F(AppliEditTest, EditNameChecksFirstAndChangesOnlyWhenAllPass) {
         {" MyApp ", false, 0, "MyApp"},
         {" MYAPP ", false, 0, "MYAPP"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.text);
-        const bool bRenames = c.id == 0 && m_file.GetPublicName(kMyApp) != c.nameAfter;
+    for (const auto& [text, bEmpty, id, nameAfter] : cases) {
+        SCOPED_TRACE(text);
+        const bool bRenames = id == 0 && m_file.GetPublicName(kMyApp) != nameAfter;
         m_file.m_dwModified = 0;
         m_file.m_dwStructureChanged = 0;
         std::string strNew = "untouched";
-        EXPECT_EQ(ApplyEditAppName(m_file, kMyApp, m_file.GetPublicName(kMyApp), c.text, c.bEmpty,
-                                   strNew),
-                  c.id);
-        EXPECT_EQ(m_file.GetPublicName(kMyApp), c.nameAfter);
-        EXPECT_EQ(strNew, c.id == 0 ? c.nameAfter : "untouched");
+        EXPECT_EQ(
+            ApplyEditAppName(m_file, kMyApp, m_file.GetPublicName(kMyApp), text, bEmpty, strNew),
+            id);
+        EXPECT_EQ(m_file.GetPublicName(kMyApp), nameAfter);
+        EXPECT_EQ(strNew, id == 0 ? nameAfter : "untouched");
         EXPECT_EQ(m_file.m_dwModified != 0, bRenames);
         EXPECT_EQ(m_file.m_dwStructureChanged != 0, bRenames);
     }
@@ -150,13 +142,9 @@ TEST_F(AppliEditTest, EditNameChecksFirstAndChangesOnlyWhenAllPass) {
 
 TEST_F(AppliEditTest, GroupNamesAreCheckedAndAMissingParentIsCreated) {
     const std::string missing = "Missing", tools = "Tools", badParent = "T\x01";
-    const struct {
-        bool m_bRename;  // else Fixed1 is added to the group m_strNew under m_pParent
-        const std::string* m_pParent;
-        const char* m_pszOld;
-        std::string m_strNew;
-        int32_t m_lResult;
-    } cases[] = {
+    // A rename of the group old under the parent to new, or an add of Fixed1 to the group new
+    // under the parent; the result.
+    const std::tuple<bool, const std::string*, const char*, std::string, int32_t> cases[] = {
         {true, &missing, "MyApp", "X", TQE_GROUP_NAME},
         {true, &kAppGroup, "Other", "X", TQE_GROUP_NAME},
         {true, nullptr, "MyApp", "X", TQE_GROUP_NAME},  // not at top level
@@ -169,11 +157,11 @@ TEST_F(AppliEditTest, GroupNamesAreCheckedAndAMissingParentIsCreated) {
         {false, &badParent, "", "ok", TQE_CONTROL_CHAR},
     };
     const int32_t count = m_file.m_groupSet.GetGroupCount();
-    for (const auto& c : cases) {
-        EXPECT_EQ(c.m_bRename ? m_file.RenameGroup(c.m_pParent, c.m_pszOld, c.m_strNew)
-                              : m_file.AddDBToGroup(1, c.m_strNew, c.m_pParent),
-                  c.m_lResult)
-            << c.m_pszOld << ">" << c.m_strNew;
+    for (const auto& [bRename, pParent, pszOld, strNew, lResult] : cases) {
+        EXPECT_EQ(bRename ? m_file.RenameGroup(pParent, pszOld, strNew)
+                          : m_file.AddDBToGroup(1, strNew, pParent),
+                  lResult)
+            << pszOld << ">" << strNew;
     }
     EXPECT_EQ(m_file.AddDBToGroup(7, "ok"), TQE_DB_NUMBER);
     EXPECT_EQ(m_file.m_groupSet.GetGroupCount(), count);

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "controlfile/CtrlModel.h"
@@ -39,11 +40,8 @@ private:
 };
 
 TEST(HaveTopicTest, DispatchByExtension) {
-    struct {
-        const char* path;
-        int32_t divide;
-        const char* call;  // nullptr: no library call, the file is unsupported
-    } cases[] = {
+    // The path, the divide flag, and the call (none: the file is unsupported).
+    const std::tuple<const char*, int32_t, const char*> cases[] = {
         {"a.htm", 0, "html"},           {"x.html", 0, "html"},      {".pdf", 0, nullptr},
         {"MANUAL.CHM", 0, "chm"},       {"readme.doc", 0, nullptr}, {"C:\\h\\w.Hlp", 0, "hlp"},
         {"C:\\a.pdf", 1, "pdf1"},       {"C:\\a.pdf", 7, "pdf1"},   {"C:\\a.PDF", 0, "pdf0"},
@@ -51,15 +49,15 @@ TEST(HaveTopicTest, DispatchByExtension) {
         {"a.html.bak", 0, nullptr},     {"", 0, nullptr},           {"chm", 0, nullptr},
         {"C:\\dir.chm\\x", 0, nullptr},
     };
-    for (const auto& c : cases) {
+    for (const auto& [path, divide, call] : cases) {
         CRecordingFilter filter;
-        int32_t result = HaveTopic(c.path, c.divide, filter);
-        if (c.call == nullptr) {
-            EXPECT_EQ(result, TQE_UNSUPPORTED_FILE) << c.path;
-            EXPECT_TRUE(filter.m_calls.empty()) << c.path;
+        int32_t result = HaveTopic(path, divide, filter);
+        if (call == nullptr) {
+            EXPECT_EQ(result, TQE_UNSUPPORTED_FILE) << path;
+            EXPECT_TRUE(filter.m_calls.empty()) << path;
         } else {
-            EXPECT_EQ(result, -1572) << c.path;
-            EXPECT_EQ(filter.m_calls, std::vector<std::string>{std::string(c.call) + ":" + c.path});
+            EXPECT_EQ(result, -1572) << path;
+            EXPECT_EQ(filter.m_calls, std::vector<std::string>{std::string(call) + ":" + path});
         }
     }
 }
