@@ -301,31 +301,6 @@ std::string Stamp(const std::string& strPath) {
                      ":" + test::ReadLinuxFile(strPath);
 }
 
-TEST(ExportsTest, ConversionWritesOnlyWhatChanged) {
-    CProductFixture product;
-    EXPECT_EQ(VXCSTM_BaseInfoToControl(kKeyPath.c_str()), 0);
-    ASSERT_FALSE(product.Control().empty());
-    const std::string base = Stamp(product.C("Ctrl/base.ctl"));
-    const std::string control = Stamp(product.C("Ctrl/ctrl.ctl"));
-    std::string requests = CProductFixture::Values("Builder\\Request");
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    EXPECT_EQ(VXCSTM_BaseInfoToControl(kKeyPath.c_str()), 0);
-    EXPECT_EQ(Stamp(product.C("Ctrl/base.ctl")), base);
-    EXPECT_EQ(Stamp(product.C("Ctrl/ctrl.ctl")), control);
-    EXPECT_EQ(CProductFixture::Values("Builder\\Request"), requests);
-    // No lock file is left behind, and the mutex is free again.
-    EXPECT_FALSE(test::LinuxFileExists(product.C("Ctrl/base.ctl.lock")));
-    EXPECT_EQ(VXCSTM_GetStatus(kKeyPath.c_str()), 0);
-    const std::string strMissing = std::string(kProductKeyBase) + "Missing";
-    EXPECT_EQ(VXCSTM_BaseInfoToControl(strMissing.c_str()), -1008);
-    EXPECT_EQ(VXCSTM_BaseInfoToControl(nullptr), -1008);
-    EXPECT_EQ(VXCSTM_GetStatus(strMissing.c_str()), 4);
-    EXPECT_EQ(VXCSTM_GetStatus(nullptr), 4);
-    // The key is there, but nothing says where the files are.
-    CProductFixture::DeleteValue("Builder", "BaseControlFile");
-    EXPECT_EQ(VXCSTM_GetStatus(kKeyPath.c_str()), 4);
-}
-
 // Another editor in its own process, maybe as another user (who may not open the mutex's lock
 // file, so the files count as locked): it sees the status args[0], and its Load is refused.
 TQ_CHILD_MAIN(OtherEditor) {
@@ -337,18 +312,28 @@ TQ_CHILD_MAIN(OtherEditor) {
                : 1;
 }
 
-TEST(ExportsTest, AnEditorExcludesOtherProcessesLoadsAndConversions) {
+// A conversion writes only what changed, and nothing while an editor holds the product, which
+// other processes' editors then see as editing (or, as another user, as locked).
+TEST(ExportsTest, ConversionWritesOnlyWhatChangedAndNothingBesideAnEditor) {
     CProductFixture product;
     product.OpenRegistryToAll();
     ASSERT_EQ(VXCSTM_BaseInfoToControl(kKeyPath.c_str()), 0);
+    const std::string base = Stamp(product.C("Ctrl/base.ctl"));
+    std::string control = Stamp(product.C("Ctrl/ctrl.ctl"));
+    const std::string requests = CProductFixture::Values("Builder\\Request");
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(VXCSTM_BaseInfoToControl(kKeyPath.c_str()), 0);
+    EXPECT_EQ(Stamp(product.C("Ctrl/base.ctl")), base);
+    EXPECT_EQ(Stamp(product.C("Ctrl/ctrl.ctl")), control);
+    EXPECT_FALSE(test::LinuxFileExists(product.C("Ctrl/base.ctl.lock")));
+    EXPECT_EQ(VXCSTM_GetStatus(kKeyPath.c_str()), 0);
     {
         CObject editor;
         ASSERT_TRUE(editor.Ready());
         ASSERT_EQ(editor.Long("Load"), 0);
         // Make the base control file newer than the control file: a conversion would write.
         test::WriteLinuxFile(product.C("Ctrl/base.ctl"), test::kBaseText + "\r\n: touched\r\n");
-        const std::string control = Stamp(product.C("Ctrl/ctrl.ctl"));
-        const std::string requests = CProductFixture::Values("Builder\\Request");
+        control = Stamp(product.C("Ctrl/ctrl.ctl"));
         EXPECT_EQ(test::RunChild("OtherEditor", {"1"}), 0);
         if (test::CanDropPrivileges()) {
             test::CChildOptions other;
@@ -357,12 +342,20 @@ TEST(ExportsTest, AnEditorExcludesOtherProcessesLoadsAndConversions) {
         }
         EXPECT_EQ(VXCSTM_BaseInfoToControl(kKeyPath.c_str()), -1043);
         EXPECT_EQ(Stamp(product.C("Ctrl/ctrl.ctl")), control);
-        EXPECT_EQ(CProductFixture::Values("Builder\\Request"), requests);
         // The editor's lock file is what the builder sees; it stays.
         EXPECT_TRUE(test::LinuxFileExists(product.C("Ctrl/base.ctl.lock")));
     }
+    EXPECT_EQ(CProductFixture::Values("Builder\\Request"), requests);
     EXPECT_EQ(VXCSTM_GetStatus(kKeyPath.c_str()), 0);
     EXPECT_FALSE(test::LinuxFileExists(product.C("Ctrl/base.ctl.lock")));
+    const std::string strMissing = std::string(kProductKeyBase) + "Missing";
+    EXPECT_EQ(VXCSTM_BaseInfoToControl(strMissing.c_str()), -1008);
+    EXPECT_EQ(VXCSTM_BaseInfoToControl(nullptr), -1008);
+    EXPECT_EQ(VXCSTM_GetStatus(strMissing.c_str()), 4);
+    EXPECT_EQ(VXCSTM_GetStatus(nullptr), 4);
+    // The key is there, but nothing says where the files are.
+    CProductFixture::DeleteValue("Builder", "BaseControlFile");
+    EXPECT_EQ(VXCSTM_GetStatus(kKeyPath.c_str()), 4);
 }
 
 }  // namespace
