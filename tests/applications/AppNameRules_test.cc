@@ -17,10 +17,7 @@ const std::string kHyou = "\x95\x5c";       // "表", whose second byte is a bac
 const std::string kSo = "\x83\x5c";         // "ソ", likewise
 
 TEST(AppNameRulesTest, ControlCharacters) {
-    struct {
-        std::string text;
-        size_t pos;
-    } cases[] = {
+    const std::pair<std::string, size_t> cases[] = {
         {"MyApp", std::string::npos},
         {"a\tb", 1},
         {"ab\t", 2},
@@ -32,16 +29,13 @@ TEST(AppNameRulesTest, ControlCharacters) {
          3},  // a trail byte below 0x20 belongs to its character
         {"\x81", std::string::npos},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(FindNameControlChar(c.text), c.pos) << c.text;
+    for (const auto& [text, pos] : cases) {
+        EXPECT_EQ(FindNameControlChar(text), pos) << text;
     }
 }
 
 TEST(AppNameRulesTest, Trimming) {
-    struct {
-        std::string text;
-        std::string trimmed;
-    } cases[] = {
+    const std::pair<std::string, std::string> cases[] = {
         {"  My App  ", "My App"},
         {kFullSpace + "App" + kFullSpace + " ", "App"},
         {" " + kFullSpace + " ", ""},
@@ -51,8 +45,8 @@ TEST(AppNameRulesTest, Trimming) {
         {"a" + kFullSpace + "b", "a" + kFullSpace + "b"},
         {"\x81", "\x81"},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(TrimAppName(c.text), c.trimmed) << c.text;
+    for (const auto& [text, trimmed] : cases) {
+        EXPECT_EQ(TrimAppName(text), trimmed) << text;
     }
 }
 

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -72,44 +71,33 @@ TEST(CheckJobTest, SkipsKnownPathsChecksTheRestAndReportsRefusedInOrder) {
     list.m_list.AddString("C:\\docs\\Known.chm");
     list.m_refuse.insert("C:\\docs\\full.txt");  // the list box refuses this one
     std::vector<std::string> checked;
-    auto check = [&](const std::string& p) {
+    auto check = [&](const std::string& p) -> int32_t {
         checked.push_back(p);
+        if (p.ends_with("throw.txt")) {
+            throw std::runtime_error("reader failed");  // refuses its file; the wait still ends
+        }
         return p.find("bad") != std::string::npos ? 0 : p.find("two") != std::string::npos ? 2 : 1;
     };
     CJobResult result =
         RunJob({Item("C:\\docs\\b.pdf"), Item("C:\\DOCS\\KNOWN.CHM"), Item("C:\\docs\\bad1.hlp"),
                 Item("C:\\docs\\full.txt"), Item("C:\\docs\\two.htm"), Item("C:\\docs\\a.pdf"),
-                Item("C:\\docs\\B.PDF"), Item("C:\\docs\\bad2.chm")},
+                Item("C:\\docs\\B.PDF"), Item("C:\\docs\\throw.txt")},
                check, list);
-
     // The known path and the second spelling of b.pdf were never checked.
     EXPECT_EQ(checked, (std::vector<std::string>{"C:\\docs\\b.pdf", "C:\\docs\\bad1.hlp",
                                                  "C:\\docs\\full.txt", "C:\\docs\\two.htm",
-                                                 "C:\\docs\\a.pdf", "C:\\docs\\bad2.chm"}));
-    EXPECT_EQ(result.m_strRefused, "bad1.hlp\r\ntwo.htm\r\nbad2.chm");
+                                                 "C:\\docs\\a.pdf", "C:\\docs\\throw.txt"}));
+    EXPECT_EQ(result.m_strRefused, "bad1.hlp\r\ntwo.htm\r\nthrow.txt");
     // full.txt was accepted but the list refused it: not reported, not among the accepted.
     EXPECT_EQ(result.m_accepted, (std::vector<std::string>{"C:\\docs\\b.pdf", "C:\\docs\\a.pdf"}));
     EXPECT_EQ(
         list.m_list.GetEntries(),
         (std::vector<std::string>{"C:\\docs\\a.pdf", "C:\\docs\\b.pdf", "C:\\docs\\Known.chm"}));
-}
-
-TEST(CheckJobTest, WithoutAcceptedListWithoutItemsAndWithAFailingCheck) {
-    CWatchedList list;
+    // Without an accepted list, and without items, the job still ends.
     auto accept = [](const std::string&) { return 1; };
-    CJobResult result = RunJob({Item("C:\\x.txt")}, accept, list, false);
-    EXPECT_TRUE(result.m_accepted.empty());
-    EXPECT_EQ(list.m_list.GetEntries().size(), 1u);
-    EXPECT_EQ(RunJob({}, accept, list).m_strRefused, "");  // an empty job still ends the wait
-    // A check that throws refuses its file, and the wait still ends.
-    result = RunJob(
-        {Item("C:\\a.txt"), Item("C:\\b.txt")},
-        [](const std::string& p) -> int32_t {
-            return p == "C:\\a.txt" ? throw std::runtime_error("reader failed") : 1;
-        },
-        list);
-    EXPECT_EQ(result.m_strRefused, "a.txt");
-    EXPECT_EQ(result.m_accepted, std::vector<std::string>{"C:\\b.txt"});
+    EXPECT_TRUE(RunJob({Item("C:\\x.txt")}, accept, list, false).m_accepted.empty());
+    EXPECT_EQ(list.m_list.GetEntries().size(), 4u);
+    EXPECT_EQ(RunJob({}, accept, list).m_strRefused, "");
 }
 
 // 1,000 files: the list is served only by the owner, and halfway through the owner does other
@@ -121,7 +109,6 @@ TEST(CheckJobTest, ThousandFilesOnTheWorkerWhileTheOwnerStaysResponsive) {
     std::mutex mutex;
     std::condition_variable cv;
     bool bOwnerWorked = false;
-    std::atomic<bool> bTimedOut{false};
     std::thread::id ownerThread = std::this_thread::get_id();
     std::set<std::thread::id> checkThreads;
     std::vector<CCheckItem> items;
@@ -137,36 +124,20 @@ TEST(CheckJobTest, ThousandFilesOnTheWorkerWhileTheOwnerStaysResponsive) {
                 cv.notify_one();
             });
             std::unique_lock<std::mutex> lock(mutex);
-            if (!cv.wait_for(lock, std::chrono::seconds(60), [&] { return bOwnerWorked; })) {
-                bTimedOut = true;
-            }
+            EXPECT_TRUE(cv.wait_for(lock, std::chrono::seconds(60), [&] { return bOwnerWorked; }));
         }
         return p.back() == 't' && (p[p.size() - 5] - '0') % 2 == 0 ? 1 : 0;
     };
     CJobResult result = RunJob(items, check, list, true, &loop);
-
-    EXPECT_FALSE(bTimedOut);
     EXPECT_TRUE(bOwnerWorked);
     EXPECT_EQ(list.m_threads, std::set<std::thread::id>{ownerThread});
-    EXPECT_EQ(checkThreads.size(), 1u);
-    EXPECT_EQ(checkThreads.count(ownerThread), 0u);
+    ASSERT_EQ(checkThreads.size(), 1u);
+    EXPECT_NE(*checkThreads.begin(), ownerThread);
     EXPECT_EQ(list.m_nOps, 1500u);  // a find per file, an add per accepted file
     ASSERT_EQ(list.m_list.GetEntries().size(), 500u);
     EXPECT_TRUE(std::is_sorted(list.m_list.GetEntries().begin(), list.m_list.GetEntries().end()));
     EXPECT_EQ(result.m_accepted.size(), 500u);
     EXPECT_EQ(result.m_strRefused.substr(0, 26), "file1001.txt\r\nfile1003.txt");
-}
-
-TEST(CheckJobTest, SortedTargetListIgnoresCase) {
-    CSortedTargetList list;
-    EXPECT_EQ(list.AddString("C:\\b.txt"), 0);
-    EXPECT_EQ(list.AddString("c:\\A.txt"), 0);
-    EXPECT_EQ(list.AddString("C:\\c.txt"), 2);
-    EXPECT_EQ(list.FindStringExact("C:\\B.TXT"), 1);
-    EXPECT_EQ(list.FindStringExact("C:\\b.tx"), -1);
-    EXPECT_TRUE(list.DeleteString(0));
-    EXPECT_FALSE(list.DeleteString(2));
-    EXPECT_EQ(list.GetEntries(), (std::vector<std::string>{"C:\\b.txt", "C:\\c.txt"}));
 }
 
 }  // namespace

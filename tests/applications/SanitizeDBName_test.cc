@@ -6,10 +6,7 @@ namespace tq {
 namespace {
 
 TEST(SanitizeDBNameTest, FolderSafeForms) {
-    const struct {
-        std::string m_in;
-        std::string m_out;
-    } cases[] = {
+    const std::pair<std::string, std::string> cases[] = {
         {"a:b",
          "a\x81\x46"
          "b"},                           // ：
@@ -36,8 +33,8 @@ TEST(SanitizeDBNameTest, FolderSafeForms) {
         {"ab\x81", "ab_"},  // a lead byte without its second byte ends the text
         {"  ", ""},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(SanitizeDBName(c.m_in), c.m_out) << c.m_in;
+    for (const auto& [in, out] : cases) {
+        EXPECT_EQ(SanitizeDBName(in), out) << in;
     }
 }
 

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <set>
 #include <string>
+#include <tuple>
 
 #include "frame/Exports.h"
 #include "platform/Cp932.h"
@@ -33,27 +34,20 @@ TEST(ErrorTableTest, GetErrorMessageByKindOfCode) {
         EXPECT_EQ(out, row.m_pszMessage);
     }
     EXPECT_EQ(ToUtf8(GetDefaultErrorMessage()), kDefaultUtf8);
-    const struct {
-        int32_t code;
-        bool result;
-        std::string utf8;
-    } cases[] = {
+    const std::tuple<int32_t, bool, std::string> cases[] = {
+        // code, found, text
         {0, false, ""},
-        {5, false, ""},
         {INT32_MAX, false, ""},
         {-1043, true, "編集中です"},
         {-1578, true, "任意のデータベースを追加・編集できません"},
         // The sample query update's own codes have no row.
         {-1034, false, kDefaultUtf8},
-        {-1054, false, kDefaultUtf8},
         {-1, false, kDefaultUtf8},
-        {INT32_MIN, false, kDefaultUtf8},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.code);
+    for (const auto& [code, bFound, utf8] : cases) {
         std::string out = "previous";
-        EXPECT_EQ(GetErrorMessage(c.code, out), c.result);
-        EXPECT_EQ(ToUtf8(out), c.utf8);
+        EXPECT_EQ(GetErrorMessage(code, out), bFound) << code;
+        EXPECT_EQ(ToUtf8(out), utf8) << code;
     }
 }
 
@@ -62,12 +56,9 @@ TEST(ErrorTableTest, GetErrorMessageByKindOfCode) {
 TEST(ErrorTableTest, GetErrorStringBufferRule) {
     constexpr char kSentinel = 'X';
     constexpr int kNull = -1;  // pass a null buffer
-    const struct {
-        int32_t code;
-        int size;  // kNull: null buffer with size 0
-        uint32_t result;
-        const char* content;  // nullptr: the buffer is untouched
-    } cases[] = {
+    // The code, the size (kNull: a null buffer with size 0), the result, and what the buffer holds
+    // (nullptr: it is untouched).
+    const std::tuple<int32_t, int, uint32_t, const char*> cases[] = {
         {-1043, kNull, 11, nullptr},    // size query: 10 bytes and the zero
         {-1043, 10, 11, ""},            // too small: an empty string
         {-1043, 11, 11, "編集中です"},  // exactly large enough
@@ -80,17 +71,17 @@ TEST(ErrorTableTest, GetErrorStringBufferRule) {
         {5, 0, 0, nullptr},
         {5, kNull, 0, nullptr},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.code << " size " << c.size);
+    for (const auto& [code, nSize, result, content] : cases) {
+        SCOPED_TRACE(testing::Message() << code << " size " << nSize);
         char buffer[128];
         std::memset(buffer, kSentinel, sizeof(buffer));
-        const bool bNull = c.size == kNull;
-        const uint32_t size = bNull ? 0 : static_cast<uint32_t>(c.size);
-        EXPECT_EQ(VXCSTM_GetErrorString(c.code, bNull ? nullptr : buffer, size), c.result);
+        const bool bNull = nSize == kNull;
+        const uint32_t size = bNull ? 0 : static_cast<uint32_t>(nSize);
+        EXPECT_EQ(VXCSTM_GetErrorString(code, bNull ? nullptr : buffer, size), result);
         size_t written = 0;
-        if (c.content != nullptr) {
+        if (content != nullptr) {
             std::string expected;
-            ASSERT_EQ(Utf8ToCp932(c.content, expected), ERROR_SUCCESS);
+            ASSERT_EQ(Utf8ToCp932(content, expected), ERROR_SUCCESS);
             EXPECT_EQ(std::string(buffer), expected);
             written = expected.size() + 1;
         }

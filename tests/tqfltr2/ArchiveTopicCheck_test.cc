@@ -1,8 +1,8 @@
 // PDFs (encrypted and rewritten by qpdf), CHM archives compiled by chmcmd, and WinHelp files
-// written from the format's description: whole, and damaged in the structures each reader
-// follows.
+// written from the format's description: whole, and damaged where each reader follows them.
 #include <functional>
 #include <string>
+#include <tuple>
 
 #include "TopicTestFiles.h"
 #include "gtest/gtest.h"
@@ -97,12 +97,9 @@ TEST_F(ArchiveTopicCheckTest, ChmArchives) {
         strBig += "<div> </div>";
     }
     const CNamedData threePages = {{"a.htm", kText}, {"b.htm", kEmpty}, {"c.htm", kText}};
-    struct {
-        const char* m_pszName;
-        CNamedData m_pages;
-        int m_n;  // the number of topics with text asked for (below 1 counts as 1)
-        int m_nAnswer;
-    } cases[] = {
+    // The archive, its pages, how many topics with text are asked for (below 1 counts as 1), and
+    // the answer.
+    const std::tuple<const char*, CNamedData, int, int> cases[] = {
         {"topics.chm", {{"a.htm", kText}, {"b.html", kEmpty}}, 1, TQFLTR2_HAS_TOPIC},
         {"no-text.chm", {{"a.htm", kEmpty}, {"b.htm", kBlank}}, 1, TQFLTR2_NO_TOPIC},
         {"no-html.chm", {{"notes.txt", "plain words"}}, 1, TQFLTR2_NO_TOPIC},
@@ -116,9 +113,9 @@ TEST_F(ArchiveTopicCheckTest, ChmArchives) {
         {"two-of-three.chm", threePages, 3, TQFLTR2_NO_TOPIC},
         {"one.chm", {{"a.htm", kText}}, -5, TQFLTR2_HAS_TOPIC},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(PAS_ChmHaveTopic(CompileChm(c.m_pszName, c.m_pages).c_str(), c.m_n), c.m_nAnswer)
-            << c.m_pszName << " n = " << c.m_n;
+    for (const auto& [pszName, pages, n, nAnswer] : cases) {
+        EXPECT_EQ(PAS_ChmHaveTopic(CompileChm(pszName, pages).c_str(), n), nAnswer)
+            << pszName << " n = " << n;
     }
 }
 
@@ -164,12 +161,8 @@ TEST_F(ArchiveTopicCheckTest, HlpDamaged) {
         return PAS_HlpHaveTopic(Write("a.hlp", strData).c_str());
     };
     enum EPart { kHeader, kTree, kPage0, kPage1, kPage3, kTopic };
-    struct {
-        const char* m_pszName;
-        EPart m_part;
-        uint32_t m_nField;
-        uint64_t m_nValue;
-    } cases[] = {
+    // The field's name, the part it is in, its offset there, and the damaging value.
+    const std::tuple<const char*, EPart, uint32_t, uint64_t> cases[] = {
         {"magic", kHeader, 0, 0x00035F3E},
         {"declared size beyond the end", kHeader, 12, 0x10000},
         {"directory beyond the end", kHeader, 4, 0x10000},
@@ -185,17 +178,16 @@ TEST_F(ArchiveTopicCheckTest, HlpDamaged) {
         {"entry count beyond the page", kPage0, 2, 900},
         {"topic data beyond the end", kTopic, 4, 0x100000},
     };
-    for (const auto& c : cases) {
-        CHlpImage image = BuildHelpFile(4096, 2);
-        const uint32_t nPage = c.m_part == kPage3 ? 3 : c.m_part == kPage1 ? 1 : 0;
-        const uint32_t nBase = c.m_part == kHeader ? 0
-                               : c.m_part == kTree ? image.m_nBTreeOffset
-                               : c.m_part == kTopic
-                                   ? image.m_fileOffsets["|TOPIC"]
-                                   : image.m_nPagesOffset + nPage * image.m_nPageSize;
-        const size_t cb = c.m_part == kHeader || c.m_part == kTopic ? 4 : 2;
-        PutLittleEndian(image.m_strData, nBase + c.m_nField, c.m_nValue, cb);
-        EXPECT_EQ(check(image.m_strData), TQFLTR2_DAMAGED) << c.m_pszName;
+    const CHlpImage sound = BuildHelpFile(4096, 2);
+    const uint32_t pages = sound.m_nPagesOffset, page = sound.m_nPageSize;
+    const uint32_t topic = sound.m_fileOffsets.at("|TOPIC");
+    const uint32_t bases[] = {0,    sound.m_nBTreeOffset, pages, pages + page, pages + 3 * page,
+                              topic};
+    for (const auto& [pszName, part, field, value] : cases) {
+        std::string strData = sound.m_strData;
+        PutLittleEndian(strData, bases[part] + field, value,
+                        part == kHeader || part == kTopic ? 4 : 2);
+        EXPECT_EQ(check(strData), TQFLTR2_DAMAGED) << pszName;
     }
     std::string strSound = BuildHelpFile(300, 2).m_strData;
     for (size_t size = 0; size < strSound.size(); size += 97) {

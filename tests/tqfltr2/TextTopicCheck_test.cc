@@ -1,7 +1,7 @@
-// Text and HTML pages: encodings, binary data, pieces cut anywhere; and a file deleted while a
-// check has it open.
+// Text and HTML pages: encodings, binary data, pieces cut anywhere; a file deleted mid-check.
 #include <filesystem>
 #include <string>
+#include <tuple>
 
 #include "TopicTestFiles.h"
 #include "gtest/gtest.h"
@@ -47,12 +47,8 @@ TEST_F(TextTopicCheckTest, Txt) {
 // Pieces may cut a character anywhere; the answer must not depend on where.
 TEST(VisibleTextTest, EveryEncodingEverySplit) {
     using E = ETextEncoding;
-    struct {
-        const char* m_pszName;
-        E m_encoding;
-        std::string m_strText;
-        bool m_bVisible;
-    } cases[] = {
+    const std::tuple<const char*, E, std::string, bool> cases[] = {
+        // name, encoding, text, whether it shows anything
         {"ascii blanks and controls", E::Cp932, " \t\r\n\v\f\x1A\x7F\x01", false},
         {"ideographic spaces", E::Cp932, "\x81\x40\x81\x40 \x81\x40", false},
         {"kana after an ideographic space", E::Cp932, "\x81\x40\x82\xA0", true},
@@ -66,12 +62,11 @@ TEST(VisibleTextTest, EveryEncodingEverySplit) {
         {"utf-16be letter", E::Utf16Be, std::string("\x00\x20\x00\x41", 4), true},
         {"utf-16 odd byte left over", E::Utf16Le, std::string("\x20\x00\x41", 3), false},
     };
-    for (const auto& c : cases) {
-        for (size_t cut = 0; cut <= c.m_strText.size(); ++cut) {
-            CVisibleTextScanner scanner(c.m_encoding);
-            scanner.Feed(c.m_strText.substr(0, cut));
-            EXPECT_EQ(scanner.Feed(c.m_strText.substr(cut)), c.m_bVisible)
-                << c.m_pszName << " cut at " << cut;
+    for (const auto& [pszName, encoding, strText, bVisible] : cases) {
+        for (size_t cut = 0; cut <= strText.size(); ++cut) {
+            CVisibleTextScanner scanner(encoding);
+            scanner.Feed(strText.substr(0, cut));
+            EXPECT_EQ(scanner.Feed(strText.substr(cut)), bVisible) << pszName << " cut at " << cut;
         }
     }
 }
@@ -93,11 +88,20 @@ const CAnswerCase kPages[] = {
     {"utf-16le with mark", std::string("\xFF\xFE<\0b\0>\0A\0", 10), true},
 };
 
-TEST_F(TextTopicCheckTest, Html) {
+// The scanner sees a page in pieces (read from a file or decompressed from an archive); where
+// a piece ends must not change the answer.
+TEST_F(TextTopicCheckTest, HtmlWholeAndInPieces) {
     for (const CAnswerCase& c : kPages) {
         EXPECT_EQ(PAS_HtmlHaveTopic(Write("a.html", c.m_strData).c_str()),
                   c.m_nAnswer ? TQFLTR2_HAS_TOPIC : TQFLTR2_NO_TOPIC)
             << c.m_pszName;
+        for (size_t cut : {size_t{1}, size_t{5}, c.m_strData.size() / 2}) {
+            CHtmlTextScanner scanner;
+            for (size_t pos = 0; pos < c.m_strData.size(); pos += cut) {
+                scanner.Feed(std::string_view(c.m_strData).substr(pos, cut));
+            }
+            EXPECT_EQ(scanner.Finish(), c.m_nAnswer != 0) << c.m_pszName << " in pieces of " << cut;
+        }
     }
     EXPECT_EQ(PAS_HtmlHaveTopic(Write("a.htm", std::string("<p>a\0b", 6)).c_str()),
               TQFLTR2_DAMAGED);
@@ -109,31 +113,13 @@ TEST_F(TextTopicCheckTest, Html) {
     EXPECT_EQ(PAS_HtmlHaveTopic(Write("a.htm", strLong).c_str()), TQFLTR2_NO_TOPIC);
 }
 
-// The scanner sees a page in pieces (read from a file or decompressed from an archive); where
-// a piece ends must not change the answer.
-TEST(HtmlTextScannerTest, AnswerDoesNotDependOnPieces) {
-    for (const CAnswerCase& c : kPages) {
-        for (size_t cut : {size_t{1}, size_t{5}, c.m_strData.size() / 2}) {
-            CHtmlTextScanner scanner;
-            for (size_t pos = 0; pos < c.m_strData.size(); pos += cut) {
-                scanner.Feed(std::string_view(c.m_strData).substr(pos, cut));
-            }
-            EXPECT_EQ(scanner.Finish(), c.m_nAnswer != 0) << c.m_pszName << " in pieces of " << cut;
-        }
-    }
-}
-
 // A file deleted after it was opened: a reader working on the open handle still sees it (the
 // file goes for good when the last handle closes, as on Windows with delete sharing); readers
 // that open the file by name find nothing and answer unreadable, not damaged.
 TEST_F(TextTopicCheckTest, FileDeletedDuringTheCheck) {
     CompileChm("gone.chm", {{"a.htm", "<body>words</body>"}});
-    struct {
-        const char* m_pszName;
-        std::string m_strData;
-        int (*m_pfnRun)(CTopicFile&);
-        int m_nAnswer;
-    } cases[] = {
+    // The file, its contents, the check on the open file, and its answer.
+    const std::tuple<const char*, std::string, int (*)(CTopicFile&), int> cases[] = {
         {"gone.txt", "text", [](CTopicFile& f) { return CTxtTopicCheck(f).Run(); },
          TQFLTR2_HAS_TOPIC},
         {"gone.pdf", BuildPdf({PdfTextPage("x")}),
@@ -141,12 +127,12 @@ TEST_F(TextTopicCheckTest, FileDeletedDuringTheCheck) {
         {"gone.chm", ReadLinuxFile(Linux("gone.chm")),
          [](CTopicFile& f) { return CChmTopicCheck(f, 1).Run(); }, TQFLTR2_UNREADABLE},
     };
-    for (const auto& c : cases) {
+    for (const auto& [pszName, strData, pfnRun, nAnswer] : cases) {
         CTopicFile file;
-        ASSERT_EQ(file.Open(Write(c.m_pszName, c.m_strData).c_str()), 0) << c.m_pszName;
-        std::filesystem::remove(Linux(c.m_pszName));
-        EXPECT_FALSE(file.CanStillOpen()) << c.m_pszName;
-        EXPECT_EQ(c.m_pfnRun(file), c.m_nAnswer) << c.m_pszName;
+        ASSERT_EQ(file.Open(Write(pszName, strData).c_str()), 0) << pszName;
+        std::filesystem::remove(Linux(pszName));
+        EXPECT_FALSE(file.CanStillOpen()) << pszName;
+        EXPECT_EQ(pfnRun(file), nAnswer) << pszName;
     }
 }
 

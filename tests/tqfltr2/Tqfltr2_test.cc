@@ -1,8 +1,6 @@
-// The exports as the component sees them: loaded as a module, answering for every kind of
-// file, for paths that name nothing readable, for huge files, from several threads at once.
+// The exports as the component sees them: every kind of file, paths that name nothing
+// readable, huge files, several threads at once (the component loads them in its own tests).
 #include "tqfltr2/Tqfltr2.h"
-
-#include <dlfcn.h>
 
 #include <filesystem>
 #include <fstream>
@@ -36,11 +34,6 @@ int CheckByExtension(const std::string& strPath) {
 }
 const char* const kExtensions[] = {".hlp", ".chm", ".pdf", ".txt", ".htm", ".html"};
 
-// A check in a child process; the exit status carries the answer offset by 10.
-TQ_CHILD_MAIN(tqfltr2_check) {
-    return 10 + CheckByExtension(args.at(0));
-}
-
 class Tqfltr2Test : public CTopicFileTest {
 protected:
     // A file of each kind that holds topics.
@@ -53,20 +46,6 @@ protected:
                 Write(strStem + ".html", "<p>Page</p>")};
     }
 };
-
-TEST_F(Tqfltr2Test, LoadedAsAModule) {
-    void* pModule = dlopen(TQFLTR2_MODULE, RTLD_NOW | RTLD_LOCAL);
-    ASSERT_NE(pModule, nullptr) << dlerror();
-    for (const char* pszName : {"PAS_HlpHaveTopic", "PAS_ChmHaveTopic", "PAS_PdfHaveTopic",
-                                "PAS_TxtHaveTopic", "PAS_HtmlHaveTopic"}) {
-        EXPECT_NE(dlsym(pModule, pszName), nullptr) << pszName;
-    }
-    // The checks inside stay private to it.
-    EXPECT_EQ(dlsym(pModule, "_ZN2tq10CTopicFile4OpenEPKc"), nullptr);
-    auto pfnTxt = reinterpret_cast<int (*)(const char*)>(dlsym(pModule, "PAS_TxtHaveTopic"));
-    EXPECT_EQ(pfnTxt(Write("loaded.txt", "words").c_str()), TQFLTR2_HAS_TOPIC);
-    dlclose(pModule);
-}
 
 TEST_F(Tqfltr2Test, EveryKindWholeEmptyRandomAndUnreadable) {
     for (const std::string& strPath : WriteSoundFiles("manual")) {
@@ -97,23 +76,6 @@ TEST_F(Tqfltr2Test, EveryKindWholeEmptyRandomAndUnreadable) {
     EXPECT_EQ(PAS_TxtHaveTopic("C:\\README.TXT"), TQFLTR2_HAS_TOPIC);
     WriteLinuxFile(Linux("\xE3\x83\x9E\xE3\x83\x8B.TXT"), "text");  // マニ.TXT
     EXPECT_EQ(PAS_TxtHaveTopic((strFolder + "\\\x83\x7D\x83\x6A.txt").c_str()), TQFLTR2_HAS_TOPIC);
-}
-
-TEST_F(Tqfltr2Test, AccessDeniedIsUnreadable) {
-    if (!CanDropPrivileges()) {
-        GTEST_SKIP() << "cannot drop to an unprivileged user, so access cannot be denied";
-    }
-    std::filesystem::permissions(m_prefix.GetDir(), std::filesystem::perms::all);
-    CChildOptions nobody;
-    nobody.m_bDropPrivileges = true;
-    for (const std::string& strPath : WriteSoundFiles("secret")) {
-        std::string strName = "secret" + std::filesystem::path(strPath).extension().string();
-        std::filesystem::permissions(Linux(strName), std::filesystem::perms::owner_read);
-        EXPECT_EQ(RunChild("tqfltr2_check", {strPath}, nobody), 10 + TQFLTR2_UNREADABLE) << strPath;
-        std::filesystem::permissions(Linux(strName), std::filesystem::perms::others_read,
-                                     std::filesystem::perm_options::add);
-        EXPECT_EQ(RunChild("tqfltr2_check", {strPath}, nobody), 10 + TQFLTR2_HAS_TOPIC) << strPath;
-    }
 }
 
 // The check shares read, write and delete access: a program that denies read sharing refuses
@@ -163,18 +125,18 @@ TEST_F(Tqfltr2Test, ConcurrentChecksAgree) {
     std::vector<std::string> files = WriteSoundFiles("shared");
     files.push_back(Write("empty.pdf", BuildPdf({""})));
     std::vector<int> mismatches(6, 0);
-    std::vector<std::thread> threads;
-    for (size_t t = 0; t < mismatches.size(); ++t) {
-        threads.emplace_back([&, t] {
-            for (size_t i = 0; i < 15 * files.size(); ++i) {
-                const std::string& strPath = files[(i + t) % files.size()];
-                int expected = strPath == files.back() ? TQFLTR2_NO_TOPIC : TQFLTR2_HAS_TOPIC;
-                mismatches[t] += CheckByExtension(strPath) != expected ? 1 : 0;
-            }
-        });
-    }
-    for (std::thread& thread : threads) {
-        thread.join();
+    {
+        std::vector<std::jthread> threads;
+        for (size_t t = 0; t < mismatches.size(); ++t) {
+            threads.emplace_back([&, t] {
+                for (size_t i = 0; i < 15 * files.size(); ++i) {
+                    const std::string& strPath = files[(i + t) % files.size()];
+                    mismatches[t] +=
+                        CheckByExtension(strPath) !=
+                        (strPath == files.back() ? TQFLTR2_NO_TOPIC : TQFLTR2_HAS_TOPIC);
+                }
+            });
+        }
     }
     EXPECT_EQ(mismatches, std::vector<int>(6, 0));
 }
