@@ -202,19 +202,11 @@ std::string Classify(EWork kind, const CRunResult& run, int32_t& lBusy) {
             failure = lines.back();
         }
     }
-    if (failure) {
-        const size_t tab = failure->find('\t');
-        size_t used = 0;
-        try {
-            lBusy = tab == 0 || tab == std::string::npos
-                        ? 0
-                        : std::stoi(failure->substr(0, tab), &used);
-        } catch (const std::exception&) {
-        }
-        if (used != tab || (lBusy != TQE_EDITING && lBusy != TQE_BASE_UPDATE)) {
-            lBusy = 0;
-            strWhy = "undocumented failure";
-        }
+    for (int32_t lCode : {TQE_EDITING, TQE_BASE_UPDATE}) {
+        lBusy = failure && failure->starts_with(std::to_string(lCode) + "\t") ? lCode : lBusy;
+    }
+    if (failure && lBusy == 0) {
+        strWhy = "undocumented failure";
     }
     return strWhy.empty() ? strWhy : strWhy + " | out: " + run.m_strOut + " | err: " + run.m_strErr;
 }
