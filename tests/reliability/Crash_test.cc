@@ -41,11 +41,9 @@ std::string Numbered(const char* pszWord, int n) {
     return pszWord + std::to_string(n);
 }
 
-// Save k takes the product from state k-1 to state k. It renames the first user application
-// to "Run k", so that a file tells which state it holds, and makes one more change in a cycle
-// of four, so that the requests change too: deselect or select again "Sel1", add an application
-// "Extra k" (filed under the manuals, so that the groups are renumbered), remove it again,
-// rename the application's own group to "Group k".
+// Save k takes state k-1 to k: the first user application becomes "Run k" (a file tells its
+// state), and one more change in a cycle of four changes the requests: toggle "Sel1", add
+// "Extra k" under the manuals (renumbering the groups), remove it, rename the own group.
 int32_t ApplyChange(CCtrlFile& file, int k) {
     int32_t r = file.RenameAppli(2, Numbered("Run ", k));
     const auto last = static_cast<int32_t>(file.GetDBCount()) - 1;
@@ -192,8 +190,7 @@ TQ_CHILD_MAIN(SaveLoop) {
 
 class CrashTest : public testing::Test, public test::CSavedProduct {
 protected:
-    // Both files on disk, each checked to hold a whole state; their states go to nBase and
-    // nControl.
+    // Both files on disk, each checked to hold a whole state (nBase, nControl).
     void ReadBoth(test::CSavedFile& base, test::CSavedFile& control, int& nBase, int& nControl) {
         base = test::ReadSavedFile(C("Ctrl/base.ctl"), test::kBasePath, true);
         control = test::ReadSavedFile(C("Ctrl/ctrl.ctl"), test::kControlPath, false);
@@ -205,11 +202,9 @@ protected:
         ASSERT_EQ(CompareWithState(*control.m_pModel, nControl, false), "");
     }
 
-    // The next editor after a kill, in state n: it loads, saves with the groups renumbered (an
-    // application filed under the manuals) and saves again with them numbered back. Its load
-    // finds the sample query file on the application's name (bStale if not) and every group's
-    // id, and after each save the registry gives the control file's groups theirs (bLagging if
-    // not).
+    // The next editor after a kill, in state n, saves with the groups renumbered and again
+    // numbered back. Its load must find the sample query file on the application's name (else
+    // bStale) and every group's id, and the registry the control file's ids after each save.
     void EditAfterKill(int n, CLastingIds& ids, bool& bStale, bool& bLagging) {
         CCtrlFile file;
         ASSERT_EQ(file.OpenProductKey(kProductPath), 0);
@@ -246,8 +241,7 @@ TEST_F(CrashTest, KilledSaverLeavesWholeFilesRequestsThatCoverThemAndNothingInTh
     volatile char* pPhase = static_cast<volatile char*>(pMap);
 
     // The kills fall from the end of the child's start to a few saves later, however fast this
-    // build starts a process and saves. The middle of three runs counts, so that one run that
-    // the machine held up (or a lucky one) does not set every delay.
+    // build is; the middle of three runs counts, so one held-up (or lucky) run sets nothing.
     const auto medianRunUs = [](const char* pszSaves) {
         std::vector<int64_t> times;
         for (int i = 0; i < 3; ++i) {
