@@ -24,6 +24,7 @@
 #include <thread>
 
 #include "Campaign.h"
+#include "ReliabilityFixture.h"
 #include "controlfile/CtrlCompare.h"
 #include "controlfile/CtrlReader.h"
 #include "manager/ProductRegKey.h"
@@ -46,7 +47,7 @@ using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
 constexpr int kEditors = 4;
-const std::string kRequestKey = std::string(kProductKeyBase) + "Demo\\Builder\\Request";
+const std::string kProduct = std::string(kProductKeyBase) + "Demo";
 const std::string kControlFolder = "C:\\Program Files\\Trellisquest\\Control\\";
 const std::string kBasePath = kControlFolder + "BaseControl.ini";
 const std::string kControlPath = kControlFolder + "Control.ini";
@@ -309,18 +310,6 @@ private:
     int m_nViolationsShown = 0;
 };
 
-// Reads the names of the builder's requests; answers what stopped the enumeration.
-int32_t ReadRequests(std::set<std::string>& names) {
-    CRegKey requests;
-    int32_t err = requests.Open(HKEY_LOCAL_MACHINE, kRequestKey, KEY_READ);
-    std::string strName, data;
-    uint32_t type = 0;
-    for (uint32_t i = 0; err == 0 && (err = requests.EnumValue(i, strName, type, data)) == 0; ++i) {
-        names.insert(strName);
-    }
-    return err;
-}
-
 // Both files parse as they lie on disk at this moment, and the builder's requests can be read.
 std::string CheckSnapshot(const std::string& strBaseFile, const std::string& strControlFile) {
     for (const std::string& strFile : {strBaseFile, strControlFile}) {
@@ -334,7 +323,7 @@ std::string CheckSnapshot(const std::string& strBaseFile, const std::string& str
         }
     }
     std::set<std::string> names;
-    const int32_t err = ReadRequests(names);
+    const int32_t err = test::ReadRequests(kProduct, names);
     return err == ERROR_NO_MORE_ITEMS ? std::string()
                                       : "Builder\\Request cannot be read: " + std::to_string(err);
 }
@@ -522,7 +511,7 @@ TEST_F(ConcurrencyTest, EditorsConversionsAndTheBuilderShareOneProduct) {
     // Nothing consumes the requests here, so every database that the builder's file holds now
     // and did not hold at the start must have been asked for.
     std::set<std::string> requests;
-    ReadRequests(requests);
+    test::ReadRequests(kProduct, requests);
     for (const std::string& strName : DatabaseNames(control)) {
         EXPECT_TRUE(initialNames.contains(strName) || requests.contains(strName))
             << "no rebuild request for " << Cp932ToUtf8Lossy(strName);

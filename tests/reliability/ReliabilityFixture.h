@@ -71,6 +71,23 @@ inline EContent WhichContent(const std::string& bytes, const std::string& strOld
     return bytes == strOld ? EContent::kOld : bytes == strNew ? EContent::kNew : EContent::kNeither;
 }
 
+// The names of the builder's requests of a product ("<REG>" among them, its value to pdwReg);
+// answers what stopped the enumeration.
+inline int32_t ReadRequests(const std::string& strProduct, std::set<std::string>& names,
+                            uint32_t* pdwReg = nullptr) {
+    CRegKey key;
+    int32_t err = key.Open(HKEY_LOCAL_MACHINE, strProduct + "\\Builder\\Request", KEY_READ);
+    std::string name, data;
+    uint32_t type = 0;
+    for (uint32_t i = 0; err == 0 && (err = key.EnumValue(i, name, type, data)) == 0; ++i) {
+        names.insert(name);
+        if (name == "<REG>" && pdwReg != nullptr) {
+            *pdwReg = type == REG_DWORD && data.size() == 4 ? static_cast<uint8_t>(data[0]) : 0;
+        }
+    }
+    return err;
+}
+
 // The index builder as the campaigns play it: it builds every database of the control file and
 // takes the requests away. Until it runs again, each database it did not build from the same
 // sources must be requested under "Builder\Request", and one that left the file needs "<REG>".
@@ -87,9 +104,12 @@ public:
 
     // What the builder would miss ("" when the requests cover what the control file holds).
     std::string FindMissedRequest(const CCtrlModel& control) const {
-        std::set<std::string> requested;
+        std::set<std::string> raw, requested;
         uint32_t dwReg = 0;
-        ReadRequests(requested, dwReg);
+        ReadRequests(kProductPath, raw, &dwReg);
+        for (const std::string& name : raw) {
+            requested.insert(ToLowerCp932(name));
+        }
         std::set<std::string> names;
         for (const auto& pDb : control.m_databases) {
             const std::string key = ToLowerCp932(pDb->m_strName);
@@ -117,21 +137,6 @@ private:
             s += "|-" + std::string(doc);
         }
         return s;
-    }
-    static void ReadRequests(std::set<std::string>& requested, uint32_t& dwReg) {
-        CRegKey key;
-        if (key.Open(HKEY_LOCAL_MACHINE, kProductPath + "\\Builder\\Request", KEY_READ) != 0) {
-            return;
-        }
-        std::string name, data;
-        uint32_t type = 0;
-        for (uint32_t i = 0; key.EnumValue(i, name, type, data) == 0; ++i) {
-            if (name == "<REG>") {
-                dwReg = type == REG_DWORD && data.size() == 4 ? static_cast<uint8_t>(data[0]) : 0;
-            } else {
-                requested.insert(ToLowerCp932(name));
-            }
-        }
     }
 
     std::map<std::string, std::string> m_built;  // database name (lower case) -> its sources
