@@ -77,14 +77,9 @@ protected:
             EXPECT_NE(run.m_strErr.find(s.err), std::string::npos) << run.m_strErr;
         }
     }
-    std::string ControlDir() const {
-        return m_prefix.Path("drives/c/Program Files/Trellisquest/Control");
-    }
-    std::string Control() const {
-        return Cp932ToUtf8Lossy(test::ReadLinuxFile(ControlDir() + "/Control.ini"));
-    }
-    std::string Base() const {
-        return Cp932ToUtf8Lossy(test::ReadLinuxFile(ControlDir() + "/BaseControl.ini"));
+    std::string Saved(const std::string& name) const {  // a control file of the product
+        return Cp932ToUtf8Lossy(test::ReadLinuxFile(
+            m_prefix.Path("drives/c/Program Files/Trellisquest/Control/" + name)));
     }
 
     const std::string kAskSelected = "選択した内容をTrellisquestに反映します。";
@@ -164,10 +159,10 @@ TEST_F(TqctlDemoTest, TheDemoProductListsConvertsAndReportsItsStatus) {
             {{"error", "5"}, 0, "\n"},
             {{"--raw", "error", "-1043"}, 0, Cp932("編集中です") + "\n"},
             {{"error", "x"}, 2, ""}});
-    EXPECT_NE(Control().find("[RelNotes]"), std::string::npos);
+    EXPECT_NE(Saved("Control.ini").find("[RelNotes]"), std::string::npos);
     // The deselected manual and dictionary are not in the builder's file.
-    EXPECT_EQ(Control().find("Dictionary"), std::string::npos);
-    EXPECT_EQ(Control().find("[Manual]"), std::string::npos);
+    EXPECT_EQ(Saved("Control.ini").find("Dictionary"), std::string::npos);
+    EXPECT_EQ(Saved("Control.ini").find("[Manual]"), std::string::npos);
 }
 
 TEST_F(TqctlDemoTest, ScriptCallsEveryKindOfMember) {
@@ -325,7 +320,7 @@ TEST_F(TqctlAppsTest, CheckPrintsTheLibrarysAnswerPerFile) {
 
 TEST_F(TqctlAppsTest, AddAndEditSaveAndRefusalsChangeNothing) {
     EXPECT_EQ(Demo({"list", "3"}).m_strOut, "3\t1\t1\t1\t私のメモ\n3\t2\t1\t1\tManuals Plus\n");
-    const std::string strBase = Base();
+    const std::string strBase = Saved("BaseControl.ini");
     {
         CNamedMutex editor;  // another editor holds the product
         ASSERT_EQ(editor.Create(kEditMutexName, true), 0);
@@ -343,7 +338,7 @@ TEST_F(TqctlAppsTest, AddAndEditSaveAndRefusalsChangeNothing) {
             {{"--yes", "edit-app", "3", "2", "--name"}, 2, ""},
             // Nothing changed counts as cancelled.
             {{"--yes", "edit-app", "3", "2", "--name", "Manuals Plus"}, 1, kCancelled}});
-    EXPECT_EQ(Base(), strBase);
+    EXPECT_EQ(Saved("BaseControl.ini"), strBase);
 
     Expect({{{"--yes", "edit-app", "3", "2", "--name", " Renamed ", "--remove", Docs("a.txt"),
               "--add", Docs("c.txt"), "--add", Docs("blank.txt"), "--remove", "c:\\docs\\B.HTM",
@@ -357,8 +352,8 @@ TEST_F(TqctlAppsTest, AddAndEditSaveAndRefusalsChangeNothing) {
     const std::string docs =
         "Doc = \"C:\\Docs\\b.htm > Renamed\"\r\nDoc = \"C:\\Docs\\topics.hlp > "
         "Renamed\"\r\nDoc = \"C:\\Docs\\c.txt > Renamed\"\r\n\r\n";
-    EXPECT_NE(Base().find(docs), std::string::npos) << Base();
-    EXPECT_NE(Control().find(docs), std::string::npos) << Control();
+    EXPECT_NE(Saved("BaseControl.ini").find(docs), std::string::npos) << Saved("BaseControl.ini");
+    EXPECT_NE(Saved("Control.ini").find(docs), std::string::npos) << Saved("Control.ini");
 }
 
 }  // namespace
