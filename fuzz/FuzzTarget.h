@@ -1,8 +1,6 @@
-// What the fuzz targets share: the private prefix of a fuzz process, a new folder below the
-// temporary folder (tmpfs when there is one, since the registry is rewritten for many inputs),
-// made current at construction and removed with everything in it at destruction; and the end of
-// a run whose oracle found a fault. A prefix that cannot be made aborts: a fuzz target must never
-// touch the user's prefix.
+// What the fuzz targets share: a private prefix, a new folder in /dev/shm when there is one (the
+// registry is rewritten for many inputs), made current and removed at the end (one that cannot
+// be made aborts: a target must never touch the user's prefix); the end of a run with a fault.
 #pragma once
 
 #include <cstdint>

@@ -1,13 +1,10 @@
-// What must hold for any bytes given to the .reg importer: it returns a code (it never crashes
-// or hangs) and a failure comes with a message; a failed import leaves the registry exactly as
-// it was (one transaction); after a successful import, the export of every hive root, imported
-// into an empty registry, rebuilds the same registry, and exporting that gives the same text.
-// The REGEDIT4 form holds any registry. The UTF-16 form is checked when its export succeeds (it
-// refuses names and texts without a UTF-16 form); the registry it rebuilds is compared only when
-// every name and text survives code page 932 -> UTF-16 -> code page 932, since several code page
-// 932 characters share one UTF-16 character. Registries deeper than kRoundTripMaxDepth skip the
-// round trip. Every check leaves the registry as Init found it, so inputs do not depend on each
-// other. Shared by the fuzz target and the corpus replay test.
+// What must hold for any bytes given to the .reg importer: it returns (never crashes or hangs);
+// a failure comes with a message and leaves the registry as it was (one transaction); after a
+// success, the export of every hive root, imported into an empty registry, rebuilds the same
+// registry, which exports to the same text. The UTF-16 form is checked when its export succeeds,
+// and its rebuilt registry compared only when every name and text survives code page 932 ->
+// UTF-16 -> 932 (several 932 characters share one UTF-16 one). Every check leaves the registry
+// as Init found it. Shared by the fuzz target and the corpus replay test.
 #pragma once
 
 #include <algorithm>
@@ -52,12 +49,13 @@ inline int32_t SnapshotKey(HKEY root, const std::string& strPath, const CRegKey&
     out.push_back(std::move(entry));
     for (uint32_t i = 0; (err = key.EnumKey(i, strName)) == ERROR_SUCCESS; ++i) {
         CRegKey child;
-        if (int32_t e = child.Open(key, strName, KEY_READ); e != ERROR_SUCCESS) {
-            return e;
-        }
-        std::string strChild = strPath.empty() ? strName : strPath + "\\" + strName;
-        if (int32_t e = SnapshotKey(root, strChild, child, out); e != ERROR_SUCCESS) {
-            return e;
+        err = child.Open(key, strName, KEY_READ);
+        err = err != ERROR_SUCCESS
+                  ? err
+                  : SnapshotKey(root, strPath.empty() ? strName : strPath + "\\" + strName, child,
+                                out);
+        if (err != ERROR_SUCCESS) {
+            return err;
         }
     }
     return err == ERROR_NO_MORE_ITEMS ? ERROR_SUCCESS : err;
@@ -134,18 +132,15 @@ inline bool SurvivesUtf16(std::string_view text) {
 }
 
 inline bool SnapshotSurvivesUtf16(const CRegSnapshot& snapshot) {
+    bool bAll = true;
     for (const CRegSnapshotKey& entry : snapshot) {
-        if (!SurvivesUtf16(entry.m_strPath)) {
-            return false;
-        }
+        bAll = bAll && SurvivesUtf16(entry.m_strPath);
         for (const auto& [strName, type, data] : entry.m_values) {
             bool bText = type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
-            if (!SurvivesUtf16(strName) || (bText && !SurvivesUtf16(data))) {
-                return false;
-            }
+            bAll = bAll && SurvivesUtf16(strName) && (!bText || SurvivesUtf16(data));
         }
     }
-    return true;
+    return bAll;
 }
 
 // The levels of the deepest key below its hive's root.
@@ -165,16 +160,14 @@ inline size_t MaxDepth(const CRegSnapshot& snapshot) {
 
 class CRegFileOracle {
 public:
-    // An export names every key by its full path, and importing it walks each path from the
-    // root: the round trip costs the square of the depth. Deeper registries (a file may go to
-    // 512 levels) are imported and checked for sanitizer reports only, so that every input
-    // stays fast.
+    // An export names every key by its full path, so the round trip costs the square of the
+    // depth: deeper registries (a file may go to 512 levels) are only imported.
     static constexpr size_t kRoundTripMaxDepth = 64;
 
     // Captures the current registry as the state every check starts from and returns to.
     int32_t Init() { return TakeSnapshot(m_pristine); }
 
-    // Empty when everything holds, else what went wrong; plImport receives the import's code.
+    // What went wrong ("" when everything holds); plImport receives the import's code.
     std::string Check(std::string_view bytes, int32_t* plImport = nullptr) {
         bool bChanged = true;
         std::string strWhy = CheckImport(bytes, plImport, bChanged);
@@ -223,16 +216,13 @@ private:
 
     // Exports every hive root, one text each.
     static int32_t ExportAll(bool bUnicode, std::vector<std::string>& texts, std::string& strWhy) {
-        texts.clear();
-        for (HKEY root : kHiveRoots) {
-            std::string text;
+        texts.assign(std::size(kHiveRoots), std::string());
+        for (size_t i = 0; i < texts.size(); ++i) {
             CRegFileError error;
-            int32_t err = ExportRegText(root, "", bUnicode, text, error);
-            if (err != ERROR_SUCCESS) {
+            if (int32_t err = ExportRegText(kHiveRoots[i], "", bUnicode, texts[i], error)) {
                 strWhy = "export failed: " + error.Format();
                 return err;
             }
-            texts.push_back(std::move(text));
         }
         return ERROR_SUCCESS;
     }

@@ -1,7 +1,6 @@
-// A harmless automation object for the script fuzz target: it serves the component's ProgID in
-// the target's private prefix, so that tqctl script runs whole (parse, dispatch by name,
-// argument coercion, results, exceptions) without a product and without touching any file.
-// Its members cover every argument type the dispatch interface takes.
+// A harmless automation object under the component's ProgID in the script fuzz target's prefix,
+// so that tqctl script runs whole (parse, dispatch, coercion, results, exceptions) without a
+// product or a file. Its members cover every argument type the dispatch interface takes.
 #include <string>
 
 #include "platform/ComModule.h"

@@ -1,14 +1,13 @@
 // What must hold for any bytes given to the tqctl script parser, line by line, with terminal
-// text in UTF-8 and in code page 932 (--raw):
-//  - it returns (it never crashes or hangs), and a line it refuses comes with a message;
-//  - a line it reads names a member of name characters, "put" has exactly one value, and every
-//    argument is a value the automation interface takes: VT_I4, VT_I2, VT_BOOL, VT_EMPTY, a
-//    VT_BSTR with a string, or VT_BYREF | VT_VARIANT pointing into the line's own values,
-//    and only the word EMPTY gives VT_EMPTY (a string that cannot convert is refused);
-//  - the line written back as script text reads again to the same call.
+// text in UTF-8 and in code page 932 (--raw): it returns, and a refused line has a message; a
+// line it reads names a member of name characters, "put" has one value, every argument is
+// VT_I4, VT_I2, VT_BOOL, VT_EMPTY (only from the word EMPTY), a VT_BSTR with a string, or
+// VT_BYREF | VT_VARIANT into the line's own values; written back as script text, the line reads
+// again to the same call.
 // Shared by the fuzz target and the corpus replay test.
 #pragma once
 
+#include <algorithm>
 #include <cstring>
 #include <iostream>
 #include <string>
@@ -70,36 +69,24 @@ inline bool WriteScriptValue(const tqctl::CHost& host, const VARIANT& arg, std::
     return false;
 }
 
-// Whether every VT_BYREF argument points at one of the line's own values (no dangling or
-// foreign pointer), following each chain to its end.
-inline bool ReferencesStayInLine(const tqctl::CScriptLine& line) {
+// Follows every REF: chain to its end: false when a VT_BYREF argument points anywhere but at
+// one of the line's own values (no dangling or foreign pointer); counts the VT_EMPTY values.
+inline bool ReferencesStayInLine(const tqctl::CScriptLine& line, size_t& nEmpty) {
     std::unordered_set<const VARIANT*> owned;
     for (const CVariant& value : line.m_values) {
         owned.insert(&value);
     }
+    nEmpty = 0;
     for (const VARIANT& arg : line.m_args) {
         const VARIANT* p = &arg;
-        for (size_t nSteps = 0; p->vt == (VT_BYREF | VT_VARIANT); ++nSteps) {
+        for (size_t nSteps = 0; p->vt == (VT_BYREF | VT_VARIANT); ++nSteps, p = p->pvarVal) {
             if (nSteps > line.m_values.size() || owned.count(p->pvarVal) == 0) {
                 return false;
             }
-            p = p->pvarVal;
         }
+        nEmpty += p->vt == VT_EMPTY;
     }
     return true;
-}
-
-// VT_EMPTY arguments (at the end of their REF: chains).
-inline size_t CountEmptyValues(const tqctl::CScriptLine& line) {
-    size_t n = 0;
-    for (const VARIANT& arg : line.m_args) {
-        const VARIANT* p = &arg;
-        while (p->vt == (VT_BYREF | VT_VARIANT)) {
-            p = p->pvarVal;
-        }
-        n += p->vt == VT_EMPTY;
-    }
-    return n;
 }
 
 // How often the line spells EMPTY in any case (inside strings too, so never too few).
@@ -160,10 +147,11 @@ inline std::string CheckScriptLine(const tqctl::CHost& host, const std::string& 
     if (line.m_bPut && line.m_args.size() != 1) {
         return "put with " + std::to_string(line.m_args.size()) + " values";
     }
-    if (!ReferencesStayInLine(line)) {
+    size_t nEmpty = 0;
+    if (!ReferencesStayInLine(line, nEmpty)) {
         return "a REF: argument points outside the line";
     }
-    if (CountEmptyValues(line) > CountEmptyWords(strLine)) {
+    if (nEmpty > CountEmptyWords(strLine)) {
         return "an argument became EMPTY that the line does not spell EMPTY";
     }
     std::string strAgain = line.m_bPut ? "put " + line.m_strMember : line.m_strMember;
@@ -197,10 +185,7 @@ inline std::string CheckScript(std::string_view text, size_t* pnRefused = nullpt
     }
     size_t start = 0;
     for (size_t nLine = 1; start <= text.size(); ++nLine) {
-        size_t end = text.find('\n', start);
-        if (end == std::string_view::npos) {
-            end = text.size();
-        }
+        const size_t end = std::min(text.find('\n', start), text.size());
         std::string strLine(text.substr(start, end - start));
         for (const tqctl::CHost* pHost : {&s_utf8, &s_raw}) {
             bool bRefused = false;

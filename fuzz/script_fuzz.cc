@@ -37,15 +37,13 @@ public:
     std::string Run(std::string_view text) {
         std::istringstream in{std::string(text)};
         int nExit = tq::tqctl::RunScriptLines(m_host, in);
-        // Each input gets a new object, so that no input depends on the ones before.
-        m_host.ReleaseObject();
+        m_host.ReleaseObject();  // a new object for each input: none depends on another
         m_out.str(std::string());
         m_err.str(std::string());
-        if (nExit != tq::tqctl::kExitOk && nExit != tq::tqctl::kExitFailed &&
-            nExit != tq::tqctl::kExitUsage) {
-            return "the script ended with exit status " + std::to_string(nExit);
-        }
-        return std::string();
+        return nExit == tq::tqctl::kExitOk || nExit == tq::tqctl::kExitFailed ||
+                       nExit == tq::tqctl::kExitUsage
+                   ? std::string()
+                   : "the script ended with exit status " + std::to_string(nExit);
     }
 
 private:

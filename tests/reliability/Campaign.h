@@ -1,6 +1,6 @@
 // The reliability campaigns run short in the ordinary suite and at full length from
-// scripts/reliability.sh (TQ_RELIABILITY_FULL=1). Each campaign prints one summary line that
-// starts with "RELIABILITY " so that the full-length script can collect the counts.
+// scripts/reliability.sh (TQ_RELIABILITY_FULL=1). Each prints one summary line starting with
+// "RELIABILITY " for that script to collect.
 #pragma once
 
 #include <cstdio>
@@ -14,7 +14,6 @@ inline bool IsFullLength() {
     return psz != nullptr && std::string(psz) == "1";
 }
 
-// The short count in the ordinary suite, the full count at full length.
 inline int CampaignCount(int nShort, int nFull) {
     return IsFullLength() ? nFull : nShort;
 }

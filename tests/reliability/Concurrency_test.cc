@@ -24,6 +24,7 @@
 #include <thread>
 
 #include "Campaign.h"
+#include "ReliabilityFixture.h"
 #include "controlfile/CtrlCompare.h"
 #include "controlfile/CtrlReader.h"
 #include "manager/ProductRegKey.h"
@@ -46,7 +47,7 @@ using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
 constexpr int kEditors = 4;
-const std::string kRequestKey = std::string(kProductKeyBase) + "Demo\\Builder\\Request";
+const std::string kProduct = std::string(kProductKeyBase) + "Demo";
 const std::string kControlFolder = "C:\\Program Files\\Trellisquest\\Control\\";
 const std::string kBasePath = kControlFolder + "BaseControl.ini";
 const std::string kControlPath = kControlFolder + "Control.ini";
@@ -56,10 +57,8 @@ int RandomIn(std::mt19937& random, int lo, int hi) {
 }
 
 // The index builder as the editors meet it: now and then it takes the lock file beside the base
-// control file (no sharing) and, holding it, reads the control file with other writers denied,
-// for a short while; then it lets both go and deletes the lock file. An editor holding the lock
-// file makes it wait for the next round.
-// args: milliseconds to run, random seed, a Linux file for the counts.
+// control file (no sharing) and, holding it, reads the control file with writers denied for a
+// short while, then deletes the lock file. args: milliseconds, random seed, file for the counts.
 TQ_CHILD_MAIN(IndexBuilder) {
     const auto end = Clock::now() + milliseconds(std::stoi(args[0]));
     std::mt19937 random(static_cast<uint32_t>(std::stoul(args[1])));
@@ -72,13 +71,12 @@ TQ_CHILD_MAIN(IndexBuilder) {
             ++nLockBusy;
             continue;
         }
-        if (control.Open(kControlPath, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING) == 0) {
-            char buffer[4096];
-            uint32_t cbRead = 0;
-            while (control.Read(buffer, sizeof(buffer), cbRead) == 0 && cbRead > 0) {
-            }
-        } else {
-            ++nControlBusy;
+        char buffer[4096];
+        uint32_t cbRead = 0;
+        nControlBusy +=
+            control.Open(kControlPath, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING) != 0;
+        while (control.IsOpen() && control.Read(buffer, sizeof(buffer), cbRead) == 0 &&
+               cbRead > 0) {
         }
         std::this_thread::sleep_for(milliseconds(RandomIn(random, 2, 60)));
         control.Close();
@@ -205,30 +203,19 @@ std::string Classify(EWork kind, const CRunResult& run, int32_t& lBusy) {
             failure = lines.back();
         }
     }
-    if (failure) {
-        const size_t tab = failure->find('\t');
-        size_t used = 0;
-        try {
-            lBusy = tab == 0 || tab == std::string::npos
-                        ? 0
-                        : std::stoi(failure->substr(0, tab), &used);
-        } catch (const std::exception&) {
-        }
-        if (used != tab || (lBusy != TQE_EDITING && lBusy != TQE_BASE_UPDATE)) {
-            lBusy = 0;
-            strWhy = "undocumented failure";
-        }
+    for (int32_t lCode : {TQE_EDITING, TQE_BASE_UPDATE}) {
+        lBusy = failure && failure->starts_with(std::to_string(lCode) + "\t") ? lCode : lBusy;
+    }
+    if (failure && lBusy == 0) {
+        strWhy = "undocumented failure";
     }
     return strWhy.empty() ? strWhy : strWhy + " | out: " + run.m_strOut + " | err: " + run.m_strErr;
 }
 
-// Watches from outside, taking no lock itself. An editor is a tqctl process that has the base
-// control file open (from its load to its end); the editing mutex is owned while some handle
-// holds the owner byte (byte 2) of the mutex's lock file, which a lock probe (F_OFD_GETLK) sees.
-// Process tables are not read in one instant, so a sighting counts only when a second look
-// confirms it: a process seen holding the file before and after another holder was seen, or
-// before and after the mutex was seen free, held it all along (it reopens the file only while
-// it saves, that is while it owns the mutex).
+// Watches from outside, taking no lock itself. An editor is a tqctl process with the base control
+// file open; the editing mutex is owned while a handle holds byte 2 of the mutex's lock file
+// (seen with F_OFD_GETLK). A sighting counts only when a second look at the first holder
+// confirms it held the file all along (it reopens the file only while it owns the mutex).
 class CEditorObserver {
 public:
     CEditorObserver(const std::string& strMutexFile, std::string strBaseFile, CLiveProcesses& live)
@@ -250,9 +237,8 @@ public:
         return fcntl(m_fdMutex, F_OFD_GETLK, &probe) == 0 && probe.l_type != F_UNLCK;
     }
     // Whether a process has the base control file open; notes a process whose handle denies
-    // deletion of a lock file that is no longer on disk (it was deleted between the holder's
-    // open and its share locks, so the builder no longer sees the editor). A delete's own
-    // handle, which shows the file deleted until it closes, denies nothing and does not count.
+    // deletion of a lock file no longer on disk (deleted between the holder's open and its share
+    // locks, so the builder no longer sees the editor). A delete's own handle denies nothing.
     bool HoldsBaseFile(pid_t pid) {
         const std::string strProc = "/proc/" + std::to_string(pid);
         bool bHolds = false;
@@ -307,19 +293,12 @@ public:
         m_nMaxEditors = std::max(m_nMaxEditors.load(), nEditors);
         m_nOutside += !bOwned && bFirstStill ? 1 : 0;
         if ((nEditors > 1 || (!bOwned && bFirstStill)) && ++m_nViolationsShown <= 5) {
-            // Says at once which runs broke the rule, with their command lines and files.
             std::string strWhat = bOwned ? "editors at once:" : "editor outside the mutex:";
             for (pid_t pid : holders) {
-                const std::string strProc = "/proc/" + std::to_string(pid);
-                std::string cmdline = test::ReadLinuxFile(strProc + "/cmdline");
+                std::string cmdline =
+                    test::ReadLinuxFile("/proc/" + std::to_string(pid) + "/cmdline");
                 std::replace(cmdline.begin(), cmdline.end(), '\0', ' ');
-                strWhat += " [" + std::to_string(pid) + " " + cmdline + "; open:";
-                std::error_code ec;
-                for (const auto& fd : fs::directory_iterator(strProc + "/fd", ec)) {
-                    std::error_code ecLink;
-                    strWhat += ' ' + fs::read_symlink(fd.path(), ecLink).filename().string();
-                }
-                strWhat += "]";
+                strWhat += " [" + std::to_string(pid) + " " + cmdline + "]";
             }
             std::fprintf(stderr, "%s\n", strWhat.c_str());
         }
@@ -330,18 +309,6 @@ private:
     CLiveProcesses& m_live;
     int m_nViolationsShown = 0;
 };
-
-// Reads the names of the builder's requests; answers what stopped the enumeration.
-int32_t ReadRequests(std::set<std::string>& names) {
-    CRegKey requests;
-    int32_t err = requests.Open(HKEY_LOCAL_MACHINE, kRequestKey, KEY_READ);
-    std::string strName, data;
-    uint32_t type = 0;
-    for (uint32_t i = 0; err == 0 && (err = requests.EnumValue(i, strName, type, data)) == 0; ++i) {
-        names.insert(strName);
-    }
-    return err;
-}
 
 // Both files parse as they lie on disk at this moment, and the builder's requests can be read.
 std::string CheckSnapshot(const std::string& strBaseFile, const std::string& strControlFile) {
@@ -356,7 +323,7 @@ std::string CheckSnapshot(const std::string& strBaseFile, const std::string& str
         }
     }
     std::set<std::string> names;
-    const int32_t err = ReadRequests(names);
+    const int32_t err = test::ReadRequests(kProduct, names);
     return err == ERROR_NO_MORE_ITEMS ? std::string()
                                       : "Builder\\Request cannot be read: " + std::to_string(err);
 }
@@ -412,12 +379,8 @@ protected:
                 args = {"--yes", "save"};
             } else if (kind == kRename) {
                 // A new name every time: an edit that changes nothing is answered as cancelled.
-                args = {"--yes",
-                        "edit-app",
-                        "3",
-                        "1",
-                        "--name",
-                        "Notes " + std::to_string(nEditor) + "." + std::to_string(++nRenames)};
+                const std::string name = std::to_string(nEditor) + "." + std::to_string(++nRenames);
+                args = {"--yes", "edit-app", "3", "1", "--name", "Notes " + name};
             } else if (kind == kScript) {
                 test::WriteLinuxFile(
                     strScript, "SetProductKey \"Demo\"\nLoad\nDBSetSelected 2 " + strNumber +
@@ -475,13 +438,12 @@ TEST_F(ConcurrencyTest, EditorsConversionsAndTheBuilderShareOneProduct) {
     int nSnapshots = 0;
     std::vector<std::string> snapshotProblems;
     std::thread sampler([&] {
-        for (; !bStop; ++nSnapshots) {
+        for (; !bStop; ++nSnapshots, std::this_thread::sleep_for(milliseconds(200))) {
             const std::string strProblem = CheckSnapshot(m_strControlDir + "/BaseControl.ini",
                                                          m_strControlDir + "/Control.ini");
             if (!strProblem.empty()) {
                 snapshotProblems.push_back(strProblem);
             }
-            std::this_thread::sleep_for(milliseconds(200));
         }
     });
     const auto end = Clock::now() + std::chrono::seconds(nSeconds);
@@ -489,9 +451,7 @@ TEST_F(ConcurrencyTest, EditorsConversionsAndTheBuilderShareOneProduct) {
     for (int i = 0; i < kEditors; ++i) {
         editors.emplace_back([this, i, end] { EditorLoop(i, end); });
     }
-    for (std::thread& t : editors) {
-        t.join();
-    }
+    std::for_each(editors.begin(), editors.end(), [](std::thread& t) { t.join(); });
     EXPECT_EQ(test::WaitChild(builder), 0);
     bStop = true;
     sampler.join();
@@ -551,7 +511,7 @@ TEST_F(ConcurrencyTest, EditorsConversionsAndTheBuilderShareOneProduct) {
     // Nothing consumes the requests here, so every database that the builder's file holds now
     // and did not hold at the start must have been asked for.
     std::set<std::string> requests;
-    ReadRequests(requests);
+    test::ReadRequests(kProduct, requests);
     for (const std::string& strName : DatabaseNames(control)) {
         EXPECT_TRUE(initialNames.contains(strName) || requests.contains(strName))
             << "no rebuild request for " << Cp932ToUtf8Lossy(strName);

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -40,28 +41,22 @@ std::string Numbered(const char* pszWord, int n) {
     return pszWord + std::to_string(n);
 }
 
-// Save k takes the product from state k-1 to state k. It renames the first user application
-// to "Run k", so that a file tells which state it holds, and makes one more change in a cycle
-// of four, so that the requests change too: deselect or select again "Sel1", add an application
-// "Extra k" (filed under the manuals, so that the groups are renumbered), remove it again,
-// rename the application's own group to "Group k".
+// Save k takes state k-1 to k: the first user application becomes "Run k" (a file tells its
+// state), and one more change in a cycle of four changes the requests: toggle "Sel1", add
+// "Extra k" under the manuals (renumbering the groups), remove it, rename the own group.
 int32_t ApplyChange(CCtrlFile& file, int k) {
-    int32_t lResult = file.RenameAppli(2, Numbered("Run ", k));
-    if (lResult != 0) {
-        return lResult;
-    }
+    int32_t r = file.RenameAppli(2, Numbered("Run ", k));
     const auto last = static_cast<int32_t>(file.GetDBCount()) - 1;
-    switch (k % 4) {
+    const std::string extra = Numbered("Extra ", k);
+    switch (r != 0 ? -1 : k % 4) {
+        case -1:
+            return r;
         case 0:
             return file.SetDBSelected(1, file.GetDatabase(1)->IsDeselected() ? 1 : 0);
-        case 1: {
-            const std::string name = Numbered("Extra ", k);
-            if ((lResult = file.AddAppli(DBTYPE_FREE, name)) != 0 ||
-                (lResult = file.AddDBToGroup(last + 1, name, &kManuals)) != 0) {
-                return lResult;
-            }
-            return file.AddDoc(last + 1, "C:\\Docs\\extra.chm");
-        }
+        case 1:
+            r = file.AddAppli(DBTYPE_FREE, extra);
+            r = r != 0 ? r : file.AddDBToGroup(last + 1, extra, &kManuals);
+            return r != 0 ? r : file.AddDoc(last + 1, "C:\\Docs\\extra.chm");
         case 2:
             return file.RemoveAppli(last, false);
         default:
@@ -114,11 +109,7 @@ std::string CompareWithState(const CCtrlModel& model, int n, bool bFullForm) {
 
 // The unique ids of the groups that live through the whole campaign: the manuals, the
 // application group and the user application's own group (renamed, never replaced).
-struct CLastingIds {
-    uint32_t m_dwManuals = 0;
-    uint32_t m_dwApps = 0;
-    uint32_t m_dwOwn = 0;
-};
+using CLastingIds = std::array<uint32_t, 3>;
 
 using UniqueIdOf = std::function<uint32_t(const CCtrlGroup&)>;
 
@@ -145,17 +136,17 @@ std::string FindWrongGroupId(const CCtrlModel& model, CLastingIds& ids, const Un
     std::string wrong;
     model.m_groupSet.ForEachById([&](const CCtrlGroup& group) {
         const bool bTop = group.GetParent() == &model.m_groupSet;
-        uint32_t* pLasting = bTop && group.GetName() == kManuals    ? &ids.m_dwManuals
-                             : bTop && group.GetName() == kAppGroup ? &ids.m_dwApps
-                             : &group == pOwn                       ? &ids.m_dwOwn
+        uint32_t* pLasting = bTop && group.GetName() == kManuals    ? &ids[0]
+                             : bTop && group.GetName() == kAppGroup ? &ids[1]
+                             : &group == pOwn                       ? &ids[2]
                                                                     : nullptr;
         const uint32_t id = idOf(group);
         if (pLasting != nullptr && *pLasting == 0) {
             *pLasting = id;
         }
-        const bool bRight = pLasting != nullptr ? id == *pLasting
-                                                : id != 0 && id != ids.m_dwManuals &&
-                                                      id != ids.m_dwApps && id != ids.m_dwOwn;
+        const bool bRight = pLasting != nullptr
+                                ? id == *pLasting
+                                : id != 0 && std::find(ids.begin(), ids.end(), id) == ids.end();
         if (!bRight && wrong.empty()) {
             wrong = "group " + std::to_string(group.GetId()) + " " + group.GetName() + " has id " +
                     std::to_string(id);
@@ -199,8 +190,7 @@ TQ_CHILD_MAIN(SaveLoop) {
 
 class CrashTest : public testing::Test, public test::CSavedProduct {
 protected:
-    // Both files on disk, each checked to hold a whole state; their states go to nBase and
-    // nControl.
+    // Both files on disk, each checked to hold a whole state (nBase, nControl).
     void ReadBoth(test::CSavedFile& base, test::CSavedFile& control, int& nBase, int& nControl) {
         base = test::ReadSavedFile(C("Ctrl/base.ctl"), test::kBasePath, true);
         control = test::ReadSavedFile(C("Ctrl/ctrl.ctl"), test::kControlPath, false);
@@ -212,11 +202,9 @@ protected:
         ASSERT_EQ(CompareWithState(*control.m_pModel, nControl, false), "");
     }
 
-    // The next editor after a kill, in state n: it loads, saves with the groups renumbered (an
-    // application filed under the manuals) and saves again with them numbered back. Its load
-    // finds the sample query file on the application's name (bStale if not) and every group's
-    // id, and after each save the registry gives the control file's groups theirs (bLagging if
-    // not).
+    // The next editor after a kill, in state n, saves with the groups renumbered and again
+    // numbered back. Its load must find the sample query file on the application's name (else
+    // bStale) and every group's id, and the registry the control file's ids after each save.
     void EditAfterKill(int n, CLastingIds& ids, bool& bStale, bool& bLagging) {
         CCtrlFile file;
         ASSERT_EQ(file.OpenProductKey(kProductPath), 0);
@@ -253,8 +241,7 @@ TEST_F(CrashTest, KilledSaverLeavesWholeFilesRequestsThatCoverThemAndNothingInTh
     volatile char* pPhase = static_cast<volatile char*>(pMap);
 
     // The kills fall from the end of the child's start to a few saves later, however fast this
-    // build starts a process and saves. The middle of three runs counts, so that one run that
-    // the machine held up (or a lucky one) does not set every delay.
+    // build is; the middle of three runs counts, so one held-up (or lucky) run sets nothing.
     const auto medianRunUs = [](const char* pszSaves) {
         std::vector<int64_t> times;
         for (int i = 0; i < 3; ++i) {
@@ -275,21 +262,18 @@ TEST_F(CrashTest, KilledSaverLeavesWholeFilesRequestsThatCoverThemAndNothingInTh
     std::mt19937 random(20261206);
     std::uniform_int_distribution<int64_t> delayUs(start * 3 / 4, start + 3 * save);
 
-    test::CSavedFile base;
-    test::CSavedFile control;
-    int nBase = 0;
-    int nControl = 0;
+    test::CSavedFile base, control;
+    int nBase = 0, nControl = 0;
     ReadBoth(base, control, nBase, nControl);
     test::CBuilderView builder;
     builder.Build(*control.m_pModel);
     std::map<int, std::string> seenBase;  // the bytes of each state, as first seen
     std::map<int, std::string> seenControl;
     int inSave = 0, baseOld = 0, baseNew = 0, between = 0, staleSample = 0, lagging = 0;
-    CLastingIds ids;
+    CLastingIds ids = {};
     ASSERT_EQ(FindWrongGroupId(*control.m_pModel, ids, SavedUniqueId), "");
     for (int i = 0; i < nKills; ++i) {
-        const int lastBase = nBase;
-        const int lastControl = nControl;
+        const int lastBase = nBase, lastControl = nControl;
         *pPhase = 0;
         const pid_t child = test::StartChild("SaveLoop", {"1000000", phasePath});
         usleep(static_cast<useconds_t>(delayUs(random)));
@@ -307,8 +291,7 @@ TEST_F(CrashTest, KilledSaverLeavesWholeFilesRequestsThatCoverThemAndNothingInTh
                   control.m_strBytes);
         ASSERT_EQ(builder.FindMissedRequest(*control.m_pModel), "") << "kill " << i;
         builder.Build(*control.m_pModel);
-        bool bStale = false;
-        bool bLagging = false;
+        bool bStale = false, bLagging = false;
         ASSERT_NO_FATAL_FAILURE(EditAfterKill(nBase, ids, bStale, bLagging)) << "kill " << i;
         staleSample += bStale ? 1 : 0;
         lagging += bLagging ? 1 : 0;

@@ -3,6 +3,7 @@
 // builder's requests cover the control file on disk, and the next save puts everything right.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <functional>
 #include <map>
@@ -26,8 +27,7 @@ struct CStep {
     std::string m_strPath;  // the file or folder; empty for the registry
 };
 
-// Numbers the file and registry operations in the order they come, records them, and makes
-// the one at nFailAt fail with error.
+// Records the file and registry operations in order and makes the one at nFailAt fail.
 class CFaultPlan {
 public:
     CFaultPlan(int nFailAt, int32_t error) {
@@ -47,8 +47,7 @@ public:
     std::vector<CStep> m_steps;
 };
 
-// The errors a real system gives for an operation: the first one in the short campaign, all
-// of them at full length.
+// The errors a real system gives for an operation (only the first in the short campaign).
 std::vector<int32_t> ErrorsFor(const CStep& step) {
     std::vector<int32_t> errors = {ERROR_DISK_FULL};  // write, flush, close: the disk filled up
     if (step.m_bRegistry) {
@@ -65,19 +64,18 @@ std::vector<int32_t> ErrorsFor(const CStep& step) {
 // The first step of a save that is this operation on this file.
 size_t FindStep(const std::vector<CStep>& steps, bool bRegistry, const char* pszOp,
                 const std::string& strPath) {
-    size_t k = 0;
-    while (k < steps.size() && (steps[k].m_bRegistry != bRegistry || steps[k].m_strOp != pszOp ||
-                                steps[k].m_strPath != strPath)) {
-        ++k;
-    }
-    return k;
+    return std::find_if(steps.begin(), steps.end(),
+                        [&](const CStep& s) {
+                            return s.m_bRegistry == bRegistry && s.m_strOp == pszOp &&
+                                   s.m_strPath == strPath;
+                        }) -
+           steps.begin();
 }
 
 // The code a save gives when step k fails.
 int32_t ExpectedCode(const std::vector<CStep>& steps, size_t k) {
     const CStep& step = steps[k];
-    // The file the step works for: its own, or for a folder flush or a registry operation the
-    // last file touched before it ("" before any).
+    // The file the step works for: its own, or (folder flush, registry) the last one before it.
     std::string file;
     for (size_t i = k + 1; i-- > 0 && file.empty();) {
         if (!steps[i].m_bRegistry && !steps[i].m_strPath.ends_with('\\')) {
@@ -85,8 +83,8 @@ int32_t ExpectedCode(const std::vector<CStep>& steps, size_t k) {
         }
     }
     if (file.empty() || file.starts_with("C:\\Data\\")) {
-        // The probe of CanWriteData: a write it cannot make means no write access; once its
-        // file was made, the rest is clearing up and cannot fail the save.
+        // The probe of CanWriteData: a failed open or registry step means no write access; once
+        // its file was made, the rest is clearing up and cannot fail the save.
         return step.m_bRegistry || step.m_strOp == "open" ? TQE_NO_WRITE_PERMISSION : TQ_OK;
     }
     if (step.m_bRegistry) {
@@ -148,9 +146,7 @@ public:
     CProductState m_old;
 };
 
-const char* ContentName(test::EContent c) {
-    return c == test::EContent::kOld ? "old" : c == test::EContent::kNew ? "new" : "neither";
-}
+const char* const kContentNames[] = {"old", "new", "neither"};
 
 // The steps of the save without faults, and what it leaves.
 void RecordSave(const CSaveCase& saveCase, std::vector<CStep>& steps, CProductState& reference) {
@@ -207,8 +203,9 @@ TEST(FaultsTest, EveryFailingStepOfASaveGivesItsCodeAndLeavesOldOrNewFiles) {
                 EXPECT_NE(test::WhichContent(product.Sample(), product.m_old[2], reference[2]),
                           test::EContent::kNeither);
                 EXPECT_EQ(product.m_builder.FindMissedRequest(*control.m_pModel), "");
-                ++outcomes[std::to_string(lResult) + " base " + ContentName(baseIs) + " control " +
-                           ContentName(controlIs)];
+                ++outcomes[std::to_string(lResult) + " base " +
+                           kContentNames[static_cast<int>(baseIs)] + " control " +
+                           kContentNames[static_cast<int>(controlIs)]];
                 // Without the fault the same object saves, and all is as after a clean save.
                 EXPECT_EQ(product.m_pFile->Save(), 0);
                 EXPECT_EQ(StateOf(product), reference);

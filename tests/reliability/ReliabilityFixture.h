@@ -1,6 +1,5 @@
-// What the reliability campaigns share: a product that has been saved once (so both control
-// files exist), a look at a control file as it lies on disk, and the index builder's view of
-// the rebuild requests.
+// What the reliability campaigns share: a product saved once (both control files exist), a
+// control file as it lies on disk, and the index builder's view of the rebuild requests.
 #pragma once
 
 #include <map>
@@ -23,8 +22,7 @@ inline const std::string kBasePath = "C:\\Ctrl\\base.ctl";
 inline const std::string kControlPath = "C:\\Ctrl\\ctrl.ctl";
 inline const std::string kSampleText = "%%%MyApp%%%\r\n";
 
-// The product of CProductFixture with a sample query file naming MyApp, saved once: both
-// files are as the writer writes them and the control file exists.
+// The product of CProductFixture with a sample query file naming MyApp, saved once.
 class CSavedProduct : public CProductFixture {
 public:
     CSavedProduct();
@@ -35,9 +33,7 @@ public:
 struct CSavedFile {
     std::string m_strBytes;
     std::unique_ptr<CCtrlModel> m_pModel;  // null when the file does not load
-    // The model renders back to the very bytes on disk: a file as the writer wrote it, with
-    // nothing torn off or mixed in.
-    bool m_bWhole = false;
+    bool m_bWhole = false;  // the model renders back to the very bytes: nothing torn or mixed
 
     bool IsWhole() const { return m_pModel != nullptr && m_bWhole; }
 };
@@ -75,10 +71,26 @@ inline EContent WhichContent(const std::string& bytes, const std::string& strOld
     return bytes == strOld ? EContent::kOld : bytes == strNew ? EContent::kNew : EContent::kNeither;
 }
 
-// The index builder as the campaigns play it. It builds every database of the control file and
-// takes the requests away. Until it runs again, every database of the control file that it did
-// not build from the same sources must be requested under "Builder\Request", and a database
-// that left the control file needs "<REG>" (the builder must rebuild from the file).
+// The names of the builder's requests of a product ("<REG>" among them, its value to pdwReg);
+// answers what stopped the enumeration.
+inline int32_t ReadRequests(const std::string& strProduct, std::set<std::string>& names,
+                            uint32_t* pdwReg = nullptr) {
+    CRegKey key;
+    int32_t err = key.Open(HKEY_LOCAL_MACHINE, strProduct + "\\Builder\\Request", KEY_READ);
+    std::string name, data;
+    uint32_t type = 0;
+    for (uint32_t i = 0; err == 0 && (err = key.EnumValue(i, name, type, data)) == 0; ++i) {
+        names.insert(name);
+        if (name == "<REG>" && pdwReg != nullptr) {
+            *pdwReg = type == REG_DWORD && data.size() == 4 ? static_cast<uint8_t>(data[0]) : 0;
+        }
+    }
+    return err;
+}
+
+// The index builder as the campaigns play it: it builds every database of the control file and
+// takes the requests away. Until it runs again, each database it did not build from the same
+// sources must be requested under "Builder\Request", and one that left the file needs "<REG>".
 class CBuilderView {
 public:
     // Builds what the control file says and deletes the requests it has taken.
@@ -90,12 +102,14 @@ public:
         RegDeleteTree(HKEY_LOCAL_MACHINE, kProductPath + "\\Builder\\Request");
     }
 
-    // Empty when the requests in the registry cover what the control file holds; else what
-    // the builder would miss.
+    // What the builder would miss ("" when the requests cover what the control file holds).
     std::string FindMissedRequest(const CCtrlModel& control) const {
-        std::set<std::string> requested;
+        std::set<std::string> raw, requested;
         uint32_t dwReg = 0;
-        ReadRequests(requested, dwReg);
+        ReadRequests(kProductPath, raw, &dwReg);
+        for (const std::string& name : raw) {
+            requested.insert(ToLowerCp932(name));
+        }
         std::set<std::string> names;
         for (const auto& pDb : control.m_databases) {
             const std::string key = ToLowerCp932(pDb->m_strName);
@@ -115,33 +129,14 @@ public:
 
 private:
     static std::string Sources(const CCtrlDatabase& db) {
-        std::string s = std::string(db.m_strPublicName) + "|";
-        s += db.m_strDocListFile;
+        std::string s = std::string(db.m_strPublicName) + "|" + std::string(db.m_strDocListFile);
         for (const auto& doc : db.m_docs) {
-            s += "|";
-            s += doc;
+            s += "|" + std::string(doc);
         }
         for (const auto& doc : db.m_skipDocs) {
-            s += "|-";
-            s += doc;
+            s += "|-" + std::string(doc);
         }
         return s;
-    }
-    static void ReadRequests(std::set<std::string>& requested, uint32_t& dwReg) {
-        CRegKey key;
-        if (key.Open(HKEY_LOCAL_MACHINE, kProductPath + "\\Builder\\Request", KEY_READ) != 0) {
-            return;
-        }
-        std::string name;
-        std::string data;
-        uint32_t type = 0;
-        for (uint32_t i = 0; key.EnumValue(i, name, type, data) == 0; ++i) {
-            if (name == "<REG>") {
-                dwReg = type == REG_DWORD && data.size() == 4 ? static_cast<uint8_t>(data[0]) : 0;
-            } else {
-                requested.insert(ToLowerCp932(name));
-            }
-        }
     }
 
     std::map<std::string, std::string> m_built;  // database name (lower case) -> its sources

@@ -1,6 +1,5 @@
-// tqctl shot as a process: every widget it knows becomes a PNG picture of a plausible size, and
-// a bad command line or an output it cannot write gets a clear error, a non-zero exit and no
-// file, or the file that was there before, left as it was.
+// tqctl shot: every widget becomes a PNG picture of a plausible size; a bad command line or an
+// output it cannot write gets a clear error, a non-zero exit, and no file or the old one intact.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -38,7 +37,6 @@ TEST(TqctlShotTest, EveryWidgetDrawsAndBadInputWritesNothing) {
     test::WriteLinuxFile(folder + "/readme.txt", "Read me first.\r\n");
     const std::string shots = prefix.Path("shots");
     std::filesystem::create_directories(shots);
-    // A picture that is there before a write that fails: it must stay whole.
     const std::string kept = shots + "/kept.png";
     test::WriteLinuxFile(kept, "the picture made before");
 
@@ -81,7 +79,6 @@ TEST(TqctlShotTest, EveryWidgetDrawsAndBadInputWritesNothing) {
         }
     }
     EXPECT_EQ(test::ReadLinuxFile(kept), "the picture made before");
-    // Only the pictures drawn, and no file a failed write began.
     std::set<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(shots)) {
         names.insert(entry.path().filename().string());

@@ -1,10 +1,8 @@
 #!/usr/bin/env bash
-# An installation serves its tools and its hosts, with nothing of the build tree: installed into
-# a fresh folder and moved, its tqctl registers its own component module without being told
-# where it is (also when started by its bare name), lists the demo product through it and loads
-# its topic-filter library for a topic check; a host built against its package (pkg-config,
-# then CMake) links the module and the platform library and reads the message tqctl reads
-# through the object. The loader reports every library they load; none may be the build tree's.
+# An installation, moved after install, serves its tools and hosts with nothing of the build
+# tree: tqctl (also by its bare name) registers its own module, lists the demo product and
+# checks a topic through the topic-filter library; hosts built with pkg-config and with CMake
+# read the message tqctl reads. No library loaded may be the build tree's.
 # Usage: install_test.sh BUILD_DIR SOURCE_DIR BINDIR LIBDIR CXX
 set -euo pipefail
 build=$1 source=$2 bindir=$3 libdir=$4 cxx=$5
