@@ -641,8 +641,11 @@ def run_program(root, build_dir, program, timeout, log_path, gtest_filter=None, 
         if gtest_filter:
             cmd.append(f"--gtest_filter={gtest_filter}")
         cwd = build_dir
-    env = dict(os.environ, TQ_TOOLS_DIR=str(build_dir / "tools"), QT_QPA_PLATFORM="offscreen")
-    env.pop("TQ_RELIABILITY_FULL", None)
+    env = dict(os.environ, TQ_TOOLS_DIR=str(build_dir / "tools"))
+    # No display: the widget tests choose the offscreen platform themselves, and the others test
+    # the answer of a host that has none.
+    for name in ("TQ_RELIABILITY_FULL", "QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"):
+        env.pop(name, None)
     t0 = time.monotonic()
     with open(log_path, "w") as log:
         proc = subprocess.Popen(cmd, cwd=cwd, env=env, stdout=log, stderr=subprocess.STDOUT,

@@ -21,6 +21,7 @@
 #include "manager/ProductFixture.h"
 #include "platform/Bstr.h"
 #include "platform/Cp932.h"
+#include "platform/Environment.h"
 #include "platform/File.h"
 #include "platform/MessageBox.h"
 #include "platform/NamedMutex.h"
@@ -235,6 +236,9 @@ TEST_F(CtrlFileMgrTest, GuardsAndTheDialogProvider) {
     EXPECT_EQ(m_obj.Long("OpenAddAppDialog"), -1577);
     EXPECT_EQ(m_obj.Long("OpenEditAppDialog", {L(3), L(1)}), -1577);
     ASSERT_EQ(m_obj.Long("Load"), 0);
+    for (const char* pszName : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) {
+        SetEnvironmentVariable(pszName, "");  // a host without a display, whatever runs the test
+    }
     EXPECT_EQ(m_obj.Long("OpenAddAppDialog"), -1001);  // no dialogs: a cancelled dialog
     SetDialogProvider(&provider);
     EXPECT_EQ(m_obj.Long("OpenAddAppDialog"), 2);
