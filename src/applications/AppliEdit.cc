@@ -132,9 +132,16 @@ int32_t CCtrlFile::RenameAppli(int32_t index, const std::string& strPublicName) 
     }
     const CCtrlDatabase saved = db;
     m_dbIndex.Remove(*this, pos);
-    if ((db.m_dwState & DBSTATE_NEW) == 0 && db.m_strPrevPublicName.empty()) {
-        db.m_strPrevPublicName = db.m_strPublicName;
-        db.m_strPrevName = db.m_strName;
+    // The names the builder knows are kept from the first rename on. A return to the known
+    // name in another case gives the known database name back and clears only that record,
+    // so each is taken again when it is empty.
+    if ((db.m_dwState & DBSTATE_NEW) == 0) {
+        if (db.m_strPrevPublicName.empty()) {
+            db.m_strPrevPublicName = db.m_strPublicName;
+        }
+        if (db.m_strPrevName.empty()) {
+            db.m_strPrevName = db.m_strName;
+        }
     }
     db.m_dwState |= DBSTATE_NAME_CHANGED;
     db.m_strPublicName = strPublicName;

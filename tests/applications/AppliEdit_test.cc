@@ -100,6 +100,19 @@ TEST_F(AppliEditTest, AddAppendsToItsTypeWithADerivedName) {
     EXPECT_EQ(m_file.AddAppli(3, std::string(256, 'x')), 0);
 }
 
+// Away, back in another case, away again: the builder is still told the name it knows, on a
+// removal as on a rename.
+TEST_F(AppliEditTest, RenamesKeepTheNameTheBuilderKnows) {
+    const std::string strKnown(Db(kMyApp).m_strName);
+    for (const char* pszName : {"B", "myapp", "C"}) {
+        ASSERT_EQ(m_file.RenameAppli(kMyApp, pszName), 0) << pszName;
+    }
+    EXPECT_EQ(std::string(Db(kMyApp).m_strPrevName), strKnown);
+    EXPECT_EQ(std::string(Db(kMyApp).m_strPrevPublicName), "MyApp");
+    ASSERT_EQ(m_file.RemoveAppli(kMyApp, false), 0);
+    EXPECT_EQ(m_file.m_removedNames, std::vector<std::string>{strKnown});
+}
+
 // Every rule is checked before anything changes, in the order 109, 101, 103, 108, 102: a
 // refused OK, and an OK that keeps the name, leave the model and its flags as they were.
 TEST_F(AppliEditTest, EditNameChecksFirstAndChangesOnlyWhenAllPass) {
