@@ -7,19 +7,21 @@
 #include <cstdint>
 #include <string>
 
+#include "applications/CheckJob.h"
+
 class QWidget;
 
 namespace tq {
 
 class CCtrlFile;
-class ITopicFilter;
 
 struct CDialogContext {
     CCtrlFile* m_pCtrlFile = nullptr;
     std::string m_strSettingsKey;  // the product key path without a trailing "\"
     std::string m_strProductName;  // the caption of the dialogs and their message boxes
-    // The checks of added files; null: the topic-filter library of the process.
-    const ITopicFilter* m_pTopicFilter = nullptr;
+    // The check of an added file (1 accepts it); empty: the model's check by the process's
+    // topic-filter library.
+    CTopicCheck m_check;
 };
 
 class CDialogProvider {

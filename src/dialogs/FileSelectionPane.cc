@@ -55,12 +55,11 @@ QLabel* MakeLabel(QDialog* pDialog, const char* pszText, QWidget* pBuddy, const 
 }  // namespace
 
 CTopicCheck MakeHelpFileCheck(const CDialogContext& context) {
+    if (context.m_check) {
+        return context.m_check;
+    }
     const CCtrlFile* pFile = context.m_pCtrlFile;
-    const ITopicFilter* pFilter =
-        context.m_pTopicFilter != nullptr ? context.m_pTopicFilter : &CTopicLibrary::Get();
-    return [pFile, pFilter](const std::string& strPath) {
-        return CheckHelpFile(*pFile, strPath, *pFilter);
-    };
+    return [pFile](const std::string& strPath) { return CheckHelpFile(*pFile, strPath); };
 }
 
 CFileSelectionPane::CFileSelectionPane(QDialog* pDialog, const CDialogUnits& units,

@@ -40,7 +40,7 @@ struct CPaneLayout {
     int m_targets[4];
 };
 
-// The check of an added file against the context's model, by the context's topic filter.
+// The context's check of an added file, else the check of its model by the process's library.
 CTopicCheck MakeHelpFileCheck(const CDialogContext& context);
 
 class CFileSelectionPane : public QObject {

@@ -21,6 +21,7 @@
 #include <thread>
 
 #include "applications/EditSession.h"
+#include "applications/HaveTopic.h"
 #include "applications/TopicLibrary.h"
 #include "browse/BrowseSettings.h"
 #include "dialogs/AddAppWizard.h"
@@ -157,23 +158,6 @@ public:
     std::vector<CMessage> m_messages;
 };
 using CMessages = std::vector<CRecordingBox::CMessage>;
-
-// Checks that answer only once the test lets them go (a file whose check takes long).
-class CHeldFilter : public ITopicFilter {
-public:
-    int32_t Hold() const {
-        while (!m_bRelease) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        return 1;
-    }
-    int32_t HlpHaveTopic(const std::string&) const override { return Hold(); }
-    int32_t ChmHaveTopic(const std::string&) const override { return Hold(); }
-    int32_t PdfHaveTopic(const std::string&, int32_t) const override { return Hold(); }
-    int32_t TxtHaveTopic(const std::string&) const override { return Hold(); }
-    int32_t HtmlHaveTopic(const std::string&) const override { return Hold(); }
-    std::atomic<bool> m_bRelease{false};
-};
 
 class AppDialogsTest : public testing::Test {
 protected:
@@ -378,6 +362,17 @@ TEST_F(AppDialogsTest, FilesPageKeys) {
         EXPECT_TRUE(test::WaitUntil([&] { return pBox->view()->isVisible(); }));
         EXPECT_EQ(FocusId(), 1002);
         pBox->hidePopup();
+        // A folder of 10,000 files fills the list in both views.
+        const std::string strBig = m_prefix.Path("drives/c/Big/");
+        std::filesystem::create_directories(strBig);
+        for (int n = 0; n < 10000; ++n) {
+            std::ofstream(strBig + "f" + std::to_string(n) + ".txt");
+        }
+        page.findChild<CFileSelectionPane*>()->OpenFolder("C:\\Big\\");
+        EXPECT_EQ(FileView(page)->model()->rowCount(), 10000);
+        QTest::keyClick(FileView(page), Qt::Key_D, Qt::ControlModifier);
+        EXPECT_EQ(FileView(page)->model()->index(9999, 1).data().toString(), QStringLiteral("0KB"));
+        page.findChild<CFileSelectionPane*>()->OpenFolder(kDocs);
         // Enter with files selected in the list is Add's, the default while the list has focus.
         SelectFiles(page, {"relnotes.txt", "manual.pdf"});
         FileView(page)->setFocus();
@@ -427,40 +422,20 @@ TEST_F(AppDialogsTest, DroppedFilesAreCheckedLikeAdd) {
 }
 
 // A file gone before its check and a check library that is not there refuse the file with the
-// message; the model stays as it was.
-TEST_F(AppDialogsTest, ChecksThatCannotRunRefuseTheFile) {
+// message; while a check runs long the wait dialog ticks and repaints, and Esc does not end it.
+TEST_F(AppDialogsTest, ChecksThatFailOrRunLong) {
     const size_t nDatabases = m_session.GetCtrlFile().GetDBCount();
     CTopicLibrary missing;
     ASSERT_NE(missing.Load(m_prefix.Path("nowhere")), 0);
-    const struct {
-        const char* m_pszCase;
-        const char* m_pszFile;
-        const ITopicFilter* m_pFilter;
-    } rows[] = {{"file gone", "relnotes.txt", nullptr}, {"no library", "tqhelp.chm", &missing}};
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.m_pszCase);
-        m_context.m_pTopicFilter = row.m_pFilter;
-        m_box.m_messages.clear();
-        EXPECT_EQ(RunWizard({[&](QDialog& page) {
-                      SelectFiles(page, {row.m_pszFile});
-                      if (row.m_pFilter == nullptr) {
-                          std::filesystem::remove(m_prefix.Path(kDocsLinux + row.m_pszFile));
-                      }
-                      Click(page, 51);
-                      EXPECT_TRUE(Targets(page).empty());
-                      Click(page, 2);
-                  }}),
-                  TQE_CANCELLED);
-        ASSERT_EQ(m_box.m_messages.size(), 1u);
-        EXPECT_EQ(m_box.m_messages[0].m_strText, LoadString(IDS_FILE_NO_TOPICS));
-    }
-    ExpectModelUnchanged(nDatabases);
-}
-
-// While a check runs long the wait dialog ticks and repaints, and Esc does not end it.
-TEST_F(AppDialogsTest, ALongCheckKeepsTheWaitDialogAlive) {
-    CHeldFilter held;
-    m_context.m_pTopicFilter = &held;
+    enum { kLibrary, kMissing, kHeld };
+    std::atomic<int> nMode = kLibrary;
+    m_context.m_check = [&](const std::string& strPath) {
+        while (nMode == kHeld) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return CheckHelpFile(m_session.GetCtrlFile(), strPath,
+                             nMode == kMissing ? missing : CTopicLibrary::Get());
+    };
     struct CPaints : QObject {
         bool eventFilter(QObject*, QEvent* pEvent) override {
             m_nPaints += pEvent->type() == QEvent::Paint ? 1 : 0;
@@ -468,46 +443,39 @@ TEST_F(AppDialogsTest, ALongCheckKeepsTheWaitDialogAlive) {
         }
         int m_nPaints = 0;
     } paints;
+    std::function<void()> watch = [&] {
+        auto* pWait = qobject_cast<CWaitDlg*>(QApplication::activeModalWidget());
+        if (pWait == nullptr) {
+            return test::RunSoon(watch, 10);
+        }
+        auto* pText = pWait->findChild<QLabel*>(QStringLiteral("14006"));
+        pText->installEventFilter(&paints);
+        EXPECT_TRUE(test::WaitUntil([&] { return pText->text().endsWith(" .."); }));
+        EXPECT_TRUE(test::WaitUntil([&] { return pText->text().endsWith(" ..."); }));
+        EXPECT_GE(paints.m_nPaints, 2);
+        QTest::keyClick(pWait, Qt::Key_Escape);
+        EXPECT_TRUE(pWait->isVisible());
+        nMode = kLibrary;
+        EXPECT_TRUE(test::WaitUntil([&] { return !pWait->isVisible(); }));
+    };
     RunWizard({[&](QDialog& page) {
         SelectFiles(page, {"relnotes.txt"});
-        std::function<void()> watch = [&] {
-            auto* pWait = qobject_cast<CWaitDlg*>(QApplication::activeModalWidget());
-            if (pWait == nullptr) {
-                test::RunSoon(watch, 10);
-                return;
-            }
-            auto* pText = pWait->findChild<QLabel*>(QStringLiteral("14006"));
-            pText->installEventFilter(&paints);
-            EXPECT_TRUE(test::WaitUntil([&] { return pText->text().endsWith(" .."); }));
-            EXPECT_TRUE(test::WaitUntil([&] { return pText->text().endsWith(" ..."); }));
-            EXPECT_GE(paints.m_nPaints, 2);
-            QTest::keyClick(pWait, Qt::Key_Escape);
-            EXPECT_TRUE(pWait->isVisible());
-            held.m_bRelease = true;
-            EXPECT_TRUE(test::WaitUntil([&] { return !pWait->isVisible(); }));
-        };
-        test::RunSoon(watch);
+        std::filesystem::remove(m_prefix.Path(kDocsLinux + "relnotes.txt"));
         Click(page, 51);
-        EXPECT_EQ(Targets(page), (std::vector<std::string>{kDocsShown + "relnotes.txt"}));
+        nMode = kMissing;
+        SelectFiles(page, {"tqhelp.chm"});
+        Click(page, 51);
+        EXPECT_TRUE(Targets(page).empty());
+        nMode = kHeld;
+        test::RunSoon(watch);
+        SelectFiles(page, {"manual.pdf"});
+        Click(page, 51);
+        EXPECT_EQ(Targets(page), (std::vector<std::string>{kDocsShown + "manual.pdf"}));
         Click(page, 2);
     }});
-}
-
-// A folder of 10,000 files fills the list in both views.
-TEST_F(AppDialogsTest, AFolderOfTenThousandFiles) {
-    const std::string strBig = m_prefix.Path("drives/c/Big/");
-    std::filesystem::create_directories(strBig);
-    for (int n = 0; n < 10000; ++n) {
-        std::ofstream(strBig + "f" + std::to_string(n) + ".txt");
-    }
-    SetCurrentFolder(m_context.m_strSettingsKey, "C:\\Big\\");
-    RunWizard({[&](QDialog& page) {
-        EXPECT_EQ(FileView(page)->model()->rowCount(), 10000);
-        QTest::keyClick(FileView(page), Qt::Key_D, Qt::ControlModifier);
-        EXPECT_EQ(FileView(page)->model()->rowCount(), 10000);
-        EXPECT_EQ(FileView(page)->model()->index(9999, 1).data().toString(), QStringLiteral("0KB"));
-        Click(page, 2);
-    }});
+    EXPECT_EQ(m_box.m_messages, (CMessages{{LoadString(IDS_FILE_NO_TOPICS), 51},
+                                           {LoadString(IDS_FILE_NO_TOPICS), 51}}));
+    ExpectModelUnchanged(nDatabases);
 }
 
 // A product whose control file has no application group gets it with the first application.
