@@ -14,7 +14,6 @@
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
-#include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <fstream>
@@ -116,13 +115,11 @@ void TypeName(QDialog& dialog, const QString& strText) {
     auto* pName = Find<QLineEdit>(dialog, 1017);
     pName->selectAll();
     QTest::keyClick(pName, Qt::Key_Delete);
-    if (std::any_of(strText.begin(), strText.end(), [](QChar c) { return c.unicode() < 0x20; })) {
-        pName->insert(strText);  // control characters come only by pasting
-        return;
-    }
     for (QChar c : strText) {
-        // Typed as the input method would deliver it, also beyond ASCII.
-        QTest::sendKeyEvent(QTest::Click, pName, Qt::Key_unknown, QString(c), Qt::NoModifier);
+        // As the input method delivers it; control characters come only by pasting.
+        c.unicode() < 0x20
+            ? pName->insert(c)
+            : QTest::sendKeyEvent(QTest::Click, pName, Qt::Key_unknown, QString(c), Qt::NoModifier);
     }
 }
 
@@ -133,14 +130,11 @@ std::vector<std::string> Targets(QDialog& dialog) {
 // The id of the control that has the focus (its nearest ancestor that carries an id).
 int FocusId() {
     QWidget* pDialog = QApplication::activeModalWidget();
-    for (QObject* p = pDialog ? pDialog->focusWidget() : nullptr; p != nullptr; p = p->parent()) {
-        bool bNumber = false;
-        int nId = p->objectName().toInt(&bNumber);
-        if (bNumber) {
-            return nId;
-        }
+    QObject* p = pDialog ? pDialog->focusWidget() : nullptr;
+    while (p != nullptr && p->objectName().toInt() == 0) {
+        p = p->parent();
     }
-    return 0;
+    return p ? p->objectName().toInt() : 0;
 }
 
 // Records each message with the control that had the focus when it came.
@@ -326,13 +320,7 @@ TEST_F(AppDialogsTest, FilesPageKeys) {
         {"Ctrl+L in the list", kList, Qt::Key_L, Qt::ControlModifier, kDocsShown, 3},
         {"Backspace in the list", kList, Qt::Key_Backspace, {}, kUp, 3},
         {"Backspace in the box", kBox, Qt::Key_Backspace, {}, "C:\\program files\\", 3},
-        {"Enter on the folder selected first",
-         kList,
-         Qt::Key_Return,
-         {},
-         "C:\\program files\\MyNotes\\",
-         3},
-    };
+        {"Enter on a folder", kList, Qt::Key_Return, {}, "C:\\program files\\MyNotes\\", 3}};
     RunWizard({[&](QDialog& page) {
         auto* pBox = Find<CFolderComboBox>(page, 1002);
         auto* pList = Find<CFileListCtrl>(page, 1016);
@@ -385,7 +373,7 @@ TEST_F(AppDialogsTest, FilesPageKeys) {
 // Files dropped from a file manager go through the check as the files of Add: folders are left
 // out, a refused file among several gets the report, accepted files become targets.
 TEST_F(AppDialogsTest, DroppedFilesAreCheckedLikeAdd) {
-    auto drop = [&](QDialog& page, const std::vector<std::string>& relative) {
+    auto drop = [&](QDialog& page, std::vector<std::string> relative) {
         QList<QUrl> urls;
         for (const std::string& strRelative : relative) {
             urls.push_back(QUrl::fromLocalFile(QString::fromStdString(
@@ -394,18 +382,16 @@ TEST_F(AppDialogsTest, DroppedFilesAreCheckedLikeAdd) {
         QMimeData data;
         data.setUrls(urls);
         QWidget* pViewport = Find<CTargetListBox>(page, 1007)->viewport();
-        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QDropEvent event(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
         QApplication::sendEvent(pViewport, &enter);
-        QDropEvent event(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(pViewport, &event);
         EXPECT_TRUE(event.isAccepted());
     };
     QString strReport;
     int32_t lResult = RunWizard({
         [&](QDialog& page) {
-            drop(page, {"Docs/relnotes.txt", "Docs/blank.txt", "Data"});
-            EXPECT_TRUE(test::WaitUntil([&] { return Targets(page).size() == 1; }));
-            drop(page, {"Docs/manual.pdf"});
+            drop(page, {"Docs/relnotes.txt", "Docs/blank.txt", "Data", "Docs/manual.pdf"});
             EXPECT_TRUE(test::WaitUntil([&] { return Targets(page).size() == 2; }));
             EXPECT_EQ(Targets(page),
                       (std::vector<std::string>{kDocs + "manual.pdf", kDocs + "relnotes.txt"}));
@@ -500,12 +486,10 @@ TEST_F(NoAppGroupTest, TheApplicationGroupIsMadeWithTheFirstApplication) {
               1);
     m_box.PushAnswer(IDYES);
     ASSERT_EQ(m_session.Save(SAVEMODE_EDITED), 0);
-    std::string strBase = Control("BaseControl.ini");
-    EXPECT_NE(strBase.find("Group4 = "
-                           "\"\x83\x41\x83\x76\x83\x8a\x83\x50\x81\x5b\x83\x56\x83\x87\x83\x93\"\r"
-                           "\nGroup5 = \"4@Mine\""),
-              std::string::npos)
-        << strBase;
+    const std::string kGroups =
+        "Group4 = \"\x83\x41\x83\x76\x83\x8a\x83\x50\x81\x5b\x83\x56\x83\x87\x83\x93\"\r\nGroup5 = "
+        "\"4@Mine\"";
+    EXPECT_NE(Control("BaseControl.ini").find(kGroups), std::string::npos);
 }
 
 // The desktop's provider: the dialogs belong to the window the host named, else to none and
@@ -522,7 +506,7 @@ TEST_F(AppDialogsTest, ProviderParentAndNestedCalls) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.m_pszCase);
         SetDialogParent(row.m_pNamed);
-        if (row.m_pNamed != nullptr && row.m_pNamed == pGone.get()) {
+        if (row.m_pNamed == pGone.get()) {
             pGone.reset();
         }
         CDialogScript script({[&](QDialog& page) {
