@@ -1,6 +1,4 @@
-// The folder location box: folder levels (double-byte names whose second byte is 0x5C too),
-// parents and the deepest existing folder, the entries for a shown folder, the key table and
-// the drawing geometry.
+// The location box: folder levels, parents, the deepest existing folder, entries, keys, geometry.
 
 #include <gtest/gtest.h>
 
@@ -51,7 +49,7 @@ TEST(LocationTest, FolderLevels) {
     EXPECT_EQ(CFolderPath("C:\\Program Files\\Help\\").PathOfLevel(1), "C:\\program files\\");
 }
 
-TEST(LocationTest, DeepestExisting) {
+TEST(LocationTest, DeepestExistingFolder) {
     test::CTempPrefix prefix;
     std::filesystem::create_directories(prefix.Path("drives/c/a/b"));
     test::WriteLinuxFile(prefix.Path("drives/c/a/file.txt"), "x");
