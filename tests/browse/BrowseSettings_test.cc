@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "browse/SettingsRegKey.h"
 #include "platform/Registry.h"
 #include "support/TestSupport.h"
@@ -35,30 +37,27 @@ std::string Raw(HKEY root, const std::string& strKey, const std::string& strName
 TEST(BrowseSettingsTest, CurrentFolderFallbacks) {
     test::CTempPrefix prefix;
     const std::string kProgramFiles = "C:\\Program Files\\";
-    const struct {
-        const char* user;     // nullptr: no value
-        const char* machine;  // nullptr: no value
-        std::string expected;
-    } cases[] = {{nullptr, nullptr, kProgramFiles},
-                 {nullptr, "D:\\Machine", "D:\\Machine\\"},
-                 {nullptr, "", kProgramFiles},
-                 {"C:\\User\\", "D:\\Machine", "C:\\User\\"},
-                 {"C:\\User", nullptr, "C:\\User\\"},
-                 {"", "D:\\Machine", kProgramFiles},  // an empty value of the user is no fallback
-                 {"C:\\", nullptr, "C:\\"},
-                 {"C:\\\x95\x5c", nullptr, "C:\\\x95\x5c\\"}};  // "表" ends in the byte 0x5C
-    for (const auto& c : cases) {
+    const std::tuple<const char*, const char*, std::string> cases[] = {
+        {nullptr, nullptr, kProgramFiles},
+        {nullptr, "D:\\Machine", "D:\\Machine\\"},
+        {nullptr, "", kProgramFiles},
+        {"C:\\User\\", "D:\\Machine", "C:\\User\\"},
+        {"C:\\User", nullptr, "C:\\User\\"},
+        {"", "D:\\Machine", kProgramFiles},  // an empty value of the user is no fallback
+        {"C:\\", nullptr, "C:\\"},
+        {"C:\\\x95\x5c", nullptr, "C:\\\x95\x5c\\"}};  // "表" ends in the byte 0x5C
+    for (const auto& [user, machine, expected] : cases) {
         RegDeleteTree(HKEY_CURRENT_USER, kSettings);
         RegDeleteTree(HKEY_LOCAL_MACHINE, kSettings);
-        if (c.user != nullptr) {
-            Put(HKEY_CURRENT_USER, kFolderKey, "CurrentFolder", c.user);
+        if (user != nullptr) {
+            Put(HKEY_CURRENT_USER, kFolderKey, "CurrentFolder", user);
         }
-        if (c.machine != nullptr) {
-            Put(HKEY_LOCAL_MACHINE, kFolderKey, "CurrentFolder", c.machine);
+        if (machine != nullptr) {
+            Put(HKEY_LOCAL_MACHINE, kFolderKey, "CurrentFolder", machine);
         }
-        EXPECT_EQ(GetCurrentFolder(kSettings), c.expected) << (c.user ? c.user : "-");
+        EXPECT_EQ(GetCurrentFolder(kSettings), expected) << (user ? user : "-");
         // Stored back for the user, without a terminating NUL.
-        EXPECT_EQ(Raw(HKEY_CURRENT_USER, kFolderKey, "CurrentFolder"), c.expected);
+        EXPECT_EQ(Raw(HKEY_CURRENT_USER, kFolderKey, "CurrentFolder"), expected);
     }
     Put(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir",
         std::string("D:\\Apps\0", 8));

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <random>
+#include <tuple>
 
 #include "browse/FileListColumns.h"
 #include "browse/FileListModel.h"
@@ -39,59 +40,52 @@ TEST(FileListTest, FilterAndKeptEntries) {
     using E = EListEntry;
     constexpr uint32_t D = FILE_ATTRIBUTE_DIRECTORY, H = FILE_ATTRIBUTE_HIDDEN,
                        S = kFileAttributeSystem;
-    const struct {
-        const char* filter;
-        std::string name;
-        uint32_t attributes;
-        EListEntry expected;
-    } cases[] = {{"chm|hlp|pdf", "manual.Chm", 0, E::kKeep},
-                 {"chm|hlp|pdf", "readme.doc", 0, E::kFiltered},
-                 {"chm|hlp|pdf", "noext", 0, E::kFiltered},
-                 {"chm||pdf", "noext", 0, E::kKeep},
-                 {"chm|", "noext", 0, E::kFiltered},
-                 {"chm", "a.pdf.chm", 0, E::kKeep},
-                 {"\x95\x5c", "x.\x95\x5c", 0, E::kKeep},
-                 {"", "anything.xyz", 0, E::kKeep},
-                 {"chm", "folder.doc", D, E::kKeep},
-                 {"chm", ".hidden.chm", H, E::kHidden},
-                 {"", ".git", D | H, E::kHidden},
-                 {"", ".", D, E::kDots},
-                 {"", "..", D, E::kDots},
-                 {"", "sys", D | S, E::kSystemFolder},
-                 {"", "sys.txt", S, E::kKeep},
-                 {"", std::string(252, 'n'), 0, E::kKeep},
-                 {"", std::string(253, 'n'), 0, E::kTooLong},
-                 {"", "a|b.chm", 0, E::kUnsafeName},
-                 {"", "say \"hi\"", 0, E::kUnsafeName},
-                 {"", "a>b", 0, E::kUnsafeName},
-                 {"", "tab\there", 0, E::kUnsafeName},
-                 {"", "back\\slash", 0, E::kUnsafeName},
-                 {"", "\x83\x5c.txt", 0, E::kKeep},
-                 {"", "\x83", 0, E::kUnsafeName}};
-    for (const auto& c : cases) {
+    const std::tuple<const char*, std::string, uint32_t, EListEntry> cases[] = {
+        {"chm|hlp|pdf", "manual.Chm", 0, E::kKeep},
+        {"chm|hlp|pdf", "readme.doc", 0, E::kFiltered},
+        {"chm|hlp|pdf", "noext", 0, E::kFiltered},
+        {"chm||pdf", "noext", 0, E::kKeep},
+        {"chm|", "noext", 0, E::kFiltered},
+        {"chm", "a.pdf.chm", 0, E::kKeep},
+        {"\x95\x5c", "x.\x95\x5c", 0, E::kKeep},
+        {"", "anything.xyz", 0, E::kKeep},
+        {"chm", "folder.doc", D, E::kKeep},
+        {"chm", ".hidden.chm", H, E::kHidden},
+        {"", ".git", D | H, E::kHidden},
+        {"", ".", D, E::kDots},
+        {"", "..", D, E::kDots},
+        {"", "sys", D | S, E::kSystemFolder},
+        {"", "sys.txt", S, E::kKeep},
+        {"", std::string(252, 'n'), 0, E::kKeep},
+        {"", std::string(253, 'n'), 0, E::kTooLong},
+        {"", "a|b.chm", 0, E::kUnsafeName},
+        {"", "say \"hi\"", 0, E::kUnsafeName},
+        {"", "a>b", 0, E::kUnsafeName},
+        {"", "tab\there", 0, E::kUnsafeName},
+        {"", "back\\slash", 0, E::kUnsafeName},
+        {"", "\x83\x5c.txt", 0, E::kKeep},
+        {"", "\x83", 0, E::kUnsafeName}};
+    for (const auto& [pszFilter, name, attributes, expected] : cases) {
         CFileFilter filter;
-        filter.AddExtensions(c.filter);
-        CFindData entry{c.name, c.attributes, 0, 0};
-        EXPECT_EQ(JudgeListEntry("C:\\docs\\", entry, filter), c.expected) << c.filter << c.name;
+        filter.AddExtensions(pszFilter);
+        CFindData entry{name, attributes, 0, 0};
+        EXPECT_EQ(JudgeListEntry("C:\\docs\\", entry, filter), expected) << pszFilter << name;
     }
 }
 
 TEST(FileListTest, DetailTexts) {
     CTestLocale locale;
-    const struct {
-        uint64_t size;
-        const char* expected;
-    } sizes[] = {{0, "0KB"},
-                 {1, "1KB"},
-                 {1023, "1KB"},
-                 {1024, "2KB"},
-                 {1048576, "1,025KB"},
-                 {1022975, "999KB"},
-                 {1022976, "1,000KB"},
-                 {4294967296ull, "4,194,305KB"},
-                 {10737418240ull, "10,485,761KB"}};
-    for (const auto& c : sizes) {
-        EXPECT_EQ(FormatSizeText(c.size, locale), c.expected) << c.size;
+    const std::tuple<uint64_t, const char*> sizes[] = {{0, "0KB"},
+                                                       {1, "1KB"},
+                                                       {1023, "1KB"},
+                                                       {1024, "2KB"},
+                                                       {1048576, "1,025KB"},
+                                                       {1022975, "999KB"},
+                                                       {1022976, "1,000KB"},
+                                                       {4294967296ull, "4,194,305KB"},
+                                                       {10737418240ull, "10,485,761KB"}};
+    for (const auto& [size, expected] : sizes) {
+        EXPECT_EQ(FormatSizeText(size, locale), expected) << size;
     }
     EXPECT_EQ(FormatDateText(86400 + 3 * 3600 + 5 * 60 + 59, locale), "1/2 3h5");
     EXPECT_EQ(FormatAttributeText(0), "");
@@ -127,28 +121,25 @@ TEST(FileListTest, TheTenOrdersAndHeaderClicks) {
         Item("b.txt", false, 10, 300, "TXT", "A"),  Item("Sub", true, 0, 100, "F", ""),
         Item("a.pdf", false, 30, 200, "PDF", "RA"), Item("A.chm", false, 20, 400, "CHM", "A"),
         Item("base", true, 0, 500, "F", "H"),       Item("c", false, 20, 300, "TXT", "A")};
-    const struct {
-        int32_t key;
-        const char* expected;  // display names in order; an unknown key sorts by name
-    } cases[] = {{1, "base Sub A.chm a.pdf b.txt c"}, {2, "c b.txt a.pdf A.chm Sub base"},
-                 {3, "base Sub b.txt A.chm c a.pdf"}, {4, "a.pdf c A.chm b.txt Sub base"},
-                 {5, "base Sub A.chm a.pdf b.txt c"}, {6, "c b.txt a.pdf A.chm Sub base"},
-                 {7, "base Sub A.chm b.txt c a.pdf"}, {8, "a.pdf c b.txt A.chm Sub base"},
-                 {9, "Sub base A.chm b.txt c a.pdf"}, {10, "a.pdf c b.txt A.chm base Sub"},
-                 {0, "base Sub A.chm a.pdf b.txt c"}};
-    for (const auto& c : cases) {
+    const std::tuple<int32_t, const char*> cases[] = {
+        {1, "base Sub A.chm a.pdf b.txt c"}, {2, "c b.txt a.pdf A.chm Sub base"},
+        {3, "base Sub b.txt A.chm c a.pdf"}, {4, "a.pdf c A.chm b.txt Sub base"},
+        {5, "base Sub A.chm a.pdf b.txt c"}, {6, "c b.txt a.pdf A.chm Sub base"},
+        {7, "base Sub A.chm b.txt c a.pdf"}, {8, "a.pdf c b.txt A.chm Sub base"},
+        {9, "Sub base A.chm b.txt c a.pdf"}, {10, "a.pdf c b.txt A.chm base Sub"},
+        {0, "base Sub A.chm a.pdf b.txt c"}};
+    for (const auto& [key, expected] : cases) {
         std::string names;
-        for (size_t row : SortListItems(items, c.key)) {
+        for (size_t row : SortListItems(items, key)) {
             names += (names.empty() ? "" : " ") + items[row].m_strDisplayName;
         }
-        EXPECT_EQ(names, c.expected) << "key " << c.key;
+        EXPECT_EQ(names, expected) << "key " << key;
     }
-    const struct {
-        int32_t key, column, expected;
-    } clicks[] = {{1, 0, 2},  {2, 0, 1},  {1, 3, 7}, {7, 3, 8}, {8, 3, 7},
-                  {10, 4, 9}, {9, 4, 10}, {4, 2, 5}, {3, 5, 3}, {3, -1, 3}};
-    for (const auto& c : clicks) {
-        EXPECT_EQ(NextSortKey(c.key, c.column), c.expected) << c.key << " " << c.column;
+    const std::tuple<int32_t, int32_t, int32_t> clicks[] = {
+        {1, 0, 2},  {2, 0, 1},  {1, 3, 7}, {7, 3, 8}, {8, 3, 7},
+        {10, 4, 9}, {9, 4, 10}, {4, 2, 5}, {3, 5, 3}, {3, -1, 3}};
+    for (const auto& [key, column, expected] : clicks) {
+        EXPECT_EQ(NextSortKey(key, column), expected) << key << " " << column;
     }
     std::string columns;
     for (int32_t n = 0; n < kListColumnCount; ++n) {
@@ -250,19 +241,16 @@ TEST_F(FileListFillTest, SelectionAndEnter) {
     EXPECT_EQ(selection.GetSelectedRows(), std::vector<size_t>{0});
     EXPECT_EQ(selection.GetFocusRow(), 0);
     // Rows selected (the last case: more rows than the list has, none read beyond it).
-    const struct {
-        size_t count;
-        std::vector<size_t> selected;
-        bool hasFile;
-    } cases[] = {{3, {}, false},    {3, {0}, false},   {3, {1}, true},
-                 {3, {0, 2}, true}, {3, {1, 2}, true}, {5, {4}, false}};
-    for (const auto& c : cases) {
-        selection.Reset(c.count);
-        for (size_t row : c.selected) {
+    const std::tuple<size_t, std::vector<size_t>, bool> cases[] = {
+        {3, {}, false},    {3, {0}, false},   {3, {1}, true},
+        {3, {0, 2}, true}, {3, {1, 2}, true}, {5, {4}, false}};
+    for (const auto& [count, selected, hasFile] : cases) {
+        selection.Reset(count);
+        for (size_t row : selected) {
             selection.SetSelected(row, true);
         }
-        EXPECT_EQ(m_list.HasSelectedFile(), c.hasFile) << c.selected.size();
-        EXPECT_EQ(m_list.IsEnterForList(), !c.hasFile) << c.selected.size();
+        EXPECT_EQ(m_list.HasSelectedFile(), hasFile) << selected.size();
+        EXPECT_EQ(m_list.IsEnterForList(), !hasFile) << selected.size();
     }
     selection.Reset(3);
     selection.SetSelected(1, true);

@@ -18,6 +18,7 @@
 #include <filesystem>
 #include <fstream>
 #include <thread>
+#include <tuple>
 
 #include "applications/EditSession.h"
 #include "applications/HaveTopic.h"
@@ -256,12 +257,7 @@ TEST_F(AppDialogsTest, WizardRefusalsBackAndCancel) {
             Click(page, 1);
         },
         [&](QDialog& page) {
-            const struct {
-                const char* m_pszCase;
-                QString m_strText;
-                uint32_t m_id;
-                int m_nCaret;
-            } names[] = {
+            const std::tuple<const char*, QString, uint32_t, int> names[] = {
                 {"control character", QStringLiteral("ab\tc"), IDS_APP_NAME_CONTROL, 2},
                 {"tab at the end", QStringLiteral("abc\t"), IDS_APP_NAME_CONTROL, 3},
                 {"blanks only", QStringLiteral(" \u3000 "), IDS_ENTER_APP_NAME, -1},
@@ -273,14 +269,14 @@ TEST_F(AppDialogsTest, WizardRefusalsBackAndCancel) {
                  IDS_APP_EXISTS, -1},
             };
             auto* pName = Find<QLineEdit>(page, 1017);
-            for (const auto& name : names) {
-                SCOPED_TRACE(name.m_pszCase);
-                TypeName(page, name.m_strText);
+            for (const auto& [pszCase, strText, id, nCaret] : names) {
+                SCOPED_TRACE(pszCase);
+                TypeName(page, strText);
                 m_box.m_messages.clear();
                 Click(page, 1);
-                EXPECT_EQ(m_box.m_messages, (CMessages{{LoadString(name.m_id), 1017}}));
-                if (name.m_nCaret >= 0) {
-                    EXPECT_EQ(pName->cursorPosition(), name.m_nCaret);
+                EXPECT_EQ(m_box.m_messages, (CMessages{{LoadString(id), 1017}}));
+                if (nCaret >= 0) {
+                    EXPECT_EQ(pName->cursorPosition(), nCaret);
                 }
             }
             EXPECT_EQ(pName->text(), QString::fromUtf8("trellisquest ヘルプ"));
@@ -306,14 +302,7 @@ TEST_F(AppDialogsTest, WizardRefusalsBackAndCancel) {
 TEST_F(AppDialogsTest, FilesPageKeys) {
     enum { kList, kBox };
     const std::string kUp = "C:\\program files\\trellisquest\\";
-    const struct {
-        const char* m_pszCase;
-        int m_nTo;
-        Qt::Key m_key;
-        Qt::KeyboardModifiers m_modifiers;
-        std::string m_strFolder;
-        int m_nView;
-    } keys[] = {
+    const std::tuple<const char*, int, Qt::Key, Qt::KeyboardModifiers, std::string, int> keys[] = {
         {"Ctrl+D in the list", kList, Qt::Key_D, Qt::ControlModifier, kDocsShown, 1},
         {"Ctrl+L in the box", kBox, Qt::Key_L, Qt::ControlModifier, kDocsShown, 3},
         {"Ctrl+D in the box", kBox, Qt::Key_D, Qt::ControlModifier, kDocsShown, 1},
@@ -324,15 +313,14 @@ TEST_F(AppDialogsTest, FilesPageKeys) {
     RunWizard({[&](QDialog& page) {
         auto* pBox = Find<CFolderComboBox>(page, 1002);
         auto* pList = Find<CFileListCtrl>(page, 1016);
-        for (const auto& key : keys) {
-            SCOPED_TRACE(key.m_pszCase);
-            QWidget* pTo =
-                key.m_nTo == kList ? static_cast<QWidget*>(pList->GetCurrentView()) : pBox;
+        for (const auto& [pszCase, nTo, key, modifiers, strFolder, nView] : keys) {
+            SCOPED_TRACE(pszCase);
+            QWidget* pTo = nTo == kList ? static_cast<QWidget*>(pList->GetCurrentView()) : pBox;
             pTo->setFocus();
-            QTest::keyClick(pTo, key.m_key, key.m_modifiers);
-            EXPECT_EQ(pBox->GetFolder(), key.m_strFolder);
-            EXPECT_EQ(pList->GetFolder(), key.m_strFolder);
-            EXPECT_EQ(pList->GetView(), key.m_nView);
+            QTest::keyClick(pTo, key, modifiers);
+            EXPECT_EQ(pBox->GetFolder(), strFolder);
+            EXPECT_EQ(pList->GetFolder(), strFolder);
+            EXPECT_EQ(pList->GetView(), nView);
         }
         page.findChild<CFileSelectionPane*>()->OpenFolder(kDocs);
         // F5 in either control reads the folder again.
@@ -497,20 +485,16 @@ TEST_F(NoAppGroupTest, TheApplicationGroupIsMadeWithTheFirstApplication) {
 TEST_F(AppDialogsTest, ProviderParentAndNestedCalls) {
     QWidget main;
     auto pGone = std::make_unique<QWidget>();
-    const struct {
-        const char* m_pszCase;
-        QWidget* m_pNamed;
-        QWidget* m_pExpected;
-    } rows[] = {
+    const std::tuple<const char*, QWidget*, QWidget*> rows[] = {
         {"named", &main, &main}, {"none", nullptr, nullptr}, {"gone", pGone.get(), nullptr}};
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.m_pszCase);
-        SetDialogParent(row.m_pNamed);
-        if (row.m_pNamed == pGone.get()) {
+    for (const auto& [pszCase, pNamed, pExpected] : rows) {
+        SCOPED_TRACE(pszCase);
+        SetDialogParent(pNamed);
+        if (pNamed == pGone.get()) {
             pGone.reset();
         }
         CDialogScript script({[&](QDialog& page) {
-            EXPECT_EQ(page.parentWidget(), row.m_pExpected);
+            EXPECT_EQ(page.parentWidget(), pExpected);
             EXPECT_EQ(page.windowModality(), Qt::ApplicationModal);
             EXPECT_EQ(GetDialogProvider().RunAddAppDialog(m_context), TQE_CANCELLED);
             EXPECT_EQ(GetDialogProvider().RunEditAppDialog(m_context, Memo()), TQE_CANCELLED);

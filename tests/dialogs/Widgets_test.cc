@@ -19,6 +19,7 @@
 #include <QTreeView>
 #include <filesystem>
 #include <thread>
+#include <tuple>
 
 #include "applications/TargetList.h"
 #include "browse/FileListColumns.h"
@@ -39,22 +40,18 @@ namespace {
 
 // A display that does not answer is no display: the toolkit would end the process on it.
 TEST(DialogGroundworkTest, ADisplayIsOneThatAnswers) {
-    const struct {
-        const char* pszName;
-        const char* pszPlatform;
-        const char* pszDisplay;
-        bool bExpected;
-    } kRows[] = {{"platform chosen by the host", "offscreen", "", true},
-                 {"nothing", "", "", false},
-                 {"an X display nobody serves", "", ":987", false},
-                 {"X chosen, display gone", "xcb", ":987", false}};
+    const std::tuple<const char*, const char*, const char*, bool> kRows[] = {
+        {"platform chosen by the host", "offscreen", "", true},
+        {"nothing", "", "", false},
+        {"an X display nobody serves", "", ":987", false},
+        {"X chosen, display gone", "xcb", ":987", false}};
     std::string strPlatform, strDisplay;
     GetEnvironmentVariable("QT_QPA_PLATFORM", strPlatform);
     GetEnvironmentVariable("DISPLAY", strDisplay);
-    for (const auto& row : kRows) {
-        SetEnvironmentVariable("QT_QPA_PLATFORM", row.pszPlatform);
-        SetEnvironmentVariable("DISPLAY", row.pszDisplay);
-        EXPECT_EQ(HasDisplay(), row.bExpected) << row.pszName;
+    for (const auto& [pszName, pszPlatform, pszDisplay, bExpected] : kRows) {
+        SetEnvironmentVariable("QT_QPA_PLATFORM", pszPlatform);
+        SetEnvironmentVariable("DISPLAY", pszDisplay);
+        EXPECT_EQ(HasDisplay(), bExpected) << pszName;
     }
     SetEnvironmentVariable("QT_QPA_PLATFORM", strPlatform);
     SetEnvironmentVariable("DISPLAY", strDisplay);
@@ -144,18 +141,15 @@ TEST(WaitDialogTest, ClicksOutsideBeep) {
     int nBeeps = 0;
     dialog.SetBeepHook([&] { ++nBeeps; });
     dialog.show();
-    const struct {
-        Qt::MouseButton button;
-        QPoint at;
-        int beeps;
-    } clicks[] = {{Qt::LeftButton, QPoint(-5, -5), 1},
-                  {Qt::LeftButton, QPoint(5, 5), 1},
-                  {Qt::RightButton, QPoint(dialog.width() + 3, 2), 2},
-                  {Qt::MiddleButton, QPoint(-5, 2), 2}};
-    for (const auto& c : clicks) {
-        QTest::mousePress(&dialog, c.button, {}, c.at);
-        QTest::mouseRelease(&dialog, c.button, {}, c.at);
-        EXPECT_EQ(nBeeps, c.beeps) << c.button << " " << c.at.x();
+    const std::tuple<Qt::MouseButton, QPoint, int> clicks[] = {
+        {Qt::LeftButton, QPoint(-5, -5), 1},
+        {Qt::LeftButton, QPoint(5, 5), 1},
+        {Qt::RightButton, QPoint(dialog.width() + 3, 2), 2},
+        {Qt::MiddleButton, QPoint(-5, 2), 2}};
+    for (const auto& [button, at, beeps] : clicks) {
+        QTest::mousePress(&dialog, button, {}, at);
+        QTest::mouseRelease(&dialog, button, {}, at);
+        EXPECT_EQ(nBeeps, beeps) << button << " " << at.x();
     }
     EXPECT_TRUE(dialog.isVisible());
     dialog.Done();
@@ -218,22 +212,19 @@ TEST(NotAddedDialogTest, ShowsItsOwnCopyOfTheNames) {
     for (int n = 1; n < 40; ++n) {
         strMany += "\r\n" + std::to_string(n) + ".chm";
     }
-    const struct {
-        std::string names;
-        int lines;
-    } cases[] = {
+    const std::tuple<std::string, int> cases[] = {
         {"a.chm", 1}, {"a.chm\r\n\x83\x74\x83\x40\x83\x43\x83\x8b.pdf\r\nc.txt", 3}, {strMany, 40}};
-    for (const auto& c : cases) {
+    for (const auto& [names, lines] : cases) {
         CNotAddedDlg dialog("Trellisquest");
-        dialog.SetText(std::string(c.names));
+        dialog.SetText(std::string(names));
         dialog.show();
         auto* pEdit = dialog.findChild<QPlainTextEdit*>(QStringLiteral("1017"));
         ASSERT_NE(pEdit, nullptr);
         EXPECT_TRUE(pEdit->isReadOnly());
-        EXPECT_EQ(pEdit->document()->blockCount(), c.lines);
+        EXPECT_EQ(pEdit->document()->blockCount(), lines);
         EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Trellisquest"));
         EXPECT_NE(dialog.findChild<QLabel*>(QStringLiteral("14008")), nullptr);
-        EXPECT_EQ(pEdit->verticalScrollBar()->maximum() > 0, c.lines > 10) << c.lines;
+        EXPECT_EQ(pEdit->verticalScrollBar()->maximum() > 0, lines > 10) << lines;
         QTest::keyClick(&dialog, Qt::Key_Return);
         EXPECT_FALSE(dialog.isVisible());
     }
@@ -301,17 +292,14 @@ TEST(BrowseWidgetsTest, FileListColumnsViewsAndHeaderClicks) {
         EXPECT_EQ((align & Qt::AlignRight) != 0, pColumn->m_align == EColumnAlign::kRight) << n;
     }
     // Header clicks, each followed by a fresh selection of the row that was selected.
-    const struct {
-        int column;
-        const char* expected;
-    } clicks[] = {{kColumnName, "b.chm|a.pdf|Sub*|"},
-                  {kColumnName, "Sub*|a.pdf|b.chm|"},
-                  {kColumnSize, "Sub*|a.pdf|b.chm|"},
-                  {kColumnSize, "b.chm|a.pdf|Sub*|"}};
-    for (const auto& c : clicks) {
-        int x = pHeader->sectionViewportPosition(c.column) + 5;
+    const std::tuple<int, const char*> clicks[] = {{kColumnName, "b.chm|a.pdf|Sub*|"},
+                                                   {kColumnName, "Sub*|a.pdf|b.chm|"},
+                                                   {kColumnSize, "Sub*|a.pdf|b.chm|"},
+                                                   {kColumnSize, "b.chm|a.pdf|Sub*|"}};
+    for (const auto& [column, expected] : clicks) {
+        int x = pHeader->sectionViewportPosition(column) + 5;
         QTest::mouseClick(pHeader->viewport(), Qt::LeftButton, {}, QPoint(x, 5));
-        EXPECT_EQ(Rows(pDetails), c.expected);
+        EXPECT_EQ(Rows(pDetails), expected);
     }
     list.ClearSelection();
     EXPECT_EQ(Rows(pDetails), "b.chm|a.pdf|Sub|");
@@ -340,19 +328,16 @@ TEST(BrowseWidgetsTest, LocationBoxEntriesAndKeys) {
     EXPECT_FALSE(pBox->testAttribute(Qt::WA_InputMethodEnabled));
     // Letters and digits are swallowed (Z would otherwise jump to the Z: drive), and so are the
     // keys that would move the selection; Ctrl+D is left to the dialog.
-    const struct {
-        Qt::Key key;
-        Qt::KeyboardModifiers modifiers;
-        bool accepted;
-    } keys[] = {{Qt::Key_Z, {}, true},        {Qt::Key_1, {}, true},
-                {Qt::Key_Home, {}, true},     {Qt::Key_Up, {}, true},
-                {Qt::Key_PageDown, {}, true}, {Qt::Key_D, Qt::ControlModifier, false}};
-    for (const auto& k : keys) {
-        QKeyEvent press(QEvent::KeyPress, k.key, k.modifiers);
+    const std::tuple<Qt::Key, Qt::KeyboardModifiers, bool> keys[] = {
+        {Qt::Key_Z, {}, true},        {Qt::Key_1, {}, true},
+        {Qt::Key_Home, {}, true},     {Qt::Key_Up, {}, true},
+        {Qt::Key_PageDown, {}, true}, {Qt::Key_D, Qt::ControlModifier, false}};
+    for (const auto& [key, modifiers, accepted] : keys) {
+        QKeyEvent press(QEvent::KeyPress, key, modifiers);
         QCoreApplication::sendEvent(pBox, &press);
-        EXPECT_EQ(press.isAccepted(), k.accepted) << k.key;
-        EXPECT_EQ(pBox->currentIndex(), 2) << k.key;
-        EXPECT_FALSE(pBox->view()->isVisible()) << k.key;
+        EXPECT_EQ(press.isAccepted(), accepted) << key;
+        EXPECT_EQ(pBox->currentIndex(), 2) << key;
+        EXPECT_FALSE(pBox->view()->isVisible()) << key;
     }
     QSignalSpy closeUp(pBox, &CFolderComboBox::CloseUp);
     QTest::keyClick(pBox, Qt::Key_Down);
