@@ -202,33 +202,6 @@ protected:
     const std::string kNotes = "C:\\program files\\mynotes\\";
 };
 
-TEST_F(AppDialogsTest, WizardHappyPathSaves) {
-    int32_t lResult = RunWizard({
-        [&](QDialog& page) {
-            SelectFiles(page, {"tqhelp.chm", "relnotes.txt", "manual.pdf"});
-            Click(page, 51);
-            Click(page, 1);
-        },
-        [&](QDialog& page) {
-            TypeName(page, QStringLiteral("  My Docs \u3000"));
-            QTest::keyClick(Find<QLineEdit>(page, 1017), Qt::Key_Return);
-        },
-    });
-    EXPECT_EQ(lResult, 2);  // the demo has one user application
-    EXPECT_TRUE(m_box.m_messages.empty());
-    m_box.PushAnswer(IDYES);
-    ASSERT_EQ(m_session.Save(SAVEMODE_EDITED), 0);
-    std::string strBase = Control("BaseControl.ini");
-    EXPECT_NE(strBase.find("PublicName = \"My Docs\"\r\n"), std::string::npos) << strBase;
-    for (const char* pszFile : {"tqhelp.chm", "relnotes.txt", "manual.pdf"}) {
-        const std::string strDoc = kDocsShown + pszFile + " > My Docs";
-        EXPECT_NE(strBase.find("Doc = \"" + strDoc + "\""), std::string::npos) << pszFile;
-        EXPECT_NE(Control("Control.ini").find(strDoc), std::string::npos) << pszFile;
-    }
-    EXPECT_NE(strBase.find("@My Docs"), std::string::npos);
-    EXPECT_EQ(GetCurrentFolder(m_context.m_strSettingsKey), kDocsShown);
-}
-
 // Refusals on the files page and on the name page, Back keeping the raw name, the view and
 // the targets, and Cancel leaving the model as it was.
 TEST_F(AppDialogsTest, WizardRefusalsBackAndCancel) {
@@ -452,7 +425,8 @@ TEST_F(AppDialogsTest, ChecksThatFailOrRunLong) {
     ExpectModelUnchanged(nDatabases);
 }
 
-// A product whose control file has no application group gets it with the first application.
+// The happy path on a product whose control file has no user application and no application
+// group yet: the first application makes the group and is number 1.
 class NoAppGroupTest : public AppDialogsTest {
     void SetUp() override {
         m_bWithoutAppGroup = true;
@@ -460,24 +434,35 @@ class NoAppGroupTest : public AppDialogsTest {
     }
 };
 
-TEST_F(NoAppGroupTest, TheApplicationGroupIsMadeWithTheFirstApplication) {
-    ASSERT_EQ(m_session.GetCtrlFile().CountDBs(DBTYPE_FREE), 0);
-    EXPECT_EQ(RunWizard({[&](QDialog& page) {
-                             SelectFiles(page, {"relnotes.txt"});
-                             Click(page, 51);
-                             Click(page, 1);
-                         },
-                         [&](QDialog& page) {
-                             TypeName(page, QStringLiteral("Mine"));
-                             Click(page, 1);
-                         }}),
-              1);
+TEST_F(NoAppGroupTest, WizardHappyPathSaves) {
+    int32_t lResult = RunWizard({
+        [&](QDialog& page) {
+            SelectFiles(page, {"tqhelp.chm", "relnotes.txt", "manual.pdf"});
+            Click(page, 51);
+            Click(page, 1);
+        },
+        [&](QDialog& page) {
+            TypeName(page, QStringLiteral("  My Docs \u3000"));
+            QTest::keyClick(Find<QLineEdit>(page, 1017), Qt::Key_Return);
+        },
+    });
+    EXPECT_EQ(lResult, 1);
+    EXPECT_TRUE(m_box.m_messages.empty());
     m_box.PushAnswer(IDYES);
     ASSERT_EQ(m_session.Save(SAVEMODE_EDITED), 0);
-    const std::string kGroups =
-        "Group4 = \"\x83\x41\x83\x76\x83\x8a\x83\x50\x81\x5b\x83\x56\x83\x87\x83\x93\"\r\nGroup5 = "
-        "\"4@Mine\"";
-    EXPECT_NE(Control("BaseControl.ini").find(kGroups), std::string::npos);
+    std::string strBase = Control("BaseControl.ini");
+    EXPECT_NE(strBase.find("PublicName = \"My Docs\"\r\n"), std::string::npos) << strBase;
+    for (const char* pszFile : {"tqhelp.chm", "relnotes.txt", "manual.pdf"}) {
+        const std::string strDoc = kDocsShown + pszFile + " > My Docs";
+        EXPECT_NE(strBase.find("Doc = \"" + strDoc + "\""), std::string::npos) << pszFile;
+        EXPECT_NE(Control("Control.ini").find(strDoc), std::string::npos) << pszFile;
+    }
+    EXPECT_NE(
+        strBase.find(
+            "Group4 = \"\x83\x41\x83\x76\x83\x8a\x83\x50\x81\x5b\x83\x56\x83\x87\x83\x93\"\r\n"
+            "Group5 = \"4@My Docs\""),
+        std::string::npos);
+    EXPECT_EQ(GetCurrentFolder(m_context.m_strSettingsKey), kDocsShown);
 }
 
 // The desktop's provider: the dialogs belong to the window the host named, else to none and

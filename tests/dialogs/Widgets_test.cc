@@ -82,23 +82,20 @@ TEST(DialogGroundworkTest, MessageBoxesOverTheActiveDialog) {
     dialog.activateWindow();
     ASSERT_TRUE(test::WaitUntil([&] { return QApplication::activeWindow() == &dialog; }));
     CQtMessageBoxScope scope;
-    QMessageBox* pSeen = nullptr;
     QString strSeen;
     test::RunSoon(
         [&] {
-            pSeen = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            ASSERT_NE(pSeen, nullptr);
-            strSeen = QStringLiteral("%1|%2|%3|%4")
-                          .arg(static_cast<int>(pSeen->icon()))
-                          .arg(pSeen->windowTitle(), pSeen->text())
-                          .arg(pSeen->buttons().size());
-            EXPECT_EQ(pSeen->parentWidget(), &dialog);
-            pSeen->buttons().front()->click();
+            auto* pBox = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(pBox, nullptr);
+            EXPECT_EQ(pBox->parentWidget(), &dialog);
+            EXPECT_EQ(pBox->icon(), QMessageBox::Warning);
+            strSeen = pBox->windowTitle() + "|" + pBox->text();
+            EXPECT_EQ(pBox->buttons().size(), 1);
+            pBox->buttons().front()->click();
         },
         20);
     GetMessageBox().ShowWarning("\x83\x74\x83\x40\x83\x43\x83\x8b", "Trellisquest");
-    EXPECT_EQ(strSeen, QString::fromUtf8("%1|Trellisquest|ファイル|1")
-                           .arg(static_cast<int>(QMessageBox::Warning)));
+    EXPECT_EQ(strSeen, QString::fromUtf8("Trellisquest|ファイル"));
 }
 
 QString WaitText(const CWaitDlg& dialog) {
