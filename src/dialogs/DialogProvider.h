@@ -21,7 +21,7 @@ struct CDialogContext {
     std::string m_strProductName;  // the caption of the dialogs and their message boxes
     // The check of an added file (1 accepts it); empty: the model's check by the process's
     // topic-filter library.
-    CTopicCheck m_check;
+    CTopicCheck m_check = {};
 };
 
 class CDialogProvider {
