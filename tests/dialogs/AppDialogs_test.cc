@@ -310,6 +310,8 @@ TEST_F(AppDialogsTest, FilesPageKeys) {
         QTest::keyClick(pList->GetCurrentView(), Qt::Key_F4);
         EXPECT_TRUE(test::WaitUntil([&] { return pBox->view()->isVisible(); }));
         EXPECT_EQ(FocusId(), 1002);
+        QTest::keyClick(pBox, Qt::Key_Backspace);  // not up while the list is open
+        EXPECT_EQ(pBox->GetFolder(), kDocs);
         pBox->hidePopup();
         // A folder of 10,000 files fills the list in both views.
         const std::string strBig = m_prefix.Path("drives/c/Big/");
