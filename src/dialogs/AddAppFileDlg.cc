@@ -3,7 +3,6 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "applications/HaveTopic.h"
 #include "browse/BrowseSettings.h"
 #include "dialogs/DialogUnits.h"
 #include "dialogs/FileListCtrl.h"
@@ -40,11 +39,8 @@ CAddAppFileDlg::CAddAppFileDlg(const CDialogContext& context, CAddAppFiles& file
             "検索するヘルプ・マニュアルファイルを［検索対象ファイル］に追加してください。"),
         this);
     PlaceControl(pIntro, -1, units, 8, 8, 244, 8);
-    CCtrlFile* pFile = context.m_pCtrlFile;
-    m_pPane = new CFileSelectionPane(
-        this, units, kLayout,
-        [pFile](const std::string& strPath) { return CheckHelpFile(*pFile, strPath); },
-        context.m_strProductName);
+    m_pPane = new CFileSelectionPane(this, units, kLayout, MakeHelpFileCheck(context),
+                                     context.m_strProductName);
     auto* pNext = new QPushButton(QString::fromUtf8("次へ(&N) >"), this);
     PlaceControl(pNext, 1, units, 148, 236, 48, 16);
     pNext->setDefault(true);

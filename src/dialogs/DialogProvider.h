@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "applications/CheckJob.h"
+
 class QWidget;
 
 namespace tq {
@@ -17,6 +19,9 @@ struct CDialogContext {
     CCtrlFile* m_pCtrlFile = nullptr;
     std::string m_strSettingsKey;  // the product key path without a trailing "\"
     std::string m_strProductName;  // the caption of the dialogs and their message boxes
+    // The check of an added file (1 accepts it); empty: the model's check by the process's
+    // topic-filter library.
+    CTopicCheck m_check = {};
 };
 
 class CDialogProvider {

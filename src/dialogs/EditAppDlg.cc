@@ -6,7 +6,6 @@
 
 #include "applications/AppNameRules.h"
 #include "applications/AppliCommit.h"
-#include "applications/HaveTopic.h"
 #include "browse/BrowseSettings.h"
 #include "browse/FolderPath.h"
 #include "dialogs/AppNameEdit.h"
@@ -60,11 +59,8 @@ CEditAppDlg::CEditAppDlg(const CDialogContext& context, int32_t lIndex, QWidget*
     pLabel->setBuddy(m_pName);
     auto* pFrame = new QGroupBox(QString::fromUtf8("検索対象ファイルの指定"), this);
     PlaceControl(pFrame, -1, units, 8, 28, 244, 196);
-    CCtrlFile* pFile = context.m_pCtrlFile;
-    m_pPane = new CFileSelectionPane(
-        this, units, kLayout,
-        [pFile](const std::string& strPath) { return CheckHelpFile(*pFile, strPath); },
-        context.m_strProductName);
+    m_pPane = new CFileSelectionPane(this, units, kLayout, MakeHelpFileCheck(context),
+                                     context.m_strProductName);
     auto* pOk = new QPushButton(QStringLiteral("OK"), this);
     PlaceControl(pOk, 1, units, 152, 232, 48, 16);
     pOk->setDefault(true);
@@ -79,7 +75,7 @@ CEditAppDlg::CEditAppDlg(const CDialogContext& context, int32_t lIndex, QWidget*
 
     m_pName->SetNameText(m_strName);
     m_pPane->Open(GetStartFolder(), 3, GetFileFilter(context.m_strSettingsKey), false,
-                  GetDocPaths(*pFile, lIndex));
+                  GetDocPaths(*context.m_pCtrlFile, lIndex));
     m_pName->setFocus();
 }
 

@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QStyle>
 
+#include "applications/HaveTopic.h"
 #include "browse/FileListModel.h"
 #include "browse/FolderPath.h"
 #include "dialogs/DialogUnits.h"
@@ -21,6 +22,7 @@
 #include "dialogs/ShowDialogMessage.h"
 #include "dialogs/TargetListBox.h"
 #include "dialogs/WaitDlg.h"
+#include "manager/CtrlFile.h"
 #include "platform/Path.h"
 #include "resources/StringTable.h"
 
@@ -51,6 +53,14 @@ QLabel* MakeLabel(QDialog* pDialog, const char* pszText, QWidget* pBuddy, const 
 }
 
 }  // namespace
+
+CTopicCheck MakeHelpFileCheck(const CDialogContext& context) {
+    if (context.m_check) {
+        return context.m_check;
+    }
+    const CCtrlFile* pFile = context.m_pCtrlFile;
+    return [pFile](const std::string& strPath) { return CheckHelpFile(*pFile, strPath); };
+}
 
 CFileSelectionPane::CFileSelectionPane(QDialog* pDialog, const CDialogUnits& units,
                                        const CPaneLayout& layout, CTopicCheck check,

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "applications/CheckJob.h"
+#include "dialogs/DialogProvider.h"
 
 class QDialog;
 class QLabel;
@@ -38,6 +39,9 @@ struct CPaneLayout {
     int m_targetsLabel[4];
     int m_targets[4];
 };
+
+// The context's check of an added file, else the check of its model by the process's library.
+CTopicCheck MakeHelpFileCheck(const CDialogContext& context);
 
 class CFileSelectionPane : public QObject {
     Q_OBJECT

@@ -1,10 +1,10 @@
-// The browse settings: the current folder's fallbacks from the user to the machine to the
-// Program Files folder, the trailing-backslash rule, the filter, and values stored without a
-// terminating NUL.
+// The browse settings: the current folder's fallbacks, the filter, values without a NUL.
 
 #include "browse/BrowseSettings.h"
 
 #include <gtest/gtest.h>
+
+#include <tuple>
 
 #include "browse/SettingsRegKey.h"
 #include "platform/Registry.h"
@@ -17,36 +17,27 @@ const std::string kSettings = "SOFTWARE\\Orbanworks\\Trellisquest\\Demo";
 const std::string kFolderKey = kSettings + "\\USER\\Temp\\AddTarget";
 const std::string kFilterKey = kSettings + "\\USER\\AddTarget";
 
-class BrowseSettingsTest : public ::testing::Test {
-protected:
-    static void Put(HKEY root, const std::string& strKey, const std::string& strName,
-                    const std::string& strData, uint32_t type = REG_SZ) {
-        CRegKey key;
-        ASSERT_EQ(key.Create(root, strKey, KEY_ALL_ACCESS), 0);
-        ASSERT_EQ(
-            key.SetValue(strName, type, strData.data(), static_cast<uint32_t>(strData.size())), 0);
-    }
-    // The raw data of a value; "-" when it cannot be read.
-    static std::string Raw(HKEY root, const std::string& strKey, const std::string& strName) {
-        CRegKey key;
-        uint32_t type = 0;
-        std::string data;
-        if (key.Open(root, strKey, KEY_READ) != 0 || key.QueryValue(strName, type, data) != 0) {
-            return "-";
-        }
-        return data;
-    }
+void Put(HKEY root, const std::string& strKey, const std::string& strName,
+         const std::string& strData, uint32_t type = REG_SZ) {
+    CRegKey key;
+    ASSERT_EQ(key.Create(root, strKey, KEY_ALL_ACCESS), 0);
+    ASSERT_EQ(key.SetValue(strName, type, strData.data(), static_cast<uint32_t>(strData.size())),
+              0);
+}
 
-    test::CTempPrefix m_prefix;
-};
+// The raw data of a value; "-" when it cannot be read.
+std::string Raw(HKEY root, const std::string& strKey, const std::string& strName) {
+    CRegKey key;
+    uint32_t type = 0;
+    std::string data;
+    bool bRead = key.Open(root, strKey, KEY_READ) == 0 && key.QueryValue(strName, type, data) == 0;
+    return bRead ? data : "-";
+}
 
-TEST_F(BrowseSettingsTest, CurrentFolderFallbacks) {
+TEST(BrowseSettingsTest, CurrentFolderFallbacks) {
+    test::CTempPrefix prefix;
     const std::string kProgramFiles = "C:\\Program Files\\";
-    struct {
-        const char* user;     // nullptr: no value
-        const char* machine;  // nullptr: no value
-        std::string expected;
-    } cases[] = {
+    const std::tuple<const char*, const char*, std::string> cases[] = {
         {nullptr, nullptr, kProgramFiles},
         {nullptr, "D:\\Machine", "D:\\Machine\\"},
         {nullptr, "", kProgramFiles},
@@ -54,26 +45,23 @@ TEST_F(BrowseSettingsTest, CurrentFolderFallbacks) {
         {"C:\\User", nullptr, "C:\\User\\"},
         {"", "D:\\Machine", kProgramFiles},  // an empty value of the user is no fallback
         {"C:\\", nullptr, "C:\\"},
-        {"C:\\\x95\x5c", nullptr, "C:\\\x95\x5c\\"},  // "表" ends in the byte 0x5C
-    };
-    for (const auto& c : cases) {
+        {"C:\\\x95\x5c", nullptr, "C:\\\x95\x5c\\"}};  // "表" ends in the byte 0x5C
+    for (const auto& [user, machine, expected] : cases) {
         RegDeleteTree(HKEY_CURRENT_USER, kSettings);
         RegDeleteTree(HKEY_LOCAL_MACHINE, kSettings);
-        if (c.user != nullptr) {
-            Put(HKEY_CURRENT_USER, kFolderKey, "CurrentFolder", c.user);
+        if (user != nullptr) {
+            Put(HKEY_CURRENT_USER, kFolderKey, "CurrentFolder", user);
         }
-        if (c.machine != nullptr) {
-            Put(HKEY_LOCAL_MACHINE, kFolderKey, "CurrentFolder", c.machine);
+        if (machine != nullptr) {
+            Put(HKEY_LOCAL_MACHINE, kFolderKey, "CurrentFolder", machine);
         }
-        EXPECT_EQ(GetCurrentFolder(kSettings), c.expected) << (c.user ? c.user : "-");
+        EXPECT_EQ(GetCurrentFolder(kSettings), expected) << (user ? user : "-");
         // Stored back for the user, without a terminating NUL.
-        EXPECT_EQ(Raw(HKEY_CURRENT_USER, kFolderKey, "CurrentFolder"), c.expected);
+        EXPECT_EQ(Raw(HKEY_CURRENT_USER, kFolderKey, "CurrentFolder"), expected);
     }
-}
-
-TEST_F(BrowseSettingsTest, SetCurrentFolderAndTheProgramFilesFolderOfTheRegistry) {
     Put(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir",
         std::string("D:\\Apps\0", 8));
+    RegDeleteTree(HKEY_CURRENT_USER, kSettings);
     EXPECT_EQ(GetCurrentFolder(kSettings), "D:\\Apps\\");
     SetCurrentFolder(kSettings, "C:\\Docs\\Manuals\\");
     EXPECT_EQ(Raw(HKEY_CURRENT_USER, kFolderKey, "CurrentFolder"), "C:\\Docs\\Manuals\\");
@@ -81,20 +69,19 @@ TEST_F(BrowseSettingsTest, SetCurrentFolderAndTheProgramFilesFolderOfTheRegistry
     EXPECT_EQ(Raw(HKEY_LOCAL_MACHINE, kFolderKey, "CurrentFolder"), "-");  // never the machine's
 }
 
-TEST_F(BrowseSettingsTest, FileFilter) {
+TEST(BrowseSettingsTest, FileFilterOfTheMachineUpToItsNul) {
+    test::CTempPrefix prefix;
     EXPECT_EQ(GetFileFilter(kSettings), "");
     Put(HKEY_LOCAL_MACHINE, kFilterKey, "Filter", "chm|PDF|txt");
-    EXPECT_EQ(GetFileFilter(kSettings), "chm|PDF|txt");
-    // A user's filter is not read.
     Put(HKEY_CURRENT_USER, kFilterKey, "Filter", "hlp");
     EXPECT_EQ(GetFileFilter(kSettings), "chm|PDF|txt");
-    // Data with its NUL, and with a longer value beside it, read up to the NUL.
     Put(HKEY_LOCAL_MACHINE, kFilterKey, "Filter", std::string("htm\0junk", 8));
     Put(HKEY_LOCAL_MACHINE, kFilterKey, "Other", std::string(600, 'x'));
     EXPECT_EQ(GetFileFilter(kSettings), "htm");
 }
 
-TEST_F(BrowseSettingsTest, RegKeyClassAndKeyPaths) {
+TEST(BrowseSettingsTest, RegKeyClassAndKeyPaths) {
+    test::CTempPrefix prefix;
     EXPECT_EQ(MakeSettingsKeyPath(kSettings + "\\"), kSettings);
     EXPECT_EQ(MakeSettingsKeyPath(kSettings), kSettings);
     EXPECT_EQ(MakeSettingsKeyPath("A\\\x95\x5c"), "A\\\x95\x5c");
@@ -107,11 +94,10 @@ TEST_F(BrowseSettingsTest, RegKeyClassAndKeyPaths) {
     EXPECT_EQ(key.ReadString("USER\\X", "V", value), 0);
     EXPECT_EQ(value, "text");
     EXPECT_EQ(key.ReadString("USER\\X", "Missing", value), -1);
-    // A DWORD is read as its bytes (the type is not examined), up to the first NUL.
+    // A DWORD is read as its bytes, up to the first NUL; the key itself without a subkey.
     Put(HKEY_CURRENT_USER, kSettings + "\\USER\\X", "D", std::string("AB\0\0", 4), REG_DWORD);
     EXPECT_EQ(key.ReadString("USER\\X", "D", value), 0);
     EXPECT_EQ(value, "AB");
-    // The key itself without a subkey.
     Put(HKEY_CURRENT_USER, kSettings, "Top", "t");
     EXPECT_EQ(key.ReadString("", "Top", value), 0);
     EXPECT_EQ(value, "t");

@@ -1,10 +1,9 @@
-// The folder location box: folder levels (double-byte names whose second byte is 0x5C too),
-// parents and the deepest existing folder, the entries for a shown folder, the key table and
-// the drawing geometry.
+// The location box: folder levels, parents, the deepest existing folder, entries, keys, geometry.
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <tuple>
 
 #include "browse/FolderPath.h"
 #include "browse/LocationEntries.h"
@@ -18,55 +17,46 @@ namespace tq {
 namespace {
 
 TEST(LocationTest, FolderLevels) {
-    struct {
-        const char* name;
-        const char* path;
-        size_t levels;
-        const char* deepest;  // PathOfLevel(levels)
-        const char* root;
-        const char* drive;
-        const char* parent;
-    } cases[] = {
-        {"two levels", "C:\\Program Files\\Help\\", 2, "C:\\program files\\help\\", "C:\\",
-         "c:", "C:\\Program Files\\"},
-        {"root", "C:\\", 0, "C:\\", "C:\\", "c:", ""},
-        {"file name", "c:\\A\\b\\Readme.TXT", 2, "c:\\a\\b\\", "c:\\", "c:", "c:\\A\\b\\"},
-        {"empty names", "C:\\\\a\\\\", 1, "C:\\a\\", "C:\\", "c:", "C:\\\\a\\"},
-        {"0x5C second bytes", "C:\\\x95\x5c\\\x83\x5cX\\", 2, "C:\\\x95\x5c\\\x83\x5cx\\", "C:\\",
-         "c:", "C:\\\x95\x5c\\"},
-        {"ends in 0x5C byte", "C:\\a\\\x95\x5c", 1, "C:\\a\\", "C:\\", "c:", "C:\\a\\"},
-        {"unc", "\\\\Server\\Share\\Docs\\", 3, "\\\\server\\share\\docs\\", "\\\\server\\share\\",
-         "", "\\\\Server\\Share\\"},
-        {"no drive", "docs", 0, "\\", "\\", "", ""},
-        {"empty", "", 0, "\\", "\\", "", ""},
-    };
-    for (const auto& c : cases) {
-        CFolderPath path(c.path);
-        EXPECT_EQ(path.LevelCount(), c.levels) << c.name;
-        EXPECT_EQ(path.PathOfLevel(c.levels), c.deepest) << c.name;
-        EXPECT_EQ(path.RootPath(), c.root) << c.name;
-        EXPECT_EQ(path.DriveText(), c.drive) << c.name;
-        EXPECT_EQ(path.Parent(), c.parent) << c.name;
+    const std::tuple<const char*, const char*, size_t, const char*, const char*, const char*,
+                     const char*>
+        cases[] = {
+            {"two levels", "C:\\Program Files\\Help\\", 2, "C:\\program files\\help\\", "C:\\",
+             "c:", "C:\\Program Files\\"},
+            {"root", "C:\\", 0, "C:\\", "C:\\", "c:", ""},
+            {"file name", "c:\\A\\b\\Readme.TXT", 2, "c:\\a\\b\\", "c:\\", "c:", "c:\\A\\b\\"},
+            {"empty names", "C:\\\\a\\\\", 1, "C:\\a\\", "C:\\", "c:", "C:\\\\a\\"},
+            {"0x5C second bytes", "C:\\\x95\x5c\\\x83\x5cX\\", 2, "C:\\\x95\x5c\\\x83\x5cx\\",
+             "C:\\", "c:", "C:\\\x95\x5c\\"},
+            {"ends in 0x5C byte", "C:\\a\\\x95\x5c", 1, "C:\\a\\", "C:\\", "c:", "C:\\a\\"},
+            {"unc", "\\\\Server\\Share\\Docs\\", 3, "\\\\server\\share\\docs\\",
+             "\\\\server\\share\\", "", "\\\\Server\\Share\\"},
+            {"no drive", "docs", 0, "\\", "\\", "", ""},
+            {"empty", "", 0, "\\", "\\", "", ""},
+        };
+    for (const auto& [name, pszPath, levels, deepest, root, drive, parent] : cases) {
+        CFolderPath path(pszPath);
+        EXPECT_EQ(path.LevelCount(), levels) << name;
+        EXPECT_EQ(path.PathOfLevel(levels), deepest) << name;
+        EXPECT_EQ(path.RootPath(), root) << name;
+        EXPECT_EQ(path.DriveText(), drive) << name;
+        EXPECT_EQ(path.Parent(), parent) << name;
     }
     EXPECT_EQ(CFolderPath("C:\\Program Files\\Help\\").PathOfLevel(1), "C:\\program files\\");
 }
 
-TEST(LocationTest, DeepestExisting) {
+TEST(LocationTest, DeepestExistingFolder) {
     test::CTempPrefix prefix;
     std::filesystem::create_directories(prefix.Path("drives/c/a/b"));
     test::WriteLinuxFile(prefix.Path("drives/c/a/file.txt"), "x");
-    struct {
-        const char* path;
-        const char* expected;
-    } cases[] = {
+    const std::tuple<const char*, const char*> cases[] = {
         {"C:\\A\\B\\gone\\deeper\\", "C:\\a\\b\\"},
         {"C:\\a\\b\\", "C:\\a\\b\\"},
         {"C:\\gone\\b\\", "C:\\"},
         {"C:\\a\\file.txt\\", "C:\\a\\"},  // a file is no folder to show
         {"C:\\a\\file.txt", "C:\\a\\"},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(CFolderPath(c.path).DeepestExisting(), c.expected) << c.path;
+    for (const auto& [path, expected] : cases) {
+        EXPECT_EQ(CFolderPath(path).DeepestExisting(), expected) << path;
     }
 }
 
@@ -90,10 +80,7 @@ TEST(LocationTest, EntriesOfAShownFolder) {
     ASSERT_EQ(box.Initialize(), 3);
     EXPECT_EQ(Describe(box), "C:\\ 0<|E:\\ 0|Z:\\ 0|");
     EXPECT_EQ(box.GetFolder(), "C:\\");
-    struct {
-        const char* folder;
-        const char* expected;
-    } cases[] = {
+    const std::tuple<const char*, const char*> cases[] = {
         {"C:\\Program Files\\Help\\",
          "C:\\ 0|C:\\program files\\ 1|C:\\program files\\help\\ 2*<|E:\\ 0|Z:\\ 0|"},
         {"c:\\PROGRAM FILES\\HELP\\",  // the shown folder: nothing changes
@@ -108,10 +95,10 @@ TEST(LocationTest, EntriesOfAShownFolder) {
         {"D:\\m\\", "D:\\ 0|D:\\m\\ 1*<|C:\\ 0|E:\\ 0|Z:\\ 0|"},
         {"Z:\\tmp", "C:\\ 0|E:\\ 0|Z:\\ 0*<|"},  // a last name without "\" is no level
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(box.SetFolder(c.folder), 0) << c.folder;
-        EXPECT_EQ(Describe(box), c.expected) << c.folder;
-        EXPECT_TRUE(EqualsNoCase(box.GetFolder(), c.folder)) << c.folder;
+    for (const auto& [folder, expected] : cases) {
+        EXPECT_EQ(box.SetFolder(folder), 0) << folder;
+        EXPECT_EQ(Describe(box), expected) << folder;
+        EXPECT_TRUE(EqualsNoCase(box.GetFolder(), folder)) << folder;
     }
     EXPECT_EQ(box.SetFolder(""), -1);
     EXPECT_EQ(box.Select(3), -1);
@@ -123,12 +110,7 @@ TEST(LocationTest, EntriesOfAShownFolder) {
 TEST(LocationTest, KeysWhileClosed) {
     using K = ELocationKey;
     using A = ELocationKeyAction;
-    struct {
-        K key;
-        char letter;
-        bool ctrl;
-        A expected;
-    } cases[] = {
+    const std::tuple<K, char, bool, A> cases[] = {
         {K::kPageUp, 0, false, A::kSwallow},     {K::kPageDown, 0, false, A::kSwallow},
         {K::kEnd, 0, false, A::kSwallow},        {K::kHome, 0, false, A::kSwallow},
         {K::kLeft, 0, false, A::kSwallow},       {K::kUp, 0, false, A::kSwallow},
@@ -137,10 +119,10 @@ TEST(LocationTest, KeysWhileClosed) {
         {K::kLetter, 'D', false, A::kSwallow},   {K::kLetter, 'X', true, A::kSwallow},
         {K::kDigit, '7', false, A::kSwallow},    {K::kOther, 0, false, A::kDefault},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(DecideLocationKey(c.key, c.letter, c.ctrl, false), c.expected)
-            << static_cast<int>(c.key) << c.letter;
-        EXPECT_EQ(DecideLocationKey(c.key, c.letter, c.ctrl, true), A::kDefault);
+    for (const auto& [key, letter, ctrl, expected] : cases) {
+        EXPECT_EQ(DecideLocationKey(key, letter, ctrl, false), expected)
+            << static_cast<int>(key) << letter;
+        EXPECT_EQ(DecideLocationKey(key, letter, ctrl, true), A::kDefault);
     }
 }
 

@@ -37,13 +37,10 @@ void RunSoon(std::function<void()> fn, int nDelayMs) {
 bool WaitUntil(const std::function<bool()>& condition, int nTimeoutMs) {
     QElapsedTimer timer;
     timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > nTimeoutMs) {
-            return false;
-        }
+    while (!condition() && timer.elapsed() <= nTimeoutMs) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     }
-    return true;
+    return condition();
 }
 
 }  // namespace tq::test
