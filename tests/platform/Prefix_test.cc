@@ -2,32 +2,12 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include "platform/Win32Error.h"
 #include "support/TestSupport.h"
 
 namespace tq {
 namespace {
-
-TEST(PrefixTest, NewPrefixHoldsTheMachineLayout) {
-    test::CTempPrefix prefix;
-    const CPrefix& p = CPrefix::Current();
-    EXPECT_EQ(p.GetDir(), prefix.GetDir());
-    EXPECT_EQ(p.GetInitError(), ERROR_SUCCESS);
-    for (const char* dir :
-         {"drives/c/WINDOWS/system32", "drives/c/Program Files", "registry", "locks"}) {
-        struct stat st;
-        EXPECT_TRUE(stat(prefix.Path(dir).c_str(), &st) == 0 && S_ISDIR(st.st_mode)) << dir;
-    }
-    char target[16] = {};
-    ASSERT_GT(readlink(prefix.Path("drives/z").c_str(), target, sizeof target - 1), 0);
-    EXPECT_STREQ(target, "/");
-    auto drives = p.GetDrives();
-    ASSERT_EQ(drives.size(), 2u);
-    EXPECT_EQ(drives[0].m_cLetter, 'C');
-    EXPECT_EQ(drives[1].m_cLetter, 'Z');
-}
 
 TEST(PrefixTest, ConfiguredDrivesAreKeptInLetterOrder) {
     test::CTempPrefix prefix;
