@@ -2,9 +2,7 @@
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <filesystem>
 #include <tuple>
 
 #include "platform/Bstr.h"
@@ -17,8 +15,6 @@
 
 namespace tq {
 namespace {
-
-namespace fs = std::filesystem;
 
 // The class the test module serves.
 const char kClsidCounter[] = "{0F1E2D3C-4B5A-6978-8796-A5B4C3D2E1F0}";
@@ -169,16 +165,6 @@ TEST(ComHostTest, FailuresGiveClearCodesAndNoObject) {
         EXPECT_FALSE(strDetail.empty());
     }
     EXPECT_EQ(CreateObject(kProgId, nullptr), E_POINTER);
-}
-
-TEST(ModuleTest, FolderOfTheMainProgramAlsoAfterAChangeOfDirectory) {
-    char szSelf[4096] = {};
-    ASSERT_GT(readlink("/proc/self/exe", szSelf, sizeof szSelf - 1), 0);
-    fs::path saved = fs::current_path();
-    fs::current_path("/");  // the program may have been started by a relative name
-    std::string strFolder = GetModuleFolder(reinterpret_cast<const void*>(&SetClassesDefault));
-    fs::current_path(saved);
-    EXPECT_EQ(strFolder, fs::path(szSelf).parent_path().string());
 }
 
 }  // namespace
