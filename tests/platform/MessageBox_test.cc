@@ -45,11 +45,8 @@ struct CPseudoTerminal {
         }
     }
     ~CPseudoTerminal() {
-        for (int fd : {m_slave, m_master}) {
-            if (fd >= 0) {
-                close(fd);
-            }
-        }
+        close(m_slave);  // -1 when never opened: nothing to close
+        close(m_master);
     }
     // Everything shown on the terminal since the last call.
     std::string Screen() {

@@ -85,16 +85,6 @@ TEST_F(ShareLockTest, AnotherProgramFollowingTheProtocolIsRespected) {
     EXPECT_EQ(file.Open(m_strWin, W, SR | SW | SD, OPEN_EXISTING), 0);
 }
 
-TEST_F(ShareLockTest, ARefusedOpenLeavesNoLocksBehind) {
-    CFile first;
-    ASSERT_EQ(first.Open(m_strWin, R, SR | SD, OPEN_EXISTING), 0);
-    EXPECT_EQ(TryOpen(R | W, 0), ERROR_SHARING_VIOLATION);
-    // Had the refused open kept its "denies read" byte, this reader would fail.
-    CFile third;
-    EXPECT_EQ(third.Open(m_strWin, R, SR | SD, OPEN_EXISTING), 0);
-    EXPECT_EQ(DeleteFile(m_strWin), 0);
-}
-
 TEST_F(ShareLockTest, AKilledHolderReleasesTheFile) {
     test::CHeldChild holder("share_hold_exclusive", {m_strWin});
     ASSERT_EQ(holder.Result(), 0);
