@@ -7,8 +7,8 @@
 extern "C" {
 #endif
 
-/* Queries IDispatch, checks GetTypeInfoCount, finds the member by name and invokes it with
- * (a, b). 0 on success with *pResult set; otherwise the number of the step that failed. */
+/* Finds the member by name and invokes it with (a, b). 0 on success with *pResult set;
+ * otherwise the number of the step that failed. */
 int TqCallBinaryThroughVtbl(void* pDispatch, const uint16_t* pszName, int32_t a, int32_t b,
                             int32_t* pResult);
 
