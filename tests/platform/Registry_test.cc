@@ -127,14 +127,6 @@ TEST_F(RegistryTest, DeleteKeyRules) {
 }
 
 TEST_F(RegistryTest, BatchCommitsAllOrNothing) {
-    CRegKey probe;
-    {
-        CRegistryBatch batch;  // never committed: everything goes
-        ASSERT_EQ(ERROR_SUCCESS, MakeKey("InBatch").SetDword("V", 1));
-        ASSERT_EQ(ERROR_SUCCESS, probe.Create(HKEY_CURRENT_USER, "InBatch", KEY_ALL_ACCESS));
-    }
-    EXPECT_EQ(ERROR_FILE_NOT_FOUND, probe.Open(HKEY_LOCAL_MACHINE, kTestKey + "\\InBatch", 0));
-    EXPECT_EQ(ERROR_FILE_NOT_FOUND, probe.Open(HKEY_CURRENT_USER, "InBatch", 0));
     {
         CRegistryBatch batch;
         {
@@ -147,13 +139,16 @@ TEST_F(RegistryTest, BatchCommitsAllOrNothing) {
     }
     EXPECT_EQ(std::string("\2\0\0\0", 4),
               ReadString(HKEY_LOCAL_MACHINE, kTestKey + "\\InBatch", "W"));
+    CRegKey probe;
     {
-        CRegistryBatch batch;
+        CRegistryBatch batch;  // in two hives, with an abandoned inner batch: everything goes
         ASSERT_EQ(ERROR_SUCCESS, MakeKey("InBatch").SetDword("X", 3));
-        { CRegistryBatch inner; }  // abandoned
+        ASSERT_EQ(ERROR_SUCCESS, probe.Create(HKEY_CURRENT_USER, "InBatch", KEY_ALL_ACCESS));
+        { CRegistryBatch inner; }
         EXPECT_NE(ERROR_SUCCESS, batch.Commit());
     }
     EXPECT_EQ("<missing>", ReadString(HKEY_LOCAL_MACHINE, kTestKey + "\\InBatch", "X"));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, probe.Open(HKEY_CURRENT_USER, "InBatch", 0));
 }
 
 TQ_CHILD_MAIN(RegWriteMany) {  // TAG COUNT: a subkey and a value per step
