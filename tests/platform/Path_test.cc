@@ -68,9 +68,7 @@ TEST_F(PathTest, BadPathsGiveTheirErrorAndLeaveTheOutputAlone) {
         {"C:\\bad\x81", ERROR_INVALID_NAME},           // lead byte without its second byte
         {"C:\\bad\x81\x20name", ERROR_INVALID_NAME},   // second byte out of range
         {"C:\\a?b", ERROR_INVALID_NAME},
-        {"C:\\a*", ERROR_INVALID_NAME},
         {"C:\\a|b", ERROR_INVALID_NAME},
-        {"C:\\a\"b", ERROR_INVALID_NAME},
         {"C:\\a\x01", ERROR_INVALID_NAME},
         {"C:\\\x83\x7C", 0},  // "ポ": a second byte 0x7C is no "|"
         {"", ERROR_INVALID_NAME},
