@@ -30,11 +30,8 @@ TQ_CHILD_MAIN(share_hold_exclusive) {
 std::string HeldBytes(int fd) {
     std::string held;
     for (off_t offset = kShareGateByte; offset < kShareDenyBytes + 3; ++offset) {
-        struct flock fl {};
-        fl.l_type = F_WRLCK;
-        fl.l_whence = SEEK_SET;
-        fl.l_start = offset;
-        fl.l_len = 1;
+        struct flock fl = {
+            .l_type = F_WRLCK, .l_whence = SEEK_SET, .l_start = offset, .l_len = 1, .l_pid = 0};
         EXPECT_EQ(fcntl(fd, F_OFD_GETLK, &fl), 0);
         held += fl.l_type != F_UNLCK ? '1' : '0';
     }

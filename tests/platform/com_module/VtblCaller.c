@@ -1,8 +1,6 @@
 /* A plain C caller of IDispatch, written the way a C host reaches a COM object: the object's
  * first word is a table of function pointers in COM's order, each taking the object first.
  * It has its own copies of the structures, so it fails when the C++ layout drifts. */
-#include "VtblCaller.h"
-
 #include <stdint.h>
 #include <string.h>
 
