@@ -56,7 +56,6 @@ private:
     bool m_bRaiseOnReadOnly;
 };
 
-// Holds an object for a test and checks that the last reference destroys it.
 struct DispatchTest : ::testing::Test {
     CTestObject* m_pObject = new CTestObject();
     ~DispatchTest() override { EXPECT_EQ(m_pObject->Release(), 0u); }

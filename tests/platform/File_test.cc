@@ -42,11 +42,9 @@ TQ_CHILD_MAIN(file_op) {
     return DeleteFile(args[1]);
 }
 
-// Runs file_op as an unprivileged user.
 int RunOp(const Args& args) {
     return test::RunChild("file_op", args, {true, ""});
 }
-// Opens with a handle of its own and closes it again.
 int32_t TryOpen(const std::string& path, uint32_t access, uint32_t share,
                 uint32_t disposition = OPEN_EXISTING) {
     CFile file;

@@ -47,7 +47,6 @@ struct CPseudoTerminal {
         close(m_slave);  // -1 when never opened: nothing to close
         close(m_master);
     }
-    // Everything shown on the terminal since the last call.
     std::string Screen() {
         std::string out;
         char buf[512];

@@ -35,7 +35,6 @@ protected:
 
 TEST_F(PathTest, ResolvesComponentsIgnoringCaseAndKeepsMissingOnesAsWritten) {
     const std::pair<std::string, std::string> cases[] = {
-        // Windows path, below the prefix
         {"C:\\Program Files\\Orban\\Data.TXT", "drives/c/Program Files/Orban/Data.TXT"},
         {"c:\\PROGRAM FILES\\orban\\data.txt", "drives/c/Program Files/Orban/Data.TXT"},
         {"C:/program files/ORBAN/", "drives/c/Program Files/Orban"},
@@ -45,12 +44,10 @@ TEST_F(PathTest, ResolvesComponentsIgnoringCaseAndKeepsMissingOnesAsWritten) {
         {"C:\\twins\\abc", "drives/c/twins/abc"},  // an exact spelling wins
         {"system32", "drives/c/WINDOWS/system32"},
         {"..\\Program Files\\.\\Orban", "drives/c/Program Files/Orban"},
-        {"\\WINDOWS", "drives/c/WINDOWS"},
         {"C:\\a\\..\\..\\..\\WINDOWS", "drives/c/WINDOWS"},
         {"C:", "drives/c/WINDOWS"},
         {"C:\\", "drives/c"},
         {"\\\\SERVER\\Share\\DOCS\\Manual.pdf", "share/docs/manual.pdf"},
-        {"n:\\docs", "share/docs"},
         {"Z:\\etc", "drives/z/etc"}};
     for (const auto& [win, rel] : cases) {
         std::string linux;

@@ -17,7 +17,6 @@ TEST(PrefixTest, ConfiguredDrivesAreKeptInLetterOrder) {
     CPrefix& p = CPrefix::Current();
     ASSERT_EQ(p.AddDrive({'n', DRIVE_REMOTE, prefix.Path("share"), "\\\\server\\share"}), 0);
     ASSERT_EQ(p.AddDrive({'D', DRIVE_FIXED, "data dir", ""}), 0);
-    // Replacing a letter keeps one entry for it.
     ASSERT_EQ(p.AddDrive({'N', DRIVE_REMOTE, prefix.Path("share2"), "\\\\srv\\docs"}), 0);
     EXPECT_EQ(p.AddDrive({'C', DRIVE_FIXED, "/tmp", ""}), ERROR_INVALID_PARAMETER);
     EXPECT_EQ(p.AddDrive({'1', DRIVE_FIXED, "/tmp", ""}), ERROR_INVALID_PARAMETER);

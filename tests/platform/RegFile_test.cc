@@ -65,7 +65,6 @@ std::string Utf16File(const std::string& cp932Text) {
     return bytes;
 }
 
-// A registry with what the source file deletes, imported or not.
 class RegFileTest : public ::testing::Test {
 protected:
     RegFileTest() { Arrange(); }
@@ -102,8 +101,7 @@ TEST_F(RegFileTest, ImportStoresEveryKindOfValueByteForByteAndExportWritesItBack
         uint32_t typeRead = 99;
         std::string dataRead;
         EXPECT_EQ(ERROR_SUCCESS, key.QueryValue(name, typeRead, dataRead)) << name;
-        EXPECT_EQ(type, typeRead) << name;
-        EXPECT_EQ(data, dataRead) << name;
+        EXPECT_EQ((std::pair{type, data}), (std::pair{typeRead, dataRead})) << name;
     }
     uint32_t v = 0;
     EXPECT_EQ(ERROR_FILE_NOT_FOUND, key.QueryDword("Gone", v));
@@ -159,8 +157,6 @@ TEST_F(RegFileTest, AFileWithAnErrorImportsNothingAndNamesTheLine) {
         // tail, line, message part
         {"\"Bin\"=hex:00,0g\r\n", 6, "bad byte \"0g\""},
         {"\"A\"=\"unknown \\n escape\"\r\n", 6, "unknown escape"},
-        {"\"A=\"x\"\r\n", 6, "expected ="},
-        {"\"A\"=dword:123456789\r\n", 6, "dword:"},
         {"\r\n[HKEY_NOWHERE\\X]\r\n", 7, "unknown root key"},
         {"[HKEY_CURRENT_USER\\X\r\n", 6, "must end with ]"},
         {"[-HKEY_CURRENT_USER\\X]\r\n\"A\"=\"x\"\r\n", 7, "outside a [KEY]"},

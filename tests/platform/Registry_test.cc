@@ -242,13 +242,10 @@ TEST_F(RegistryTest, DamagedOrUnopenableHiveGivesAnErrorOnEveryCallAndStaysAsItI
         const std::string path = prefix.Path("registry/machine.db");
         test::WriteLinuxFile(path, content);
         CRegKey key;
-        uint32_t disposition = 0;
-        EXPECT_EQ(Codes(4, ERROR_BADDB),
-                  (Codes{key.Open(HKEY_LOCAL_MACHINE, "SOFTWARE", KEY_READ),
-                         key.Create(HKEY_LOCAL_MACHINE, "X", KEY_ALL_ACCESS, &disposition),
-                         RegDeleteTree(HKEY_CLASSES_ROOT, "X"),
-                         key.Open(HKEY_LOCAL_MACHINE, "", KEY_READ)}));
-        EXPECT_EQ(0u, disposition);
+        EXPECT_EQ(Codes(4, ERROR_BADDB), (Codes{key.Open(HKEY_LOCAL_MACHINE, "SOFTWARE", KEY_READ),
+                                                key.Create(HKEY_LOCAL_MACHINE, "X", KEY_ALL_ACCESS),
+                                                RegDeleteTree(HKEY_CLASSES_ROOT, "X"),
+                                                key.Open(HKEY_LOCAL_MACHINE, "", KEY_READ)}));
         EXPECT_EQ(content, test::ReadLinuxFile(path));
         EXPECT_FALSE(test::LinuxFileExists(path + "-wal"));
         EXPECT_EQ(ERROR_SUCCESS,
