@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
 
 #include "platform/ComModule.h"
@@ -157,18 +158,14 @@ TEST(DispatchExceptionTest, ObjectsMayRaiseExceptions) {
     *p.Receive() = new CTestObject(true);
     CCall readOnly, fail, count;
     Call(p.Get(), 1, P, {CVariant(1)}, readOnly, kPut);
-    EXPECT_EQ(readOnly.m_hr, DISP_E_EXCEPTION);
-    EXPECT_EQ(readOnly.m_exc.wCode, 1234);
-    EXPECT_EQ(readOnly.m_exc.scode, 0);
+    EXPECT_EQ(std::tie(readOnly.m_hr, readOnly.m_exc.wCode, readOnly.m_exc.scode),
+              std::tuple(DISP_E_EXCEPTION, 1234, 0));  // a code of its own and no SCODE
     EXPECT_EQ(std::u16string_view(readOnly.m_exc.bstrDescription), u"read-only: Count");
-
     Call(p.Get(), 8, M, {}, fail);
-    EXPECT_EQ(fail.m_hr, DISP_E_EXCEPTION);
-    EXPECT_EQ(fail.m_exc.wCode, 0);
-    EXPECT_EQ(fail.m_exc.scode, E_FAIL);
+    EXPECT_EQ(std::tie(fail.m_hr, fail.m_exc.wCode, fail.m_exc.scode),
+              std::tuple(DISP_E_EXCEPTION, 0, E_FAIL));
     EXPECT_EQ(std::u16string_view(fail.m_exc.bstrDescription), u"\u5931\u6557");
     EXPECT_EQ(std::u16string_view(fail.m_exc.bstrSource), u"Test");
-
     // Without an EXCEPINFO the call still fails; the next call starts clean.
     DISPPARAMS none = {nullptr, nullptr, 0, 0};
     EXPECT_EQ(InvokeBare(p.Get(), 8, M, &none), DISP_E_EXCEPTION);
