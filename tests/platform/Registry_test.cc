@@ -220,9 +220,7 @@ TEST_F(RegistryTest, UnwritableHivesRefuseEveryWriteWhileReadsWork) {
     // Close this process's connections: the reader must manage when nobody has the hive open.
     ASSERT_EQ(ERROR_SUCCESS, CPrefix::Use(m_prefix.GetDir()));
     std::string before = test::ReadLinuxFile(m_prefix.Path("registry/machine.db"));
-    test::CChildOptions options;
-    options.m_bDropPrivileges = true;
-    EXPECT_EQ(0, RunChild("RegReadOnlyProbe", {}, options));
+    EXPECT_EQ(0, RunChild("RegReadOnlyProbe", {}, {true, ""}));
     // The hive is still writable for its owner and unchanged by the attempts.
     EXPECT_EQ(before, test::ReadLinuxFile(m_prefix.Path("registry/machine.db")));
     ASSERT_EQ(ERROR_SUCCESS, key.Open(HKEY_LOCAL_MACHINE, kTestKey, KEY_SET_VALUE));
