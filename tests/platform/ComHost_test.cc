@@ -11,8 +11,7 @@
 #include "platform/Win32Error.h"
 #include "support/TestSupport.h"
 
-// Calls a two-argument method of an IDispatch object from C, through its virtual table; 0 when
-// the call gave *pResult.
+// Calls a two-argument method from C through the virtual table; 0 when *pResult was set.
 extern "C" int TqCallBinaryThroughVtbl(void* pDispatch, const uint16_t* pszName, int32_t a,
                                        int32_t b, int32_t* pResult);
 

@@ -92,9 +92,8 @@ TEST_F(FileTest, DispositionsCreateOpenAndTruncateAsCreateFileDoes) {
     EXPECT_EQ(TryOpen("C:\\WINDOWS", R, kShareAll), ERROR_ACCESS_DENIED);
 }
 
-// The sharing rules of CreateFile, within one process and between processes: the second open
-// fails when the first handle does not share its access, or when its own sharing does not admit
-// the first handle's access. A handle without data access takes no part.
+// The second open fails when the first does not share its access or its own sharing does not
+// admit the first's access; a handle without data access takes no part. In and across processes.
 TEST_F(FileTest, ShareModeTableWithinOneProcessAndBetweenProcesses) {
     const std::string kPath = "C:\\shared.txt";
     // access and share of the first handle, of the second, the second's error

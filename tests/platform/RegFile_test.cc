@@ -175,9 +175,8 @@ TEST_F(RegFileTest, AFileWithAnErrorImportsNothingAndNamesTheLine) {
     }
 }
 
-// A file of one long key path used to build a tree deep enough that its export ran out of
-// stack. The import stops at 512 levels below the hive's root; a deeper tree made through the
-// registry calls gets an error from the export instead of a crash.
+// A long key path built a tree whose export ran out of stack: the import stops at 512 levels,
+// and a deeper tree made through the registry calls gets an error from the export, not a crash.
 TEST(RegFileWholeTest, KeysDeeperThan512LevelsAreRefusedNotWalked) {
     CTempPrefix prefix;
     std::string deep = "k";  // 1000 levels; its first 1025 bytes are 513
@@ -231,9 +230,8 @@ TEST(RegFileWholeTest, FilesOnDisk) {
               ExportRegFile(HKEY_CURRENT_USER, "F", false, prefix.Path("no/dir/x.reg"), error));
 }
 
-// Replays the fuzz corpus (fuzz/corpus/regfile) with the fuzz target's oracle, which also
-// checks the export round trip in both forms: files named bad_* must be refused, all others
-// imported.
+// Replays fuzz/corpus/regfile with the fuzz target's oracle (which also checks the export round
+// trip in both forms): files named bad_* must be refused, all others imported.
 TEST(RegFileCorpusTest, EveryCorpusFileKeepsTheImporterSound) {
     CTempPrefix prefix;
     fuzz::CRegFileOracle oracle;
