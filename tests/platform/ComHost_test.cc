@@ -2,24 +2,22 @@
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <filesystem>
+#include <tuple>
 
 #include "platform/Bstr.h"
 #include "platform/ComModule.h"
-#include "platform/Module.h"
 #include "platform/Registry.h"
 #include "platform/Win32Error.h"
-#include "platform/com_module/VtblCaller.h"
 #include "support/TestSupport.h"
+
+// Calls a two-argument method from C through the virtual table; 0 when *pResult was set.
+extern "C" int TqCallBinaryThroughVtbl(void* pDispatch, const uint16_t* pszName, int32_t a,
+                                       int32_t b, int32_t* pResult);
 
 namespace tq {
 namespace {
 
-namespace fs = std::filesystem;
-
-// The class the test module serves.
 const char kClsidCounter[] = "{0F1E2D3C-4B5A-6978-8796-A5B4C3D2E1F0}";
 const char kProgId[] = "Test.Counter.1";
 
@@ -29,13 +27,19 @@ void SetClassesDefault(const std::string& strKey, const std::string& strValue) {
     ASSERT_EQ(key.SetString("", strValue), 0);
 }
 
-// The entries an in-process server writes when it registers itself.
-void Register(const std::string& clsid, const std::string& module) {
+// The entries an in-process server writes when it registers itself: only the ProgID when clsid
+// is empty, no server when pszModule is null.
+void Register(const std::string& clsid, const char* pszModule) {
     SetClassesDefault(kProgId, kProgId);
+    if (clsid.empty()) {
+        return;
+    }
     SetClassesDefault(std::string(kProgId) + "\\CLSID", clsid);
     SetClassesDefault("CLSID\\" + clsid, kProgId);
     SetClassesDefault("CLSID\\" + clsid + "\\ProgID", kProgId);
-    SetClassesDefault("CLSID\\" + clsid + "\\InProcServer32", module);
+    if (pszModule != nullptr) {
+        SetClassesDefault("CLSID\\" + clsid + "\\InProcServer32", pszModule);
+    }
 }
 
 HRESULT ModuleCanUnloadNow() {
@@ -51,11 +55,16 @@ HRESULT ModuleCanUnloadNow() {
 
 TEST(ComHostTest, CreatesARegisteredObject) {
     test::CTempPrefix prefix;
-    Register(kClsidCounter, TQ_TEST_COM_MODULE);
+    // A module registers its own file by its Windows path.
+    void* h = dlopen(TQ_TEST_COM_MODULE, RTLD_NOW);
+    ASSERT_NE(h, nullptr);
+    std::string strWindows, strDetail, strPrefix;
+    ASSERT_EQ(GetModuleFileName(dlsym(h, "DllCanUnloadNow"), strWindows), 0);
+    dlclose(h);
+    EXPECT_EQ(strWindows.substr(0, 3), "Z:\\");
+    Register(kClsidCounter, strWindows.c_str());
     CComPtr<IDispatch> p, second;
-    std::string strDetail, strPrefix;
     ASSERT_EQ(CreateObject(kProgId, p.Receive(), &strDetail), S_OK) << strDetail;
-    ASSERT_TRUE(p);
     EXPECT_EQ(ModuleCanUnloadNow(), S_FALSE);
     int32_t result = 0;
     EXPECT_EQ(TqCallBinaryThroughVtbl(p.Get(), reinterpret_cast<const uint16_t*>(u"Subtract"), 9, 4,
@@ -69,7 +78,6 @@ TEST(ComHostTest, CreatesARegisteredObject) {
               S_OK);
     ASSERT_EQ(BstrToCp932(prefixDir.bstrVal, strPrefix), 0);
     EXPECT_EQ(strPrefix, prefix.GetDir());
-    // A second object comes from the module already loaded.
     ASSERT_EQ(CreateObject("test.counter.1", second.Receive()), S_OK);
     EXPECT_NE(second.Get(), p.Get());
     p.Reset();
@@ -78,149 +86,46 @@ TEST(ComHostTest, CreatesARegisteredObject) {
     EXPECT_EQ(ModuleCanUnloadNow(), S_OK);
 }
 
-TEST(ComHostTest, AModuleRegistersItsOwnFileByItsWindowsPath) {
-    test::CTempPrefix prefix;
-    void* h = dlopen(TQ_TEST_COM_MODULE, RTLD_NOW);
-    ASSERT_NE(h, nullptr);
-    std::string strWindows, strDetail;
-    ASSERT_EQ(GetModuleFileName(dlsym(h, "DllCanUnloadNow"), strWindows), 0);
-    dlclose(h);
-    EXPECT_EQ(strWindows.substr(0, 3), "Z:\\");
-    Register(kClsidCounter, strWindows);
-    CComPtr<IDispatch> p;
-    EXPECT_EQ(CreateObject(kProgId, p.Receive(), &strDetail), S_OK) << strWindows << strDetail;
-    int local = 0;
-    EXPECT_EQ(GetModuleFileName(&local, strWindows), ERROR_INVALID_HANDLE);
-}
-
-TEST(ComHostTest, TheClassFactoryKeepsTheModuleWhileHeldOrLocked) {
-    test::CTempPrefix prefix;
-    Register(kClsidCounter, TQ_TEST_COM_MODULE);
-    CComPtr<IDispatch> pObject;
-    ASSERT_EQ(CreateObject(kProgId, pObject.Receive()), S_OK);  // loads the module
-    pObject.Reset();
-    void* h = dlopen(TQ_TEST_COM_MODULE, RTLD_NOW | RTLD_NOLOAD);
-    ASSERT_NE(h, nullptr);
-    auto pfnGet = reinterpret_cast<PFN_DllGetClassObject>(dlsym(h, "DllGetClassObject"));
-    ASSERT_NE(pfnGet, nullptr);
-    CLSID clsid;
-    ASSERT_TRUE(GuidFromString(kClsidCounter, clsid));
-    void* pv = reinterpret_cast<void*>(0x1);
-    EXPECT_EQ(pfnGet(IID_IDispatch, IID_IClassFactory, &pv), CLASS_E_CLASSNOTAVAILABLE);
-    EXPECT_EQ(pv, nullptr);
-
-    CComPtr<IClassFactory> pFactory;
-    ASSERT_EQ(pfnGet(clsid, IID_IClassFactory, reinterpret_cast<void**>(pFactory.Receive())), S_OK);
-    EXPECT_EQ(ModuleCanUnloadNow(), S_FALSE);
-    EXPECT_EQ(pFactory->QueryInterface(IID_IDispatch, &pv), E_NOINTERFACE);
-    pv = reinterpret_cast<void*>(0x1);
-    EXPECT_EQ(pFactory->CreateInstance(pFactory.Get(), IID_IDispatch, &pv), CLASS_E_NOAGGREGATION);
-    EXPECT_EQ(pv, nullptr);
-    EXPECT_EQ(pFactory->CreateInstance(nullptr, IID_IClassFactory, &pv), E_NOINTERFACE);
-    EXPECT_EQ(pv, nullptr);
-
-    EXPECT_EQ(pFactory->LockServer(1), S_OK);
-    pFactory.Reset();
-    EXPECT_EQ(ModuleCanUnloadNow(), S_FALSE);
-    ASSERT_EQ(pfnGet(clsid, IID_IUnknown, &pv), S_OK);
-    auto* pUnknown = static_cast<IClassFactory*>(pv);
-    EXPECT_EQ(pUnknown->LockServer(0), S_OK);
-    EXPECT_EQ(pUnknown->LockServer(0), S_OK);  // an unbalanced unlock must not wrap the count
-    pUnknown->Release();
-    EXPECT_EQ(ModuleCanUnloadNow(), S_OK);
-    dlclose(h);
-}
-
 TEST(ComHostTest, FailuresGiveClearCodesAndNoObject) {
-    const struct {
-        const char* m_pszName;
-        // Writes the registration (or leaves it out) in the test prefix.
-        void (*m_fnArrange)(const std::string& strPrefixDir);
-        std::string m_progId;
-        HRESULT m_hr;
-    } cases[] = {
-        {"nothing registered", [](const std::string&) {}, kProgId, CO_E_CLASSSTRING},
-        {"ProgID without CLSID", [](const std::string&) { SetClassesDefault(kProgId, kProgId); },
-         kProgId, CO_E_CLASSSTRING},
-        {"CLSID not in braces",
-         [](const std::string&) {
-             Register("0F1E2D3C-4B5A-6978-8796-A5B4C3D2E1F0", TQ_TEST_COM_MODULE);
-         },
-         kProgId, CO_E_CLASSSTRING},
-        {"a path instead of a ProgID",
-         [](const std::string&) { Register(kClsidCounter, TQ_TEST_COM_MODULE); },
-         std::string("CLSID\\") + kClsidCounter, CO_E_CLASSSTRING},
-        {"empty ProgID", [](const std::string&) {}, "", CO_E_CLASSSTRING},
-        {"ProgID that is not code page 932", [](const std::string&) {}, "Test\x81",
-         CO_E_CLASSSTRING},
-        {"class without a server",
-         [](const std::string&) {
-             SetClassesDefault(std::string(kProgId) + "\\CLSID", kClsidCounter);
-             SetClassesDefault(std::string("CLSID\\") + kClsidCounter, kProgId);
-         },
-         kProgId, REGDB_E_CLASSNOTREG},
-        {"empty server path", [](const std::string&) { Register(kClsidCounter, ""); }, kProgId,
-         REGDB_E_CLASSNOTREG},
-        {"Windows path on no drive",
-         [](const std::string&) { Register(kClsidCounter, "Q:\\none\\module.so"); }, kProgId,
+    const char* kNone = "-";  // nothing registered
+    const char* kModule = TQ_TEST_COM_MODULE;
+    const std::string kPath = std::string("CLSID\\") + kClsidCounter;
+    // case, registered CLSID and server ('@': in the prefix), ProgID asked for, result
+    const std::tuple<const char*, std::string, const char*, std::string, HRESULT> cases[] = {
+        {"nothing registered", kNone, nullptr, kProgId, CO_E_CLASSSTRING},
+        {"ProgID without CLSID", "", nullptr, kProgId, CO_E_CLASSSTRING},
+        {"CLSID not in braces", kClsidCounter + 1, kModule, kProgId, CO_E_CLASSSTRING},
+        {"a path instead of a ProgID", kClsidCounter, kModule, kPath, CO_E_CLASSSTRING},
+        {"ProgID that is not code page 932", kNone, nullptr, "Test\x81", CO_E_CLASSSTRING},
+        {"class without a server", kClsidCounter, nullptr, kProgId, REGDB_E_CLASSNOTREG},
+        {"empty server path", kClsidCounter, "", kProgId, REGDB_E_CLASSNOTREG},
+        {"Windows path on no drive", kClsidCounter, "Q:\\m.so", kProgId,
          HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND)},
-        {"module file missing",
-         [](const std::string& dir) { Register(kClsidCounter, dir + "/missing.so"); }, kProgId,
+        {"module file missing", kClsidCounter, "@missing.so", kProgId,
          HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND)},
-        {"module file is not a module",
-         [](const std::string& dir) {
-             test::WriteLinuxFile(dir + "/text.so", "not a module\n");
-             Register(kClsidCounter, dir + "/text.so");
-         },
-         kProgId, HRESULT_FROM_WIN32(ERROR_BAD_EXE_FORMAT)},
-        {"module without DllGetClassObject",
-         [](const std::string&) { Register(kClsidCounter, TQ_TEST_COM_NOEXPORT); }, kProgId,
+        {"module file is not a module", kClsidCounter, "@text.so", kProgId,
+         HRESULT_FROM_WIN32(ERROR_BAD_EXE_FORMAT)},
+        {"module without DllGetClassObject", kClsidCounter, TQ_TEST_COM_NOEXPORT, kProgId,
          CO_E_ERRORINDLL},
-        {"module does not serve the class",
-         [](const std::string&) {
-             Register("{00000000-1111-2222-3333-444444444444}", TQ_TEST_COM_MODULE);
-         },
+        {"module does not serve the class", "{00000000-1111-2222-3333-444444444444}", kModule,
          kProgId, CLASS_E_CLASSNOTAVAILABLE},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.m_pszName);
+    for (const auto& [pszCase, clsid, pszServer, progId, hr] : cases) {
+        SCOPED_TRACE(pszCase);
         test::CTempPrefix prefix;
-        c.m_fnArrange(prefix.GetDir());
+        test::WriteLinuxFile(prefix.Path("text.so"), "not a module\n");
+        std::string server = pszServer ? pszServer : "";
+        server = server.rfind('@', 0) == 0 ? prefix.Path(server.substr(1)) : server;
+        if (clsid != kNone) {
+            Register(clsid, pszServer ? server.c_str() : nullptr);
+        }
         IDispatch* p = reinterpret_cast<IDispatch*>(0x1);
         std::string strDetail;
-        EXPECT_EQ(CreateObject(c.m_progId, &p, &strDetail), c.m_hr) << DescribeHResult(c.m_hr);
+        EXPECT_EQ(CreateObject(progId, &p, &strDetail), hr) << DescribeHResult(hr);
         EXPECT_EQ(p, reinterpret_cast<IDispatch*>(0x1));
         EXPECT_FALSE(strDetail.empty());
     }
     EXPECT_EQ(CreateObject(kProgId, nullptr), E_POINTER);
-}
-
-TEST(ModuleTest, LoadAndExports) {
-    test::CTempPrefix prefix;
-    CModule module;
-    std::string strDetail;
-    EXPECT_EQ(module.Load(prefix.Path("none.so"), &strDetail), ERROR_MOD_NOT_FOUND);
-    EXPECT_NE(strDetail.find("none.so"), std::string::npos);
-    EXPECT_EQ(module.Load(prefix.GetDir()), ERROR_MOD_NOT_FOUND);  // a folder
-    test::WriteLinuxFile(prefix.Path("text.so"), "no module");
-    EXPECT_EQ(module.Load(prefix.Path("text.so"), &strDetail), ERROR_BAD_EXE_FORMAT);
-    EXPECT_FALSE(module.IsLoaded());
-    EXPECT_EQ(module.GetProcAddress("DllGetClassObject"), nullptr);
-    ASSERT_EQ(module.Load(TQ_TEST_COM_MODULE), 0);
-    void* pfn = module.GetProcAddress("DllGetClassObject");
-    ASSERT_NE(pfn, nullptr);
-    EXPECT_EQ(module.GetProcAddress("NoSuchExport"), nullptr);
-    EXPECT_EQ(GetModuleFolder(pfn), fs::path(TQ_TEST_COM_MODULE).parent_path().string());
-}
-
-TEST(ModuleTest, FolderOfTheMainProgramAlsoAfterAChangeOfDirectory) {
-    char szSelf[4096] = {};
-    ASSERT_GT(readlink("/proc/self/exe", szSelf, sizeof szSelf - 1), 0);
-    fs::path saved = fs::current_path();
-    fs::current_path("/");  // the program may have been started by a relative name
-    std::string strFolder = GetModuleFolder(reinterpret_cast<const void*>(&SetClassesDefault));
-    fs::current_path(saved);
-    EXPECT_EQ(strFolder, fs::path(szSelf).parent_path().string());
 }
 
 }  // namespace

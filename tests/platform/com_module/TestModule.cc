@@ -1,4 +1,4 @@
-// A tiny in-process server for the host tests: one class with a counter. Built twice: once as a
+// A tiny in-process server for the host tests: one class. Built twice: once as a
 // proper module, once without DllGetClassObject (TQ_TEST_NO_EXPORT).
 #include "platform/ComModule.h"
 #include "platform/Dispatch.h"
@@ -8,7 +8,6 @@ namespace {
 
 using namespace tq;
 
-// {0F1E2D3C-4B5A-6978-8796-A5B4C3D2E1F0}
 constexpr CLSID kClsidCounter = {
     0x0F1E2D3C, 0x4B5A, 0x6978, {0x87, 0x96, 0xA5, 0xB4, 0xC3, 0xD2, 0xE1, 0xF0}};
 
@@ -17,22 +16,17 @@ CModuleCount g_module;
 class CCounter : public CDispatchTable {
 public:
     CCounter() : CDispatchTable(Members(), IID_IDispatch, &g_module) {}
-    int32_t GetValue() { return m_lValue; }
-    void PutValue(int32_t l) { m_lValue = l; }
     int32_t Subtract(int32_t a, int32_t b) { return a - b; }
     // The module's own idea of the machine it runs on.
     std::string GetPrefix() { return CPrefix::Current().GetDir(); }
 
     static std::span<const CDispMember> Members() {
         static const CDispMember members[] = {
-            DispProperty(1, "Value", &CCounter::GetValue, &CCounter::PutValue),
             DispMethod(2, "Subtract", &CCounter::Subtract),
             DispProperty(3, "Prefix", &CCounter::GetPrefix),
         };
         return members;
     }
-
-    int32_t m_lValue = 0;
 };
 
 HRESULT CreateCounter(REFIID riid, void** ppv) {

@@ -1,8 +1,6 @@
 /* A plain C caller of IDispatch, written the way a C host reaches a COM object: the object's
  * first word is a table of function pointers in COM's order, each taking the object first.
  * It has its own copies of the structures, so it fails when the C++ layout drifts. */
-#include "VtblCaller.h"
-
 #include <stdint.h>
 #include <string.h>
 
@@ -49,22 +47,13 @@ struct CDispatchC {
 int TqCallBinaryThroughVtbl(void* pDispatch, const uint16_t* pszName, int32_t a, int32_t b,
                             int32_t* pResult) {
     static const CGuid kIidNull = {0, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
-    static const CGuid kIidDispatch = {0x00020400, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
     CDispatchC* self = (CDispatchC*)pDispatch;
-    void* pQueried = 0;
-    uint32_t cInfo = 99, argErr = 0;
+    uint32_t argErr = 0;
     uint16_t* names[1] = {(uint16_t*)pszName};
     int32_t dispid = 0, hr;
     CVariantC args[2], result;
     CDispParamsC params = {args, 0, 2, 0};
 
-    if (self->lpVtbl->QueryInterface(self, &kIidDispatch, &pQueried) != 0 || pQueried != self) {
-        return 1;
-    }
-    self->lpVtbl->Release(self);
-    if (self->lpVtbl->GetTypeInfoCount(self, &cInfo) != 0 || cInfo != 0) {
-        return 2;
-    }
     if (self->lpVtbl->GetIDsOfNames(self, &kIidNull, names, 1, 0x0400, &dispid) != 0) {
         return 3;
     }
