@@ -21,7 +21,6 @@
 #include <sstream>
 #include <thread>
 
-#include "Campaign.h"
 #include "ReliabilityFixture.h"
 #include "controlfile/CtrlCompare.h"
 #include "platform/ShareLock.h"

@@ -1,7 +1,9 @@
-// What the reliability campaigns share: a product saved once (both control files exist), a
-// control file as it lies on disk, and the index builder's view of the rebuild requests.
+// What the reliability campaigns share: their length, a product saved once (both control files
+// exist), a control file as it lies on disk, and the index builder's view of the rebuild requests.
 #pragma once
 
+#include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <memory>
 #include <set>
@@ -17,6 +19,21 @@
 #include "platform/Registry.h"
 
 namespace tq::test {
+
+// The campaigns run short in the ordinary suite and at full length from scripts/reliability.sh
+// (TQ_RELIABILITY_FULL=1). Each prints one summary line starting with "RELIABILITY " for that
+// script to collect.
+inline bool IsFullLength() {
+    const char* psz = std::getenv("TQ_RELIABILITY_FULL");
+    return psz != nullptr && std::string(psz) == "1";
+}
+inline int CampaignCount(int nShort, int nFull) {
+    return IsFullLength() ? nFull : nShort;
+}
+inline void PrintCampaignSummary(const std::string& strName, const std::string& strCounts) {
+    std::printf("RELIABILITY %s: %s\n", strName.c_str(), strCounts.c_str());
+    std::fflush(stdout);
+}
 
 inline const std::string kBasePath = "C:\\Ctrl\\base.ctl";
 inline const std::string kControlPath = "C:\\Ctrl\\ctrl.ctl";
