@@ -39,13 +39,6 @@ inline const std::string kBasePath = "C:\\Ctrl\\base.ctl";
 inline const std::string kControlPath = "C:\\Ctrl\\ctrl.ctl";
 inline const std::string kSampleText = "%%%MyApp%%%\r\n";
 
-// The product of CProductFixture with a sample query file naming MyApp, saved once.
-class CSavedProduct : public CProductFixture {
-public:
-    CSavedProduct();
-    std::string Sample() const { return ReadLinuxFile(C("Ctrl/sample.txt")); }
-};
-
 // A control file as it lies on disk: its bytes, and its model when the reader accepts it.
 struct CSavedFile {
     std::string m_strBytes;
@@ -70,16 +63,21 @@ inline CSavedFile ReadSavedFile(const std::string& strLinuxPath, const std::stri
     return saved;
 }
 
-inline CSavedProduct::CSavedProduct() {
-    WriteLinuxFile(C("Ctrl/sample.txt"), kSampleText);
-    WriteLinuxFile(
-        C("Ctrl/base.ctl"),
-        CCtrlWriter(*ReadSavedFile(C("Ctrl/base.ctl"), kBasePath, true).m_pModel).Render(true));
-    CCtrlFile file;
-    EXPECT_EQ(file.OpenProductKey(kProductPath), 0);
-    EXPECT_EQ(file.Load(), 0);
-    EXPECT_EQ(file.Save(), 0);
-}
+// The product of CProductFixture with a sample query file naming MyApp, saved once.
+class CSavedProduct : public CProductFixture {
+public:
+    CSavedProduct() {
+        WriteLinuxFile(C("Ctrl/sample.txt"), kSampleText);
+        WriteLinuxFile(
+            C("Ctrl/base.ctl"),
+            CCtrlWriter(*ReadSavedFile(C("Ctrl/base.ctl"), kBasePath, true).m_pModel).Render(true));
+        CCtrlFile file;
+        EXPECT_EQ(file.OpenProductKey(kProductPath), 0);
+        EXPECT_EQ(file.Load(), 0);
+        EXPECT_EQ(file.Save(), 0);
+    }
+    std::string Sample() const { return ReadLinuxFile(C("Ctrl/sample.txt")); }
+};
 
 // Which of two contents a file holds.
 enum class EContent { kOld, kNew, kNeither };
