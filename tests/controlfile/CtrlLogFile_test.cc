@@ -5,8 +5,6 @@
 #include <regex>
 
 #include "CtrlTestUtil.h"
-#include "controlfile/CtrlReader.h"
-#include "platform/Path.h"
 #include "resources/ErrorCodes.h"
 #include "resources/StringTable.h"
 
