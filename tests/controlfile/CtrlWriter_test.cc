@@ -128,9 +128,7 @@ protected:
     }
     void TearDown() override { SetFileFaultHook(nullptr); }
     std::string Target() const { return test::ReadLinuxFile(m_prefix.Path("base.ctl")); }
-    int32_t Write(CFile* pHeld = nullptr) {
-        return CCtrlWriter(m_model).Write(m_strTarget, true, pHeld);
-    }
+    int32_t Write() { return CCtrlWriter(m_model).Write(m_strTarget, true, &m_held); }
 
     test::CTempPrefix m_prefix;
     CCtrlModel m_model;
@@ -140,7 +138,7 @@ protected:
 
 TEST_F(CtrlWriterFileTest, HeldFileIsClosedForTheRenameAndOpenedAgainOrLeftAfterAFailure) {
     std::string expected = CCtrlWriter(m_model).Render(true);
-    EXPECT_EQ(Write(&m_held), 0);
+    EXPECT_EQ(Write(), 0);
     ASSERT_TRUE(m_held.IsOpen());
     EXPECT_FALSE(test::LinuxFileExists(m_prefix.Path("base.ctl.NEW")));
     std::string text(expected.size() + 1, '\0');
@@ -157,14 +155,13 @@ TEST_F(CtrlWriterFileTest, HeldFileIsClosedForTheRenameAndOpenedAgainOrLeftAfter
     SetFileFaultHook([](const char* pszCall, const std::string&) {
         return std::string(pszCall) == "rename" ? ERROR_SHARING_VIOLATION : 0;
     });
-    EXPECT_EQ(Write(&m_held), TQE_BASE_UPDATE);
+    EXPECT_EQ(Write(), TQE_BASE_UPDATE);
     EXPECT_TRUE(m_held.IsOpen());
     EXPECT_EQ(Target(), "old");
-    std::string target = m_strTarget;
-    SetFileFaultHook([target](const char* pszCall, const std::string& strPath) {
-        return std::string(pszCall) == "open" && strPath == target ? ERROR_ACCESS_DENIED : 0;
+    SetFileFaultHook([this](const char* pszCall, const std::string& strPath) {
+        return std::string(pszCall) == "open" && strPath == m_strTarget ? ERROR_ACCESS_DENIED : 0;
     });
-    EXPECT_EQ(Write(&m_held), TQE_BASE_OPEN);
+    EXPECT_EQ(Write(), TQE_BASE_OPEN);
     SetFileFaultHook(nullptr);
     EXPECT_FALSE(m_held.IsOpen());
     EXPECT_EQ(Target(), CCtrlWriter(m_model).Render(true));

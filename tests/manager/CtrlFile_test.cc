@@ -21,7 +21,6 @@ protected:
     void TearDown() override {
         SetMessageBox(nullptr);
         SetFileFaultHook(nullptr);
-        SetRegistryFaultHook(nullptr);
     }
     // A loaded object; its model has the databases Fixed1, Sel1, MyApp.
     static void LoadInto(CCtrlFile& file) {

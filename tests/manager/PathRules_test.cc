@@ -6,10 +6,8 @@
 #include <string>
 
 #include "controlfile/CtrlDatabase.h"
-#include "platform/Path.h"
 #include "platform/Prefix.h"
 #include "platform/Registry.h"
-#include "platform/Win32Error.h"
 #include "support/TestSupport.h"
 
 namespace tq {
