@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "resources/ErrorCodes.h"
+
 namespace tq {
 namespace {
 
@@ -19,6 +21,23 @@ std::string ById(const CCtrlGroupSet& set) {
     set.ForEachById(
         [&s](const CCtrlGroup& g) { s += std::to_string(g.GetId()) + "=" + g.GetName() + ","; });
     return s;
+}
+
+TEST(CtrlGroupSetTest, InsertRules) {
+    CCtrlGroupSet set;
+    EXPECT_EQ(set.AddGroupLine(2, "1@B"), 0);  // 1 becomes a placeholder under the root
+    EXPECT_EQ(set.GetNextUniqueId(), 1u);      // without a product key unique ids start at one
+    EXPECT_FALSE(set.Validate());
+    EXPECT_EQ(set.AddGroupLine(1, "A"), 0);
+    EXPECT_EQ(set.GetNextId(), 3);             // lower ids do not lower it
+    EXPECT_EQ(set.AddGroupLine(5, "2@A"), 0);  // the same name under another parent
+    // A failed insert keeps the placeholder parent it made.
+    EXPECT_EQ(set.AddGroupLine(7, "9@Z"), 0);
+    EXPECT_EQ(set.AddGroupLine(8, "9@Z"), TQE_GROUP_NAME_TWICE);
+    // The next id is 9, which the placeholder stands for: the new group completes it.
+    EXPECT_EQ(set.AddNewGroup(1, "N"), 9);
+    EXPECT_EQ(set.GetNextId(), 10);
+    EXPECT_FALSE(set.FindGroup(9)->IsPlaceholder());
 }
 
 TEST(CtrlGroupSetTest, RenumberDropsUnusedGroups) {
