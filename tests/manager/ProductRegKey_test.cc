@@ -12,32 +12,28 @@ namespace {
 
 using test::kProductPath;
 
-class ProductRegKeyTest : public testing::Test, public test::CProductFixture {
-protected:
-    void SetUp() override { ASSERT_EQ(m_key.Open(kProductPath), 0); }
-
-    CProductRegKey m_key;
-};
-
-TEST_F(ProductRegKeyTest, OpenKeepsThePathWithOneTrailingBackslash) {
-    EXPECT_FALSE(m_key.IsCustomizeEnabled());  // no value
-    EXPECT_EQ(m_key.SetDWORD("USER\\AddTarget", "Customize", 2), 0);
-    EXPECT_TRUE(m_key.IsCustomizeEnabled());
-    EXPECT_EQ(m_key.Open(kProductPath + "\\"), 0);
-    EXPECT_EQ(m_key.GetPath(), kProductPath + "\\");
+TEST(ProductRegKeyTest, OpenKeepsThePathWithOneTrailingBackslash) {
+    test::CProductFixture product;
+    CProductRegKey key;
+    ASSERT_EQ(key.Open(kProductPath), 0);
+    EXPECT_FALSE(key.IsCustomizeEnabled());  // no value
+    EXPECT_EQ(key.SetDWORD("USER\\AddTarget", "Customize", 2), 0);
+    EXPECT_TRUE(key.IsCustomizeEnabled());
+    EXPECT_EQ(key.Open(kProductPath + "\\"), 0);
+    EXPECT_EQ(key.GetPath(), kProductPath + "\\");
     // "表" ends in the byte 0x5C; it is a character of the name, not a separator.
-    SetString("\x95\x5C", "x", "");
-    EXPECT_EQ(m_key.Open(kProductPath + "\\\x95\x5C"), 0);
-    EXPECT_EQ(m_key.GetPath(), kProductPath + "\\\x95\x5C\\");
+    product.SetString("\x95\x5C", "x", "");
+    EXPECT_EQ(key.Open(kProductPath + "\\\x95\x5C"), 0);
+    EXPECT_EQ(key.GetPath(), kProductPath + "\\\x95\x5C\\");
     // A failed open forgets the key it had, and then every operation answers "not found".
-    EXPECT_EQ(m_key.Open(kProductPath + "X"), ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(m_key.GetPath(), "");
+    EXPECT_EQ(key.Open(kProductPath + "X"), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(key.GetPath(), "");
     uint32_t value = 7;
-    EXPECT_EQ(m_key.GetDWORD("", "x", value), ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(m_key.SetString("Path", "x", "y"), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(key.GetDWORD("", "x", value), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(key.SetString("Path", "x", "y"), ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(value, 7u);
-    CRegKey key;  // nothing was created at the root either
-    EXPECT_EQ(key.Open(HKEY_LOCAL_MACHINE, "Path", KEY_READ), ERROR_FILE_NOT_FOUND);
+    CRegKey root;  // nothing was created at the root either
+    EXPECT_EQ(root.Open(HKEY_LOCAL_MACHINE, "Path", KEY_READ), ERROR_FILE_NOT_FOUND);
 }
 
 }  // namespace
