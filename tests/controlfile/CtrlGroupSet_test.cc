@@ -7,14 +7,6 @@
 namespace tq {
 namespace {
 
-using CLines = std::vector<std::pair<int, std::string>>;
-
-void Build(CCtrlGroupSet& set, const CLines& lines) {
-    for (const auto& [id, text] : lines) {
-        ASSERT_EQ(set.AddGroupLine(id, text), 0) << text;
-    }
-}
-
 // The groups by id as "id=name,".
 std::string ById(const CCtrlGroupSet& set) {
     std::string s;
@@ -42,7 +34,10 @@ TEST(CtrlGroupSetTest, InsertRules) {
 
 TEST(CtrlGroupSetTest, RenumberDropsUnusedGroups) {
     CCtrlGroupSet set;
-    Build(set, {{1, "A"}, {2, "1@A1"}, {3, "Unused"}, {4, "3@Below"}, {5, "B"}, {6, "1@A2"}});
+    int nId = 0;
+    for (const char* psz : {"A", "1@A1", "Unused", "3@Below", "B", "1@A2"}) {
+        ASSERT_EQ(set.AddGroupLine(++nId, psz), 0) << psz;
+    }
     set.SetSelectOff(3);
     set.SetSelectOff(6);
     set.SetDefault(6);

@@ -5,8 +5,6 @@
 #include <regex>
 
 #include "CtrlTestUtil.h"
-#include "controlfile/CtrlReader.h"
-#include "platform/Path.h"
 #include "resources/ErrorCodes.h"
 #include "resources/StringTable.h"
 
@@ -42,18 +40,6 @@ TEST_F(CtrlLogFileFileTest, StartLineMessagesAndClose) {
     log.Close();
     EXPECT_FALSE(log.IsEnabled());
     EXPECT_EQ(log.Message(IDS_LOG_BAD_LINE, &line), 0);
-}
-
-TEST_F(CtrlLogFileFileTest, PathWithoutDriveGoesToTheControlFolder) {
-    EXPECT_EQ(CCtrlLogFile().Start("log.txt"), TQE_REG_READ);  // no control folder
-    const std::string strCurrent = GetCurrentDirectory();
-    CCtrlLogFile log(test::WinPath(m_prefix.GetDir()));
-    ASSERT_EQ(log.Start("log.txt"), 0);
-    log.Close();
-    EXPECT_TRUE(test::LinuxFileExists(m_prefix.Path("log.txt")));
-    EXPECT_EQ(GetCurrentDirectory(), strCurrent);
-    EXPECT_EQ(log.Start(test::WinPath(m_prefix.Path("no/such/folder/log.txt"))), TQE_LOG_CREATE);
-    EXPECT_FALSE(log.IsEnabled());
 }
 
 TEST_F(CtrlLogFileFileTest, TheReaderLogsFromTheOutputLogLineOnAndClosesAtTheEnd) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "CtrlTestUtil.h"
 #include "controlfile/CtrlWriter.h"
 #include "platform/File.h"
@@ -119,30 +121,28 @@ TEST(CtrlReaderTest, ErrorsGiveTheirCodeAndMessage) {
     EXPECT_EQ(model.GetDatabase(0)->m_strPublicName, "P");
 }
 
+// Each row: a section line, a key line, and what is read: "name|public name", then "~" when the
+// database is deselected.
 TEST(CtrlReaderTest, SectionLinesKeySplittingAndQuoting) {
-    CCtrlModel model;
-    const std::string text = kGroup1 + Section(" Two ") + "[Three]~  \t\r\nGroup=1\r\nDoc=x\r\n[" +
-                             kHyou + "]\r\nGroup=1\r\nDoc=x\r\n";
-    ASSERT_EQ(ParseAndValidate(model, text).m_lResult, 0);
-    ASSERT_EQ(model.GetDBCount(), 3u);
-    EXPECT_EQ(model.GetDatabase(0)->m_strName, "Two");
-    EXPECT_EQ(model.GetDatabase(0)->m_dwState, 0u);
-    EXPECT_EQ(model.GetDatabase(1)->m_strName, "Three");
-    EXPECT_EQ(model.GetDatabase(1)->m_dwState, DBSTATE_WAS_DESELECTED | DBSTATE_DESELECTED);
-    EXPECT_EQ(std::string(model.GetDatabase(2)->m_strName), kHyou);
-    struct {
-        std::string m_line;
-        std::string m_publicName;
-    } cases[] = {{"PublicName=A=B", "A=B"},
-                 {"PublicName = \"", ""},
-                 {"  PublicName \t=  \"  x y  \"  ", "x y"},
-                 {"publicname = \"a\"b\"", "a\"b"},
-                 {"PublicName = \"" + kHyou + "\"", kHyou},
-                 {"PublicName = \x81=", "\x81="}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.m_line);
-        ASSERT_EQ(ParseAndValidate(model, kGroup1 + Section("A", c.m_line + "\r\n")).m_lResult, 0);
-        EXPECT_EQ(std::string(model.GetDatabase(0)->m_strPublicName), c.m_publicName);
+    const std::array<std::string, 3> cases[] = {
+        {"[ Two ]", "PublicName=A=B", "Two|A=B"},
+        {"[Three]~  \t", "PublicName = \"", "Three|~"},
+        {"[" + kHyou + "]", "  PublicName \t=  \"  x y  \"  ", kHyou + "|x y"},
+        {"[A]", "publicname = \"a\"b\"", "A|a\"b"},
+        {"[A]", "PublicName = \"" + kHyou + "\"", "A|" + kHyou},
+        {"[A]", "PublicName = \x81=", "A|\x81="}};
+    for (const auto& [section, line, expected] : cases) {
+        SCOPED_TRACE(section + line);
+        CCtrlModel model;
+        const std::string text = kGroup1 + section + "\r\nGroup=1\r\nDoc=x\r\n" + line + "\r\n";
+        ASSERT_EQ(ParseAndValidate(model, text).m_lResult, 0);
+        const CCtrlDatabase& db = *model.GetDatabase(0);
+        const uint32_t dwOff = DBSTATE_WAS_DESELECTED | DBSTATE_DESELECTED;
+        EXPECT_EQ(std::string(db.m_strName) + "|" + std::string(db.m_strPublicName) +
+                      (db.m_dwState == dwOff ? "~"
+                       : db.m_dwState == 0   ? ""
+                                             : "?"),
+                  expected);
     }
 }
 

@@ -119,75 +119,44 @@ TEST(CtrlWriterTest, TopLevelNamesThatWouldReadBackOtherwiseAreMarked) {
 
 // ---- Replacing the file -------------------------------------------------------------------
 
-class CtrlWriterFileTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_EQ(ParseAndValidate(m_model, kSample).m_lResult, 0);
-        test::WriteLinuxFile(m_prefix.Path("base.ctl"), "old");
-        ASSERT_EQ(m_held.Open(m_strTarget, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING), 0);
-    }
-    void TearDown() override { SetFileFaultHook(nullptr); }
-    std::string Target() const { return test::ReadLinuxFile(m_prefix.Path("base.ctl")); }
-    int32_t Write(CFile* pHeld = nullptr) {
-        return CCtrlWriter(m_model).Write(m_strTarget, true, pHeld);
-    }
-
-    test::CTempPrefix m_prefix;
-    CCtrlModel m_model;
-    std::string m_strTarget = test::WinPath(m_prefix.Path("base.ctl"));
-    CFile m_held;  // the target, open without delete sharing
-};
-
-TEST_F(CtrlWriterFileTest, EveryFailureKeepsTheOldFile) {
-    // Held without delete sharing by someone else: the new file stays beside the target.
-    EXPECT_EQ(Write(), TQE_BASE_UPDATE);
-    EXPECT_EQ(Target(), "old");
-    EXPECT_TRUE(test::LinuxFileExists(m_prefix.Path("base.ctl.NEW")));
-    m_held.Close();
-    for (const char* pszOp : {"open", "write", "flush", "close", "rename"}) {
-        SCOPED_TRACE(pszOp);
-        std::string op = pszOp;
-        SetFileFaultHook([op](const char* pszCall, const std::string& strPath) {
-            return op == pszCall && (strPath.ends_with(".NEW") || op == "rename") ? ERROR_DISK_FULL
-                                                                                  : 0;
-        });
-        EXPECT_EQ(Write(), TQE_BASE_UPDATE);
-        SetFileFaultHook(nullptr);
-        EXPECT_EQ(Target(), "old");
-    }
-}
-
-TEST_F(CtrlWriterFileTest, HeldFileIsClosedForTheRenameAndOpenedAgain) {
-    std::string expected = CCtrlWriter(m_model).Render(true);
-    EXPECT_EQ(Write(&m_held), 0);
-    ASSERT_TRUE(m_held.IsOpen());
-    EXPECT_FALSE(test::LinuxFileExists(m_prefix.Path("base.ctl.NEW")));
+TEST(CtrlWriterFileTest, HeldFileIsClosedForTheRenameAndOpenedAgainOrLeftAfterAFailure) {
+    test::CTempPrefix prefix;
+    CCtrlModel model;
+    ASSERT_EQ(ParseAndValidate(model, kSample).m_lResult, 0);
+    const std::string strTarget = test::WinPath(prefix.Path("base.ctl"));
+    auto target = [&prefix] { return test::ReadLinuxFile(prefix.Path("base.ctl")); };
+    test::WriteLinuxFile(prefix.Path("base.ctl"), "old");
+    CFile held;  // the target, open without delete sharing
+    ASSERT_EQ(held.Open(strTarget, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING), 0);
+    auto write = [&] { return CCtrlWriter(model).Write(strTarget, true, &held); };
+    std::string expected = CCtrlWriter(model).Render(true);
+    EXPECT_EQ(write(), 0);
+    ASSERT_TRUE(held.IsOpen());
+    EXPECT_FALSE(test::LinuxFileExists(prefix.Path("base.ctl.NEW")));
     std::string text(expected.size() + 1, '\0');
     uint32_t cbRead = 0;
-    ASSERT_EQ(m_held.Read(text.data(), static_cast<uint32_t>(text.size()), cbRead), 0);
+    ASSERT_EQ(held.Read(text.data(), static_cast<uint32_t>(text.size()), cbRead), 0);
     EXPECT_EQ(text.substr(0, cbRead), expected);
     // Other writers stay locked out.
     CFile writer;
     EXPECT_EQ(
-        writer.Open(m_strTarget, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING),
+        writer.Open(strTarget, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING),
         ERROR_SHARING_VIOLATION);
-}
-
-TEST_F(CtrlWriterFileTest, HeldFileAfterAFailedRenameOrReopen) {
+    // A failed rename keeps the old file held; a failed reopen leaves it closed.
+    test::WriteLinuxFile(prefix.Path("base.ctl"), "old");
     SetFileFaultHook([](const char* pszCall, const std::string&) {
         return std::string(pszCall) == "rename" ? ERROR_SHARING_VIOLATION : 0;
     });
-    EXPECT_EQ(Write(&m_held), TQE_BASE_UPDATE);
-    EXPECT_TRUE(m_held.IsOpen());
-    EXPECT_EQ(Target(), "old");
-    std::string target = m_strTarget;
-    SetFileFaultHook([target](const char* pszCall, const std::string& strPath) {
-        return std::string(pszCall) == "open" && strPath == target ? ERROR_ACCESS_DENIED : 0;
+    EXPECT_EQ(write(), TQE_BASE_UPDATE);
+    EXPECT_TRUE(held.IsOpen());
+    EXPECT_EQ(target(), "old");
+    SetFileFaultHook([&strTarget](const char* pszCall, const std::string& strPath) {
+        return std::string(pszCall) == "open" && strPath == strTarget ? ERROR_ACCESS_DENIED : 0;
     });
-    EXPECT_EQ(Write(&m_held), TQE_BASE_OPEN);
+    EXPECT_EQ(write(), TQE_BASE_OPEN);
     SetFileFaultHook(nullptr);
-    EXPECT_FALSE(m_held.IsOpen());
-    EXPECT_EQ(Target(), CCtrlWriter(m_model).Render(true));
+    EXPECT_FALSE(held.IsOpen());
+    EXPECT_EQ(target(), CCtrlWriter(model).Render(true));
 }
 
 // The reader's fuzz corpus: each form is written back byte for byte.

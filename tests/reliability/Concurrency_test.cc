@@ -15,27 +15,17 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <mutex>
 #include <optional>
 #include <random>
-#include <set>
 #include <sstream>
 #include <thread>
 
-#include "Campaign.h"
 #include "ReliabilityFixture.h"
 #include "controlfile/CtrlCompare.h"
-#include "controlfile/CtrlReader.h"
-#include "manager/ProductRegKey.h"
-#include "platform/Cp932.h"
-#include "platform/File.h"
-#include "platform/Path.h"
-#include "platform/Registry.h"
 #include "platform/ShareLock.h"
 #include "platform/Win32Error.h"
 #include "resources/ErrorCodes.h"
-#include "support/TestSupport.h"
 
 extern char** environ;
 
@@ -47,7 +37,6 @@ using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
 constexpr int kEditors = 4;
-const std::string kProduct = std::string(kProductKeyBase) + "Demo";
 const std::string kControlFolder = "C:\\Program Files\\Trellisquest\\Control\\";
 const std::string kBasePath = kControlFolder + "BaseControl.ini";
 const std::string kControlPath = kControlFolder + "Control.ini";
@@ -323,7 +312,7 @@ std::string CheckSnapshot(const std::string& strBaseFile, const std::string& str
         }
     }
     std::set<std::string> names;
-    const int32_t err = test::ReadRequests(kProduct, names);
+    const int32_t err = test::ReadRequests(test::kProductPath, names);
     return err == ERROR_NO_MORE_ITEMS ? std::string()
                                       : "Builder\\Request cannot be read: " + std::to_string(err);
 }
@@ -469,10 +458,8 @@ TEST_F(ConcurrencyTest, EditorsConversionsAndTheBuilderShareOneProduct) {
         summary << ";";
         nEditSuccesses += k != kStatus && k != kList ? m_nOk[k] : 0;
     }
-    const std::vector<std::string> builderCounts =
-        Lines(test::ReadLinuxFile(strBuilderCounts) + "\n");
-    summary << " builder holds/lock busy/control busy "
-            << (builderCounts.empty() ? "?" : builderCounts[0]) << ";"
+    summary << " builder holds/lock busy/control busy " << test::ReadLinuxFile(strBuilderCounts)
+            << ";"
             << " observer samples " << observer.m_nSamples << " (mutex owned in "
             << observer.m_nOwnedSamples << "), max concurrent editors " << observer.m_nMaxEditors
             << ", editors outside the mutex " << observer.m_nOutside
@@ -511,7 +498,7 @@ TEST_F(ConcurrencyTest, EditorsConversionsAndTheBuilderShareOneProduct) {
     // Nothing consumes the requests here, so every database that the builder's file holds now
     // and did not hold at the start must have been asked for.
     std::set<std::string> requests;
-    test::ReadRequests(kProduct, requests);
+    test::ReadRequests(test::kProductPath, requests);
     for (const std::string& strName : DatabaseNames(control)) {
         EXPECT_TRUE(initialNames.contains(strName) || requests.contains(strName))
             << "no rebuild request for " << Cp932ToUtf8Lossy(strName);

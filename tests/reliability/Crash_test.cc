@@ -16,7 +16,6 @@
 #include <map>
 #include <random>
 
-#include "Campaign.h"
 #include "ReliabilityFixture.h"
 
 namespace tq {

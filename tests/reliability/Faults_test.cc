@@ -8,7 +8,6 @@
 #include <functional>
 #include <map>
 
-#include "Campaign.h"
 #include "ReliabilityFixture.h"
 #include "platform/Win32Error.h"
 #include "resources/ErrorCodes.h"

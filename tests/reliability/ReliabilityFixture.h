@@ -1,7 +1,9 @@
-// What the reliability campaigns share: a product saved once (both control files exist), a
-// control file as it lies on disk, and the index builder's view of the rebuild requests.
+// What the reliability campaigns share: their length, a product saved once (both control files
+// exist), a control file as it lies on disk, and the index builder's view of the rebuild requests.
 #pragma once
 
+#include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <memory>
 #include <set>
@@ -18,16 +20,24 @@
 
 namespace tq::test {
 
+// The campaigns run short in the ordinary suite and at full length from scripts/reliability.sh
+// (TQ_RELIABILITY_FULL=1). Each prints one summary line starting with "RELIABILITY " for that
+// script to collect.
+inline bool IsFullLength() {
+    const char* psz = std::getenv("TQ_RELIABILITY_FULL");
+    return psz != nullptr && std::string(psz) == "1";
+}
+inline int CampaignCount(int nShort, int nFull) {
+    return IsFullLength() ? nFull : nShort;
+}
+inline void PrintCampaignSummary(const std::string& strName, const std::string& strCounts) {
+    std::printf("RELIABILITY %s: %s\n", strName.c_str(), strCounts.c_str());
+    std::fflush(stdout);
+}
+
 inline const std::string kBasePath = "C:\\Ctrl\\base.ctl";
 inline const std::string kControlPath = "C:\\Ctrl\\ctrl.ctl";
 inline const std::string kSampleText = "%%%MyApp%%%\r\n";
-
-// The product of CProductFixture with a sample query file naming MyApp, saved once.
-class CSavedProduct : public CProductFixture {
-public:
-    CSavedProduct();
-    std::string Sample() const { return ReadLinuxFile(C("Ctrl/sample.txt")); }
-};
 
 // A control file as it lies on disk: its bytes, and its model when the reader accepts it.
 struct CSavedFile {
@@ -53,16 +63,21 @@ inline CSavedFile ReadSavedFile(const std::string& strLinuxPath, const std::stri
     return saved;
 }
 
-inline CSavedProduct::CSavedProduct() {
-    WriteLinuxFile(C("Ctrl/sample.txt"), kSampleText);
-    WriteLinuxFile(
-        C("Ctrl/base.ctl"),
-        CCtrlWriter(*ReadSavedFile(C("Ctrl/base.ctl"), kBasePath, true).m_pModel).Render(true));
-    CCtrlFile file;
-    EXPECT_EQ(file.OpenProductKey(kProductPath), 0);
-    EXPECT_EQ(file.Load(), 0);
-    EXPECT_EQ(file.Save(), 0);
-}
+// The product of CProductFixture with a sample query file naming MyApp, saved once.
+class CSavedProduct : public CProductFixture {
+public:
+    CSavedProduct() {
+        WriteLinuxFile(C("Ctrl/sample.txt"), kSampleText);
+        WriteLinuxFile(
+            C("Ctrl/base.ctl"),
+            CCtrlWriter(*ReadSavedFile(C("Ctrl/base.ctl"), kBasePath, true).m_pModel).Render(true));
+        CCtrlFile file;
+        EXPECT_EQ(file.OpenProductKey(kProductPath), 0);
+        EXPECT_EQ(file.Load(), 0);
+        EXPECT_EQ(file.Save(), 0);
+    }
+    std::string Sample() const { return ReadLinuxFile(C("Ctrl/sample.txt")); }
+};
 
 // Which of two contents a file holds.
 enum class EContent { kOld, kNew, kNeither };

@@ -175,8 +175,7 @@ std::vector<CCorpusFile> ReadCorpus(const std::string& strTarget) {
             files.push_back({entry.path().filename().string(), ReadLinuxFile(entry.path())});
         }
     }
-    std::sort(files.begin(), files.end(),
-              [](const CCorpusFile& a, const CCorpusFile& b) { return a.m_strName < b.m_strName; });
+    std::ranges::sort(files, {}, &CCorpusFile::m_strName);
     return files;
 }
 
