@@ -283,7 +283,7 @@ protected:
               {"b.htm", "<html><body><p>A topic</p></body></html>"},
               {"c.txt", "more words\n"},
               {"blank.txt", " \r\n"},
-              {"topics.hlp", test::BuildHelpFile(64).m_strData},
+              {"topics.hlp", test::BuildHelpFile(64)},
               {"cut.pdf", test::BuildPdf({test::PdfTextPage("x")}).substr(0, 90)}}) {
             test::WriteLinuxFile(Docs(name), data);
         }

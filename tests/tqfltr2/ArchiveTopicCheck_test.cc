@@ -1,6 +1,5 @@
 // PDFs (encrypted and rewritten by qpdf), CHM archives compiled by chmcmd, and WinHelp files
 // written from the format's description: whole, and damaged where each reader follows them.
-#include <functional>
 #include <string>
 #include <tuple>
 
@@ -19,22 +18,6 @@ std::string Replace(std::string s, const std::string& from, const std::string& t
 int CheckPdf(const std::string& strWinPath, int divideNoBookmark = 1) {
     return PAS_PdfHaveTopic(strWinPath.c_str(), divideNoBookmark, nullptr, nullptr);
 }
-// Whatever bytes of strSound change, the answer is a defined one (ASan watches the reads).
-void ExpectDefinedAnswers(const std::string& strSound, uint32_t seed, int nBytes,
-                          const std::function<int(const std::string&)>& check) {
-    std::mt19937 gen(seed);
-    for (int round = 0; round < 200; ++round) {
-        std::string strData = strSound;
-        for (int k = 0; k < nBytes; ++k) {
-            strData[gen() % strData.size()] = static_cast<char>(gen());
-        }
-        int answer = check(strData);
-        EXPECT_TRUE(answer == TQFLTR2_HAS_TOPIC || answer == TQFLTR2_NO_TOPIC ||
-                    answer == TQFLTR2_DAMAGED)
-            << "round " << round << ": " << answer;
-    }
-}
-
 TEST_F(ArchiveTopicCheckTest, PdfDocuments) {
     std::string strPdf = BuildPdf({PdfTextPage("Chapter one")});
     const CAnswerCase cases[] = {
@@ -119,34 +102,15 @@ TEST_F(ArchiveTopicCheckTest, ChmArchives) {
     }
 }
 
-TEST_F(ArchiveTopicCheckTest, ChmDamaged) {
-    auto check = [&](const std::string& strData) {
-        return PAS_ChmHaveTopic(Write("a.chm", strData).c_str(), 1);
-    };
-    CompileChm("sound.chm", {{"a.htm", kText}, {"b.html", kEmpty}});
-    std::string strSound = ReadLinuxFile(Linux("sound.chm"));
-    ASSERT_GT(strSound.size(), 0x80u);
-    for (size_t size :
-         {size_t{3}, size_t{0x60}, size_t{0x200}, strSound.size() / 2, strSound.size() - 1}) {
-        EXPECT_EQ(check(strSound.substr(0, size)), TQFLTR2_DAMAGED) << "cut at " << size;
-    }
-    std::string strFar = strSound;
-    PutLittleEndian(strFar, 0x48, 0x7FFFFFFFFFull, 8);  // the directory's offset
-    EXPECT_EQ(check(strFar), TQFLTR2_DAMAGED);
-    EXPECT_EQ(check("ITSF" + RandomBytes(9000, 2)), TQFLTR2_DAMAGED);
-    // chmlib follows what the archive says.
-    ExpectDefinedAnswers(strSound, 13, 3, check);
-}
-
 TEST_F(ArchiveTopicCheckTest, HlpSoundFiles) {
     const CAnswerCase cases[] = {
-        {"topics", BuildHelpFile(4096).m_strData, TQFLTR2_HAS_TOPIC},
-        {"topics, index page over leaves", BuildHelpFile(100, 2).m_strData, TQFLTR2_HAS_TOPIC},
-        {"no topic file (a contents index)", BuildHelpFile(0, 2).m_strData, TQFLTR2_NO_TOPIC},
-        {"topic file of one block header", BuildHelpFile(12).m_strData, TQFLTR2_NO_TOPIC},
-        {"empty directory", BuildHlp({}).m_strData, TQFLTR2_NO_TOPIC},
-        {"names compare exactly", BuildHlp({{"|topic", "x"}}).m_strData, TQFLTR2_NO_TOPIC},
-        {"bytes after the declared size", BuildHelpFile(99).m_strData + "junk", TQFLTR2_HAS_TOPIC},
+        {"topics", BuildHelpFile(4096), TQFLTR2_HAS_TOPIC},
+        {"topics, index page over leaves", BuildHelpFile(100, 2), TQFLTR2_HAS_TOPIC},
+        {"no topic file (a contents index)", BuildHelpFile(0, 2), TQFLTR2_NO_TOPIC},
+        {"topic file of one block header", BuildHelpFile(12), TQFLTR2_NO_TOPIC},
+        {"empty directory", BuildHlp({}), TQFLTR2_NO_TOPIC},
+        {"names compare exactly", BuildHlp({{"|topic", "x"}}), TQFLTR2_NO_TOPIC},
+        {"bytes after the declared size", BuildHelpFile(99) + "junk", TQFLTR2_HAS_TOPIC},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(PAS_HlpHaveTopic(Write("a.hlp", c.m_strData).c_str()), c.m_nAnswer)
@@ -154,46 +118,32 @@ TEST_F(ArchiveTopicCheckTest, HlpSoundFiles) {
     }
 }
 
-// Each case damages one field the reader follows; none may lead it outside the file or round
-// in circles. Then cut and randomly changed files.
-TEST_F(ArchiveTopicCheckTest, HlpDamaged) {
-    auto check = [&](const std::string& strData) {
-        return PAS_HlpHaveTopic(Write("a.hlp", strData).c_str());
+// A cut archive is damaged; whatever bytes of a sound one change, the answer is a defined one
+// (chmlib and the WinHelp reader follow what the file says; ASan watches the reads).
+TEST_F(ArchiveTopicCheckTest, CutAndChangedArchives) {
+    CompileChm("sound.chm", {{"a.htm", kText}, {"b.html", kEmpty}});
+    const std::tuple<const char*, std::string, int (*)(const char*)> kinds[] = {
+        {"a.chm", ReadLinuxFile(Linux("sound.chm")),
+         [](const char* path) { return PAS_ChmHaveTopic(path, 1); }},
+        {"a.hlp", BuildHelpFile(300, 2), PAS_HlpHaveTopic},
     };
-    enum EPart { kHeader, kTree, kPage0, kPage1, kPage3, kTopic };
-    // The field's name, the part it is in, its offset there, and the damaging value.
-    const std::tuple<const char*, EPart, uint32_t, uint64_t> cases[] = {
-        {"magic", kHeader, 0, 0x00035F3E},
-        {"declared size beyond the end", kHeader, 12, 0x10000},
-        {"directory beyond the end", kHeader, 4, 0x10000},
-        {"directory inside the file header", kHeader, 4, 3},
-        {"tree magic", kTree, 0, 0x293C},
-        {"tree structure", kTree, 6, 0x3478},
-        {"page size zero", kTree, 4, 0},
-        {"root page out of range", kTree, 26, 50},
-        {"page count beyond the directory", kTree, 30, 0x7FFF},
-        {"levels beyond the pages", kTree, 32, 40},
-        {"first child out of range", kPage3, 4, 77},  // the index page follows three leaves
-        {"leaf chain in a circle", kPage1, 6, 0},
-        {"entry count beyond the page", kPage0, 2, 900},
-        {"topic data beyond the end", kTopic, 4, 0x100000},
-    };
-    const CHlpImage sound = BuildHelpFile(4096, 2);
-    const uint32_t pages = sound.m_nPagesOffset, page = sound.m_nPageSize;
-    const uint32_t topic = sound.m_fileOffsets.at("|TOPIC");
-    const uint32_t bases[] = {0,    sound.m_nBTreeOffset, pages, pages + page, pages + 3 * page,
-                              topic};
-    for (const auto& [pszName, part, field, value] : cases) {
-        std::string strData = sound.m_strData;
-        PutLittleEndian(strData, bases[part] + field, value,
-                        part == kHeader || part == kTopic ? 4 : 2);
-        EXPECT_EQ(check(strData), TQFLTR2_DAMAGED) << pszName;
+    for (const auto& [pszName, strSound, check] : kinds) {
+        for (size_t size = 0; size < strSound.size(); size += strSound.size() / 13 + 1) {
+            EXPECT_EQ(check(Write(pszName, strSound.substr(0, size)).c_str()), TQFLTR2_DAMAGED)
+                << pszName << " cut at " << size;
+        }
+        std::mt19937 gen(7);
+        for (int round = 0; round < 200; ++round) {
+            std::string strData = strSound;
+            for (int k = 0; k < 4; ++k) {
+                strData[gen() % strData.size()] = static_cast<char>(gen());
+            }
+            int answer = check(Write(pszName, strData).c_str());
+            EXPECT_TRUE(answer == TQFLTR2_HAS_TOPIC || answer == TQFLTR2_NO_TOPIC ||
+                        answer == TQFLTR2_DAMAGED)
+                << pszName << " round " << round << ": " << answer;
+        }
     }
-    std::string strSound = BuildHelpFile(300, 2).m_strData;
-    for (size_t size = 0; size < strSound.size(); size += 97) {
-        EXPECT_EQ(check(strSound.substr(0, size)), TQFLTR2_DAMAGED) << "cut at " << size;
-    }
-    ExpectDefinedAnswers(strSound, 7, 4, check);
 }
 
 }  // namespace
