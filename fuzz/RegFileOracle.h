@@ -1,10 +1,8 @@
-// What must hold for any bytes given to the .reg importer: it returns (never crashes or hangs);
-// a failure comes with a message and leaves the registry as it was (one transaction); after a
-// success, the export of every hive root, imported into an empty registry, rebuilds the same
-// registry, which exports to the same text. The UTF-16 form is checked when its export succeeds,
-// and its rebuilt registry compared only when every name and text survives code page 932 ->
-// UTF-16 -> 932 (several 932 characters share one UTF-16 one). Every check leaves the registry
-// as Init found it. Shared by the fuzz target and the corpus replay test.
+// What must hold for any bytes given to the .reg importer: it returns; a failure has a message
+// and leaves the registry as it was; after a success, the export of every hive root, imported
+// into an empty registry, rebuilds the same registry, which exports to the same text (the UTF-16
+// form when its export succeeds, its registry compared only when every name and text survives
+// 932 -> UTF-16 -> 932). Each check leaves the registry as Init found it.
 #pragma once
 
 #include <algorithm>
@@ -123,15 +121,14 @@ inline int32_t RestoreSnapshot(const CRegSnapshot& snapshot) {
     return err == ERROR_SUCCESS ? batch.Commit() : err;
 }
 
-// Whether a code page 932 text comes back unchanged through UTF-16.
-inline bool SurvivesUtf16(std::string_view text) {
-    std::u16string wide;
-    std::string back;
-    return Cp932ToUtf16(text, wide) == ERROR_SUCCESS && Utf16ToCp932(wide, back) == ERROR_SUCCESS &&
-           back == text;
-}
-
+// Whether every name and text comes back unchanged through UTF-16.
 inline bool SnapshotSurvivesUtf16(const CRegSnapshot& snapshot) {
+    auto SurvivesUtf16 = [](std::string_view text) {
+        std::u16string wide;
+        std::string back;
+        return Cp932ToUtf16(text, wide) == ERROR_SUCCESS &&
+               Utf16ToCp932(wide, back) == ERROR_SUCCESS && back == text;
+    };
     bool bAll = true;
     for (const CRegSnapshotKey& entry : snapshot) {
         bAll = bAll && SurvivesUtf16(entry.m_strPath);
