@@ -1,10 +1,9 @@
-// Replays the tqctl script parser's fuzz corpus (fuzz/corpus/script) as an ordinary test, with
-// the fuzz target's oracle. Files named bad_* hold a line that UTF-8 terminal text refuses; all
-// other files are read whole. Lines the fuzzer found, and lines too long for a corpus file,
-// follow as a table.
+// The tqctl script parser's fuzz corpus (fuzz/corpus/script; bad_* files hold a line UTF-8
+// terminal text refuses) and the lines fuzzing found, through the fuzz target's oracle.
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "../../fuzz/ScriptOracle.h"
 #include "support/TestSupport.h"
@@ -27,18 +26,13 @@ TEST(ScriptCorpusTest, LinesFuzzingFound) {
     for (int i = 0; i < 200000; ++i) {
         strLongRefs += i % 2 ? "REF:" : "ref:";
     }
-    const struct {
-        const char* m_pszWhat;
-        bool m_bRaw;
-        std::string m_strLine;
-        bool m_bRefused;
-        size_t m_nValues;            // values parsed (arguments and the referents of REF:)
-        std::string m_strText = {};  // code page 932 text of the first value, when a string
-    } cases[] = {
+    // What, raw mode, the line, refused, the values parsed (arguments and the referents of REF:)
+    // and the code page 932 text of the first value when a string.
+    const std::tuple<const char*, bool, std::string, bool, size_t, std::string> cases[] = {
         // Well-formed code page 932 bytes that have no UTF-16 form used to become an EMPTY
         // argument in raw mode.
-        {"raw byte 0xFF", true, "ey \"ct\xFF\"", true, 0},
-        {"raw unassigned double-byte code", true, "Call \"\x85\x40\"", true, 0},
+        {"raw byte 0xFF", true, "ey \"ct\xFF\"", true, 0, ""},
+        {"raw unassigned double-byte code", true, "Call \"\x85\x40\"", true, 0, ""},
         // In raw mode the second byte of a double-byte character used to be an escape: "表"
         // (0x95 0x5C) was unterminated and "表示" lost its 0x5C.
         {"raw 0x5C second byte before the quote", true, "Call \"\x95\x5C\"", false, 1, "\x95\x5C"},
@@ -48,27 +42,25 @@ TEST(ScriptCorpusTest, LinesFuzzingFound) {
         {"UTF-8 text keeps its bytes", false, "Call \"\xE8\xA1\xA8\\\"\"", false, 1, "\x95\x5C\""},
         // A long chain of REF: prefixes used to recurse once per prefix (stack, and a copy of
         // the rest of the token each time).
-        {"200000 REF: prefixes", false, strLongRefs + "7", false, 200001},
-        {"REF: without a value", false, "Call REF:", true, 0},
+        {"200000 REF: prefixes", false, strLongRefs + "7", false, 200001, ""},
+        {"REF: without a value", false, "Call REF:", true, 0, ""},
     };
-    for (const auto& c : cases) {
+    for (const auto& [pszWhat, bRaw, strLine, bRefusedAsked, nValues, strText] : cases) {
+        SCOPED_TRACE(pszWhat);
         tqctl::CHost host(std::cout, std::cerr);
-        host.GetOptions().m_bRaw = c.m_bRaw;
+        host.GetOptions().m_bRaw = bRaw;
         bool bRefused = false;
-        EXPECT_EQ(fuzz::CheckScriptLine(host, c.m_strLine, bRefused), "") << c.m_pszWhat;
-        EXPECT_EQ(bRefused, c.m_bRefused) << c.m_pszWhat;
+        EXPECT_EQ(fuzz::CheckScriptLine(host, strLine, bRefused), "");
+        EXPECT_EQ(bRefused, bRefusedAsked);
         tqctl::CScriptLine line;
-        std::string strError;
-        if (tqctl::ParseScriptLine(host, c.m_strLine, line, strError)) {
-            EXPECT_EQ(line.m_values.size(), c.m_nValues) << c.m_pszWhat;
-            if (!c.m_strText.empty() && !line.m_values.empty()) {
-                std::string strText;
-                ASSERT_EQ(line.m_values[0].vt, VT_BSTR) << c.m_pszWhat;
-                BstrToCp932(line.m_values[0].bstrVal, strText);
-                EXPECT_EQ(strText, c.m_strText) << c.m_pszWhat;
+        std::string strError, strFirst;
+        if (!bRefused && tqctl::ParseScriptLine(host, strLine, line, strError)) {
+            EXPECT_EQ(line.m_values.size(), nValues);
+            if (!strText.empty()) {
+                ASSERT_EQ(line.m_values.at(0).vt, VT_BSTR);
+                BstrToCp932(line.m_values[0].bstrVal, strFirst);
+                EXPECT_EQ(strFirst, strText);
             }
-        } else {
-            EXPECT_NE(strError, "") << c.m_pszWhat;
         }
     }
 }

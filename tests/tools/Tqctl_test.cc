@@ -20,15 +20,7 @@ namespace {
 using test::CToolRun;
 using Args = std::vector<std::string>;
 
-std::string Cp932(const std::string& strUtf8) {
-    std::string out;
-    Utf8ToCp932(strUtf8, out);
-    return out;
-}
-
 const std::string kCancelled = "-1001\t操作をキャンセルしました\n";
-const std::string kExists = "同じ名前のアプリケーションが既に登録されています。\n";
-const std::string kNoTargets = "検索対象ファイルを指定してください。\n";
 const std::string kRefused = "-1576\tこのデータベースを操作することはできません\n";
 const std::string kNoDisplay = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM";
 
@@ -153,7 +145,7 @@ TEST_F(TqctlDemoTest, TheDemoProductListsConvertsAndReportsItsStatus) {
             {{"list", "3"}, 0, ""},
             {{"error", "-1043"}, 0, "編集中です\n"},
             {{"error", "5"}, 0, "\n"},
-            {{"--raw", "error", "-1043"}, 0, Cp932("編集中です") + "\n"},
+            {{"--raw", "error", "-1043"}, 0, "\x95\xD2\x8F\x57\x92\x86\x82\xC5\x82\xB7\n"},  // 932
             {{"error", "x"}, 2, ""}});
     EXPECT_NE(Saved("Control.ini").find("[RelNotes]"), std::string::npos);
     // The deselected manual and dictionary are not in the builder's file.
@@ -291,10 +283,12 @@ TEST_F(TqctlAppsTest, AddAndEditSaveAndRefusalsChangeNothing) {
     }
     Expect({{{"--yes", "add-app", "Fresh", Docs("x.doc"), Docs("gone.txt")},
              1,
-             kNoTargets,
+             "検索対象ファイルを指定してください。\n",
              "x.doc\ngone.txt\n"},
             {{"--no", "add-app", "Fresh", Docs("c.txt")}, 1, kCancelled},
-            {{"--yes", "edit-app", "3", "2", "--name", "ユーザーズマニュアル"}, 1, kExists},
+            {{"--yes", "edit-app", "3", "2", "--name", "ユーザーズマニュアル"},
+             1,
+             "同じ名前のアプリケーションが既に登録されています。\n"},
             {{"--yes", "edit-app", "3", "2", "--remove", Docs("zzz.txt")},
              1,
              "-1567\t指定した文書名は登録されていません\n"},
