@@ -118,6 +118,26 @@ TEST_F(ArchiveTopicCheckTest, HlpSoundFiles) {
     }
 }
 
+// Fields the WinHelp reader follows, damaged: it neither leaves the file nor goes round in circles.
+TEST_F(ArchiveTopicCheckTest, HlpDamagedFields) {
+    const std::string strSound = BuildHelpFile(4096, 2);  // three leaves under an index page
+    const size_t tree =
+        (static_cast<uint8_t>(strSound[4]) | static_cast<uint8_t>(strSound[5]) << 8) + 9;
+    const size_t pages = tree + 38, page = 1024;
+    const std::tuple<const char*, size_t, uint16_t> cases[] = {
+        {"root page out of range", tree + 26, 50},
+        {"levels beyond the pages", tree + 32, 40},
+        {"first child out of range", pages + 3 * page + 4, 77},
+        {"entry count beyond the page", pages + 2, 900},
+        {"leaf chain in a circle", pages + page + 6, 0},
+    };
+    for (const auto& [pszName, offset, value] : cases) {
+        std::string strData = strSound;
+        PutLittleEndian(strData, offset, value, 2);
+        EXPECT_EQ(PAS_HlpHaveTopic(Write("a.hlp", strData).c_str()), TQFLTR2_DAMAGED) << pszName;
+    }
+}
+
 // A cut archive is damaged; whatever bytes of a sound one change, the answer is a defined one
 // (chmlib and the WinHelp reader follow what the file says; ASan watches the reads).
 TEST_F(ArchiveTopicCheckTest, CutAndChangedArchives) {

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <string>
 #include <thread>
-#include <utility>
+#include <tuple>
 #include <vector>
 
 #include "TopicTestFiles.h"
@@ -77,33 +77,32 @@ TEST_F(Tqfltr2Test, EveryKindWholeEmptyRandomAndUnreadable) {
     EXPECT_EQ(PAS_TxtHaveTopic((strFolder + "\\\x83\x7D\x83\x6A.txt").c_str()), TQFLTR2_HAS_TOPIC);
 }
 
-// Sparse files of 6 GiB: the checks read what they need and stop.
+// Sparse files of 6 GiB (the sparse rest reads as NUL bytes, which only the first 64 KiB of a
+// text must be free of): the checks read what they need and stop.
 TEST_F(Tqfltr2Test, HugeFiles) {
-    auto huge = [&](const std::string& strName, const std::string& strStart,
-                    const std::string& strEnd = "") {
-        std::string strPath = Write(strName, strStart);
-        std::filesystem::resize_file(Linux(strName), (6ull << 30) - strEnd.size());
-        std::ofstream(Linux(strName), std::ios::app | std::ios::binary) << strEnd;
-        return strPath;
-    };
     CompileChm("small.chm", {{"a.htm", "<body>Help text</body>"}});
-    // The sparse rest reads as NUL bytes, which only the first 64 KiB of a text must be free of.
-    std::string strBlanks(kTextHeadSize, ' ');
-    const std::pair<std::string, int> cases[] = {
-        {huge("huge.txt", "Hello" + strBlanks), TQFLTR2_HAS_TOPIC},
-        {huge("huge-nul.txt", ""), TQFLTR2_DAMAGED},
-        {huge("huge.htm", "<p>Hello</p>" + strBlanks), TQFLTR2_HAS_TOPIC},
-        {huge("huge.hlp", BuildHelpFile(512)), TQFLTR2_HAS_TOPIC},
-        {huge("huge.chm", ReadLinuxFile(Linux("small.chm"))), TQFLTR2_HAS_TOPIC},
-        {huge("huge.pdf", "%PDF-1.4\n"), TQFLTR2_DAMAGED},
-        // A trailer that leads nowhere: refused without scanning the GiBs for objects.
-        {huge("huge-trailer.pdf", "%PDF-1.4\n", "startxref\n9\n%%EOF\n"), TQFLTR2_DAMAGED},
-        // A page of blank space is parsed only up to the cap.
-        {Write("blank.htm", "<body>" + std::string(kMaxHtmlBytes, ' ') + "late"), TQFLTR2_NO_TOPIC},
+    const std::string strBlanks(kTextHeadSize, ' '), strTrailer = "startxref\n9\n%%EOF\n";
+    // The file, its start, its end, and the answer. A PDF trailer that leads nowhere is refused
+    // without scanning the GiBs for objects.
+    const std::tuple<const char*, std::string, std::string, int> cases[] = {
+        {"huge.txt", "Hello" + strBlanks, "", TQFLTR2_HAS_TOPIC},
+        {"huge-nul.txt", "", "", TQFLTR2_DAMAGED},
+        {"huge.htm", "<p>Hello</p>" + strBlanks, "", TQFLTR2_HAS_TOPIC},
+        {"huge.hlp", BuildHelpFile(512), "", TQFLTR2_HAS_TOPIC},
+        {"huge.chm", ReadLinuxFile(Linux("small.chm")), "", TQFLTR2_HAS_TOPIC},
+        {"huge.pdf", "%PDF-1.4\n", "", TQFLTR2_DAMAGED},
+        {"huge-trailer.pdf", "%PDF-1.4\n", strTrailer, TQFLTR2_DAMAGED},
     };
-    for (const auto& [strPath, nAnswer] : cases) {
-        EXPECT_EQ(CheckByExtension(strPath), nAnswer) << strPath;
+    for (const auto& [pszName, strStart, strEnd, nAnswer] : cases) {
+        std::string strPath = Write(pszName, strStart);
+        std::filesystem::resize_file(Linux(pszName), (6ull << 30) - strEnd.size());
+        std::ofstream(Linux(pszName), std::ios::app | std::ios::binary) << strEnd;
+        EXPECT_EQ(CheckByExtension(strPath), nAnswer) << pszName;
     }
+    // A page of blank space is parsed only up to the cap.
+    EXPECT_EQ(PAS_HtmlHaveTopic(
+                  Write("blank.htm", "<body>" + std::string(kMaxHtmlBytes, ' ') + "late").c_str()),
+              TQFLTR2_NO_TOPIC);
 }
 
 TEST_F(Tqfltr2Test, ConcurrentChecksAgree) {
