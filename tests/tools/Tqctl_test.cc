@@ -30,21 +30,6 @@ protected:
         args.insert(args.begin(), {"--prefix", m_prefix.GetDir()});
         return test::RunTool("tqctl", args, strInput, strEnv);
     }
-    std::string Work(const std::string& name) const { return m_prefix.Path("work/" + name); }
-    void Write(const std::string& name, const std::string& text) {
-        test::WriteLinuxFile(Work(name), text);
-    }
-    std::string Read(const std::string& name) { return test::ReadLinuxFile(Work(name)); }
-
-    test::CTempPrefix m_prefix;
-};
-
-class TqctlDemoTest : public TqctlTest {
-protected:
-    void SetUp() override {
-        ASSERT_EQ(test::InstallDemoProduct(m_prefix), 0);
-        ASSERT_EQ(Demo({"register"}).m_nExit, 0);
-    }
     CToolRun Demo(Args args, const std::string& strInput = "") {
         args.insert(args.begin(), {"--product", "Demo"});
         return Tqctl(args, strInput, kNoDisplay);
@@ -56,6 +41,7 @@ protected:
         std::string err = "";  // a part of standard error
         std::string in = "";
     };
+    // Runs each step with the demo product named (lint and rewrite take no notice of it).
     void Expect(const std::vector<CStep>& steps) {
         for (const CStep& s : steps) {
             CToolRun run = Demo(s.args, s.in);
@@ -64,6 +50,17 @@ protected:
             EXPECT_EQ(run.m_strOut, s.out);
             EXPECT_NE(run.m_strErr.find(s.err), std::string::npos) << run.m_strErr;
         }
+    }
+    std::string Work(const std::string& name) const { return m_prefix.Path("work/" + name); }
+
+    test::CTempPrefix m_prefix;
+};
+
+class TqctlDemoTest : public TqctlTest {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(test::InstallDemoProduct(m_prefix), 0);
+        ASSERT_EQ(Demo({"register"}).m_nExit, 0);
     }
     std::string Saved(const std::string& name) const {  // a control file of the product
         return Cp932ToUtf8Lossy(test::ReadLinuxFile(
@@ -89,37 +86,34 @@ TEST_F(TqctlTest, HelpAndBadCommandLines) {
 TEST_F(TqctlTest, LintAndRewritePrintMessagesAndResults) {
     const std::string hyou = "\x95\x5C";  // "表" in code page 932: its second byte is 0x5C
     // The warning stands above the OutputLog line, which is not opened at all.
-    Write("base.ctl", "QueryListFile = q\r\nOutputLog = \"" + Work("log.txt") + "\"\r\n" +
-                          "Group1 = G\r\n[" + hyou + "]\r\nGroup = 1\r\nDoc = x\r\nFoo = 1\r\n[" +
-                          hyou + "]\r\nGroup = 1\r\nDoc = y\r\n");
-    CToolRun run = Tqctl({"lint", Work("base.ctl")});
-    EXPECT_EQ(run.m_nExit, 1);
-    EXPECT_EQ(run.m_strOut,
-              "▲警告：処理しませんでした。\"QueryListFile = q\"\n"
-              "▲警告：処理しませんでした。[表] の \"Foo = 1\"\n"
-              "■エラー：データベース名 [表] が重複しています\n"
-              "-1046\tデータベース名を重複して指定しています\n");
-    EXPECT_FALSE(test::LinuxFileExists(Work("log.txt")));
-
-    Write("good.ctl", "Group1 = G\r\nGroup2 = Unused\r\n[A]\r\nGroup = 1\r\nDoc = x\r\n");
-    EXPECT_EQ(Tqctl({"lint", Work("good.ctl")}).m_strOut, "0\t\n");
+    test::WriteLinuxFile(Work("base.ctl"), "QueryListFile = q\r\nOutputLog = \"" + Work("log.txt") +
+                                               "\"\r\n" + "Group1 = G\r\n[" + hyou +
+                                               "]\r\nGroup = 1\r\nDoc = x\r\nFoo = 1\r\n[" + hyou +
+                                               "]\r\nGroup = 1\r\nDoc = y\r\n");
+    const std::string good = Work("good.ctl");
+    test::WriteLinuxFile(good, "Group1 = G\r\nGroup2 = Unused\r\n[A]\r\nGroup = 1\r\nDoc = x\r\n");
+    test::WriteLinuxFile(Work("bad.ctl"), "[A] x\r\n");
+    Expect({{{"lint", Work("base.ctl")},
+             1,
+             "▲警告：処理しませんでした。\"QueryListFile = q\"\n"
+             "▲警告：処理しませんでした。[表] の \"Foo = 1\"\n"
+             "■エラー：データベース名 [表] が重複しています\n"
+             "-1046\tデータベース名を重複して指定しています\n"},
+            {{"lint", good}, 0, "0\t\n"},
+            {{"rewrite", good, Work("full.ctl")}, 0, "0\t\n"},
+            {{"rewrite", "--builder", good, good}, 0, "0\t\n"},
+            {{"rewrite", Work("bad.ctl"), Work("out.ctl")},
+             1,
+             "■エラー：記述が間違っています。\"[A] x\"\n"
+             "-1007\tベースコントロールファイルの記述が不適切です\n"}});
     const std::string head =
         ":*** Trellisquest ControlFile ***\r\n\r\n:--- Group Information ---\r\n"
         "Group1 = \"G\"\r\n";
     const std::string body =
         "\r\n:--- Database Information ---\r\n[A]\r\nGroup = 1\r\nDoc = \"x\"\r\n\r\n\r\n";
-    run = Tqctl({"rewrite", Work("good.ctl"), Work("full.ctl")});
-    EXPECT_EQ(run.m_nExit, 0);
-    EXPECT_EQ(run.m_strOut, "0\t\n");
-    EXPECT_EQ(Read("full.ctl"), head + body);
-    EXPECT_EQ(Tqctl({"rewrite", "--builder", Work("good.ctl"), Work("good.ctl")}).m_nExit, 0);
-    EXPECT_EQ(Read("good.ctl"), head + "Group2 = \"Unused\"\r\n" + body);
-
-    Write("bad.ctl", "[A] x\r\n");
-    run = Tqctl({"rewrite", Work("bad.ctl"), Work("out.ctl")});
-    EXPECT_EQ(run.m_nExit, 1);
-    EXPECT_NE(run.m_strOut.find("\n-1007\t"), std::string::npos) << run.m_strOut;
-    EXPECT_FALSE(test::LinuxFileExists(Work("out.ctl")));
+    EXPECT_EQ(test::ReadLinuxFile(Work("full.ctl")), head + body);
+    EXPECT_EQ(test::ReadLinuxFile(good), head + "Group2 = \"Unused\"\r\n" + body);
+    EXPECT_FALSE(test::LinuxFileExists(Work("log.txt")) || test::LinuxFileExists(Work("out.ctl")));
 }
 
 TEST_F(TqctlDemoTest, TheDemoProductListsConvertsAndReportsItsStatus) {
@@ -193,10 +187,6 @@ TEST_F(TqctlDemoTest, BadInputGetsClearErrors) {
     Expect({{script, 1,
              "-1008\t-1008\n0x80020006\tDISP_E_UNKNOWNNAME: unknown name: line 2: NoSuchMember\n",
              "", "Status\nNoSuchMember 1\nStatus\n"},
-            {script, 1,
-             "0x8002000E\tDISP_E_BADPARAMCOUNT: invalid number of parameters: line 1: "
-             "DBIsSelected\n",
-             "", "DBIsSelected 1\n"},
             {script, 1,
              "0x80020005\tDISP_E_TYPEMISMATCH: type mismatch: line 1: DBIsSelected argument 2\n",
              "", "DBIsSelected 1 \"two\"\n"},
