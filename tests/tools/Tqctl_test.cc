@@ -247,31 +247,29 @@ protected:
 };
 
 TEST_F(TqctlAppsTest, CheckPrintsTheLibrarysAnswerPerFile) {
-    CToolRun run = Demo({"check", Docs("a.txt"), Docs("blank.txt"), Docs("dir.chm"),
-                         Docs("missing.pdf"), Docs("readme.doc")});
-    EXPECT_EQ(run.m_nExit, 0) << run.m_strErr;
-    EXPECT_EQ(run.m_strOut, "1\t" + Docs("a.txt") + "\n0\t" + Docs("blank.txt") + "\n-1\t" +
-                                Docs("dir.chm") + "\n-1\t" + Docs("missing.pdf") + "\n-1572\t" +
-                                Docs("readme.doc") + "\n");
-    EXPECT_EQ(Demo({"check"}).m_nExit, 2);
-
+    Expect({{{"check", Docs("a.txt"), Docs("blank.txt"), Docs("dir.chm"), Docs("missing.pdf"),
+              Docs("readme.doc")},
+             0,
+             "1\t" + Docs("a.txt") + "\n0\t" + Docs("blank.txt") + "\n-1\t" + Docs("dir.chm") +
+                 "\n-1\t" + Docs("missing.pdf") + "\n-1572\t" + Docs("readme.doc") + "\n"},
+            {{"check"}, 2, ""}});
     // Without the library every file is refused, with a clear word why, and nothing crashes.
-    run = Tqctl({"--product", "Demo", "check", Docs("a.txt")}, "",
-                "TQ_TQFLTR2_DIR=" + m_prefix.Path("none"));
+    CToolRun run = Tqctl({"--product", "Demo", "check", Docs("a.txt")}, "",
+                         "TQ_TQFLTR2_DIR=" + m_prefix.Path("none"));
     EXPECT_EQ(run.m_nExit, 0);
     EXPECT_EQ(run.m_strOut, "-4\t" + Docs("a.txt") + "\n");
     EXPECT_NE(run.m_strErr.find("libtqfltr2.so cannot be used"), std::string::npos) << run.m_strErr;
 }
 
 TEST_F(TqctlAppsTest, AddAndEditSaveAndRefusalsChangeNothing) {
-    EXPECT_EQ(Demo({"list", "3"}).m_strOut, "3\t1\t1\t1\t私のメモ\n3\t2\t1\t1\tManuals Plus\n");
     const std::string strBase = Saved("BaseControl.ini");
     {
         CNamedMutex editor;  // another editor holds the product
         ASSERT_EQ(editor.Create(kEditMutexName, true), 0);
         Expect({{{"--yes", "add-app", "Fresh", Docs("c.txt")}, 1, "-1043\t編集中です\n"}});
     }
-    Expect({{{"--yes", "add-app", "Fresh", Docs("x.doc"), Docs("gone.txt")},
+    Expect({{{"list", "3"}, 0, "3\t1\t1\t1\t私のメモ\n3\t2\t1\t1\tManuals Plus\n"},
+            {{"--yes", "add-app", "Fresh", Docs("x.doc"), Docs("gone.txt")},
              1,
              "検索対象ファイルを指定してください。\n",
              "x.doc\ngone.txt\n"},
