@@ -22,10 +22,10 @@ TEST_F(ArchiveTopicCheckTest, PdfDocuments) {
     std::string strPdf = BuildPdf({PdfTextPage("Chapter one")});
     const CAnswerCase cases[] = {
         {"text", strPdf, TQFLTR2_HAS_TOPIC},
-        {"text on the third page", BuildPdf({PdfDrawingPage(), "", PdfTextPage("A")}),
+        {"text on the third page", BuildPdf({kPdfDrawingPage, "", PdfTextPage("A")}),
          TQFLTR2_HAS_TOPIC},
         {"empty page", BuildPdf({""}), TQFLTR2_NO_TOPIC},
-        {"drawing and blank text", BuildPdf({PdfDrawingPage(), PdfTextPage("  ")}),
+        {"drawing and blank text", BuildPdf({kPdfDrawingPage, PdfTextPage("  ")}),
          TQFLTR2_NO_TOPIC},
         {"no pages", BuildPdf({}), TQFLTR2_NO_TOPIC},
         {"bytes after the end marker", strPdf + std::string(500, '\n'), TQFLTR2_HAS_TOPIC},
@@ -75,26 +75,21 @@ const char kEmpty[] = "<html><head><title>Nothing</title></head><body> </body></
 const char kBlank[] = "<html><body>&nbsp;<script>document.write('x')</script></body></html>";
 
 TEST_F(ArchiveTopicCheckTest, ChmArchives) {
-    std::string strBig = "<html><body>";
-    for (int i = 0; i < 20000; ++i) {
-        strBig += "<div> </div>";
-    }
+    const int kYes = TQFLTR2_HAS_TOPIC, kNo = TQFLTR2_NO_TOPIC;
+    const std::string strBig = "<html><body>" + std::string(240000, ' ');
     const CNamedData threePages = {{"a.htm", kText}, {"b.htm", kEmpty}, {"c.htm", kText}};
     // The archive, its pages, how many topics with text are asked for (below 1 counts as 1), and
     // the answer.
     const std::tuple<const char*, CNamedData, int, int> cases[] = {
-        {"topics.chm", {{"a.htm", kText}, {"b.html", kEmpty}}, 1, TQFLTR2_HAS_TOPIC},
-        {"no-text.chm", {{"a.htm", kEmpty}, {"b.htm", kBlank}}, 1, TQFLTR2_NO_TOPIC},
-        {"no-html.chm", {{"notes.txt", "plain words"}}, 1, TQFLTR2_NO_TOPIC},
-        {"last.chm",
-         {{"a.htm", kEmpty}, {"b.htm", kBlank}, {"c.HTM", kText}},
-         1,
-         TQFLTR2_HAS_TOPIC},
-        {"big.chm", {{"big.htm", strBig + "late words"}}, 1, TQFLTR2_HAS_TOPIC},
-        {"big-empty.chm", {{"big.htm", strBig}}, 1, TQFLTR2_NO_TOPIC},
-        {"two-of-three.chm", threePages, 2, TQFLTR2_HAS_TOPIC},
-        {"two-of-three.chm", threePages, 3, TQFLTR2_NO_TOPIC},
-        {"one.chm", {{"a.htm", kText}}, -5, TQFLTR2_HAS_TOPIC},
+        {"topics.chm", {{"a.htm", kText}, {"b.html", kEmpty}}, 1, kYes},
+        {"no-text.chm", {{"a.htm", kEmpty}, {"b.htm", kBlank}}, 1, kNo},
+        {"no-html.chm", {{"notes.txt", "plain words"}}, 1, kNo},
+        {"last.chm", {{"a.htm", kEmpty}, {"b.htm", kBlank}, {"c.HTM", kText}}, 1, kYes},
+        {"big.chm", {{"big.htm", strBig + "late words"}}, 1, kYes},
+        {"big-empty.chm", {{"big.htm", strBig}}, 1, kNo},
+        {"two-of-three.chm", threePages, 2, kYes},
+        {"two-of-three.chm", threePages, 3, kNo},
+        {"one.chm", {{"a.htm", kText}}, -5, kYes},
     };
     for (const auto& [pszName, pages, n, nAnswer] : cases) {
         EXPECT_EQ(PAS_ChmHaveTopic(CompileChm(pszName, pages).c_str(), n), nAnswer)

@@ -1,6 +1,5 @@
-// Real help files for the topic-filter tests, made during the tests: WinHelp containers written
-// from the format's published description, minimal PDFs with a correct cross-reference table
-// (encrypted ones through qpdf), CHM archives compiled by chmcmd from small HTML projects.
+// Real help files made during the tests: WinHelp containers written from the format's published
+// description, minimal PDFs (encrypted through qpdf), CHM archives compiled by chmcmd.
 #pragma once
 
 #include <algorithm>
@@ -139,9 +138,7 @@ inline std::string BuildPdf(const std::vector<std::string>& pageContents) {
 inline std::string PdfTextPage(const std::string& text) {
     return "BT /F1 24 Tf 72 720 Td (" + text + ") Tj ET";
 }
-inline std::string PdfDrawingPage() {
-    return "0 0 m 300 300 l S 10 10 200 100 re f";
-}
+const char kPdfDrawingPage[] = "0 0 m 300 300 l S 10 10 200 100 re f";
 
 // Runs a tool that the deps script installs; a missing tool fails the test loudly.
 inline void RunCommand(const std::string& strCommand) {
