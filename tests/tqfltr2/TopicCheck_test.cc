@@ -35,6 +35,9 @@ int CheckPdf(const std::string& strWinPath, int divideNoBookmark = 1) {
 }
 TEST_F(ArchiveTopicCheckTest, PdfDocuments) {
     std::string strPdf = BuildPdf({PdfTextPage("Chapter one")});
+    // The cross-reference section as a compressed stream ("N 0 obj" where startxref points).
+    const std::string strStreams = Qpdf(strPdf, "--object-streams=generate");
+    ASSERT_EQ(strStreams.find("\nxref"), std::string::npos);
     const CAnswerCase cases[] = {
         {"text", strPdf, TQFLTR2_HAS_TOPIC},
         {"text on the third page", BuildPdf({kPdfDrawingPage, "", PdfTextPage("A")}),
@@ -53,6 +56,12 @@ TEST_F(ArchiveTopicCheckTest, PdfDocuments) {
          TQFLTR2_DAMAGED},
         {"startxref into an object", Replace(strPdf, "startxref\n", "startxref\n2"),
          TQFLTR2_DAMAGED},
+        {"xref stream", strStreams, TQFLTR2_HAS_TOPIC},
+        // Encrypted: protected unless open without a password and with extraction allowed.
+        {"locked", Qpdf(strPdf, "--encrypt user-pw owner-pw 256 --"), TQFLTR2_PROTECTED},
+        {"locked and empty", Qpdf(BuildPdf({""}), "--encrypt pw o 256 --"), TQFLTR2_PROTECTED},
+        {"no extraction", Qpdf(strPdf, "--encrypt '' o 256 --extract=n --"), TQFLTR2_PROTECTED},
+        {"open", Qpdf(strPdf, "--encrypt '' o 256 --print=none --"), TQFLTR2_HAS_TOPIC},
         {"garbage inside a sound frame",
          "%PDF-1.4\n1 0 obj\n" + RandomBytes(5000, 9) + "\nstartxref\n9\n%%EOF\n", TQFLTR2_DAMAGED},
     };
@@ -66,23 +75,6 @@ TEST_F(ArchiveTopicCheckTest, PdfDocuments) {
     const unsigned char flags[] = {1};
     EXPECT_EQ(PAS_PdfHaveTopic(Write("a.pdf", strPdf).c_str(), 7, titles, flags),
               TQFLTR2_HAS_TOPIC);
-}
-
-TEST_F(ArchiveTopicCheckTest, PdfEncryptedAndRewrittenByQpdf) {
-    std::string strText = BuildPdf({PdfTextPage("Secret chapter")});
-    EXPECT_EQ(CheckPdf(EncryptPdf("locked.pdf", strText, "user-pw", "")), TQFLTR2_PROTECTED);
-    EXPECT_EQ(CheckPdf(EncryptPdf("locked-empty.pdf", BuildPdf({""}), "pw", "")),
-              TQFLTR2_PROTECTED);
-    EXPECT_EQ(CheckPdf(EncryptPdf("no-extract.pdf", strText, "", "--extract=n")),
-              TQFLTR2_PROTECTED);
-    // Encrypted, but open without a password and with extraction allowed: just a document.
-    EXPECT_EQ(CheckPdf(EncryptPdf("open.pdf", strText, "", "--print=none")), TQFLTR2_HAS_TOPIC);
-    // The cross-reference section as a compressed stream ("N 0 obj" where startxref points).
-    WriteLinuxFile(Linux("plain.pdf"), strText);
-    RunCommand("qpdf --object-streams=generate '" + Linux("plain.pdf") + "' '" + Linux("s.pdf") +
-               "'");
-    ASSERT_EQ(ReadLinuxFile(Linux("s.pdf")).find("\nxref"), std::string::npos);
-    EXPECT_EQ(CheckPdf(Win("s.pdf")), TQFLTR2_HAS_TOPIC);
 }
 
 const char kText[] = "<html><head><title>Start</title></head><body><p>Install</p></body></html>";
@@ -112,39 +104,36 @@ TEST_F(ArchiveTopicCheckTest, ChmArchives) {
     }
 }
 
-TEST_F(ArchiveTopicCheckTest, HlpSoundFiles) {
-    const CAnswerCase cases[] = {
-        {"topics", BuildHelpFile(4096), TQFLTR2_HAS_TOPIC},
-        {"topics, index page over leaves", BuildHelpFile(100, 2), TQFLTR2_HAS_TOPIC},
-        {"no topic file (a contents index)", BuildHelpFile(0, 2), TQFLTR2_NO_TOPIC},
-        {"topic file of one block header", BuildHelpFile(12), TQFLTR2_NO_TOPIC},
-        {"empty directory", BuildHlp({}), TQFLTR2_NO_TOPIC},
-        {"names compare exactly", BuildHlp({{"|topic", "x"}}), TQFLTR2_NO_TOPIC},
-        {"bytes after the declared size", BuildHelpFile(99) + "junk", TQFLTR2_HAS_TOPIC},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(PAS_HlpHaveTopic(Write("a.hlp", c.m_strData).c_str()), c.m_nAnswer)
-            << c.m_pszName;
-    }
-}
-
-// Fields the WinHelp reader follows, damaged: it neither leaves the file nor goes round in circles.
-TEST_F(ArchiveTopicCheckTest, HlpDamagedFields) {
+// Whole WinHelp files, and fields the reader follows damaged in a sound one: it neither leaves
+// the file nor goes round in circles.
+TEST_F(ArchiveTopicCheckTest, HlpFiles) {
     const std::string strSound = BuildHelpFile(4096, 2);  // three leaves under an index page
     const size_t tree =
         (static_cast<uint8_t>(strSound[4]) | static_cast<uint8_t>(strSound[5]) << 8) + 9;
     const size_t pages = tree + 38, page = 1024;
-    const std::tuple<const char*, size_t, uint16_t> cases[] = {
-        {"root page out of range", tree + 26, 50},
-        {"levels beyond the pages", tree + 32, 40},
-        {"first child out of range", pages + 3 * page + 4, 77},
-        {"entry count beyond the page", pages + 2, 900},
-        {"leaf chain in a circle", pages + page + 6, 0},
-    };
-    for (const auto& [pszName, offset, value] : cases) {
+    auto damaged = [&strSound](size_t offset, uint16_t value) {
         std::string strData = strSound;
         PutLittleEndian(strData, offset, value, 2);
-        EXPECT_EQ(PAS_HlpHaveTopic(Write("a.hlp", strData).c_str()), TQFLTR2_DAMAGED) << pszName;
+        return strData;
+    };
+    const int kYes = TQFLTR2_HAS_TOPIC, kNo = TQFLTR2_NO_TOPIC, kDamaged = TQFLTR2_DAMAGED;
+    const CAnswerCase cases[] = {
+        {"topics", BuildHelpFile(4096), kYes},
+        {"topics, index page over leaves", strSound, kYes},
+        {"no topic file (a contents index)", BuildHelpFile(0, 2), kNo},
+        {"topic file of one block header", BuildHelpFile(12), kNo},
+        {"empty directory", BuildHlp({}), kNo},
+        {"names compare exactly", BuildHlp({{"|topic", "x"}}), kNo},
+        {"bytes after the declared size", BuildHelpFile(99) + "junk", kYes},
+        {"root page out of range", damaged(tree + 26, 50), kDamaged},
+        {"levels beyond the pages", damaged(tree + 32, 40), kDamaged},
+        {"first child out of range", damaged(pages + 3 * page + 4, 77), kDamaged},
+        {"entry count beyond the page", damaged(pages + 2, 900), kDamaged},
+        {"leaf chain in a circle", damaged(pages + page + 6, 0), kDamaged},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(PAS_HlpHaveTopic(Write("a.hlp", c.m_strData).c_str()), c.m_nAnswer)
+            << c.m_pszName;
     }
 }
 

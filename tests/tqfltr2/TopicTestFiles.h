@@ -172,13 +172,11 @@ protected:
         std::filesystem::remove_all(Linux("chm"));
         return Win(strName);
     }
-    // Encrypts a PDF with qpdf (AES-256) with the given user password and restrictions.
-    std::string EncryptPdf(const std::string& strName, const std::string& strSource,
-                           const std::string& strUserPassword, const std::string& strRestrictions) {
+    // The PDF as qpdf rewrites it with the given options (encryption, object streams).
+    std::string Qpdf(const std::string& strSource, const std::string& strOptions) {
         WriteLinuxFile(Linux("plain.pdf"), strSource);
-        RunCommand("qpdf --encrypt '" + strUserPassword + "' owner-pw 256 " + strRestrictions +
-                   " -- '" + Linux("plain.pdf") + "' '" + Linux(strName) + "'");
-        return Win(strName);
+        RunCommand("qpdf " + strOptions + " '" + Linux("plain.pdf") + "' '" + Linux("q.pdf") + "'");
+        return ReadLinuxFile(Linux("q.pdf"));
     }
 
     CTempPrefix m_prefix;
