@@ -2,7 +2,8 @@
 // product through the commands and script mode; a module that is gone; check, add-app and
 // edit-app end to end through the real topic-filter library; every widget drawn by shot, and a
 // bad command line or unwritable output getting a clear error and no file or the old one intact;
-// the script parser through the fuzz oracle.
+// the script parser through the fuzz oracle; tqreg: command lines, Japanese text, every type,
+// files, damage.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -16,6 +17,8 @@
 #include "platform/Cp932.h"
 #include "platform/NamedMutex.h"
 #include "platform/RegFile.h"
+#include "platform/Registry.h"
+#include "platform/Win32Error.h"
 #include "support/TestSupport.h"
 #include "tqfltr2/TopicTestFiles.h"
 
@@ -46,10 +49,13 @@ protected:
         std::string err = "";  // a part of standard error
         std::string in = "";
     };
-    // Runs each step with the demo product named (lint and rewrite take no notice of it).
+    // How a step runs: as tqctl with the demo product named (lint and rewrite take no notice).
+    virtual CToolRun Run(const Args& args, const std::string& strInput) {
+        return Demo(args, strInput);
+    }
     void Expect(const std::vector<CStep>& steps) {
         for (const CStep& s : steps) {
-            CToolRun run = Demo(s.args, s.in);
+            CToolRun run = Run(s.args, s.in);
             SCOPED_TRACE(testing::PrintToString(s.args) + s.in);
             EXPECT_EQ(run.m_nExit, s.exit) << run.m_strErr;
             EXPECT_EQ(run.m_strOut, s.out);
@@ -127,7 +133,6 @@ TEST_F(TqctlDemoTest, TheDemoProductListsConvertsAndReportsItsStatus) {
              0,
              "1\t1\t1\t1\tTrellisquest ヘルプ\n2\t1\t1\t1\tユーザーズマニュアル\n" + kCategory2 +
                  "3\t1\t1\t1\t私のメモ\n"},
-            {{"list", "4"}, 1, "-1565\tデータベースタイプの指定が不適切です\n"},
             {{"convert"}, 0, "0\t\n"},
             {{"status"}, 0, "0\n"},
             // A selection change is saved only when the question is answered Yes.
@@ -306,6 +311,106 @@ TEST_F(TqctlAppsTest, AddAndEditSaveAndRefusalsChangeNothing) {
     EXPECT_NE(Saved("Control.ini").find(docs), std::string::npos) << Saved("Control.ini");
 }
 
+class TqregTest : public TqctlTest {
+protected:
+    // tqreg with --prefix of this test's prefix unless the arguments name one.
+    CToolRun Run(const Args& argsGiven, const std::string&) override {
+        Args args = argsGiven;
+        if (args.empty() || args[0] != "--prefix") {
+            args.insert(args.begin(), {"--prefix", m_prefix.GetDir()});
+        }
+        return test::RunTool("tqreg", args);
+    }
+    CToolRun Tqreg(const Args& args) { return Run(args, ""); }
+};
+
+TEST_F(TqregTest, HelpAndBadCommandLines) {
+    EXPECT_EQ(0u, Tqreg({"--help"}).m_strOut.find("usage: tqreg [--prefix DIR] COMMAND"));
+    EXPECT_EQ(0u, Tqreg({"query", "HKCU", "--help"}).m_strOut.find("usage: tqreg"));
+    Expect({{{}, 2, "", "tqreg: no command given"},
+            {{"frob"}, 2, "", "tqreg: unknown command frob"},
+            {{"--prefix"}, 2, "", "tqreg: --prefix needs a folder"},
+            {{"import"}, 2, "", "tqreg: import takes one FILE.reg"},
+            {{"query"}, 2, "", "tqreg: query takes KEY"},
+            {{"set", "HKCU\\A", "v", "REG_SZ"}, 2, "", "tqreg: set takes KEY VALUE TYPE DATA"},
+            {{"set", "HKCU\\A", "v", "REG_QWORD", "1"}, 2, "", "TYPE is REG_SZ"},
+            {{"set", "HKCU\\A", "v", "REG_DWORD", "4294967296"}, 2, "", "REG_DWORD data"},
+            {{"set", "HKCU\\A", "v", "REG_DWORD", "12x"}, 2, "", "REG_DWORD data"},
+            {{"set", "HKCU\\A", "v", "REG_BINARY", "abc"}, 2, "", "pairs of hex digits"},
+            {{"query", "SOFTWARE\\A"}, 2, "", "a key begins with HKEY_LOCAL_MACHINE"},
+            {{"delete", "HKCU\\A", "v", "w"}, 2, "", "tqreg: delete takes KEY [VALUE]"}});
+    CRegKey key;
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, key.Open(HKEY_CURRENT_USER, "A", KEY_READ));
+}
+
+TEST_F(TqregTest, SetQueryAndDeleteConvertJapaneseText) {
+    // "表示" is 0x95 0x5C 0x8E 0xA6 in code page 932: its first byte pair ends in a backslash.
+    const std::string namae = "名前", atai = "値", key = "HKCU\\Software\\表示";
+    Expect({{{"set", key, namae, "REG_SZ", atai}, 0, ""},
+            {{"set", key, "", "REG_EXPAND_SZ", "%WINDIR%"}, 0, ""}});
+    CRegKey k;
+    ASSERT_EQ(ERROR_SUCCESS, k.Open(HKEY_CURRENT_USER, "Software\\\x95\x5C\x8E\xA6", KEY_READ));
+    uint32_t type = 0;
+    std::string data;
+    ASSERT_EQ(ERROR_SUCCESS, k.QueryValue("\x96\xBC\x91\x4F", type, data));  // "名前"
+    EXPECT_EQ(REG_SZ, type);
+    EXPECT_EQ(std::string("\x92\x6C\0", 3), data);  // "値" with its NUL
+    const std::string notFound = ": not found (error 2)\n";
+    Expect({{{"query", key, namae}, 0, key + "\n    名前    REG_SZ    値\n"},
+            {{"query", "HKCU\\Software"}, 0, "HKCU\\Software\n\n" + key + "\n"},
+            {{"query", key},
+             0,
+             key + "\n    (Default)    REG_EXPAND_SZ    %WINDIR%\n    名前    REG_SZ    値\n"},
+            {{"delete", key, namae}, 0, ""},
+            {{"query", key, namae}, 1, key + "\n", "tqreg: " + key + " 名前" + notFound},
+            {{"delete", "HKCU\\Software"}, 0, ""},
+            {{"query", key}, 1, "", "tqreg: " + key + notFound},
+            {{"delete", "HKCU\\Software"}, 1, ""}});
+}
+
+TEST_F(TqregTest, SetEveryTypeThenExport) {
+    const std::string key = "HKEY_LOCAL_MACHINE\\SOFTWARE\\T", wide = m_prefix.Path("wide.reg");
+    const std::string exported =
+        "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\T]\r\n\"bin\"=hex:0a,1b,ff\r\n"
+        "\"decimal\"=dword:ffffffff\r\n\"dword\"=dword:0000001f\r\n"
+        "\"expand\"=hex(2):25,58,25,00\r\n\"multi\"=hex(7):61,00,62,00,00\r\n"
+        "\"sz\"=\"a \\\"b\\\" \\\\c\"\r\n\r\n";
+    test::CTempPrefix other;  // the UTF-16 form, written to a file, imports there as the same keys
+    Expect({{{"set", key, "sz", "REG_SZ", "a \"b\" \\c"}, 0, ""},
+            {{"set", key, "expand", "REG_EXPAND_SZ", "%X%"}, 0, ""},
+            {{"set", key, "dword", "REG_DWORD", "0x1F"}, 0, ""},
+            {{"set", key, "decimal", "REG_DWORD", "4294967295"}, 0, ""},
+            {{"set", key, "bin", "REG_BINARY", "0a,1B ff"}, 0, ""},
+            {{"set", key, "multi", "REG_MULTI_SZ", "a\\0b"}, 0, ""},
+            {{"export", "hklm\\SOFTWARE\\T"}, 0, exported},
+            {{"query", key, "multi"}, 0, key + "\n    multi    REG_MULTI_SZ    a\\0b\n"},
+            {{"query", key, "bin"}, 0, key + "\n    bin    REG_BINARY    0A1BFF\n"},
+            {{"export", key, "--unicode", wide}, 0, ""},
+            {{"--prefix", other.GetDir(), "import", wide}, 0, ""},
+            {{"--prefix", other.GetDir(), "export", key}, 0, exported}});
+    EXPECT_EQ("\xFF\xFE", test::ReadLinuxFile(wide).substr(0, 2));
+}
+
+// Each failure names what failed on standard error, exits 1 and changes nothing.
+TEST_F(TqregTest, FailuresNameWhatFailed) {
+    test::CTempPrefix damaged;
+    test::WriteLinuxFile(damaged.Path("registry/machine.db"), "not a hive");
+    const std::string bad = m_prefix.Path("bad.reg"), missing = m_prefix.Path("missing.reg");
+    test::WriteLinuxFile(bad,
+                         "REGEDIT4\r\n[HKEY_CURRENT_USER\\Imported]\r\n\"A\"=\"fine\"\r\n"
+                         "\"B\"=dword:xyz\r\n");
+    // Standard error begins with "tqreg: " (see HelpAndBadCommandLines).
+    Expect({{{"import", bad}, 1, "", bad + ":4: dword: needs 1 to 8 hex digits\n"},
+            {{"query", "HKCU\\Imported"}, 1, "", ": HKCU\\Imported: not found (error 2)\n"},
+            {{"import", missing}, 1, "", missing + ": no such file\n"},
+            {{"set", "HKCU\\A", "café", "REG_SZ", "x"}, 1, "", ": café: has no code page 932 form"},
+            {{"--prefix", damaged.GetDir(), "query", "HKLM\\SOFTWARE"},
+             1,
+             "",
+             ": HKLM\\SOFTWARE: the registry hive is damaged or not a hive (error 1009)\n"}});
+    EXPECT_EQ("not a hive", test::ReadLinuxFile(damaged.Path("registry/machine.db")));
+}
+
 // The script parser's fuzz corpus (bad_* files hold a line UTF-8 terminal text refuses) and the
 // lines fuzzing found, through the fuzz target's oracle.
 TEST(ScriptCorpusTest, EveryCorpusFileKeepsTheParserSound) {
@@ -326,19 +431,16 @@ TEST(ScriptCorpusTest, LinesFuzzingFound) {
     // What, raw mode, the line, refused, the values parsed (arguments and the referents of REF:)
     // and the code page 932 text of the first value when a string.
     const std::tuple<const char*, bool, std::string, bool, size_t, std::string> cases[] = {
-        // Well-formed code page 932 bytes that have no UTF-16 form used to become an EMPTY
-        // argument in raw mode.
+        // Code page 932 bytes with no UTF-16 form used to become an EMPTY argument in raw mode.
         {"raw byte 0xFF", true, "ey \"ct\xFF\"", true, 0, ""},
         {"raw unassigned double-byte code", true, "Call \"\x85\x40\"", true, 0, ""},
-        // In raw mode the second byte of a double-byte character used to be an escape: "表"
-        // (0x95 0x5C) was unterminated and "表示" lost its 0x5C.
+        // In raw mode a second byte 0x5C used to escape: "表" was unterminated, "表示" lost it.
         {"raw 0x5C second byte before the quote", true, "Call \"\x95\x5C\"", false, 1, "\x95\x5C"},
         {"raw 0x5C second byte inside", true, "Call \"\x95\x5C\x8E\xA6\"", false, 1,
          "\x95\x5C\x8E\xA6"},
         {"raw escaped backslash after it", true, "Call \"\x95\x5C\\\\\" 1", false, 2, "\x95\x5C\\"},
         {"UTF-8 text keeps its bytes", false, "Call \"\xE8\xA1\xA8\\\"\"", false, 1, "\x95\x5C\""},
-        // A long chain of REF: prefixes used to recurse once per prefix (stack, and a copy of
-        // the rest of the token each time).
+        // A chain of REF: prefixes used to recurse once per prefix, copying the rest each time.
         {"200000 REF: prefixes", false, strLongRefs + "7", false, 200001, ""},
         {"REF: without a value", false, "Call REF:", true, 0, ""},
     };
@@ -373,9 +475,8 @@ uint32_t PngField(const std::string& bytes, size_t at) {
     return n;
 }
 
-TEST(TqctlShotTest, EveryWidgetDrawsAndBadInputWritesNothing) {
-    test::CTempPrefix prefix;
-    const std::string folder = prefix.Path("drives/c/docs"), shots = prefix.Path("shots");
+TEST_F(TqctlTest, ShotDrawsEveryWidgetAndBadInputWritesNothing) {
+    const std::string folder = m_prefix.Path("drives/c/docs"), shots = m_prefix.Path("shots");
     std::filesystem::create_directories(folder + "/Volume 1");
     std::filesystem::create_directories(shots);
     test::WriteLinuxFile(folder + "/guide.chm", "x");
@@ -383,7 +484,7 @@ TEST(TqctlShotTest, EveryWidgetDrawsAndBadInputWritesNothing) {
     const std::string kept = shots + "/kept.png", kOffscreen = "QT_QPA_PLATFORM=offscreen";
     test::WriteLinuxFile(kept, "the picture made before");
     const struct {
-        std::vector<std::string> args;
+        Args args;
         int exit;
         std::string err;  // a part of standard error
         std::string env = "QT_QPA_PLATFORM=offscreen";
@@ -403,9 +504,9 @@ TEST(TqctlShotTest, EveryWidgetDrawsAndBadInputWritesNothing) {
         {{"details", folder, kept}, 1, "cannot write", "trap '' XFSZ; ulimit -f 8; " + kOffscreen},
     };
     for (const auto& c : cases) {
-        std::vector<std::string> args = {"--prefix", prefix.GetDir(), "shot"};
+        Args args = {"shot"};
         args.insert(args.end(), c.args.begin(), c.args.end());
-        test::CToolRun run = test::RunTool("tqctl", args, "", c.env);
+        CToolRun run = Tqctl(args, "", c.env);
         SCOPED_TRACE(c.args[0] + " " + c.args.back() + ": " + run.m_strErr);
         EXPECT_EQ(run.m_nExit, c.exit);
         EXPECT_NE(run.m_strErr.find(c.err), std::string::npos);
