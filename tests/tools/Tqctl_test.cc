@@ -178,7 +178,6 @@ TEST_F(TqctlDemoTest, ScriptCallsEveryKindOfMember) {
     EXPECT_EQ(run.m_strErr,
               "tqcstm: the add-application wizard was not shown (no display); answered as "
               "cancelled\n");
-
     // Each save is refused, so the deselection keeps the model modified and every save asks.
     run = Demo({"--no", "script"},
                "SetProductKey \"Demo\"\nLoad\nDBSetSelected 2 2 FALSE\nSave \"1\"\n"
@@ -294,7 +293,6 @@ TEST_F(TqctlAppsTest, AddAndEditSaveAndRefusalsChangeNothing) {
             // Nothing changed counts as cancelled.
             {{"--yes", "edit-app", "3", "2", "--name", "Manuals Plus"}, 1, kCancelled}});
     EXPECT_EQ(Saved("BaseControl.ini"), strBase);
-
     Expect({{{"--yes", "edit-app", "3", "2", "--name", " Renamed ", "--remove", Docs("a.txt"),
               "--add", Docs("c.txt"), "--add", Docs("blank.txt"), "--remove", "c:\\docs\\B.HTM",
               "--add", Docs("b.htm")},
@@ -404,10 +402,7 @@ TEST_F(TqregTest, FailuresNameWhatFailed) {
             {{"query", "HKCU\\Imported"}, 1, "", ": HKCU\\Imported: not found (error 2)\n"},
             {{"import", missing}, 1, "", missing + ": no such file\n"},
             {{"set", "HKCU\\A", "café", "REG_SZ", "x"}, 1, "", ": café: has no code page 932 form"},
-            {{"--prefix", damaged.GetDir(), "query", "HKLM\\SOFTWARE"},
-             1,
-             "",
-             ": HKLM\\SOFTWARE: the registry hive is damaged or not a hive (error 1009)\n"}});
+            {{"--prefix", damaged.GetDir(), "query", "HKLM"}, 1, "", "not a hive (error 1009)"}});
     EXPECT_EQ("not a hive", test::ReadLinuxFile(damaged.Path("registry/machine.db")));
 }
 
