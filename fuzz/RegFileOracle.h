@@ -89,8 +89,7 @@ inline int32_t ClearRegistry() {
     return err == ERROR_SUCCESS ? batch.Commit() : err;
 }
 
-// Makes the registry exactly the snapshot, in one batch (written through the registry calls,
-// not through the importer under test).
+// Makes the registry exactly the snapshot, in one batch, through the registry calls.
 inline int32_t RestoreSnapshot(const CRegSnapshot& snapshot) {
     CRegistryBatch batch;
     int32_t err = ClearRegistry();

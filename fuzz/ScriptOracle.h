@@ -119,8 +119,7 @@ inline bool SameValue(const VARIANT& first, const VARIANT& second) {
     return true;
 }
 
-// Empty when everything holds for one line, else what went wrong.
-// bRefused tells whether the parser refused the line.
+// Empty when everything holds for one line, else what went wrong; bRefused: the parser refused it.
 inline std::string CheckScriptLine(const tqctl::CHost& host, const std::string& strLine,
                                    bool& bRefused) {
     tqctl::CScriptLine line;
@@ -169,9 +168,8 @@ inline std::string CheckScriptLine(const tqctl::CHost& host, const std::string& 
     return bSame ? std::string() : "the line written back reads differently: " + strAgain;
 }
 
-// Checks every line of a script (lines end at "\n", as tqctl reads them) with both terminal
-// text forms; empty when everything holds. pnRefused receives how many lines the parser
-// refused in UTF-8 terminal text.
+// Checks every line (ending at "\n", as tqctl reads them) in both terminal text forms; empty when
+// everything holds. pnRefused receives how many lines were refused in UTF-8 terminal text.
 inline std::string CheckScript(std::string_view text, size_t* pnRefused = nullptr) {
     static tqctl::CHost s_utf8(std::cout, std::cerr);
     static tqctl::CHost s_raw(std::cout, std::cerr);
