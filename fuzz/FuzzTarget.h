@@ -3,11 +3,9 @@
 // be made aborts: a target must never touch the user's prefix); the end of a run with a fault.
 #pragma once
 
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <random>
 #include <string>
 
 #include "platform/Prefix.h"
@@ -26,15 +24,12 @@ class CPrivatePrefix {
 public:
     explicit CPrivatePrefix(const std::string& strTarget) {
         std::error_code ec;
-        std::filesystem::path base = std::filesystem::is_directory("/dev/shm", ec)
-                                         ? std::filesystem::path("/dev/shm")
-                                         : std::filesystem::temp_directory_path();
-        std::random_device random;
-        do {
-            m_dir = base / ("tq-" + strTarget + "-fuzz." + std::to_string(random()));
-        } while (!std::filesystem::create_directory(m_dir, ec) && !ec);
-        if (ec || CPrefix::Use(m_dir.string()) != 0) {
-            AbortIfFault(strTarget.c_str(), "cannot make a prefix in " + base.string());
+        const std::string base = std::filesystem::is_directory("/dev/shm", ec)
+                                     ? "/dev/shm"
+                                     : std::filesystem::temp_directory_path().string();
+        m_dir = base + "/tq-" + strTarget + "-fuzz.XXXXXX";
+        if (mkdtemp(m_dir.data()) == nullptr || CPrefix::Use(m_dir) != 0) {
+            AbortIfFault(strTarget.c_str(), "cannot make a prefix in " + base);
         }
     }
     ~CPrivatePrefix() {
@@ -45,7 +40,7 @@ public:
     CPrivatePrefix& operator=(const CPrivatePrefix&) = delete;
 
 private:
-    std::filesystem::path m_dir;
+    std::string m_dir;
 };
 
 }  // namespace tq::fuzz

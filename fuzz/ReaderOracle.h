@@ -1,6 +1,5 @@
-// What must hold for any bytes given to the reader: it returns a code (it never crashes or
-// hangs), and a model it accepts is written in each form to text that it accepts again and
-// that is written back byte for byte. Shared by the fuzz target and the corpus replay test.
+// What must hold for any bytes given to the reader: it returns a code, and a model it accepts is
+// written in each form to text that it accepts again and that is written back byte for byte.
 #pragma once
 
 #include <string>

@@ -1,10 +1,8 @@
-// What must hold for any bytes given to the .reg importer: it returns (never crashes or hangs);
-// a failure comes with a message and leaves the registry as it was (one transaction); after a
-// success, the export of every hive root, imported into an empty registry, rebuilds the same
-// registry, which exports to the same text. The UTF-16 form is checked when its export succeeds,
-// and its rebuilt registry compared only when every name and text survives code page 932 ->
-// UTF-16 -> 932 (several 932 characters share one UTF-16 one). Every check leaves the registry
-// as Init found it. Shared by the fuzz target and the corpus replay test.
+// What must hold for any bytes given to the .reg importer: it returns; a failure has a message
+// and leaves the registry as it was; after a success, the export of every hive root, imported
+// into an empty registry, rebuilds the same registry, which exports to the same text (the UTF-16
+// form when its export succeeds, its registry compared only when every name and text survives
+// 932 -> UTF-16 -> 932). Each check leaves the registry as Init found it.
 #pragma once
 
 #include <algorithm>
@@ -36,26 +34,20 @@ using CRegSnapshot = std::vector<CRegSnapshotKey>;
 
 inline int32_t SnapshotKey(HKEY root, const std::string& strPath, const CRegKey& key,
                            CRegSnapshot& out) {
-    CRegSnapshotKey entry{root, strPath, {}};
+    out.push_back({root, strPath, {}});
     std::string strName, data;
     uint32_t type = 0;
     int32_t err;
     for (uint32_t i = 0; (err = key.EnumValue(i, strName, type, data)) == ERROR_SUCCESS; ++i) {
-        entry.m_values.emplace_back(strName, type, data);
+        out.back().m_values.emplace_back(strName, type, data);
     }
-    if (err != ERROR_NO_MORE_ITEMS) {
-        return err;
-    }
-    out.push_back(std::move(entry));
-    for (uint32_t i = 0; (err = key.EnumKey(i, strName)) == ERROR_SUCCESS; ++i) {
+    err = err == ERROR_NO_MORE_ITEMS ? ERROR_SUCCESS : err;
+    for (uint32_t i = 0; err == ERROR_SUCCESS && (err = key.EnumKey(i, strName)) == ERROR_SUCCESS;
+         ++i) {
         CRegKey child;
-        err = child.Open(key, strName, KEY_READ);
-        err = err != ERROR_SUCCESS
-                  ? err
-                  : SnapshotKey(root, strPath.empty() ? strName : strPath + "\\" + strName, child,
-                                out);
-        if (err != ERROR_SUCCESS) {
-            return err;
+        if ((err = child.Open(key, strName, KEY_READ)) == ERROR_SUCCESS) {
+            err =
+                SnapshotKey(root, strPath.empty() ? strName : strPath + "\\" + strName, child, out);
         }
     }
     return err == ERROR_NO_MORE_ITEMS ? ERROR_SUCCESS : err;
@@ -78,36 +70,26 @@ inline int32_t TakeSnapshot(CRegSnapshot& out) {
 
 // Empties the registry: every key below the roots and every value of the roots, in one batch.
 inline int32_t ClearRegistry() {
+    CRegSnapshot now;
+    int32_t err = TakeSnapshot(now);
     CRegistryBatch batch;
-    for (HKEY root : kHiveRoots) {
+    for (size_t i = 0; err == ERROR_SUCCESS && i < now.size(); ++i) {
+        const CRegSnapshotKey& entry = now[i];
         CRegKey key;
-        int32_t err = key.Open(root, "", KEY_ALL_ACCESS);
-        std::vector<std::string> keys, values;
-        std::string strName, data;
-        uint32_t type = 0;
-        for (uint32_t i = 0; err == ERROR_SUCCESS && key.EnumKey(i, strName) == ERROR_SUCCESS;
-             ++i) {
-            keys.push_back(strName);
-        }
-        for (uint32_t i = 0;
-             err == ERROR_SUCCESS && key.EnumValue(i, strName, type, data) == ERROR_SUCCESS; ++i) {
-            values.push_back(strName);
-        }
-        for (size_t i = 0; err == ERROR_SUCCESS && i < keys.size(); ++i) {
-            err = RegDeleteTree(root, keys[i]);
-        }
-        for (size_t i = 0; err == ERROR_SUCCESS && i < values.size(); ++i) {
-            err = key.DeleteValue(values[i]);
-        }
-        if (err != ERROR_SUCCESS) {
-            return err;
+        if (entry.m_strPath.empty() &&
+            (err = key.Open(entry.m_root, "", KEY_ALL_ACCESS)) == ERROR_SUCCESS) {
+            for (size_t v = 0; err == ERROR_SUCCESS && v < entry.m_values.size(); ++v) {
+                err = key.DeleteValue(std::get<0>(entry.m_values[v]));
+            }
+        } else if (!entry.m_strPath.empty() &&
+                   FindChar(entry.m_strPath, '\\') == std::string::npos) {
+            err = RegDeleteTree(entry.m_root, entry.m_strPath);  // a key right below its root
         }
     }
-    return batch.Commit();
+    return err == ERROR_SUCCESS ? batch.Commit() : err;
 }
 
-// Makes the registry exactly the snapshot, in one batch (written through the registry calls,
-// not through the importer under test).
+// Makes the registry exactly the snapshot, in one batch, through the registry calls.
 inline int32_t RestoreSnapshot(const CRegSnapshot& snapshot) {
     CRegistryBatch batch;
     int32_t err = ClearRegistry();
@@ -123,15 +105,14 @@ inline int32_t RestoreSnapshot(const CRegSnapshot& snapshot) {
     return err == ERROR_SUCCESS ? batch.Commit() : err;
 }
 
-// Whether a code page 932 text comes back unchanged through UTF-16.
-inline bool SurvivesUtf16(std::string_view text) {
-    std::u16string wide;
-    std::string back;
-    return Cp932ToUtf16(text, wide) == ERROR_SUCCESS && Utf16ToCp932(wide, back) == ERROR_SUCCESS &&
-           back == text;
-}
-
+// Whether every name and text comes back unchanged through UTF-16.
 inline bool SnapshotSurvivesUtf16(const CRegSnapshot& snapshot) {
+    auto SurvivesUtf16 = [](std::string_view text) {
+        std::u16string wide;
+        std::string back;
+        return Cp932ToUtf16(text, wide) == ERROR_SUCCESS &&
+               Utf16ToCp932(wide, back) == ERROR_SUCCESS && back == text;
+    };
     bool bAll = true;
     for (const CRegSnapshotKey& entry : snapshot) {
         bAll = bAll && SurvivesUtf16(entry.m_strPath);
@@ -214,23 +195,21 @@ private:
         return std::string();
     }
 
-    // Exports every hive root, one text each.
-    static int32_t ExportAll(bool bUnicode, std::vector<std::string>& texts, std::string& strWhy) {
+    // Exports every hive root, one text each; "" or why not (err receives the code).
+    static std::string ExportAll(bool bUnicode, std::vector<std::string>& texts, int32_t& err) {
         texts.assign(std::size(kHiveRoots), std::string());
-        for (size_t i = 0; i < texts.size(); ++i) {
-            CRegFileError error;
-            if (int32_t err = ExportRegText(kHiveRoots[i], "", bUnicode, texts[i], error)) {
-                strWhy = "export failed: " + error.Format();
-                return err;
-            }
+        CRegFileError error;
+        err = ERROR_SUCCESS;
+        for (size_t i = 0; err == ERROR_SUCCESS && i < texts.size(); ++i) {
+            err = ExportRegText(kHiveRoots[i], "", bUnicode, texts[i], error);
         }
-        return ERROR_SUCCESS;
+        return err == ERROR_SUCCESS ? std::string() : "export failed: " + error.Format();
     }
 
     static std::string CheckRoundTrip(const CRegSnapshot& imported, bool bUnicode) {
         std::vector<std::string> first, second;
-        std::string strWhy;
-        int32_t err = ExportAll(bUnicode, first, strWhy);
+        int32_t err;
+        std::string strWhy = ExportAll(bUnicode, first, err);
         if (err != ERROR_SUCCESS) {
             return bUnicode && err == ERROR_NO_UNICODE_TRANSLATION ? std::string() : strWhy;
         }
@@ -253,7 +232,7 @@ private:
         if (rebuilt != imported) {
             return "the export does not rebuild the same registry";
         }
-        if (ExportAll(bUnicode, second, strWhy) != ERROR_SUCCESS) {
+        if (strWhy = ExportAll(bUnicode, second, err); err != ERROR_SUCCESS) {
             return "the rebuilt registry does not export: " + strWhy;
         }
         return second == first ? std::string() : "the export is not exported back byte for byte";

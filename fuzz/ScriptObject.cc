@@ -37,13 +37,9 @@ public:
     int32_t TypeOf(const VARIANT& var) { return var.vt; }
     // Raises an exception with a code (low 16 bits) or, when those are 0, with an SCODE.
     int32_t Fail(int32_t lCode, std::string strWhy) {
-        if ((lCode & 0xFFFF) != 0) {
-            RaiseException(static_cast<uint16_t>(lCode), 0, std::move(strWhy));
-        } else {
-            RaiseException(0,
-                           static_cast<SCODE>(0x80040000u | (static_cast<uint32_t>(lCode) >> 16)),
-                           std::move(strWhy));
-        }
+        const auto wCode = static_cast<uint16_t>(lCode);
+        const auto scode = static_cast<SCODE>(0x80040000u | (static_cast<uint32_t>(lCode) >> 16));
+        RaiseException(wCode, wCode != 0 ? 0 : scode, std::move(strWhy));
         return 0;
     }
 

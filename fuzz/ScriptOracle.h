@@ -1,10 +1,8 @@
-// What must hold for any bytes given to the tqctl script parser, line by line, with terminal
-// text in UTF-8 and in code page 932 (--raw): it returns, and a refused line has a message; a
-// line it reads names a member of name characters, "put" has one value, every argument is
-// VT_I4, VT_I2, VT_BOOL, VT_EMPTY (only from the word EMPTY), a VT_BSTR with a string, or
-// VT_BYREF | VT_VARIANT into the line's own values; written back as script text, the line reads
-// again to the same call.
-// Shared by the fuzz target and the corpus replay test.
+// What must hold for any bytes given to the tqctl script parser, line by line, in UTF-8 and in
+// code page 932 (--raw) terminal text: it returns, a refused line has a message; a line it reads
+// names a member of name characters, "put" has one value, every argument is VT_I4, VT_I2,
+// VT_BOOL, VT_EMPTY (only from EMPTY), VT_BSTR or a REF: into the line's own values; written
+// back as script text, the line reads again to the same call.
 #pragma once
 
 #include <algorithm>
@@ -101,12 +99,10 @@ inline size_t CountEmptyWords(const std::string& strLine) {
 inline bool SameValue(const VARIANT& first, const VARIANT& second) {
     const VARIANT* a = &first;
     const VARIANT* b = &second;
-    for (; a->vt == (VT_BYREF | VT_VARIANT) && b->vt == a->vt; a = a->pvarVal, b = b->pvarVal) {
-        if (a->pvarVal == nullptr || b->pvarVal == nullptr) {
-            return false;
-        }
+    for (; a->vt == (VT_BYREF | VT_VARIANT) && b->vt == a->vt && a->pvarVal && b->pvarVal;
+         a = a->pvarVal, b = b->pvarVal) {
     }
-    if (a->vt != b->vt) {
+    if (a->vt != b->vt || a->vt == (VT_BYREF | VT_VARIANT)) {
         return false;
     }
     switch (a->vt) {
@@ -123,8 +119,7 @@ inline bool SameValue(const VARIANT& first, const VARIANT& second) {
     return true;
 }
 
-// Empty when everything holds for one line, else what went wrong.
-// bRefused tells whether the parser refused the line.
+// Empty when everything holds for one line, else what went wrong; bRefused: the parser refused it.
 inline std::string CheckScriptLine(const tqctl::CHost& host, const std::string& strLine,
                                    bool& bRefused) {
     tqctl::CScriptLine line;
@@ -173,9 +168,8 @@ inline std::string CheckScriptLine(const tqctl::CHost& host, const std::string& 
     return bSame ? std::string() : "the line written back reads differently: " + strAgain;
 }
 
-// Checks every line of a script (lines end at "\n", as tqctl reads them) with both terminal
-// text forms; empty when everything holds. pnRefused receives how many lines the parser
-// refused in UTF-8 terminal text.
+// Checks every line (ending at "\n", as tqctl reads them) in both terminal text forms; empty when
+// everything holds. pnRefused receives how many lines were refused in UTF-8 terminal text.
 inline std::string CheckScript(std::string_view text, size_t* pnRefused = nullptr) {
     static tqctl::CHost s_utf8(std::cout, std::cerr);
     static tqctl::CHost s_raw(std::cout, std::cerr);

@@ -1,6 +1,5 @@
-// libFuzzer target of the .reg importer (and, for what it accepts, the exporter). The process
-// works in a private prefix made at start and removed at exit; every input starts from the
-// registry that prefix was created with.
+// libFuzzer target of the .reg importer (and, for what it accepts, the exporter), in a private
+// prefix; every input starts from the registry that prefix was created with.
 #include "FuzzTarget.h"
 #include "RegFileOracle.h"
 

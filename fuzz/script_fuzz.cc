@@ -17,17 +17,13 @@ class CScriptRun {
 public:
     CScriptRun() : m_host(m_out, m_err) {
         int32_t err = 0;
-        for (const auto& [key, value] :
-             {std::pair<std::string, std::string>{std::string(tq::kCtrlFileMgrProgID) + "\\CLSID",
-                                                  kStandInClsid},
-              {std::string("CLSID\\") + kStandInClsid + "\\InProcServer32",
-               TQ_SCRIPT_OBJECT_MODULE}}) {
-            tq::CRegKey regKey;
-            if (err == 0 &&
-                (err = regKey.Create(tq::HKEY_CLASSES_ROOT, key, tq::KEY_ALL_ACCESS)) == 0) {
-                err = regKey.SetString("", value);
-            }
-        }
+        auto set = [&err](const std::string& strKey, const std::string& strValue) {
+            tq::CRegKey key;
+            err = err != 0 ? err : key.Create(tq::HKEY_CLASSES_ROOT, strKey, tq::KEY_ALL_ACCESS);
+            err = err != 0 ? err : key.SetString("", strValue);
+        };
+        set(std::string(tq::kCtrlFileMgrProgID) + "\\CLSID", kStandInClsid);
+        set(std::string("CLSID\\") + kStandInClsid + "\\InProcServer32", TQ_SCRIPT_OBJECT_MODULE);
         tq::fuzz::AbortIfFault(
             "script", err != 0 ? "cannot register the stand-in object: " + std::to_string(err)
                                : std::string());

@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
 # An installation, moved after install, serves its tools and hosts with nothing of the build
-# tree: tqctl (also by its bare name) registers its own module, lists the demo product and
-# checks a topic through the topic-filter library; hosts built with pkg-config and with CMake
-# read the message tqctl reads. No library loaded may be the build tree's.
+# tree: tqctl (also by its bare name) registers its own module, lists the demo product, checks a
+# topic; hosts built with pkg-config and with CMake read the message tqctl reads.
 # Usage: install_test.sh BUILD_DIR SOURCE_DIR BINDIR LIBDIR CXX
 set -euo pipefail
 build=$1 source=$2 bindir=$3 libdir=$4 cxx=$5

@@ -1,6 +1,5 @@
-// Real help files for the topic-filter tests, made during the tests: WinHelp containers written
-// from the format's published description, minimal PDFs with a correct cross-reference table
-// (encrypted ones through qpdf), CHM archives compiled by chmcmd from small HTML projects.
+// Real help files made during the tests: WinHelp containers written from the format's published
+// description, minimal PDFs (encrypted through qpdf), CHM archives compiled by chmcmd.
 #pragma once
 
 #include <algorithm>
@@ -47,26 +46,16 @@ inline std::string RandomBytes(size_t cb, uint32_t seed) {
     return data;
 }
 
-// A WinHelp container and where its parts lie, so that tests can damage them precisely.
-struct CHlpImage {
-    std::string m_strData;
-    uint32_t m_nBTreeOffset = 0;  // the directory's B+ tree header
-    uint32_t m_nPagesOffset = 0;  // its first page
-    uint32_t m_nPageSize = 0;
-    std::map<std::string, uint32_t> m_fileOffsets;  // header of each internal file
-};
-
 // Writes the internal files, then the directory: a B+ tree with entriesPerLeaf names per leaf
 // (all in one leaf when 0) under one index page when there are several leaves.
-inline CHlpImage BuildHlp(CNamedData files, size_t entriesPerLeaf = 0, uint32_t pageSize = 1024) {
-    CHlpImage image;
-    std::string& out = image.m_strData;
+inline std::string BuildHlp(CNamedData files, size_t entriesPerLeaf = 0, uint32_t pageSize = 1024) {
+    std::string out(16, '\0');
+    std::map<std::string, uint32_t> offsets;  // header of each internal file
     auto internalFile = [&](const std::string& data) {
         out += LittleEndian(data.size() + 9, 4) + LittleEndian(data.size(), 4) + '\x04' + data;
     };
-    out.assign(16, '\0');
     for (const auto& [name, data] : files) {
-        image.m_fileOffsets[name] = static_cast<uint32_t>(out.size());
+        offsets[name] = static_cast<uint32_t>(out.size());
         internalFile(data);
     }
     std::sort(files.begin(), files.end());
@@ -81,8 +70,7 @@ inline CHlpImage BuildHlp(CNamedData files, size_t entriesPerLeaf = 0, uint32_t 
                       LittleEndian(leaf == 0 ? 0xFFFF : leaf - 1, 2) +
                       LittleEndian(leaf + 1 == leaves ? 0xFFFF : leaf + 1, 2);
         for (size_t i = first; i < first + count; ++i) {
-            pages[leaf] +=
-                files[i].first + '\0' + LittleEndian(image.m_fileOffsets[files[i].first], 4);
+            pages[leaf] += files[i].first + '\0' + LittleEndian(offsets[files[i].first], 4);
         }
         if (leaf > 0) {
             index += files[first].first + '\0' + LittleEndian(leaf, 2);
@@ -101,19 +89,16 @@ inline CHlpImage BuildHlp(CNamedData files, size_t entriesPerLeaf = 0, uint32_t 
         tree += page;
     }
     uint32_t directory = static_cast<uint32_t>(out.size());
-    image.m_nBTreeOffset = directory + 9;
-    image.m_nPagesOffset = image.m_nBTreeOffset + 38;
-    image.m_nPageSize = pageSize;
     internalFile(tree);
     PutLittleEndian(out, 0, 0x00035F3F, 4);
     PutLittleEndian(out, 4, directory, 4);
     PutLittleEndian(out, 8, 0xFFFFFFFF, 4);
     PutLittleEndian(out, 12, out.size(), 4);
-    return image;
+    return out;
 }
 
 // A small help file with topicSize bytes of "|TOPIC" (none at all when 0).
-inline CHlpImage BuildHelpFile(size_t topicSize, size_t entriesPerLeaf = 0) {
+inline std::string BuildHelpFile(size_t topicSize, size_t entriesPerLeaf = 0) {
     CNamedData files = {{"|SYSTEM", LittleEndian(0x036C, 2) + LittleEndian(21, 2)},
                         {"|FONT", std::string(40, '\x01')},
                         {"|Phrases", std::string(24, '\x02')},
@@ -153,9 +138,7 @@ inline std::string BuildPdf(const std::vector<std::string>& pageContents) {
 inline std::string PdfTextPage(const std::string& text) {
     return "BT /F1 24 Tf 72 720 Td (" + text + ") Tj ET";
 }
-inline std::string PdfDrawingPage() {
-    return "0 0 m 300 300 l S 10 10 200 100 re f";
-}
+const char kPdfDrawingPage[] = "0 0 m 300 300 l S 10 10 200 100 re f";
 
 // Runs a tool that the deps script installs; a missing tool fails the test loudly.
 inline void RunCommand(const std::string& strCommand) {
@@ -189,13 +172,11 @@ protected:
         std::filesystem::remove_all(Linux("chm"));
         return Win(strName);
     }
-    // Encrypts a PDF with qpdf (AES-256) with the given user password and restrictions.
-    std::string EncryptPdf(const std::string& strName, const std::string& strSource,
-                           const std::string& strUserPassword, const std::string& strRestrictions) {
+    // The PDF as qpdf rewrites it with the given options (encryption, object streams).
+    std::string Qpdf(const std::string& strSource, const std::string& strOptions) {
         WriteLinuxFile(Linux("plain.pdf"), strSource);
-        RunCommand("qpdf --encrypt '" + strUserPassword + "' owner-pw 256 " + strRestrictions +
-                   " -- '" + Linux("plain.pdf") + "' '" + Linux(strName) + "'");
-        return Win(strName);
+        RunCommand("qpdf " + strOptions + " '" + Linux("plain.pdf") + "' '" + Linux("q.pdf") + "'");
+        return ReadLinuxFile(Linux("q.pdf"));
     }
 
     CTempPrefix m_prefix;

@@ -1,0 +1,375 @@
+// The topic checks file by file: text and HTML pages (encodings, binary data, characters cut by
+// pieces, a file deleted mid-check); PDFs (encrypted and rewritten by qpdf), CHM archives compiled
+// by chmcmd and WinHelp files written from the format's description, whole and damaged. Then the
+// exports as the component sees them: every kind of file, paths that name nothing readable, huge
+// files, several threads at once (the component loads them in its own tests).
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <tuple>
+#include <vector>
+
+#include "TopicTestFiles.h"
+#include "gtest/gtest.h"
+#include "tqfltr2/ChmTopicCheck.h"
+#include "tqfltr2/HtmlTopicCheck.h"
+#include "tqfltr2/PdfTopicCheck.h"
+#include "tqfltr2/TextHead.h"
+#include "tqfltr2/TopicFile.h"
+#include "tqfltr2/Tqfltr2.h"
+#include "tqfltr2/TxtTopicCheck.h"
+#include "tqfltr2/VisibleText.h"
+
+namespace tq::test {
+namespace {
+
+using TextTopicCheckTest = CTopicFileTest;
+using ArchiveTopicCheckTest = CTopicFileTest;
+
+std::string Replace(std::string s, const std::string& from, const std::string& to) {
+    return s.replace(s.rfind(from), from.size(), to);
+}
+TEST_F(ArchiveTopicCheckTest, PdfDocuments) {
+    std::string strPdf = BuildPdf({PdfTextPage("Chapter one")});
+    // The cross-reference section as a compressed stream ("N 0 obj" where startxref points).
+    const std::string strStreams = Qpdf(strPdf, "--object-streams=generate");
+    ASSERT_EQ(strStreams.find("\nxref"), std::string::npos);
+    const CAnswerCase cases[] = {
+        {"text", strPdf, TQFLTR2_HAS_TOPIC},
+        {"text on the third page", BuildPdf({kPdfDrawingPage, "", PdfTextPage("A")}),
+         TQFLTR2_HAS_TOPIC},
+        {"empty page", BuildPdf({""}), TQFLTR2_NO_TOPIC},
+        {"drawing and blank text", BuildPdf({kPdfDrawingPage, PdfTextPage("  ")}),
+         TQFLTR2_NO_TOPIC},
+        {"no pages", BuildPdf({}), TQFLTR2_NO_TOPIC},
+        {"bytes after the end marker", strPdf + std::string(500, '\n'), TQFLTR2_HAS_TOPIC},
+        {"random bytes", RandomBytes(20000, 5), TQFLTR2_DAMAGED},
+        {"cut in the middle", strPdf.substr(0, strPdf.size() / 2), TQFLTR2_DAMAGED},
+        {"cut before the end marker", strPdf.substr(0, strPdf.rfind("%%EOF")), TQFLTR2_DAMAGED},
+        {"signature behind 1024 bytes", std::string(1100, ' ') + strPdf, TQFLTR2_DAMAGED},
+        {"no startxref", Replace(strPdf, "startxref", "startxyz"), TQFLTR2_DAMAGED},
+        {"startxref beyond the end", Replace(strPdf, "startxref\n", "startxref\n9"),
+         TQFLTR2_DAMAGED},
+        {"startxref into an object", Replace(strPdf, "startxref\n", "startxref\n2"),
+         TQFLTR2_DAMAGED},
+        {"xref stream", strStreams, TQFLTR2_HAS_TOPIC},
+        // Encrypted: protected unless open without a password and with extraction allowed.
+        {"locked", Qpdf(strPdf, "--encrypt user-pw owner-pw 256 --"), TQFLTR2_PROTECTED},
+        {"locked and empty", Qpdf(BuildPdf({""}), "--encrypt pw o 256 --"), TQFLTR2_PROTECTED},
+        {"no extraction", Qpdf(strPdf, "--encrypt '' o 256 --extract=n --"), TQFLTR2_PROTECTED},
+        {"open", Qpdf(strPdf, "--encrypt '' o 256 --print=none --"), TQFLTR2_HAS_TOPIC},
+        {"garbage inside a sound frame",
+         "%PDF-1.4\n1 0 obj\n" + RandomBytes(5000, 9) + "\nstartxref\n9\n%%EOF\n", TQFLTR2_DAMAGED},
+    };
+    for (const auto& c : cases) {
+        std::string strPath = Write("a.pdf", c.m_strData);
+        // The builder's way of cutting topics does not change whether there are any.
+        for (int divide : {1, 0}) {
+            EXPECT_EQ(PAS_PdfHaveTopic(strPath.c_str(), divide, nullptr, nullptr), c.m_nAnswer)
+                << c.m_pszName;
+        }
+    }
+    const char* titles[] = {"Chapter one", nullptr};
+    const unsigned char flags[] = {1};
+    EXPECT_EQ(PAS_PdfHaveTopic(Write("a.pdf", strPdf).c_str(), 7, titles, flags),
+              TQFLTR2_HAS_TOPIC);
+}
+
+const char kText[] = "<html><head><title>Start</title></head><body><p>Install</p></body></html>";
+const char kEmpty[] = "<html><head><title>Nothing</title></head><body> </body></html>";
+const char kBlank[] = "<html><body>&nbsp;<script>document.write('x')</script></body></html>";
+
+TEST_F(ArchiveTopicCheckTest, ChmArchives) {
+    const int kYes = TQFLTR2_HAS_TOPIC, kNo = TQFLTR2_NO_TOPIC;
+    const std::string strBig = "<html><body>" + std::string(240000, ' ');
+    const CNamedData threePages = {{"a.htm", kText}, {"b.htm", kEmpty}, {"c.htm", kText}};
+    // The archive, its pages, how many topics with text are asked for (below 1 counts as 1), and
+    // the answer.
+    const std::tuple<const char*, CNamedData, int, int> cases[] = {
+        {"topics.chm", {{"a.htm", kText}, {"b.html", kEmpty}}, 1, kYes},
+        {"no-text.chm", {{"a.htm", kEmpty}, {"b.htm", kBlank}}, 1, kNo},
+        {"no-html.chm", {{"notes.txt", "plain words"}}, 1, kNo},
+        {"last.chm", {{"a.htm", kEmpty}, {"b.htm", kBlank}, {"c.HTM", kText}}, 1, kYes},
+        {"big.chm", {{"big.htm", strBig + "late words"}}, 1, kYes},
+        {"big-empty.chm", {{"big.htm", strBig}}, 1, kNo},
+        {"two-of-three.chm", threePages, 2, kYes},
+        {"two-of-three.chm", threePages, 3, kNo},
+        {"one.chm", {{"a.htm", kText}}, -5, kYes},
+    };
+    for (const auto& [pszName, pages, n, nAnswer] : cases) {
+        EXPECT_EQ(PAS_ChmHaveTopic(CompileChm(pszName, pages).c_str(), n), nAnswer)
+            << pszName << " n = " << n;
+    }
+}
+
+// Whole WinHelp files, and fields the reader follows damaged in a sound one: it neither leaves
+// the file nor goes round in circles.
+TEST_F(ArchiveTopicCheckTest, HlpFiles) {
+    const std::string strSound = BuildHelpFile(4096, 2);  // three leaves under an index page
+    const size_t tree =
+        (static_cast<uint8_t>(strSound[4]) | static_cast<uint8_t>(strSound[5]) << 8) + 9;
+    const size_t pages = tree + 38, page = 1024;
+    auto damaged = [&strSound](size_t offset, uint16_t value) {
+        std::string strData = strSound;
+        PutLittleEndian(strData, offset, value, 2);
+        return strData;
+    };
+    const int kYes = TQFLTR2_HAS_TOPIC, kNo = TQFLTR2_NO_TOPIC, kDamaged = TQFLTR2_DAMAGED;
+    const CAnswerCase cases[] = {
+        {"topics", BuildHelpFile(4096), kYes},
+        {"topics, index page over leaves", strSound, kYes},
+        {"no topic file (a contents index)", BuildHelpFile(0, 2), kNo},
+        {"topic file of one block header", BuildHelpFile(12), kNo},
+        {"empty directory", BuildHlp({}), kNo},
+        {"names compare exactly", BuildHlp({{"|topic", "x"}}), kNo},
+        {"bytes after the declared size", BuildHelpFile(99) + "junk", kYes},
+        {"root page out of range", damaged(tree + 26, 50), kDamaged},
+        {"levels beyond the pages", damaged(tree + 32, 40), kDamaged},
+        {"first child out of range", damaged(pages + 3 * page + 4, 77), kDamaged},
+        {"entry count beyond the page", damaged(pages + 2, 900), kDamaged},
+        {"leaf chain in a circle", damaged(pages + page + 6, 0), kDamaged},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(PAS_HlpHaveTopic(Write("a.hlp", c.m_strData).c_str()), c.m_nAnswer)
+            << c.m_pszName;
+    }
+}
+
+// A cut archive is damaged; whatever bytes of a sound one change, the answer is a defined one
+// (chmlib and the WinHelp reader follow what the file says; ASan watches the reads).
+TEST_F(ArchiveTopicCheckTest, CutAndChangedArchives) {
+    CompileChm("sound.chm", {{"a.htm", kText}, {"b.html", kEmpty}});
+    const std::tuple<const char*, std::string, int (*)(const char*)> kinds[] = {
+        {"a.chm", ReadLinuxFile(Linux("sound.chm")),
+         [](const char* path) { return PAS_ChmHaveTopic(path, 1); }},
+        {"a.hlp", BuildHelpFile(300, 2), PAS_HlpHaveTopic},
+    };
+    for (const auto& [pszName, strSound, check] : kinds) {
+        for (size_t size = 0; size < strSound.size(); size += strSound.size() / 13 + 1) {
+            EXPECT_EQ(check(Write(pszName, strSound.substr(0, size)).c_str()), TQFLTR2_DAMAGED)
+                << pszName << " cut at " << size;
+        }
+        std::mt19937 gen(7);
+        for (int round = 0; round < 200; ++round) {
+            std::string strData = strSound;
+            for (int k = 0; k < 4; ++k) {
+                strData[gen() % strData.size()] = static_cast<char>(gen());
+            }
+            int answer = check(Write(pszName, strData).c_str());
+            EXPECT_TRUE(answer == TQFLTR2_HAS_TOPIC || answer == TQFLTR2_NO_TOPIC ||
+                        answer == TQFLTR2_DAMAGED)
+                << pszName << " round " << round << ": " << answer;
+        }
+    }
+}
+
+TEST_F(TextTopicCheckTest, Txt) {
+    std::string strBlanks(3 * kTextHeadSize + 17, ' ');
+    const CAnswerCase cases[] = {
+        {"code page 932", "\x83\x7D\x83\x6A\x83\x85\x83\x41\x83\x8B", TQFLTR2_HAS_TOPIC},
+        {"empty", "", TQFLTR2_NO_TOPIC},
+        {"blank lines and ideographic spaces", " \r\n\t\x81\x40\x1A", TQFLTR2_NO_TOPIC},
+        {"utf-8 mark and blanks", "\xEF\xBB\xBF \xE3\x80\x80\r\n", TQFLTR2_NO_TOPIC},
+        {"utf-16le", std::string("\xFF\xFE\x20\x00\x4B\x62", 6), TQFLTR2_HAS_TOPIC},
+        {"utf-16be blanks", std::string("\xFE\xFF\x00\x20\x30\x00", 6), TQFLTR2_NO_TOPIC},
+        {"binary", std::string("MZ\x90\x00\x03\x00", 6), TQFLTR2_DAMAGED},
+        // Beyond the part that tells binary from text, a NUL is a control character.
+        {"text behind long blank space", strBlanks + "x", TQFLTR2_HAS_TOPIC},
+        {"long blank space", strBlanks, TQFLTR2_NO_TOPIC},
+        {"late NUL", strBlanks + std::string(1, '\0') + "y", TQFLTR2_HAS_TOPIC},
+        {"ideographic space cut by a piece",
+         std::string(kTextHeadSize - 1, ' ') + "\x81\x40\x81\x40", TQFLTR2_NO_TOPIC},
+        // A text has no structure to lose: cut off, it still holds what it holds.
+        {"cut-off text", "  First li", TQFLTR2_HAS_TOPIC},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(PAS_TxtHaveTopic(Write("a.txt", c.m_strData).c_str()), c.m_nAnswer)
+            << c.m_pszName;
+    }
+}
+
+// Pieces may cut a character anywhere; the answer must not depend on where.
+TEST(VisibleTextTest, EveryEncodingEverySplit) {
+    using E = ETextEncoding;
+    const std::tuple<const char*, E, std::string, bool> cases[] = {
+        // name, encoding, text, whether it shows anything
+        {"ascii blanks and controls", E::Cp932, " \t\r\n\v\f\x1A\x7F\x01", false},
+        {"ideographic spaces", E::Cp932, "\x81\x40\x81\x40 \x81\x40", false},
+        {"kana after an ideographic space", E::Cp932, "\x81\x40\x82\xA0", true},
+        {"trail byte 0x40 of another lead", E::Cp932, "\x83\x40", true},
+        {"half-width katakana", E::Cp932, "\xB1", true},
+        {"lone lead byte at the end", E::Cp932, "  \x81", false},
+        {"utf-8 blanks", E::Utf8, "\xEF\xBB\xBF\xC2\xA0\xE3\x80\x80\xE2\x80\x8B\xC2\x85", false},
+        {"utf-8 letter", E::Utf8, "\xC2\xA0\xE3\x81\x82", true},
+        {"utf-8 broken sequence", E::Utf8, "\xE3\x41", true},
+        {"utf-16le blanks", E::Utf16Le, std::string("\x20\x00\x00\x30\xA0\x00", 6), false},
+        {"utf-16be letter", E::Utf16Be, std::string("\x00\x20\x00\x41", 4), true},
+        {"utf-16 odd byte left over", E::Utf16Le, std::string("\x20\x00\x41", 3), false},
+    };
+    for (const auto& [pszName, encoding, strText, bVisible] : cases) {
+        for (size_t cut = 0; cut <= strText.size(); ++cut) {
+            CVisibleTextScanner scanner(encoding);
+            scanner.Feed(strText.substr(0, cut));
+            EXPECT_EQ(scanner.Feed(strText.substr(cut)), bVisible) << pszName << " cut at " << cut;
+        }
+    }
+}
+
+TEST_F(TextTopicCheckTest, Html) {
+    const int kYes = TQFLTR2_HAS_TOPIC, kNo = TQFLTR2_NO_TOPIC;
+    const CAnswerCase cases[] = {
+        {"paragraph", "<html><head><title>T</title></head><body><p>Setup</p></body></html>", kYes},
+        {"no markup at all", "plain words", kYes},
+        {"broken markup", "<table><tr><td><td><b>bold</i></table", kYes},
+        {"text after the body", "<html><body></body>after</html>", kYes},
+        {"title only", "<html><head><title>Only a title</title></head><body></body></html>", kNo},
+        {"blank body", "<body> \r\n&nbsp;&#x3000;<!-- a remark --></body>", kNo},
+        {"script and style only", "<body><script>a = 1;</script><style>b{}</style></body>", kNo},
+        {"frameset", "<html><frameset><frame src=\"a.htm\"></frameset></html>", kNo},
+        {"cut off in the head", "<html><head><title>Manual</title></h", kNo},
+        {"unterminated comment", "<body><!-- never closed, words inside", kNo},
+        {"shift_jis", "<meta charset=\"shift_jis\"><body>\x83\x7D\x83\x6A</body>", kYes},
+        {"shift_jis ideographic space", "<meta charset=\"shift_jis\"><body>\x81\x40</body>", kNo},
+        {"undeclared code page 932", "<body>\x83\x7D\x83\x6A</body>", kYes},
+        {"utf-16le with mark", std::string("\xFF\xFE<\0b\0>\0A\0", 10), kYes},
+        {"NUL byte", std::string("<p>a\0b", 6), TQFLTR2_DAMAGED},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(PAS_HtmlHaveTopic(Write("a.html", c.m_strData).c_str()), c.m_nAnswer)
+            << c.m_pszName;
+    }
+}
+
+// A file deleted after it was opened: a reader working on the open handle still sees it (the
+// file goes for good when the last handle closes, as on Windows with delete sharing); readers
+// that open the file by name find nothing and answer unreadable, not damaged.
+TEST_F(TextTopicCheckTest, FileDeletedDuringTheCheck) {
+    CompileChm("gone.chm", {{"a.htm", "<body>words</body>"}});
+    // The file, its contents, the check on the open file, and its answer.
+    const std::tuple<const char*, std::string, int (*)(CTopicFile&), int> cases[] = {
+        {"gone.txt", "text", [](CTopicFile& f) { return CTxtTopicCheck(f).Run(); },
+         TQFLTR2_HAS_TOPIC},
+        {"gone.pdf", BuildPdf({PdfTextPage("x")}),
+         [](CTopicFile& f) { return CPdfTopicCheck(f).Run(); }, TQFLTR2_UNREADABLE},
+        {"gone.chm", ReadLinuxFile(Linux("gone.chm")),
+         [](CTopicFile& f) { return CChmTopicCheck(f, 1).Run(); }, TQFLTR2_UNREADABLE},
+    };
+    for (const auto& [pszName, strData, pfnRun, nAnswer] : cases) {
+        CTopicFile file;
+        ASSERT_EQ(file.Open(Write(pszName, strData).c_str()), 0) << pszName;
+        std::filesystem::remove(Linux(pszName));
+        EXPECT_FALSE(file.CanStillOpen()) << pszName;
+        EXPECT_EQ(pfnRun(file), nAnswer) << pszName;
+    }
+}
+
+// Each export called the way the component calls it, by extension.
+int CheckByExtension(const std::string& strPath) {
+    std::string ext = std::filesystem::path(strPath).extension().string();
+    if (ext == ".hlp") {
+        return PAS_HlpHaveTopic(strPath.c_str());
+    }
+    if (ext == ".chm") {
+        return PAS_ChmHaveTopic(strPath.c_str(), 1);
+    }
+    if (ext == ".pdf") {
+        return PAS_PdfHaveTopic(strPath.c_str(), 1, nullptr, nullptr);
+    }
+    return ext == ".txt" ? PAS_TxtHaveTopic(strPath.c_str()) : PAS_HtmlHaveTopic(strPath.c_str());
+}
+const char* const kExtensions[] = {".hlp", ".chm", ".pdf", ".txt", ".htm", ".html"};
+
+class Tqfltr2Test : public CTopicFileTest {
+protected:
+    // A file of each kind that holds topics.
+    std::vector<std::string> WriteSoundFiles(const std::string& strStem) {
+        return {Write(strStem + ".hlp", BuildHelpFile(2048)),
+                CompileChm(strStem + ".chm", {{"a.htm", "<body>Help text</body>"}}),
+                Write(strStem + ".pdf", BuildPdf({PdfTextPage("Manual")})),
+                Write(strStem + ".txt", "Read me\r\n"),
+                Write(strStem + ".htm", "<p>Page</p>"),
+                Write(strStem + ".html", "<p>Page</p>")};
+    }
+};
+
+TEST_F(Tqfltr2Test, EveryKindWholeEmptyRandomAndUnreadable) {
+    for (const std::string& strPath : WriteSoundFiles("manual")) {
+        EXPECT_EQ(CheckByExtension(strPath), TQFLTR2_HAS_TOPIC) << strPath;
+    }
+    std::string strFolder = Win("");
+    for (std::string ext : kExtensions) {
+        bool bText = ext == ".txt" || ext == ".htm" || ext == ".html";
+        EXPECT_EQ(CheckByExtension(Write("empty" + ext, "")),
+                  bText ? TQFLTR2_NO_TOPIC : TQFLTR2_DAMAGED)
+            << ext;
+        EXPECT_EQ(CheckByExtension(Write("random" + ext, RandomBytes(4096, 100))), TQFLTR2_DAMAGED)
+            << ext;
+        std::filesystem::create_directories(Linux("folder" + ext));
+        for (const std::string& strPath :
+             {std::string(), strFolder + "\\missing" + ext, strFolder + "\\no\\such" + ext,
+              Win("folder" + ext), strFolder + "\\" + std::string(260, 'a') + ext,
+              strFolder + "\\a\x01" + ext, strFolder + "\\\x83" + ext, "::" + ext}) {
+            EXPECT_EQ(CheckByExtension(strPath), TQFLTR2_UNREADABLE) << strPath;
+        }
+    }
+    EXPECT_EQ((std::vector<int>{PAS_HlpHaveTopic(nullptr), PAS_ChmHaveTopic(nullptr, 1),
+                                PAS_PdfHaveTopic(nullptr, 1, nullptr, nullptr),
+                                PAS_TxtHaveTopic(nullptr), PAS_HtmlHaveTopic(nullptr)}),
+              std::vector<int>(5, TQFLTR2_UNREADABLE));
+    // Windows paths: on the host's prefix, in code page 932 and any case.
+    WriteLinuxFile(m_prefix.Path("drives/c/Readme.txt"), "text");
+    EXPECT_EQ(PAS_TxtHaveTopic("C:\\README.TXT"), TQFLTR2_HAS_TOPIC);
+    WriteLinuxFile(Linux("\xE3\x83\x9E\xE3\x83\x8B.TXT"), "text");  // マニ.TXT
+    EXPECT_EQ(PAS_TxtHaveTopic((strFolder + "\\\x83\x7D\x83\x6A.txt").c_str()), TQFLTR2_HAS_TOPIC);
+}
+
+// Sparse files of 6 GiB (the sparse rest reads as NUL bytes, which only the first 64 KiB of a
+// text must be free of): the checks read what they need and stop.
+TEST_F(Tqfltr2Test, HugeFiles) {
+    CompileChm("small.chm", {{"a.htm", "<body>Help text</body>"}});
+    const std::string strBlanks(kTextHeadSize, ' '), strTrailer = "startxref\n9\n%%EOF\n";
+    // The file, its start, its end, the answer (a PDF trailer leading nowhere: refused unscanned).
+    const std::tuple<const char*, std::string, std::string, int> cases[] = {
+        {"huge.txt", "Hello" + strBlanks, "", TQFLTR2_HAS_TOPIC},
+        {"huge-nul.txt", "", "", TQFLTR2_DAMAGED},
+        {"huge.htm", "<p>Hello</p>" + strBlanks, "", TQFLTR2_HAS_TOPIC},
+        {"huge.hlp", BuildHelpFile(512), "", TQFLTR2_HAS_TOPIC},
+        {"huge.chm", ReadLinuxFile(Linux("small.chm")), "", TQFLTR2_HAS_TOPIC},
+        {"huge.pdf", "%PDF-1.4\n", "", TQFLTR2_DAMAGED},
+        {"huge-trailer.pdf", "%PDF-1.4\n", strTrailer, TQFLTR2_DAMAGED},
+    };
+    for (const auto& [pszName, strStart, strEnd, nAnswer] : cases) {
+        std::string strPath = Write(pszName, strStart);
+        std::filesystem::resize_file(Linux(pszName), (6ull << 30) - strEnd.size());
+        std::ofstream(Linux(pszName), std::ios::app | std::ios::binary) << strEnd;
+        EXPECT_EQ(CheckByExtension(strPath), nAnswer) << pszName;
+    }
+    // A page of blank space is parsed only up to the cap.
+    EXPECT_EQ(PAS_HtmlHaveTopic(
+                  Write("blank.htm", "<body>" + std::string(kMaxHtmlBytes, ' ') + "late").c_str()),
+              TQFLTR2_NO_TOPIC);
+}
+
+TEST_F(Tqfltr2Test, ConcurrentChecksAgree) {
+    std::vector<std::string> files = WriteSoundFiles("shared");
+    files.push_back(Write("empty.pdf", BuildPdf({""})));
+    std::atomic<int> nMismatches = 0;
+    {
+        std::vector<std::jthread> threads;
+        for (size_t t = 0; t < 6; ++t) {
+            threads.emplace_back([&, t] {
+                for (size_t i = 0; i < 15 * files.size(); ++i) {
+                    const std::string& strPath = files[(i + t) % files.size()];
+                    nMismatches += CheckByExtension(strPath) !=
+                                   (strPath == files.back() ? TQFLTR2_NO_TOPIC : TQFLTR2_HAS_TOPIC);
+                }
+            });
+        }
+    }
+    EXPECT_EQ(nMismatches, 0);
+}
+
+}  // namespace
+}  // namespace tq::test
