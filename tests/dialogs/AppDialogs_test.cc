@@ -322,40 +322,10 @@ TEST_F(AppDialogsTest, FilesPageKeys) {
     }});
 }
 
-// Files dropped from a file manager go through the check as the files of Add: folders are left
-// out, a refused file among several gets the report, accepted files become targets.
-TEST_F(AppDialogsTest, DroppedFilesAreCheckedLikeAdd) {
-    QList<QUrl> urls;
-    for (const char* pszRelative :
-         {"Docs/relnotes.txt", "Docs/blank.txt", "Data", "Docs/manual.pdf"}) {
-        urls.push_back(QUrl::fromLocalFile(QString::fromStdString(
-            m_prefix.Path("drives/c/Program Files/Trellisquest/") + pszRelative)));
-    }
-    QMimeData data;
-    data.setUrls(urls);
-    int32_t lResult = RunWizard({
-        [&](QDialog& page) {
-            QWidget* pViewport = Find<CTargetListBox>(page, 1007)->viewport();
-            QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
-            QDropEvent event(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
-            QApplication::sendEvent(pViewport, &enter);
-            QApplication::sendEvent(pViewport, &event);
-            EXPECT_TRUE(event.isAccepted());
-            EXPECT_TRUE(test::WaitUntil([&] { return Targets(page).size() == 2; }));
-            EXPECT_EQ(Targets(page),
-                      (std::vector<std::string>{kDocs + "manual.pdf", kDocs + "relnotes.txt"}));
-            Click(page, 2);
-        },
-        ReadReport(),
-    });
-    EXPECT_EQ(lResult, TQE_CANCELLED);
-    EXPECT_EQ(m_strReport, QStringLiteral("blank.txt"));
-    EXPECT_TRUE(m_box.m_messages.empty());
-}
-
 // A file gone before its check and a check library that is not there refuse the file with the
 // message; while a check runs long the wait dialog shows the wait cursor, ticks its dots round and
-// repaints, and Esc does not end it.
+// repaints, and Esc does not end it. Files dropped from a file manager are checked as the files of
+// Add: folders and known files left out, a refused one among several in the report.
 TEST_F(AppDialogsTest, ChecksThatFailOrRunLong) {
     const size_t nDatabases = m_session.GetCtrlFile().GetDBCount();
     CTopicLibrary missing;
@@ -395,22 +365,42 @@ TEST_F(AppDialogsTest, ChecksThatFailOrRunLong) {
         nMode = kLibrary;
         EXPECT_TRUE(test::WaitUntil([&] { return !pWait->isVisible(); }));
     };
-    RunWizard({[&](QDialog& page) {
-        SelectFiles(page, {"relnotes.txt"});
-        std::filesystem::remove(m_prefix.Path(kDocsLinux + "relnotes.txt"));
-        Click(page, 51);
-        nMode = kMissing;
-        SelectFiles(page, {"tqhelp.chm"});
-        Click(page, 51);
-        EXPECT_TRUE(Targets(page).empty());
-        nMode = kHeld;
-        test::RunSoon(watch);
-        SelectFiles(page, {"manual.pdf"});
-        Click(page, 51);
-        EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-        EXPECT_EQ(Targets(page), (std::vector<std::string>{kDocsShown + "manual.pdf"}));
-        Click(page, 2);
-    }});
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const char* pszName : {"Docs/manual.pdf", "Docs/blank.txt", "Data", "Docs/tqhelp.chm"}) {
+        const std::string strPath = m_prefix.Path("drives/c/Program Files/Trellisquest/") + pszName;
+        urls.push_back(QUrl::fromLocalFile(QString::fromStdString(strPath)));
+    }
+    data.setUrls(urls);
+    int32_t lResult = RunWizard(
+        {[&](QDialog& page) {
+             SelectFiles(page, {"relnotes.txt"});
+             std::filesystem::remove(m_prefix.Path(kDocsLinux + "relnotes.txt"));
+             Click(page, 51);
+             nMode = kMissing;
+             SelectFiles(page, {"tqhelp.chm"});
+             Click(page, 51);
+             EXPECT_TRUE(Targets(page).empty());
+             nMode = kHeld;
+             test::RunSoon(watch);
+             SelectFiles(page, {"manual.pdf"});
+             Click(page, 51);
+             EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+             EXPECT_EQ(Targets(page), (std::vector<std::string>{kDocsShown + "manual.pdf"}));
+             QWidget* pViewport = Find<CTargetListBox>(page, 1007)->viewport();
+             QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
+             QDropEvent event(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
+             QApplication::sendEvent(pViewport, &enter);
+             QApplication::sendEvent(pViewport, &event);
+             EXPECT_TRUE(event.isAccepted());
+             EXPECT_TRUE(test::WaitUntil([&] { return Targets(page).size() == 2; }));
+             EXPECT_EQ(Targets(page),
+                       (std::vector<std::string>{kDocsShown + "manual.pdf", kDocs + "tqhelp.chm"}));
+             Click(page, 2);
+         },
+         ReadReport()});
+    EXPECT_EQ(lResult, TQE_CANCELLED);
+    EXPECT_EQ(m_strReport, QStringLiteral("blank.txt"));
     EXPECT_EQ(m_box.m_messages, (CMessages{{LoadString(IDS_FILE_NO_TOPICS), 51},
                                            {LoadString(IDS_FILE_NO_TOPICS), 51}}));
     ExpectModelUnchanged(nDatabases);
