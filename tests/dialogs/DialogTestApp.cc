@@ -8,7 +8,6 @@
 #include <memory>
 
 namespace tq::test {
-
 namespace {
 
 class CApplicationEnvironment : public testing::Environment {
@@ -21,8 +20,6 @@ public:
         m_pApplication = std::make_unique<QApplication>(s_nArgc, s_argv);
     }
     void TearDown() override { m_pApplication.reset(); }
-
-private:
     std::unique_ptr<QApplication> m_pApplication;
 };
 
