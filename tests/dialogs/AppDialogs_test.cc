@@ -49,33 +49,30 @@ const std::string kControlLinux = "drives/c/Program Files/Trellisquest/Control/"
 using CStep = std::function<void(QDialog&)>;
 
 // Runs each step on the next dialog that comes up modal (the wait dialog aside). A step may open
-// a dialog (the report) that the next step handles, and go on once it has closed.
+// a dialog (the report) that the next step handles, and go on once it has closed: the steps are
+// queued, so that the poll goes on while a step waits in a nested dialog.
 class CDialogScript {
 public:
     explicit CDialogScript(std::vector<CStep> steps) : m_steps(std::move(steps)) {
-        QObject::connect(&m_timer, &QTimer::timeout, [this] { Poll(); });
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            auto* pDialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (pDialog == nullptr || pDialog == m_pLast || qobject_cast<CWaitDlg*>(pDialog)) {
+                return;
+            }
+            m_pLast = pDialog;
+            if (m_nNext >= m_steps.size()) {
+                ADD_FAILURE() << "a dialog came up after the last step";
+                return pDialog->reject();
+            }
+            auto run = [pTarget = m_pLast, &step = m_steps[m_nNext++]] {
+                pTarget ? step(*pTarget) : void();
+            };
+            QMetaObject::invokeMethod(&m_timer, run, Qt::QueuedConnection);
+        });
         m_timer.start(10);
     }
 
 private:
-    void Poll() {
-        auto* pDialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (pDialog == nullptr || pDialog == m_pLast || qobject_cast<CWaitDlg*>(pDialog)) {
-            return;
-        }
-        if (m_nNext >= m_steps.size()) {
-            ADD_FAILURE() << "a dialog came up after the last step";
-            pDialog->reject();
-            return;
-        }
-        m_pLast = pDialog;
-        // Queued, so that this timer keeps ticking while the step waits in a nested dialog.
-        QPointer<QDialog> pTarget = pDialog;
-        QMetaObject::invokeMethod(
-            &m_timer, [pTarget, &step = m_steps[m_nNext++]] { pTarget ? step(*pTarget) : void(); },
-            Qt::QueuedConnection);
-    }
-
     std::vector<CStep> m_steps;
     size_t m_nNext = 0;
     QPointer<QDialog> m_pLast;
@@ -137,21 +134,20 @@ int FocusId() {
     return p ? p->objectName().toInt() : 0;
 }
 
-// Records each message with the control that had the focus when it came.
+// Records each message after the id of the control that had the focus when it came.
 class CRecordingBox : public CScriptedMessageBox {
 public:
-    struct CMessage {
-        std::string m_strText;
-        int m_nFocus;
-        bool operator==(const CMessage&) const = default;
-    };
     void ShowWarning(const std::string& strText, const std::string& strCaption) override {
         CScriptedMessageBox::ShowWarning(strText, strCaption);
-        m_messages.push_back({strText, FocusId()});
+        m_messages.push_back(std::to_string(FocusId()) + ": " + strText);
     }
-    std::vector<CMessage> m_messages;
+    std::vector<std::string> m_messages;
 };
-using CMessages = std::vector<CRecordingBox::CMessage>;
+using CMessages = std::vector<std::string>;
+
+std::string Message(uint32_t id, int nFocus) {
+    return std::to_string(nFocus) + ": " + LoadString(id);
+}
 
 class AppDialogsTest : public testing::Test {
 protected:
@@ -173,6 +169,7 @@ protected:
         m_context.m_strSettingsKey.pop_back();  // the trailing "\"
         m_context.m_strProductName = "Demo";
         SetCurrentFolder(m_context.m_strSettingsKey, kDocs);
+        m_nDatabases = m_session.GetCtrlFile().GetDBCount();
     }
 
     int32_t RunWizard(std::vector<CStep> steps) {
@@ -201,8 +198,8 @@ protected:
         return test::ReadLinuxFile(m_prefix.Path(kControlLinux + pszFile)).find(strText) !=
                std::string::npos;
     }
-    void ExpectModelUnchanged(size_t nDatabases) {
-        EXPECT_EQ(m_session.GetCtrlFile().GetDBCount(), nDatabases);
+    void ExpectModelUnchanged() {
+        EXPECT_EQ(m_session.GetCtrlFile().GetDBCount(), m_nDatabases);
         EXPECT_EQ(m_session.GetCtrlFile().m_dwModified, 0u);
     }
 
@@ -212,29 +209,23 @@ protected:
     CEditSession m_session;
     CDialogContext m_context;
     bool m_bWithoutAppGroup = false;
+    size_t m_nDatabases = 0;
     QString m_strReport;
     const std::string kNotes = "C:\\program files\\mynotes\\";
 };
 
-// Refusals on the files page and on the name page, Back keeping the raw name, the view and
-// the targets, and Cancel leaving the model as it was.
+// Refusals on the files page (a refused file: the checks' test) and on the name page, Back keeping
+// the raw name, the view and the targets, and Cancel leaving the model as it was.
 TEST_F(AppDialogsTest, WizardRefusalsBackAndCancel) {
-    const size_t nDatabases = m_session.GetCtrlFile().GetDBCount();
     const QString kTyped = QStringLiteral(" typed\u3000");
     int32_t lResult = RunWizard({
         [&](QDialog& page) {
             Click(page, 1);  // Next with no targets
-            SelectFiles(page, {"blank.txt"});
-            Click(page, 51);  // one refused file
-            SelectFiles(page, {"blank.txt", "relnotes.txt"});
-            Click(page, 51);  // two selected, one refused: the report
-        },
-        ReadReport(),
-        [&](QDialog& page) {
-            EXPECT_EQ(m_box.m_messages, (CMessages{{LoadString(IDS_SPECIFY_TARGETS), 1016},
-                                                   {LoadString(IDS_FILE_NO_TOPICS), 51}}));
-            SelectFiles(page, {"RELNOTES.TXT"});
-            Click(page, 51);  // already a target: nothing
+            EXPECT_EQ(m_box.m_messages, (CMessages{Message(IDS_SPECIFY_TARGETS, 1016)}));
+            for (const char* pszName : {"relnotes.txt", "RELNOTES.TXT"}) {
+                SelectFiles(page, {pszName});
+                Click(page, 51);  // the second time already a target: nothing
+            }
             EXPECT_EQ(Targets(page).size(), 1u);
             QTest::keyClick(FileView(page), Qt::Key_D, Qt::ControlModifier);
             Click(page, 1);
@@ -253,7 +244,7 @@ TEST_F(AppDialogsTest, WizardRefusalsBackAndCancel) {
                 TypeName(page, strText);
                 m_box.m_messages.clear();
                 Click(page, 1);
-                EXPECT_EQ(m_box.m_messages, (CMessages{{LoadString(id), 1017}}));
+                EXPECT_EQ(m_box.m_messages, (CMessages{Message(id, 1017)}));
                 EXPECT_TRUE(nCaret < 0 || pName->cursorPosition() == nCaret);
             }
             TypeName(page, kTyped);
@@ -270,8 +261,7 @@ TEST_F(AppDialogsTest, WizardRefusalsBackAndCancel) {
         },
     });
     EXPECT_EQ(lResult, TQE_CANCELLED);
-    EXPECT_EQ(m_strReport, QStringLiteral("blank.txt"));
-    ExpectModelUnchanged(nDatabases);
+    ExpectModelUnchanged();
 }
 
 // The keys of the file list and the location box, each row from where the one before left.
@@ -327,7 +317,6 @@ TEST_F(AppDialogsTest, FilesPageKeys) {
 // repaints, and Esc does not end it. Files dropped from a file manager are checked as the files of
 // Add: folders and known files left out, a refused one among several in the report.
 TEST_F(AppDialogsTest, ChecksThatFailOrRunLong) {
-    const size_t nDatabases = m_session.GetCtrlFile().GetDBCount();
     CTopicLibrary missing;
     ASSERT_NE(missing.Load(m_prefix.Path("nowhere")), 0);
     enum { kLibrary, kMissing, kHeld };
@@ -401,9 +390,9 @@ TEST_F(AppDialogsTest, ChecksThatFailOrRunLong) {
          ReadReport()});
     EXPECT_EQ(lResult, TQE_CANCELLED);
     EXPECT_EQ(m_strReport, QStringLiteral("blank.txt"));
-    EXPECT_EQ(m_box.m_messages, (CMessages{{LoadString(IDS_FILE_NO_TOPICS), 51},
-                                           {LoadString(IDS_FILE_NO_TOPICS), 51}}));
-    ExpectModelUnchanged(nDatabases);
+    EXPECT_EQ(m_box.m_messages,
+              (CMessages{Message(IDS_FILE_NO_TOPICS, 51), Message(IDS_FILE_NO_TOPICS, 51)}));
+    ExpectModelUnchanged();
 }
 
 // The happy path on a product whose control file has no user application and no application
@@ -495,7 +484,7 @@ TEST_F(AppDialogsTest, EditFlows) {
         TypeName(dialog, QStringLiteral("Gone"));
         removeFirst(dialog, false);
         Click(dialog, 1);
-        EXPECT_EQ(m_box.m_messages, (CMessages{{LoadString(IDS_SPECIFY_TARGETS), 1016}}));
+        EXPECT_EQ(m_box.m_messages, (CMessages{Message(IDS_SPECIFY_TARGETS, 1016)}));
         Click(dialog, 2);
     });
     EXPECT_EQ(MemoName(), strMemo);
