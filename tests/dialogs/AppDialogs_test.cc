@@ -180,10 +180,16 @@ protected:
         CDialogScript script({std::move(step)});
         EXPECT_EQ(RunEditAppDialog(m_context, Memo(), nullptr), lExpected);
     }
-    // The step that reads the report of refused files and closes it.
+    // The step that reads the report of refused files (read-only, under the product's name) and
+    // closes it with Enter.
     CStep ReadReport() {
         return [this](QDialog& report) {
-            m_strReport = Find<QPlainTextEdit>(report, 1017)->toPlainText();
+            auto* pNames = Find<QPlainTextEdit>(report, 1017);
+            EXPECT_TRUE(pNames->isReadOnly());
+            EXPECT_EQ(report.windowTitle(), QStringLiteral("Demo"));
+            m_strReport = pNames->toPlainText();
+            QTest::keyClick(&report, Qt::Key_Return);
+            EXPECT_FALSE(report.isVisible());
             report.accept();
         };
     }
@@ -315,7 +321,7 @@ TEST_F(AppDialogsTest, FilesPageKeys) {
 // A file gone before its check and a check library that is not there refuse the file with the
 // message; while a check runs long the wait dialog shows the wait cursor, ticks its dots round and
 // repaints, and Esc does not end it. Files dropped from a file manager are checked as the files of
-// Add: folders and known files left out, a refused one among several in the report.
+// Add: folders and known files left out, refused ones among several in the report.
 TEST_F(AppDialogsTest, ChecksThatFailOrRunLong) {
     CTopicLibrary missing;
     ASSERT_NE(missing.Load(m_prefix.Path("nowhere")), 0);
@@ -356,7 +362,9 @@ TEST_F(AppDialogsTest, ChecksThatFailOrRunLong) {
     };
     QMimeData data;
     QList<QUrl> urls;
-    for (const char* pszName : {"Docs/manual.pdf", "Docs/blank.txt", "Data", "Docs/tqhelp.chm"}) {
+    test::WriteLinuxFile(m_prefix.Path(kDocsLinux + "empty.txt"), "");
+    for (const char* pszName :
+         {"Docs/manual.pdf", "Docs/blank.txt", "Data", "Docs/empty.txt", "Docs/tqhelp.chm"}) {
         const std::string strPath = m_prefix.Path("drives/c/Program Files/Trellisquest/") + pszName;
         urls.push_back(QUrl::fromLocalFile(QString::fromStdString(strPath)));
     }
@@ -389,7 +397,7 @@ TEST_F(AppDialogsTest, ChecksThatFailOrRunLong) {
          },
          ReadReport()});
     EXPECT_EQ(lResult, TQE_CANCELLED);
-    EXPECT_EQ(m_strReport, QStringLiteral("blank.txt"));
+    EXPECT_EQ(m_strReport, QStringLiteral("blank.txt\nempty.txt"));  // one a line
     EXPECT_EQ(m_box.m_messages,
               (CMessages{Message(IDS_FILE_NO_TOPICS, 51), Message(IDS_FILE_NO_TOPICS, 51)}));
     ExpectModelUnchanged();

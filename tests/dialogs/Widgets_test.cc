@@ -1,5 +1,5 @@
-// The dialogs' groundwork (display, units, ids, message boxes), the wait and report dialogs, and
-// the file list and location box applying their models.
+// The dialogs' groundwork (display, units, ids, message boxes), the wait dialog, and the file list
+// and location box applying their models (the report is the flows').
 
 #include <gtest/gtest.h>
 
@@ -10,9 +10,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
-#include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QThread>
@@ -27,7 +25,6 @@
 #include "dialogs/DialogUnits.h"
 #include "dialogs/FileListCtrl.h"
 #include "dialogs/FolderComboBox.h"
-#include "dialogs/NotAddedDlg.h"
 #include "dialogs/QtMessageBox.h"
 #include "dialogs/WaitDlg.h"
 #include "platform/Environment.h"
@@ -154,27 +151,6 @@ TEST(WaitDialogTest, AJobEndedBeforeTheDialogOpenedClosesIt) {
     EXPECT_FALSE(list.m_bOff);
     EXPECT_EQ(list.GetEntries(), std::vector<std::string>{"C:\\docs\\b.chm"});
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-}
-
-// The report keeps its own copy of the names, one a line (CR LF between), and scrolls.
-TEST(NotAddedDialogTest, ShowsItsOwnCopyOfTheNames) {
-    std::string strNames = "\x83\x74\x83\x40\x83\x43\x83\x8b.pdf";
-    for (int n = 1; n < 40; ++n) {
-        strNames += "\r\n" + std::to_string(n) + ".chm";
-    }
-    CNotAddedDlg dialog("Trellisquest");
-    dialog.SetText(std::string(strNames));
-    dialog.show();
-    auto* pEdit = dialog.findChild<QPlainTextEdit*>(QStringLiteral("1017"));
-    ASSERT_NE(pEdit, nullptr);
-    EXPECT_TRUE(pEdit->isReadOnly());
-    EXPECT_EQ(pEdit->document()->blockCount(), 40);
-    EXPECT_TRUE(pEdit->toPlainText().startsWith(QString::fromUtf8("ファイル.pdf\n1.chm\n")));
-    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Trellisquest"));
-    EXPECT_NE(dialog.findChild<QLabel*>(QStringLiteral("14008")), nullptr);
-    EXPECT_GT(pEdit->verticalScrollBar()->maximum(), 0);
-    QTest::keyClick(&dialog, Qt::Key_Return);
-    EXPECT_FALSE(dialog.isVisible());
 }
 
 // The name column's texts, top to bottom, each followed by "|", with '*' on selected rows.
