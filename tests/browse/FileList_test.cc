@@ -97,17 +97,10 @@ TEST(FileListTest, DetailTexts) {
               "2026/02/07 9:05");
 }
 
-CFileListItem Item(std::string name, bool folder, uint64_t size, int64_t time,
+CFileListItem Item(const std::string& name, bool folder, uint64_t size, int64_t time,
                    const char* type = "", const char* attributes = "") {
-    CFileListItem item;
-    item.m_strExtension = folder ? "" : std::string(ExtensionOf(name));
-    item.m_strDisplayName = std::move(name);
-    item.m_bFolder = folder;
-    item.m_nSize = size;
-    item.m_nWriteTime = time;
-    item.m_strTypeName = type;
-    item.m_strAttributes = attributes;
-    return item;
+    const std::string extension = folder ? "" : std::string(ExtensionOf(name));
+    return {"", name, extension, folder, type, size, time, attributes, 0, false, "", ""};
 }
 
 TEST(FileListTest, TheTenOrdersAndHeaderClicks) {
