@@ -187,6 +187,7 @@ protected:
             auto* pNames = Find<QPlainTextEdit>(report, 1017);
             EXPECT_TRUE(pNames->isReadOnly());
             EXPECT_EQ(report.windowTitle(), QStringLiteral("Demo"));
+            EXPECT_NE(report.findChild<QLabel*>(QStringLiteral("14008")), nullptr);  // the icon
             m_strReport = pNames->toPlainText();
             QTest::keyClick(&report, Qt::Key_Return);
             EXPECT_FALSE(report.isVisible());

@@ -179,6 +179,7 @@ TEST(BrowseWidgetsTest, FileListAppliesItsModel) {
     list.show();
     auto* pView = qobject_cast<QTreeView*>(list.GetCurrentView());
     ASSERT_NE(pView, nullptr);
+    EXPECT_EQ(Rows(pView), "Sub*|a.pdf|b.chm|");
     QTest::mouseClick(pView->viewport(), Qt::LeftButton, {},
                       pView->visualRect(pView->model()->index(1, 0)).center());
     EXPECT_EQ(list.GetModel().GetSelection().GetSelectionMark(), 1);
@@ -187,8 +188,10 @@ TEST(BrowseWidgetsTest, FileListAppliesItsModel) {
     EXPECT_EQ(pModel->headerData(kColumnSize, Qt::Horizontal).toString(),
               QString::fromUtf8("サイズ"));
     EXPECT_EQ(pView->header()->sectionSize(kColumnName), GetListColumn(kColumnName)->m_nWidth);
-    EXPECT_TRUE(pModel->index(2, kColumnSize).data(Qt::TextAlignmentRole).value<Qt::Alignment>() &
-                Qt::AlignRight);
+    for (int nColumn : {kColumnName, kColumnSize}) {
+        auto align = pModel->index(2, nColumn).data(Qt::TextAlignmentRole).value<Qt::Alignment>();
+        EXPECT_EQ((align & Qt::AlignRight) != 0, nColumn == kColumnSize);
+    }
     // A header click sorts, selects the selected row afresh and shows the order's arrow.
     QHeaderView* pHeader = pView->header();
     QTest::mouseClick(pHeader->viewport(), Qt::LeftButton, {},
@@ -219,7 +222,7 @@ TEST(BrowseWidgetsTest, LocationBoxEntriesAndKeys) {
     dialog.show();
     pBox->setFocus();
     EXPECT_FALSE(pBox->testAttribute(Qt::WA_InputMethodEnabled));
-    for (Qt::Key key : {Qt::Key_Z, Qt::Key_1, Qt::Key_PageDown}) {
+    for (Qt::Key key : {Qt::Key_Z, Qt::Key_1, Qt::Key_Up, Qt::Key_PageDown}) {
         QKeyEvent press(QEvent::KeyPress, key, {});
         QCoreApplication::sendEvent(pBox, &press);
         EXPECT_TRUE(press.isAccepted()) << key;
