@@ -37,15 +37,12 @@ std::string Raw(HKEY root, const std::string& strKey, const std::string& strName
 TEST(BrowseSettingsTest, CurrentFolderFallbacks) {
     test::CTempPrefix prefix;
     const std::string kProgramFiles = "C:\\Program Files\\";
+    // An empty value of the user is no fallback; "\x95\x5c" ("表") ends in the byte 0x5C.
     const std::tuple<const char*, const char*, std::string> cases[] = {
-        {nullptr, nullptr, kProgramFiles},
-        {nullptr, "D:\\Machine", "D:\\Machine\\"},
-        {nullptr, "", kProgramFiles},
-        {"C:\\User\\", "D:\\Machine", "C:\\User\\"},
-        {"C:\\User", nullptr, "C:\\User\\"},
-        {"", "D:\\Machine", kProgramFiles},  // an empty value of the user is no fallback
-        {"C:\\", nullptr, "C:\\"},
-        {"C:\\\x95\x5c", nullptr, "C:\\\x95\x5c\\"}};  // "表" ends in the byte 0x5C
+        {nullptr, nullptr, kProgramFiles},   {nullptr, "D:\\Machine", "D:\\Machine\\"},
+        {nullptr, "", kProgramFiles},        {"C:\\User\\", "D:\\Machine", "C:\\User\\"},
+        {"C:\\User", nullptr, "C:\\User\\"}, {"", "D:\\Machine", kProgramFiles},
+        {"C:\\", nullptr, "C:\\"},           {"C:\\\x95\x5c", nullptr, "C:\\\x95\x5c\\"}};
     for (const auto& [user, machine, expected] : cases) {
         RegDeleteTree(HKEY_CURRENT_USER, kSettings);
         RegDeleteTree(HKEY_LOCAL_MACHINE, kSettings);
@@ -85,26 +82,26 @@ TEST(BrowseSettingsTest, RegKeyClassAndKeyPaths) {
     EXPECT_EQ(MakeSettingsKeyPath(kSettings + "\\"), kSettings);
     EXPECT_EQ(MakeSettingsKeyPath(kSettings), kSettings);
     EXPECT_EQ(MakeSettingsKeyPath("A\\\x95\x5c"), "A\\\x95\x5c");
+    // What a read gives: the value, after "-" when the read fails (the value then cleared).
+    auto read = [](const CSettingsRegKey& key, const std::string& strSub, const char* pszName) {
+        std::string value = "stale";
+        return (key.ReadString(strSub, pszName, value) == 0 ? "" : "-") + value;
+    };
     CSettingsRegKey key(kSettings, HKEY_CURRENT_USER);
-    std::string value = "stale";
-    EXPECT_EQ(key.ReadString("USER\\Temp\\AddTarget", "CurrentFolder", value), -1);
-    EXPECT_EQ(value, "");
+    EXPECT_EQ(read(key, "USER\\Temp\\AddTarget", "CurrentFolder"), "-");
     EXPECT_EQ(key.WriteString("USER\\X", "V", "text", false), -1);  // no key, no create
     EXPECT_EQ(key.WriteString("USER\\X", "V", "text", true), 0);
-    EXPECT_EQ(key.ReadString("USER\\X", "V", value), 0);
-    EXPECT_EQ(value, "text");
-    EXPECT_EQ(key.ReadString("USER\\X", "Missing", value), -1);
+    EXPECT_EQ(read(key, "USER\\X", "V"), "text");
+    EXPECT_EQ(read(key, "USER\\X", "Missing"), "-");
     // A DWORD is read as its bytes, up to the first NUL; the key itself without a subkey.
     Put(HKEY_CURRENT_USER, kSettings + "\\USER\\X", "D", std::string("AB\0\0", 4), REG_DWORD);
-    EXPECT_EQ(key.ReadString("USER\\X", "D", value), 0);
-    EXPECT_EQ(value, "AB");
+    EXPECT_EQ(read(key, "USER\\X", "D"), "AB");
     Put(HKEY_CURRENT_USER, kSettings, "Top", "t");
-    EXPECT_EQ(key.ReadString("", "Top", value), 0);
-    EXPECT_EQ(value, "t");
+    EXPECT_EQ(read(key, "", "Top"), "t");
     // A key path beyond 260 bytes opens nothing rather than a shortened one.
     CSettingsRegKey tooLong(kSettings + "\\" + std::string(260, 'k'), HKEY_CURRENT_USER);
     EXPECT_EQ(tooLong.WriteString("", "V", "x", true), -1);
-    EXPECT_EQ(tooLong.ReadString("", "V", value), -1);
+    EXPECT_EQ(read(tooLong, "", "V"), "-");
 }
 
 }  // namespace

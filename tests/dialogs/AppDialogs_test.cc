@@ -16,7 +16,6 @@
 #include <QUrl>
 #include <atomic>
 #include <filesystem>
-#include <fstream>
 #include <thread>
 #include <tuple>
 
@@ -50,33 +49,30 @@ const std::string kControlLinux = "drives/c/Program Files/Trellisquest/Control/"
 using CStep = std::function<void(QDialog&)>;
 
 // Runs each step on the next dialog that comes up modal (the wait dialog aside). A step may open
-// a dialog (the report) that the next step handles, and go on once it has closed.
+// a dialog (the report) that the next step handles, and go on once it has closed: the steps are
+// queued, so that the poll goes on while a step waits in a nested dialog.
 class CDialogScript {
 public:
     explicit CDialogScript(std::vector<CStep> steps) : m_steps(std::move(steps)) {
-        QObject::connect(&m_timer, &QTimer::timeout, [this] { Poll(); });
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            auto* pDialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (pDialog == nullptr || pDialog == m_pLast || qobject_cast<CWaitDlg*>(pDialog)) {
+                return;
+            }
+            m_pLast = pDialog;
+            if (m_nNext >= m_steps.size()) {
+                ADD_FAILURE() << "a dialog came up after the last step";
+                return pDialog->reject();
+            }
+            auto run = [pTarget = m_pLast, &step = m_steps[m_nNext++]] {
+                pTarget ? step(*pTarget) : void();
+            };
+            QMetaObject::invokeMethod(&m_timer, run, Qt::QueuedConnection);
+        });
         m_timer.start(10);
     }
 
 private:
-    void Poll() {
-        auto* pDialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (pDialog == nullptr || pDialog == m_pLast || qobject_cast<CWaitDlg*>(pDialog)) {
-            return;
-        }
-        if (m_nNext >= m_steps.size()) {
-            ADD_FAILURE() << "a dialog came up after the last step";
-            pDialog->reject();
-            return;
-        }
-        m_pLast = pDialog;
-        // Queued, so that this timer keeps ticking while the step waits in a nested dialog.
-        QPointer<QDialog> pTarget = pDialog;
-        QMetaObject::invokeMethod(
-            &m_timer, [pTarget, &step = m_steps[m_nNext++]] { pTarget ? step(*pTarget) : void(); },
-            Qt::QueuedConnection);
-    }
-
     std::vector<CStep> m_steps;
     size_t m_nNext = 0;
     QPointer<QDialog> m_pLast;
@@ -138,21 +134,20 @@ int FocusId() {
     return p ? p->objectName().toInt() : 0;
 }
 
-// Records each message with the control that had the focus when it came.
+// Records each message after the id of the control that had the focus when it came.
 class CRecordingBox : public CScriptedMessageBox {
 public:
-    struct CMessage {
-        std::string m_strText;
-        int m_nFocus;
-        bool operator==(const CMessage&) const = default;
-    };
     void ShowWarning(const std::string& strText, const std::string& strCaption) override {
         CScriptedMessageBox::ShowWarning(strText, strCaption);
-        m_messages.push_back({strText, FocusId()});
+        m_messages.push_back(std::to_string(FocusId()) + ": " + strText);
     }
-    std::vector<CMessage> m_messages;
+    std::vector<std::string> m_messages;
 };
-using CMessages = std::vector<CRecordingBox::CMessage>;
+using CMessages = std::vector<std::string>;
+
+std::string Message(uint32_t id, int nFocus) {
+    return std::to_string(nFocus) + ": " + LoadString(id);
+}
 
 class AppDialogsTest : public testing::Test {
 protected:
@@ -161,7 +156,8 @@ protected:
         SetEnvironmentVariable(kTopicLibraryDirVariable, TQFLTR2_DIR);
         test::WriteLinuxFile(m_prefix.Path(kDocsLinux + "blank.txt"), "");
         if (m_bWithoutAppGroup) {
-            std::string strBase = Control("BaseControl.ini");
+            std::string strBase =
+                test::ReadLinuxFile(m_prefix.Path(kControlLinux + "BaseControl.ini"));
             size_t nGroup = strBase.find("Group4=");
             strBase.erase(nGroup, strBase.find("FamilyOf") - nGroup);
             strBase.erase(strBase.find("[\x8e\x84"));  // the user application
@@ -173,23 +169,44 @@ protected:
         m_context.m_strSettingsKey.pop_back();  // the trailing "\"
         m_context.m_strProductName = "Demo";
         SetCurrentFolder(m_context.m_strSettingsKey, kDocs);
+        m_nDatabases = m_session.GetCtrlFile().GetDBCount();
     }
 
     int32_t RunWizard(std::vector<CStep> steps) {
         CDialogScript script(std::move(steps));
         return RunAddAppWizard(m_context, nullptr);
     }
-    int32_t RunEdit(std::vector<CStep> steps) {
-        CDialogScript script(std::move(steps));
-        return RunEditAppDialog(m_context, Memo(), nullptr);
+    void Edit(int32_t lExpected, CStep step) {
+        CDialogScript script({std::move(step)});
+        EXPECT_EQ(RunEditAppDialog(m_context, Memo(), nullptr), lExpected);
+    }
+    // The step that reads the report of refused files (read-only, under the product's name) and
+    // closes it with Enter.
+    CStep ReadReport() {
+        return [this](QDialog& report) {
+            auto* pNames = Find<QPlainTextEdit>(report, 1017);
+            EXPECT_TRUE(pNames->isReadOnly());
+            EXPECT_EQ(report.windowTitle(), QStringLiteral("Demo"));
+            EXPECT_NE(report.findChild<QLabel*>(QStringLiteral("14008")), nullptr);  // the icon
+            m_strReport = pNames->toPlainText();
+            QTest::keyClick(&report, Qt::Key_Return);
+            EXPECT_FALSE(report.isVisible());
+            report.accept();
+        };
     }
     int32_t Memo() const { return m_session.GetCtrlFile().GetDBIndex(DBTYPE_FREE, 0); }
     std::string MemoName() const { return m_session.GetCtrlFile().GetPublicName(Memo()); }
-    std::string Control(const char* pszFile) const {
-        return test::ReadLinuxFile(m_prefix.Path(kControlLinux + pszFile));
+    // Saves, and whether the control file holds the text.
+    void Save() {
+        m_box.PushAnswer(IDYES);
+        ASSERT_EQ(m_session.Save(SAVEMODE_EDITED), 0);
     }
-    void ExpectModelUnchanged(size_t nDatabases) {
-        EXPECT_EQ(m_session.GetCtrlFile().GetDBCount(), nDatabases);
+    bool Holds(const char* pszFile, const std::string& strText) const {
+        return test::ReadLinuxFile(m_prefix.Path(kControlLinux + pszFile)).find(strText) !=
+               std::string::npos;
+    }
+    void ExpectModelUnchanged() {
+        EXPECT_EQ(m_session.GetCtrlFile().GetDBCount(), m_nDatabases);
         EXPECT_EQ(m_session.GetCtrlFile().m_dwModified, 0u);
     }
 
@@ -199,32 +216,23 @@ protected:
     CEditSession m_session;
     CDialogContext m_context;
     bool m_bWithoutAppGroup = false;
+    size_t m_nDatabases = 0;
+    QString m_strReport;
     const std::string kNotes = "C:\\program files\\mynotes\\";
 };
 
-// Refusals on the files page and on the name page, Back keeping the raw name, the view and
-// the targets, and Cancel leaving the model as it was.
+// Refusals on the files page (a refused file: the checks' test) and on the name page, Back keeping
+// the raw name, the view and the targets, and Cancel leaving the model as it was.
 TEST_F(AppDialogsTest, WizardRefusalsBackAndCancel) {
-    const size_t nDatabases = m_session.GetCtrlFile().GetDBCount();
     const QString kTyped = QStringLiteral(" typed\u3000");
-    QString strReport;
     int32_t lResult = RunWizard({
         [&](QDialog& page) {
             Click(page, 1);  // Next with no targets
-            SelectFiles(page, {"blank.txt"});
-            Click(page, 51);  // one refused file
-            SelectFiles(page, {"blank.txt", "relnotes.txt"});
-            Click(page, 51);  // two selected, one refused: the report
-        },
-        [&](QDialog& report) {
-            strReport = Find<QPlainTextEdit>(report, 1017)->toPlainText();
-            report.accept();
-        },
-        [&](QDialog& page) {
-            EXPECT_EQ(m_box.m_messages, (CMessages{{LoadString(IDS_SPECIFY_TARGETS), 1016},
-                                                   {LoadString(IDS_FILE_NO_TOPICS), 51}}));
-            SelectFiles(page, {"RELNOTES.TXT"});
-            Click(page, 51);  // already a target: nothing
+            EXPECT_EQ(m_box.m_messages, (CMessages{Message(IDS_SPECIFY_TARGETS, 1016)}));
+            for (const char* pszName : {"relnotes.txt", "RELNOTES.TXT"}) {
+                SelectFiles(page, {pszName});
+                Click(page, 51);  // the second time already a target: nothing
+            }
             EXPECT_EQ(Targets(page).size(), 1u);
             QTest::keyClick(FileView(page), Qt::Key_D, Qt::ControlModifier);
             Click(page, 1);
@@ -232,12 +240,8 @@ TEST_F(AppDialogsTest, WizardRefusalsBackAndCancel) {
         [&](QDialog& page) {
             const std::tuple<const char*, QString, uint32_t, int> names[] = {
                 {"control character", QStringLiteral("ab\tc"), IDS_APP_NAME_CONTROL, 2},
-                {"tab at the end", QStringLiteral("abc\t"), IDS_APP_NAME_CONTROL, 3},
                 {"blanks only", QStringLiteral(" \u3000 "), IDS_ENTER_APP_NAME, -1},
-                {"reserved", QString::fromUtf8(" アプリケーション "), IDS_APP_NAME_UNUSABLE, -1},
-                {"no code page form", QStringLiteral("caf\u00e9\u20ac\U0001F600"),
-                 IDS_APP_NAME_UNUSABLE, -1},
-                {"over the limit", QString(129, QChar(0x3042)), IDS_APP_NAME_UNUSABLE, -1},
+                {"no code page form", QStringLiteral("caf\u00e9\u20ac"), IDS_APP_NAME_UNUSABLE, -1},
                 {"public name in other case", QString::fromUtf8("trellisquest ヘルプ"),
                  IDS_APP_EXISTS, -1},
             };
@@ -247,12 +251,9 @@ TEST_F(AppDialogsTest, WizardRefusalsBackAndCancel) {
                 TypeName(page, strText);
                 m_box.m_messages.clear();
                 Click(page, 1);
-                EXPECT_EQ(m_box.m_messages, (CMessages{{LoadString(id), 1017}}));
-                if (nCaret >= 0) {
-                    EXPECT_EQ(pName->cursorPosition(), nCaret);
-                }
+                EXPECT_EQ(m_box.m_messages, (CMessages{Message(id, 1017)}));
+                EXPECT_TRUE(nCaret < 0 || pName->cursorPosition() == nCaret);
             }
-            EXPECT_EQ(pName->text(), QString::fromUtf8("trellisquest ヘルプ"));
             TypeName(page, kTyped);
             Click(page, 54);  // Back
         },
@@ -267,8 +268,7 @@ TEST_F(AppDialogsTest, WizardRefusalsBackAndCancel) {
         },
     });
     EXPECT_EQ(lResult, TQE_CANCELLED);
-    EXPECT_EQ(strReport, QStringLiteral("blank.txt"));
-    ExpectModelUnchanged(nDatabases);
+    ExpectModelUnchanged();
 }
 
 // The keys of the file list and the location box, each row from where the one before left.
@@ -297,33 +297,19 @@ TEST_F(AppDialogsTest, FilesPageKeys) {
         }
         page.findChild<CFileSelectionPane*>()->OpenFolder(kDocs);
         // F5 in either control reads the folder again.
-        const size_t nRows = pList->GetModel().GetRowCount();
-        int nMore = 0;
-        for (QWidget* pTo :
-             {static_cast<QWidget*>(pList->GetCurrentView()), static_cast<QWidget*>(pBox)}) {
-            test::WriteLinuxFile(
-                m_prefix.Path(kDocsLinux + "new" + std::to_string(++nMore) + ".txt"), "");
+        for (QWidget* pTo : QList<QWidget*>{pList->GetCurrentView(), pBox}) {
+            const size_t nRows = pList->GetModel().GetRowCount();
+            test::WriteLinuxFile(m_prefix.Path(kDocsLinux + std::to_string(nRows) + ".txt"), "");
             QTest::keyClick(pTo, Qt::Key_F5);
-            EXPECT_EQ(pList->GetModel().GetRowCount(), nRows + nMore);
+            EXPECT_EQ(pList->GetModel().GetRowCount(), nRows + 1);
         }
-        // F4 in the list opens the location box's list.
+        // F4 in the list opens the location box's list, where Backspace goes nowhere.
         QTest::keyClick(pList->GetCurrentView(), Qt::Key_F4);
         EXPECT_TRUE(test::WaitUntil([&] { return pBox->view()->isVisible(); }));
         EXPECT_EQ(FocusId(), 1002);
-        QTest::keyClick(pBox, Qt::Key_Backspace);  // not up while the list is open
+        QTest::keyClick(pBox, Qt::Key_Backspace);
         EXPECT_EQ(pBox->GetFolder(), kDocs);
         pBox->hidePopup();
-        // A folder of 10,000 files fills the list in both views.
-        const std::string strBig = m_prefix.Path("drives/c/Big/");
-        std::filesystem::create_directories(strBig);
-        for (int n = 0; n < 10000; ++n) {
-            std::ofstream(strBig + "f" + std::to_string(n) + ".txt");
-        }
-        page.findChild<CFileSelectionPane*>()->OpenFolder("C:\\Big\\");
-        EXPECT_EQ(FileView(page)->model()->rowCount(), 10000);
-        QTest::keyClick(FileView(page), Qt::Key_D, Qt::ControlModifier);
-        EXPECT_EQ(FileView(page)->model()->index(9999, 1).data().toString(), QStringLiteral("0KB"));
-        page.findChild<CFileSelectionPane*>()->OpenFolder(kDocs);
         // Enter with files selected in the list is Add's, the default while the list has focus.
         SelectFiles(page, {"relnotes.txt", "manual.pdf"});
         FileView(page)->setFocus();
@@ -333,47 +319,11 @@ TEST_F(AppDialogsTest, FilesPageKeys) {
     }});
 }
 
-// Files dropped from a file manager go through the check as the files of Add: folders are left
-// out, a refused file among several gets the report, accepted files become targets.
-TEST_F(AppDialogsTest, DroppedFilesAreCheckedLikeAdd) {
-    auto drop = [&](QDialog& page, std::vector<std::string> relative) {
-        QList<QUrl> urls;
-        for (const std::string& strRelative : relative) {
-            urls.push_back(QUrl::fromLocalFile(QString::fromStdString(
-                m_prefix.Path("drives/c/Program Files/Trellisquest/" + strRelative))));
-        }
-        QMimeData data;
-        data.setUrls(urls);
-        QWidget* pViewport = Find<CTargetListBox>(page, 1007)->viewport();
-        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
-        QDropEvent event(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
-        QApplication::sendEvent(pViewport, &enter);
-        QApplication::sendEvent(pViewport, &event);
-        EXPECT_TRUE(event.isAccepted());
-    };
-    QString strReport;
-    int32_t lResult = RunWizard({
-        [&](QDialog& page) {
-            drop(page, {"Docs/relnotes.txt", "Docs/blank.txt", "Data", "Docs/manual.pdf"});
-            EXPECT_TRUE(test::WaitUntil([&] { return Targets(page).size() == 2; }));
-            EXPECT_EQ(Targets(page),
-                      (std::vector<std::string>{kDocs + "manual.pdf", kDocs + "relnotes.txt"}));
-            Click(page, 2);
-        },
-        [&](QDialog& report) {
-            strReport = Find<QPlainTextEdit>(report, 1017)->toPlainText();
-            report.accept();
-        },
-    });
-    EXPECT_EQ(lResult, TQE_CANCELLED);
-    EXPECT_EQ(strReport, QStringLiteral("blank.txt"));
-    EXPECT_TRUE(m_box.m_messages.empty());
-}
-
 // A file gone before its check and a check library that is not there refuse the file with the
-// message; while a check runs long the wait dialog ticks and repaints, and Esc does not end it.
+// message; while a check runs long the wait dialog shows the wait cursor, ticks its dots round and
+// repaints, and Esc does not end it. Files dropped from a file manager are checked as the files of
+// Add: folders and known files left out, refused ones among several in the report.
 TEST_F(AppDialogsTest, ChecksThatFailOrRunLong) {
-    const size_t nDatabases = m_session.GetCtrlFile().GetDBCount();
     CTopicLibrary missing;
     ASSERT_NE(missing.Load(m_prefix.Path("nowhere")), 0);
     enum { kLibrary, kMissing, kHeld };
@@ -397,34 +347,65 @@ TEST_F(AppDialogsTest, ChecksThatFailOrRunLong) {
         if (pWait == nullptr) {
             return test::RunSoon(watch, 10);
         }
+        ASSERT_NE(QApplication::overrideCursor(), nullptr);
+        EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
         auto* pText = pWait->findChild<QLabel*>(QStringLiteral("14006"));
         pText->installEventFilter(&paints);
-        EXPECT_TRUE(test::WaitUntil([&] { return pText->text().endsWith(" .."); }));
-        EXPECT_TRUE(test::WaitUntil([&] { return pText->text().endsWith(" ..."); }));
-        EXPECT_GE(paints.m_nPaints, 2);
+        // From the text it opens with, each tick shows the next count of dots, and round again.
+        QString strSeen = pText->text();
+        EXPECT_EQ(strSeen, QString::fromUtf8("しばらくお待ちください..."));
+        for (const char* pszDots : {" .", " ..", " ...", " ."}) {
+            EXPECT_TRUE(test::WaitUntil([&] { return pText->text() != strSeen; }));
+            strSeen = pText->text();
+            EXPECT_EQ(strSeen, QString::fromUtf8("しばらくお待ちください") + pszDots);
+        }
+        EXPECT_GE(paints.m_nPaints, 3);
         QTest::keyClick(pWait, Qt::Key_Escape);
         EXPECT_TRUE(pWait->isVisible());
         nMode = kLibrary;
         EXPECT_TRUE(test::WaitUntil([&] { return !pWait->isVisible(); }));
     };
-    RunWizard({[&](QDialog& page) {
-        SelectFiles(page, {"relnotes.txt"});
-        std::filesystem::remove(m_prefix.Path(kDocsLinux + "relnotes.txt"));
-        Click(page, 51);
-        nMode = kMissing;
-        SelectFiles(page, {"tqhelp.chm"});
-        Click(page, 51);
-        EXPECT_TRUE(Targets(page).empty());
-        nMode = kHeld;
-        test::RunSoon(watch);
-        SelectFiles(page, {"manual.pdf"});
-        Click(page, 51);
-        EXPECT_EQ(Targets(page), (std::vector<std::string>{kDocsShown + "manual.pdf"}));
-        Click(page, 2);
-    }});
-    EXPECT_EQ(m_box.m_messages, (CMessages{{LoadString(IDS_FILE_NO_TOPICS), 51},
-                                           {LoadString(IDS_FILE_NO_TOPICS), 51}}));
-    ExpectModelUnchanged(nDatabases);
+    QMimeData data;
+    QList<QUrl> urls;
+    test::WriteLinuxFile(m_prefix.Path(kDocsLinux + "empty.txt"), "");
+    for (const char* pszName :
+         {"Docs/manual.pdf", "Docs/blank.txt", "Data", "Docs/empty.txt", "Docs/tqhelp.chm"}) {
+        const std::string strPath = m_prefix.Path("drives/c/Program Files/Trellisquest/") + pszName;
+        urls.push_back(QUrl::fromLocalFile(QString::fromStdString(strPath)));
+    }
+    data.setUrls(urls);
+    int32_t lResult = RunWizard(
+        {[&](QDialog& page) {
+             SelectFiles(page, {"relnotes.txt"});
+             std::filesystem::remove(m_prefix.Path(kDocsLinux + "relnotes.txt"));
+             Click(page, 51);
+             nMode = kMissing;
+             SelectFiles(page, {"tqhelp.chm"});
+             Click(page, 51);
+             EXPECT_TRUE(Targets(page).empty());
+             nMode = kHeld;
+             test::RunSoon(watch);
+             SelectFiles(page, {"manual.pdf"});
+             Click(page, 51);
+             EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+             EXPECT_EQ(Targets(page), (std::vector<std::string>{kDocsShown + "manual.pdf"}));
+             QWidget* pViewport = Find<CTargetListBox>(page, 1007)->viewport();
+             QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
+             QDropEvent event(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
+             QApplication::sendEvent(pViewport, &enter);
+             QApplication::sendEvent(pViewport, &event);
+             EXPECT_TRUE(event.isAccepted());
+             EXPECT_TRUE(test::WaitUntil([&] { return Targets(page).size() == 2; }));
+             EXPECT_EQ(Targets(page),
+                       (std::vector<std::string>{kDocsShown + "manual.pdf", kDocs + "tqhelp.chm"}));
+             Click(page, 2);
+         },
+         ReadReport()});
+    EXPECT_EQ(lResult, TQE_CANCELLED);
+    EXPECT_EQ(m_strReport, QStringLiteral("blank.txt\nempty.txt"));  // one a line
+    EXPECT_EQ(m_box.m_messages,
+              (CMessages{Message(IDS_FILE_NO_TOPICS, 51), Message(IDS_FILE_NO_TOPICS, 51)}));
+    ExpectModelUnchanged();
 }
 
 // The happy path on a product whose control file has no user application and no application
@@ -450,20 +431,17 @@ TEST_F(NoAppGroupTest, WizardHappyPathSaves) {
     });
     EXPECT_EQ(lResult, 1);
     EXPECT_TRUE(m_box.m_messages.empty());
-    m_box.PushAnswer(IDYES);
-    ASSERT_EQ(m_session.Save(SAVEMODE_EDITED), 0);
-    std::string strBase = Control("BaseControl.ini");
-    EXPECT_NE(strBase.find("PublicName = \"My Docs\"\r\n"), std::string::npos) << strBase;
+    Save();
+    EXPECT_TRUE(Holds("BaseControl.ini", "PublicName = \"My Docs\"\r\n"));
     for (const char* pszFile : {"tqhelp.chm", "relnotes.txt", "manual.pdf"}) {
         const std::string strDoc = kDocsShown + pszFile + " > My Docs";
-        EXPECT_NE(strBase.find("Doc = \"" + strDoc + "\""), std::string::npos) << pszFile;
-        EXPECT_NE(Control("Control.ini").find(strDoc), std::string::npos) << pszFile;
+        EXPECT_TRUE(Holds("BaseControl.ini", "Doc = \"" + strDoc + "\"")) << pszFile;
+        EXPECT_TRUE(Holds("Control.ini", strDoc)) << pszFile;
     }
-    EXPECT_NE(
-        strBase.find(
-            "Group4 = \"\x83\x41\x83\x76\x83\x8a\x83\x50\x81\x5b\x83\x56\x83\x87\x83\x93\"\r\n"
-            "Group5 = \"4@My Docs\""),
-        std::string::npos);
+    EXPECT_TRUE(
+        Holds("BaseControl.ini",
+              "Group4 = \"\x83\x41\x83\x76\x83\x8a\x83\x50\x81\x5b\x83\x56\x83\x87\x83\x93\"\r\n"
+              "Group5 = \"4@My Docs\""));
     EXPECT_EQ(GetCurrentFolder(m_context.m_strSettingsKey), kDocsShown);
 }
 
@@ -502,60 +480,51 @@ TEST_F(AppDialogsTest, EditFlows) {
         EXPECT_TRUE(pTargets->IsEmpty());
     };
     // Opening in the folder of the last document, the name focused; OK without a change.
-    EXPECT_EQ(RunEdit({[&](QDialog& dialog) {
-                  EXPECT_EQ(Find<CFolderComboBox>(dialog, 1002)->GetFolder(), kNotes);
-                  EXPECT_EQ(FocusId(), 1017);
-                  Click(dialog, 1);
-              }}),
-              TQE_CANCELLED);
-    EXPECT_EQ(m_session.GetCtrlFile().m_dwModified, 0u);
+    Edit(TQE_CANCELLED, [&](QDialog& dialog) {
+        EXPECT_EQ(Find<CFolderComboBox>(dialog, 1002)->GetFolder(), kNotes);
+        EXPECT_EQ(FocusId(), 1017);
+        Click(dialog, 1);
+    });
     // Removing the document and adding it back is no change.
-    EXPECT_EQ(RunEdit({[&](QDialog& dialog) {
-                  removeFirst(dialog, true);
-                  SelectFiles(dialog, {"NOTES.HTML"});
-                  Click(dialog, 51);
-                  Click(dialog, 1);
-              }}),
-              TQE_CANCELLED);
-    EXPECT_EQ(m_session.GetCtrlFile().m_dwModified, 0u);
+    Edit(TQE_CANCELLED, [&](QDialog& dialog) {
+        removeFirst(dialog, true);
+        SelectFiles(dialog, {"NOTES.HTML"});
+        Click(dialog, 51);
+        Click(dialog, 1);
+    });
     // The empty list: 102 with the focus in the file list, then Cancel keeps the old name.
-    EXPECT_EQ(RunEdit({[&](QDialog& dialog) {
-                  TypeName(dialog, QStringLiteral("Gone"));
-                  removeFirst(dialog, false);
-                  Click(dialog, 1);
-                  EXPECT_EQ(m_box.m_messages, (CMessages{{LoadString(IDS_SPECIFY_TARGETS), 1016}}));
-                  Click(dialog, 2);
-              }}),
-              TQE_CANCELLED);
+    Edit(TQE_CANCELLED, [&](QDialog& dialog) {
+        TypeName(dialog, QStringLiteral("Gone"));
+        removeFirst(dialog, false);
+        Click(dialog, 1);
+        EXPECT_EQ(m_box.m_messages, (CMessages{Message(IDS_SPECIFY_TARGETS, 1016)}));
+        Click(dialog, 2);
+    });
     EXPECT_EQ(MemoName(), strMemo);
     EXPECT_EQ(m_session.GetCtrlFile().m_dwModified, 0u);
     // Rename, remove the old document and add another.
-    EXPECT_EQ(RunEdit({[&](QDialog& dialog) {
-                  TypeName(dialog, QStringLiteral(" Memo Two "));
-                  removeFirst(dialog, false);
-                  dialog.findChild<CFileSelectionPane*>()->OpenFolder(kDocs);
-                  SelectFiles(dialog, {"tqhelp.chm"});
-                  Click(dialog, 51);
-                  Click(dialog, 1);
-              }}),
-              0);
-    m_box.PushAnswer(IDYES);
-    ASSERT_EQ(m_session.Save(SAVEMODE_EDITED), 0);
-    std::string strBase = Control("BaseControl.ini");
-    EXPECT_NE(strBase.find("PublicName = \"Memo Two\""), std::string::npos);
-    EXPECT_NE(strBase.find("\\tqhelp.chm > Memo Two\""), std::string::npos) << strBase;
-    EXPECT_EQ(strBase.find("notes.html"), std::string::npos);
-    EXPECT_NE(Control("Control.ini").find("tqhelp.chm > Memo Two"), std::string::npos);
+    Edit(0, [&](QDialog& dialog) {
+        TypeName(dialog, QStringLiteral(" Memo Two "));
+        removeFirst(dialog, false);
+        dialog.findChild<CFileSelectionPane*>()->OpenFolder(kDocs);
+        SelectFiles(dialog, {"tqhelp.chm"});
+        Click(dialog, 51);
+        Click(dialog, 1);
+    });
+    Save();
+    EXPECT_TRUE(Holds("BaseControl.ini", "PublicName = \"Memo Two\""));
+    EXPECT_TRUE(Holds("BaseControl.ini", "\\tqhelp.chm > Memo Two\""));
+    EXPECT_FALSE(Holds("BaseControl.ini", "notes.html"));
+    EXPECT_TRUE(Holds("Control.ini", "tqhelp.chm > Memo Two"));
     // Without documents the dialog starts where the user last browsed.
     std::string strDoc;
     ASSERT_EQ(m_session.GetCtrlFile().GetDocDisplayPath(Memo(), 0, strDoc), 0);
     ASSERT_GE(m_session.GetCtrlFile().RemoveDoc(Memo(), strDoc), 0);
     SetCurrentFolder(m_context.m_strSettingsKey, kNotes);
-    EXPECT_EQ(RunEdit({[&](QDialog& dialog) {
-                  EXPECT_EQ(Find<CFolderComboBox>(dialog, 1002)->GetFolder(), kNotes);
-                  Click(dialog, 2);
-              }}),
-              TQE_CANCELLED);
+    Edit(TQE_CANCELLED, [&](QDialog& dialog) {
+        EXPECT_EQ(Find<CFolderComboBox>(dialog, 1002)->GetFolder(), kNotes);
+        Click(dialog, 2);
+    });
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// The dialogs' groundwork (display, units, ids, message boxes), the wait and report dialogs, and
-// the file list and location box as the user drives them.
+// The dialogs' groundwork (display, units, ids, message boxes), the wait dialog, and the file list
+// and location box applying their models (the report is the flows').
 
 #include <gtest/gtest.h>
 
@@ -10,15 +10,12 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
-#include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QThread>
 #include <QTreeView>
 #include <filesystem>
-#include <thread>
 #include <tuple>
 
 #include "applications/TargetList.h"
@@ -28,9 +25,7 @@
 #include "dialogs/DialogUnits.h"
 #include "dialogs/FileListCtrl.h"
 #include "dialogs/FolderComboBox.h"
-#include "dialogs/NotAddedDlg.h"
 #include "dialogs/QtMessageBox.h"
-#include "dialogs/QtText.h"
 #include "dialogs/WaitDlg.h"
 #include "platform/Environment.h"
 #include "support/TestSupport.h"
@@ -98,42 +93,8 @@ TEST(DialogGroundworkTest, MessageBoxesOverTheActiveDialog) {
     EXPECT_EQ(strSeen, QString::fromUtf8("Trellisquest|ファイル"));
 }
 
-QString WaitText(const CWaitDlg& dialog) {
-    return dialog.findChild<QLabel*>(QStringLiteral("14006"))->text();
-}
-
-TEST(WaitDialogTest, TicksCursorAndEscOnlyOnceDone) {
-    CWaitDlg dialog;
-    dialog.show();
-    auto* pTimer = dialog.findChild<QTimer*>();
-    ASSERT_NE(pTimer, nullptr);
-    EXPECT_TRUE(pTimer->isActive());
-    EXPECT_EQ(pTimer->interval(), 500);
-    ASSERT_NE(QApplication::overrideCursor(), nullptr);
-    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
-    const QString kBase = QString::fromUtf8("しばらくお待ちください");
-    EXPECT_EQ(WaitText(dialog), kBase + QStringLiteral("..."));  // until the first tick
-    for (const char* dots : {" .", " ..", " ...", " ."}) {
-        QTimerEvent tick(pTimer->timerId());
-        QCoreApplication::sendEvent(pTimer, &tick);
-        EXPECT_EQ(WaitText(dialog), kBase + QString::fromLatin1(dots));
-    }
-    QTest::keyClick(&dialog, Qt::Key_Escape);
-    QTest::keyClick(&dialog, Qt::Key_Return);
-    EXPECT_FALSE(dialog.close());
-    EXPECT_TRUE(dialog.isVisible());
-    // The job's end, from its own thread; Esc then closes (the queued request comes after).
-    std::thread([&] { dialog.Done(); }).join();
-    QTest::keyClick(&dialog, Qt::Key_Escape);
-    EXPECT_FALSE(dialog.isVisible());
-    EXPECT_EQ(dialog.result(), 2);
-    EXPECT_FALSE(pTimer->isActive());
-    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-    QCoreApplication::processEvents();  // the late close request finds the dialog closed
-    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-}
-
-TEST(WaitDialogTest, ClicksOutsideBeep) {
+// Clicks outside beep; Esc does not close the dialog until the job has ended.
+TEST(WaitDialogTest, ClicksOutsideBeepAndEscOnlyOnceDone) {
     CWaitDlg dialog;
     int nBeeps = 0;
     dialog.SetBeepHook([&] { ++nBeeps; });
@@ -148,198 +109,129 @@ TEST(WaitDialogTest, ClicksOutsideBeep) {
         QTest::mouseRelease(&dialog, button, {}, at);
         EXPECT_EQ(nBeeps, beeps) << button << " " << at.x();
     }
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    EXPECT_FALSE(dialog.close());
     EXPECT_TRUE(dialog.isVisible());
     dialog.Done();
+    QTest::keyClick(&dialog, Qt::Key_Escape);  // before the queued request
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.result(), 2);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
 // A target list that notes any use off the dialog's thread.
-struct CThreadCheckedList : ITargetList {
-    CThreadCheckedList(CSortedTargetList& list, bool& bOff) : m_list(list), m_bOff(bOff) {}
+struct CThreadCheckedList : CSortedTargetList {
     int32_t FindStringExact(const std::string& s) const override {
         m_bOff |= QThread::currentThread() != m_pThread;
-        return m_list.FindStringExact(s);
+        return CSortedTargetList::FindStringExact(s);
     }
     int32_t AddString(const std::string& s) override {
         m_bOff |= QThread::currentThread() != m_pThread;
-        return m_list.AddString(s);
+        return CSortedTargetList::AddString(s);
     }
-    CSortedTargetList& m_list;
-    bool& m_bOff;
+    mutable bool m_bOff = false;
     QThread* m_pThread = QThread::currentThread();
 };
 
-TEST(WaitDialogTest, RunsTheJobAndClosesWhenItEnds) {
-    for (bool bEndBeforeOpen : {false, true}) {
-        SCOPED_TRACE(bEndBeforeOpen ? "job ended before the dialog opened"
-                                    : "job ends while shown");
-        CSortedTargetList targets;
-        targets.AddString("C:\\docs\\have.chm");
-        std::vector<CCheckItem> items = {{"C:\\docs\\b.chm", "b.chm"},
-                                         {"C:\\docs\\bad.pdf", "bad.pdf"},
-                                         {"C:\\docs\\have.chm", "have.chm"}};
-        bool bListOffThread = false;
-        CWaitDlg dialog;
-        CThreadCheckedList list(targets, bListOffThread);
-        CCheckJob job(
-            items, [](const std::string& p) { return p.ends_with(".chm") ? 1 : 0; }, list, dialog,
-            nullptr);
-        if (bEndBeforeOpen) {
-            // The worker runs to its end while the dialog's thread serves it, before any window.
-            job.Start();
-            ASSERT_TRUE(test::WaitUntil([&] { return dialog.IsDone(); }));
-            QTimer::singleShot(5000, &dialog, [&] { dialog.hide(); });  // a hang fails, not hangs
-            dialog.exec();
-            job.Join();
-        } else {
-            dialog.RunJob(job);
-        }
-        EXPECT_FALSE(dialog.isVisible());
-        EXPECT_EQ(dialog.result(), 2);
-        EXPECT_FALSE(bListOffThread);
-        EXPECT_EQ(targets.GetEntries(),
-                  (std::vector<std::string>{"C:\\docs\\b.chm", "C:\\docs\\have.chm"}));
-        EXPECT_EQ(job.GetRefusedNames(), "bad.pdf");
-        EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-    }
-}
-
-// The report keeps its own copy of the names, one line each (CR LF between), and scrolls.
-TEST(NotAddedDialogTest, ShowsItsOwnCopyOfTheNames) {
-    std::string strMany = "0.chm";
-    for (int n = 1; n < 40; ++n) {
-        strMany += "\r\n" + std::to_string(n) + ".chm";
-    }
-    const std::tuple<std::string, int> cases[] = {
-        {"a.chm", 1}, {"a.chm\r\n\x83\x74\x83\x40\x83\x43\x83\x8b.pdf\r\nc.txt", 3}, {strMany, 40}};
-    for (const auto& [names, lines] : cases) {
-        CNotAddedDlg dialog("Trellisquest");
-        dialog.SetText(std::string(names));
-        dialog.show();
-        auto* pEdit = dialog.findChild<QPlainTextEdit*>(QStringLiteral("1017"));
-        ASSERT_NE(pEdit, nullptr);
-        EXPECT_TRUE(pEdit->isReadOnly());
-        EXPECT_EQ(pEdit->document()->blockCount(), lines);
-        EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Trellisquest"));
-        EXPECT_NE(dialog.findChild<QLabel*>(QStringLiteral("14008")), nullptr);
-        EXPECT_EQ(pEdit->verticalScrollBar()->maximum() > 0, lines > 10) << lines;
-        QTest::keyClick(&dialog, Qt::Key_Return);
-        EXPECT_FALSE(dialog.isVisible());
-    }
-}
-
-void Make(const test::CTempPrefix& prefix, const std::string& relative, uint64_t size = 0) {
-    std::string path = prefix.Path("drives/c/" + relative);
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    if (relative.back() != '/') {
-        test::WriteLinuxFile(path, std::string(size, 'x'));
-    }
+// A job that ended before the dialog opened (served by the dialog's thread before any window)
+// does not leave it on screen.
+TEST(WaitDialogTest, AJobEndedBeforeTheDialogOpenedClosesIt) {
+    CThreadCheckedList list;
+    CWaitDlg dialog;
+    CCheckJob job(
+        {{"C:\\docs\\b.chm", "b.chm"}, {"C:\\docs\\bad.pdf", "bad.pdf"}},
+        [](const std::string& p) { return p.ends_with(".chm") ? 1 : 0; }, list, dialog, nullptr);
+    job.Start();
+    ASSERT_TRUE(test::WaitUntil([&] { return dialog.IsDone(); }));
+    QTimer::singleShot(5000, &dialog, [&] { dialog.hide(); });  // a hang fails, not hangs
+    dialog.exec();
+    job.Join();
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.result(), 2);
+    EXPECT_FALSE(list.m_bOff);
+    EXPECT_EQ(list.GetEntries(), std::vector<std::string>{"C:\\docs\\b.chm"});
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
 // The name column's texts, top to bottom, each followed by "|", with '*' on selected rows.
 std::string Rows(const QAbstractItemView* pView) {
     std::string text;
     for (int nRow = 0; nRow < pView->model()->rowCount(); ++nRow) {
-        QModelIndex index = pView->model()->index(nRow, 0);
-        text += index.data().toString().toStdString() +
+        text += pView->model()->index(nRow, 0).data().toString().toStdString() +
                 (pView->selectionModel()->isRowSelected(nRow) ? "*|" : "|");
     }
     return text;
 }
 
-TEST(BrowseWidgetsTest, FileListColumnsViewsAndHeaderClicks) {
+// The list shows what its model answers (the model's rules are tested with it): one check each.
+TEST(BrowseWidgetsTest, FileListAppliesItsModel) {
     test::CTempPrefix prefix;
-    Make(prefix, "docs/Sub/");
-    Make(prefix, "docs/b.chm", 2000);
-    Make(prefix, "docs/a.pdf", 0);
-    Make(prefix, "docs/readme.doc", 10);
+    std::filesystem::create_directories(prefix.Path("drives/c/docs/Sub"));
+    test::WriteLinuxFile(prefix.Path("drives/c/docs/b.chm"), std::string(2000, 'x'));
+    test::WriteLinuxFile(prefix.Path("drives/c/docs/a.pdf"), "");
+    test::WriteLinuxFile(prefix.Path("drives/c/docs/readme.doc"), "");
     CFileListCtrl list;
     list.resize(480, 200);
     list.Initialize();
     list.SetFilter("chm|pdf");
     list.ShowFolder("C:\\docs\\", true);
+    list.SetView(kViewDetails);
     list.show();
-    // The compact list first: names only, no detail texts made yet.
-    QAbstractItemView* pView = list.GetCurrentView();
+    auto* pView = qobject_cast<QTreeView*>(list.GetCurrentView());
+    ASSERT_NE(pView, nullptr);
     EXPECT_EQ(Rows(pView), "Sub*|a.pdf|b.chm|");
-    EXPECT_EQ(pView->model()->index(2, kColumnSize).data().toString(), QString());
-    EXPECT_EQ(pView->currentIndex().row(), 0);
     QTest::mouseClick(pView->viewport(), Qt::LeftButton, {},
                       pView->visualRect(pView->model()->index(1, 0)).center());
-    EXPECT_TRUE(list.HasSelectedFile());
     EXPECT_EQ(list.GetModel().GetSelection().GetSelectionMark(), 1);
-    QTest::mouseClick(pView->viewport(), Qt::LeftButton, {},
-                      pView->visualRect(pView->model()->index(0, 0)).center());
-
-    list.SetView(kViewDetails);
-    auto* pDetails = qobject_cast<QTreeView*>(list.GetCurrentView());
-    ASSERT_NE(pDetails, nullptr);
-    ASSERT_TRUE(pDetails->isVisible());
-    EXPECT_EQ(Rows(pDetails), "Sub*|a.pdf|b.chm|");  // the selection survives the switch
-    EXPECT_EQ(pDetails->model()->index(2, kColumnSize).data().toString(), QStringLiteral("2KB"));
-    EXPECT_EQ(pDetails->model()->index(1, kColumnSize).data().toString(), QStringLiteral("0KB"));
-    QHeaderView* pHeader = pDetails->header();
-    ASSERT_EQ(pHeader->count(), kListColumnCount);
-    for (int n = 0; n < kListColumnCount; ++n) {
-        const CListColumn* pColumn = GetListColumn(n);
-        EXPECT_EQ(pDetails->model()->headerData(n, Qt::Horizontal).toString(),
-                  QStringFromCp932(pColumn->m_pszHeading));
-        EXPECT_EQ(pHeader->sectionSize(n), pColumn->m_nWidth) << n;
-        auto align =
-            pDetails->model()->index(2, n).data(Qt::TextAlignmentRole).value<Qt::Alignment>();
-        EXPECT_EQ((align & Qt::AlignRight) != 0, pColumn->m_align == EColumnAlign::kRight) << n;
+    QAbstractItemModel* pModel = pView->model();
+    EXPECT_EQ(pModel->index(2, kColumnSize).data().toString(), QStringLiteral("2KB"));
+    EXPECT_EQ(pModel->headerData(kColumnSize, Qt::Horizontal).toString(),
+              QString::fromUtf8("サイズ"));
+    EXPECT_EQ(pView->header()->sectionSize(kColumnName), GetListColumn(kColumnName)->m_nWidth);
+    for (int nColumn : {kColumnName, kColumnSize}) {
+        auto align = pModel->index(2, nColumn).data(Qt::TextAlignmentRole).value<Qt::Alignment>();
+        EXPECT_EQ((align & Qt::AlignRight) != 0, nColumn == kColumnSize);
     }
-    // Header clicks, each followed by a fresh selection of the row that was selected.
-    const std::tuple<int, const char*> clicks[] = {{kColumnName, "b.chm|a.pdf|Sub*|"},
-                                                   {kColumnName, "Sub*|a.pdf|b.chm|"},
-                                                   {kColumnSize, "Sub*|a.pdf|b.chm|"},
-                                                   {kColumnSize, "b.chm|a.pdf|Sub*|"}};
-    for (const auto& [column, expected] : clicks) {
-        int x = pHeader->sectionViewportPosition(column) + 5;
-        QTest::mouseClick(pHeader->viewport(), Qt::LeftButton, {}, QPoint(x, 5));
-        EXPECT_EQ(Rows(pDetails), expected);
-    }
+    // A header click sorts, selects the selected row afresh and shows the order's arrow.
+    QHeaderView* pHeader = pView->header();
+    QTest::mouseClick(pHeader->viewport(), Qt::LeftButton, {},
+                      QPoint(pHeader->sectionViewportPosition(kColumnName) + 5, 5));
+    EXPECT_EQ(Rows(pView), "b.chm|a.pdf*|Sub|");
+    EXPECT_EQ(pHeader->sortIndicatorSection(), kColumnName);
+    EXPECT_EQ(pHeader->sortIndicatorOrder(), Qt::DescendingOrder);
+    list.SetView(kViewList);
+    EXPECT_EQ(Rows(list.GetCurrentView()), "b.chm|a.pdf*|Sub|");  // one selection for both views
     list.ClearSelection();
-    EXPECT_EQ(Rows(pDetails), "b.chm|a.pdf|Sub|");
-    EXPECT_EQ(pDetails->currentIndex().row(), 0);
-    list.ShowFolder("C:\\nowhere\\", true);  // a folder that is not there: an empty list
-    EXPECT_EQ(pDetails->model()->rowCount(), 0);
-    list.ClearSelection();
+    EXPECT_EQ(Rows(list.GetCurrentView()), "b.chm|a.pdf|Sub|");
+    EXPECT_EQ(list.GetCurrentView()->currentIndex().row(), 0);
 }
 
+// The box shows its entries' answers; letters, digits and moving keys are swallowed (Z would
+// otherwise jump to the Z: drive); Down opens the list, where Enter chooses.
 TEST(BrowseWidgetsTest, LocationBoxEntriesAndKeys) {
     test::CTempPrefix prefix;
-    Make(prefix, "Program Files/Help/");
+    std::filesystem::create_directories(prefix.Path("drives/c/Program Files/Help"));
     QWidget dialog;
     auto* pBox = new CFolderComboBox(&dialog);
     pBox->setGeometry(10, 10, 250, 24);
     pBox->Initialize(12);
-    EXPECT_EQ(pBox->count(), 2);  // the prefix's fixed drives C: and Z:
-    EXPECT_EQ(pBox->GetFolder(), "C:\\");
     pBox->SetFolder("C:\\Program Files\\Help\\");
-    ASSERT_EQ(pBox->count(), 4);
+    ASSERT_EQ(pBox->count(), 4);  // C:, its two levels, Z:
     EXPECT_EQ(pBox->currentIndex(), 2);
     EXPECT_EQ(pBox->GetEntries().GetEntries()[1].m_strDisplayName, "Program Files");  // as on disk
-    EXPECT_EQ(pBox->GetSelectedFolder(), "C:\\program files\\help\\");
     dialog.show();
     pBox->setFocus();
     EXPECT_FALSE(pBox->testAttribute(Qt::WA_InputMethodEnabled));
-    // Letters and digits are swallowed (Z would otherwise jump to the Z: drive), and so are the
-    // keys that would move the selection; Ctrl+D is left to the dialog.
-    const std::tuple<Qt::Key, Qt::KeyboardModifiers, bool> keys[] = {
-        {Qt::Key_Z, {}, true},        {Qt::Key_1, {}, true},
-        {Qt::Key_Home, {}, true},     {Qt::Key_Up, {}, true},
-        {Qt::Key_PageDown, {}, true}, {Qt::Key_D, Qt::ControlModifier, false}};
-    for (const auto& [key, modifiers, accepted] : keys) {
-        QKeyEvent press(QEvent::KeyPress, key, modifiers);
+    for (Qt::Key key : {Qt::Key_Z, Qt::Key_1, Qt::Key_Up, Qt::Key_PageDown}) {
+        QKeyEvent press(QEvent::KeyPress, key, {});
         QCoreApplication::sendEvent(pBox, &press);
-        EXPECT_EQ(press.isAccepted(), accepted) << key;
+        EXPECT_TRUE(press.isAccepted()) << key;
         EXPECT_EQ(pBox->currentIndex(), 2) << key;
         EXPECT_FALSE(pBox->view()->isVisible()) << key;
     }
     QSignalSpy closeUp(pBox, &CFolderComboBox::CloseUp);
     QTest::keyClick(pBox, Qt::Key_Down);
     ASSERT_TRUE(test::WaitUntil([&] { return pBox->view()->isVisible(); }));
-    // In the open list the arrows move, and Enter chooses and closes.
     QTest::keyClick(pBox->view(), Qt::Key_Up);
     QTest::keyClick(pBox->view(), Qt::Key_Return);
     ASSERT_TRUE(test::WaitUntil([&] { return closeUp.count() > 0; }));
