@@ -89,7 +89,9 @@ void CFolderComboBox::ShowEntries() {
 
 void CFolderComboBox::hidePopup() {
     QComboBox::hidePopup();
-    emit CloseUp();
+    // The toolkit closes the list before it selects the entry chosen in it: the close-up is
+    // told once that selection is made, so that it opens the chosen folder, not the old one.
+    QMetaObject::invokeMethod(this, &CFolderComboBox::CloseUp, Qt::QueuedConnection);
 }
 
 void CFolderComboBox::keyPressEvent(QKeyEvent* pEvent) {

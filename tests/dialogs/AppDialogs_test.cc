@@ -309,7 +309,14 @@ TEST_F(AppDialogsTest, FilesPageKeys) {
         EXPECT_EQ(FocusId(), 1002);
         QTest::keyClick(pBox, Qt::Key_Backspace);
         EXPECT_EQ(pBox->GetFolder(), kDocs);
-        pBox->hidePopup();
+        // Enter on the entry above the open folder opens that folder.
+        QTest::keyClick(pBox->view(), Qt::Key_Up);
+        QTest::keyClick(pBox->view(), Qt::Key_Return);
+        EXPECT_TRUE(test::WaitUntil([&] { return pList->GetFolder() == kUp; }));
+        EXPECT_EQ(pBox->GetFolder(), kUp);
+        page.findChild<CFileSelectionPane*>()->OpenFolder(kDocs);
+        page.activateWindow();  // offscreen, no window manager gives it back from the closed list
+        EXPECT_TRUE(test::WaitUntil([&] { return QApplication::activeWindow() == &page; }));
         // Enter with files selected in the list is Add's, the default while the list has focus.
         SelectFiles(page, {"relnotes.txt", "manual.pdf"});
         FileView(page)->setFocus();
