@@ -3,7 +3,7 @@
 // under the component's ProgID in a private prefix (see ScriptObject.cc).
 #include <sstream>
 
-#include "AutomationClient.h"
+#include "hostclient/AutomationClient.h"
 #include "Commands.h"
 #include "FuzzTarget.h"
 #include "ScriptOracle.h"
