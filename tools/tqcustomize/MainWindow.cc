@@ -130,6 +130,8 @@ CMainWindow::CMainWindow(std::string strProduct, QWidget* pParent)
             &CMainWindow::Remove);
     connect(new QShortcut(QKeySequence(Qt::Key_F2), this), &QShortcut::activated, this,
             &CMainWindow::Edit);
+    connect(new QShortcut(QKeySequence::Quit, this), &QShortcut::activated, this,
+            &CMainWindow::close);
 
     CWindowPlacement placement;
     const std::string strKeyPath = std::string(host::kProductKeyBase) + m_strProduct;
@@ -229,7 +231,8 @@ void CMainWindow::FinishLoad(int32_t lResult, int32_t lStatus, std::vector<CData
         QMessageBox box(QMessageBox::Warning, windowTitle(),
                         FromUtf8(FormatError(lResult, m_state.m_strFailure)), QMessageBox::Ok,
                         this);
-        box.setDetailedText(FromCp932(strLog));
+        box.setInformativeText(
+            FromCp932(strLog.substr(strLog.size() - std::min<size_t>(strLog.size(), 2000))));
         box.exec();
     }
     FillList();
@@ -511,9 +514,11 @@ void CMainWindow::closeEvent(QCloseEvent* pEvent) {
         }
     }
     StopWorker();
-    const QRect frame = geometry();
-    WriteWindowPlacement(std::string(host::kProductKeyBase) + m_strProduct,
-                         {frame.x(), frame.y(), frame.width(), frame.height()});
+    if (m_session.IsOpen()) {  // a product key that exists
+        const QRect frame = geometry();
+        WriteWindowPlacement(m_session.GetKeyPath(),
+                             {frame.x(), frame.y(), frame.width(), frame.height()});
+    }
     pEvent->accept();
 }
 

@@ -114,6 +114,7 @@ std::vector<std::string> ReadPendingPublicNames(const std::string& strKeyPath) {
     if (requested.empty()) {
         return names;
     }
+
     for (const CBaseFileOutline::CDatabase& db : ReadOutline(strKeyPath).m_databases) {
         for (const std::string& strRequested : requested) {
             if (EqualsNoCase(strRequested, db.m_strName)) {
