@@ -22,6 +22,7 @@
 #include <functional>
 
 #include "MainWindow.h"
+#include "ProductFiles.h"
 #include "dialogs/DialogTestApp.h"
 #include "platform/ComHost.h"
 #include "platform/File.h"
@@ -382,6 +383,27 @@ TEST_F(CustomizeTest, DropsOfFoldersAddressesAndHundredsOfFiles) {
     Drop(many);
     EXPECT_TRUE(test::WaitUntil([&] { return script.IsDone(); }, 60000));
     EXPECT_FALSE(Modified());
+}
+
+// What the window reads beside the object: its place as the registry keeps it (anything else
+// refused), and a base control file's databases, public names and log, in either spelling.
+TEST(CustomizeFiles, PlacementAndOutline) {
+    const std::pair<const char*, bool> placements[] = {{"10,-20,640,480", true},
+                                                       {"1,2,0,4", false},
+                                                       {"1,2,3", false},
+                                                       {"1,2,3,4,", false},
+                                                       {"", false}};
+    for (const auto& [pszText, bValid] : placements) {
+        CWindowPlacement placement;
+        EXPECT_EQ(placement.Parse(pszText), bValid) << pszText;
+        EXPECT_EQ(placement.Format(), bValid ? pszText : "0,0,0,0") << pszText;
+    }
+    const CBaseFileOutline outline = OutlineBaseFile(
+        "outputlog = \"C:\\x.log\"\r\n[A]~\r\npublicname = \"Alpha\"\r\n[B]\nPublicName=Beta");
+    EXPECT_EQ(outline.m_strOutputLog, "C:\\x.log");
+    ASSERT_EQ(outline.m_databases.size(), 2u);
+    EXPECT_EQ(outline.m_databases[0].m_strName + outline.m_databases[0].m_strPublicName, "AAlpha");
+    EXPECT_EQ(outline.m_databases[1].m_strName + outline.m_databases[1].m_strPublicName, "BBeta");
 }
 
 }  // namespace
