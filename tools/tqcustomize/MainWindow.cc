@@ -77,7 +77,7 @@ constexpr const char* kSectionNames[] = {"固定データベース", "選択型�
 }  // namespace
 
 CMainWindow::CMainWindow(std::string strProduct, QWidget* pParent)
-    : QMainWindow(pParent), m_strProduct(std::move(strProduct)) {
+    : QMainWindow(pParent), m_strProduct(std::move(strProduct)), m_strTitle(m_strProduct) {
     SetMessageBox(&g_messageBox);
     setAcceptDrops(true);
     auto* pCentral = new QWidget(this);
@@ -206,6 +206,9 @@ void CMainWindow::ShowProgress(int32_t lDone, int32_t lTotal) {
 void CMainWindow::FinishLoad(int32_t lResult, int32_t lStatus, std::vector<CDatabaseRow> rows) {
     StopWorker();
     m_pProgress->hide();
+    if (!m_session.GetProductName().empty()) {
+        m_strTitle = m_session.GetProductName();
+    }
     m_state.m_lStatus = lStatus;
     m_state.m_bCustomize = lResult == 0 && m_session.CanCustomize();
     m_state.m_bSelectionsChanged = m_state.m_bStructureChanged = false;
@@ -369,10 +372,7 @@ void CMainWindow::Update() {
         GetButton(button.m_action)->setEnabled(action.m_bEnabled);
         GetButton(button.m_action)->setToolTip(FromUtf8(action.m_strWhy));
     }
-    setWindowTitle(FromUtf8(GetWindowTitle(
-        Cp932ToUtf8Lossy(m_session.GetProductName().empty() ? m_strProduct
-                                                            : m_session.GetProductName()),
-        m_state.IsModified())));
+    setWindowTitle(FromUtf8(GetWindowTitle(Cp932ToUtf8Lossy(m_strTitle), m_state.IsModified())));
     m_pStatus->setText(FromUtf8(GetStatusText(m_state)));
 }
 

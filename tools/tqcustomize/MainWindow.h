@@ -71,6 +71,8 @@ private:
     void StopWorker();
 
     std::string m_strProduct;
+    std::string
+        m_strTitle;  // the product's display name once known (the session's is the worker's)
     CProductSession m_session;
     CWindowState m_state;
     std::vector<CDatabaseRow> m_sections[3];  // fixed, selection-type, free-type
