@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -12,6 +13,7 @@
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QTimer>
@@ -82,21 +84,7 @@ CMainWindow::CMainWindow(std::string strProduct, QWidget* pParent)
     setAcceptDrops(true);
     auto* pCentral = new QWidget(this);
     auto* pLayout = new QVBoxLayout(pCentral);
-    m_pList = new QTreeWidget(pCentral);
-    m_pList->setColumnCount(3);
-    m_pList->setHeaderLabels({"データベース", "インストール", "インデックス"});
-    m_pList->header()->setSectionResizeMode(kColumnName, QHeaderView::Stretch);
-    m_pList->header()->setStretchLastSection(false);
-    m_pList->setUniformRowHeights(true);  // a list of thousands lays out at once
-    m_pList->setAcceptDrops(false);
-    m_pList->installEventFilter(this);
-    for (int i = 0; i < 3; ++i) {
-        m_pSectionItems[i] = new QTreeWidgetItem(m_pList, {FromUtf8(kSectionNames[i])});
-        m_pSectionItems[i]->setFlags(Qt::ItemIsEnabled);
-        QFont font = m_pSectionItems[i]->font(kColumnName);
-        font.setBold(true);
-        m_pSectionItems[i]->setFont(kColumnName, font);
-    }
+    CreateList(pCentral);
     pLayout->addWidget(m_pList);
     auto* pButtons = new QHBoxLayout;
     for (const auto& button : kButtons) {
@@ -114,7 +102,30 @@ CMainWindow::CMainWindow(std::string strProduct, QWidget* pParent)
     statusBar()->addPermanentWidget(m_pProgress);
     m_pPoll = new QTimer(this);
     m_pPoll->setInterval(1000);
+    ConnectActions();
+    RestorePlacement();
+    Update();
+}
 
+void CMainWindow::CreateList(QWidget* pParent) {
+    m_pList = new QTreeWidget(pParent);
+    m_pList->setColumnCount(3);
+    m_pList->setHeaderLabels({"データベース", "インストール", "インデックス"});
+    m_pList->header()->setSectionResizeMode(kColumnName, QHeaderView::Stretch);
+    m_pList->header()->setStretchLastSection(false);
+    m_pList->setUniformRowHeights(true);  // a list of thousands lays out at once
+    m_pList->setAcceptDrops(false);       // a drop on it is the window's
+    m_pList->installEventFilter(this);
+    for (int i = 0; i < 3; ++i) {
+        m_pSectionItems[i] = new QTreeWidgetItem(m_pList, {FromUtf8(kSectionNames[i])});
+        m_pSectionItems[i]->setFlags(Qt::ItemIsEnabled);
+        QFont font = m_pSectionItems[i]->font(kColumnName);
+        font.setBold(true);
+        m_pSectionItems[i]->setFont(kColumnName, font);
+    }
+}
+
+void CMainWindow::ConnectActions() {
     connect(GetButton(CAction::Add), &QPushButton::clicked, this, [this] { Add(); });
     connect(GetButton(CAction::Edit), &QPushButton::clicked, this, &CMainWindow::Edit);
     connect(GetButton(CAction::Remove), &QPushButton::clicked, this, &CMainWindow::Remove);
@@ -132,15 +143,19 @@ CMainWindow::CMainWindow(std::string strProduct, QWidget* pParent)
             &CMainWindow::Edit);
     connect(new QShortcut(QKeySequence::Quit, this), &QShortcut::activated, this,
             &CMainWindow::close);
+}
 
+void CMainWindow::RestorePlacement() {
+    // A place on a screen that is no longer there is not kept to.
     CWindowPlacement placement;
-    const std::string strKeyPath = std::string(host::kProductKeyBase) + m_strProduct;
-    if (ReadWindowPlacement(strKeyPath, placement)) {
-        setGeometry(placement.m_nX, placement.m_nY, placement.m_nWidth, placement.m_nHeight);
+    const bool bKept =
+        ReadWindowPlacement(std::string(host::kProductKeyBase) + m_strProduct, placement);
+    const QRect place(placement.m_nX, placement.m_nY, placement.m_nWidth, placement.m_nHeight);
+    if (bKept && QGuiApplication::screenAt(place.center()) != nullptr) {
+        setGeometry(place);
     } else {
         resize(640, 480);
     }
-    Update();
 }
 
 CMainWindow::~CMainWindow() {

@@ -55,6 +55,9 @@ protected:
     bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
 
 private:
+    void CreateList(QWidget* pParent);
+    void ConnectActions();
+    void RestorePlacement();
     void StartLoad();
     void FinishLoad(int32_t lResult, int32_t lStatus, std::vector<CDatabaseRow> rows);
     void ShowProgress(int32_t lDone, int32_t lTotal);
