@@ -9,11 +9,10 @@ fail() { echo "FAILED: $*" >&2; exit 1; }
 if [ "${3:-}" = --inside ]; then
     "$build/tools/tqcustomize/tqcustomize" --product Demo &
     pid=$!
-    # The window's title ends in its own name; the component's question is captioned with the
-    # product's name alone.
-    main=$(timeout 20 xdotool search --sync --name ' - 検索データベース$' | head -1)
+    # The title names the product by its display name once the list is loaded; the component's
+    # question is captioned with that name alone.
+    main=$(timeout 20 xdotool search --sync --name '^Trellisquest デモ - 検索データベース$' | head -1)
     xdotool windowfocus --sync "$main"
-    sleep 1  # the list loads on its worker
     xdotool key Down Down space ctrl+s  # from the first selection-type database to 用語辞書
     box=$(timeout 20 xdotool search --sync --name '^Trellisquest デモ$' | head -1)
     xdotool windowfocus --sync "$box" key Return
