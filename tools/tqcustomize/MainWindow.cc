@@ -133,7 +133,7 @@ void CMainWindow::ConnectActions() {
     connect(GetButton(CAction::Revert), &QPushButton::clicked, this, &CMainWindow::Revert);
     connect(m_pList, &QTreeWidget::itemChanged, this, &CMainWindow::OnItemChanged);
     connect(m_pList, &QTreeWidget::currentItemChanged, this, &CMainWindow::Update);
-    connect(m_pList, &QTreeWidget::itemActivated, this, &CMainWindow::Edit);
+    connect(m_pList, &QTreeWidget::itemDoubleClicked, this, &CMainWindow::Edit);
     connect(m_pPoll, &QTimer::timeout, this, &CMainWindow::Poll);
     connect(new QShortcut(QKeySequence::Save, this), &QShortcut::activated, this,
             &CMainWindow::Save);
