@@ -65,16 +65,8 @@ private:
 
 CWindowMessageBox g_messageBox;
 
-constexpr struct {
-    CAction m_action;
-    const char* m_pszText;
-} kButtons[] = {
-    {CAction::Add, "追加(&A)..."}, {CAction::Edit, "編集(&E)..."},    {CAction::Remove, "削除(&D)"},
-    {CAction::Save, "保存(&S)"},   {CAction::Revert, "元に戻す(&R)"},
-};
-
-constexpr const char* kSectionNames[] = {"固定データベース", "選択型データベース",
-                                         "任意データベース"};
+constexpr CAction kButtons[] = {CAction::Add, CAction::Edit, CAction::Remove, CAction::Save,
+                                CAction::Revert};
 
 }  // namespace
 
@@ -87,9 +79,9 @@ CMainWindow::CMainWindow(std::string strProduct, QWidget* pParent)
     CreateList(pCentral);
     pLayout->addWidget(m_pList);
     auto* pButtons = new QHBoxLayout;
-    for (const auto& button : kButtons) {
-        auto* pButton = new QPushButton(FromUtf8(button.m_pszText), pCentral);
-        m_pButtons[static_cast<int>(button.m_action)] = pButton;
+    for (CAction action : kButtons) {
+        auto* pButton = new QPushButton(FromUtf8(GetActionLabel(action)), pCentral);
+        m_pButtons[static_cast<int>(action)] = pButton;
         pButtons->addWidget(pButton);
     }
     pButtons->addStretch();
@@ -110,14 +102,15 @@ CMainWindow::CMainWindow(std::string strProduct, QWidget* pParent)
 void CMainWindow::CreateList(QWidget* pParent) {
     m_pList = new QTreeWidget(pParent);
     m_pList->setColumnCount(3);
-    m_pList->setHeaderLabels({"データベース", "インストール", "インデックス"});
+    m_pList->setHeaderLabels(
+        {FromUtf8(kColumnTitles[0]), FromUtf8(kColumnTitles[1]), FromUtf8(kColumnTitles[2])});
     m_pList->header()->setSectionResizeMode(kColumnName, QHeaderView::Stretch);
     m_pList->header()->setStretchLastSection(false);
     m_pList->setUniformRowHeights(true);  // a list of thousands lays out at once
     m_pList->setAcceptDrops(false);       // a drop on it is the window's
     m_pList->installEventFilter(this);
     for (int i = 0; i < 3; ++i) {
-        m_pSectionItems[i] = new QTreeWidgetItem(m_pList, {FromUtf8(kSectionNames[i])});
+        m_pSectionItems[i] = new QTreeWidgetItem(m_pList, {FromUtf8(kSectionTitles[i])});
         m_pSectionItems[i]->setFlags(Qt::ItemIsEnabled);
         QFont font = m_pSectionItems[i]->font(kColumnName);
         font.setBold(true);
@@ -273,11 +266,10 @@ void CMainWindow::Poll() {
 
 void CMainWindow::SetRowItem(QTreeWidgetItem* pItem, const CDatabaseRow& row) {
     pItem->setText(kColumnName, FromCp932(row.m_strPublicName));
-    pItem->setText(kColumnInstalled, row.m_bInstalled ? "インストール済み" : "未インストール");
-    pItem->setText(kColumnIndex, row.m_bIndexPending ? "更新待ち" : "");
-    pItem->setToolTip(kColumnIndex, row.m_bIndexPending
-                                        ? "ファイルが変わり、インデックスの作成を待っています"
-                                        : "");
+    const CRowTexts texts = GetRowTexts(row);
+    pItem->setText(kColumnInstalled, FromUtf8(texts.m_strInstalled));
+    pItem->setText(kColumnIndex, FromUtf8(texts.m_strIndex));
+    pItem->setToolTip(kColumnIndex, FromUtf8(texts.m_strIndexTip));
     // Fixed databases are always searched: checked, and not for the user to change.
     pItem->setFlags(row.m_lType == kTypeFixed
                         ? Qt::ItemIsSelectable | Qt::ItemIsUserCheckable
@@ -382,10 +374,10 @@ bool CMainWindow::eventFilter(QObject* pWatched, QEvent* pEvent) {
 void CMainWindow::Update() {
     const CDatabaseRow* pRow = GetCurrentRow();
     m_state.m_lCurrentType = pRow != nullptr ? pRow->m_lType : 0;
-    for (const auto& button : kButtons) {
-        const CActionState action = GetActionState(button.m_action, m_state);
-        GetButton(button.m_action)->setEnabled(action.m_bEnabled);
-        GetButton(button.m_action)->setToolTip(FromUtf8(action.m_strWhy));
+    for (CAction action : kButtons) {
+        const CActionState state = GetActionState(action, m_state);
+        GetButton(action)->setEnabled(state.m_bEnabled);
+        GetButton(action)->setToolTip(FromUtf8(state.m_strWhy));
     }
     setWindowTitle(FromUtf8(GetWindowTitle(Cp932ToUtf8Lossy(m_strTitle), m_state.IsModified())));
     m_pStatus->setText(FromUtf8(GetStatusText(m_state)));
@@ -521,7 +513,7 @@ void CMainWindow::Revert() {
 void CMainWindow::closeEvent(QCloseEvent* pEvent) {
     if (m_state.IsModified()) {
         const auto answer = QMessageBox::question(
-            this, windowTitle(), "変更が保存されていません。保存しますか？",
+            this, windowTitle(), FromUtf8(kCloseQuestion),
             QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
         if (answer == QMessageBox::Cancel || (answer == QMessageBox::Save && !Save())) {
             pEvent->ignore();

@@ -53,6 +53,35 @@ std::string WhyNot(CAction action, const CWindowState& state) {
 
 }  // namespace
 
+const char* const kSectionTitles[3] = {"固定データベース", "選択型データベース",
+                                       "任意データベース"};
+const char* const kColumnTitles[3] = {"データベース", "インストール", "インデックス"};
+const char* const kCloseQuestion = "変更が保存されていません。保存しますか？";
+
+const char* GetActionLabel(CAction action) {
+    switch (action) {
+        case CAction::Add:
+            return "追加(&A)...";
+        case CAction::Edit:
+            return "編集(&E)...";
+        case CAction::Remove:
+            return "削除(&D)";
+        case CAction::Save:
+            return "保存(&S)";
+        case CAction::Revert:
+            return "元に戻す(&R)";
+        case CAction::Toggle:
+            break;
+    }
+    return "";
+}
+
+CRowTexts GetRowTexts(const CDatabaseRow& row) {
+    return {row.m_bInstalled ? "インストール済み" : "未インストール",
+            row.m_bIndexPending ? "更新待ち" : "",
+            row.m_bIndexPending ? "ファイルが変わり、インデックスの作成を待っています" : ""};
+}
+
 CActionState GetActionState(CAction action, const CWindowState& state) {
     std::string strWhy = WhyNot(action, state);
     return {strWhy.empty(), strWhy};

@@ -9,7 +9,24 @@
 
 namespace tq::customize {
 
+struct CDatabaseRow;
+
 enum class CAction { Add, Edit, Remove, Save, Revert, Toggle };
+
+// The window's fixed texts: the buttons' labels (with their access keys), the three sections,
+// the list's columns, the question at closing with unsaved changes.
+const char* GetActionLabel(CAction action);
+extern const char* const kSectionTitles[3];
+extern const char* const kColumnTitles[3];
+extern const char* const kCloseQuestion;
+
+// What a database's row says beside its name.
+struct CRowTexts {
+    std::string m_strInstalled;
+    std::string m_strIndex;
+    std::string m_strIndexTip;
+};
+CRowTexts GetRowTexts(const CDatabaseRow& row);
 
 struct CWindowState {
     enum class CList { Loading, Loaded, Blocked, Failed };
