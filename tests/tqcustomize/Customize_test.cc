@@ -213,6 +213,18 @@ TEST_F(CustomizeTest, SelectionsToggleAndSaveIntoBothFiles) {
     // The first save wrote the control file; the second asks the builder for the database.
     EXPECT_EQ(Item("用語辞書")->text(2).toStdString(), "更新待ち");
     EXPECT_EQ(Item("リリースノート")->text(2).toStdString(), "");
+    // A product without user applications: selections only.
+    m_pWindow.reset();
+    CRegKey key;
+    ASSERT_EQ(key.Open(HKEY_LOCAL_MACHINE,
+                       "SOFTWARE\\Orbanworks\\Trellisquest\\Demo\\USER\\AddTarget", KEY_ALL_ACCESS),
+              0);
+    ASSERT_EQ(key.SetDword("Customize", 0), 0);
+    Open().GetList()->setCurrentItem(Item("私のメモ"));
+    EXPECT_EQ(Enabled(), "00000");
+    EXPECT_NE(
+        m_pWindow->GetButton(CAction::Remove)->toolTip().toStdString().find("追加・編集できません"),
+        std::string::npos);
 }
 
 // Files dropped on the window start the wizard with them; Finish, F2's edit and Delete's removal
