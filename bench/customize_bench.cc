@@ -76,14 +76,20 @@ void TimeTool(benchmark::State& state, const char* pszTool, std::vector<std::str
 void BM_TqcustomizeOpen(benchmark::State& state) {
     TimeTool(state, kTqcustomize, {"--quit-after-load"});
 }
-BENCHMARK(BM_TqcustomizeOpen)->Arg(kDatabases)->Iterations(1)->UseManualTime()->Unit(
-    benchmark::kMillisecond);
+BENCHMARK(BM_TqcustomizeOpen)
+    ->Arg(kDatabases)
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 void BM_Baseline_TqctlList(benchmark::State& state) {
     TimeTool(state, kTqctl, {"list"});
 }
-BENCHMARK(BM_Baseline_TqctlList)->Arg(kDatabases)->Iterations(1)->UseManualTime()->Unit(
-    benchmark::kMillisecond);
+BENCHMARK(BM_Baseline_TqctlList)
+    ->Arg(kDatabases)
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace tq::bench
