@@ -234,21 +234,25 @@ void CMainWindow::FinishLoad(int32_t lResult, int32_t lStatus, std::vector<CData
         m_pPoll->start();
     } else {
         m_state.m_list = CWindowState::CList::Failed;
-        std::string strMessage = m_session.GetMessage(lResult);
-        m_state.m_strFailure = Cp932ToUtf8Lossy(strMessage);
-        // The reader's account of a damaged file is in the indexing log.
-        const std::string strLog =
-            m_session.IsOpen() ? ReadIndexingLog(m_session.GetKeyPath()) : std::string();
-        QMessageBox box(QMessageBox::Warning, windowTitle(),
-                        FromUtf8(FormatError(lResult, m_state.m_strFailure)), QMessageBox::Ok,
-                        this);
-        box.setInformativeText(
-            FromCp932(strLog.substr(strLog.size() - std::min<size_t>(strLog.size(), 2000))));
-        box.exec();
+        m_state.m_strFailure = Cp932ToUtf8Lossy(m_session.GetMessage(lResult));
     }
     FillList();
     Update();
+    if (m_state.m_list == CWindowState::CList::Failed && m_bReportFailures) {
+        ReportFailure(lResult);
+    }
     emit LoadEnded();
+}
+
+void CMainWindow::ReportFailure(int32_t lCode) {
+    // The reader's account of a damaged file is in the indexing log.
+    const std::string strLog =
+        m_session.IsOpen() ? ReadIndexingLog(m_session.GetKeyPath()) : std::string();
+    QMessageBox box(QMessageBox::Warning, windowTitle(),
+                    FromUtf8(FormatError(lCode, m_state.m_strFailure)), QMessageBox::Ok, this);
+    box.setInformativeText(
+        FromCp932(strLog.substr(strLog.size() - std::min<size_t>(strLog.size(), 2000))));
+    box.exec();
 }
 
 void CMainWindow::Poll() {

@@ -35,6 +35,9 @@ public:
     QPushButton* GetButton(CAction action) const;
     // How often a product held by someone else is asked again, in milliseconds.
     void SetPollInterval(int nMs);
+    // Whether a product that cannot be loaded is reported in a message box (the default) or
+    // only in the state, for a caller that reports it itself.
+    void SetReportFailures(bool bReport) { m_bReportFailures = bReport; }
 
     void Add(const std::vector<std::string>& targets = {});
     void Edit();
@@ -61,6 +64,7 @@ private:
     void StartLoad();
     void FinishLoad(int32_t lResult, int32_t lStatus, std::vector<CDatabaseRow> rows);
     void ShowProgress(int32_t lDone, int32_t lTotal);
+    void ReportFailure(int32_t lCode);
     void Poll();
     void FillList();
     void SetRowItem(QTreeWidgetItem* pItem, const CDatabaseRow& row);
@@ -83,7 +87,7 @@ private:
     std::thread m_worker;
     bool m_bFilling = false;
     bool m_bStarted = false;
-    bool m_bFailureShown = false;
+    bool m_bReportFailures = true;
 
     QTreeWidget* m_pList;
     QTreeWidgetItem* m_pSectionItems[3];

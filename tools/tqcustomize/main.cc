@@ -131,9 +131,13 @@ int main(int argc, char** argv) {
     }
     tq::customize::CMainWindow window(strProduct);
     if (bQuitAfterLoad) {
+        window.SetReportFailures(false);
         QObject::connect(&window, &tq::customize::CMainWindow::LoadEnded, &app, [&window] {
-            QApplication::exit(
-                window.GetState().m_list == tq::customize::CWindowState::CList::Loaded ? 0 : 1);
+            const tq::customize::CWindowState& state = window.GetState();
+            if (state.m_list != tq::customize::CWindowState::CList::Loaded) {
+                std::cerr << "tqcustomize: " << tq::customize::GetStatusText(state) << '\n';
+            }
+            QApplication::exit(state.m_list == tq::customize::CWindowState::CList::Loaded ? 0 : 1);
         });
     }
     if (!shots.empty()) {
