@@ -6,15 +6,20 @@
 
 #include <benchmark/benchmark.h>
 
+#include <fcntl.h>
 #include <malloc.h>
+#include <spawn.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+
 #include <cstdlib>
 
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "manager/ProductRegKey.h"
 #include "platform/File.h"
@@ -22,7 +27,29 @@
 #include "platform/Prefix.h"
 #include "platform/Registry.h"
 
+extern char** environ;
+
 namespace tq::bench {
+
+// Runs a program with its output discarded; its exit status, or -1 when it could not run.
+inline int RunProgram(const std::vector<std::string>& args) {
+    std::vector<char*> argv;
+    for (const std::string& arg : args) {
+        argv.push_back(const_cast<char*>(arg.c_str()));
+    }
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    pid_t pid = 0;
+    int err = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    int status = 0;
+    if (err != 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) {
+        return -1;
+    }
+    return WEXITSTATUS(status);
+}
 
 // A base control file of n databases, about 10 lines and 800 bytes each as in a product's file:
 // 50 groups (one of them a family range and one the default), two "###" separators, double-byte

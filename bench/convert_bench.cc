@@ -8,9 +8,6 @@
 //
 //   convert_bench [benchmark flags]
 #include <benchmark/benchmark.h>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <chrono>
 #include <memory>
@@ -18,8 +15,6 @@
 #include <vector>
 
 #include "BenchSupport.h"
-
-extern char** environ;
 
 namespace tq::bench {
 namespace {
@@ -31,26 +26,6 @@ const char* const kTqctl = TQ_TQCTL_PATH;
 #else
 const char* const kTqctl = nullptr;
 #endif
-
-// Runs a program with its output discarded; its exit status, or -1 when it could not run.
-int RunProgram(const std::vector<std::string>& args) {
-    std::vector<char*> argv;
-    for (const std::string& arg : args) {
-        argv.push_back(const_cast<char*>(arg.c_str()));
-    }
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    pid_t pid = 0;
-    int err = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    int status = 0;
-    if (err != 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) {
-        return -1;
-    }
-    return WEXITSTATUS(status);
-}
 
 // The product with its module registered and its base control file in place.
 class CConvertProduct {

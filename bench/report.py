@@ -64,7 +64,9 @@ ROWS = (
     + sized("Python configparser", "controlfile_bench", "Python_ConfigParser/{n}",
             "BM_Baseline_ReadSplit/{n}", PYTHON_SIZES, "bytes", "dbs")
     + [Row("tqctl convert", 100000, "convert_bench", "BM_TqctlConvert/100000",
-           "BM_Baseline_ConvertIo/100000", "bytes", "dbs")]
+           "BM_Baseline_ConvertIo/100000", "bytes", "dbs"),
+       Row("tqcustomize open until listed (vs tqctl list)", 10000, "customize_bench",
+           "BM_TqcustomizeOpen/10000", "BM_Baseline_TqctlList/10000", "items", "dbs")]
     + sized("AddAppli", "manager_bench", "BM_AddApplications/{n}",
             "BM_Baseline_PlainRecords/{n}", (1000, 10000), "items", "apps")
     + [Row("save after one change", 10000, "manager_bench", "BM_SaveAfterOneChange/10000",
@@ -87,8 +89,8 @@ ROWS = (
            "BM_Baseline_StdSort/10000", "items", "rows") for key in range(1, 11)]
 )
 
-PROGRAMS = ("controlfile_bench", "convert_bench", "manager_bench", "registry_bench",
-            "checkjob_bench", "filelist_bench")
+PROGRAMS = ("controlfile_bench", "convert_bench", "customize_bench", "manager_bench",
+            "registry_bench", "checkjob_bench", "filelist_bench")
 
 
 class Result:
@@ -309,7 +311,9 @@ def notes(errors):
         "process run as its figure: the file read and its lines split with memchr (load, inih, "
         "save); fwrite of the same bytes plus the writer's flushes (writes); read+split of the "
         "base control file plus fwrite+flush of the files the conversion writes (tqctl convert, "
-        "timed from the process's start to its exit); the same strings stored in plain vectors "
+        "timed from the process's start to its exit); tqctl list on the same product (tqcustomize "
+        "open, timed from the process's start until its list is shown); the same strings stored "
+        "in plain vectors "
         "(AddAppli); the raw SQLite upsert and SELECT (registry); open+read of the same 1,000 "
         "files (check job); the same job without a dialog (check job, wait dialog); the longest "
         "pause of an idle event loop with the same timer (UI thread's longest pause: the "
@@ -324,7 +328,7 @@ def notes(errors):
         "the C++ read+split of the same file from this run of controlfile_bench.",
         "Figures hold for this machine under its load at the time (%s, %s UTC); compare ratios, "
         "not absolute figures, across machines. Run: bench/run [NAME] (NAME: programs whose "
-        "name contains it, e.g. controlfile, convert, manager, registry, checkjob)."
+        "name contains it, e.g. controlfile, convert, customize, manager, registry, checkjob)."
         % (machine(), time.strftime("%Y-%m-%d %H:%M", time.gmtime())),
     ]
     return lines

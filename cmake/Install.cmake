@@ -12,9 +12,11 @@ foreach(_lib tqcstm tqfltr2)
     endif()
 endforeach()
 set(_tq_tools tqreg)
-if(TARGET tqctl)
-    list(APPEND _tq_tools tqctl)
-endif()
+foreach(_tool tqctl tqcustomize)
+    if(TARGET ${_tool})
+        list(APPEND _tq_tools ${_tool})
+    endif()
+endforeach()
 
 # The component module loads the topic-filter library from its own folder, and both use the
 # platform library beside them.

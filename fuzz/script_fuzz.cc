@@ -3,10 +3,10 @@
 // under the component's ProgID in a private prefix (see ScriptObject.cc).
 #include <sstream>
 
-#include "AutomationClient.h"
 #include "Commands.h"
 #include "FuzzTarget.h"
 #include "ScriptOracle.h"
+#include "hostclient/AutomationClient.h"
 #include "platform/Registry.h"
 
 namespace {

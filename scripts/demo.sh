@@ -2,7 +2,8 @@
 # Sets up and runs the main job on the demo product: installs what is missing, builds, creates a
 # fresh prefix from samples/demo (its registry from demo.reg, its drive C: from drive_c),
 # registers the component module, then lists the databases, regenerates the control file and
-# shows the status. The prefix is left in place for further tqctl commands.
+# shows the status. With a display it then opens the desktop window, tqcustomize, on the demo
+# product. The prefix is left in place for further commands.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 if [ "${TQ_DEMO_SKIP_BUILD:-0}" != 1 ]; then
@@ -24,4 +25,10 @@ run list
 run convert
 run status
 echo
-echo "Try: $tqctl --prefix $prefix --product Demo deselect 2 1"
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+    echo "\$ tqcustomize --prefix $prefix --product Demo"
+    build/tools/tqcustomize/tqcustomize --prefix "$prefix" --product Demo
+else
+    echo "Try: $tqctl --prefix $prefix --product Demo deselect 2 1"
+    echo "On a display: build/tools/tqcustomize/tqcustomize --prefix $prefix --product Demo"
+fi

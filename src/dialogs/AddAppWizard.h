@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "dialogs/DialogProvider.h"
 
@@ -11,6 +13,9 @@ class QWidget;
 namespace tq {
 
 // The new application's 1-based number among the free-type databases, or TQE_CANCELLED.
-int32_t RunAddAppWizard(const CDialogContext& context, QWidget* pParent);
+// initialTargets (Windows paths) are checked into the target list when the files page first
+// shows.
+int32_t RunAddAppWizard(const CDialogContext& context, QWidget* pParent,
+                        const std::vector<std::string>& initialTargets = {});
 
 }  // namespace tq

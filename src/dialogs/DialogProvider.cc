@@ -1,9 +1,11 @@
 #include "dialogs/DialogProvider.h"
 
+#include <QApplication>
 #include <QPointer>
 #include <QWidget>
 #include <cstdio>
 #include <functional>
+#include <utility>
 
 #include "dialogs/AddAppWizard.h"
 #include "dialogs/DialogApplication.h"
@@ -22,6 +24,12 @@ int32_t AnswerCancelled(const char* pszDialog, const char* pszWhy) {
 }
 
 QPointer<QWidget> g_pParent;
+std::vector<std::string> g_initialTargets;
+
+// The named parent, else the host's active window.
+QWidget* DialogParent() {
+    return g_pParent != nullptr ? g_pParent.data() : QApplication::activeWindow();
+}
 
 // The desktop's dialogs, one at a time: a call made while one is open (from a host's timer or
 // an event the dialog's loop delivered) is answered as cancelled, since the model is in the
@@ -29,12 +37,14 @@ QPointer<QWidget> g_pParent;
 class CDesktopDialogProvider : public CDialogProvider {
 public:
     int32_t RunAddAppDialog(const CDialogContext& context) override {
-        return Run("add-application wizard",
-                   [&context] { return RunAddAppWizard(context, g_pParent.data()); });
+        std::vector<std::string> initial = std::exchange(g_initialTargets, {});
+        return Run("add-application wizard", [&context, &initial] {
+            return RunAddAppWizard(context, DialogParent(), initial);
+        });
     }
     int32_t RunEditAppDialog(const CDialogContext& context, int32_t lIndex) override {
         return Run("edit-application dialog", [&context, lIndex] {
-            return tq::RunEditAppDialog(context, lIndex, g_pParent.data());
+            return tq::RunEditAppDialog(context, lIndex, DialogParent());
         });
     }
 
@@ -71,6 +81,10 @@ CDialogProvider& GetDialogProvider() {
 
 void SetDialogParent(QWidget* pParent) {
     g_pParent = pParent;
+}
+
+void SetInitialAddTargets(std::vector<std::string> paths) {
+    g_initialTargets = std::move(paths);
 }
 
 CDialogProvider* SetDialogProvider(CDialogProvider* pProvider) {

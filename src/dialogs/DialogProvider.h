@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "applications/CheckJob.h"
 
@@ -36,9 +37,14 @@ public:
 // The current provider: the one a host or a test set, else the desktop's.
 CDialogProvider& GetDialogProvider();
 // A host with windows of its own names the window the component's dialogs belong to: they
-// stay above it and block it. Without one (or once it is gone) the dialogs are modal to the
-// whole application. Not owned; null forgets it.
+// stay above it and block it. Without one (or once it is gone) they belong to the host's active
+// window, if it has one, and are modal to the whole application. Not owned; null forgets it.
 void SetDialogParent(QWidget* pParent);
+// A host that was handed files (dropped on its window) names them for the next add wizard: its
+// files page opens with them checked into the target list, as files dropped on that list are
+// (folders and paths that name nothing left out). Windows paths in code page 932. The next
+// wizard takes them, also when it cannot be shown; an empty list forgets them.
+void SetInitialAddTargets(std::vector<std::string> paths);
 // Makes pProvider current (it must outlive its use; null restores the desktop's) and returns the
 // previous one.
 CDialogProvider* SetDialogProvider(CDialogProvider* pProvider);

@@ -23,6 +23,8 @@
 #include "dialogs/TargetListBox.h"
 #include "dialogs/WaitDlg.h"
 #include "manager/CtrlFile.h"
+#include "platform/Cp932.h"
+#include "platform/File.h"
 #include "platform/Path.h"
 #include "resources/StringTable.h"
 
@@ -257,22 +259,34 @@ void CFileSelectionPane::AddFiles(const std::vector<CCheckItem>& items, size_t n
 }
 
 void CFileSelectionPane::OnFilesDropped(const QStringList& localPaths) {
-    // As the files of Add: folders are left out, and files whose path has no Windows form (or
-    // whose name has no code page 932 form) cannot be targets.
-    std::vector<CCheckItem> items;
+    // Files whose path has no Windows form (a name without a code page 932 form) cannot be
+    // targets.
+    std::vector<std::string> paths;
     for (const QString& strLocal : localPaths) {
-        const QFileInfo info(strLocal);
-        CCheckItem item;
-        if (info.isDir() ||
-            ToWindowsPath(QFile::encodeName(info.absoluteFilePath()).toStdString(),
-                          item.m_strPath) != 0 ||
-            !Cp932FromQString(info.fileName(), item.m_strDisplayName)) {
+        std::string strPath;
+        if (ToWindowsPath(QFile::encodeName(QFileInfo(strLocal).absoluteFilePath()).toStdString(),
+                          strPath) == 0) {
+            paths.push_back(std::move(strPath));
+        }
+    }
+    AddPaths(paths, static_cast<size_t>(localPaths.size()));
+}
+
+void CFileSelectionPane::AddPaths(const std::vector<std::string>& paths, size_t nChosen) {
+    // As the files of Add: folders are left out.
+    std::vector<CCheckItem> items;
+    for (const std::string& strPath : paths) {
+        uint32_t attributes = 0;
+        if (GetFileAttributes(strPath, attributes) != 0 ||
+            (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
             continue;
         }
-        items.push_back(std::move(item));
+        const size_t nSlash = FindLastChar(strPath, '\\');
+        items.push_back(
+            {strPath, nSlash == std::string::npos ? strPath : strPath.substr(nSlash + 1)});
     }
     if (!items.empty()) {
-        AddFiles(items, static_cast<size_t>(localPaths.size()));
+        AddFiles(items, nChosen);
     }
 }
 

@@ -75,6 +75,9 @@ public:
     // Checks the items into the target list. nChosen is how many items the user chose (folders
     // among them): one refused file of a single choice gets the message, several the report.
     void AddFiles(const std::vector<CCheckItem>& items, size_t nChosen);
+    // Files given by their Windows paths (dropped, or handed over by the host): folders and
+    // paths that name nothing are left out, the rest checked in as AddFiles does.
+    void AddPaths(const std::vector<std::string>& paths, size_t nChosen);
     void RemoveTargets();
 
 protected:

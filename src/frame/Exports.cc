@@ -2,7 +2,9 @@
 
 #include <new>
 #include <string>
+#include <vector>
 
+#include "dialogs/DialogProvider.h"
 #include "frame/ClassFactory.h"
 #include "frame/EditStatus.h"
 #include "frame/ErrorTable.h"
@@ -74,5 +76,17 @@ int32_t VXCSTM_GetStatus(const char* pszKeyPath) {
         return ProbeEditStatus(ctrlFile);
     } catch (const std::bad_alloc&) {
         return EDITSTATUS_UNKNOWN;
+    }
+}
+
+void VXCSTM_SetAddTargets(const char* pszPaths) {
+    try {
+        std::vector<std::string> paths;
+        for (const char* p = pszPaths; p != nullptr && *p != '\0'; p += paths.back().size() + 1) {
+            paths.emplace_back(p);
+        }
+        SetInitialAddTargets(std::move(paths));
+    } catch (const std::bad_alloc&) {
+        SetInitialAddTargets({});
     }
 }

@@ -27,3 +27,9 @@ int32_t VXCSTM_GetStatus(const char* pszKeyPath);
 // message: for code >= 0 the buffer gets an empty string, for an unknown negative code it stays
 // as it was. The buffer is written only when size is at least 1.
 uint32_t VXCSTM_GetErrorString(int32_t code, char* buffer, uint32_t size);
+// The files the next add wizard (OpenAddAppDialog) opens with, for a host that was handed them
+// (dropped on its window): checked into the wizard's target list as files dropped on that list
+// are; folders and paths that name nothing are left out. Windows paths in code page 932, each
+// ended by a zero byte, the list by a second one; null or an empty list forgets them. The next
+// wizard takes them, also one that cannot be shown.
+void VXCSTM_SetAddTargets(const char* pszPaths);

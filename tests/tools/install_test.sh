@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # An installation, moved after install, serves its tools and hosts with nothing of the build
 # tree: tqctl (also by its bare name) registers its own module, lists the demo product, checks a
-# topic; hosts built with pkg-config and with CMake read the message tqctl reads.
+# topic; tqcustomize opens on the product (desktop entry and icon installed); hosts built with
+# pkg-config and with CMake read the message tqctl reads.
 # Usage: install_test.sh BUILD_DIR SOURCE_DIR BINDIR LIBDIR CXX
 set -euo pipefail
 build=$1 source=$2 bindir=$3 libdir=$4 cxx=$5
@@ -34,6 +35,11 @@ doc="$prefix/drives/c/Program Files/Trellisquest/Docs/relnotes.txt"
 out=$(run "$tqctl" --prefix "$prefix" --product Demo check "$doc" 2>&1)
 [ "$out" = $'1\t'"$doc" ] || fail "check: $out"
 message=$(run "$tqctl" --prefix "$prefix" --raw error -1043 | od -An -tx1)
+# The desktop window opens on the one product installed, with its entry and icon beside it.
+QT_QPA_PLATFORM=offscreen run "$inst/$bindir/tqcustomize" --prefix "$prefix" --quit-after-load \
+    2>/dev/null || fail "tqcustomize"
+ls "$inst"/share/applications/tqcustomize.desktop "$inst"/share/icons/*/*/*/tqcustomize.svg \
+    >/dev/null || fail "desktop entry or icon"
 
 cat >"$work/host.cc" <<'HOST'
 #include <cstdio>

@@ -6,8 +6,6 @@
 #include <iostream>
 
 #include "platform/Cp932.h"
-#include "platform/Environment.h"
-#include "platform/Prefix.h"
 
 namespace tq::tqctl {
 
@@ -39,57 +37,13 @@ bool ParseInt32(const std::string& strText, int32_t& value) {
     return true;
 }
 
-bool CHostOptions::Parse(const std::vector<std::string>& args, size_t& i, std::string& strError) {
-    std::string strValue;
-    if (m_strProduct.empty() && GetEnvironmentVariable("TQ_PRODUCT", strValue) == 0) {
-        m_strProduct = strValue;
-    }
-    for (; i < args.size(); ++i) {
-        const std::string& strArg = args[i];
-        if (strArg == "--help" || strArg == "-h") {
-            m_bHelp = true;
-        } else if (strArg == "--yes") {
-            m_answer = Answer::Yes;
-        } else if (strArg == "--no") {
-            m_answer = Answer::No;
-        } else if (strArg == "--raw") {
-            m_bRaw = true;
-        } else if (strArg == "--prefix" || strArg == "--product") {
-            if (i + 1 >= args.size()) {
-                strError = strArg + " needs a value";
-                return false;
-            }
-            (strArg == "--prefix" ? m_strPrefix : m_strProduct) = args[++i];
-        } else if (strArg.size() > 1 && strArg[0] == '-') {
-            strError = "unknown option " + strArg;
-            return false;
-        } else {
-            break;
-        }
-    }
-    return true;
-}
-
 CHost& GetHost() {
     static CHost s_host(std::cout, std::cerr);
     return s_host;
 }
 
 bool CHost::Prepare(std::string& strError) {
-    if (!m_options.m_strPrefix.empty()) {
-        int32_t err = CPrefix::Use(m_options.m_strPrefix);
-        if (err != 0) {
-            strError = "cannot use the prefix " + m_options.m_strPrefix + " (error " +
-                       std::to_string(err) + ")";
-            return false;
-        }
-        SetEnvironmentVariable("TQ_PREFIX", CPrefix::Current().GetDir());
-    }
-    if (m_options.m_answer != CHostOptions::Answer::Ask) {
-        SetEnvironmentVariable("TQ_ANSWER",
-                               m_options.m_answer == CHostOptions::Answer::Yes ? "yes" : "no");
-    }
-    return true;
+    return UseHostOptions(m_options, strError);
 }
 
 std::string CHost::ToTerminal(const std::string& strCp932) const {

@@ -7,25 +7,18 @@
 #include <string>
 #include <vector>
 
-#include "AutomationClient.h"
 #include "Commands.h"
+#include "hostclient/AutomationClient.h"
+#include "hostclient/HostOptions.h"
 
 namespace tq::tqctl {
 
-struct CHostOptions {
-    enum class Answer { Ask, Yes, No };
-
-    std::string m_strPrefix;   // --prefix, else TQ_PREFIX
-    std::string m_strProduct;  // --product, else TQ_PRODUCT (terminal text)
-    Answer m_answer = Answer::Ask;
-    bool m_bRaw = false;  // terminal text is code page 932 instead of UTF-8
-    bool m_bHelp = false;
-
-    // Reads the global options at args[i...] up to the command (TQ_PRODUCT gives the product
-    // unless --product does); i ends at the command. False with strError for an unknown
-    // option or a missing value.
-    bool Parse(const std::vector<std::string>& args, size_t& i, std::string& strError);
-};
+using host::CAutomationClient;
+using host::CCallResult;
+using host::CHostOptions;
+using host::CModuleExports;
+using host::kProductKeyBase;
+using host::MakeBstrVariant;
 
 class CHost {
 public:

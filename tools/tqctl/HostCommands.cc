@@ -27,10 +27,6 @@ bool CallOk(CHost& host, CAutomationClient& client, const char* pszMember,
     return true;
 }
 
-int32_t LongOf(const CCallResult& result) {
-    return result.m_varResult.vt == VT_I4 ? result.m_varResult.lVal : 0;
-}
-
 // The object's failure line for the code a method returned.
 int FailWithObject(CHost& host, CAutomationClient& client, int32_t lCode) {
     return host.Fail(lCode, client.GetErrorString());
@@ -52,15 +48,15 @@ bool OpenProduct(CHost& host, CAutomationClient*& pClient, int& nExit) {
     if (!CallOk(host, *pClient, "SetProductKey", {key}, result)) {
         return false;
     }
-    if (result.m_varResult.vt != VT_BOOL || result.m_varResult.boolVal == VARIANT_FALSE) {
+    if (!result.GetBool()) {
         FailWithObject(host, *pClient, pClient->GetErrorCode());
         return false;
     }
     if (!CallOk(host, *pClient, "Load", {}, result)) {
         return false;
     }
-    if (LongOf(result) != 0) {
-        FailWithObject(host, *pClient, LongOf(result));
+    if (result.GetLong() != 0) {
+        FailWithObject(host, *pClient, result.GetLong());
         return false;
     }
     return true;
@@ -73,8 +69,8 @@ bool RunStep(CHost& host, CAutomationClient& client, const char* pszMember,
     if (!CallOk(host, client, pszMember, args, result)) {
         return false;
     }
-    if (LongOf(result) < 0) {
-        FailWithObject(host, client, LongOf(result));
+    if (result.GetLong() < 0) {
+        FailWithObject(host, client, result.GetLong());
         return false;
     }
     return true;
@@ -176,7 +172,7 @@ int ListCommand(CHost& host, const std::vector<std::string>& args) {
         if (int32_t lError = pClient->GetErrorCode(); lError != 0) {
             return FailWithObject(host, *pClient, lError);
         }
-        for (int32_t lNumber = 1; lNumber <= LongOf(count); ++lNumber) {
+        for (int32_t lNumber = 1; lNumber <= count.GetLong(); ++lNumber) {
             const std::vector<VARIANT> at = {CVariant(lType), CVariant(lNumber)};
             CCallResult name, selected, installed;
             if (!CallOk(host, *pClient, "DBGetPublicName", at, name) ||
@@ -184,12 +180,9 @@ int ListCommand(CHost& host, const std::vector<std::string>& args) {
                 !CallOk(host, *pClient, "DBIsInstalledAppli", at, installed)) {
                 return kExitFailed;
             }
-            std::string strName;
-            if (name.m_varResult.vt == VT_BSTR) {
-                BstrToCp932(name.m_varResult.bstrVal, strName);
-            }
-            host.Out() << lType << '\t' << lNumber << '\t' << LongOf(selected) << '\t'
-                       << LongOf(installed) << '\t' << host.ToTerminal(strName) << '\n';
+            const std::string strName = name.GetString();
+            host.Out() << lType << '\t' << lNumber << '\t' << selected.GetLong() << '\t'
+                       << installed.GetLong() << '\t' << host.ToTerminal(strName) << '\n';
         }
     }
     return kExitOk;
@@ -249,13 +242,13 @@ int AddCommand(CHost& host, const std::vector<std::string>& args) {
     if (!CallOk(host, *pClient, "OpenAddAppDialog", {}, added)) {
         return kExitFailed;
     }
-    if (LongOf(added) < 0) {
-        return FailWithObject(host, *pClient, LongOf(added));
+    if (added.GetLong() < 0) {
+        return FailWithObject(host, *pClient, added.GetLong());
     }
     if (!RunStep(host, *pClient, "Save", {CVariant(int32_t{0})})) {
         return kExitFailed;
     }
-    host.Out() << LongOf(added) << '\n' << std::flush;
+    host.Out() << added.GetLong() << '\n' << std::flush;
     return kExitOk;
 }
 

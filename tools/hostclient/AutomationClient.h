@@ -1,6 +1,6 @@
-// How tqctl reaches the component: the automation object by its ProgID and the module's plain
-// exports, nothing else. The module is found through the prefix's HKEY_CLASSES_ROOT exactly
-// as any other host finds it.
+// How the hosts (tqctl, tqcustomize) reach the component: the automation object by its ProgID
+// and the module's plain exports, nothing else. The module is found through the prefix's
+// HKEY_CLASSES_ROOT exactly as any other host finds it.
 #pragma once
 
 #include <cstdint>
@@ -12,7 +12,7 @@
 #include "platform/Unknown.h"
 #include "platform/Variant.h"
 
-namespace tq::tqctl {
+namespace tq::host {
 
 // Registry path of a product below HKEY_LOCAL_MACHINE, followed by the product key.
 constexpr const char* kProductKeyBase = "SOFTWARE\\Orbanworks\\Trellisquest\\";
@@ -25,6 +25,14 @@ struct CCallResult {
     SCODE m_scode = 0;
     std::string m_strDescription;  // of the exception, code page 932
     uint32_t m_uArgErr = 0;        // with DISP_E_TYPEMISMATCH and friends: the argument slot
+
+    // The answer read as the members give it: a long (0 for any other type), a BOOL, a string
+    // (code page 932; empty for any other type).
+    int32_t GetLong() const { return m_varResult.vt == VT_I4 ? m_varResult.lVal : 0; }
+    bool GetBool() const {
+        return m_varResult.vt == VT_BOOL && m_varResult.boolVal != VARIANT_FALSE;
+    }
+    std::string GetString() const;
 };
 
 class CAutomationClient {
@@ -55,6 +63,8 @@ struct CModuleExports {
     uint32_t (*m_pfnGetErrorString)(int32_t, char*, uint32_t) = nullptr;
 
     HRESULT Load(std::string* pstrDetail);
+    // The export that hands the next add wizard its first files; null when the module has none.
+    void (*m_pfnSetAddTargets)(const char*) = nullptr;
     // The message of a code through the size query and a second call; empty when it has none.
     std::string GetErrorString(int32_t lCode) const;
 };
@@ -62,4 +72,4 @@ struct CModuleExports {
 // A VARIANT holding a string given in code page 932 (VT_BSTR; null when it cannot convert).
 CVariant MakeBstrVariant(const std::string& strCp932);
 
-}  // namespace tq::tqctl
+}  // namespace tq::host

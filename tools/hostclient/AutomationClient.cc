@@ -1,10 +1,10 @@
-#include "AutomationClient.h"
+#include "hostclient/AutomationClient.h"
 
 #include "platform/Bstr.h"
 #include "platform/ComHost.h"
 #include "platform/Cp932.h"
 
-namespace tq::tqctl {
+namespace tq::host {
 
 namespace {
 
@@ -13,6 +13,7 @@ namespace {
 constexpr const char* kExportBaseInfoToControl = "_Z24VXCSTM_BaseInfoToControlPKc";
 constexpr const char* kExportGetStatus = "_Z16VXCSTM_GetStatusPKc";
 constexpr const char* kExportGetErrorString = "_Z21VXCSTM_GetErrorStringiPcj";
+constexpr const char* kExportSetAddTargets = "_Z20VXCSTM_SetAddTargetsPKc";
 
 }  // namespace
 
@@ -56,18 +57,21 @@ CCallResult CAutomationClient::Call(const std::string& strMember, const std::vec
     return result;
 }
 
+std::string CCallResult::GetString() const {
+    std::string str;
+    if (SUCCEEDED(m_hr) && m_varResult.vt == VT_BSTR) {
+        BstrToCp932(m_varResult.bstrVal, str);
+    }
+    return str;
+}
+
 int32_t CAutomationClient::GetErrorCode() {
     CCallResult result = Call("ErrorCode", {}, DISPATCH_PROPERTYGET);
-    return SUCCEEDED(result.m_hr) && result.m_varResult.vt == VT_I4 ? result.m_varResult.lVal : 0;
+    return SUCCEEDED(result.m_hr) ? result.GetLong() : 0;
 }
 
 std::string CAutomationClient::GetErrorString() {
-    CCallResult result = Call("ErrorString", {}, DISPATCH_PROPERTYGET);
-    std::string str;
-    if (SUCCEEDED(result.m_hr) && result.m_varResult.vt == VT_BSTR) {
-        BstrToCp932(result.m_varResult.bstrVal, str);
-    }
-    return str;
+    return Call("ErrorString", {}, DISPATCH_PROPERTYGET).GetString();
 }
 
 HRESULT CModuleExports::Load(std::string* pstrDetail) {
@@ -82,6 +86,10 @@ HRESULT CModuleExports::Load(std::string* pstrDetail) {
             return hr;
         }
     }
+    // A module without it still serves every other call.
+    std::string strIgnored;
+    GetClassModuleExport(kCtrlFileMgrProgID, kExportSetAddTargets,
+                         reinterpret_cast<void**>(&m_pfnSetAddTargets), &strIgnored);
     return S_OK;
 }
 
@@ -107,4 +115,4 @@ CVariant MakeBstrVariant(const std::string& strCp932) {
     return var;
 }
 
-}  // namespace tq::tqctl
+}  // namespace tq::host

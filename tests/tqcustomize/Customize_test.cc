@@ -1,0 +1,422 @@
+// The desktop window over the demo product, driven by key and mouse on the offscreen platform
+// against the real component module: selections, add, edit and remove through the component's
+// own dialogs, each ending in the files; another editor and the builder holding the product;
+// the bad inputs of a product that cannot load, a disk that fills and drops of all kinds.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPointer>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QUrl>
+#include <filesystem>
+#include <functional>
+
+#include "MainWindow.h"
+#include "ProductFiles.h"
+#include "dialogs/DialogTestApp.h"
+#include "platform/ComHost.h"
+#include "platform/File.h"
+#include "platform/Registry.h"
+#include "platform/Win32Error.h"
+#include "support/TestSupport.h"
+
+namespace tq::customize {
+namespace {
+
+const std::string kControl = "drives/c/Program Files/Trellisquest/Control/";
+const std::string kDocs = "drives/c/Program Files/Trellisquest/Docs/";
+using CStep = std::function<void(QDialog&)>;
+
+// Runs each step on the next modal dialog or message box (not the component's wait dialog).
+class CModalScript {
+public:
+    explicit CModalScript(std::vector<CStep> steps) : m_steps(std::move(steps)) {
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            auto* pDialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (pDialog == nullptr || pDialog == m_pLast || !pDialog->isVisible() ||
+                QByteArray(pDialog->metaObject()->className()).contains("WaitDlg")) {
+                return;
+            }
+            m_pLast = pDialog;
+            QPointer<QDialog> pTarget = pDialog;
+            ASSERT_LT(m_nNext, m_steps.size()) << "unexpected " << Text(*pDialog);
+            QMetaObject::invokeMethod(
+                &m_timer,
+                [pTarget, &step = m_steps[m_nNext++]] { pTarget ? step(*pTarget) : void(); },
+                Qt::QueuedConnection);
+        });
+        m_timer.start(10);
+    }
+    ~CModalScript() { EXPECT_EQ(m_nNext, m_steps.size()) << "steps left"; }
+    bool IsDone() const {
+        return m_nNext == m_steps.size() && QApplication::activeModalWidget() == nullptr;
+    }
+    static std::string Text(QDialog& dialog) {
+        auto* pBox = qobject_cast<QMessageBox*>(&dialog);
+        return pBox ? (pBox->text() + pBox->informativeText()).toStdString() : "dialog";
+    }
+
+private:
+    std::vector<CStep> m_steps;
+    size_t m_nNext = 0;
+    QPointer<QDialog> m_pLast;
+    QTimer m_timer;
+};
+
+// A message box step: its text holds strExpected; then the button.
+CStep Answer(std::string strExpected, QMessageBox::StandardButton button) {
+    return [strExpected, button](QDialog& dialog) {
+        EXPECT_NE(CModalScript::Text(dialog).find(strExpected), std::string::npos)
+            << CModalScript::Text(dialog);
+        if (auto* pBox = qobject_cast<QMessageBox*>(&dialog)) {
+            QTest::mouseClick(pBox->button(button), Qt::LeftButton);
+        }
+    };
+}
+
+// A step on one of the component's dialogs: optionally a new name typed, then a button by id.
+CStep Press(int nButton, QString strName = {}) {
+    return [nButton, strName](QDialog& dialog) {
+        if (!strName.isEmpty()) {
+            auto* pName = dialog.findChild<QLineEdit*>("1017");
+            pName->selectAll();
+            QTest::keyClicks(pName, strName);
+        }
+        QTest::mouseClick(dialog.findChild<QPushButton*>(QString::number(nButton)), Qt::LeftButton);
+    };
+}
+
+int Targets(QDialog& page) {
+    return page.findChild<QListWidget*>("1007")->count();
+}
+
+class CustomizeTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(test::InstallDemoProduct(m_prefix), 0);
+        ASSERT_EQ(RegisterServerModule(TQ_MODULE_PATH), S_OK);
+        m_strBase = File("BaseControl.ini");
+    }
+    std::string File(const std::string& strName) const {
+        return test::ReadLinuxFile(m_prefix.Path(kControl + strName));
+    }
+    // A new window on the product, shown, once its loading has ended.
+    CMainWindow& Open(const std::string& strProduct = "Demo") {
+        m_pWindow = std::make_unique<CMainWindow>(strProduct);
+        m_pWindow->SetPollInterval(50);
+        bool bEnded = false;
+        QObject::connect(m_pWindow.get(), &CMainWindow::LoadEnded, [&bEnded] { bEnded = true; });
+        m_pWindow->show();
+        EXPECT_TRUE(test::WaitUntil([&] { return bEnded; }));
+        return *m_pWindow;
+    }
+    QTreeWidgetItem* Item(const char* pszName) const {
+        auto found = m_pWindow->GetList()->findItems(QString::fromUtf8(pszName),
+                                                     Qt::MatchExactly | Qt::MatchRecursive);
+        return found.size() == 1 ? found[0] : nullptr;
+    }
+    void Key(int nKey, Qt::KeyboardModifiers modifiers = Qt::NoModifier,
+             const char* pszAt = nullptr) {
+        if (pszAt != nullptr) {
+            m_pWindow->GetList()->setCurrentItem(Item(pszAt));
+        }
+        m_pWindow->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(m_pWindow.get()));
+        m_pWindow->GetList()->setFocus();
+        QTest::keyClick(m_pWindow->GetList(), static_cast<Qt::Key>(nKey), modifiers);
+    }
+    std::string Status() const {
+        return m_pWindow->statusBar()->findChild<QLabel*>()->text().toStdString();
+    }
+    bool Modified() const { return m_pWindow->windowTitle().startsWith('*'); }
+    // Which of Add, Edit, Remove, Save, Revert are enabled, as "10010".
+    std::string Enabled() const {
+        std::string strEnabled;
+        for (CAction action :
+             {CAction::Add, CAction::Edit, CAction::Remove, CAction::Save, CAction::Revert}) {
+            strEnabled += m_pWindow->GetButton(action)->isEnabled() ? '1' : '0';
+        }
+        return strEnabled;
+    }
+    void Drop(const QList<QUrl>& urls) {
+        QMimeData data;
+        data.setUrls(urls);
+        // Onto the list, which leaves it to the window.
+        QWidget* pTarget = m_pWindow->GetList()->viewport();
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(pTarget, &enter);
+        QApplication::sendEvent(pTarget, &drop);
+        EXPECT_TRUE(drop.isAccepted());
+    }
+    QUrl Doc(const std::string& strName) const {
+        return QUrl::fromLocalFile(QString::fromStdString(m_prefix.Path(kDocs + strName)));
+    }
+
+    test::CTempPrefix m_prefix;
+    std::unique_ptr<CMainWindow> m_pWindow;
+    std::string m_strBase;
+};
+
+// The list as loaded, the selection toggled by Space and saved by Ctrl+S with the selection
+// wording; a No to the question saves nothing; the saved database waits for the builder.
+TEST_F(CustomizeTest, SelectionsToggleAndSaveIntoBothFiles) {
+    Open();
+    const std::tuple<const char*, Qt::CheckState, bool, const char*> rows[] = {
+        {"Trellisquest ヘルプ", Qt::Checked, false, "インストール済み"},
+        {"ユーザーズマニュアル", Qt::Checked, true, "インストール済み"},
+        {"用語辞書", Qt::Unchecked, true, "未インストール"},
+        {"私のメモ", Qt::Checked, true, "インストール済み"}};
+    for (const auto& [pszName, check, bEnabled, pszInstalled] : rows) {
+        QTreeWidgetItem* pItem = Item(pszName);
+        ASSERT_NE(pItem, nullptr) << pszName;
+        EXPECT_EQ(pItem->checkState(0), check) << pszName;
+        EXPECT_EQ(pItem->flags().testFlag(Qt::ItemIsEnabled), bEnabled) << pszName;
+        EXPECT_EQ(pItem->text(1).toStdString(), pszInstalled) << pszName;
+    }
+    EXPECT_EQ(Enabled(), "10000");
+    EXPECT_EQ(m_pWindow->GetButton(CAction::Save)->toolTip().toStdString(), "変更はありません");
+    EXPECT_EQ(Status(), "編集できます");
+    Key(Qt::Key_Space, Qt::NoModifier, "リリースノート");
+    EXPECT_TRUE(Modified());
+    Key(Qt::Key_Space);
+    EXPECT_FALSE(Modified());  // back as the files have it
+    Key(Qt::Key_Space);
+    EXPECT_EQ(Enabled(), "10011");
+    {
+        CModalScript script({Answer("選択した内容", QMessageBox::No)});
+        Key(Qt::Key_S, Qt::ControlModifier);
+    }
+    EXPECT_EQ(File("BaseControl.ini"), m_strBase);
+    EXPECT_TRUE(Modified());
+    for (const char* pszAt : {"", "用語辞書"}) {
+        CModalScript script({Answer("選択した内容", QMessageBox::Yes)});
+        if (*pszAt != '\0') {
+            Key(Qt::Key_Space, Qt::NoModifier, pszAt);
+        }
+        Key(Qt::Key_S, Qt::ControlModifier);
+    }
+    EXPECT_FALSE(Modified());
+    EXPECT_NE(File("BaseControl.ini").find("[RelNotes]~"), std::string::npos);
+    EXPECT_EQ(File("Control.ini").find("[RelNotes]"), std::string::npos);
+    EXPECT_NE(File("Control.ini").find("[Dictionary]"), std::string::npos);
+    // The first save wrote the control file; the second asks the builder for the database.
+    EXPECT_EQ(Item("用語辞書")->text(2).toStdString(), "更新待ち");
+    EXPECT_EQ(Item("リリースノート")->text(2).toStdString(), "");
+    // A product without user applications: selections only.
+    m_pWindow.reset();
+    CRegKey key;
+    ASSERT_EQ(key.Open(HKEY_LOCAL_MACHINE,
+                       "SOFTWARE\\Orbanworks\\Trellisquest\\Demo\\USER\\AddTarget", KEY_ALL_ACCESS),
+              0);
+    ASSERT_EQ(key.SetDword("Customize", 0), 0);
+    Open().GetList()->setCurrentItem(Item("私のメモ"));
+    EXPECT_EQ(Enabled(), "00000");
+    EXPECT_NE(
+        m_pWindow->GetButton(CAction::Remove)->toolTip().toStdString().find("追加・編集できません"),
+        std::string::npos);
+}
+
+// Files dropped on the window start the wizard with them; Finish, F2's edit and Delete's removal
+// each end in the files through a save with the edit wording. A change left at closing is asked
+// about, and the window's place is kept for the next opening.
+TEST_F(CustomizeTest, AddEditRemoveEndInTheFilesAndTheWindowKeepsItsPlace) {
+    Open();
+    {
+        CModalScript script({[this](QDialog& page) {
+                                 EXPECT_EQ(page.parentWidget(), m_pWindow.get());
+                                 EXPECT_TRUE(test::WaitUntil([&] { return Targets(page) == 1; }));
+                                 Press(1)(page);
+                             },
+                             Press(1, "Notes Plus")});
+        Drop({Doc("relnotes.txt")});
+        EXPECT_TRUE(test::WaitUntil([&] { return Item("Notes Plus") != nullptr; }));
+    }
+    const std::pair<std::vector<CStep>, std::function<void()>> flows[] = {
+        {{Answer("編集した内容", QMessageBox::Yes)}, [&] { Key(Qt::Key_S, Qt::ControlModifier); }},
+        {{Press(1, "Notes Max")}, [&] { Key(Qt::Key_F2, Qt::NoModifier, "Notes Plus"); }},
+        {{Answer("編集した内容", QMessageBox::Yes)},
+         [&] { QTest::mouseClick(m_pWindow->GetButton(CAction::Save), Qt::LeftButton); }},
+    };
+    for (const auto& [steps, run] : flows) {
+        CModalScript script(steps);
+        run();
+    }
+    EXPECT_NE(File("BaseControl.ini").find("Notes Max"), std::string::npos);
+    EXPECT_EQ(File("BaseControl.ini").find("Notes Plus"), std::string::npos);
+    EXPECT_NE(File("Control.ini").find("Notes Max"), std::string::npos);
+    {
+        CModalScript script(
+            {Answer("削除します", QMessageBox::Yes), Answer("編集した内容", QMessageBox::Yes)});
+        Key(Qt::Key_Delete, Qt::NoModifier, "Notes Max");
+        EXPECT_EQ(Item("Notes Max"), nullptr);
+        Key(Qt::Key_S, Qt::ControlModifier);
+    }
+    EXPECT_EQ(File("BaseControl.ini").find("Notes Max"), std::string::npos);
+    m_pWindow->setGeometry(40, 50, 700, 500);
+    const std::string strSaved = File("BaseControl.ini");
+    {
+        CModalScript script({Answer("保存しますか", QMessageBox::Discard)});
+        Key(Qt::Key_Space, Qt::NoModifier, "ユーザーズマニュアル");
+        EXPECT_TRUE(m_pWindow->close());
+    }
+    EXPECT_EQ(File("BaseControl.ini"), strSaved);
+    const QRect place = m_pWindow->geometry();
+    m_pWindow.reset();
+    EXPECT_EQ(Open().geometry(), place);
+}
+
+// Another editor (tqctl in script mode) and then the builder's lock file hold the product: the
+// window says who, keeps its buttons off with the reason, and loads once they let go.
+TEST_F(CustomizeTest, AnEditorOrTheBuilderHoldingTheProductBlocksUntilItEnds) {
+    const std::string strOut = m_prefix.Path("editor-out");
+    FILE* pEditor = popen(
+        (test::ShellQuote(test::ToolPath("tqctl")) + " --prefix " +
+         test::ShellQuote(m_prefix.GetDir()) + " script - >" + test::ShellQuote(strOut) + " 2>&1")
+            .c_str(),
+        "w");
+    ASSERT_NE(pEditor, nullptr);
+    std::fputs("SetProductKey \"Demo\"\nLoad\n", pEditor);
+    std::fflush(pEditor);
+    ASSERT_TRUE(test::WaitUntil([&] { return test::ReadLinuxFile(strOut) == "TRUE\t0\n0\t0\n"; }));
+    CFile lock;
+    auto holdLock = [&] {
+        ASSERT_EQ(lock.Open("C:\\Program Files\\Trellisquest\\Control\\BaseControl.ini.lock",
+                            GENERIC_READ | GENERIC_WRITE, 0, CREATE_ALWAYS),
+                  0);
+    };
+    const std::tuple<const char*, std::function<void()>, std::function<void()>, const char*>
+        holders[] = {{"ほかのプログラムで編集中です", [] {}, [&] { EXPECT_EQ(pclose(pEditor), 0); },
+                      "ほかのプログラム"},
+                     {"インデックス作成プログラムが使用中です", holdLock, [&] { lock.Close(); },
+                      "インデックス作成"}};
+    for (const auto& [pszStatus, hold, release, pszWhy] : holders) {
+        SCOPED_TRACE(pszStatus);
+        hold();
+        Open();
+        EXPECT_EQ(m_pWindow->GetState().m_list, CWindowState::CList::Blocked);
+        EXPECT_EQ(Enabled(), "00000");
+        EXPECT_NE(m_pWindow->GetButton(CAction::Add)->toolTip().toStdString().find(pszWhy),
+                  std::string::npos);
+        EXPECT_NE(Status().find(pszStatus), std::string::npos);
+        release();
+        EXPECT_TRUE(test::WaitUntil(
+            [&] { return m_pWindow->GetState().m_list == CWindowState::CList::Loaded; }));
+        EXPECT_EQ(Enabled(), "10000");
+        m_pWindow.reset();
+    }
+}
+
+// A product that cannot be loaded opens with its code's message (and the reader's log), every
+// editing button off and nothing written.
+TEST_F(CustomizeTest, AProductThatCannotLoadShowsWhyAndWritesNothing) {
+    const std::tuple<const char*, std::function<void()>, const char*, const char*> cases[] = {
+        {"product key missing", [] {}, "Nope", "(エラーコード -1008)"},
+        {"damaged base control file",
+         [this] {
+             test::WriteLinuxFile(m_prefix.Path(kControl + "BaseControl.ini"),
+                                  m_strBase + "[Manual]\r\nPublicName=dup\r\n");
+         },
+         "Demo", "[Manual]"},
+        {"module not registered",
+         [] { ASSERT_EQ(RegDeleteTree(HKEY_CLASSES_ROOT, "OW.VXCtrlFileManager.1"), 0); }, "Demo",
+         "OW.VXCtrlFileManager.1"}};
+    for (const auto& [pszCase, arrange, pszProduct, pszShown] : cases) {
+        SCOPED_TRACE(pszCase);
+        arrange();
+        const std::string strBefore = File("BaseControl.ini");
+        {
+            CModalScript script({Answer(pszShown, QMessageBox::Ok)});
+            Open(pszProduct);
+        }
+        EXPECT_EQ(m_pWindow->GetState().m_list, CWindowState::CList::Failed);
+        EXPECT_EQ(Enabled(), "00001");
+        EXPECT_EQ(m_pWindow->GetList()->topLevelItem(1)->childCount(), 0);
+        EXPECT_TRUE(m_pWindow->close());
+        m_pWindow.reset();
+        EXPECT_EQ(File("BaseControl.ini"), strBefore);
+    }
+}
+
+// A disk that fills during the save: the code's message, both files as they were, the change
+// still there to save once there is room.
+TEST_F(CustomizeTest, ADiskThatFillsDuringTheSaveLosesNothing) {
+    Open();
+    const std::string strControl = File("Control.ini");
+    Key(Qt::Key_Space, Qt::NoModifier, "リリースノート");
+    SetFileFaultHook([](const char* pszOp, const std::string&) {
+        return std::string(pszOp) == "write" ? ERROR_DISK_FULL : 0;
+    });
+    {
+        CModalScript script({Answer("選択した内容", QMessageBox::Yes),
+                             Answer("(エラーコード -15", QMessageBox::Ok)});
+        Key(Qt::Key_S, Qt::ControlModifier);
+    }
+    SetFileFaultHook(nullptr);
+    EXPECT_EQ(File("BaseControl.ini"), m_strBase);
+    EXPECT_EQ(File("Control.ini"), strControl);
+    EXPECT_TRUE(Modified());
+    {
+        CModalScript script({Answer("選択した内容", QMessageBox::Yes)});
+        Key(Qt::Key_S, Qt::ControlModifier);
+    }
+    EXPECT_NE(File("BaseControl.ini").find("[RelNotes]~"), std::string::npos);
+}
+
+// Drops that bring no file say so and open nothing; hundreds of files at once all reach the
+// wizard's target list through its check.
+TEST_F(CustomizeTest, DropsOfFoldersAddressesAndHundredsOfFiles) {
+    Open();
+    Drop({QUrl::fromLocalFile(QString::fromStdString(m_prefix.Path(kDocs))),
+          QUrl("https://example.com/manual.pdf")});
+    QApplication::processEvents();
+    EXPECT_EQ(m_pWindow->statusBar()->currentMessage().toStdString(),
+              "フォルダ 1 個とファイルでない項目 1 個は追加できません");
+    QList<QUrl> many;
+    for (int i = 0; i < 300; ++i) {
+        const std::string strName = "many" + std::to_string(i) + ".txt";
+        test::WriteLinuxFile(m_prefix.Path(kDocs + strName), "words to search\n");
+        many.append(Doc(strName));
+    }
+    CModalScript script({[](QDialog& page) {
+        EXPECT_TRUE(test::WaitUntil([&] { return Targets(page) == 300; }, 60000));
+        Press(2)(page);
+    }});
+    Drop(many);
+    EXPECT_TRUE(test::WaitUntil([&] { return script.IsDone(); }, 60000));
+    EXPECT_FALSE(Modified());
+}
+
+// What the window reads beside the object: its place as the registry keeps it (anything else
+// refused), and a base control file's databases, public names and log, in either spelling.
+TEST(CustomizeFiles, PlacementAndOutline) {
+    const std::pair<const char*, bool> placements[] = {{"10,-20,640,480", true},
+                                                       {"1,2,0,4", false},
+                                                       {"1,2,3", false},
+                                                       {"1,2,3,4,", false},
+                                                       {"", false}};
+    for (const auto& [pszText, bValid] : placements) {
+        CWindowPlacement placement;
+        EXPECT_EQ(placement.Parse(pszText), bValid) << pszText;
+        EXPECT_EQ(placement.Format(), bValid ? pszText : "0,0,0,0") << pszText;
+    }
+    const CBaseFileOutline outline = OutlineBaseFile(
+        "outputlog = \"C:\\x.log\"\r\n[A]~\r\npublicname = \"Alpha\"\r\n[B]\nPublicName=Beta");
+    EXPECT_EQ(outline.m_strOutputLog, "C:\\x.log");
+    ASSERT_EQ(outline.m_databases.size(), 2u);
+    EXPECT_EQ(outline.m_databases[0].m_strName + outline.m_databases[0].m_strPublicName, "AAlpha");
+    EXPECT_EQ(outline.m_databases[1].m_strName + outline.m_databases[1].m_strPublicName, "BBeta");
+}
+
+}  // namespace
+}  // namespace tq::customize

@@ -1,0 +1,169 @@
+#include "ProductSession.h"
+
+#include <algorithm>
+
+#include "ProductFiles.h"
+#include "platform/ComHost.h"
+#include "platform/Cp932.h"
+#include "platform/Registry.h"
+#include "resources/ErrorCodes.h"
+
+namespace tq::customize {
+
+namespace {
+
+// How often the reading of a long list reports its progress.
+constexpr int32_t kProgressStep = 500;
+
+std::vector<VARIANT> At(int32_t lType, int32_t lNumber) {
+    return {CVariant(lType), CVariant(lNumber)};
+}
+
+}  // namespace
+
+int32_t CProductSession::Fail(HRESULT hr, const std::string& strDetail) {
+    m_strFailure = DescribeHResult(hr) + (strDetail.empty() ? "" : ": " + strDetail);
+    return kHostFailure;
+}
+
+int32_t CProductSession::Open(const std::string& strProduct) {
+    m_bReady = false;
+    m_strKeyPath = std::string(host::kProductKeyBase) + strProduct;
+    std::string strDetail;
+    if (!m_client.IsCreated()) {
+        if (HRESULT hr = m_client.Create(&strDetail); FAILED(hr)) {
+            return Fail(hr, strDetail);
+        }
+    }
+    if (!m_bExports) {
+        if (HRESULT hr = m_exports.Load(&strDetail); FAILED(hr)) {
+            return Fail(hr, strDetail);
+        }
+        m_bExports = true;
+    }
+    host::CCallResult result = m_client.Call("SetProductKey", {host::MakeBstrVariant(strProduct)});
+    if (FAILED(result.m_hr)) {
+        return Fail(result.m_hr, "SetProductKey");
+    }
+    if (!result.GetBool()) {
+        return m_client.GetErrorCode();
+    }
+    CRegKey key;
+    uint32_t type = 0;
+    if (key.Open(HKEY_LOCAL_MACHINE, m_strKeyPath, KEY_READ) == 0 &&
+        key.QueryValue("ProductName", type, m_strProductName) == 0) {
+        m_strProductName.resize(std::min(m_strProductName.size(), m_strProductName.find('\0')));
+    }
+    m_bReady = true;
+    return 0;
+}
+
+int32_t CProductSession::CallLong(const char* pszMember, const std::vector<VARIANT>& args) {
+    host::CCallResult result = m_client.Call(pszMember, args);
+    return FAILED(result.m_hr) ? Fail(result.m_hr, pszMember) : result.GetLong();
+}
+
+int32_t CProductSession::GetStatus() {
+    return CallLong("Status", {});
+}
+
+int32_t CProductSession::ReadRow(int32_t lType, int32_t lNumber, CDatabaseRow& row) {
+    host::CCallResult name = m_client.Call("DBGetPublicName", At(lType, lNumber));
+    if (FAILED(name.m_hr)) {
+        return Fail(name.m_hr, "DBGetPublicName");
+    }
+    if (int32_t lError = m_client.GetErrorCode(); lError != 0) {
+        return lError;
+    }
+    const int32_t lSelected = CallLong("DBIsSelected", At(lType, lNumber));
+    const int32_t lInstalled = CallLong("DBIsInstalledAppli", At(lType, lNumber));
+    if (lSelected < 0 || lInstalled < 0) {
+        return std::min(lSelected, lInstalled);
+    }
+    row = {lType,           lNumber, name.GetString(), lSelected == 1, lSelected == 1,
+           lInstalled == 1, false};
+    return 0;
+}
+
+int32_t CProductSession::Load(std::vector<CDatabaseRow>& rows, int32_t& lStatus,
+                              const CProgress& progress) {
+    rows.clear();
+    lStatus = m_bEditor ? kStatusEditing : GetStatus();
+    if (!m_bEditor && (lStatus == kStatusEditing || lStatus == kStatusLocked)) {
+        return TQE_EDITING;
+    }
+    const int32_t lLoad = CallLong("Load", {});
+    m_bEditor = m_bEditor || (lLoad != TQE_EDITING && lLoad != kHostFailure);
+    if (lLoad != 0) {
+        lStatus = lLoad == TQE_EDITING ? GetStatus() : lStatus;
+        return lLoad;
+    }
+    int32_t counts[3] = {};
+    for (int32_t lType = kTypeFixed; lType <= kTypeFree; ++lType) {
+        counts[lType - 1] = CallLong("GetDBCount", {CVariant(lType)});
+        if (counts[lType - 1] < 0) {
+            return counts[lType - 1];
+        }
+    }
+    const int32_t lTotal = counts[0] + counts[1] + counts[2];
+    rows.reserve(static_cast<size_t>(lTotal));
+    std::vector<std::string> pending = ReadPendingPublicNames(m_strKeyPath);
+    for (int32_t lType = kTypeFixed; lType <= kTypeFree; ++lType) {
+        for (int32_t lNumber = 1; lNumber <= counts[lType - 1]; ++lNumber) {
+            CDatabaseRow& row = rows.emplace_back();
+            if (int32_t lResult = ReadRow(lType, lNumber, row); lResult != 0) {
+                rows.clear();
+                return lResult;
+            }
+            row.m_bIndexPending = std::any_of(
+                pending.begin(), pending.end(),
+                [&row](const std::string& s) { return EqualsNoCase(s, row.m_strPublicName); });
+            if (progress && rows.size() % kProgressStep == 0) {
+                progress(static_cast<int32_t>(rows.size()), lTotal);
+            }
+        }
+    }
+    return 0;
+}
+
+int32_t CProductSession::SetSelected(const CDatabaseRow& row, bool bSelected) {
+    return CallLong("DBSetSelected",
+                    {CVariant(row.m_lType), CVariant(row.m_lNumber), CVariant(bSelected)});
+}
+
+int32_t CProductSession::Add(const std::vector<std::string>& targets) {
+    if (!targets.empty() && m_exports.m_pfnSetAddTargets != nullptr) {
+        std::string strList;
+        for (const std::string& strPath : targets) {
+            strList += strPath + '\0';
+        }
+        m_exports.m_pfnSetAddTargets(strList.c_str());
+    }
+    return CallLong("OpenAddAppDialog", {});
+}
+
+int32_t CProductSession::Edit(const CDatabaseRow& row) {
+    return CallLong("OpenEditAppDialog", At(row.m_lType, row.m_lNumber));
+}
+
+int32_t CProductSession::Remove(const CDatabaseRow& row) {
+    return CallLong("RemoveDB", At(row.m_lType, row.m_lNumber));
+}
+
+int32_t CProductSession::Save(int32_t lMode) {
+    return CallLong("Save", {CVariant(lMode)});
+}
+
+std::string CProductSession::GetMessage(int32_t lCode) {
+    if (lCode == kHostFailure) {
+        return m_strFailure;
+    }
+    std::string strMessage = m_bExports ? m_exports.GetErrorString(lCode) : std::string();
+    // A code outside the table: the object's own wording of it, when it is the object's.
+    if (strMessage.empty() && m_client.IsCreated() && m_client.GetErrorCode() == lCode) {
+        strMessage = m_client.GetErrorString();
+    }
+    return strMessage;
+}
+
+}  // namespace tq::customize
