@@ -193,6 +193,13 @@ TEST_F(CustomizeTest, SelectionsToggleAndSaveIntoBothFiles) {
     EXPECT_FALSE(Modified());  // back as the files have it
     Key(Qt::Key_Space);
     EXPECT_EQ(Enabled(), "10011");
+    for (const auto button : {QMessageBox::No, QMessageBox::Yes}) {  // Revert asks first
+        EXPECT_TRUE(Modified());
+        CModalScript script({Answer("読み込み直します", button)});
+        m_pWindow->GetButton(CAction::Revert)->click();
+    }
+    EXPECT_TRUE(test::WaitUntil([&] { return Enabled() == "10000"; }));
+    Key(Qt::Key_Space, Qt::NoModifier, "リリースノート");
     {
         CModalScript script({Answer("選択した内容", QMessageBox::No)});
         Key(Qt::Key_S, Qt::ControlModifier);

@@ -509,7 +509,11 @@ void CMainWindow::UpdateIndexMarkers() {
 }
 
 void CMainWindow::Revert() {
-    if (GetActionState(CAction::Revert, m_state).m_bEnabled) {
+    // Revert is there only while something is unsaved: it asks before it throws that away.
+    if (GetActionState(CAction::Revert, m_state).m_bEnabled &&
+        QMessageBox::question(this, windowTitle(), FromUtf8(kRevertQuestion),
+                              QMessageBox::Yes | QMessageBox::No,
+                              QMessageBox::No) == QMessageBox::Yes) {
         StartLoad();
     }
 }

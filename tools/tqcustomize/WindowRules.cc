@@ -57,6 +57,8 @@ const char* const kSectionTitles[3] = {"固定データベース", "選択型デ
                                        "任意データベース"};
 const char* const kColumnTitles[3] = {"データベース", "インストール", "インデックス"};
 const char* const kCloseQuestion = "変更が保存されていません。保存しますか？";
+const char* const kRevertQuestion =
+    "保存されていない変更を破棄して、読み込み直します。よろしいですか？";
 
 const char* GetActionLabel(CAction action) {
     switch (action) {

@@ -19,6 +19,7 @@ const char* GetActionLabel(CAction action);
 extern const char* const kSectionTitles[3];
 extern const char* const kColumnTitles[3];
 extern const char* const kCloseQuestion;
+extern const char* const kRevertQuestion;
 
 // What a database's row says beside its name.
 struct CRowTexts {
