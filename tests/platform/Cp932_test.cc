@@ -24,6 +24,11 @@ TEST(Cp932Test, TrimmingWalksWholeCharacters) {
     EXPECT_EQ(TrimWhite(" \x93\t"), "\x93\t");
 }
 
+TEST(Cp932Test, WellFormedTextGivesEachLeadByteASecondByteInRange) {
+    EXPECT_TRUE(IsWellFormedCp932("abc" + kHyou));
+    EXPECT_FALSE(IsWellFormedCp932("\x95\x7F"));
+}
+
 TEST(Cp932Test, ComparisonFoldsAsciiOnly) {
     const std::tuple<std::string, std::string, int> cases[] = {
         {"Help", "HELP", 0},
