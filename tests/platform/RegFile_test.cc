@@ -157,6 +157,7 @@ TEST_F(RegFileTest, AFileWithAnErrorImportsNothingAndNamesTheLine) {
         // tail, line, message part
         {"\"Bin\"=hex:00,0g\r\n", 6, "bad byte \"0g\""},
         {"\"A\"=\"unknown \\n escape\"\r\n", 6, "unknown escape"},
+        {"\"A=\"x\"\r\n", 6, "expected ="},
         {"\r\n[HKEY_NOWHERE\\X]\r\n", 7, "unknown root key"},
         {"[HKEY_CURRENT_USER\\X\r\n", 6, "must end with ]"},
         {"[-HKEY_CURRENT_USER\\X]\r\n\"A\"=\"x\"\r\n", 7, "outside a [KEY]"},
