@@ -60,7 +60,6 @@ TEST(ComHostTest, CreatesARegisteredObject) {
     ASSERT_NE(h, nullptr);
     std::string strWindows, strDetail, strPrefix;
     ASSERT_EQ(GetModuleFileName(dlsym(h, "DllCanUnloadNow"), strWindows), 0);
-    dlclose(h);
     EXPECT_EQ(strWindows.substr(0, 3), "Z:\\");
     Register(kClsidCounter, strWindows.c_str());
     CComPtr<IDispatch> p, second;
@@ -84,6 +83,19 @@ TEST(ComHostTest, CreatesARegisteredObject) {
     EXPECT_EQ(ModuleCanUnloadNow(), S_FALSE);
     second.Reset();
     EXPECT_EQ(ModuleCanUnloadNow(), S_OK);
+    // A lock on the class factory keeps the module loaded without any object.
+    CLSID clsid;
+    ASSERT_TRUE(GuidFromString(kClsidCounter, clsid));
+    auto pfnGet = reinterpret_cast<PFN_DllGetClassObject>(dlsym(h, "DllGetClassObject"));
+    for (int32_t fLock : {1, 0}) {
+        CComPtr<IClassFactory> pFactory;
+        ASSERT_EQ(pfnGet(clsid, IID_IClassFactory, reinterpret_cast<void**>(pFactory.Receive())),
+                  S_OK);
+        EXPECT_EQ(pFactory->LockServer(fLock), S_OK);
+        pFactory.Reset();
+        EXPECT_EQ(ModuleCanUnloadNow(), fLock != 0 ? S_FALSE : S_OK);
+    }
+    dlclose(h);
 }
 
 TEST(ComHostTest, FailuresGiveClearCodesAndNoObject) {

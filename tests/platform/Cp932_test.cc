@@ -24,6 +24,13 @@ TEST(Cp932Test, TrimmingWalksWholeCharacters) {
     EXPECT_EQ(TrimWhite(" \x93\t"), "\x93\t");
 }
 
+// A lead byte takes the byte after it, which must be a second byte and is never read alone.
+TEST(Cp932Test, ALeadByteAndItsSecondByteAreOneCharacter) {
+    EXPECT_TRUE(IsWellFormedCp932("abc" + kHyou));
+    EXPECT_FALSE(IsWellFormedCp932("\x95\x7F"));  // DEL is never a second byte
+    EXPECT_EQ(FindLastChar(kHyou, '\\'), std::string_view::npos);
+}
+
 TEST(Cp932Test, ComparisonFoldsAsciiOnly) {
     const std::tuple<std::string, std::string, int> cases[] = {
         {"Help", "HELP", 0},

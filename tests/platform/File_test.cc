@@ -90,6 +90,12 @@ TEST_F(FileTest, DispositionsCreateOpenAndTruncateAsCreateFileDoes) {
     EXPECT_EQ(TryOpen("C:\\no\\f.txt", W, 0, CREATE_ALWAYS), ERROR_PATH_NOT_FOUND);
     EXPECT_EQ(TryOpen("C:\\f.txt", R, 0, TRUNCATE_EXISTING), ERROR_INVALID_PARAMETER);
     EXPECT_EQ(TryOpen("C:\\WINDOWS", R, kShareAll), ERROR_ACCESS_DENIED);
+    // A delete-on-close file is there until its handle closes.
+    CFile scratch;
+    ASSERT_EQ(scratch.Open("C:\\scratch.tmp", W, 0, CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE), 0);
+    EXPECT_TRUE(Exists("scratch.tmp"));
+    scratch.Close();
+    EXPECT_FALSE(Exists("scratch.tmp"));
 }
 
 // The second open fails when the first does not share its access or its own sharing does not

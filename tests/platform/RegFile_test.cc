@@ -157,11 +157,13 @@ TEST_F(RegFileTest, AFileWithAnErrorImportsNothingAndNamesTheLine) {
         // tail, line, message part
         {"\"Bin\"=hex:00,0g\r\n", 6, "bad byte \"0g\""},
         {"\"A\"=\"unknown \\n escape\"\r\n", 6, "unknown escape"},
+        {"\"A=\"x\"\r\n", 6, "expected ="},
         {"\r\n[HKEY_NOWHERE\\X]\r\n", 7, "unknown root key"},
         {"[HKEY_CURRENT_USER\\X\r\n", 6, "must end with ]"},
         {"[-HKEY_CURRENT_USER\\X]\r\n\"A\"=\"x\"\r\n", 7, "outside a [KEY]"},
         {"\"Bin\"=hex:00,\\\r\n  01,\\\r\n  zz\r\n\"X\"=dword:1\r\n", 6, "bad byte \"zz\""},
         {"[HKEY_CURRENT_USER\\\\Bad]\r\n", 6, "error 161"},
+        {"[HKEY_CURRENT_USER\\Bad\x81\x20]\r\n", 6, "error 87"},     // 0x81 0x20 is no character
         {"[HKEY_CURRENT_USER\\Bad\x81]\r\n", 6, "must end with ]"},  // 0x81 0x5D is one character
     };
     for (const auto& [tail, line, message] : cases) {

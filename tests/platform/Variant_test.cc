@@ -139,8 +139,10 @@ TEST(VariantTest, ReferencesAreFollowedOnce) {
     // A reference to a VARIANT that is itself a reference is malformed; so is a null reference.
     EXPECT_EQ(Change(out, OfType(VT_BYREF | VT_VARIANT, &refVariant), VT_I4), DISP_E_BADVARTYPE);
     EXPECT_EQ(Change(out, OfType(VT_BYREF | VT_I4), VT_I4), E_INVALIDARG);
-    // Clearing a reference frees nothing it points to.
-    CVariant refString = OfType(VT_BYREF | VT_BSTR, &inner.bstrVal);
+    // Clearing a reference frees nothing it points to; VariantCopyInd makes an owned value of it.
+    CVariant refString = OfType(VT_BYREF | VT_BSTR, &inner.bstrVal), owned;
+    ASSERT_EQ(VariantCopyInd(&owned, &refString), S_OK);
+    EXPECT_EQ(Text(owned), u"12");
     ASSERT_EQ(VariantClear(&refString), S_OK);
     EXPECT_EQ(Text(inner), u"12");
     // In place, the old string is freed (ASan reports it otherwise) or kept on failure.
