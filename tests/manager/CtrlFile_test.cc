@@ -128,6 +128,10 @@ TEST_F(CtrlFileTest, BuilderPathsAreCarriedOverToDatabasesNotRebuilt) {
     EXPECT_TRUE(m_file.GetDatabase(2)->m_rootPath.empty());
     EXPECT_EQ(Requests(), kRequestsNone + "MyApp='\\0';");
     EXPECT_NE(Control().find("RootPath = \"C:\\Resolved\""), std::string::npos);
+    // Unchanged, yet the control file differs: only a user who may write the data rewrites it.
+    test::WriteLinuxFile(C("Ctrl/ctrl.ctl"), control);
+    SetString("Path", "DataPath", "C:\\NoSuchFolder");
+    EXPECT_EQ(m_file.Save(), TQE_NO_WRITE_PERMISSION);
 }
 
 TEST_F(CtrlFileTest, RenamedApplicationIsRequestedAndTheSampleQueryFileFollows) {
