@@ -34,6 +34,7 @@ TEST_F(CtrlLogFileFileTest, StartLineMessagesAndClose) {
     EXPECT_EQ(m.position(0), 0);
     EXPECT_EQ(text.substr(m.length(0)), FormatLogMessage(IDS_LOG_BAD_LINE, &line) + "\r\n");
     EXPECT_EQ(FormatLogMessage(IDS_LOG_BAD_LINE_IN, &line, &line).find('%'), std::string::npos);
+    EXPECT_EQ(CCtrlLogCollector().Message(9999), 0);  // no such message: nothing kept
     // The log denies other writers while it is open.
     CFile other;
     EXPECT_NE(
