@@ -7,6 +7,8 @@
 #include <tuple>
 
 #include "applications/AppNameRules.h"
+#include "applications/AppliCommit.h"
+#include "applications/EditFileSets.h"
 #include "controlfile/CtrlGroupSet.h"
 #include "manager/CtrlFile.h"
 #include "manager/ProductFixture.h"
@@ -199,6 +201,7 @@ TEST_F(AppliEditTest, DocumentsAreNamedAndMatchedIgnoringCaseAndSuffixes) {
     for (const char* doc : {"<WINDOWS>\\b.hlp", "<WINDOWS>\\c.pdf|2 ", "C:\\e.chm > Elsewhere"}) {
         EXPECT_EQ(m_file.AddDoc(2, doc), 0) << doc;
     }
+    EXPECT_EQ(m_file.m_dwModified, 1u);
     EXPECT_EQ(Docs(), (CtrlStringList{"C:\\Docs\\my.chm > MyApp", "<WINDOWS>\\b.hlp > MyApp",
                                       "<WINDOWS>\\c.pdf|2  > MyApp", "C:\\e.chm > Elsewhere"}));
     for (const char* twin :
@@ -214,6 +217,10 @@ TEST_F(AppliEditTest, DocumentsAreNamedAndMatchedIgnoringCaseAndSuffixes) {
     EXPECT_EQ(m_file.RemoveDoc(2, "C:\\x.chm"), TQE_DOC_NOT_REGISTERED);
     EXPECT_EQ(m_file.RemoveDoc(2, "C:\\E.CHM"), 3);
     EXPECT_EQ(m_file.GetDocCount(2), 3);
+    CEditFileSets sets;  // what the edit dialog took away
+    sets.NoteRemoved("C:\\WINDOWS\\b.hlp");
+    EXPECT_EQ(ApplyEditedFiles(m_file, 2, false, sets), TQ_OK);
+    EXPECT_EQ(m_file.GetDocCount(2), 2);
 }
 
 TEST_F(AppliEditTest, FreeNamesAndNumbering) {
