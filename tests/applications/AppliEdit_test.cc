@@ -7,6 +7,8 @@
 #include <tuple>
 
 #include "applications/AppNameRules.h"
+#include "applications/AppliCommit.h"
+#include "applications/EditFileSets.h"
 #include "controlfile/CtrlGroupSet.h"
 #include "manager/CtrlFile.h"
 #include "manager/ProductFixture.h"
@@ -196,21 +198,29 @@ TEST_F(AppliEditTest, DocumentsAreNamedAndMatchedIgnoringCaseAndSuffixes) {
         EXPECT_EQ(m_file.RemoveDoc(2, bad), TQE_CONTROL_CHAR);
     }
     EXPECT_EQ(m_file.m_dwModified, 0u);
-    for (const char* doc : {"<WINDOWS>\\b.hlp", "C:\\c.pdf|2 ", "C:\\e.chm > Elsewhere"}) {
+    for (const char* doc : {"<WINDOWS>\\b.hlp", "<WINDOWS>\\c.pdf|2 ", "C:\\e.chm > Elsewhere"}) {
         EXPECT_EQ(m_file.AddDoc(2, doc), 0) << doc;
     }
+    EXPECT_EQ(m_file.m_dwModified, 1u);
     EXPECT_EQ(Docs(), (CtrlStringList{"C:\\Docs\\my.chm > MyApp", "<WINDOWS>\\b.hlp > MyApp",
-                                      "C:\\c.pdf|2  > MyApp", "C:\\e.chm > Elsewhere"}));
-    for (const char* twin : {"C:\\WINDOWS\\B.HLP", "C:\\docs\\my.chm > Other", "C:\\c.pdf|7"}) {
+                                      "<WINDOWS>\\c.pdf|2  > MyApp", "C:\\e.chm > Elsewhere"}));
+    for (const char* twin :
+         {"C:\\WINDOWS\\B.HLP", "C:\\docs\\my.chm > Other", "C:\\Windows\\c.pdf|7"}) {
         EXPECT_EQ(m_file.AddDoc(2, twin), TQE_ALREADY_REGISTERED) << twin;
     }
     std::string path;
     EXPECT_EQ(m_file.GetDocDisplayPath(2, 1, path), 0);
     EXPECT_EQ(path, "C:\\WINDOWS\\b.hlp");
+    EXPECT_EQ(m_file.GetDocDisplayPath(2, 2, path), 0);  // the macro's '>' is not the name's
+    EXPECT_EQ(path, "<WINDOWS>\\c.pdf");
     EXPECT_EQ(m_file.GetDocDisplayPath(2, 4, path), TQE_NUMBER);
     EXPECT_EQ(m_file.RemoveDoc(2, "C:\\x.chm"), TQE_DOC_NOT_REGISTERED);
     EXPECT_EQ(m_file.RemoveDoc(2, "C:\\E.CHM"), 3);
     EXPECT_EQ(m_file.GetDocCount(2), 3);
+    CEditFileSets sets;  // what the edit dialog took away
+    sets.NoteRemoved("C:\\WINDOWS\\b.hlp");
+    EXPECT_EQ(ApplyEditedFiles(m_file, 2, false, sets), TQ_OK);
+    EXPECT_EQ(m_file.GetDocCount(2), 2);
 }
 
 TEST_F(AppliEditTest, FreeNamesAndNumbering) {

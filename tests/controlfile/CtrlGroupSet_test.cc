@@ -52,7 +52,7 @@ TEST(CtrlGroupSetTest, RenumberDropsUnusedGroups) {
     EXPECT_EQ(set.FindGroup(3)->m_dwUniqueId, uniqueOf6);
     EXPECT_EQ(set.GetDefault(), 3);
     EXPECT_EQ(set.GetNextId(), 7);  // unchanged
-    std::vector<int32_t> ids;
+    std::vector<int32_t> ids{99};   // replaced, not added to
     EXPECT_EQ(set.GetSelectOffGroups(ids), 1);
     EXPECT_EQ(ids, std::vector<int32_t>{3});
     // A default group that is dropped becomes none.

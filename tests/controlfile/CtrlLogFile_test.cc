@@ -33,6 +33,8 @@ TEST_F(CtrlLogFileFileTest, StartLineMessagesAndClose) {
     ASSERT_TRUE(std::regex_search(text, m, start)) << text;
     EXPECT_EQ(m.position(0), 0);
     EXPECT_EQ(text.substr(m.length(0)), FormatLogMessage(IDS_LOG_BAD_LINE, &line) + "\r\n");
+    EXPECT_EQ(FormatLogMessage(IDS_LOG_BAD_LINE_IN, &line, &line).find('%'), std::string::npos);
+    EXPECT_EQ(CCtrlLogCollector().Message(9999), 0);  // no such message: nothing kept
     // The log denies other writers while it is open.
     CFile other;
     EXPECT_NE(

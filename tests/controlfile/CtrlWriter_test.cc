@@ -25,7 +25,7 @@ const std::string kSample =
     "[Fixed]\r\nPublicName = Fixed DB\r\nGroup = 2\r\nFAQ = NEC\r\nBlankSource = NO\r\n"
     "Doc = \"a.chm\"\r\nSkipDoc = s\r\nRootPath3 = r3\r\nRegKey = k0\r\nRegEntry = \"\"\r\n"
     "RegKey3 = k3\r\nDate = 2004/3/15 14:05:09\r\n"
-    "###\r\n[Sel]~\r\nGroup = 4\r\nDoc = x\r\n"
+    "###\r\n[Sel]~\r\nGroup = 4\r\nFAQ = vaio\r\nDoc = x\r\n"
     "###\r\n[Free]\r\nGroup = 1\r\nGroup = 1\r\nDoc = y\r\nDate = 13/1/2004 1:1:1\r\n";
 
 TEST(CtrlWriterTest, BothFormsByteForByte) {
@@ -56,7 +56,8 @@ TEST(CtrlWriterTest, BothFormsByteForByte) {
                   "Group1 = \"Top\"\r\nGroup2 = \"1@Sub\"\r\nGroup3 = \"1@Sub2\"\r\n"
                   "FamilyOfGroup1-3 = \"fam\"\r\nDefaultGroup = 3\r\nSelectOffGroups = 2,3\r\n" +
                   fixed +
-                  "\r\n### Selection Type Databases ###\r\n[Sel]~\r\nGroup = 3\r\nDoc = \"x\"\r\n"
+                  "\r\n### Selection Type Databases ###\r\n[Sel]~\r\nGroup = 3\r\n"
+                  "FAQ = \"VAIO\"\r\nDoc = \"x\"\r\n"
                   "\r\n\r\n### Free Type Databases ###\r\n" +
                   free);
 }

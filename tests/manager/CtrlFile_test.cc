@@ -27,12 +27,16 @@ protected:
         ASSERT_EQ(file.OpenProductKey(kProductPath), 0);
         ASSERT_EQ(file.Load(), 0);
     }
-    // Saves the base text once, so that a control file exists, then loads m_file.
-    void SaveOnceAndLoad() {
+    // Saves the base text once, so that a control file exists, then loads m_file. bLoseNextId:
+    // as if the save had died before it stored the next unique id.
+    void SaveOnceAndLoad(bool bLoseNextId = false) {
         {
             CCtrlFile first;
             LoadInto(first);
             ASSERT_EQ(first.Save(), 0);
+        }
+        if (bLoseNextId) {
+            DeleteValue("GroupSet", "NextUniqueID");
         }
         LoadInto(m_file);
     }
@@ -128,6 +132,10 @@ TEST_F(CtrlFileTest, BuilderPathsAreCarriedOverToDatabasesNotRebuilt) {
     EXPECT_TRUE(m_file.GetDatabase(2)->m_rootPath.empty());
     EXPECT_EQ(Requests(), kRequestsNone + "MyApp='\\0';");
     EXPECT_NE(Control().find("RootPath = \"C:\\Resolved\""), std::string::npos);
+    // Unchanged, yet the control file differs: only a user who may write the data rewrites it.
+    test::WriteLinuxFile(C("Ctrl/ctrl.ctl"), control);
+    SetString("Path", "DataPath", "C:\\NoSuchFolder");
+    EXPECT_EQ(m_file.Save(), TQE_NO_WRITE_PERMISSION);
 }
 
 TEST_F(CtrlFileTest, RenamedApplicationIsRequestedAndTheSampleQueryFileFollows) {
@@ -146,7 +154,7 @@ TEST_F(CtrlFileTest, RenamedApplicationIsRequestedAndTheSampleQueryFileFollows) 
 }
 
 TEST_F(CtrlFileTest, RemovedGroupKeepsTheUniqueIdsOfTheOthersAndIncompleteIsRefused) {
-    SaveOnceAndLoad();
+    SaveOnceAndLoad(true);  // new unique ids still start above those the groups hold
     const std::string base = Base();
     ASSERT_EQ(m_file.AddAppli(3, "Empty"), 0);
     m_box.PushAnswer(IDYES);

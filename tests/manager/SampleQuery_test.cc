@@ -36,6 +36,8 @@ TEST(SampleQueryTest, LinesNamingRenamedDatabasesFollowAndTheFileIsReplacedInOne
               "%%%Manual%%%\r\n%%%Same%%%\r\n%%% %%%\r\n%%%%%%\r\nx%%%help%%%\r\n"
               "%%%help%%%x\r\nquery\r\n");
     EXPECT_FALSE(test::LinuxFileExists(file + ".NEW"));
+    std::string_view name;  // the shortest marked line names a database of one character
+    EXPECT_TRUE(GetSampleQueryName(" %%%%%%% ", name) && name == "%");
     // Nothing left to change: the file is not rewritten, not even the registry is read.
     test::WriteLinuxFile(file, "%%%Other%%%");
     EXPECT_EQ(UpdateSampleQueryFile(model, key), 0);
