@@ -428,6 +428,11 @@ int32_t CCtrlFile::Save(const std::string* pConfirmation) {
         m_productKey.SetDWORD("Builder\\Request", "<REG>", 1) != ERROR_SUCCESS) {
         return TQE_REG_WRITE;
     }
+    // The requests and <REG> reach the disk before the file they are about: the registry syncs
+    // its commits only now and then, and a power loss could keep the new file and lose them.
+    if (m_productKey.Flush() != ERROR_SUCCESS) {
+        return TQE_REG_WRITE;
+    }
     lResult = CCtrlWriter(*this).Write(strControlPath, false);
     if (lResult != TQ_OK) {
         return lResult;

@@ -416,6 +416,10 @@ int32_t CRegKey::DeleteValue(const std::string& strName) {
     return err != ERROR_SUCCESS ? err : m_pImpl->m_pHive->DeleteValue(m_pImpl->m_id, strName);
 }
 
+int32_t CRegKey::Flush() const {
+    return m_pImpl ? m_pImpl->m_pHive->Flush() : ERROR_INVALID_HANDLE;
+}
+
 int32_t CRegKey::DeleteSubKey(const std::string& strSubKey) {
     if (!m_pImpl) {
         return ERROR_INVALID_HANDLE;
