@@ -41,10 +41,7 @@ public:
             if (fd >= 0 && (bNew || (flags & O_TRUNC))) {
                 Add(bNew ? CDiskOp::kCreate : CDiskOp::kTruncate, p);
             }
-            if (fd >= 0 && s_pActive != nullptr) {
-                s_pActive->m_fds[fd] = {p, (flags & O_DIRECTORY) != 0};
-            }
-            return fd;
+            return fd >= 0 ? (s_pActive->m_fds[fd] = {p, (flags & O_DIRECTORY) != 0}, fd) : fd;
         };
         m_override->m_pfnClose = [](int fd) { return s_pActive->m_fds.erase(fd), close(fd); };
         m_override->m_pfnWrite = [](int fd, const void* p, size_t n) {
@@ -56,63 +53,56 @@ public:
             return done;
         };
         m_override->m_pfnFtruncate = [](int fd, off_t n) {
-            return ftruncate(fd, n) == 0
-                       ? (Add(CDiskOp::kTruncate, s_pActive->m_fds[fd].first, "", n), 0)
-                       : -1;
+            return Done(ftruncate(fd, n), CDiskOp::kTruncate, s_pActive->m_fds[fd].first, "", n);
         };
-        m_override->m_pfnFsync = [](int fd) { return fsync(fd) == 0 ? (OnSync(fd), 0) : -1; };
-        m_override->m_pfnFdatasync = [](int fd) {
-            return fdatasync(fd) == 0 ? (OnSync(fd), 0) : -1;
+        m_override->m_pfnFsync = [](int fd) { return Synced(fd, fsync(fd)); };
+        m_override->m_pfnFdatasync = [](int fd) { return Synced(fd, fdatasync(fd)); };
+        m_override->m_pfnRename = [](const char* a, const char* b) {
+            return Done(rename(a, b), CDiskOp::kRename, a, b);
         };
-        m_override->m_pfnRename = [](const char* from, const char* to) {
-            return rename(from, to) == 0 ? (Add(CDiskOp::kRename, from, to), 0) : -1;
-        };
-        m_override->m_pfnRenameNoReplace = [](const char* from, const char* to) {
-            return DefaultSysCalls().m_pfnRenameNoReplace(from, to) == 0
-                       ? (Add(CDiskOp::kRename, from, to), 0)
-                       : -1;
+        m_override->m_pfnRenameNoReplace = [](const char* a, const char* b) {
+            return Done(DefaultSysCalls().m_pfnRenameNoReplace(a, b), CDiskOp::kRename, a, b);
         };
         m_override->m_pfnUnlink = [](const char* p) {
-            return unlink(p) == 0 ? (Add(CDiskOp::kUnlink, p), 0) : -1;
+            return Done(unlink(p), CDiskOp::kUnlink, p);
         };
-        m_override->m_pfnMkdir = [](const char* p, mode_t mode) {
-            return mkdir(p, mode) == 0 ? (Add(CDiskOp::kMkdir, p), 0) : -1;
+        m_override->m_pfnMkdir = [](const char* p, mode_t m) {
+            return Done(mkdir(p, m), CDiskOp::kMkdir, p);
         };
     }
     ~CDiskRecorder() { s_pActive = nullptr; }
 
-    // Makes the registry's files go through the recording VFS; their hives must connect again.
+    // Makes the registry's files go through the recording VFS, for the hives connected after.
     static void TapRegistry() { sqlite3_vfs_register(TapVfs(), 1); }
-
-    // Adds a step on a path under the root; false for other paths or when nothing records.
-    static bool Add(CDiskOp::EKind kind, const std::string& path, const std::string& to = "",
-                    int64_t at = 0, std::string data = "") {
-        if (s_pActive == nullptr || !path.starts_with(s_pActive->m_strRoot + "/")) {
-            return false;
-        }
-        s_pActive->m_ops.push_back({kind, path, to, at, std::move(data)});
-        return true;
-    }
 
     std::vector<CDiskOp> m_ops;
 
 private:
-    static void OnSync(int fd) {
+    // Adds a step on a path under the root (none when nothing records).
+    static void Add(CDiskOp::EKind kind, const std::string& path, const std::string& to = "",
+                    int64_t at = 0, std::string data = "") {
+        if (s_pActive != nullptr && path.starts_with(s_pActive->m_strRoot + "/")) {
+            s_pActive->m_ops.push_back({kind, path, to, at, std::move(data)});
+        }
+    }
+    static int Done(int rc, CDiskOp::EKind kind, const std::string& path,
+                    const std::string& to = "", int64_t at = 0) {
+        return rc == 0 ? (Add(kind, path, to, at), 0) : rc;
+    }
+    static int Synced(int fd, int rc) {
         const auto& [path, bFolder] = s_pActive->m_fds[fd];
-        Add(bFolder ? CDiskOp::kSyncFolder : CDiskOp::kSyncFile, path);
+        return Done(rc, bFolder ? CDiskOp::kSyncFolder : CDiskOp::kSyncFile, path);
     }
 
-    // The registry's files: every open file of the default VFS wrapped, its writes, truncations
-    // and syncs recorded like those of the system-call table.
+    // The registry's files: every file of the default VFS wrapped, its writes, truncations and
+    // syncs recorded. The registry keeps its log, so it deletes no file.
     struct CTapFile {
         sqlite3_file m_base;
-        std::string* m_pPath;
+        const char* m_pszPath;  // SQLite keeps it until the file closes
         sqlite3_file* Real() { return reinterpret_cast<sqlite3_file*>(this + 1); }
     };
     static sqlite3_file* Real(sqlite3_file* f) { return reinterpret_cast<CTapFile*>(f)->Real(); }
-    static const std::string& PathOf(sqlite3_file* f) {
-        return *reinterpret_cast<CTapFile*>(f)->m_pPath;
-    }
+    static const char* PathOf(sqlite3_file* f) { return reinterpret_cast<CTapFile*>(f)->m_pszPath; }
     static sqlite3_vfs* TapVfs() {
         static sqlite3_vfs* s_pReal = sqlite3_vfs_find(nullptr);
         static sqlite3_vfs s_vfs = [] {
@@ -122,28 +112,13 @@ private:
             vfs.xOpen = [](sqlite3_vfs*, const char* name, sqlite3_file* f, int flags, int* out) {
                 auto* tap = reinterpret_cast<CTapFile*>(f);
                 const bool bNew = name != nullptr && access(name, F_OK) != 0;
-                tap->m_base.pMethods = nullptr;
                 const int rc = s_pReal->xOpen(s_pReal, name, tap->Real(), flags, out);
-                if (tap->Real()->pMethods != nullptr) {
-                    SetMethods();
-                    tap->m_pPath = new std::string(name != nullptr ? name : "");
-                    tap->m_base.pMethods = &s_methods;
-                    if (bNew) {
-                        Add(CDiskOp::kCreate, name);
-                    }
+                tap->m_pszPath = name != nullptr ? name : "";
+                tap->m_base.pMethods = tap->Real()->pMethods != nullptr ? Methods() : nullptr;
+                if (bNew && tap->m_base.pMethods != nullptr) {
+                    Add(CDiskOp::kCreate, name);
                 }
                 return rc;
-            };
-            vfs.xDelete = [](sqlite3_vfs*, const char* name, int dirSync) {
-                const int rc = s_pReal->xDelete(s_pReal, name, dirSync);
-                Add(CDiskOp::kUnlink, name);
-                return rc;
-            };
-            vfs.xAccess = [](sqlite3_vfs*, const char* name, int flags, int* out) {
-                return s_pReal->xAccess(s_pReal, name, flags, out);
-            };
-            vfs.xFullPathname = [](sqlite3_vfs*, const char* name, int n, char* out) {
-                return s_pReal->xFullPathname(s_pReal, name, n, out);
             };
             return vfs;
         }();
@@ -151,30 +126,31 @@ private:
     }
     // Every method passes the call on to the real file; the three that change the disk record.
 #define TQ_PASS(m) \
-    s_methods.m = [](sqlite3_file* f, auto... a) { return Real(f)->pMethods->m(Real(f), a...); }
-    static void SetMethods() {
-        s_methods.iVersion = 3;
-        TQ_PASS(xRead), TQ_PASS(xFileSize), TQ_PASS(xLock), TQ_PASS(xUnlock);
-        TQ_PASS(xCheckReservedLock), TQ_PASS(xFileControl), TQ_PASS(xSectorSize);
-        TQ_PASS(xDeviceCharacteristics), TQ_PASS(xShmMap), TQ_PASS(xShmLock), TQ_PASS(xShmBarrier);
-        TQ_PASS(xShmUnmap), TQ_PASS(xFetch), TQ_PASS(xUnfetch);
-        s_methods.xClose = [](sqlite3_file* f) {
-            delete reinterpret_cast<CTapFile*>(f)->m_pPath;
-            return Real(f)->pMethods->xClose(Real(f));
-        };
-        s_methods.xWrite = [](sqlite3_file* f, const void* p, int n, sqlite3_int64 at) {
-            Add(CDiskOp::kWrite, PathOf(f), "", at, std::string(static_cast<const char*>(p), n));
-            return Real(f)->pMethods->xWrite(Real(f), p, n, at);
-        };
-        s_methods.xTruncate = [](sqlite3_file* f, sqlite3_int64 n) {
-            Add(CDiskOp::kTruncate, PathOf(f), "", n);
-            return Real(f)->pMethods->xTruncate(Real(f), n);
-        };
-        s_methods.xSync = [](sqlite3_file* f, int flags) {
-            const int rc = Real(f)->pMethods->xSync(Real(f), flags);
-            Add(CDiskOp::kSyncFile, PathOf(f));
-            return rc;
-        };
+    methods.m = [](sqlite3_file* f, auto... a) { return Real(f)->pMethods->m(Real(f), a...); }
+    static const sqlite3_io_methods* Methods() {
+        static const sqlite3_io_methods s_methods = [] {
+            sqlite3_io_methods methods{};
+            methods.iVersion = 3;
+            TQ_PASS(xClose), TQ_PASS(xRead), TQ_PASS(xFileSize), TQ_PASS(xLock), TQ_PASS(xUnlock);
+            TQ_PASS(xCheckReservedLock), TQ_PASS(xFileControl), TQ_PASS(xSectorSize);
+            TQ_PASS(xDeviceCharacteristics), TQ_PASS(xShmMap), TQ_PASS(xShmLock);
+            TQ_PASS(xShmBarrier), TQ_PASS(xShmUnmap), TQ_PASS(xFetch), TQ_PASS(xUnfetch);
+            methods.xWrite = [](sqlite3_file* f, const void* p, int n, sqlite3_int64 at) {
+                Add(CDiskOp::kWrite, PathOf(f), "", at,
+                    std::string(static_cast<const char*>(p), n));
+                return Real(f)->pMethods->xWrite(Real(f), p, n, at);
+            };
+            methods.xTruncate = [](sqlite3_file* f, sqlite3_int64 n) {
+                Add(CDiskOp::kTruncate, PathOf(f), "", n);
+                return Real(f)->pMethods->xTruncate(Real(f), n);
+            };
+            methods.xSync = [](sqlite3_file* f, int flags) {
+                const int rc = Real(f)->pMethods->xSync(Real(f), flags);
+                return rc == SQLITE_OK ? (Add(CDiskOp::kSyncFile, PathOf(f)), rc) : rc;
+            };
+            return methods;
+        }();
+        return &s_methods;
     }
 #undef TQ_PASS
 
@@ -182,7 +158,6 @@ private:
     std::map<int, std::pair<std::string, bool>> m_fds;  // fd -> path, whether a folder
     std::string m_strRoot;
     static inline CDiskRecorder* s_pActive = nullptr;
-    static inline sqlite3_io_methods s_methods;
 };
 
 // The state a power cut leaves after the first steps of a save, built over a copy of the prefix

@@ -78,15 +78,31 @@ std::string Describe(const test::CDiskOp& op) {
            (op.m_strTo.empty() ? "" : " -> " + fs::path(op.m_strTo).filename().string());
 }
 
+// The registry's log a commit or two short of being copied into the hive file.
+void FillRegistryLog(const std::string& strLog) {
+    CRegKey key;
+    ASSERT_EQ(key.Create(HKEY_LOCAL_MACHINE, "Software\\Filler", KEY_ALL_ACCESS), 0);
+    for (uint32_t i = 0; fs::file_size(strLog) < 996 * (4096 + 24); ++i) {
+        ASSERT_EQ(key.SetDword("v" + std::to_string(i % 64), i), 0);
+    }
+}
+
+// Each kind of save, then the rename again with a full registry log, which its commits copy.
+const std::pair<int, bool> kRows[] = {{0, false}, {1, false}, {2, false}, {3, false}, {2, true}};
+
 TEST(PowerLossTest, EveryCutOfASaveLeavesLoadableOldOrNewFilesAndATellingRegistry) {
     test::CDiskRecorder::TapRegistry();  // before any hive connects
     std::mt19937 random(20261207);
     const int nDrawn = test::CampaignCount(25, 2500);
     int nBuilt = 0, nLoaded = 0, nSteps = 0;
     std::map<std::string, int> faults;  // what went wrong, where it was first seen -> how often
-    for (const test::CSaveCase& saveCase : test::kSaveCases) {
+    for (const auto& [nCase, bFullLog] : kRows) {
+        const test::CSaveCase& saveCase = test::kSaveCases[nCase];
         test::CChangedProduct product(saveCase);
         const std::string root = product.m_prefix.GetDir();
+        if (bFullLog) {
+            ASSERT_NO_FATAL_FAILURE(FillRegistryLog(root + "/registry/machine.db-wal"));
+        }
         const std::string before = root + ".before", cut = root + ".cut";
         fs::copy(root, before, fs::copy_options::recursive | fs::copy_options::copy_symlinks);
         std::vector<test::CDiskOp> ops;
@@ -95,6 +111,9 @@ TEST(PowerLossTest, EveryCutOfASaveLeavesLoadableOldOrNewFilesAndATellingRegistr
             ASSERT_EQ(product.m_pFile->Save(), 0) << saveCase.first;
             ops = recorder.m_ops;
         }
+        ASSERT_EQ(bFullLog, std::any_of(ops.begin(), ops.end(), [](const test::CDiskOp& op) {
+                      return op.m_strPath.ends_with(".db") && op.m_kind == test::CDiskOp::kWrite;
+                  }));
         nSteps += static_cast<int>(ops.size());
         const test::CProductState now = test::StateOf(product);
         std::map<std::string, std::string> first;  // fault -> the first cut that showed it
@@ -117,8 +136,9 @@ TEST(PowerLossTest, EveryCutOfASaveLeavesLoadableOldOrNewFilesAndATellingRegistr
         fs::remove_all(before);
     }
     std::string summary = std::to_string(nBuilt) + " states built over " + std::to_string(nSteps) +
-                          " steps of four kinds of save, " + std::to_string(nLoaded) +
-                          " loaded and whole; faults " + std::to_string(nBuilt - nLoaded);
+                          " steps of four kinds of save (one with a full registry log), " +
+                          std::to_string(nLoaded) + " loaded and whole; faults " +
+                          std::to_string(nBuilt - nLoaded);
     for (const auto& [fault, n] : faults) {
         summary += "; [" + fault + "] " + std::to_string(n);
     }
