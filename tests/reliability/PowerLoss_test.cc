@@ -59,8 +59,8 @@ std::string CheckState(const std::string& dir, const test::CProductState& old,
         return "the next editor cannot load and save";
     }
     const auto saved = test::ReadSavedFile(ctrl + "ctrl.ctl", test::kControlPath, false);
-    if (!saved.IsWhole() || !builder.FindMissedRequest(*saved.m_pModel).empty()) {
-        return "after the next save the builder gets " + builder.FindMissedRequest(*saved.m_pModel);
+    if (const std::string missed = builder.FindMissedRequest(*saved.m_pModel); !missed.empty()) {
+        return "after the next save the builder gets " + missed;
     }
     if (test::ReadLinuxFile(ctrl + "sample.txt") != (baseIs == EContent::kNew ? now[2] : old[2])) {
         return "after the next save the sample query file lags the base control file";
@@ -87,8 +87,17 @@ void FillRegistryLog(const std::string& strLog) {
     }
 }
 
-// Each kind of save, then the rename again with a full registry log, which its commits copy.
-const std::pair<int, bool> kRows[] = {{0, false}, {1, false}, {2, false}, {3, false}, {2, true}};
+// Each kind of save; the rename again with a full registry log, which its commits copy; and an
+// application filed under the first group, which renumbers the groups after it.
+const test::CSaveCase kRenumber = {"renumbering", [](CCtrlFile& f) {
+                                       int32_t r = f.AddAppli(DBTYPE_FREE, "Added");
+                                       const std::string manuals = "Manuals";
+                                       r = r != 0 ? r : f.AddDBToGroup(3, "Added", &manuals);
+                                       return r != 0 ? r : f.AddDoc(3, "C:\\Docs\\added.chm");
+                                   }};
+const std::pair<const test::CSaveCase*, bool> kRows[] = {
+    {&test::kSaveCases[0], false}, {&test::kSaveCases[1], false}, {&test::kSaveCases[2], false},
+    {&test::kSaveCases[3], false}, {&test::kSaveCases[2], true},  {&kRenumber, false}};
 
 TEST(PowerLossTest, EveryCutOfASaveLeavesLoadableOldOrNewFilesAndATellingRegistry) {
     test::CDiskRecorder::TapRegistry();  // before any hive connects
@@ -96,8 +105,8 @@ TEST(PowerLossTest, EveryCutOfASaveLeavesLoadableOldOrNewFilesAndATellingRegistr
     const int nDrawn = test::CampaignCount(25, 2500);
     int nBuilt = 0, nLoaded = 0, nSteps = 0;
     std::map<std::string, int> faults;  // what went wrong, where it was first seen -> how often
-    for (const auto& [nCase, bFullLog] : kRows) {
-        const test::CSaveCase& saveCase = test::kSaveCases[nCase];
+    for (const auto& [pCase, bFullLog] : kRows) {
+        const test::CSaveCase& saveCase = *pCase;
         test::CChangedProduct product(saveCase);
         const std::string root = product.m_prefix.GetDir();
         if (bFullLog) {
@@ -135,10 +144,10 @@ TEST(PowerLossTest, EveryCutOfASaveLeavesLoadableOldOrNewFilesAndATellingRegistr
         }
         fs::remove_all(before);
     }
-    std::string summary = std::to_string(nBuilt) + " states built over " + std::to_string(nSteps) +
-                          " steps of four kinds of save (one with a full registry log), " +
-                          std::to_string(nLoaded) + " loaded and whole; faults " +
-                          std::to_string(nBuilt - nLoaded);
+    std::string summary =
+        std::to_string(nBuilt) + " states built over " + std::to_string(nSteps) +
+        " steps of six saves (four kinds, a full registry log, renumbered groups), " +
+        std::to_string(nLoaded) + " loaded and whole; faults " + std::to_string(nBuilt - nLoaded);
     for (const auto& [fault, n] : faults) {
         summary += "; [" + fault + "] " + std::to_string(n);
     }
