@@ -399,7 +399,10 @@ int32_t CCtrlFile::Save(const std::string* pConfirmation) {
         // until the control file has the same numbers.
         m_groupSet.Renumber();
         m_groupIndex.Invalidate();
-        if (PutAsidePendingGroupIds(m_groupSet, m_productKey) != ERROR_SUCCESS) {
+        // They reach the disk before the renumbered file, like the requests before the control
+        // file: a power loss must not keep the new numbers and lose the ids put aside for them.
+        if (PutAsidePendingGroupIds(m_groupSet, m_productKey) != ERROR_SUCCESS ||
+            m_productKey.Flush() != ERROR_SUCCESS) {
             return TQE_REG_WRITE;
         }
         lResult = CCtrlWriter(*this).Write(m_strLoadedPath, true, &m_file);

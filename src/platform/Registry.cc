@@ -417,7 +417,11 @@ int32_t CRegKey::DeleteValue(const std::string& strName) {
 }
 
 int32_t CRegKey::Flush() const {
-    return m_pImpl ? m_pImpl->m_pHive->Flush() : ERROR_INVALID_HANDLE;
+    if (!m_pImpl) {
+        return ERROR_INVALID_HANDLE;
+    }
+    const int32_t err = CallFaultHook("flush");
+    return err != ERROR_SUCCESS ? err : m_pImpl->m_pHive->Flush();
 }
 
 int32_t CRegKey::DeleteSubKey(const std::string& strSubKey) {

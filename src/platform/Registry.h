@@ -157,7 +157,7 @@ private:
 };
 
 // Fault injection for tests: when set, the hook is called before every registry write with the
-// operation's name ("set", "delete-value", "create", "delete-key"); a non-zero result is
+// operation's name ("set", "delete-value", "create", "delete-key", "flush"); a non-zero result is
 // returned as that call's error and nothing is written.
 using RegistryFaultHook = std::function<int32_t(const char* op)>;
 void SetRegistryFaultHook(RegistryFaultHook hook);
