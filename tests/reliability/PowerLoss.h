@@ -1,7 +1,5 @@
-// The power-loss layer: records what a save asks of the disk (through the system-call table for
-// the product's files, through a wrapping SQLite VFS for the registry's) and builds, in a copy of
-// the prefix, a state that a power cut after any number of those steps may leave. The model it
-// follows is in PowerLoss_test.cc.
+// The power-loss layer: records what a save asks of the disk (the system-call table, a wrapping
+// SQLite VFS) and builds the states a power cut may leave. The model is in PowerLoss_test.cc.
 #pragma once
 
 #include <sqlite3.h>
@@ -24,10 +22,10 @@ namespace tq::test {
 struct CDiskOp {
     enum EKind { kCreate, kWrite, kTruncate, kSyncFile, kSyncFolder, kRename, kUnlink, kMkdir };
     EKind m_kind;
-    std::string m_strPath;  // the file or folder; a rename's source
-    std::string m_strTo;    // a rename's target
-    int64_t m_nAt = 0;      // a write's offset, a truncate's length
-    std::string m_data;     // a write's bytes
+    std::string m_strPath;     // the file or folder; a rename's source
+    std::string m_strTo = {};  // a rename's target
+    int64_t m_nAt = 0;         // a write's offset, a truncate's length (CPowerCut: the file)
+    std::string m_data = {};   // a write's bytes
 };
 
 // Records the steps on paths under a folder while it lives (one recorder at a time).
@@ -183,12 +181,11 @@ public:
             Settle(folder);
         }
         for (const std::string& path : m_seen) {
-            fs::remove(strOut + path.substr(m_strRoot.size()));
-            const auto it = m_durable.find(path);
-            if (it != m_durable.end()) {
-                const std::string out = strOut + path.substr(m_strRoot.size());
+            const std::string out = strOut + path.substr(m_strRoot.size());
+            fs::remove(out);
+            if (m_durable.count(path)) {
                 fs::create_directories(fs::path(out).parent_path());
-                WriteLinuxFile(out, Content(it->second));
+                WriteLinuxFile(out, Content(m_durable[path]));
             }
         }
         for (const std::string& folder : m_madeFolders) {
@@ -203,11 +200,6 @@ private:
     struct CInode {
         std::string m_durable;  // as at its last sync
         std::string m_current;
-    };
-    struct CNameOp {
-        CDiskOp::EKind m_kind;
-        std::string m_strFrom, m_strTo;  // m_strTo: the name made, replaced or removed
-        int m_nInode;
     };
 
     size_t Draw(size_t n) { return std::uniform_int_distribution<size_t>(0, n)(*m_pRandom); }
@@ -227,7 +219,7 @@ private:
         }
         if (op.m_kind == CDiskOp::kMkdir) {
             m_madeFolders.insert(path);
-            return m_pending[folder].push_back({op.m_kind, "", path, -1});
+            return m_pending[folder].push_back({op.m_kind, "", path});
         }
         See(path);
         switch (op.m_kind) {
@@ -256,16 +248,17 @@ private:
                 break;
             default:  // kUnlink
                 m_now.erase(path);
-                m_pending[folder].push_back({op.m_kind, "", path, -1});
+                m_pending[folder].push_back({op.m_kind, "", path});
         }
     }
     // The folder's changed names reach the disk, in the order they were made.
     void Settle(const std::string& folder) {
-        for (const CNameOp& op : m_pending[folder]) {
-            m_durable.erase(op.m_strFrom);
+        for (const CDiskOp& op :
+             m_pending[folder]) {  // the name made, replaced or removed: m_strTo
+            m_durable.erase(op.m_strPath);
             m_durable.erase(op.m_strTo);
             if (op.m_kind == CDiskOp::kCreate || op.m_kind == CDiskOp::kRename) {
-                m_durable[op.m_strTo] = op.m_nInode;
+                m_durable[op.m_strTo] = static_cast<int>(op.m_nAt);
             } else if (op.m_kind == CDiskOp::kMkdir) {
                 m_durableFolders.insert(op.m_strTo);
             }
@@ -296,7 +289,7 @@ private:
     std::mt19937* m_pRandom;
     std::vector<CInode> m_inodes;
     std::map<std::string, int> m_now, m_durable;            // name -> file
-    std::map<std::string, std::vector<CNameOp>> m_pending;  // folder -> names changed since sync
+    std::map<std::string, std::vector<CDiskOp>> m_pending;  // folder -> names changed since sync
     std::set<std::string> m_seen, m_madeFolders, m_durableFolders;
 };
 
