@@ -251,10 +251,10 @@ private:
                 m_pending[folder].push_back({op.m_kind, "", path});
         }
     }
-    // The folder's changed names reach the disk, in the order they were made.
+    // The folder's changed names reach the disk, in the order they were made (each op's m_strTo
+    // the name made, replaced or removed, m_nAt the file it names).
     void Settle(const std::string& folder) {
-        for (const CDiskOp& op :
-             m_pending[folder]) {  // the name made, replaced or removed: m_strTo
+        for (const CDiskOp& op : m_pending[folder]) {
             m_durable.erase(op.m_strPath);
             m_durable.erase(op.m_strTo);
             if (op.m_kind == CDiskOp::kCreate || op.m_kind == CDiskOp::kRename) {
@@ -275,8 +275,8 @@ private:
         }
         const size_t size = Draw(1) ? inode.m_current.size() : inode.m_durable.size();
         auto padded = [size](std::string bytes) { return bytes.resize(size), bytes; };
-        const std::string old = padded(inode.m_durable), now = padded(inode.m_current);
-        std::string out = old;
+        const std::string now = padded(inode.m_current);
+        std::string out = padded(inode.m_durable);
         for (size_t at = 0; at < size; at += kPage) {
             const size_t choice = Draw(2);
             const size_t n = choice == 0 ? 0 : choice == 1 ? kPage : kSector * (1 + Draw(6));
