@@ -73,6 +73,8 @@ ROWS = (
            "BM_Baseline_ReadSplit/10000", "bytes", "dbs"),
        Row("registry SetValue", None, "registry_bench", "BM_RegSetValue", "BM_RawUpsert",
            "calls"),
+       Row("registry SetValue + flush (vs SetValue)", None, "registry_bench",
+           "BM_RegSetValueFlushed", "BM_RegSetValue", "calls"),
        Row("registry QueryValue", None, "registry_bench", "BM_RegQueryValue", "BM_RawSelect",
            "calls"),
        Row("check job", 1000, "checkjob_bench", "BM_CheckJob/1000",

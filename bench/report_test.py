@@ -278,7 +278,9 @@ class MainTest(unittest.TestCase):
     def test_a_name_runs_a_subset_and_nothing_matching_fails(self):
         status, rows, _ = self.report("registry")
         self.assertEqual(status, 0)
-        self.assertEqual([r[0] for r in rows], ["registry SetValue", "registry QueryValue"])
+        self.assertEqual([r[0] for r in rows], ["registry SetValue",
+                                                "registry SetValue + flush (vs SetValue)",
+                                                "registry QueryValue"])
         self.assertFalse(os.path.exists(os.path.join(self.dir.name, "controlfile_bench.args")))
         status, rows, _ = self.report("nothing")
         self.assertEqual((status, rows), (1, []))

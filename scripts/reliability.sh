@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Runs the reliability campaigns at full length: the crash, fault and concurrency campaigns of
-# tests/reliability, then every fuzz target for TQ_FUZZ_SECONDS (1800 unless told) with a fresh
-# seed, the targets side by side. Prints the counts each campaign reports and the fuzzers'
-# execution counts.
+# Runs the reliability campaigns at full length: the crash, fault, power-loss and concurrency
+# campaigns of tests/reliability, then every fuzz target for TQ_FUZZ_SECONDS (1800 unless told)
+# with a fresh seed, the targets side by side. Prints the counts each campaign reports and the
+# fuzzers' execution counts.
 # Usage: scripts/reliability.sh [--no-fuzz]
 set -euo pipefail
 cd "$(dirname "$0")/.."

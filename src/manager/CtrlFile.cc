@@ -399,7 +399,10 @@ int32_t CCtrlFile::Save(const std::string* pConfirmation) {
         // until the control file has the same numbers.
         m_groupSet.Renumber();
         m_groupIndex.Invalidate();
-        if (PutAsidePendingGroupIds(m_groupSet, m_productKey) != ERROR_SUCCESS) {
+        // They reach the disk before the renumbered file, like the requests before the control
+        // file: a power loss must not keep the new numbers and lose the ids put aside for them.
+        if (PutAsidePendingGroupIds(m_groupSet, m_productKey) != ERROR_SUCCESS ||
+            m_productKey.Flush() != ERROR_SUCCESS) {
             return TQE_REG_WRITE;
         }
         lResult = CCtrlWriter(*this).Write(m_strLoadedPath, true, &m_file);
@@ -426,6 +429,11 @@ int32_t CCtrlFile::Save(const std::string* pConfirmation) {
     // and the next save finds the files equal and writes nothing.
     if (m_dwStructureChanged != 0 &&
         m_productKey.SetDWORD("Builder\\Request", "<REG>", 1) != ERROR_SUCCESS) {
+        return TQE_REG_WRITE;
+    }
+    // The requests and <REG> reach the disk before the file they are about: the registry syncs
+    // its commits only now and then, and a power loss could keep the new file and lose them.
+    if (m_productKey.Flush() != ERROR_SUCCESS) {
         return TQE_REG_WRITE;
     }
     lResult = CCtrlWriter(*this).Write(strControlPath, false);

@@ -126,6 +126,12 @@ int32_t CProductRegKey::SetString(const std::string& strSubKey, const std::strin
     return rc != ERROR_SUCCESS ? rc : key.SetString(strName, value);
 }
 
+int32_t CProductRegKey::Flush() const {
+    CRegKey key;
+    const int32_t rc = OpenSubKey("", KEY_QUERY_VALUE, key);
+    return rc != ERROR_SUCCESS ? rc : key.Flush();
+}
+
 int32_t CProductRegKey::DeleteTree(const std::string& strSubKey) {
     if (m_strKeyPath.empty()) {
         return ERROR_FILE_NOT_FOUND;

@@ -35,6 +35,8 @@ public:
                       const std::string& value);
     // Deletes the subkey with everything below it; returns the result of the final deletion.
     int32_t DeleteTree(const std::string& strSubKey);
+    // Puts what was written to the product's registry on the disk (a power loss keeps it).
+    int32_t Flush() const;
     // Whether this user may write below "Builder": writes "AccessCheck" = 0 and deletes it.
     bool CheckWriteAccess();
 

@@ -416,6 +416,14 @@ int32_t CRegKey::DeleteValue(const std::string& strName) {
     return err != ERROR_SUCCESS ? err : m_pImpl->m_pHive->DeleteValue(m_pImpl->m_id, strName);
 }
 
+int32_t CRegKey::Flush() const {
+    if (!m_pImpl) {
+        return ERROR_INVALID_HANDLE;
+    }
+    const int32_t err = CallFaultHook("flush");
+    return err != ERROR_SUCCESS ? err : m_pImpl->m_pHive->Flush();
+}
+
 int32_t CRegKey::DeleteSubKey(const std::string& strSubKey) {
     if (!m_pImpl) {
         return ERROR_INVALID_HANDLE;

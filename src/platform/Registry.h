@@ -104,6 +104,9 @@ public:
     int32_t SetDword(const std::string& strName, uint32_t value);
     // RegDeleteValue.
     int32_t DeleteValue(const std::string& strName);
+    // RegFlushKey: what was written to the key's hive reaches the disk before this returns, so
+    // that a power loss cannot take it (a crash of the process never does).
+    int32_t Flush() const;
     // RegDeleteKey of a direct or deeper subkey ("" = this key itself); ERROR_ACCESS_DENIED
     // while it has subkeys, and for a predefined root.
     int32_t DeleteSubKey(const std::string& strSubKey);
@@ -154,7 +157,7 @@ private:
 };
 
 // Fault injection for tests: when set, the hook is called before every registry write with the
-// operation's name ("set", "delete-value", "create", "delete-key"); a non-zero result is
+// operation's name ("set", "delete-value", "create", "delete-key", "flush"); a non-zero result is
 // returned as that call's error and nothing is written.
 using RegistryFaultHook = std::function<int32_t(const char* op)>;
 void SetRegistryFaultHook(RegistryFaultHook hook);

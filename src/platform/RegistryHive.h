@@ -93,6 +93,8 @@ public:
     std::recursive_mutex& GetMutex() { return m_mutex; }
     int32_t BeginBatch();
     int32_t EndBatch(bool bCommit);
+    // Puts the commits made so far on the disk (see CRegKey::Flush).
+    int32_t Flush();
 
 private:
     class CUse;

@@ -15,7 +15,6 @@
 namespace tq {
 namespace {
 
-using test::kAppGroup;
 using test::kBasePath;
 using test::kControlPath;
 
@@ -104,56 +103,16 @@ int32_t ExpectedCode(const std::vector<CStep>& steps, size_t k) {
     return TQE_BASE_UPDATE;
 }
 
-// One kind of save: the change made before it.
-const std::pair<const char*, std::function<int32_t(CCtrlFile&)>> kCases[] = {
-    {"plain change", [](CCtrlFile& f) { return f.AddDoc(2, "C:\\Docs\\more.chm"); }},
-    {"selection change", [](CCtrlFile& f) { return f.SetDBSelected(1, 0); }},
-    {"rename", [](CCtrlFile& f) { return f.RenameAppli(2, "Renamed"); }},
-    {"add application",
-     [](CCtrlFile& f) {
-         int32_t r = f.AddAppli(DBTYPE_FREE, "Added");
-         r = r != 0 ? r : f.AddDBToGroup(3, "Added", &kAppGroup);
-         return r != 0 ? r : f.AddDoc(3, "C:\\Docs\\added.chm");
-     }},
-};
-using CSaveCase = std::remove_extent_t<decltype(kCases)>;
-
-// Everything a save leaves behind: base, control, sample query file, requests, group ids.
-using CProductState = std::array<std::string, 5>;
-CProductState StateOf(const test::CSavedProduct& product) {
-    return {product.Base(), product.Control(), product.Sample(), product.Values("Builder\\Request"),
-            product.Values("GroupSet")};
-}
-
-// A product saved once, whose requests the builder has taken, loaded and changed.
-class CChangedProduct : public test::CSavedProduct {
-public:
-    explicit CChangedProduct(const CSaveCase& saveCase) {
-        m_builder.Build(*test::ReadSavedFile(C("Ctrl/ctrl.ctl"), kControlPath, false).m_pModel);
-        m_old = StateOf(*this);
-        EXPECT_EQ(m_pFile->OpenProductKey(test::kProductPath), 0);
-        EXPECT_EQ(m_pFile->Load(), 0);
-        EXPECT_EQ(saveCase.second(*m_pFile), 0);
-    }
-    std::string MissedRequest() const {
-        return m_builder.FindMissedRequest(
-            *test::ReadSavedFile(C("Ctrl/ctrl.ctl"), kControlPath, false).m_pModel);
-    }
-
-    std::unique_ptr<CCtrlFile> m_pFile = std::make_unique<CCtrlFile>();
-    test::CBuilderView m_builder;
-    CProductState m_old;
-};
-
 const char* const kContentNames[] = {"old", "new", "neither"};
 
 // The steps of the save without faults, and what it leaves.
-void RecordSave(const CSaveCase& saveCase, std::vector<CStep>& steps, CProductState& reference) {
-    CChangedProduct product(saveCase);
+void RecordSave(const test::CSaveCase& saveCase, std::vector<CStep>& steps,
+                test::CProductState& reference) {
+    test::CChangedProduct product(saveCase);
     CFaultPlan plan(-1, 0);
     ASSERT_EQ(product.m_pFile->Save(), 0) << saveCase.first;
     steps = plan.m_steps;
-    reference = StateOf(product);
+    reference = test::StateOf(product);
     ASSERT_NE(reference[0], product.m_old[0]);
 }
 
@@ -161,9 +120,9 @@ TEST(FaultsTest, EveryFailingStepOfASaveGivesItsCodeAndLeavesOldOrNewFiles) {
     std::string summary;
     int nSteps = 0, nFaults = 0;
     std::map<std::string, int> outcomes;  // "code base ... control ..." -> how often
-    for (const CSaveCase& saveCase : kCases) {
+    for (const test::CSaveCase& saveCase : test::kSaveCases) {
         std::vector<CStep> steps;
-        CProductState reference;
+        test::CProductState reference;
         ASSERT_NO_FATAL_FAILURE(RecordSave(saveCase, steps, reference));
         summary += std::string(summary.empty() ? "" : ", ") + saveCase.first + " " +
                    std::to_string(steps.size()) + " steps";
@@ -173,7 +132,7 @@ TEST(FaultsTest, EveryFailingStepOfASaveGivesItsCodeAndLeavesOldOrNewFiles) {
                 SCOPED_TRACE(std::string(saveCase.first) + ": step " + std::to_string(k) + " " +
                              (steps[k].m_bRegistry ? "reg " : "") + steps[k].m_strOp + " " +
                              steps[k].m_strPath + " error " + std::to_string(error));
-                CChangedProduct product(saveCase);
+                test::CChangedProduct product(saveCase);
                 int32_t lResult = 0;
                 {
                     CFaultPlan plan(static_cast<int>(k), error);
@@ -207,7 +166,7 @@ TEST(FaultsTest, EveryFailingStepOfASaveGivesItsCodeAndLeavesOldOrNewFiles) {
                            kContentNames[static_cast<int>(controlIs)]];
                 // Without the fault the same object saves, and all is as after a clean save.
                 EXPECT_EQ(product.m_pFile->Save(), 0);
-                EXPECT_EQ(StateOf(product), reference);
+                EXPECT_EQ(test::StateOf(product), reference);
             }
         }
     }
@@ -224,15 +183,15 @@ TEST(FaultsTest, EveryFailingStepOfASaveGivesItsCodeAndLeavesOldOrNewFiles) {
 // away: the next editor loads the new base control file with nothing marked. Its save brings
 // the builder's file level and still tells the builder everything that changed.
 TEST(FaultsTest, SaveCutShortIsCompletedByTheNextEditor) {
-    for (const CSaveCase& saveCase : kCases) {
+    for (const test::CSaveCase& saveCase : test::kSaveCases) {
         std::vector<CStep> steps;
-        CProductState reference;
+        test::CProductState reference;
         ASSERT_NO_FATAL_FAILURE(RecordSave(saveCase, steps, reference));
         for (size_t k :
              {FindStep(steps, false, "open", kBasePath), FindStep(steps, true, "delete-key", "")}) {
             SCOPED_TRACE(std::string(saveCase.first) + " step " + std::to_string(k));
             ASSERT_LT(k, steps.size());
-            CChangedProduct product(saveCase);
+            test::CChangedProduct product(saveCase);
             {
                 CFaultPlan plan(static_cast<int>(k), ERROR_ACCESS_DENIED);
                 EXPECT_NE(product.m_pFile->Save(), 0);

@@ -2,8 +2,10 @@
 // exist), a control file as it lies on disk, and the index builder's view of the rebuild requests.
 #pragma once
 
+#include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -155,6 +157,47 @@ private:
     }
 
     std::map<std::string, std::string> m_built;  // database name (lower case) -> its sources
+};
+
+// One kind of save: the change made before it.
+inline const std::pair<const char*, std::function<int32_t(CCtrlFile&)>> kSaveCases[] = {
+    {"plain change", [](CCtrlFile& f) { return f.AddDoc(2, "C:\\Docs\\more.chm"); }},
+    {"selection change", [](CCtrlFile& f) { return f.SetDBSelected(1, 0); }},
+    {"rename", [](CCtrlFile& f) { return f.RenameAppli(2, "Renamed"); }},
+    {"add application",
+     [](CCtrlFile& f) {
+         int32_t r = f.AddAppli(DBTYPE_FREE, "Added");
+         r = r != 0 ? r : f.AddDBToGroup(3, "Added", &kAppGroup);
+         return r != 0 ? r : f.AddDoc(3, "C:\\Docs\\added.chm");
+     }},
+};
+using CSaveCase = std::remove_extent_t<decltype(kSaveCases)>;
+
+// Everything a save leaves behind: base, control, sample query file, requests, group ids.
+using CProductState = std::array<std::string, 5>;
+inline CProductState StateOf(const CSavedProduct& product) {
+    return {product.Base(), product.Control(), product.Sample(), product.Values("Builder\\Request"),
+            product.Values("GroupSet")};
+}
+
+// A product saved once, whose requests the builder has taken, loaded and changed.
+class CChangedProduct : public CSavedProduct {
+public:
+    explicit CChangedProduct(const CSaveCase& saveCase) {
+        m_builder.Build(*ReadSavedFile(C("Ctrl/ctrl.ctl"), kControlPath, false).m_pModel);
+        m_old = StateOf(*this);
+        EXPECT_EQ(m_pFile->OpenProductKey(kProductPath), 0);
+        EXPECT_EQ(m_pFile->Load(), 0);
+        EXPECT_EQ(saveCase.second(*m_pFile), 0);
+    }
+    std::string MissedRequest() const {
+        return m_builder.FindMissedRequest(
+            *ReadSavedFile(C("Ctrl/ctrl.ctl"), kControlPath, false).m_pModel);
+    }
+
+    std::unique_ptr<CCtrlFile> m_pFile = std::make_unique<CCtrlFile>();
+    CBuilderView m_builder;
+    CProductState m_old;
 };
 
 }  // namespace tq::test

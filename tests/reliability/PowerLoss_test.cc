@@ -1,0 +1,145 @@
+// A power cut at any step of a save (unlike a kill, it takes what the page cache had not written)
+// leaves files that load, each old or new, requests that cover the control file, and nothing the
+// next save cannot put right. The model of the disk: ext4 with its default options (data=ordered,
+// delayed allocation), made stricter where a save must not rely on more:
+// - What a file was given since its last fsync or fdatasync may be lost in whole or in part: the
+//   size is the synced one or the last one, each page (4 KiB) reaches the disk or not on its
+//   own, and a page may be torn at a sector (512 bytes): written up to it, as synced after it.
+//   A page lost past the synced end reads as zeros. (ext4 hides unwritten blocks and flushes a
+//   file replaced by a rename; a save relies on neither.)
+// - A name made, replaced or removed (create, rename, unlink, mkdir) reaches the disk when its
+//   folder is synced. Before that, the journal keeps the folder's changes in the order they
+//   were made up to any point and loses the rest: a rename undone leaves the old file under the
+//   target name and the new one under its temporary name, a creation undone leaves no name, a
+//   folder whose creation is undone is gone with its files. (ext4 also commits the names of
+//   every folder on the fsync of any file; a save relies on the folder's own sync.)
+// - The registry's SQLite files (the database and its write-ahead log) follow the same rules;
+//   their shared-memory index is rebuilt from the log by the first connection after the cut.
+// The prefix before the save counts as on the disk. Each state is built in a copy of it: after
+// every step, the one that loses all it may; then a seeded sample of cuts with every choice drawn.
+#include <gtest/gtest.h>
+
+#include "PowerLoss.h"
+#include "ReliabilityFixture.h"
+#include "platform/Prefix.h"
+
+namespace tq {
+namespace {
+
+namespace fs = std::filesystem;
+using test::EContent;
+
+// What is wrong in a state ("" when nothing is): the checks of the other campaigns on the files
+// the cut left, then on what the next editor's load and save leave.
+std::string CheckState(const std::string& dir, const test::CProductState& old,
+                       const test::CProductState& now, const test::CBuilderView& builder) {
+    const std::string ctrl = dir + "/drives/c/Ctrl/";
+    const auto base = test::ReadSavedFile(ctrl + "base.ctl", test::kBasePath, true);
+    const auto control = test::ReadSavedFile(ctrl + "ctrl.ctl", test::kControlPath, false);
+    if (!base.IsWhole() || !control.IsWhole()) {
+        return base.IsWhole() ? "control file does not load" : "base control file does not load";
+    }
+    const EContent baseIs = test::WhichContent(base.m_strBytes, old[0], now[0]);
+    if (baseIs == EContent::kNeither ||
+        test::WhichContent(control.m_strBytes, old[1], now[1]) == EContent::kNeither ||
+        test::WhichContent(test::ReadLinuxFile(ctrl + "sample.txt"), old[2], now[2]) ==
+            EContent::kNeither) {
+        return "a control file or the sample query file neither old nor new";
+    }
+    if (const std::string missed = builder.FindMissedRequest(*control.m_pModel); !missed.empty()) {
+        return "the builder gets " + missed;
+    }
+    CCtrlFile next;
+    if (next.OpenProductKey(test::kProductPath) != 0 || next.Load() != 0 || next.Save() != 0) {
+        return "the next editor cannot load and save";
+    }
+    const auto saved = test::ReadSavedFile(ctrl + "ctrl.ctl", test::kControlPath, false);
+    if (const std::string missed = builder.FindMissedRequest(*saved.m_pModel); !missed.empty()) {
+        return "after the next save the builder gets " + missed;
+    }
+    if (test::ReadLinuxFile(ctrl + "sample.txt") != (baseIs == EContent::kNew ? now[2] : old[2])) {
+        return "after the next save the sample query file lags the base control file";
+    }
+    if (test::CSavedProduct::Values("GroupSet") != (baseIs == EContent::kNew ? now[4] : old[4])) {
+        return "after the next save the group ids lag the base control file";
+    }
+    return "";
+}
+
+std::string Describe(const test::CDiskOp& op) {  // "rename ctrl.ctl.NEW"
+    static const char* const kKinds[] = {"create",      "write",  "truncate", "sync",
+                                         "sync folder", "rename", "unlink",   "mkdir"};
+    return std::string(kKinds[op.m_kind]) + " " + fs::path(op.m_strPath).filename().string();
+}
+
+// Each kind of save; the rename again with a full registry log, which its commits copy; and an
+// application filed under the first group, which renumbers the groups after it.
+const test::CSaveCase kRenumber = {"renumbering", [](CCtrlFile& f) {
+                                       const std::string manuals = "Manuals";
+                                       return f.AddAppli(DBTYPE_FREE, "Added") |
+                                              f.AddDBToGroup(3, "Added", &manuals) |
+                                              f.AddDoc(3, "C:\\Docs\\added.chm");
+                                   }};
+const std::pair<const test::CSaveCase*, bool> kRows[] = {
+    {&test::kSaveCases[0], false}, {&test::kSaveCases[1], false}, {&test::kSaveCases[2], false},
+    {&test::kSaveCases[3], false}, {&test::kSaveCases[2], true},  {&kRenumber, false}};
+
+TEST(PowerLossTest, EveryCutOfASaveLeavesLoadableOldOrNewFilesAndATellingRegistry) {
+    test::CDiskRecorder::TapRegistry();  // before any hive connects
+    std::mt19937 random(20261207);
+    const int nDrawn = test::CampaignCount(15, 1700);
+    int nBuilt = 0, nLoaded = 0, nSteps = 0;
+    std::map<std::string, int> faults;  // what went wrong, where it was first seen -> how often
+    for (const auto& [pCase, bFullLog] : kRows) {
+        test::CChangedProduct product(*pCase);
+        const std::string root = product.m_prefix.GetDir();
+        // A full log: a commit or two short of being copied into the hive file.
+        for (int i = 0; bFullLog && fs::file_size(root + "/registry/machine.db-wal") < 996 * 4120;
+             ++i) {
+            product.SetString("Filler", "v" + std::to_string(i % 64), std::to_string(i));
+        }
+        const std::string before = root + ".before", cut = root + ".cut";
+        fs::copy(root, before, fs::copy_options::recursive | fs::copy_options::copy_symlinks);
+        std::vector<test::CDiskOp> ops;
+        {
+            test::CDiskRecorder recorder(root);
+            ASSERT_EQ(product.m_pFile->Save(), 0) << pCase->first;
+            ops = recorder.m_ops;
+        }
+        ASSERT_EQ(bFullLog, std::any_of(ops.begin(), ops.end(), [](const test::CDiskOp& op) {
+                      return op.m_strPath.ends_with(".db") && op.m_kind == test::CDiskOp::kWrite;
+                  }));
+        nSteps += static_cast<int>(ops.size());
+        const test::CProductState now = test::StateOf(product);
+        std::map<std::string, std::string> first;  // fault -> the first cut that showed it
+        for (size_t i = 0; i <= ops.size() + nDrawn; ++i) {
+            const bool bDrawn = i > ops.size();
+            const size_t k = bDrawn ? random() % (ops.size() + 1) : i;
+            test::CPowerCut(ops, k, root, before, bDrawn ? &random : nullptr).Build(cut);
+            ++nBuilt;
+            CPrefix::Use(cut);
+            const std::string fault = CheckState(cut, product.m_old, now, product.m_builder);
+            CPrefix::Use(root);
+            fs::remove_all(cut);
+            nLoaded += fault.empty() ? 1 : 0;
+            if (!fault.empty()) {
+                const std::string at = k == 0 ? "the start" : Describe(ops[k - 1]);
+                ++faults[std::string(pCase->first) + ": " +
+                         first.emplace(fault, fault + " (first after " + at + ")").first->second];
+            }
+        }
+        fs::remove_all(before);
+    }
+    std::string summary =
+        std::to_string(nBuilt) + " states built over " + std::to_string(nSteps) +
+        " steps of six saves (four kinds, a full registry log, renumbered groups), " +
+        std::to_string(nLoaded) + " loaded and whole; faults " + std::to_string(nBuilt - nLoaded);
+    for (const auto& [fault, n] : faults) {
+        summary += "; [" + fault + "] " + std::to_string(n);
+    }
+    test::PrintCampaignSummary("power-loss", summary);
+    EXPECT_EQ(nLoaded, nBuilt);
+}
+
+}  // namespace
+}  // namespace tq
