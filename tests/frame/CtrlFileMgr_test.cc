@@ -1,8 +1,5 @@
-// The automation object through its dispatch interface: dispatch ids, readiness, addressing,
-// the guards before removal and the dialogs, and the editing mutex between objects and
-// processes; then the plain exported functions beside editors in other processes. Save modes,
-// the read-only exception, registration and hosts creating the object through the registered
-// module are the command-line host's tests; the unload rule is the module base's.
+// The automation object through its dispatch interface (ids, readiness, addressing, guards,
+// dialogs, the editing mutex), then the exported functions beside editors in other processes.
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -306,11 +303,13 @@ std::string Stamp(const std::string& strPath) {
 }
 
 // Another editor in its own process, maybe as another user (who may not open the mutex's lock
-// file, so the files count as locked): it sees the status args[0], and its Load is refused.
+// file, so the files count as locked): it sees the status args[0], and its conversion and Load
+// are refused (going on without the mutex would let two editors rewrite one product).
 TQ_CHILD_MAIN(OtherEditor) {
     const int32_t lStatus = std::stoi(args.at(0));
     CObject obj;
-    return VXCSTM_GetStatus(kKeyPath.c_str()) == lStatus && obj.Ready() &&
+    return VXCSTM_BaseInfoToControl(kKeyPath.c_str()) == TQE_EDITING &&
+                   VXCSTM_GetStatus(kKeyPath.c_str()) == lStatus && obj.Ready() &&
                    obj.Long("Load") == -1043 && obj.Long("Status") == lStatus
                ? 0
                : 1;
