@@ -1,8 +1,6 @@
-// The topic checks file by file: text and HTML pages (encodings, binary data, characters cut by
-// pieces, a file deleted mid-check); PDFs (encrypted and rewritten by qpdf), CHM archives compiled
-// by chmcmd and WinHelp files written from the format's description, whole and damaged. Then the
-// exports as the component sees them: every kind of file, paths that name nothing readable, huge
-// files, several threads at once (the component loads them in its own tests).
+// The topic checks file by file (text, HTML, PDF, CHM and WinHelp; whole, damaged, deleted
+// mid-check), then the exports as the component calls them: every kind, bad paths, huge files,
+// several threads at once.
 #include <atomic>
 #include <filesystem>
 #include <fstream>
@@ -267,17 +265,13 @@ TEST_F(TextTopicCheckTest, FileDeletedDuringTheCheck) {
 
 // Each export called the way the component calls it, by extension.
 int CheckByExtension(const std::string& strPath) {
-    std::string ext = std::filesystem::path(strPath).extension().string();
-    if (ext == ".hlp") {
-        return PAS_HlpHaveTopic(strPath.c_str());
-    }
-    if (ext == ".chm") {
-        return PAS_ChmHaveTopic(strPath.c_str(), 1);
-    }
-    if (ext == ".pdf") {
-        return PAS_PdfHaveTopic(strPath.c_str(), 1, nullptr, nullptr);
-    }
-    return ext == ".txt" ? PAS_TxtHaveTopic(strPath.c_str()) : PAS_HtmlHaveTopic(strPath.c_str());
+    const std::string ext = std::filesystem::path(strPath).extension().string();
+    const char* p = strPath.c_str();
+    return ext == ".hlp"   ? PAS_HlpHaveTopic(p)
+           : ext == ".chm" ? PAS_ChmHaveTopic(p, 1)
+           : ext == ".pdf" ? PAS_PdfHaveTopic(p, 1, nullptr, nullptr)
+           : ext == ".txt" ? PAS_TxtHaveTopic(p)
+                           : PAS_HtmlHaveTopic(p);
 }
 const char* const kExtensions[] = {".hlp", ".chm", ".pdf", ".txt", ".htm", ".html"};
 
