@@ -156,22 +156,6 @@ TEST_F(FileTest, MovesRefuseExistingTargetsUnlessReplacingAndChangeCase) {
     EXPECT_EQ(MoveFileReplace("C:\\B.txt", "C:\\WINDOWS"), ERROR_ACCESS_DENIED);
 }
 
-TEST_F(FileTest, AFailedReplaceLeavesBothFilesAsTheyWere) {
-    Put("target.ctl", "old");
-    Put("target.ctl.NEW", "new");
-    {
-        CSysCallOverride sys;
-        sys->m_pfnRename = [](const char*, const char*) -> int { return errno = EIO, -1; };
-        sys->m_pfnUnlink = [](const char*) -> int {
-            ADD_FAILURE() << "a replace must not delete the target first";
-            return -1;
-        };
-        EXPECT_NE(MoveFileReplace("C:\\target.ctl.NEW", "C:\\target.ctl"), 0);
-    }
-    EXPECT_EQ(Get("target.ctl"), "old");
-    EXPECT_EQ(Get("target.ctl.NEW"), "new");
-}
-
 // Another process's delete, run between an open(2) and that open's share locks (here from the
 // fstat that comes between them).
 std::string g_strDeleteDuringOpen;
