@@ -1,8 +1,7 @@
 // What must hold for any bytes given to the .reg importer: it returns; a failure has a message
-// and leaves the registry as it was; after a success, the export of every hive root, imported
-// into an empty registry, rebuilds the same registry, which exports to the same text (the UTF-16
-// form when its export succeeds, its registry compared only when every name and text survives
-// 932 -> UTF-16 -> 932). Each check leaves the registry as Init found it.
+// and leaves the registry as it was; after a success, every hive root's export, imported into an
+// empty registry, rebuilds it and exports to the same text (in the UTF-16 form as far as the
+// names and texts survive UTF-16). Each check leaves the registry as Init found it.
 #pragma once
 
 #include <algorithm>

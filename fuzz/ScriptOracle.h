@@ -1,8 +1,7 @@
-// What must hold for any bytes given to the tqctl script parser, line by line, in UTF-8 and in
-// code page 932 (--raw) terminal text: it returns, a refused line has a message; a line it reads
-// names a member of name characters, "put" has one value, every argument is VT_I4, VT_I2,
-// VT_BOOL, VT_EMPTY (only from EMPTY), VT_BSTR or a REF: into the line's own values; written
-// back as script text, the line reads again to the same call.
+// What must hold for any bytes given to the tqctl script parser, line by line, in UTF-8 and code
+// page 932 (--raw) terminal text: it returns, a refused line has a message; a line it reads names
+// a member, "put" has one value, every argument has a type a script gives (VT_EMPTY only from
+// EMPTY, references only into the line's own values); written back, the line reads the same.
 #pragma once
 
 #include <algorithm>
@@ -105,18 +104,13 @@ inline bool SameValue(const VARIANT& first, const VARIANT& second) {
     if (a->vt != b->vt || a->vt == (VT_BYREF | VT_VARIANT)) {
         return false;
     }
-    switch (a->vt) {
-        case VT_I4:
-            return a->lVal == b->lVal;
-        case VT_I2:
-            return a->iVal == b->iVal;
-        case VT_BOOL:
-            return a->boolVal == b->boolVal;
-        case VT_BSTR:
-            return SysStringLen(a->bstrVal) == SysStringLen(b->bstrVal) &&
-                   std::memcmp(a->bstrVal, b->bstrVal, SysStringByteLen(a->bstrVal)) == 0;
-    }
-    return true;
+    return a->vt == VT_I4   ? a->lVal == b->lVal
+           : a->vt == VT_I2 ? a->iVal == b->iVal
+           : a->vt == VT_BOOL
+               ? a->boolVal == b->boolVal
+               : a->vt != VT_BSTR ||
+                     (SysStringLen(a->bstrVal) == SysStringLen(b->bstrVal) &&
+                      std::memcmp(a->bstrVal, b->bstrVal, SysStringByteLen(a->bstrVal)) == 0);
 }
 
 // Empty when everything holds for one line, else what went wrong; bRefused: the parser refused it.
