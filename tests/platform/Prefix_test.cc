@@ -1,7 +1,6 @@
 #include "platform/Prefix.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include "platform/Win32Error.h"
 #include "support/TestSupport.h"
@@ -33,21 +32,6 @@ TEST(PrefixTest, ConfiguredDrivesAreKeptInLetterOrder) {
     EXPECT_EQ(n.m_nType, DRIVE_REMOTE);
     EXPECT_EQ(n.m_strUncName, "\\\\srv\\docs");
     EXPECT_FALSE(CPrefix::Current().FindDrive('Q', n));
-}
-
-TQ_CHILD_MAIN(UsePrefix) {
-    return CPrefix::Use(args.at(0));
-}
-
-TEST(PrefixTest, APrefixFolderWithoutPermissionGivesAccessDenied) {
-    if (!test::CanDropPrivileges()) {
-        GTEST_SKIP() << "cannot drop to an unprivileged user, so the denial cannot be made real";
-    }
-    test::CTempPrefix prefix;
-    std::string locked = prefix.Path("locked");
-    ASSERT_EQ(mkdir(locked.c_str(), 0700), 0);
-    EXPECT_EQ(test::RunChild("UsePrefix", {locked + "/p"}, {true, ""}), ERROR_ACCESS_DENIED);
-    EXPECT_FALSE(test::LinuxFileExists(locked + "/p"));
 }
 
 }  // namespace
