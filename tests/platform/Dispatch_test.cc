@@ -86,9 +86,7 @@ void Call(IDispatch* p, DISPID id, uint16_t wFlags, std::vector<CVariant> args, 
                           &call.m_exc, &call.m_uArgErr);
 }
 
-CVariant Str(std::u16string_view s) {
-    return CVariant(s);
-}
+const auto Str = [](std::u16string_view s) { return CVariant(s); };
 
 HRESULT InvokeBare(IDispatch* p, DISPID id, uint16_t wFlags, DISPPARAMS* params,
                    REFIID riid = IID_NULL) {
