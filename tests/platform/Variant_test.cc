@@ -17,9 +17,7 @@
 namespace tq {
 namespace {
 
-CVariant Str(std::u16string_view s) {
-    return CVariant(s);
-}
+const auto Str = [](std::u16string_view s) { return CVariant(s); };
 
 CVariant OfType(VARTYPE vt, void* pRef = nullptr) {
     CVariant v;
@@ -122,9 +120,9 @@ TEST(VariantTest, ChangeTypeFollowsTheAutomationRules) {
     }
 }
 
-HRESULT Change(VARIANT& out, const VARIANT& src, VARTYPE vt) {
+const auto Change = [](VARIANT& out, const VARIANT& src, VARTYPE vt) {
     return VariantChangeType(&out, &src, 0, vt);
-}
+};
 
 TEST(VariantTest, ReferencesAreFollowedOnce) {
     int32_t l = 7;
