@@ -95,9 +95,7 @@ private:
     CComPtr<IDispatch> m_p;
 };
 
-inline CVariant L(int32_t l) {
-    return CVariant(l);
-}
+const auto L = [](int32_t l) { return CVariant(l); };
 
 using test::CProductFixture;
 
@@ -288,8 +286,6 @@ TEST_F(CtrlFileMgrTest, TheFirstLoadTakesTheEditingMutexForTheObjectsLife) {
     EXPECT_EQ(second.Long("Load"), 0);
     EXPECT_EQ(second.Long("Load"), 0);  // a second Load of the owner loads again
 }
-
-// ---- the module's exports ----
 
 const std::string kKeyPath = test::kProductPath;
 
