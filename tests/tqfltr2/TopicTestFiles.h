@@ -40,9 +40,7 @@ inline std::string LittleEndian(uint64_t value, size_t cb) {
 inline std::string RandomBytes(size_t cb, uint32_t seed) {
     std::mt19937 gen(seed);
     std::string data(cb, '\0');
-    for (char& c : data) {
-        c = static_cast<char>(gen() & 0xFF);
-    }
+    std::generate(data.begin(), data.end(), [&gen] { return static_cast<char>(gen() & 0xFF); });
     return data;
 }
 
