@@ -1,6 +1,5 @@
-// What the fuzz targets share: a private prefix, a new folder in /dev/shm when there is one (the
-// registry is rewritten for many inputs), made current and removed at the end (one that cannot
-// be made aborts: a target must never touch the user's prefix); the end of a run with a fault.
+// What the fuzz targets share: a private prefix (in /dev/shm when there is one; a target that
+// cannot make one aborts rather than touch the user's), and the end of a run with a fault.
 #pragma once
 
 #include <cstdio>

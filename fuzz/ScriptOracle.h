@@ -30,16 +30,12 @@ inline bool WriteScriptValue(const tqctl::CHost& host, const VARIANT& arg, std::
     const VARIANT& var = *pVar;
     switch (var.vt) {
         case VT_I4:
-            out += std::to_string(var.lVal);
-            return true;
         case VT_I2:
-            out += "I2:" + std::to_string(var.iVal);
+            out += var.vt == VT_I4 ? std::to_string(var.lVal) : "I2:" + std::to_string(var.iVal);
             return true;
         case VT_BOOL:
-            out += var.boolVal != VARIANT_FALSE ? "TRUE" : "FALSE";
-            return true;
         case VT_EMPTY:
-            out += "EMPTY";
+            out += var.vt == VT_EMPTY ? "EMPTY" : var.boolVal != VARIANT_FALSE ? "TRUE" : "FALSE";
             return true;
         case VT_BSTR: {
             std::string strCp932;
