@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -200,12 +201,8 @@ TQ_CHILD_MAIN(RegReadOnlyProbe) {
         RegDeleteKey(HKEY_LOCAL_MACHINE, kTestKey + "\\Sub") == ERROR_ACCESS_DENIED,
         RegDeleteTree(HKEY_LOCAL_MACHINE, kTestKey) == ERROR_ACCESS_DENIED,
     };
-    for (size_t i = 0; i < std::size(checks); ++i) {
-        if (!checks[i]) {
-            return static_cast<int>(i) + 1;
-        }
-    }
-    return 0;
+    const bool* failed = std::find(std::begin(checks), std::end(checks), false);
+    return failed == std::end(checks) ? 0 : static_cast<int>(failed - checks) + 1;
 }
 
 TEST_F(RegistryTest, UnwritableHivesRefuseEveryWriteWhileReadsWork) {
