@@ -385,7 +385,6 @@ TEST_F(TqregTest, FailuresNameWhatFailed) {
     test::WriteLinuxFile(bad,
                          "REGEDIT4\r\n[HKEY_CURRENT_USER\\Imported]\r\n\"A\"=\"fine\"\r\n"
                          "\"B\"=dword:xyz\r\n");
-    // Standard error begins with "tqreg: " (see HelpAndBadCommandLines).
     Expect({{{"import", bad}, 1, "", bad + ":4: dword: needs 1 to 8 hex digits\n"},
             {{"query", "HKCU\\Imported"}, 1, "", ": HKCU\\Imported: not found (error 2)\n"},
             {{"import", missing}, 1, "", missing + ": no such file\n"},
@@ -396,7 +395,7 @@ TEST_F(TqregTest, FailuresNameWhatFailed) {
 
 // The script parser's fuzz corpus (bad_* files hold a line UTF-8 terminal text refuses) and the
 // lines fuzzing found, through the fuzz target's oracle.
-TEST(ScriptCorpusTest, EveryCorpusFileKeepsTheParserSound) {
+TEST(ScriptCorpusTest, EveryCorpusFileAndTheLinesFuzzingFoundKeepTheParserSound) {
     const auto files = test::ReadCorpus("script");
     for (const auto& file : files) {
         size_t nRefused = 0;
@@ -404,9 +403,6 @@ TEST(ScriptCorpusTest, EveryCorpusFileKeepsTheParserSound) {
         EXPECT_EQ(file.m_strName.rfind("bad_", 0) == 0, nRefused > 0) << file.m_strName;
     }
     EXPECT_GT(files.size(), 15u);
-}
-
-TEST(ScriptCorpusTest, LinesFuzzingFound) {
     std::string strLongRefs = "Call ";
     for (int i = 0; i < 200000; ++i) {
         strLongRefs += i % 2 ? "REF:" : "ref:";
