@@ -50,11 +50,6 @@ int32_t Import(const std::string& text, CRegFileError& error) {
     return ImportRegText(text, "test.reg", error);
 }
 
-void ImportOk(const std::string& text) {
-    CRegFileError error;
-    ASSERT_EQ(ERROR_SUCCESS, Import(text, error)) << error.Format();
-}
-
 std::string Utf16File(const std::string& cp932Text) {
     std::u16string wide;
     EXPECT_EQ(ERROR_SUCCESS, Cp932ToUtf16(cp932Text, wide));
@@ -79,7 +74,8 @@ protected:
 };
 
 TEST_F(RegFileTest, ImportStoresEveryKindOfValueByteForByteAndExportWritesItBack) {
-    ImportOk(kSource);
+    CRegFileError imported;
+    ASSERT_EQ(ERROR_SUCCESS, Import(kSource, imported)) << imported.Format();
     CRegKey key, sub;
     ASSERT_EQ(ERROR_SUCCESS, key.Open(HKEY_CURRENT_USER, "Software\\T", KEY_READ));
     std::string bin;
