@@ -42,9 +42,7 @@ TQ_CHILD_MAIN(file_op) {
     return DeleteFile(args[1]);
 }
 
-int RunOp(const Args& args) {
-    return test::RunChild("file_op", args, {true, ""});
-}
+const auto RunOp = [](const Args& args) { return test::RunChild("file_op", args, {true, ""}); };
 int32_t TryOpen(const std::string& path, uint32_t access, uint32_t share,
                 uint32_t disposition = OPEN_EXISTING) {
     CFile file;
