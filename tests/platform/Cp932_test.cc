@@ -9,10 +9,8 @@ namespace {
 
 using namespace std::string_literals;
 
-// "表" is 0x95 0x5C in code page 932: its second byte is the backslash.
-const std::string kHyou = "\x95\x5C";
-// "ア" full-width katakana (0x83 0x41).
-const std::string kFullA = "\x83\x41";
+const std::string kHyou = "\x95\x5C";   // "表": its second byte is the backslash
+const std::string kFullA = "\x83\x41";  // "ア": its second byte is 'A'
 
 // In broken text a lead byte takes the blank after it as its second byte; trimming that blank
 // away made text that did not read back the same.
