@@ -1,6 +1,5 @@
-// The other side of the multi-process tests: a child does one thing (opens a file, creates a
-// mutex ...), reports the result through one pipe and holds what it got until the parent closes
-// the other pipe or kills it, so a child whose parent dies is released too.
+// The other side of the multi-process tests: a child does one thing, reports the result through
+// one pipe and holds what it got until the parent closes the other pipe or kills it (or dies).
 #pragma once
 
 #include <fcntl.h>
