@@ -147,11 +147,12 @@ public:
 private:
     static std::string Sources(const CCtrlDatabase& db) {
         std::string s = std::string(db.m_strPublicName) + "|" + std::string(db.m_strDocListFile);
+        // Appended piece by piece: "|" + a temporary string draws a false -Wrestrict from GCC 12.
         for (const auto& doc : db.m_docs) {
-            s += "|" + std::string(doc);
+            s.append("|").append(doc);
         }
         for (const auto& doc : db.m_skipDocs) {
-            s += "|-" + std::string(doc);
+            s.append("|-").append(doc);
         }
         return s;
     }
