@@ -126,17 +126,7 @@ TEST(LocationTest, KeysWhileClosed) {
     }
 }
 
-TEST(LocationTest, EntryGeometry) {
-    auto text = [](const CPixelRect& r) {
-        return std::to_string(r.m_nLeft) + "," + std::to_string(r.m_nTop) + "," +
-               std::to_string(r.m_nRight) + "," + std::to_string(r.m_nBottom);
-    };
-    CLocationEntryLayout inList = LayOutLocationEntry({10, 20, 200, 38}, 2, true, 50);
-    EXPECT_EQ(text(inList.m_icon), "27,21,43,37");
-    EXPECT_EQ(text(inList.m_textArea), "44,21,98,37");
-    EXPECT_EQ(text(inList.m_text), "46,21,96,37");
-    CLocationEntryLayout inField = LayOutLocationEntry({10, 20, 200, 38}, 2, false, 50);
-    EXPECT_EQ(text(inField.m_icon), "11,21,27,37");
+TEST(LocationTest, EntryHeightRoundsToTheNearestPixel) {
     EXPECT_EQ(DialogUnitsToPixelsY(kLocationItemHeightUnits, 13), 20);  // 19.5 rounds up
     EXPECT_EQ(DialogUnitsToPixelsY(kLocationItemHeightUnits, 12), 18);
 }
