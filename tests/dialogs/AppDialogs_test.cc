@@ -9,10 +9,8 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPlainTextEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 #include <QUrl>
 #include <atomic>
 #include <filesystem>
@@ -46,38 +44,8 @@ const std::string kDocsShown = "C:\\program files\\trellisquest\\docs\\";  // as
 const std::string kDocsLinux = "drives/c/Program Files/Trellisquest/Docs/";
 const std::string kControlLinux = "drives/c/Program Files/Trellisquest/Control/";
 
-using CStep = std::function<void(QDialog&)>;
-
-// Runs each step on the next dialog that comes up modal (the wait dialog aside). A step may open
-// a dialog (the report) that the next step handles, and go on once it has closed: the steps are
-// queued, so that the poll goes on while a step waits in a nested dialog.
-class CDialogScript {
-public:
-    explicit CDialogScript(std::vector<CStep> steps) : m_steps(std::move(steps)) {
-        QObject::connect(&m_timer, &QTimer::timeout, [this] {
-            auto* pDialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-            if (pDialog == nullptr || pDialog == m_pLast || qobject_cast<CWaitDlg*>(pDialog)) {
-                return;
-            }
-            m_pLast = pDialog;
-            if (m_nNext >= m_steps.size()) {
-                ADD_FAILURE() << "a dialog came up after the last step";
-                return pDialog->reject();
-            }
-            auto run = [pTarget = m_pLast, &step = m_steps[m_nNext++]] {
-                pTarget ? step(*pTarget) : void();
-            };
-            QMetaObject::invokeMethod(&m_timer, run, Qt::QueuedConnection);
-        });
-        m_timer.start(10);
-    }
-
-private:
-    std::vector<CStep> m_steps;
-    size_t m_nNext = 0;
-    QPointer<QDialog> m_pLast;
-    QTimer m_timer;
-};
+using test::CModalScript;
+using test::CStep;
 
 template <typename T>
 T* Find(QDialog& dialog, int nId) {
@@ -173,11 +141,11 @@ protected:
     }
 
     int32_t RunWizard(std::vector<CStep> steps) {
-        CDialogScript script(std::move(steps));
+        CModalScript script(std::move(steps));
         return RunAddAppWizard(m_context, nullptr);
     }
     void Edit(int32_t lExpected, CStep step) {
-        CDialogScript script({std::move(step)});
+        CModalScript script({std::move(step)});
         EXPECT_EQ(RunEditAppDialog(m_context, Memo(), nullptr), lExpected);
     }
     // The step that reads the report of refused files (read-only, under the product's name) and
@@ -470,7 +438,7 @@ TEST_F(AppDialogsTest, ProviderParentAndNestedCalls) {
         if (pNamed == pGone.get()) {
             pGone.reset();
         }
-        CDialogScript script({[&](QDialog& page) {
+        CModalScript script({[&](QDialog& page) {
             EXPECT_EQ(page.parentWidget(), pExpected);
             EXPECT_EQ(page.windowModality(), Qt::ApplicationModal);
             EXPECT_EQ(GetDialogProvider().RunAddAppDialog(m_context), TQE_CANCELLED);

@@ -11,11 +11,9 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QPointer>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
-#include <QTimer>
 #include <QTreeWidget>
 #include <QUrl>
 #include <filesystem>
@@ -35,49 +33,18 @@ namespace {
 
 const std::string kControl = "drives/c/Program Files/Trellisquest/Control/";
 const std::string kDocs = "drives/c/Program Files/Trellisquest/Docs/";
-using CStep = std::function<void(QDialog&)>;
+using test::CModalScript;
+using test::CStep;
 
-// Runs each step on the next modal dialog or message box (not the component's wait dialog).
-class CModalScript {
-public:
-    explicit CModalScript(std::vector<CStep> steps) : m_steps(std::move(steps)) {
-        QObject::connect(&m_timer, &QTimer::timeout, [this] {
-            auto* pDialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-            if (pDialog == nullptr || pDialog == m_pLast || !pDialog->isVisible() ||
-                QByteArray(pDialog->metaObject()->className()).contains("WaitDlg")) {
-                return;
-            }
-            m_pLast = pDialog;
-            QPointer<QDialog> pTarget = pDialog;
-            ASSERT_LT(m_nNext, m_steps.size()) << "unexpected " << Text(*pDialog);
-            QMetaObject::invokeMethod(
-                &m_timer,
-                [pTarget, &step = m_steps[m_nNext++]] { pTarget ? step(*pTarget) : void(); },
-                Qt::QueuedConnection);
-        });
-        m_timer.start(10);
-    }
-    ~CModalScript() { EXPECT_EQ(m_nNext, m_steps.size()) << "steps left"; }
-    bool IsDone() const {
-        return m_nNext == m_steps.size() && QApplication::activeModalWidget() == nullptr;
-    }
-    static std::string Text(QDialog& dialog) {
-        auto* pBox = qobject_cast<QMessageBox*>(&dialog);
-        return pBox ? (pBox->text() + pBox->informativeText()).toStdString() : "dialog";
-    }
-
-private:
-    std::vector<CStep> m_steps;
-    size_t m_nNext = 0;
-    QPointer<QDialog> m_pLast;
-    QTimer m_timer;
-};
+std::string Text(QDialog& dialog) {
+    auto* pBox = qobject_cast<QMessageBox*>(&dialog);
+    return pBox ? (pBox->text() + pBox->informativeText()).toStdString() : "dialog";
+}
 
 // A message box step: its text holds strExpected; then the button.
 CStep Answer(std::string strExpected, QMessageBox::StandardButton button) {
     return [strExpected, button](QDialog& dialog) {
-        EXPECT_NE(CModalScript::Text(dialog).find(strExpected), std::string::npos)
-            << CModalScript::Text(dialog);
+        EXPECT_NE(Text(dialog).find(strExpected), std::string::npos) << Text(dialog);
         if (auto* pBox = qobject_cast<QMessageBox*>(&dialog)) {
             QTest::mouseClick(pBox->button(button), Qt::LeftButton);
         }
