@@ -89,17 +89,14 @@ TEST_F(TopicLibraryTest, MissingOrBrokenLibraryRefusesEveryFile) {
     std::string strDetail;
     EXPECT_EQ(library.Load(m_prefix.Path("nowhere"), &strDetail), ERROR_MOD_NOT_FOUND);
     EXPECT_NE(strDetail.find("libtqfltr2.so"), std::string::npos) << strDetail;
-
     test::WriteLinuxFile(strFolder + "/libtqfltr2.so", "not a module");
     EXPECT_EQ(library.Load(strFolder), ERROR_BAD_EXE_FORMAT);
-
     // A real module without the checks.
     std::filesystem::copy_file(TQPLATFORM_FILE, strFolder + "/libtqfltr2.so",
                                std::filesystem::copy_options::overwrite_existing);
     EXPECT_EQ(library.Load(strFolder, &strDetail), ERROR_PROC_NOT_FOUND);
     EXPECT_NE(strDetail.find("PAS_HlpHaveTopic"), std::string::npos) << strDetail;
     EXPECT_FALSE(library.IsLoaded());
-
     std::string strText = Write("good.txt", "searchable words\n");
     for (const char* path : {"a.hlp", "a.chm", "a.pdf", "a.htm"}) {
         EXPECT_EQ(HaveTopic(Win(path), 0, library), TOPIC_CHECK_UNAVAILABLE) << path;

@@ -147,7 +147,6 @@ TEST_F(PathRulesPrefixTest, PathTypeUniversalAndTemporaryPaths) {
     EXPECT_EQ(GetPathType("c:\\APPS\\TOOL.EXE", &find), PATH_FILE);
     EXPECT_EQ(find.m_strName, "tool.exe");
     EXPECT_EQ(find.m_nSize, 2u);
-
     std::filesystem::create_directories(m_prefix.Path("share/docs"));
     ASSERT_EQ(CPrefix::Current().AddDrive(
                   {'N', DRIVE_REMOTE, m_prefix.Path("share"), "\\\\server\\share"}),
@@ -160,7 +159,6 @@ TEST_F(PathRulesPrefixTest, PathTypeUniversalAndTemporaryPaths) {
         std::string path = c.m_in;
         EXPECT_EQ(Outcome(ToUniversalPath(path), path), c.m_expected) << c.m_in;
     }
-
     std::string temp;
     ASSERT_TRUE(MakeTempName("C:\\Apps", temp));
     EXPECT_EQ(temp.rfind("C:\\Apps\\TQ", 0), 0u) << temp;
