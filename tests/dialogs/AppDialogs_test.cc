@@ -1,13 +1,11 @@
 // The add wizard and the edit dialog driven by key and mouse on the demo product with its real
 // help files and the topic-filter library built here, through whole flows that end with a save.
-
 #include <gtest/gtest.h>
 
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
@@ -294,10 +292,9 @@ TEST_F(AppDialogsTest, FilesPageKeys) {
     }});
 }
 
-// A file gone before its check and a check library that is not there refuse the file with the
-// message; while a check runs long the wait dialog shows the wait cursor, ticks its dots round and
-// repaints, and Esc does not end it. Files dropped from a file manager are checked as the files of
-// Add: folders and known files left out, refused ones among several in the report.
+// A file gone before its check and a missing check library refuse the file with the message; while
+// a check runs long the wait dialog shows the wait cursor, ticks its dots round and repaints, and
+// Esc does not end it. Dropped files are checked as Add's: folders and known files left out.
 TEST_F(AppDialogsTest, ChecksThatFailOrRunLong) {
     CTopicLibrary missing;
     ASSERT_NE(missing.Load(m_prefix.Path("nowhere")), 0);
@@ -345,7 +342,6 @@ TEST_F(AppDialogsTest, ChecksThatFailOrRunLong) {
         nMode = kLibrary;
         EXPECT_TRUE(test::WaitUntil([&] { return !pWait->isVisible(); }));
     };
-    QMimeData data;
     QList<QUrl> urls;
     test::WriteLinuxFile(m_prefix.Path(kDocsLinux + "empty.txt"), "");
     for (const char* pszName :
@@ -353,7 +349,6 @@ TEST_F(AppDialogsTest, ChecksThatFailOrRunLong) {
         const std::string strPath = m_prefix.Path("drives/c/Program Files/Trellisquest/") + pszName;
         urls.push_back(QUrl::fromLocalFile(QString::fromStdString(strPath)));
     }
-    data.setUrls(urls);
     int32_t lResult = RunWizard(
         {[&](QDialog& page) {
              SelectFiles(page, {"relnotes.txt"});
@@ -369,12 +364,7 @@ TEST_F(AppDialogsTest, ChecksThatFailOrRunLong) {
              Click(page, 51);
              EXPECT_EQ(QApplication::overrideCursor(), nullptr);
              EXPECT_EQ(Targets(page), (std::vector<std::string>{kDocsShown + "manual.pdf"}));
-             QWidget* pViewport = Find<CTargetListBox>(page, 1007)->viewport();
-             QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
-             QDropEvent event(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
-             QApplication::sendEvent(pViewport, &enter);
-             QApplication::sendEvent(pViewport, &event);
-             EXPECT_TRUE(event.isAccepted());
+             EXPECT_TRUE(test::DropUrls(Find<CTargetListBox>(page, 1007)->viewport(), urls));
              EXPECT_TRUE(test::WaitUntil([&] { return Targets(page).size() == 2; }));
              EXPECT_EQ(Targets(page),
                        (std::vector<std::string>{kDocsShown + "manual.pdf", kDocs + "tqhelp.chm"}));

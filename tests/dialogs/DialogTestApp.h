@@ -6,9 +6,13 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QElapsedTimer>
+#include <QMimeData>
 #include <QPointer>
 #include <QTimer>
+#include <QUrl>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -43,6 +47,17 @@ inline bool WaitUntil(const std::function<bool()>& condition, int nTimeoutMs = 5
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     }
     return condition();
+}
+
+// Drops files on the widget as a file manager does; whether the drop was taken.
+inline bool DropUrls(QWidget* pTarget, const QList<QUrl>& urls) {
+    QMimeData data;
+    data.setUrls(urls);
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(pTarget, &enter);
+    QApplication::sendEvent(pTarget, &drop);
+    return drop.isAccepted();
 }
 
 using CStep = std::function<void(QDialog&)>;

@@ -1,7 +1,5 @@
-// The desktop window over the demo product, driven by key and mouse on the offscreen platform
-// against the real component module: selections, add, edit and remove through the component's
-// own dialogs, each ending in the files; another editor and the builder holding the product;
-// the bad inputs of a product that cannot load, a disk that fills and drops of all kinds.
+// The desktop window over the demo product, driven by key and mouse against the real component
+// module: every flow ends in the files, or, for bad input, leaves them as they were.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -10,7 +8,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
-#include <QMimeData>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
@@ -115,16 +112,9 @@ protected:
         }
         return strEnabled;
     }
+    // Onto the list, which leaves it to the window.
     void Drop(const QList<QUrl>& urls) {
-        QMimeData data;
-        data.setUrls(urls);
-        // Onto the list, which leaves it to the window.
-        QWidget* pTarget = m_pWindow->GetList()->viewport();
-        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
-        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
-        QApplication::sendEvent(pTarget, &enter);
-        QApplication::sendEvent(pTarget, &drop);
-        EXPECT_TRUE(drop.isAccepted());
+        EXPECT_TRUE(test::DropUrls(m_pWindow->GetList()->viewport(), urls));
     }
     QUrl Doc(const std::string& strName) const {
         return QUrl::fromLocalFile(QString::fromStdString(m_prefix.Path(kDocs + strName)));
