@@ -1,7 +1,6 @@
 // The check job: what is skipped, checked, added and reported, and that the target list is
 // touched only on its owner's thread (the owner's animation while a check runs long is the
 // dialogs' test).
-
 #include "applications/CheckJob.h"
 
 #include <gtest/gtest.h>
@@ -11,34 +10,12 @@
 #include <thread>
 
 #include "applications/JobWaitLoop.h"
-#include "applications/TargetList.h"
+#include "applications/WatchedTargetList.h"
 
 namespace tq {
 namespace {
 
-// A sorted target list that notes the thread of every operation and can refuse paths.
-class CWatchedList : public ITargetList {
-public:
-    int32_t FindStringExact(const std::string& s) const override {
-        Note();
-        return m_list.FindStringExact(s);
-    }
-    int32_t AddString(const std::string& s) override {
-        Note();
-        return m_refuse.count(s) != 0 ? -1 : m_list.AddString(s);
-    }
-
-    CSortedTargetList m_list;
-    std::set<std::string> m_refuse;
-    mutable std::set<std::thread::id> m_threads;
-    mutable size_t m_nOps = 0;
-
-private:
-    void Note() const {
-        m_threads.insert(std::this_thread::get_id());
-        ++m_nOps;
-    }
-};
+using test::CWatchedList;
 
 struct CJobResult {
     std::string m_strRefused;
