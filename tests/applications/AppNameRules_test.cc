@@ -1,6 +1,5 @@
 // The name rules of the add wizard's name page and the edit dialog's OK (their checks against
 // the model are with the application operations' tests), and the edit dialog's file sets.
-
 #include "applications/AppNameRules.h"
 
 #include <gtest/gtest.h>

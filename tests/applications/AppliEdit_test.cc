@@ -1,7 +1,5 @@
 // The application operations of the control-file object: what adding and renaming refuse, the
-// edit dialog's checks before it renames, groups, documents and database names. Addressing,
-// selection and removal are the automation object's tests; adding, renaming and removing end
-// to end (with the names the builder is told) are the command-line host's and the saves'.
+// edit dialog's checks before it renames, groups, documents and database names.
 #include <gtest/gtest.h>
 
 #include <tuple>

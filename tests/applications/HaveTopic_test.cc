@@ -1,6 +1,5 @@
 // The check dispatch by extension, and the library loaded at run time (also when it is missing
 // or broken); what the library answers for real files is its own tests' and the host's.
-
 #include "applications/HaveTopic.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,4 @@
 // The file list: the filter, the rows, the detail texts, the orders, the selection and fills.
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -140,8 +139,7 @@ TEST(FileListTest, TheTenOrdersAndHeaderClicks) {
 }
 
 // The sort folds each name once; its order must stay the one CompareListItems gives, for names
-// mixing letter cases, double-byte characters (trail bytes that are letters or 0x5C),
-// half-width kana and a lead byte cut off at the end.
+// mixing cases, double-byte characters (trail bytes 0x5C or letters), kana and a cut lead byte.
 TEST(FileListTest, SortAgreesWithTheComparisonOfTwoRows) {
     const char* kParts[] = {"a", "B", "b", "\x82\x60", "\x82\x61", "\x83\x5c", "\xb1", "z", "\x82"};
     std::mt19937 random(13);

@@ -1,5 +1,4 @@
 // The location box: folder levels, parents, the deepest existing folder, entries, keys, geometry.
-
 #include <gtest/gtest.h>
 
 #include <filesystem>

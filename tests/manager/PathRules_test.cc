@@ -21,7 +21,6 @@ std::string Outcome(bool bDone, const std::string& out) {
     return (bDone ? "" : "!") + out;
 }
 
-// One input of a rule, the answer it must give, and what the row shows.
 struct CRow {
     std::string m_in;
     std::string m_expected;

@@ -1,6 +1,5 @@
 // The record of renames the sample query file has yet to follow: a name follows its renames to a
-// database the model holds, and a load finishes a whole record of this version, dropping and
-// reporting anything else.
+// database the model holds; a load finishes a whole record, dropping and reporting anything else.
 #include "manager/PendingRenames.h"
 
 #include <gtest/gtest.h>
