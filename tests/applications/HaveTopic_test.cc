@@ -73,8 +73,6 @@ TEST(HaveTopicTest, CheckHelpFilePassesTheModelsDivideNoBookmark) {
     EXPECT_EQ(filter.m_calls.size(), 2u);
 }
 
-// ---- the library itself ----
-
 class TopicLibraryTest : public test::CTopicFileTest {
 protected:
     void SetUp() override { ASSERT_EQ(m_library.Load(TQFLTR2_DIR), 0); }

@@ -121,8 +121,7 @@ TEST(CtrlReaderTest, ErrorsGiveTheirCodeAndMessage) {
     EXPECT_EQ(model.GetDatabase(0)->m_strPublicName, "P");
 }
 
-// Each row: a section line, a key line, and what is read: "name|public name", then "~" when the
-// database is deselected.
+// Each row: a section line, a key line, and "name|public name" as read, "~" when deselected.
 TEST(CtrlReaderTest, SectionLinesKeySplittingAndQuoting) {
     const std::array<std::string, 3> cases[] = {
         {"[ Two ]", "PublicName=A=B", "Two|A=B"},
@@ -212,8 +211,7 @@ TEST(CtrlReaderTest, DatabaseKeysAndTextRules) {
     EXPECT_EQ(db.m_date.m_nYear, 2004);
     EXPECT_EQ(db.m_date.m_nSecond, 9);
     EXPECT_TRUE(db.m_date.IsWritable());
-    // LF alone ends a line, 0x1A ends the text, a last line without line end counts, comment
-    // and empty lines are ignored.
+    // LF alone ends a line, 0x1A the text; a last line needs no end; comments, empty lines go.
     ASSERT_EQ(ParseAndValidate(model, kGroup1 + "[A]\nGroup=1\nDoc=x\r\n\x1A[bad\r\n").m_lResult,
               0);
     ASSERT_EQ(ParseAndValidate(model, ":c\r\n\r\n" + kGroup1 + "[A]\nGroup=1\nDoc=x").m_lResult, 0);

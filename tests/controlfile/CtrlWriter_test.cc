@@ -62,8 +62,7 @@ TEST(CtrlWriterTest, BothFormsByteForByte) {
                   free);
 }
 
-// The kinds the separators give, as the writer shows them: separator lines only before a
-// database.
+// The kinds the separators give; separator lines are written only before a database.
 TEST(CtrlWriterTest, SeparatorsGiveTheKindsAndAreWrittenOnlyBeforeADatabase) {
     int nNext = 0;
     auto dbs = [&nNext](int n) {
@@ -117,8 +116,6 @@ TEST(CtrlWriterTest, TopLevelNamesThatWouldReadBackOtherwiseAreMarked) {
     ASSERT_EQ(ParseAndValidate(again, out).m_lResult, 0);
     EXPECT_TRUE(again.m_groupSet.Equals(model.m_groupSet));
 }
-
-// ---- Replacing the file -------------------------------------------------------------------
 
 TEST(CtrlWriterFileTest, HeldFileIsClosedForTheRenameAndOpenedAgainOrLeftAfterAFailure) {
     test::CTempPrefix prefix;

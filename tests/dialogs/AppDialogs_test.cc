@@ -146,8 +146,7 @@ protected:
         CModalScript script({std::move(step)});
         EXPECT_EQ(RunEditAppDialog(m_context, Memo(), nullptr), lExpected);
     }
-    // The step that reads the report of refused files (read-only, under the product's name) and
-    // closes it with Enter.
+    // Reads the report of refused files (read-only, under the product's name); Enter closes it.
     CStep ReadReport() {
         return [this](QDialog& report) {
             auto* pNames = Find<QPlainTextEdit>(report, 1017);
@@ -323,8 +322,8 @@ TEST_F(AppDialogsTest, ChecksThatFailOrRunLong) {
         EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
         auto* pText = pWait->findChild<QLabel*>(QStringLiteral("14006"));
         pText->installEventFilter(&paints);
-        // From the text it opens with ("...", unless a busy machine let a tick come first),
-        // each tick shows the next count of dots, and round again.
+        // From "..." (unless a tick came first) each tick shows the next count of dots, round
+        // again.
         const QString strBase = QString::fromUtf8("しばらくお待ちください");
         QString strSeen = pText->text();
         qsizetype nDots = strSeen == strBase + "..." ? 0 : strSeen.size() - strBase.size() - 1;
@@ -378,8 +377,7 @@ TEST_F(AppDialogsTest, ChecksThatFailOrRunLong) {
     ExpectModelUnchanged();
 }
 
-// The happy path on a product whose control file has no user application and no application
-// group yet: the first application makes the group and is number 1.
+// The happy path without user applications nor their group: the first one makes the group.
 class NoAppGroupTest : public AppDialogsTest {
     void SetUp() override {
         m_bWithoutAppGroup = true;
