@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <tuple>
 
 #include "CtrlTestUtil.h"
 #include "controlfile/CtrlWriter.h"
@@ -222,31 +223,27 @@ TEST(CtrlReaderTest, LoadChecksListFilesAndRereadsTheHeldFile) {
     test::CTempPrefix prefix;
     test::WriteLinuxFile(prefix.Path("list.txt"), "x");
     std::string strBase = test::WinPath(prefix.Path("base.ctl"));
-    struct {
-        std::string m_extra;
-        int32_t m_lResult;
-        std::vector<std::string> m_messages;
-    } cases[] = {
+    const std::tuple<std::string, int32_t, std::vector<std::string>> cases[] = {
         {"DocListFile = list.txt\r\n", 0, {}},
         {"DocListFile = \"missing.txt\"\r\n", TQE_DOCLIST_OPEN, {Msg(17, "A", "missing.txt")}},
         {"PDFSkipTitleFile = nope\r\nDocListFile = nope2\r\n",
          TQE_DOCLIST_OPEN,
          {Msg(16, "A", "nope")}}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.m_extra);
-        test::WriteLinuxFile(prefix.Path("base.ctl"), kGroup1 + Section("A", c.m_extra));
+    for (const auto& [extra, lResult, messages] : cases) {
+        SCOPED_TRACE(extra);
+        test::WriteLinuxFile(prefix.Path("base.ctl"), kGroup1 + Section("A", extra));
         CCtrlModel model;
         CCtrlLogCollector log;
         CFile file;
         std::string strLoaded;
         CCtrlReader reader(model, &log);
-        EXPECT_EQ(reader.Load(file, strBase, &strLoaded), c.m_lResult);
-        EXPECT_EQ(log.GetMessages(), c.m_messages);
+        EXPECT_EQ(reader.Load(file, strBase, &strLoaded), lResult);
+        EXPECT_EQ(log.GetMessages(), messages);
         EXPECT_EQ(strLoaded, strBase);
         EXPECT_TRUE(file.IsOpen());
         // The paths stay as written.
         EXPECT_TRUE(model.GetDatabase(0)->m_strDocListFile.find(':') == std::string::npos);
-        if (c.m_lResult == 0) {  // the held file is read again from its start
+        if (lResult == 0) {  // the held file is read again from its start
             ASSERT_EQ(reader.Load(file, strBase), 0);
             EXPECT_EQ(model.GetDBCount(), 1u);
         }
