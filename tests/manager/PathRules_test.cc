@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <tuple>
 
 #include "controlfile/CtrlDatabase.h"
 #include "platform/Prefix.h"
@@ -176,11 +177,7 @@ TEST_F(PathRulesPrefixTest, IsInstalledAppliThroughItsOutcomes) {
     const std::string exe = kLM + "Exe", exeGone = kLM + "ExeGone";
     // The lists of the database: 'R' RegKey, 'O' RootOrgPath, 'E' ExeKey, 'X' ExeOrgPath,
     // 'D' Doc.
-    struct {
-        const char* m_pszName;
-        int32_t m_nInstalled;
-        std::vector<std::pair<char, std::string>> m_entries;
-    } cases[] = {
+    const std::tuple<const char*, int32_t, std::vector<std::pair<char, std::string>>> cases[] = {
         {"RegKey folder exists", 1, {{'R', gone}, {'R', here}}},
         {"RootOrgPath folder", 1, {{'R', gone}, {'O', "C:\\Apps"}}},
         {"RootOrgPath is a file", 0, {{'R', gone}, {'O', "C:\\Apps\\tool.exe"}}},
@@ -197,9 +194,9 @@ TEST_F(PathRulesPrefixTest, IsInstalledAppliThroughItsOutcomes) {
         {"placeholders only", 1, {{'D', "C:\\Gone\\x.DMY > App"}}},
         {"relative documents are not looked for", 1, {{'D', "x.chm"}, {'D', "ab"}}},
         {"nothing at all", 1, {}}};
-    for (const auto& c : cases) {
+    for (const auto& [pszName, nInstalled, entries] : cases) {
         CCtrlDatabase db;
-        for (const auto& [list, value] : c.m_entries) {
+        for (const auto& [list, value] : entries) {
             CtrlStringList& l = list == 'R'   ? db.m_regKey
                                 : list == 'O' ? db.m_rootOrgPath
                                 : list == 'E' ? db.m_exeKey
@@ -207,7 +204,7 @@ TEST_F(PathRulesPrefixTest, IsInstalledAppliThroughItsOutcomes) {
                                               : db.m_docs;
             l.emplace_back(value);
         }
-        EXPECT_EQ(IsInstalledAppli(db), c.m_nInstalled) << c.m_pszName;
+        EXPECT_EQ(IsInstalledAppli(db), nInstalled) << pszName;
     }
 }
 
