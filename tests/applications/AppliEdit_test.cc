@@ -124,8 +124,7 @@ TEST_F(AppliEditTest, EditNameChecksFirstAndChangesOnlyWhenAllPass) {
         {"Manuals", true, IDS_APP_NAME_UNUSABLE, "MyApp"},
         {"Renamed", true, IDS_SPECIFY_TARGETS, "MyApp"},
         {" MyApp ", false, 0, "MyApp"},
-        {" MYAPP ", false, 0, "MYAPP"},
-    };
+        {" MYAPP ", false, 0, "MYAPP"}};
     for (const auto& [text, bEmpty, id, nameAfter] : cases) {
         SCOPED_TRACE(text);
         const bool bRenames = id == 0 && m_file.GetPublicName(kMyApp) != nameAfter;
@@ -167,8 +166,7 @@ TEST_F(AppliEditTest, GroupNamesAreCheckedAndAMissingParentIsCreated) {
         {false, nullptr, "", "", TQE_GROUP_NAME},
         {false, nullptr, "", std::string(257, 'g'), TQE_GROUP_NAME},
         {false, nullptr, "", "a\tb", TQE_CONTROL_CHAR},
-        {false, &badParent, "", "ok", TQE_CONTROL_CHAR},
-    };
+        {false, &badParent, "", "ok", TQE_CONTROL_CHAR}};
     const int32_t count = m_file.m_groupSet.GetGroupCount();
     for (const auto& [bRename, pParent, pszOld, strNew, lResult] : cases) {
         EXPECT_EQ(bRename ? m_file.RenameGroup(pParent, pszOld, strNew)

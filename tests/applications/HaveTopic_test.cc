@@ -41,13 +41,12 @@ private:
 TEST(HaveTopicTest, DispatchByExtension) {
     // The path, the divide flag, and the call (none: the file is unsupported).
     const std::tuple<const char*, int32_t, const char*> cases[] = {
-        {"a.htm", 0, "html"},           {"x.html", 0, "html"},      {".pdf", 0, nullptr},
-        {"MANUAL.CHM", 0, "chm"},       {"readme.doc", 0, nullptr}, {"C:\\h\\w.Hlp", 0, "hlp"},
-        {"C:\\a.pdf", 1, "pdf1"},       {"C:\\a.pdf", 7, "pdf1"},   {"C:\\a.PDF", 0, "pdf0"},
-        {"notes.TxT", 0, "txt"},        {".html", 0, nullptr},      {".htm", 0, nullptr},
-        {"a.html.bak", 0, nullptr},     {"", 0, nullptr},           {"chm", 0, nullptr},
-        {"C:\\dir.chm\\x", 0, nullptr},
-    };
+        {"a.htm", 0, "html"},          {"x.html", 0, "html"},      {".pdf", 0, nullptr},
+        {"MANUAL.CHM", 0, "chm"},      {"readme.doc", 0, nullptr}, {"C:\\h\\w.Hlp", 0, "hlp"},
+        {"C:\\a.pdf", 1, "pdf1"},      {"C:\\a.pdf", 7, "pdf1"},   {"C:\\a.PDF", 0, "pdf0"},
+        {"notes.TxT", 0, "txt"},       {".html", 0, nullptr},      {".htm", 0, nullptr},
+        {"a.html.bak", 0, nullptr},    {"", 0, nullptr},           {"chm", 0, nullptr},
+        {"C:\\dir.chm\\x", 0, nullptr}};
     for (const auto& [path, divide, call] : cases) {
         CRecordingFilter filter;
         int32_t result = HaveTopic(path, divide, filter);

@@ -30,8 +30,7 @@ TEST(LocationTest, FolderLevels) {
             {"unc", "\\\\Server\\Share\\Docs\\", 3, "\\\\server\\share\\docs\\",
              "\\\\server\\share\\", "", "\\\\Server\\Share\\"},
             {"no drive", "docs", 0, "\\", "\\", "", ""},
-            {"empty", "", 0, "\\", "\\", "", ""},
-        };
+            {"empty", "", 0, "\\", "\\", "", ""}};
     for (const auto& [name, pszPath, levels, deepest, root, drive, parent] : cases) {
         CFolderPath path(pszPath);
         EXPECT_EQ(path.LevelCount(), levels) << name;
@@ -51,8 +50,7 @@ TEST(LocationTest, DeepestExistingFolder) {
         {"C:\\a\\b\\", "C:\\a\\b\\"},
         {"C:\\gone\\b\\", "C:\\"},
         {"C:\\a\\file.txt\\", "C:\\a\\"},  // a file is no folder to show
-        {"C:\\a\\file.txt", "C:\\a\\"},
-    };
+        {"C:\\a\\file.txt", "C:\\a\\"}};
     for (const auto& [path, expected] : cases) {
         EXPECT_EQ(CFolderPath(path).DeepestExisting(), expected) << path;
     }
@@ -115,8 +113,7 @@ TEST(LocationTest, KeysWhileClosed) {
         {K::kRight, 0, false, A::kOpenDropDown}, {K::kDown, 0, false, A::kOpenDropDown},
         {K::kLetter, 'D', true, A::kToDialog},   {K::kLetter, 'L', true, A::kToDialog},
         {K::kLetter, 'D', false, A::kSwallow},   {K::kLetter, 'X', true, A::kSwallow},
-        {K::kDigit, '7', false, A::kSwallow},    {K::kOther, 0, false, A::kDefault},
-    };
+        {K::kDigit, '7', false, A::kSwallow},    {K::kOther, 0, false, A::kDefault}};
     for (const auto& [key, letter, ctrl, expected] : cases) {
         EXPECT_EQ(DecideLocationKey(key, letter, ctrl, false), expected)
             << static_cast<int>(key) << letter;

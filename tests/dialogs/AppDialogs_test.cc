@@ -208,8 +208,7 @@ TEST_F(AppDialogsTest, WizardRefusalsBackAndCancel) {
                 {"blanks only", QStringLiteral(" \u3000 "), IDS_ENTER_APP_NAME, -1},
                 {"no code page form", QStringLiteral("caf\u00e9\u20ac"), IDS_APP_NAME_UNUSABLE, -1},
                 {"public name in other case", QString::fromUtf8("trellisquest ヘルプ"),
-                 IDS_APP_EXISTS, -1},
-            };
+                 IDS_APP_EXISTS, -1}};
             auto* pName = Find<QLineEdit>(page, 1017);
             for (const auto& [pszCase, strText, id, nCaret] : names) {
                 SCOPED_TRACE(pszCase);

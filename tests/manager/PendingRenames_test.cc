@@ -28,8 +28,7 @@ TEST(PendingRenamesTest, ANameFollowsItsRenamesToADatabaseTheModelHolds) {
         {"the save died before its base control file", {{"Run3", "Run4"}}, {}, 1},
         {"the database was removed since", {{"Alpha", "Gone"}}, {}, 1},
         {"the newest rename wins", {{"Alpha", "Other"}, {"Alpha", "Run3"}}, {{"alpha", "Run3"}}, 0},
-        {"renames in a circle", {{"P", "Q"}, {"Q", "P"}}, {}, 2},
-    };
+        {"renames in a circle", {{"P", "Q"}, {"Q", "P"}}, {}, 2}};
     for (const auto& [pszCase, renames, resolved, nDropped] : kRows) {
         R dropped;
         EXPECT_EQ(ResolvePendingRenames(renames, model, &dropped), resolved) << pszCase;
@@ -49,8 +48,7 @@ TEST(PendingRenamesTest, ALoadFinishesAWholeRecordAndReportsWhatItCannotUse) {
         {"a name no database may have", RenderPendingRenames({{"Old\x01", "MyApp"}}), kUntouched,
          false, ".renames"},
         {"not a record", kUntouched, kUntouched, false, ".renames"},
-        {"a later version", "TQRENAMES 2\r\nOld\tMyApp\r\n", kUntouched, true, ".renames"},
-    };
+        {"a later version", "TQRENAMES 2\r\nOld\tMyApp\r\n", kUntouched, true, ".renames"}};
     for (const auto& [pszCase, record, sample, bRecordStays, pszLogged] : kRows) {
         test::CProductFixture product;
         test::WriteLinuxFile(product.C("Ctrl/base.ctl"),

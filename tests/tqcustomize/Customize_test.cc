@@ -210,8 +210,7 @@ TEST_F(CustomizeTest, AddEditRemoveEndInTheFilesAndTheWindowKeepsItsPlace) {
         {{Answer("編集した内容", QMessageBox::Yes)}, [&] { Key(Qt::Key_S, Qt::ControlModifier); }},
         {{Press(1, "Notes Max")}, [&] { Key(Qt::Key_F2, Qt::NoModifier, "Notes Plus"); }},
         {{Answer("編集した内容", QMessageBox::Yes)},
-         [&] { QTest::mouseClick(m_pWindow->GetButton(CAction::Save), Qt::LeftButton); }},
-    };
+         [&] { QTest::mouseClick(m_pWindow->GetButton(CAction::Save), Qt::LeftButton); }}};
     for (const auto& [steps, run] : flows) {
         CModalScript script(steps);
         run();
