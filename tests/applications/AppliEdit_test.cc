@@ -54,7 +54,6 @@ protected:
         EXPECT_EQ(m_file.MakeDBName(publicName, exclude, name), expect) << publicName;
         return name;
     }
-
     CCtrlFile m_file;
 };
 
@@ -128,8 +127,7 @@ TEST_F(AppliEditTest, EditNameChecksFirstAndChangesOnlyWhenAllPass) {
     for (const auto& [text, bEmpty, id, nameAfter] : cases) {
         SCOPED_TRACE(text);
         const bool bRenames = id == 0 && m_file.GetPublicName(kMyApp) != nameAfter;
-        m_file.m_dwModified = 0;
-        m_file.m_dwStructureChanged = 0;
+        m_file.m_dwModified = m_file.m_dwStructureChanged = 0;
         std::string strNew = "untouched";
         EXPECT_EQ(
             ApplyEditAppName(m_file, kMyApp, m_file.GetPublicName(kMyApp), text, bEmpty, strNew),

@@ -28,7 +28,6 @@ public:
     }
     int32_t TxtHaveTopic(const std::string& p) const override { return Note("txt", p); }
     int32_t HtmlHaveTopic(const std::string& p) const override { return Note("html", p); }
-
     mutable std::vector<std::string> m_calls;
 
 private:

@@ -171,7 +171,6 @@ protected:
             std::filesystem::resize_file(path, size);
         }
     }
-
     test::CTempPrefix m_prefix;
     CTestLocale m_locale;
     CPlainFileInfoProvider m_provider;

@@ -137,7 +137,6 @@ protected:
         SetCurrentFolder(m_context.m_strSettingsKey, kDocs);
         m_nDatabases = m_session.GetCtrlFile().GetDBCount();
     }
-
     int32_t RunWizard(std::vector<CStep> steps) {
         CModalScript script(std::move(steps));
         return RunAddAppWizard(m_context, nullptr);
@@ -174,7 +173,6 @@ protected:
         EXPECT_EQ(m_session.GetCtrlFile().GetDBCount(), m_nDatabases);
         EXPECT_EQ(m_session.GetCtrlFile().m_dwModified, 0u);
     }
-
     test::CTempPrefix m_prefix;
     CRecordingBox m_box;
     CMessageBoxScope m_scope{m_box};

@@ -41,7 +41,6 @@ protected:
         LoadInto(m_file);
     }
     std::string Requests() const { return Values("Builder\\Request"); }
-
     CScriptedMessageBox m_box;
     const std::string m_question = "Save?";
     CCtrlFile m_file;

@@ -46,7 +46,6 @@ protected:
         std::string out = "untouched";
         return Outcome(ResolveRegKeyFolder(strKey, strEntry, out), out);
     }
-
     static inline const std::string kWindowsKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
     static inline const std::string kLM = "HKEY_LOCAL_MACHINE\\Software\\";
     test::CTempPrefix m_prefix;
