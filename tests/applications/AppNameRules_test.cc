@@ -1,6 +1,5 @@
 // The name rules of the add wizard's name page and the edit dialog's OK (their checks against
 // the model are with the application operations' tests), and the edit dialog's file sets.
-
 #include "applications/AppNameRules.h"
 
 #include <gtest/gtest.h>
@@ -17,18 +16,11 @@ const std::string kHyou = "\x95\x5c";       // "表", whose second byte is a bac
 const std::string kSo = "\x83\x5c";         // "ソ", likewise
 
 TEST(AppNameRulesTest, ControlCharacters) {
+    const size_t kNone = std::string::npos;
+    // A trail byte below 0x20 belongs to its character.
     const std::pair<std::string, size_t> cases[] = {
-        {"MyApp", std::string::npos},
-        {"a\tb", 1},
-        {"ab\t", 2},
-        {std::string("a\0b", 3), 1},
-        {"a\x7f", 1},
-        {kHyou + "\x7f", 2},
-        {"\x81\x1f"
-         "x\x01",
-         3},  // a trail byte below 0x20 belongs to its character
-        {"\x81", std::string::npos},
-    };
+        {"MyApp", kNone}, {"a\tb", 1},         {"ab\t", 2},          {std::string("a\0b", 3), 1},
+        {"a\x7f", 1},     {kHyou + "\x7f", 2}, {"\x81\x1fx\x01", 3}, {"\x81", kNone}};
     for (const auto& [text, pos] : cases) {
         EXPECT_EQ(FindNameControlChar(text), pos) << text;
     }
@@ -43,8 +35,7 @@ TEST(AppNameRulesTest, Trimming) {
         {kHyou + " ", kHyou},
         {kSo + kFullSpace, kSo},
         {"a" + kFullSpace + "b", "a" + kFullSpace + "b"},
-        {"\x81", "\x81"},
-    };
+        {"\x81", "\x81"}};
     for (const auto& [text, trimmed] : cases) {
         EXPECT_EQ(TrimAppName(text), trimmed) << text;
     }

@@ -1,7 +1,5 @@
 // The application operations of the control-file object: what adding and renaming refuse, the
-// edit dialog's checks before it renames, groups, documents and database names. Addressing,
-// selection and removal are the automation object's tests; adding, renaming and removing end
-// to end (with the names the builder is told) are the command-line host's and the saves'.
+// edit dialog's checks before it renames, groups, documents and database names.
 #include <gtest/gtest.h>
 
 #include <tuple>
@@ -56,7 +54,6 @@ protected:
         EXPECT_EQ(m_file.MakeDBName(publicName, exclude, name), expect) << publicName;
         return name;
     }
-
     CCtrlFile m_file;
 };
 
@@ -126,13 +123,11 @@ TEST_F(AppliEditTest, EditNameChecksFirstAndChangesOnlyWhenAllPass) {
         {"Manuals", true, IDS_APP_NAME_UNUSABLE, "MyApp"},
         {"Renamed", true, IDS_SPECIFY_TARGETS, "MyApp"},
         {" MyApp ", false, 0, "MyApp"},
-        {" MYAPP ", false, 0, "MYAPP"},
-    };
+        {" MYAPP ", false, 0, "MYAPP"}};
     for (const auto& [text, bEmpty, id, nameAfter] : cases) {
         SCOPED_TRACE(text);
         const bool bRenames = id == 0 && m_file.GetPublicName(kMyApp) != nameAfter;
-        m_file.m_dwModified = 0;
-        m_file.m_dwStructureChanged = 0;
+        m_file.m_dwModified = m_file.m_dwStructureChanged = 0;
         std::string strNew = "untouched";
         EXPECT_EQ(
             ApplyEditAppName(m_file, kMyApp, m_file.GetPublicName(kMyApp), text, bEmpty, strNew),
@@ -169,8 +164,7 @@ TEST_F(AppliEditTest, GroupNamesAreCheckedAndAMissingParentIsCreated) {
         {false, nullptr, "", "", TQE_GROUP_NAME},
         {false, nullptr, "", std::string(257, 'g'), TQE_GROUP_NAME},
         {false, nullptr, "", "a\tb", TQE_CONTROL_CHAR},
-        {false, &badParent, "", "ok", TQE_CONTROL_CHAR},
-    };
+        {false, &badParent, "", "ok", TQE_CONTROL_CHAR}};
     const int32_t count = m_file.m_groupSet.GetGroupCount();
     for (const auto& [bRename, pParent, pszOld, strNew, lResult] : cases) {
         EXPECT_EQ(bRename ? m_file.RenameGroup(pParent, pszOld, strNew)

@@ -19,8 +19,7 @@ TEST(EditSessionTest, OpenStopsAtTheFirstFailingStepAndEndsHoldingNothing) {
         {"another editor, even of a missing product", true, "Missing", 1, TQE_EDITING},
         {"missing product", false, "Missing", 1, TQE_REG_READ},
         {"customize off", false, "Demo", 0, TQE_CUSTOMIZE_OFF},
-        {"ready", false, "Demo", 1, 0},
-    };
+        {"ready", false, "Demo", 1, 0}};
     for (const auto& [pszCase, bOtherEditor, pszProduct, dwCustomize, lResult] : cases) {
         SCOPED_TRACE(pszCase);
         CRegKey key;

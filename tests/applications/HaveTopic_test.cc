@@ -1,6 +1,5 @@
 // The check dispatch by extension, and the library loaded at run time (also when it is missing
 // or broken); what the library answers for real files is its own tests' and the host's.
-
 #include "applications/HaveTopic.h"
 
 #include <gtest/gtest.h>
@@ -29,7 +28,6 @@ public:
     }
     int32_t TxtHaveTopic(const std::string& p) const override { return Note("txt", p); }
     int32_t HtmlHaveTopic(const std::string& p) const override { return Note("html", p); }
-
     mutable std::vector<std::string> m_calls;
 
 private:
@@ -42,13 +40,12 @@ private:
 TEST(HaveTopicTest, DispatchByExtension) {
     // The path, the divide flag, and the call (none: the file is unsupported).
     const std::tuple<const char*, int32_t, const char*> cases[] = {
-        {"a.htm", 0, "html"},           {"x.html", 0, "html"},      {".pdf", 0, nullptr},
-        {"MANUAL.CHM", 0, "chm"},       {"readme.doc", 0, nullptr}, {"C:\\h\\w.Hlp", 0, "hlp"},
-        {"C:\\a.pdf", 1, "pdf1"},       {"C:\\a.pdf", 7, "pdf1"},   {"C:\\a.PDF", 0, "pdf0"},
-        {"notes.TxT", 0, "txt"},        {".html", 0, nullptr},      {".htm", 0, nullptr},
-        {"a.html.bak", 0, nullptr},     {"", 0, nullptr},           {"chm", 0, nullptr},
-        {"C:\\dir.chm\\x", 0, nullptr},
-    };
+        {"a.htm", 0, "html"},          {"x.html", 0, "html"},      {".pdf", 0, nullptr},
+        {"MANUAL.CHM", 0, "chm"},      {"readme.doc", 0, nullptr}, {"C:\\h\\w.Hlp", 0, "hlp"},
+        {"C:\\a.pdf", 1, "pdf1"},      {"C:\\a.pdf", 7, "pdf1"},   {"C:\\a.PDF", 0, "pdf0"},
+        {"notes.TxT", 0, "txt"},       {".html", 0, nullptr},      {".htm", 0, nullptr},
+        {"a.html.bak", 0, nullptr},    {"", 0, nullptr},           {"chm", 0, nullptr},
+        {"C:\\dir.chm\\x", 0, nullptr}};
     for (const auto& [path, divide, call] : cases) {
         CRecordingFilter filter;
         int32_t result = HaveTopic(path, divide, filter);
@@ -74,8 +71,6 @@ TEST(HaveTopicTest, CheckHelpFilePassesTheModelsDivideNoBookmark) {
     EXPECT_EQ(filter.m_calls.size(), 2u);
 }
 
-// ---- the library itself ----
-
 class TopicLibraryTest : public test::CTopicFileTest {
 protected:
     void SetUp() override { ASSERT_EQ(m_library.Load(TQFLTR2_DIR), 0); }
@@ -89,17 +84,14 @@ TEST_F(TopicLibraryTest, MissingOrBrokenLibraryRefusesEveryFile) {
     std::string strDetail;
     EXPECT_EQ(library.Load(m_prefix.Path("nowhere"), &strDetail), ERROR_MOD_NOT_FOUND);
     EXPECT_NE(strDetail.find("libtqfltr2.so"), std::string::npos) << strDetail;
-
     test::WriteLinuxFile(strFolder + "/libtqfltr2.so", "not a module");
     EXPECT_EQ(library.Load(strFolder), ERROR_BAD_EXE_FORMAT);
-
     // A real module without the checks.
     std::filesystem::copy_file(TQPLATFORM_FILE, strFolder + "/libtqfltr2.so",
                                std::filesystem::copy_options::overwrite_existing);
     EXPECT_EQ(library.Load(strFolder, &strDetail), ERROR_PROC_NOT_FOUND);
     EXPECT_NE(strDetail.find("PAS_HlpHaveTopic"), std::string::npos) << strDetail;
     EXPECT_FALSE(library.IsLoaded());
-
     std::string strText = Write("good.txt", "searchable words\n");
     for (const char* path : {"a.hlp", "a.chm", "a.pdf", "a.htm"}) {
         EXPECT_EQ(HaveTopic(Win(path), 0, library), TOPIC_CHECK_UNAVAILABLE) << path;

@@ -31,8 +31,7 @@ TEST(SanitizeDBNameTest, FolderSafeForms) {
         {"\x95\x5C\x82\x4F\x88\x9F", "\x95\x5C\x82\x4F\x88\x9F"},
         {"\x81\xAD\x82\x4E\x88\x9E\xEA\xA4\xF0\x40\x81\x20x", "______x"},
         {"ab\x81", "ab_"},  // a lead byte without its second byte ends the text
-        {"  ", ""},
-    };
+        {"  ", ""}};
     for (const auto& [in, out] : cases) {
         EXPECT_EQ(SanitizeDBName(in), out) << in;
     }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <tuple>
 
 #include "CtrlTestUtil.h"
 #include "controlfile/CtrlWriter.h"
@@ -121,8 +122,7 @@ TEST(CtrlReaderTest, ErrorsGiveTheirCodeAndMessage) {
     EXPECT_EQ(model.GetDatabase(0)->m_strPublicName, "P");
 }
 
-// Each row: a section line, a key line, and what is read: "name|public name", then "~" when the
-// database is deselected.
+// Each row: a section line, a key line, and "name|public name" as read, "~" when deselected.
 TEST(CtrlReaderTest, SectionLinesKeySplittingAndQuoting) {
     const std::array<std::string, 3> cases[] = {
         {"[ Two ]", "PublicName=A=B", "Two|A=B"},
@@ -212,8 +212,7 @@ TEST(CtrlReaderTest, DatabaseKeysAndTextRules) {
     EXPECT_EQ(db.m_date.m_nYear, 2004);
     EXPECT_EQ(db.m_date.m_nSecond, 9);
     EXPECT_TRUE(db.m_date.IsWritable());
-    // LF alone ends a line, 0x1A ends the text, a last line without line end counts, comment
-    // and empty lines are ignored.
+    // LF alone ends a line, 0x1A the text; a last line needs no end; comments, empty lines go.
     ASSERT_EQ(ParseAndValidate(model, kGroup1 + "[A]\nGroup=1\nDoc=x\r\n\x1A[bad\r\n").m_lResult,
               0);
     ASSERT_EQ(ParseAndValidate(model, ":c\r\n\r\n" + kGroup1 + "[A]\nGroup=1\nDoc=x").m_lResult, 0);
@@ -224,31 +223,27 @@ TEST(CtrlReaderTest, LoadChecksListFilesAndRereadsTheHeldFile) {
     test::CTempPrefix prefix;
     test::WriteLinuxFile(prefix.Path("list.txt"), "x");
     std::string strBase = test::WinPath(prefix.Path("base.ctl"));
-    struct {
-        std::string m_extra;
-        int32_t m_lResult;
-        std::vector<std::string> m_messages;
-    } cases[] = {
+    const std::tuple<std::string, int32_t, std::vector<std::string>> cases[] = {
         {"DocListFile = list.txt\r\n", 0, {}},
         {"DocListFile = \"missing.txt\"\r\n", TQE_DOCLIST_OPEN, {Msg(17, "A", "missing.txt")}},
         {"PDFSkipTitleFile = nope\r\nDocListFile = nope2\r\n",
          TQE_DOCLIST_OPEN,
          {Msg(16, "A", "nope")}}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.m_extra);
-        test::WriteLinuxFile(prefix.Path("base.ctl"), kGroup1 + Section("A", c.m_extra));
+    for (const auto& [extra, lResult, messages] : cases) {
+        SCOPED_TRACE(extra);
+        test::WriteLinuxFile(prefix.Path("base.ctl"), kGroup1 + Section("A", extra));
         CCtrlModel model;
         CCtrlLogCollector log;
         CFile file;
         std::string strLoaded;
         CCtrlReader reader(model, &log);
-        EXPECT_EQ(reader.Load(file, strBase, &strLoaded), c.m_lResult);
-        EXPECT_EQ(log.GetMessages(), c.m_messages);
+        EXPECT_EQ(reader.Load(file, strBase, &strLoaded), lResult);
+        EXPECT_EQ(log.GetMessages(), messages);
         EXPECT_EQ(strLoaded, strBase);
         EXPECT_TRUE(file.IsOpen());
         // The paths stay as written.
         EXPECT_TRUE(model.GetDatabase(0)->m_strDocListFile.find(':') == std::string::npos);
-        if (c.m_lResult == 0) {  // the held file is read again from its start
+        if (lResult == 0) {  // the held file is read again from its start
             ASSERT_EQ(reader.Load(file, strBase), 0);
             EXPECT_EQ(model.GetDBCount(), 1u);
         }

@@ -62,8 +62,7 @@ TEST(CtrlWriterTest, BothFormsByteForByte) {
                   free);
 }
 
-// The kinds the separators give, as the writer shows them: separator lines only before a
-// database.
+// The kinds the separators give; separator lines are written only before a database.
 TEST(CtrlWriterTest, SeparatorsGiveTheKindsAndAreWrittenOnlyBeforeADatabase) {
     int nNext = 0;
     auto dbs = [&nNext](int n) {
@@ -75,24 +74,23 @@ TEST(CtrlWriterTest, SeparatorsGiveTheKindsAndAreWrittenOnlyBeforeADatabase) {
     };
     const std::string sel = "\r\n### Selection Type Databases ###\r\n";
     const std::string free = "### Free Type Databases ###\r\n";
-    struct {
-        std::string m_text;
-        std::string m_databases;  // the database part, each database shown as "D"
-    } cases[] = {{"###\r\n" + dbs(2), sel + "DD\r\n"},
-                 {dbs(1) + "###\r\n" + dbs(2) + "###\r\n", "D" + sel + "DD\r\n"},
-                 {dbs(1) + "### Selection Type Databases ###\r\n" + dbs(1) + "###   \r\n" + dbs(1) +
-                      "###\r\n" + dbs(1),  // a third separator changes nothing
-                  "D" + sel + "D\r\n" + free + "DD\r\n"},
-                 {"###x\r\n" + dbs(1), sel + "D\r\n"}};
+    // The text, and the database part written for it, each database shown as "D".
+    const std::pair<std::string, std::string> cases[] = {
+        {"###\r\n" + dbs(2), sel + "DD\r\n"},
+        {dbs(1) + "###\r\n" + dbs(2) + "###\r\n", "D" + sel + "DD\r\n"},
+        {dbs(1) + "### Selection Type Databases ###\r\n" + dbs(1) + "###   \r\n" + dbs(1) +
+             "###\r\n" + dbs(1),  // a third separator changes nothing
+         "D" + sel + "D\r\n" + free + "DD\r\n"},
+        {"###x\r\n" + dbs(1), sel + "D\r\n"}};
     const std::regex database("\\[D\\d+\\]\r\nGroup = 1\r\nDoc = \"x\"\r\n\r\n");
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.m_text);
+    for (const auto& [text, databases] : cases) {
+        SCOPED_TRACE(text);
         CCtrlModel model;
-        ASSERT_EQ(ParseAndValidate(model, "Group1=G\r\n" + c.m_text).m_lResult, 0);
+        ASSERT_EQ(ParseAndValidate(model, "Group1=G\r\n" + text).m_lResult, 0);
         std::string out = CCtrlWriter(model).Render(true);
         out = std::regex_replace(out.substr(out.find("Database Information ---\r\n") + 26),
                                  database, "D");
-        EXPECT_EQ(out, c.m_databases);
+        EXPECT_EQ(out, databases);
         EXPECT_EQ(CCtrlWriter(model).Render(false).find("###"), std::string::npos);
     }
 }
@@ -117,8 +115,6 @@ TEST(CtrlWriterTest, TopLevelNamesThatWouldReadBackOtherwiseAreMarked) {
     ASSERT_EQ(ParseAndValidate(again, out).m_lResult, 0);
     EXPECT_TRUE(again.m_groupSet.Equals(model.m_groupSet));
 }
-
-// ---- Replacing the file -------------------------------------------------------------------
 
 TEST(CtrlWriterFileTest, HeldFileIsClosedForTheRenameAndOpenedAgainOrLeftAfterAFailure) {
     test::CTempPrefix prefix;

@@ -1,18 +1,14 @@
 // The add wizard and the edit dialog driven by key and mouse on the demo product with its real
 // help files and the topic-filter library built here, through whole flows that end with a save.
-
 #include <gtest/gtest.h>
 
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMimeData>
 #include <QPlainTextEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 #include <QUrl>
 #include <atomic>
 #include <filesystem>
@@ -46,38 +42,8 @@ const std::string kDocsShown = "C:\\program files\\trellisquest\\docs\\";  // as
 const std::string kDocsLinux = "drives/c/Program Files/Trellisquest/Docs/";
 const std::string kControlLinux = "drives/c/Program Files/Trellisquest/Control/";
 
-using CStep = std::function<void(QDialog&)>;
-
-// Runs each step on the next dialog that comes up modal (the wait dialog aside). A step may open
-// a dialog (the report) that the next step handles, and go on once it has closed: the steps are
-// queued, so that the poll goes on while a step waits in a nested dialog.
-class CDialogScript {
-public:
-    explicit CDialogScript(std::vector<CStep> steps) : m_steps(std::move(steps)) {
-        QObject::connect(&m_timer, &QTimer::timeout, [this] {
-            auto* pDialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-            if (pDialog == nullptr || pDialog == m_pLast || qobject_cast<CWaitDlg*>(pDialog)) {
-                return;
-            }
-            m_pLast = pDialog;
-            if (m_nNext >= m_steps.size()) {
-                ADD_FAILURE() << "a dialog came up after the last step";
-                return pDialog->reject();
-            }
-            auto run = [pTarget = m_pLast, &step = m_steps[m_nNext++]] {
-                pTarget ? step(*pTarget) : void();
-            };
-            QMetaObject::invokeMethod(&m_timer, run, Qt::QueuedConnection);
-        });
-        m_timer.start(10);
-    }
-
-private:
-    std::vector<CStep> m_steps;
-    size_t m_nNext = 0;
-    QPointer<QDialog> m_pLast;
-    QTimer m_timer;
-};
+using test::CModalScript;
+using test::CStep;
 
 template <typename T>
 T* Find(QDialog& dialog, int nId) {
@@ -171,17 +137,15 @@ protected:
         SetCurrentFolder(m_context.m_strSettingsKey, kDocs);
         m_nDatabases = m_session.GetCtrlFile().GetDBCount();
     }
-
     int32_t RunWizard(std::vector<CStep> steps) {
-        CDialogScript script(std::move(steps));
+        CModalScript script(std::move(steps));
         return RunAddAppWizard(m_context, nullptr);
     }
     void Edit(int32_t lExpected, CStep step) {
-        CDialogScript script({std::move(step)});
+        CModalScript script({std::move(step)});
         EXPECT_EQ(RunEditAppDialog(m_context, Memo(), nullptr), lExpected);
     }
-    // The step that reads the report of refused files (read-only, under the product's name) and
-    // closes it with Enter.
+    // Reads the report of refused files (read-only, under the product's name); Enter closes it.
     CStep ReadReport() {
         return [this](QDialog& report) {
             auto* pNames = Find<QPlainTextEdit>(report, 1017);
@@ -209,7 +173,6 @@ protected:
         EXPECT_EQ(m_session.GetCtrlFile().GetDBCount(), m_nDatabases);
         EXPECT_EQ(m_session.GetCtrlFile().m_dwModified, 0u);
     }
-
     test::CTempPrefix m_prefix;
     CRecordingBox m_box;
     CMessageBoxScope m_scope{m_box};
@@ -243,8 +206,7 @@ TEST_F(AppDialogsTest, WizardRefusalsBackAndCancel) {
                 {"blanks only", QStringLiteral(" \u3000 "), IDS_ENTER_APP_NAME, -1},
                 {"no code page form", QStringLiteral("caf\u00e9\u20ac"), IDS_APP_NAME_UNUSABLE, -1},
                 {"public name in other case", QString::fromUtf8("trellisquest ヘルプ"),
-                 IDS_APP_EXISTS, -1},
-            };
+                 IDS_APP_EXISTS, -1}};
             auto* pName = Find<QLineEdit>(page, 1017);
             for (const auto& [pszCase, strText, id, nCaret] : names) {
                 SCOPED_TRACE(pszCase);
@@ -326,10 +288,9 @@ TEST_F(AppDialogsTest, FilesPageKeys) {
     }});
 }
 
-// A file gone before its check and a check library that is not there refuse the file with the
-// message; while a check runs long the wait dialog shows the wait cursor, ticks its dots round and
-// repaints, and Esc does not end it. Files dropped from a file manager are checked as the files of
-// Add: folders and known files left out, refused ones among several in the report.
+// A file gone before its check and a missing check library refuse the file with the message; while
+// a check runs long the wait dialog shows the wait cursor, ticks its dots round and repaints, and
+// Esc does not end it. Dropped files are checked as Add's: folders and known files left out.
 TEST_F(AppDialogsTest, ChecksThatFailOrRunLong) {
     CTopicLibrary missing;
     ASSERT_NE(missing.Load(m_prefix.Path("nowhere")), 0);
@@ -358,8 +319,8 @@ TEST_F(AppDialogsTest, ChecksThatFailOrRunLong) {
         EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
         auto* pText = pWait->findChild<QLabel*>(QStringLiteral("14006"));
         pText->installEventFilter(&paints);
-        // From the text it opens with ("...", unless a busy machine let a tick come first),
-        // each tick shows the next count of dots, and round again.
+        // From "..." (unless a tick came first) each tick shows the next count of dots, round
+        // again.
         const QString strBase = QString::fromUtf8("しばらくお待ちください");
         QString strSeen = pText->text();
         qsizetype nDots = strSeen == strBase + "..." ? 0 : strSeen.size() - strBase.size() - 1;
@@ -377,7 +338,6 @@ TEST_F(AppDialogsTest, ChecksThatFailOrRunLong) {
         nMode = kLibrary;
         EXPECT_TRUE(test::WaitUntil([&] { return !pWait->isVisible(); }));
     };
-    QMimeData data;
     QList<QUrl> urls;
     test::WriteLinuxFile(m_prefix.Path(kDocsLinux + "empty.txt"), "");
     for (const char* pszName :
@@ -385,7 +345,6 @@ TEST_F(AppDialogsTest, ChecksThatFailOrRunLong) {
         const std::string strPath = m_prefix.Path("drives/c/Program Files/Trellisquest/") + pszName;
         urls.push_back(QUrl::fromLocalFile(QString::fromStdString(strPath)));
     }
-    data.setUrls(urls);
     int32_t lResult = RunWizard(
         {[&](QDialog& page) {
              SelectFiles(page, {"relnotes.txt"});
@@ -401,12 +360,7 @@ TEST_F(AppDialogsTest, ChecksThatFailOrRunLong) {
              Click(page, 51);
              EXPECT_EQ(QApplication::overrideCursor(), nullptr);
              EXPECT_EQ(Targets(page), (std::vector<std::string>{kDocsShown + "manual.pdf"}));
-             QWidget* pViewport = Find<CTargetListBox>(page, 1007)->viewport();
-             QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
-             QDropEvent event(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
-             QApplication::sendEvent(pViewport, &enter);
-             QApplication::sendEvent(pViewport, &event);
-             EXPECT_TRUE(event.isAccepted());
+             EXPECT_TRUE(test::DropUrls(Find<CTargetListBox>(page, 1007)->viewport(), urls));
              EXPECT_TRUE(test::WaitUntil([&] { return Targets(page).size() == 2; }));
              EXPECT_EQ(Targets(page),
                        (std::vector<std::string>{kDocsShown + "manual.pdf", kDocs + "tqhelp.chm"}));
@@ -420,8 +374,7 @@ TEST_F(AppDialogsTest, ChecksThatFailOrRunLong) {
     ExpectModelUnchanged();
 }
 
-// The happy path on a product whose control file has no user application and no application
-// group yet: the first application makes the group and is number 1.
+// The happy path without user applications nor their group: the first one makes the group.
 class NoAppGroupTest : public AppDialogsTest {
     void SetUp() override {
         m_bWithoutAppGroup = true;
@@ -470,7 +423,7 @@ TEST_F(AppDialogsTest, ProviderParentAndNestedCalls) {
         if (pNamed == pGone.get()) {
             pGone.reset();
         }
-        CDialogScript script({[&](QDialog& page) {
+        CModalScript script({[&](QDialog& page) {
             EXPECT_EQ(page.parentWidget(), pExpected);
             EXPECT_EQ(page.windowModality(), Qt::ApplicationModal);
             EXPECT_EQ(GetDialogProvider().RunAddAppDialog(m_context), TQE_CANCELLED);

@@ -5,10 +5,17 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDialog>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QElapsedTimer>
+#include <QMimeData>
+#include <QPointer>
 #include <QTimer>
+#include <QUrl>
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace tq::test {
 
@@ -41,5 +48,55 @@ inline bool WaitUntil(const std::function<bool()>& condition, int nTimeoutMs = 5
     }
     return condition();
 }
+
+// Drops files on the widget as a file manager does; whether the drop was taken.
+inline bool DropUrls(QWidget* pTarget, const QList<QUrl>& urls) {
+    QMimeData data;
+    data.setUrls(urls);
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(pTarget, &enter);
+    QApplication::sendEvent(pTarget, &drop);
+    return drop.isAccepted();
+}
+
+using CStep = std::function<void(QDialog&)>;
+
+// Runs each step on the next dialog or message box that comes up modal (the wait dialog aside).
+// The steps are queued, so that the poll goes on while a step waits in a nested dialog that the
+// next step handles; a dialog after the last step fails the test and is rejected.
+class CModalScript {
+public:
+    explicit CModalScript(std::vector<CStep> steps) : m_steps(std::move(steps)) {
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            auto* pDialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (pDialog == nullptr || pDialog == m_pLast || !pDialog->isVisible() ||
+                QByteArray(pDialog->metaObject()->className()).contains("WaitDlg")) {
+                return;
+            }
+            m_pLast = pDialog;
+            if (m_nNext >= m_steps.size()) {
+                ADD_FAILURE() << "a dialog came up after the last step: "
+                              << pDialog->windowTitle().toStdString();
+                return pDialog->reject();
+            }
+            auto run = [pTarget = m_pLast, &step = m_steps[m_nNext++]] {
+                pTarget ? step(*pTarget) : void();
+            };
+            QMetaObject::invokeMethod(&m_timer, run, Qt::QueuedConnection);
+        });
+        m_timer.start(10);
+    }
+    ~CModalScript() { EXPECT_EQ(m_nNext, m_steps.size()) << "steps left"; }
+    bool IsDone() const {
+        return m_nNext == m_steps.size() && QApplication::activeModalWidget() == nullptr;
+    }
+
+private:
+    std::vector<CStep> m_steps;
+    size_t m_nNext = 0;
+    QPointer<QDialog> m_pLast;
+    QTimer m_timer;
+};
 
 }  // namespace tq::test

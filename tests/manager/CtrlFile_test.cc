@@ -41,14 +41,12 @@ protected:
         LoadInto(m_file);
     }
     std::string Requests() const { return Values("Builder\\Request"); }
-
     CScriptedMessageBox m_box;
     const std::string m_question = "Save?";
     CCtrlFile m_file;
 };
 
-// The log and the doc list are found beside the control files, yet the current directory, which
-// every thread of the process shares, stays where it was.
+// The log and the doc list are found beside the control files; the shared current directory stays.
 TEST_F(CtrlFileTest, RelativePathsAreTakenFromTheControlFolderNotTheCurrentDirectory) {
     test::WriteLinuxFile(C("Ctrl/list.txt"), "x");
     test::WriteLinuxFile(C("Ctrl/base.ctl"), "OutputLog = idx.log\r\n" + test::kBaseText +
@@ -169,8 +167,6 @@ TEST_F(CtrlFileTest, RemovedGroupKeepsTheUniqueIdsOfTheOthersAndIncompleteIsRefu
     EXPECT_EQ(Values("GroupSet"), "1=1;2=4;NextUniqueID=5;");
     EXPECT_EQ(Requests(), kRequestsNone + "Empty='\\0';");
 }
-
-// ---- other processes ----
 
 // Loads the product ("load") or opens the base control file for writing ("write"), writes the
 // file args[1] and holds on until killed.

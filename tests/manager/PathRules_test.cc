@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <tuple>
 
 #include "controlfile/CtrlDatabase.h"
 #include "platform/Prefix.h"
@@ -21,7 +22,6 @@ std::string Outcome(bool bDone, const std::string& out) {
     return (bDone ? "" : "!") + out;
 }
 
-// One input of a rule, the answer it must give, and what the row shows.
 struct CRow {
     std::string m_in;
     std::string m_expected;
@@ -46,7 +46,6 @@ protected:
         std::string out = "untouched";
         return Outcome(ResolveRegKeyFolder(strKey, strEntry, out), out);
     }
-
     static inline const std::string kWindowsKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
     static inline const std::string kLM = "HKEY_LOCAL_MACHINE\\Software\\";
     test::CTempPrefix m_prefix;
@@ -147,7 +146,6 @@ TEST_F(PathRulesPrefixTest, PathTypeUniversalAndTemporaryPaths) {
     EXPECT_EQ(GetPathType("c:\\APPS\\TOOL.EXE", &find), PATH_FILE);
     EXPECT_EQ(find.m_strName, "tool.exe");
     EXPECT_EQ(find.m_nSize, 2u);
-
     std::filesystem::create_directories(m_prefix.Path("share/docs"));
     ASSERT_EQ(CPrefix::Current().AddDrive(
                   {'N', DRIVE_REMOTE, m_prefix.Path("share"), "\\\\server\\share"}),
@@ -160,7 +158,6 @@ TEST_F(PathRulesPrefixTest, PathTypeUniversalAndTemporaryPaths) {
         std::string path = c.m_in;
         EXPECT_EQ(Outcome(ToUniversalPath(path), path), c.m_expected) << c.m_in;
     }
-
     std::string temp;
     ASSERT_TRUE(MakeTempName("C:\\Apps", temp));
     EXPECT_EQ(temp.rfind("C:\\Apps\\TQ", 0), 0u) << temp;
@@ -179,11 +176,7 @@ TEST_F(PathRulesPrefixTest, IsInstalledAppliThroughItsOutcomes) {
     const std::string exe = kLM + "Exe", exeGone = kLM + "ExeGone";
     // The lists of the database: 'R' RegKey, 'O' RootOrgPath, 'E' ExeKey, 'X' ExeOrgPath,
     // 'D' Doc.
-    struct {
-        const char* m_pszName;
-        int32_t m_nInstalled;
-        std::vector<std::pair<char, std::string>> m_entries;
-    } cases[] = {
+    const std::tuple<const char*, int32_t, std::vector<std::pair<char, std::string>>> cases[] = {
         {"RegKey folder exists", 1, {{'R', gone}, {'R', here}}},
         {"RootOrgPath folder", 1, {{'R', gone}, {'O', "C:\\Apps"}}},
         {"RootOrgPath is a file", 0, {{'R', gone}, {'O', "C:\\Apps\\tool.exe"}}},
@@ -200,9 +193,9 @@ TEST_F(PathRulesPrefixTest, IsInstalledAppliThroughItsOutcomes) {
         {"placeholders only", 1, {{'D', "C:\\Gone\\x.DMY > App"}}},
         {"relative documents are not looked for", 1, {{'D', "x.chm"}, {'D', "ab"}}},
         {"nothing at all", 1, {}}};
-    for (const auto& c : cases) {
+    for (const auto& [pszName, nInstalled, entries] : cases) {
         CCtrlDatabase db;
-        for (const auto& [list, value] : c.m_entries) {
+        for (const auto& [list, value] : entries) {
             CtrlStringList& l = list == 'R'   ? db.m_regKey
                                 : list == 'O' ? db.m_rootOrgPath
                                 : list == 'E' ? db.m_exeKey
@@ -210,7 +203,7 @@ TEST_F(PathRulesPrefixTest, IsInstalledAppliThroughItsOutcomes) {
                                               : db.m_docs;
             l.emplace_back(value);
         }
-        EXPECT_EQ(IsInstalledAppli(db), c.m_nInstalled) << c.m_pszName;
+        EXPECT_EQ(IsInstalledAppli(db), nInstalled) << pszName;
     }
 }
 

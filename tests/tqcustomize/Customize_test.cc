@@ -1,7 +1,5 @@
-// The desktop window over the demo product, driven by key and mouse on the offscreen platform
-// against the real component module: selections, add, edit and remove through the component's
-// own dialogs, each ending in the files; another editor and the builder holding the product;
-// the bad inputs of a product that cannot load, a disk that fills and drops of all kinds.
+// The desktop window over the demo product, driven by key and mouse against the real component
+// module: every flow ends in the files, or, for bad input, leaves them as they were.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -10,12 +8,9 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
-#include <QMimeData>
-#include <QPointer>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
-#include <QTimer>
 #include <QTreeWidget>
 #include <QUrl>
 #include <filesystem>
@@ -35,49 +30,18 @@ namespace {
 
 const std::string kControl = "drives/c/Program Files/Trellisquest/Control/";
 const std::string kDocs = "drives/c/Program Files/Trellisquest/Docs/";
-using CStep = std::function<void(QDialog&)>;
+using test::CModalScript;
+using test::CStep;
 
-// Runs each step on the next modal dialog or message box (not the component's wait dialog).
-class CModalScript {
-public:
-    explicit CModalScript(std::vector<CStep> steps) : m_steps(std::move(steps)) {
-        QObject::connect(&m_timer, &QTimer::timeout, [this] {
-            auto* pDialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-            if (pDialog == nullptr || pDialog == m_pLast || !pDialog->isVisible() ||
-                QByteArray(pDialog->metaObject()->className()).contains("WaitDlg")) {
-                return;
-            }
-            m_pLast = pDialog;
-            QPointer<QDialog> pTarget = pDialog;
-            ASSERT_LT(m_nNext, m_steps.size()) << "unexpected " << Text(*pDialog);
-            QMetaObject::invokeMethod(
-                &m_timer,
-                [pTarget, &step = m_steps[m_nNext++]] { pTarget ? step(*pTarget) : void(); },
-                Qt::QueuedConnection);
-        });
-        m_timer.start(10);
-    }
-    ~CModalScript() { EXPECT_EQ(m_nNext, m_steps.size()) << "steps left"; }
-    bool IsDone() const {
-        return m_nNext == m_steps.size() && QApplication::activeModalWidget() == nullptr;
-    }
-    static std::string Text(QDialog& dialog) {
-        auto* pBox = qobject_cast<QMessageBox*>(&dialog);
-        return pBox ? (pBox->text() + pBox->informativeText()).toStdString() : "dialog";
-    }
-
-private:
-    std::vector<CStep> m_steps;
-    size_t m_nNext = 0;
-    QPointer<QDialog> m_pLast;
-    QTimer m_timer;
-};
+std::string Text(QDialog& dialog) {
+    auto* pBox = qobject_cast<QMessageBox*>(&dialog);
+    return pBox ? (pBox->text() + pBox->informativeText()).toStdString() : "dialog";
+}
 
 // A message box step: its text holds strExpected; then the button.
 CStep Answer(std::string strExpected, QMessageBox::StandardButton button) {
     return [strExpected, button](QDialog& dialog) {
-        EXPECT_NE(CModalScript::Text(dialog).find(strExpected), std::string::npos)
-            << CModalScript::Text(dialog);
+        EXPECT_NE(Text(dialog).find(strExpected), std::string::npos) << Text(dialog);
         if (auto* pBox = qobject_cast<QMessageBox*>(&dialog)) {
             QTest::mouseClick(pBox->button(button), Qt::LeftButton);
         }
@@ -148,16 +112,9 @@ protected:
         }
         return strEnabled;
     }
+    // Onto the list, which leaves it to the window.
     void Drop(const QList<QUrl>& urls) {
-        QMimeData data;
-        data.setUrls(urls);
-        // Onto the list, which leaves it to the window.
-        QWidget* pTarget = m_pWindow->GetList()->viewport();
-        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
-        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
-        QApplication::sendEvent(pTarget, &enter);
-        QApplication::sendEvent(pTarget, &drop);
-        EXPECT_TRUE(drop.isAccepted());
+        EXPECT_TRUE(test::DropUrls(m_pWindow->GetList()->viewport(), urls));
     }
     QUrl Doc(const std::string& strName) const {
         return QUrl::fromLocalFile(QString::fromStdString(m_prefix.Path(kDocs + strName)));
@@ -253,8 +210,7 @@ TEST_F(CustomizeTest, AddEditRemoveEndInTheFilesAndTheWindowKeepsItsPlace) {
         {{Answer("編集した内容", QMessageBox::Yes)}, [&] { Key(Qt::Key_S, Qt::ControlModifier); }},
         {{Press(1, "Notes Max")}, [&] { Key(Qt::Key_F2, Qt::NoModifier, "Notes Plus"); }},
         {{Answer("編集した内容", QMessageBox::Yes)},
-         [&] { QTest::mouseClick(m_pWindow->GetButton(CAction::Save), Qt::LeftButton); }},
-    };
+         [&] { QTest::mouseClick(m_pWindow->GetButton(CAction::Save), Qt::LeftButton); }}};
     for (const auto& [steps, run] : flows) {
         CModalScript script(steps);
         run();
