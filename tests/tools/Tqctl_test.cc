@@ -195,6 +195,9 @@ TEST_F(TqctlDemoTest, BadInputGetsClearErrors) {
             {{"frob"}, 2, "", "tqctl: "},
             {{"lint"}, 2, "", "tqctl: "},
             {{"rewrite", "a", "b", "c"}, 2, "", "tqctl: "}});
+    const CToolRun help = test::RunTool("tqctl", {"--help"});
+    EXPECT_EQ(help.m_nExit, 0);
+    EXPECT_EQ(help.m_strOut.find("usage: tqctl"), 0u);
 }
 
 TEST_F(TqctlDemoTest, AModuleThatIsGoneIsReportedNotCrashedOn) {
