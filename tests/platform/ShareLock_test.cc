@@ -48,6 +48,9 @@ TEST_F(ShareLockTest, AHandleHoldsTheDocumentedBytes) {
     ASSERT_GE(probe, 0);
     // Reads, shares reading, denies writing and deletion; the gate is held only while testing.
     EXPECT_EQ(HeldBytes(probe), "0100011");
+    // Opened again, as a retrying caller does, the object first lets go of what it held: its own
+    // denial of writing does not refuse it.
+    EXPECT_EQ(file.Open(m_strWin, W, SR | FILE_SHARE_WRITE, OPEN_EXISTING), 0);
     file.Close();
     EXPECT_EQ(HeldBytes(probe), "0000000");
     close(probe);
