@@ -70,8 +70,7 @@ CFileSelectionPane::CFileSelectionPane(QDialog* pDialog, const CDialogUnits& uni
     : QObject(pDialog),
       m_pDialog(pDialog),
       m_check(std::move(check)),
-      m_strProductName(std::move(strProductName)),
-      m_nView(kViewList) {
+      m_strProductName(std::move(strProductName)) {
     // Made in the order of the template, so that the tab order is the template's (labels and
     // the picture buttons are no tab stops).
     m_pLocation = new CFolderComboBox(pDialog);
@@ -135,11 +134,8 @@ void CFileSelectionPane::Open(const std::string& strFolder, int32_t nView,
                               const std::vector<std::string>& targets) {
     m_pLocation->Initialize(kLocationItemHeight);
     m_pLocation->SetFolder(CFolderPath(strFolder).DeepestExisting());
-    m_nView = nView;
-    m_pListButton->SetState(nView == kViewList ? CImageButton::kDown : CImageButton::kUp);
-    m_pDetailsButton->SetState(nView == kViewList ? CImageButton::kUp : CImageButton::kDown);
     m_pFiles->Initialize();
-    m_pFiles->SetView(nView);
+    SetViewMode(nView);
     m_pFiles->SetFilter(strFilter);
     m_pFiles->ShowFolder(m_pLocation->GetFolder(), bForceFill);
     UpdateAddButton();
@@ -178,7 +174,10 @@ void CFileSelectionPane::SetViewMode(int32_t nView) {
     m_pListButton->SetState(nView == kViewList ? CImageButton::kDown : CImageButton::kUp);
     m_pDetailsButton->SetState(nView == kViewList ? CImageButton::kUp : CImageButton::kDown);
     m_pFiles->SetView(nView);
-    m_nView = nView;
+}
+
+int32_t CFileSelectionPane::GetView() const {
+    return m_pFiles->GetView();
 }
 
 void CFileSelectionPane::UpdateAddButton() {

@@ -64,7 +64,7 @@ public:
     }
 
     std::string GetShownFolder() const;
-    int32_t GetView() const { return m_nView; }
+    int32_t GetView() const;
     const std::vector<std::string>& GetTargets() const;
     CFileListCtrl* GetFileList() const { return m_pFiles; }
     CTargetListBox* GetTargetList() const { return m_pTargets; }
@@ -108,7 +108,6 @@ private:
     QPushButton* m_pDialogDefault = nullptr;
     CTopicCheck m_check;
     std::string m_strProductName;
-    int32_t m_nView;
     std::function<void(const std::string&)> m_added;
     std::function<void(const std::string&)> m_removed;
 };
