@@ -25,15 +25,9 @@ const CPaneLayout kLayout = {
 }  // namespace
 
 CAddAppFileDlg::CAddAppFileDlg(const CDialogContext& context, CAddAppFiles& files, QWidget* pParent)
-    : QDialog(pParent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      m_context(context),
-      m_files(files) {
-    setModal(true);
-    setFont(GetDialogFont());
+    : QDialog(pParent, kFixedDialogFlags), m_context(context), m_files(files) {
     setWindowTitle(QString::fromUtf8("アプリケーションの追加　(1/2)"));
-    CDialogUnits units(font());
-    setFixedSize(units.ToPixelsX(260), units.ToPixelsY(260));
+    CDialogUnits units = SetUpDialog(this, 260, 260);
     auto* pIntro = new QLabel(
         QString::fromUtf8(
             "検索するヘルプ・マニュアルファイルを［検索対象ファイル］に追加してください。"),

@@ -13,15 +13,9 @@ namespace tq {
 
 CAddAppNameDlg::CAddAppNameDlg(const CDialogContext& context, std::string& strName,
                                QWidget* pParent)
-    : QDialog(pParent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      m_context(context),
-      m_strName(strName) {
-    setModal(true);
-    setFont(GetDialogFont());
+    : QDialog(pParent, kFixedDialogFlags), m_context(context), m_strName(strName) {
     setWindowTitle(QString::fromUtf8("アプリケーションの追加　(2/2)"));
-    CDialogUnits units(font());
-    setFixedSize(units.ToPixelsX(244), units.ToPixelsY(68));
+    CDialogUnits units = SetUpDialog(this, 244, 68);
     auto* pIntro =
         new QLabel(QString::fromUtf8(
                        "［アプリケーション一覧］に表示するアプリケーション名を指定してください。"),

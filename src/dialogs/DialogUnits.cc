@@ -1,5 +1,6 @@
 #include "dialogs/DialogUnits.h"
 
+#include <QDialog>
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QString>
@@ -56,6 +57,14 @@ void PlaceControl(QWidget* pControl, int32_t nId, const CDialogUnits& units, int
         pControl->setObjectName(QString::number(nId));
     }
     pControl->setGeometry(units.ToPixels(x, y, cx, cy));
+}
+
+CDialogUnits SetUpDialog(QDialog* pDialog, int32_t cx, int32_t cy) {
+    pDialog->setModal(true);
+    pDialog->setFont(GetDialogFont());
+    CDialogUnits units(pDialog->font());
+    pDialog->setFixedSize(units.ToPixelsX(cx), units.ToPixelsY(cy));
+    return units;
 }
 
 }  // namespace tq

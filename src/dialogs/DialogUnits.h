@@ -8,6 +8,7 @@
 #include <QRect>
 #include <cstdint>
 
+class QDialog;
 class QWidget;
 
 namespace tq {
@@ -29,6 +30,15 @@ private:
     int32_t m_nBaseWidth;   // average character width, pixels
     int32_t m_nBaseHeight;  // character height, pixels
 };
+
+// The window flags of a captioned dialog of fixed size with a close box.
+constexpr Qt::WindowFlags kFixedDialogFlags = Qt::Dialog | Qt::WindowTitleHint |
+                                              Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                                              Qt::MSWindowsFixedSizeDialogHint;
+
+// Makes the dialog modal, in the dialog font, of the template's size (dialog units); returns
+// the units its controls are placed in.
+CDialogUnits SetUpDialog(QDialog* pDialog, int32_t cx, int32_t cy);
 
 // Gives the control its id as objectName and places it at a template rectangle.
 void PlaceControl(QWidget* pControl, int32_t nId, const CDialogUnits& units, int32_t x, int32_t y,

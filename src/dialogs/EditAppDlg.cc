@@ -42,16 +42,12 @@ std::vector<std::string> GetDocPaths(const CCtrlFile& file, int32_t lIndex) {
 }  // namespace
 
 CEditAppDlg::CEditAppDlg(const CDialogContext& context, int32_t lIndex, QWidget* pParent)
-    : QDialog(pParent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+    : QDialog(pParent, kFixedDialogFlags),
       m_context(context),
       m_lIndex(lIndex),
       m_strName(context.m_pCtrlFile->GetPublicName(lIndex)) {
-    setModal(true);
-    setFont(GetDialogFont());
     setWindowTitle(QString::fromUtf8("アプリケーションの変更"));
-    CDialogUnits units(font());
-    setFixedSize(units.ToPixelsX(260), units.ToPixelsY(256));
+    CDialogUnits units = SetUpDialog(this, 260, 256);
     auto* pLabel = new QLabel(QString::fromUtf8("アプリケーション名(&N)"), this);
     PlaceControl(pLabel, 13001, units, 8, 10, 68, 8);
     m_pName = new CAppNameEdit(this);

@@ -19,14 +19,9 @@ constexpr int kOkId = 1;
 }  // namespace
 
 CNotAddedDlg::CNotAddedDlg(const std::string& strProductName, QWidget* pParent)
-    : QDialog(pParent, Qt::Dialog | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
-                           Qt::WindowTitleHint | Qt::MSWindowsFixedSizeDialogHint),
-      m_pNames(new QPlainTextEdit(this)) {
-    setModal(true);
-    setFont(GetDialogFont());
+    : QDialog(pParent, kFixedDialogFlags), m_pNames(new QPlainTextEdit(this)) {
     setWindowTitle(QStringFromCp932(strProductName));
-    CDialogUnits units(font());
-    setFixedSize(units.ToPixelsX(238), units.ToPixelsY(107));
+    CDialogUnits units = SetUpDialog(this, 238, 107);
 
     auto* pOk = new QPushButton(QStringLiteral("OK"), this);
     PlaceControl(pOk, kOkId, units, 93, 85, 50, 14);

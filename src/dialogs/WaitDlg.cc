@@ -25,10 +25,7 @@ CWaitDlg::CWaitDlg(QWidget* pParent)
       m_pText(new QLabel(QString::fromUtf8("しばらくお待ちください..."), this)),
       m_pTimer(new QTimer(this)),
       m_beep([] { QApplication::beep(); }) {
-    setModal(true);
-    setFont(GetDialogFont());
-    CDialogUnits units(font());
-    setFixedSize(units.ToPixelsX(92), units.ToPixelsY(24));
+    CDialogUnits units = SetUpDialog(this, 92, 24);
     // The modal frame the window manager does not draw for a window without a caption.
     auto* pFrame = new QFrame(this);
     pFrame->setFrameStyle(QFrame::Panel | QFrame::Raised);
