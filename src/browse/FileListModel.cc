@@ -15,8 +15,6 @@ void LogToStandardError(const std::string& strLine) {
     std::fprintf(stderr, "tqcstm: %s\n", Cp932ToUtf8Lossy(strLine).c_str());
 }
 
-// The path with its control characters as \xNN, so that a name cannot steer the terminal the
-// log is read on.
 // A path for the log, its control characters escaped (and, for a name that is not code page 932
 // text, every byte beyond ASCII), so that no name can drive the terminal that shows it.
 std::string PrintablePath(const std::string& strPath, bool bEscapeHigh = false) {
