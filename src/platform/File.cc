@@ -56,9 +56,13 @@ private:
     int m_fd = -1;
 };
 
+// rc is the result of a write-access test: a refusal, not a missing file, makes it read-only.
+bool IsWriteRefused(int rc) {
+    return rc != 0 && (errno == EACCES || errno == EROFS);
+}
+
 bool IsReadOnly(const std::string& strLinuxPath) {
-    return Sys().m_pfnAccess(strLinuxPath.c_str(), W_OK) != 0 &&
-           (errno == EACCES || errno == EROFS);
+    return IsWriteRefused(Sys().m_pfnAccess(strLinuxPath.c_str(), W_OK));
 }
 
 // Opens and deletes retry this often when a file's name changes hands between their test and
@@ -792,10 +796,8 @@ int32_t CFindFile::FindFirst(const std::string& strPattern, CFindData& data) {
             Sys().m_pfnFstatat(dirFd, pszName, &st, AT_SYMLINK_NOFOLLOW) != 0) {
             continue;  // removed while listing
         }
-        entry.m_nAttributes = AttributesFrom(onDisk, st, [&] {
-            return Sys().m_pfnFaccessat(dirFd, pszName, W_OK) != 0 &&
-                   (errno == EACCES || errno == EROFS);
-        });
+        entry.m_nAttributes = AttributesFrom(
+            onDisk, st, [&] { return IsWriteRefused(Sys().m_pfnFaccessat(dirFd, pszName, W_OK)); });
         entry.m_nSize = S_ISDIR(st.st_mode) ? 0 : static_cast<uint64_t>(st.st_size);
         entry.m_nWriteTime = st.st_mtime;
         impl->m_entries.push_back(std::move(entry));
