@@ -86,11 +86,7 @@ QStringList LocalFiles(const QMimeData* pData) {
 }  // namespace
 
 void CTargetListBox::dragEnterEvent(QDragEnterEvent* pEvent) {
-    if (LocalFiles(pEvent->mimeData()).isEmpty()) {
-        pEvent->ignore();
-        return;
-    }
-    pEvent->acceptProposedAction();
+    dragMoveEvent(pEvent);  // an entering drag is taken as a moving one is
 }
 
 void CTargetListBox::dragMoveEvent(QDragMoveEvent* pEvent) {
