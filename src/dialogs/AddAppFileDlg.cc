@@ -1,7 +1,6 @@
 #include "dialogs/AddAppFileDlg.h"
 
 #include <QLabel>
-#include <QPushButton>
 
 #include "browse/BrowseSettings.h"
 #include "dialogs/DialogUnits.h"
@@ -35,15 +34,8 @@ CAddAppFileDlg::CAddAppFileDlg(const CDialogContext& context, CAddAppFiles& file
     PlaceControl(pIntro, -1, units, 8, 8, 244, 8);
     m_pPane = new CFileSelectionPane(this, units, kLayout, MakeHelpFileCheck(context),
                                      context.m_strProductName);
-    auto* pNext = new QPushButton(QString::fromUtf8("次へ(&N) >"), this);
-    PlaceControl(pNext, 1, units, 148, 236, 48, 16);
-    pNext->setDefault(true);
-    auto* pCancel = new QPushButton(QString::fromUtf8("キャンセル"), this);
-    PlaceControl(pCancel, 2, units, 204, 236, 48, 16);
-    pCancel->setAutoDefault(false);
-    connect(pNext, &QPushButton::clicked, this, &CAddAppFileDlg::accept);
-    connect(pCancel, &QPushButton::clicked, this, &CAddAppFileDlg::reject);
-    m_pPane->SetDialogDefault(pNext);
+    m_pPane->SetDialogDefault(
+        AddDefaultAndCancel(this, units, QString::fromUtf8("次へ(&N) >"), 148, 204, 236));
 
     m_pPane->Open(GetCurrentFolder(context.m_strSettingsKey), files.m_nView,
                   GetFileFilter(context.m_strSettingsKey), true, files.m_targets);

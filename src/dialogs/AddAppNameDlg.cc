@@ -28,20 +28,13 @@ CAddAppNameDlg::CAddAppNameDlg(const CDialogContext& context, std::string& strNa
     pLabel->setBuddy(m_pName);
     auto* pBack = new QPushButton(QString::fromUtf8("< 戻る(&B)"), this);
     PlaceControl(pBack, 54, units, 80, 44, 48, 16);
-    auto* pFinish = new QPushButton(QString::fromUtf8("完了"), this);
-    PlaceControl(pFinish, 1, units, 132, 44, 48, 16);
-    auto* pCancel = new QPushButton(QString::fromUtf8("キャンセル"), this);
-    PlaceControl(pCancel, 2, units, 188, 44, 48, 16);
+    AddDefaultAndCancel(this, units, QString::fromUtf8("完了"), 132, 188, 44);
     pBack->setAutoDefault(false);
-    pCancel->setAutoDefault(false);
-    pFinish->setDefault(true);
     connect(pBack, &QPushButton::clicked, this, [this] {
         // Kept as typed, neither checked nor trimmed: Next brings it back unchanged.
         m_pName->GetNameText(m_strName);
         done(kBack);
     });
-    connect(pFinish, &QPushButton::clicked, this, &CAddAppNameDlg::accept);
-    connect(pCancel, &QPushButton::clicked, this, &CAddAppNameDlg::reject);
     m_pName->SetNameText(strName);
     m_pName->setFocus();
 }

@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QFontDatabase>
 #include <QFontMetrics>
+#include <QPushButton>
 #include <QString>
 #include <QWidget>
 
@@ -65,6 +66,20 @@ CDialogUnits SetUpDialog(QDialog* pDialog, int32_t cx, int32_t cy) {
     CDialogUnits units(pDialog->font());
     pDialog->setFixedSize(units.ToPixelsX(cx), units.ToPixelsY(cy));
     return units;
+}
+
+QPushButton* AddDefaultAndCancel(QDialog* pDialog, const CDialogUnits& units,
+                                 const QString& strDefault, int32_t xDefault, int32_t xCancel,
+                                 int32_t y) {
+    auto* pDefault = new QPushButton(strDefault, pDialog);
+    PlaceControl(pDefault, 1, units, xDefault, y, 48, 16);
+    pDefault->setDefault(true);
+    auto* pCancel = new QPushButton(QString::fromUtf8("キャンセル"), pDialog);
+    PlaceControl(pCancel, 2, units, xCancel, y, 48, 16);
+    pCancel->setAutoDefault(false);
+    QObject::connect(pDefault, &QPushButton::clicked, pDialog, &QDialog::accept);
+    QObject::connect(pCancel, &QPushButton::clicked, pDialog, &QDialog::reject);
+    return pDefault;
 }
 
 }  // namespace tq

@@ -9,6 +9,8 @@
 #include <cstdint>
 
 class QDialog;
+class QPushButton;
+class QString;
 class QWidget;
 
 namespace tq {
@@ -39,6 +41,12 @@ constexpr Qt::WindowFlags kFixedDialogFlags = Qt::Dialog | Qt::WindowTitleHint |
 // Makes the dialog modal, in the dialog font, of the template's size (dialog units); returns
 // the units its controls are placed in.
 CDialogUnits SetUpDialog(QDialog* pDialog, int32_t cx, int32_t cy);
+
+// The dialog's default button (id 1, bound to accept) at (xDefault, y) and Cancel (id 2, bound
+// to reject) at (xCancel, y), both 48 x 16 units; returns the default button.
+QPushButton* AddDefaultAndCancel(QDialog* pDialog, const CDialogUnits& units,
+                                 const QString& strDefault, int32_t xDefault, int32_t xCancel,
+                                 int32_t y);
 
 // Gives the control its id as objectName and places it at a template rectangle.
 void PlaceControl(QWidget* pControl, int32_t nId, const CDialogUnits& units, int32_t x, int32_t y,

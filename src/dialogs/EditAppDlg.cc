@@ -2,7 +2,6 @@
 
 #include <QGroupBox>
 #include <QLabel>
-#include <QPushButton>
 
 #include "applications/AppNameRules.h"
 #include "applications/AppliCommit.h"
@@ -57,15 +56,8 @@ CEditAppDlg::CEditAppDlg(const CDialogContext& context, int32_t lIndex, QWidget*
     PlaceControl(pFrame, -1, units, 8, 28, 244, 196);
     m_pPane = new CFileSelectionPane(this, units, kLayout, MakeHelpFileCheck(context),
                                      context.m_strProductName);
-    auto* pOk = new QPushButton(QStringLiteral("OK"), this);
-    PlaceControl(pOk, 1, units, 152, 232, 48, 16);
-    pOk->setDefault(true);
-    auto* pCancel = new QPushButton(QString::fromUtf8("キャンセル"), this);
-    PlaceControl(pCancel, 2, units, 204, 232, 48, 16);
-    pCancel->setAutoDefault(false);
-    connect(pOk, &QPushButton::clicked, this, &CEditAppDlg::accept);
-    connect(pCancel, &QPushButton::clicked, this, &CEditAppDlg::reject);
-    m_pPane->SetDialogDefault(pOk);
+    m_pPane->SetDialogDefault(
+        AddDefaultAndCancel(this, units, QStringLiteral("OK"), 152, 204, 232));
     m_pPane->SetAddedSink([this](const std::string& strPath) { m_sets.NoteAdded(strPath); });
     m_pPane->SetRemovedSink([this](const std::string& strPath) { m_sets.NoteRemoved(strPath); });
 
