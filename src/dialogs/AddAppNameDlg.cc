@@ -21,11 +21,7 @@ CAddAppNameDlg::CAddAppNameDlg(const CDialogContext& context, std::string& strNa
                        "［アプリケーション一覧］に表示するアプリケーション名を指定してください。"),
                    this);
     PlaceControl(pIntro, 13002, units, 8, 8, 228, 8);
-    auto* pLabel = new QLabel(QString::fromUtf8("アプリケーション名(&N)"), this);
-    PlaceControl(pLabel, 13001, units, 8, 26, 68, 8);
-    m_pName = new CAppNameEdit(this);
-    PlaceControl(m_pName, 1017, units, 76, 24, 160, 12);
-    pLabel->setBuddy(m_pName);
+    m_pName = CAppNameEdit::AddWithLabel(this, units, 24, 160);
     auto* pBack = new QPushButton(QString::fromUtf8("< 戻る(&B)"), this);
     PlaceControl(pBack, 54, units, 80, 44, 48, 16);
     AddDefaultAndCancel(this, units, QString::fromUtf8("完了"), 132, 188, 44);

@@ -1,5 +1,8 @@
 #include "dialogs/AppNameEdit.h"
 
+#include <QLabel>
+
+#include "dialogs/DialogUnits.h"
 #include "dialogs/InputMethod.h"
 #include "dialogs/QtText.h"
 
@@ -24,6 +27,16 @@ void CAppNameEdit::SetNameText(const std::string& strText) {
 void CAppNameEdit::SetCaretAtByte(const std::string& strText, size_t nByte) {
     setCursorPosition(
         static_cast<int>(QStringFromCp932(std::string_view(strText).substr(0, nByte)).size()));
+}
+
+CAppNameEdit* CAppNameEdit::AddWithLabel(QWidget* pDialog, const CDialogUnits& units, int32_t y,
+                                         int32_t cx) {
+    auto* pLabel = new QLabel(QString::fromUtf8("アプリケーション名(&N)"), pDialog);
+    PlaceControl(pLabel, 13001, units, 8, y + 2, 68, 8);
+    auto* pName = new CAppNameEdit(pDialog);
+    PlaceControl(pName, 1017, units, 76, y, cx, 12);
+    pLabel->setBuddy(pName);
+    return pName;
 }
 
 void CAppNameEdit::focusInEvent(QFocusEvent* pEvent) {

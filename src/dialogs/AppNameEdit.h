@@ -3,9 +3,12 @@
 #pragma once
 
 #include <QLineEdit>
+#include <cstdint>
 #include <string>
 
 namespace tq {
+
+class CDialogUnits;
 
 class CAppNameEdit : public QLineEdit {
     Q_OBJECT
@@ -17,6 +20,10 @@ public:
     void SetNameText(const std::string& strText);
     // Puts the caret before the character that starts at byte nByte of the code page text.
     void SetCaretAtByte(const std::string& strText, size_t nByte);
+
+    // The field of width cx at row y of the dialog's template, with its label to its left.
+    static CAppNameEdit* AddWithLabel(QWidget* pDialog, const CDialogUnits& units, int32_t y,
+                                      int32_t cx);
 
 protected:
     void focusInEvent(QFocusEvent* pEvent) override;

@@ -1,7 +1,6 @@
 #include "dialogs/EditAppDlg.h"
 
 #include <QGroupBox>
-#include <QLabel>
 
 #include "applications/AppNameRules.h"
 #include "applications/AppliCommit.h"
@@ -47,11 +46,7 @@ CEditAppDlg::CEditAppDlg(const CDialogContext& context, int32_t lIndex, QWidget*
       m_strName(context.m_pCtrlFile->GetPublicName(lIndex)) {
     setWindowTitle(QString::fromUtf8("アプリケーションの変更"));
     CDialogUnits units = SetUpDialog(this, 260, 256);
-    auto* pLabel = new QLabel(QString::fromUtf8("アプリケーション名(&N)"), this);
-    PlaceControl(pLabel, 13001, units, 8, 10, 68, 8);
-    m_pName = new CAppNameEdit(this);
-    PlaceControl(m_pName, 1017, units, 76, 8, 176, 12);
-    pLabel->setBuddy(m_pName);
+    m_pName = CAppNameEdit::AddWithLabel(this, units, 8, 176);
     auto* pFrame = new QGroupBox(QString::fromUtf8("検索対象ファイルの指定"), this);
     PlaceControl(pFrame, -1, units, 8, 28, 244, 196);
     m_pPane = new CFileSelectionPane(this, units, kLayout, MakeHelpFileCheck(context),
