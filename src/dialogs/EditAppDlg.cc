@@ -57,17 +57,14 @@ CEditAppDlg::CEditAppDlg(const CDialogContext& context, int32_t lIndex, QWidget*
     m_pPane->SetRemovedSink([this](const std::string& strPath) { m_sets.NoteRemoved(strPath); });
 
     m_pName->SetNameText(m_strName);
-    m_pPane->Open(GetStartFolder(), 3, GetFileFilter(context.m_strSettingsKey), false,
-                  GetDocPaths(*context.m_pCtrlFile, lIndex));
+    const std::vector<std::string> docs = GetDocPaths(*context.m_pCtrlFile, lIndex);
+    m_pPane->Open(GetStartFolder(docs), 3, GetFileFilter(context.m_strSettingsKey), false, docs);
     m_pName->setFocus();
 }
 
-std::string CEditAppDlg::GetStartFolder() const {
-    const CCtrlFile& file = *m_context.m_pCtrlFile;
-    std::string strLast;
-    const int32_t nCount = file.GetDocCount(m_lIndex);
-    if (nCount > 0 && file.GetDocDisplayPath(m_lIndex, nCount - 1, strLast) >= 0) {
-        std::string strFolder = CFolderPath(strLast).DeepestExisting();
+std::string CEditAppDlg::GetStartFolder(const std::vector<std::string>& docs) const {
+    if (!docs.empty()) {
+        std::string strFolder = CFolderPath(docs.back()).DeepestExisting();
         if (!strFolder.empty()) {
             return strFolder;
         }

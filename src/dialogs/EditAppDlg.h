@@ -5,6 +5,7 @@
 
 #include <QDialog>
 #include <string>
+#include <vector>
 
 #include "applications/EditFileSets.h"
 #include "dialogs/DialogProvider.h"
@@ -28,8 +29,9 @@ public:
     void done(int nResult) override;
 
 private:
-    // The folder to open in: that of the last document, else where the user last browsed.
-    std::string GetStartFolder() const;
+    // The folder to open in: that of the last of the documents, else where the user last
+    // browsed.
+    std::string GetStartFolder(const std::vector<std::string>& docs) const;
 
     const CDialogContext& m_context;
     int32_t m_lIndex;
