@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <functional>
 #include <mutex>
+#include <numeric>
 #include <utility>
 #include <vector>
 
@@ -726,9 +727,7 @@ void SortFound(std::vector<CFindData>& entries) {
         keys.push_back(ToUpperCp932(entry.m_strName));
     }
     std::vector<size_t> order(entries.size());
-    for (size_t n = 0; n < order.size(); ++n) {
-        order[n] = n;
-    }
+    std::iota(order.begin(), order.end(), size_t{0});
     std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
         const std::string& strA = entries[a].m_strName;
         const std::string& strB = entries[b].m_strName;
