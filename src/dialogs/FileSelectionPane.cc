@@ -11,6 +11,7 @@
 #include <QStyle>
 
 #include "applications/HaveTopic.h"
+#include "browse/FileInfoProvider.h"
 #include "browse/FileListModel.h"
 #include "browse/FolderPath.h"
 #include "dialogs/DialogUnits.h"
@@ -23,7 +24,6 @@
 #include "dialogs/TargetListBox.h"
 #include "dialogs/WaitDlg.h"
 #include "manager/CtrlFile.h"
-#include "platform/Cp932.h"
 #include "platform/File.h"
 #include "platform/Path.h"
 #include "resources/StringTable.h"
@@ -273,6 +273,7 @@ void CFileSelectionPane::OnFilesDropped(const QStringList& localPaths) {
 
 void CFileSelectionPane::AddPaths(const std::vector<std::string>& paths, size_t nChosen) {
     // As the files of Add: folders are left out.
+    const CPlainFileInfoProvider names;
     std::vector<CCheckItem> items;
     for (const std::string& strPath : paths) {
         uint32_t attributes = 0;
@@ -280,9 +281,7 @@ void CFileSelectionPane::AddPaths(const std::vector<std::string>& paths, size_t 
             (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
             continue;
         }
-        const size_t nSlash = FindLastChar(strPath, '\\');
-        items.push_back(
-            {strPath, nSlash == std::string::npos ? strPath : strPath.substr(nSlash + 1)});
+        items.push_back({strPath, names.GetDisplayName(strPath)});
     }
     if (!items.empty()) {
         AddFiles(items, nChosen);
