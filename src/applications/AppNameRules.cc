@@ -117,15 +117,14 @@ uint32_t ApplyEditAppName(CCtrlFile& file, int32_t index, const std::string& str
     if (bTargetsEmpty) {
         return IDS_SPECIFY_TARGETS;
     }
-    // The same name again changes nothing, so that an OK without changes has nothing to save.
-    if (strName != strOldName) {
-        if (file.RenameAppli(index, strName) < 0) {
-            return IDS_APP_NAME_UNUSABLE;
-        }
-        if (file.RenameGroup(&strParent, strOldName, strName) < 0) {
-            file.RenameAppli(index, strOldName);
-            return IDS_APP_NAME_UNUSABLE;
-        }
+    // The same name again: both renames change nothing, so an OK without changes has nothing
+    // to save.
+    if (file.RenameAppli(index, strName) < 0) {
+        return IDS_APP_NAME_UNUSABLE;
+    }
+    if (file.RenameGroup(&strParent, strOldName, strName) < 0) {
+        file.RenameAppli(index, strOldName);
+        return IDS_APP_NAME_UNUSABLE;
     }
     strNewName = strName;
     return 0;
