@@ -23,6 +23,10 @@ struct CBaseFileOutline {
 // text (code page 932; keys without regard to case, values with or without quotes).
 CBaseFileOutline OutlineBaseFile(std::string_view text);
 
+// A string value of a key below HKEY_LOCAL_MACHINE, up to its first zero byte; empty when the
+// key or the value is missing.
+std::string ReadMachineString(const std::string& strKey, const std::string& strName);
+
 // The product keys installed (below SOFTWARE\Orbanworks\Trellisquest), code page 932.
 std::vector<std::string> ListProducts();
 
