@@ -497,11 +497,7 @@ void CMainWindow::UpdateIndexMarkers() {
     for (int i = 0; i < 3; ++i) {
         for (size_t n = 0; n < m_sections[i].size(); ++n) {
             CDatabaseRow& row = m_sections[i][n];
-            row.m_bIndexPending = false;
-            for (const std::string& strName : pending) {
-                row.m_bIndexPending =
-                    row.m_bIndexPending || EqualsNoCase(strName, row.m_strPublicName);
-            }
+            row.m_bIndexPending = IsIndexPending(pending, row.m_strPublicName);
             SetRowItem(m_pSectionItems[i]->child(static_cast<int>(n)), row);
         }
     }

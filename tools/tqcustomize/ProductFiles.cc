@@ -1,5 +1,6 @@
 #include "ProductFiles.h"
 
+#include <algorithm>
 #include <charconv>
 #include <fstream>
 #include <iterator>
@@ -124,6 +125,12 @@ std::vector<std::string> ReadPendingPublicNames(const std::string& strKeyPath) {
         }
     }
     return names;
+}
+
+bool IsIndexPending(const std::vector<std::string>& pending, const std::string& strPublicName) {
+    return std::any_of(pending.begin(), pending.end(), [&strPublicName](const std::string& s) {
+        return EqualsNoCase(s, strPublicName);
+    });
 }
 
 std::string ReadIndexingLog(const std::string& strKeyPath) {

@@ -32,6 +32,8 @@ std::vector<std::string> ListProducts();
 
 // The public names of the databases that have a rebuild request the builder has not consumed.
 std::vector<std::string> ReadPendingPublicNames(const std::string& strKeyPath);
+// Whether a database of that public name is among them (names compared without regard to case).
+bool IsIndexPending(const std::vector<std::string>& pending, const std::string& strPublicName);
 // The indexing log of the product's base control file; empty when there is none.
 std::string ReadIndexingLog(const std::string& strKeyPath);
 

@@ -4,7 +4,6 @@
 
 #include "ProductFiles.h"
 #include "platform/ComHost.h"
-#include "platform/Cp932.h"
 #include "resources/ErrorCodes.h"
 
 namespace tq::customize {
@@ -109,9 +108,7 @@ int32_t CProductSession::Load(std::vector<CDatabaseRow>& rows, int32_t& lStatus,
                 rows.clear();
                 return lResult;
             }
-            row.m_bIndexPending = std::any_of(
-                pending.begin(), pending.end(),
-                [&row](const std::string& s) { return EqualsNoCase(s, row.m_strPublicName); });
+            row.m_bIndexPending = IsIndexPending(pending, row.m_strPublicName);
             if (progress && rows.size() % kProgressStep == 0) {
                 progress(static_cast<int32_t>(rows.size()), lTotal);
             }
