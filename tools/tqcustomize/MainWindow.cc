@@ -412,7 +412,6 @@ void CMainWindow::Add(const std::vector<std::string>& targets) {
         ShowError(lResult);
         return;
     }
-    row.m_bWasSelected = row.m_bSelected;
     m_sections[kTypeFree - 1].push_back(row);
     auto* pItem = new QTreeWidgetItem(m_pSectionItems[kTypeFree - 1]);
     m_bFilling = true;
