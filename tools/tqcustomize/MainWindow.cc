@@ -498,9 +498,12 @@ void CMainWindow::UpdateIndexMarkers() {
     m_bFilling = true;
     for (int i = 0; i < 3; ++i) {
         for (size_t n = 0; n < m_sections[i].size(); ++n) {
+            // Only the rows whose marker changed are drawn again: a save touches few of thousands.
             CDatabaseRow& row = m_sections[i][n];
-            row.m_bIndexPending = IsIndexPending(pending, row.m_strPublicName);
-            SetRowItem(m_pSectionItems[i]->child(static_cast<int>(n)), row);
+            if (IsIndexPending(pending, row.m_strPublicName) != row.m_bIndexPending) {
+                row.m_bIndexPending = !row.m_bIndexPending;
+                SetRowItem(m_pSectionItems[i]->child(static_cast<int>(n)), row);
+            }
         }
     }
     m_bFilling = false;
