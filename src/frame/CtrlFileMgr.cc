@@ -179,8 +179,8 @@ int32_t CCtrlFileMgr::OpenEditAppDialog(int32_t lType, int32_t lNumber) {
         return lIndex;
     }
     // The product's own databases cannot be renamed: every OK of their dialog could only fail.
-    if (lIndex < GetCtrlFile().CountDBs(DBTYPE_FIXED) + GetCtrlFile().CountDBs(DBTYPE_SELECTION)) {
-        return SetErrorCode(TQE_DB_LOCKED);
+    if (int32_t err = GetCtrlFile().CheckFreeType(lIndex); err != 0) {
+        return SetErrorCode(err);
     }
     int32_t lResult = GetDialogProvider().RunEditAppDialog(MakeDialogContext(), lIndex);
     return lResult < 0 ? SetErrorCode(lResult) : lResult;

@@ -101,6 +101,9 @@ public:
     // Removes a free-type database, with its groups that nothing else uses. With bConfirm the
     // user is asked first (No: TQE_CANCELLED).
     int32_t RemoveAppli(int32_t index, bool bConfirm);
+    // 0 for a free-type database (one the user may change); TQE_DB_LOCKED for the product's
+    // own, TQE_DB_NUMBER for a bad index.
+    int32_t CheckFreeType(int32_t index) const;
 
     // ---- documents (applications/DocEntries.cc) ----
 
@@ -158,7 +161,6 @@ private:
     void EndSave();
     std::string GetCaption() const;
 
-    int32_t CheckFreeType(int32_t index) const;
     CCtrlGroup* FindGroupToRename(const std::string* pParentName,
                                   const std::string& strOldName) const;
     bool IsValidIndex(int32_t index) const;

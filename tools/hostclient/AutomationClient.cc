@@ -8,8 +8,8 @@ namespace tq::host {
 
 namespace {
 
-// The decorated names of the plain exports: int32_t (const char*), int32_t (const char*) and
-// uint32_t (int32_t, char*, uint32_t).
+// The decorated names of the plain exports: int32_t (const char*), int32_t (const char*),
+// uint32_t (int32_t, char*, uint32_t) and void (const char*).
 constexpr const char* kExportBaseInfoToControl = "_Z24VXCSTM_BaseInfoToControlPKc";
 constexpr const char* kExportGetStatus = "_Z16VXCSTM_GetStatusPKc";
 constexpr const char* kExportGetErrorString = "_Z21VXCSTM_GetErrorStringiPcj";

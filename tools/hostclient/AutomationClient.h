@@ -56,15 +56,15 @@ private:
     CComPtr<IDispatch> m_pDispatch;
 };
 
-// The three plain exports of the module that serves the ProgID.
+// The plain exports of the module that serves the ProgID.
 struct CModuleExports {
     int32_t (*m_pfnBaseInfoToControl)(const char*) = nullptr;
     int32_t (*m_pfnGetStatus)(const char*) = nullptr;
     uint32_t (*m_pfnGetErrorString)(int32_t, char*, uint32_t) = nullptr;
-
-    HRESULT Load(std::string* pstrDetail);
     // The export that hands the next add wizard its first files; null when the module has none.
     void (*m_pfnSetAddTargets)(const char*) = nullptr;
+
+    HRESULT Load(std::string* pstrDetail);
     // The message of a code through the size query and a second call; empty when it has none.
     std::string GetErrorString(int32_t lCode) const;
 };

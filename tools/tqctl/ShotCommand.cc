@@ -168,8 +168,11 @@ const struct {
 
 int RunShot(const std::vector<std::string>& args) {
     if (args.size() != 3) {
-        std::cerr << "usage: tqctl shot filelist|details|location|location-open|wait|report|"
-                     "add-files|add-name|edit FOLDER OUT.png\n";
+        std::cerr << "usage: tqctl shot ";
+        for (const auto& widget : kWidgets) {
+            std::cerr << (&widget == kWidgets ? "" : "|") << widget.m_pszName;
+        }
+        std::cerr << " FOLDER OUT.png\n";
         return kExitUsage;
     }
     // FOLDER is a Linux path, or a Windows path with its drive or UNC prefix.

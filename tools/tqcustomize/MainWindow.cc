@@ -309,28 +309,31 @@ void CMainWindow::FillList() {
     }
 }
 
-CDatabaseRow* CMainWindow::GetCurrentRow(QTreeWidgetItem** ppItem) {
-    QTreeWidgetItem* pItem = m_pList->currentItem();
+CDatabaseRow* CMainWindow::GetRow(QTreeWidgetItem* pItem) {
     QTreeWidgetItem* pSection = pItem != nullptr ? pItem->parent() : nullptr;
     for (int i = 0; i < 3 && pSection != nullptr; ++i) {
         if (pSection == m_pSectionItems[i]) {
-            const int nIndex = pSection->indexOfChild(pItem);
-            if (ppItem != nullptr) {
-                *ppItem = pItem;
-            }
-            return &m_sections[i][static_cast<size_t>(nIndex)];
+            return &m_sections[i][static_cast<size_t>(pSection->indexOfChild(pItem))];
         }
     }
     return nullptr;
 }
 
+CDatabaseRow* CMainWindow::GetCurrentRow(QTreeWidgetItem** ppItem) {
+    QTreeWidgetItem* pItem = m_pList->currentItem();
+    CDatabaseRow* pRow = GetRow(pItem);
+    if (pRow != nullptr && ppItem != nullptr) {
+        *ppItem = pItem;
+    }
+    return pRow;
+}
+
 void CMainWindow::OnItemChanged(QTreeWidgetItem* pItem, int nColumn) {
-    QTreeWidgetItem* pSection = pItem->parent();
-    if (m_bFilling || nColumn != kColumnName || pSection == nullptr) {
+    CDatabaseRow* pRow = m_bFilling || nColumn != kColumnName ? nullptr : GetRow(pItem);
+    if (pRow == nullptr) {
         return;
     }
-    const int nType = m_pList->indexOfTopLevelItem(pSection) + 1;
-    CDatabaseRow& row = m_sections[nType - 1][static_cast<size_t>(pSection->indexOfChild(pItem))];
+    CDatabaseRow& row = *pRow;
     const bool bChecked = pItem->checkState(kColumnName) == Qt::Checked;
     if (bChecked == row.m_bSelected) {
         return;
@@ -338,7 +341,7 @@ void CMainWindow::OnItemChanged(QTreeWidgetItem* pItem, int nColumn) {
     const bool bAllowed = GetActionState(CAction::Toggle,
                                          [&] {
                                              CWindowState state = m_state;
-                                             state.m_lCurrentType = nType;
+                                             state.m_lCurrentType = row.m_lType;
                                              return state;
                                          }())
                               .m_bEnabled;
@@ -409,7 +412,6 @@ void CMainWindow::Add(const std::vector<std::string>& targets) {
         ShowError(lResult);
         return;
     }
-    row.m_bWasSelected = row.m_bSelected;
     m_sections[kTypeFree - 1].push_back(row);
     auto* pItem = new QTreeWidgetItem(m_pSectionItems[kTypeFree - 1]);
     m_bFilling = true;
@@ -496,13 +498,12 @@ void CMainWindow::UpdateIndexMarkers() {
     m_bFilling = true;
     for (int i = 0; i < 3; ++i) {
         for (size_t n = 0; n < m_sections[i].size(); ++n) {
+            // Only the rows whose marker changed are drawn again: a save touches few of thousands.
             CDatabaseRow& row = m_sections[i][n];
-            row.m_bIndexPending = false;
-            for (const std::string& strName : pending) {
-                row.m_bIndexPending =
-                    row.m_bIndexPending || EqualsNoCase(strName, row.m_strPublicName);
+            if (IsIndexPending(pending, row.m_strPublicName) != row.m_bIndexPending) {
+                row.m_bIndexPending = !row.m_bIndexPending;
+                SetRowItem(m_pSectionItems[i]->child(static_cast<int>(n)), row);
             }
-            SetRowItem(m_pSectionItems[i]->child(static_cast<int>(n)), row);
         }
     }
     m_bFilling = false;

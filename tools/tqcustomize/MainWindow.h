@@ -70,7 +70,9 @@ private:
     void SetRowItem(QTreeWidgetItem* pItem, const CDatabaseRow& row);
     void OnItemChanged(QTreeWidgetItem* pItem, int nColumn);
     void ToggleCurrent();
-    // The current database and its section's rows; null when none is current.
+    // The database of a row of the list; null for a section's row or none.
+    CDatabaseRow* GetRow(QTreeWidgetItem* pItem);
+    // The current database (and its row of the list); null when none is current.
     CDatabaseRow* GetCurrentRow(QTreeWidgetItem** ppItem = nullptr);
     void Update();
     void ShowError(int32_t lCode);

@@ -1,5 +1,6 @@
 #include "ProductFiles.h"
 
+#include <algorithm>
 #include <charconv>
 #include <fstream>
 #include <iterator>
@@ -24,17 +25,6 @@ std::string Unquote(std::string_view s) {
     return std::string(s);
 }
 
-std::string ReadString(const std::string& strKey, const std::string& strName) {
-    CRegKey key;
-    uint32_t type = 0;
-    std::string data;
-    if (key.Open(HKEY_LOCAL_MACHINE, strKey, KEY_READ) != 0 ||
-        key.QueryValue(strName, type, data) != 0) {
-        return {};
-    }
-    return data.substr(0, data.find('\0'));
-}
-
 std::string ReadLinuxText(const std::string& strWinPath) {
     std::string strLinux;
     if (strWinPath.empty() || ResolvePath(strWinPath, strLinux) != 0) {
@@ -45,17 +35,28 @@ std::string ReadLinuxText(const std::string& strWinPath) {
 }
 
 std::string ControlFolder(const std::string& strKeyPath) {
-    std::string strFolder = ReadString(strKeyPath + "\\Path", "Control");
+    std::string strFolder = ReadMachineString(strKeyPath + "\\Path", "Control");
     return strFolder.empty() || strFolder.back() == '\\' ? strFolder : strFolder + "\\";
 }
 
 CBaseFileOutline ReadOutline(const std::string& strKeyPath) {
-    const std::string strFile = ReadString(strKeyPath + "\\Builder", "BaseControlFile");
+    const std::string strFile = ReadMachineString(strKeyPath + "\\Builder", "BaseControlFile");
     return strFile.empty() ? CBaseFileOutline{}
                            : OutlineBaseFile(ReadLinuxText(ControlFolder(strKeyPath) + strFile));
 }
 
 }  // namespace
+
+std::string ReadMachineString(const std::string& strKey, const std::string& strName) {
+    CRegKey key;
+    uint32_t type = 0;
+    std::string data;
+    if (key.Open(HKEY_LOCAL_MACHINE, strKey, KEY_READ) != 0 ||
+        key.QueryValue(strName, type, data) != 0) {
+        return {};
+    }
+    return data.substr(0, data.find('\0'));
+}
 
 CBaseFileOutline OutlineBaseFile(std::string_view text) {
     CBaseFileOutline outline;
@@ -126,6 +127,12 @@ std::vector<std::string> ReadPendingPublicNames(const std::string& strKeyPath) {
     return names;
 }
 
+bool IsIndexPending(const std::vector<std::string>& pending, const std::string& strPublicName) {
+    return std::any_of(pending.begin(), pending.end(), [&strPublicName](const std::string& s) {
+        return EqualsNoCase(s, strPublicName);
+    });
+}
+
 std::string ReadIndexingLog(const std::string& strKeyPath) {
     const std::string strLog = ReadOutline(strKeyPath).m_strOutputLog;
     // A log named without a drive or a server lives in the control folder.
@@ -159,7 +166,7 @@ std::string CWindowPlacement::Format() const {
 }
 
 bool ReadWindowPlacement(const std::string& strKeyPath, CWindowPlacement& placement) {
-    return placement.Parse(ReadString(strKeyPath + kSettingsKey, kPlacementValue));
+    return placement.Parse(ReadMachineString(strKeyPath + kSettingsKey, kPlacementValue));
 }
 
 void WriteWindowPlacement(const std::string& strKeyPath, const CWindowPlacement& placement) {

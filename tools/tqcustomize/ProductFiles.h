@@ -23,11 +23,17 @@ struct CBaseFileOutline {
 // text (code page 932; keys without regard to case, values with or without quotes).
 CBaseFileOutline OutlineBaseFile(std::string_view text);
 
+// A string value of a key below HKEY_LOCAL_MACHINE, up to its first zero byte; empty when the
+// key or the value is missing.
+std::string ReadMachineString(const std::string& strKey, const std::string& strName);
+
 // The product keys installed (below SOFTWARE\Orbanworks\Trellisquest), code page 932.
 std::vector<std::string> ListProducts();
 
 // The public names of the databases that have a rebuild request the builder has not consumed.
 std::vector<std::string> ReadPendingPublicNames(const std::string& strKeyPath);
+// Whether a database of that public name is among them (names compared without regard to case).
+bool IsIndexPending(const std::vector<std::string>& pending, const std::string& strPublicName);
 // The indexing log of the product's base control file; empty when there is none.
 std::string ReadIndexingLog(const std::string& strKeyPath);
 

@@ -4,8 +4,6 @@
 
 #include "ProductFiles.h"
 #include "platform/ComHost.h"
-#include "platform/Cp932.h"
-#include "platform/Registry.h"
 #include "resources/ErrorCodes.h"
 
 namespace tq::customize {
@@ -48,12 +46,7 @@ int32_t CProductSession::Open(const std::string& strProduct) {
     if (!result.GetBool()) {
         return m_client.GetErrorCode();
     }
-    CRegKey key;
-    uint32_t type = 0;
-    if (key.Open(HKEY_LOCAL_MACHINE, m_strKeyPath, KEY_READ) == 0 &&
-        key.QueryValue("ProductName", type, m_strProductName) == 0) {
-        m_strProductName.resize(std::min(m_strProductName.size(), m_strProductName.find('\0')));
-    }
+    m_strProductName = ReadMachineString(m_strKeyPath, "ProductName");
     m_bReady = true;
     return 0;
 }
@@ -115,9 +108,7 @@ int32_t CProductSession::Load(std::vector<CDatabaseRow>& rows, int32_t& lStatus,
                 rows.clear();
                 return lResult;
             }
-            row.m_bIndexPending = std::any_of(
-                pending.begin(), pending.end(),
-                [&row](const std::string& s) { return EqualsNoCase(s, row.m_strPublicName); });
+            row.m_bIndexPending = IsIndexPending(pending, row.m_strPublicName);
             if (progress && rows.size() % kProgressStep == 0) {
                 progress(static_cast<int32_t>(rows.size()), lTotal);
             }

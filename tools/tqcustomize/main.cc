@@ -121,13 +121,14 @@ int main(int argc, char** argv) {
         return 1;
     }
     // Started from the desktop without a product: the one installed, if there is only one.
-    const std::vector<std::string> products = tq::customize::ListProducts();
-    if (strProduct.empty() && products.size() == 1) {
+    if (strProduct.empty()) {
+        const std::vector<std::string> products = tq::customize::ListProducts();
+        if (products.size() != 1) {
+            QMessageBox::critical(nullptr, "tqcustomize",
+                                  "製品を指定してください (--product KEY または TQ_PRODUCT)");
+            return Usage("no product: give --product KEY or set TQ_PRODUCT");
+        }
         strProduct = products[0];
-    } else if (strProduct.empty()) {
-        QMessageBox::critical(nullptr, "tqcustomize",
-                              "製品を指定してください (--product KEY または TQ_PRODUCT)");
-        return Usage("no product: give --product KEY or set TQ_PRODUCT");
     }
     tq::customize::CMainWindow window(strProduct);
     if (bQuitAfterLoad) {
