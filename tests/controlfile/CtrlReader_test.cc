@@ -212,11 +212,6 @@ TEST(CtrlReaderTest, DatabaseKeysAndTextRules) {
     EXPECT_EQ(db.m_date.m_nYear, 2004);
     EXPECT_EQ(db.m_date.m_nSecond, 9);
     EXPECT_TRUE(db.m_date.IsWritable());
-    // LF alone ends a line, 0x1A the text; a last line needs no end; comments, empty lines go.
-    ASSERT_EQ(ParseAndValidate(model, kGroup1 + "[A]\nGroup=1\nDoc=x\r\n\x1A[bad\r\n").m_lResult,
-              0);
-    ASSERT_EQ(ParseAndValidate(model, ":c\r\n\r\n" + kGroup1 + "[A]\nGroup=1\nDoc=x").m_lResult, 0);
-    EXPECT_EQ(model.GetDatabase(0)->m_docs, CtrlStringList{"x"});
 }
 
 TEST(CtrlReaderTest, LoadChecksListFilesAndRereadsTheHeldFile) {
