@@ -75,20 +75,16 @@ public:
         EXPECT_EQ(call.m_hr, S_OK) << pszName;
         return call.m_result.vt == VT_I4 ? call.m_result.lVal : 0x7FFFFFFF;
     }
-    bool Bool(const char* pszName, std::vector<CVariant> args = {}) {
-        CDispCall call = Call(pszName, std::move(args));
-        EXPECT_EQ(call.m_result.vt, VT_BOOL) << pszName;
-        return call.m_result.boolVal != VARIANT_FALSE;
-    }
     int32_t ErrorCode() { return Long("ErrorCode"); }
-    bool Ready(const char* pszProduct = "Demo") { return Bool("SetProductKey", {Str(pszProduct)}); }
-
-    static CVariant Str(const std::string& s) {
-        CVariant v;
+    // SetProductKey("Demo") answered true.
+    bool Ready() {
+        CVariant product;
         BSTR b = nullptr;
-        BstrFromCp932(s, &b);
-        v.AttachBstr(b);
-        return v;
+        BstrFromCp932("Demo", &b);
+        product.AttachBstr(b);
+        CDispCall call = Call("SetProductKey", {product});
+        EXPECT_EQ(call.m_result.vt, VT_BOOL);
+        return call.m_result.boolVal != VARIANT_FALSE;
     }
 
 private:
