@@ -5,8 +5,6 @@
 #include <gtest/gtest.h>
 
 #include "applications/EditFileSets.h"
-#include "resources/ErrorCodes.h"
-#include "resources/StringTable.h"
 
 namespace tq {
 namespace {

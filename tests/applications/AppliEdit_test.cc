@@ -7,7 +7,6 @@
 #include "applications/AppNameRules.h"
 #include "applications/AppliCommit.h"
 #include "applications/EditFileSets.h"
-#include "controlfile/CtrlGroupSet.h"
 #include "manager/CtrlFile.h"
 #include "manager/ProductFixture.h"
 #include "resources/ErrorCodes.h"

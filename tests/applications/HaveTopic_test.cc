@@ -12,7 +12,6 @@
 #include "controlfile/CtrlModel.h"
 #include "platform/ComTypes.h"
 #include "resources/ErrorCodes.h"
-#include "support/TestSupport.h"
 #include "tqfltr2/TopicTestFiles.h"
 
 namespace tq {

@@ -12,8 +12,6 @@
 
 #include "dialogs/DialogProvider.h"
 #include "frame/CtrlFileMgr.h"
-#include "frame/EditStatus.h"
-#include "frame/ErrorTable.h"
 #include "frame/Exports.h"
 #include "manager/ProductFixture.h"
 #include "platform/Bstr.h"
@@ -22,10 +20,8 @@
 #include "platform/File.h"
 #include "platform/MessageBox.h"
 #include "platform/NamedMutex.h"
-#include "platform/Path.h"
 #include "platform/Registry.h"
 #include "resources/StringTable.h"
-#include "support/TestSupport.h"
 
 namespace tq {
 namespace {
