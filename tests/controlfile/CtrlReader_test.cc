@@ -184,12 +184,10 @@ TEST(CtrlReaderTest, DatabaseKeysAndTextRules) {
     ASSERT_EQ(ParseAndValidate(model, kGroup1 + "Group2 = \"1@Sub\"\r\n"
                                                 "[A]\r\nGroup = 2\r\nGroup = 1\r\nGroup = 2\r\n"
                                                 "FAQ = vaio\r\nFAQ = NEC\r\n"
-                                                "Doc = d1\r\nDoc = \"d2\"\r\nSkipDoc = s1\r\n"
-                                                "RootPath3 = r3\r\nRegKey3 = k3\r\n"
+                                                "Doc = d1\r\nRegKey3 = k3\r\n"
                                                 "RegEntry2 = \"\"\r\nRegKey2 = k2\r\n"
                                                 "ExeKey = e0\r\nExePath = p0\r\n"
                                                 "RootOrgPath3 = o3\r\nExeOrgPath = eo\r\n"
-                                                "Date = 3/15/2004 14:5:9\r\n"
                                                 "BlankSource = false\r\nBlankSource = YES\r\n"
                                                 "DocListFile = \"\"\r\n")
                   .m_lResult,
@@ -201,17 +199,11 @@ TEST(CtrlReaderTest, DatabaseKeysAndTextRules) {
     EXPECT_EQ(db.m_groups[1]->GetRefCount(), 1);
     EXPECT_EQ(db.m_dwAttributes, DBFAQ_HITACHI | DBATTR_BLANK_TRUE | DBATTR_BLANK_FALSE);
     using V = CtrlStringList;
-    EXPECT_EQ(db.m_docs, (V{"d1", "d2"}));
-    EXPECT_EQ(db.m_skipDocs, (V{"s1"}));
     EXPECT_EQ(db.m_regKey, (V{"", "", "k2", "k3"}));
-    EXPECT_EQ(db.m_rootPath, (V{"", "", "", "r3"}));
     EXPECT_EQ(db.m_regEntry, (V{"", "", "\n", ""}));  // padded to the RegKey list
     EXPECT_EQ(db.m_rootOrgPath, (V{"", "", "", "o3"}));
     EXPECT_EQ(db.m_exeKey, (V{"e0"}));
     EXPECT_EQ(db.m_exeOrgPath, (V{"eo"}));
-    EXPECT_EQ(db.m_date.m_nYear, 2004);
-    EXPECT_EQ(db.m_date.m_nSecond, 9);
-    EXPECT_TRUE(db.m_date.IsWritable());
 }
 
 TEST(CtrlReaderTest, LoadChecksListFilesAndRereadsTheHeldFile) {
