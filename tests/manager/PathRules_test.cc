@@ -22,10 +22,8 @@ std::string Outcome(bool bDone, const std::string& out) {
     return (bDone ? "" : "!") + out;
 }
 
-struct CRow {
-    std::string m_in;
-    std::string m_expected;
-};
+// An input and the answer expected for it.
+using CRow = std::pair<std::string, std::string>;
 
 // Registry and files of a private prefix: C: holds WINDOWS, system32 and Program Files.
 class PathRulesPrefixTest : public testing::Test {
@@ -65,7 +63,7 @@ TEST_F(PathRulesPrefixTest, RegKeyAndExeKeyFolders) {
         {kLM + "None", "!untouched"}  // none of the value names
     };
     for (const CRow& c : roots) {
-        EXPECT_EQ(RegKey(c.m_in), c.m_expected) << c.m_in;
+        EXPECT_EQ(RegKey(c.first), c.second) << c.first;
     }
     // The value names are tried in order: each added one comes first.
     const std::pair<const char*, const char*> order[] = {{"InstallPath", "C:\\IP"},
@@ -88,8 +86,8 @@ TEST_F(PathRulesPrefixTest, RegKeyAndExeKeyFolders) {
     int n = 0;
     for (const auto& [name, c] : spellings) {
         const std::string key = "Spell" + std::to_string(n++);
-        SetString("Software\\" + key, name, c.m_in);
-        EXPECT_EQ(RegKey(kLM + key), c.m_expected) << testing::PrintToString(c.m_in);
+        SetString("Software\\" + key, name, c.first);
+        EXPECT_EQ(RegKey(kLM + key), c.second) << testing::PrintToString(c.first);
     }
     // A RegEntry names the value; "" in the file is the default value.
     SetString("Software\\Entry", "", "C:\\Apps\\tool.exe");
@@ -102,7 +100,7 @@ TEST_F(PathRulesPrefixTest, RegKeyAndExeKeyFolders) {
         {"Gone", "C:\\Apps\\gone.exe"},  // not an existing file: taken as a folder
         {"Missing", "!untouched"}};
     for (const CRow& c : entries) {
-        EXPECT_EQ(RegKey(kLM + "Entry", c.m_in), c.m_expected) << c.m_in;
+        EXPECT_EQ(RegKey(kLM + "Entry", c.first), c.second) << c.first;
     }
     // An ExeKey's default value is a program; its folder is the answer.
     const CRow exes[] = {{"C:\\Apps\\tool.exe", "C:\\Apps"},
@@ -112,10 +110,10 @@ TEST_F(PathRulesPrefixTest, RegKeyAndExeKeyFolders) {
                          {"tool.exe", ""}};
     for (const CRow& c : exes) {
         const std::string key = "Exe" + std::to_string(n++);
-        SetString("Software\\" + key, "", c.m_in);
+        SetString("Software\\" + key, "", c.first);
         std::string out;
         EXPECT_TRUE(ResolveExeKeyFolder(kLM + key, out));
-        EXPECT_EQ(out, c.m_expected) << testing::PrintToString(c.m_in);
+        EXPECT_EQ(out, c.second) << testing::PrintToString(c.first);
     }
 }
 
@@ -134,7 +132,7 @@ TEST_F(PathRulesPrefixTest, ExpandPathMacro) {
                           {"", "!"}};
     for (const CRow& c : cases) {
         std::string out = "untouched";
-        EXPECT_EQ(Outcome(ExpandPathMacro(c.m_in, out), out), c.m_expected) << c.m_in;
+        EXPECT_EQ(Outcome(ExpandPathMacro(c.first, out), out), c.second) << c.first;
     }
 }
 
@@ -155,8 +153,8 @@ TEST_F(PathRulesPrefixTest, PathTypeUniversalAndTemporaryPaths) {
                               {"C:\\Apps\\tool.exe", "!C:\\Apps\\tool.exe"},
                               {"N:docs", "!N:docs"}};
     for (const CRow& c : universal) {
-        std::string path = c.m_in;
-        EXPECT_EQ(Outcome(ToUniversalPath(path), path), c.m_expected) << c.m_in;
+        std::string path = c.first;
+        EXPECT_EQ(Outcome(ToUniversalPath(path), path), c.second) << c.first;
     }
     std::string temp;
     ASSERT_TRUE(MakeTempName("C:\\Apps", temp));
