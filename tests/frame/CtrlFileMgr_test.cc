@@ -167,9 +167,8 @@ TEST_F(CtrlFileMgrTest, AReleasedObjectLetsItsFilesGoBeforeTheMutex) {
                                               "delete C:\\Ctrl\\base.ctl.lock owned"}));
 }
 
-// Before SetProductKey every member but the getters answers -1008; once loaded, an address
-// out of range answers -1563 for the number and -1565 for the type. (The getters' rules and the
-// readiness after a missing key are the script host's tests.)
+// Before SetProductKey every member but the getters answers -1008; once loaded, a bad number
+// answers -1563 and a bad type -1565 (the getters' rules are the script host's tests).
 TEST_F(CtrlFileMgrTest, UnreadyAndBadlyAddressedCallsGetTheirCodes) {
     for (const char* member :
          {"Status", "Load", "OpenAddAppDialog", "DBIsSelected", "DBSetSelected",
@@ -201,10 +200,8 @@ TEST_F(CtrlFileMgrTest, UnreadyAndBadlyAddressedCallsGetTheirCodes) {
     EXPECT_EQ(m_obj.ErrorCode(), 0);
 }
 
-// The user-application methods need a loaded file and customizing switched on; the product's
-// own databases are refused before anyone is asked. The dialogs are the provider's: the object
-// hands it the model, where the browse settings live and the caption, and passes its answer on
-// (a failure kept as the error code).
+// The user-application methods need a loaded file and customizing on; the product's own databases
+// are refused before anyone is asked; the dialog provider gets the model and passes its answer on.
 TEST_F(CtrlFileMgrTest, GuardsAndTheDialogProvider) {
     struct CRecordingProvider : CDialogProvider {
         int32_t m_lAnswer = 2, m_lIndex = -1;
@@ -260,7 +257,6 @@ TEST_F(CtrlFileMgrTest, GuardsAndTheDialogProvider) {
     EXPECT_EQ(m_box.GetShown().size(), 2u);
 }
 
-// The first Load takes the editing mutex for the object's life, even when it fails.
 TEST_F(CtrlFileMgrTest, TheFirstLoadTakesTheEditingMutexForTheObjectsLife) {
     CObject second;
     ASSERT_TRUE(m_obj.Ready());
