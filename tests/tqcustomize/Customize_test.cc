@@ -33,16 +33,14 @@ const std::string kDocs = "drives/c/Program Files/Trellisquest/Docs/";
 using test::CModalScript;
 using test::CStep;
 
-std::string Text(QDialog& dialog) {
-    auto* pBox = qobject_cast<QMessageBox*>(&dialog);
-    return pBox ? (pBox->text() + pBox->informativeText()).toStdString() : "dialog";
-}
-
 // A message box step: its text holds strExpected; then the button.
 CStep Answer(std::string strExpected, QMessageBox::StandardButton button) {
     return [strExpected, button](QDialog& dialog) {
-        EXPECT_NE(Text(dialog).find(strExpected), std::string::npos) << Text(dialog);
-        if (auto* pBox = qobject_cast<QMessageBox*>(&dialog)) {
+        auto* pBox = qobject_cast<QMessageBox*>(&dialog);
+        const std::string text =
+            pBox ? (pBox->text() + pBox->informativeText()).toStdString() : "dialog";
+        EXPECT_NE(text.find(strExpected), std::string::npos) << text;
+        if (pBox) {
             QTest::mouseClick(pBox->button(button), Qt::LeftButton);
         }
     };
