@@ -135,35 +135,29 @@ public:
 
     // What went wrong ("" when everything holds); plImport receives the import's code.
     std::string Check(std::string_view bytes, int32_t* plImport = nullptr) {
-        bool bChanged = true;
-        std::string strWhy = CheckImport(bytes, plImport, bChanged);
-        if (bChanged) {
-            int32_t err = RestoreSnapshot(m_pristine);
-            if (err != ERROR_SUCCESS && strWhy.empty()) {
-                strWhy = "cannot restore the registry: error " + std::to_string(err);
-            }
-        }
-        return strWhy;
-    }
-
-private:
-    // bChanged: false when the registry is known to be as Init found it.
-    std::string CheckImport(std::string_view bytes, int32_t* plImport, bool& bChanged) {
         CRegFileError error;
         int32_t err = ImportRegText(bytes, "fuzz.reg", error);
         if (plImport) {
             *plImport = err;
         }
-        if (err != ERROR_SUCCESS) {
-            CRegSnapshot after;
-            bChanged = TakeSnapshot(after) != ERROR_SUCCESS || after != m_pristine;
-            if (bChanged) {
-                return "a failed import changed the registry: " + error.Format();
-            }
+        CRegSnapshot after;  // a refused input that changed nothing needs no restoring
+        if (err != ERROR_SUCCESS && TakeSnapshot(after) == ERROR_SUCCESS && after == m_pristine) {
             return error.m_strMessage.empty()
                        ? "a failed import (" + std::to_string(err) + ") gives no message"
                        : std::string();
         }
+        std::string strWhy = err != ERROR_SUCCESS
+                                 ? "a failed import changed the registry: " + error.Format()
+                                 : CheckImported();
+        if (int32_t e = RestoreSnapshot(m_pristine); e != ERROR_SUCCESS && strWhy.empty()) {
+            strWhy = "cannot restore the registry: error " + std::to_string(e);
+        }
+        return strWhy;
+    }
+
+private:
+    // The round trip of what a successful import made.
+    std::string CheckImported() {
         CRegSnapshot imported;
         if (int32_t e = TakeSnapshot(imported); e != ERROR_SUCCESS) {
             return "cannot read the imported registry: error " + std::to_string(e);
