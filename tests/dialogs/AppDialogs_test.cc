@@ -435,42 +435,31 @@ TEST_F(AppDialogsTest, ProviderParentAndNestedCalls) {
     SetDialogParent(nullptr);
 }
 
-// The edit dialog's flows, each from the demo as installed; every flow ends with a save.
+// The edit dialog's flows on the demo as installed; the one that changes the model saves.
 TEST_F(AppDialogsTest, EditFlows) {
-    const std::string strMemo = MemoName();
     auto removeFirst = [](QDialog& dialog, bool bByKey) {
         auto* pTargets = Find<CTargetListBox>(dialog, 1007);
         pTargets->setCurrentRow(0);
         bByKey ? QTest::keyClick(pTargets, Qt::Key_Delete) : Click(dialog, 52);
         EXPECT_TRUE(pTargets->IsEmpty());
     };
-    // Opening in the folder of the last document, the name focused; OK without a change.
+    // Opening in the folder of the last document, the name focused; removing the document and
+    // adding it back is no change.
     Edit(TQE_CANCELLED, [&](QDialog& dialog) {
         EXPECT_EQ(Find<CFolderComboBox>(dialog, 1002)->GetFolder(), kNotes);
         EXPECT_EQ(FocusId(), 1017);
-        Click(dialog, 1);
-    });
-    // Removing the document and adding it back is no change.
-    Edit(TQE_CANCELLED, [&](QDialog& dialog) {
         removeFirst(dialog, true);
         SelectFiles(dialog, {"NOTES.HTML"});
         Click(dialog, 51);
         Click(dialog, 1);
     });
-    // The empty list: 102 with the focus in the file list, then Cancel keeps the old name.
-    Edit(TQE_CANCELLED, [&](QDialog& dialog) {
-        TypeName(dialog, QStringLiteral("Gone"));
-        removeFirst(dialog, false);
-        Click(dialog, 1);
-        EXPECT_EQ(m_box.m_messages, (CMessages{Message(IDS_SPECIFY_TARGETS, 1016)}));
-        Click(dialog, 2);
-    });
-    EXPECT_EQ(MemoName(), strMemo);
-    EXPECT_EQ(m_session.GetCtrlFile().m_dwModified, 0u);
-    // Rename, remove the old document and add another.
+    // Rename and remove the old document: the empty list is refused with the focus in the file
+    // list; then another document is added.
     Edit(0, [&](QDialog& dialog) {
         TypeName(dialog, QStringLiteral(" Memo Two "));
         removeFirst(dialog, false);
+        Click(dialog, 1);
+        EXPECT_EQ(m_box.m_messages, (CMessages{Message(IDS_SPECIFY_TARGETS, 1016)}));
         dialog.findChild<CFileSelectionPane*>()->OpenFolder(kDocs);
         SelectFiles(dialog, {"tqhelp.chm"});
         Click(dialog, 51);
@@ -481,15 +470,19 @@ TEST_F(AppDialogsTest, EditFlows) {
     EXPECT_TRUE(Holds("BaseControl.ini", "\\tqhelp.chm > Memo Two\""));
     EXPECT_FALSE(Holds("BaseControl.ini", "notes.html"));
     EXPECT_TRUE(Holds("Control.ini", "tqhelp.chm > Memo Two"));
-    // Without documents the dialog starts where the user last browsed.
+    // Without documents the dialog starts where the user last browsed; Cancel keeps the old name.
     std::string strDoc;
     ASSERT_EQ(m_session.GetCtrlFile().GetDocDisplayPath(Memo(), 0, strDoc), 0);
     ASSERT_GE(m_session.GetCtrlFile().RemoveDoc(Memo(), strDoc), 0);
+    m_session.GetCtrlFile().m_dwModified = 0;
     SetCurrentFolder(m_context.m_strSettingsKey, kNotes);
     Edit(TQE_CANCELLED, [&](QDialog& dialog) {
         EXPECT_EQ(Find<CFolderComboBox>(dialog, 1002)->GetFolder(), kNotes);
+        TypeName(dialog, QStringLiteral("Gone"));
         Click(dialog, 2);
     });
+    EXPECT_EQ(MemoName(), "Memo Two");
+    EXPECT_EQ(m_session.GetCtrlFile().m_dwModified, 0u);
 }
 
 }  // namespace
