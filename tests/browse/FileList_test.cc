@@ -209,6 +209,8 @@ TEST_F(FileListFillTest, SelectionAndEnter) {
     m_list.ShowFolder("C:\\d\\", false);
     ASSERT_EQ(m_list.GetRowCount(), 2u);  // Folder, f1.txt
     CListSelection& selection = m_list.GetSelection();
+    EXPECT_EQ(selection.GetSelectedRows(), std::vector<size_t>{0});
+    EXPECT_EQ(selection.GetFocusRow(), 0);
     const std::tuple<size_t, std::vector<size_t>, bool> cases[] = {
         {2, {}, false}, {2, {0}, false}, {2, {0, 1}, true}, {5, {4}, false}};
     for (const auto& [count, selected, hasFile] : cases) {
@@ -218,6 +220,9 @@ TEST_F(FileListFillTest, SelectionAndEnter) {
         }
         EXPECT_EQ(m_list.IsEnterForList(), !hasFile) << selected.size();
     }
+    m_list.ClearSelection();
+    EXPECT_EQ(selection.GetSelectedCount(), 0u);
+    EXPECT_EQ(selection.GetFocusRow(), 0);
     for (const std::string& folder : {std::string("C:\\d\\f1.txt"), std::string("C:\\missing\\"),
                                       "C:\\" + std::string(255, 'x'), std::string("Q:\\")}) {
         m_list.ShowFolder(folder, true);
