@@ -169,8 +169,7 @@ protected:
     const std::string kNotes = "C:\\program files\\mynotes\\";
 };
 
-// Refusals on both pages; Back keeps the raw name, the view and the targets; Cancel changes
-// nothing.
+// Refusals on both pages, Back keeping the raw name, view and targets, Cancel changing nothing.
 TEST_F(AppDialogsTest, WizardRefusalsBackAndCancel) {
     const QString kTyped = QStringLiteral(" typed\u3000");
     int32_t lResult = RunWizard({
