@@ -120,14 +120,6 @@ protected:
         ASSERT_EQ(test::InstallDemoProduct(m_prefix), 0);
         SetEnvironmentVariable(kTopicLibraryDirVariable, TQFLTR2_DIR);
         test::WriteLinuxFile(m_prefix.Path(kDocsLinux + "blank.txt"), "");
-        if (m_bWithoutAppGroup) {
-            std::string strBase =
-                test::ReadLinuxFile(m_prefix.Path(kControlLinux + "BaseControl.ini"));
-            size_t nGroup = strBase.find("Group4=");
-            strBase.erase(nGroup, strBase.find("FamilyOf") - nGroup);
-            strBase.erase(strBase.find("[\x8e\x84"));  // the user application
-            test::WriteLinuxFile(m_prefix.Path(kControlLinux + "BaseControl.ini"), strBase);
-        }
         ASSERT_EQ(m_session.Open(std::string(kProductKeyBase) + "Demo"), 0);
         m_context.m_pCtrlFile = &m_session.GetCtrlFile();
         m_context.m_strSettingsKey = m_session.GetCtrlFile().GetProductKeyPath();
@@ -164,7 +156,6 @@ protected:
     CMessageBoxScope m_scope{m_box};
     CEditSession m_session;
     CDialogContext m_context;
-    bool m_bWithoutAppGroup = false;
     size_t m_nDatabases = 0;
     const std::string kNotes = "C:\\program files\\mynotes\\";
 };
@@ -360,15 +351,8 @@ TEST_F(AppDialogsTest, ChecksThatFailOrRunLong) {
     ExpectModelUnchanged();
 }
 
-// The happy path without user applications nor their group: the first one makes the group.
-class NoAppGroupTest : public AppDialogsTest {
-    void SetUp() override {
-        m_bWithoutAppGroup = true;
-        AppDialogsTest::SetUp();
-    }
-};
-
-TEST_F(NoAppGroupTest, WizardHappyPathSaves) {
+// The happy path, saved: the name, the documents and the group in the control files.
+TEST_F(AppDialogsTest, WizardHappyPathSaves) {
     int32_t lResult = RunWizard({
         [&](QDialog& page) {
             SelectFiles(page, {"tqhelp.chm", "relnotes.txt", "manual.pdf"});
@@ -380,7 +364,7 @@ TEST_F(NoAppGroupTest, WizardHappyPathSaves) {
             QTest::keyClick(Find<QLineEdit>(page, 1017), Qt::Key_Return);
         },
     });
-    EXPECT_EQ(lResult, 1);
+    EXPECT_EQ(lResult, 2);  // after the demo's own memo
     EXPECT_TRUE(m_box.m_messages.empty());
     Save();
     EXPECT_TRUE(Holds("BaseControl.ini", "PublicName = \"My Docs\"\r\n"));
@@ -389,10 +373,7 @@ TEST_F(NoAppGroupTest, WizardHappyPathSaves) {
         EXPECT_TRUE(Holds("BaseControl.ini", "Doc = \"" + strDoc + "\"")) << pszFile;
         EXPECT_TRUE(Holds("Control.ini", strDoc)) << pszFile;
     }
-    EXPECT_TRUE(
-        Holds("BaseControl.ini",
-              "Group4 = \"\x83\x41\x83\x76\x83\x8a\x83\x50\x81\x5b\x83\x56\x83\x87\x83\x93\"\r\n"
-              "Group5 = \"4@My Docs\""));
+    EXPECT_TRUE(Holds("BaseControl.ini", "Group6 = \"4@My Docs\"\r\n"));
     EXPECT_EQ(GetCurrentFolder(m_context.m_strSettingsKey), kDocsShown);
 }
 
