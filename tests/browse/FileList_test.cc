@@ -10,6 +10,7 @@
 #include "browse/FileListSort.h"
 #include "browse/FileListTexts.h"
 #include "browse/ListEntryRules.h"
+#include "platform/Cp932.h"
 #include "support/TestSupport.h"
 
 namespace tq {
@@ -123,6 +124,14 @@ TEST(FileListTest, TheTenOrdersAndHeaderClicks) {
     for (const auto& [key, column, expected] : clicks) {
         EXPECT_EQ(NextSortKey(key, column), expected) << key << " " << column;
     }
+    std::string columns;
+    for (int32_t n = 0; n < kListColumnCount; ++n) {
+        const CListColumn* pColumn = GetListColumn(n);
+        columns += Cp932ToUtf8Lossy(pColumn->m_pszHeading) + " " +
+                   std::to_string(pColumn->m_nWidth) +
+                   (pColumn->m_align == EColumnAlign::kRight ? "R|" : "|");
+    }
+    EXPECT_EQ(columns, "名前 220|サイズ 60R|種類 90|更新日時 90|属性 40R|");
     EXPECT_EQ(GetListColumn(5), nullptr);
 }
 
