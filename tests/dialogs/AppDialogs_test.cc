@@ -393,6 +393,7 @@ TEST_F(AppDialogsTest, ProviderParentAndNestedCalls) {
             EXPECT_EQ(page.parentWidget(), pExpected);
             EXPECT_EQ(page.windowModality(), Qt::ApplicationModal);
             EXPECT_EQ(GetDialogProvider().RunAddAppDialog(m_context), TQE_CANCELLED);
+            EXPECT_EQ(GetDialogProvider().RunEditAppDialog(m_context, Memo()), TQE_CANCELLED);
             Click(page, 2);
         }});
         EXPECT_EQ(GetDialogProvider().RunAddAppDialog(m_context), TQE_CANCELLED);
