@@ -304,11 +304,6 @@ TEST_F(Tqfltr2Test, EveryKindWholeEmptyRandomAndUnreadable) {
                                 PAS_PdfHaveTopic(nullptr, 1, nullptr, nullptr),
                                 PAS_TxtHaveTopic(nullptr), PAS_HtmlHaveTopic(nullptr)}),
               std::vector<int>(5, TQFLTR2_UNREADABLE));
-    // Windows paths: on the host's prefix, in code page 932 and any case.
-    WriteLinuxFile(m_prefix.Path("drives/c/Readme.txt"), "text");
-    EXPECT_EQ(PAS_TxtHaveTopic("C:\\README.TXT"), TQFLTR2_HAS_TOPIC);
-    WriteLinuxFile(Linux("\xE3\x83\x9E\xE3\x83\x8B.TXT"), "text");  // マニ.TXT
-    EXPECT_EQ(PAS_TxtHaveTopic((strFolder + "\\\x83\x7D\x83\x6A.txt").c_str()), TQFLTR2_HAS_TOPIC);
 }
 
 // Sparse files of 6 GiB (NUL bytes after the start): the checks read what they need and stop.
