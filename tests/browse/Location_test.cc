@@ -16,21 +16,20 @@ namespace tq {
 namespace {
 
 TEST(LocationTest, FolderLevels) {
-    const std::tuple<const char*, const char*, size_t, const char*, const char*, const char*,
-                     const char*>
-        cases[] = {
-            {"two levels", "C:\\Program Files\\Help\\", 2, "C:\\program files\\help\\", "C:\\",
-             "c:", "C:\\Program Files\\"},
-            {"root", "C:\\", 0, "C:\\", "C:\\", "c:", ""},
-            {"file name", "c:\\A\\b\\Readme.TXT", 2, "c:\\a\\b\\", "c:\\", "c:", "c:\\A\\b\\"},
-            {"empty names", "C:\\\\a\\\\", 1, "C:\\a\\", "C:\\", "c:", "C:\\\\a\\"},
-            {"0x5C second bytes", "C:\\\x95\x5c\\\x83\x5cX\\", 2, "C:\\\x95\x5c\\\x83\x5cx\\",
-             "C:\\", "c:", "C:\\\x95\x5c\\"},
-            {"ends in 0x5C byte", "C:\\a\\\x95\x5c", 1, "C:\\a\\", "C:\\", "c:", "C:\\a\\"},
-            {"unc", "\\\\Server\\Share\\Docs\\", 3, "\\\\server\\share\\docs\\",
-             "\\\\server\\share\\", "", "\\\\Server\\Share\\"},
-            {"no drive", "docs", 0, "\\", "\\", "", ""},
-            {"empty", "", 0, "\\", "\\", "", ""}};
+    using S = const char*;
+    const std::tuple<S, S, size_t, S, S, S, S> cases[] = {
+        {"two levels", "C:\\Program Files\\Help\\", 2, "C:\\program files\\help\\", "C:\\",
+         "c:", "C:\\Program Files\\"},
+        {"root", "C:\\", 0, "C:\\", "C:\\", "c:", ""},
+        {"file name", "c:\\A\\b\\Readme.TXT", 2, "c:\\a\\b\\", "c:\\", "c:", "c:\\A\\b\\"},
+        {"empty names", "C:\\\\a\\\\", 1, "C:\\a\\", "C:\\", "c:", "C:\\\\a\\"},
+        {"0x5C second bytes", "C:\\\x95\x5c\\\x83\x5cX\\", 2, "C:\\\x95\x5c\\\x83\x5cx\\", "C:\\",
+         "c:", "C:\\\x95\x5c\\"},
+        {"ends in 0x5C byte", "C:\\a\\\x95\x5c", 1, "C:\\a\\", "C:\\", "c:", "C:\\a\\"},
+        {"unc", "\\\\Server\\Share\\Docs\\", 3, "\\\\server\\share\\docs\\", "\\\\server\\share\\",
+         "", "\\\\Server\\Share\\"},
+        {"no drive", "docs", 0, "\\", "\\", "", ""},
+        {"empty", "", 0, "\\", "\\", "", ""}};
     for (const auto& [name, pszPath, levels, deepest, root, drive, parent] : cases) {
         CFolderPath path(pszPath);
         EXPECT_EQ(path.LevelCount(), levels) << name;

@@ -1,5 +1,4 @@
-// The dialogs' groundwork (display, units, ids, message boxes), the wait dialog, and the file list
-// and location box applying their models (the report is the flows').
+// The dialogs' groundwork, the wait dialog, and the file list and location box on their models.
 #include <gtest/gtest.h>
 
 #include <QAbstractItemView>
@@ -186,8 +185,8 @@ TEST(BrowseWidgetsTest, FileListAppliesItsModel) {
     EXPECT_EQ(list.GetCurrentView()->currentIndex().row(), 0);
 }
 
-// The box shows its entries' answers; letters, digits and moving keys are swallowed (Z would
-// otherwise jump to the Z: drive); Down opens the list, where Enter chooses.
+// Letters (Z would jump to the Z: drive), digits and moving keys are swallowed; Down opens the
+// list.
 TEST(BrowseWidgetsTest, LocationBoxEntriesAndKeys) {
     test::CTempPrefix prefix;
     std::filesystem::create_directories(prefix.Path("drives/c/Program Files/Help"));

@@ -33,16 +33,14 @@ const std::string kDocs = "drives/c/Program Files/Trellisquest/Docs/";
 using test::CModalScript;
 using test::CStep;
 
-std::string Text(QDialog& dialog) {
-    auto* pBox = qobject_cast<QMessageBox*>(&dialog);
-    return pBox ? (pBox->text() + pBox->informativeText()).toStdString() : "dialog";
-}
-
 // A message box step: its text holds strExpected; then the button.
 CStep Answer(std::string strExpected, QMessageBox::StandardButton button) {
     return [strExpected, button](QDialog& dialog) {
-        EXPECT_NE(Text(dialog).find(strExpected), std::string::npos) << Text(dialog);
-        if (auto* pBox = qobject_cast<QMessageBox*>(&dialog)) {
+        auto* pBox = qobject_cast<QMessageBox*>(&dialog);
+        const std::string text =
+            pBox ? (pBox->text() + pBox->informativeText()).toStdString() : "dialog";
+        EXPECT_NE(text.find(strExpected), std::string::npos) << text;
+        if (pBox) {
             QTest::mouseClick(pBox->button(button), Qt::LeftButton);
         }
     };
@@ -125,8 +123,7 @@ protected:
     std::string m_strBase;
 };
 
-// The list as loaded, the selection toggled by Space and saved by Ctrl+S with the selection
-// wording; a No to the question saves nothing; the saved database waits for the builder.
+// Space toggles, Ctrl+S asks with the selection wording (No saves nothing); a saved database waits.
 TEST_F(CustomizeTest, SelectionsToggleAndSaveIntoBothFiles) {
     Open();
     const std::tuple<const char*, Qt::CheckState, bool, const char*> rows[] = {
@@ -191,9 +188,8 @@ TEST_F(CustomizeTest, SelectionsToggleAndSaveIntoBothFiles) {
         std::string::npos);
 }
 
-// Files dropped on the window start the wizard with them; Finish, F2's edit and Delete's removal
-// each end in the files through a save with the edit wording. A change left at closing is asked
-// about, and the window's place is kept for the next opening.
+// A drop starts the wizard; Finish, F2 and Delete each end in the files; closing asks about a
+// change.
 TEST_F(CustomizeTest, AddEditRemoveEndInTheFilesAndTheWindowKeepsItsPlace) {
     Open();
     {
@@ -239,8 +235,7 @@ TEST_F(CustomizeTest, AddEditRemoveEndInTheFilesAndTheWindowKeepsItsPlace) {
     EXPECT_EQ(Open().geometry(), place);
 }
 
-// Another editor (tqctl in script mode) and then the builder's lock file hold the product: the
-// window says who, keeps its buttons off with the reason, and loads once they let go.
+// Another editor (tqctl script) or the builder's lock file: the window says who and waits for it.
 TEST_F(CustomizeTest, AnEditorOrTheBuilderHoldingTheProductBlocksUntilItEnds) {
     const std::string strOut = m_prefix.Path("editor-out");
     FILE* pEditor = popen(
@@ -280,8 +275,7 @@ TEST_F(CustomizeTest, AnEditorOrTheBuilderHoldingTheProductBlocksUntilItEnds) {
     }
 }
 
-// A product that cannot be loaded opens with its code's message (and the reader's log), every
-// editing button off and nothing written.
+// The code's message (or the reader's log), every editing button off.
 TEST_F(CustomizeTest, AProductThatCannotLoadShowsWhyAndWritesNothing) {
     const std::tuple<const char*, std::function<void()>, const char*, const char*> cases[] = {
         {"product key missing", [] {}, "Nope", "(エラーコード -1008)"},
@@ -311,8 +305,7 @@ TEST_F(CustomizeTest, AProductThatCannotLoadShowsWhyAndWritesNothing) {
     }
 }
 
-// A disk that fills during the save: the code's message, both files as they were, the change
-// still there to save once there is room.
+// The code's message, both files as they were, the change still there to save once there is room.
 TEST_F(CustomizeTest, ADiskThatFillsDuringTheSaveLosesNothing) {
     Open();
     const std::string strControl = File("Control.ini");
@@ -336,8 +329,7 @@ TEST_F(CustomizeTest, ADiskThatFillsDuringTheSaveLosesNothing) {
     EXPECT_NE(File("BaseControl.ini").find("[RelNotes]~"), std::string::npos);
 }
 
-// Drops that bring no file say so and open nothing; hundreds of files at once all reach the
-// wizard's target list through its check.
+// Drops that bring no file open nothing; hundreds of files all reach the wizard's target list.
 TEST_F(CustomizeTest, DropsOfFoldersAddressesAndHundredsOfFiles) {
     Open();
     Drop({QUrl::fromLocalFile(QString::fromStdString(m_prefix.Path(kDocs))),
@@ -360,8 +352,7 @@ TEST_F(CustomizeTest, DropsOfFoldersAddressesAndHundredsOfFiles) {
     EXPECT_FALSE(Modified());
 }
 
-// What the window reads beside the object: its place as the registry keeps it (anything else
-// refused), and a base control file's databases, public names and log, in either spelling.
+// The window's place as the registry keeps it, and a base control file's outline in any spelling.
 TEST(CustomizeFiles, PlacementAndOutline) {
     const std::pair<const char*, bool> placements[] = {{"10,-20,640,480", true},
                                                        {"1,2,0,4", false},

@@ -1,6 +1,4 @@
-// The topic checks file by file (text, HTML, PDF, CHM and WinHelp; whole, damaged, deleted
-// mid-check), then the exports as the component calls them: every kind, bad paths, huge files,
-// several threads at once.
+// The topic checks file by file, then the exports as the component calls them.
 #include <atomic>
 #include <filesystem>
 #include <fstream>
@@ -63,7 +61,6 @@ TEST_F(ArchiveTopicCheckTest, PdfDocuments) {
     };
     for (const auto& c : cases) {
         std::string strPath = Write("a.pdf", c.m_strData);
-        // The builder's way of cutting topics does not change whether there are any.
         for (int divide : {1, 0}) {
             EXPECT_EQ(PAS_PdfHaveTopic(strPath.c_str(), divide, nullptr, nullptr), c.m_nAnswer)
                 << c.m_pszName;
@@ -83,8 +80,7 @@ TEST_F(ArchiveTopicCheckTest, ChmArchives) {
     const int kYes = TQFLTR2_HAS_TOPIC, kNo = TQFLTR2_NO_TOPIC;
     const std::string strBig = "<html><body>" + std::string(240000, ' ');
     const CNamedData threePages = {{"a.htm", kText}, {"b.htm", kEmpty}, {"c.htm", kText}};
-    // The archive, its pages, how many topics with text are asked for (below 1 counts as 1), and
-    // the answer.
+    // The archive, its pages, topics with text asked for (below 1 counts as 1), the answer.
     const std::tuple<const char*, CNamedData, int, int> cases[] = {
         {"topics.chm", {{"a.htm", kText}, {"b.html", kEmpty}}, 1, kYes},
         {"no-text.chm", {{"a.htm", kEmpty}, {"b.htm", kBlank}}, 1, kNo},
@@ -102,8 +98,7 @@ TEST_F(ArchiveTopicCheckTest, ChmArchives) {
     }
 }
 
-// Whole WinHelp files, and fields the reader follows damaged in a sound one: it neither leaves
-// the file nor goes round in circles.
+// Fields the reader follows, damaged: it neither leaves the file nor goes round in circles.
 TEST_F(ArchiveTopicCheckTest, HlpFiles) {
     const std::string strSound = BuildHelpFile(4096, 2);  // three leaves under an index page
     const size_t tree =
@@ -135,8 +130,7 @@ TEST_F(ArchiveTopicCheckTest, HlpFiles) {
     }
 }
 
-// A cut archive is damaged; whatever bytes of a sound one change, the answer is a defined one
-// (chmlib and the WinHelp reader follow what the file says; ASan watches the reads).
+// A cut archive is damaged; whatever bytes of a sound one change, the answer is a defined one.
 TEST_F(ArchiveTopicCheckTest, CutAndChangedArchives) {
     CompileChm("sound.chm", {{"a.htm", kText}, {"b.html", kEmpty}});
     const std::tuple<const char*, std::string, int (*)(const char*)> kinds[] = {
@@ -240,12 +234,10 @@ TEST_F(TextTopicCheckTest, Html) {
     }
 }
 
-// A file deleted after it was opened: a reader working on the open handle still sees it (the
-// file goes for good when the last handle closes, as on Windows with delete sharing); readers
-// that open the file by name find nothing and answer unreadable, not damaged.
+// A file deleted once opened: readers of the open handle still see it, readers that open it by
+// name find nothing and answer unreadable, not damaged.
 TEST_F(TextTopicCheckTest, FileDeletedDuringTheCheck) {
     CompileChm("gone.chm", {{"a.htm", "<body>words</body>"}});
-    // The file, its contents, the check on the open file, and its answer.
     const std::tuple<const char*, std::string, int (*)(CTopicFile&), int> cases[] = {
         {"gone.txt", "text", [](CTopicFile& f) { return CTxtTopicCheck(f).Run(); },
          TQFLTR2_HAS_TOPIC},
@@ -312,15 +304,9 @@ TEST_F(Tqfltr2Test, EveryKindWholeEmptyRandomAndUnreadable) {
                                 PAS_PdfHaveTopic(nullptr, 1, nullptr, nullptr),
                                 PAS_TxtHaveTopic(nullptr), PAS_HtmlHaveTopic(nullptr)}),
               std::vector<int>(5, TQFLTR2_UNREADABLE));
-    // Windows paths: on the host's prefix, in code page 932 and any case.
-    WriteLinuxFile(m_prefix.Path("drives/c/Readme.txt"), "text");
-    EXPECT_EQ(PAS_TxtHaveTopic("C:\\README.TXT"), TQFLTR2_HAS_TOPIC);
-    WriteLinuxFile(Linux("\xE3\x83\x9E\xE3\x83\x8B.TXT"), "text");  // マニ.TXT
-    EXPECT_EQ(PAS_TxtHaveTopic((strFolder + "\\\x83\x7D\x83\x6A.txt").c_str()), TQFLTR2_HAS_TOPIC);
 }
 
-// Sparse files of 6 GiB (the sparse rest reads as NUL bytes, which only the first 64 KiB of a
-// text must be free of): the checks read what they need and stop.
+// Sparse files of 6 GiB (NUL bytes after the start): the checks read what they need and stop.
 TEST_F(Tqfltr2Test, HugeFiles) {
     CompileChm("small.chm", {{"a.htm", "<body>Help text</body>"}});
     const std::string strBlanks(kTextHeadSize, ' '), strTrailer = "startxref\n9\n%%EOF\n";
