@@ -61,7 +61,7 @@ DEFAULT_ROOT = Path(__file__).resolve().parent.parent
 #   manager       the control file's path rules live here; the editors and the automation
 #                 object load and save through it.
 #   applications  the automation object's operations and tqctl's application commands.
-#   browse        nothing above it uses it yet.
+#   browse        the dialogs' file page and location box are built on it.
 #   frame         the tools drive the automation object as a host does; its message table is
 #                 generated.
 #   tqfltr2       the topic check loads the library as the component does.
@@ -77,7 +77,7 @@ COVERAGE = {
     "controlfile": ["controlfile", "manager", "applications", "frame"],
     "manager": ["manager", "controlfile", "applications", "frame"],
     "applications": ["applications", "frame", "tools"],
-    "browse": ["browse"],
+    "browse": ["browse", "dialogs"],
     "frame": ["frame", "tools"],
     "tqfltr2": ["tqfltr2", "applications"],
 }
