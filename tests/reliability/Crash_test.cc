@@ -8,13 +8,9 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <array>
 #include <chrono>
-#include <cstdint>
-#include <functional>
-#include <map>
 #include <random>
+#include <tuple>
 
 #include "ReliabilityFixture.h"
 
@@ -110,8 +106,6 @@ std::string CompareWithState(const CCtrlModel& model, int n, bool bFullForm) {
 // application group and the user application's own group (renamed, never replaced).
 using CLastingIds = std::array<uint32_t, 3>;
 
-using UniqueIdOf = std::function<uint32_t(const CCtrlGroup&)>;
-
 // The ids as the registry keeps them for the numbers of the groups.
 uint32_t SavedUniqueId(const CCtrlGroup& group) {
     CRegKey key;
@@ -124,7 +118,7 @@ uint32_t SavedUniqueId(const CCtrlGroup& group) {
 
 // Every group's id by what the group is: each lasting group its own, any other one of its own.
 // Fills ids instead when they are still 0. "" when all are right.
-std::string FindWrongGroupId(const CCtrlModel& model, CLastingIds& ids, const UniqueIdOf& idOf) {
+std::string FindWrongGroupId(const CCtrlModel& model, CLastingIds& ids, const auto& idOf) {
     const CCtrlGroup* pOwn = nullptr;
     for (const auto& pDb : model.m_databases) {
         if (!pDb->m_groups.empty() &&
@@ -154,16 +148,23 @@ std::string FindWrongGroupId(const CCtrlModel& model, CLastingIds& ids, const Un
     return wrong;
 }
 
-// Loads the product, then changes and saves it args[0] times or until killed. While a save
-// runs, the first byte of the file args[1] (a Linux path) is 1.
-TQ_CHILD_MAIN(SaveLoop) {
-    volatile char* pPhase = nullptr;
-    if (args.size() > 1) {
-        const int fd = open(args[1].c_str(), O_RDWR);
-        void* p =
-            fd >= 0 ? mmap(nullptr, 1, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0) : MAP_FAILED;
-        pPhase = p == MAP_FAILED ? nullptr : static_cast<volatile char*>(p);
+// The first byte of a file (a Linux path) as the saver and the test share it; null when the
+// file cannot be mapped.
+volatile char* MapPhase(const std::string& strPath) {
+    const int fd = open(strPath.c_str(), O_RDWR);
+    void* p = fd >= 0 ? mmap(nullptr, 1, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0) : MAP_FAILED;
+    if (fd >= 0) {
+        close(fd);  // the mapping keeps the file
     }
+    return p == MAP_FAILED ? nullptr : static_cast<volatile char*>(p);
+}
+
+// Loads the product, then changes and saves it args[0] times or until killed. While a save
+// runs, the phase byte of the file args[1] is 1.
+TQ_CHILD_MAIN(SaveLoop) {
+    volatile char noPhase = 0;
+    volatile char* pMapped = args.size() > 1 ? MapPhase(args[1]) : nullptr;
+    volatile char* pPhase = pMapped != nullptr ? pMapped : &noPhase;
     CCtrlFile file;
     if (file.OpenProductKey(kProductPath) != 0 || file.Load() != 0) {
         return 1;
@@ -173,13 +174,9 @@ TQ_CHILD_MAIN(SaveLoop) {
         if (ApplyChange(file, ++n) != 0) {
             return 2;
         }
-        if (pPhase != nullptr) {
-            *pPhase = 1;
-        }
+        *pPhase = 1;
         const int32_t lResult = file.Save();
-        if (pPhase != nullptr) {
-            *pPhase = 0;
-        }
+        *pPhase = 0;
         if (lResult != 0) {
             return 3;
         }
@@ -189,31 +186,33 @@ TQ_CHILD_MAIN(SaveLoop) {
 
 class CrashTest : public testing::Test, public test::CSavedProduct {
 protected:
-    // Both files on disk, each checked to hold a whole state (nBase, nControl).
-    void ReadBoth(test::CSavedFile& base, test::CSavedFile& control, int& nBase, int& nControl) {
-        base = test::ReadSavedFile(C("Ctrl/base.ctl"), test::kBasePath, true);
-        control = test::ReadSavedFile(C("Ctrl/ctrl.ctl"), test::kControlPath, false);
-        ASSERT_TRUE(base.IsWhole()) << base.m_strBytes;
-        ASSERT_TRUE(control.IsWhole()) << control.m_strBytes;
-        nBase = StateOf(*base.m_pModel);
-        nControl = StateOf(*control.m_pModel);
-        ASSERT_EQ(CompareWithState(*base.m_pModel, nBase, true), "");
-        ASSERT_EQ(CompareWithState(*control.m_pModel, nControl, false), "");
+    // Both files on disk, each checked to hold a whole state (m_nBase, m_nControl) in the bytes
+    // that state had when first seen.
+    void ReadBoth() {
+        m_base = ReadBase();
+        m_control = ReadCtrl();
+        for (auto [pFile, pState, pSeen] : {std::tuple(&m_base, &m_nBase, &m_seenBase),
+                                            std::tuple(&m_control, &m_nControl, &m_seenControl)}) {
+            ASSERT_TRUE(pFile->IsWhole()) << pFile->m_strBytes;
+            *pState = StateOf(*pFile->m_pModel);
+            ASSERT_EQ(CompareWithState(*pFile->m_pModel, *pState, pFile == &m_base), "");
+            ASSERT_EQ(pSeen->emplace(*pState, pFile->m_strBytes).first->second, pFile->m_strBytes);
+        }
     }
 
     // The next editor after a kill, in state n, saves with the groups renumbered and again
     // numbered back. Its load must find the sample query file on the application's name (else
-    // bStale) and every group's id, and the registry the control file's ids after each save.
-    void EditAfterKill(int n, CLastingIds& ids, bool& bStale, bool& bLagging) {
+    // a stale sample) and every group's id, and the registry the control file's ids after each
+    // save (else lagging ids).
+    void EditAfterKill(int n) {
         CCtrlFile file;
         ASSERT_EQ(file.OpenProductKey(kProductPath), 0);
         ASSERT_EQ(file.Load(), 0);
-        const std::string sample = Sample();
-        bStale =
-            sample != "%%%" + (n == 0 ? std::string("MyApp") : Numbered("Run ", n)) + "%%%\r\n";
-        bLagging = !FindWrongGroupId(file, ids, [](const CCtrlGroup& g) {
-                        return g.m_dwUniqueId;
-                    }).empty();
+        const std::string name = n == 0 ? std::string("MyApp") : Numbered("Run ", n);
+        m_nStaleSample += Sample() != "%%%" + name + "%%%\r\n" ? 1 : 0;
+        bool bLagging = !FindWrongGroupId(file, m_ids, [](const CCtrlGroup& g) {
+                             return g.m_dwUniqueId;
+                         }).empty();
         const auto index = static_cast<int32_t>(file.GetDBCount());
         ASSERT_EQ(file.AddAppli(DBTYPE_FREE, "Shift"), 0);
         ASSERT_EQ(file.AddDBToGroup(index, "Shift", &kManuals), 0);
@@ -223,32 +222,34 @@ protected:
                 ASSERT_EQ(file.RemoveAppli(index, false), 0);
             }
             ASSERT_EQ(file.Save(), 0);
-            const auto saved = test::ReadSavedFile(C("Ctrl/ctrl.ctl"), test::kControlPath, false);
+            const auto saved = ReadCtrl();
             ASSERT_TRUE(saved.IsWhole());
-            bLagging = bLagging || !FindWrongGroupId(*saved.m_pModel, ids, SavedUniqueId).empty();
+            bLagging = bLagging || !FindWrongGroupId(*saved.m_pModel, m_ids, SavedUniqueId).empty();
         }
+        m_nLagging += bLagging ? 1 : 0;
     }
+
+    test::CSavedFile m_base, m_control;
+    int m_nBase = 0, m_nControl = 0, m_nStaleSample = 0, m_nLagging = 0;
+    std::map<int, std::string> m_seenBase, m_seenControl;  // the bytes of each state
+    CLastingIds m_ids = {};
 };
 
 TEST_F(CrashTest, KilledSaverLeavesWholeFilesRequestsThatCoverThemAndNothingInTheWay) {
     const int nKills = test::CampaignCount(kShortKills, 1000);
     const std::string phasePath = C("phase");
     test::WriteLinuxFile(phasePath, std::string(1, '\0'));
-    const int fd = open(phasePath.c_str(), O_RDWR);
-    void* pMap = mmap(nullptr, 1, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
-    ASSERT_NE(pMap, MAP_FAILED);
-    volatile char* pPhase = static_cast<volatile char*>(pMap);
+    volatile char* pPhase = MapPhase(phasePath);
+    ASSERT_NE(pPhase, nullptr);
 
     // The kills fall from the end of the child's start to a few saves later, however fast this
     // build is; the middle of three runs counts, so one held-up (or lucky) run sets nothing.
     const auto medianRunUs = [](const char* pszSaves) {
-        std::vector<int64_t> times;
-        for (int i = 0; i < 3; ++i) {
+        std::array<int64_t, 3> times;
+        for (int64_t& t : times) {
             const auto t0 = std::chrono::steady_clock::now();
             EXPECT_EQ(test::RunChild("SaveLoop", {pszSaves}), 0);
-            times.push_back(std::chrono::duration_cast<std::chrono::microseconds>(
-                                std::chrono::steady_clock::now() - t0)
-                                .count());
+            t = (std::chrono::steady_clock::now() - t0) / std::chrono::microseconds(1);
         }
         std::sort(times.begin(), times.end());
         return times[1];
@@ -261,64 +262,52 @@ TEST_F(CrashTest, KilledSaverLeavesWholeFilesRequestsThatCoverThemAndNothingInTh
     std::mt19937 random(20261206);
     std::uniform_int_distribution<int64_t> delayUs(start * 3 / 4, start + 3 * save);
 
-    test::CSavedFile base, control;
-    int nBase = 0, nControl = 0;
-    ReadBoth(base, control, nBase, nControl);
+    ASSERT_NO_FATAL_FAILURE(ReadBoth());
     test::CBuilderView builder;
-    builder.Build(*control.m_pModel);
-    std::map<int, std::string> seenBase;  // the bytes of each state, as first seen
-    std::map<int, std::string> seenControl;
-    int inSave = 0, baseOld = 0, baseNew = 0, between = 0, staleSample = 0, lagging = 0;
-    CLastingIds ids = {};
-    ASSERT_EQ(FindWrongGroupId(*control.m_pModel, ids, SavedUniqueId), "");
+    builder.Build(*m_control.m_pModel);
+    int inSave = 0, baseOld = 0, baseNew = 0, between = 0;
+    ASSERT_EQ(FindWrongGroupId(*m_control.m_pModel, m_ids, SavedUniqueId), "");
     for (int i = 0; i < nKills; ++i) {
-        const int lastBase = nBase, lastControl = nControl;
+        const int lastBase = m_nBase, lastControl = m_nControl;
         *pPhase = 0;
         const pid_t child = test::StartChild("SaveLoop", {"1000000", phasePath});
         usleep(static_cast<useconds_t>(delayUs(random)));
         kill(child, SIGKILL);
         ASSERT_EQ(test::WaitChild(child), 128 + SIGKILL) << "kill " << i;
         inSave += *pPhase;
-        ReadBoth(base, control, nBase, nControl);
+        ASSERT_NO_FATAL_FAILURE(ReadBoth()) << "kill " << i;
         // No file goes back, and the control file never runs ahead of the base control file,
-        // which a save writes first. A state seen again is the same bytes.
-        ASSERT_GE(nBase, lastBase) << "kill " << i;
-        ASSERT_GE(nControl, lastControl) << "kill " << i;
-        ASSERT_LE(nControl, nBase) << "kill " << i;
-        ASSERT_EQ(seenBase.emplace(nBase, base.m_strBytes).first->second, base.m_strBytes);
-        ASSERT_EQ(seenControl.emplace(nControl, control.m_strBytes).first->second,
-                  control.m_strBytes);
-        ASSERT_EQ(builder.FindMissedRequest(*control.m_pModel), "") << "kill " << i;
-        builder.Build(*control.m_pModel);
-        bool bStale = false, bLagging = false;
-        ASSERT_NO_FATAL_FAILURE(EditAfterKill(nBase, ids, bStale, bLagging)) << "kill " << i;
-        staleSample += bStale ? 1 : 0;
-        lagging += bLagging ? 1 : 0;
-        baseOld += nBase == lastBase ? 1 : 0;
-        baseNew += nBase > lastBase ? 1 : 0;
-        between += nControl < nBase ? 1 : 0;
+        // which a save writes first.
+        ASSERT_GE(m_nBase, lastBase) << "kill " << i;
+        ASSERT_GE(m_nControl, lastControl) << "kill " << i;
+        ASSERT_LE(m_nControl, m_nBase) << "kill " << i;
+        ASSERT_EQ(builder.FindMissedRequest(*m_control.m_pModel), "") << "kill " << i;
+        builder.Build(*m_control.m_pModel);
+        ASSERT_NO_FATAL_FAILURE(EditAfterKill(m_nBase)) << "kill " << i;
+        baseOld += m_nBase == lastBase ? 1 : 0;
+        baseNew += m_nBase > lastBase ? 1 : 0;
+        between += m_nControl < m_nBase ? 1 : 0;
     }
-    munmap(pMap, 1);
-    close(fd);
+    munmap(const_cast<char*>(pPhase), 1);
     test::PrintCampaignSummary(
         "crash", std::to_string(nKills) + " kills survived, " + std::to_string(inSave) +
                      " inside a save; base control file old " + std::to_string(baseOld) + ", new " +
                      std::to_string(baseNew) + "; control file behind it " +
                      std::to_string(between) + "; sample query file on an old name " +
-                     std::to_string(staleSample) + "; lagging group ids " +
-                     std::to_string(lagging) + "; last state " + std::to_string(nBase));
+                     std::to_string(m_nStaleSample) + "; lagging group ids " +
+                     std::to_string(m_nLagging) + "; last state " + std::to_string(m_nBase));
     EXPECT_GT(inSave, nKills / 4);
-    EXPECT_GT(nBase, nKills / 4);  // saves went on from kill to kill
-    EXPECT_GT(between, 0);         // and some kills fell between the two files
-    EXPECT_EQ(staleSample, 0);
-    EXPECT_EQ(lagging, 0);
+    EXPECT_GT(m_nBase, nKills / 4);  // saves went on from kill to kill
+    EXPECT_GT(between, 0);           // and some kills fell between the two files
+    EXPECT_EQ(m_nStaleSample, 0);
+    EXPECT_EQ(m_nLagging, 0);
     // The next saves bring both files level and the builder hears of everything.
     ASSERT_EQ(test::RunChild("SaveLoop", {"2"}), 0);
-    const int nBefore = nBase;
-    ReadBoth(base, control, nBase, nControl);
-    EXPECT_EQ(nBase, nBefore + 2);
-    EXPECT_EQ(nControl, nBase);
-    EXPECT_EQ(builder.FindMissedRequest(*control.m_pModel), "");
+    const int nBefore = m_nBase;
+    ASSERT_NO_FATAL_FAILURE(ReadBoth());
+    EXPECT_EQ(m_nBase, nBefore + 2);
+    EXPECT_EQ(m_nControl, m_nBase);
+    EXPECT_EQ(builder.FindMissedRequest(*m_control.m_pModel), "");
 }
 
 }  // namespace

@@ -2,10 +2,12 @@
 // exist), a control file as it lies on disk, and the index builder's view of the rebuild requests.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <set>
@@ -25,12 +27,9 @@ namespace tq::test {
 // The campaigns run short in the ordinary suite and at full length from scripts/reliability.sh
 // (TQ_RELIABILITY_FULL=1). Each prints one summary line starting with "RELIABILITY " for that
 // script to collect.
-inline bool IsFullLength() {
-    const char* psz = std::getenv("TQ_RELIABILITY_FULL");
-    return psz != nullptr && std::string(psz) == "1";
-}
 inline int CampaignCount(int nShort, int nFull) {
-    return IsFullLength() ? nFull : nShort;
+    const char* psz = std::getenv("TQ_RELIABILITY_FULL");
+    return psz != nullptr && std::string(psz) == "1" ? nFull : nShort;
 }
 inline void PrintCampaignSummary(const std::string& strName, const std::string& strCounts) {
     std::printf("RELIABILITY %s: %s\n", strName.c_str(), strCounts.c_str());
@@ -52,16 +51,13 @@ struct CSavedFile {
 
 inline CSavedFile ReadSavedFile(const std::string& strLinuxPath, const std::string& strWinPath,
                                 bool bFullForm) {
-    CSavedFile saved;
-    saved.m_strBytes = ReadLinuxFile(strLinuxPath);
+    CSavedFile saved{ReadLinuxFile(strLinuxPath), nullptr, false};
     auto pModel = std::make_unique<CCtrlModel>();
     CFile file;
-    if (CCtrlReader(*pModel, nullptr).Load(file, strWinPath) != 0) {
-        return saved;
+    if (CCtrlReader(*pModel, nullptr).Load(file, strWinPath) == 0) {
+        saved.m_bWhole = CCtrlWriter(*pModel).Render(bFullForm) == saved.m_strBytes;
+        saved.m_pModel = std::move(pModel);
     }
-    file.Close();
-    saved.m_bWhole = CCtrlWriter(*pModel).Render(bFullForm) == saved.m_strBytes;
-    saved.m_pModel = std::move(pModel);
     return saved;
 }
 
@@ -70,15 +66,15 @@ class CSavedProduct : public CProductFixture {
 public:
     CSavedProduct() {
         WriteLinuxFile(C("Ctrl/sample.txt"), kSampleText);
-        WriteLinuxFile(
-            C("Ctrl/base.ctl"),
-            CCtrlWriter(*ReadSavedFile(C("Ctrl/base.ctl"), kBasePath, true).m_pModel).Render(true));
+        WriteLinuxFile(C("Ctrl/base.ctl"), CCtrlWriter(*ReadBase().m_pModel).Render(true));
         CCtrlFile file;
         EXPECT_EQ(file.OpenProductKey(kProductPath), 0);
         EXPECT_EQ(file.Load(), 0);
         EXPECT_EQ(file.Save(), 0);
     }
     std::string Sample() const { return ReadLinuxFile(C("Ctrl/sample.txt")); }
+    CSavedFile ReadBase() const { return ReadSavedFile(C("Ctrl/base.ctl"), kBasePath, true); }
+    CSavedFile ReadCtrl() const { return ReadSavedFile(C("Ctrl/ctrl.ctl"), kControlPath, false); }
 };
 
 // Which of two contents a file holds.
@@ -121,13 +117,11 @@ public:
 
     // What the builder would miss ("" when the requests cover what the control file holds).
     std::string FindMissedRequest(const CCtrlModel& control) const {
-        std::set<std::string> raw, requested;
+        std::set<std::string> raw, requested, names;
         uint32_t dwReg = 0;
         ReadRequests(kProductPath, raw, &dwReg);
-        for (const std::string& name : raw) {
-            requested.insert(ToLowerCp932(name));
-        }
-        std::set<std::string> names;
+        std::transform(raw.begin(), raw.end(), std::inserter(requested, requested.end()),
+                       ToLowerCp932);
         for (const auto& pDb : control.m_databases) {
             const std::string key = ToLowerCp932(pDb->m_strName);
             names.insert(key);
@@ -185,16 +179,13 @@ inline CProductState StateOf(const CSavedProduct& product) {
 class CChangedProduct : public CSavedProduct {
 public:
     explicit CChangedProduct(const CSaveCase& saveCase) {
-        m_builder.Build(*ReadSavedFile(C("Ctrl/ctrl.ctl"), kControlPath, false).m_pModel);
+        m_builder.Build(*ReadCtrl().m_pModel);
         m_old = StateOf(*this);
         EXPECT_EQ(m_pFile->OpenProductKey(kProductPath), 0);
         EXPECT_EQ(m_pFile->Load(), 0);
         EXPECT_EQ(saveCase.second(*m_pFile), 0);
     }
-    std::string MissedRequest() const {
-        return m_builder.FindMissedRequest(
-            *ReadSavedFile(C("Ctrl/ctrl.ctl"), kControlPath, false).m_pModel);
-    }
+    std::string MissedRequest() const { return m_builder.FindMissedRequest(*ReadCtrl().m_pModel); }
 
     std::unique_ptr<CCtrlFile> m_pFile = std::make_unique<CCtrlFile>();
     CBuilderView m_builder;
