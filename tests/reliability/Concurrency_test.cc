@@ -3,7 +3,6 @@
 // then. At every moment at most one editor may hold the editing mutex and the base control file;
 // no run may hang or crash; every refusal must be a busy code; the files must load throughout;
 // and at the end the builder's control file and its requests must follow the base control file.
-
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -98,61 +97,6 @@ struct CRunResult {
     std::string m_strOut, m_strErr;
 };
 
-// Runs tqctl (argv[0]) with stdin from /dev/null and its output in files named by strOutBase; a
-// run that outlives a minute is killed and counts as hung.
-CRunResult RunTqctl(std::vector<std::string> argv, const std::string& strOutBase,
-                    CLiveProcesses& live) {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, (strOutBase + ".out").c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, (strOutBase + ".err").c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    // The test's own threads read the product's files meanwhile; a descriptor inherited from
-    // them would make a starting run look like an editor holding the base control file.
-    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
-    std::vector<char*> cargv;
-    for (std::string& a : argv) {
-        cargv.push_back(a.data());
-    }
-    cargv.push_back(nullptr);
-    CRunResult result;
-    pid_t pid = -1;
-    const int err = posix_spawn(&pid, cargv[0], &actions, nullptr, cargv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (err != 0) {
-        result.m_strErr = "cannot start tqctl: " + std::to_string(err);
-        return result;
-    }
-    live.Set(pid, true);
-    const auto deadline = Clock::now() + std::chrono::seconds(60);
-    int status = 0;
-    while (waitpid(pid, &status, WNOHANG) == 0) {
-        if (Clock::now() > deadline) {
-            kill(pid, SIGKILL);
-            waitpid(pid, &status, 0);
-            result.m_bHung = true;
-            break;
-        }
-        std::this_thread::sleep_for(milliseconds(2));
-    }
-    live.Set(pid, false);
-    result.m_nStatus = WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status);
-    result.m_strOut = test::ReadLinuxFile(strOutBase + ".out");
-    result.m_strErr = test::ReadLinuxFile(strOutBase + ".err");
-    return result;
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        lines.push_back(line);
-    }
-    return lines;
-}
-
 enum EWork { kSelect, kDeselect, kSave, kRename, kScript, kConvert, kStatus, kList, kWorkKinds };
 const char* const kWorkNames[kWorkKinds] = {"select", "deselect", "save",   "rename",
                                             "script", "convert",  "status", "list"};
@@ -164,7 +108,11 @@ const int kWorkWeights[kWorkKinds] = {3, 3, 1, 2, 2, 2, 2, 1};
 // status probe's brief handle counts, as on Windows), or a reader without delete sharing (the
 // builder) holds a file the save replaces.
 std::string Classify(EWork kind, const CRunResult& run, int32_t& lBusy) {
-    const std::vector<std::string> lines = Lines(run.m_strOut);
+    std::vector<std::string> lines(1);  // the lines of the output, an empty one left at its end
+    for (std::istringstream in(run.m_strOut); std::getline(in, lines.back());) {
+        lines.emplace_back();
+    }
+    lines.pop_back();
     std::optional<std::string> failure;  // a "CODE<TAB>..." line that must carry a busy code
     std::string strWhy;
     if (run.m_bHung || run.m_nStatus > 128) {
@@ -181,8 +129,8 @@ std::string Classify(EWork kind, const CRunResult& run, int32_t& lBusy) {
         }
     } else if (kind == kStatus) {
         // Free, being edited, or the builder holds the lock file; never "unknown".
-        const std::string& out = run.m_strOut;
-        if (run.m_nStatus != 0 || (out != "0\n" && out != "1\n" && out != "2\n")) {
+        if (run.m_nStatus != 0 ||
+            !std::set<std::string>{"0\n", "1\n", "2\n"}.contains(run.m_strOut)) {
             strWhy = "status";
         }
     } else if (run.m_nStatus != 0) {
@@ -233,17 +181,13 @@ public:
         bool bHolds = false;
         std::error_code ec;
         for (const auto& fd : fs::directory_iterator(strProc + "/fd", ec)) {
-            std::error_code ecLink;
-            const std::string target = fs::read_symlink(fd.path(), ecLink).string();
-            if (ecLink) {
-                continue;
-            }
+            const std::string target = fs::read_symlink(fd.path(), ec).string();  // "" on error
             bHolds = bHolds || target == m_strBaseFile || target == m_strBaseFile + " (deleted)";
             // The descriptor is read again after its locks: closed and reused in between, it
             // would lend another file's lock to the deleted one.
             if (target == m_strBaseFile + ".lock (deleted)" &&
                 DeniesDeletion(strProc + "/fdinfo/" + fd.path().filename().string()) &&
-                fs::read_symlink(fd.path(), ecLink).string() == target && !ecLink) {
+                fs::read_symlink(fd.path(), ec).string() == target) {
                 m_lostLocks.insert(pid);
             }
         }
@@ -265,12 +209,9 @@ public:
         return false;
     }
     void Sample() {
-        std::vector<pid_t> holders;
-        for (pid_t pid : m_live.Snapshot()) {
-            if (HoldsBaseFile(pid)) {
-                holders.push_back(pid);
-            }
-        }
+        const std::set<pid_t> live = m_live.Snapshot();
+        std::vector<pid_t> holders(live.begin(), live.end());
+        std::erase_if(holders, [this](pid_t pid) { return !HoldsBaseFile(pid); });
         const bool bOwned = IsMutexOwned();
         ++m_nSamples;
         m_nOwnedSamples += bOwned ? 1 : 0;
@@ -292,16 +233,14 @@ public:
             std::fprintf(stderr, "%s\n", strWhat.c_str());
         }
     }
-
-private:
     std::string m_strBaseFile;
     CLiveProcesses& m_live;
     int m_nViolationsShown = 0;
 };
 
 // Both files parse as they lie on disk at this moment, and the builder's requests can be read.
-std::string CheckSnapshot(const std::string& strBaseFile, const std::string& strControlFile) {
-    for (const std::string& strFile : {strBaseFile, strControlFile}) {
+std::string CheckSnapshot(const std::string& strDir) {
+    for (const std::string& strFile : {strDir + "/BaseControl.ini", strDir + "/Control.ini"}) {
         CCtrlModel model;
         const std::string text = test::ReadLinuxFile(strFile);
         if (text.empty()) {
@@ -334,9 +273,8 @@ std::set<std::string> DatabaseNames(const CCtrlModel& model) {
 class ConcurrencyTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (access(test::ToolPath("tqctl").c_str(), X_OK) != 0) {
-            FAIL() << "tqctl is not built at " << test::ToolPath("tqctl");
-        }
+        ASSERT_EQ(access(test::ToolPath("tqctl").c_str(), X_OK), 0)
+            << "tqctl is not built at " << test::ToolPath("tqctl");
         ASSERT_EQ(test::InstallDemoProduct(m_prefix), 0);
         for (const char* pszFirst : {"register", "convert"}) {
             CRunResult run = Tqctl({pszFirst}, "setup");
@@ -345,10 +283,48 @@ protected:
     }
     void TearDown() override { SetCurrentDirectory(m_strSavedDirectory); }
 
+    // Runs tqctl on the product with stdin from /dev/null and its output in files named by
+    // strName; a run that outlives a minute is killed and counts as hung.
     CRunResult Tqctl(std::vector<std::string> args, const std::string& strName) {
         args.insert(args.begin(),
                     {test::ToolPath("tqctl"), "--prefix", m_prefix.GetDir(), "--product", "Demo"});
-        return RunTqctl(args, m_prefix.Path(strName), m_live);
+        const std::string strOutBase = m_prefix.Path(strName);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+        for (const auto& [fd, ext] : {std::pair(1, ".out"), std::pair(2, ".err")}) {
+            posix_spawn_file_actions_addopen(&actions, fd, (strOutBase + ext).c_str(),
+                                             O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        }
+        // The test's own threads read the product's files meanwhile; a descriptor inherited from
+        // them would make a starting run look like an editor holding the base control file.
+        posix_spawn_file_actions_addclosefrom_np(&actions, 3);
+        std::vector<char*> cargv(args.size() + 1, nullptr);
+        std::transform(args.begin(), args.end(), cargv.begin(),
+                       [](std::string& a) { return a.data(); });
+        CRunResult result;
+        pid_t pid = -1;
+        const int err = posix_spawn(&pid, cargv[0], &actions, nullptr, cargv.data(), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        if (err != 0) {
+            result.m_strErr = "cannot start tqctl: " + std::to_string(err);
+            return result;
+        }
+        m_live.Set(pid, true);
+        const auto deadline = Clock::now() + std::chrono::seconds(60);
+        int status = 0;
+        while (!(result.m_bHung = Clock::now() > deadline) && waitpid(pid, &status, WNOHANG) == 0) {
+            std::this_thread::sleep_for(milliseconds(2));
+        }
+        if (result.m_bHung) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+        }
+        m_live.Set(pid, false);
+        result.m_nStatus = WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status);
+        result.m_strOut = test::ReadLinuxFile(strOutBase + ".out");
+        result.m_strErr = test::ReadLinuxFile(strOutBase + ".err");
+        return result;
     }
 
     // One editor's loop: random work until the end of the campaign.
@@ -428,8 +404,7 @@ TEST_F(ConcurrencyTest, EditorsConversionsAndTheBuilderShareOneProduct) {
     std::vector<std::string> snapshotProblems;
     std::thread sampler([&] {
         for (; !bStop; ++nSnapshots, std::this_thread::sleep_for(milliseconds(200))) {
-            const std::string strProblem = CheckSnapshot(m_strControlDir + "/BaseControl.ini",
-                                                         m_strControlDir + "/Control.ini");
+            const std::string strProblem = CheckSnapshot(m_strControlDir);
             if (!strProblem.empty()) {
                 snapshotProblems.push_back(strProblem);
             }
@@ -459,8 +434,7 @@ TEST_F(ConcurrencyTest, EditorsConversionsAndTheBuilderShareOneProduct) {
         nEditSuccesses += k != kStatus && k != kList ? m_nOk[k] : 0;
     }
     summary << " builder holds/lock busy/control busy " << test::ReadLinuxFile(strBuilderCounts)
-            << ";"
-            << " observer samples " << observer.m_nSamples << " (mutex owned in "
+            << "; observer samples " << observer.m_nSamples << " (mutex owned in "
             << observer.m_nOwnedSamples << "), max concurrent editors " << observer.m_nMaxEditors
             << ", editors outside the mutex " << observer.m_nOutside
             << ", editors holding a deleted lock file " << observer.m_lostLocks.size() << ";"
@@ -469,17 +443,16 @@ TEST_F(ConcurrencyTest, EditorsConversionsAndTheBuilderShareOneProduct) {
     test::PrintCampaignSummary("concurrency", summary.str());
 
     EXPECT_EQ(m_nHangs, 0);
-    for (size_t i = 0; i < m_faults.size() && i < 10; ++i) {
-        ADD_FAILURE() << m_faults[i];
+    for (const auto* pProblems : {&m_faults, &snapshotProblems}) {
+        for (size_t i = 0; i < pProblems->size() && i < 10; ++i) {
+            ADD_FAILURE() << (*pProblems)[i];
+        }
     }
     EXPECT_LE(observer.m_nMaxEditors, 1);
     EXPECT_EQ(observer.m_nOutside, 0);
     EXPECT_EQ(observer.m_lostLocks.size(), 0u);
     EXPECT_GT(observer.m_nOwnedSamples, 0) << "the observer never saw an editor";
     EXPECT_GT(nEditSuccesses, 0) << "no editing run got through";
-    for (size_t i = 0; i < snapshotProblems.size() && i < 10; ++i) {
-        ADD_FAILURE() << snapshotProblems[i];
-    }
 
     // Afterwards: both files load fully, one more conversion brings the builder's file in line
     // with the base control file, and the product is free again.
