@@ -159,11 +159,7 @@ public:
         : m_fdMutex(open(strMutexFile.c_str(), O_RDWR | O_CLOEXEC)),
           m_strBaseFile(std::move(strBaseFile)),
           m_live(live) {}
-    ~CEditorObserver() {
-        if (m_fdMutex >= 0) {
-            close(m_fdMutex);
-        }
-    }
+    ~CEditorObserver() { close(m_fdMutex); }  // none when it is -1
     const int m_fdMutex;
     std::atomic<int> m_nSamples{0}, m_nOwnedSamples{0}, m_nMaxEditors{0}, m_nOutside{0};
     std::set<pid_t> m_lostLocks;  // read once the sampling has stopped
@@ -215,11 +211,8 @@ public:
         const bool bOwned = IsMutexOwned();
         ++m_nSamples;
         m_nOwnedSamples += bOwned ? 1 : 0;
-        if (holders.empty()) {
-            return;
-        }
-        const bool bFirstStill = HoldsBaseFile(holders.front());
-        const int nEditors = bFirstStill ? static_cast<int>(holders.size()) : 1;
+        const bool bFirstStill = !holders.empty() && HoldsBaseFile(holders.front());
+        const int nEditors = static_cast<int>(bFirstStill ? holders.size() : holders.size() > 0);
         m_nMaxEditors = std::max(m_nMaxEditors.load(), nEditors);
         m_nOutside += !bOwned && bFirstStill ? 1 : 0;
         if ((nEditors > 1 || (!bOwned && bFirstStill)) && ++m_nViolationsShown <= 5) {
@@ -307,8 +300,7 @@ protected:
         const int err = posix_spawn(&pid, cargv[0], &actions, nullptr, cargv.data(), environ);
         posix_spawn_file_actions_destroy(&actions);
         if (err != 0) {
-            result.m_strErr = "cannot start tqctl: " + std::to_string(err);
-            return result;
+            return {false, -1, "", "cannot start tqctl: " + std::to_string(err)};
         }
         m_live.Set(pid, true);
         const auto deadline = Clock::now() + std::chrono::seconds(60);
@@ -394,9 +386,8 @@ TEST_F(ConcurrencyTest, EditorsConversionsAndTheBuilderShareOneProduct) {
         test::StartChild("IndexBuilder", {std::to_string(nSeconds * 1000), "8", strBuilderCounts});
     std::atomic<bool> bStop{false};
     std::thread watcher([&] {
-        while (!bStop) {
+        for (; !bStop; std::this_thread::sleep_for(std::chrono::microseconds(500))) {
             observer.Sample();
-            std::this_thread::sleep_for(std::chrono::microseconds(500));
         }
     });
     // Every 200 ms both files must parse and the requests must be readable.
@@ -404,8 +395,8 @@ TEST_F(ConcurrencyTest, EditorsConversionsAndTheBuilderShareOneProduct) {
     std::vector<std::string> snapshotProblems;
     std::thread sampler([&] {
         for (; !bStop; ++nSnapshots, std::this_thread::sleep_for(milliseconds(200))) {
-            const std::string strProblem = CheckSnapshot(m_strControlDir);
-            if (!strProblem.empty()) {
+            if (const std::string strProblem = CheckSnapshot(m_strControlDir);
+                !strProblem.empty()) {
                 snapshotProblems.push_back(strProblem);
             }
         }
@@ -437,9 +428,9 @@ TEST_F(ConcurrencyTest, EditorsConversionsAndTheBuilderShareOneProduct) {
             << "; observer samples " << observer.m_nSamples << " (mutex owned in "
             << observer.m_nOwnedSamples << "), max concurrent editors " << observer.m_nMaxEditors
             << ", editors outside the mutex " << observer.m_nOutside
-            << ", editors holding a deleted lock file " << observer.m_lostLocks.size() << ";"
-            << " snapshots " << nSnapshots << " (bad " << snapshotProblems.size() << ");"
-            << " hangs " << m_nHangs << "; faults " << m_faults.size();
+            << ", editors holding a deleted lock file " << observer.m_lostLocks.size()
+            << "; snapshots " << nSnapshots << " (bad " << snapshotProblems.size() << "); hangs "
+            << m_nHangs << "; faults " << m_faults.size();
     test::PrintCampaignSummary("concurrency", summary.str());
 
     EXPECT_EQ(m_nHangs, 0);

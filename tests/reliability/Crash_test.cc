@@ -1,7 +1,6 @@
-// A saver killed with SIGKILL at any moment leaves both control files whole, each holding the
-// state of one complete save, the builder's requests covering what its control file holds, and
-// nothing that stops the next save; the next editor finds the sample query file and the groups'
-// unique ids as they were saved.
+// A saver killed (SIGKILL) at any moment leaves both control files whole, each in the state of
+// one complete save, requests covering its control file and nothing in the next save's way; the
+// next editor finds the sample query file and the groups' unique ids as saved.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -20,12 +19,10 @@ namespace {
 using test::kAppGroup;
 using test::kProductPath;
 
-// The top-level group ahead of the application group: an application filed below it moves the
-// numbers of the application group and of every user application's own group.
+// Ahead of the application group: an application filed below it renumbers the groups after it.
 const std::string kManuals = "Manuals";
 
-// A sanitized saver takes several times longer to start, and the start is most of the cost of
-// a kill; its short run is there for memory errors, not for the count.
+// A sanitized saver starts several times slower; its short run is for memory errors, not count.
 #if defined(__SANITIZE_ADDRESS__)
 constexpr int kShortKills = 40;
 #else
@@ -60,8 +57,7 @@ int32_t ApplyChange(CCtrlFile& file, int k) {
     }
 }
 
-// The state a file holds: the number after "Run " of the first user application (0 for the
-// product as installed), -1 for anything else.
+// The state a file holds: k after save k, from the user application's name; -1 for none.
 int StateOf(const CCtrlModel& model) {
     for (const auto& pDb : model.m_databases) {
         const std::string_view name = pDb->m_strPublicName;
@@ -72,8 +68,7 @@ int StateOf(const CCtrlModel& model) {
     return -1;
 }
 
-// What differs between a file and state n ("" when nothing does). The control file leaves the
-// deselected "Sel1" out.
+// What differs from state n ("" when nothing); the control file leaves a deselected "Sel1" out.
 std::string CompareWithState(const CCtrlModel& model, int n, bool bFullForm) {
     const bool bSelOff = (n / 4) % 2 == 1;
     std::vector<std::string> expected = {"Fixed One"};
@@ -148,8 +143,7 @@ std::string FindWrongGroupId(const CCtrlModel& model, CLastingIds& ids, const au
     return wrong;
 }
 
-// The first byte of a file (a Linux path) as the saver and the test share it; null when the
-// file cannot be mapped.
+// The phase byte the saver and the test share (a Linux path); null when it cannot be mapped.
 volatile char* MapPhase(const std::string& strPath) {
     const int fd = open(strPath.c_str(), O_RDWR);
     void* p = fd >= 0 ? mmap(nullptr, 1, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0) : MAP_FAILED;
@@ -162,11 +156,9 @@ volatile char* MapPhase(const std::string& strPath) {
 // Loads the product, then changes and saves it args[0] times or until killed. While a save
 // runs, the phase byte of the file args[1] is 1.
 TQ_CHILD_MAIN(SaveLoop) {
-    volatile char noPhase = 0;
-    volatile char* pMapped = args.size() > 1 ? MapPhase(args[1]) : nullptr;
-    volatile char* pPhase = pMapped != nullptr ? pMapped : &noPhase;
+    volatile char* pPhase = MapPhase(args[1]);
     CCtrlFile file;
-    if (file.OpenProductKey(kProductPath) != 0 || file.Load() != 0) {
+    if (pPhase == nullptr || file.OpenProductKey(kProductPath) != 0 || file.Load() != 0) {
         return 1;
     }
     int n = StateOf(file);
@@ -186,8 +178,7 @@ TQ_CHILD_MAIN(SaveLoop) {
 
 class CrashTest : public testing::Test, public test::CSavedProduct {
 protected:
-    // Both files on disk, each checked to hold a whole state (m_nBase, m_nControl) in the bytes
-    // that state had when first seen.
+    // Both files, each a whole state (m_nBase, m_nControl) in the bytes it had when first seen.
     void ReadBoth() {
         m_base = ReadBase();
         m_control = ReadCtrl();
@@ -200,10 +191,9 @@ protected:
         }
     }
 
-    // The next editor after a kill, in state n, saves with the groups renumbered and again
-    // numbered back. Its load must find the sample query file on the application's name (else
-    // a stale sample) and every group's id, and the registry the control file's ids after each
-    // save (else lagging ids).
+    // The next editor after a kill, in state n, saves with the groups renumbered and back. Its
+    // load must find the sample query file on the application's name (else stale) and every
+    // group's id, and the registry the control file's ids after each save (else lagging).
     void EditAfterKill(int n) {
         CCtrlFile file;
         ASSERT_EQ(file.OpenProductKey(kProductPath), 0);
@@ -244,18 +234,17 @@ TEST_F(CrashTest, KilledSaverLeavesWholeFilesRequestsThatCoverThemAndNothingInTh
 
     // The kills fall from the end of the child's start to a few saves later, however fast this
     // build is; the middle of three runs counts, so one held-up (or lucky) run sets nothing.
-    const auto medianRunUs = [](const char* pszSaves) {
+    const auto medianRunUs = [&phasePath](const char* pszSaves) {
         std::array<int64_t, 3> times;
         for (int64_t& t : times) {
             const auto t0 = std::chrono::steady_clock::now();
-            EXPECT_EQ(test::RunChild("SaveLoop", {pszSaves}), 0);
+            EXPECT_EQ(test::RunChild("SaveLoop", {pszSaves, phasePath}), 0);
             t = (std::chrono::steady_clock::now() - t0) / std::chrono::microseconds(1);
         }
         std::sort(times.begin(), times.end());
         return times[1];
     };
-    const int64_t one = medianRunUs("1");
-    const int64_t five = medianRunUs("5");
+    const int64_t one = medianRunUs("1"), five = medianRunUs("5");
     ASSERT_FALSE(HasFailure());
     const int64_t save = std::max<int64_t>((five - one) / 4, 1000);
     const int64_t start = std::max<int64_t>(one - save, 0);
@@ -276,8 +265,7 @@ TEST_F(CrashTest, KilledSaverLeavesWholeFilesRequestsThatCoverThemAndNothingInTh
         ASSERT_EQ(test::WaitChild(child), 128 + SIGKILL) << "kill " << i;
         inSave += *pPhase;
         ASSERT_NO_FATAL_FAILURE(ReadBoth()) << "kill " << i;
-        // No file goes back, and the control file never runs ahead of the base control file,
-        // which a save writes first.
+        // No file goes back, nor the control file ahead of the base control file (written first).
         ASSERT_GE(m_nBase, lastBase) << "kill " << i;
         ASSERT_GE(m_nControl, lastControl) << "kill " << i;
         ASSERT_LE(m_nControl, m_nBase) << "kill " << i;
@@ -302,7 +290,7 @@ TEST_F(CrashTest, KilledSaverLeavesWholeFilesRequestsThatCoverThemAndNothingInTh
     EXPECT_EQ(m_nStaleSample, 0);
     EXPECT_EQ(m_nLagging, 0);
     // The next saves bring both files level and the builder hears of everything.
-    ASSERT_EQ(test::RunChild("SaveLoop", {"2"}), 0);
+    ASSERT_EQ(test::RunChild("SaveLoop", {"2", phasePath}), 0);
     const int nBefore = m_nBase;
     ASSERT_NO_FATAL_FAILURE(ReadBoth());
     EXPECT_EQ(m_nBase, nBefore + 2);

@@ -163,9 +163,8 @@ TEST(FaultsTest, EveryFailingStepOfASaveGivesItsCodeAndLeavesOldOrNewFiles) {
 }
 
 // An editor whose save stopped after the base control file (taking it up again after its
-// replacement), or after the builder's file (at the group ids), and that then went
-// away: the next editor loads the new base control file with nothing marked. Its save brings
-// the builder's file level and still tells the builder everything that changed.
+// replacement) or after the builder's file (at the group ids) went away: the next editor's save
+// of the new base control file brings the builder's file level and requests all that changed.
 TEST(FaultsTest, SaveCutShortIsCompletedByTheNextEditor) {
     for (const test::CSaveCase& saveCase : test::kSaveCases) {
         std::vector<CStep> steps;

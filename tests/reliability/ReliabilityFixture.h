@@ -24,9 +24,8 @@
 
 namespace tq::test {
 
-// The campaigns run short in the ordinary suite and at full length from scripts/reliability.sh
-// (TQ_RELIABILITY_FULL=1). Each prints one summary line starting with "RELIABILITY " for that
-// script to collect.
+// The campaigns run short in the suite, at full length from scripts/reliability.sh
+// (TQ_RELIABILITY_FULL=1); each prints a summary line starting "RELIABILITY " for it to collect.
 inline int CampaignCount(int nShort, int nFull) {
     const char* psz = std::getenv("TQ_RELIABILITY_FULL");
     return psz != nullptr && std::string(psz) == "1" ? nFull : nShort;
@@ -123,10 +122,9 @@ public:
         std::transform(raw.begin(), raw.end(), std::inserter(requested, requested.end()),
                        ToLowerCp932);
         for (const auto& pDb : control.m_databases) {
-            const std::string key = ToLowerCp932(pDb->m_strName);
-            names.insert(key);
-            const auto it = m_built.find(key);
-            if ((it == m_built.end() || it->second != Sources(*pDb)) && !requested.count(key)) {
+            const std::string key = *names.insert(ToLowerCp932(pDb->m_strName)).first;
+            if (!requested.count(key) &&
+                (!m_built.count(key) || m_built.at(key) != Sources(*pDb))) {
                 return "no request for " + std::string(pDb->m_strName);
             }
         }
