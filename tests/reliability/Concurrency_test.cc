@@ -1,8 +1,8 @@
-// Editors, conversions and status probes on one product at once, as separate tqctl processes,
-// while a stand-in for the index builder takes the lock file and reads the control file now and
-// then. At every moment at most one editor may hold the editing mutex and the base control file;
-// no run may hang or crash; every refusal must be a busy code; the files must load throughout;
-// and at the end the builder's control file and its requests must follow the base control file.
+// Editors, conversions and status probes on one product at once (separate tqctl processes) while
+// a builder stand-in takes the lock file and reads the control file now and then. At every moment
+// at most one editor holds the editing mutex and the base control file; no run hangs or crashes;
+// every refusal is a busy code; the files load throughout; at the end the builder's control file
+// and its requests follow the base control file.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -103,10 +103,9 @@ const char* const kWorkNames[kWorkKinds] = {"select", "deselect", "save",   "ren
 // How often each kind is picked: the editing kinds most.
 const int kWorkWeights[kWorkKinds] = {3, 3, 1, 2, 2, 2, 2, 1};
 
-// What was wrong with a run; "" when it succeeded (lBusy 0) or was refused with a code a run
-// may meet while others hold the product (lBusy): another editor holds the editing mutex (a
-// status probe's brief handle counts, as on Windows), or a reader without delete sharing (the
-// builder) holds a file the save replaces.
+// What was wrong with a run; "" when it succeeded (lBusy 0) or was refused with a busy code
+// (lBusy): another editor (or a status probe's brief handle, as on Windows) holds the editing
+// mutex, or a reader without delete sharing (the builder) holds a file the save replaces.
 std::string Classify(EWork kind, const CRunResult& run, int32_t& lBusy) {
     std::vector<std::string> lines(1);  // the lines of the output, an empty one left at its end
     for (std::istringstream in(run.m_strOut); std::getline(in, lines.back());) {
@@ -149,10 +148,9 @@ std::string Classify(EWork kind, const CRunResult& run, int32_t& lBusy) {
     return strWhy.empty() ? strWhy : strWhy + " | out: " + run.m_strOut + " | err: " + run.m_strErr;
 }
 
-// Watches from outside, taking no lock itself. An editor is a tqctl process with the base control
-// file open; the editing mutex is owned while a handle holds byte 2 of the mutex's lock file
-// (seen with F_OFD_GETLK). A sighting counts only when a second look at the first holder
-// confirms it held the file all along (it reopens the file only while it owns the mutex).
+// Watches from outside, taking no lock. An editor is a tqctl process with the base control file
+// open; the mutex is owned while a handle holds byte 2 of its lock file (F_OFD_GETLK). A sighting
+// counts when a second look finds the first holder still there (it reopens only inside the mutex).
 class CEditorObserver {
 public:
     CEditorObserver(const std::string& strMutexFile, std::string strBaseFile, CLiveProcesses& live)
@@ -244,7 +242,7 @@ std::string CheckSnapshot(const std::string& strDir) {
         }
     }
     std::set<std::string> names;
-    const int32_t err = test::ReadRequests(test::kProductPath, names);
+    const int32_t err = test::ReadRequests(names);
     return err == ERROR_NO_MORE_ITEMS ? std::string()
                                       : "Builder\\Request cannot be read: " + std::to_string(err);
 }
@@ -319,7 +317,6 @@ protected:
         return result;
     }
 
-    // One editor's loop: random work until the end of the campaign.
     void EditorLoop(int nEditor, Clock::time_point end) {
         std::mt19937 random(20261206u + static_cast<uint32_t>(nEditor));
         std::discrete_distribution<int> pick(std::begin(kWorkWeights), std::end(kWorkWeights));
@@ -445,8 +442,7 @@ TEST_F(ConcurrencyTest, EditorsConversionsAndTheBuilderShareOneProduct) {
     EXPECT_GT(observer.m_nOwnedSamples, 0) << "the observer never saw an editor";
     EXPECT_GT(nEditSuccesses, 0) << "no editing run got through";
 
-    // Afterwards: both files load fully, one more conversion brings the builder's file in line
-    // with the base control file, and the product is free again.
+    // Afterwards both files load, a conversion levels the builder's file, the product is free.
     CCtrlModel base, control;
     EXPECT_EQ(LoadModel(kBasePath, base), 0);
     EXPECT_EQ(LoadModel(kControlPath, control), 0);
@@ -459,10 +455,9 @@ TEST_F(ConcurrencyTest, EditorsConversionsAndTheBuilderShareOneProduct) {
     for (const char* pszLeft : {"BaseControl.ini.lock", "BaseControl.ini.NEW", "Control.ini.NEW"}) {
         EXPECT_FALSE(test::LinuxFileExists(m_strControlDir + "/" + pszLeft)) << pszLeft;
     }
-    // Nothing consumes the requests here, so every database that the builder's file holds now
-    // and did not hold at the start must have been asked for.
+    // Nothing takes the requests here: each database new to the builder's file must be requested.
     std::set<std::string> requests;
-    test::ReadRequests(test::kProductPath, requests);
+    test::ReadRequests(requests);
     for (const std::string& strName : DatabaseNames(control)) {
         EXPECT_TRUE(initialNames.contains(strName) || requests.contains(strName))
             << "no rebuild request for " << Cp932ToUtf8Lossy(strName);

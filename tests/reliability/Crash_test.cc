@@ -9,7 +9,6 @@
 
 #include <chrono>
 #include <random>
-#include <tuple>
 
 #include "ReliabilityFixture.h"
 
@@ -79,10 +78,9 @@ std::string CompareWithState(const CCtrlModel& model, int n, bool bFullForm) {
     if (n % 4 == 1) {
         expected.push_back(Numbered("Extra ", n));
     }
-    std::vector<std::string> names;
-    for (const auto& pDb : model.m_databases) {
-        names.emplace_back(pDb->m_strPublicName);
-    }
+    std::vector<std::string> names(model.m_databases.size());
+    std::transform(model.m_databases.begin(), model.m_databases.end(), names.begin(),
+                   [](const auto& pDb) { return std::string(pDb->m_strPublicName); });
     if (names != expected) {
         return "databases of state " + std::to_string(n) + " differ";
     }

@@ -120,18 +120,15 @@ TEST(FaultsTest, EveryFailingStepOfASaveGivesItsCodeAndLeavesOldOrNewFiles) {
                              (steps[k].m_bRegistry ? "reg " : "") + steps[k].m_strOp + " " +
                              steps[k].m_strPath + " error " + std::to_string(error));
                 test::CChangedProduct product(saveCase);
-                int32_t lResult = 0;
-                {
-                    CFaultPlan plan(static_cast<int>(k), error);
-                    lResult = product.m_pFile->Save();
-                    // The same road as the save without faults (temporary names aside) up to k.
-                    ASSERT_GT(plan.m_steps.size(), k);
-                    const CStep& taken = plan.m_steps[k];
-                    ASSERT_EQ(taken.m_strOp, steps[k].m_strOp);
-                    ASSERT_EQ(taken.m_strPath.substr(0, 8), steps[k].m_strPath.substr(0, 8));
-                    ASSERT_TRUE(taken.m_strPath.ends_with(".tmp") ||
-                                taken.m_strPath == steps[k].m_strPath);
-                }
+                auto plan = std::make_unique<CFaultPlan>(static_cast<int>(k), error);
+                const int32_t lResult = product.m_pFile->Save();
+                const std::vector<CStep> taken = std::exchange(plan, nullptr)->m_steps;
+                // The same road as the save without faults (temporary names aside) up to k.
+                ASSERT_GT(taken.size(), k);
+                ASSERT_EQ(taken[k].m_strOp, steps[k].m_strOp);
+                ASSERT_EQ(taken[k].m_strPath.substr(0, 8), steps[k].m_strPath.substr(0, 8));
+                ASSERT_TRUE(taken[k].m_strPath.ends_with(".tmp") ||
+                            taken[k].m_strPath == steps[k].m_strPath);
                 ++nFaults;
                 EXPECT_EQ(lResult, ExpectedCode(steps, k));
                 const auto base = product.ReadBase(), control = product.ReadCtrl();

@@ -83,12 +83,11 @@ inline EContent WhichContent(const std::string& bytes, const std::string& strOld
     return bytes == strOld ? EContent::kOld : bytes == strNew ? EContent::kNew : EContent::kNeither;
 }
 
-// The names of the builder's requests of a product ("<REG>" among them, its value to pdwReg);
-// answers what stopped the enumeration.
-inline int32_t ReadRequests(const std::string& strProduct, std::set<std::string>& names,
-                            uint32_t* pdwReg = nullptr) {
+// The names of the builder's requests ("<REG>" among them, its value to pdwReg); answers what
+// stopped the enumeration.
+inline int32_t ReadRequests(std::set<std::string>& names, uint32_t* pdwReg = nullptr) {
     CRegKey key;
-    int32_t err = key.Open(HKEY_LOCAL_MACHINE, strProduct + "\\Builder\\Request", KEY_READ);
+    int32_t err = key.Open(HKEY_LOCAL_MACHINE, kProductPath + "\\Builder\\Request", KEY_READ);
     std::string name, data;
     uint32_t type = 0;
     for (uint32_t i = 0; err == 0 && (err = key.EnumValue(i, name, type, data)) == 0; ++i) {
@@ -118,7 +117,7 @@ public:
     std::string FindMissedRequest(const CCtrlModel& control) const {
         std::set<std::string> raw, requested, names;
         uint32_t dwReg = 0;
-        ReadRequests(kProductPath, raw, &dwReg);
+        ReadRequests(raw, &dwReg);
         std::transform(raw.begin(), raw.end(), std::inserter(requested, requested.end()),
                        ToLowerCp932);
         for (const auto& pDb : control.m_databases) {
