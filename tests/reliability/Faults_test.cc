@@ -182,7 +182,7 @@ TEST(FaultsTest, SaveCutShortIsCompletedByTheNextEditor) {
             ASSERT_EQ(next.Load(), 0);
             EXPECT_EQ(next.Save(), 0);
             EXPECT_EQ(product.Control(), reference[1]);
-            EXPECT_EQ(product.MissedRequest(), "");
+            EXPECT_EQ(product.m_builder.FindMissedRequest(*product.ReadCtrl().m_pModel), "");
         }
     }
 }

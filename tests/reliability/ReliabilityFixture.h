@@ -37,7 +37,6 @@ inline void PrintCampaignSummary(const std::string& strName, const std::string& 
 
 inline const std::string kBasePath = "C:\\Ctrl\\base.ctl";
 inline const std::string kControlPath = "C:\\Ctrl\\ctrl.ctl";
-inline const std::string kSampleText = "%%%MyApp%%%\r\n";
 
 // A control file as it lies on disk: its bytes, and its model when the reader accepts it.
 struct CSavedFile {
@@ -64,7 +63,7 @@ inline CSavedFile ReadSavedFile(const std::string& strLinuxPath, const std::stri
 class CSavedProduct : public CProductFixture {
 public:
     CSavedProduct() {
-        WriteLinuxFile(C("Ctrl/sample.txt"), kSampleText);
+        WriteLinuxFile(C("Ctrl/sample.txt"), "%%%MyApp%%%\r\n");
         WriteLinuxFile(C("Ctrl/base.ctl"), CCtrlWriter(*ReadBase().m_pModel).Render(true));
         CCtrlFile file;
         EXPECT_EQ(file.OpenProductKey(kProductPath), 0);
@@ -182,7 +181,6 @@ public:
         EXPECT_EQ(m_pFile->Load(), 0);
         EXPECT_EQ(saveCase.second(*m_pFile), 0);
     }
-    std::string MissedRequest() const { return m_builder.FindMissedRequest(*ReadCtrl().m_pModel); }
 
     std::unique_ptr<CCtrlFile> m_pFile = std::make_unique<CCtrlFile>();
     CBuilderView m_builder;
