@@ -77,20 +77,6 @@ TQ_CHILD_MAIN(IndexBuilder) {
     return 0;
 }
 
-// The tqctl processes running at the moment, for the observer.
-struct CLiveProcesses {
-    std::mutex m_mutex;
-    std::set<pid_t> m_pids;
-    void Set(pid_t pid, bool bLive) {
-        std::lock_guard<std::mutex> guard(m_mutex);
-        bLive ? (void)m_pids.insert(pid) : (void)m_pids.erase(pid);
-    }
-    std::set<pid_t> Snapshot() {
-        std::lock_guard<std::mutex> guard(m_mutex);
-        return m_pids;
-    }
-};
-
 struct CRunResult {
     bool m_bHung = false;
     int m_nStatus = -1;  // exit status, or 128 + signal
@@ -153,12 +139,16 @@ std::string Classify(EWork kind, const CRunResult& run, int32_t& lBusy) {
 // counts when a second look finds the first holder still there (it reopens only inside the mutex).
 class CEditorObserver {
 public:
-    CEditorObserver(const std::string& strMutexFile, std::string strBaseFile, CLiveProcesses& live)
-        : m_fdMutex(open(strMutexFile.c_str(), O_RDWR | O_CLOEXEC)),
-          m_strBaseFile(std::move(strBaseFile)),
-          m_live(live) {}
     ~CEditorObserver() { close(m_fdMutex); }  // none when it is -1
-    const int m_fdMutex;
+    // The tqctl processes running at the moment.
+    void SetLive(pid_t pid, bool bLive) {
+        std::lock_guard<std::mutex> guard(m_mutex);
+        bLive ? (void)m_live.insert(pid) : (void)m_live.erase(pid);
+    }
+    int m_fdMutex = -1;  // the editing mutex's lock file
+    std::string m_strBaseFile;
+    std::mutex m_mutex;
+    std::set<pid_t> m_live;
     std::atomic<int> m_nSamples{0}, m_nOwnedSamples{0}, m_nMaxEditors{0}, m_nOutside{0};
     std::set<pid_t> m_lostLocks;  // read once the sampling has stopped
 
@@ -203,8 +193,9 @@ public:
         return false;
     }
     void Sample() {
-        const std::set<pid_t> live = m_live.Snapshot();
-        std::vector<pid_t> holders(live.begin(), live.end());
+        std::unique_lock<std::mutex> lock(m_mutex);
+        std::vector<pid_t> holders(m_live.begin(), m_live.end());
+        lock.unlock();
         std::erase_if(holders, [this](pid_t pid) { return !HoldsBaseFile(pid); });
         const bool bOwned = IsMutexOwned();
         ++m_nSamples;
@@ -224,8 +215,6 @@ public:
             std::fprintf(stderr, "%s\n", strWhat.c_str());
         }
     }
-    std::string m_strBaseFile;
-    CLiveProcesses& m_live;
     int m_nViolationsShown = 0;
 };
 
@@ -300,7 +289,7 @@ protected:
         if (err != 0) {
             return {false, -1, "", "cannot start tqctl: " + std::to_string(err)};
         }
-        m_live.Set(pid, true);
+        m_observer.SetLive(pid, true);
         const auto deadline = Clock::now() + std::chrono::seconds(60);
         int status = 0;
         while (!(result.m_bHung = Clock::now() > deadline) && waitpid(pid, &status, WNOHANG) == 0) {
@@ -310,7 +299,7 @@ protected:
             kill(pid, SIGKILL);
             waitpid(pid, &status, 0);
         }
-        m_live.Set(pid, false);
+        m_observer.SetLive(pid, false);
         result.m_nStatus = WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status);
         result.m_strOut = test::ReadLinuxFile(strOutBase + ".out");
         result.m_strErr = test::ReadLinuxFile(strOutBase + ".err");
@@ -361,7 +350,7 @@ protected:
     std::string m_strSavedDirectory = GetCurrentDirectory();
     const std::string m_strControlDir =
         m_prefix.Path("drives/c/Program Files/Trellisquest/Control");
-    CLiveProcesses m_live;
+    CEditorObserver m_observer;
     std::mutex m_mutex;
     int m_nRuns[kWorkKinds] = {}, m_nOk[kWorkKinds] = {}, m_nHangs = 0;
     std::map<int32_t, int> m_busy[kWorkKinds];
@@ -374,8 +363,10 @@ TEST_F(ConcurrencyTest, EditorsConversionsAndTheBuilderShareOneProduct) {
     ASSERT_EQ(LoadModel(kControlPath, initial), 0);
     const std::set<std::string> initialNames = DatabaseNames(initial);
 
-    CEditorObserver observer(m_prefix.Path("locks/TrellisquestCustomize.Mutex"),
-                             fs::canonical(m_strControlDir).string() + "/BaseControl.ini", m_live);
+    CEditorObserver& observer = m_observer;
+    observer.m_strBaseFile = fs::canonical(m_strControlDir).string() + "/BaseControl.ini";
+    observer.m_fdMutex =
+        open(m_prefix.Path("locks/TrellisquestCustomize.Mutex").c_str(), O_RDWR | O_CLOEXEC);
     ASSERT_GE(observer.m_fdMutex, 0)
         << "the editing mutex has no lock file after the first convert";
     const std::string strBuilderCounts = m_prefix.Path("builder.counts");

@@ -95,10 +95,6 @@ std::string CompareWithState(const CCtrlModel& model, int n, bool bFullForm) {
     return "";
 }
 
-// The unique ids of the groups that live through the whole campaign: the manuals, the
-// application group and the user application's own group (renamed, never replaced).
-using CLastingIds = std::array<uint32_t, 3>;
-
 // The ids as the registry keeps them for the numbers of the groups.
 uint32_t SavedUniqueId(const CCtrlGroup& group) {
     CRegKey key;
@@ -109,9 +105,11 @@ uint32_t SavedUniqueId(const CCtrlGroup& group) {
     return value;
 }
 
-// Every group's id by what the group is: each lasting group its own, any other one of its own.
-// Fills ids instead when they are still 0. "" when all are right.
-std::string FindWrongGroupId(const CCtrlModel& model, CLastingIds& ids, const auto& idOf) {
+// Every group's id by what the group is: each that lasts through the campaign (the manuals, the
+// application group, the user application's own: renamed, never replaced) its own in ids, any
+// other one of its own. Fills ids instead when they are still 0. "" when all are right.
+std::string FindWrongGroupId(const CCtrlModel& model, std::array<uint32_t, 3>& ids,
+                             const auto& idOf) {
     const CCtrlGroup* pOwn = nullptr;
     for (const auto& pDb : model.m_databases) {
         if (!pDb->m_groups.empty() &&
@@ -198,9 +196,8 @@ protected:
         ASSERT_EQ(file.Load(), 0);
         const std::string name = n == 0 ? std::string("MyApp") : Numbered("Run ", n);
         m_nStaleSample += Sample() != "%%%" + name + "%%%\r\n" ? 1 : 0;
-        bool bLagging = !FindWrongGroupId(file, m_ids, [](const CCtrlGroup& g) {
-                             return g.m_dwUniqueId;
-                         }).empty();
+        bool bLagging =
+            !FindWrongGroupId(file, m_ids, std::mem_fn(&CCtrlGroup::m_dwUniqueId)).empty();
         const auto index = static_cast<int32_t>(file.GetDBCount());
         ASSERT_EQ(file.AddAppli(DBTYPE_FREE, "Shift"), 0);
         ASSERT_EQ(file.AddDBToGroup(index, "Shift", &kManuals), 0);
@@ -220,7 +217,7 @@ protected:
     test::CSavedFile m_base, m_control;
     int m_nBase = 0, m_nControl = 0, m_nStaleSample = 0, m_nLagging = 0;
     std::map<int, std::string> m_seenBase, m_seenControl;  // the bytes of each state
-    CLastingIds m_ids = {};
+    std::array<uint32_t, 3> m_ids = {};
 };
 
 TEST_F(CrashTest, KilledSaverLeavesWholeFilesRequestsThatCoverThemAndNothingInTheWay) {
