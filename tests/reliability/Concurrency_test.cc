@@ -1,8 +1,7 @@
 // Editors, conversions and status probes on one product at once (separate tqctl processes) while
-// a builder stand-in takes the lock file and reads the control file now and then. At every moment
-// at most one editor holds the editing mutex and the base control file; no run hangs or crashes;
-// every refusal is a busy code; the files load throughout; at the end the builder's control file
-// and its requests follow the base control file.
+// a builder stand-in takes the lock file and reads the control file now and then: at most one
+// editor holds the editing mutex and the base control file at a time, no run hangs or crashes,
+// refusals are busy codes, files load throughout, and the builder's file and requests follow.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>

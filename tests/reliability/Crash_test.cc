@@ -143,9 +143,7 @@ std::string FindWrongGroupId(const CCtrlModel& model, std::array<uint32_t, 3>& i
 volatile char* MapPhase(const std::string& strPath) {
     const int fd = open(strPath.c_str(), O_RDWR);
     void* p = fd >= 0 ? mmap(nullptr, 1, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0) : MAP_FAILED;
-    if (fd >= 0) {
-        close(fd);  // the mapping keeps the file
-    }
+    close(fd);  // the mapping keeps the file (none to close when fd is -1)
     return p == MAP_FAILED ? nullptr : static_cast<volatile char*>(p);
 }
 

@@ -43,7 +43,6 @@ struct CSavedFile {
     std::string m_strBytes;
     std::unique_ptr<CCtrlModel> m_pModel;  // null when the file does not load
     bool m_bWhole = false;  // the model renders back to the very bytes: nothing torn or mixed
-
     bool IsWhole() const { return m_pModel != nullptr && m_bWhole; }
 };
 
