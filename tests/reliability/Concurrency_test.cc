@@ -151,11 +151,6 @@ public:
     std::atomic<int> m_nSamples{0}, m_nOwnedSamples{0}, m_nMaxEditors{0}, m_nOutside{0};
     std::set<pid_t> m_lostLocks;  // read once the sampling has stopped
 
-    bool IsMutexOwned() const {
-        struct flock probe = {
-            .l_type = F_WRLCK, .l_whence = SEEK_SET, .l_start = 2, .l_len = 1, .l_pid = 0};
-        return fcntl(m_fdMutex, F_OFD_GETLK, &probe) == 0 && probe.l_type != F_UNLCK;
-    }
     // Whether a process has the base control file open; notes a process whose handle denies
     // deletion of a lock file no longer on disk (deleted between the holder's open and its share
     // locks, so the builder no longer sees the editor). A delete's own handle denies nothing.
@@ -196,7 +191,9 @@ public:
         std::vector<pid_t> holders(m_live.begin(), m_live.end());
         lock.unlock();
         std::erase_if(holders, [this](pid_t pid) { return !HoldsBaseFile(pid); });
-        const bool bOwned = IsMutexOwned();
+        struct flock probe = {
+            .l_type = F_WRLCK, .l_whence = SEEK_SET, .l_start = 2, .l_len = 1, .l_pid = 0};
+        const bool bOwned = fcntl(m_fdMutex, F_OFD_GETLK, &probe) == 0 && probe.l_type != F_UNLCK;
         ++m_nSamples;
         m_nOwnedSamples += bOwned ? 1 : 0;
         const bool bFirstStill = !holders.empty() && HoldsBaseFile(holders.front());
@@ -362,11 +359,10 @@ TEST_F(ConcurrencyTest, EditorsConversionsAndTheBuilderShareOneProduct) {
     ASSERT_EQ(LoadModel(kControlPath, initial), 0);
     const std::set<std::string> initialNames = DatabaseNames(initial);
 
-    CEditorObserver& observer = m_observer;
-    observer.m_strBaseFile = fs::canonical(m_strControlDir).string() + "/BaseControl.ini";
-    observer.m_fdMutex =
+    m_observer.m_strBaseFile = fs::canonical(m_strControlDir).string() + "/BaseControl.ini";
+    m_observer.m_fdMutex =
         open(m_prefix.Path("locks/TrellisquestCustomize.Mutex").c_str(), O_RDWR | O_CLOEXEC);
-    ASSERT_GE(observer.m_fdMutex, 0)
+    ASSERT_GE(m_observer.m_fdMutex, 0)
         << "the editing mutex has no lock file after the first convert";
     const std::string strBuilderCounts = m_prefix.Path("builder.counts");
     const pid_t builder =
@@ -374,7 +370,7 @@ TEST_F(ConcurrencyTest, EditorsConversionsAndTheBuilderShareOneProduct) {
     std::atomic<bool> bStop{false};
     std::thread watcher([&] {
         for (; !bStop; std::this_thread::sleep_for(std::chrono::microseconds(500))) {
-            observer.Sample();
+            m_observer.Sample();
         }
     });
     // Every 200 ms both files must parse and the requests must be readable.
@@ -412,10 +408,10 @@ TEST_F(ConcurrencyTest, EditorsConversionsAndTheBuilderShareOneProduct) {
         nEditSuccesses += k != kStatus && k != kList ? m_nOk[k] : 0;
     }
     summary << " builder holds/lock busy/control busy " << test::ReadLinuxFile(strBuilderCounts)
-            << "; observer samples " << observer.m_nSamples << " (mutex owned in "
-            << observer.m_nOwnedSamples << "), max concurrent editors " << observer.m_nMaxEditors
-            << ", editors outside the mutex " << observer.m_nOutside
-            << ", editors holding a deleted lock file " << observer.m_lostLocks.size()
+            << "; observer samples " << m_observer.m_nSamples << " (mutex owned in "
+            << m_observer.m_nOwnedSamples << "), max concurrent editors "
+            << m_observer.m_nMaxEditors << ", editors outside the mutex " << m_observer.m_nOutside
+            << ", editors holding a deleted lock file " << m_observer.m_lostLocks.size()
             << "; snapshots " << nSnapshots << " (bad " << snapshotProblems.size() << "); hangs "
             << m_nHangs << "; faults " << m_faults.size();
     test::PrintCampaignSummary("concurrency", summary.str());
@@ -426,10 +422,10 @@ TEST_F(ConcurrencyTest, EditorsConversionsAndTheBuilderShareOneProduct) {
             ADD_FAILURE() << (*pProblems)[i];
         }
     }
-    EXPECT_LE(observer.m_nMaxEditors, 1);
-    EXPECT_EQ(observer.m_nOutside, 0);
-    EXPECT_EQ(observer.m_lostLocks.size(), 0u);
-    EXPECT_GT(observer.m_nOwnedSamples, 0) << "the observer never saw an editor";
+    EXPECT_LE(m_observer.m_nMaxEditors, 1);
+    EXPECT_EQ(m_observer.m_nOutside, 0);
+    EXPECT_EQ(m_observer.m_lostLocks.size(), 0u);
+    EXPECT_GT(m_observer.m_nOwnedSamples, 0) << "the observer never saw an editor";
     EXPECT_GT(nEditSuccesses, 0) << "no editing run got through";
 
     // Afterwards both files load, a conversion levels the builder's file, the product is free.
