@@ -1,10 +1,13 @@
 #include "platform/NamedMutex.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <cstdio>
 
-#include "ProcessSync.h"
 #include "platform/Prefix.h"
 #include "platform/Win32Error.h"
 #include "support/TestSupport.h"
@@ -14,11 +17,16 @@ namespace {
 
 const std::string kName = "TrellisquestCustomize.Mutex";
 
-// args: report, release, name. Creates the mutex with initial ownership and holds it.
+// args: socket, name. Creates the mutex with initial ownership, reports 'y' on the socket and
+// holds the mutex until the parent's end closes (at the latest when the parent dies).
 TQ_CHILD_MAIN(mutex_hold) {
     CNamedMutex mutex;
-    int32_t err = mutex.Create(args[2], true);
-    return test::ReportAndHold(args, err == 0 && !mutex.IsOwner() ? 99 : err);
+    const int fd = std::stoi(args[0]);
+    char c = mutex.Create(args[1], true) == 0 && mutex.IsOwner() ? 'y' : 'n';
+    if (write(fd, &c, 1) == 1) {
+        [[maybe_unused]] ssize_t n = read(fd, &c, 1);
+    }
+    return 0;
 }
 
 // args: "create" or "open", name. Exits with the result (Create asks for ownership).
@@ -62,11 +70,19 @@ TEST_F(NamedMutexTest, HandlesInOneProcessShareTheMutexUntilTheLastIsClosed) {
 }
 
 TEST_F(NamedMutexTest, SecondProcessFindsTheMutexUntilItsHolderIsKilled) {
-    test::CHeldChild holder("mutex_hold", {kName});
-    ASSERT_EQ(holder.Result(), 0);
+    int fds[2];  // only the child's end is inherited
+    ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds), 0);
+    fcntl(fds[1], F_SETFD, 0);
+    const pid_t holder = test::StartChild("mutex_hold", {std::to_string(fds[1]), kName});
+    close(fds[1]);
+    char c = 'n';
+    EXPECT_EQ(read(fds[0], &c, 1), 1);
+    EXPECT_EQ(c, 'y');
     EXPECT_EQ(test::RunChild("mutex_try", {"create", kName}), ERROR_ALREADY_EXISTS);
     EXPECT_EQ(test::RunChild("mutex_try", {"open", kName}), 0);
-    holder.Kill();
+    kill(holder, SIGKILL);
+    EXPECT_EQ(test::WaitChild(holder), 128 + SIGKILL);
+    close(fds[0]);
     EXPECT_EQ(test::RunChild("mutex_try", {"open", kName}), ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(test::RunChild("mutex_try", {"create", kName}), 0);
 }
