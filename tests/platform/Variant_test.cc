@@ -1,4 +1,4 @@
-// The automation value types: BSTRs, VARIANTs and GUIDs.
+// The automation value types (BSTRs, VARIANTs and GUIDs) and the code page 932 text they carry.
 #include "platform/Variant.h"
 
 #include <gtest/gtest.h>
@@ -16,6 +16,46 @@
 
 namespace tq {
 namespace {
+
+using namespace std::string_literals;
+
+const std::string kHyou = "\x95\x5C";   // "表": its second byte is the backslash
+const std::string kFullA = "\x83\x41";  // "ア": its second byte is 'A'
+
+// In broken text a lead byte takes the blank after it as its second byte; trimming that blank
+// away made text that did not read back the same.
+TEST(Cp932Test, TrimmingWalksWholeCharacters) {
+    EXPECT_EQ(TrimWhite(" \t\r\n\v\fa b \r\n"), "a b");
+    EXPECT_EQ(TrimRightWhite(kHyou + " "), kHyou);
+    EXPECT_EQ(TrimRightWhite("A\x93  "), "A\x93 ");
+    EXPECT_EQ(TrimRightWhite("A\x93\x93  "), "A\x93\x93");
+    EXPECT_EQ(TrimWhite(" \x93\t"), "\x93\t");
+}
+
+// A lead byte takes the byte after it, which must be a second byte and is never read alone.
+TEST(Cp932Test, ALeadByteAndItsSecondByteAreOneCharacter) {
+    EXPECT_TRUE(IsWellFormedCp932("abc" + kHyou));
+    EXPECT_FALSE(IsWellFormedCp932("\x95\x7F"));  // DEL is never a second byte
+    EXPECT_EQ(FindLastChar(kHyou, '\\'), std::string_view::npos);
+}
+
+TEST(Cp932Test, ComparisonFoldsAsciiOnly) {
+    const std::tuple<std::string, std::string, int> cases[] = {
+        {"Help", "HELP", 0},
+        {"help", "helq", -1},
+        {"a", "", 1},
+        {"_", "z", 1}};  // the underscore sorts after the letters, as with upper-case folding
+    for (const auto& [a, b, sign] : cases) {
+        int r = CompareNoCase(a, b);
+        EXPECT_EQ((r > 0) - (r < 0), sign) << a << " vs " << b;
+    }
+    EXPECT_TRUE(StartsWithNoCase("hkey_local_machine\\x", "HKEY_LOCAL_MACHINE\\"));
+    EXPECT_FALSE(StartsWithNoCase(kHyou, "\x95"));  // would split a character
+    EXPECT_TRUE(EndsWithNoCase("MANUAL.CHM", ".chm"));
+    EXPECT_FALSE(EndsWithNoCase("\x95\x2E"s + "chm", ".chm"));
+    EXPECT_EQ(ToLowerCp932("AB" + kFullA + "C"), "ab" + kFullA + "c");  // 0x41 is no 'A' there
+    EXPECT_EQ(ToUpperCp932("\x83\x61"), "\x83\x61");
+}
 
 const auto Str = [](std::u16string_view s) { return CVariant(s); };
 
