@@ -1,12 +1,15 @@
+// The automation objects: their dispatch tables and their creation by the COM host.
 #include "platform/ComHost.h"
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <tuple>
+#include <vector>
 
 #include "platform/Bstr.h"
 #include "platform/ComModule.h"
+#include "platform/Dispatch.h"
 #include "platform/Registry.h"
 #include "platform/Win32Error.h"
 #include "support/TestSupport.h"
@@ -17,6 +20,177 @@ extern "C" int TqCallBinaryThroughVtbl(void* pDispatch, const uint16_t* pszName,
 
 namespace tq {
 namespace {
+
+constexpr IID kIidTest = {0x12345678, 0x1234, 0x5678, {1, 2, 3, 4, 5, 6, 7, 8}};
+constexpr uint16_t M = DISPATCH_METHOD, G = DISPATCH_PROPERTYGET, P = DISPATCH_PROPERTYPUT;
+
+// An object with one member of every shape the table supports.
+class CTestObject : public CDispatchTable {
+public:
+    explicit CTestObject(bool bRaiseOnReadOnly = false)
+        : CDispatchTable(Members(), kIidTest), m_bRaiseOnReadOnly(bRaiseOnReadOnly) {}
+
+    int32_t GetCount() { return 42; }
+    std::string GetName() { return m_strName; }
+    void PutName(const std::string& str) { m_strName = str; }
+    int32_t Subtract(int32_t a, int32_t b) { return a - b; }
+    std::string Echo(const std::string& str) { return str; }
+    int32_t Kind(const VARIANT& v) { return v.vt; }
+    int16_t Short(int16_t i) { return i; }
+    int32_t Fail() {
+        RaiseException(0, E_FAIL, "\x8E\xB8\x94\x73", "Test");  // 失敗
+        return 1;
+    }
+
+    std::string m_strName;
+
+    static std::span<const CDispMember> Members() {
+        static const CDispMember members[] = {
+            DispProperty(1, "Count", &CTestObject::GetCount),
+            DispProperty(2, "Name", &CTestObject::GetName, &CTestObject::PutName),
+            DispMethod(3, "Subtract", &CTestObject::Subtract),
+            DispMethod(4, "Echo", &CTestObject::Echo),
+            DispMethod(6, "Kind", &CTestObject::Kind),
+            DispMethod(7, "Short", &CTestObject::Short),
+            DispMethod(8, "Fail", &CTestObject::Fail),
+        };
+        return members;
+    }
+
+protected:
+    void OnPutReadOnly(const CDispMember& member) override {
+        if (m_bRaiseOnReadOnly) {
+            RaiseException(1234, 0, std::string("read-only: ") + member.m_pszName);
+        }
+    }
+
+private:
+    bool m_bRaiseOnReadOnly;
+};
+
+struct DispatchTest : ::testing::Test {
+    CTestObject* m_pObject = new CTestObject();
+    ~DispatchTest() override { EXPECT_EQ(m_pObject->Release(), 0u); }
+};
+
+struct CCall {
+    HRESULT m_hr = S_OK;
+    CVariant m_result;
+    uint32_t m_uArgErr = 99;
+    EXCEPINFO m_exc = {};
+    ~CCall() {
+        SysFreeString(m_exc.bstrSource);
+        SysFreeString(m_exc.bstrDescription);
+        SysFreeString(m_exc.bstrHelpFile);
+    }
+};
+
+const std::vector<DISPID> kPut = {DISPID_PROPERTYPUT};  // the named value of a property put
+
+// Invokes with the arguments in their natural order; they are handed over reversed, as COM does.
+void Call(IDispatch* p, DISPID id, uint16_t wFlags, std::vector<CVariant> args, CCall& call,
+          std::vector<DISPID> named = {}) {
+    std::vector<CVariant> reversed(args.rbegin(), args.rend());
+    DISPPARAMS params = {reversed.data(), named.data(), static_cast<uint32_t>(reversed.size()),
+                         static_cast<uint32_t>(named.size())};
+    call.m_hr = p->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, wFlags, &params, &call.m_result,
+                          &call.m_exc, &call.m_uArgErr);
+}
+
+const auto Str = [](std::u16string_view s) { return CVariant(s); };
+
+HRESULT InvokeBare(IDispatch* p, DISPID id, uint16_t wFlags, DISPPARAMS* params,
+                   REFIID riid = IID_NULL) {
+    return p->Invoke(id, riid, 0, wFlags, params, nullptr, nullptr, nullptr);
+}
+
+struct CInvokeCase {
+    const char* m_pszName;
+    DISPID m_id;
+    uint16_t m_wFlags;
+    std::vector<CVariant> m_args;
+    HRESULT m_hr;
+    int32_t m_lResult = 0;    // the VT_I4 result on success
+    uint32_t m_uArgErr = 99;  // the failing argument's slot (COM order)
+};
+
+TEST_F(DispatchTest, InvokeChecksFlagsCountsAndTypes) {
+    int32_t byRef = 4;
+    CVariant ref, inner(int32_t{1}), refVariant;
+    ref.vt = VT_BYREF | VT_I4;
+    ref.plVal = &byRef;
+    refVariant.vt = VT_BYREF | VT_VARIANT;
+    refVariant.pvarVal = &inner;
+    const CInvokeCase cases[] = {
+        {"arguments arrive in order", 3, M, {CVariant(10), CVariant(3)}, S_OK, 7},
+        {"script hosts pass both flags", 3, M | G, {CVariant(10), CVariant(3)}, S_OK, 7},
+        {"I2 and text coerce", 3, M, {CVariant(int16_t{10}), Str(u" 3 ")}, S_OK, 7},
+        {"a reference is followed", 3, M, {CVariant(10), ref}, S_OK, 6},
+        {"a method is not read", 3, G, {CVariant(10), CVariant(3)}, DISP_E_MEMBERNOTFOUND},
+        {"too few", 3, M, {CVariant(10)}, DISP_E_BADPARAMCOUNT},
+        {"too many", 3, M, {CVariant(1), CVariant(2), CVariant(3)}, DISP_E_BADPARAMCOUNT},
+        {"bad first argument", 3, M, {Str(u"x"), CVariant(3)}, DISP_E_TYPEMISMATCH, 0, 1},
+        {"bad second argument", 3, M, {CVariant(1), Str(u"x")}, DISP_E_TYPEMISMATCH, 0, 0},
+        {"overflow is a mismatch", 7, M, {CVariant(70000)}, DISP_E_TYPEMISMATCH, 0, 0},
+        {"text without a code page 932 form", 4, M, {Str(u"caf\u00E9")}, DISP_E_TYPEMISMATCH, 0, 0},
+        {"property read", 1, G, {}, S_OK, 42},
+        {"a property is not called", 1, M, {}, DISP_E_MEMBERNOTFOUND},
+        {"property read with an argument", 1, G, {CVariant(1)}, DISP_E_BADPARAMCOUNT},
+        {"unknown dispid", 77, M, {}, DISP_E_MEMBERNOTFOUND},
+        {"no flags", 3, 0, {CVariant(1), CVariant(2)}, DISP_E_MEMBERNOTFOUND},
+        {"put to a method", 3, P, {CVariant(1)}, DISP_E_MEMBERNOTFOUND},
+        {"put to a read-only property", 1, P, {CVariant(1)}, DISP_E_MEMBERNOTFOUND},
+        {"unnamed put", 2, P, {Str(u"x")}, DISP_E_PARAMNOTFOUND},
+        // A VARIANT parameter gets the argument as passed: Kind answers its type.
+        {"VARIANT gets I2", 6, M, {CVariant(int16_t{1})}, S_OK, VT_I2},
+        {"VARIANT gets BSTR", 6, M, {Str(u"1")}, S_OK, VT_BSTR},
+        {"VARIANT gets a reference", 6, M, {refVariant}, S_OK, VT_BYREF | VT_VARIANT},
+    };
+    for (const CInvokeCase& c : cases) {
+        SCOPED_TRACE(c.m_pszName);
+        CCall call;
+        bool bNamed = c.m_wFlags == P && c.m_hr != DISP_E_PARAMNOTFOUND;
+        Call(m_pObject, c.m_id, c.m_wFlags, c.m_args, call, bNamed ? kPut : std::vector<DISPID>{});
+        EXPECT_EQ(call.m_hr, c.m_hr);
+        EXPECT_EQ(call.m_uArgErr, c.m_uArgErr);
+        EXPECT_EQ(call.m_result.vt, SUCCEEDED(c.m_hr) ? VT_I4 : VT_EMPTY);
+        EXPECT_EQ(call.m_result.lVal, c.m_lResult);
+    }
+    CCall namedMethodArg;
+    Call(m_pObject, 3, M, {CVariant(1), CVariant(2)}, namedMethodArg, {0});
+    EXPECT_EQ(namedMethodArg.m_hr, DISP_E_NONAMEDARGS);
+    EXPECT_EQ(m_pObject->m_strName, "");
+}
+
+TEST(DispatchExceptionTest, ObjectsMayRaiseExceptions) {
+    CComPtr<CTestObject> p;
+    *p.Receive() = new CTestObject(true);
+    CCall readOnly, fail, count;
+    Call(p.Get(), 1, P, {CVariant(1)}, readOnly, kPut);
+    EXPECT_EQ(std::tie(readOnly.m_hr, readOnly.m_exc.wCode, readOnly.m_exc.scode),
+              std::tuple(DISP_E_EXCEPTION, 1234, 0));  // a code of its own and no SCODE
+    EXPECT_EQ(std::u16string_view(readOnly.m_exc.bstrDescription), u"read-only: Count");
+    Call(p.Get(), 8, M, {}, fail);
+    EXPECT_EQ(std::tie(fail.m_hr, fail.m_exc.wCode, fail.m_exc.scode),
+              std::tuple(DISP_E_EXCEPTION, 0, E_FAIL));
+    EXPECT_EQ(std::u16string_view(fail.m_exc.bstrDescription), u"\u5931\u6557");
+    EXPECT_EQ(std::u16string_view(fail.m_exc.bstrSource), u"Test");
+    // Without an EXCEPINFO the call still fails; the next call starts clean.
+    DISPPARAMS none = {nullptr, nullptr, 0, 0};
+    EXPECT_EQ(InvokeBare(p.Get(), 8, M, &none), DISP_E_EXCEPTION);
+    Call(p.Get(), 1, G, {}, count);
+    EXPECT_EQ(count.m_hr, S_OK);
+}
+
+TEST_F(DispatchTest, MalformedCallsAreRefused) {
+    CVariant arg(1);
+    DISPPARAMS noArgs = {nullptr, nullptr, 1, 0}, noNames = {&arg, nullptr, 1, 1},
+               empty = {nullptr, nullptr, 0, 0};
+    EXPECT_EQ(InvokeBare(m_pObject, 1, G, nullptr), E_INVALIDARG);
+    EXPECT_EQ(InvokeBare(m_pObject, 3, M, &noArgs), E_INVALIDARG);
+    EXPECT_EQ(InvokeBare(m_pObject, 2, P, &noNames), E_INVALIDARG);
+    EXPECT_EQ(InvokeBare(m_pObject, 1, G, &empty, kIidTest), DISP_E_UNKNOWNINTERFACE);
+}
 
 const char kClsidCounter[] = "{0F1E2D3C-4B5A-6978-8796-A5B4C3D2E1F0}";
 const char kProgId[] = "Test.Counter.1";
@@ -70,12 +244,10 @@ TEST(ComHostTest, CreatesARegisteredObject) {
                                       &result),
               0);
     EXPECT_EQ(result, 5);
-    // The module's copy of the platform layer works on the host's prefix.
-    DISPPARAMS none = {nullptr, nullptr, 0, 0};
-    CVariant prefixDir;
-    ASSERT_EQ(p->Invoke(3, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &prefixDir, nullptr, nullptr),
-              S_OK);
-    ASSERT_EQ(BstrToCp932(prefixDir.bstrVal, strPrefix), 0);
+    CCall prefixDir;  // the module's copy of the platform layer works on the host's prefix
+    Call(p.Get(), 3, G, {}, prefixDir);
+    ASSERT_EQ(prefixDir.m_hr, S_OK);
+    ASSERT_EQ(BstrToCp932(prefixDir.m_result.bstrVal, strPrefix), 0);
     EXPECT_EQ(strPrefix, prefix.GetDir());
     ASSERT_EQ(CreateObject("test.counter.1", second.Receive()), S_OK);
     EXPECT_NE(second.Get(), p.Get());
