@@ -285,8 +285,6 @@ TEST(ComHostTest, FailuresGiveClearCodesAndNoObject) {
         {"empty server path", kClsidCounter, "", kProgId, REGDB_E_CLASSNOTREG},
         {"Windows path on no drive", kClsidCounter, "Q:\\m.so", kProgId,
          HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND)},
-        {"module file missing", kClsidCounter, "@missing.so", kProgId,
-         HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND)},
         {"module file is not a module", kClsidCounter, "@text.so", kProgId,
          HRESULT_FROM_WIN32(ERROR_BAD_EXE_FORMAT)},
         {"module without DllGetClassObject", kClsidCounter, TQ_TEST_COM_NOEXPORT, kProgId,
