@@ -5,6 +5,7 @@
 
 #include <tuple>
 
+#include "platform/Cp932.h"
 #include "platform/Prefix.h"
 #include "platform/Win32Error.h"
 #include "support/TestSupport.h"
@@ -142,6 +143,46 @@ TEST(PrefixTest, ConfiguredDrivesAreKeptInLetterOrder) {
     EXPECT_EQ(n.m_nType, DRIVE_REMOTE);
     EXPECT_EQ(n.m_strUncName, "\\\\srv\\docs");
     EXPECT_FALSE(CPrefix::Current().FindDrive('Q', n));
+}
+
+using namespace std::string_literals;
+
+const std::string kHyou = "\x95\x5C";   // "表": its second byte is the backslash
+const std::string kFullA = "\x83\x41";  // "ア": its second byte is 'A'
+
+// In broken text a lead byte takes the blank after it as its second byte; trimming that blank
+// away made text that did not read back the same.
+TEST(Cp932Test, TrimmingWalksWholeCharacters) {
+    EXPECT_EQ(TrimWhite(" \t\r\n\v\fa b \r\n"), "a b");
+    EXPECT_EQ(TrimRightWhite(kHyou + " "), kHyou);
+    EXPECT_EQ(TrimRightWhite("A\x93  "), "A\x93 ");
+    EXPECT_EQ(TrimRightWhite("A\x93\x93  "), "A\x93\x93");
+    EXPECT_EQ(TrimWhite(" \x93\t"), "\x93\t");
+}
+
+// A lead byte takes the byte after it, which must be a second byte and is never read alone.
+TEST(Cp932Test, ALeadByteAndItsSecondByteAreOneCharacter) {
+    EXPECT_TRUE(IsWellFormedCp932("abc" + kHyou));
+    EXPECT_FALSE(IsWellFormedCp932("\x95\x7F"));  // DEL is never a second byte
+    EXPECT_EQ(FindLastChar(kHyou, '\\'), std::string_view::npos);
+}
+
+TEST(Cp932Test, ComparisonFoldsAsciiOnly) {
+    const std::tuple<std::string, std::string, int> cases[] = {
+        {"Help", "HELP", 0},
+        {"help", "helq", -1},
+        {"a", "", 1},
+        {"_", "z", 1}};  // the underscore sorts after the letters, as with upper-case folding
+    for (const auto& [a, b, sign] : cases) {
+        int r = CompareNoCase(a, b);
+        EXPECT_EQ((r > 0) - (r < 0), sign) << a << " vs " << b;
+    }
+    EXPECT_TRUE(StartsWithNoCase("hkey_local_machine\\x", "HKEY_LOCAL_MACHINE\\"));
+    EXPECT_FALSE(StartsWithNoCase(kHyou, "\x95"));  // would split a character
+    EXPECT_TRUE(EndsWithNoCase("MANUAL.CHM", ".chm"));
+    EXPECT_FALSE(EndsWithNoCase("\x95\x2E"s + "chm", ".chm"));
+    EXPECT_EQ(ToLowerCp932("AB" + kFullA + "C"), "ab" + kFullA + "c");  // 0x41 is no 'A' there
+    EXPECT_EQ(ToUpperCp932("\x83\x61"), "\x83\x61");
 }
 
 }  // namespace
