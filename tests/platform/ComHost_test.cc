@@ -1,5 +1,4 @@
-// The automation layer: its value types (BSTRs, VARIANTs, GUIDs and the system's values), the
-// dispatch tables of objects and their creation by the COM host.
+// The automation layer: value types, dispatch tables and object creation by the COM host.
 #include "platform/ComHost.h"
 
 #include <dlfcn.h>
@@ -173,15 +172,13 @@ TEST(GuidTest, GuidsPrintAndParseInTheRegistryFormAndMalformedOnesAreRefused) {
     }
 }
 
-// Hosts compare results with the values their own headers give: each name keeps the value the
-// system it imitates gives it.
+// Hosts compare results with their own headers' values: each name keeps the system's value.
 template <typename... T>
 std::vector<uint32_t> Of(T... values) {
     return {static_cast<uint32_t>(values)...};
 }
 
 TEST(WindowsValuesTest, NamesKeepTheirSystemValues) {
-    // The names, then the values the system gives them.
     EXPECT_EQ(Of(S_FALSE, E_NOTIMPL, E_NOINTERFACE, E_POINTER, E_FAIL, E_UNEXPECTED),
               Of(1, 0x80004001, 0x80004002, 0x80004003, 0x80004005, 0x8000FFFF));
     EXPECT_EQ(Of(E_OUTOFMEMORY, E_INVALIDARG, DISP_E_UNKNOWNINTERFACE, DISP_E_MEMBERNOTFOUND),

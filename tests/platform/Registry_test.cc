@@ -60,7 +60,6 @@ std::vector<std::string> SubKeys(const CRegKey& key) {
 TEST_F(RegistryTest, KeyPathRules) {
     const std::string k255(255, 'k');
     // path, answer, subkeys of the test key afterwards
-    // (An empty name and a code page 932 name split at a second byte 0x5C are the .reg tests'.)
     const std::tuple<std::string, int32_t, std::vector<std::string>> cases[] = {
         {"Trailing\\", ERROR_SUCCESS, {"Trailing"}},
         {k255, ERROR_SUCCESS, {k255}},
@@ -220,7 +219,6 @@ TEST_F(RegistryTest, UnwritableHivesRefuseEveryWriteWhileReadsWork) {
     EXPECT_EQ(ERROR_SUCCESS, key.SetString("V", "v2"));
 }
 
-// (A hive that is a text file is tqreg's test.)
 TEST_F(RegistryTest, DamagedOrUnopenableHiveGivesAnErrorOnEveryCallAndStaysAsItIs) {
     std::string foreign = m_prefix.Path("foreign.db");  // another program's database
     sqlite3* db = nullptr;
