@@ -367,10 +367,7 @@ TQ_CHILD_MAIN(mutex_try) {
     return err;
 }
 
-class NamedMutexTest : public ::testing::Test {
-protected:
-    test::CTempPrefix m_prefix;
-};
+class NamedMutexTest : public FileTest {};
 
 TEST_F(NamedMutexTest, HandlesInOneProcessShareTheMutexUntilTheLastIsClosed) {
     CNamedMutex first, second, third;
