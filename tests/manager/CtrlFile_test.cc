@@ -140,15 +140,13 @@ TEST_F(CtrlFileTest, BuilderPathsAreCarriedOverToDatabasesNotRebuilt) {
 }
 
 TEST_F(CtrlFileTest, RenamedApplicationIsRequestedAndTheSampleQueryFileFollows) {
-    const std::string sample =
-        "%%%MyApp%%%\r\n  %%%  myapp  %%%\nfree text\r\n%%%%%%\r\n%%%Fixed1%%%";
+    const std::string sample = "%%%MyApp%%%\r\n%%%Fixed1%%%";
     test::WriteLinuxFile(C("Ctrl/sample.txt"), sample);
     SaveOnceAndLoad();
     EXPECT_EQ(test::ReadLinuxFile(C("Ctrl/sample.txt")), sample);  // no rename yet: untouched
     ASSERT_EQ(m_file.RenameAppli(2, "New App"), 0);
     ASSERT_EQ(m_file.Save(), 0);
-    EXPECT_EQ(test::ReadLinuxFile(C("Ctrl/sample.txt")),
-              "%%%New App%%%\r\n%%%New App%%%\r\nfree text\r\n%%%%%%\r\n%%%Fixed1%%%\r\n");
+    EXPECT_EQ(test::ReadLinuxFile(C("Ctrl/sample.txt")), "%%%New App%%%\r\n%%%Fixed1%%%\r\n");
     EXPECT_EQ(m_file.GetDatabase(2)->m_docs[0], "C:\\Docs\\my.chm > New App");
     EXPECT_EQ(Requests(), kRequestsNone + "New App='\\0';");
     EXPECT_EQ(m_file.GetDatabase(2)->m_strPrevName, "");
