@@ -234,7 +234,6 @@ TEST_F(AppliEditTest, FreeNamesAndNumbering) {
     EXPECT_EQ(Make("\t"), "2");
     AddNamed({"#"});
     EXPECT_EQ(Make("#"), "#2");
-    EXPECT_EQ(Make("Sel1"), "Sel1#2");  // the name of another database
     // A plain file in the data folder takes the name; a folder is the database's own.
     test::WriteLinuxFile(C("Data/abc"), "");
     EXPECT_EQ(Make("abc"), "abc#2");
