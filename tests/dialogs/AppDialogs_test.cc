@@ -160,14 +160,16 @@ protected:
     const std::string kNotes = "C:\\program files\\mynotes\\";
 };
 
-// Refusals on both pages, Back keeping the raw name, view and targets, Cancel changing nothing.
-TEST_F(AppDialogsTest, WizardRefusalsBackAndCancel) {
-    const QString kTyped = QStringLiteral(" typed\u3000");
+// Refusals on both pages, Back keeping the raw name, view and targets; saved: the name, the
+// documents and the group in the control files (Cancel changing nothing is the checks' flow).
+TEST_F(AppDialogsTest, WizardRefusalsBackAndSave) {
+    const QString kTyped = QStringLiteral("  My Docs \u3000");
+    const char* const kFiles[] = {"tqhelp.chm", "relnotes.txt", "manual.pdf"};
     int32_t lResult = RunWizard({
         [&](QDialog& page) {
             Click(page, 1);  // Next with no targets
             EXPECT_EQ(m_box.m_messages, (CMessages{Message(IDS_SPECIFY_TARGETS, 1016)}));
-            SelectFiles(page, {"relnotes.txt"});
+            SelectFiles(page, {kFiles[0], kFiles[1], kFiles[2]});
             Click(page, 51);
             QTest::keyClick(FileView(page), Qt::Key_D, Qt::ControlModifier);
             Click(page, 1);
@@ -187,21 +189,31 @@ TEST_F(AppDialogsTest, WizardRefusalsBackAndCancel) {
                 EXPECT_EQ(m_box.m_messages, (CMessages{Message(id, 1017)}));
                 EXPECT_TRUE(nCaret < 0 || pName->cursorPosition() == nCaret);
             }
+            m_box.m_messages.clear();
             TypeName(page, kTyped);
             Click(page, 54);  // Back
         },
         [&](QDialog& page) {
             EXPECT_EQ(Find<CFileListCtrl>(page, 1016)->GetView(), 1);  // details, as left
-            EXPECT_EQ(Targets(page), (std::vector<std::string>{kDocsShown + "relnotes.txt"}));
+            EXPECT_EQ(Targets(page).size(), 3u);
             Click(page, 1);
         },
         [&](QDialog& page) {
             EXPECT_EQ(Find<QLineEdit>(page, 1017)->text(), kTyped);
-            Click(page, 2);
+            QTest::keyClick(Find<QLineEdit>(page, 1017), Qt::Key_Return);
         },
     });
-    EXPECT_EQ(lResult, TQE_CANCELLED);
-    ExpectModelUnchanged();
+    EXPECT_EQ(lResult, 2);  // after the demo's own memo
+    EXPECT_TRUE(m_box.m_messages.empty());
+    Save();
+    EXPECT_TRUE(Holds("BaseControl.ini", "PublicName = \"My Docs\"\r\n"));
+    for (const char* pszFile : kFiles) {
+        const std::string strDoc = kDocsShown + pszFile + " > My Docs";
+        EXPECT_TRUE(Holds("BaseControl.ini", "Doc = \"" + strDoc + "\"")) << pszFile;
+        EXPECT_TRUE(Holds("Control.ini", strDoc)) << pszFile;
+    }
+    EXPECT_TRUE(Holds("BaseControl.ini", "Group6 = \"4@My Docs\"\r\n"));
+    EXPECT_EQ(GetCurrentFolder(m_context.m_strSettingsKey), kDocsShown);
 }
 
 // The keys of the file list and the location box, each row from where the one before left.
@@ -330,32 +342,6 @@ TEST_F(AppDialogsTest, ChecksThatFailOrRunLong) {
     EXPECT_EQ(strReport, QStringLiteral("blank.txt\nempty.txt"));  // one a line
     EXPECT_EQ(m_box.m_messages, (CMessages{Message(IDS_FILE_NO_TOPICS, 51)}));
     ExpectModelUnchanged();
-}
-
-// The happy path, saved: the name, the documents and the group in the control files.
-TEST_F(AppDialogsTest, WizardHappyPathSaves) {
-    int32_t lResult = RunWizard({
-        [&](QDialog& page) {
-            SelectFiles(page, {"tqhelp.chm", "relnotes.txt", "manual.pdf"});
-            Click(page, 51);
-            Click(page, 1);
-        },
-        [&](QDialog& page) {
-            TypeName(page, QStringLiteral("  My Docs \u3000"));
-            QTest::keyClick(Find<QLineEdit>(page, 1017), Qt::Key_Return);
-        },
-    });
-    EXPECT_EQ(lResult, 2);  // after the demo's own memo
-    EXPECT_TRUE(m_box.m_messages.empty());
-    Save();
-    EXPECT_TRUE(Holds("BaseControl.ini", "PublicName = \"My Docs\"\r\n"));
-    for (const char* pszFile : {"tqhelp.chm", "relnotes.txt", "manual.pdf"}) {
-        const std::string strDoc = kDocsShown + pszFile + " > My Docs";
-        EXPECT_TRUE(Holds("BaseControl.ini", "Doc = \"" + strDoc + "\"")) << pszFile;
-        EXPECT_TRUE(Holds("Control.ini", strDoc)) << pszFile;
-    }
-    EXPECT_TRUE(Holds("BaseControl.ini", "Group6 = \"4@My Docs\"\r\n"));
-    EXPECT_EQ(GetCurrentFolder(m_context.m_strSettingsKey), kDocsShown);
 }
 
 // The dialogs belong to the window the host named, else to none; a nested call is cancelled.
