@@ -7,7 +7,6 @@
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QTest>
 #include <QTreeView>
 #include <filesystem>
@@ -157,7 +156,7 @@ TEST(BrowseWidgetsTest, FileListAppliesItsModel) {
 }
 
 // Letters (Z would jump to the Z: drive), digits and moving keys are swallowed; Down opens the
-// list.
+// list (choosing in it is the files page's keys flow).
 TEST(BrowseWidgetsTest, LocationBoxEntriesAndKeys) {
     test::CTempPrefix prefix;
     std::filesystem::create_directories(prefix.Path("drives/c/Program Files/Help"));
@@ -179,13 +178,8 @@ TEST(BrowseWidgetsTest, LocationBoxEntriesAndKeys) {
         EXPECT_EQ(pBox->currentIndex(), 2) << key;
         EXPECT_FALSE(pBox->view()->isVisible()) << key;
     }
-    QSignalSpy closeUp(pBox, &CFolderComboBox::CloseUp);
     QTest::keyClick(pBox, Qt::Key_Down);
-    ASSERT_TRUE(test::WaitUntil([&] { return pBox->view()->isVisible(); }));
-    QTest::keyClick(pBox->view(), Qt::Key_Up);
-    QTest::keyClick(pBox->view(), Qt::Key_Return);
-    ASSERT_TRUE(test::WaitUntil([&] { return closeUp.count() > 0; }));
-    EXPECT_EQ(pBox->GetSelectedFolder(), "C:\\program files\\");
+    EXPECT_TRUE(test::WaitUntil([&] { return pBox->view()->isVisible(); }));
 }
 
 }  // namespace
