@@ -255,24 +255,11 @@ int CheckByExtension(const std::string& strPath) {
            : ext == ".txt" ? PAS_TxtHaveTopic(p)
                            : PAS_HtmlHaveTopic(p);
 }
-const char* const kExtensions[] = {".hlp", ".chm", ".pdf", ".txt", ".htm", ".html"};
-
-class Tqfltr2Test : public CTopicFileTest {
-protected:
-    // A file of each kind that holds topics.
-    std::vector<std::string> WriteSoundFiles(const std::string& strStem) {
-        return {Write(strStem + ".hlp", BuildHelpFile(2048)),
-                CompileChm(strStem + ".chm", {{"a.htm", "<body>Help text</body>"}}),
-                Write(strStem + ".pdf", BuildPdf({PdfTextPage("Manual")})),
-                Write(strStem + ".txt", "Read me\r\n"),
-                Write(strStem + ".htm", "<p>Page</p>"),
-                Write(strStem + ".html", "<p>Page</p>")};
-    }
-};
+using Tqfltr2Test = CTopicFileTest;
 
 TEST_F(Tqfltr2Test, EveryKindEmptyRandomAndUnreadable) {
     std::string strFolder = Win("");
-    for (std::string ext : kExtensions) {
+    for (std::string ext : {".hlp", ".chm", ".pdf", ".txt", ".htm", ".html"}) {
         bool bText = ext == ".txt" || ext == ".htm" || ext == ".html";
         EXPECT_EQ(CheckByExtension(Write("empty" + ext, "")),
                   bText ? TQFLTR2_NO_TOPIC : TQFLTR2_DAMAGED)
@@ -319,8 +306,15 @@ TEST_F(Tqfltr2Test, HugeFiles) {
 }
 
 TEST_F(Tqfltr2Test, ConcurrentChecksAgree) {
-    std::vector<std::string> files = WriteSoundFiles("shared");
-    files.push_back(Write("empty.pdf", BuildPdf({""})));
+    // A file of each kind that holds topics, and one without.
+    const std::vector<std::string> files = {
+        Write("a.hlp", BuildHelpFile(2048)),
+        CompileChm("a.chm", {{"a.htm", "<body>Help text</body>"}}),
+        Write("a.pdf", BuildPdf({PdfTextPage("Manual")})),
+        Write("a.txt", "Read me\r\n"),
+        Write("a.htm", "<p>Page</p>"),
+        Write("a.html", "<p>Page</p>"),
+        Write("empty.pdf", BuildPdf({""}))};
     std::atomic<int> nMismatches = 0;
     {
         std::vector<std::jthread> threads;
