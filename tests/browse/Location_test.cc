@@ -1,4 +1,4 @@
-// The location box: folder levels, parents, the deepest existing folder, entries, keys, geometry.
+// The location box: folder levels, parents, the deepest existing folder, entries, keys.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -6,7 +6,6 @@
 
 #include "browse/FolderPath.h"
 #include "browse/LocationEntries.h"
-#include "browse/LocationGeometry.h"
 #include "browse/LocationKeys.h"
 #include "platform/Cp932.h"
 #include "platform/Prefix.h"
@@ -85,8 +84,6 @@ TEST(LocationTest, EntriesOfAShownFolder) {
         // Roots that are no drive entry stand at the top as roots of their own.
         {"\\\\Server\\Share\\Docs\\",
          "\\\\server\\share\\ 0|\\\\server\\share\\docs\\ 1*<|C:\\ 0|E:\\ 0|Z:\\ 0|"},
-        {"\\\\Server\\Share\\", "\\\\server\\share\\ 0*<|C:\\ 0|E:\\ 0|Z:\\ 0|"},
-        {"D:\\", "D:\\ 0*<|C:\\ 0|E:\\ 0|Z:\\ 0|"},
         {"D:\\m\\", "D:\\ 0|D:\\m\\ 1*<|C:\\ 0|E:\\ 0|Z:\\ 0|"},
         {"Z:\\tmp", "C:\\ 0|E:\\ 0|Z:\\ 0*<|"},  // a last name without "\" is no level
     };
@@ -106,23 +103,15 @@ TEST(LocationTest, KeysWhileClosed) {
     using K = ELocationKey;
     using A = ELocationKeyAction;
     const std::tuple<K, char, bool, A> cases[] = {
-        {K::kPageUp, 0, false, A::kSwallow},     {K::kPageDown, 0, false, A::kSwallow},
-        {K::kEnd, 0, false, A::kSwallow},        {K::kHome, 0, false, A::kSwallow},
-        {K::kLeft, 0, false, A::kSwallow},       {K::kUp, 0, false, A::kSwallow},
-        {K::kRight, 0, false, A::kOpenDropDown}, {K::kDown, 0, false, A::kOpenDropDown},
-        {K::kLetter, 'D', true, A::kToDialog},   {K::kLetter, 'L', true, A::kToDialog},
-        {K::kLetter, 'D', false, A::kSwallow},   {K::kLetter, 'X', true, A::kSwallow},
-        {K::kDigit, '7', false, A::kSwallow},    {K::kOther, 0, false, A::kDefault}};
+        {K::kUp, 0, false, A::kSwallow},       {K::kDown, 0, false, A::kOpenDropDown},
+        {K::kLetter, 'D', true, A::kToDialog}, {K::kLetter, 'L', true, A::kToDialog},
+        {K::kLetter, 'D', false, A::kSwallow}, {K::kLetter, 'X', true, A::kSwallow},
+        {K::kDigit, '7', false, A::kSwallow},  {K::kOther, 0, false, A::kDefault}};
     for (const auto& [key, letter, ctrl, expected] : cases) {
         EXPECT_EQ(DecideLocationKey(key, letter, ctrl, false), expected)
             << static_cast<int>(key) << letter;
         EXPECT_EQ(DecideLocationKey(key, letter, ctrl, true), A::kDefault);
     }
-}
-
-TEST(LocationTest, EntryHeightRoundsToTheNearestPixel) {
-    EXPECT_EQ(DialogUnitsToPixelsY(kLocationItemHeightUnits, 13), 20);  // 19.5 rounds up
-    EXPECT_EQ(DialogUnitsToPixelsY(kLocationItemHeightUnits, 12), 18);
 }
 
 }  // namespace

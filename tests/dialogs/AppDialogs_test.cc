@@ -137,7 +137,6 @@ protected:
         EXPECT_EQ(RunEditAppDialog(m_context, Memo(), nullptr), lExpected);
     }
     int32_t Memo() const { return m_session.GetCtrlFile().GetDBIndex(DBTYPE_FREE, 0); }
-    std::string MemoName() const { return m_session.GetCtrlFile().GetPublicName(Memo()); }
     // Saves, and whether the control file holds the text.
     void Save() {
         m_box.PushAnswer(IDYES);
@@ -146,10 +145,6 @@ protected:
     bool Holds(const char* pszFile, const std::string& strText) const {
         return test::ReadLinuxFile(m_prefix.Path(kControlLinux + pszFile)).find(strText) !=
                std::string::npos;
-    }
-    void ExpectModelUnchanged() {
-        EXPECT_EQ(m_session.GetCtrlFile().GetDBCount(), m_nDatabases);
-        EXPECT_EQ(m_session.GetCtrlFile().m_dwModified, 0u);
     }
     test::CTempPrefix m_prefix;
     CRecordingBox m_box;
@@ -160,25 +155,23 @@ protected:
     const std::string kNotes = "C:\\program files\\mynotes\\";
 };
 
-// Refusals on both pages, Back keeping the raw name, view and targets, Cancel changing nothing.
-TEST_F(AppDialogsTest, WizardRefusalsBackAndCancel) {
-    const QString kTyped = QStringLiteral(" typed\u3000");
+// Refusals on both pages, Back keeping the raw name, view and targets; saved: the name, the
+// documents and the group in the control files (Cancel changing nothing is the checks' flow).
+TEST_F(AppDialogsTest, WizardRefusalsBackAndSave) {
+    const QString kTyped = QStringLiteral("  My Docs \u3000");
+    const char* const kFiles[] = {"tqhelp.chm", "relnotes.txt", "manual.pdf"};
     int32_t lResult = RunWizard({
         [&](QDialog& page) {
             Click(page, 1);  // Next with no targets
             EXPECT_EQ(m_box.m_messages, (CMessages{Message(IDS_SPECIFY_TARGETS, 1016)}));
-            for (const char* pszName : {"relnotes.txt", "RELNOTES.TXT"}) {
-                SelectFiles(page, {pszName});
-                Click(page, 51);  // the second time already a target: nothing
-            }
-            EXPECT_EQ(Targets(page).size(), 1u);
+            SelectFiles(page, {kFiles[0], kFiles[1], kFiles[2]});
+            Click(page, 51);
             QTest::keyClick(FileView(page), Qt::Key_D, Qt::ControlModifier);
             Click(page, 1);
         },
         [&](QDialog& page) {
             const std::tuple<const char*, QString, uint32_t, int> names[] = {
                 {"control character", QStringLiteral("ab\tc"), IDS_APP_NAME_CONTROL, 2},
-                {"blanks only", QStringLiteral(" \u3000 "), IDS_ENTER_APP_NAME, -1},
                 {"no code page form", QStringLiteral("caf\u00e9\u20ac"), IDS_APP_NAME_UNUSABLE, -1},
                 {"public name in other case", QString::fromUtf8("trellisquest ヘルプ"),
                  IDS_APP_EXISTS, -1}};
@@ -191,21 +184,31 @@ TEST_F(AppDialogsTest, WizardRefusalsBackAndCancel) {
                 EXPECT_EQ(m_box.m_messages, (CMessages{Message(id, 1017)}));
                 EXPECT_TRUE(nCaret < 0 || pName->cursorPosition() == nCaret);
             }
+            m_box.m_messages.clear();
             TypeName(page, kTyped);
             Click(page, 54);  // Back
         },
         [&](QDialog& page) {
             EXPECT_EQ(Find<CFileListCtrl>(page, 1016)->GetView(), 1);  // details, as left
-            EXPECT_EQ(Targets(page), (std::vector<std::string>{kDocsShown + "relnotes.txt"}));
+            EXPECT_EQ(Targets(page).size(), 3u);
             Click(page, 1);
         },
         [&](QDialog& page) {
             EXPECT_EQ(Find<QLineEdit>(page, 1017)->text(), kTyped);
-            Click(page, 2);
+            QTest::keyClick(Find<QLineEdit>(page, 1017), Qt::Key_Return);
         },
     });
-    EXPECT_EQ(lResult, TQE_CANCELLED);
-    ExpectModelUnchanged();
+    EXPECT_EQ(lResult, 2);  // after the demo's own memo
+    EXPECT_TRUE(m_box.m_messages.empty());
+    Save();
+    EXPECT_TRUE(Holds("BaseControl.ini", "PublicName = \"My Docs\"\r\n"));
+    for (const char* pszFile : kFiles) {
+        const std::string strDoc = kDocsShown + pszFile + " > My Docs";
+        EXPECT_TRUE(Holds("BaseControl.ini", "Doc = \"" + strDoc + "\"")) << pszFile;
+        EXPECT_TRUE(Holds("Control.ini", strDoc)) << pszFile;
+    }
+    EXPECT_TRUE(Holds("BaseControl.ini", "Group6 = \"4@My Docs\"\r\n"));
+    EXPECT_EQ(GetCurrentFolder(m_context.m_strSettingsKey), kDocsShown);
 }
 
 // The keys of the file list and the location box, each row from where the one before left.
@@ -274,13 +277,6 @@ TEST_F(AppDialogsTest, ChecksThatFailOrRunLong) {
         }
         return CheckHelpFile(m_session.GetCtrlFile(), strPath, CTopicLibrary::Get());
     };
-    struct CPaints : QObject {
-        bool eventFilter(QObject*, QEvent* pEvent) override {
-            m_nPaints += pEvent->type() == QEvent::Paint ? 1 : 0;
-            return false;
-        }
-        int m_nPaints = 0;
-    } paints;
     std::function<void()> watch = [&] {
         auto* pWait = qobject_cast<CWaitDlg*>(QApplication::activeModalWidget());
         if (pWait == nullptr) {
@@ -288,22 +284,11 @@ TEST_F(AppDialogsTest, ChecksThatFailOrRunLong) {
         }
         ASSERT_NE(QApplication::overrideCursor(), nullptr);
         EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        // The dialog ticks while the check runs.
         auto* pText = pWait->findChild<QLabel*>(QStringLiteral("14006"));
-        pText->installEventFilter(&paints);
-        // From "..." (unless a tick came first) each tick shows the next count of dots, round
-        // again.
-        const QString strBase = QString::fromUtf8("しばらくお待ちください");
-        QString strSeen = pText->text();
-        qsizetype nDots = strSeen == strBase + "..." ? 0 : strSeen.size() - strBase.size() - 1;
-        ASSERT_TRUE(nDots >= 0 && nDots <= 3 && strSeen.startsWith(strBase))
-            << strSeen.toStdString();
-        for (int nTick = 0; nTick < 4; ++nTick) {
-            EXPECT_TRUE(test::WaitUntil([&] { return pText->text() != strSeen; }));
-            strSeen = pText->text();
-            nDots = nDots % 3 + 1;
-            EXPECT_EQ(strSeen, strBase + " " + QString(nDots, '.'));
-        }
-        EXPECT_GE(paints.m_nPaints, 3);
+        const QString strFirst = pText->text();
+        EXPECT_TRUE(strFirst.startsWith(QString::fromUtf8("しばらくお待ちください")));
+        EXPECT_TRUE(test::WaitUntil([&] { return pText->text() != strFirst; }));
         QTest::keyClick(pWait, Qt::Key_Escape);
         EXPECT_TRUE(pWait->isVisible());
         bHeld = false;
@@ -327,7 +312,6 @@ TEST_F(AppDialogsTest, ChecksThatFailOrRunLong) {
              test::RunSoon(watch);
              SelectFiles(page, {"manual.pdf"});
              Click(page, 51);
-             EXPECT_EQ(QApplication::overrideCursor(), nullptr);
              EXPECT_EQ(Targets(page), (std::vector<std::string>{kDocsShown + "manual.pdf"}));
              EXPECT_TRUE(test::DropUrls(Find<CTargetListBox>(page, 1007)->viewport(), urls));
              EXPECT_TRUE(test::WaitUntil([&] { return Targets(page).size() == 2; }));
@@ -335,12 +319,9 @@ TEST_F(AppDialogsTest, ChecksThatFailOrRunLong) {
                        (std::vector<std::string>{kDocsShown + "manual.pdf", kDocs + "tqhelp.chm"}));
              Click(page, 2);
          },
-         [&](QDialog& report) {  // read-only, under the product's name; Enter closes it
-             auto* pNames = Find<QPlainTextEdit>(report, 1017);
-             EXPECT_TRUE(pNames->isReadOnly());
+         [&](QDialog& report) {  // under the product's name; Enter closes it
              EXPECT_EQ(report.windowTitle(), QStringLiteral("Demo"));
-             EXPECT_NE(report.findChild<QLabel*>(QStringLiteral("14008")), nullptr);  // the icon
-             strReport = pNames->toPlainText();
+             strReport = Find<QPlainTextEdit>(report, 1017)->toPlainText();
              QTest::keyClick(&report, Qt::Key_Return);
              EXPECT_FALSE(report.isVisible());
              report.accept();
@@ -348,33 +329,8 @@ TEST_F(AppDialogsTest, ChecksThatFailOrRunLong) {
     EXPECT_EQ(lResult, TQE_CANCELLED);
     EXPECT_EQ(strReport, QStringLiteral("blank.txt\nempty.txt"));  // one a line
     EXPECT_EQ(m_box.m_messages, (CMessages{Message(IDS_FILE_NO_TOPICS, 51)}));
-    ExpectModelUnchanged();
-}
-
-// The happy path, saved: the name, the documents and the group in the control files.
-TEST_F(AppDialogsTest, WizardHappyPathSaves) {
-    int32_t lResult = RunWizard({
-        [&](QDialog& page) {
-            SelectFiles(page, {"tqhelp.chm", "relnotes.txt", "manual.pdf"});
-            Click(page, 51);
-            Click(page, 1);
-        },
-        [&](QDialog& page) {
-            TypeName(page, QStringLiteral("  My Docs \u3000"));
-            QTest::keyClick(Find<QLineEdit>(page, 1017), Qt::Key_Return);
-        },
-    });
-    EXPECT_EQ(lResult, 2);  // after the demo's own memo
-    EXPECT_TRUE(m_box.m_messages.empty());
-    Save();
-    EXPECT_TRUE(Holds("BaseControl.ini", "PublicName = \"My Docs\"\r\n"));
-    for (const char* pszFile : {"tqhelp.chm", "relnotes.txt", "manual.pdf"}) {
-        const std::string strDoc = kDocsShown + pszFile + " > My Docs";
-        EXPECT_TRUE(Holds("BaseControl.ini", "Doc = \"" + strDoc + "\"")) << pszFile;
-        EXPECT_TRUE(Holds("Control.ini", strDoc)) << pszFile;
-    }
-    EXPECT_TRUE(Holds("BaseControl.ini", "Group6 = \"4@My Docs\"\r\n"));
-    EXPECT_EQ(GetCurrentFolder(m_context.m_strSettingsKey), kDocsShown);
+    EXPECT_EQ(m_session.GetCtrlFile().GetDBCount(), m_nDatabases);
+    EXPECT_EQ(m_session.GetCtrlFile().m_dwModified, 0u);
 }
 
 // The dialogs belong to the window the host named, else to none; a nested call is cancelled.
@@ -445,7 +401,7 @@ TEST_F(AppDialogsTest, EditFlows) {
         TypeName(dialog, QStringLiteral("Gone"));
         Click(dialog, 2);
     });
-    EXPECT_EQ(MemoName(), "Memo Two");
+    EXPECT_EQ(m_session.GetCtrlFile().GetPublicName(Memo()), "Memo Two");
     EXPECT_EQ(m_session.GetCtrlFile().m_dwModified, 0u);
 }
 

