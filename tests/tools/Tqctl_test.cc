@@ -173,13 +173,7 @@ TEST_F(TqctlDemoTest, BadInputGetsClearErrors) {
             {script, 2, "", "script line 1: not a 16-bit integer", "Save I2:70000\n"},
             {script, 2, "", "script line 1: not a member name", "Load(\n"},
             {{"select", "1"}, 2, ""},
-            {{"--bogus", "status"}, 2, ""},
-            {{}, 2, "", "tqctl: "},
-            {{"frob"}, 2, "", "tqctl: "},
-            {{"rewrite", "a", "b", "c"}, 2, "", "tqctl: "}});
-    const CToolRun help = test::RunTool("tqctl", {"--help"});
-    EXPECT_EQ(help.m_nExit, 0);
-    EXPECT_EQ(help.m_strOut.find("usage: tqctl"), 0u);
+            {{}, 2, "", "tqctl: "}});
 }
 
 TEST_F(TqctlDemoTest, AModuleThatIsGoneIsReportedNotCrashedOn) {
@@ -320,7 +314,6 @@ TEST_F(TqregTest, SetEveryTypeThenExport) {
         "\"decimal\"=dword:ffffffff\r\n\"dword\"=dword:0000001f\r\n"
         "\"expand\"=hex(2):25,58,25,00\r\n\"multi\"=hex(7):61,00,62,00,00\r\n"
         "\"sz\"=\"a \\\"b\\\" \\\\c\"\r\n\r\n";
-    test::CTempPrefix other;  // the UTF-16 form, written to a file, imports there as the same keys
     Expect({{{"set", key, "sz", "REG_SZ", "a \"b\" \\c"}, 0, ""},
             {{"set", key, "expand", "REG_EXPAND_SZ", "%X%"}, 0, ""},
             {{"set", key, "dword", "REG_DWORD", "0x1F"}, 0, ""},
@@ -330,9 +323,7 @@ TEST_F(TqregTest, SetEveryTypeThenExport) {
             {{"export", "hklm\\SOFTWARE\\T"}, 0, exported},
             {{"query", key, "multi"}, 0, key + "\n    multi    REG_MULTI_SZ    a\\0b\n"},
             {{"query", key, "bin"}, 0, key + "\n    bin    REG_BINARY    0A1BFF\n"},
-            {{"export", key, "--unicode", wide}, 0, ""},
-            {{"--prefix", other.GetDir(), "import", wide}, 0, ""},
-            {{"--prefix", other.GetDir(), "export", key}, 0, exported}});
+            {{"export", key, "--unicode", wide}, 0, ""}});
     EXPECT_EQ("\xFF\xFE", test::ReadLinuxFile(wide).substr(0, 2));
 }
 
@@ -340,7 +331,6 @@ TEST_F(TqregTest, SetEveryTypeThenExport) {
 // changes nothing.
 TEST_F(TqregTest, BadCommandLinesAndFailuresNameWhatFailed) {
     EXPECT_EQ(0u, Run({"--help"}, "").m_strOut.find("usage: tqreg [--prefix DIR] COMMAND"));
-    EXPECT_EQ(0u, Run({"query", "HKCU", "--help"}, "").m_strOut.find("usage: tqreg"));
     test::CTempPrefix damaged;
     test::WriteLinuxFile(damaged.Path("registry/machine.db"), "not a hive");
     const std::string bad = m_prefix.Path("bad.reg"), missing = m_prefix.Path("missing.reg");
@@ -348,15 +338,10 @@ TEST_F(TqregTest, BadCommandLinesAndFailuresNameWhatFailed) {
                          "REGEDIT4\r\n[HKEY_CURRENT_USER\\Imported]\r\n\"A\"=\"fine\"\r\n"
                          "\"B\"=dword:xyz\r\n");
     Expect({{{}, 2, "", "tqreg: no command given"},
-            {{"frob"}, 2, "", "tqreg: unknown command frob"},
-            {{"--prefix"}, 2, "", "tqreg: --prefix needs a folder"},
-            {{"query"}, 2, "", "tqreg: query takes KEY"},
-            {{"set", "HKCU\\A", "v", "REG_SZ"}, 2, "", "tqreg: set takes KEY VALUE TYPE DATA"},
             {{"set", "HKCU\\A", "v", "REG_QWORD", "1"}, 2, "", "TYPE is REG_SZ"},
             {{"set", "HKCU\\A", "v", "REG_DWORD", "4294967296"}, 2, "", "REG_DWORD data"},
             {{"set", "HKCU\\A", "v", "REG_BINARY", "abc"}, 2, "", "pairs of hex digits"},
             {{"query", "SOFTWARE\\A"}, 2, "", "a key begins with HKEY_LOCAL_MACHINE"},
-            {{"delete", "HKCU\\A", "v", "w"}, 2, "", "tqreg: delete takes KEY [VALUE]"},
             {{"import", bad}, 1, "", bad + ":4: dword: needs 1 to 8 hex digits\n"},
             {{"query", "HKCU\\Imported"}, 1, "", ": HKCU\\Imported: not found (error 2)\n"},
             {{"import", missing}, 1, "", missing + ": no such file\n"},
@@ -418,10 +403,10 @@ TEST(ScriptCorpusTest, EveryCorpusFileAndTheLinesFuzzingFoundKeepTheParserSound)
 
 // A big-endian field of a PNG header (0 when the bytes are not a PNG picture).
 uint32_t PngField(const std::string& bytes, size_t at) {
+    const bool bPng = bytes.size() >= 24 &&
+                      bytes.starts_with(std::string_view("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR", 16));
     uint32_t n = 0;
-    for (size_t i = 0; bytes.size() >= 24 && bytes.compare(0, 8, "\x89PNG\r\n\x1a\n") == 0 &&
-                       bytes.compare(12, 4, "IHDR") == 0 && i < 4;
-         ++i) {
+    for (size_t i = 0; bPng && i < 4; ++i) {
         n = n << 8 | static_cast<unsigned char>(bytes[at + i]);
     }
     return n;
@@ -451,8 +436,7 @@ TEST_F(TqctlTest, ShotDrawsEveryWidgetAndBadInputWritesNothing) {
         {{"filelist", shots + "/x.png"}, 2, "usage: tqctl shot"},
         {{"filelist", "", shots + "/y.png"}, 1, "has no Windows form"},
         {{"filelist", folder, shots + "/none/z.png"}, 1, "cannot write"},
-        // The picture (about 11 KB) is larger than the process may write (4 or 8 KB, as the
-        // shell counts blocks; enough for the messages): the write fails part way.
+        // The picture (about 11 KB) is larger than the 4 or 8 KB the process may write.
         {{"details", folder, kept}, 1, "cannot write", "trap '' XFSZ; ulimit -f 8; " + kOffscreen},
     };
     for (const auto& c : cases) {
