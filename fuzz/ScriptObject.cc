@@ -23,8 +23,6 @@ public:
     int32_t GetErrorCode() { return m_lErrorCode; }
     std::string GetText() { return m_strText; }
     void PutText(std::string strText) { m_strText = std::move(strText); }
-    int32_t GetCount() { return m_lCount; }
-    void PutCount(int32_t l) { m_lCount = l; }
     bool GetFlag() { return m_bFlag; }
     void PutFlag(bool b) { m_bFlag = b; }
     int32_t Add(int32_t a, int32_t b) {
@@ -47,7 +45,6 @@ public:
         static const CDispMember members[] = {
             DispProperty(1, "ErrorCode", &CScriptObject::GetErrorCode),
             DispProperty(2, "Text", &CScriptObject::GetText, &CScriptObject::PutText),
-            DispProperty(3, "Count", &CScriptObject::GetCount, &CScriptObject::PutCount),
             DispProperty(4, "Flag", &CScriptObject::GetFlag, &CScriptObject::PutFlag),
             DispMethod(5, "Add", &CScriptObject::Add),
             DispMethod(6, "Join", &CScriptObject::Join),
@@ -60,7 +57,6 @@ public:
 private:
     int32_t m_lErrorCode = 0;
     std::string m_strText;
-    int32_t m_lCount = 0;
     bool m_bFlag = false;
 };
 
@@ -79,8 +75,4 @@ extern "C" __attribute__((visibility("default"))) HRESULT DllGetClassObject(REFC
                                                                             REFIID riid,
                                                                             void** ppv) {
     return GetClassObject({&g_factory}, rclsid, riid, ppv);
-}
-
-extern "C" __attribute__((visibility("default"))) HRESULT DllCanUnloadNow() {
-    return CanUnloadNow(g_module, {&g_factory});
 }
