@@ -135,8 +135,6 @@ TEST_F(CustomizeTest, SelectionsToggleAndSaveIntoBothFiles) {
         EXPECT_EQ(pItem->text(1).toStdString(), pszInstalled) << pszName;
     }
     EXPECT_EQ(Enabled(), "10000");
-    EXPECT_EQ(m_pWindow->GetButton(CAction::Save)->toolTip().toStdString(), "変更はありません");
-    EXPECT_EQ(Status(), "編集できます");
     Key(Qt::Key_Space, Qt::NoModifier, "リリースノート");
     EXPECT_TRUE(Modified());
     Key(Qt::Key_Space);
@@ -178,7 +176,6 @@ TEST_F(CustomizeTest, SelectionsToggleAndSaveIntoBothFiles) {
     }
     EXPECT_FALSE(Modified());
     EXPECT_NE(File("BaseControl.ini").find("[RelNotes]~"), std::string::npos);
-    EXPECT_EQ(File("Control.ini").find("[RelNotes]"), std::string::npos);
     EXPECT_NE(File("Control.ini").find("[Dictionary]"), std::string::npos);
     // The first save wrote the control file; the second asks the builder for the database.
     EXPECT_EQ(Item("用語辞書")->text(2).toStdString(), "更新待ち");
