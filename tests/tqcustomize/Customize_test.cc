@@ -13,7 +13,6 @@
 #include <QTest>
 #include <QTreeWidget>
 #include <QUrl>
-#include <filesystem>
 #include <functional>
 
 #include "MainWindow.h"
@@ -37,12 +36,10 @@ using test::CStep;
 CStep Answer(std::string strExpected, QMessageBox::StandardButton button) {
     return [strExpected, button](QDialog& dialog) {
         auto* pBox = qobject_cast<QMessageBox*>(&dialog);
-        const std::string text =
-            pBox ? (pBox->text() + pBox->informativeText()).toStdString() : "dialog";
+        ASSERT_NE(pBox, nullptr) << dialog.windowTitle().toStdString();
+        const std::string text = (pBox->text() + pBox->informativeText()).toStdString();
         EXPECT_NE(text.find(strExpected), std::string::npos) << text;
-        if (pBox) {
-            QTest::mouseClick(pBox->button(button), Qt::LeftButton);
-        }
+        QTest::mouseClick(pBox->button(button), Qt::LeftButton);
     };
 }
 
@@ -72,10 +69,13 @@ protected:
     CMainWindow& Open(const std::string& strProduct = "Demo") {
         m_pWindow = std::make_unique<CMainWindow>(strProduct);
         m_pWindow->SetPollInterval(50);
+        // The flag lives on this stack: a later load (a blocked product freed) must not reach it.
         bool bEnded = false;
-        QObject::connect(m_pWindow.get(), &CMainWindow::LoadEnded, [&bEnded] { bEnded = true; });
+        auto ended = QObject::connect(m_pWindow.get(), &CMainWindow::LoadEnded,
+                                      [&bEnded] { bEnded = true; });
         m_pWindow->show();
         EXPECT_TRUE(test::WaitUntil([&] { return bEnded; }));
+        QObject::disconnect(ended);
         return *m_pWindow;
     }
     QTreeWidgetItem* Item(const char* pszName) const {
