@@ -265,13 +265,10 @@ TEST_F(TqctlAppsTest, AddAndEditSaveAndRefusalsChangeNothing) {
 
 class TqregTest : public TqctlTest {
 protected:
-    // tqreg with --prefix of this test's prefix unless the arguments name one.
-    CToolRun Run(const Args& argsGiven, const std::string&) override {
-        Args args = argsGiven;
-        if (args.empty() || args[0] != "--prefix") {
-            args.insert(args.begin(), {"--prefix", m_prefix.GetDir()});
-        }
-        return test::RunTool("tqreg", args);
+    CToolRun Run(const Args& args, const std::string&) override {
+        Args all = {"--prefix", m_prefix.GetDir()};
+        all.insert(all.end(), args.begin(), args.end());
+        return test::RunTool("tqreg", all);
     }
 };
 
