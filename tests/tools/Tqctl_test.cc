@@ -380,17 +380,6 @@ TEST(ScriptCorpusTest, EveryCorpusFileAndTheLinesFuzzingFoundKeepTheParserSound)
     }
 }
 
-// A big-endian field of a PNG header (0 when the bytes are not a PNG picture).
-uint32_t PngField(const std::string& bytes, size_t at) {
-    const bool bPng = bytes.size() >= 24 &&
-                      bytes.starts_with(std::string_view("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR", 16));
-    uint32_t n = 0;
-    for (size_t i = 0; bPng && i < 4; ++i) {
-        n = n << 8 | static_cast<unsigned char>(bytes[at + i]);
-    }
-    return n;
-}
-
 TEST_F(TqctlTest, ShotDrawsEveryWidgetAndBadInputWritesNothing) {
     const std::string folder = m_prefix.Path("drives/c/docs"), shots = m_prefix.Path("shots");
     std::filesystem::create_directories(folder + "/Volume 1");
@@ -425,9 +414,9 @@ TEST_F(TqctlTest, ShotDrawsEveryWidgetAndBadInputWritesNothing) {
         EXPECT_EQ(run.m_nExit, c.exit);
         EXPECT_NE(run.m_strErr.find(c.err), std::string::npos);
         const std::string png = test::ReadLinuxFile(c.args.back());
-        if (c.exit == 0) {
-            EXPECT_TRUE(PngField(png, 16) >= 100 && PngField(png, 16) <= 1000);
-            EXPECT_TRUE(PngField(png, 20) >= 12 && PngField(png, 20) <= 600);
+        if (c.exit == 0) {  // a whole PNG picture
+            EXPECT_TRUE(png.starts_with("\x89PNG\r\n\x1a\n") &&
+                        png.ends_with("IEND\xAE\x42\x60\x82"));
         } else if (c.args.back() != kept) {
             EXPECT_FALSE(test::LinuxFileExists(c.args.back()));
         }
