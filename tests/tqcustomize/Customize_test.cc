@@ -93,9 +93,6 @@ protected:
         m_pWindow->GetList()->setFocus();
         QTest::keyClick(m_pWindow->GetList(), static_cast<Qt::Key>(nKey), modifiers);
     }
-    std::string Status() const {
-        return m_pWindow->statusBar()->findChild<QLabel*>()->text().toStdString();
-    }
     bool Modified() const { return m_pWindow->windowTitle().startsWith('*'); }
     // Which of Add, Edit, Remove, Save, Revert are enabled, as "10010".
     std::string Enabled() const {
@@ -265,7 +262,8 @@ TEST_F(CustomizeTest, AnEditorOrTheBuilderHoldingTheProductBlocksUntilItEnds) {
         Open();
         EXPECT_EQ(m_pWindow->GetState().m_list, CWindowState::CList::Blocked);
         EXPECT_EQ(Enabled(), "00000");
-        EXPECT_NE(Status().find(pszStatus), std::string::npos);
+        EXPECT_EQ(m_pWindow->statusBar()->findChild<QLabel*>()->text().toStdString(),
+                  pszStatus + std::string("。終わると読み込みます"));
         release();
         EXPECT_TRUE(test::WaitUntil(
             [&] { return m_pWindow->GetState().m_list == CWindowState::CList::Loaded; }));
