@@ -154,9 +154,8 @@ inline std::string CheckScript(std::string_view text, size_t* pnRefused = nullpt
     static tqctl::CHost s_utf8(std::cout, std::cerr);
     static tqctl::CHost s_raw(std::cout, std::cerr);
     s_raw.GetOptions().m_bRaw = true;
-    if (pnRefused) {
-        *pnRefused = 0;
-    }
+    size_t nDiscarded = 0, &nRefused = pnRefused != nullptr ? *pnRefused : nDiscarded;
+    nRefused = 0;
     size_t start = 0;
     for (size_t nLine = 1; start <= text.size(); ++nLine) {
         const size_t end = std::min(text.find('\n', start), text.size());
@@ -164,9 +163,7 @@ inline std::string CheckScript(std::string_view text, size_t* pnRefused = nullpt
         for (const tqctl::CHost* pHost : {&s_utf8, &s_raw}) {
             bool bRefused = false;
             std::string strWhy = CheckScriptLine(*pHost, strLine, bRefused);
-            if (pnRefused && bRefused && pHost == &s_utf8) {
-                ++*pnRefused;
-            }
+            nRefused += bRefused && pHost == &s_utf8;
             if (!strWhy.empty()) {
                 return "line " + std::to_string(nLine) + (pHost == &s_raw ? " (raw): " : ": ") +
                        strWhy;
