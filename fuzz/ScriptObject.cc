@@ -10,7 +10,6 @@ namespace {
 
 using namespace tq;
 
-// {5C1A7E02-93B4-4D61-8F0A-2B6D4E8C1F35}
 constexpr CLSID kClsidScriptObject = {
     0x5C1A7E02, 0x93B4, 0x4D61, {0x8F, 0x0A, 0x2B, 0x6D, 0x4E, 0x8C, 0x1F, 0x35}};
 
