@@ -12,7 +12,6 @@
 #include "frame/EditStatus.h"
 #include "platform/Cp932.h"
 #include "platform/NamedMutex.h"
-#include "platform/RegFile.h"
 #include "platform/Registry.h"
 #include "platform/Win32Error.h"
 #include "support/TestSupport.h"
@@ -25,7 +24,6 @@ using test::CToolRun;
 using Args = std::vector<std::string>;
 
 const std::string kCancelled = "-1001\t操作をキャンセルしました\n";
-const std::string kNoDisplay = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM";
 
 class TqctlTest : public ::testing::Test {
 protected:
@@ -35,14 +33,13 @@ protected:
     }
     CToolRun Demo(Args args, const std::string& strInput = "") {
         args.insert(args.begin(), {"--product", "Demo"});
-        return Tqctl(args, strInput, kNoDisplay);
+        return Tqctl(args, strInput, "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM");
     }
     struct CStep {
         Args args;
         int exit;
         std::string out;
-        std::string err = "";  // a part of standard error
-        std::string in = "";
+        std::string err = "", in = "";  // a part of standard error; standard input
     };
     // How a step runs: as tqctl with the demo product named (lint and rewrite take no notice).
     virtual CToolRun Run(const Args& args, const std::string& strInput) {
@@ -171,12 +168,12 @@ TEST_F(TqctlDemoTest, AModuleThatIsGoneIsReportedNotCrashedOn) {
     CToolRun reg = Demo({"register", "/nonexistent/libtqcstm.so"});
     EXPECT_EQ(reg.m_nExit, 1);
     EXPECT_EQ(reg.m_strOut.substr(0, 11), "0x8007007E\t") << reg.m_strOut;
-    CRegFileError error;
-    ASSERT_EQ(ImportRegText("REGEDIT4\r\n\r\n[HKEY_CLASSES_ROOT\\CLSID\\"
-                            "{FE1B0AC2-7074-11D5-99A1-00C04FB9CD98}\\InProcServer32]\r\n"
-                            "@=\"Z:\\\\nonexistent\\\\libtqcstm.so\"\r\n",
-                            "moved.reg", error),
+    CRegKey server;  // the module moved away after registering
+    ASSERT_EQ(server.Open(HKEY_CLASSES_ROOT,
+                          "CLSID\\{FE1B0AC2-7074-11D5-99A1-00C04FB9CD98}\\InProcServer32",
+                          KEY_ALL_ACCESS),
               0);
+    ASSERT_EQ(server.SetString("", "Z:\\nonexistent\\libtqcstm.so"), 0);
     for (const char* command : {"list", "status", "convert", "script"}) {
         CToolRun run = Demo({command});
         EXPECT_EQ(run.m_nExit, 1) << command;
