@@ -238,11 +238,10 @@ TEST_F(CustomizeTest, AddEditRemoveEndInTheFilesAndClosingAsks) {
 // Another editor (tqctl script) or the builder's lock file: the window says who and waits for it.
 TEST_F(CustomizeTest, AnEditorOrTheBuilderHoldingTheProductBlocksUntilItEnds) {
     const std::string strOut = m_prefix.Path("editor-out");
-    FILE* pEditor = popen(
-        (test::ShellQuote(test::ToolPath("tqctl")) + " --prefix " +
-         test::ShellQuote(m_prefix.GetDir()) + " script - >" + test::ShellQuote(strOut) + " 2>&1")
-            .c_str(),
-        "w");
+    const std::string strEditor = test::ShellQuote(test::ToolPath("tqctl")) + " --prefix " +
+                                  test::ShellQuote(m_prefix.GetDir()) + " script - >" +
+                                  test::ShellQuote(strOut) + " 2>&1";
+    FILE* pEditor = popen(strEditor.c_str(), "w");
     ASSERT_NE(pEditor, nullptr);
     std::fputs("SetProductKey \"Demo\"\nLoad\n", pEditor);
     std::fflush(pEditor);
