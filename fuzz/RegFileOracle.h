@@ -161,8 +161,7 @@ private:
             return std::string();
         }
         for (bool bUnicode : {false, true}) {
-            std::string strWhy = CheckRoundTrip(imported, bUnicode);
-            if (!strWhy.empty()) {
+            if (std::string strWhy = CheckRoundTrip(imported, bUnicode); !strWhy.empty()) {
                 return std::string(bUnicode ? "UTF-16" : "REGEDIT4") + " form: " + strWhy;
             }
         }
