@@ -55,17 +55,14 @@ inline int32_t SnapshotKey(HKEY root, const std::string& strPath, size_t nDepth,
 
 inline int32_t TakeSnapshot(CRegSnapshot& out) {
     out.clear();
+    int32_t err = ERROR_SUCCESS;
     for (HKEY root : kHiveRoots) {
         CRegKey key;
-        int32_t err = key.Open(root, "", KEY_READ);
-        if (err == ERROR_SUCCESS) {
+        if (err == ERROR_SUCCESS && (err = key.Open(root, "", KEY_READ)) == ERROR_SUCCESS) {
             err = SnapshotKey(root, "", 0, key, out);
         }
-        if (err != ERROR_SUCCESS) {
-            return err;
-        }
     }
-    return ERROR_SUCCESS;
+    return err;
 }
 
 // Empties the registry: every key below the roots and every value of the roots, in one batch.
@@ -76,14 +73,13 @@ inline int32_t ClearRegistry() {
     for (size_t i = 0; err == ERROR_SUCCESS && i < now.size(); ++i) {
         const CRegSnapshotKey& entry = now[i];
         CRegKey key;
-        if (entry.m_strPath.empty() &&
-            (err = key.Open(entry.m_root, "", KEY_ALL_ACCESS)) == ERROR_SUCCESS) {
+        if (entry.m_nDepth == 1) {
+            err = RegDeleteTree(entry.m_root, entry.m_strPath);  // a key right below its root
+        } else if (entry.m_nDepth == 0 &&
+                   (err = key.Open(entry.m_root, "", KEY_ALL_ACCESS)) == ERROR_SUCCESS) {
             for (size_t v = 0; err == ERROR_SUCCESS && v < entry.m_values.size(); ++v) {
                 err = key.DeleteValue(std::get<0>(entry.m_values[v]));
             }
-        } else if (!entry.m_strPath.empty() &&
-                   FindChar(entry.m_strPath, '\\') == std::string::npos) {
-            err = RegDeleteTree(entry.m_root, entry.m_strPath);  // a key right below its root
         }
     }
     return err == ERROR_SUCCESS ? batch.Commit() : err;
@@ -136,10 +132,8 @@ public:
     // What went wrong ("" when everything holds); plImport receives the import's code.
     std::string Check(std::string_view bytes, int32_t* plImport = nullptr) {
         CRegFileError error;
-        int32_t err = ImportRegText(bytes, "fuzz.reg", error);
-        if (plImport) {
-            *plImport = err;
-        }
+        int32_t lDiscarded = 0, &err = plImport != nullptr ? *plImport : lDiscarded;
+        err = ImportRegText(bytes, "fuzz.reg", error);
         CRegSnapshot after;  // a refused input that changed nothing needs no restoring
         if (err != ERROR_SUCCESS && TakeSnapshot(after) == ERROR_SUCCESS && after == m_pristine) {
             return error.m_strMessage.empty()
@@ -167,8 +161,7 @@ private:
             return std::string();
         }
         for (bool bUnicode : {false, true}) {
-            std::string strWhy = CheckRoundTrip(imported, bUnicode);
-            if (!strWhy.empty()) {
+            if (std::string strWhy = CheckRoundTrip(imported, bUnicode); !strWhy.empty()) {
                 return std::string(bUnicode ? "UTF-16" : "REGEDIT4") + " form: " + strWhy;
             }
         }
