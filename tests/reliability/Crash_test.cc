@@ -32,9 +32,7 @@ std::string Numbered(const char* pszWord, int n) {
     return pszWord + std::to_string(n);
 }
 
-// Save k takes state k-1 to k: the first user application becomes "Run k" (a file tells its
-// state), and one more change in a cycle of four changes the requests: toggle "Sel1", add
-// "Extra k" under the manuals (renumbering the groups), remove it, rename the own group.
+// Save k: "Run k" (its state), then in turn: toggle "Sel1", add "Extra k", remove it, rename.
 int32_t ApplyChange(CCtrlFile& file, int k) {
     int32_t r = file.RenameAppli(2, Numbered("Run ", k));
     const auto last = static_cast<int32_t>(file.GetDBCount()) - 1;
@@ -105,9 +103,7 @@ uint32_t SavedUniqueId(const CCtrlGroup& group) {
     return value;
 }
 
-// Every group's id by what the group is: each that lasts through the campaign (the manuals, the
-// application group, the user application's own: renamed, never replaced) its own in ids, any
-// other one of its own. Fills ids instead when they are still 0. "" when all are right.
+// The lasting groups keep their ids (filled while 0), others get new ones; "" when all right.
 std::string FindWrongGroupId(const CCtrlModel& model, std::array<uint32_t, 3>& ids,
                              const auto& idOf) {
     const CCtrlGroup* pOwn = nullptr;
@@ -147,8 +143,7 @@ volatile char* MapPhase(const std::string& strPath) {
     return p == MAP_FAILED ? nullptr : static_cast<volatile char*>(p);
 }
 
-// Loads the product, then changes and saves it args[0] times or until killed. While a save
-// runs, the phase byte of the file args[1] is 1.
+// Changes and saves the product args[0] times or until killed; phase byte (args[1]) 1 in a save.
 TQ_CHILD_MAIN(SaveLoop) {
     volatile char* pPhase = MapPhase(args[1]);
     CCtrlFile file;
@@ -185,9 +180,7 @@ protected:
         }
     }
 
-    // The next editor after a kill, in state n, saves with the groups renumbered and back. Its
-    // load must find the sample query file on the application's name (else stale) and every
-    // group's id, and the registry the control file's ids after each save (else lagging).
+    // The next editor after a kill saves with the groups renumbered and back (state n).
     void EditAfterKill(int n) {
         CCtrlFile file;
         ASSERT_EQ(file.OpenProductKey(kProductPath), 0);
@@ -225,8 +218,7 @@ TEST_F(CrashTest, KilledSaverLeavesWholeFilesRequestsThatCoverThemAndNothingInTh
     volatile char* pPhase = MapPhase(phasePath);
     ASSERT_NE(pPhase, nullptr);
 
-    // The kills fall from the end of the child's start to a few saves later, however fast this
-    // build is; the middle of three runs counts, so one held-up (or lucky) run sets nothing.
+    // The kills fall from the child's start to a few saves later; the median of three runs counts.
     const auto medianRunUs = [&phasePath](const char* pszSaves) {
         std::array<int64_t, 3> times;
         for (int64_t& t : times) {

@@ -68,8 +68,7 @@ int32_t ExpectedCode(const std::vector<CStep>& steps, size_t k) {
     });
     const std::string file = it == steps.rend() ? "" : it->m_strPath;
     if (file.empty() || file.starts_with("C:\\Data\\")) {
-        // The probe of CanWriteData: a failed open or registry step means no write access; once
-        // its file was made, the rest is clearing up and cannot fail the save.
+        // CanWriteData's probe: fails on open or registry steps; its clearing up cannot fail.
         return step.m_bRegistry || step.m_strOp == "open" ? TQE_NO_WRITE_PERMISSION : TQ_OK;
     }
     if (step.m_bRegistry) {
@@ -79,8 +78,7 @@ int32_t ExpectedCode(const std::vector<CStep>& steps, size_t k) {
         return file.ends_with(".NEW") ? TQE_SAMPLE_QUERY_NEW : TQE_SAMPLE_QUERY_OPEN;
     }
     if (file == kControlPath) {
-        // Taken before the base control file is written, so that a builder reading it stops
-        // the save before anything changes; afterwards, read for the comparison.
+        // Taken before the base is written so that a builder's read stops the save unchanged.
         const bool bBeforeBase = FindStep(steps, {false, "open", kBasePath + ".NEW"}) > k;
         return step.m_strOp == "open" && bBeforeBase ? TQE_BASE_UPDATE : TQE_BASE_OPEN;
     }
@@ -92,25 +90,21 @@ int32_t ExpectedCode(const std::vector<CStep>& steps, size_t k) {
 
 const char* const kContentNames[] = {"old", "new", "neither"};
 
-// The steps of the save without faults, and what it leaves.
-void RecordSave(const test::CSaveCase& saveCase, std::vector<CStep>& steps,
-                test::CProductState& reference) {
-    test::CChangedProduct product(saveCase);
-    CFaultPlan plan(-1, 0);
-    ASSERT_EQ(product.m_pFile->Save(), 0) << saveCase.first;
-    steps = plan.m_steps;
-    reference = test::StateOf(product);
-    ASSERT_NE(reference[0], product.m_old[0]);
-}
-
 TEST(FaultsTest, EveryFailingStepOfASaveGivesItsCodeAndLeavesOldOrNewFiles) {
     std::string summary;
     int nSteps = 0, nFaults = 0;
     std::map<std::string, int> outcomes;  // "code base ... control ..." -> how often
     for (const test::CSaveCase& saveCase : test::kSaveCases) {
-        std::vector<CStep> steps;
+        std::vector<CStep> steps;  // the steps of the save without faults, and what it leaves
         test::CProductState reference;
-        ASSERT_NO_FATAL_FAILURE(RecordSave(saveCase, steps, reference));
+        {
+            test::CChangedProduct product(saveCase);
+            CFaultPlan plan(-1, 0);
+            ASSERT_EQ(product.m_pFile->Save(), 0) << saveCase.first;
+            steps = plan.m_steps;
+            reference = test::StateOf(product);
+            ASSERT_NE(reference[0], product.m_old[0]);
+        }
         summary += std::string(summary.empty() ? "" : ", ") + saveCase.first + " " +
                    std::to_string(steps.size()) + " steps";
         nSteps += static_cast<int>(steps.size());
@@ -150,26 +144,10 @@ TEST(FaultsTest, EveryFailingStepOfASaveGivesItsCodeAndLeavesOldOrNewFiles) {
                 EXPECT_EQ(test::StateOf(product), reference);
             }
         }
-    }
-    summary += " (" + std::to_string(nSteps) + " in all); " + std::to_string(nFaults) +
-               " faults injected; outcomes:";
-    for (const auto& [outcome, n] : outcomes) {
-        summary += " [" + outcome + "] " + std::to_string(n);
-    }
-    test::PrintCampaignSummary("faults", summary);
-}
-
-// An editor whose save stopped after the base control file (taking it up again after its
-// replacement) or after the builder's file (at the group ids) went away: the next editor's save
-// of the new base control file brings the builder's file level and requests all that changed.
-TEST(FaultsTest, SaveCutShortIsCompletedByTheNextEditor) {
-    for (const test::CSaveCase& saveCase : test::kSaveCases) {
-        std::vector<CStep> steps;
-        test::CProductState reference;
-        ASSERT_NO_FATAL_FAILURE(RecordSave(saveCase, steps, reference));
+        // A save cut short at the base's reopening or the group ids: the next editor completes it.
         for (size_t k : {FindStep(steps, {false, "open", kBasePath}),
                          FindStep(steps, {true, "delete-key", ""})}) {
-            SCOPED_TRACE(std::string(saveCase.first) + " step " + std::to_string(k));
+            SCOPED_TRACE(std::string(saveCase.first) + " cut short at step " + std::to_string(k));
             ASSERT_LT(k, steps.size());
             test::CChangedProduct product(saveCase);
             {
@@ -185,6 +163,12 @@ TEST(FaultsTest, SaveCutShortIsCompletedByTheNextEditor) {
             EXPECT_EQ(product.m_builder.FindMissedRequest(*product.ReadCtrl().m_pModel), "");
         }
     }
+    summary += " (" + std::to_string(nSteps) + " in all); " + std::to_string(nFaults) +
+               " faults injected; outcomes:";
+    for (const auto& [outcome, n] : outcomes) {
+        summary += " [" + outcome + "] " + std::to_string(n);
+    }
+    test::PrintCampaignSummary("faults", summary);
 }
 
 }  // namespace

@@ -24,8 +24,7 @@
 
 namespace tq::test {
 
-// The campaigns run short in the suite, at full length from scripts/reliability.sh
-// (TQ_RELIABILITY_FULL=1); each prints a summary line starting "RELIABILITY " for it to collect.
+// Short in the suite, full length (TQ_RELIABILITY_FULL=1) from scripts/reliability.sh.
 inline int CampaignCount(int nShort, int nFull) {
     const char* psz = std::getenv("TQ_RELIABILITY_FULL");
     return psz != nullptr && std::string(psz) == "1" ? nFull : nShort;
@@ -74,15 +73,13 @@ public:
     CSavedFile ReadCtrl() const { return ReadSavedFile(C("Ctrl/ctrl.ctl"), kControlPath, false); }
 };
 
-// Which of two contents a file holds.
 enum class EContent { kOld, kNew, kNeither };
 inline EContent WhichContent(const std::string& bytes, const std::string& strOld,
                              const std::string& strNew) {
     return bytes == strOld ? EContent::kOld : bytes == strNew ? EContent::kNew : EContent::kNeither;
 }
 
-// The names of the builder's requests ("<REG>" among them, its value to pdwReg); answers what
-// stopped the enumeration.
+// The builder's requests (the value of "<REG>" to pdwReg); answers what ended the enumeration.
 inline int32_t ReadRequests(std::set<std::string>& names, uint32_t* pdwReg = nullptr) {
     CRegKey key;
     int32_t err = key.Open(HKEY_LOCAL_MACHINE, kProductPath + "\\Builder\\Request", KEY_READ);
@@ -97,12 +94,9 @@ inline int32_t ReadRequests(std::set<std::string>& names, uint32_t* pdwReg = nul
     return err;
 }
 
-// The index builder as the campaigns play it: it builds every database of the control file and
-// takes the requests away. Until it runs again, each database it did not build from the same
-// sources must be requested under "Builder\Request", and one that left the file needs "<REG>".
+// The builder: until it builds again, changed databases need requests, removed ones "<REG>".
 class CBuilderView {
 public:
-    // Builds what the control file says and deletes the requests it has taken.
     void Build(const CCtrlModel& control) {
         m_built.clear();
         for (const auto& pDb : control.m_databases) {
@@ -136,7 +130,7 @@ public:
 private:
     static std::string Sources(const CCtrlDatabase& db) {
         std::string s = std::string(db.m_strPublicName) + "|" + std::string(db.m_strDocListFile);
-        // Appended piece by piece: "|" + a temporary string draws a false -Wrestrict from GCC 12.
+        // Piece by piece: "|" + a temporary draws a false -Wrestrict from GCC 12.
         for (const auto& doc : db.m_docs) {
             s.append("|").append(doc);
         }
