@@ -1,7 +1,5 @@
-// Editors, conversions and status probes on one product at once (separate tqctl processes) while
-// a builder stand-in takes the lock file and reads the control file now and then: at most one
-// editor holds the editing mutex and the base control file at a time, no run hangs or crashes,
-// refusals are busy codes, files load throughout, and the builder's file and requests follow.
+// tqctl editors, conversions and probes on one product beside a builder: one editor at a time,
+// no hang or crash, refusals are busy codes, files load throughout, the builder's file follows.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>

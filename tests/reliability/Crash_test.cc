@@ -1,6 +1,5 @@
-// A saver killed (SIGKILL) at any moment leaves both control files whole, each in the state of
-// one complete save, requests covering its control file and nothing in the next save's way; the
-// next editor finds the sample query file and the groups' unique ids as saved.
+// A saver killed at any moment leaves both control files whole, each in one save's state, requests
+// covering them, nothing in the next save's way, the sample query file and group ids as saved.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>

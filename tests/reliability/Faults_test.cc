@@ -1,6 +1,5 @@
-// Every file and registry operation of a save, made to fail in turn: the save gives the code of
-// the step that failed, leaves both control files whole with their old or new content, the
-// builder's requests cover the control file on disk, and the next save puts everything right.
+// Each step of a save failing in turn: the step's code, both control files whole (old or new),
+// requests covering them, and the next save (or the next editor's) puts everything right.
 #include <gtest/gtest.h>
 
 #include "ReliabilityFixture.h"
