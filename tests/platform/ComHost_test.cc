@@ -78,7 +78,6 @@ TEST(VariantTest, ChangeTypeFollowsTheAutomationRules) {
         {"empty is 0", CVariant(), VT_I4, S_OK, 0},
         {"empty is the empty string", CVariant(), VT_BSTR, S_OK},
         {"blanks around digits", Str(u" \t42 "), VT_I4, S_OK, 42},
-        {"sign", Str(u"-17"), VT_I4, S_OK, -17},
         {"half rounds to even (down)", Str(u"2.5"), VT_I4, S_OK, 2},
         {"half rounds to even (up)", Str(u"3.5"), VT_I4, S_OK, 4},
         {"above half", Str(u"2.501"), VT_I4, S_OK, 3},
