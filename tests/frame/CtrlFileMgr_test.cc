@@ -1,5 +1,3 @@
-// The automation object as script hosts call it, the exported functions and the error table.
-
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 

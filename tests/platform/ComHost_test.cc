@@ -1,4 +1,3 @@
-// The automation layer: value types, dispatch tables and object creation by the COM host.
 #include "platform/ComHost.h"
 
 #include <dlfcn.h>

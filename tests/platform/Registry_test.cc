@@ -216,16 +216,14 @@ TEST_F(RegistryTest, UnwritableHivesRefuseEveryWriteWhileReadsWork) {
 }
 
 TEST_F(RegistryTest, DamagedOrUnopenableHiveGivesAnErrorOnEveryCallAndStaysAsItIs) {
-    std::string foreign = m_prefix.Path("foreign.db");  // another program's database
-    sqlite3* db = nullptr;
-    ASSERT_EQ(SQLITE_OK, sqlite3_open(foreign.c_str(), &db));
+    CTempPrefix prefix;  // no connection to the new prefix's hive yet
+    const std::string path = prefix.Path("registry/machine.db");
+    sqlite3* db = nullptr;  // another program's database in the hive's place
+    ASSERT_EQ(SQLITE_OK, sqlite3_open(path.c_str(), &db));
     ASSERT_EQ(SQLITE_OK, sqlite3_exec(db, "CREATE TABLE t(x); INSERT INTO t VALUES(1);", nullptr,
                                       nullptr, nullptr));
     sqlite3_close(db);
-    foreign = test::ReadLinuxFile(foreign);
-    CTempPrefix prefix;  // no connection to the new prefix's hive yet
-    const std::string path = prefix.Path("registry/machine.db");
-    test::WriteLinuxFile(path, foreign);
+    const std::string foreign = test::ReadLinuxFile(path);
     CRegKey key;
     EXPECT_EQ(Codes(4, ERROR_BADDB), (Codes{key.Open(HKEY_LOCAL_MACHINE, "SOFTWARE", KEY_READ),
                                             key.Create(HKEY_LOCAL_MACHINE, "X", KEY_ALL_ACCESS),
