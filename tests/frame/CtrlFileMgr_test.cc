@@ -309,9 +309,7 @@ TEST(ExportsTest, ConversionWritesOnlyWhatChangedAndNothingBesideAnEditor) {
         control = Stamp(product.C("Ctrl/ctrl.ctl"));
         EXPECT_EQ(test::RunChild("OtherEditor", {"1"}), 0);
         if (test::CanDropPrivileges()) {
-            test::CChildOptions other;
-            other.m_bDropPrivileges = true;
-            EXPECT_EQ(test::RunChild("OtherEditor", {"2"}, other), 0);
+            EXPECT_EQ(test::RunChild("OtherEditor", {"2"}, {true, ""}), 0);
         }
         EXPECT_EQ(VXCSTM_BaseInfoToControl(kKeyPath.c_str()), -1043);
         EXPECT_EQ(Stamp(product.C("Ctrl/ctrl.ctl")), control);

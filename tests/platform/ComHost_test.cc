@@ -289,7 +289,6 @@ TEST_F(DispatchTest, InvokeChecksFlagsCountsAndTypes) {
         {"put to a method", 3, P, {CVariant(1)}, DISP_E_MEMBERNOTFOUND},
         {"put to a read-only property", 1, P, {CVariant(1)}, DISP_E_MEMBERNOTFOUND},
         {"unnamed put", 2, P, {Str(u"x")}, DISP_E_PARAMNOTFOUND},
-        // A VARIANT parameter gets the argument as passed (Kind answers its type).
         {"VARIANT gets a reference", 6, M, {refVariant}, S_OK, VT_BYREF | VT_VARIANT},
     };
     for (const CInvokeCase& c : cases) {
@@ -364,7 +363,6 @@ HRESULT ModuleCanUnloadNow() {
 
 TEST(ComHostTest, CreatesARegisteredObject) {
     test::CTempPrefix prefix;
-    // A module registers its own file by its Windows path.
     void* h = dlopen(TQ_TEST_COM_MODULE, RTLD_NOW);
     ASSERT_NE(h, nullptr);
     std::string strWindows, strDetail, strPrefix;
