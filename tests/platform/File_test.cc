@@ -52,7 +52,6 @@ int32_t TryOpen(const std::string& path, uint32_t access, uint32_t share,
 
 class FileTest : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_EQ(SetCurrentDirectory("C:\\"), 0); }
     std::string C(const std::string& rel) const { return m_prefix.Path("drives/c/" + rel); }
     void Put(const std::string& rel, const std::string& s) { test::WriteLinuxFile(C(rel), s); }
     std::string Get(const std::string& rel) const { return test::ReadLinuxFile(C(rel)); }
