@@ -1,4 +1,3 @@
-// The automation layer: value types, dispatch tables and object creation by the COM host.
 #include "platform/ComHost.h"
 
 #include <dlfcn.h>
@@ -78,7 +77,6 @@ TEST(VariantTest, ChangeTypeFollowsTheAutomationRules) {
         {"empty is 0", CVariant(), VT_I4, S_OK, 0},
         {"empty is the empty string", CVariant(), VT_BSTR, S_OK},
         {"blanks around digits", Str(u" \t42 "), VT_I4, S_OK, 42},
-        {"sign", Str(u"-17"), VT_I4, S_OK, -17},
         {"half rounds to even (down)", Str(u"2.5"), VT_I4, S_OK, 2},
         {"half rounds to even (up)", Str(u"3.5"), VT_I4, S_OK, 4},
         {"above half", Str(u"2.501"), VT_I4, S_OK, 3},
@@ -186,7 +184,6 @@ TEST(WindowsValuesTest, NamesKeepTheirSystemValues) {
 constexpr IID kIidTest = {0x12345678, 0x1234, 0x5678, {1, 2, 3, 4, 5, 6, 7, 8}};
 constexpr uint16_t M = DISPATCH_METHOD, G = DISPATCH_PROPERTYGET, P = DISPATCH_PROPERTYPUT;
 
-// An object with one member of every shape the table supports.
 class CTestObject : public CDispatchTable {
 public:
     explicit CTestObject(bool bRaiseOnReadOnly = false)
@@ -292,7 +289,6 @@ TEST_F(DispatchTest, InvokeChecksFlagsCountsAndTypes) {
         {"put to a method", 3, P, {CVariant(1)}, DISP_E_MEMBERNOTFOUND},
         {"put to a read-only property", 1, P, {CVariant(1)}, DISP_E_MEMBERNOTFOUND},
         {"unnamed put", 2, P, {Str(u"x")}, DISP_E_PARAMNOTFOUND},
-        // A VARIANT parameter gets the argument as passed (Kind answers its type).
         {"VARIANT gets a reference", 6, M, {refVariant}, S_OK, VT_BYREF | VT_VARIANT},
     };
     for (const CInvokeCase& c : cases) {
@@ -324,7 +320,6 @@ TEST(DispatchExceptionTest, ObjectsMayRaiseExceptions) {
               std::tuple(DISP_E_EXCEPTION, 0, E_FAIL));
     EXPECT_EQ(std::u16string_view(fail.m_exc.bstrDescription), u"\u5931\u6557");
     EXPECT_EQ(std::u16string_view(fail.m_exc.bstrSource), u"Test");
-    // Without an EXCEPINFO the call still fails.
     DISPPARAMS none = {nullptr, nullptr, 0, 0};
     EXPECT_EQ(InvokeBare(p.Get(), 8, M, &none), DISP_E_EXCEPTION);
 }
@@ -342,17 +337,16 @@ TEST_F(DispatchTest, MalformedCallsAreRefused) {
 const char kClsidCounter[] = "{0F1E2D3C-4B5A-6978-8796-A5B4C3D2E1F0}";
 const char kProgId[] = "Test.Counter.1";
 
-void SetClassesDefault(const std::string& strKey, const std::string& strValue) {
-    CRegKey key;
-    ASSERT_EQ(key.Create(HKEY_CLASSES_ROOT, strKey, KEY_ALL_ACCESS), 0);
-    ASSERT_EQ(key.SetString("", strValue), 0);
-}
-
 // The entries CreateObject reads: the ProgID's class and, unless pszModule is null, its server.
 void Register(const std::string& clsid, const char* pszModule) {
-    SetClassesDefault(std::string(kProgId) + "\\CLSID", clsid);
+    CRegKey progId, server;
+    ASSERT_EQ(progId.Create(HKEY_CLASSES_ROOT, std::string(kProgId) + "\\CLSID", KEY_ALL_ACCESS),
+              0);
+    ASSERT_EQ(progId.SetString("", clsid), 0);
     if (pszModule != nullptr) {
-        SetClassesDefault("CLSID\\" + clsid + "\\InProcServer32", pszModule);
+        const std::string key = "CLSID\\" + clsid + "\\InProcServer32";
+        ASSERT_EQ(server.Create(HKEY_CLASSES_ROOT, key, KEY_ALL_ACCESS), 0);
+        ASSERT_EQ(server.SetString("", pszModule), 0);
     }
 }
 
@@ -369,7 +363,6 @@ HRESULT ModuleCanUnloadNow() {
 
 TEST(ComHostTest, CreatesARegisteredObject) {
     test::CTempPrefix prefix;
-    // A module registers its own file by its Windows path.
     void* h = dlopen(TQ_TEST_COM_MODULE, RTLD_NOW);
     ASSERT_NE(h, nullptr);
     std::string strWindows, strDetail, strPrefix;

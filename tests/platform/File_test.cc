@@ -52,7 +52,6 @@ int32_t TryOpen(const std::string& path, uint32_t access, uint32_t share,
 
 class FileTest : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_EQ(SetCurrentDirectory("C:\\"), 0); }
     std::string C(const std::string& rel) const { return m_prefix.Path("drives/c/" + rel); }
     void Put(const std::string& rel, const std::string& s) { test::WriteLinuxFile(C(rel), s); }
     std::string Get(const std::string& rel) const { return test::ReadLinuxFile(C(rel)); }
@@ -88,7 +87,6 @@ TEST_F(FileTest, DispositionsCreateOpenAndTruncateAsCreateFileDoes) {
     EXPECT_EQ(TryOpen("C:\\no\\f.txt", W, 0, CREATE_ALWAYS), ERROR_PATH_NOT_FOUND);
     EXPECT_EQ(TryOpen("C:\\f.txt", R, 0, TRUNCATE_EXISTING), ERROR_INVALID_PARAMETER);
     EXPECT_EQ(TryOpen("C:\\WINDOWS", R, kShareAll), ERROR_ACCESS_DENIED);
-    // A delete-on-close file is there until its handle closes.
     CFile scratch;
     ASSERT_EQ(scratch.Open("C:\\scratch.tmp", W, 0, CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE), 0);
     EXPECT_TRUE(Exists("scratch.tmp"));
@@ -96,9 +94,7 @@ TEST_F(FileTest, DispositionsCreateOpenAndTruncateAsCreateFileDoes) {
     EXPECT_FALSE(Exists("scratch.tmp"));
 }
 
-// The second open fails when the first does not share its access or its own sharing does not
-// admit the first's access; a handle without data access takes no part. (Each open holds its own
-// locks, so another process meets the same refusals.)
+// Two opens must share each other's access; a handle without data access takes no part.
 TEST_F(FileTest, ShareModeTable) {
     const std::string kPath = "C:\\shared.txt";
     // access and share of the first handle, of the second, the second's error
@@ -131,8 +127,7 @@ TEST_F(FileTest, ShareModeTable) {
     EXPECT_EQ(Get("shared.txt"), "data");
 }
 
-// The gate and the six access and deny bytes as another program following the protocol sees
-// them through descriptor fd: '1' where a descriptor other than fd holds a lock.
+// The gate, access and deny bytes as another program sees them: '1' where another holds a lock.
 std::string HeldBytes(int fd) {
     std::string held;
     for (off_t offset = kShareGateByte; offset < kShareDenyBytes + 3; ++offset) {
@@ -152,8 +147,7 @@ TEST_F(FileTest, AHandleHoldsTheDocumentedShareLockBytes) {
     ASSERT_GE(probe, 0);
     // Reads, shares reading, denies writing and deletion; the gate is held only while testing.
     EXPECT_EQ(HeldBytes(probe), "0100011");
-    // Opened again, as a retrying caller does, the object first lets go of what it held: its own
-    // denial of writing does not refuse it.
+    // Opened again (a retrying caller), it lets go first: its own denial does not refuse it.
     EXPECT_EQ(file.Open("C:\\file.dat", W, SR | SW, OPEN_EXISTING), 0);
     file.Close();
     EXPECT_EQ(HeldBytes(probe), "0000000");
@@ -175,8 +169,7 @@ TEST_F(FileTest, MovesRefuseExistingTargetsUnlessReplacingAndChangeCase) {
     EXPECT_EQ(MoveFileReplace("C:\\B.txt", "C:\\WINDOWS"), ERROR_ACCESS_DENIED);
 }
 
-// Another process's delete, run between an open(2) and that open's share locks (here from the
-// fstat that comes between them).
+// Another process's delete between an open(2) and its share locks (from the fstat between).
 std::string g_strDeleteDuringOpen;
 int FstatAfterADelete(int fd, struct stat* st) {
     if (!g_strDeleteDuringOpen.empty()) {
@@ -185,8 +178,7 @@ int FstatAfterADelete(int fd, struct stat* st) {
     return DefaultSysCalls().m_pfnFstat(fd, st);
 }
 
-// The delete found no handle and took the name; the open is made again, so a handle never holds
-// a file nobody can see (an editor's lock file would vanish under it).
+// The open is made again, so a handle never holds a file nobody sees (a vanished lock file).
 TEST_F(FileTest, AnOpenThatLosesItsNameToADeleteOpensAgain) {
     const std::pair<uint32_t, int32_t> cases[] = {
         {OPEN_ALWAYS, 0}, {CREATE_ALWAYS, 0}, {OPEN_EXISTING, ERROR_FILE_NOT_FOUND}};
@@ -208,8 +200,7 @@ TEST_F(FileTest, AnOpenThatLosesItsNameToADeleteOpensAgain) {
     }
 }
 
-// Another delete and a new open of the same name, run after a delete has tested the file and
-// before it unlinks by name (here from the fstat of its check).
+// Another delete and a new open of the name, between a delete's test and its unlink (from fstat).
 CFile* g_pReplacement = nullptr;
 std::string g_strReplaceDuringDelete;
 int FstatAfterAReplacement(int fd, struct stat* st) {
@@ -223,8 +214,7 @@ int FstatAfterAReplacement(int fd, struct stat* st) {
     return DefaultSysCalls().m_pfnFstat(fd, st);
 }
 
-// The delete tested a file nobody held; the name now leads to a new file held without delete
-// sharing, which the delete must test too and leave.
+// The name now leads to a new file held without delete sharing: the delete must leave it.
 TEST_F(FileTest, ADeleteLeavesANewFileThatTookTheNameOfTheTestedOne) {
     Put("held.lock", "stale");
     CFile replacement;
@@ -335,8 +325,7 @@ TEST_F(FileTest, DirectoriesAreCreatedRemovedAndFlushed) {
 
 const std::string kName = "TrellisquestCustomize.Mutex";
 
-// args: socket, name. Creates the mutex with initial ownership, reports 'y' on the socket and
-// holds the mutex until the parent's end closes (at the latest when the parent dies).
+// args: socket, name. Creates the mutex owned, reports 'y' and holds it until the socket closes.
 TQ_CHILD_MAIN(mutex_hold) {
     CNamedMutex mutex;
     const int fd = std::stoi(args[0]);
@@ -409,7 +398,6 @@ TEST_F(NamedMutexTest, AnotherUsersMutexIsDenied) {
     ASSERT_EQ(mutex.Create(kName, true), 0);
     mutex.Close();
     EXPECT_EQ(test::RunChild("mutex_try", {"open", kName}, nobody), ERROR_ACCESS_DENIED);
-    // A name nobody has used is the unprivileged user's own to create.
     EXPECT_EQ(test::RunChild("mutex_try", {"create", "Users.Own"}, nobody), 0);
 }
 

@@ -27,14 +27,13 @@ TEST(MessageBoxTest, AScriptedBoxAnswersInItsScopeAndWithoutATerminalTheAnswerIs
     EXPECT_EQ(noTerminal.AskYesNo("?", "T"), IDNO);
 }
 
-// A pseudo-terminal standing in for the user's terminal, with the user's input typed ahead.
+// The user's terminal, with the user's input typed ahead.
 struct CPseudoTerminal {
     explicit CPseudoTerminal(const std::string& strTyped) {
         m_master = posix_openpt(O_RDWR | O_NOCTTY);
         if (m_master >= 0 && grantpt(m_master) == 0 && unlockpt(m_master) == 0) {
             fcntl(m_master, F_SETFL, O_NONBLOCK);  // reading the screen must not wait
             m_strSlave = ptsname(m_master);
-            // Held open so that input typed before the box opens the terminal is kept.
             m_slave = open(m_strSlave.c_str(), O_RDWR | O_NOCTTY);
             EXPECT_EQ(write(m_master, strTyped.data(), strTyped.size()),
                       static_cast<ssize_t>(strTyped.size()));

@@ -125,7 +125,6 @@ TEST(PrefixTest, ConfiguredDrivesAreKeptInLetterOrder) {
     ASSERT_EQ(p.AddDrive({'N', DRIVE_REMOTE, prefix.Path("share2"), "\\\\srv\\docs"}), 0);
     EXPECT_EQ(p.AddDrive({'C', DRIVE_FIXED, "/tmp", ""}), ERROR_INVALID_PARAMETER);
     EXPECT_EQ(p.AddDrive({'1', DRIVE_FIXED, "/tmp", ""}), ERROR_INVALID_PARAMETER);
-    // A second process (here: a fresh object on the same folder) reads the same drives.
     ASSERT_EQ(CPrefix::Use(prefix.GetDir()), 0);
     auto drives = CPrefix::Current().GetDrives();
     ASSERT_EQ(drives.size(), 4u);
@@ -142,8 +141,7 @@ TEST(PrefixTest, ConfiguredDrivesAreKeptInLetterOrder) {
 const std::string kHyou = "\x95\x5C";   // "表": its second byte is the backslash
 const std::string kFullA = "\x83\x41";  // "ア": its second byte is 'A'
 
-// In broken text a lead byte takes the blank after it as its second byte; trimming that blank
-// away made text that did not read back the same.
+// A lead byte takes the blank after it: trimming that blank made text that read back otherwise.
 TEST(Cp932Test, TrimmingWalksWholeCharacters) {
     EXPECT_EQ(TrimWhite(" \t\r\n\v\fa b \r\n"), "a b");
     EXPECT_EQ(TrimRightWhite(kHyou + " "), kHyou);

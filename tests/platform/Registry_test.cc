@@ -19,7 +19,6 @@ namespace tq {
 namespace {
 
 using test::CTempPrefix;
-using test::RunChild;
 
 const std::string kTestKey = "SOFTWARE\\Orbanworks\\Test";
 using Codes = std::vector<int32_t>;  // the answers of several calls, in the order made
@@ -177,8 +176,7 @@ TEST_F(RegistryTest, TwoProcessesWriting500ValuesEachLoseNone) {
     EXPECT_EQ(499u, v);
 }
 
-// Runs as an unprivileged user on hives owned by root: every read works, every write gives 5.
-// Returns the number of the first check that failed, 0 when all passed.
+// As an unprivileged user on root's hives: answers the number of the first failed check, or 0.
 TQ_CHILD_MAIN(RegReadOnlyProbe) {
     CRegKey key;
     uint32_t type = 0, disposition = 0;
@@ -211,24 +209,21 @@ TEST_F(RegistryTest, UnwritableHivesRefuseEveryWriteWhileReadsWork) {
     // Close this process's connections: the reader must manage when nobody has the hive open.
     ASSERT_EQ(ERROR_SUCCESS, CPrefix::Use(m_prefix.GetDir()));
     std::string before = test::ReadLinuxFile(m_prefix.Path("registry/machine.db"));
-    EXPECT_EQ(0, RunChild("RegReadOnlyProbe", {}, {true, ""}));
-    // The hive is still writable for its owner and unchanged by the attempts.
+    EXPECT_EQ(0, test::RunChild("RegReadOnlyProbe", {}, {true, ""}));
     EXPECT_EQ(before, test::ReadLinuxFile(m_prefix.Path("registry/machine.db")));
     ASSERT_EQ(ERROR_SUCCESS, key.Open(HKEY_LOCAL_MACHINE, kTestKey, KEY_SET_VALUE));
     EXPECT_EQ(ERROR_SUCCESS, key.SetString("V", "v2"));
 }
 
 TEST_F(RegistryTest, DamagedOrUnopenableHiveGivesAnErrorOnEveryCallAndStaysAsItIs) {
-    std::string foreign = m_prefix.Path("foreign.db");  // another program's database
-    sqlite3* db = nullptr;
-    ASSERT_EQ(SQLITE_OK, sqlite3_open(foreign.c_str(), &db));
+    CTempPrefix prefix;  // no connection to the new prefix's hive yet
+    const std::string path = prefix.Path("registry/machine.db");
+    sqlite3* db = nullptr;  // another program's database in the hive's place
+    ASSERT_EQ(SQLITE_OK, sqlite3_open(path.c_str(), &db));
     ASSERT_EQ(SQLITE_OK, sqlite3_exec(db, "CREATE TABLE t(x); INSERT INTO t VALUES(1);", nullptr,
                                       nullptr, nullptr));
     sqlite3_close(db);
-    foreign = test::ReadLinuxFile(foreign);
-    CTempPrefix prefix;  // no connection to the new prefix's hive yet
-    const std::string path = prefix.Path("registry/machine.db");
-    test::WriteLinuxFile(path, foreign);
+    const std::string foreign = test::ReadLinuxFile(path);
     CRegKey key;
     EXPECT_EQ(Codes(4, ERROR_BADDB), (Codes{key.Open(HKEY_LOCAL_MACHINE, "SOFTWARE", KEY_READ),
                                             key.Create(HKEY_LOCAL_MACHINE, "X", KEY_ALL_ACCESS),
@@ -243,8 +238,7 @@ TEST_F(RegistryTest, DamagedOrUnopenableHiveGivesAnErrorOnEveryCallAndStaysAsItI
                                                key.Create(HKEY_LOCAL_MACHINE, "A", KEY_READ)}));
 }
 
-// Every kind of line the importer knows. "表示" (0x95 0x5C 0x8E 0xA6) has a backslash as the
-// second byte of its first character; it must be neither an escape nor a key separator.
+// Every kind of line the importer knows; "表示"'s second byte 0x5C is no escape nor separator.
 const std::string kSource =
     "REGEDIT4\r\n"
     "\r\n"
@@ -293,14 +287,12 @@ protected:
 TEST_F(RegFileTest, ImportStoresEveryKindOfValueByteForByteAndExportWritesItBack) {
     CRegFileError imported;
     ASSERT_EQ(ERROR_SUCCESS, Import(kSource, imported)) << imported.Format();
-    // The export below shows every value's type and bytes as stored, and "Gone" missing.
     CRegKey key;
     uint32_t v = 0;
     EXPECT_EQ(ERROR_FILE_NOT_FOUND, key.Open(HKEY_CURRENT_USER, "Software\\Old", KEY_READ));
     ASSERT_EQ(ERROR_SUCCESS, key.Open(HKEY_LOCAL_MACHINE, "SOFTWARE\\T", KEY_READ));
     EXPECT_EQ(ERROR_SUCCESS, key.QueryDword("short", v));
     EXPECT_EQ(1u, v);
-
     EXPECT_EQ(
         "REGEDIT4\r\n\r\n"
         "[HKEY_CURRENT_USER\\Software\\T]\r\n"
@@ -351,8 +343,7 @@ TEST_F(RegFileTest, AFileWithAnErrorImportsNothingAndNamesTheLine) {
     }
 }
 
-// A long key path built a tree whose export ran out of stack: the import stops at 512 levels,
-// and a deeper tree made through the registry calls gets an error from the export, not a crash.
+// A deep tree's export ran out of stack: the import stops at 512 levels, the export errs.
 TEST(RegFileWholeTest, KeysDeeperThan512LevelsAreRefusedNotWalked) {
     CTempPrefix prefix;
     std::string deep = "k";  // 1000 levels; its first 1025 bytes are 513
@@ -390,8 +381,7 @@ TEST(RegFileWholeTest, FilesOnDisk) {
               ExportRegFile(HKEY_CURRENT_USER, "F", false, prefix.Path("no/dir/x.reg"), error));
 }
 
-// Replays fuzz/corpus/regfile with the fuzz target's oracle (which also checks the export round
-// trip in both forms): files named bad_* must be refused, all others imported.
+// Replays fuzz/corpus/regfile through the fuzz oracle: bad_* files are refused, others imported.
 TEST(RegFileCorpusTest, EveryCorpusFileKeepsTheImporterSound) {
     CTempPrefix prefix;
     fuzz::CRegFileOracle oracle;
