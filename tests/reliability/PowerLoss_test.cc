@@ -91,9 +91,9 @@ std::string Describe(const test::CDiskOp& op) {  // "rename ctrl.ctl.NEW"
 // first save, its load included (no control file, requests or group ids before it).
 const test::CSaveCase kRenumber = {"renumbering", [](CCtrlFile& f) {
                                        const std::string manuals = "Manuals";
-                                       return f.AddAppli(DBTYPE_FREE, "Added") |
-                                              f.AddDBToGroup(3, "Added", &manuals) |
-                                              f.AddDoc(3, "C:\\Docs\\added.chm");
+                                       return f.AddAppli(DBTYPE_FREE, "Added") != 0 ||
+                                              f.AddDBToGroup(3, "Added", &manuals) != 0 ||
+                                              f.AddDoc(3, "C:\\Docs\\added.chm") != 0;
                                    }};
 struct CRow {
     const test::CSaveCase* m_pCase;
@@ -140,7 +140,8 @@ TEST(PowerLossTest, EveryCutOfASaveLeavesLoadableOldOrNewFilesAndATellingRegistr
             if (bFirst) {
                 product.m_pFile = std::make_unique<CCtrlFile>();
                 ASSERT_EQ(product.m_pFile->OpenProductKey(test::kProductPath), 0);
-                ASSERT_EQ(product.m_pFile->Load() | pCase->second(*product.m_pFile), 0);
+                ASSERT_EQ(product.m_pFile->Load(), 0);
+                ASSERT_EQ(pCase->second(*product.m_pFile), 0);
             }
             ASSERT_EQ(product.m_pFile->Save(), 0) << pCase->first;
             ops = recorder.m_ops;
@@ -183,6 +184,30 @@ TEST(PowerLossTest, EveryCutOfASaveLeavesLoadableOldOrNewFilesAndATellingRegistr
     }
     test::PrintCampaignSummary("power-loss", summary);
     EXPECT_EQ(nLoaded, nBuilt);
+}
+
+// No save makes a folder (a product comes with its own), but the layer undoes one all the same:
+// a folder made and not yet synced into its parent is gone with the files synced into it.
+TEST(PowerLossTest, AFolderNotSyncedIntoItsParentIsGoneWithItsFiles) {
+    test::CProductFixture product;
+    const std::string root = product.m_prefix.GetDir(), made = root + ".cut/drives/c/Ctrl/New";
+    fs::copy(root, root + ".before", fs::copy_options::recursive | fs::copy_options::copy_symlinks);
+    std::vector<test::CDiskOp> ops;
+    {
+        test::CDiskRecorder recorder(root);
+        CFile file;
+        ASSERT_TRUE(CreateDirectory("C:\\Ctrl\\New") == 0 &&
+                    file.Open("C:\\Ctrl\\New\\f", GENERIC_WRITE, 0, CREATE_ALWAYS) == 0 &&
+                    file.Write("x", 1) == 0 && file.Flush() == 0 && file.Close() == 0 &&
+                    FlushDirectory("C:\\Ctrl\\New") == 0 && FlushDirectory("C:\\Ctrl") == 0);
+        ops = recorder.m_ops;
+    }
+    for (size_t k = 0; k <= ops.size(); ++k) {  // the parent's sync is the last step
+        test::CPowerCut(ops, k, root, root + ".before", nullptr).Build(root + ".cut");
+        EXPECT_EQ(fs::exists(made) + fs::exists(made + "/f"), k == ops.size() ? 2 : 0) << k;
+        fs::remove_all(root + ".cut");
+    }
+    fs::remove_all(root + ".before");
 }
 
 }  // namespace
