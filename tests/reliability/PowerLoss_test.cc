@@ -95,17 +95,14 @@ const test::CSaveCase kRenumber = {"renumbering", [](CCtrlFile& f) {
                                               f.AddDBToGroup(3, "Added", &manuals) != 0 ||
                                               f.AddDoc(3, "C:\\Docs\\added.chm") != 0;
                                    }};
+const test::CSaveCase kFirst = {"first save", [](CCtrlFile&) { return 0; }};
 struct CRow {
     const test::CSaveCase* m_pCase;
     bool m_bFullLog = false, m_bFirst = false;
 };
-const CRow kRows[] = {{&test::kSaveCases[0]},
-                      {&test::kSaveCases[1]},
-                      {&test::kSaveCases[2]},
-                      {&test::kSaveCases[3]},
-                      {&test::kSaveCases[2], true},
-                      {&kRenumber},
-                      {&test::kSaveCases[0], false, true}};
+const CRow kRows[] = {{&test::kSaveCases[0]}, {&test::kSaveCases[1]},       {&test::kSaveCases[2]},
+                      {&test::kSaveCases[3]}, {&test::kSaveCases[2], true}, {&kRenumber},
+                      {&kFirst, false, true}};
 
 TEST(PowerLossTest, EveryCutOfASaveLeavesLoadableOldOrNewFilesAndATellingRegistry) {
     test::CDiskRecorder::TapRegistry();  // before any hive connects
@@ -168,7 +165,7 @@ TEST(PowerLossTest, EveryCutOfASaveLeavesLoadableOldOrNewFilesAndATellingRegistr
             nLoaded += fault.empty() ? 1 : 0;
             if (!fault.empty()) {
                 const std::string at = k == 0 ? "the start" : Describe(ops[k - 1]);
-                ++faults[std::string(bFirst ? "first save" : pCase->first) + ": " +
+                ++faults[std::string(pCase->first) + ": " +
                          first.emplace(fault, fault + " (first after " + at + ")").first->second];
             }
         }
