@@ -174,10 +174,8 @@ public:
                 WriteLinuxFile(out, Content(m_durable[path]));
             }
         }
-        for (const std::string& folder : m_madeFolders) {
-            if (!m_durableFolders.count(folder)) {
-                fs::remove_all(strOut + folder.substr(m_strRoot.size()));
-            }
+        for (const std::string& folder : m_madeFolders) {  // those not yet in their parent
+            fs::remove_all(strOut + folder.substr(m_strRoot.size()));
         }
     }
 
@@ -243,10 +241,9 @@ private:
         for (const CDiskOp& op : m_pending[folder]) {
             m_durable.erase(op.m_strPath);
             m_durable.erase(op.m_strTo);
+            m_madeFolders.erase(op.m_strTo);
             if (op.m_kind == CDiskOp::kCreate || op.m_kind == CDiskOp::kRename) {
                 m_durable[op.m_strTo] = static_cast<int>(op.m_nAt);
-            } else if (op.m_kind == CDiskOp::kMkdir) {
-                m_durableFolders.insert(op.m_strTo);
             }
         }
         m_pending[folder].clear();
@@ -276,7 +273,7 @@ private:
     std::vector<CInode> m_inodes;
     std::map<std::string, int> m_now, m_durable;            // name -> file
     std::map<std::string, std::vector<CDiskOp>> m_pending;  // folder -> names changed since sync
-    std::set<std::string> m_seen, m_madeFolders, m_durableFolders;
+    std::set<std::string> m_seen, m_madeFolders;
 };
 
 }  // namespace tq::test
