@@ -33,11 +33,11 @@ using test::EContent;
 
 // What the builder would miss. One that never had a control file rebuilds everything when its
 // requests hold "<REG>", as a load that finds no control file leaves them.
-std::string FindMissed(const test::CBuilderView& builder, const CCtrlModel& control, bool bNew) {
+std::string FindMissed(const test::CBuilderView& builder, const CCtrlModel& control, bool bNever) {
     std::set<std::string> names;
     uint32_t dwReg = 0;
     test::ReadRequests(test::kProductPath, names, &dwReg);
-    return bNew && dwReg == 1 ? "" : builder.FindMissedRequest(control);
+    return bNever && dwReg == 1 ? "" : builder.FindMissedRequest(control);
 }
 
 // What is wrong in a state ("" when nothing is): the checks of the other campaigns on the files
@@ -143,7 +143,7 @@ TEST(PowerLossTest, EveryCutOfASaveLeavesLoadableOldOrNewFilesAndATellingRegistr
                   }));
         nSteps += static_cast<int>(ops.size());
         const test::CProductState now = test::StateOf(product);
-        if (bFirst) {  // no ids before: either base's groups (the same) get the ids it gave
+        if (bFirst) {  // no ids before: after a cut, the next save gives those this one gave
             product.m_old[4] = now[4];
         }
         std::map<std::string, std::string> first;  // fault -> the first cut that showed it
