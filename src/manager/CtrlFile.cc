@@ -424,6 +424,12 @@ int32_t CCtrlFile::Save(const std::string* pConfirmation) {
             return lResult;
         }
     }
+    // A save that left the base control file as it was puts its group ids aside only now, to be
+    // flushed with the requests: a power loss that keeps the control file may take the ids saved
+    // after it, and a product's first save has no ids from before. The next load saves them.
+    if (m_dwModified == 0 && PutAsidePendingGroupIds(m_groupSet, m_productKey) != ERROR_SUCCESS) {
+        return TQE_REG_WRITE;
+    }
     // The builder hears of a new structure before its file shows one: the other way round, a
     // process that died between the two would leave the builder a new file and no word of it,
     // and the next save finds the files equal and writes nothing.

@@ -31,14 +31,25 @@ namespace {
 namespace fs = std::filesystem;
 using test::EContent;
 
+// What the builder would miss. One that never had a control file rebuilds everything when its
+// requests hold "<REG>", as a load that finds no control file leaves them.
+std::string FindMissed(const test::CBuilderView& builder, const CCtrlModel& control, bool bNever) {
+    std::set<std::string> names;
+    uint32_t dwReg = 0;
+    test::ReadRequests(test::kProductPath, names, &dwReg);
+    return bNever && dwReg == 1 ? "" : builder.FindMissedRequest(control);
+}
+
 // What is wrong in a state ("" when nothing is): the checks of the other campaigns on the files
 // the cut left, then on what the next editor's load and save leave.
 std::string CheckState(const std::string& dir, const test::CProductState& old,
-                       const test::CProductState& now, const test::CBuilderView& builder) {
+                       const test::CProductState& now, const test::CBuilderView& builder,
+                       bool bFirst) {
     const std::string ctrl = dir + "/drives/c/Ctrl/";
     const auto base = test::ReadSavedFile(ctrl + "base.ctl", test::kBasePath, true);
     const auto control = test::ReadSavedFile(ctrl + "ctrl.ctl", test::kControlPath, false);
-    if (!base.IsWhole() || !control.IsWhole()) {
+    const bool bNoControl = bFirst && !fs::exists(ctrl + "ctrl.ctl");  // as before the first save
+    if (!base.IsWhole() || !(control.IsWhole() || bNoControl)) {
         return base.IsWhole() ? "control file does not load" : "base control file does not load";
     }
     const EContent baseIs = test::WhichContent(base.m_strBytes, old[0], now[0]);
@@ -48,7 +59,8 @@ std::string CheckState(const std::string& dir, const test::CProductState& old,
             EContent::kNeither) {
         return "a control file or the sample query file neither old nor new";
     }
-    if (const std::string missed = builder.FindMissedRequest(*control.m_pModel); !missed.empty()) {
+    if (const std::string missed = bNoControl ? "" : FindMissed(builder, *control.m_pModel, bFirst);
+        !missed.empty()) {
         return "the builder gets " + missed;
     }
     CCtrlFile next;
@@ -56,7 +68,7 @@ std::string CheckState(const std::string& dir, const test::CProductState& old,
         return "the next editor cannot load and save";
     }
     const auto saved = test::ReadSavedFile(ctrl + "ctrl.ctl", test::kControlPath, false);
-    if (const std::string missed = builder.FindMissedRequest(*saved.m_pModel); !missed.empty()) {
+    if (const std::string missed = FindMissed(builder, *saved.m_pModel, bFirst); !missed.empty()) {
         return "after the next save the builder gets " + missed;
     }
     if (test::ReadLinuxFile(ctrl + "sample.txt") != (baseIs == EContent::kNew ? now[2] : old[2])) {
@@ -74,17 +86,24 @@ std::string Describe(const test::CDiskOp& op) {  // "rename ctrl.ctl.NEW"
     return std::string(kKinds[op.m_kind]) + " " + fs::path(op.m_strPath).filename().string();
 }
 
-// Each kind of save; the rename again with a full registry log, which its commits copy; and an
-// application filed under the first group, which renumbers the groups after it.
+// Each kind of save; the rename again with a full registry log, which its commits copy; an
+// application filed under the first group, which renumbers the groups after it; and a product's
+// first save, its load included (no control file, requests or group ids before it).
 const test::CSaveCase kRenumber = {"renumbering", [](CCtrlFile& f) {
                                        const std::string manuals = "Manuals";
-                                       return f.AddAppli(DBTYPE_FREE, "Added") |
-                                              f.AddDBToGroup(3, "Added", &manuals) |
-                                              f.AddDoc(3, "C:\\Docs\\added.chm");
+                                       return f.AddAppli(DBTYPE_FREE, "Added") != 0 ||
+                                              f.AddDBToGroup(3, "Added", &manuals) != 0 ||
+                                              f.AddDoc(3, "C:\\Docs\\added.chm") != 0;
                                    }};
-const std::pair<const test::CSaveCase*, bool> kRows[] = {
-    {&test::kSaveCases[0], false}, {&test::kSaveCases[1], false}, {&test::kSaveCases[2], false},
-    {&test::kSaveCases[3], false}, {&test::kSaveCases[2], true},  {&kRenumber, false}};
+const test::CSaveCase kFirst = {"first save", [](CCtrlFile&) { return 0; }};
+struct CRow {
+    const test::CSaveCase* m_pCase;
+    bool m_bFullLog = false, m_bFirst = false;
+};
+using test::kSaveCases;
+const CRow kRows[] = {{&kSaveCases[0]},      {&kSaveCases[1]},       {&kSaveCases[2]},
+                      {&kSaveCases[3]},      {&kSaveCases[2], true}, {&kRenumber},
+                      {&kFirst, false, true}};
 
 TEST(PowerLossTest, EveryCutOfASaveLeavesLoadableOldOrNewFilesAndATellingRegistry) {
     test::CDiskRecorder::TapRegistry();  // before any hive connects
@@ -92,9 +111,17 @@ TEST(PowerLossTest, EveryCutOfASaveLeavesLoadableOldOrNewFilesAndATellingRegistr
     const int nDrawn = test::CampaignCount(15, 1700);
     int nBuilt = 0, nLoaded = 0, nSteps = 0;
     std::map<std::string, int> faults;  // what went wrong, where it was first seen -> how often
-    for (const auto& [pCase, bFullLog] : kRows) {
+    for (const auto& [pCase, bFullLog, bFirst] : kRows) {
         test::CChangedProduct product(*pCase);
         const std::string root = product.m_prefix.GetDir();
+        if (bFirst) {  // as installed: no control file, no group ids, a builder that never ran
+            fs::remove(root + "/drives/c/Ctrl/ctrl.ctl");
+            RegDeleteTree(HKEY_LOCAL_MACHINE, test::kProductPath + "\\GroupSet");
+            product.m_builder = {};
+            product.m_pFile = std::make_unique<CCtrlFile>();  // an editor that loads in the save
+            ASSERT_EQ(product.m_pFile->OpenProductKey(test::kProductPath), 0);
+            product.m_old = test::StateOf(product);
+        }
         // A full log: a commit or two short of being copied into the hive file.
         for (int i = 0; bFullLog && fs::file_size(root + "/registry/machine.db-wal") < 996 * 4120;
              ++i) {
@@ -107,6 +134,7 @@ TEST(PowerLossTest, EveryCutOfASaveLeavesLoadableOldOrNewFilesAndATellingRegistr
         std::vector<test::CDiskOp> ops;
         {
             test::CDiskRecorder recorder(root);
+            ASSERT_EQ(bFirst ? product.m_pFile->Load() : 0, 0);  // the load resets the requests
             ASSERT_EQ(product.m_pFile->Save(), 0) << pCase->first;
             ops = recorder.m_ops;
         }
@@ -115,6 +143,9 @@ TEST(PowerLossTest, EveryCutOfASaveLeavesLoadableOldOrNewFilesAndATellingRegistr
                   }));
         nSteps += static_cast<int>(ops.size());
         const test::CProductState now = test::StateOf(product);
+        if (bFirst) {  // no ids before: after a cut, the next save gives those this one gave
+            product.m_old[4] = now[4];
+        }
         std::map<std::string, std::string> first;  // fault -> the first cut that showed it
         for (size_t i = 0; i <= ops.size() + nDrawn; ++i) {
             const bool bDrawn = i > ops.size();
@@ -122,7 +153,8 @@ TEST(PowerLossTest, EveryCutOfASaveLeavesLoadableOldOrNewFilesAndATellingRegistr
             test::CPowerCut(ops, k, root, before, bDrawn ? &random : nullptr).Build(cut);
             ++nBuilt;
             CPrefix::Use(cut);
-            const std::string fault = CheckState(cut, product.m_old, now, product.m_builder);
+            const std::string fault =
+                CheckState(cut, product.m_old, now, product.m_builder, bFirst);
             CPrefix::Use(root);
             fs::remove_all(cut);
             nLoaded += fault.empty() ? 1 : 0;
@@ -134,15 +166,36 @@ TEST(PowerLossTest, EveryCutOfASaveLeavesLoadableOldOrNewFilesAndATellingRegistr
         }
         fs::remove_all(before);
     }
-    std::string summary =
-        std::to_string(nBuilt) + " states built over " + std::to_string(nSteps) +
-        " steps of six saves (four kinds, a full registry log, renumbered groups), " +
-        std::to_string(nLoaded) + " loaded and whole; faults " + std::to_string(nBuilt - nLoaded);
+    std::string summary = std::to_string(nBuilt) + " states built over " + std::to_string(nSteps) +
+                          " steps of seven saves (four kinds, a full log, renumbering, a first " +
+                          "save), " + std::to_string(nLoaded) + " loaded and whole; faults " +
+                          std::to_string(nBuilt - nLoaded);
     for (const auto& [fault, n] : faults) {
         summary += "; [" + fault + "] " + std::to_string(n);
     }
     test::PrintCampaignSummary("power-loss", summary);
     EXPECT_EQ(nLoaded, nBuilt);
+}
+
+// No save makes a folder (a product comes with its own), but the layer undoes one all the same:
+// a folder made and not yet synced into its parent is gone with the files synced into it.
+TEST(PowerLossTest, AFolderNotSyncedIntoItsParentIsGoneWithItsFiles) {
+    test::CProductFixture product;
+    const std::string root = product.m_prefix.GetDir(), made = root + ".cut/drives/c/Ctrl/New";
+    fs::copy(root, root + ".before", fs::copy_options::recursive | fs::copy_options::copy_symlinks);
+    test::CDiskRecorder recorder(root);  // the states are built outside what it records
+    CFile file;
+    ASSERT_TRUE(CreateDirectory("C:\\Ctrl\\New") == 0 &&
+                file.Open("C:\\Ctrl\\New\\f", GENERIC_WRITE, 0, CREATE_ALWAYS) == 0 &&
+                file.Write("x", 1) == 0 && file.Flush() == 0 && file.Close() == 0 &&
+                FlushDirectory("C:\\Ctrl\\New") == 0 && FlushDirectory("C:\\Ctrl") == 0);
+    const std::vector<test::CDiskOp> ops = recorder.m_ops;
+    for (size_t k = 0; k <= ops.size(); ++k) {  // the parent's sync is the last step
+        test::CPowerCut(ops, k, root, root + ".before", nullptr).Build(root + ".cut");
+        EXPECT_EQ(fs::exists(made) + fs::exists(made + "/f"), k == ops.size() ? 2 : 0) << k;
+        fs::remove_all(root + ".cut");
+    }
+    fs::remove_all(root + ".before");
 }
 
 }  // namespace
