@@ -247,8 +247,7 @@ TEST(CtrlReaderTest, LoadChecksListFilesAndRereadsTheHeldFile) {
 }
 
 TEST(CtrlReaderTest, LargeFilesAreReadAndWrittenInPiecesAsIfWhole) {
-    // Several megabytes: CR LF pairs and double-byte characters fall on piece boundaries, one
-    // line is longer than any piece, and a 0x1A far into the file ends the text.
+    // CR LF and double-byte pairs split by pieces, a line over a piece, a late 0x1A ending.
     std::string text = kGroup1;
     for (int i = 0; i < 30000; ++i) {
         text += "[D" + std::to_string(i) + "]\r\nGroup = 1\r\nDoc = \"" + kHyou +

@@ -1,5 +1,3 @@
-// Helpers shared by the control file tests: parsing text into a model with every message kept,
-// writing files in a private folder, and describing expected log messages.
 #pragma once
 
 #include <string>

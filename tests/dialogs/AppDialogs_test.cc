@@ -155,8 +155,7 @@ protected:
     const std::string kNotes = "C:\\program files\\mynotes\\";
 };
 
-// Refusals on both pages, Back keeping the raw name, view and targets; saved: the name, the
-// documents and the group in the control files (Cancel changing nothing is the checks' flow).
+// Refusals on both pages, Back keeping name, view and targets; the save in the control files.
 TEST_F(AppDialogsTest, WizardRefusalsBackAndSave) {
     const QString kTyped = QStringLiteral("  My Docs \u3000");
     const char* const kFiles[] = {"tqhelp.chm", "relnotes.txt", "manual.pdf"};
@@ -266,9 +265,7 @@ TEST_F(AppDialogsTest, FilesPageKeys) {
     }});
 }
 
-// A file gone before its check is refused; a long check shows the wait dialog, which Esc does not
-// end (a missing library refuses a file the same way: the library's test). Dropped files are
-// checked as Add's: folders and known files left out.
+// A file gone is refused; Esc does not end a long check's wait; drops are checked as Add's.
 TEST_F(AppDialogsTest, ChecksThatFailOrRunLong) {
     std::atomic<bool> bHeld = false;
     m_context.m_check = [&](const std::string& strPath) {

@@ -171,8 +171,7 @@ TEST_F(PathRulesPrefixTest, IsInstalledAppliThroughItsOutcomes) {
     SetString("Software\\ExeGone", "", "C:\\Gone\\tool.exe");
     const std::string here = kLM + "Here", gone = kLM + "Gone", missing = kLM + "Missing";
     const std::string exe = kLM + "Exe", exeGone = kLM + "ExeGone";
-    // The lists of the database: 'R' RegKey, 'O' RootOrgPath, 'E' ExeKey, 'X' ExeOrgPath,
-    // 'D' Doc.
+    // 'R' RegKey, 'O' RootOrgPath, 'E' ExeKey, 'X' ExeOrgPath, 'D' Doc.
     const std::tuple<const char*, int32_t, std::vector<std::pair<char, std::string>>> cases[] = {
         {"RegKey folder exists", 1, {{'R', gone}, {'R', here}}},
         {"RootOrgPath folder", 1, {{'R', gone}, {'O', "C:\\Apps"}}},

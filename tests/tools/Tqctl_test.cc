@@ -1,5 +1,4 @@
-// tqctl and tqreg as processes: command lines, exit statuses, printed texts and the files they
-// leave, bad input getting a clear error; the script parser through the fuzz oracle.
+// tqctl and tqreg as processes: exit statuses, printed texts, files left, clear errors.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -305,8 +304,7 @@ TEST_F(TqregTest, SetQueryDeleteAndExportConvertJapaneseTextAndEveryType) {
     EXPECT_EQ("\xFF\xFE", test::ReadLinuxFile(wide).substr(0, 2));
 }
 
-// A bad command line exits 2, any other failure 1; each names what failed on standard error and
-// changes nothing.
+// A bad command line exits 2, any other failure 1, naming what failed and changing nothing.
 TEST_F(TqregTest, BadCommandLinesAndFailuresNameWhatFailed) {
     const std::string bad = m_prefix.Path("bad.reg"), missing = m_prefix.Path("missing.reg");
     test::WriteLinuxFile(bad,
@@ -321,8 +319,7 @@ TEST_F(TqregTest, BadCommandLinesAndFailuresNameWhatFailed) {
             {{"query", "HKCU\\A"}, 1, "", ": HKCU\\A: not found (error 2)\n"}});
 }
 
-// The script parser's fuzz corpus (bad_* files hold a line UTF-8 terminal text refuses) and the
-// lines fuzzing found, through the fuzz target's oracle.
+// The parser's fuzz corpus and the lines fuzzing found, through the fuzz target's oracle.
 TEST(ScriptCorpusTest, EveryCorpusFileAndTheLinesFuzzingFoundKeepTheParserSound) {
     const auto files = test::ReadCorpus("script");
     for (const auto& file : files) {

@@ -1,5 +1,4 @@
-// The desktop window over the demo product, driven by key and mouse against the real component
-// module: every flow ends in the files, or, for bad input, leaves them as they were.
+// The desktop window on the demo product: every flow ends in the files, bad input leaves them.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -116,8 +115,7 @@ protected:
     std::string m_strBase;
 };
 
-// Space toggles, Ctrl+S asks with the selection wording (No or a full disk saves nothing); a saved
-// database waits.
+// Space toggles, Ctrl+S asks (No or a full disk saves nothing); a saved database waits.
 TEST_F(CustomizeTest, SelectionsToggleAndSaveIntoBothFiles) {
     Open();
     const std::tuple<const char*, Qt::CheckState, bool, const char*> rows[] = {
@@ -191,8 +189,7 @@ TEST_F(CustomizeTest, SelectionsToggleAndSaveIntoBothFiles) {
         std::string::npos);
 }
 
-// A drop of files starts the wizard; Finish, F2 and Delete each end in the files; closing asks
-// about a change.
+// A drop starts the wizard; Finish, F2 and Delete end in the files; closing asks on a change.
 TEST_F(CustomizeTest, AddEditRemoveEndInTheFilesAndClosingAsks) {
     Open();
     Drop({Doc(""), QUrl("https://example.com/manual.pdf")});  // bringing no file opens nothing
