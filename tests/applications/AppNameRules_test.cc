@@ -26,7 +26,6 @@ TEST(AppNameRulesTest, ControlCharacters) {
 
 TEST(AppNameRulesTest, Trimming) {
     const std::pair<std::string, std::string> cases[] = {
-        {"  My App  ", "My App"},
         {kFullSpace + "App" + kFullSpace + " ", "App"},
         {" " + kFullSpace + " ", ""},
         {"", ""},
