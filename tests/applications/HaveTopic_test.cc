@@ -22,7 +22,6 @@
 namespace tq {
 namespace {
 
-// Records which check was asked, with which arguments.
 class CRecordingFilter : public ITopicFilter {
 public:
     int32_t HlpHaveTopic(const std::string& p) const override { return Note("hlp", p); }

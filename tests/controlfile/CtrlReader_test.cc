@@ -269,7 +269,6 @@ TEST(CtrlReaderTest, LargeFilesAreReadAndWrittenInPiecesAsIfWhole) {
         EXPECT_EQ(fromFile.GetDatabase(30000)->m_docs[0].size(), 3u << 20);
         EXPECT_EQ(fromFile.GetDatabase(30001)->m_docs[0], "z");
     }
-    // Written out again, to a file that did not exist yet.
     CCtrlModel model;
     ASSERT_EQ(ParseAndValidate(model, text).m_lResult, 0);
     ASSERT_EQ(CCtrlWriter(model).Write(test::WinPath(prefix.Path("new.ctl")), true), 0);

@@ -89,7 +89,6 @@ std::vector<std::string> Targets(QDialog& dialog) {
     return Find<CTargetListBox>(dialog, 1007)->GetEntries();
 }
 
-// The id of the control that has the focus (its nearest ancestor that carries an id).
 int FocusId() {
     QWidget* pDialog = QApplication::activeModalWidget();
     QObject* p = pDialog ? pDialog->focusWidget() : nullptr;
@@ -137,7 +136,6 @@ protected:
         EXPECT_EQ(RunEditAppDialog(m_context, Memo(), nullptr), lExpected);
     }
     int32_t Memo() const { return m_session.GetCtrlFile().GetDBIndex(DBTYPE_FREE, 0); }
-    // Saves, and whether the control file holds the text.
     void Save() {
         m_box.PushAnswer(IDYES);
         ASSERT_EQ(m_session.Save(SAVEMODE_EDITED), 0);

@@ -38,7 +38,6 @@ inline void RunSoon(std::function<void()> fn, int nDelayMs = 0) {
     QTimer::singleShot(nDelayMs, QCoreApplication::instance(), std::move(fn));
 }
 
-// Waits until the condition holds, processing events; false after nTimeoutMs.
 inline bool WaitUntil(const std::function<bool()>& condition, int nTimeoutMs = 5000) {
     QElapsedTimer timer;
     timer.start();
@@ -48,7 +47,6 @@ inline bool WaitUntil(const std::function<bool()>& condition, int nTimeoutMs = 5
     return condition();
 }
 
-// Drops files on the widget as a file manager does; whether the drop was taken.
 inline bool DropUrls(QWidget* pTarget, const QList<QUrl>& urls) {
     QMimeData data;
     data.setUrls(urls);

@@ -25,7 +25,6 @@ protected:
         SetMessageBox(nullptr);
         SetFileFaultHook(nullptr);
     }
-    // A loaded object; its model has the databases Fixed1, Sel1, MyApp.
     static void LoadInto(CCtrlFile& file) {
         ASSERT_EQ(file.OpenProductKey(kProductPath), 0);
         ASSERT_EQ(file.Load(), 0);

@@ -17,12 +17,10 @@ namespace {
 // "表" is 0x95 0x5C: its second byte is the backslash.
 const std::string kHyou = "\x95\x5C";
 
-// A rule's answer as one string: its output, after a '!' when the rule said no.
 std::string Outcome(bool bDone, const std::string& out) {
     return (bDone ? "" : "!") + out;
 }
 
-// An input and the answer expected for it.
 using CRow = std::pair<std::string, std::string>;
 
 // Registry and files of a private prefix: C: holds WINDOWS, system32 and Program Files.

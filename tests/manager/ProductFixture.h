@@ -49,7 +49,6 @@ public:
         WriteLinuxFile(C("Ctrl/base.ctl"), kBaseText);
     }
 
-    // A Linux path on drive C:.
     std::string C(const std::string& rel) const { return m_prefix.Path("drives/c/" + rel); }
     std::string Base() const { return ReadLinuxFile(C("Ctrl/base.ctl")); }
     std::string Control() const { return ReadLinuxFile(C("Ctrl/ctrl.ctl")); }

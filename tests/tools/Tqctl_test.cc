@@ -26,9 +26,10 @@ const std::string kCancelled = "-1001\t操作をキャンセルしました\n";
 
 class TqctlTest : public ::testing::Test {
 protected:
-    CToolRun Tqctl(Args args, const std::string& strInput = "", const std::string& strEnv = "") {
+    CToolRun Tqctl(Args args, const std::string& strInput = "", const std::string& strEnv = "",
+                   const char* pszTool = "tqctl") {
         args.insert(args.begin(), {"--prefix", m_prefix.GetDir()});
-        return test::RunTool("tqctl", args, strInput, strEnv);
+        return test::RunTool(pszTool, args, strInput, strEnv);
     }
     CToolRun Demo(Args args, const std::string& strInput = "") {
         args.insert(args.begin(), {"--product", "Demo"});
@@ -258,9 +259,7 @@ TEST_F(TqctlAppsTest, AddAndEditSaveAndRefusalsChangeNothing) {
 class TqregTest : public TqctlTest {
 protected:
     CToolRun Run(const Args& args, const std::string&) override {
-        Args all = {"--prefix", m_prefix.GetDir()};
-        all.insert(all.end(), args.begin(), args.end());
-        return test::RunTool("tqreg", all);
+        return Tqctl(args, "", "", "tqreg");
     }
 };
 
@@ -286,7 +285,6 @@ TEST_F(TqregTest, SetQueryDeleteAndExportConvertJapaneseTextAndEveryType) {
             {{"delete", "HKCU\\Software"}, 0, ""},
             {{"query", key}, 1, "", "tqreg: " + key + notFound},
             {{"delete", "HKCU\\Software"}, 1, ""}});
-    // Every type, exported in both forms.
     const std::string hklm = "HKEY_LOCAL_MACHINE\\SOFTWARE\\T", wide = m_prefix.Path("wide.reg");
     const std::string exported =
         "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\T]\r\n\"bin\"=hex:0a,1b,ff\r\n"

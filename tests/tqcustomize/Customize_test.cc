@@ -31,7 +31,6 @@ const std::string kDocs = "drives/c/Program Files/Trellisquest/Docs/";
 using test::CModalScript;
 using test::CStep;
 
-// A message box step: its text holds strExpected; then the button.
 CStep Answer(std::string strExpected, QMessageBox::StandardButton button) {
     return [strExpected, button](QDialog& dialog) {
         auto* pBox = qobject_cast<QMessageBox*>(&dialog);
@@ -64,7 +63,6 @@ protected:
     std::string File(const std::string& strName) const {
         return test::ReadLinuxFile(m_prefix.Path(kControl + strName));
     }
-    // A new window on the product, shown, once its loading has ended.
     CMainWindow& Open(const std::string& strProduct = "Demo") {
         m_pWindow = std::make_unique<CMainWindow>(strProduct);
         m_pWindow->SetPollInterval(50);
@@ -102,7 +100,6 @@ protected:
         }
         return strEnabled;
     }
-    // Onto the list, which leaves it to the window.
     void Drop(const QList<QUrl>& urls) {
         EXPECT_TRUE(test::DropUrls(m_pWindow->GetList()->viewport(), urls));
     }
@@ -158,7 +155,6 @@ TEST_F(CustomizeTest, SelectionsToggleAndSaveIntoBothFiles) {
         Key(Qt::Key_S, Qt::ControlModifier);
     }
     SetFileFaultHook(nullptr);
-    // Both files as they were, the change still there to save.
     EXPECT_EQ(File("BaseControl.ini"), m_strBase);
     EXPECT_EQ(File("Control.ini"), strControl);
     EXPECT_TRUE(Modified());
