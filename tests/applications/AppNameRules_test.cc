@@ -1,6 +1,4 @@
-// The name rules of the add wizard's name page and the edit dialog's OK (their checks against
-// the model are with the application operations' tests), the edit dialog's file sets, and the
-// folder-safe forms of database names.
+// The name rules of the wizard and the edit dialog, its file sets, folder-safe database names.
 #include "applications/AppNameRules.h"
 
 #include <gtest/gtest.h>
@@ -28,7 +26,6 @@ TEST(AppNameRulesTest, ControlCharacters) {
 
 TEST(AppNameRulesTest, Trimming) {
     const std::pair<std::string, std::string> cases[] = {
-        {"  My App  ", "My App"},
         {kFullSpace + "App" + kFullSpace + " ", "App"},
         {" " + kFullSpace + " ", ""},
         {"", ""},

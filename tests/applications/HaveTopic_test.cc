@@ -1,7 +1,4 @@
-// The check dispatch by extension, the library loaded at run time (also when it is missing or
-// broken; what it answers for real files is its own tests' and the host's), and the check job:
-// what is skipped, checked, added and reported, and that the target list is touched only on its
-// owner's thread (the owner's animation while a check runs long is the dialogs' test).
+// The check dispatch by extension, the library loaded at run time, and the check job.
 #include "applications/HaveTopic.h"
 
 #include <gtest/gtest.h>
@@ -25,7 +22,6 @@
 namespace tq {
 namespace {
 
-// Records which check was asked, with which arguments.
 class CRecordingFilter : public ITopicFilter {
 public:
     int32_t HlpHaveTopic(const std::string& p) const override { return Note("hlp", p); }

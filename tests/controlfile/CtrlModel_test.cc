@@ -1,5 +1,4 @@
-// The model's records: the model itself, its group set, its dates, and its comparison with the
-// control file on disk that decides whether a save must write it.
+// The model, its group set, its dates, and the comparison that decides whether a save writes.
 #include "controlfile/CtrlModel.h"
 
 #include <gtest/gtest.h>
@@ -41,8 +40,7 @@ TEST(CtrlModelTest, ClearKeepsOnlyTheModifiedFlag) {
 }
 
 TEST(CtrlModelTest, DatesParseAndFormat) {
-    // The text, and how it is written: 2000 is a leap year (every 400 years after all), a date
-    // of 1899 parses, but is no date to write.
+    // 2000 is a leap year (every 400 years); a date of 1899 parses but is no date to write.
     const std::pair<const char*, const char*> valid[] = {
         {"3/15/2004 14:5:9", "3/15/2004 14:5:9"},   {"03/05/2004 09:05:09", "3/5/2004 9:5:9"},
         {"2004/3/15 14:05:09", "3/15/2004 14:5:9"}, {"2004-03-15 14:05", "3/15/2004 14:5:0"},
@@ -80,8 +78,7 @@ TEST(CtrlCompareTest, EveryComparedFieldCountsAndWhatTheBuilderOwnsDoesNot) {
     };
     load(disk, text);
     load(disk, CCtrlWriter(disk).Render(false));
-    // GCC 12 at -O2 takes these assignments of short literals for overlapping copies inside
-    // std::string (a known false -Wrestrict of that compiler); nothing here can overlap.
+    // A false -Wrestrict of GCC 12 at -O2 on short literal assignments; nothing can overlap.
 #if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wrestrict"

@@ -247,8 +247,7 @@ TEST(CtrlReaderTest, LoadChecksListFilesAndRereadsTheHeldFile) {
 }
 
 TEST(CtrlReaderTest, LargeFilesAreReadAndWrittenInPiecesAsIfWhole) {
-    // Several megabytes: CR LF pairs and double-byte characters fall on piece boundaries, one
-    // line is longer than any piece, and a 0x1A far into the file ends the text.
+    // CR LF and double-byte pairs split by pieces, a line over a piece, a late 0x1A ending.
     std::string text = kGroup1;
     for (int i = 0; i < 30000; ++i) {
         text += "[D" + std::to_string(i) + "]\r\nGroup = 1\r\nDoc = \"" + kHyou +
@@ -270,7 +269,6 @@ TEST(CtrlReaderTest, LargeFilesAreReadAndWrittenInPiecesAsIfWhole) {
         EXPECT_EQ(fromFile.GetDatabase(30000)->m_docs[0].size(), 3u << 20);
         EXPECT_EQ(fromFile.GetDatabase(30001)->m_docs[0], "z");
     }
-    // Written out again, to a file that did not exist yet.
     CCtrlModel model;
     ASSERT_EQ(ParseAndValidate(model, text).m_lResult, 0);
     ASSERT_EQ(CCtrlWriter(model).Write(test::WinPath(prefix.Path("new.ctl")), true), 0);

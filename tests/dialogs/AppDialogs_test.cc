@@ -89,7 +89,6 @@ std::vector<std::string> Targets(QDialog& dialog) {
     return Find<CTargetListBox>(dialog, 1007)->GetEntries();
 }
 
-// The id of the control that has the focus (its nearest ancestor that carries an id).
 int FocusId() {
     QWidget* pDialog = QApplication::activeModalWidget();
     QObject* p = pDialog ? pDialog->focusWidget() : nullptr;
@@ -137,7 +136,6 @@ protected:
         EXPECT_EQ(RunEditAppDialog(m_context, Memo(), nullptr), lExpected);
     }
     int32_t Memo() const { return m_session.GetCtrlFile().GetDBIndex(DBTYPE_FREE, 0); }
-    // Saves, and whether the control file holds the text.
     void Save() {
         m_box.PushAnswer(IDYES);
         ASSERT_EQ(m_session.Save(SAVEMODE_EDITED), 0);
@@ -155,8 +153,7 @@ protected:
     const std::string kNotes = "C:\\program files\\mynotes\\";
 };
 
-// Refusals on both pages, Back keeping the raw name, view and targets; saved: the name, the
-// documents and the group in the control files (Cancel changing nothing is the checks' flow).
+// Refusals on both pages, Back keeping name, view and targets; the save in the control files.
 TEST_F(AppDialogsTest, WizardRefusalsBackAndSave) {
     const QString kTyped = QStringLiteral("  My Docs \u3000");
     const char* const kFiles[] = {"tqhelp.chm", "relnotes.txt", "manual.pdf"};
@@ -266,9 +263,7 @@ TEST_F(AppDialogsTest, FilesPageKeys) {
     }});
 }
 
-// A file gone before its check is refused; a long check shows the wait dialog, which Esc does not
-// end (a missing library refuses a file the same way: the library's test). Dropped files are
-// checked as Add's: folders and known files left out.
+// A file gone is refused; Esc does not end a long check's wait; drops are checked as Add's.
 TEST_F(AppDialogsTest, ChecksThatFailOrRunLong) {
     std::atomic<bool> bHeld = false;
     m_context.m_check = [&](const std::string& strPath) {

@@ -141,8 +141,7 @@ TEST(BrowseWidgetsTest, FileListAppliesItsModel) {
     EXPECT_EQ(list.GetCurrentView()->currentIndex().row(), 0);
 }
 
-// Letters (Z would jump to the Z: drive), digits and moving keys are swallowed; Down opens the
-// list (choosing in it is the files page's keys flow).
+// Letters (Z would jump to drive Z:), digits and moving keys are swallowed; Down opens the list.
 TEST(BrowseWidgetsTest, LocationBoxEntriesAndKeys) {
     test::CTempPrefix prefix;
     std::filesystem::create_directories(prefix.Path("drives/c/Program Files/Help"));

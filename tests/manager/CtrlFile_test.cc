@@ -25,13 +25,11 @@ protected:
         SetMessageBox(nullptr);
         SetFileFaultHook(nullptr);
     }
-    // A loaded object; its model has the databases Fixed1, Sel1, MyApp.
     static void LoadInto(CCtrlFile& file) {
         ASSERT_EQ(file.OpenProductKey(kProductPath), 0);
         ASSERT_EQ(file.Load(), 0);
     }
-    // Saves the base text once, so that a control file exists, then loads m_file. bLoseNextId:
-    // as if the save had died before it stored the next unique id.
+    // Saves once so a control file exists, then loads; bLoseNextId: died before the next id.
     void SaveOnceAndLoad(bool bLoseNextId = false) {
         {
             CCtrlFile first;
@@ -82,10 +80,8 @@ TEST_F(CtrlFileTest, SelectionChangeAsksAndASaveWhileTheBuilderReadsTheControlFi
     EXPECT_EQ(m_file.m_dwModified, 0u);
     EXPECT_EQ(m_file.m_dwStructureChanged, 0u);
     EXPECT_EQ(m_file.GetDatabase(1)->m_dwState, DBSTATE_WAS_DESELECTED | DBSTATE_DESELECTED);
-    // Selected again, while the builder reads the control file with deletion denied. A save
-    // that rewrote the base control file and then could not replace the control file would lose
-    // Sel1's request with the object; it must refuse before writing anything, and keep the
-    // builder out once it has begun.
+    // Selected again while the builder reads the control file: a save that could not replace
+    // it would lose Sel1's request, so it refuses before writing and keeps the builder out.
     ASSERT_EQ(m_file.SetDBSelected(1, 1), 0);
     base = Base();
     const std::string control = Control();
@@ -169,8 +165,7 @@ TEST_F(CtrlFileTest, RemovedGroupKeepsTheUniqueIdsOfTheOthersAndIncompleteIsRefu
     EXPECT_EQ(Requests(), kRequestsNone + "Empty='\\0';");
 }
 
-// Loads the product ("load") or opens the base control file for writing ("write"), writes the
-// file args[1] and holds on until killed.
+// "load" loads the product, "write" opens the base file for writing; then holds until killed.
 TQ_CHILD_MAIN(Hold) {
     CCtrlFile file;
     CFile base;

@@ -17,12 +17,10 @@ namespace {
 // "表" is 0x95 0x5C: its second byte is the backslash.
 const std::string kHyou = "\x95\x5C";
 
-// A rule's answer as one string: its output, after a '!' when the rule said no.
 std::string Outcome(bool bDone, const std::string& out) {
     return (bDone ? "" : "!") + out;
 }
 
-// An input and the answer expected for it.
 using CRow = std::pair<std::string, std::string>;
 
 // Registry and files of a private prefix: C: holds WINDOWS, system32 and Program Files.
@@ -171,8 +169,7 @@ TEST_F(PathRulesPrefixTest, IsInstalledAppliThroughItsOutcomes) {
     SetString("Software\\ExeGone", "", "C:\\Gone\\tool.exe");
     const std::string here = kLM + "Here", gone = kLM + "Gone", missing = kLM + "Missing";
     const std::string exe = kLM + "Exe", exeGone = kLM + "ExeGone";
-    // The lists of the database: 'R' RegKey, 'O' RootOrgPath, 'E' ExeKey, 'X' ExeOrgPath,
-    // 'D' Doc.
+    // 'R' RegKey, 'O' RootOrgPath, 'E' ExeKey, 'X' ExeOrgPath, 'D' Doc.
     const std::tuple<const char*, int32_t, std::vector<std::pair<char, std::string>>> cases[] = {
         {"RegKey folder exists", 1, {{'R', gone}, {'R', here}}},
         {"RootOrgPath folder", 1, {{'R', gone}, {'O', "C:\\Apps"}}},

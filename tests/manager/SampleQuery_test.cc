@@ -51,7 +51,6 @@ TEST(SampleQueryTest, LinesNamingRenamedDatabasesFollowAndTheFileIsReplacedInOne
     EXPECT_EQ(UpdateSampleQueryFile(model, key), 0);
 }
 
-// The record of renames the sample query file has yet to follow.
 using R = std::vector<CPendingRename>;
 
 TEST(PendingRenamesTest, ANameFollowsItsRenamesToADatabaseTheModelHolds) {

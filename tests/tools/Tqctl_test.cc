@@ -1,5 +1,4 @@
-// tqctl and tqreg as processes: command lines, exit statuses, printed texts and the files they
-// leave, bad input getting a clear error; the script parser through the fuzz oracle.
+// tqctl and tqreg as processes: exit statuses, printed texts, files left, clear errors.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -27,9 +26,10 @@ const std::string kCancelled = "-1001\t操作をキャンセルしました\n";
 
 class TqctlTest : public ::testing::Test {
 protected:
-    CToolRun Tqctl(Args args, const std::string& strInput = "", const std::string& strEnv = "") {
+    CToolRun Tqctl(Args args, const std::string& strInput = "", const std::string& strEnv = "",
+                   const char* pszTool = "tqctl") {
         args.insert(args.begin(), {"--prefix", m_prefix.GetDir()});
-        return test::RunTool("tqctl", args, strInput, strEnv);
+        return test::RunTool(pszTool, args, strInput, strEnv);
     }
     CToolRun Demo(Args args, const std::string& strInput = "") {
         args.insert(args.begin(), {"--product", "Demo"});
@@ -259,9 +259,7 @@ TEST_F(TqctlAppsTest, AddAndEditSaveAndRefusalsChangeNothing) {
 class TqregTest : public TqctlTest {
 protected:
     CToolRun Run(const Args& args, const std::string&) override {
-        Args all = {"--prefix", m_prefix.GetDir()};
-        all.insert(all.end(), args.begin(), args.end());
-        return test::RunTool("tqreg", all);
+        return Tqctl(args, "", "", "tqreg");
     }
 };
 
@@ -287,7 +285,6 @@ TEST_F(TqregTest, SetQueryDeleteAndExportConvertJapaneseTextAndEveryType) {
             {{"delete", "HKCU\\Software"}, 0, ""},
             {{"query", key}, 1, "", "tqreg: " + key + notFound},
             {{"delete", "HKCU\\Software"}, 1, ""}});
-    // Every type, exported in both forms.
     const std::string hklm = "HKEY_LOCAL_MACHINE\\SOFTWARE\\T", wide = m_prefix.Path("wide.reg");
     const std::string exported =
         "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\T]\r\n\"bin\"=hex:0a,1b,ff\r\n"
@@ -305,8 +302,7 @@ TEST_F(TqregTest, SetQueryDeleteAndExportConvertJapaneseTextAndEveryType) {
     EXPECT_EQ("\xFF\xFE", test::ReadLinuxFile(wide).substr(0, 2));
 }
 
-// A bad command line exits 2, any other failure 1; each names what failed on standard error and
-// changes nothing.
+// A bad command line exits 2, any other failure 1, naming what failed and changing nothing.
 TEST_F(TqregTest, BadCommandLinesAndFailuresNameWhatFailed) {
     const std::string bad = m_prefix.Path("bad.reg"), missing = m_prefix.Path("missing.reg");
     test::WriteLinuxFile(bad,
@@ -321,8 +317,7 @@ TEST_F(TqregTest, BadCommandLinesAndFailuresNameWhatFailed) {
             {{"query", "HKCU\\A"}, 1, "", ": HKCU\\A: not found (error 2)\n"}});
 }
 
-// The script parser's fuzz corpus (bad_* files hold a line UTF-8 terminal text refuses) and the
-// lines fuzzing found, through the fuzz target's oracle.
+// The parser's fuzz corpus and the lines fuzzing found, through the fuzz target's oracle.
 TEST(ScriptCorpusTest, EveryCorpusFileAndTheLinesFuzzingFoundKeepTheParserSound) {
     const auto files = test::ReadCorpus("script");
     for (const auto& file : files) {

@@ -1,5 +1,4 @@
-// The desktop window over the demo product, driven by key and mouse against the real component
-// module: every flow ends in the files, or, for bad input, leaves them as they were.
+// The desktop window on the demo product: every flow ends in the files, bad input leaves them.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -32,7 +31,6 @@ const std::string kDocs = "drives/c/Program Files/Trellisquest/Docs/";
 using test::CModalScript;
 using test::CStep;
 
-// A message box step: its text holds strExpected; then the button.
 CStep Answer(std::string strExpected, QMessageBox::StandardButton button) {
     return [strExpected, button](QDialog& dialog) {
         auto* pBox = qobject_cast<QMessageBox*>(&dialog);
@@ -65,7 +63,6 @@ protected:
     std::string File(const std::string& strName) const {
         return test::ReadLinuxFile(m_prefix.Path(kControl + strName));
     }
-    // A new window on the product, shown, once its loading has ended.
     CMainWindow& Open(const std::string& strProduct = "Demo") {
         m_pWindow = std::make_unique<CMainWindow>(strProduct);
         m_pWindow->SetPollInterval(50);
@@ -103,7 +100,6 @@ protected:
         }
         return strEnabled;
     }
-    // Onto the list, which leaves it to the window.
     void Drop(const QList<QUrl>& urls) {
         EXPECT_TRUE(test::DropUrls(m_pWindow->GetList()->viewport(), urls));
     }
@@ -116,8 +112,7 @@ protected:
     std::string m_strBase;
 };
 
-// Space toggles, Ctrl+S asks with the selection wording (No or a full disk saves nothing); a saved
-// database waits.
+// Space toggles, Ctrl+S asks (No or a full disk saves nothing); a saved database waits.
 TEST_F(CustomizeTest, SelectionsToggleAndSaveIntoBothFiles) {
     Open();
     const std::tuple<const char*, Qt::CheckState, bool, const char*> rows[] = {
@@ -160,7 +155,6 @@ TEST_F(CustomizeTest, SelectionsToggleAndSaveIntoBothFiles) {
         Key(Qt::Key_S, Qt::ControlModifier);
     }
     SetFileFaultHook(nullptr);
-    // Both files as they were, the change still there to save.
     EXPECT_EQ(File("BaseControl.ini"), m_strBase);
     EXPECT_EQ(File("Control.ini"), strControl);
     EXPECT_TRUE(Modified());
@@ -191,8 +185,7 @@ TEST_F(CustomizeTest, SelectionsToggleAndSaveIntoBothFiles) {
         std::string::npos);
 }
 
-// A drop of files starts the wizard; Finish, F2 and Delete each end in the files; closing asks
-// about a change.
+// A drop starts the wizard; Finish, F2 and Delete end in the files; closing asks on a change.
 TEST_F(CustomizeTest, AddEditRemoveEndInTheFilesAndClosingAsks) {
     Open();
     Drop({Doc(""), QUrl("https://example.com/manual.pdf")});  // bringing no file opens nothing
