@@ -36,7 +36,7 @@ using test::EContent;
 std::string FindMissed(const test::CBuilderView& builder, const CCtrlModel& control, bool bNever) {
     std::set<std::string> names;
     uint32_t dwReg = 0;
-    test::ReadRequests(test::kProductPath, names, &dwReg);
+    test::ReadRequests(names, &dwReg);
     return bNever && dwReg == 1 ? "" : builder.FindMissedRequest(control);
 }
 
