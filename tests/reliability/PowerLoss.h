@@ -18,7 +18,6 @@
 
 namespace tq::test {
 
-// One step of a save on the disk.
 struct CDiskOp {
     enum EKind { kCreate, kWrite, kTruncate, kSyncFile, kSyncFolder, kRename, kUnlink, kMkdir };
     EKind m_kind;
@@ -154,7 +153,6 @@ public:
         }
     }
 
-    // Writes the state into strOut.
     void Build(const std::string& strOut) {
         namespace fs = std::filesystem;
         fs::copy(m_strBefore, strOut,

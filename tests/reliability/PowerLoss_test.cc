@@ -20,8 +20,7 @@ namespace {
 namespace fs = std::filesystem;
 using test::EContent;
 
-// What the builder would miss. One that never had a control file rebuilds everything when its
-// requests hold "<REG>", as a load that finds no control file leaves them.
+// What the builder would miss; one that never had a control file rebuilds all on "<REG>".
 std::string FindMissed(const test::CBuilderView& builder, const CCtrlModel& control, bool bNever) {
     std::set<std::string> names;
     uint32_t dwReg = 0;
