@@ -1,4 +1,3 @@
-// The location box: folder levels, parents, the deepest existing folder, entries, keys.
 #include <gtest/gtest.h>
 
 #include <filesystem>

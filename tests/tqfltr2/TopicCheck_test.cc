@@ -1,4 +1,3 @@
-// The topic checks file by file, then the exports as the component calls them.
 #include <atomic>
 #include <filesystem>
 #include <fstream>
