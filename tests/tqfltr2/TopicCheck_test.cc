@@ -56,11 +56,10 @@ TEST_F(ArchiveTopicCheckTest, PdfDocuments) {
         {"garbage inside a sound frame",
          "%PDF-1.4\n1 0 obj\n" + RandomBytes(5000, 9) + "\nstartxref\n9\n%%EOF\n", TQFLTR2_DAMAGED},
     };
-    for (const auto& c : cases) {
-        std::string strPath = Write("a.pdf", c.m_strData);
+    for (const auto& [name, data, answer] : cases) {
+        std::string strPath = Write("a.pdf", data);
         for (int divide : {1, 0}) {
-            EXPECT_EQ(PAS_PdfHaveTopic(strPath.c_str(), divide, nullptr, nullptr), c.m_nAnswer)
-                << c.m_pszName;
+            EXPECT_EQ(PAS_PdfHaveTopic(strPath.c_str(), divide, nullptr, nullptr), answer) << name;
         }
     }
     const char* titles[] = {"Chapter one", nullptr};
@@ -121,9 +120,8 @@ TEST_F(ArchiveTopicCheckTest, HlpFiles) {
         {"entry count beyond the page", damaged(pages + 2, 900), kDamaged},
         {"leaf chain in a circle", damaged(pages + page + 6, 0), kDamaged},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(PAS_HlpHaveTopic(Write("a.hlp", c.m_strData).c_str()), c.m_nAnswer)
-            << c.m_pszName;
+    for (const auto& [name, data, answer] : cases) {
+        EXPECT_EQ(PAS_HlpHaveTopic(Write("a.hlp", data).c_str()), answer) << name;
     }
 }
 
@@ -170,9 +168,8 @@ TEST_F(TextTopicCheckTest, Txt) {
         {"ideographic space cut by a piece",
          std::string(kTextHeadSize - 1, ' ') + "\x81\x40\x81\x40", TQFLTR2_NO_TOPIC},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(PAS_TxtHaveTopic(Write("a.txt", c.m_strData).c_str()), c.m_nAnswer)
-            << c.m_pszName;
+    for (const auto& [name, data, answer] : cases) {
+        EXPECT_EQ(PAS_TxtHaveTopic(Write("a.txt", data).c_str()), answer) << name;
     }
 }
 
@@ -215,9 +212,8 @@ TEST_F(TextTopicCheckTest, Html) {
         {"utf-16le with mark", std::string("\xFF\xFE<\0b\0>\0A\0", 10), kYes},
         {"NUL byte", std::string("<p>a\0b", 6), TQFLTR2_DAMAGED},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(PAS_HtmlHaveTopic(Write("a.html", c.m_strData).c_str()), c.m_nAnswer)
-            << c.m_pszName;
+    for (const auto& [name, data, answer] : cases) {
+        EXPECT_EQ(PAS_HtmlHaveTopic(Write("a.html", data).c_str()), answer) << name;
     }
 }
 

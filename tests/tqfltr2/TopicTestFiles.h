@@ -9,6 +9,7 @@
 #include <map>
 #include <random>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -20,12 +21,7 @@ namespace tq::test {
 
 using CNamedData = std::vector<std::pair<std::string, std::string>>;
 
-// One row of a table of files and the answer a check gives for each.
-struct CAnswerCase {
-    const char* m_pszName;
-    std::string m_strData;
-    int m_nAnswer;
-};
+using CAnswerCase = std::tuple<const char*, std::string, int>;  // a file and a check's answer
 
 inline void PutLittleEndian(std::string& data, size_t offset, uint64_t value, size_t cb) {
     for (size_t i = 0; i < cb; ++i) {
