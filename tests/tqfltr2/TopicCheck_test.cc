@@ -89,8 +89,7 @@ TEST_F(ArchiveTopicCheckTest, ChmArchives) {
         {"one.chm", {{"a.htm", kText}}, -5, kYes},
     };
     for (const auto& [pszName, pages, n, nAnswer] : cases) {
-        EXPECT_EQ(PAS_ChmHaveTopic(CompileChm(pszName, pages).c_str(), n), nAnswer)
-            << pszName << " n = " << n;
+        EXPECT_EQ(PAS_ChmHaveTopic(CompileChm(pszName, pages).c_str(), n), nAnswer) << pszName << n;
     }
 }
 
