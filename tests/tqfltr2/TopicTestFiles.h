@@ -84,11 +84,9 @@ inline std::string BuildHlp(CNamedData files, size_t entriesPerLeaf = 0, uint32_
     }
     uint32_t directory = static_cast<uint32_t>(out.size());
     internalFile(tree);
-    PutLittleEndian(out, 0, 0x00035F3F, 4);
-    PutLittleEndian(out, 4, directory, 4);
-    PutLittleEndian(out, 8, 0xFFFFFFFF, 4);
-    PutLittleEndian(out, 12, out.size(), 4);
-    return out;
+    return out.replace(0, 16,
+                       LittleEndian(0x00035F3F, 4) + LittleEndian(directory, 4) +
+                           LittleEndian(0xFFFFFFFF, 4) + LittleEndian(out.size(), 4));
 }
 
 // A small help file with topicSize bytes of "|TOPIC" (none at all when 0).
