@@ -122,8 +122,7 @@ inline bool SnapshotSurvivesUtf16(const CRegSnapshot& snapshot) {
 
 class CRegFileOracle {
 public:
-    // An export names every key by its full path, so the round trip costs the square of the
-    // depth: deeper registries (a file may go to 512 levels) are only imported.
+    // An export names each key by its full path (the square of the depth): deeper ones import only.
     static constexpr size_t kRoundTripMaxDepth = 64;
 
     // Captures the current registry as the state every check starts from and returns to.
@@ -150,7 +149,6 @@ public:
     }
 
 private:
-    // The round trip of what a successful import made.
     std::string CheckImported() {
         CRegSnapshot imported;
         if (int32_t e = TakeSnapshot(imported); e != ERROR_SUCCESS) {

@@ -1,6 +1,5 @@
-// A harmless automation object under the component's ProgID in the script fuzz target's prefix,
-// so that tqctl script runs whole (parse, dispatch, coercion, results, exceptions) without a
-// product or a file. Its members cover every argument type the dispatch interface takes.
+// A harmless object under the component's ProgID: tqctl script runs whole without a product,
+// through members that cover every argument type the dispatch interface takes.
 #include <string>
 
 #include "platform/ComModule.h"

@@ -36,8 +36,7 @@ inline bool WriteScriptValue(const tqctl::CHost& host, const VARIANT& arg, std::
                BstrToCp932(var.bstrVal, strCp932) != 0) {
         return false;
     } else {
-        // Code page 932 terminal text escapes whole characters only: the second byte of a
-        // double-byte character may be a backslash.
+        // --raw escapes whole characters: a double-byte one's second byte may be a backslash.
         const std::string strText = host.ToTerminal(strCp932);
         out += '"';
         for (size_t i = 0, len = 0; i < strText.size(); i += len) {
@@ -148,8 +147,7 @@ inline std::string CheckScriptLine(const tqctl::CHost& host, const std::string& 
     return bSame ? std::string() : "the line written back reads differently: " + strAgain;
 }
 
-// Checks every line (ending at "\n", as tqctl reads them) in both terminal text forms; empty when
-// everything holds. pnRefused receives how many lines were refused in UTF-8 terminal text.
+// Every line (ending at "\n") in both terminal forms; pnRefused: refusals in UTF-8 form.
 inline std::string CheckScript(std::string_view text, size_t* pnRefused = nullptr) {
     static tqctl::CHost s_utf8(std::cout, std::cerr);
     static tqctl::CHost s_raw(std::cout, std::cerr);

@@ -1,4 +1,3 @@
-// The browse settings: the current folder's fallbacks, the filter, values without a NUL.
 #include "browse/BrowseSettings.h"
 
 #include <gtest/gtest.h>

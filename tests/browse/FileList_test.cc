@@ -1,4 +1,3 @@
-// The file list: the filter, the rows, the detail texts, the orders, the selection and fills.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -15,8 +14,7 @@ namespace tq {
 namespace {
 
 // Groups by three with ','; day n after 1970-01-01 shows as "1/1/(n+1)".
-class CTestLocale : public CListLocale {
-public:
+struct CTestLocale : CListLocale {
     std::string GetThousandsSeparator() const override { return ","; }
     int32_t GetGroupSize() const override { return 3; }
     CListDateTime ToLocalTime(int64_t s) const override {
@@ -124,8 +122,7 @@ TEST(FileListTest, TheTenOrdersAndHeaderClicks) {
     EXPECT_EQ(GetListColumn(5), nullptr);
 }
 
-class FileListFillTest : public ::testing::Test {
-protected:
+struct FileListFillTest : ::testing::Test {
     void Make(const std::string& relative, uint64_t size = 0) {
         std::string path = m_prefix.Path("drives/c/" + relative);
         std::filesystem::create_directories(std::filesystem::path(path).parent_path());

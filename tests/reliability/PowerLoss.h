@@ -18,7 +18,6 @@
 
 namespace tq::test {
 
-// One step of a save on the disk.
 struct CDiskOp {
     enum EKind { kCreate, kWrite, kTruncate, kSyncFile, kSyncFolder, kRename, kUnlink, kMkdir };
     EKind m_kind;
@@ -92,10 +91,8 @@ private:
         return Done(rc, bFolder ? CDiskOp::kSyncFolder : CDiskOp::kSyncFile, path);
     }
 
-    // The registry's files: each file of the default VFS keeps its methods but for the three
-    // that change the disk, which record and pass the call on (each kind of file has its own
-    // methods: the hive file locks, its log does not). The registry keeps its log, so it deletes
-    // no file.
+    // Each kind of registry file keeps its own methods but for the three that change the disk
+    // (the registry keeps its log, so it deletes no file).
     static inline std::map<const sqlite3_io_methods*, sqlite3_io_methods> s_tapped;  // real's ->
     static inline std::map<const sqlite3_file*, std::string> s_paths;                // open files
     static const sqlite3_io_methods& Real(sqlite3_file* f) {
@@ -144,9 +141,8 @@ private:
     static inline CDiskRecorder* s_pActive = nullptr;
 };
 
-// The state a power cut leaves after the first steps of a save, built over a copy of the prefix
-// as it was before the save (all of it on the disk then). Without a random source, everything
-// the model lets go is lost; with one, each choice it allows is drawn.
+// The state a power cut leaves after the first steps of a save, over a copy of the prefix before
+// it. Without a random source all the model lets go is lost; with one, each choice is drawn.
 class CPowerCut {
 public:
     CPowerCut(const std::vector<CDiskOp>& ops, size_t nCut, std::string strRoot,
@@ -157,7 +153,6 @@ public:
         }
     }
 
-    // Writes the state into strOut.
     void Build(const std::string& strOut) {
         namespace fs = std::filesystem;
         fs::copy(m_strBefore, strOut,
@@ -235,8 +230,7 @@ private:
                 m_pending[folder].push_back({op.m_kind, "", path});
         }
     }
-    // The folder's changed names reach the disk, in the order they were made (each op's m_strTo
-    // the name made, replaced or removed, m_nAt the file it names).
+    // The folder's changed names reach the disk in order (m_strTo the name, m_nAt its file).
     void Settle(const std::string& folder) {
         for (const CDiskOp& op : m_pending[folder]) {
             m_durable.erase(op.m_strPath);
@@ -248,9 +242,7 @@ private:
         }
         m_pending[folder].clear();
     }
-    // What a file holds: its size as synced or as last written, each page as synced, as last
-    // written, or torn (written up to a sector, as synced after it); a page lost past the synced
-    // end reads as zeros.
+    // What a file holds: the synced or last size, each page synced, last written or torn.
     std::string Content(int nInode) {
         const CInode& inode = m_inodes[nInode];
         if (m_pRandom == nullptr || inode.m_durable == inode.m_current) {

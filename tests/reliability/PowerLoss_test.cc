@@ -1,22 +1,11 @@
-// A power cut at any step of a save (unlike a kill, it takes what the page cache had not written)
-// leaves files that load, each old or new, requests that cover the control file, and nothing the
-// next save cannot put right. The model of the disk: ext4 with its default options (data=ordered,
-// delayed allocation), made stricter where a save must not rely on more:
-// - What a file was given since its last fsync or fdatasync may be lost in whole or in part: the
-//   size is the synced one or the last one, each page (4 KiB) reaches the disk or not on its
-//   own, and a page may be torn at a sector (512 bytes): written up to it, as synced after it.
-//   A page lost past the synced end reads as zeros. (ext4 hides unwritten blocks and flushes a
-//   file replaced by a rename; a save relies on neither.)
-// - A name made, replaced or removed (create, rename, unlink, mkdir) reaches the disk when its
-//   folder is synced. Before that, the journal keeps the folder's changes in the order they
-//   were made up to any point and loses the rest: a rename undone leaves the old file under the
-//   target name and the new one under its temporary name, a creation undone leaves no name, a
-//   folder whose creation is undone is gone with its files. (ext4 also commits the names of
-//   every folder on the fsync of any file; a save relies on the folder's own sync.)
-// - The registry's SQLite files (the database and its write-ahead log) follow the same rules;
-//   their shared-memory index is rebuilt from the log by the first connection after the cut.
-// The prefix before the save counts as on the disk. Each state is built in a copy of it: after
-// every step, the one that loses all it may; then a seeded sample of cuts with every choice drawn.
+// A power cut at any step of a save leaves files that load, each old or new, requests that cover
+// the control file, and nothing the next save cannot put right. The disk is ext4 (data=ordered)
+// made stricter: what a file got since its last sync may be lost in whole or in part (the synced
+// or last size; each 4 KiB page on its own, torn at a 512-byte sector; a lost page past the
+// synced end reads as zeros); a name made, replaced or removed reaches the disk when its folder
+// is synced, until then the folder's changes survive in order up to any point (the registry's
+// SQLite files alike). Each state is built in a copy of the prefix: after every step the one that
+// loses all it may, then a seeded sample of cuts with every choice drawn.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -31,17 +20,15 @@ namespace {
 namespace fs = std::filesystem;
 using test::EContent;
 
-// What the builder would miss. One that never had a control file rebuilds everything when its
-// requests hold "<REG>", as a load that finds no control file leaves them.
+// What the builder would miss; one that never had a control file rebuilds all on "<REG>".
 std::string FindMissed(const test::CBuilderView& builder, const CCtrlModel& control, bool bNever) {
     std::set<std::string> names;
     uint32_t dwReg = 0;
-    test::ReadRequests(test::kProductPath, names, &dwReg);
+    test::ReadRequests(names, &dwReg);
     return bNever && dwReg == 1 ? "" : builder.FindMissedRequest(control);
 }
 
-// What is wrong in a state ("" when nothing is): the checks of the other campaigns on the files
-// the cut left, then on what the next editor's load and save leave.
+// What is wrong in the files the cut left and after the next load and save ("" when nothing).
 std::string CheckState(const std::string& dir, const test::CProductState& old,
                        const test::CProductState& now, const test::CBuilderView& builder,
                        bool bFirst) {
@@ -86,9 +73,7 @@ std::string Describe(const test::CDiskOp& op) {  // "rename ctrl.ctl.NEW"
     return std::string(kKinds[op.m_kind]) + " " + fs::path(op.m_strPath).filename().string();
 }
 
-// Each kind of save; the rename again with a full registry log, which its commits copy; an
-// application filed under the first group, which renumbers the groups after it; and a product's
-// first save, its load included (no control file, requests or group ids before it).
+// Each kind of save; the rename with a full registry log; renumbered groups; a first save.
 const test::CSaveCase kRenumber = {"renumbering", [](CCtrlFile& f) {
                                        const std::string manuals = "Manuals";
                                        return f.AddAppli(DBTYPE_FREE, "Added") != 0 ||
