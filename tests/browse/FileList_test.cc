@@ -120,6 +120,10 @@ TEST(FileListTest, TheTenOrdersAndHeaderClicks) {
         EXPECT_EQ(NextSortKey(key, column), expected) << key << " " << column;
     }
     EXPECT_EQ(GetListColumn(5), nullptr);
+    // Names shown alike (their extensions hidden) are ordered by extension.
+    std::vector<CFileListItem> twins = {Item("m.txt", false, 1, 1), Item("m.chm", false, 1, 1)};
+    twins[0].m_strDisplayName = twins[1].m_strDisplayName = "m";
+    EXPECT_EQ(SortListItems(twins, 1), (std::vector<size_t>{1, 0}));
 }
 
 struct FileListFillTest : ::testing::Test {

@@ -65,9 +65,15 @@ TEST(DialogGroundworkTest, MessageBoxesOverTheActiveDialog) {
 }
 
 // The dialog does not close until the job has ended, then Esc closes it.
-TEST(WaitDialogTest, EscOnlyOnceDone) {
+TEST(WaitDialogTest, ClicksOutsideBeepAndEscOnlyOnceDone) {
     CWaitDlg dialog;
+    int nBeeps = 0;
+    dialog.SetBeepHook([&] { ++nBeeps; });
     dialog.show();
+    for (const QPoint& at : {QPoint(-5, -5), QPoint(5, 5)}) {
+        QTest::mouseClick(&dialog, Qt::LeftButton, {}, at);
+    }
+    EXPECT_EQ(nBeeps, 1);
     EXPECT_FALSE(dialog.close());  // Esc while the job runs is the long-check flow's test
     dialog.Done();
     QTest::keyClick(&dialog, Qt::Key_Escape);  // before the queued request

@@ -202,6 +202,7 @@ TEST_F(TextTopicCheckTest, Html) {
     const int kYes = TQFLTR2_HAS_TOPIC, kNo = TQFLTR2_NO_TOPIC;
     const CAnswerCase cases[] = {
         {"paragraph", "<html><head><title>T</title></head><body><p>Setup</p></body></html>", kYes},
+        {"broken markup", "<table><tr><td><td><b>bold</i></table", kYes},
         {"title only", "<html><head><title>Only a title</title></head><body></body></html>", kNo},
         {"blank body", "<body> \r\n&nbsp;&#x3000;<!-- a remark --></body>", kNo},
         {"script and style only", "<body><script>a = 1;</script><style>b{}</style></body>", kNo},
