@@ -1,8 +1,7 @@
 #include "manager/DBNameIndex.h"
 
 #include <algorithm>
-
-#include "platform/Cp932.h"
+#include <string>
 
 namespace tq {
 namespace {
@@ -12,7 +11,12 @@ const std::vector<size_t> kNone;
 }  // namespace
 
 void CDBNameIndex::Insert(CMap& map, std::string_view text, size_t pos) {
-    auto& list = map[ToLowerCp932(text)];
+    auto found = map.find(text);
+    if (found == map.end()) {
+        map.emplace(std::string(text), std::vector<size_t>{pos});
+        return;
+    }
+    auto& list = found->second;
     auto it = std::lower_bound(list.begin(), list.end(), pos);
     if (it == list.end() || *it != pos) {
         list.insert(it, pos);
@@ -20,7 +24,7 @@ void CDBNameIndex::Insert(CMap& map, std::string_view text, size_t pos) {
 }
 
 void CDBNameIndex::Erase(CMap& map, std::string_view text, size_t pos) {
-    auto found = map.find(ToLowerCp932(text));
+    auto found = map.find(text);
     if (found == map.end()) {
         return;
     }
@@ -38,6 +42,8 @@ void CDBNameIndex::Rebuild(const CCtrlModel& model) {
     m_byPublicName.clear();
     m_byName.clear();
     m_nCount = model.GetDBCount();
+    m_byPublicName.reserve(m_nCount);
+    m_byName.reserve(m_nCount);
     m_bValid = true;
     for (size_t pos = 0; pos < m_nCount; ++pos) {
         Add(model, pos);
@@ -89,7 +95,7 @@ const std::vector<size_t>& CDBNameIndex::Find(const CCtrlModel& model, CMap& map
                                               std::string_view text, bool bPublic) {
     Sync(model);
     for (int pass = 0; pass < 2; ++pass) {
-        auto it = map.find(ToLowerCp932(text));
+        auto it = map.find(text);
         if (it == map.end()) {
             return kNone;
         }

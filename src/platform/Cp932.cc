@@ -150,6 +150,23 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() && CompareChars(a, b) == 0;
 }
 
+// FNV-1a over the bytes with the ASCII letters of single-byte characters folded, walking whole
+// characters as CompareChars does (a trail byte is never folded).
+size_t HashNoCase(std::string_view s) {
+    uint64_t h = 14695981039346656037ULL;
+    for (size_t i = 0; i < s.size(); ++i) {
+        uint8_t b = static_cast<uint8_t>(s[i]);
+        if (IsLeadByte(b) && i + 1 < s.size()) {
+            h = (h ^ b) * 1099511628211ULL;
+            b = static_cast<uint8_t>(s[++i]);
+        } else {
+            b = FoldUpper(b);
+        }
+        h = (h ^ b) * 1099511628211ULL;
+    }
+    return static_cast<size_t>(h);
+}
+
 bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
     if (prefix.size() > s.size()) {
         return false;

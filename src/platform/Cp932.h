@@ -40,6 +40,9 @@ std::string_view TrimLeftWhite(std::string_view s);
 // Returns <0, 0, >0 like strcmp.
 int CompareNoCase(std::string_view a, std::string_view b);
 bool EqualsNoCase(std::string_view a, std::string_view b);
+// A hash that agrees with EqualsNoCase (texts equal ignoring case hash alike), so that a hash
+// table can look texts up ignoring case without a lowered copy of each.
+size_t HashNoCase(std::string_view s);
 bool StartsWithNoCase(std::string_view s, std::string_view prefix);
 bool EndsWithNoCase(std::string_view s, std::string_view suffix);
 // ASCII-only case mapping that leaves double-byte characters alone.
