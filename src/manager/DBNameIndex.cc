@@ -38,21 +38,37 @@ void CDBNameIndex::Erase(CMap& map, std::string_view text, size_t pos) {
     }
 }
 
-void CDBNameIndex::Rebuild(const CCtrlModel& model) {
+void CDBNameIndex::Rebuild(const CCtrlModel& model, bool bPublic) {
     m_byPublicName.clear();
     m_byName.clear();
     m_nCount = model.GetDBCount();
-    m_byPublicName.reserve(m_nCount);
-    m_byName.reserve(m_nCount);
     m_bValid = true;
+    m_bNamesValid = !bPublic;
+    m_byPublicName.reserve(m_nCount);
+    if (m_bNamesValid) {
+        m_byName.reserve(m_nCount);
+    }
     for (size_t pos = 0; pos < m_nCount; ++pos) {
         Add(model, pos);
     }
 }
 
-void CDBNameIndex::Sync(const CCtrlModel& model) {
+void CDBNameIndex::Sync(const CCtrlModel& model, bool bPublic) {
     if (!m_bValid || m_nCount != model.GetDBCount()) {
-        Rebuild(model);
+        Rebuild(model, bPublic);
+    } else if (!bPublic && !m_bNamesValid) {
+        m_byName.reserve(m_nCount);
+        for (size_t pos = 0; pos < m_nCount; ++pos) {
+            AddNames(*model.GetDatabase(pos), pos);
+        }
+        m_bNamesValid = true;
+    }
+}
+
+void CDBNameIndex::AddNames(const CCtrlDatabase& db, size_t pos) {
+    Insert(m_byName, db.m_strName, pos);
+    if (!db.m_strPrevName.empty()) {
+        Insert(m_byName, db.m_strPrevName, pos);
     }
 }
 
@@ -65,9 +81,8 @@ void CDBNameIndex::Add(const CCtrlModel& model, size_t pos) {
     }
     const CCtrlDatabase& db = *model.GetDatabase(pos);
     Insert(m_byPublicName, db.m_strPublicName, pos);
-    Insert(m_byName, db.m_strName, pos);
-    if (!db.m_strPrevName.empty()) {
-        Insert(m_byName, db.m_strPrevName, pos);
+    if (m_bNamesValid) {
+        AddNames(db, pos);
     }
 }
 
@@ -77,9 +92,11 @@ void CDBNameIndex::Remove(const CCtrlModel& model, size_t pos) {
     }
     const CCtrlDatabase& db = *model.GetDatabase(pos);
     Erase(m_byPublicName, db.m_strPublicName, pos);
-    Erase(m_byName, db.m_strName, pos);
-    if (!db.m_strPrevName.empty()) {
-        Erase(m_byName, db.m_strPrevName, pos);
+    if (m_bNamesValid) {
+        Erase(m_byName, db.m_strName, pos);
+        if (!db.m_strPrevName.empty()) {
+            Erase(m_byName, db.m_strPrevName, pos);
+        }
     }
 }
 
@@ -91,9 +108,10 @@ bool CDBNameIndex::Matches(const CCtrlDatabase& db, std::string_view text, bool 
            (!db.m_strPrevName.empty() && EqualsNoCase(db.m_strPrevName, text));
 }
 
-const std::vector<size_t>& CDBNameIndex::Find(const CCtrlModel& model, CMap& map,
-                                              std::string_view text, bool bPublic) {
-    Sync(model);
+const std::vector<size_t>& CDBNameIndex::Find(const CCtrlModel& model, std::string_view text,
+                                              bool bPublic) {
+    Sync(model, bPublic);
+    const CMap& map = bPublic ? m_byPublicName : m_byName;
     for (int pass = 0; pass < 2; ++pass) {
         auto it = map.find(text);
         if (it == map.end()) {
@@ -107,18 +125,18 @@ const std::vector<size_t>& CDBNameIndex::Find(const CCtrlModel& model, CMap& map
         if (bTrue) {
             return it->second;
         }
-        Rebuild(model);
+        Rebuild(model, bPublic);
     }
     return kNone;
 }
 
 const std::vector<size_t>& CDBNameIndex::FindPublicName(const CCtrlModel& model,
                                                         std::string_view text) {
-    return Find(model, m_byPublicName, text, true);
+    return Find(model, text, true);
 }
 
 const std::vector<size_t>& CDBNameIndex::FindName(const CCtrlModel& model, std::string_view text) {
-    return Find(model, m_byName, text, false);
+    return Find(model, text, false);
 }
 
 }  // namespace tq

@@ -43,15 +43,18 @@ private:
     };
     using CMap = std::unordered_map<std::string, std::vector<size_t>, CNoCaseHash, CNoCaseEqual>;
 
-    void Sync(const CCtrlModel& model);
-    void Rebuild(const CCtrlModel& model);
-    const std::vector<size_t>& Find(const CCtrlModel& model, CMap& map, std::string_view text,
-                                    bool bPublic);
+    void Sync(const CCtrlModel& model, bool bPublic);
+    void Rebuild(const CCtrlModel& model, bool bPublic);
+    void AddNames(const CCtrlDatabase& db, size_t pos);
+    const std::vector<size_t>& Find(const CCtrlModel& model, std::string_view text, bool bPublic);
     static bool Matches(const CCtrlDatabase& db, std::string_view text, bool bPublic);
     static void Insert(CMap& map, std::string_view text, size_t pos);
     static void Erase(CMap& map, std::string_view text, size_t pos);
 
     bool m_bValid = false;
+    // The names are indexed only once a lookup by name needs them: a model read only to be
+    // compared is looked up by public name alone.
+    bool m_bNamesValid = false;
     size_t m_nCount = 0;
     CMap m_byPublicName;
     CMap m_byName;
