@@ -35,7 +35,7 @@ bool SameSources(const CCtrlDatabase& db, const CCtrlDatabase& built) {
 
 }  // namespace
 
-CCtrlFile::CCtrlFile() = default;
+CCtrlFile::CCtrlFile(ETextMemory eTexts) : CCtrlModel(eTexts) {}
 
 CCtrlFile::~CCtrlFile() {
     CloseFiles();
@@ -168,7 +168,7 @@ int32_t CCtrlFile::ReserveControlFile(const std::string& strControlPath, CFile& 
 // rebuild requests.
 int32_t CCtrlFile::CompareWithControlFile(const std::string& strControlPath, CFile& reservation,
                                           bool& bEqual) {
-    CCtrlFile onDisk;
+    CCtrlFile onDisk(ETextMemory::kReadOnly);
     onDisk.OpenProductKey(GetProductKeyPath());
     int32_t lResult =
         onDisk.LoadFile(strControlPath, false, reservation.IsOpen() ? &reservation : nullptr);
@@ -249,7 +249,7 @@ void CCtrlFile::FollowPendingGroupIds(const std::string& strControlPath) {
     if (!TakeUpPendingGroupIds(m_groupSet, m_productKey)) {
         return;
     }
-    CCtrlFile onDisk;
+    CCtrlFile onDisk(ETextMemory::kReadOnly);
     if (onDisk.LoadFile(strControlPath, false) != TQ_OK ||
         GroupTreeMark(onDisk.m_groupSet) != GroupTreeMark(m_groupSet)) {
         return;
