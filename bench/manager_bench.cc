@@ -1,19 +1,25 @@
 // The control-file object at scale: adding applications one after another (linear in their
 // number) against storing the same records in plain vectors, and a whole save of a
 // 10,000-database model after one change against reading the base control file and splitting
-// its lines with memchr; each baseline measured in the same run.
+// its lines with memchr, and against the same save with its two registry flushes switched off;
+// each baseline measured in the same run.
 //
 //   manager_bench [benchmark flags]   (a temporary prefix is made and removed)
 #include <benchmark/benchmark.h>
+#include <sqlite3.h>
 
 #include <chrono>
 #include <cstdio>
+#include <cstring>
+#include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "BenchSupport.h"
 #include "manager/CtrlFile.h"
+#include "platform/Registry.h"
 
 namespace tq::bench {
 namespace {
@@ -31,13 +37,63 @@ private:
     CBenchProduct m_product;
 };
 
+// The save's two registry flushes switched off for a row that sets their cost against the save
+// as it is, in the same run. A flush is a sync of the hive's write-ahead log; the registry's fault
+// hook, called with "flush" just before it, marks the next sync, and a default SQLite VFS that
+// hands the real one's files out with their own methods but for xSync skips the marked one. Both
+// rows run with the hook and the VFS in place; every other sync (the log's before it is copied
+// into the hive file, the control files') happens as always.
+bool g_bFlushesOff = false;
+bool g_bSkipNextSync = false;
+int64_t g_nSkipped = 0;  // syncs skipped
+
+// Each kind of file the real VFS opens (the hive file locks, its log does not) -> the same
+// methods with the switch's xSync.
+std::map<const sqlite3_io_methods*, sqlite3_io_methods>& SwitchedMethods() {
+    static std::map<const sqlite3_io_methods*, sqlite3_io_methods> s_methods;
+    return s_methods;
+}
+
+int SyncUnlessSwitchedOff(sqlite3_file* pFile, int flags) {
+    const bool bSkip = std::exchange(g_bSkipNextSync, false);
+    for (const auto& [pReal, switched] : SwitchedMethods()) {
+        if (&switched == pFile->pMethods) {
+            return bSkip ? (++g_nSkipped, SQLITE_OK) : pReal->xSync(pFile, flags);
+        }
+    }
+    return SQLITE_IOERR_FSYNC;
+}
+
+void InstallFlushSwitch() {
+    static sqlite3_vfs* s_pReal = sqlite3_vfs_find(nullptr);
+    static sqlite3_vfs s_vfs = *s_pReal;
+    s_vfs.zName = "tq-bench-flush-switch";
+    s_vfs.xOpen = [](sqlite3_vfs*, const char* name, sqlite3_file* f, int flags, int* out) {
+        const int rc = s_pReal->xOpen(s_pReal, name, f, flags, out);
+        if (f->pMethods != nullptr) {
+            auto [it, bNew] = SwitchedMethods().try_emplace(f->pMethods, *f->pMethods);
+            it->second.xSync = SyncUnlessSwitchedOff;
+            f->pMethods = &it->second;
+        }
+        return rc;
+    };
+    sqlite3_vfs_register(&s_vfs, 1);
+    SetRegistryFaultHook([](const char* op) {
+        g_bSkipNextSync = g_bFlushesOff && std::strcmp(op, "flush") == 0;
+        return 0;
+    });
+}
+
 const CBenchProduct& Product() {
+    // Before the product's first registry call, so that the hive's files open through it.
+    [[maybe_unused]] static const bool s_bSwitch = (InstallFlushSwitch(), true);
     static CManagerProduct s_product;
     return s_product.Get();
 }
 
 // A base control file of n databases in 50 top-level groups of 20 subgroups each, every
-// database with documents, registry references and a date (about 800 bytes a database).
+// database with documents, registry references and a date (about 800 bytes a database). The
+// last one is selectable (after "###"), the rest fixed.
 std::string MakeBaseText(int n) {
     std::string text;
     text.reserve(static_cast<size_t>(n) * 850 + 65536);
@@ -54,6 +110,7 @@ std::string MakeBaseText(int n) {
         }
     }
     for (int i = 0; i < n; ++i) {
+        text += i == n - 1 ? "###\r\n" : "";
         const int group = 2 + (i % 50) * 21 + (i / 50) % 20;
         std::snprintf(line, sizeof line,
                       "[DB%05d]\r\nPublicName = \"Database %d\"\r\nGroup = %d\r\n"
@@ -151,7 +208,7 @@ void BM_Baseline_ReadSplit(benchmark::State& state) {
 // A whole save of a 10,000-database model after one selection changed: the base control file
 // (full form), the comparison with the control file read back, the builder's paths carried
 // over, the rebuild request, the control file (builder form) and the group ids.
-void BM_SaveAfterOneChange(benchmark::State& state) {
+void SaveAfterOneChange(benchmark::State& state, bool bFlushesOff) {
     Product().WriteBase(MakeBaseText(static_cast<int>(state.range(0))));
     CCtrlFile file;
     file.OpenProductKey(CBenchProduct::KeyPath());
@@ -160,18 +217,31 @@ void BM_SaveAfterOneChange(benchmark::State& state) {
         return;
     }
     int32_t toggle = 0;
+    g_bFlushesOff = bFlushesOff;
+    g_nSkipped = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        file.SetDBSelected(static_cast<int32_t>(file.GetDBCount()) - 1, toggle);
+        const int32_t lSelected =
+            file.SetDBSelected(static_cast<int32_t>(file.GetDBCount()) - 1, toggle);
         toggle ^= 1;
         state.ResumeTiming();
-        if (file.Save() != 0) {
-            state.SkipWithError("save failed");
+        if (lSelected != 0 || file.Save() != 0) {
+            state.SkipWithError("selection change or save failed");
             return;
         }
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
                             static_cast<int64_t>(std::filesystem::file_size(Product().BasePath())));
+    // Two a save when switched off: the switch hit the flushes it was meant for.
+    state.counters["skipped_syncs"] = benchmark::Counter(
+        static_cast<double>(std::exchange(g_nSkipped, 0)), benchmark::Counter::kAvgIterations);
+    g_bFlushesOff = false;
+}
+void BM_SaveAfterOneChange(benchmark::State& state) {
+    SaveAfterOneChange(state, false);
+}
+void BM_SaveAfterOneChangeUnflushed(benchmark::State& state) {
+    SaveAfterOneChange(state, true);
 }
 
 void SaveSize(benchmark::internal::Benchmark* b) {
@@ -179,6 +249,7 @@ void SaveSize(benchmark::internal::Benchmark* b) {
 }
 BENCHMARK(BM_Baseline_ReadSplit)->Apply(SaveSize);
 BENCHMARK(BM_SaveAfterOneChange)->Apply(SaveSize);
+BENCHMARK(BM_SaveAfterOneChangeUnflushed)->Apply(SaveSize);
 
 }  // namespace
 }  // namespace tq::bench

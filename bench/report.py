@@ -71,6 +71,8 @@ ROWS = (
             "BM_Baseline_PlainRecords/{n}", (1000, 10000), "items", "apps")
     + [Row("save after one change", 10000, "manager_bench", "BM_SaveAfterOneChange/10000",
            "BM_Baseline_ReadSplit/10000", "bytes", "dbs"),
+       Row("save after one change (vs registry flushes off)", 10000, "manager_bench",
+           "BM_SaveAfterOneChange/10000", "BM_SaveAfterOneChangeUnflushed/10000", "bytes", "dbs"),
        Row("registry SetValue", None, "registry_bench", "BM_RegSetValue", "BM_RawUpsert",
            "calls"),
        Row("registry SetValue + flush (vs SetValue)", None, "registry_bench",

@@ -35,8 +35,6 @@ public:
         std::error_code ec;
         std::filesystem::remove_all(m_dir, ec);
     }
-    CPrivatePrefix(const CPrivatePrefix&) = delete;
-    CPrivatePrefix& operator=(const CPrivatePrefix&) = delete;
 
 private:
     std::string m_dir;

@@ -29,8 +29,7 @@ inline std::string CheckReader(std::string_view text) {
     for (bool bFull : {true, false}) {
         std::string written = CCtrlWriter(model).Render(bFull);
         CCtrlModel again;
-        int32_t lResult = LoadText(again, written);
-        if (lResult != 0) {
+        if (int32_t lResult = LoadText(again, written); lResult != 0) {
             return "the written text does not load again (" + std::to_string(lResult) + ")";
         }
         if (CCtrlWriter(again).Render(bFull) != written) {

@@ -25,15 +25,16 @@ struct CRegSnapshotKey {
     HKEY m_root = HKEY_LOCAL_MACHINE;
     std::string m_strPath;  // below the root; empty for the root itself
     std::vector<std::tuple<std::string, uint32_t, std::string>> m_values;  // name, type, data
+    size_t m_nDepth = 0;  // the levels of m_strPath
 
     bool operator==(const CRegSnapshotKey&) const = default;
 };
 // Every key in enumeration order (parents before children).
 using CRegSnapshot = std::vector<CRegSnapshotKey>;
 
-inline int32_t SnapshotKey(HKEY root, const std::string& strPath, const CRegKey& key,
+inline int32_t SnapshotKey(HKEY root, const std::string& strPath, size_t nDepth, const CRegKey& key,
                            CRegSnapshot& out) {
-    out.push_back({root, strPath, {}});
+    out.push_back({root, strPath, {}, nDepth});
     std::string strName, data;
     uint32_t type = 0;
     int32_t err;
@@ -45,8 +46,8 @@ inline int32_t SnapshotKey(HKEY root, const std::string& strPath, const CRegKey&
          ++i) {
         CRegKey child;
         if ((err = child.Open(key, strName, KEY_READ)) == ERROR_SUCCESS) {
-            err =
-                SnapshotKey(root, strPath.empty() ? strName : strPath + "\\" + strName, child, out);
+            err = SnapshotKey(root, strPath.empty() ? strName : strPath + "\\" + strName,
+                              nDepth + 1, child, out);
         }
     }
     return err == ERROR_NO_MORE_ITEMS ? ERROR_SUCCESS : err;
@@ -54,17 +55,14 @@ inline int32_t SnapshotKey(HKEY root, const std::string& strPath, const CRegKey&
 
 inline int32_t TakeSnapshot(CRegSnapshot& out) {
     out.clear();
+    int32_t err = ERROR_SUCCESS;
     for (HKEY root : kHiveRoots) {
         CRegKey key;
-        int32_t err = key.Open(root, "", KEY_READ);
-        if (err == ERROR_SUCCESS) {
-            err = SnapshotKey(root, "", key, out);
-        }
-        if (err != ERROR_SUCCESS) {
-            return err;
+        if (err == ERROR_SUCCESS && (err = key.Open(root, "", KEY_READ)) == ERROR_SUCCESS) {
+            err = SnapshotKey(root, "", 0, key, out);
         }
     }
-    return ERROR_SUCCESS;
+    return err;
 }
 
 // Empties the registry: every key below the roots and every value of the roots, in one batch.
@@ -75,14 +73,13 @@ inline int32_t ClearRegistry() {
     for (size_t i = 0; err == ERROR_SUCCESS && i < now.size(); ++i) {
         const CRegSnapshotKey& entry = now[i];
         CRegKey key;
-        if (entry.m_strPath.empty() &&
-            (err = key.Open(entry.m_root, "", KEY_ALL_ACCESS)) == ERROR_SUCCESS) {
+        if (entry.m_nDepth == 1) {
+            err = RegDeleteTree(entry.m_root, entry.m_strPath);  // a key right below its root
+        } else if (entry.m_nDepth == 0 &&
+                   (err = key.Open(entry.m_root, "", KEY_ALL_ACCESS)) == ERROR_SUCCESS) {
             for (size_t v = 0; err == ERROR_SUCCESS && v < entry.m_values.size(); ++v) {
                 err = key.DeleteValue(std::get<0>(entry.m_values[v]));
             }
-        } else if (!entry.m_strPath.empty() &&
-                   FindChar(entry.m_strPath, '\\') == std::string::npos) {
-            err = RegDeleteTree(entry.m_root, entry.m_strPath);  // a key right below its root
         }
     }
     return err == ERROR_SUCCESS ? batch.Commit() : err;
@@ -123,25 +120,9 @@ inline bool SnapshotSurvivesUtf16(const CRegSnapshot& snapshot) {
     return bAll;
 }
 
-// The levels of the deepest key below its hive's root.
-inline size_t MaxDepth(const CRegSnapshot& snapshot) {
-    size_t nMax = 0;
-    for (const CRegSnapshotKey& entry : snapshot) {
-        const std::string& path = entry.m_strPath;
-        size_t nDepth = path.empty() ? 0 : 1;
-        for (size_t pos = FindChar(path, '\\'); pos != std::string::npos;
-             pos = FindChar(path, '\\', pos + 1)) {
-            ++nDepth;
-        }
-        nMax = std::max(nMax, nDepth);
-    }
-    return nMax;
-}
-
 class CRegFileOracle {
 public:
-    // An export names every key by its full path, so the round trip costs the square of the
-    // depth: deeper registries (a file may go to 512 levels) are only imported.
+    // An export names each key by its full path (the square of the depth): deeper ones import only.
     static constexpr size_t kRoundTripMaxDepth = 64;
 
     // Captures the current registry as the state every check starts from and returns to.
@@ -149,45 +130,36 @@ public:
 
     // What went wrong ("" when everything holds); plImport receives the import's code.
     std::string Check(std::string_view bytes, int32_t* plImport = nullptr) {
-        bool bChanged = true;
-        std::string strWhy = CheckImport(bytes, plImport, bChanged);
-        if (bChanged) {
-            int32_t err = RestoreSnapshot(m_pristine);
-            if (err != ERROR_SUCCESS && strWhy.empty()) {
-                strWhy = "cannot restore the registry: error " + std::to_string(err);
-            }
+        CRegFileError error;
+        int32_t lDiscarded = 0, &err = plImport != nullptr ? *plImport : lDiscarded;
+        err = ImportRegText(bytes, "fuzz.reg", error);
+        CRegSnapshot after;  // a refused input that changed nothing needs no restoring
+        if (err != ERROR_SUCCESS && TakeSnapshot(after) == ERROR_SUCCESS && after == m_pristine) {
+            return error.m_strMessage.empty()
+                       ? "a failed import (" + std::to_string(err) + ") gives no message"
+                       : std::string();
+        }
+        std::string strWhy = err != ERROR_SUCCESS
+                                 ? "a failed import changed the registry: " + error.Format()
+                                 : CheckImported();
+        if (int32_t e = RestoreSnapshot(m_pristine); e != ERROR_SUCCESS && strWhy.empty()) {
+            strWhy = "cannot restore the registry: error " + std::to_string(e);
         }
         return strWhy;
     }
 
 private:
-    // bChanged: false when the registry is known to be as Init found it.
-    std::string CheckImport(std::string_view bytes, int32_t* plImport, bool& bChanged) {
-        CRegFileError error;
-        int32_t err = ImportRegText(bytes, "fuzz.reg", error);
-        if (plImport) {
-            *plImport = err;
-        }
-        if (err != ERROR_SUCCESS) {
-            CRegSnapshot after;
-            bChanged = TakeSnapshot(after) != ERROR_SUCCESS || after != m_pristine;
-            if (bChanged) {
-                return "a failed import changed the registry: " + error.Format();
-            }
-            return error.m_strMessage.empty()
-                       ? "a failed import (" + std::to_string(err) + ") gives no message"
-                       : std::string();
-        }
+    std::string CheckImported() {
         CRegSnapshot imported;
         if (int32_t e = TakeSnapshot(imported); e != ERROR_SUCCESS) {
             return "cannot read the imported registry: error " + std::to_string(e);
         }
-        if (MaxDepth(imported) > kRoundTripMaxDepth) {
+        if (std::any_of(imported.begin(), imported.end(),
+                        [](const auto& key) { return key.m_nDepth > kRoundTripMaxDepth; })) {
             return std::string();
         }
         for (bool bUnicode : {false, true}) {
-            std::string strWhy = CheckRoundTrip(imported, bUnicode);
-            if (!strWhy.empty()) {
+            if (std::string strWhy = CheckRoundTrip(imported, bUnicode); !strWhy.empty()) {
                 return std::string(bUnicode ? "UTF-16" : "REGEDIT4") + " form: " + strWhy;
             }
         }

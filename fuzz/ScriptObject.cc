@@ -1,6 +1,5 @@
-// A harmless automation object under the component's ProgID in the script fuzz target's prefix,
-// so that tqctl script runs whole (parse, dispatch, coercion, results, exceptions) without a
-// product or a file. Its members cover every argument type the dispatch interface takes.
+// A harmless object under the component's ProgID: tqctl script runs whole without a product,
+// through members that cover every argument type the dispatch interface takes.
 #include <string>
 
 #include "platform/ComModule.h"
@@ -10,7 +9,6 @@ namespace {
 
 using namespace tq;
 
-// {5C1A7E02-93B4-4D61-8F0A-2B6D4E8C1F35}
 constexpr CLSID kClsidScriptObject = {
     0x5C1A7E02, 0x93B4, 0x4D61, {0x8F, 0x0A, 0x2B, 0x6D, 0x4E, 0x8C, 0x1F, 0x35}};
 
@@ -23,8 +21,6 @@ public:
     int32_t GetErrorCode() { return m_lErrorCode; }
     std::string GetText() { return m_strText; }
     void PutText(std::string strText) { m_strText = std::move(strText); }
-    int32_t GetCount() { return m_lCount; }
-    void PutCount(int32_t l) { m_lCount = l; }
     bool GetFlag() { return m_bFlag; }
     void PutFlag(bool b) { m_bFlag = b; }
     int32_t Add(int32_t a, int32_t b) {
@@ -47,7 +43,6 @@ public:
         static const CDispMember members[] = {
             DispProperty(1, "ErrorCode", &CScriptObject::GetErrorCode),
             DispProperty(2, "Text", &CScriptObject::GetText, &CScriptObject::PutText),
-            DispProperty(3, "Count", &CScriptObject::GetCount, &CScriptObject::PutCount),
             DispProperty(4, "Flag", &CScriptObject::GetFlag, &CScriptObject::PutFlag),
             DispMethod(5, "Add", &CScriptObject::Add),
             DispMethod(6, "Join", &CScriptObject::Join),
@@ -60,7 +55,6 @@ public:
 private:
     int32_t m_lErrorCode = 0;
     std::string m_strText;
-    int32_t m_lCount = 0;
     bool m_bFlag = false;
 };
 
@@ -79,8 +73,4 @@ extern "C" __attribute__((visibility("default"))) HRESULT DllGetClassObject(REFC
                                                                             REFIID riid,
                                                                             void** ppv) {
     return GetClassObject({&g_factory}, rclsid, riid, ppv);
-}
-
-extern "C" __attribute__((visibility("default"))) HRESULT DllCanUnloadNow() {
-    return CanUnloadNow(g_module, {&g_factory});
 }

@@ -21,45 +21,34 @@ namespace tq::fuzz {
 // The script text of one argument; false for a value no argument can give.
 inline bool WriteScriptValue(const tqctl::CHost& host, const VARIANT& arg, std::string& out) {
     const VARIANT* pVar = &arg;
-    for (; pVar->vt == (VT_BYREF | VT_VARIANT); pVar = pVar->pvarVal) {
+    for (; pVar->vt == (VT_BYREF | VT_VARIANT); pVar = pVar->pvarVal, out += "REF:") {
         if (pVar->pvarVal == nullptr) {
             return false;
         }
-        out += "REF:";
     }
     const VARIANT& var = *pVar;
-    switch (var.vt) {
-        case VT_I4:
-        case VT_I2:
-            out += var.vt == VT_I4 ? std::to_string(var.lVal) : "I2:" + std::to_string(var.iVal);
-            return true;
-        case VT_BOOL:
-        case VT_EMPTY:
-            out += var.vt == VT_EMPTY ? "EMPTY" : var.boolVal != VARIANT_FALSE ? "TRUE" : "FALSE";
-            return true;
-        case VT_BSTR: {
-            std::string strCp932;
-            if (var.bstrVal == nullptr || BstrToCp932(var.bstrVal, strCp932) != 0) {
-                return false;
+    std::string strCp932;
+    if (var.vt == VT_I4 || var.vt == VT_I2) {
+        out += var.vt == VT_I4 ? std::to_string(var.lVal) : "I2:" + std::to_string(var.iVal);
+    } else if (var.vt == VT_BOOL || var.vt == VT_EMPTY) {
+        out += var.vt == VT_EMPTY ? "EMPTY" : var.boolVal != VARIANT_FALSE ? "TRUE" : "FALSE";
+    } else if (var.vt != VT_BSTR || var.bstrVal == nullptr ||
+               BstrToCp932(var.bstrVal, strCp932) != 0) {
+        return false;
+    } else {
+        // --raw escapes whole characters: a double-byte one's second byte may be a backslash.
+        const std::string strText = host.ToTerminal(strCp932);
+        out += '"';
+        for (size_t i = 0, len = 0; i < strText.size(); i += len) {
+            len = host.GetOptions().m_bRaw ? CharLength(strText, i) : 1;
+            if (len == 1 && (strText[i] == '"' || strText[i] == '\\')) {
+                out += '\\';
             }
-            // Code page 932 terminal text escapes whole characters only: the second byte of a
-            // double-byte character may be a backslash.
-            const std::string strText = host.ToTerminal(strCp932);
-            const bool bDbcs = host.GetOptions().m_bRaw;
-            out += '"';
-            for (size_t i = 0; i < strText.size();) {
-                size_t len = bDbcs ? CharLength(strText, i) : 1;
-                if (len == 1 && (strText[i] == '"' || strText[i] == '\\')) {
-                    out += '\\';
-                }
-                out.append(strText, i, len);
-                i += len;
-            }
-            out += '"';
-            return true;
+            out.append(strText, i, len);
         }
+        out += '"';
     }
-    return false;
+    return true;
 }
 
 // Follows every REF: chain to its end: false when a VT_BYREF argument points anywhere but at
@@ -158,15 +147,13 @@ inline std::string CheckScriptLine(const tqctl::CHost& host, const std::string& 
     return bSame ? std::string() : "the line written back reads differently: " + strAgain;
 }
 
-// Checks every line (ending at "\n", as tqctl reads them) in both terminal text forms; empty when
-// everything holds. pnRefused receives how many lines were refused in UTF-8 terminal text.
+// Every line (ending at "\n") in both terminal forms; pnRefused: refusals in UTF-8 form.
 inline std::string CheckScript(std::string_view text, size_t* pnRefused = nullptr) {
     static tqctl::CHost s_utf8(std::cout, std::cerr);
     static tqctl::CHost s_raw(std::cout, std::cerr);
     s_raw.GetOptions().m_bRaw = true;
-    if (pnRefused) {
-        *pnRefused = 0;
-    }
+    size_t nDiscarded = 0, &nRefused = pnRefused != nullptr ? *pnRefused : nDiscarded;
+    nRefused = 0;
     size_t start = 0;
     for (size_t nLine = 1; start <= text.size(); ++nLine) {
         const size_t end = std::min(text.find('\n', start), text.size());
@@ -174,9 +161,7 @@ inline std::string CheckScript(std::string_view text, size_t* pnRefused = nullpt
         for (const tqctl::CHost* pHost : {&s_utf8, &s_raw}) {
             bool bRefused = false;
             std::string strWhy = CheckScriptLine(*pHost, strLine, bRefused);
-            if (pnRefused && bRefused && pHost == &s_utf8) {
-                ++*pnRefused;
-            }
+            nRefused += bRefused && pHost == &s_utf8;
             if (!strWhy.empty()) {
                 return "line " + std::to_string(nLine) + (pHost == &s_raw ? " (raw): " : ": ") +
                        strWhy;

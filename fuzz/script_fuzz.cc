@@ -1,6 +1,5 @@
-// libFuzzer target of tqctl script: any bytes, split into lines as tqctl reads them, go through
-// the parser's oracle, then run whole as a script against a harmless stand-in object registered
-// under the component's ProgID in a private prefix (see ScriptObject.cc).
+// libFuzzer target of tqctl script: each line through the parser's oracle, then the whole script
+// against a harmless stand-in object under the component's ProgID (ScriptObject.cc).
 #include <sstream>
 
 #include "Commands.h"

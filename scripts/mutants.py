@@ -60,8 +60,9 @@ DEFAULT_ROOT = Path(__file__).resolve().parent.parent
 #                 on top of the manager.
 #   manager       the control file's path rules live here; the editors and the automation
 #                 object load and save through it.
-#   applications  the automation object's operations and tqctl's application commands.
-#   browse        nothing above it uses it yet.
+#   applications  the automation object's operations, tqctl's application commands and the
+#                 dialogs' checks of what the user typed.
+#   browse        the dialogs' file page and location box are built on it.
 #   frame         the tools drive the automation object as a host does; its message table is
 #                 generated.
 #   tqfltr2       the topic check loads the library as the component does.
@@ -76,8 +77,8 @@ COVERAGE = {
     "resources": ["resources", "controlfile", "applications", "frame"],
     "controlfile": ["controlfile", "manager", "applications", "frame"],
     "manager": ["manager", "controlfile", "applications", "frame"],
-    "applications": ["applications", "frame", "tools"],
-    "browse": ["browse"],
+    "applications": ["applications", "frame", "tools", "dialogs"],
+    "browse": ["browse", "dialogs"],
     "frame": ["frame", "tools"],
     "tqfltr2": ["tqfltr2", "applications"],
 }

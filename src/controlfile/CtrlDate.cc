@@ -1,7 +1,9 @@
 #include "controlfile/CtrlDate.h"
 
 #include <array>
-#include <cstdio>
+#include <charconv>
+#include <iterator>
+#include <string>
 
 namespace tq {
 
@@ -106,11 +108,19 @@ void ParseCtrlDate(std::string_view text, CCtrlDate& date) {
     date.m_bValid = bOk;
 }
 
+// Through to_chars rather than a format string: the writer formats one date a database.
 std::string FormatCtrlDate(const CCtrlDate& d) {
-    char buf[64];
-    int n = std::snprintf(buf, sizeof buf, "%d/%d/%d %d:%d:%d", d.m_nMonth, d.m_nDay, d.m_nYear,
-                          d.m_nHour, d.m_nMinute, d.m_nSecond);
-    return std::string(buf, n > 0 ? static_cast<size_t>(n) : 0);
+    const int fields[] = {d.m_nMonth, d.m_nDay, d.m_nYear, d.m_nHour, d.m_nMinute, d.m_nSecond};
+    const char separators[] = "// ::";
+    char buf[6 * 12];
+    char* p = buf;
+    for (size_t i = 0; i < std::size(fields); ++i) {
+        if (i > 0) {
+            *p++ = separators[i - 1];
+        }
+        p = std::to_chars(p, buf + sizeof buf, fields[i]).ptr;
+    }
+    return std::string(buf, p);
 }
 
 }  // namespace tq

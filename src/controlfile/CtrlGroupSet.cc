@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <map>
 
 #include "controlfile/NameRules.h"
 #include "platform/Cp932.h"
@@ -478,17 +479,11 @@ int32_t CCtrlGroupSet::SaveUniqueIds() {
         return lDeleted;
     }
     GiveUniqueIds();
-    int32_t lResult = 0;
-    ForEachById([this, &lResult](const CCtrlGroup& group) {
-        if (lResult == 0) {
-            lResult = m_pProductKey->SetGroupSetDWORD(static_cast<uint32_t>(group.m_nId),
-                                                      group.m_dwUniqueId);
-        }
+    std::map<uint32_t, uint32_t> ids;
+    ForEachById([&ids](const CCtrlGroup& group) {
+        ids.emplace_hint(ids.end(), static_cast<uint32_t>(group.m_nId), group.m_dwUniqueId);
     });
-    if (lResult != 0) {
-        return lResult;
-    }
-    return m_pProductKey->SetNextUniqueID(m_dwNextUniqueId);
+    return m_pProductKey->SetGroupSet(ids, m_dwNextUniqueId);
 }
 
 }  // namespace tq

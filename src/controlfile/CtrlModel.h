@@ -14,9 +14,14 @@
 
 namespace tq {
 
+// Where a model's texts live. An editable model takes them from a pool that reuses what an edit
+// frees; a model only read and looked at (the builder's file, read back to be compared) takes
+// them from a buffer that only grows, so that dropping the model frees no text one by one.
+enum class ETextMemory { kEditable, kReadOnly };
+
 class CCtrlModel {
 public:
-    CCtrlModel();
+    explicit CCtrlModel(ETextMemory eTexts = ETextMemory::kEditable);
     CCtrlModel(const CCtrlModel&) = delete;
     CCtrlModel& operator=(const CCtrlModel&) = delete;
 
@@ -31,8 +36,10 @@ public:
     CCtrlDatabase* AppendDatabase();
 
 private:
-    // Declared before the databases, so that it outlives them. Clear() empties it whole.
-    std::unique_ptr<std::pmr::unsynchronized_pool_resource> m_pPool;
+    // Declared before the databases, so that it outlives them. Clear() replaces it, handing
+    // its memory back whole.
+    ETextMemory m_eTexts;
+    std::unique_ptr<std::pmr::memory_resource> m_pPool;
 
 public:
     std::string m_strOutputLog;

@@ -86,25 +86,6 @@ std::string_view TrimIn(std::string_view s, bool bAscii) {
     return TrimRightIn(s, true);
 }
 
-// A hash of a name that is equal for names equal without regard to the case of single-byte
-// letters (double-byte characters are taken whole, their second bytes never folded).
-uint64_t FoldedHash(std::string_view s) {
-    bool bAscii = IsAscii(s);
-    uint64_t h = 1469598103934665603ull;
-    for (size_t i = 0; i < s.size();) {
-        size_t n = bAscii ? 1 : CharLength(s, i);
-        for (size_t k = 0; k < n; ++k) {
-            unsigned char c = static_cast<unsigned char>(s[i + k]);
-            if (n == 1 && c >= 'a' && c <= 'z') {
-                c = static_cast<unsigned char>(c - 'a' + 'A');
-            }
-            h = (h ^ c) * 1099511628211ull;
-        }
-        i += n;
-    }
-    return h;
-}
-
 bool IsSwitchOn(std::string_view value) {
     return IsKeyword(value, KW_YES) || IsKeyword(value, KW_TRUE);
 }
@@ -592,7 +573,7 @@ int32_t CCtrlReader::Validate(const std::string& strPath) {
     size_t nCount = m_model.GetDBCount();
     std::vector<std::pair<uint64_t, size_t>> byHash(nCount);
     for (size_t i = 0; i < nCount; ++i) {
-        byHash[i] = {FoldedHash(m_model.GetDatabase(i)->m_strName), i};
+        byHash[i] = {HashNoCase(m_model.GetDatabase(i)->m_strName), i};
     }
     std::sort(byHash.begin(), byHash.end());
     std::vector<bool> duplicate(nCount, false);

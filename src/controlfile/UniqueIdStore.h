@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 
 namespace tq {
 
@@ -17,8 +18,8 @@ public:
     virtual int32_t GetNextUniqueID(uint32_t& value) const = 0;
     // Forgets every id kept; ERROR_FILE_NOT_FOUND when none was.
     virtual int32_t DeleteGroupSet() = 0;
-    virtual int32_t SetGroupSetDWORD(uint32_t n, uint32_t value) = 0;
-    virtual int32_t SetNextUniqueID(uint32_t value) = 0;
+    // Keeps the unique id of each group number, then the one the next new group gets.
+    virtual int32_t SetGroupSet(const std::map<uint32_t, uint32_t>& ids, uint32_t dwNext) = 0;
 };
 
 }  // namespace tq

@@ -35,7 +35,7 @@ bool SameSources(const CCtrlDatabase& db, const CCtrlDatabase& built) {
 
 }  // namespace
 
-CCtrlFile::CCtrlFile() = default;
+CCtrlFile::CCtrlFile(ETextMemory eTexts) : CCtrlModel(eTexts) {}
 
 CCtrlFile::~CCtrlFile() {
     CloseFiles();
@@ -168,7 +168,7 @@ int32_t CCtrlFile::ReserveControlFile(const std::string& strControlPath, CFile& 
 // rebuild requests.
 int32_t CCtrlFile::CompareWithControlFile(const std::string& strControlPath, CFile& reservation,
                                           bool& bEqual) {
-    CCtrlFile onDisk;
+    CCtrlFile onDisk(ETextMemory::kReadOnly);
     onDisk.OpenProductKey(GetProductKeyPath());
     int32_t lResult =
         onDisk.LoadFile(strControlPath, false, reservation.IsOpen() ? &reservation : nullptr);
@@ -249,7 +249,7 @@ void CCtrlFile::FollowPendingGroupIds(const std::string& strControlPath) {
     if (!TakeUpPendingGroupIds(m_groupSet, m_productKey)) {
         return;
     }
-    CCtrlFile onDisk;
+    CCtrlFile onDisk(ETextMemory::kReadOnly);
     if (onDisk.LoadFile(strControlPath, false) != TQ_OK ||
         GroupTreeMark(onDisk.m_groupSet) != GroupTreeMark(m_groupSet)) {
         return;
@@ -351,8 +351,8 @@ void CCtrlFile::EndSave() {
     m_removedNames.clear();
     m_dwStructureChanged = 0;
     m_dwModified = 0;
-    for (auto& pDb : m_databases) {
-        CCtrlDatabase& db = *pDb;
+    for (size_t pos = 0; pos < m_databases.size(); ++pos) {
+        CCtrlDatabase& db = *m_databases[pos];
         if (db.IsDeselected()) {
             db.m_dwState |= DBSTATE_WAS_DESELECTED;
         } else {
@@ -360,11 +360,15 @@ void CCtrlFile::EndSave() {
         }
         db.m_dwState &= ~DBSTATE_REBUILD;
         // The saved names are now the current ones. A later rename in this session must start
-        // from them again, or the sample query file would never hear of it.
-        db.m_strPrevName.clear();
+        // from them again, or the sample query file would never hear of it. The name index
+        // follows the few that change rather than being built again at the next lookup.
+        if (!db.m_strPrevName.empty()) {
+            m_dbIndex.Remove(*this, pos);
+            db.m_strPrevName.clear();
+            m_dbIndex.Add(*this, pos);
+        }
         db.m_strPrevPublicName.clear();
     }
-    m_dbIndex.Invalidate();
 }
 
 int32_t CCtrlFile::Save(const std::string* pConfirmation) {
@@ -423,6 +427,12 @@ int32_t CCtrlFile::Save(const std::string* pConfirmation) {
         if (lResult != TQ_OK || bEqual) {
             return lResult;
         }
+    }
+    // A save that left the base control file as it was puts its group ids aside only now, to be
+    // flushed with the requests: a power loss that keeps the control file may take the ids saved
+    // after it, and a product's first save has no ids from before. The next load saves them.
+    if (m_dwModified == 0 && PutAsidePendingGroupIds(m_groupSet, m_productKey) != ERROR_SUCCESS) {
+        return TQE_REG_WRITE;
     }
     // The builder hears of a new structure before its file shows one: the other way round, a
     // process that died between the two would leave the builder a new file and no word of it,

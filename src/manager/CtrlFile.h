@@ -31,7 +31,7 @@ constexpr int32_t DBNAME_PREVIOUS = 3;  // the previous name of the excluded dat
 
 class CCtrlFile : public CCtrlModel {
 public:
-    CCtrlFile();
+    explicit CCtrlFile(ETextMemory eTexts = ETextMemory::kEditable);
     // Closes the files; a lock file this object holds is deleted.
     ~CCtrlFile();
     CCtrlFile(const CCtrlFile&) = delete;

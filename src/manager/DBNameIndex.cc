@@ -1,8 +1,7 @@
 #include "manager/DBNameIndex.h"
 
 #include <algorithm>
-
-#include "platform/Cp932.h"
+#include <string>
 
 namespace tq {
 namespace {
@@ -12,7 +11,12 @@ const std::vector<size_t> kNone;
 }  // namespace
 
 void CDBNameIndex::Insert(CMap& map, std::string_view text, size_t pos) {
-    auto& list = map[ToLowerCp932(text)];
+    auto found = map.find(text);
+    if (found == map.end()) {
+        map.emplace(std::string(text), std::vector<size_t>{pos});
+        return;
+    }
+    auto& list = found->second;
     auto it = std::lower_bound(list.begin(), list.end(), pos);
     if (it == list.end() || *it != pos) {
         list.insert(it, pos);
@@ -20,7 +24,7 @@ void CDBNameIndex::Insert(CMap& map, std::string_view text, size_t pos) {
 }
 
 void CDBNameIndex::Erase(CMap& map, std::string_view text, size_t pos) {
-    auto found = map.find(ToLowerCp932(text));
+    auto found = map.find(text);
     if (found == map.end()) {
         return;
     }
@@ -34,19 +38,37 @@ void CDBNameIndex::Erase(CMap& map, std::string_view text, size_t pos) {
     }
 }
 
-void CDBNameIndex::Rebuild(const CCtrlModel& model) {
+void CDBNameIndex::Rebuild(const CCtrlModel& model, bool bPublic) {
     m_byPublicName.clear();
     m_byName.clear();
     m_nCount = model.GetDBCount();
     m_bValid = true;
+    m_bNamesValid = !bPublic;
+    m_byPublicName.reserve(m_nCount);
+    if (m_bNamesValid) {
+        m_byName.reserve(m_nCount);
+    }
     for (size_t pos = 0; pos < m_nCount; ++pos) {
         Add(model, pos);
     }
 }
 
-void CDBNameIndex::Sync(const CCtrlModel& model) {
+void CDBNameIndex::Sync(const CCtrlModel& model, bool bPublic) {
     if (!m_bValid || m_nCount != model.GetDBCount()) {
-        Rebuild(model);
+        Rebuild(model, bPublic);
+    } else if (!bPublic && !m_bNamesValid) {
+        m_byName.reserve(m_nCount);
+        for (size_t pos = 0; pos < m_nCount; ++pos) {
+            AddNames(*model.GetDatabase(pos), pos);
+        }
+        m_bNamesValid = true;
+    }
+}
+
+void CDBNameIndex::AddNames(const CCtrlDatabase& db, size_t pos) {
+    Insert(m_byName, db.m_strName, pos);
+    if (!db.m_strPrevName.empty()) {
+        Insert(m_byName, db.m_strPrevName, pos);
     }
 }
 
@@ -59,9 +81,8 @@ void CDBNameIndex::Add(const CCtrlModel& model, size_t pos) {
     }
     const CCtrlDatabase& db = *model.GetDatabase(pos);
     Insert(m_byPublicName, db.m_strPublicName, pos);
-    Insert(m_byName, db.m_strName, pos);
-    if (!db.m_strPrevName.empty()) {
-        Insert(m_byName, db.m_strPrevName, pos);
+    if (m_bNamesValid) {
+        AddNames(db, pos);
     }
 }
 
@@ -71,9 +92,11 @@ void CDBNameIndex::Remove(const CCtrlModel& model, size_t pos) {
     }
     const CCtrlDatabase& db = *model.GetDatabase(pos);
     Erase(m_byPublicName, db.m_strPublicName, pos);
-    Erase(m_byName, db.m_strName, pos);
-    if (!db.m_strPrevName.empty()) {
-        Erase(m_byName, db.m_strPrevName, pos);
+    if (m_bNamesValid) {
+        Erase(m_byName, db.m_strName, pos);
+        if (!db.m_strPrevName.empty()) {
+            Erase(m_byName, db.m_strPrevName, pos);
+        }
     }
 }
 
@@ -85,11 +108,12 @@ bool CDBNameIndex::Matches(const CCtrlDatabase& db, std::string_view text, bool 
            (!db.m_strPrevName.empty() && EqualsNoCase(db.m_strPrevName, text));
 }
 
-const std::vector<size_t>& CDBNameIndex::Find(const CCtrlModel& model, CMap& map,
-                                              std::string_view text, bool bPublic) {
-    Sync(model);
+const std::vector<size_t>& CDBNameIndex::Find(const CCtrlModel& model, std::string_view text,
+                                              bool bPublic) {
+    Sync(model, bPublic);
+    const CMap& map = bPublic ? m_byPublicName : m_byName;
     for (int pass = 0; pass < 2; ++pass) {
-        auto it = map.find(ToLowerCp932(text));
+        auto it = map.find(text);
         if (it == map.end()) {
             return kNone;
         }
@@ -101,18 +125,18 @@ const std::vector<size_t>& CDBNameIndex::Find(const CCtrlModel& model, CMap& map
         if (bTrue) {
             return it->second;
         }
-        Rebuild(model);
+        Rebuild(model, bPublic);
     }
     return kNone;
 }
 
 const std::vector<size_t>& CDBNameIndex::FindPublicName(const CCtrlModel& model,
                                                         std::string_view text) {
-    return Find(model, m_byPublicName, text, true);
+    return Find(model, text, true);
 }
 
 const std::vector<size_t>& CDBNameIndex::FindName(const CCtrlModel& model, std::string_view text) {
-    return Find(model, m_byName, text, false);
+    return Find(model, text, false);
 }
 
 }  // namespace tq

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "controlfile/CtrlModel.h"
+#include "platform/Cp932.h"
 
 namespace tq {
 
@@ -30,17 +31,30 @@ public:
     void Add(const CCtrlModel& model, size_t pos);
 
 private:
-    using CMap = std::unordered_map<std::string, std::vector<size_t>>;
+    // Keyed by the text as first inserted, hashed and compared ignoring case, so that a lookup
+    // takes the text as it is, without a lowered copy.
+    struct CNoCaseHash {
+        using is_transparent = void;
+        size_t operator()(std::string_view s) const { return HashNoCase(s); }
+    };
+    struct CNoCaseEqual {
+        using is_transparent = void;
+        bool operator()(std::string_view a, std::string_view b) const { return EqualsNoCase(a, b); }
+    };
+    using CMap = std::unordered_map<std::string, std::vector<size_t>, CNoCaseHash, CNoCaseEqual>;
 
-    void Sync(const CCtrlModel& model);
-    void Rebuild(const CCtrlModel& model);
-    const std::vector<size_t>& Find(const CCtrlModel& model, CMap& map, std::string_view text,
-                                    bool bPublic);
+    void Sync(const CCtrlModel& model, bool bPublic);
+    void Rebuild(const CCtrlModel& model, bool bPublic);
+    void AddNames(const CCtrlDatabase& db, size_t pos);
+    const std::vector<size_t>& Find(const CCtrlModel& model, std::string_view text, bool bPublic);
     static bool Matches(const CCtrlDatabase& db, std::string_view text, bool bPublic);
     static void Insert(CMap& map, std::string_view text, size_t pos);
     static void Erase(CMap& map, std::string_view text, size_t pos);
 
     bool m_bValid = false;
+    // The names are indexed only once a lookup by name needs them: a model read only to be
+    // compared is looked up by public name alone.
+    bool m_bNamesValid = false;
     size_t m_nCount = 0;
     CMap m_byPublicName;
     CMap m_byName;

@@ -34,6 +34,16 @@ CLocalTime GetLocalTime() {
                       tm->tm_hour,        tm->tm_min,     tm->tm_sec};
 }
 
+// The ids by group number, then the next id; the first failure ends the writing.
+int32_t SetIds(CRegKey& key, const std::map<uint32_t, uint32_t>& ids, uint32_t dwNext) {
+    for (const auto& [n, id] : ids) {
+        if (const int32_t rc = key.SetDword(std::to_string(n), id); rc != ERROR_SUCCESS) {
+            return rc;
+        }
+    }
+    return key.SetDword(kNextUniqueIdValue, dwNext);
+}
+
 }  // namespace
 
 int32_t CProductRegKey::Open(const std::string& strPath) {
@@ -175,12 +185,11 @@ int32_t CProductRegKey::DeleteGroupSet() {
     return DeleteTree(kGroupSetKey);
 }
 
-int32_t CProductRegKey::SetGroupSetDWORD(uint32_t n, uint32_t value) {
-    return SetDWORD(kGroupSetKey, std::to_string(n), value);
-}
-
-int32_t CProductRegKey::SetNextUniqueID(uint32_t value) {
-    return SetDWORD(kGroupSetKey, kNextUniqueIdValue, value);
+// Every id through one open key: a save writes thousands of them.
+int32_t CProductRegKey::SetGroupSet(const std::map<uint32_t, uint32_t>& ids, uint32_t dwNext) {
+    CRegKey key;
+    const int32_t rc = CreateSubKey(kGroupSetKey, key);
+    return rc != ERROR_SUCCESS ? rc : SetIds(key, ids, dwNext);
 }
 
 int32_t CProductRegKey::SetPendingGroupIds(const std::string& strTree,
@@ -192,11 +201,8 @@ int32_t CProductRegKey::SetPendingGroupIds(const std::string& strTree,
     if (rc == ERROR_SUCCESS) {
         rc = key.SetString(kTreeValue, strTree);
     }
-    for (auto it = ids.begin(); rc == ERROR_SUCCESS && it != ids.end(); ++it) {
-        rc = key.SetDword(std::to_string(it->first), it->second);
-    }
     if (rc == ERROR_SUCCESS) {
-        rc = key.SetDword(kNextUniqueIdValue, dwNext);
+        rc = SetIds(key, ids, dwNext);
     }
     key.Close();
     return rc == ERROR_SUCCESS ? batch.Commit() : rc;

@@ -44,8 +44,7 @@ public:
     int32_t GetGroupSetDWORD(uint32_t n, uint32_t& value) const override;
     int32_t GetNextUniqueID(uint32_t& value) const override;
     int32_t DeleteGroupSet() override;
-    int32_t SetGroupSetDWORD(uint32_t n, uint32_t value) override;
-    int32_t SetNextUniqueID(uint32_t value) override;
+    int32_t SetGroupSet(const std::map<uint32_t, uint32_t>& ids, uint32_t dwNext) override;
     // The ids a save is about to give, under "GroupSet\Pending" until the ids themselves are
     // saved (which replaces "GroupSet" with everything below it): a mark of the group tree they
     // belong to, the unique id of each group number, and the next unique id. Written in one

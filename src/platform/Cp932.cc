@@ -9,19 +9,8 @@
 
 namespace tq {
 
-bool IsLeadByte(uint8_t b) {
-    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-}
-
 bool IsHalfWidthKana(uint8_t b) {
     return b >= 0xA1 && b <= 0xDF;
-}
-
-size_t CharLength(std::string_view s, size_t pos) {
-    if (pos + 1 < s.size() && IsLeadByte(static_cast<uint8_t>(s[pos]))) {
-        return 2;
-    }
-    return 1;
 }
 
 bool IsWellFormedCp932(std::string_view s) {
@@ -146,8 +135,42 @@ int CompareNoCase(std::string_view a, std::string_view b) {
     return CompareChars(a, b);
 }
 
+// The same as CompareChars(a, b) == 0 for texts of one length, in one walk: both texts split
+// into the same characters as long as they agree, since a lead byte is no letter.
 bool EqualsNoCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && CompareChars(a, b) == 0;
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (size_t i = 0; i < a.size(); ++i) {
+        const uint8_t ca = static_cast<uint8_t>(a[i]);
+        const uint8_t cb = static_cast<uint8_t>(b[i]);
+        if (CharLength(a, i) == 2) {
+            if (ca != cb || a[i + 1] != b[i + 1]) {
+                return false;
+            }
+            ++i;
+        } else if (FoldUpper(ca) != FoldUpper(cb)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// FNV-1a over the bytes with the ASCII letters of single-byte characters folded, walking whole
+// characters as CompareChars does (a trail byte is never folded).
+size_t HashNoCase(std::string_view s) {
+    uint64_t h = 14695981039346656037ULL;
+    for (size_t i = 0; i < s.size(); ++i) {
+        uint8_t b = static_cast<uint8_t>(s[i]);
+        if (IsLeadByte(b) && i + 1 < s.size()) {
+            h = (h ^ b) * 1099511628211ULL;
+            b = static_cast<uint8_t>(s[++i]);
+        } else {
+            b = FoldUpper(b);
+        }
+        h = (h ^ b) * 1099511628211ULL;
+    }
+    return static_cast<size_t>(h);
 }
 
 bool StartsWithNoCase(std::string_view s, std::string_view prefix) {

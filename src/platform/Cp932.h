@@ -11,13 +11,18 @@
 
 namespace tq {
 
-// True for the bytes that start a double-byte character: 0x81-0x9F and 0xE0-0xFC.
-bool IsLeadByte(uint8_t b);
+// True for the bytes that start a double-byte character: 0x81-0x9F and 0xE0-0xFC. Inline, like
+// CharLength: every comparison and search walks each byte through them.
+inline bool IsLeadByte(uint8_t b) {
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
 // True for half-width katakana and their punctuation, 0xA1-0xDF (single-byte characters).
 bool IsHalfWidthKana(uint8_t b);
 // Length in bytes of the character starting at pos: 2 for a lead byte followed by any byte,
 // else 1 (a lead byte as the last byte counts as a single broken character).
-size_t CharLength(std::string_view s, size_t pos);
+inline size_t CharLength(std::string_view s, size_t pos) {
+    return pos + 1 < s.size() && IsLeadByte(static_cast<uint8_t>(s[pos])) ? 2 : 1;
+}
 // True when s holds only well-formed characters (every lead byte has a trail byte 0x40-0xFC
 // other than 0x7F).
 bool IsWellFormedCp932(std::string_view s);
@@ -40,6 +45,9 @@ std::string_view TrimLeftWhite(std::string_view s);
 // Returns <0, 0, >0 like strcmp.
 int CompareNoCase(std::string_view a, std::string_view b);
 bool EqualsNoCase(std::string_view a, std::string_view b);
+// A hash that agrees with EqualsNoCase (texts equal ignoring case hash alike), so that a hash
+// table can look texts up ignoring case without a lowered copy of each.
+size_t HashNoCase(std::string_view s);
 bool StartsWithNoCase(std::string_view s, std::string_view prefix);
 bool EndsWithNoCase(std::string_view s, std::string_view suffix);
 // ASCII-only case mapping that leaves double-byte characters alone.

@@ -1,12 +1,10 @@
-// The name rules of the add wizard's name page and the edit dialog's OK (their checks against
-// the model are with the application operations' tests), and the edit dialog's file sets.
+// The name rules of the wizard and the edit dialog, its file sets, folder-safe database names.
 #include "applications/AppNameRules.h"
 
 #include <gtest/gtest.h>
 
 #include "applications/EditFileSets.h"
-#include "resources/ErrorCodes.h"
-#include "resources/StringTable.h"
+#include "applications/SanitizeDBName.h"
 
 namespace tq {
 namespace {
@@ -28,7 +26,6 @@ TEST(AppNameRulesTest, ControlCharacters) {
 
 TEST(AppNameRulesTest, Trimming) {
     const std::pair<std::string, std::string> cases[] = {
-        {"  My App  ", "My App"},
         {kFullSpace + "App" + kFullSpace + " ", "App"},
         {" " + kFullSpace + " ", ""},
         {"", ""},
@@ -56,6 +53,38 @@ TEST(EditFileSetsTest, AddAndRemoveCancelEachOther) {
     sets.NoteRemoved("C:\\\x83\x5c.chm");  // a double-byte name removed: kept whole
     EXPECT_EQ(sets.GetAdded(), (CPathSet{"C:\\New.pdf"}));
     EXPECT_EQ(sets.GetRemoved(), (CPathSet{"C:\\\x83\x5c.chm"}));
+}
+
+TEST(SanitizeDBNameTest, FolderSafeForms) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"a:b",
+         "a\x81\x46"
+         "b"},                           // ：
+        {".", "\x81\x44"},               // ．
+        {"..a.", "\x81\x44.a\x81\x44"},  // ．.a．
+        {"a. \t", "a\x81\x44"},          // the stop ends the name once the blanks go
+        {"\x01.a",
+         "\x81\x44"
+         "a"},
+        {"\tx\ny ", "x y"},
+        {"\\/:,;*?\"<>|",
+         "\x81\x8F\x81\x5E\x81\x46\x81\x43\x81\x47\x81\x96\x81\x48\x81\x68\x81\x83\x81\x84\x81"
+         "\x62"},
+        {"A-z_0 ~", "A-z_0 ~"},
+        // Half-width katakana: ｱ ｶﾞ ﾊﾟ ﾊﾞ ﾎﾟ, then ｳﾞ and ｱﾟ (marks that do not join), ｰ ｡ ﾞ.
+        {"\xB1\xB6\xDE\xCA\xDF\xCA\xDE\xCE\xDF", "\x83\x41\x83\x4B\x83\x70\x83\x6F\x83\x7C"},
+        {"\xB3\xDE\xB1\xDF\xB0\xA1\xDE",
+         "\x83\x45\x81\x4A\x83\x41\x81\x4B\x81\x5B\x81\x42\x81\x4A"},
+        {"\x7F\x80\xA0\xFD\xFE\xFF", "______"},
+        // Kept: 表 (second byte 0x5C), ０ (0x824F), 亜 (0x889F). Refused as one "_" each:
+        // 0x81AD, 0x824E, 0x889E, 0xEAA4, 0xF040, and a second byte below 0x40.
+        {"\x95\x5C\x82\x4F\x88\x9F", "\x95\x5C\x82\x4F\x88\x9F"},
+        {"\x81\xAD\x82\x4E\x88\x9E\xEA\xA4\xF0\x40\x81\x20x", "______x"},
+        {"ab\x81", "ab_"},  // a lead byte without its second byte ends the text
+        {"  ", ""}};
+    for (const auto& [in, out] : cases) {
+        EXPECT_EQ(SanitizeDBName(in), out) << in;
+    }
 }
 
 }  // namespace

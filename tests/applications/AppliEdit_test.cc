@@ -1,5 +1,3 @@
-// The application operations of the control-file object: what adding and renaming refuse, the
-// edit dialog's checks before it renames, groups, documents and database names.
 #include <gtest/gtest.h>
 
 #include <tuple>
@@ -7,9 +5,10 @@
 #include "applications/AppNameRules.h"
 #include "applications/AppliCommit.h"
 #include "applications/EditFileSets.h"
-#include "controlfile/CtrlGroupSet.h"
+#include "applications/EditSession.h"
 #include "manager/CtrlFile.h"
 #include "manager/ProductFixture.h"
+#include "platform/Win32Error.h"
 #include "resources/ErrorCodes.h"
 #include "resources/StringTable.h"
 
@@ -18,8 +17,7 @@ namespace {
 
 using test::kAppGroup;
 
-// A product with its base control file loaded: Fixed1 (fixed), Sel1 (selection type) and MyApp
-// (a saved user application in the groups "アプリケーション" and "アプリケーション\MyApp").
+// Fixed1 (fixed), Sel1 (selection) and MyApp (a user application with a group of its own).
 class AppliEditTest : public testing::Test, public test::CProductFixture {
 protected:
     static constexpr int32_t kMyApp = 2;
@@ -39,8 +37,6 @@ protected:
         }
         return out;
     }
-    CtrlStringList& Docs() { return Db(kMyApp).m_docs; }
-    // Adds databases with these names (public names "P<name>") at the end.
     void AddNamed(std::initializer_list<std::string> names) {
         for (const auto& name : names) {
             CCtrlDatabase* db = m_file.AppendDatabase();
@@ -63,7 +59,6 @@ TEST_F(AppliEditTest, RefusedAddsAndRenamesChangeNothing) {
         {false, 3, "", TQE_DBNAME_RESERVED},
         {false, 3, std::string(257, 'x'), TQE_DBNAME_RESERVED},
         {false, 3, "a\tb", TQE_CONTROL_CHAR},
-        {false, 3, "selection ONE", TQE_DBNAME_TWICE},
         {false, 3, "manuals", TQE_GROUP_NAME_USED},
         {false, 3, "myApp", TQE_DBNAME_TWICE},
         {false, 4, "New", TQE_DB_TYPE},
@@ -71,9 +66,7 @@ TEST_F(AppliEditTest, RefusedAddsAndRenamesChangeNothing) {
         {true, 1, "X", TQE_DB_LOCKED},
         {true, 3, "X", TQE_DB_NUMBER},
         {true, 2, "", TQE_DBNAME_RESERVED},
-        {true, 2, "a\nb", TQE_CONTROL_CHAR},
         {true, 2, "fixed one", TQE_DBNAME_TWICE},
-        {true, 2, "Manuals", TQE_GROUP_NAME_USED},
         {true, 2, "MyApp", TQ_OK},  // identical: nothing happens
     };
     const std::string before = Names();
@@ -99,8 +92,7 @@ TEST_F(AppliEditTest, AddAppendsToItsTypeWithADerivedName) {
     EXPECT_EQ(m_file.AddAppli(3, std::string(256, 'x')), 0);
 }
 
-// Away, back in another case, away again: the builder is still told the name it knows, on a
-// removal as on a rename.
+// Away, back in another case, away again: the builder is still told the name it knows.
 TEST_F(AppliEditTest, RenamesKeepTheNameTheBuilderKnows) {
     const std::string strKnown(Db(kMyApp).m_strName);
     for (const char* pszName : {"B", "myapp", "C"}) {
@@ -112,8 +104,7 @@ TEST_F(AppliEditTest, RenamesKeepTheNameTheBuilderKnows) {
     EXPECT_EQ(m_file.m_removedNames, std::vector<std::string>{strKnown});
 }
 
-// Every rule is checked before anything changes, in the order 109, 101, 103, 108, 102: a
-// refused OK, and an OK that keeps the name, leave the model and its flags as they were.
+// Rules in the order 109, 101, 103, 108, 102; a refused or unchanged OK leaves the model.
 TEST_F(AppliEditTest, EditNameChecksFirstAndChangesOnlyWhenAllPass) {
     // The text, whether the targets are empty, the message, the public name after.
     const std::tuple<std::string, bool, uint32_t, const char*> cases[] = {
@@ -152,8 +143,7 @@ TEST_F(AppliEditTest, EditNameChecksFirstAndChangesOnlyWhenAllPass) {
 
 TEST_F(AppliEditTest, GroupNamesAreCheckedAndAMissingParentIsCreated) {
     const std::string missing = "Missing", tools = "Tools", badParent = "T\x01";
-    // A rename of the group old under the parent to new, or an add of Fixed1 to the group new
-    // under the parent; the result.
+    // Rename old to new under the parent, or add Fixed1 to new under the parent; the result.
     const std::tuple<bool, const std::string*, const char*, std::string, int32_t> cases[] = {
         {true, &missing, "MyApp", "X", TQE_GROUP_NAME},
         {true, &kAppGroup, "Other", "X", TQE_GROUP_NAME},
@@ -196,8 +186,9 @@ TEST_F(AppliEditTest, DocumentsAreNamedAndMatchedIgnoringCaseAndSuffixes) {
         EXPECT_EQ(m_file.AddDoc(2, doc), 0) << doc;
     }
     EXPECT_EQ(m_file.m_dwModified, 1u);
-    EXPECT_EQ(Docs(), (CtrlStringList{"C:\\Docs\\my.chm > MyApp", "<WINDOWS>\\b.hlp > MyApp",
-                                      "<WINDOWS>\\c.pdf|2  > MyApp", "C:\\e.chm > Elsewhere"}));
+    EXPECT_EQ(Db(kMyApp).m_docs,
+              (CtrlStringList{"C:\\Docs\\my.chm > MyApp", "<WINDOWS>\\b.hlp > MyApp",
+                              "<WINDOWS>\\c.pdf|2  > MyApp", "C:\\e.chm > Elsewhere"}));
     for (const char* twin :
          {"C:\\WINDOWS\\B.HLP", "C:\\docs\\my.chm > Other", "C:\\Windows\\c.pdf|7"}) {
         EXPECT_EQ(m_file.AddDoc(2, twin), TQE_ALREADY_REGISTERED) << twin;
@@ -233,7 +224,6 @@ TEST_F(AppliEditTest, FreeNamesAndNumbering) {
     EXPECT_EQ(Make("\t"), "2");
     AddNamed({"#"});
     EXPECT_EQ(Make("#"), "#2");
-    EXPECT_EQ(Make("Sel1"), "Sel1#2");  // the name of another database
     // A plain file in the data folder takes the name; a folder is the database's own.
     test::WriteLinuxFile(C("Data/abc"), "");
     EXPECT_EQ(Make("abc"), "abc#2");
@@ -250,5 +240,37 @@ TEST_F(AppliEditTest, LongNamesAreCutOnWholeCharacters) {
     AddNamed({std::string(64, 'a')});
     EXPECT_EQ(Make(std::string(70, 'a')), std::string(58, 'a') + "#2");
 }
+
+// Mutex, product key, switch, load: stops at the first failure; an ended session frees all.
+TEST(EditSessionTest, OpenStopsAtTheFirstFailingStepAndEndsHoldingNothing) {
+    test::CProductFixture product;
+    // The case, whether another editor holds the mutex, the product, its switch, the result.
+    const std::tuple<const char*, bool, const char*, uint32_t, int32_t> cases[] = {
+        {"another editor, even of a missing product", true, "Missing", 1, TQE_EDITING},
+        {"missing product", false, "Missing", 1, TQE_REG_READ},
+        {"customize off", false, "Demo", 0, TQE_CUSTOMIZE_OFF},
+        {"ready", false, "Demo", 1, 0}};
+    for (const auto& [pszCase, bOtherEditor, pszProduct, dwCustomize, lResult] : cases) {
+        SCOPED_TRACE(pszCase);
+        CRegKey key;
+        ASSERT_EQ(key.Create(HKEY_LOCAL_MACHINE, test::CProductFixture::Sub("USER\\AddTarget"),
+                             KEY_ALL_ACCESS),
+                  0);
+        ASSERT_EQ(key.SetDword("Customize", dwCustomize), 0);
+        {
+            CNamedMutex other;
+            if (bOtherEditor) {
+                ASSERT_EQ(other.Create(kEditMutexName, true), 0);
+            }
+            CEditSession session;
+            EXPECT_EQ(session.Open(std::string(kProductKeyBase) + pszProduct), lResult);
+            EXPECT_EQ(session.GetCtrlFile().IsLoaded(), lResult == 0);
+            EXPECT_EQ(session.HoldsMutex(), lResult != TQE_EDITING);
+        }
+        CNamedMutex probe;
+        EXPECT_EQ(probe.Open(kEditMutexName), ERROR_FILE_NOT_FOUND);
+    }
+}
+
 }  // namespace
 }  // namespace tq

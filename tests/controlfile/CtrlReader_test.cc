@@ -3,12 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <regex>
 #include <tuple>
 
 #include "CtrlTestUtil.h"
+#include "controlfile/CtrlLogFile.h"
 #include "controlfile/CtrlWriter.h"
 #include "platform/File.h"
 #include "resources/ErrorCodes.h"
+#include "resources/StringTable.h"
 
 namespace tq {
 namespace {
@@ -49,7 +52,6 @@ TEST(CtrlReaderTest, ErrorsGiveTheirCodeAndMessage) {
         Bad("bracket is a second byte", "", "[A\x81]"),
         Bad("long separator without end", "", "### Selection"),
         Bad("no equals sign", "", "OutputLog"),
-        Bad("blank line is a key line", "", "   "),
         Bad("empty key", "", " = x"),
         Bad("quote in key", "", "A\"B = x"),
         Bad("empty value", inA, "PublicName="),
@@ -61,7 +63,6 @@ TEST(CtrlReaderTest, ErrorsGiveTheirCodeAndMessage) {
         Bad("comment not at the start", "", " :comment"),
         Bad("group number 0", "", "Group0 = \"A\""),
         Bad("group number 65536", "", "Group65536 = A"),
-        Bad("group key without number", "", "Groups = A"),
         Bad("group defined twice", kGroup1, "Group1 = \"2@B\"", kBadGroup),
         Bad("two top-level groups of one name", kGroup1, "Group2 = \"@G\"", TQE_GROUP_NAME_TWICE),
         Bad("group under itself", "", "Group5 = \"5@X\"", kBadGroup),
@@ -184,12 +185,10 @@ TEST(CtrlReaderTest, DatabaseKeysAndTextRules) {
     ASSERT_EQ(ParseAndValidate(model, kGroup1 + "Group2 = \"1@Sub\"\r\n"
                                                 "[A]\r\nGroup = 2\r\nGroup = 1\r\nGroup = 2\r\n"
                                                 "FAQ = vaio\r\nFAQ = NEC\r\n"
-                                                "Doc = d1\r\nDoc = \"d2\"\r\nSkipDoc = s1\r\n"
-                                                "RootPath3 = r3\r\nRegKey3 = k3\r\n"
+                                                "Doc = d1\r\nRegKey3 = k3\r\n"
                                                 "RegEntry2 = \"\"\r\nRegKey2 = k2\r\n"
                                                 "ExeKey = e0\r\nExePath = p0\r\n"
                                                 "RootOrgPath3 = o3\r\nExeOrgPath = eo\r\n"
-                                                "Date = 3/15/2004 14:5:9\r\n"
                                                 "BlankSource = false\r\nBlankSource = YES\r\n"
                                                 "DocListFile = \"\"\r\n")
                   .m_lResult,
@@ -201,22 +200,11 @@ TEST(CtrlReaderTest, DatabaseKeysAndTextRules) {
     EXPECT_EQ(db.m_groups[1]->GetRefCount(), 1);
     EXPECT_EQ(db.m_dwAttributes, DBFAQ_HITACHI | DBATTR_BLANK_TRUE | DBATTR_BLANK_FALSE);
     using V = CtrlStringList;
-    EXPECT_EQ(db.m_docs, (V{"d1", "d2"}));
-    EXPECT_EQ(db.m_skipDocs, (V{"s1"}));
     EXPECT_EQ(db.m_regKey, (V{"", "", "k2", "k3"}));
-    EXPECT_EQ(db.m_rootPath, (V{"", "", "", "r3"}));
     EXPECT_EQ(db.m_regEntry, (V{"", "", "\n", ""}));  // padded to the RegKey list
     EXPECT_EQ(db.m_rootOrgPath, (V{"", "", "", "o3"}));
     EXPECT_EQ(db.m_exeKey, (V{"e0"}));
     EXPECT_EQ(db.m_exeOrgPath, (V{"eo"}));
-    EXPECT_EQ(db.m_date.m_nYear, 2004);
-    EXPECT_EQ(db.m_date.m_nSecond, 9);
-    EXPECT_TRUE(db.m_date.IsWritable());
-    // LF alone ends a line, 0x1A the text; a last line needs no end; comments, empty lines go.
-    ASSERT_EQ(ParseAndValidate(model, kGroup1 + "[A]\nGroup=1\nDoc=x\r\n\x1A[bad\r\n").m_lResult,
-              0);
-    ASSERT_EQ(ParseAndValidate(model, ":c\r\n\r\n" + kGroup1 + "[A]\nGroup=1\nDoc=x").m_lResult, 0);
-    EXPECT_EQ(model.GetDatabase(0)->m_docs, CtrlStringList{"x"});
 }
 
 TEST(CtrlReaderTest, LoadChecksListFilesAndRereadsTheHeldFile) {
@@ -259,8 +247,7 @@ TEST(CtrlReaderTest, LoadChecksListFilesAndRereadsTheHeldFile) {
 }
 
 TEST(CtrlReaderTest, LargeFilesAreReadAndWrittenInPiecesAsIfWhole) {
-    // Several megabytes: CR LF pairs and double-byte characters fall on piece boundaries, one
-    // line is longer than any piece, and a 0x1A far into the file ends the text.
+    // CR LF and double-byte pairs split by pieces, a line over a piece, a late 0x1A ending.
     std::string text = kGroup1;
     for (int i = 0; i < 30000; ++i) {
         text += "[D" + std::to_string(i) + "]\r\nGroup = 1\r\nDoc = \"" + kHyou +
@@ -282,7 +269,6 @@ TEST(CtrlReaderTest, LargeFilesAreReadAndWrittenInPiecesAsIfWhole) {
         EXPECT_EQ(fromFile.GetDatabase(30000)->m_docs[0].size(), 3u << 20);
         EXPECT_EQ(fromFile.GetDatabase(30001)->m_docs[0], "z");
     }
-    // Written out again, to a file that did not exist yet.
     CCtrlModel model;
     ASSERT_EQ(ParseAndValidate(model, text).m_lResult, 0);
     ASSERT_EQ(CCtrlWriter(model).Write(test::WinPath(prefix.Path("new.ctl")), true), 0);
@@ -301,6 +287,55 @@ TEST(CtrlReaderTest, DeepGroupTree) {
     CCtrlModel again;
     EXPECT_EQ(ParseAndValidate(again, CCtrlWriter(model).Render(true)).m_lResult, 0);
     EXPECT_EQ(again.m_groupSet.GetGroupCount(), 65535);
+}
+
+class CtrlLogFileFileTest : public ::testing::Test {
+protected:
+    std::string Log() const { return test::ReadLinuxFile(m_prefix.Path("log.txt")); }
+    test::CTempPrefix m_prefix;
+    const std::string m_strLog = test::WinPath(m_prefix.Path("log.txt"));
+};
+
+TEST_F(CtrlLogFileFileTest, StartLineMessagesAndClose) {
+    CCtrlLogFile log;
+    std::string line = "Doc=x";
+    EXPECT_EQ(log.Message(IDS_LOG_BAD_LINE, &line), 0);  // not started: nothing written
+    EXPECT_EQ(log.Start(""), 0);
+    EXPECT_FALSE(log.IsEnabled());
+    ASSERT_EQ(log.Start(m_strLog), 0);
+    EXPECT_EQ(log.Message(IDS_LOG_BAD_LINE, &line), 1);
+    // Each message is on the disk at once.
+    std::string text = Log();
+    std::regex start("OutputLogStart \\d{4}/\\d{1,2}/\\d{1,2} \\d{1,2}:\\d{1,2}:\\d{1,2}\r\n\r\n");
+    std::smatch m;
+    ASSERT_TRUE(std::regex_search(text, m, start)) << text;
+    EXPECT_EQ(m.position(0), 0);
+    EXPECT_EQ(text.substr(m.length(0)), FormatLogMessage(IDS_LOG_BAD_LINE, &line) + "\r\n");
+    EXPECT_EQ(FormatLogMessage(IDS_LOG_BAD_LINE_IN, &line, &line).find('%'), std::string::npos);
+    EXPECT_EQ(CCtrlLogCollector().Message(9999), 0);  // no such message: nothing kept
+    // The log denies other writers while it is open.
+    CFile other;
+    EXPECT_NE(
+        other.Open(m_strLog, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING), 0);
+    log.Close();
+    EXPECT_FALSE(log.IsEnabled());
+    EXPECT_EQ(log.Message(IDS_LOG_BAD_LINE, &line), 0);
+}
+
+TEST_F(CtrlLogFileFileTest, TheReaderLogsFromTheOutputLogLineOnAndClosesAtTheEnd) {
+    test::WriteLinuxFile(m_prefix.Path("base.ctl"),
+                         "Unknown1 = a\r\nOutputLog = \"" + m_strLog +
+                             "\"\r\nUnknown2 = b\r\nGroup1=G\r\n[A]\r\nGroup=1\r\n");
+    CCtrlModel model;
+    CCtrlLogFile log;
+    CFile file;
+    EXPECT_EQ(CCtrlReader(model, &log).Load(file, test::WinPath(m_prefix.Path("base.ctl"))),
+              TQE_BASE_INVALID);
+    EXPECT_FALSE(log.IsEnabled());
+    std::string text = Log();
+    EXPECT_EQ(text.substr(text.find("\r\n\r\n") + 4), test::Msg(IDS_LOG_SKIPPED, "Unknown2 = b") +
+                                                          "\r\n" + test::Msg(IDS_LOG_NO_DOCS, "A") +
+                                                          "\r\n");
 }
 
 }  // namespace

@@ -1,5 +1,3 @@
-// Helpers shared by the control file tests: parsing text into a model with every message kept,
-// writing files in a private folder, and describing expected log messages.
 #pragma once
 
 #include <string>
@@ -30,7 +28,6 @@ inline CParseResult ParseAndValidate(CCtrlModel& model, const std::string& text)
     return r;
 }
 
-// One expected message: its id and arguments.
 template <class... A>
 std::string Msg(uint32_t id, const A&... args) {
     const std::string texts[] = {std::string(args)..., std::string()};
@@ -38,14 +35,12 @@ std::string Msg(uint32_t id, const A&... args) {
                             sizeof...(A) > 1 ? &texts[1] : nullptr);
 }
 
-// The Windows form of a Linux path.
 inline std::string WinPath(const std::string& strLinux) {
     std::string w;
     ToWindowsPath(strLinux, w);
     return w;
 }
 
-// A minimal valid database section in group 1.
 inline std::string Section(const std::string& name, const std::string& extra = std::string()) {
     return "[" + name + "]\r\nGroup = 1\r\nDoc = \"C:\\" + name + ".chm\"\r\n" + extra;
 }

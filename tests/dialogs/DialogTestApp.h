@@ -1,5 +1,4 @@
-// The dialogs' tests run on the offscreen platform, so that no display is needed; one widget
-// application serves the whole program.
+// Offscreen platform, no display needed; one widget application serves the whole program.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -39,7 +38,6 @@ inline void RunSoon(std::function<void()> fn, int nDelayMs = 0) {
     QTimer::singleShot(nDelayMs, QCoreApplication::instance(), std::move(fn));
 }
 
-// Waits until the condition holds, processing events; false after nTimeoutMs.
 inline bool WaitUntil(const std::function<bool()>& condition, int nTimeoutMs = 5000) {
     QElapsedTimer timer;
     timer.start();
@@ -49,7 +47,6 @@ inline bool WaitUntil(const std::function<bool()>& condition, int nTimeoutMs = 5
     return condition();
 }
 
-// Drops files on the widget as a file manager does; whether the drop was taken.
 inline bool DropUrls(QWidget* pTarget, const QList<QUrl>& urls) {
     QMimeData data;
     data.setUrls(urls);
@@ -62,9 +59,7 @@ inline bool DropUrls(QWidget* pTarget, const QList<QUrl>& urls) {
 
 using CStep = std::function<void(QDialog&)>;
 
-// Runs each step on the next dialog or message box that comes up modal (the wait dialog aside).
-// The steps are queued, so that the poll goes on while a step waits in a nested dialog that the
-// next step handles; a dialog after the last step fails the test and is rejected.
+// Steps for the next modal dialogs (wait dialog aside), queued so a nested one is still served.
 class CModalScript {
 public:
     explicit CModalScript(std::vector<CStep> steps) : m_steps(std::move(steps)) {

@@ -1,18 +1,17 @@
-// The automation object through its dispatch interface (ids, readiness, addressing, guards,
-// dialogs, the editing mutex), then the exported functions beside editors in other processes.
-
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <chrono>
+#include <climits>
+#include <cstring>
 #include <sstream>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "dialogs/DialogProvider.h"
 #include "frame/CtrlFileMgr.h"
-#include "frame/EditStatus.h"
 #include "frame/ErrorTable.h"
 #include "frame/Exports.h"
 #include "manager/ProductFixture.h"
@@ -22,15 +21,12 @@
 #include "platform/File.h"
 #include "platform/MessageBox.h"
 #include "platform/NamedMutex.h"
-#include "platform/Path.h"
 #include "platform/Registry.h"
 #include "resources/StringTable.h"
-#include "support/TestSupport.h"
 
 namespace tq {
 namespace {
 
-// One call through IDispatch, by name, as a script host makes it.
 struct CDispCall {
     HRESULT m_hr = S_OK;
     CVariant m_result;
@@ -52,7 +48,6 @@ public:
     IDispatch* Get() const { return m_p.Get(); }
     void Reset() { m_p.Reset(); }
 
-    // args in declaration order.
     CDispCall Call(const char* pszName, std::vector<CVariant> args = {}) {
         CDispCall call;
         std::u16string name;
@@ -75,20 +70,11 @@ public:
         EXPECT_EQ(call.m_hr, S_OK) << pszName;
         return call.m_result.vt == VT_I4 ? call.m_result.lVal : 0x7FFFFFFF;
     }
-    bool Bool(const char* pszName, std::vector<CVariant> args = {}) {
-        CDispCall call = Call(pszName, std::move(args));
-        EXPECT_EQ(call.m_result.vt, VT_BOOL) << pszName;
-        return call.m_result.boolVal != VARIANT_FALSE;
-    }
     int32_t ErrorCode() { return Long("ErrorCode"); }
-    bool Ready(const char* pszProduct = "Demo") { return Bool("SetProductKey", {Str(pszProduct)}); }
-
-    static CVariant Str(const std::string& s) {
-        CVariant v;
-        BSTR b = nullptr;
-        BstrFromCp932(s, &b);
-        v.AttachBstr(b);
-        return v;
+    bool Ready() {
+        CDispCall call = Call("SetProductKey", {CVariant(std::u16string_view(u"Demo"))});
+        EXPECT_EQ(call.m_result.vt, VT_BOOL);
+        return call.m_result.boolVal != VARIANT_FALSE;
     }
 
 private:
@@ -113,8 +99,7 @@ protected:
         ASSERT_TRUE(m_obj.Ready());
         ASSERT_EQ(m_obj.Long("Load"), 0);
     }
-    // A member's arguments: a mode for Save, none for the unaddressed members, else an address
-    // (DBSetSelected takes a flag after it).
+    // A member's arguments: a mode for Save, none or an address (and DBSetSelected's flag).
     static std::vector<CVariant> Args(const std::string& member, int32_t type = 3, int32_t n = 1) {
         if (member == "Save") {
             return {L(0)};
@@ -156,9 +141,7 @@ TEST_F(CtrlFileMgrTest, MembersKeepTheirDispatchIds) {
     static_cast<IDispatch*>(pv)->Release();
 }
 
-// An editor that starts the moment a released object's mutex is free must find the base
-// control file unheld and the lock file gone (else it would work without the lock file, and its
-// save could not replace the base control file).
+// An editor starting once the mutex is free must find the base file unheld and no lock file.
 TEST_F(CtrlFileMgrTest, AReleasedObjectLetsItsFilesGoBeforeTheMutex) {
     ASSERT_NO_FATAL_FAILURE(Load());
     std::vector<std::string> seen;
@@ -175,9 +158,7 @@ TEST_F(CtrlFileMgrTest, AReleasedObjectLetsItsFilesGoBeforeTheMutex) {
                                               "delete C:\\Ctrl\\base.ctl.lock owned"}));
 }
 
-// Before SetProductKey every member but the getters answers -1008; once loaded, an address
-// out of range answers -1563 for the number and -1565 for the type. (The getters' rules and the
-// readiness after a missing key are the script host's tests.)
+// Unready: -1008 from all but the getters; loaded: a bad number -1563, a bad type -1565.
 TEST_F(CtrlFileMgrTest, UnreadyAndBadlyAddressedCallsGetTheirCodes) {
     for (const char* member :
          {"Status", "Load", "OpenAddAppDialog", "DBIsSelected", "DBSetSelected",
@@ -209,10 +190,7 @@ TEST_F(CtrlFileMgrTest, UnreadyAndBadlyAddressedCallsGetTheirCodes) {
     EXPECT_EQ(m_obj.ErrorCode(), 0);
 }
 
-// The user-application methods need a loaded file and customizing switched on; the product's
-// own databases are refused before anyone is asked. The dialogs are the provider's: the object
-// hands it the model, where the browse settings live and the caption, and passes its answer on
-// (a failure kept as the error code).
+// User-application methods need a load and customizing; product databases are refused unasked.
 TEST_F(CtrlFileMgrTest, GuardsAndTheDialogProvider) {
     struct CRecordingProvider : CDialogProvider {
         int32_t m_lAnswer = 2, m_lIndex = -1;
@@ -268,7 +246,6 @@ TEST_F(CtrlFileMgrTest, GuardsAndTheDialogProvider) {
     EXPECT_EQ(m_box.GetShown().size(), 2u);
 }
 
-// The first Load takes the editing mutex for the object's life, even when it fails.
 TEST_F(CtrlFileMgrTest, TheFirstLoadTakesTheEditingMutexForTheObjectsLife) {
     CObject second;
     ASSERT_TRUE(m_obj.Ready());
@@ -298,9 +275,7 @@ std::string Stamp(const std::string& strPath) {
                      ":" + test::ReadLinuxFile(strPath);
 }
 
-// Another editor in its own process, maybe as another user (who may not open the mutex's lock
-// file, so the files count as locked): it sees the status args[0], and its conversion and Load
-// are refused (going on without the mutex would let two editors rewrite one product).
+// Another editor's process sees status args[0]; its conversion and Load are refused.
 TQ_CHILD_MAIN(OtherEditor) {
     const int32_t lStatus = std::stoi(args.at(0));
     CObject obj;
@@ -311,8 +286,7 @@ TQ_CHILD_MAIN(OtherEditor) {
                : 1;
 }
 
-// A conversion writes only what changed, and nothing while an editor holds the product, which
-// other processes' editors then see as editing (or, as another user, as locked).
+// A conversion writes only what changed, and nothing while an editor holds the product.
 TEST(ExportsTest, ConversionWritesOnlyWhatChangedAndNothingBesideAnEditor) {
     CProductFixture product;
     product.OpenRegistryToAll();
@@ -335,9 +309,7 @@ TEST(ExportsTest, ConversionWritesOnlyWhatChangedAndNothingBesideAnEditor) {
         control = Stamp(product.C("Ctrl/ctrl.ctl"));
         EXPECT_EQ(test::RunChild("OtherEditor", {"1"}), 0);
         if (test::CanDropPrivileges()) {
-            test::CChildOptions other;
-            other.m_bDropPrivileges = true;
-            EXPECT_EQ(test::RunChild("OtherEditor", {"2"}, other), 0);
+            EXPECT_EQ(test::RunChild("OtherEditor", {"2"}, {true, ""}), 0);
         }
         EXPECT_EQ(VXCSTM_BaseInfoToControl(kKeyPath.c_str()), -1043);
         EXPECT_EQ(Stamp(product.C("Ctrl/ctrl.ctl")), control);
@@ -355,6 +327,58 @@ TEST(ExportsTest, ConversionWritesOnlyWhatChangedAndNothingBesideAnEditor) {
     // The key is there, but nothing says where the files are.
     CProductFixture::DeleteValue("Builder", "BaseControlFile");
     EXPECT_EQ(VXCSTM_GetStatus(kKeyPath.c_str()), 4);
+}
+
+// The texts are checked against the message sources; here, what the lookups make of them.
+TEST(ErrorTableTest, GetErrorMessageByKindOfCode) {
+    for (const auto& row : GetErrorTable()) {
+        std::string out;
+        EXPECT_TRUE(GetErrorMessage(row.m_lCode, out)) << row.m_lCode;
+        EXPECT_EQ(out, row.m_pszMessage);
+    }
+    std::string out = "previous";  // the sample query update's own codes have no row
+    EXPECT_FALSE(GetErrorMessage(INT32_MAX, out));
+    EXPECT_EQ(out, "");
+    EXPECT_FALSE(GetErrorMessage(-1034, out));
+    EXPECT_EQ(out, GetDefaultErrorMessage());
+}
+
+// The exported function's buffer protocol: a byte written beyond the size changes a sentinel.
+TEST(ErrorTableTest, GetErrorStringBufferRule) {
+    constexpr char kSentinel = 'X';
+    constexpr int kNull = -1;  // pass a null buffer
+    std::string strEditing;
+    ASSERT_TRUE(GetErrorMessage(-1043, strEditing));
+    const int need = static_cast<int>(strEditing.size()) + 1;
+    // code, size (kNull: a null buffer, size 0), result, buffer afterwards (nullptr: untouched)
+    const std::tuple<int32_t, int, int, const char*> cases[] = {
+        {-1043, kNull, need, nullptr},            // size query: the text and the zero
+        {-1043, need - 1, need, ""},              // too small: an empty string
+        {-1043, need, need, strEditing.c_str()},  // exactly large enough
+        {-1043, 0, need, nullptr},                // a zero-length buffer is never written
+        {-1034, 100, 0, nullptr},
+        {5, 100, 0, ""},
+        {0, 1, 0, ""},
+        {5, 0, 0, nullptr},
+        {5, kNull, 0, nullptr},
+    };
+    for (const auto& [code, nSize, result, content] : cases) {
+        SCOPED_TRACE(testing::Message() << code << " size " << nSize);
+        char buffer[128];
+        std::memset(buffer, kSentinel, sizeof(buffer));
+        const bool bNull = nSize == kNull;
+        const uint32_t size = bNull ? 0 : static_cast<uint32_t>(nSize);
+        EXPECT_EQ(VXCSTM_GetErrorString(code, bNull ? nullptr : buffer, size),
+                  static_cast<uint32_t>(result));
+        size_t written = 0;
+        if (content != nullptr) {
+            EXPECT_EQ(std::string(buffer), content);
+            written = std::strlen(content) + 1;
+        }
+        for (size_t i = written; i < sizeof(buffer); ++i) {
+            ASSERT_EQ(buffer[i], kSentinel) << "byte " << i << " written";
+        }
+    }
 }
 
 }  // namespace

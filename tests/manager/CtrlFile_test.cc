@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "ProductFixture.h"
+#include "manager/ProductRegKey.h"
 #include "platform/File.h"
 #include "platform/MessageBox.h"
 #include "platform/Win32Error.h"
@@ -22,13 +25,11 @@ protected:
         SetMessageBox(nullptr);
         SetFileFaultHook(nullptr);
     }
-    // A loaded object; its model has the databases Fixed1, Sel1, MyApp.
     static void LoadInto(CCtrlFile& file) {
         ASSERT_EQ(file.OpenProductKey(kProductPath), 0);
         ASSERT_EQ(file.Load(), 0);
     }
-    // Saves the base text once, so that a control file exists, then loads m_file. bLoseNextId:
-    // as if the save had died before it stored the next unique id.
+    // Saves once so a control file exists, then loads; bLoseNextId: died before the next id.
     void SaveOnceAndLoad(bool bLoseNextId = false) {
         {
             CCtrlFile first;
@@ -79,10 +80,8 @@ TEST_F(CtrlFileTest, SelectionChangeAsksAndASaveWhileTheBuilderReadsTheControlFi
     EXPECT_EQ(m_file.m_dwModified, 0u);
     EXPECT_EQ(m_file.m_dwStructureChanged, 0u);
     EXPECT_EQ(m_file.GetDatabase(1)->m_dwState, DBSTATE_WAS_DESELECTED | DBSTATE_DESELECTED);
-    // Selected again, while the builder reads the control file with deletion denied. A save
-    // that rewrote the base control file and then could not replace the control file would lose
-    // Sel1's request with the object; it must refuse before writing anything, and keep the
-    // builder out once it has begun.
+    // Selected again while the builder reads the control file: a save that could not replace
+    // it would lose Sel1's request, so it refuses before writing and keeps the builder out.
     ASSERT_EQ(m_file.SetDBSelected(1, 1), 0);
     base = Base();
     const std::string control = Control();
@@ -137,15 +136,13 @@ TEST_F(CtrlFileTest, BuilderPathsAreCarriedOverToDatabasesNotRebuilt) {
 }
 
 TEST_F(CtrlFileTest, RenamedApplicationIsRequestedAndTheSampleQueryFileFollows) {
-    const std::string sample =
-        "%%%MyApp%%%\r\n  %%%  myapp  %%%\nfree text\r\n%%%%%%\r\n%%%Fixed1%%%";
+    const std::string sample = "%%%MyApp%%%\r\n%%%Fixed1%%%";
     test::WriteLinuxFile(C("Ctrl/sample.txt"), sample);
     SaveOnceAndLoad();
     EXPECT_EQ(test::ReadLinuxFile(C("Ctrl/sample.txt")), sample);  // no rename yet: untouched
     ASSERT_EQ(m_file.RenameAppli(2, "New App"), 0);
     ASSERT_EQ(m_file.Save(), 0);
-    EXPECT_EQ(test::ReadLinuxFile(C("Ctrl/sample.txt")),
-              "%%%New App%%%\r\n%%%New App%%%\r\nfree text\r\n%%%%%%\r\n%%%Fixed1%%%\r\n");
+    EXPECT_EQ(test::ReadLinuxFile(C("Ctrl/sample.txt")), "%%%New App%%%\r\n%%%Fixed1%%%\r\n");
     EXPECT_EQ(m_file.GetDatabase(2)->m_docs[0], "C:\\Docs\\my.chm > New App");
     EXPECT_EQ(Requests(), kRequestsNone + "New App='\\0';");
     EXPECT_EQ(m_file.GetDatabase(2)->m_strPrevName, "");
@@ -168,8 +165,7 @@ TEST_F(CtrlFileTest, RemovedGroupKeepsTheUniqueIdsOfTheOthersAndIncompleteIsRefu
     EXPECT_EQ(Requests(), kRequestsNone + "Empty='\\0';");
 }
 
-// Loads the product ("load") or opens the base control file for writing ("write"), writes the
-// file args[1] and holds on until killed.
+// "load" loads the product, "write" opens the base file for writing; then holds until killed.
 TQ_CHILD_MAIN(Hold) {
     CCtrlFile file;
     CFile base;
@@ -230,6 +226,30 @@ TEST_F(CtrlFileTest, BaseControlFileHeldForWritingByAnotherProcessCannotBeLoaded
     kill(holder, SIGKILL);
     test::WaitChild(holder);
     EXPECT_EQ(m_file.Load(), 0);
+}
+
+TEST(ProductRegKeyTest, OpenKeepsThePathWithOneTrailingBackslash) {
+    test::CProductFixture product;
+    CProductRegKey key;
+    ASSERT_EQ(key.Open(kProductPath), 0);
+    EXPECT_FALSE(key.IsCustomizeEnabled());  // no value
+    EXPECT_EQ(key.SetDWORD("USER\\AddTarget", "Customize", 2), 0);
+    EXPECT_TRUE(key.IsCustomizeEnabled());
+    EXPECT_EQ(key.Open(kProductPath + "\\"), 0);
+    EXPECT_EQ(key.GetPath(), kProductPath + "\\");
+    // "表" ends in the byte 0x5C; it is a character of the name, not a separator.
+    product.SetString("\x95\x5C", "x", "");
+    EXPECT_EQ(key.Open(kProductPath + "\\\x95\x5C"), 0);
+    EXPECT_EQ(key.GetPath(), kProductPath + "\\\x95\x5C\\");
+    // A failed open forgets the key it had, and then every operation answers "not found".
+    EXPECT_EQ(key.Open(kProductPath + "X"), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(key.GetPath(), "");
+    uint32_t value = 7;
+    EXPECT_EQ(key.GetDWORD("", "x", value), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(key.SetString("Path", "x", "y"), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(value, 7u);
+    CRegKey root;  // nothing was created at the root either
+    EXPECT_EQ(root.Open(HKEY_LOCAL_MACHINE, "Path", KEY_READ), ERROR_FILE_NOT_FOUND);
 }
 
 }  // namespace

@@ -1,6 +1,4 @@
-// A product installed in a private prefix: the registry values under the product key, the data
-// and control folders on drive C:, and a base control file with one database of each type.
-// Shared by the control-file object's and the application operations' tests.
+// A product in a private prefix: its registry values, folders on C: and a base control file.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -51,7 +49,6 @@ public:
         WriteLinuxFile(C("Ctrl/base.ctl"), kBaseText);
     }
 
-    // A Linux path on drive C:.
     std::string C(const std::string& rel) const { return m_prefix.Path("drives/c/" + rel); }
     std::string Base() const { return ReadLinuxFile(C("Ctrl/base.ctl")); }
     std::string Control() const { return ReadLinuxFile(C("Ctrl/ctrl.ctl")); }

@@ -1,19 +1,12 @@
-// A saver killed with SIGKILL at any moment leaves both control files whole, each holding the
-// state of one complete save, the builder's requests covering what its control file holds, and
-// nothing that stops the next save; the next editor finds the sample query file and the groups'
-// unique ids as they were saved.
+// A saver killed at any moment leaves both control files whole, each in one save's state, requests
+// covering them, nothing in the next save's way, the sample query file and group ids as saved.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <array>
 #include <chrono>
-#include <cstdint>
-#include <functional>
-#include <map>
 #include <random>
 
 #include "ReliabilityFixture.h"
@@ -24,12 +17,10 @@ namespace {
 using test::kAppGroup;
 using test::kProductPath;
 
-// The top-level group ahead of the application group: an application filed below it moves the
-// numbers of the application group and of every user application's own group.
+// Ahead of the application group: an application filed below it renumbers the groups after it.
 const std::string kManuals = "Manuals";
 
-// A sanitized saver takes several times longer to start, and the start is most of the cost of
-// a kill; its short run is there for memory errors, not for the count.
+// A sanitized saver starts several times slower; its short run is for memory errors, not count.
 #if defined(__SANITIZE_ADDRESS__)
 constexpr int kShortKills = 40;
 #else
@@ -40,9 +31,7 @@ std::string Numbered(const char* pszWord, int n) {
     return pszWord + std::to_string(n);
 }
 
-// Save k takes state k-1 to k: the first user application becomes "Run k" (a file tells its
-// state), and one more change in a cycle of four changes the requests: toggle "Sel1", add
-// "Extra k" under the manuals (renumbering the groups), remove it, rename the own group.
+// Save k: "Run k" (its state), then in turn: toggle "Sel1", add "Extra k", remove it, rename.
 int32_t ApplyChange(CCtrlFile& file, int k) {
     int32_t r = file.RenameAppli(2, Numbered("Run ", k));
     const auto last = static_cast<int32_t>(file.GetDBCount()) - 1;
@@ -64,8 +53,7 @@ int32_t ApplyChange(CCtrlFile& file, int k) {
     }
 }
 
-// The state a file holds: the number after "Run " of the first user application (0 for the
-// product as installed), -1 for anything else.
+// The state a file holds: k after save k, from the user application's name; -1 for none.
 int StateOf(const CCtrlModel& model) {
     for (const auto& pDb : model.m_databases) {
         const std::string_view name = pDb->m_strPublicName;
@@ -76,8 +64,7 @@ int StateOf(const CCtrlModel& model) {
     return -1;
 }
 
-// What differs between a file and state n ("" when nothing does). The control file leaves the
-// deselected "Sel1" out.
+// What differs from state n ("" when nothing); the control file leaves a deselected "Sel1" out.
 std::string CompareWithState(const CCtrlModel& model, int n, bool bFullForm) {
     const bool bSelOff = (n / 4) % 2 == 1;
     std::vector<std::string> expected = {"Fixed One"};
@@ -88,10 +75,9 @@ std::string CompareWithState(const CCtrlModel& model, int n, bool bFullForm) {
     if (n % 4 == 1) {
         expected.push_back(Numbered("Extra ", n));
     }
-    std::vector<std::string> names;
-    for (const auto& pDb : model.m_databases) {
-        names.emplace_back(pDb->m_strPublicName);
-    }
+    std::vector<std::string> names(model.m_databases.size());
+    std::transform(model.m_databases.begin(), model.m_databases.end(), names.begin(),
+                   [](const auto& pDb) { return std::string(pDb->m_strPublicName); });
     if (names != expected) {
         return "databases of state " + std::to_string(n) + " differ";
     }
@@ -106,12 +92,6 @@ std::string CompareWithState(const CCtrlModel& model, int n, bool bFullForm) {
     return "";
 }
 
-// The unique ids of the groups that live through the whole campaign: the manuals, the
-// application group and the user application's own group (renamed, never replaced).
-using CLastingIds = std::array<uint32_t, 3>;
-
-using UniqueIdOf = std::function<uint32_t(const CCtrlGroup&)>;
-
 // The ids as the registry keeps them for the numbers of the groups.
 uint32_t SavedUniqueId(const CCtrlGroup& group) {
     CRegKey key;
@@ -122,9 +102,9 @@ uint32_t SavedUniqueId(const CCtrlGroup& group) {
     return value;
 }
 
-// Every group's id by what the group is: each lasting group its own, any other one of its own.
-// Fills ids instead when they are still 0. "" when all are right.
-std::string FindWrongGroupId(const CCtrlModel& model, CLastingIds& ids, const UniqueIdOf& idOf) {
+// The lasting groups keep their ids (filled while 0), others get new ones; "" when all right.
+std::string FindWrongGroupId(const CCtrlModel& model, std::array<uint32_t, 3>& ids,
+                             const auto& idOf) {
     const CCtrlGroup* pOwn = nullptr;
     for (const auto& pDb : model.m_databases) {
         if (!pDb->m_groups.empty() &&
@@ -154,18 +134,19 @@ std::string FindWrongGroupId(const CCtrlModel& model, CLastingIds& ids, const Un
     return wrong;
 }
 
-// Loads the product, then changes and saves it args[0] times or until killed. While a save
-// runs, the first byte of the file args[1] (a Linux path) is 1.
+// The phase byte the saver and the test share (a Linux path); null when it cannot be mapped.
+volatile char* MapPhase(const std::string& strPath) {
+    const int fd = open(strPath.c_str(), O_RDWR);
+    void* p = fd >= 0 ? mmap(nullptr, 1, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0) : MAP_FAILED;
+    close(fd);  // the mapping keeps the file (none to close when fd is -1)
+    return p == MAP_FAILED ? nullptr : static_cast<volatile char*>(p);
+}
+
+// Changes and saves the product args[0] times or until killed; phase byte (args[1]) 1 in a save.
 TQ_CHILD_MAIN(SaveLoop) {
-    volatile char* pPhase = nullptr;
-    if (args.size() > 1) {
-        const int fd = open(args[1].c_str(), O_RDWR);
-        void* p =
-            fd >= 0 ? mmap(nullptr, 1, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0) : MAP_FAILED;
-        pPhase = p == MAP_FAILED ? nullptr : static_cast<volatile char*>(p);
-    }
+    volatile char* pPhase = MapPhase(args[1]);
     CCtrlFile file;
-    if (file.OpenProductKey(kProductPath) != 0 || file.Load() != 0) {
+    if (pPhase == nullptr || file.OpenProductKey(kProductPath) != 0 || file.Load() != 0) {
         return 1;
     }
     int n = StateOf(file);
@@ -173,13 +154,9 @@ TQ_CHILD_MAIN(SaveLoop) {
         if (ApplyChange(file, ++n) != 0) {
             return 2;
         }
-        if (pPhase != nullptr) {
-            *pPhase = 1;
-        }
+        *pPhase = 1;
         const int32_t lResult = file.Save();
-        if (pPhase != nullptr) {
-            *pPhase = 0;
-        }
+        *pPhase = 0;
         if (lResult != 0) {
             return 3;
         }
@@ -189,31 +166,28 @@ TQ_CHILD_MAIN(SaveLoop) {
 
 class CrashTest : public testing::Test, public test::CSavedProduct {
 protected:
-    // Both files on disk, each checked to hold a whole state (nBase, nControl).
-    void ReadBoth(test::CSavedFile& base, test::CSavedFile& control, int& nBase, int& nControl) {
-        base = test::ReadSavedFile(C("Ctrl/base.ctl"), test::kBasePath, true);
-        control = test::ReadSavedFile(C("Ctrl/ctrl.ctl"), test::kControlPath, false);
-        ASSERT_TRUE(base.IsWhole()) << base.m_strBytes;
-        ASSERT_TRUE(control.IsWhole()) << control.m_strBytes;
-        nBase = StateOf(*base.m_pModel);
-        nControl = StateOf(*control.m_pModel);
-        ASSERT_EQ(CompareWithState(*base.m_pModel, nBase, true), "");
-        ASSERT_EQ(CompareWithState(*control.m_pModel, nControl, false), "");
+    // Both files, each a whole state (m_nBase, m_nControl) in the bytes it had when first seen.
+    void ReadBoth() {
+        m_base = ReadBase();
+        m_control = ReadCtrl();
+        for (auto [pFile, pState, pSeen] : {std::tuple(&m_base, &m_nBase, &m_seenBase),
+                                            std::tuple(&m_control, &m_nControl, &m_seenControl)}) {
+            ASSERT_TRUE(pFile->IsWhole()) << pFile->m_strBytes;
+            *pState = StateOf(*pFile->m_pModel);
+            ASSERT_EQ(CompareWithState(*pFile->m_pModel, *pState, pFile == &m_base), "");
+            ASSERT_EQ(pSeen->emplace(*pState, pFile->m_strBytes).first->second, pFile->m_strBytes);
+        }
     }
 
-    // The next editor after a kill, in state n, saves with the groups renumbered and again
-    // numbered back. Its load must find the sample query file on the application's name (else
-    // bStale) and every group's id, and the registry the control file's ids after each save.
-    void EditAfterKill(int n, CLastingIds& ids, bool& bStale, bool& bLagging) {
+    // The next editor after a kill saves with the groups renumbered and back (state n).
+    void EditAfterKill(int n) {
         CCtrlFile file;
         ASSERT_EQ(file.OpenProductKey(kProductPath), 0);
         ASSERT_EQ(file.Load(), 0);
-        const std::string sample = Sample();
-        bStale =
-            sample != "%%%" + (n == 0 ? std::string("MyApp") : Numbered("Run ", n)) + "%%%\r\n";
-        bLagging = !FindWrongGroupId(file, ids, [](const CCtrlGroup& g) {
-                        return g.m_dwUniqueId;
-                    }).empty();
+        const std::string name = n == 0 ? std::string("MyApp") : Numbered("Run ", n);
+        m_nStaleSample += Sample() != "%%%" + name + "%%%\r\n" ? 1 : 0;
+        bool bLagging =
+            !FindWrongGroupId(file, m_ids, std::mem_fn(&CCtrlGroup::m_dwUniqueId)).empty();
         const auto index = static_cast<int32_t>(file.GetDBCount());
         ASSERT_EQ(file.AddAppli(DBTYPE_FREE, "Shift"), 0);
         ASSERT_EQ(file.AddDBToGroup(index, "Shift", &kManuals), 0);
@@ -223,102 +197,89 @@ protected:
                 ASSERT_EQ(file.RemoveAppli(index, false), 0);
             }
             ASSERT_EQ(file.Save(), 0);
-            const auto saved = test::ReadSavedFile(C("Ctrl/ctrl.ctl"), test::kControlPath, false);
+            const auto saved = ReadCtrl();
             ASSERT_TRUE(saved.IsWhole());
-            bLagging = bLagging || !FindWrongGroupId(*saved.m_pModel, ids, SavedUniqueId).empty();
+            bLagging = bLagging || !FindWrongGroupId(*saved.m_pModel, m_ids, SavedUniqueId).empty();
         }
+        m_nLagging += bLagging ? 1 : 0;
     }
+
+    test::CSavedFile m_base, m_control;
+    int m_nBase = 0, m_nControl = 0, m_nStaleSample = 0, m_nLagging = 0;
+    std::map<int, std::string> m_seenBase, m_seenControl;  // the bytes of each state
+    std::array<uint32_t, 3> m_ids = {};
 };
 
 TEST_F(CrashTest, KilledSaverLeavesWholeFilesRequestsThatCoverThemAndNothingInTheWay) {
     const int nKills = test::CampaignCount(kShortKills, 1000);
     const std::string phasePath = C("phase");
     test::WriteLinuxFile(phasePath, std::string(1, '\0'));
-    const int fd = open(phasePath.c_str(), O_RDWR);
-    void* pMap = mmap(nullptr, 1, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
-    ASSERT_NE(pMap, MAP_FAILED);
-    volatile char* pPhase = static_cast<volatile char*>(pMap);
+    volatile char* pPhase = MapPhase(phasePath);
+    ASSERT_NE(pPhase, nullptr);
 
-    // The kills fall from the end of the child's start to a few saves later, however fast this
-    // build is; the middle of three runs counts, so one held-up (or lucky) run sets nothing.
-    const auto medianRunUs = [](const char* pszSaves) {
-        std::vector<int64_t> times;
-        for (int i = 0; i < 3; ++i) {
+    // The kills fall from the child's start to a few saves later; the median of three runs counts.
+    const auto medianRunUs = [&phasePath](const char* pszSaves) {
+        std::array<int64_t, 3> times;
+        for (int64_t& t : times) {
             const auto t0 = std::chrono::steady_clock::now();
-            EXPECT_EQ(test::RunChild("SaveLoop", {pszSaves}), 0);
-            times.push_back(std::chrono::duration_cast<std::chrono::microseconds>(
-                                std::chrono::steady_clock::now() - t0)
-                                .count());
+            EXPECT_EQ(test::RunChild("SaveLoop", {pszSaves, phasePath}), 0);
+            t = (std::chrono::steady_clock::now() - t0) / std::chrono::microseconds(1);
         }
         std::sort(times.begin(), times.end());
         return times[1];
     };
-    const int64_t one = medianRunUs("1");
-    const int64_t five = medianRunUs("5");
+    const int64_t one = medianRunUs("1"), five = medianRunUs("5");
     ASSERT_FALSE(HasFailure());
     const int64_t save = std::max<int64_t>((five - one) / 4, 1000);
     const int64_t start = std::max<int64_t>(one - save, 0);
     std::mt19937 random(20261206);
     std::uniform_int_distribution<int64_t> delayUs(start * 3 / 4, start + 3 * save);
 
-    test::CSavedFile base, control;
-    int nBase = 0, nControl = 0;
-    ReadBoth(base, control, nBase, nControl);
+    ASSERT_NO_FATAL_FAILURE(ReadBoth());
     test::CBuilderView builder;
-    builder.Build(*control.m_pModel);
-    std::map<int, std::string> seenBase;  // the bytes of each state, as first seen
-    std::map<int, std::string> seenControl;
-    int inSave = 0, baseOld = 0, baseNew = 0, between = 0, staleSample = 0, lagging = 0;
-    CLastingIds ids = {};
-    ASSERT_EQ(FindWrongGroupId(*control.m_pModel, ids, SavedUniqueId), "");
+    builder.Build(*m_control.m_pModel);
+    int inSave = 0, baseOld = 0, baseNew = 0, between = 0;
+    ASSERT_EQ(FindWrongGroupId(*m_control.m_pModel, m_ids, SavedUniqueId), "");
     for (int i = 0; i < nKills; ++i) {
-        const int lastBase = nBase, lastControl = nControl;
+        const int lastBase = m_nBase, lastControl = m_nControl;
         *pPhase = 0;
         const pid_t child = test::StartChild("SaveLoop", {"1000000", phasePath});
         usleep(static_cast<useconds_t>(delayUs(random)));
         kill(child, SIGKILL);
         ASSERT_EQ(test::WaitChild(child), 128 + SIGKILL) << "kill " << i;
         inSave += *pPhase;
-        ReadBoth(base, control, nBase, nControl);
-        // No file goes back, and the control file never runs ahead of the base control file,
-        // which a save writes first. A state seen again is the same bytes.
-        ASSERT_GE(nBase, lastBase) << "kill " << i;
-        ASSERT_GE(nControl, lastControl) << "kill " << i;
-        ASSERT_LE(nControl, nBase) << "kill " << i;
-        ASSERT_EQ(seenBase.emplace(nBase, base.m_strBytes).first->second, base.m_strBytes);
-        ASSERT_EQ(seenControl.emplace(nControl, control.m_strBytes).first->second,
-                  control.m_strBytes);
-        ASSERT_EQ(builder.FindMissedRequest(*control.m_pModel), "") << "kill " << i;
-        builder.Build(*control.m_pModel);
-        bool bStale = false, bLagging = false;
-        ASSERT_NO_FATAL_FAILURE(EditAfterKill(nBase, ids, bStale, bLagging)) << "kill " << i;
-        staleSample += bStale ? 1 : 0;
-        lagging += bLagging ? 1 : 0;
-        baseOld += nBase == lastBase ? 1 : 0;
-        baseNew += nBase > lastBase ? 1 : 0;
-        between += nControl < nBase ? 1 : 0;
+        ASSERT_NO_FATAL_FAILURE(ReadBoth()) << "kill " << i;
+        // No file goes back, nor the control file ahead of the base control file (written first).
+        ASSERT_GE(m_nBase, lastBase) << "kill " << i;
+        ASSERT_GE(m_nControl, lastControl) << "kill " << i;
+        ASSERT_LE(m_nControl, m_nBase) << "kill " << i;
+        ASSERT_EQ(builder.FindMissedRequest(*m_control.m_pModel), "") << "kill " << i;
+        builder.Build(*m_control.m_pModel);
+        ASSERT_NO_FATAL_FAILURE(EditAfterKill(m_nBase)) << "kill " << i;
+        baseOld += m_nBase == lastBase ? 1 : 0;
+        baseNew += m_nBase > lastBase ? 1 : 0;
+        between += m_nControl < m_nBase ? 1 : 0;
     }
-    munmap(pMap, 1);
-    close(fd);
+    munmap(const_cast<char*>(pPhase), 1);
     test::PrintCampaignSummary(
         "crash", std::to_string(nKills) + " kills survived, " + std::to_string(inSave) +
                      " inside a save; base control file old " + std::to_string(baseOld) + ", new " +
                      std::to_string(baseNew) + "; control file behind it " +
                      std::to_string(between) + "; sample query file on an old name " +
-                     std::to_string(staleSample) + "; lagging group ids " +
-                     std::to_string(lagging) + "; last state " + std::to_string(nBase));
+                     std::to_string(m_nStaleSample) + "; lagging group ids " +
+                     std::to_string(m_nLagging) + "; last state " + std::to_string(m_nBase));
     EXPECT_GT(inSave, nKills / 4);
-    EXPECT_GT(nBase, nKills / 4);  // saves went on from kill to kill
-    EXPECT_GT(between, 0);         // and some kills fell between the two files
-    EXPECT_EQ(staleSample, 0);
-    EXPECT_EQ(lagging, 0);
+    EXPECT_GT(m_nBase, nKills / 4);  // saves went on from kill to kill
+    EXPECT_GT(between, 0);           // and some kills fell between the two files
+    EXPECT_EQ(m_nStaleSample, 0);
+    EXPECT_EQ(m_nLagging, 0);
     // The next saves bring both files level and the builder hears of everything.
-    ASSERT_EQ(test::RunChild("SaveLoop", {"2"}), 0);
-    const int nBefore = nBase;
-    ReadBoth(base, control, nBase, nControl);
-    EXPECT_EQ(nBase, nBefore + 2);
-    EXPECT_EQ(nControl, nBase);
-    EXPECT_EQ(builder.FindMissedRequest(*control.m_pModel), "");
+    ASSERT_EQ(test::RunChild("SaveLoop", {"2", phasePath}), 0);
+    const int nBefore = m_nBase;
+    ASSERT_NO_FATAL_FAILURE(ReadBoth());
+    EXPECT_EQ(m_nBase, nBefore + 2);
+    EXPECT_EQ(m_nControl, m_nBase);
+    EXPECT_EQ(builder.FindMissedRequest(*m_control.m_pModel), "");
 }
 
 }  // namespace

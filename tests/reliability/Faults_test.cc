@@ -1,12 +1,6 @@
-// Every file and registry operation of a save, made to fail in turn: the save gives the code of
-// the step that failed, leaves both control files whole with their old or new content, the
-// builder's requests cover the control file on disk, and the next save puts everything right.
+// Each step of a save failing in turn: the step's code, both control files whole (old or new),
+// requests covering them, and the next save (or the next editor's) puts everything right.
 #include <gtest/gtest.h>
-
-#include <algorithm>
-#include <array>
-#include <functional>
-#include <map>
 
 #include "ReliabilityFixture.h"
 #include "platform/Win32Error.h"
@@ -18,11 +12,11 @@ namespace {
 using test::kBasePath;
 using test::kControlPath;
 
-// One operation of a save as the fault hooks see it.
+// One operation of a save as the fault hooks see it (no path for the registry).
 struct CStep {
     bool m_bRegistry = false;
-    std::string m_strOp;
-    std::string m_strPath;  // the file or folder; empty for the registry
+    std::string m_strOp, m_strPath;
+    bool operator==(const CStep&) const = default;
 };
 
 // Records the file and registry operations in order and makes the one at nFailAt fail.
@@ -55,34 +49,25 @@ std::vector<int32_t> ErrorsFor(const CStep& step) {
     } else if (step.m_strOp == "delete" || step.m_strOp == "rename") {
         errors = {ERROR_ACCESS_DENIED, ERROR_SHARING_VIOLATION};
     }
-    errors.resize(test::IsFullLength() ? errors.size() : 1);
+    errors.resize(test::CampaignCount(1, static_cast<int>(errors.size())));
     return errors;
 }
 
-// The first step of a save that is this operation on this file.
-size_t FindStep(const std::vector<CStep>& steps, bool bRegistry, const char* pszOp,
-                const std::string& strPath) {
-    return std::find_if(steps.begin(), steps.end(),
-                        [&](const CStep& s) {
-                            return s.m_bRegistry == bRegistry && s.m_strOp == pszOp &&
-                                   s.m_strPath == strPath;
-                        }) -
-           steps.begin();
+// Where a save first makes this step.
+size_t FindStep(const std::vector<CStep>& steps, const CStep& step) {
+    return std::find(steps.begin(), steps.end(), step) - steps.begin();
 }
 
 // The code a save gives when step k fails.
 int32_t ExpectedCode(const std::vector<CStep>& steps, size_t k) {
     const CStep& step = steps[k];
     // The file the step works for: its own, or (folder flush, registry) the last one before it.
-    std::string file;
-    for (size_t i = k + 1; i-- > 0 && file.empty();) {
-        if (!steps[i].m_bRegistry && !steps[i].m_strPath.ends_with('\\')) {
-            file = steps[i].m_strPath;
-        }
-    }
+    const auto it = std::find_if(steps.rend() - k - 1, steps.rend(), [](const CStep& s) {
+        return !s.m_bRegistry && !s.m_strPath.ends_with('\\');
+    });
+    const std::string file = it == steps.rend() ? "" : it->m_strPath;
     if (file.empty() || file.starts_with("C:\\Data\\")) {
-        // The probe of CanWriteData: a failed open or registry step means no write access; once
-        // its file was made, the rest is clearing up and cannot fail the save.
+        // CanWriteData's probe: fails on open or registry steps; its clearing up cannot fail.
         return step.m_bRegistry || step.m_strOp == "open" ? TQE_NO_WRITE_PERMISSION : TQ_OK;
     }
     if (step.m_bRegistry) {
@@ -92,9 +77,8 @@ int32_t ExpectedCode(const std::vector<CStep>& steps, size_t k) {
         return file.ends_with(".NEW") ? TQE_SAMPLE_QUERY_NEW : TQE_SAMPLE_QUERY_OPEN;
     }
     if (file == kControlPath) {
-        // Taken before the base control file is written, so that a builder reading it stops
-        // the save before anything changes; afterwards, read for the comparison.
-        const bool bBeforeBase = FindStep(steps, false, "open", kBasePath + ".NEW") > k;
+        // Taken before the base is written so that a builder's read stops the save unchanged.
+        const bool bBeforeBase = FindStep(steps, {false, "open", kBasePath + ".NEW"}) > k;
         return step.m_strOp == "open" && bBeforeBase ? TQE_BASE_UPDATE : TQE_BASE_OPEN;
     }
     if (file == kBasePath && step.m_strOp == "open") {
@@ -105,25 +89,21 @@ int32_t ExpectedCode(const std::vector<CStep>& steps, size_t k) {
 
 const char* const kContentNames[] = {"old", "new", "neither"};
 
-// The steps of the save without faults, and what it leaves.
-void RecordSave(const test::CSaveCase& saveCase, std::vector<CStep>& steps,
-                test::CProductState& reference) {
-    test::CChangedProduct product(saveCase);
-    CFaultPlan plan(-1, 0);
-    ASSERT_EQ(product.m_pFile->Save(), 0) << saveCase.first;
-    steps = plan.m_steps;
-    reference = test::StateOf(product);
-    ASSERT_NE(reference[0], product.m_old[0]);
-}
-
 TEST(FaultsTest, EveryFailingStepOfASaveGivesItsCodeAndLeavesOldOrNewFiles) {
     std::string summary;
     int nSteps = 0, nFaults = 0;
     std::map<std::string, int> outcomes;  // "code base ... control ..." -> how often
     for (const test::CSaveCase& saveCase : test::kSaveCases) {
-        std::vector<CStep> steps;
+        std::vector<CStep> steps;  // the steps of the save without faults, and what it leaves
         test::CProductState reference;
-        ASSERT_NO_FATAL_FAILURE(RecordSave(saveCase, steps, reference));
+        {
+            test::CChangedProduct product(saveCase);
+            CFaultPlan plan(-1, 0);
+            ASSERT_EQ(product.m_pFile->Save(), 0) << saveCase.first;
+            steps = plan.m_steps;
+            reference = test::StateOf(product);
+            ASSERT_NE(reference[0], product.m_old[0]);
+        }
         summary += std::string(summary.empty() ? "" : ", ") + saveCase.first + " " +
                    std::to_string(steps.size()) + " steps";
         nSteps += static_cast<int>(steps.size());
@@ -133,33 +113,27 @@ TEST(FaultsTest, EveryFailingStepOfASaveGivesItsCodeAndLeavesOldOrNewFiles) {
                              (steps[k].m_bRegistry ? "reg " : "") + steps[k].m_strOp + " " +
                              steps[k].m_strPath + " error " + std::to_string(error));
                 test::CChangedProduct product(saveCase);
-                int32_t lResult = 0;
-                {
-                    CFaultPlan plan(static_cast<int>(k), error);
-                    lResult = product.m_pFile->Save();
-                    // The same road as the save without faults (temporary names aside) up to k.
-                    ASSERT_GT(plan.m_steps.size(), k);
-                    const CStep& taken = plan.m_steps[k];
-                    ASSERT_EQ(taken.m_strOp, steps[k].m_strOp);
-                    ASSERT_EQ(taken.m_strPath.substr(0, 8), steps[k].m_strPath.substr(0, 8));
-                    ASSERT_TRUE(taken.m_strPath.ends_with(".tmp") ||
-                                taken.m_strPath == steps[k].m_strPath);
-                }
+                auto plan = std::make_unique<CFaultPlan>(static_cast<int>(k), error);
+                const int32_t lResult = product.m_pFile->Save();
+                const std::vector<CStep> taken = std::exchange(plan, nullptr)->m_steps;
+                // The same road as the save without faults (temporary names aside) up to k.
+                ASSERT_GT(taken.size(), k);
+                ASSERT_EQ(taken[k].m_strOp, steps[k].m_strOp);
+                ASSERT_EQ(taken[k].m_strPath.substr(0, 8), steps[k].m_strPath.substr(0, 8));
+                ASSERT_TRUE(taken[k].m_strPath.ends_with(".tmp") ||
+                            taken[k].m_strPath == steps[k].m_strPath);
                 ++nFaults;
                 EXPECT_EQ(lResult, ExpectedCode(steps, k));
-                const auto base = test::ReadSavedFile(product.C("Ctrl/base.ctl"), kBasePath, true);
-                const auto control =
-                    test::ReadSavedFile(product.C("Ctrl/ctrl.ctl"), kControlPath, false);
+                const auto base = product.ReadBase(), control = product.ReadCtrl();
                 ASSERT_TRUE(base.IsWhole());
                 ASSERT_TRUE(control.IsWhole());
-                const auto baseIs =
-                    test::WhichContent(base.m_strBytes, product.m_old[0], reference[0]);
-                const auto controlIs =
-                    test::WhichContent(control.m_strBytes, product.m_old[1], reference[1]);
+                const auto is = [&](int i, const std::string& bytes) {
+                    return test::WhichContent(bytes, product.m_old[i], reference[i]);
+                };
+                const auto baseIs = is(0, base.m_strBytes), controlIs = is(1, control.m_strBytes);
                 EXPECT_NE(baseIs, test::EContent::kNeither);
                 EXPECT_NE(controlIs, test::EContent::kNeither);
-                EXPECT_NE(test::WhichContent(product.Sample(), product.m_old[2], reference[2]),
-                          test::EContent::kNeither);
+                EXPECT_NE(is(2, product.Sample()), test::EContent::kNeither);
                 EXPECT_EQ(product.m_builder.FindMissedRequest(*control.m_pModel), "");
                 ++outcomes[std::to_string(lResult) + " base " +
                            kContentNames[static_cast<int>(baseIs)] + " control " +
@@ -169,27 +143,10 @@ TEST(FaultsTest, EveryFailingStepOfASaveGivesItsCodeAndLeavesOldOrNewFiles) {
                 EXPECT_EQ(test::StateOf(product), reference);
             }
         }
-    }
-    summary += " (" + std::to_string(nSteps) + " in all); " + std::to_string(nFaults) +
-               " faults injected; outcomes:";
-    for (const auto& [outcome, n] : outcomes) {
-        summary += " [" + outcome + "] " + std::to_string(n);
-    }
-    test::PrintCampaignSummary("faults", summary);
-}
-
-// An editor whose save stopped after the base control file (taking it up again after its
-// replacement), or after the builder's file (at the group ids), and that then went
-// away: the next editor loads the new base control file with nothing marked. Its save brings
-// the builder's file level and still tells the builder everything that changed.
-TEST(FaultsTest, SaveCutShortIsCompletedByTheNextEditor) {
-    for (const test::CSaveCase& saveCase : test::kSaveCases) {
-        std::vector<CStep> steps;
-        test::CProductState reference;
-        ASSERT_NO_FATAL_FAILURE(RecordSave(saveCase, steps, reference));
-        for (size_t k :
-             {FindStep(steps, false, "open", kBasePath), FindStep(steps, true, "delete-key", "")}) {
-            SCOPED_TRACE(std::string(saveCase.first) + " step " + std::to_string(k));
+        // A save cut short at the base's reopening or the group ids: the next editor completes it.
+        for (size_t k : {FindStep(steps, {false, "open", kBasePath}),
+                         FindStep(steps, {true, "delete-key", ""})}) {
+            SCOPED_TRACE(std::string(saveCase.first) + " cut short at step " + std::to_string(k));
             ASSERT_LT(k, steps.size());
             test::CChangedProduct product(saveCase);
             {
@@ -202,9 +159,15 @@ TEST(FaultsTest, SaveCutShortIsCompletedByTheNextEditor) {
             ASSERT_EQ(next.Load(), 0);
             EXPECT_EQ(next.Save(), 0);
             EXPECT_EQ(product.Control(), reference[1]);
-            EXPECT_EQ(product.MissedRequest(), "");
+            EXPECT_EQ(product.m_builder.FindMissedRequest(*product.ReadCtrl().m_pModel), "");
         }
     }
+    summary += " (" + std::to_string(nSteps) + " in all); " + std::to_string(nFaults) +
+               " faults injected; outcomes:";
+    for (const auto& [outcome, n] : outcomes) {
+        summary += " [" + outcome + "] " + std::to_string(n);
+    }
+    test::PrintCampaignSummary("faults", summary);
 }
 
 }  // namespace

@@ -18,7 +18,6 @@
 
 namespace tq::test {
 
-// One step of a save on the disk.
 struct CDiskOp {
     enum EKind { kCreate, kWrite, kTruncate, kSyncFile, kSyncFolder, kRename, kUnlink, kMkdir };
     EKind m_kind;
@@ -92,65 +91,49 @@ private:
         return Done(rc, bFolder ? CDiskOp::kSyncFolder : CDiskOp::kSyncFile, path);
     }
 
-    // The registry's files: every file of the default VFS wrapped, its writes, truncations and
-    // syncs recorded. The registry keeps its log, so it deletes no file.
-    struct CTapFile {
-        sqlite3_file m_base;
-        const char* m_pszPath;  // SQLite keeps it until the file closes
-        sqlite3_file* Real() { return reinterpret_cast<sqlite3_file*>(this + 1); }
-    };
-    static sqlite3_file* Real(sqlite3_file* f) { return reinterpret_cast<CTapFile*>(f)->Real(); }
-    static const char* PathOf(sqlite3_file* f) { return reinterpret_cast<CTapFile*>(f)->m_pszPath; }
+    // Each kind of registry file keeps its own methods but for the three that change the disk
+    // (the registry keeps its log, so it deletes no file).
+    static inline std::map<const sqlite3_io_methods*, sqlite3_io_methods> s_tapped;  // real's ->
+    static inline std::map<const sqlite3_file*, std::string> s_paths;                // open files
+    static const sqlite3_io_methods& Real(sqlite3_file* f) {
+        const auto it = std::find_if(s_tapped.begin(), s_tapped.end(),
+                                     [f](const auto& tap) { return &tap.second == f->pMethods; });
+        return *it->first;
+    }
     static sqlite3_vfs* TapVfs() {
         static sqlite3_vfs* s_pReal = sqlite3_vfs_find(nullptr);
         static sqlite3_vfs s_vfs = [] {
             sqlite3_vfs vfs = *s_pReal;
             vfs.zName = "tq-power-loss";
-            vfs.szOsFile = static_cast<int>(sizeof(CTapFile)) + s_pReal->szOsFile;
-            vfs.xOpen = [](sqlite3_vfs*, const char* name, sqlite3_file* f, int flags, int* out) {
-                auto* tap = reinterpret_cast<CTapFile*>(f);
+            vfs.xOpen = [](sqlite3_vfs*, const char* name, sqlite3_file* pFile, int nFlags,
+                           int* out) {
                 const bool bNew = name != nullptr && access(name, F_OK) != 0;
-                const int rc = s_pReal->xOpen(s_pReal, name, tap->Real(), flags, out);
-                tap->m_pszPath = name != nullptr ? name : "";
-                tap->m_base.pMethods = tap->Real()->pMethods != nullptr ? Methods() : nullptr;
-                if (bNew && tap->m_base.pMethods != nullptr) {
-                    Add(CDiskOp::kCreate, name);
+                const int rc = s_pReal->xOpen(s_pReal, name, pFile, nFlags, out);
+                if (pFile->pMethods == nullptr) {
+                    return rc;
                 }
-                return rc;
+                sqlite3_io_methods& tapped =
+                    s_tapped.try_emplace(pFile->pMethods, *pFile->pMethods).first->second;
+                tapped.xWrite = [](sqlite3_file* f, const void* p, int n, sqlite3_int64 at) {
+                    Add(CDiskOp::kWrite, s_paths[f], "", at,
+                        std::string(static_cast<const char*>(p), n));
+                    return Real(f).xWrite(f, p, n, at);
+                };
+                tapped.xTruncate = [](sqlite3_file* f, sqlite3_int64 n) {
+                    return Add(CDiskOp::kTruncate, s_paths[f], "", n), Real(f).xTruncate(f, n);
+                };
+                tapped.xSync = [](sqlite3_file* f, int flags) {
+                    const int synced = Real(f).xSync(f, flags);
+                    return synced == SQLITE_OK ? (Add(CDiskOp::kSyncFile, s_paths[f]), 0) : synced;
+                };
+                pFile->pMethods = &tapped;
+                s_paths[pFile] = name != nullptr ? name : "";
+                return bNew ? (Add(CDiskOp::kCreate, name), rc) : rc;
             };
             return vfs;
         }();
         return &s_vfs;
     }
-    // Every method passes the call on to the real file; the three that change the disk record.
-#define TQ_PASS(m) \
-    methods.m = [](sqlite3_file* f, auto... a) { return Real(f)->pMethods->m(Real(f), a...); }
-    static const sqlite3_io_methods* Methods() {
-        static const sqlite3_io_methods s_methods = [] {
-            sqlite3_io_methods methods{};
-            methods.iVersion = 3;
-            TQ_PASS(xClose), TQ_PASS(xRead), TQ_PASS(xFileSize), TQ_PASS(xLock), TQ_PASS(xUnlock);
-            TQ_PASS(xCheckReservedLock), TQ_PASS(xFileControl), TQ_PASS(xSectorSize);
-            TQ_PASS(xDeviceCharacteristics), TQ_PASS(xShmMap), TQ_PASS(xShmLock);
-            TQ_PASS(xShmBarrier), TQ_PASS(xShmUnmap), TQ_PASS(xFetch), TQ_PASS(xUnfetch);
-            methods.xWrite = [](sqlite3_file* f, const void* p, int n, sqlite3_int64 at) {
-                Add(CDiskOp::kWrite, PathOf(f), "", at,
-                    std::string(static_cast<const char*>(p), n));
-                return Real(f)->pMethods->xWrite(Real(f), p, n, at);
-            };
-            methods.xTruncate = [](sqlite3_file* f, sqlite3_int64 n) {
-                Add(CDiskOp::kTruncate, PathOf(f), "", n);
-                return Real(f)->pMethods->xTruncate(Real(f), n);
-            };
-            methods.xSync = [](sqlite3_file* f, int flags) {
-                const int rc = Real(f)->pMethods->xSync(Real(f), flags);
-                return rc == SQLITE_OK ? (Add(CDiskOp::kSyncFile, PathOf(f)), rc) : rc;
-            };
-            return methods;
-        }();
-        return &s_methods;
-    }
-#undef TQ_PASS
 
     CSysCallOverride m_override;
     std::map<int, std::pair<std::string, bool>> m_fds;  // fd -> path, whether a folder
@@ -158,9 +141,8 @@ private:
     static inline CDiskRecorder* s_pActive = nullptr;
 };
 
-// The state a power cut leaves after the first steps of a save, built over a copy of the prefix
-// as it was before the save (all of it on the disk then). Without a random source, everything
-// the model lets go is lost; with one, each choice it allows is drawn.
+// The state a power cut leaves after the first steps of a save, over a copy of the prefix before
+// it. Without a random source all the model lets go is lost; with one, each choice is drawn.
 class CPowerCut {
 public:
     CPowerCut(const std::vector<CDiskOp>& ops, size_t nCut, std::string strRoot,
@@ -171,7 +153,6 @@ public:
         }
     }
 
-    // Writes the state into strOut.
     void Build(const std::string& strOut) {
         namespace fs = std::filesystem;
         fs::copy(m_strBefore, strOut,
@@ -188,10 +169,8 @@ public:
                 WriteLinuxFile(out, Content(m_durable[path]));
             }
         }
-        for (const std::string& folder : m_madeFolders) {
-            if (!m_durableFolders.count(folder)) {
-                fs::remove_all(strOut + folder.substr(m_strRoot.size()));
-            }
+        for (const std::string& folder : m_madeFolders) {  // those not yet in their parent
+            fs::remove_all(strOut + folder.substr(m_strRoot.size()));
         }
     }
 
@@ -251,23 +230,19 @@ private:
                 m_pending[folder].push_back({op.m_kind, "", path});
         }
     }
-    // The folder's changed names reach the disk, in the order they were made (each op's m_strTo
-    // the name made, replaced or removed, m_nAt the file it names).
+    // The folder's changed names reach the disk in order (m_strTo the name, m_nAt its file).
     void Settle(const std::string& folder) {
         for (const CDiskOp& op : m_pending[folder]) {
             m_durable.erase(op.m_strPath);
             m_durable.erase(op.m_strTo);
+            m_madeFolders.erase(op.m_strTo);
             if (op.m_kind == CDiskOp::kCreate || op.m_kind == CDiskOp::kRename) {
                 m_durable[op.m_strTo] = static_cast<int>(op.m_nAt);
-            } else if (op.m_kind == CDiskOp::kMkdir) {
-                m_durableFolders.insert(op.m_strTo);
             }
         }
         m_pending[folder].clear();
     }
-    // What a file holds: its size as synced or as last written, each page as synced, as last
-    // written, or torn (written up to a sector, as synced after it); a page lost past the synced
-    // end reads as zeros.
+    // What a file holds: the synced or last size, each page synced, last written or torn.
     std::string Content(int nInode) {
         const CInode& inode = m_inodes[nInode];
         if (m_pRandom == nullptr || inode.m_durable == inode.m_current) {
@@ -290,7 +265,7 @@ private:
     std::vector<CInode> m_inodes;
     std::map<std::string, int> m_now, m_durable;            // name -> file
     std::map<std::string, std::vector<CDiskOp>> m_pending;  // folder -> names changed since sync
-    std::set<std::string> m_seen, m_madeFolders, m_durableFolders;
+    std::set<std::string> m_seen, m_madeFolders;
 };
 
 }  // namespace tq::test

@@ -1,22 +1,11 @@
-// A power cut at any step of a save (unlike a kill, it takes what the page cache had not written)
-// leaves files that load, each old or new, requests that cover the control file, and nothing the
-// next save cannot put right. The model of the disk: ext4 with its default options (data=ordered,
-// delayed allocation), made stricter where a save must not rely on more:
-// - What a file was given since its last fsync or fdatasync may be lost in whole or in part: the
-//   size is the synced one or the last one, each page (4 KiB) reaches the disk or not on its
-//   own, and a page may be torn at a sector (512 bytes): written up to it, as synced after it.
-//   A page lost past the synced end reads as zeros. (ext4 hides unwritten blocks and flushes a
-//   file replaced by a rename; a save relies on neither.)
-// - A name made, replaced or removed (create, rename, unlink, mkdir) reaches the disk when its
-//   folder is synced. Before that, the journal keeps the folder's changes in the order they
-//   were made up to any point and loses the rest: a rename undone leaves the old file under the
-//   target name and the new one under its temporary name, a creation undone leaves no name, a
-//   folder whose creation is undone is gone with its files. (ext4 also commits the names of
-//   every folder on the fsync of any file; a save relies on the folder's own sync.)
-// - The registry's SQLite files (the database and its write-ahead log) follow the same rules;
-//   their shared-memory index is rebuilt from the log by the first connection after the cut.
-// The prefix before the save counts as on the disk. Each state is built in a copy of it: after
-// every step, the one that loses all it may; then a seeded sample of cuts with every choice drawn.
+// A power cut at any step of a save leaves files that load, each old or new, requests that cover
+// the control file, and nothing the next save cannot put right. The disk is ext4 (data=ordered)
+// made stricter: what a file got since its last sync may be lost in whole or in part (the synced
+// or last size; each 4 KiB page on its own, torn at a 512-byte sector; a lost page past the
+// synced end reads as zeros); a name made, replaced or removed reaches the disk when its folder
+// is synced, until then the folder's changes survive in order up to any point (the registry's
+// SQLite files alike). Each state is built in a copy of the prefix: after every step the one that
+// loses all it may, then a seeded sample of cuts with every choice drawn.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -31,14 +20,23 @@ namespace {
 namespace fs = std::filesystem;
 using test::EContent;
 
-// What is wrong in a state ("" when nothing is): the checks of the other campaigns on the files
-// the cut left, then on what the next editor's load and save leave.
+// What the builder would miss; one that never had a control file rebuilds all on "<REG>".
+std::string FindMissed(const test::CBuilderView& builder, const CCtrlModel& control, bool bNever) {
+    std::set<std::string> names;
+    uint32_t dwReg = 0;
+    test::ReadRequests(names, &dwReg);
+    return bNever && dwReg == 1 ? "" : builder.FindMissedRequest(control);
+}
+
+// What is wrong in the files the cut left and after the next load and save ("" when nothing).
 std::string CheckState(const std::string& dir, const test::CProductState& old,
-                       const test::CProductState& now, const test::CBuilderView& builder) {
+                       const test::CProductState& now, const test::CBuilderView& builder,
+                       bool bFirst) {
     const std::string ctrl = dir + "/drives/c/Ctrl/";
     const auto base = test::ReadSavedFile(ctrl + "base.ctl", test::kBasePath, true);
     const auto control = test::ReadSavedFile(ctrl + "ctrl.ctl", test::kControlPath, false);
-    if (!base.IsWhole() || !control.IsWhole()) {
+    const bool bNoControl = bFirst && !fs::exists(ctrl + "ctrl.ctl");  // as before the first save
+    if (!base.IsWhole() || !(control.IsWhole() || bNoControl)) {
         return base.IsWhole() ? "control file does not load" : "base control file does not load";
     }
     const EContent baseIs = test::WhichContent(base.m_strBytes, old[0], now[0]);
@@ -48,7 +46,8 @@ std::string CheckState(const std::string& dir, const test::CProductState& old,
             EContent::kNeither) {
         return "a control file or the sample query file neither old nor new";
     }
-    if (const std::string missed = builder.FindMissedRequest(*control.m_pModel); !missed.empty()) {
+    if (const std::string missed = bNoControl ? "" : FindMissed(builder, *control.m_pModel, bFirst);
+        !missed.empty()) {
         return "the builder gets " + missed;
     }
     CCtrlFile next;
@@ -56,7 +55,7 @@ std::string CheckState(const std::string& dir, const test::CProductState& old,
         return "the next editor cannot load and save";
     }
     const auto saved = test::ReadSavedFile(ctrl + "ctrl.ctl", test::kControlPath, false);
-    if (const std::string missed = builder.FindMissedRequest(*saved.m_pModel); !missed.empty()) {
+    if (const std::string missed = FindMissed(builder, *saved.m_pModel, bFirst); !missed.empty()) {
         return "after the next save the builder gets " + missed;
     }
     if (test::ReadLinuxFile(ctrl + "sample.txt") != (baseIs == EContent::kNew ? now[2] : old[2])) {
@@ -74,17 +73,22 @@ std::string Describe(const test::CDiskOp& op) {  // "rename ctrl.ctl.NEW"
     return std::string(kKinds[op.m_kind]) + " " + fs::path(op.m_strPath).filename().string();
 }
 
-// Each kind of save; the rename again with a full registry log, which its commits copy; and an
-// application filed under the first group, which renumbers the groups after it.
+// Each kind of save; the rename with a full registry log; renumbered groups; a first save.
 const test::CSaveCase kRenumber = {"renumbering", [](CCtrlFile& f) {
                                        const std::string manuals = "Manuals";
-                                       return f.AddAppli(DBTYPE_FREE, "Added") |
-                                              f.AddDBToGroup(3, "Added", &manuals) |
-                                              f.AddDoc(3, "C:\\Docs\\added.chm");
+                                       return f.AddAppli(DBTYPE_FREE, "Added") != 0 ||
+                                              f.AddDBToGroup(3, "Added", &manuals) != 0 ||
+                                              f.AddDoc(3, "C:\\Docs\\added.chm") != 0;
                                    }};
-const std::pair<const test::CSaveCase*, bool> kRows[] = {
-    {&test::kSaveCases[0], false}, {&test::kSaveCases[1], false}, {&test::kSaveCases[2], false},
-    {&test::kSaveCases[3], false}, {&test::kSaveCases[2], true},  {&kRenumber, false}};
+const test::CSaveCase kFirst = {"first save", [](CCtrlFile&) { return 0; }};
+struct CRow {
+    const test::CSaveCase* m_pCase;
+    bool m_bFullLog = false, m_bFirst = false;
+};
+using test::kSaveCases;
+const CRow kRows[] = {{&kSaveCases[0]},      {&kSaveCases[1]},       {&kSaveCases[2]},
+                      {&kSaveCases[3]},      {&kSaveCases[2], true}, {&kRenumber},
+                      {&kFirst, false, true}};
 
 TEST(PowerLossTest, EveryCutOfASaveLeavesLoadableOldOrNewFilesAndATellingRegistry) {
     test::CDiskRecorder::TapRegistry();  // before any hive connects
@@ -92,9 +96,17 @@ TEST(PowerLossTest, EveryCutOfASaveLeavesLoadableOldOrNewFilesAndATellingRegistr
     const int nDrawn = test::CampaignCount(15, 1700);
     int nBuilt = 0, nLoaded = 0, nSteps = 0;
     std::map<std::string, int> faults;  // what went wrong, where it was first seen -> how often
-    for (const auto& [pCase, bFullLog] : kRows) {
+    for (const auto& [pCase, bFullLog, bFirst] : kRows) {
         test::CChangedProduct product(*pCase);
         const std::string root = product.m_prefix.GetDir();
+        if (bFirst) {  // as installed: no control file, no group ids, a builder that never ran
+            fs::remove(root + "/drives/c/Ctrl/ctrl.ctl");
+            RegDeleteTree(HKEY_LOCAL_MACHINE, test::kProductPath + "\\GroupSet");
+            product.m_builder = {};
+            product.m_pFile = std::make_unique<CCtrlFile>();  // an editor that loads in the save
+            ASSERT_EQ(product.m_pFile->OpenProductKey(test::kProductPath), 0);
+            product.m_old = test::StateOf(product);
+        }
         // A full log: a commit or two short of being copied into the hive file.
         for (int i = 0; bFullLog && fs::file_size(root + "/registry/machine.db-wal") < 996 * 4120;
              ++i) {
@@ -107,6 +119,7 @@ TEST(PowerLossTest, EveryCutOfASaveLeavesLoadableOldOrNewFilesAndATellingRegistr
         std::vector<test::CDiskOp> ops;
         {
             test::CDiskRecorder recorder(root);
+            ASSERT_EQ(bFirst ? product.m_pFile->Load() : 0, 0);  // the load resets the requests
             ASSERT_EQ(product.m_pFile->Save(), 0) << pCase->first;
             ops = recorder.m_ops;
         }
@@ -115,6 +128,9 @@ TEST(PowerLossTest, EveryCutOfASaveLeavesLoadableOldOrNewFilesAndATellingRegistr
                   }));
         nSteps += static_cast<int>(ops.size());
         const test::CProductState now = test::StateOf(product);
+        if (bFirst) {  // no ids before: after a cut, the next save gives those this one gave
+            product.m_old[4] = now[4];
+        }
         std::map<std::string, std::string> first;  // fault -> the first cut that showed it
         for (size_t i = 0; i <= ops.size() + nDrawn; ++i) {
             const bool bDrawn = i > ops.size();
@@ -122,7 +138,8 @@ TEST(PowerLossTest, EveryCutOfASaveLeavesLoadableOldOrNewFilesAndATellingRegistr
             test::CPowerCut(ops, k, root, before, bDrawn ? &random : nullptr).Build(cut);
             ++nBuilt;
             CPrefix::Use(cut);
-            const std::string fault = CheckState(cut, product.m_old, now, product.m_builder);
+            const std::string fault =
+                CheckState(cut, product.m_old, now, product.m_builder, bFirst);
             CPrefix::Use(root);
             fs::remove_all(cut);
             nLoaded += fault.empty() ? 1 : 0;
@@ -134,15 +151,36 @@ TEST(PowerLossTest, EveryCutOfASaveLeavesLoadableOldOrNewFilesAndATellingRegistr
         }
         fs::remove_all(before);
     }
-    std::string summary =
-        std::to_string(nBuilt) + " states built over " + std::to_string(nSteps) +
-        " steps of six saves (four kinds, a full registry log, renumbered groups), " +
-        std::to_string(nLoaded) + " loaded and whole; faults " + std::to_string(nBuilt - nLoaded);
+    std::string summary = std::to_string(nBuilt) + " states built over " + std::to_string(nSteps) +
+                          " steps of seven saves (four kinds, a full log, renumbering, a first " +
+                          "save), " + std::to_string(nLoaded) + " loaded and whole; faults " +
+                          std::to_string(nBuilt - nLoaded);
     for (const auto& [fault, n] : faults) {
         summary += "; [" + fault + "] " + std::to_string(n);
     }
     test::PrintCampaignSummary("power-loss", summary);
     EXPECT_EQ(nLoaded, nBuilt);
+}
+
+// No save makes a folder (a product comes with its own), but the layer undoes one all the same:
+// a folder made and not yet synced into its parent is gone with the files synced into it.
+TEST(PowerLossTest, AFolderNotSyncedIntoItsParentIsGoneWithItsFiles) {
+    test::CProductFixture product;
+    const std::string root = product.m_prefix.GetDir(), made = root + ".cut/drives/c/Ctrl/New";
+    fs::copy(root, root + ".before", fs::copy_options::recursive | fs::copy_options::copy_symlinks);
+    test::CDiskRecorder recorder(root);  // the states are built outside what it records
+    CFile file;
+    ASSERT_TRUE(CreateDirectory("C:\\Ctrl\\New") == 0 &&
+                file.Open("C:\\Ctrl\\New\\f", GENERIC_WRITE, 0, CREATE_ALWAYS) == 0 &&
+                file.Write("x", 1) == 0 && file.Flush() == 0 && file.Close() == 0 &&
+                FlushDirectory("C:\\Ctrl\\New") == 0 && FlushDirectory("C:\\Ctrl") == 0);
+    const std::vector<test::CDiskOp> ops = recorder.m_ops;
+    for (size_t k = 0; k <= ops.size(); ++k) {  // the parent's sync is the last step
+        test::CPowerCut(ops, k, root, root + ".before", nullptr).Build(root + ".cut");
+        EXPECT_EQ(fs::exists(made) + fs::exists(made + "/f"), k == ops.size() ? 2 : 0) << k;
+        fs::remove_all(root + ".cut");
+    }
+    fs::remove_all(root + ".before");
 }
 
 }  // namespace

@@ -2,10 +2,12 @@
 // exist), a control file as it lies on disk, and the index builder's view of the rebuild requests.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <set>
@@ -22,15 +24,10 @@
 
 namespace tq::test {
 
-// The campaigns run short in the ordinary suite and at full length from scripts/reliability.sh
-// (TQ_RELIABILITY_FULL=1). Each prints one summary line starting with "RELIABILITY " for that
-// script to collect.
-inline bool IsFullLength() {
-    const char* psz = std::getenv("TQ_RELIABILITY_FULL");
-    return psz != nullptr && std::string(psz) == "1";
-}
+// Short in the suite, full length (TQ_RELIABILITY_FULL=1) from scripts/reliability.sh.
 inline int CampaignCount(int nShort, int nFull) {
-    return IsFullLength() ? nFull : nShort;
+    const char* psz = std::getenv("TQ_RELIABILITY_FULL");
+    return psz != nullptr && std::string(psz) == "1" ? nFull : nShort;
 }
 inline void PrintCampaignSummary(const std::string& strName, const std::string& strCounts) {
     std::printf("RELIABILITY %s: %s\n", strName.c_str(), strCounts.c_str());
@@ -39,29 +36,24 @@ inline void PrintCampaignSummary(const std::string& strName, const std::string& 
 
 inline const std::string kBasePath = "C:\\Ctrl\\base.ctl";
 inline const std::string kControlPath = "C:\\Ctrl\\ctrl.ctl";
-inline const std::string kSampleText = "%%%MyApp%%%\r\n";
 
 // A control file as it lies on disk: its bytes, and its model when the reader accepts it.
 struct CSavedFile {
     std::string m_strBytes;
     std::unique_ptr<CCtrlModel> m_pModel;  // null when the file does not load
     bool m_bWhole = false;  // the model renders back to the very bytes: nothing torn or mixed
-
     bool IsWhole() const { return m_pModel != nullptr && m_bWhole; }
 };
 
 inline CSavedFile ReadSavedFile(const std::string& strLinuxPath, const std::string& strWinPath,
                                 bool bFullForm) {
-    CSavedFile saved;
-    saved.m_strBytes = ReadLinuxFile(strLinuxPath);
+    CSavedFile saved{ReadLinuxFile(strLinuxPath), nullptr, false};
     auto pModel = std::make_unique<CCtrlModel>();
     CFile file;
-    if (CCtrlReader(*pModel, nullptr).Load(file, strWinPath) != 0) {
-        return saved;
+    if (CCtrlReader(*pModel, nullptr).Load(file, strWinPath) == 0) {
+        saved.m_bWhole = CCtrlWriter(*pModel).Render(bFullForm) == saved.m_strBytes;
+        saved.m_pModel = std::move(pModel);
     }
-    file.Close();
-    saved.m_bWhole = CCtrlWriter(*pModel).Render(bFullForm) == saved.m_strBytes;
-    saved.m_pModel = std::move(pModel);
     return saved;
 }
 
@@ -69,31 +61,28 @@ inline CSavedFile ReadSavedFile(const std::string& strLinuxPath, const std::stri
 class CSavedProduct : public CProductFixture {
 public:
     CSavedProduct() {
-        WriteLinuxFile(C("Ctrl/sample.txt"), kSampleText);
-        WriteLinuxFile(
-            C("Ctrl/base.ctl"),
-            CCtrlWriter(*ReadSavedFile(C("Ctrl/base.ctl"), kBasePath, true).m_pModel).Render(true));
+        WriteLinuxFile(C("Ctrl/sample.txt"), "%%%MyApp%%%\r\n");
+        WriteLinuxFile(C("Ctrl/base.ctl"), CCtrlWriter(*ReadBase().m_pModel).Render(true));
         CCtrlFile file;
         EXPECT_EQ(file.OpenProductKey(kProductPath), 0);
         EXPECT_EQ(file.Load(), 0);
         EXPECT_EQ(file.Save(), 0);
     }
     std::string Sample() const { return ReadLinuxFile(C("Ctrl/sample.txt")); }
+    CSavedFile ReadBase() const { return ReadSavedFile(C("Ctrl/base.ctl"), kBasePath, true); }
+    CSavedFile ReadCtrl() const { return ReadSavedFile(C("Ctrl/ctrl.ctl"), kControlPath, false); }
 };
 
-// Which of two contents a file holds.
 enum class EContent { kOld, kNew, kNeither };
 inline EContent WhichContent(const std::string& bytes, const std::string& strOld,
                              const std::string& strNew) {
     return bytes == strOld ? EContent::kOld : bytes == strNew ? EContent::kNew : EContent::kNeither;
 }
 
-// The names of the builder's requests of a product ("<REG>" among them, its value to pdwReg);
-// answers what stopped the enumeration.
-inline int32_t ReadRequests(const std::string& strProduct, std::set<std::string>& names,
-                            uint32_t* pdwReg = nullptr) {
+// The builder's requests (the value of "<REG>" to pdwReg); answers what ended the enumeration.
+inline int32_t ReadRequests(std::set<std::string>& names, uint32_t* pdwReg = nullptr) {
     CRegKey key;
-    int32_t err = key.Open(HKEY_LOCAL_MACHINE, strProduct + "\\Builder\\Request", KEY_READ);
+    int32_t err = key.Open(HKEY_LOCAL_MACHINE, kProductPath + "\\Builder\\Request", KEY_READ);
     std::string name, data;
     uint32_t type = 0;
     for (uint32_t i = 0; err == 0 && (err = key.EnumValue(i, name, type, data)) == 0; ++i) {
@@ -105,12 +94,9 @@ inline int32_t ReadRequests(const std::string& strProduct, std::set<std::string>
     return err;
 }
 
-// The index builder as the campaigns play it: it builds every database of the control file and
-// takes the requests away. Until it runs again, each database it did not build from the same
-// sources must be requested under "Builder\Request", and one that left the file needs "<REG>".
+// The builder: until it builds again, changed databases need requests, removed ones "<REG>".
 class CBuilderView {
 public:
-    // Builds what the control file says and deletes the requests it has taken.
     void Build(const CCtrlModel& control) {
         m_built.clear();
         for (const auto& pDb : control.m_databases) {
@@ -121,18 +107,15 @@ public:
 
     // What the builder would miss ("" when the requests cover what the control file holds).
     std::string FindMissedRequest(const CCtrlModel& control) const {
-        std::set<std::string> raw, requested;
+        std::set<std::string> raw, requested, names;
         uint32_t dwReg = 0;
-        ReadRequests(kProductPath, raw, &dwReg);
-        for (const std::string& name : raw) {
-            requested.insert(ToLowerCp932(name));
-        }
-        std::set<std::string> names;
+        ReadRequests(raw, &dwReg);
+        std::transform(raw.begin(), raw.end(), std::inserter(requested, requested.end()),
+                       ToLowerCp932);
         for (const auto& pDb : control.m_databases) {
-            const std::string key = ToLowerCp932(pDb->m_strName);
-            names.insert(key);
-            const auto it = m_built.find(key);
-            if ((it == m_built.end() || it->second != Sources(*pDb)) && !requested.count(key)) {
+            const std::string key = *names.insert(ToLowerCp932(pDb->m_strName)).first;
+            if (!requested.count(key) &&
+                (!m_built.count(key) || m_built.at(key) != Sources(*pDb))) {
                 return "no request for " + std::string(pDb->m_strName);
             }
         }
@@ -147,7 +130,7 @@ public:
 private:
     static std::string Sources(const CCtrlDatabase& db) {
         std::string s = std::string(db.m_strPublicName) + "|" + std::string(db.m_strDocListFile);
-        // Appended piece by piece: "|" + a temporary string draws a false -Wrestrict from GCC 12.
+        // Piece by piece: "|" + a temporary draws a false -Wrestrict from GCC 12.
         for (const auto& doc : db.m_docs) {
             s.append("|").append(doc);
         }
@@ -185,15 +168,11 @@ inline CProductState StateOf(const CSavedProduct& product) {
 class CChangedProduct : public CSavedProduct {
 public:
     explicit CChangedProduct(const CSaveCase& saveCase) {
-        m_builder.Build(*ReadSavedFile(C("Ctrl/ctrl.ctl"), kControlPath, false).m_pModel);
+        m_builder.Build(*ReadCtrl().m_pModel);
         m_old = StateOf(*this);
         EXPECT_EQ(m_pFile->OpenProductKey(kProductPath), 0);
         EXPECT_EQ(m_pFile->Load(), 0);
         EXPECT_EQ(saveCase.second(*m_pFile), 0);
-    }
-    std::string MissedRequest() const {
-        return m_builder.FindMissedRequest(
-            *ReadSavedFile(C("Ctrl/ctrl.ctl"), kControlPath, false).m_pModel);
     }
 
     std::unique_ptr<CCtrlFile> m_pFile = std::make_unique<CCtrlFile>();

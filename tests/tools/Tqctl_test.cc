@@ -1,5 +1,4 @@
-// tqctl and tqreg as processes: command lines, exit statuses, printed texts and the files they
-// leave, bad input getting a clear error; the script parser through the fuzz oracle.
+// tqctl and tqreg as processes: exit statuses, printed texts, files left, clear errors.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -12,7 +11,6 @@
 #include "frame/EditStatus.h"
 #include "platform/Cp932.h"
 #include "platform/NamedMutex.h"
-#include "platform/RegFile.h"
 #include "platform/Registry.h"
 #include "platform/Win32Error.h"
 #include "support/TestSupport.h"
@@ -25,25 +23,23 @@ using test::CToolRun;
 using Args = std::vector<std::string>;
 
 const std::string kCancelled = "-1001\t操作をキャンセルしました\n";
-const std::string kRefused = "-1576\tこのデータベースを操作することはできません\n";
-const std::string kNoDisplay = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM";
 
 class TqctlTest : public ::testing::Test {
 protected:
-    CToolRun Tqctl(Args args, const std::string& strInput = "", const std::string& strEnv = "") {
+    CToolRun Tqctl(Args args, const std::string& strInput = "", const std::string& strEnv = "",
+                   const char* pszTool = "tqctl") {
         args.insert(args.begin(), {"--prefix", m_prefix.GetDir()});
-        return test::RunTool("tqctl", args, strInput, strEnv);
+        return test::RunTool(pszTool, args, strInput, strEnv);
     }
     CToolRun Demo(Args args, const std::string& strInput = "") {
         args.insert(args.begin(), {"--product", "Demo"});
-        return Tqctl(args, strInput, kNoDisplay);
+        return Tqctl(args, strInput, "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM");
     }
     struct CStep {
         Args args;
         int exit;
         std::string out;
-        std::string err = "";  // a part of standard error
-        std::string in = "";
+        std::string err = "", in = "";  // a part of standard error; standard input
     };
     // How a step runs: as tqctl with the demo product named (lint and rewrite take no notice).
     virtual CToolRun Run(const Args& args, const std::string& strInput) {
@@ -80,10 +76,9 @@ protected:
 
 TEST_F(TqctlTest, LintAndRewritePrintMessagesAndResults) {
     const std::string hyou = "\x95\x5C";  // "表" in code page 932: its second byte is 0x5C
-    // The warning stands above the OutputLog line, which is not opened at all.
     test::WriteLinuxFile(Work("base.ctl"), "QueryListFile = q\r\nOutputLog = \"" + Work("log.txt") +
                                                "\"\r\n" + "Group1 = G\r\n[" + hyou +
-                                               "]\r\nGroup = 1\r\nDoc = x\r\nFoo = 1\r\n[" + hyou +
+                                               "]\r\nGroup = 1\r\nDoc = x\r\n[" + hyou +
                                                "]\r\nGroup = 1\r\nDoc = y\r\n");
     const std::string good = Work("good.ctl");
     test::WriteLinuxFile(good, "Group1 = G\r\nGroup2 = Unused\r\n[A]\r\nGroup = 1\r\nDoc = x\r\n");
@@ -91,7 +86,6 @@ TEST_F(TqctlTest, LintAndRewritePrintMessagesAndResults) {
     Expect({{{"lint", Work("base.ctl")},
              1,
              "▲警告：処理しませんでした。\"QueryListFile = q\"\n"
-             "▲警告：処理しませんでした。[表] の \"Foo = 1\"\n"
              "■エラー：データベース名 [表] が重複しています\n"
              "-1046\tデータベース名を重複して指定しています\n"},
             {{"lint", good}, 0, "0\t\n"},
@@ -101,13 +95,10 @@ TEST_F(TqctlTest, LintAndRewritePrintMessagesAndResults) {
              1,
              "■エラー：記述が間違っています。\"[A] x\"\n"
              "-1007\tベースコントロールファイルの記述が不適切です\n"}});
-    const std::string head =
-        ":*** Trellisquest ControlFile ***\r\n\r\n:--- Group Information ---\r\n"
-        "Group1 = \"G\"\r\n";
-    const std::string body =
-        "\r\n:--- Database Information ---\r\n[A]\r\nGroup = 1\r\nDoc = \"x\"\r\n\r\n\r\n";
-    EXPECT_EQ(test::ReadLinuxFile(Work("full.ctl")), head + body);
-    EXPECT_EQ(test::ReadLinuxFile(good), head + "Group2 = \"Unused\"\r\n" + body);
+    // The bytes of each form are the writer's to test; here each file got its form (in place too).
+    const std::string full = test::ReadLinuxFile(Work("full.ctl"));
+    EXPECT_TRUE(full.starts_with(":*** Trellisquest") && full.find("Unused") == std::string::npos);
+    EXPECT_NE(test::ReadLinuxFile(good).find("Group2 = \"Unused\"\r\n"), std::string::npos);
     EXPECT_FALSE(test::LinuxFileExists(Work("log.txt")) || test::LinuxFileExists(Work("out.ctl")));
 }
 
@@ -123,39 +114,27 @@ TEST_F(TqctlDemoTest, TheDemoProductListsConvertsAndReportsItsStatus) {
             {{"--no", "deselect", "2", "1"}, 1, kCancelled, kAskSelected},
             {{"--yes", "deselect", "2", "1"}, 0, "0\t\n"},
             {{"list", "2"}, 0, "2\t1\t0\t1\tユーザーズマニュアル\n" + kCategory2},
-            {{"select", "1", "1"}, 1, kRefused},
-            // Without a display the dialogs are cancelled; the product's own are refused first.
+            // Without a display the dialogs are cancelled.
             {{"--no", "edit", "3", "1"}, 1, kCancelled, "edit-application dialog was not shown"},
-            {{"--no", "edit", "1", "1"}, 1, kRefused},
-            {{"--no", "add"}, 1, kCancelled, "add-application wizard was not shown (no display)"},
             // Removing a user application asks with mode 0's wording after its own question.
             {{"--yes", "remove", "3", "1"}, 0, "0\t\n", kAskEdited},
             {{"list", "3"}, 0, ""},
             {{"error", "-1043"}, 0, "編集中です\n"},
-            {{"error", "5"}, 0, "\n"},
-            {{"--raw", "error", "-1043"}, 0, "\x95\xD2\x8F\x57\x92\x86\x82\xC5\x82\xB7\n"},  // 932
-            {{"error", "x"}, 2, ""}});
-    EXPECT_NE(Saved("Control.ini").find("[RelNotes]"), std::string::npos);
-    // The deselected manual and dictionary are not in the builder's file.
-    EXPECT_EQ(Saved("Control.ini").find("Dictionary"), std::string::npos);
-    EXPECT_EQ(Saved("Control.ini").find("[Manual]"), std::string::npos);
+            {{"--raw", "error", "-1043"}, 0, "\x95\xD2\x8F\x57\x92\x86\x82\xC5\x82\xB7\n"}});
+    EXPECT_EQ(Saved("Control.ini").find("[Manual]"), std::string::npos);  // the deselection saved
 }
 
 TEST_F(TqctlDemoTest, ScriptCallsEveryKindOfMember) {
     CToolRun run = Demo({"--no", "script"},
-                        "# not ready yet\nStatus\nEnableCustomize\nDBGetPublicName 1 1\n"
-                        "GetDBCount 7\nErrorString\nSetProductKey \"NoSuchProduct\"\n"
-                        "EnableCustomize\nSetProductKey \"Demo\"\ngetdbcount 9\nErrorCode\nLoad\n"
-                        "GetDBCount 0\nDBGetPublicName 3 1\nDBIsInstalledAppli 2 3\n"
-                        "DBIsSelected 0 0\nDBIsSelected 4 1\nDBIsSelected -1 1\n"
-                        "DBSetSelected 1 1 FALSE\nRemoveDB 2 1\nput Status 1\n"
-                        "OpenAddAppDialog\nSave \"x\"\n");
+                        "# not ready yet\nStatus\nEnableCustomize\nErrorString\n"
+                        "SetProductKey \"NoSuchProduct\"\nEnableCustomize\nSetProductKey \"Demo\"\n"
+                        "getdbcount 9\nErrorCode\nLoad\nGetDBCount 0\nDBGetPublicName 3 1\n"
+                        "DBIsInstalledAppli 2 3\nput Status 1\nOpenAddAppDialog\nSave \"x\"\n");
     EXPECT_EQ(run.m_nExit, 0) << run.m_strErr;
     EXPECT_EQ(run.m_strOut,
-              "-1008\t-1008\nFALSE\t-1008\n\t-1008\n0\t-1008\n"
-              "レジストリからの情報取得に失敗しました\t-1008\nFALSE\t-1008\nFALSE\t-1008\n"
-              "TRUE\t0\n0\t-1565\n-1565\t-1565\n0\t0\n5\t0\n私のメモ\t0\n0\t0\n"
-              "-1563\t-1563\n-1565\t-1565\n-1565\t-1565\n-1576\t-1576\n-1576\t-1576\n"
+              "-1008\t-1008\nFALSE\t-1008\nレジストリからの情報取得に失敗しました\t-1008\n"
+              "FALSE\t-1008\nFALSE\t-1008\nTRUE\t0\n0\t-1565\n-1565\t-1565\n0\t0\n5\t0\n"
+              "私のメモ\t0\n0\t0\n"
               "EXCEPTION\t61837\t読み取り専用ﾌﾟﾛﾊﾟﾃｨには書き込めません。\n"
               "-1001\t-1001\n0\t0\n");
     // Nothing was asked (the model was not modified); the wizard says why it was not shown.
@@ -180,36 +159,21 @@ TEST_F(TqctlDemoTest, BadInputGetsClearErrors) {
     Expect({{script, 1,
              "-1008\t-1008\n0x80020006\tDISP_E_UNKNOWNNAME: unknown name: line 2: NoSuchMember\n",
              "", "Status\nNoSuchMember 1\nStatus\n"},
-            {script, 1,
-             "0x80020005\tDISP_E_TYPEMISMATCH: type mismatch: line 1: DBIsSelected argument 2\n",
-             "", "DBIsSelected 1 \"two\"\n"},
             {script, 2, "-1008\t-1008\n", "script line 2: unterminated string",
              "Status\nGetDBCount \"open\nStatus\n"},
-            {script, 2, "", "script line 1: put needs exactly one value", "put Status\n"},
-            {script, 2, "", "script line 1: not a 16-bit integer", "Save I2:70000\n"},
-            {script, 2, "", "script line 1: not a member name", "Load(\n"},
-            {{"select", "1"}, 2, ""},
-            {{"list", "1", "2"}, 2, ""},
-            {{"--bogus", "status"}, 2, ""},
-            {{}, 2, "", "tqctl: "},
-            {{"frob"}, 2, "", "tqctl: "},
-            {{"lint"}, 2, "", "tqctl: "},
-            {{"rewrite", "a", "b", "c"}, 2, "", "tqctl: "}});
-    const CToolRun help = test::RunTool("tqctl", {"--help"});
-    EXPECT_EQ(help.m_nExit, 0);
-    EXPECT_EQ(help.m_strOut.find("usage: tqctl"), 0u);
+            {{}, 2, "", "tqctl: "}});
 }
 
 TEST_F(TqctlDemoTest, AModuleThatIsGoneIsReportedNotCrashedOn) {
     CToolRun reg = Demo({"register", "/nonexistent/libtqcstm.so"});
     EXPECT_EQ(reg.m_nExit, 1);
     EXPECT_EQ(reg.m_strOut.substr(0, 11), "0x8007007E\t") << reg.m_strOut;
-    CRegFileError error;
-    ASSERT_EQ(ImportRegText("REGEDIT4\r\n\r\n[HKEY_CLASSES_ROOT\\CLSID\\"
-                            "{FE1B0AC2-7074-11D5-99A1-00C04FB9CD98}\\InProcServer32]\r\n"
-                            "@=\"Z:\\\\nonexistent\\\\libtqcstm.so\"\r\n",
-                            "moved.reg", error),
+    CRegKey server;  // the module moved away after registering
+    ASSERT_EQ(server.Open(HKEY_CLASSES_ROOT,
+                          "CLSID\\{FE1B0AC2-7074-11D5-99A1-00C04FB9CD98}\\InProcServer32",
+                          KEY_ALL_ACCESS),
               0);
+    ASSERT_EQ(server.SetString("", "Z:\\nonexistent\\libtqcstm.so"), 0);
     for (const char* command : {"list", "status", "convert", "script"}) {
         CToolRun run = Demo({command});
         EXPECT_EQ(run.m_nExit, 1) << command;
@@ -251,8 +215,7 @@ TEST_F(TqctlAppsTest, CheckPrintsTheLibrarysAnswerPerFile) {
               Docs("readme.doc")},
              0,
              "1\t" + Docs("a.txt") + "\n0\t" + Docs("blank.txt") + "\n-1\t" + Docs("dir.chm") +
-                 "\n-1\t" + Docs("missing.pdf") + "\n-1572\t" + Docs("readme.doc") + "\n"},
-            {{"check"}, 2, ""}});
+                 "\n-1\t" + Docs("missing.pdf") + "\n-1572\t" + Docs("readme.doc") + "\n"}});
     // Without the library every file is refused, with a clear word why, and nothing crashes.
     CToolRun run = Tqctl({"--product", "Demo", "check", Docs("a.txt")}, "",
                          "TQ_TQFLTR2_DIR=" + m_prefix.Path("none"));
@@ -274,13 +237,6 @@ TEST_F(TqctlAppsTest, AddAndEditSaveAndRefusalsChangeNothing) {
              "検索対象ファイルを指定してください。\n",
              "x.doc\ngone.txt\n"},
             {{"--no", "add-app", "Fresh", Docs("c.txt")}, 1, kCancelled},
-            {{"--yes", "edit-app", "3", "2", "--name", "ユーザーズマニュアル"},
-             1,
-             "同じ名前のアプリケーションが既に登録されています。\n"},
-            {{"--yes", "edit-app", "3", "2", "--remove", Docs("zzz.txt")},
-             1,
-             "-1567\t指定した文書名は登録されていません\n"},
-            {{"--yes", "edit-app", "3", "2", "--name"}, 2, ""},
             // Nothing changed counts as cancelled.
             {{"--yes", "edit-app", "3", "2", "--name", "Manuals Plus"}, 1, kCancelled}});
     EXPECT_EQ(Saved("BaseControl.ini"), strBase);
@@ -292,47 +248,22 @@ TEST_F(TqctlAppsTest, AddAndEditSaveAndRefusalsChangeNothing) {
              "blank.txt\n"},
             {{"list", "3"}, 0, "3\t1\t1\t1\t私のメモ\n3\t2\t1\t1\tRenamed\n"}});
     // b.htm went away and came back: it keeps its place; c.txt is appended. The documents
-    // follow the new public name in both files.
-    const std::string docs =
-        "Doc = \"C:\\Docs\\b.htm > Renamed\"\r\nDoc = \"C:\\Docs\\topics.hlp > "
-        "Renamed\"\r\nDoc = \"C:\\Docs\\c.txt > Renamed\"\r\n\r\n";
-    EXPECT_NE(Saved("BaseControl.ini").find(docs), std::string::npos) << Saved("BaseControl.ini");
-    EXPECT_NE(Saved("Control.ini").find(docs), std::string::npos) << Saved("Control.ini");
+    // follow the new public name into the builder's file.
+    EXPECT_NE(Saved("Control.ini")
+                  .find("Doc = \"C:\\Docs\\b.htm > Renamed\"\r\nDoc = \"C:\\Docs\\topics.hlp > "
+                        "Renamed\"\r\nDoc = \"C:\\Docs\\c.txt > Renamed\"\r\n\r\n"),
+              std::string::npos)
+        << Saved("Control.ini");
 }
 
 class TqregTest : public TqctlTest {
 protected:
-    // tqreg with --prefix of this test's prefix unless the arguments name one.
-    CToolRun Run(const Args& argsGiven, const std::string&) override {
-        Args args = argsGiven;
-        if (args.empty() || args[0] != "--prefix") {
-            args.insert(args.begin(), {"--prefix", m_prefix.GetDir()});
-        }
-        return test::RunTool("tqreg", args);
+    CToolRun Run(const Args& args, const std::string&) override {
+        return Tqctl(args, "", "", "tqreg");
     }
-    CToolRun Tqreg(const Args& args) { return Run(args, ""); }
 };
 
-TEST_F(TqregTest, HelpAndBadCommandLines) {
-    EXPECT_EQ(0u, Tqreg({"--help"}).m_strOut.find("usage: tqreg [--prefix DIR] COMMAND"));
-    EXPECT_EQ(0u, Tqreg({"query", "HKCU", "--help"}).m_strOut.find("usage: tqreg"));
-    Expect({{{}, 2, "", "tqreg: no command given"},
-            {{"frob"}, 2, "", "tqreg: unknown command frob"},
-            {{"--prefix"}, 2, "", "tqreg: --prefix needs a folder"},
-            {{"import"}, 2, "", "tqreg: import takes one FILE.reg"},
-            {{"query"}, 2, "", "tqreg: query takes KEY"},
-            {{"set", "HKCU\\A", "v", "REG_SZ"}, 2, "", "tqreg: set takes KEY VALUE TYPE DATA"},
-            {{"set", "HKCU\\A", "v", "REG_QWORD", "1"}, 2, "", "TYPE is REG_SZ"},
-            {{"set", "HKCU\\A", "v", "REG_DWORD", "4294967296"}, 2, "", "REG_DWORD data"},
-            {{"set", "HKCU\\A", "v", "REG_DWORD", "12x"}, 2, "", "REG_DWORD data"},
-            {{"set", "HKCU\\A", "v", "REG_BINARY", "abc"}, 2, "", "pairs of hex digits"},
-            {{"query", "SOFTWARE\\A"}, 2, "", "a key begins with HKEY_LOCAL_MACHINE"},
-            {{"delete", "HKCU\\A", "v", "w"}, 2, "", "tqreg: delete takes KEY [VALUE]"}});
-    CRegKey key;
-    EXPECT_EQ(ERROR_FILE_NOT_FOUND, key.Open(HKEY_CURRENT_USER, "A", KEY_READ));
-}
-
-TEST_F(TqregTest, SetQueryAndDeleteConvertJapaneseText) {
+TEST_F(TqregTest, SetQueryDeleteAndExportConvertJapaneseTextAndEveryType) {
     // "表示" is 0x95 0x5C 0x8E 0xA6 in code page 932: its first byte pair ends in a backslash.
     const std::string namae = "名前", atai = "値", key = "HKCU\\Software\\表示";
     Expect({{{"set", key, namae, "REG_SZ", atai}, 0, ""},
@@ -346,7 +277,6 @@ TEST_F(TqregTest, SetQueryAndDeleteConvertJapaneseText) {
     EXPECT_EQ(std::string("\x92\x6C\0", 3), data);  // "値" with its NUL
     const std::string notFound = ": not found (error 2)\n";
     Expect({{{"query", key, namae}, 0, key + "\n    名前    REG_SZ    値\n"},
-            {{"query", "HKCU\\Software"}, 0, "HKCU\\Software\n\n" + key + "\n"},
             {{"query", key},
              0,
              key + "\n    (Default)    REG_EXPAND_SZ    %WINDIR%\n    名前    REG_SZ    値\n"},
@@ -355,49 +285,39 @@ TEST_F(TqregTest, SetQueryAndDeleteConvertJapaneseText) {
             {{"delete", "HKCU\\Software"}, 0, ""},
             {{"query", key}, 1, "", "tqreg: " + key + notFound},
             {{"delete", "HKCU\\Software"}, 1, ""}});
-}
-
-TEST_F(TqregTest, SetEveryTypeThenExport) {
-    const std::string key = "HKEY_LOCAL_MACHINE\\SOFTWARE\\T", wide = m_prefix.Path("wide.reg");
+    const std::string hklm = "HKEY_LOCAL_MACHINE\\SOFTWARE\\T", wide = m_prefix.Path("wide.reg");
     const std::string exported =
         "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\T]\r\n\"bin\"=hex:0a,1b,ff\r\n"
         "\"decimal\"=dword:ffffffff\r\n\"dword\"=dword:0000001f\r\n"
         "\"expand\"=hex(2):25,58,25,00\r\n\"multi\"=hex(7):61,00,62,00,00\r\n"
         "\"sz\"=\"a \\\"b\\\" \\\\c\"\r\n\r\n";
-    test::CTempPrefix other;  // the UTF-16 form, written to a file, imports there as the same keys
-    Expect({{{"set", key, "sz", "REG_SZ", "a \"b\" \\c"}, 0, ""},
-            {{"set", key, "expand", "REG_EXPAND_SZ", "%X%"}, 0, ""},
-            {{"set", key, "dword", "REG_DWORD", "0x1F"}, 0, ""},
-            {{"set", key, "decimal", "REG_DWORD", "4294967295"}, 0, ""},
-            {{"set", key, "bin", "REG_BINARY", "0a,1B ff"}, 0, ""},
-            {{"set", key, "multi", "REG_MULTI_SZ", "a\\0b"}, 0, ""},
+    Expect({{{"set", hklm, "sz", "REG_SZ", "a \"b\" \\c"}, 0, ""},
+            {{"set", hklm, "expand", "REG_EXPAND_SZ", "%X%"}, 0, ""},
+            {{"set", hklm, "dword", "REG_DWORD", "0x1F"}, 0, ""},
+            {{"set", hklm, "decimal", "REG_DWORD", "4294967295"}, 0, ""},
+            {{"set", hklm, "bin", "REG_BINARY", "0a,1B ff"}, 0, ""},
+            {{"set", hklm, "multi", "REG_MULTI_SZ", "a\\0b"}, 0, ""},
             {{"export", "hklm\\SOFTWARE\\T"}, 0, exported},
-            {{"query", key, "multi"}, 0, key + "\n    multi    REG_MULTI_SZ    a\\0b\n"},
-            {{"query", key, "bin"}, 0, key + "\n    bin    REG_BINARY    0A1BFF\n"},
-            {{"export", key, "--unicode", wide}, 0, ""},
-            {{"--prefix", other.GetDir(), "import", wide}, 0, ""},
-            {{"--prefix", other.GetDir(), "export", key}, 0, exported}});
+            {{"export", hklm, "--unicode", wide}, 0, ""}});
     EXPECT_EQ("\xFF\xFE", test::ReadLinuxFile(wide).substr(0, 2));
 }
 
-// Each failure names what failed on standard error, exits 1 and changes nothing.
-TEST_F(TqregTest, FailuresNameWhatFailed) {
-    test::CTempPrefix damaged;
-    test::WriteLinuxFile(damaged.Path("registry/machine.db"), "not a hive");
+// A bad command line exits 2, any other failure 1, naming what failed and changing nothing.
+TEST_F(TqregTest, BadCommandLinesAndFailuresNameWhatFailed) {
     const std::string bad = m_prefix.Path("bad.reg"), missing = m_prefix.Path("missing.reg");
     test::WriteLinuxFile(bad,
                          "REGEDIT4\r\n[HKEY_CURRENT_USER\\Imported]\r\n\"A\"=\"fine\"\r\n"
                          "\"B\"=dword:xyz\r\n");
-    Expect({{{"import", bad}, 1, "", bad + ":4: dword: needs 1 to 8 hex digits\n"},
-            {{"query", "HKCU\\Imported"}, 1, "", ": HKCU\\Imported: not found (error 2)\n"},
+    Expect({{{"set", "HKCU\\A", "v", "REG_QWORD", "1"}, 2, "", "TYPE is REG_SZ"},
+            {{"set", "HKCU\\A", "v", "REG_DWORD", "4294967296"}, 2, "", "REG_DWORD data"},
+            {{"set", "HKCU\\A", "v", "REG_BINARY", "abc"}, 2, "", "pairs of hex digits"},
+            {{"import", bad}, 1, "", bad + ":4: dword: needs 1 to 8 hex digits\n"},
             {{"import", missing}, 1, "", missing + ": no such file\n"},
             {{"set", "HKCU\\A", "café", "REG_SZ", "x"}, 1, "", ": café: has no code page 932 form"},
-            {{"--prefix", damaged.GetDir(), "query", "HKLM"}, 1, "", "not a hive (error 1009)"}});
-    EXPECT_EQ("not a hive", test::ReadLinuxFile(damaged.Path("registry/machine.db")));
+            {{"query", "HKCU\\A"}, 1, "", ": HKCU\\A: not found (error 2)\n"}});
 }
 
-// The script parser's fuzz corpus (bad_* files hold a line UTF-8 terminal text refuses) and the
-// lines fuzzing found, through the fuzz target's oracle.
+// The parser's fuzz corpus and the lines fuzzing found, through the fuzz target's oracle.
 TEST(ScriptCorpusTest, EveryCorpusFileAndTheLinesFuzzingFoundKeepTheParserSound) {
     const auto files = test::ReadCorpus("script");
     for (const auto& file : files) {
@@ -424,7 +344,6 @@ TEST(ScriptCorpusTest, EveryCorpusFileAndTheLinesFuzzingFoundKeepTheParserSound)
         {"UTF-8 text keeps its bytes", false, "Call \"\xE8\xA1\xA8\\\"\"", false, 1, "\x95\x5C\""},
         // A chain of REF: prefixes used to recurse once per prefix, copying the rest each time.
         {"200000 REF: prefixes", false, strLongRefs + "7", false, 200001, ""},
-        {"REF: without a value", false, "Call REF:", true, 0, ""},
     };
     for (const auto& [pszWhat, bRaw, strLine, bRefusedAsked, nValues, strText] : cases) {
         SCOPED_TRACE(pszWhat);
@@ -446,21 +365,9 @@ TEST(ScriptCorpusTest, EveryCorpusFileAndTheLinesFuzzingFoundKeepTheParserSound)
     }
 }
 
-// A big-endian field of a PNG header (0 when the bytes are not a PNG picture).
-uint32_t PngField(const std::string& bytes, size_t at) {
-    uint32_t n = 0;
-    for (size_t i = 0; bytes.size() >= 24 && bytes.compare(0, 8, "\x89PNG\r\n\x1a\n") == 0 &&
-                       bytes.compare(12, 4, "IHDR") == 0 && i < 4;
-         ++i) {
-        n = n << 8 | static_cast<unsigned char>(bytes[at + i]);
-    }
-    return n;
-}
-
 TEST_F(TqctlTest, ShotDrawsEveryWidgetAndBadInputWritesNothing) {
     const std::string folder = m_prefix.Path("drives/c/docs"), shots = m_prefix.Path("shots");
     std::filesystem::create_directories(folder + "/Volume 1");
-    std::filesystem::create_directories(shots);
     test::WriteLinuxFile(folder + "/guide.chm", "x");
     test::WriteLinuxFile(folder + "/readme.txt", "Read me first.\r\n");
     const std::string kept = shots + "/kept.png", kOffscreen = "QT_QPA_PLATFORM=offscreen";
@@ -478,11 +385,9 @@ TEST_F(TqctlTest, ShotDrawsEveryWidgetAndBadInputWritesNothing) {
         {{"wait", folder, shots + "/wait.png"}, 0, ""},
         {{"report", folder, shots + "/report.png"}, 0, ""},
         {{"frob", folder, shots + "/frob.png"}, 2, "tqctl: no widget frob"},
-        {{"filelist", shots + "/x.png"}, 2, "usage: tqctl shot"},
         {{"filelist", "", shots + "/y.png"}, 1, "has no Windows form"},
         {{"filelist", folder, shots + "/none/z.png"}, 1, "cannot write"},
-        // The picture (about 11 KB) is larger than the process may write (4 or 8 KB, as the
-        // shell counts blocks; enough for the messages): the write fails part way.
+        // The picture (about 11 KB) is larger than the 4 or 8 KB the process may write.
         {{"details", folder, kept}, 1, "cannot write", "trap '' XFSZ; ulimit -f 8; " + kOffscreen},
     };
     for (const auto& c : cases) {
@@ -493,9 +398,9 @@ TEST_F(TqctlTest, ShotDrawsEveryWidgetAndBadInputWritesNothing) {
         EXPECT_EQ(run.m_nExit, c.exit);
         EXPECT_NE(run.m_strErr.find(c.err), std::string::npos);
         const std::string png = test::ReadLinuxFile(c.args.back());
-        if (c.exit == 0) {
-            EXPECT_TRUE(PngField(png, 16) >= 100 && PngField(png, 16) <= 1000);
-            EXPECT_TRUE(PngField(png, 20) >= 12 && PngField(png, 20) <= 600);
+        if (c.exit == 0) {  // a whole PNG picture
+            EXPECT_TRUE(png.starts_with("\x89PNG\r\n\x1a\n") &&
+                        png.ends_with("IEND\xAE\x42\x60\x82"));
         } else if (c.args.back() != kept) {
             EXPECT_FALSE(test::LinuxFileExists(c.args.back()));
         }

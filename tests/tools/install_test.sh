@@ -18,8 +18,7 @@ inst=$work/inst
 tqctl=$inst/$bindir/tqctl
 
 for lib in libtqcstm.so libtqfltr2.so; do
-    deps=$(ldd "$inst/$libdir/$lib")
-    grep -qF "libtqplatform.so => $inst/$libdir/libtqplatform.so" <<<"$deps" ||
+    grep -qF "libtqplatform.so => $inst/$libdir/libtqplatform.so" <<<"$(ldd "$inst/$libdir/$lib")" ||
         fail "$lib does not find the platform library beside it"
 done
 

@@ -1,5 +1,4 @@
-// The desktop window over the demo product, driven by key and mouse against the real component
-// module: every flow ends in the files, or, for bad input, leaves them as they were.
+// The desktop window on the demo product: every flow ends in the files, bad input leaves them.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -13,7 +12,6 @@
 #include <QTest>
 #include <QTreeWidget>
 #include <QUrl>
-#include <filesystem>
 #include <functional>
 
 #include "MainWindow.h"
@@ -33,18 +31,13 @@ const std::string kDocs = "drives/c/Program Files/Trellisquest/Docs/";
 using test::CModalScript;
 using test::CStep;
 
-std::string Text(QDialog& dialog) {
-    auto* pBox = qobject_cast<QMessageBox*>(&dialog);
-    return pBox ? (pBox->text() + pBox->informativeText()).toStdString() : "dialog";
-}
-
-// A message box step: its text holds strExpected; then the button.
 CStep Answer(std::string strExpected, QMessageBox::StandardButton button) {
     return [strExpected, button](QDialog& dialog) {
-        EXPECT_NE(Text(dialog).find(strExpected), std::string::npos) << Text(dialog);
-        if (auto* pBox = qobject_cast<QMessageBox*>(&dialog)) {
-            QTest::mouseClick(pBox->button(button), Qt::LeftButton);
-        }
+        auto* pBox = qobject_cast<QMessageBox*>(&dialog);
+        ASSERT_NE(pBox, nullptr) << dialog.windowTitle().toStdString();
+        const std::string text = (pBox->text() + pBox->informativeText()).toStdString();
+        EXPECT_NE(text.find(strExpected), std::string::npos) << text;
+        QTest::mouseClick(pBox->button(button), Qt::LeftButton);
     };
 }
 
@@ -60,10 +53,6 @@ CStep Press(int nButton, QString strName = {}) {
     };
 }
 
-int Targets(QDialog& page) {
-    return page.findChild<QListWidget*>("1007")->count();
-}
-
 class CustomizeTest : public testing::Test {
 protected:
     void SetUp() override {
@@ -74,14 +63,16 @@ protected:
     std::string File(const std::string& strName) const {
         return test::ReadLinuxFile(m_prefix.Path(kControl + strName));
     }
-    // A new window on the product, shown, once its loading has ended.
     CMainWindow& Open(const std::string& strProduct = "Demo") {
         m_pWindow = std::make_unique<CMainWindow>(strProduct);
         m_pWindow->SetPollInterval(50);
+        // The flag lives on this stack: a later load (a blocked product freed) must not reach it.
         bool bEnded = false;
-        QObject::connect(m_pWindow.get(), &CMainWindow::LoadEnded, [&bEnded] { bEnded = true; });
+        auto ended = QObject::connect(m_pWindow.get(), &CMainWindow::LoadEnded,
+                                      [&bEnded] { bEnded = true; });
         m_pWindow->show();
         EXPECT_TRUE(test::WaitUntil([&] { return bEnded; }));
+        QObject::disconnect(ended);
         return *m_pWindow;
     }
     QTreeWidgetItem* Item(const char* pszName) const {
@@ -99,9 +90,6 @@ protected:
         m_pWindow->GetList()->setFocus();
         QTest::keyClick(m_pWindow->GetList(), static_cast<Qt::Key>(nKey), modifiers);
     }
-    std::string Status() const {
-        return m_pWindow->statusBar()->findChild<QLabel*>()->text().toStdString();
-    }
     bool Modified() const { return m_pWindow->windowTitle().startsWith('*'); }
     // Which of Add, Edit, Remove, Save, Revert are enabled, as "10010".
     std::string Enabled() const {
@@ -112,7 +100,6 @@ protected:
         }
         return strEnabled;
     }
-    // Onto the list, which leaves it to the window.
     void Drop(const QList<QUrl>& urls) {
         EXPECT_TRUE(test::DropUrls(m_pWindow->GetList()->viewport(), urls));
     }
@@ -125,15 +112,13 @@ protected:
     std::string m_strBase;
 };
 
-// The list as loaded, the selection toggled by Space and saved by Ctrl+S with the selection
-// wording; a No to the question saves nothing; the saved database waits for the builder.
+// Space toggles, Ctrl+S asks (No or a full disk saves nothing); a saved database waits.
 TEST_F(CustomizeTest, SelectionsToggleAndSaveIntoBothFiles) {
     Open();
     const std::tuple<const char*, Qt::CheckState, bool, const char*> rows[] = {
         {"Trellisquest ヘルプ", Qt::Checked, false, "インストール済み"},
         {"ユーザーズマニュアル", Qt::Checked, true, "インストール済み"},
-        {"用語辞書", Qt::Unchecked, true, "未インストール"},
-        {"私のメモ", Qt::Checked, true, "インストール済み"}};
+        {"用語辞書", Qt::Unchecked, true, "未インストール"}};
     for (const auto& [pszName, check, bEnabled, pszInstalled] : rows) {
         QTreeWidgetItem* pItem = Item(pszName);
         ASSERT_NE(pItem, nullptr) << pszName;
@@ -142,8 +127,6 @@ TEST_F(CustomizeTest, SelectionsToggleAndSaveIntoBothFiles) {
         EXPECT_EQ(pItem->text(1).toStdString(), pszInstalled) << pszName;
     }
     EXPECT_EQ(Enabled(), "10000");
-    EXPECT_EQ(m_pWindow->GetButton(CAction::Save)->toolTip().toStdString(), "変更はありません");
-    EXPECT_EQ(Status(), "編集できます");
     Key(Qt::Key_Space, Qt::NoModifier, "リリースノート");
     EXPECT_TRUE(Modified());
     Key(Qt::Key_Space);
@@ -157,11 +140,23 @@ TEST_F(CustomizeTest, SelectionsToggleAndSaveIntoBothFiles) {
     }
     EXPECT_TRUE(test::WaitUntil([&] { return Enabled() == "10000"; }));
     Key(Qt::Key_Space, Qt::NoModifier, "リリースノート");
+    const std::string strControl = File("Control.ini");
     {
         CModalScript script({Answer("選択した内容", QMessageBox::No)});
         Key(Qt::Key_S, Qt::ControlModifier);
     }
+    // Then Yes on a disk that fills during the save: the code's message.
+    SetFileFaultHook([](const char* pszOp, const std::string&) {
+        return std::string(pszOp) == "write" ? ERROR_DISK_FULL : 0;
+    });
+    {
+        CModalScript script({Answer("選択した内容", QMessageBox::Yes),
+                             Answer("(エラーコード -15", QMessageBox::Ok)});
+        Key(Qt::Key_S, Qt::ControlModifier);
+    }
+    SetFileFaultHook(nullptr);
     EXPECT_EQ(File("BaseControl.ini"), m_strBase);
+    EXPECT_EQ(File("Control.ini"), strControl);
     EXPECT_TRUE(Modified());
     for (const char* pszAt : {"", "用語辞書"}) {
         CModalScript script({Answer("選択した内容", QMessageBox::Yes)});
@@ -172,7 +167,6 @@ TEST_F(CustomizeTest, SelectionsToggleAndSaveIntoBothFiles) {
     }
     EXPECT_FALSE(Modified());
     EXPECT_NE(File("BaseControl.ini").find("[RelNotes]~"), std::string::npos);
-    EXPECT_EQ(File("Control.ini").find("[RelNotes]"), std::string::npos);
     EXPECT_NE(File("Control.ini").find("[Dictionary]"), std::string::npos);
     // The first save wrote the control file; the second asks the builder for the database.
     EXPECT_EQ(Item("用語辞書")->text(2).toStdString(), "更新待ち");
@@ -191,32 +185,31 @@ TEST_F(CustomizeTest, SelectionsToggleAndSaveIntoBothFiles) {
         std::string::npos);
 }
 
-// Files dropped on the window start the wizard with them; Finish, F2's edit and Delete's removal
-// each end in the files through a save with the edit wording. A change left at closing is asked
-// about, and the window's place is kept for the next opening.
-TEST_F(CustomizeTest, AddEditRemoveEndInTheFilesAndTheWindowKeepsItsPlace) {
+// A drop starts the wizard; Finish, F2 and Delete end in the files; closing asks on a change.
+TEST_F(CustomizeTest, AddEditRemoveEndInTheFilesAndClosingAsks) {
     Open();
+    Drop({Doc(""), QUrl("https://example.com/manual.pdf")});  // bringing no file opens nothing
+    QApplication::processEvents();
+    EXPECT_EQ(m_pWindow->statusBar()->currentMessage().toStdString(),
+              "フォルダ 1 個とファイルでない項目 1 個は追加できません");
     {
         CModalScript script({[this](QDialog& page) {
                                  EXPECT_EQ(page.parentWidget(), m_pWindow.get());
-                                 EXPECT_TRUE(test::WaitUntil([&] { return Targets(page) == 1; }));
+                                 EXPECT_TRUE(test::WaitUntil([&] {
+                                     return page.findChild<QListWidget*>("1007")->count() == 1;
+                                 }));
                                  Press(1)(page);
                              },
                              Press(1, "Notes Plus")});
         Drop({Doc("relnotes.txt")});
         EXPECT_TRUE(test::WaitUntil([&] { return Item("Notes Plus") != nullptr; }));
     }
-    const std::pair<std::vector<CStep>, std::function<void()>> flows[] = {
-        {{Answer("編集した内容", QMessageBox::Yes)}, [&] { Key(Qt::Key_S, Qt::ControlModifier); }},
-        {{Press(1, "Notes Max")}, [&] { Key(Qt::Key_F2, Qt::NoModifier, "Notes Plus"); }},
-        {{Answer("編集した内容", QMessageBox::Yes)},
-         [&] { QTest::mouseClick(m_pWindow->GetButton(CAction::Save), Qt::LeftButton); }}};
-    for (const auto& [steps, run] : flows) {
-        CModalScript script(steps);
-        run();
+    {
+        CModalScript script({Press(1, "Notes Max"), Answer("編集した内容", QMessageBox::Yes)});
+        Key(Qt::Key_F2, Qt::NoModifier, "Notes Plus");
+        QTest::mouseClick(m_pWindow->GetButton(CAction::Save), Qt::LeftButton);
     }
     EXPECT_NE(File("BaseControl.ini").find("Notes Max"), std::string::npos);
-    EXPECT_EQ(File("BaseControl.ini").find("Notes Plus"), std::string::npos);
     EXPECT_NE(File("Control.ini").find("Notes Max"), std::string::npos);
     {
         CModalScript script(
@@ -226,7 +219,6 @@ TEST_F(CustomizeTest, AddEditRemoveEndInTheFilesAndTheWindowKeepsItsPlace) {
         Key(Qt::Key_S, Qt::ControlModifier);
     }
     EXPECT_EQ(File("BaseControl.ini").find("Notes Max"), std::string::npos);
-    m_pWindow->setGeometry(40, 50, 700, 500);
     const std::string strSaved = File("BaseControl.ini");
     {
         CModalScript script({Answer("保存しますか", QMessageBox::Discard)});
@@ -234,20 +226,15 @@ TEST_F(CustomizeTest, AddEditRemoveEndInTheFilesAndTheWindowKeepsItsPlace) {
         EXPECT_TRUE(m_pWindow->close());
     }
     EXPECT_EQ(File("BaseControl.ini"), strSaved);
-    const QRect place = m_pWindow->geometry();
-    m_pWindow.reset();
-    EXPECT_EQ(Open().geometry(), place);
 }
 
-// Another editor (tqctl in script mode) and then the builder's lock file hold the product: the
-// window says who, keeps its buttons off with the reason, and loads once they let go.
+// Another editor (tqctl script) or the builder's lock file: the window says who and waits for it.
 TEST_F(CustomizeTest, AnEditorOrTheBuilderHoldingTheProductBlocksUntilItEnds) {
     const std::string strOut = m_prefix.Path("editor-out");
-    FILE* pEditor = popen(
-        (test::ShellQuote(test::ToolPath("tqctl")) + " --prefix " +
-         test::ShellQuote(m_prefix.GetDir()) + " script - >" + test::ShellQuote(strOut) + " 2>&1")
-            .c_str(),
-        "w");
+    const std::string strEditor = test::ShellQuote(test::ToolPath("tqctl")) + " --prefix " +
+                                  test::ShellQuote(m_prefix.GetDir()) + " script - >" +
+                                  test::ShellQuote(strOut) + " 2>&1";
+    FILE* pEditor = popen(strEditor.c_str(), "w");
     ASSERT_NE(pEditor, nullptr);
     std::fputs("SetProductKey \"Demo\"\nLoad\n", pEditor);
     std::fflush(pEditor);
@@ -258,20 +245,17 @@ TEST_F(CustomizeTest, AnEditorOrTheBuilderHoldingTheProductBlocksUntilItEnds) {
                             GENERIC_READ | GENERIC_WRITE, 0, CREATE_ALWAYS),
                   0);
     };
-    const std::tuple<const char*, std::function<void()>, std::function<void()>, const char*>
-        holders[] = {{"ほかのプログラムで編集中です", [] {}, [&] { EXPECT_EQ(pclose(pEditor), 0); },
-                      "ほかのプログラム"},
-                     {"インデックス作成プログラムが使用中です", holdLock, [&] { lock.Close(); },
-                      "インデックス作成"}};
-    for (const auto& [pszStatus, hold, release, pszWhy] : holders) {
+    const std::tuple<const char*, std::function<void()>, std::function<void()>> holders[] = {
+        {"ほかのプログラムで編集中です", [] {}, [&] { EXPECT_EQ(pclose(pEditor), 0); }},
+        {"インデックス作成プログラムが使用中です", holdLock, [&] { lock.Close(); }}};
+    for (const auto& [pszStatus, hold, release] : holders) {
         SCOPED_TRACE(pszStatus);
         hold();
         Open();
         EXPECT_EQ(m_pWindow->GetState().m_list, CWindowState::CList::Blocked);
         EXPECT_EQ(Enabled(), "00000");
-        EXPECT_NE(m_pWindow->GetButton(CAction::Add)->toolTip().toStdString().find(pszWhy),
-                  std::string::npos);
-        EXPECT_NE(Status().find(pszStatus), std::string::npos);
+        EXPECT_EQ(m_pWindow->statusBar()->findChild<QLabel*>()->text().toStdString(),
+                  pszStatus + std::string("。終わると読み込みます"));
         release();
         EXPECT_TRUE(test::WaitUntil(
             [&] { return m_pWindow->GetState().m_list == CWindowState::CList::Loaded; }));
@@ -280,8 +264,7 @@ TEST_F(CustomizeTest, AnEditorOrTheBuilderHoldingTheProductBlocksUntilItEnds) {
     }
 }
 
-// A product that cannot be loaded opens with its code's message (and the reader's log), every
-// editing button off and nothing written.
+// The code's message (or the reader's log), every editing button off.
 TEST_F(CustomizeTest, AProductThatCannotLoadShowsWhyAndWritesNothing) {
     const std::tuple<const char*, std::function<void()>, const char*, const char*> cases[] = {
         {"product key missing", [] {}, "Nope", "(エラーコード -1008)"},
@@ -304,70 +287,16 @@ TEST_F(CustomizeTest, AProductThatCannotLoadShowsWhyAndWritesNothing) {
         }
         EXPECT_EQ(m_pWindow->GetState().m_list, CWindowState::CList::Failed);
         EXPECT_EQ(Enabled(), "00001");
-        EXPECT_EQ(m_pWindow->GetList()->topLevelItem(1)->childCount(), 0);
         EXPECT_TRUE(m_pWindow->close());
         m_pWindow.reset();
         EXPECT_EQ(File("BaseControl.ini"), strBefore);
     }
 }
 
-// A disk that fills during the save: the code's message, both files as they were, the change
-// still there to save once there is room.
-TEST_F(CustomizeTest, ADiskThatFillsDuringTheSaveLosesNothing) {
-    Open();
-    const std::string strControl = File("Control.ini");
-    Key(Qt::Key_Space, Qt::NoModifier, "リリースノート");
-    SetFileFaultHook([](const char* pszOp, const std::string&) {
-        return std::string(pszOp) == "write" ? ERROR_DISK_FULL : 0;
-    });
-    {
-        CModalScript script({Answer("選択した内容", QMessageBox::Yes),
-                             Answer("(エラーコード -15", QMessageBox::Ok)});
-        Key(Qt::Key_S, Qt::ControlModifier);
-    }
-    SetFileFaultHook(nullptr);
-    EXPECT_EQ(File("BaseControl.ini"), m_strBase);
-    EXPECT_EQ(File("Control.ini"), strControl);
-    EXPECT_TRUE(Modified());
-    {
-        CModalScript script({Answer("選択した内容", QMessageBox::Yes)});
-        Key(Qt::Key_S, Qt::ControlModifier);
-    }
-    EXPECT_NE(File("BaseControl.ini").find("[RelNotes]~"), std::string::npos);
-}
-
-// Drops that bring no file say so and open nothing; hundreds of files at once all reach the
-// wizard's target list through its check.
-TEST_F(CustomizeTest, DropsOfFoldersAddressesAndHundredsOfFiles) {
-    Open();
-    Drop({QUrl::fromLocalFile(QString::fromStdString(m_prefix.Path(kDocs))),
-          QUrl("https://example.com/manual.pdf")});
-    QApplication::processEvents();
-    EXPECT_EQ(m_pWindow->statusBar()->currentMessage().toStdString(),
-              "フォルダ 1 個とファイルでない項目 1 個は追加できません");
-    QList<QUrl> many;
-    for (int i = 0; i < 300; ++i) {
-        const std::string strName = "many" + std::to_string(i) + ".txt";
-        test::WriteLinuxFile(m_prefix.Path(kDocs + strName), "words to search\n");
-        many.append(Doc(strName));
-    }
-    CModalScript script({[](QDialog& page) {
-        EXPECT_TRUE(test::WaitUntil([&] { return Targets(page) == 300; }, 60000));
-        Press(2)(page);
-    }});
-    Drop(many);
-    EXPECT_TRUE(test::WaitUntil([&] { return script.IsDone(); }, 60000));
-    EXPECT_FALSE(Modified());
-}
-
-// What the window reads beside the object: its place as the registry keeps it (anything else
-// refused), and a base control file's databases, public names and log, in either spelling.
+// The window's place as the registry keeps it, and a base control file's outline in any spelling.
 TEST(CustomizeFiles, PlacementAndOutline) {
-    const std::pair<const char*, bool> placements[] = {{"10,-20,640,480", true},
-                                                       {"1,2,0,4", false},
-                                                       {"1,2,3", false},
-                                                       {"1,2,3,4,", false},
-                                                       {"", false}};
+    const std::pair<const char*, bool> placements[] = {
+        {"10,-20,640,480", true}, {"1,2,0,4", false}, {"1,2,3", false}, {"1,2,3,4,", false}};
     for (const auto& [pszText, bValid] : placements) {
         CWindowPlacement placement;
         EXPECT_EQ(placement.Parse(pszText), bValid) << pszText;

@@ -18,8 +18,7 @@ if [ "${3:-}" = --inside ]; then
     xdotool windowfocus --sync "$box" key Return
     sleep 1
     xdotool windowfocus --sync "$main" key ctrl+q
-    for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.2; done
-    kill -0 "$pid" 2>/dev/null && { kill "$pid"; fail "the window did not close"; }
+    timeout 10 tail --pid="$pid" -f /dev/null || { kill "$pid"; fail "the window did not close"; }
     wait "$pid" || fail "tqcustomize exited with $?"
     exit 0
 fi

@@ -9,6 +9,7 @@
 #include <map>
 #include <random>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -20,12 +21,7 @@ namespace tq::test {
 
 using CNamedData = std::vector<std::pair<std::string, std::string>>;
 
-// One row of a table of files and the answer a check gives for each.
-struct CAnswerCase {
-    const char* m_pszName;
-    std::string m_strData;
-    int m_nAnswer;
-};
+using CAnswerCase = std::tuple<const char*, std::string, int>;  // a file and a check's answer
 
 inline void PutLittleEndian(std::string& data, size_t offset, uint64_t value, size_t cb) {
     for (size_t i = 0; i < cb; ++i) {
@@ -88,11 +84,9 @@ inline std::string BuildHlp(CNamedData files, size_t entriesPerLeaf = 0, uint32_
     }
     uint32_t directory = static_cast<uint32_t>(out.size());
     internalFile(tree);
-    PutLittleEndian(out, 0, 0x00035F3F, 4);
-    PutLittleEndian(out, 4, directory, 4);
-    PutLittleEndian(out, 8, 0xFFFFFFFF, 4);
-    PutLittleEndian(out, 12, out.size(), 4);
-    return out;
+    return out.replace(0, 16,
+                       LittleEndian(0x00035F3F, 4) + LittleEndian(directory, 4) +
+                           LittleEndian(0xFFFFFFFF, 4) + LittleEndian(out.size(), 4));
 }
 
 // A small help file with topicSize bytes of "|TOPIC" (none at all when 0).

@@ -5,17 +5,9 @@
 #include <string.h>
 
 typedef struct {
-    uint32_t Data1;
-    uint16_t Data2;
-    uint16_t Data3;
-    uint8_t Data4[8];
-} CGuid;
-
-typedef struct {
     uint16_t vt, wReserved1, wReserved2, wReserved3;
     union {
         int32_t lVal;
-        uint16_t* bstrVal;
         void* rgpv[2];
     } u;
 } CVariantC;
@@ -29,14 +21,10 @@ typedef struct {
 
 typedef struct CDispatchC CDispatchC;
 typedef struct {
-    int32_t (*QueryInterface)(CDispatchC* self, const CGuid* riid, void** ppv);
-    uint32_t (*AddRef)(CDispatchC* self);
-    uint32_t (*Release)(CDispatchC* self);
-    int32_t (*GetTypeInfoCount)(CDispatchC* self, uint32_t* pctinfo);
-    int32_t (*GetTypeInfo)(CDispatchC* self, uint32_t iTInfo, uint32_t lcid, void** ppTInfo);
-    int32_t (*GetIDsOfNames)(CDispatchC* self, const CGuid* riid, uint16_t** rgszNames,
+    void* pfnUnused[5]; /* QueryInterface, AddRef, Release, GetTypeInfoCount, GetTypeInfo */
+    int32_t (*GetIDsOfNames)(CDispatchC* self, const uint8_t* riid, uint16_t** rgszNames,
                              uint32_t cNames, uint32_t lcid, int32_t* rgDispId);
-    int32_t (*Invoke)(CDispatchC* self, int32_t dispid, const CGuid* riid, uint32_t lcid,
+    int32_t (*Invoke)(CDispatchC* self, int32_t dispid, const uint8_t* riid, uint32_t lcid,
                       uint16_t wFlags, CDispParamsC* pParams, CVariantC* pResult, void* pExcepInfo,
                       uint32_t* puArgErr);
 } CDispatchVtblC;
@@ -46,7 +34,7 @@ struct CDispatchC {
 
 int TqCallBinaryThroughVtbl(void* pDispatch, const uint16_t* pszName, int32_t a, int32_t b,
                             int32_t* pResult) {
-    static const CGuid kIidNull = {0, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
+    static const uint8_t kIidNull[16] = {0};
     CDispatchC* self = (CDispatchC*)pDispatch;
     uint32_t argErr = 0;
     uint16_t* names[1] = {(uint16_t*)pszName};
@@ -54,7 +42,7 @@ int TqCallBinaryThroughVtbl(void* pDispatch, const uint16_t* pszName, int32_t a,
     CVariantC args[2], result;
     CDispParamsC params = {args, 0, 2, 0};
 
-    if (self->lpVtbl->GetIDsOfNames(self, &kIidNull, names, 1, 0x0400, &dispid) != 0) {
+    if (self->lpVtbl->GetIDsOfNames(self, kIidNull, names, 1, 0x0400, &dispid) != 0) {
         return 3;
     }
     /* Arguments last first, as COM passes them. */
@@ -64,7 +52,7 @@ int TqCallBinaryThroughVtbl(void* pDispatch, const uint16_t* pszName, int32_t a,
     args[0].vt = 3;
     args[0].u.lVal = b;
     memset(&result, 0, sizeof result);
-    hr = self->lpVtbl->Invoke(self, dispid, &kIidNull, 0x0400, 1 /* DISPATCH_METHOD */, &params,
+    hr = self->lpVtbl->Invoke(self, dispid, kIidNull, 0x0400, 1 /* DISPATCH_METHOD */, &params,
                               &result, 0, &argErr);
     if (hr != 0 || result.vt != 3) {
         return 4;
