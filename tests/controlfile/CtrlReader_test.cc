@@ -70,6 +70,7 @@ TEST(CtrlReaderTest, ErrorsGiveTheirCodeAndMessage) {
         {"select-off before its group", "SelectOffGroups = 1\r\n" + kGroup1, kBad,
          Msg(1, "SelectOffGroups = 1")},
         Bad("select-off empty item", kGroup1, "SelectOffGroups = 1,,1"),
+        Bad("select-off ending in a blank item", kGroup1, "SelectOffGroups = 1, "),
         {"family before its group", "FamilyOfGroup1 = F\r\n" + kGroup1, kBadGroup,
          Msg(1, "FamilyOfGroup1 = F")},
         Bad("family range backwards", kGroup1, "FamilyOfGroup3-2 = F", kBadGroup),
@@ -244,6 +245,10 @@ TEST(CtrlReaderTest, LoadChecksListFilesAndRereadsTheHeldFile) {
         TQE_BASE_OPEN);
     EXPECT_TRUE(strLoaded.empty());
     EXPECT_FALSE(file.IsOpen());
+    // A bad line read from disk fails the load: no model cut short at it.
+    test::WriteLinuxFile(prefix.Path("base.ctl"), kGroup1 + Section("A", "FAQ = SONY\r\n"));
+    EXPECT_EQ(CCtrlReader(model, nullptr).Load(file, strBase, &strLoaded), kBad);
+    EXPECT_TRUE(strLoaded.empty());
 }
 
 TEST(CtrlReaderTest, LargeFilesAreReadAndWrittenInPiecesAsIfWhole) {
