@@ -70,7 +70,6 @@ TEST(CtrlReaderTest, ErrorsGiveTheirCodeAndMessage) {
         {"select-off before its group", "SelectOffGroups = 1\r\n" + kGroup1, kBad,
          Msg(1, "SelectOffGroups = 1")},
         Bad("select-off empty item", kGroup1, "SelectOffGroups = 1,,1"),
-        Bad("select-off ending in a blank item", kGroup1, "SelectOffGroups = 1, "),
         {"family before its group", "FamilyOfGroup1 = F\r\n" + kGroup1, kBadGroup,
          Msg(1, "FamilyOfGroup1 = F")},
         Bad("family range backwards", kGroup1, "FamilyOfGroup3-2 = F", kBadGroup),
