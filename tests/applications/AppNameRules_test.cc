@@ -80,6 +80,7 @@ TEST(SanitizeDBNameTest, FolderSafeForms) {
         // 0x81AD, 0x824E, 0x889E, 0xEAA4, 0xF040, and a second byte below 0x40.
         {"\x95\x5C\x82\x4F\x88\x9F", "\x95\x5C\x82\x4F\x88\x9F"},
         {"\x81\xAD\x82\x4E\x88\x9E\xEA\xA4\xF0\x40\x81\x20x", "______x"},
+        {"\x83\x40\xBF\xDC", "\x83\x40\x83\x5C\x83\x8F"},  // ァ kept; ｿ ﾜ as ソ ワ
         {"ab\x81", "ab_"},  // a lead byte without its second byte ends the text
         {"  ", ""}};
     for (const auto& [in, out] : cases) {

@@ -185,6 +185,8 @@ TEST_F(FileListFillTest, SelectionAndEnter) {
     m_list.ShowFolder("C:\\d\\", false);
     ASSERT_EQ(m_list.GetRowCount(), 2u);  // Folder, f1.txt
     CListSelection& selection = m_list.GetSelection();
+    // The dialog's Add reads the selection through the const list: the same one.
+    EXPECT_EQ(&static_cast<const CFileListModel&>(m_list).GetSelection(), &selection);
     const std::tuple<size_t, std::vector<size_t>, bool> cases[] = {
         {2, {}, false}, {2, {0}, false}, {2, {0, 1}, true}, {5, {4}, false}};
     for (const auto& [count, selected, hasFile] : cases) {

@@ -244,6 +244,10 @@ TEST(CtrlReaderTest, LoadChecksListFilesAndRereadsTheHeldFile) {
         TQE_BASE_OPEN);
     EXPECT_TRUE(strLoaded.empty());
     EXPECT_FALSE(file.IsOpen());
+    // A bad line read from disk fails the load: no model cut short at it.
+    test::WriteLinuxFile(prefix.Path("base.ctl"), kGroup1 + Section("A", "FAQ = SONY\r\n"));
+    EXPECT_EQ(CCtrlReader(model, nullptr).Load(file, strBase, &strLoaded), kBad);
+    EXPECT_TRUE(strLoaded.empty());
 }
 
 TEST(CtrlReaderTest, LargeFilesAreReadAndWrittenInPiecesAsIfWhole) {

@@ -24,7 +24,7 @@ const std::string kSample =
     "QueryListFile = dropped\r\n"
     "[Fixed]\r\nPublicName = Fixed DB\r\nGroup = 2\r\nFAQ = NEC\r\nBlankSource = NO\r\n"
     "Doc = \"a.chm\"\r\nSkipDoc = s\r\nRootPath3 = r3\r\nRegKey = k0\r\nRegEntry = \"\"\r\n"
-    "RegKey3 = k3\r\nDate = 2004/3/15 14:05:09\r\n"
+    "RegKey3 = k3\r\nRegEntry3 = \"\"\r\nDate = 2004/3/15 14:05:09\r\n"
     "###\r\n[Sel]~\r\nGroup = 4\r\nFAQ = vaio\r\nDoc = x\r\n"
     "###\r\n[Free]\r\nGroup = 1\r\nGroup = 1\r\nDoc = y\r\nDate = 13/1/2004 1:1:1\r\n";
 
@@ -40,7 +40,7 @@ TEST(CtrlWriterTest, BothFormsByteForByte) {
         "\r\n:--- Database Information ---\r\n"
         "[Fixed]\r\nPublicName = \"Fixed DB\"\r\nGroup = 2\r\nFAQ = \"NEC\"\r\n"
         "BlankSource = FALSE\r\nDoc = \"a.chm\"\r\nSkipDoc = \"s\"\r\nRootPath3 = \"r3\"\r\n"
-        "RegKey = \"k0\"\r\nRegKey3 = \"k3\"\r\nRegEntry = \"\"\r\n"
+        "RegKey = \"k0\"\r\nRegKey3 = \"k3\"\r\nRegEntry = \"\"\r\nRegEntry3 = \"\"\r\n"
         "Date = \"3/15/2004 14:5:9\"\r\n\r\n";
     const std::string free = "[Free]\r\nGroup = 1\r\nGroup = 1\r\nDoc = \"y\"\r\n\r\n\r\n";
     // The builder's form keeps the group ids and leaves the deselected databases out.

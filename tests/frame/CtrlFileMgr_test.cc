@@ -291,6 +291,7 @@ TEST(ExportsTest, ConversionWritesOnlyWhatChangedAndNothingBesideAnEditor) {
     CProductFixture product;
     product.OpenRegistryToAll();
     ASSERT_EQ(VXCSTM_BaseInfoToControl(kKeyPath.c_str()), 0);
+    EXPECT_TRUE(test::LinuxFileExists(product.C("Ctrl/ctrl.ctl")));  // a good one writes
     const std::string base = Stamp(product.C("Ctrl/base.ctl"));
     std::string control = Stamp(product.C("Ctrl/ctrl.ctl"));
     const std::string requests = CProductFixture::Values("Builder\\Request");

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <ctime>
 #include <string>
 
 #include "ProductFixture.h"
@@ -54,7 +56,21 @@ TEST_F(CtrlFileTest, RelativePathsAreTakenFromTheControlFolderNotTheCurrentDirec
                                                  "DocListFile = list.txt\r\n");
     const std::string saved = GetCurrentDirectory();
     ASSERT_EQ(SetCurrentDirectory("C:\\Data"), 0);
+    const auto now = [] {
+        const std::time_t t = std::time(nullptr);
+        char s[16];
+        std::strftime(s, sizeof s, "%Y%m%d%H%M%S", std::localtime(&t));
+        return std::stoull(s);
+    };
+    const uint64_t before = now();
     LoadInto(m_file);
+    // No control file yet: the builder's reset is stamped with the local date and time.
+    unsigned long long date = 0, time = 0;
+    ASSERT_EQ(std::sscanf(Values("Builder\\GroupSet").c_str(), "ResetDate=%llu;ResetTime=%llu;",
+                          &date, &time),
+              2);
+    EXPECT_LE(before, date * 1000000 + time);
+    EXPECT_LE(date * 1000000 + time, now());
     EXPECT_EQ(GetCurrentDirectory(), "C:\\Data\\");
     EXPECT_TRUE(test::LinuxFileExists(C("Ctrl/idx.log")));
     SetCurrentDirectory(saved);
@@ -163,6 +179,16 @@ TEST_F(CtrlFileTest, RemovedGroupKeepsTheUniqueIdsOfTheOthersAndIncompleteIsRefu
     // Manuals keeps 1; MyApp's groups went; Empty is new (id 2 in the file, unique id 4).
     EXPECT_EQ(Values("GroupSet"), "1=1;2=4;NextUniqueID=5;");
     EXPECT_EQ(Requests(), kRequestsNone + "Empty='\\0';");
+    // A new group takes the registry's next unique id, not one stored under its number.
+    CProductRegKey key;
+    ASSERT_EQ(key.Open(kProductPath), 0);
+    ASSERT_EQ(key.SetDWORD("GroupSet", "NextUniqueID", 9) + key.SetDWORD("GroupSet", "3", 7), 0);
+    m_file.CloseFiles();  // another editor's load
+    CCtrlFile again;
+    LoadInto(again);
+    ASSERT_EQ(again.AddDBToGroup(2, "Newer"), 0);
+    ASSERT_EQ(again.Save(), 0);
+    EXPECT_EQ(Values("GroupSet"), "1=1;2=4;3=9;NextUniqueID=10;");
 }
 
 // "load" loads the product, "write" opens the base file for writing; then holds until killed.

@@ -103,6 +103,9 @@ TEST(PendingRenamesTest, ALoadFinishesAWholeRecordAndReportsWhatItCannotUse) {
         const std::string log = test::ReadLinuxFile(product.C("Ctrl/index.log"));
         EXPECT_NE(log.find(pszLogged), std::string::npos) << pszCase << log;
     }
+    test::CProductFixture product;  // what a save leaves for the next load: the whole record
+    ASSERT_EQ(WritePendingRenames("C:\\Ctrl\\r", {{"Old", "MyApp"}, {"Gone", "Nowhere"}}), 0);
+    EXPECT_EQ(test::ReadLinuxFile(product.C("Ctrl/r")), whole);
 }
 
 }  // namespace

@@ -179,6 +179,9 @@ TEST(WindowsValuesTest, NamesKeepTheirSystemValues) {
                  FILE_ATTRIBUTE_ARCHIVE, FILE_ATTRIBUTE_NORMAL, DRIVE_UNKNOWN, DRIVE_NO_ROOT_DIR,
                  DRIVE_REMOVABLE, DRIVE_FIXED, DRIVE_REMOTE, DRIVE_CDROM),
               Of(0x01, 0x02, 0x10, 0x20, 0x80, 0, 1, 2, 3, 4, 5));
+    EXPECT_EQ(Of(ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND, ERROR_ACCESS_DENIED,
+                 ERROR_INVALID_HANDLE, ERROR_SHARING_VIOLATION),
+              Of(2, 3, 5, 6, 32));
 }
 
 constexpr IID kIidTest = {0x12345678, 0x1234, 0x5678, {1, 2, 3, 4, 5, 6, 7, 8}};

@@ -148,6 +148,8 @@ TEST(Cp932Test, TrimmingWalksWholeCharacters) {
     EXPECT_EQ(TrimRightWhite("A\x93  "), "A\x93 ");
     EXPECT_EQ(TrimRightWhite("A\x93\x93  "), "A\x93\x93");
     EXPECT_EQ(TrimWhite(" \x93\t"), "\x93\t");
+    // An all-blank piece of a line (", " before its CR LF) trims to nothing, read no further.
+    EXPECT_EQ(TrimWhite(std::string_view(" \r\n").substr(0, 1)), "");
 }
 
 // A lead byte takes the byte after it, which must be a second byte and is never read alone.
