@@ -433,6 +433,9 @@ void CCtrlGroupSet::Clear() {
     m_nNextId = -1;
     m_nDefault = -1;
     m_nSelectOffCount = 0;
+    // The next unique id is read from the registry again at the next load: another editor may
+    // have handed out ids since, and one of a group it removed must not come back.
+    m_dwNextUniqueId = 0;
 }
 
 int32_t CCtrlGroupSet::LargestId() const {

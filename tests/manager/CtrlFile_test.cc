@@ -183,11 +183,9 @@ TEST_F(CtrlFileTest, RemovedGroupKeepsTheUniqueIdsOfTheOthersAndIncompleteIsRefu
     CProductRegKey key;
     ASSERT_EQ(key.Open(kProductPath), 0);
     ASSERT_EQ(key.SetDWORD("GroupSet", "NextUniqueID", 9) + key.SetDWORD("GroupSet", "3", 7), 0);
-    m_file.CloseFiles();  // another editor's load
-    CCtrlFile again;
-    LoadInto(again);
-    ASSERT_EQ(again.AddDBToGroup(2, "Newer"), 0);
-    ASSERT_EQ(again.Save(), 0);
+    LoadInto(m_file);  // a second load of the same object reads them again
+    ASSERT_EQ(m_file.AddDBToGroup(2, "Newer"), 0);
+    ASSERT_EQ(m_file.Save(), 0);
     EXPECT_EQ(Values("GroupSet"), "1=1;2=4;3=9;NextUniqueID=10;");
 }
 
