@@ -172,6 +172,13 @@ void RunWarm(benchmark::State& state, const char* pszError, TOperation operation
     }
 }
 
+// The registration of an operation too long to repeat (a whole process, or its baseline): one
+// run at n databases, timed by the benchmark itself, in milliseconds.
+template <int N>
+void OnceAt(benchmark::internal::Benchmark* b) {
+    b->Arg(N)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+}
+
 // A private prefix for the run, in use by this process from construction; removed at exit.
 class CBenchPrefix {
 public:

@@ -82,11 +82,7 @@ void BM_TqctlConvert(benchmark::State& state) {
         static_cast<int64_t>(state.iterations()) *
         static_cast<int64_t>(std::filesystem::file_size(Product().Product().BasePath())));
 }
-BENCHMARK(BM_TqctlConvert)
-    ->Arg(kDatabases)
-    ->Iterations(1)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TqctlConvert)->Apply(OnceAt<kDatabases>);
 
 // What one conversion writes: the control file, and the base control file again when the
 // conversion changed it (it renumbers the groups, for instance). Taken from a conversion run.
@@ -141,11 +137,7 @@ void BM_Baseline_ConvertIo(benchmark::State& state) {
                             static_cast<int64_t>(std::filesystem::file_size(strBase)));
     state.counters["base_rewritten"] = files.m_strBase.empty() ? 0 : 1;
 }
-BENCHMARK(BM_Baseline_ConvertIo)
-    ->Arg(kDatabases)
-    ->Iterations(1)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Baseline_ConvertIo)->Apply(OnceAt<kDatabases>);
 
 }  // namespace
 }  // namespace tq::bench

@@ -76,20 +76,12 @@ void TimeTool(benchmark::State& state, const char* pszTool, std::vector<std::str
 void BM_TqcustomizeOpen(benchmark::State& state) {
     TimeTool(state, kTqcustomize, {"--quit-after-load"});
 }
-BENCHMARK(BM_TqcustomizeOpen)
-    ->Arg(kDatabases)
-    ->Iterations(1)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TqcustomizeOpen)->Apply(OnceAt<kDatabases>);
 
 void BM_Baseline_TqctlList(benchmark::State& state) {
     TimeTool(state, kTqctl, {"list"});
 }
-BENCHMARK(BM_Baseline_TqctlList)
-    ->Arg(kDatabases)
-    ->Iterations(1)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Baseline_TqctlList)->Apply(OnceAt<kDatabases>);
 
 }  // namespace
 }  // namespace tq::bench
