@@ -20,14 +20,6 @@ namespace {
 namespace fs = std::filesystem;
 using test::EContent;
 
-// What the builder would miss; one that never had a control file rebuilds all on "<REG>".
-std::string FindMissed(const test::CBuilderView& builder, const CCtrlModel& control, bool bNever) {
-    std::set<std::string> names;
-    uint32_t dwReg = 0;
-    test::ReadRequests(names, &dwReg);
-    return bNever && dwReg == 1 ? "" : builder.FindMissedRequest(control);
-}
-
 // What is wrong in the files the cut left and after the next load and save ("" when nothing).
 std::string CheckState(const std::string& dir, const test::CProductState& old,
                        const test::CProductState& now, const test::CBuilderView& builder,
@@ -46,7 +38,7 @@ std::string CheckState(const std::string& dir, const test::CProductState& old,
             EContent::kNeither) {
         return "a control file or the sample query file neither old nor new";
     }
-    if (const std::string missed = bNoControl ? "" : FindMissed(builder, *control.m_pModel, bFirst);
+    if (const std::string missed = bNoControl ? "" : builder.FindMissedRequest(*control.m_pModel);
         !missed.empty()) {
         return "the builder gets " + missed;
     }
@@ -55,7 +47,7 @@ std::string CheckState(const std::string& dir, const test::CProductState& old,
         return "the next editor cannot load and save";
     }
     const auto saved = test::ReadSavedFile(ctrl + "ctrl.ctl", test::kControlPath, false);
-    if (const std::string missed = FindMissed(builder, *saved.m_pModel, bFirst); !missed.empty()) {
+    if (const std::string missed = builder.FindMissedRequest(*saved.m_pModel); !missed.empty()) {
         return "after the next save the builder gets " + missed;
     }
     if (test::ReadLinuxFile(ctrl + "sample.txt") != (baseIs == EContent::kNew ? now[2] : old[2])) {

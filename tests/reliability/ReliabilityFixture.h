@@ -98,6 +98,7 @@ inline int32_t ReadRequests(std::set<std::string>& names, uint32_t* pdwReg = nul
 class CBuilderView {
 public:
     void Build(const CCtrlModel& control) {
+        m_bBuilt = true;
         m_built.clear();
         for (const auto& pDb : control.m_databases) {
             m_built[ToLowerCp932(pDb->m_strName)] = Sources(*pDb);
@@ -105,11 +106,15 @@ public:
         RegDeleteTree(HKEY_LOCAL_MACHINE, kProductPath + "\\Builder\\Request");
     }
 
-    // What the builder would miss ("" when the requests cover what the control file holds).
+    // What the builder would miss ("" when the requests cover what the control file holds). A
+    // builder that never built rebuilds everything on "<REG>".
     std::string FindMissedRequest(const CCtrlModel& control) const {
         std::set<std::string> raw, requested, names;
         uint32_t dwReg = 0;
         ReadRequests(raw, &dwReg);
+        if (!m_bBuilt && dwReg == 1) {
+            return "";
+        }
         std::transform(raw.begin(), raw.end(), std::inserter(requested, requested.end()),
                        ToLowerCp932);
         for (const auto& pDb : control.m_databases) {
@@ -140,6 +145,7 @@ private:
         return s;
     }
 
+    bool m_bBuilt = false;
     std::map<std::string, std::string> m_built;  // database name (lower case) -> its sources
 };
 
