@@ -197,6 +197,11 @@ public:
     const std::string& Dir() const { return m_strDir; }
     // A Linux path on drive C:.
     std::string C(const std::string& strRel) const { return m_strDir + "/drives/c/" + strRel; }
+    // Runs one of the tools on this prefix; its exit status (RunProgram).
+    int RunTool(const char* pszTool, std::vector<std::string> args) const {
+        args.insert(args.begin(), {pszTool, "--prefix", m_strDir});
+        return RunProgram(args);
+    }
 
 private:
     std::string m_strDir;

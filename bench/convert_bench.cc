@@ -50,10 +50,7 @@ public:
     }
 
 private:
-    int Tqctl(std::vector<std::string> args) const {
-        args.insert(args.begin(), {kTqctl, "--prefix", m_prefix.Dir()});
-        return RunProgram(args);
-    }
+    int Tqctl(const std::vector<std::string>& args) const { return m_prefix.RunTool(kTqctl, args); }
 
     CBenchPrefix m_prefix;
     CBenchProduct m_product;

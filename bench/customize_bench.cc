@@ -37,9 +37,8 @@ public:
                    Run(kTqctl, {"--product", CBenchProduct::kName, "convert"}) == 0;
     }
     bool IsReady() const { return m_bReady; }
-    int Run(const char* pszTool, std::vector<std::string> args) const {
-        args.insert(args.begin(), {pszTool, "--prefix", m_prefix.Dir()});
-        return RunProgram(args);
+    int Run(const char* pszTool, const std::vector<std::string>& args) const {
+        return m_prefix.RunTool(pszTool, args);
     }
 
 private:
