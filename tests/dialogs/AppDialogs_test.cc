@@ -44,16 +44,8 @@ const std::string kControlLinux = "drives/c/Program Files/Trellisquest/Control/"
 using test::CModalScript;
 using test::CStep;
 
-template <typename T>
-T* Find(QDialog& dialog, int nId) {
-    T* pControl = dialog.findChild<T*>(QString::number(nId));
-    EXPECT_NE(pControl, nullptr) << nId;
-    return pControl;
-}
-
-void Click(QDialog& dialog, int nId) {
-    QTest::mouseClick(Find<QPushButton>(dialog, nId), Qt::LeftButton);
-}
+using test::Click;
+using test::Find;
 
 QAbstractItemView* FileView(QDialog& dialog) {
     return Find<CFileListCtrl>(dialog, 1016)->GetCurrentView();

@@ -10,6 +10,8 @@
 #include <QElapsedTimer>
 #include <QMimeData>
 #include <QPointer>
+#include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <QUrl>
 #include <functional>
@@ -93,5 +95,17 @@ private:
     QPointer<QDialog> m_pLast;
     QTimer m_timer;
 };
+
+// A control of a dialog by its numeric id (its object name); a missing one fails the test.
+template <typename T>
+T* Find(QDialog& dialog, int nId) {
+    T* pControl = dialog.findChild<T*>(QString::number(nId));
+    EXPECT_NE(pControl, nullptr) << nId;
+    return pControl;
+}
+
+inline void Click(QDialog& dialog, int nId) {
+    QTest::mouseClick(Find<QPushButton>(dialog, nId), Qt::LeftButton);
+}
 
 }  // namespace tq::test

@@ -45,11 +45,11 @@ CStep Answer(std::string strExpected, QMessageBox::StandardButton button) {
 CStep Press(int nButton, QString strName = {}) {
     return [nButton, strName](QDialog& dialog) {
         if (!strName.isEmpty()) {
-            auto* pName = dialog.findChild<QLineEdit*>("1017");
+            auto* pName = test::Find<QLineEdit>(dialog, 1017);
             pName->selectAll();
             QTest::keyClicks(pName, strName);
         }
-        QTest::mouseClick(dialog.findChild<QPushButton*>(QString::number(nButton)), Qt::LeftButton);
+        test::Click(dialog, nButton);
     };
 }
 
