@@ -126,12 +126,18 @@ int32_t CCtrlGroupSet::AddGroupLine(int32_t nId, std::string_view text) {
     return InsertGroup(nParentId, strName, nId);
 }
 
-int32_t CCtrlGroupSet::InsertGroup(int32_t nParentId, const std::string& strName, int32_t nId) {
+// The next unique id comes from the store once a load: a model that never inserts a group (a
+// file without groups) must not start the count again at 1 and write that back.
+void CCtrlGroupSet::EnsureNextUniqueId() {
     if (m_dwNextUniqueId == 0) {
         uint32_t value = 0;
         bool bRead = m_pProductKey != nullptr && m_pProductKey->GetNextUniqueID(value) == 0;
-        m_dwNextUniqueId = bRead ? value : 1;
+        m_dwNextUniqueId = bRead && value != 0 ? value : 1;
     }
+}
+
+int32_t CCtrlGroupSet::InsertGroup(int32_t nParentId, const std::string& strName, int32_t nId) {
+    EnsureNextUniqueId();
     CCtrlGroup* pParent = this;
     if (nParentId > 0) {
         pParent = FindGroup(nParentId);
@@ -460,9 +466,7 @@ void CCtrlGroupSet::ForEachById(const std::function<void(const CCtrlGroup&)>& fn
 }
 
 void CCtrlGroupSet::GiveUniqueIds() {
-    if (m_dwNextUniqueId == 0) {
-        m_dwNextUniqueId = 1;
-    }
+    EnsureNextUniqueId();
     ForEachById([this](const CCtrlGroup& g) {
         CCtrlGroup& group = const_cast<CCtrlGroup&>(g);
         if (group.m_dwUniqueId == 0) {
@@ -475,6 +479,7 @@ int32_t CCtrlGroupSet::SaveUniqueIds() {
     if (m_pProductKey == nullptr) {
         return TQE_REG_WRITE;
     }
+    EnsureNextUniqueId();  // read before the deletion takes it away
     // A missing key is what the deletion is for. Any other failure leaves the ids of groups
     // that no longer exist behind, where a later group of that number would take them up.
     const int32_t lDeleted = m_pProductKey->DeleteGroupSet();

@@ -87,6 +87,7 @@ public:
     void SetNextUniqueId(uint32_t dwId) { m_dwNextUniqueId = dwId; }
 
 private:
+    void EnsureNextUniqueId();
     struct CNameKey {
         const CCtrlGroup* m_pParent;
         std::string_view m_name;

@@ -187,6 +187,10 @@ TEST_F(CtrlFileTest, RemovedGroupKeepsTheUniqueIdsOfTheOthersAndIncompleteIsRefu
     ASSERT_EQ(m_file.AddDBToGroup(2, "Newer"), 0);
     ASSERT_EQ(m_file.Save(), 0);
     EXPECT_EQ(Values("GroupSet"), "1=1;2=4;3=9;NextUniqueID=10;");
+    test::WriteLinuxFile(C("Ctrl/base.ctl"), "");  // no databases, no groups
+    LoadInto(m_file);
+    ASSERT_EQ(m_file.Save(), 0);
+    EXPECT_EQ(Values("GroupSet"), "NextUniqueID=10;");
 }
 
 // "load" loads the product, "write" opens the base file for writing; then holds until killed.
