@@ -465,14 +465,17 @@ void CCtrlGroupSet::ForEachById(const std::function<void(const CCtrlGroup&)>& fn
     }
 }
 
-void CCtrlGroupSet::GiveUniqueIds() {
+std::map<uint32_t, uint32_t> CCtrlGroupSet::GiveUniqueIds() {
     EnsureNextUniqueId();
-    ForEachById([this](const CCtrlGroup& g) {
+    std::map<uint32_t, uint32_t> ids;
+    ForEachById([this, &ids](const CCtrlGroup& g) {
         CCtrlGroup& group = const_cast<CCtrlGroup&>(g);
         if (group.m_dwUniqueId == 0) {
             group.m_dwUniqueId = m_dwNextUniqueId++;
         }
+        ids.emplace_hint(ids.end(), static_cast<uint32_t>(group.m_nId), group.m_dwUniqueId);
     });
+    return ids;
 }
 
 int32_t CCtrlGroupSet::SaveUniqueIds() {
@@ -486,12 +489,7 @@ int32_t CCtrlGroupSet::SaveUniqueIds() {
     if (lDeleted != ERROR_SUCCESS && lDeleted != ERROR_FILE_NOT_FOUND) {
         return lDeleted;
     }
-    GiveUniqueIds();
-    std::map<uint32_t, uint32_t> ids;
-    ForEachById([&ids](const CCtrlGroup& group) {
-        ids.emplace_hint(ids.end(), static_cast<uint32_t>(group.m_nId), group.m_dwUniqueId);
-    });
-    return m_pProductKey->SetGroupSet(ids, m_dwNextUniqueId);
+    return m_pProductKey->SetGroupSet(GiveUniqueIds(), m_dwNextUniqueId);
 }
 
 }  // namespace tq

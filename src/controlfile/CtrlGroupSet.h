@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -64,10 +65,12 @@ public:
 
     // Same group count, default group and tree shape with the same names, child by child.
     bool Equals(const CCtrlGroupSet& other) const;
-    // Frees every group; keeps the next unique id and the product key.
+    // Frees every group and forgets the next unique id (read from the store again); keeps the
+    // product key.
     void Clear();
-    // Gives every group that has no unique id yet the next one, in increasing id order.
-    void GiveUniqueIds();
+    // Gives every group that has no unique id yet the next one, in increasing id order; the
+    // unique ids by group number.
+    std::map<uint32_t, uint32_t> GiveUniqueIds();
     // Replaces the unique ids kept in the store by those of all groups (given first). 0, the
     // store's error, or TQE_REG_WRITE without a store.
     int32_t SaveUniqueIds();

@@ -169,7 +169,6 @@ int32_t CCtrlFile::ReserveControlFile(const std::string& strControlPath, CFile& 
 int32_t CCtrlFile::CompareWithControlFile(const std::string& strControlPath, CFile& reservation,
                                           bool& bEqual) {
     CCtrlFile onDisk(ETextMemory::kReadOnly);
-    onDisk.OpenProductKey(GetProductKeyPath());
     int32_t lResult =
         onDisk.LoadFile(strControlPath, false, reservation.IsOpen() ? &reservation : nullptr);
     if (lResult != TQ_OK) {
@@ -413,7 +412,6 @@ int32_t CCtrlFile::Save(const std::string* pConfirmation) {
         if (lResult != TQ_OK) {
             return lResult;
         }
-        m_groupIndex.Invalidate();  // renumbering dropped the groups nothing uses
     } else if (ReadFilePath("ControlFile", strControlPath) != TQ_OK) {
         return TQE_REG_READ;
     }

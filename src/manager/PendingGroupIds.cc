@@ -26,11 +26,7 @@ std::string GroupTreeMark(const CCtrlGroupSet& groups) {
 }
 
 int32_t PutAsidePendingGroupIds(CCtrlGroupSet& groups, CProductRegKey& key) {
-    groups.GiveUniqueIds();
-    std::map<uint32_t, uint32_t> ids;
-    groups.ForEachById([&ids](const CCtrlGroup& group) {
-        ids[static_cast<uint32_t>(group.GetId())] = group.m_dwUniqueId;
-    });
+    const std::map<uint32_t, uint32_t> ids = groups.GiveUniqueIds();
     return key.SetPendingGroupIds(GroupTreeMark(groups), ids, groups.GetNextUniqueId());
 }
 

@@ -9,10 +9,6 @@
 
 namespace tq {
 
-bool IsHalfWidthKana(uint8_t b) {
-    return b >= 0xA1 && b <= 0xDF;
-}
-
 bool IsWellFormedCp932(std::string_view s) {
     for (size_t i = 0; i < s.size(); ++i) {
         if (!IsLeadByte(static_cast<uint8_t>(s[i]))) {

@@ -16,8 +16,6 @@ namespace tq {
 inline bool IsLeadByte(uint8_t b) {
     return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
 }
-// True for half-width katakana and their punctuation, 0xA1-0xDF (single-byte characters).
-bool IsHalfWidthKana(uint8_t b);
 // Length in bytes of the character starting at pos: 2 for a lead byte followed by any byte,
 // else 1 (a lead byte as the last byte counts as a single broken character).
 inline size_t CharLength(std::string_view s, size_t pos) {

@@ -241,8 +241,8 @@ int EditAppCommand(CHost& host, const std::vector<std::string>& args) {
         return FailLine(host, index);
     }
     // The dialog would refuse every name of a fixed or selection-type database; say why.
-    if (index < file.CountDBs(DBTYPE_FIXED) + file.CountDBs(DBTYPE_SELECTION)) {
-        return FailLine(host, TQE_DB_LOCKED);
+    if (const int32_t lFree = file.CheckFreeType(index); lFree != TQ_OK) {
+        return FailLine(host, lFree);
     }
     const std::string strOldName = file.GetPublicName(index);
     CSortedTargetList targets;
