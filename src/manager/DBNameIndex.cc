@@ -38,16 +38,14 @@ void CDBNameIndex::Erase(CMap& map, std::string_view text, size_t pos) {
     }
 }
 
-void CDBNameIndex::Rebuild(const CCtrlModel& model, bool bPublic) {
+// The public names only: the names follow when a lookup by name first needs them (Sync).
+void CDBNameIndex::Rebuild(const CCtrlModel& model) {
     m_byPublicName.clear();
     m_byName.clear();
     m_nCount = model.GetDBCount();
     m_bValid = true;
-    m_bNamesValid = !bPublic;
+    m_bNamesValid = false;
     m_byPublicName.reserve(m_nCount);
-    if (m_bNamesValid) {
-        m_byName.reserve(m_nCount);
-    }
     for (size_t pos = 0; pos < m_nCount; ++pos) {
         Add(model, pos);
     }
@@ -55,8 +53,9 @@ void CDBNameIndex::Rebuild(const CCtrlModel& model, bool bPublic) {
 
 void CDBNameIndex::Sync(const CCtrlModel& model, bool bPublic) {
     if (!m_bValid || m_nCount != model.GetDBCount()) {
-        Rebuild(model, bPublic);
-    } else if (!bPublic && !m_bNamesValid) {
+        Rebuild(model);
+    }
+    if (!bPublic && !m_bNamesValid) {
         m_byName.reserve(m_nCount);
         for (size_t pos = 0; pos < m_nCount; ++pos) {
             AddNames(*model.GetDatabase(pos), pos);
@@ -125,7 +124,8 @@ const std::vector<size_t>& CDBNameIndex::Find(const CCtrlModel& model, std::stri
         if (bTrue) {
             return it->second;
         }
-        Rebuild(model, bPublic);
+        Rebuild(model);
+        Sync(model, bPublic);
     }
     return kNone;
 }

@@ -44,7 +44,7 @@ private:
     using CMap = std::unordered_map<std::string, std::vector<size_t>, CNoCaseHash, CNoCaseEqual>;
 
     void Sync(const CCtrlModel& model, bool bPublic);
-    void Rebuild(const CCtrlModel& model, bool bPublic);
+    void Rebuild(const CCtrlModel& model);
     void AddNames(const CCtrlDatabase& db, size_t pos);
     const std::vector<size_t>& Find(const CCtrlModel& model, std::string_view text, bool bPublic);
     static bool Matches(const CCtrlDatabase& db, std::string_view text, bool bPublic);
