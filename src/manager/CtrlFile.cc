@@ -182,7 +182,6 @@ int32_t CCtrlFile::CompareWithControlFile(const std::string& strControlPath, CFi
         return TQE_NO_WRITE_PERMISSION;
     }
     RequestWhatTheBuilderLacks(onDisk);
-    CarryBuilderPaths(onDisk);
     return WriteRebuildRequests(*this, m_productKey);
 }
 
@@ -192,7 +191,8 @@ int32_t CCtrlFile::CompareWithControlFile(const std::string& strControlPath, CFi
 // builder's file lacks is asked for as those marks would have: a selected database that the
 // file does not hold, or holds with other sources, is rebuilt; a database that left the file
 // (removed, renamed, deselected) changes the structure. After a save that went through, every
-// such database is marked already, so this adds nothing.
+// such database is marked already, so this adds nothing. A database not to be rebuilt keeps the
+// RootPath and ExePath lists the builder resolved for it.
 void CCtrlFile::RequestWhatTheBuilderLacks(const CCtrlFile& onDisk) {
     for (auto& pDb : m_databases) {
         CCtrlDatabase& db = *pDb;
@@ -200,8 +200,13 @@ void CCtrlFile::RequestWhatTheBuilderLacks(const CCtrlFile& onDisk) {
             continue;
         }
         const int32_t found = onDisk.FindDBByPublicName(DBTYPE_ALL, db.m_strPublicName);
-        if (found < 0 || !SameSources(db, *onDisk.GetDatabase(static_cast<size_t>(found)))) {
+        const CCtrlDatabase* pBuilt =
+            found < 0 ? nullptr : onDisk.GetDatabase(static_cast<size_t>(found));
+        if (pBuilt == nullptr || !SameSources(db, *pBuilt)) {
             db.m_dwState |= DBSTATE_REBUILD;
+        } else {
+            db.m_rootPath = pBuilt->m_rootPath;
+            db.m_exePath = pBuilt->m_exePath;
         }
     }
     for (const auto& pBuilt : onDisk.m_databases) {
@@ -220,25 +225,6 @@ bool CCtrlFile::HasSelectedDatabaseNamed(std::string_view strName) const {
         }
     }
     return false;
-}
-
-// The builder resolves the RootPath and ExePath lists of the databases it indexed; a database
-// that is not to be rebuilt keeps what the builder found.
-void CCtrlFile::CarryBuilderPaths(CCtrlFile& onDisk) {
-    for (auto& pDb : m_databases) {
-        CCtrlDatabase& db = *pDb;
-        if (db.m_dwState & (DBSTATE_DESELECTED | DBSTATE_REBUILD)) {
-            continue;
-        }
-        const CtrlString& strKey =
-            (db.m_dwState & DBSTATE_NAME_CHANGED) ? db.m_strPrevName : db.m_strPublicName;
-        const int32_t found = onDisk.FindDBByPublicName(DBTYPE_ALL, strKey);
-        if (found >= 0) {
-            const CCtrlDatabase& built = *onDisk.GetDatabase(static_cast<size_t>(found));
-            db.m_rootPath = built.m_rootPath;
-            db.m_exePath = built.m_exePath;
-        }
-    }
 }
 
 // The groups of a base control file that a save renumbered take the ids that save put aside for

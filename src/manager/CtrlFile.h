@@ -151,7 +151,6 @@ private:
                                    bool& bEqual);
     void RequestWhatTheBuilderLacks(const CCtrlFile& onDisk);
     bool HasSelectedDatabaseNamed(std::string_view strName) const;
-    void CarryBuilderPaths(CCtrlFile& onDisk);
     void FollowPendingGroupIds(const std::string& strControlPath);
     std::string GetPendingRenamesPath() const;
     EPendingState ReadPendingRenames(std::vector<CPendingRename>& renames);
