@@ -135,10 +135,19 @@ bool IsIndexPending(const std::vector<std::string>& pending, const std::string& 
 
 std::string ReadIndexingLog(const std::string& strKeyPath) {
     const std::string strLog = ReadOutline(strKeyPath).m_strOutputLog;
-    // A log named without a drive or a server lives in the control folder.
-    const bool bFull = (strLog.size() > 1 && strLog[1] == ':') || strLog.starts_with("\\\\");
-    return strLog.empty() ? std::string()
-                          : ReadLinuxText(bFull ? strLog : ControlFolder(strKeyPath) + strLog);
+    if (strLog.empty()) {
+        return {};
+    }
+    // Found as the loader that writes it finds it: a path with a drive as given, anything else
+    // taken against the control folder.
+    std::string strFull = strLog;
+    if (FindText(strLog, ":\\") == std::string_view::npos) {
+        const std::string strFolder = ControlFolder(strKeyPath);
+        if (strFolder.empty() || GetFullPathName(strLog, strFolder, strFull) != 0) {
+            return {};
+        }
+    }
+    return ReadLinuxText(strFull);
 }
 
 bool CWindowPlacement::Parse(std::string_view text) {
