@@ -36,7 +36,10 @@ std::string ReadLinuxText(const std::string& strWinPath) {
 
 std::string ControlFolder(const std::string& strKeyPath) {
     std::string strFolder = ReadMachineString(strKeyPath + "\\Path", "Control");
-    return strFolder.empty() || strFolder.back() == '\\' ? strFolder : strFolder + "\\";
+    // A folder ending in a double-byte character whose second byte is 0x5C still needs its
+    // backslash.
+    const bool bEnds = FindLastChar(strFolder, '\\') + 1 == strFolder.size();
+    return strFolder.empty() || bEnds ? strFolder : strFolder + "\\";
 }
 
 CBaseFileOutline ReadOutline(const std::string& strKeyPath) {
