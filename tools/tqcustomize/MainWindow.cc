@@ -412,6 +412,7 @@ void CMainWindow::Add(const std::vector<std::string>& targets) {
         ShowError(lResult);
         return;
     }
+    row.m_bWasSelected = row.m_bSelected;
     m_sections[kTypeFree - 1].push_back(row);
     auto* pItem = new QTreeWidgetItem(m_pSectionItems[kTypeFree - 1]);
     m_bFilling = true;
@@ -430,9 +431,7 @@ void CMainWindow::Edit() {
     }
     int32_t lResult = m_session.Edit(*pRow);
     if (lResult == 0) {
-        const bool bWasSelected = pRow->m_bWasSelected;
         lResult = m_session.ReadRow(pRow->m_lType, pRow->m_lNumber, *pRow);
-        pRow->m_bWasSelected = bWasSelected;
         m_bFilling = true;
         SetRowItem(pItem, *pRow);
         m_bFilling = false;

@@ -73,8 +73,11 @@ int32_t CProductSession::ReadRow(int32_t lType, int32_t lNumber, CDatabaseRow& r
     if (lSelected < 0 || lInstalled < 0) {
         return std::min(lSelected, lInstalled);
     }
-    row = {lType,           lNumber, name.GetString(), lSelected == 1, lSelected == 1,
-           lInstalled == 1, false};
+    row.m_lType = lType;
+    row.m_lNumber = lNumber;
+    row.m_strPublicName = name.GetString();
+    row.m_bSelected = lSelected == 1;
+    row.m_bInstalled = lInstalled == 1;
     return 0;
 }
 
@@ -108,6 +111,7 @@ int32_t CProductSession::Load(std::vector<CDatabaseRow>& rows, int32_t& lStatus,
                 rows.clear();
                 return lResult;
             }
+            row.m_bWasSelected = row.m_bSelected;
             row.m_bIndexPending = IsIndexPending(pending, row.m_strPublicName);
             if (progress && rows.size() % kProgressStep == 0) {
                 progress(static_cast<int32_t>(rows.size()), lTotal);

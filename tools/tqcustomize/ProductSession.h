@@ -61,7 +61,8 @@ public:
     int32_t Load(std::vector<CDatabaseRow>& rows, int32_t& lStatus, const CProgress& progress = {});
     // The object holds the editing mutex (its Load got past it).
     bool IsEditor() const { return m_bEditor; }
-    // Reads one database again (after an edit or an add).
+    // Reads what the object answers of one database (after an edit or an add): its place, name,
+    // selection and installation. What the files had and the builder's marker are the caller's.
     int32_t ReadRow(int32_t lType, int32_t lNumber, CDatabaseRow& row);
 
     int32_t SetSelected(const CDatabaseRow& row, bool bSelected);
