@@ -493,13 +493,13 @@ bool CMainWindow::Save() {
 }
 
 void CMainWindow::UpdateIndexMarkers() {
-    const std::vector<std::string> pending = ReadPendingPublicNames(m_session.GetKeyPath());
+    const CNameSet pending = ReadPendingPublicNames(m_session.GetKeyPath());
     m_bFilling = true;
     for (int i = 0; i < 3; ++i) {
         for (size_t n = 0; n < m_sections[i].size(); ++n) {
             // Only the rows whose marker changed are drawn again: a save touches few of thousands.
             CDatabaseRow& row = m_sections[i][n];
-            if (IsIndexPending(pending, row.m_strPublicName) != row.m_bIndexPending) {
+            if (pending.contains(row.m_strPublicName) != row.m_bIndexPending) {
                 row.m_bIndexPending = !row.m_bIndexPending;
                 SetRowItem(m_pSectionItems[i]->child(static_cast<int>(n)), row);
             }

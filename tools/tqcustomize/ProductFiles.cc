@@ -1,6 +1,5 @@
 #include "ProductFiles.h"
 
-#include <algorithm>
 #include <charconv>
 #include <fstream>
 #include <iterator>
@@ -101,39 +100,29 @@ std::vector<std::string> ListProducts() {
     return products;
 }
 
-std::vector<std::string> ReadPendingPublicNames(const std::string& strKeyPath) {
+CNameSet ReadPendingPublicNames(const std::string& strKeyPath) {
     CRegKey key;
-    std::vector<std::string> names;
+    CNameSet names;
     if (key.Open(HKEY_LOCAL_MACHINE, strKeyPath + "\\Builder\\Request", KEY_READ) != 0) {
         return names;
     }
-    std::vector<std::string> requested;
+    CNameSet requested;
     std::string strName, data;
     uint32_t type = 0;
     for (uint32_t i = 0; key.EnumValue(i, strName, type, data) == 0; ++i) {
         if (type == REG_SZ) {
-            requested.push_back(strName);
+            requested.insert(strName);
         }
     }
     if (requested.empty()) {
         return names;
     }
-
     for (const CBaseFileOutline::CDatabase& db : ReadOutline(strKeyPath).m_databases) {
-        for (const std::string& strRequested : requested) {
-            if (EqualsNoCase(strRequested, db.m_strName)) {
-                names.push_back(db.m_strPublicName);
-                break;
-            }
+        if (requested.contains(db.m_strName)) {
+            names.insert(db.m_strPublicName);
         }
     }
     return names;
-}
-
-bool IsIndexPending(const std::vector<std::string>& pending, const std::string& strPublicName) {
-    return std::any_of(pending.begin(), pending.end(), [&strPublicName](const std::string& s) {
-        return EqualsNoCase(s, strPublicName);
-    });
 }
 
 std::string ReadIndexingLog(const std::string& strKeyPath) {

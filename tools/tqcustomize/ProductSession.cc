@@ -103,7 +103,7 @@ int32_t CProductSession::Load(std::vector<CDatabaseRow>& rows, int32_t& lStatus,
     }
     const int32_t lTotal = counts[0] + counts[1] + counts[2];
     rows.reserve(static_cast<size_t>(lTotal));
-    std::vector<std::string> pending = ReadPendingPublicNames(m_strKeyPath);
+    const CNameSet pending = ReadPendingPublicNames(m_strKeyPath);
     for (int32_t lType = kTypeFixed; lType <= kTypeFree; ++lType) {
         for (int32_t lNumber = 1; lNumber <= counts[lType - 1]; ++lNumber) {
             CDatabaseRow& row = rows.emplace_back();
@@ -112,7 +112,7 @@ int32_t CProductSession::Load(std::vector<CDatabaseRow>& rows, int32_t& lStatus,
                 return lResult;
             }
             row.m_bWasSelected = row.m_bSelected;
-            row.m_bIndexPending = IsIndexPending(pending, row.m_strPublicName);
+            row.m_bIndexPending = pending.contains(row.m_strPublicName);
             if (progress && rows.size() % kProgressStep == 0) {
                 progress(static_cast<int32_t>(rows.size()), lTotal);
             }
