@@ -219,14 +219,14 @@ void CMainWindow::FinishLoad(int32_t lResult, int32_t lStatus, std::vector<CData
     }
     m_state.m_lStatus = lStatus;
     m_state.m_bCustomize = lResult == 0 && m_session.CanCustomize();
-    m_state.m_bSelectionsChanged = m_state.m_bStructureChanged = false;
+    m_state.m_nSelectionDiffs = 0;
+    m_state.m_bStructureChanged = false;
     for (auto& section : m_sections) {
         section.clear();
     }
     for (CDatabaseRow& row : rows) {
         m_sections[row.m_lType - 1].push_back(std::move(row));
     }
-    m_nSelectionDiffs = 0;
     if (lResult == 0) {
         m_state.m_list = CWindowState::CList::Loaded;
     } else if (lResult == TQE_EDITING && (lStatus == kStatusEditing || lStatus == kStatusLocked)) {
@@ -356,8 +356,7 @@ void CMainWindow::OnItemChanged(QTreeWidgetItem* pItem, int nColumn) {
         return;
     }
     row.m_bSelected = bChecked;
-    m_nSelectionDiffs += bChecked == row.m_bWasSelected ? -1 : 1;
-    m_state.m_bSelectionsChanged = m_nSelectionDiffs != 0;
+    m_state.m_nSelectionDiffs += bChecked == row.m_bWasSelected ? -1 : 1;
     Update();
 }
 
@@ -459,12 +458,11 @@ void CMainWindow::Remove() {
     // The databases after it move up one number.
     std::vector<CDatabaseRow>& section = m_sections[pRow->m_lType - 1];
     const auto it = section.begin() + (pRow - section.data());
-    m_nSelectionDiffs -= it->m_bSelected != it->m_bWasSelected ? 1 : 0;
+    m_state.m_nSelectionDiffs -= it->m_bSelected != it->m_bWasSelected ? 1 : 0;
     for (auto next = section.erase(it); next != section.end(); ++next) {
         --next->m_lNumber;
     }
     delete pItem;
-    m_state.m_bSelectionsChanged = m_nSelectionDiffs != 0;
     m_state.m_bStructureChanged = true;
     Update();
 }
@@ -485,8 +483,8 @@ bool CMainWindow::Save() {
             row.m_bWasSelected = row.m_bSelected;
         }
     }
-    m_nSelectionDiffs = 0;
-    m_state.m_bSelectionsChanged = m_state.m_bStructureChanged = false;
+    m_state.m_nSelectionDiffs = 0;
+    m_state.m_bStructureChanged = false;
     UpdateIndexMarkers();
     Update();
     return true;
