@@ -338,13 +338,9 @@ void CMainWindow::OnItemChanged(QTreeWidgetItem* pItem, int nColumn) {
     if (bChecked == row.m_bSelected) {
         return;
     }
-    const bool bAllowed = GetActionState(CAction::Toggle,
-                                         [&] {
-                                             CWindowState state = m_state;
-                                             state.m_lCurrentType = row.m_lType;
-                                             return state;
-                                         }())
-                              .m_bEnabled;
+    CWindowState state = m_state;  // the changed row, which need not be the current one
+    state.m_lCurrentType = row.m_lType;
+    const bool bAllowed = GetActionState(CAction::Toggle, state).m_bEnabled;
     const int32_t lResult = bAllowed ? m_session.SetSelected(row, bChecked) : 0;
     if (!bAllowed || lResult != 0) {
         m_bFilling = true;
