@@ -141,8 +141,7 @@ void CMainWindow::ConnectActions() {
 void CMainWindow::RestorePlacement() {
     // A place on a screen that is no longer there is not kept to.
     CWindowPlacement placement;
-    const bool bKept =
-        ReadWindowPlacement(std::string(host::kProductKeyBase) + m_strProduct, placement);
+    const bool bKept = ReadWindowPlacement(GetProductKeyPath(m_strProduct), placement);
     const QRect place(placement.m_nX, placement.m_nY, placement.m_nWidth, placement.m_nHeight);
     if (bKept && QGuiApplication::screenAt(place.center()) != nullptr) {
         setGeometry(place);

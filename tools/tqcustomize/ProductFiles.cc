@@ -86,6 +86,10 @@ CBaseFileOutline OutlineBaseFile(std::string_view text) {
     return outline;
 }
 
+std::string GetProductKeyPath(const std::string& strProduct) {
+    return host::kProductKeyBase + strProduct;
+}
+
 std::vector<std::string> ListProducts() {
     CRegKey key;
     std::vector<std::string> products;

@@ -30,6 +30,8 @@ CBaseFileOutline OutlineBaseFile(std::string_view text);
 // key or the value is missing.
 std::string ReadMachineString(const std::string& strKey, const std::string& strName);
 
+// The registry path below HKEY_LOCAL_MACHINE of a product key (code page 932).
+std::string GetProductKeyPath(const std::string& strProduct);
 // The product keys installed (below SOFTWARE\Orbanworks\Trellisquest), code page 932.
 std::vector<std::string> ListProducts();
 

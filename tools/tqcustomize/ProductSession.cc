@@ -26,7 +26,7 @@ int32_t CProductSession::Fail(HRESULT hr, const std::string& strDetail) {
 
 int32_t CProductSession::Open(const std::string& strProduct) {
     m_bReady = false;
-    m_strKeyPath = std::string(host::kProductKeyBase) + strProduct;
+    m_strKeyPath = GetProductKeyPath(strProduct);
     std::string strDetail;
     if (!m_client.IsCreated()) {
         if (HRESULT hr = m_client.Create(&strDetail); FAILED(hr)) {
