@@ -33,14 +33,6 @@ public:
 private:
     // Keyed by the text as first inserted, hashed and compared ignoring case, so that a lookup
     // takes the text as it is, without a lowered copy.
-    struct CNoCaseHash {
-        using is_transparent = void;
-        size_t operator()(std::string_view s) const { return HashNoCase(s); }
-    };
-    struct CNoCaseEqual {
-        using is_transparent = void;
-        bool operator()(std::string_view a, std::string_view b) const { return EqualsNoCase(a, b); }
-    };
     using CMap = std::unordered_map<std::string, std::vector<size_t>, CNoCaseHash, CNoCaseEqual>;
 
     void Sync(const CCtrlModel& model, bool bPublic);

@@ -46,6 +46,15 @@ bool EqualsNoCase(std::string_view a, std::string_view b);
 // A hash that agrees with EqualsNoCase (texts equal ignoring case hash alike), so that a hash
 // table can look texts up ignoring case without a lowered copy of each.
 size_t HashNoCase(std::string_view s);
+// The two as a hash table's functors, transparent so that a lookup takes any text as it is.
+struct CNoCaseHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view s) const { return HashNoCase(s); }
+};
+struct CNoCaseEqual {
+    using is_transparent = void;
+    bool operator()(std::string_view a, std::string_view b) const { return EqualsNoCase(a, b); }
+};
 bool StartsWithNoCase(std::string_view s, std::string_view prefix);
 bool EndsWithNoCase(std::string_view s, std::string_view suffix);
 // ASCII-only case mapping that leaves double-byte characters alone.

@@ -187,6 +187,7 @@ TEST_F(CustomizeTest, SelectionsToggleAndSaveIntoBothFiles) {
 
 // A drop starts the wizard; Finish, F2 and Delete end in the files; closing asks on a change.
 TEST_F(CustomizeTest, AddEditRemoveEndInTheFilesAndClosingAsks) {
+    test::WriteLinuxFile(m_prefix.Path(kControl + "Control.ini"), m_strBase);
     Open();
     Drop({Doc(""), QUrl("https://example.com/manual.pdf")});  // bringing no file opens nothing
     QApplication::processEvents();
@@ -205,8 +206,11 @@ TEST_F(CustomizeTest, AddEditRemoveEndInTheFilesAndClosingAsks) {
         EXPECT_TRUE(test::WaitUntil([&] { return Item("Notes Plus") != nullptr; }));
     }
     {
-        CModalScript script({Press(1, "Notes Max"), Answer("編集した内容", QMessageBox::Yes)});
+        CModalScript script({Answer("編集した内容", QMessageBox::Yes), Press(1, "Notes Max"),
+                             Answer("編集した内容", QMessageBox::Yes)});
+        Key(Qt::Key_S, Qt::ControlModifier);  // saved, it waits for the builder, edited or not
         Key(Qt::Key_F2, Qt::NoModifier, "Notes Plus");
+        EXPECT_EQ(Item("Notes Max")->text(2).toStdString(), "更新待ち");
         QTest::mouseClick(m_pWindow->GetButton(CAction::Save), Qt::LeftButton);
     }
     EXPECT_NE(File("BaseControl.ini").find("Notes Max"), std::string::npos);

@@ -141,8 +141,7 @@ void CMainWindow::ConnectActions() {
 void CMainWindow::RestorePlacement() {
     // A place on a screen that is no longer there is not kept to.
     CWindowPlacement placement;
-    const bool bKept =
-        ReadWindowPlacement(std::string(host::kProductKeyBase) + m_strProduct, placement);
+    const bool bKept = ReadWindowPlacement(GetProductKeyPath(m_strProduct), placement);
     const QRect place(placement.m_nX, placement.m_nY, placement.m_nWidth, placement.m_nHeight);
     if (bKept && QGuiApplication::screenAt(place.center()) != nullptr) {
         setGeometry(place);
@@ -219,14 +218,14 @@ void CMainWindow::FinishLoad(int32_t lResult, int32_t lStatus, std::vector<CData
     }
     m_state.m_lStatus = lStatus;
     m_state.m_bCustomize = lResult == 0 && m_session.CanCustomize();
-    m_state.m_bSelectionsChanged = m_state.m_bStructureChanged = false;
+    m_state.m_nSelectionDiffs = 0;
+    m_state.m_bStructureChanged = false;
     for (auto& section : m_sections) {
         section.clear();
     }
     for (CDatabaseRow& row : rows) {
         m_sections[row.m_lType - 1].push_back(std::move(row));
     }
-    m_nSelectionDiffs = 0;
     if (lResult == 0) {
         m_state.m_list = CWindowState::CList::Loaded;
     } else if (lResult == TQE_EDITING && (lStatus == kStatusEditing || lStatus == kStatusLocked)) {
@@ -338,13 +337,9 @@ void CMainWindow::OnItemChanged(QTreeWidgetItem* pItem, int nColumn) {
     if (bChecked == row.m_bSelected) {
         return;
     }
-    const bool bAllowed = GetActionState(CAction::Toggle,
-                                         [&] {
-                                             CWindowState state = m_state;
-                                             state.m_lCurrentType = row.m_lType;
-                                             return state;
-                                         }())
-                              .m_bEnabled;
+    CWindowState state = m_state;  // the changed row, which need not be the current one
+    state.m_lCurrentType = row.m_lType;
+    const bool bAllowed = GetActionState(CAction::Toggle, state).m_bEnabled;
     const int32_t lResult = bAllowed ? m_session.SetSelected(row, bChecked) : 0;
     if (!bAllowed || lResult != 0) {
         m_bFilling = true;
@@ -356,8 +351,7 @@ void CMainWindow::OnItemChanged(QTreeWidgetItem* pItem, int nColumn) {
         return;
     }
     row.m_bSelected = bChecked;
-    m_nSelectionDiffs += bChecked == row.m_bWasSelected ? -1 : 1;
-    m_state.m_bSelectionsChanged = m_nSelectionDiffs != 0;
+    m_state.m_nSelectionDiffs += bChecked == row.m_bWasSelected ? -1 : 1;
     Update();
 }
 
@@ -412,6 +406,7 @@ void CMainWindow::Add(const std::vector<std::string>& targets) {
         ShowError(lResult);
         return;
     }
+    row.m_bWasSelected = row.m_bSelected;
     m_sections[kTypeFree - 1].push_back(row);
     auto* pItem = new QTreeWidgetItem(m_pSectionItems[kTypeFree - 1]);
     m_bFilling = true;
@@ -430,9 +425,7 @@ void CMainWindow::Edit() {
     }
     int32_t lResult = m_session.Edit(*pRow);
     if (lResult == 0) {
-        const bool bWasSelected = pRow->m_bWasSelected;
         lResult = m_session.ReadRow(pRow->m_lType, pRow->m_lNumber, *pRow);
-        pRow->m_bWasSelected = bWasSelected;
         m_bFilling = true;
         SetRowItem(pItem, *pRow);
         m_bFilling = false;
@@ -460,12 +453,11 @@ void CMainWindow::Remove() {
     // The databases after it move up one number.
     std::vector<CDatabaseRow>& section = m_sections[pRow->m_lType - 1];
     const auto it = section.begin() + (pRow - section.data());
-    m_nSelectionDiffs -= it->m_bSelected != it->m_bWasSelected ? 1 : 0;
+    m_state.m_nSelectionDiffs -= it->m_bSelected != it->m_bWasSelected ? 1 : 0;
     for (auto next = section.erase(it); next != section.end(); ++next) {
         --next->m_lNumber;
     }
     delete pItem;
-    m_state.m_bSelectionsChanged = m_nSelectionDiffs != 0;
     m_state.m_bStructureChanged = true;
     Update();
 }
@@ -486,21 +478,21 @@ bool CMainWindow::Save() {
             row.m_bWasSelected = row.m_bSelected;
         }
     }
-    m_nSelectionDiffs = 0;
-    m_state.m_bSelectionsChanged = m_state.m_bStructureChanged = false;
+    m_state.m_nSelectionDiffs = 0;
+    m_state.m_bStructureChanged = false;
     UpdateIndexMarkers();
     Update();
     return true;
 }
 
 void CMainWindow::UpdateIndexMarkers() {
-    const std::vector<std::string> pending = ReadPendingPublicNames(m_session.GetKeyPath());
+    const CNameSet pending = ReadPendingPublicNames(m_session.GetKeyPath());
     m_bFilling = true;
     for (int i = 0; i < 3; ++i) {
         for (size_t n = 0; n < m_sections[i].size(); ++n) {
             // Only the rows whose marker changed are drawn again: a save touches few of thousands.
             CDatabaseRow& row = m_sections[i][n];
-            if (IsIndexPending(pending, row.m_strPublicName) != row.m_bIndexPending) {
+            if (pending.contains(row.m_strPublicName) != row.m_bIndexPending) {
                 row.m_bIndexPending = !row.m_bIndexPending;
                 SetRowItem(m_pSectionItems[i]->child(static_cast<int>(n)), row);
             }

@@ -85,7 +85,6 @@ private:
     CProductSession m_session;
     CWindowState m_state;
     std::vector<CDatabaseRow> m_sections[3];  // fixed, selection-type, free-type
-    int m_nSelectionDiffs = 0;                // databases whose selection differs from the files
     std::thread m_worker;
     bool m_bFilling = false;
     bool m_bStarted = false;

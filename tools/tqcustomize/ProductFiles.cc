@@ -1,6 +1,5 @@
 #include "ProductFiles.h"
 
-#include <algorithm>
 #include <charconv>
 #include <fstream>
 #include <iterator>
@@ -36,7 +35,10 @@ std::string ReadLinuxText(const std::string& strWinPath) {
 
 std::string ControlFolder(const std::string& strKeyPath) {
     std::string strFolder = ReadMachineString(strKeyPath + "\\Path", "Control");
-    return strFolder.empty() || strFolder.back() == '\\' ? strFolder : strFolder + "\\";
+    // A folder ending in a double-byte character whose second byte is 0x5C still needs its
+    // backslash.
+    const bool bEnds = FindLastChar(strFolder, '\\') + 1 == strFolder.size();
+    return strFolder.empty() || bEnds ? strFolder : strFolder + "\\";
 }
 
 CBaseFileOutline ReadOutline(const std::string& strKeyPath) {
@@ -84,6 +86,10 @@ CBaseFileOutline OutlineBaseFile(std::string_view text) {
     return outline;
 }
 
+std::string GetProductKeyPath(const std::string& strProduct) {
+    return host::kProductKeyBase + strProduct;
+}
+
 std::vector<std::string> ListProducts() {
     CRegKey key;
     std::vector<std::string> products;
@@ -98,47 +104,46 @@ std::vector<std::string> ListProducts() {
     return products;
 }
 
-std::vector<std::string> ReadPendingPublicNames(const std::string& strKeyPath) {
+CNameSet ReadPendingPublicNames(const std::string& strKeyPath) {
     CRegKey key;
-    std::vector<std::string> names;
+    CNameSet names;
     if (key.Open(HKEY_LOCAL_MACHINE, strKeyPath + "\\Builder\\Request", KEY_READ) != 0) {
         return names;
     }
-    std::vector<std::string> requested;
+    CNameSet requested;
     std::string strName, data;
     uint32_t type = 0;
     for (uint32_t i = 0; key.EnumValue(i, strName, type, data) == 0; ++i) {
         if (type == REG_SZ) {
-            requested.push_back(strName);
+            requested.insert(strName);
         }
     }
     if (requested.empty()) {
         return names;
     }
-
     for (const CBaseFileOutline::CDatabase& db : ReadOutline(strKeyPath).m_databases) {
-        for (const std::string& strRequested : requested) {
-            if (EqualsNoCase(strRequested, db.m_strName)) {
-                names.push_back(db.m_strPublicName);
-                break;
-            }
+        if (requested.contains(db.m_strName)) {
+            names.insert(db.m_strPublicName);
         }
     }
     return names;
 }
 
-bool IsIndexPending(const std::vector<std::string>& pending, const std::string& strPublicName) {
-    return std::any_of(pending.begin(), pending.end(), [&strPublicName](const std::string& s) {
-        return EqualsNoCase(s, strPublicName);
-    });
-}
-
 std::string ReadIndexingLog(const std::string& strKeyPath) {
     const std::string strLog = ReadOutline(strKeyPath).m_strOutputLog;
-    // A log named without a drive or a server lives in the control folder.
-    const bool bFull = (strLog.size() > 1 && strLog[1] == ':') || strLog.starts_with("\\\\");
-    return strLog.empty() ? std::string()
-                          : ReadLinuxText(bFull ? strLog : ControlFolder(strKeyPath) + strLog);
+    if (strLog.empty()) {
+        return {};
+    }
+    // Found as the loader that writes it finds it: a path with a drive as given, anything else
+    // taken against the control folder.
+    std::string strFull = strLog;
+    if (FindText(strLog, ":\\") == std::string_view::npos) {
+        const std::string strFolder = ControlFolder(strKeyPath);
+        if (strFolder.empty() || GetFullPathName(strLog, strFolder, strFull) != 0) {
+            return {};
+        }
+    }
+    return ReadLinuxText(strFull);
 }
 
 bool CWindowPlacement::Parse(std::string_view text) {

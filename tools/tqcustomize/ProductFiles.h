@@ -5,7 +5,10 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
+
+#include "platform/Cp932.h"
 
 namespace tq::customize {
 
@@ -27,13 +30,15 @@ CBaseFileOutline OutlineBaseFile(std::string_view text);
 // key or the value is missing.
 std::string ReadMachineString(const std::string& strKey, const std::string& strName);
 
+// The registry path below HKEY_LOCAL_MACHINE of a product key (code page 932).
+std::string GetProductKeyPath(const std::string& strProduct);
 // The product keys installed (below SOFTWARE\Orbanworks\Trellisquest), code page 932.
 std::vector<std::string> ListProducts();
 
+// Names looked up without regard to case.
+using CNameSet = std::unordered_set<std::string, CNoCaseHash, CNoCaseEqual>;
 // The public names of the databases that have a rebuild request the builder has not consumed.
-std::vector<std::string> ReadPendingPublicNames(const std::string& strKeyPath);
-// Whether a database of that public name is among them (names compared without regard to case).
-bool IsIndexPending(const std::vector<std::string>& pending, const std::string& strPublicName);
+CNameSet ReadPendingPublicNames(const std::string& strKeyPath);
 // The indexing log of the product's base control file; empty when there is none.
 std::string ReadIndexingLog(const std::string& strKeyPath);
 

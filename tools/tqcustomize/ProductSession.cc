@@ -26,7 +26,7 @@ int32_t CProductSession::Fail(HRESULT hr, const std::string& strDetail) {
 
 int32_t CProductSession::Open(const std::string& strProduct) {
     m_bReady = false;
-    m_strKeyPath = std::string(host::kProductKeyBase) + strProduct;
+    m_strKeyPath = GetProductKeyPath(strProduct);
     std::string strDetail;
     if (!m_client.IsCreated()) {
         if (HRESULT hr = m_client.Create(&strDetail); FAILED(hr)) {
@@ -73,8 +73,11 @@ int32_t CProductSession::ReadRow(int32_t lType, int32_t lNumber, CDatabaseRow& r
     if (lSelected < 0 || lInstalled < 0) {
         return std::min(lSelected, lInstalled);
     }
-    row = {lType,           lNumber, name.GetString(), lSelected == 1, lSelected == 1,
-           lInstalled == 1, false};
+    row.m_lType = lType;
+    row.m_lNumber = lNumber;
+    row.m_strPublicName = name.GetString();
+    row.m_bSelected = lSelected == 1;
+    row.m_bInstalled = lInstalled == 1;
     return 0;
 }
 
@@ -100,7 +103,7 @@ int32_t CProductSession::Load(std::vector<CDatabaseRow>& rows, int32_t& lStatus,
     }
     const int32_t lTotal = counts[0] + counts[1] + counts[2];
     rows.reserve(static_cast<size_t>(lTotal));
-    std::vector<std::string> pending = ReadPendingPublicNames(m_strKeyPath);
+    const CNameSet pending = ReadPendingPublicNames(m_strKeyPath);
     for (int32_t lType = kTypeFixed; lType <= kTypeFree; ++lType) {
         for (int32_t lNumber = 1; lNumber <= counts[lType - 1]; ++lNumber) {
             CDatabaseRow& row = rows.emplace_back();
@@ -108,7 +111,8 @@ int32_t CProductSession::Load(std::vector<CDatabaseRow>& rows, int32_t& lStatus,
                 rows.clear();
                 return lResult;
             }
-            row.m_bIndexPending = IsIndexPending(pending, row.m_strPublicName);
+            row.m_bWasSelected = row.m_bSelected;
+            row.m_bIndexPending = pending.contains(row.m_strPublicName);
             if (progress && rows.size() % kProgressStep == 0) {
                 progress(static_cast<int32_t>(rows.size()), lTotal);
             }

@@ -59,9 +59,8 @@ public:
     // the files: while another editor or the builder holds them, lStatus gets 1 or 2, nothing
     // is loaded and the result is TQE_EDITING.
     int32_t Load(std::vector<CDatabaseRow>& rows, int32_t& lStatus, const CProgress& progress = {});
-    // The object holds the editing mutex (its Load got past it).
-    bool IsEditor() const { return m_bEditor; }
-    // Reads one database again (after an edit or an add).
+    // Reads what the object answers of one database (after an edit or an add): its place, name,
+    // selection and installation. What the files had and the builder's marker are the caller's.
     int32_t ReadRow(int32_t lType, int32_t lNumber, CDatabaseRow& row);
 
     int32_t SetSelected(const CDatabaseRow& row, bool bSelected);
@@ -84,7 +83,7 @@ private:
     host::CModuleExports m_exports;
     bool m_bExports = false;
     bool m_bReady = false;
-    bool m_bEditor = false;
+    bool m_bEditor = false;  // the object holds the editing mutex (its Load got past it)
     std::string m_strKeyPath;
     std::string m_strProductName;
     std::string m_strFailure;

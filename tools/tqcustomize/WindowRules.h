@@ -33,14 +33,14 @@ struct CWindowState {
     enum class CList { Loading, Loaded, Blocked, Failed };
 
     CList m_list = CList::Loading;
-    int32_t m_lStatus = 0;      // the edit status the product was found in
-    std::string m_strFailure;   // why it could not be loaded (with Failed)
-    bool m_bCustomize = false;  // user applications may be added, edited and removed
-    bool m_bSelectionsChanged = false;
+    int32_t m_lStatus = 0;             // the edit status the product was found in
+    std::string m_strFailure;          // why it could not be loaded (with Failed)
+    bool m_bCustomize = false;         // user applications may be added, edited and removed
+    int m_nSelectionDiffs = 0;         // databases whose selection differs from the files
     bool m_bStructureChanged = false;  // an application was added, edited or removed
     int32_t m_lCurrentType = 0;        // the type of the current database; 0 for none
 
-    bool IsModified() const { return m_bSelectionsChanged || m_bStructureChanged; }
+    bool IsModified() const { return m_nSelectionDiffs != 0 || m_bStructureChanged; }
 };
 
 struct CActionState {

@@ -2,6 +2,8 @@
 // searched and adds, edits and removes applications of their own. Exit status: 0, 1 when the
 // window cannot open (or, with --quit-after-load, the list could not be loaded), 2 for a bad
 // command line.
+#include <xcb/xcb.h>
+
 #include <QApplication>
 #include <QDialog>
 #include <QFileInfo>
@@ -34,14 +36,28 @@ int Usage(const std::string& strWhy) {
     return 2;
 }
 
+std::string ReadVariable(const char* pszName) {
+    const char* psz = std::getenv(pszName);
+    return psz != nullptr ? psz : "";
+}
+
+// Qt ends the process when it cannot connect to its X display, so the X server is asked first,
+// as the component asks it before its dialogs. A platform chosen through QT_QPA_PLATFORM other
+// than X, or else a Wayland display, answers for itself.
 bool HasDisplay() {
-    for (const char* pszName : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) {
-        const char* psz = std::getenv(pszName);
-        if (psz != nullptr && *psz != '\0') {
-            return true;
-        }
+    const std::string strPlatform = ReadVariable("QT_QPA_PLATFORM");
+    if (strPlatform.empty() ? !ReadVariable("WAYLAND_DISPLAY").empty()
+                            : !strPlatform.starts_with("xcb")) {
+        return true;
     }
-    return false;
+    const std::string strDisplay = ReadVariable("DISPLAY");
+    if (strDisplay.empty()) {
+        return false;
+    }
+    xcb_connection_t* pConnection = xcb_connect(strDisplay.c_str(), nullptr);
+    const bool bReachable = xcb_connection_has_error(pConnection) == 0;
+    xcb_disconnect(pConnection);
+    return bReachable;
 }
 
 // The window into shots[0]; with shots[1] and files, the add wizard opened with them, once its
@@ -81,7 +97,8 @@ void TakeShots(tq::customize::CMainWindow& window, const std::vector<std::string
 
 int main(int argc, char** argv) {
     if (!HasDisplay()) {
-        std::cerr << "tqcustomize: no display (set DISPLAY, or QT_QPA_PLATFORM=offscreen)\n";
+        std::cerr << "tqcustomize: no display (set DISPLAY to one that answers, or "
+                     "QT_QPA_PLATFORM=offscreen)\n";
         return 1;
     }
     QApplication app(argc, argv);
