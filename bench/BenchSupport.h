@@ -24,7 +24,7 @@
 #include "manager/ProductRegKey.h"
 #include "platform/File.h"
 #include "platform/Path.h"
-#include "platform/Prefix.h"
+#include "platform/posix/Prefix.h"
 #include "platform/Registry.h"
 
 extern char** environ;

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "BenchSupport.h"
-#include "platform/Prefix.h"
+#include "platform/posix/Prefix.h"
 #include "platform/Registry.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "platform/Cp932.h"
-#include "platform/RegFile.h"
+#include "platform/posix/RegFile.h"
 #include "platform/Registry.h"
 #include "platform/Win32Error.h"
 

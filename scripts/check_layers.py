@@ -2,8 +2,10 @@
 """Checks that the folders of src/ include each other in one direction only:
 frame -> dialogs -> applications, browse -> manager -> controlfile -> resources -> platform.
 The topic-filter library (tqfltr2) is a module of its own on top of the platform layer; the
-application layer reaches it through its header. Prints every include against the direction and
-exits with 1 when there is one."""
+application layer reaches it through its header. The code of one operating system lives in a
+folder named after it (platform/posix, platform/win32, and likewise in a layer above): only files
+of that folder include its headers, so everything else compiles on every system. Prints every
+include against these rules and exits with 1 when there is one."""
 import pathlib
 import re
 import sys
@@ -23,6 +25,8 @@ BELOW = {
 
 src = pathlib.Path(__file__).resolve().parent.parent / "src"
 include = re.compile(r'^\s*#\s*include\s+"([^/"]+)/', re.M)
+system_include = re.compile(r'^\s*#\s*include\s+"[^"]*/(posix|win32)/', re.M)
+SYSTEMS = {"posix", "win32"}
 faults = []
 for path in sorted(src.rglob("*")):
     if path.suffix not in (".h", ".cc", ".c") or path.parent == src:
@@ -32,8 +36,13 @@ for path in sorted(src.rglob("*")):
     if allowed is None:
         faults.append(f"{path.relative_to(src)}: the folder {folder} has no place in the layers")
         continue
-    for target in include.findall(path.read_text(encoding="utf-8", errors="replace")):
+    text = path.read_text(encoding="utf-8", errors="replace")
+    for target in include.findall(text):
         if target != folder and target not in allowed:
             faults.append(f"{path.relative_to(src)}: includes {target}/")
+    own = SYSTEMS.intersection(path.relative_to(src).parts[1:-1])
+    for system in system_include.findall(text):
+        if system not in own:
+            faults.append(f"{path.relative_to(src)}: includes a {system}/ header")
 print("\n".join(faults) if faults else "layers: every include goes down")
 sys.exit(1 if faults else 0)

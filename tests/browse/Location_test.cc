@@ -7,7 +7,7 @@
 #include "browse/LocationEntries.h"
 #include "browse/LocationKeys.h"
 #include "platform/Cp932.h"
-#include "platform/Prefix.h"
+#include "platform/posix/Prefix.h"
 #include "support/TestSupport.h"
 
 namespace tq {

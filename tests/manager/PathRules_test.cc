@@ -7,7 +7,7 @@
 #include <tuple>
 
 #include "controlfile/CtrlDatabase.h"
-#include "platform/Prefix.h"
+#include "platform/posix/Prefix.h"
 #include "platform/Registry.h"
 #include "support/TestSupport.h"
 

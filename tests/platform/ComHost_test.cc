@@ -11,7 +11,7 @@
 #include "platform/Cp932.h"
 #include "platform/Dispatch.h"
 #include "platform/File.h"
-#include "platform/Prefix.h"
+#include "platform/posix/Prefix.h"
 #include "platform/Registry.h"
 #include "platform/Variant.h"
 #include "platform/Win32Error.h"

@@ -14,9 +14,9 @@
 
 #include "platform/NamedMutex.h"
 #include "platform/Path.h"
-#include "platform/Prefix.h"
-#include "platform/ShareLock.h"
-#include "platform/SysCalls.h"
+#include "platform/posix/Prefix.h"
+#include "platform/posix/ShareLock.h"
+#include "platform/posix/SysCalls.h"
 #include "platform/Win32Error.h"
 #include "support/TestSupport.h"
 

@@ -5,7 +5,7 @@
 #include <tuple>
 
 #include "platform/Cp932.h"
-#include "platform/Prefix.h"
+#include "platform/posix/Prefix.h"
 #include "platform/Win32Error.h"
 #include "support/TestSupport.h"
 

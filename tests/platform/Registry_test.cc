@@ -10,8 +10,8 @@
 
 #include "../../fuzz/RegFileOracle.h"
 #include "gtest/gtest.h"
-#include "platform/Prefix.h"
-#include "platform/RegFile.h"
+#include "platform/posix/Prefix.h"
+#include "platform/posix/RegFile.h"
 #include "platform/Win32Error.h"
 #include "support/TestSupport.h"
 

@@ -19,7 +19,7 @@
 
 #include "ReliabilityFixture.h"
 #include "controlfile/CtrlCompare.h"
-#include "platform/ShareLock.h"
+#include "platform/posix/ShareLock.h"
 #include "platform/Win32Error.h"
 #include "resources/ErrorCodes.h"
 

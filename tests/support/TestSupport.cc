@@ -16,8 +16,8 @@
 #include <stdexcept>
 
 #include "gtest/gtest.h"
-#include "platform/Prefix.h"
-#include "platform/RegFile.h"
+#include "platform/posix/Prefix.h"
+#include "platform/posix/RegFile.h"
 
 namespace tq::test {
 namespace {

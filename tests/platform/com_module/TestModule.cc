@@ -2,7 +2,7 @@
 // proper module, once without DllGetClassObject (TQ_TEST_NO_EXPORT).
 #include "platform/ComModule.h"
 #include "platform/Dispatch.h"
-#include "platform/Prefix.h"
+#include "platform/posix/Prefix.h"
 
 namespace {
 

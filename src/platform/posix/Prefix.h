@@ -17,14 +17,9 @@
 #include <string>
 #include <vector>
 
-namespace tq {
+#include "platform/Path.h"
 
-constexpr uint32_t DRIVE_UNKNOWN = 0;
-constexpr uint32_t DRIVE_NO_ROOT_DIR = 1;
-constexpr uint32_t DRIVE_REMOVABLE = 2;
-constexpr uint32_t DRIVE_FIXED = 3;
-constexpr uint32_t DRIVE_REMOTE = 4;
-constexpr uint32_t DRIVE_CDROM = 5;
+namespace tq {
 
 struct CDriveInfo {
     char m_cLetter = 'C';         // upper case

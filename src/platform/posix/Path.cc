@@ -12,8 +12,8 @@
 #include <mutex>
 
 #include "platform/Cp932.h"
-#include "platform/Prefix.h"
-#include "platform/SysCalls.h"
+#include "platform/posix/Prefix.h"
+#include "platform/posix/SysCalls.h"
 #include "platform/Win32Error.h"
 
 namespace tq {

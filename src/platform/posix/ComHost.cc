@@ -9,7 +9,7 @@
 
 #include "platform/Cp932.h"
 #include "platform/Path.h"
-#include "platform/Prefix.h"
+#include "platform/posix/Prefix.h"
 #include "platform/Registry.h"
 #include "platform/Win32Error.h"
 

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "platform/Cp932.h"
-#include "platform/Prefix.h"
-#include "platform/RegistryHive.h"
+#include "platform/posix/Prefix.h"
+#include "platform/posix/RegistryHive.h"
 #include "platform/Win32Error.h"
 
 namespace tq {

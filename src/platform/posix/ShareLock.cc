@@ -1,4 +1,4 @@
-#include "platform/ShareLock.h"
+#include "platform/posix/ShareLock.h"
 
 #include <fcntl.h>
 
@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "platform/File.h"
-#include "platform/SysCalls.h"
+#include "platform/posix/SysCalls.h"
 #include "platform/Win32Error.h"
 
 namespace tq {

@@ -17,8 +17,8 @@
 
 #include "platform/Cp932.h"
 #include "platform/Path.h"
-#include "platform/ShareLock.h"
-#include "platform/SysCalls.h"
+#include "platform/posix/ShareLock.h"
+#include "platform/posix/SysCalls.h"
 #include "platform/Win32Error.h"
 
 namespace tq {

@@ -4,8 +4,8 @@
 
 #include <cerrno>
 
-#include "platform/Prefix.h"
-#include "platform/SysCalls.h"
+#include "platform/posix/Prefix.h"
+#include "platform/posix/SysCalls.h"
 #include "platform/Win32Error.h"
 
 namespace tq {
