@@ -45,12 +45,13 @@ public:
     CClassFactory(const CClassFactory&) = delete;
     CClassFactory& operator=(const CClassFactory&) = delete;
 
-    HRESULT QueryInterface(REFIID riid, void** ppvObject) override;
-    uint32_t AddRef() override;
-    uint32_t Release() override;
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppvObject) override;
+    ULONG STDMETHODCALLTYPE AddRef() override;
+    ULONG STDMETHODCALLTYPE Release() override;
     // CLASS_E_NOAGGREGATION with an outer object; E_OUTOFMEMORY when the object cannot be made.
-    HRESULT CreateInstance(IUnknown* pUnkOuter, REFIID riid, void** ppvObject) override;
-    HRESULT LockServer(int32_t fLock) override;
+    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* pUnkOuter, REFIID riid,
+                                             void** ppvObject) override;
+    HRESULT STDMETHODCALLTYPE LockServer(int32_t fLock) override;
 
     const CLSID& GetClsid() const { return m_clsid; }
     uint32_t GetRefCount() const { return m_cRef.load(); }

@@ -7,8 +7,8 @@
 #include <tuple>
 
 #include "controlfile/CtrlDatabase.h"
-#include "platform/posix/Prefix.h"
 #include "platform/Registry.h"
+#include "platform/posix/Prefix.h"
 #include "support/TestSupport.h"
 
 namespace tq {

@@ -11,10 +11,10 @@
 #include "platform/Cp932.h"
 #include "platform/Dispatch.h"
 #include "platform/File.h"
-#include "platform/posix/Prefix.h"
 #include "platform/Registry.h"
 #include "platform/Variant.h"
 #include "platform/Win32Error.h"
+#include "platform/posix/Prefix.h"
 #include "support/TestSupport.h"
 
 // Calls a two-argument method from C through the virtual table; 0 when *pResult was set.

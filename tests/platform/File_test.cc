@@ -14,10 +14,10 @@
 
 #include "platform/NamedMutex.h"
 #include "platform/Path.h"
+#include "platform/Win32Error.h"
 #include "platform/posix/Prefix.h"
 #include "platform/posix/ShareLock.h"
 #include "platform/posix/SysCalls.h"
-#include "platform/Win32Error.h"
 #include "support/TestSupport.h"
 
 namespace tq {

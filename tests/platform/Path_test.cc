@@ -5,8 +5,8 @@
 #include <tuple>
 
 #include "platform/Cp932.h"
-#include "platform/posix/Prefix.h"
 #include "platform/Win32Error.h"
+#include "platform/posix/Prefix.h"
 #include "support/TestSupport.h"
 
 namespace tq {

@@ -10,9 +10,9 @@
 
 #include "../../fuzz/RegFileOracle.h"
 #include "gtest/gtest.h"
+#include "platform/Win32Error.h"
 #include "platform/posix/Prefix.h"
 #include "platform/posix/RegFile.h"
-#include "platform/Win32Error.h"
 #include "support/TestSupport.h"
 
 namespace tq {

@@ -17,9 +17,9 @@
 
 #include "platform/Cp932.h"
 #include "platform/Path.h"
+#include "platform/Win32Error.h"
 #include "platform/posix/ShareLock.h"
 #include "platform/posix/SysCalls.h"
-#include "platform/Win32Error.h"
 
 namespace tq {
 namespace {

@@ -12,9 +12,9 @@
 #include <mutex>
 
 #include "platform/Cp932.h"
+#include "platform/Win32Error.h"
 #include "platform/posix/Prefix.h"
 #include "platform/posix/SysCalls.h"
-#include "platform/Win32Error.h"
 
 namespace tq {
 namespace {

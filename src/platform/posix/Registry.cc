@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "platform/Cp932.h"
+#include "platform/Win32Error.h"
 #include "platform/posix/Prefix.h"
 #include "platform/posix/RegistryHive.h"
-#include "platform/Win32Error.h"
 
 namespace tq {
 

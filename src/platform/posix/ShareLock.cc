@@ -7,8 +7,8 @@
 #include <thread>
 
 #include "platform/File.h"
-#include "platform/posix/SysCalls.h"
 #include "platform/Win32Error.h"
+#include "platform/posix/SysCalls.h"
 
 namespace tq {
 namespace {
