@@ -148,8 +148,9 @@ std::string CCtrlFile::GetCaption() const {
 // while what it asks of the builder (rebuild requests, the sample query file's new names) was
 // lost with this object. So such a save first takes the control file: a handle with read and
 // delete access that shares everything, held until the control file is rewritten. The builder
-// cannot open the file while it is held, the save's own rename still can replace it, and a
-// builder that holds the file already stops the save before anything is written.
+// cannot open the file while it is held, the writer lets go of it just for its rename (Windows
+// replaces no open file), and a builder that holds the file already stops the save before
+// anything is written.
 int32_t CCtrlFile::ReserveControlFile(const std::string& strControlPath, CFile& reservation) const {
     const int32_t err =
         reservation.Open(strControlPath, GENERIC_READ | DELETE_ACCESS,
@@ -430,7 +431,7 @@ int32_t CCtrlFile::Save(const std::string* pConfirmation) {
     if (m_productKey.Flush() != ERROR_SUCCESS) {
         return TQE_REG_WRITE;
     }
-    lResult = CCtrlWriter(*this).Write(strControlPath, false);
+    lResult = CCtrlWriter(*this).Write(strControlPath, false, &reservation);
     if (lResult != TQ_OK) {
         return lResult;
     }

@@ -30,6 +30,11 @@ private:
     std::atomic<uint32_t> m_cLocks{0};
 };
 
+// The system's interfaces declare no destructor (it would add entries to their virtual table);
+// a class factory is never deleted through one.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
+
 // A class factory that lives as long as the module (a static object): its own reference counts
 // as one, so a count above 1 means a caller still holds it. CreateInstance makes a new object
 // with the creator and queries it for the requested interface.
@@ -62,6 +67,8 @@ private:
     CModuleCount& m_module;
     std::atomic<uint32_t> m_cRef{1};
 };
+
+#pragma GCC diagnostic pop
 
 // DllGetClassObject of a module: the factory for rclsid queried for riid, or
 // CLASS_E_CLASSNOTAVAILABLE (with *ppv null) when the module serves no such class.

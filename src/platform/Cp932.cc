@@ -22,6 +22,14 @@ bool IsWellFormedCp932(std::string_view s) {
     return true;
 }
 
+size_t CharCount(std::string_view s) {
+    size_t n = 0;
+    for (size_t i = 0; i < s.size(); i += CharLength(s, i)) {
+        ++n;
+    }
+    return n;
+}
+
 size_t FindChar(std::string_view s, char c, size_t from) {
     for (size_t i = from; i < s.size(); i += CharLength(s, i)) {
         if (s[i] == c && CharLength(s, i) == 1) {

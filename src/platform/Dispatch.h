@@ -178,6 +178,11 @@ CDispMember DispProperty(DISPID dispid, const char* pszName, R (T::*pfnGet)(),
     return member;
 }
 
+// The system's interfaces declare no destructor (it would add entries to their virtual table);
+// objects delete themselves in Release, through their own virtual destructor.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
+
 class CDispatchTable : public IDispatch {
 public:
     // members must outlive the object (a static table). The object answers QueryInterface for
@@ -234,6 +239,8 @@ private:
     std::atomic<uint32_t> m_cRef{1};
     CPendingException m_exception;
 };
+
+#pragma GCC diagnostic pop
 
 // Coerces one argument to a parameter type the way Invoke does: VT_VARIANT takes the argument
 // as it is, VT_BSTR also yields the code page 932 text. DISP_E_TYPEMISMATCH when it does not

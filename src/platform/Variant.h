@@ -6,7 +6,7 @@
 // dates, unsigned and 8-byte integers), null, error codes and interface pointers, but does not
 // convert them. A VARIANT owns its string and holds one reference on its interface; a
 // by-reference VARIANT owns nothing. The runtime does not support arrays and records
-// (DISP_E_BADVARTYPE).
+// (DISP_E_BADVARTYPE; an array converts to nothing, DISP_E_TYPEMISMATCH, as on Windows).
 #pragma once
 
 #include <cstdint>
@@ -21,11 +21,20 @@ namespace tq {
 using enum ::VARENUM;  // VT_EMPTY, VT_I4, VT_BYREF ...
 using ::VARIANT;
 using ::VARIANTARG;
-using ::VariantChangeType;
 using ::VariantClear;
-using ::VariantCopy;
-using ::VariantCopyInd;
 using ::VariantInit;
+
+// The system declares the sources of these without const; it does not change them.
+inline HRESULT VariantCopy(VARIANT* pvargDest, const VARIANT* pvargSrc) {
+    return ::VariantCopy(pvargDest, const_cast<VARIANT*>(pvargSrc));
+}
+inline HRESULT VariantCopyInd(VARIANT* pvarDest, const VARIANT* pvargSrc) {
+    return ::VariantCopyInd(pvarDest, const_cast<VARIANT*>(pvargSrc));
+}
+inline HRESULT VariantChangeType(VARIANT* pvargDest, const VARIANT* pvarSrc, uint16_t wFlags,
+                                 VARTYPE vt) {
+    return ::VariantChangeType(pvargDest, const_cast<VARIANT*>(pvarSrc), wFlags, vt);
+}
 
 }  // namespace tq
 #else
@@ -103,7 +112,7 @@ HRESULT VariantCopyInd(VARIANT* pvarDest, const VARIANT* pvargSrc);
 // error, an interface), DISP_E_OVERFLOW (a number out of range), DISP_E_BADVARTYPE (an
 // unsupported type); dest is untouched on failure. Strings are read as an optional sign,
 // digits and an optional fraction (rounded half to even), with surrounding blanks allowed; a
-// string converts to VT_BOOL also from "True" and "False" in any case.
+// string converts to VT_BOOL also from the whole words "True" and "False" in any case.
 HRESULT VariantChangeType(VARIANT* pvargDest, const VARIANT* pvarSrc, uint16_t wFlags, VARTYPE vt);
 
 }  // namespace tq

@@ -11,11 +11,11 @@
 #include <cstdio>
 #include <functional>
 #include <mutex>
-#include <numeric>
 #include <utility>
 #include <vector>
 
 #include "platform/Cp932.h"
+#include "platform/FileShared.h"
 #include "platform/Path.h"
 #include "platform/Win32Error.h"
 #include "platform/posix/ShareLock.h"
@@ -23,18 +23,6 @@
 
 namespace tq {
 namespace {
-
-std::mutex g_hookMutex;
-FileFaultHook g_hook;
-
-int32_t RunFaultHook(const char* op, const std::string& path) {
-    FileFaultHook hook;
-    {
-        std::lock_guard<std::mutex> lock(g_hookMutex);
-        hook = g_hook;
-    }
-    return hook ? hook(op, path) : ERROR_SUCCESS;
-}
 
 // A descriptor closed at the end of its scope; closing it drops its share locks.
 class CFd {
@@ -160,6 +148,18 @@ uint32_t AttributesOf(const std::string& strLinuxPath, const std::string& strNam
     return AttributesFrom(strName, st, [&] { return IsReadOnly(strLinuxPath); });
 }
 
+// ERROR_ACCESS_DENIED when another handle with data access holds the file fd is open on.
+int32_t RefuseIfInUse(int fd) {
+    for (off_t i = 0; fd >= 0 && i < 3; ++i) {
+        bool bHeld = false;
+        if (int32_t err = IsByteHeldByOther(fd, kShareAccessBytes + i, bHeld);
+            err != ERROR_SUCCESS || bHeld) {
+            return bHeld ? ERROR_ACCESS_DENIED : err;
+        }
+    }
+    return ERROR_SUCCESS;
+}
+
 int32_t RenameError(int err, const std::string& strLinuxTo) {
     return err == EXDEV ? ERROR_NOT_SAME_DEVICE : PathErrorFromErrno(err, strLinuxTo);
 }
@@ -222,6 +222,10 @@ int32_t MoveFileImpl(const std::string& strFrom, const std::string& strTo, bool 
         }
         CFd toLock;
         if (int32_t err = LockForDelete(to, toLock); err != ERROR_SUCCESS) {
+            return err;
+        }
+        // Windows replaces no file that is open, whatever it shares.
+        if (int32_t err = RefuseIfInUse(toLock.Get()); err != ERROR_SUCCESS) {
             return err;
         }
         // One rename(2) replaces the target atomically: at every moment the target name holds
@@ -707,49 +711,6 @@ int32_t GetTempFileName(const std::string& strFolder, const std::string& strPref
     return ERROR_FILE_EXISTS;
 }
 
-class CFindFileImpl {
-public:
-    std::vector<CFindData> m_entries;
-    size_t m_nNext = 0;
-};
-
-namespace {
-
-// "." and ".." first, then the names in CompareNoCase's order, ties by their bytes. Each name is
-// upper-cased once: the bytes of two upper-cased names compare as CompareNoCase compares the
-// names (letters are single bytes, and every byte of a letter sorts below any lead byte), which
-// spares a large folder walking its names character by character at every comparison.
-void SortFound(std::vector<CFindData>& entries) {
-    auto rank = [](const std::string& n) { return n == "." ? 0 : n == ".." ? 1 : 2; };
-    std::vector<std::string> keys;
-    keys.reserve(entries.size());
-    for (const CFindData& entry : entries) {
-        keys.push_back(ToUpperCp932(entry.m_strName));
-    }
-    std::vector<size_t> order(entries.size());
-    std::iota(order.begin(), order.end(), size_t{0});
-    std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-        const std::string& strA = entries[a].m_strName;
-        const std::string& strB = entries[b].m_strName;
-        if (rank(strA) != rank(strB)) {
-            return rank(strA) < rank(strB);
-        }
-        int c = keys[a].compare(keys[b]);
-        return c != 0 ? c < 0 : strA < strB;
-    });
-    std::vector<CFindData> sorted;
-    sorted.reserve(entries.size());
-    for (size_t n : order) {
-        sorted.push_back(std::move(entries[n]));
-    }
-    entries = std::move(sorted);
-}
-
-}  // namespace
-
-CFindFile::CFindFile() = default;
-CFindFile::~CFindFile() = default;
-
 int32_t CFindFile::FindFirst(const std::string& strPattern, CFindData& data) {
     Close();
     std::string full;
@@ -801,35 +762,11 @@ int32_t CFindFile::FindFirst(const std::string& strPattern, CFindData& data) {
         entry.m_nWriteTime = st.st_mtime;
         impl->m_entries.push_back(std::move(entry));
     }
-    if (impl->m_entries.empty()) {
-        return ERROR_FILE_NOT_FOUND;
+    int32_t err = TakeFirstFound(*impl, data);
+    if (err == ERROR_SUCCESS) {
+        m_pImpl = std::move(impl);
     }
-    SortFound(impl->m_entries);
-    data = impl->m_entries[0];
-    impl->m_nNext = 1;
-    m_pImpl = std::move(impl);
-    return ERROR_SUCCESS;
-}
-
-int32_t CFindFile::FindNext(CFindData& data) {
-    if (!m_pImpl) {
-        return ERROR_INVALID_HANDLE;
-    }
-    if (m_pImpl->m_nNext >= m_pImpl->m_entries.size()) {
-        return ERROR_NO_MORE_FILES;
-    }
-    data = m_pImpl->m_entries[m_pImpl->m_nNext++];
-    return ERROR_SUCCESS;
-}
-
-void CFindFile::Close() {
-    m_pImpl.reset();
-    m_untranslatable.clear();
-}
-
-void SetFileFaultHook(FileFaultHook hook) {
-    std::lock_guard<std::mutex> lock(g_hookMutex);
-    g_hook = std::move(hook);
+    return err;
 }
 
 }  // namespace tq

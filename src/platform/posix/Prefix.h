@@ -22,10 +22,10 @@
 namespace tq {
 
 struct CDriveInfo {
-    char m_cLetter = 'C';         // upper case
+    char m_cLetter = 'C';  // upper case
     uint32_t m_nType = DRIVE_FIXED;
-    std::string m_strLinuxDir;    // absolute Linux directory behind the drive root
-    std::string m_strUncName;     // \\server\share for remote drives, code page 932
+    std::string m_strLinuxDir;  // absolute Linux directory behind the drive root
+    std::string m_strUncName;   // \\server\share for remote drives, code page 932
 };
 
 class CPrefix {

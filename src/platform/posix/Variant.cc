@@ -9,6 +9,8 @@ namespace tq {
 
 namespace {
 
+constexpr VARTYPE kArrayFlag = 0x2000;  // VT_ARRAY
+
 bool IsSupportedValueType(VARTYPE vt) {
     return (vt >= VT_EMPTY && vt <= VT_BOOL) || vt == VT_UNKNOWN || (vt >= VT_I1 && vt <= VT_UINT);
 }
@@ -77,7 +79,7 @@ size_t ValueSize(VARTYPE vt) {
 
 // The value a reference points to, as a plain VARIANT that borrows the referenced data.
 // A reference to a VARIANT is followed once, as COM does; that VARIANT may not be a reference
-// again.
+// again (E_INVALIDARG, as oleaut32 answers).
 HRESULT Dereference(const VARIANT& src, VARIANT& value) {
     if ((src.vt & VT_BYREF) == 0) {
         value = src;
@@ -88,6 +90,9 @@ HRESULT Dereference(const VARIANT& src, VARIANT& value) {
     }
     VARTYPE base = src.vt & ~VT_BYREF;
     if (base == VT_VARIANT) {
+        if (src.pvarVal->vt == (VT_BYREF | VT_VARIANT)) {
+            return E_INVALIDARG;
+        }
         if (!IsSupportedValueType(src.pvarVal->vt)) {
             return DISP_E_BADVARTYPE;
         }
@@ -193,9 +198,12 @@ HRESULT ToInteger(const VARIANT& src, int64_t& value) {
     }
 }
 
+// "True" and "False" in any case, but only as the whole text: blanks around them make no
+// number either, as oleaut32 reads them.
 HRESULT ToBool(const VARIANT& src, VARIANT_BOOL& value) {
     if (src.vt == VT_BSTR) {
-        std::u16string_view s = TrimBlanks(src.bstrVal);
+        std::u16string_view s(src.bstrVal == nullptr ? u"" : src.bstrVal,
+                              SysStringLen(src.bstrVal));
         if (EqualsAsciiNoCase(s, u"true") || EqualsAsciiNoCase(s, u"false")) {
             value = EqualsAsciiNoCase(s, u"true") ? VARIANT_TRUE : VARIANT_FALSE;
             return S_OK;
@@ -340,8 +348,14 @@ HRESULT VariantChangeType(VARIANT* pvargDest, const VARIANT* pvarSrc, uint16_t w
     if (pvargDest == nullptr || pvarSrc == nullptr) {
         return E_INVALIDARG;
     }
+    if ((pvarSrc->vt & kArrayFlag) != 0) {
+        return DISP_E_TYPEMISMATCH;  // an array is no single value, as oleaut32 answers
+    }
     if (!IsSupportedType(pvarSrc->vt) || !IsSupportedType(pvargDest->vt)) {
         return DISP_E_BADVARTYPE;
+    }
+    if ((pvarSrc->vt & VT_BYREF) != 0 && pvarSrc->byref == nullptr) {
+        return DISP_E_TYPEMISMATCH;  // a null reference is no value of any type
     }
     VARIANT value;
     HRESULT hr = Dereference(*pvarSrc, value);
