@@ -11,7 +11,6 @@
 #include "platform/NamedMutex.h"
 #include "platform/Path.h"
 #include "platform/Win32Error.h"
-#include "support/TestSupport.h"
 
 namespace tq {
 namespace {

@@ -7,8 +7,6 @@
 
 #include "gtest/gtest.h"
 #include "platform/RegistryFixture.h"
-#include "platform/Win32Error.h"
-#include "support/TestSupport.h"
 
 namespace tq {
 namespace {

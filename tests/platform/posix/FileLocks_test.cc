@@ -17,7 +17,6 @@
 #include "platform/posix/Prefix.h"
 #include "platform/posix/ShareLock.h"
 #include "platform/posix/SysCalls.h"
-#include "support/TestSupport.h"
 
 namespace tq {
 namespace {

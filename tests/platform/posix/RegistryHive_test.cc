@@ -2,18 +2,13 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <string>
 #include <tuple>
-#include <vector>
 
 #include "../../../fuzz/RegFileOracle.h"
 #include "gtest/gtest.h"
-#include "platform/Registry.h"
 #include "platform/RegistryFixture.h"
-#include "platform/Win32Error.h"
 #include "platform/posix/Prefix.h"
 #include "platform/posix/RegFile.h"
-#include "support/TestSupport.h"
 
 // What the registry of the Linux emulation adds to the system's: its hive files, their
 // permissions and damage, batches that commit as one transaction, and the .reg importer.
