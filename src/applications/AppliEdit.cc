@@ -155,12 +155,12 @@ void CAppliOperations::ReleaseGroups(CCtrlDatabase& db) {
 }
 
 int32_t CAppliOperations::RemoveAppli(int32_t index, EConsent consent) {
-    const int32_t lResult = CheckFreeType(index);
+    int32_t lResult = CheckFreeType(index);
+    if (lResult == TQ_OK) {
+        lResult = CheckConsent(consent);
+    }
     if (lResult != TQ_OK) {
         return lResult;
-    }
-    if (consent != EConsent::kGiven) {
-        return consent == EConsent::kPending ? CONSENT_NEEDED : TQE_CANCELLED;
     }
     std::unique_ptr<CCtrlDatabase> pDb = m_file.RemoveDatabase(static_cast<size_t>(index));
     ReleaseGroups(*pDb);

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "resources/ErrorCodes.h"
+
 namespace tq {
 
 enum class EConsent {
@@ -17,5 +19,14 @@ enum class EConsent {
 // What a change gives, having changed nothing, when it needs an answer it was not given: the
 // caller asks and calls it again with the answer. Never passed on beyond the session.
 constexpr int32_t CONSENT_NEEDED = 1;
+
+// What a change that needs consent does with the answer: 0 (go on), CONSENT_NEEDED or
+// TQE_CANCELLED.
+inline int32_t CheckConsent(EConsent consent) {
+    if (consent == EConsent::kGiven) {
+        return TQ_OK;
+    }
+    return consent == EConsent::kPending ? CONSENT_NEEDED : TQE_CANCELLED;
+}
 
 }  // namespace tq

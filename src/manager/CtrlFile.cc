@@ -347,8 +347,8 @@ int32_t CCtrlFile::WriteBaseFile(EConsent consent, std::string& strControlPath,
     if (!CanWriteData()) {
         return TQE_NO_WRITE_PERMISSION;
     }
-    if (consent != EConsent::kGiven) {
-        return consent == EConsent::kPending ? CONSENT_NEEDED : TQE_CANCELLED;
+    if (const int32_t lConsent = CheckConsent(consent); lConsent != TQ_OK) {
+        return lConsent;
     }
     if (ReadFilePath("ControlFile", strControlPath) != TQ_OK) {
         return TQE_REG_READ;
