@@ -21,24 +21,12 @@
 #include "frame/ErrorTable.h"
 #include "manager/CtrlFile.h"
 #include "platform/Cp932.h"
-#include "platform/Environment.h"
 #include "resources/ErrorCodes.h"
 #include "resources/StringTable.h"
 
 namespace tq::tqctl {
 
 namespace {
-
-// The topic-filter library that goes with tqctl, unless the environment names another folder.
-void UseToolTopicLibrary() {
-    std::string strDir;
-    if (GetEnvironmentVariable(kTopicLibraryDirVariable, strDir) != 0) {
-        strDir = GetToolTopicLibraryFolder();
-        if (!strDir.empty()) {
-            SetEnvironmentVariable(kTopicLibraryDirVariable, strDir);
-        }
-    }
-}
 
 // The chosen files in Windows form, each with its file name as display name. False (after a
 // usage message) for a path that has no Windows form.

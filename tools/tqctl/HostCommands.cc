@@ -316,6 +316,7 @@ int RunWithLinkedObject(int (*pfnCommand)(CHost&, const std::vector<std::string>
         return GetHost().FailHResult(hr, "the automation object");
     }
     GetHost().UseObject(std::move(pObject));
+    UseToolTopicLibrary();
     return RunWithHost(pfnCommand, args);
 }
 
