@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(cmake g++ make pkg-config libsqlite3-dev sqlite3 libgtest-dev libgmock-dev
           libbenchmark-dev libinih-dev clang-14 libclang-rt-14-dev
           libpoppler-cpp-dev libchm-dev libxml2-dev fp-utils qpdf
-          qt6-base-dev libxcb1-dev fonts-ipafont-gothic xvfb xdotool)
+          qt6-base-dev libxcb1-dev fonts-ipafont-gothic xvfb xdotool universal-ctags)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -4,7 +4,12 @@
 
 namespace tq {
 
-CCheckJob::CCheckJob(std::vector<CCheckItem> items, CTopicCheck check, ITargetList& targets,
+int32_t CHelpFileCheck::operator()(const std::string& strPath) const {
+    return CheckHelpFile(*m_pModel, strPath,
+                         m_pFilter != nullptr ? *m_pFilter : CTopicLibrary::Get());
+}
+
+CCheckJob::CCheckJob(std::vector<CCheckItem> items, CHelpFileCheck check, ITargetList& targets,
                      IJobOwner& owner, std::vector<std::string>* pAcceptedPaths)
     : m_items(std::move(items)),
       m_check(std::move(check)),

@@ -12,6 +12,8 @@
 #include <thread>
 #include <vector>
 
+#include "applications/HaveTopic.h"
+
 namespace tq {
 
 // A chosen file: its full path and the name the file list shows for it.
@@ -40,13 +42,20 @@ public:
     virtual void Done() = 0;
 };
 
-// Answers 1 for a file to accept (CheckHelpFile of the model being edited).
-using CTopicCheck = std::function<int32_t(const std::string& strPath)>;
+// What the job asks about each file: CheckHelpFile of the model being edited, through a topic
+// filter (the process's library when none is named). Answers 1 for a file to accept. Checks
+// are told apart only by their filter, the one seam of the topic checks (TopicLibrary.h).
+struct CHelpFileCheck {
+    const CCtrlModel* m_pModel = nullptr;
+    const ITopicFilter* m_pFilter = nullptr;
+
+    int32_t operator()(const std::string& strPath) const;
+};
 
 class CCheckJob {
 public:
     // pAcceptedPaths (may be null) receives the paths that were added to the target list.
-    CCheckJob(std::vector<CCheckItem> items, CTopicCheck check, ITargetList& targets,
+    CCheckJob(std::vector<CCheckItem> items, CHelpFileCheck check, ITargetList& targets,
               IJobOwner& owner, std::vector<std::string>* pAcceptedPaths);
     // Waits for the worker thread.
     ~CCheckJob();
@@ -68,7 +77,7 @@ private:
     void Refuse(const std::string& strDisplayName);
 
     std::vector<CCheckItem> m_items;
-    CTopicCheck m_check;
+    CHelpFileCheck m_check;
     ITargetList& m_targets;
     IJobOwner& m_owner;
     std::vector<std::string>* m_pAcceptedPaths;

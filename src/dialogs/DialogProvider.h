@@ -20,9 +20,8 @@ struct CDialogContext {
     CCtrlFile* m_pCtrlFile = nullptr;
     std::string m_strSettingsKey;  // the product key path without a trailing "\"
     std::string m_strProductName;  // the caption of the dialogs and their message boxes
-    // The check of an added file (1 accepts it); empty: the model's check by the process's
-    // topic-filter library.
-    CTopicCheck m_check = {};
+    // The topic filter that checks added files; null: the process's topic-filter library.
+    const ITopicFilter* m_pTopicFilter = nullptr;
 };
 
 class CDialogProvider {

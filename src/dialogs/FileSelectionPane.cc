@@ -56,20 +56,16 @@ QLabel* MakeLabel(QDialog* pDialog, const char* pszText, QWidget* pBuddy, const 
 
 }  // namespace
 
-CTopicCheck MakeHelpFileCheck(const CDialogContext& context) {
-    if (context.m_check) {
-        return context.m_check;
-    }
-    const CCtrlFile* pFile = context.m_pCtrlFile;
-    return [pFile](const std::string& strPath) { return CheckHelpFile(*pFile, strPath); };
+CHelpFileCheck MakeHelpFileCheck(const CDialogContext& context) {
+    return {context.m_pCtrlFile, context.m_pTopicFilter};
 }
 
 CFileSelectionPane::CFileSelectionPane(QDialog* pDialog, const CDialogUnits& units,
-                                       const CPaneLayout& layout, CTopicCheck check,
+                                       const CPaneLayout& layout, CHelpFileCheck check,
                                        std::string strProductName)
     : QObject(pDialog),
       m_pDialog(pDialog),
-      m_check(std::move(check)),
+      m_check(check),
       m_strProductName(std::move(strProductName)) {
     // Made in the order of the template, so that the tab order is the template's (labels and
     // the picture buttons are no tab stops).
@@ -101,7 +97,10 @@ CFileSelectionPane::CFileSelectionPane(QDialog* pDialog, const CDialogUnits& uni
     m_pRemove->setAutoDefault(false);
     m_pListButton->SetKind(CImageButton::kLatched);
     m_pDetailsButton->SetKind(CImageButton::kLatched);
+    ConnectControls();
+}
 
+void CFileSelectionPane::ConnectControls() {
     connect(m_pUp, &QPushButton::clicked, this, &CFileSelectionPane::GoUp);
     connect(m_pListButton, &QPushButton::clicked, this, [this] { SetViewMode(kViewList); });
     connect(m_pDetailsButton, &QPushButton::clicked, this, [this] { SetViewMode(kViewDetails); });

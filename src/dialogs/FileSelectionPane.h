@@ -40,8 +40,8 @@ struct CPaneLayout {
     int m_targets[4];
 };
 
-// The context's check of an added file, else the check of its model by the process's library.
-CTopicCheck MakeHelpFileCheck(const CDialogContext& context);
+// The check of an added file: its model's, through the context's topic filter.
+CHelpFileCheck MakeHelpFileCheck(const CDialogContext& context);
 
 class CFileSelectionPane : public QObject {
     Q_OBJECT
@@ -49,7 +49,7 @@ class CFileSelectionPane : public QObject {
 public:
     // Creates the controls in the dialog in tab order. strProductName captions the messages.
     CFileSelectionPane(QDialog* pDialog, const CDialogUnits& units, const CPaneLayout& layout,
-                       CTopicCheck check, std::string strProductName);
+                       CHelpFileCheck check, std::string strProductName);
 
     // The opening: the folder (its deepest existing part, as the location box takes it), the
     // view (kViewList or kViewDetails), the file filter, the targets.
@@ -84,6 +84,8 @@ protected:
     bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
 
 private:
+    // The controls' signals to the pane's slots, and the pane's eye on their keys.
+    void ConnectControls();
     bool HandleKey(QObject* pWatched, int nKey, bool bCtrl);
     bool IsInFileList(const QObject* pObject) const;
     void GoUp();
@@ -106,7 +108,7 @@ private:
     QPushButton* m_pRemove;
     CTargetListBox* m_pTargets;
     QPushButton* m_pDialogDefault = nullptr;
-    CTopicCheck m_check;
+    CHelpFileCheck m_check;
     std::string m_strProductName;
     std::function<void(const std::string&)> m_added;
     std::function<void(const std::string&)> m_removed;

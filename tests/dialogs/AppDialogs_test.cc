@@ -17,6 +17,7 @@
 #include "applications/EditSession.h"
 #include "applications/HaveTopic.h"
 #include "applications/TopicLibrary.h"
+#include "applications/WatchedTargetList.h"
 #include "browse/BrowseSettings.h"
 #include "dialogs/AddAppWizard.h"
 #include "dialogs/DialogTestApp.h"
@@ -258,12 +259,13 @@ TEST_F(AppDialogsTest, FilesPageKeys) {
 // A file gone is refused; Esc does not end a long check's wait; drops are checked as Add's.
 TEST_F(AppDialogsTest, ChecksThatFailOrRunLong) {
     std::atomic<bool> bHeld = false;
-    m_context.m_check = [&](const std::string& strPath) {
+    const test::CAnswerFilter held([&](const std::string& strPath) {
         while (bHeld) {
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
-        return CheckHelpFile(m_session.GetCtrlFile(), strPath, CTopicLibrary::Get());
-    };
+        return HaveTopic(strPath, 0, CTopicLibrary::Get());
+    });
+    m_context.m_pTopicFilter = &held;
     std::function<void()> watch = [&] {
         auto* pWait = qobject_cast<CWaitDlg*>(QApplication::activeModalWidget());
         if (pWait == nullptr) {
@@ -317,7 +319,7 @@ TEST_F(AppDialogsTest, ChecksThatFailOrRunLong) {
     EXPECT_EQ(strReport, QStringLiteral("blank.txt\nempty.txt"));  // one a line
     EXPECT_EQ(m_box.m_messages, (CMessages{Message(IDS_FILE_NO_TOPICS, 51)}));
     EXPECT_EQ(m_session.GetCtrlFile().GetDBCount(), m_nDatabases);
-    EXPECT_EQ(m_session.GetCtrlFile().m_dwModified, 0u);
+    EXPECT_FALSE(m_session.GetCtrlFile().IsModified());
 }
 
 // The dialogs belong to the window the host named, else to none; a nested call is cancelled.
@@ -379,9 +381,9 @@ TEST_F(AppDialogsTest, EditFlows) {
     EXPECT_TRUE(Holds("Control.ini", "tqhelp.chm > Memo Two"));
     // Without documents the dialog starts where the user last browsed; Cancel keeps the old name.
     std::string strDoc;
-    ASSERT_EQ(m_session.GetCtrlFile().GetDocDisplayPath(Memo(), 0, strDoc), 0);
-    ASSERT_GE(m_session.GetCtrlFile().RemoveDoc(Memo(), strDoc), 0);
-    m_session.GetCtrlFile().m_dwModified = 0;
+    ASSERT_EQ(m_session.GetAppli().GetDocDisplayPath(Memo(), 0, strDoc), 0);
+    ASSERT_GE(m_session.GetAppli().RemoveDoc(Memo(), strDoc), 0);
+    m_session.GetCtrlFile().ClearChanges();
     SetCurrentFolder(m_context.m_strSettingsKey, kNotes);
     Edit(TQE_CANCELLED, [&](QDialog& dialog) {
         EXPECT_EQ(Find<CFolderComboBox>(dialog, 1002)->GetFolder(), kNotes);
@@ -389,7 +391,7 @@ TEST_F(AppDialogsTest, EditFlows) {
         Click(dialog, 2);
     });
     EXPECT_EQ(m_session.GetCtrlFile().GetPublicName(Memo()), "Memo Two");
-    EXPECT_EQ(m_session.GetCtrlFile().m_dwModified, 0u);
+    EXPECT_FALSE(m_session.GetCtrlFile().IsModified());
 }
 
 }  // namespace

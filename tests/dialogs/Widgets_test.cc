@@ -86,9 +86,9 @@ TEST(WaitDialogTest, ClicksOutsideBeepAndEscOnlyOnceDone) {
 TEST(WaitDialogTest, AJobEndedBeforeTheDialogOpenedClosesIt) {
     test::CWatchedList list;
     CWaitDlg dialog;
-    CCheckJob job(
-        {{"C:\\docs\\b.chm", "b.chm"}, {"C:\\docs\\bad.pdf", "bad.pdf"}},
-        [](const std::string& p) { return p.ends_with(".chm") ? 1 : 0; }, list, dialog, nullptr);
+    test::CAnswerFilter filter([](const std::string& p) { return p.ends_with(".chm") ? 1 : 0; });
+    CCheckJob job({{"C:\\docs\\b.chm", "b.chm"}, {"C:\\docs\\bad.pdf", "bad.pdf"}}, filter.Check(),
+                  list, dialog, nullptr);
     job.Start();
     ASSERT_TRUE(test::WaitUntil([&] { return dialog.IsDone(); }));
     QTimer::singleShot(5000, &dialog, [&] { dialog.hide(); });  // a hang fails, not hangs

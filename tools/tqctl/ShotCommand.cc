@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "Commands.h"
+#include "applications/AppliOperations.h"
 #include "browse/FileListModel.h"
 #include "dialogs/AddAppFileDlg.h"
 #include "dialogs/AddAppNameDlg.h"
@@ -138,12 +139,13 @@ QPixmap ShootAddName(const std::string&) {
 
 QPixmap ShootEdit(const std::string& strFolder) {
     CShotModel model;
-    if (model.m_file.AddAppli(DBTYPE_FREE, model.m_strName) < 0) {
+    CAppliOperations appli(model.m_file);
+    if (appli.AddAppli(DBTYPE_FREE, model.m_strName) < 0) {
         return QPixmap();
     }
     const int32_t index = model.m_file.GetDBIndex(DBTYPE_FREE, 0);
     for (const std::string& strPath : FilesOf(strFolder)) {
-        model.m_file.AddDoc(index, strPath);
+        appli.AddDoc(index, strPath);
     }
     CEditAppDlg dialog(model.m_context, index, nullptr);
     return Draw(dialog);

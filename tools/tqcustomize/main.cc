@@ -93,6 +93,29 @@ void TakeShots(tq::customize::CMainWindow& window, const std::vector<std::string
     QApplication::exit(bOk ? 0 : 1);
 }
 
+// Shows the window over the product until it is closed (or, with bQuitAfterLoad, until it has
+// loaded; with shots, until they are drawn). The exit status.
+int RunWindow(QApplication& app, const std::string& strProduct, bool bQuitAfterLoad,
+              std::vector<std::string>& shots) {
+    tq::customize::CMainWindow window(strProduct);
+    if (bQuitAfterLoad) {
+        window.SetReportFailures(false);
+        QObject::connect(&window, &tq::customize::CMainWindow::LoadEnded, &app, [&window] {
+            const tq::customize::CWindowState& state = window.GetState();
+            if (state.m_list != tq::customize::CWindowState::CList::Loaded) {
+                std::cerr << "tqcustomize: " << tq::customize::GetStatusText(state) << '\n';
+            }
+            QApplication::exit(state.m_list == tq::customize::CWindowState::CList::Loaded ? 0 : 1);
+        });
+    }
+    if (!shots.empty()) {
+        QObject::connect(&window, &tq::customize::CMainWindow::LoadEnded, &app,
+                         [&window, &shots] { TakeShots(window, shots); });
+    }
+    window.show();
+    return QApplication::exec();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -147,21 +170,5 @@ int main(int argc, char** argv) {
         }
         strProduct = products[0];
     }
-    tq::customize::CMainWindow window(strProduct);
-    if (bQuitAfterLoad) {
-        window.SetReportFailures(false);
-        QObject::connect(&window, &tq::customize::CMainWindow::LoadEnded, &app, [&window] {
-            const tq::customize::CWindowState& state = window.GetState();
-            if (state.m_list != tq::customize::CWindowState::CList::Loaded) {
-                std::cerr << "tqcustomize: " << tq::customize::GetStatusText(state) << '\n';
-            }
-            QApplication::exit(state.m_list == tq::customize::CWindowState::CList::Loaded ? 0 : 1);
-        });
-    }
-    if (!shots.empty()) {
-        QObject::connect(&window, &tq::customize::CMainWindow::LoadEnded, &app,
-                         [&window, &shots] { TakeShots(window, shots); });
-    }
-    window.show();
-    return QApplication::exec();
+    return RunWindow(app, strProduct, bQuitAfterLoad, shots);
 }
