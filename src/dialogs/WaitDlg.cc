@@ -9,13 +9,13 @@
 #include <QThread>
 
 #include "dialogs/DialogUnits.h"
+#include "resources/DialogIds.h"
 
 namespace tq {
 
 namespace {
 
 constexpr int kTickMs = 500;
-constexpr int kTextId = 14006;
 constexpr int kCancelResult = 2;
 
 }  // namespace
@@ -31,7 +31,7 @@ CWaitDlg::CWaitDlg(QWidget* pParent)
     pFrame->setFrameStyle(QFrame::Panel | QFrame::Raised);
     pFrame->setGeometry(rect());
     pFrame->lower();
-    PlaceControl(m_pText, kTextId, units, 8, 8, 76, 8);
+    PlaceControl(m_pText, IDC_WAIT_TEXT, units, 8, 8, 76, 8);
     m_pTimer->setInterval(kTickMs);
     connect(m_pTimer, &QTimer::timeout, this, &CWaitDlg::Tick);
 }

@@ -21,6 +21,7 @@
 #include "platform/File.h"
 #include "platform/Registry.h"
 #include "platform/Win32Error.h"
+#include "resources/DialogIds.h"
 #include "support/TestSupport.h"
 
 namespace tq::customize {
@@ -45,7 +46,7 @@ CStep Answer(std::string strExpected, QMessageBox::StandardButton button) {
 CStep Press(int nButton, QString strName = {}) {
     return [nButton, strName](QDialog& dialog) {
         if (!strName.isEmpty()) {
-            auto* pName = test::Find<QLineEdit>(dialog, 1017);
+            auto* pName = test::Find<QLineEdit>(dialog, IDC_APP_NAME);
             pName->selectAll();
             QTest::keyClicks(pName, strName);
         }
@@ -197,16 +198,17 @@ TEST_F(CustomizeTest, AddEditRemoveEndInTheFilesAndClosingAsks) {
         CModalScript script({[this](QDialog& page) {
                                  EXPECT_EQ(page.parentWidget(), m_pWindow.get());
                                  EXPECT_TRUE(test::WaitUntil([&] {
-                                     return page.findChild<QListWidget*>("1007")->count() == 1;
+                                     return test::Find<QListWidget>(page, IDC_TARGETS)->count() ==
+                                            1;
                                  }));
-                                 Press(1)(page);
+                                 Press(IDC_OK)(page);
                              },
-                             Press(1, "Notes Plus")});
+                             Press(IDC_OK, "Notes Plus")});
         Drop({Doc("relnotes.txt")});
         EXPECT_TRUE(test::WaitUntil([&] { return Item("Notes Plus") != nullptr; }));
     }
     {
-        CModalScript script({Answer("編集した内容", QMessageBox::Yes), Press(1, "Notes Max"),
+        CModalScript script({Answer("編集した内容", QMessageBox::Yes), Press(IDC_OK, "Notes Max"),
                              Answer("編集した内容", QMessageBox::Yes)});
         Key(Qt::Key_S, Qt::ControlModifier);  // saved, it waits for the builder, edited or not
         Key(Qt::Key_F2, Qt::NoModifier, "Notes Plus");
@@ -230,6 +232,31 @@ TEST_F(CustomizeTest, AddEditRemoveEndInTheFilesAndClosingAsks) {
         EXPECT_TRUE(m_pWindow->close());
     }
     EXPECT_EQ(File("BaseControl.ini"), strSaved);
+}
+
+// Enter and Space on a focused button press it: each opens its dialog or asks its question.
+TEST_F(CustomizeTest, EnterAndSpacePressTheFocusedButton) {
+    Open();
+    Key(Qt::Key_Space, Qt::NoModifier, "リリースノート");  // a change to save or throw away
+    m_pWindow->GetList()->setCurrentItem(Item("私のメモ"));
+    const std::pair<CAction, const char*> rows[] = {{CAction::Add, "アプリケーションの追加"},
+                                                    {CAction::Edit, "アプリケーションの変更"},
+                                                    {CAction::Remove, "削除します"},
+                                                    {CAction::Save, "反映します"},
+                                                    {CAction::Revert, "読み込み直します"}};
+    for (const auto& [action, pszShown] : rows) {
+        for (Qt::Key key : {Qt::Key_Return, Qt::Key_Space}) {
+            std::string strShown;
+            CModalScript script({[&](QDialog& dialog) {
+                auto* pBox = qobject_cast<QMessageBox*>(&dialog);
+                strShown = (pBox != nullptr ? pBox->text() : dialog.windowTitle()).toStdString();
+                dialog.reject();
+            }});
+            m_pWindow->GetButton(action)->setFocus();
+            QTest::keyClick(m_pWindow->GetButton(action), key);
+            EXPECT_NE(strShown.find(pszShown), std::string::npos) << pszShown << key;
+        }
+    }
 }
 
 // Another editor (tqctl script) or the builder's lock file: the window says who and waits for it.

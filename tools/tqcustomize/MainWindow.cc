@@ -81,6 +81,7 @@ CMainWindow::CMainWindow(std::string strProduct, QWidget* pParent)
     auto* pButtons = new QHBoxLayout;
     for (CAction action : kButtons) {
         auto* pButton = new QPushButton(FromUtf8(GetActionLabel(action)), pCentral);
+        pButton->setAutoDefault(true);  // Enter on a button with the focus presses it
         m_pButtons[static_cast<int>(action)] = pButton;
         pButtons->addWidget(pButton);
     }
