@@ -5,6 +5,9 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -44,7 +47,10 @@ TEST(DialogGroundworkTest, ADisplayIsOneThatAnswers) {
     SetEnvironmentVariable("DISPLAY", strDisplay);
 }
 
-TEST(DialogGroundworkTest, MessageBoxesOverTheActiveDialog) {
+// The component's questions over the active dialog, in the user's language with the toolkit's
+// texts too; Enter on a focused No answers No.
+TEST(DialogGroundworkTest, QuestionsOverTheActiveDialogInTheUsersLanguage) {
+    LoadToolkitTranslations(QLocale(QLocale::Japanese, QLocale::Japan));
     QDialog dialog;
     dialog.show();
     dialog.activateWindow();
@@ -56,12 +62,18 @@ TEST(DialogGroundworkTest, MessageBoxesOverTheActiveDialog) {
             auto* pBox = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             ASSERT_NE(pBox, nullptr);
             EXPECT_EQ(pBox->parentWidget(), &dialog);
-            strSeen = pBox->windowTitle() + "|" + pBox->text();
-            pBox->buttons().front()->click();
+            strSeen = pBox->windowTitle() + "|" + pBox->text() + "|" +
+                      pBox->button(QMessageBox::Yes)->text() + "|" +
+                      pBox->button(QMessageBox::No)->text();
+            pBox->button(QMessageBox::No)->setFocus();
+            QTest::keyClick(pBox->button(QMessageBox::No), Qt::Key_Return);
         },
         20);
-    GetMessageBox().ShowWarning("\x83\x74\x83\x40\x83\x43\x83\x8b", "Trellisquest");
-    EXPECT_EQ(strSeen, QString::fromUtf8("Trellisquest|ファイル"));
+    EXPECT_EQ(GetMessageBox().AskYesNo("\x83\x74\x83\x40\x83\x43\x83\x8b", "Trellisquest"), IDNO);
+    EXPECT_EQ(strSeen.toStdString(), "Trellisquest|ファイル|はい(&Y)|いいえ(&N)");
+    QLineEdit edit;  // owns the menu
+    EXPECT_EQ(edit.createStandardContextMenu()->actions().front()->text().toStdString(),
+              "元に戻す(&U)\tCtrl+Z");
 }
 
 // The dialog does not close until the job has ended, then Esc closes it.

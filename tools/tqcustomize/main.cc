@@ -7,8 +7,11 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFileInfo>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QTimer>
+#include <QTranslator>
 #include <algorithm>
 #include <cstdlib>
 #include <iostream>
@@ -60,6 +63,17 @@ bool HasDisplay() {
     return bReachable;
 }
 
+// The toolkit's own texts (the questions' buttons, the context menus) in the user's language, as
+// the window's own are. The component loads them the same way for the application it makes
+// itself; a host that makes its own, as this one does, loads them for it.
+void LoadToolkitTranslations(QApplication& app) {
+    auto* pTranslator = new QTranslator(&app);
+    if (pTranslator->load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QApplication::installTranslator(pTranslator);
+    }
+}
+
 // The window into shots[0]; with shots[1] and files, the add wizard opened with them, once its
 // check of the files is over, into shots[1]. Quits with 0 when every picture was written.
 void TakeShots(tq::customize::CMainWindow& window, const std::vector<std::string>& shots) {
@@ -102,6 +116,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     QApplication app(argc, argv);
+    LoadToolkitTranslations(app);
     std::vector<std::string> args(argv + 1, argv + argc);
     const auto quit = std::find(args.begin(), args.end(), "--quit-after-load");
     const bool bQuitAfterLoad = quit != args.end();
