@@ -157,6 +157,16 @@ TEST(BrowseWidgetsTest, FileListAppliesItsModel) {
     list.ClearSelection();
     EXPECT_EQ(Rows(list.GetCurrentView()), "b.chm|a.pdf|Sub|");
     EXPECT_EQ(list.GetCurrentView()->currentIndex().row(), 0);
+    // In either view the input method stays off, also after a refill: a typed letter jumps.
+    list.activateWindow();
+    for (int32_t nView : {kViewDetails, kViewList}) {
+        list.SetView(nView);
+        list.Refresh();
+        list.GetCurrentView()->setFocus();
+        QTest::keyClick(list.GetCurrentView(), Qt::Key_A);
+        EXPECT_EQ(list.GetCurrentView()->currentIndex().row(), 1) << nView;
+        EXPECT_FALSE(list.GetCurrentView()->testAttribute(Qt::WA_InputMethodEnabled)) << nView;
+    }
 }
 
 // Letters (Z would jump to drive Z:), digits and moving keys are swallowed; Down opens the list.
