@@ -12,6 +12,8 @@
 #include <thread>
 #include <vector>
 
+#include "applications/LeftOutFiles.h"
+
 namespace tq {
 
 // A chosen file: its full path and the name the file list shows for it.
@@ -38,10 +40,14 @@ public:
     virtual void Send(const std::function<void()>& task) = 0;
     // Called by the worker after the last item: the wait is over and may end.
     virtual void Done() = 0;
+    // Called by the worker after each item: so many of so many are done.
+    virtual void Progress(size_t /*nDone*/, size_t /*nTotal*/) {}
 };
 
 // Answers 1 for a file to accept (CheckHelpFile of the model being edited).
 using CTopicCheck = std::function<int32_t(const std::string& strPath)>;
+// Answers 0 for a file that can be a target, else the string id of why not (WhyNotTarget).
+using CTargetVet = std::function<uint32_t(const std::string& strPath)>;
 
 class CCheckJob {
 public:
@@ -53,6 +59,9 @@ public:
     CCheckJob(const CCheckJob&) = delete;
     CCheckJob& operator=(const CCheckJob&) = delete;
 
+    // Files from outside the file list are vetted first, on the worker: those the vet turns
+    // down are left out (GetLeftOut), neither checked nor refused.
+    void SetVet(CTargetVet vet) { m_vet = std::move(vet); }
     // Starts the worker thread; the owner then waits until Done and calls Join.
     void Start();
     void Join();
@@ -61,11 +70,14 @@ public:
 
     // The display names of refused files, in item order, joined by CR LF; read after Join.
     const std::string& GetRefusedNames() const { return m_strRefusedNames; }
+    // The files the vet turned down, in item order, with why; read after Join.
+    const std::vector<CLeftOutFile>& GetLeftOut() const { return m_leftOut; }
 
 private:
     bool IsInTargets(const std::string& strPath);
     int32_t AddToTargets(const std::string& strPath);
     void Refuse(const std::string& strDisplayName);
+    void CheckItem(const CCheckItem& item);
 
     std::vector<CCheckItem> m_items;
     CTopicCheck m_check;
@@ -73,6 +85,8 @@ private:
     IJobOwner& m_owner;
     std::vector<std::string>* m_pAcceptedPaths;
     std::string m_strRefusedNames;
+    CTargetVet m_vet;
+    std::vector<CLeftOutFile> m_leftOut;
     std::thread m_thread;
 };
 

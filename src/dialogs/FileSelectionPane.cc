@@ -24,7 +24,7 @@
 #include "dialogs/TargetListBox.h"
 #include "dialogs/WaitDlg.h"
 #include "manager/CtrlFile.h"
-#include "platform/File.h"
+#include "platform/MessageBox.h"
 #include "platform/Path.h"
 #include "resources/DialogIds.h"
 #include "resources/StringTable.h"
@@ -223,14 +223,21 @@ void CFileSelectionPane::OnEnterPressed() {
     }
 }
 
-void CFileSelectionPane::AddFiles(const std::vector<CCheckItem>& items, size_t nChosen) {
+void CFileSelectionPane::AddFiles(const std::vector<CCheckItem>& items, size_t nChosen,
+                                  std::vector<CLeftOutFile>* pLeftOut) {
     std::vector<std::string> accepted;
     std::string strRefused;
     {
         CWaitDlg wait(m_pDialog);
         CCheckJob job(items, m_check, *m_pTargets, wait, &accepted);
+        if (pLeftOut != nullptr) {
+            job.SetVet(WhyNotTarget);
+        }
         wait.RunJob(job);
         strRefused = job.GetRefusedNames();
+        if (pLeftOut != nullptr) {
+            pLeftOut->insert(pLeftOut->end(), job.GetLeftOut().begin(), job.GetLeftOut().end());
+        }
     }
     if (m_added) {
         for (const std::string& strPath : accepted) {
@@ -249,33 +256,32 @@ void CFileSelectionPane::AddFiles(const std::vector<CCheckItem>& items, size_t n
 }
 
 void CFileSelectionPane::OnFilesDropped(const QStringList& localPaths) {
-    // Files whose path has no Windows form (a name without a code page 932 form) cannot be
-    // targets.
     std::vector<std::string> paths;
+    std::vector<CLeftOutFile> leftOut;
     for (const QString& strLocal : localPaths) {
+        const QFileInfo file(strLocal);
         std::string strPath;
-        if (ToWindowsPath(QFile::encodeName(QFileInfo(strLocal).absoluteFilePath()).toStdString(),
-                          strPath) == 0) {
+        if (ToWindowsPath(QFile::encodeName(file.absoluteFilePath()).toStdString(), strPath) == 0) {
             paths.push_back(std::move(strPath));
+        } else {
+            leftOut.push_back({Cp932FromQStringLossy(file.fileName()), IDS_LEFT_OUT_NO_CP932});
         }
     }
-    AddPaths(paths, static_cast<size_t>(localPaths.size()));
+    AddPaths(paths, static_cast<size_t>(localPaths.size()), std::move(leftOut));
 }
 
-void CFileSelectionPane::AddPaths(const std::vector<std::string>& paths, size_t nChosen) {
-    // As the files of Add: folders are left out.
+void CFileSelectionPane::AddPaths(const std::vector<std::string>& paths, size_t nChosen,
+                                  std::vector<CLeftOutFile> leftOut) {
     const CPlainFileInfoProvider names;
     std::vector<CCheckItem> items;
     for (const std::string& strPath : paths) {
-        uint32_t attributes = 0;
-        if (GetFileAttributes(strPath, attributes) != 0 ||
-            (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-            continue;
-        }
         items.push_back({strPath, names.GetDisplayName(strPath)});
     }
     if (!items.empty()) {
-        AddFiles(items, nChosen);
+        AddFiles(items, nChosen, &leftOut);
+    }
+    if (!leftOut.empty()) {
+        GetMessageBox().ShowWarning(FormatLeftOutNote(leftOut), m_strProductName);
     }
 }
 

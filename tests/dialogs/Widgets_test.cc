@@ -5,10 +5,9 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QLineEdit>
 #include <QLocale>
-#include <QMenu>
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
 #include <QTreeView>
@@ -71,9 +70,6 @@ TEST(DialogGroundworkTest, QuestionsOverTheActiveDialogInTheUsersLanguage) {
         20);
     EXPECT_EQ(GetMessageBox().AskYesNo("\x83\x74\x83\x40\x83\x43\x83\x8b", "Trellisquest"), IDNO);
     EXPECT_EQ(strSeen.toStdString(), "Trellisquest|ファイル|はい(&Y)|いいえ(&N)");
-    QLineEdit edit;  // owns the menu
-    EXPECT_EQ(edit.createStandardContextMenu()->actions().front()->text().toStdString(),
-              "元に戻す(&U)\tCtrl+Z");
 }
 
 // The dialog does not close until the job has ended, then Esc closes it.
@@ -86,6 +82,8 @@ TEST(WaitDialogTest, ClicksOutsideBeepAndEscOnlyOnceDone) {
         QTest::mouseClick(&dialog, Qt::LeftButton, {}, at);
     }
     EXPECT_EQ(nBeeps, 1);
+    dialog.Progress(60, 100);  // a job of many files shows how far it has come
+    EXPECT_TRUE(test::WaitUntil([&] { return dialog.findChild<QProgressBar*>()->value() == 60; }));
     EXPECT_FALSE(dialog.close());  // Esc while the job runs is the long-check flow's test
     dialog.Done();
     QTest::keyClick(&dialog, Qt::Key_Escape);  // before the queued request
@@ -158,11 +156,9 @@ TEST(BrowseWidgetsTest, FileListAppliesItsModel) {
     EXPECT_EQ(Rows(list.GetCurrentView()), "b.chm|a.pdf|Sub|");
     EXPECT_EQ(list.GetCurrentView()->currentIndex().row(), 0);
     // In either view the input method stays off, also after a refill: a typed letter jumps.
-    list.activateWindow();
     for (int32_t nView : {kViewDetails, kViewList}) {
         list.SetView(nView);
         list.Refresh();
-        list.GetCurrentView()->setFocus();
         QTest::keyClick(list.GetCurrentView(), Qt::Key_A);
         EXPECT_EQ(list.GetCurrentView()->currentIndex().row(), 1) << nView;
         EXPECT_FALSE(list.GetCurrentView()->testAttribute(Qt::WA_InputMethodEnabled)) << nView;

@@ -12,6 +12,8 @@
 #include <QTest>
 #include <QTreeWidget>
 #include <QUrl>
+#include <algorithm>
+#include <filesystem>
 #include <functional>
 
 #include "MainWindow.h"
@@ -104,9 +106,6 @@ protected:
     void Drop(const QList<QUrl>& urls) {
         EXPECT_TRUE(test::DropUrls(m_pWindow->GetList()->viewport(), urls));
     }
-    QUrl Doc(const std::string& strName) const {
-        return QUrl::fromLocalFile(QString::fromStdString(m_prefix.Path(kDocs + strName)));
-    }
 
     test::CTempPrefix m_prefix;
     std::unique_ptr<CMainWindow> m_pWindow;
@@ -134,10 +133,10 @@ TEST_F(CustomizeTest, SelectionsToggleAndSaveIntoBothFiles) {
     EXPECT_FALSE(Modified());  // back as the files have it
     Key(Qt::Key_Space);
     EXPECT_EQ(Enabled(), "10011");
-    for (const auto button : {QMessageBox::No, QMessageBox::Yes}) {  // Revert asks first
-        EXPECT_TRUE(Modified());
-        CModalScript script({Answer("読み込み直します", button)});
-        m_pWindow->GetButton(CAction::Revert)->click();
+    {
+        CModalScript script({Answer("読み込み直します", QMessageBox::Yes)});  // Revert asks first
+        m_pWindow->GetButton(CAction::Revert)->setFocus();  // Enter on the focused button
+        QTest::keyClick(m_pWindow->GetButton(CAction::Revert), Qt::Key_Return);
     }
     EXPECT_TRUE(test::WaitUntil([&] { return Enabled() == "10000"; }));
     Key(Qt::Key_Space, Qt::NoModifier, "リリースノート");
@@ -186,36 +185,92 @@ TEST_F(CustomizeTest, SelectionsToggleAndSaveIntoBothFiles) {
         std::string::npos);
 }
 
-// A drop starts the wizard; Finish, F2 and Delete end in the files; closing asks on a change.
+// Files dropped on the window, handed over by the host or dropped on the wizard's list: those
+// without a Windows form are named in the note with why. Finish, F2 and Delete end in the files
+// (the dropped file whole); Enter or Space on a focused button presses it; closing asks.
 TEST_F(CustomizeTest, AddEditRemoveEndInTheFilesAndClosingAsks) {
+    const std::string kDeep = std::string(150, 'x') + "/" + std::string(150, 'y');
+    const char* const kBadChar = "Windows で使えない文字を含む名前";
+    const std::tuple<std::string, const char*, const char*> rows[] = {
+        // in C:\Drop, why it is left out (null: it is not), as the wizard names it
+        {"v2 final.txt", nullptr, ""},
+        {"notes>v2.txt", kBadChar, "notes>v2.txt"},
+        {"say \"hi\".txt", kBadChar, "say \"hi\".txt"},
+        {"a|b.txt", kBadChar, "a|b.txt"},
+        {"café.txt", "シフト JIS で表せない名前", "caf?.txt"},  // no host can hand it over
+        {kDeep + "/deep.txt", "長すぎるパス", "deep.txt"},
+        {"Sub", "フォルダ", "Sub"},
+        {"gone.txt", "見つからないファイル", "gone.txt"}};
+    QList<QUrl> urls = {QUrl("https://example.com/manual.pdf")};
+    std::vector<std::string> handed;
+    for (const auto& [strName, pszWhy, pszShown] : rows) {
+        const std::filesystem::path path = m_prefix.Path("drives/c/Drop/" + strName);
+        std::filesystem::create_directories(strName == "Sub" ? path : path.parent_path());
+        if (strName != "Sub" && strName != "gone.txt") {
+            std::filesystem::copy_file(m_prefix.Path(kDocs + "relnotes.txt"), path);
+        }
+        urls.push_back(QUrl::fromLocalFile(QString::fromStdString(path)));
+        const QString strHanded = QString::fromStdString("C:\\Drop\\" + strName).replace('/', '\\');
+        strName.find("é") == std::string::npos ? handed.push_back(strHanded.toStdString()) : void();
+    }
+    const auto expectNamed = [&](const std::string& strNote, bool bWizard, bool bHanded) {
+        for (const auto& [strName, pszWhy, pszShown] : rows) {
+            const std::string strShown =
+                bWizard ? pszShown : std::filesystem::path(strName).filename().string();
+            EXPECT_TRUE(pszWhy == nullptr || (bHanded && strName.find("é") != std::string::npos) ||
+                        strNote.find(strShown + "（" + pszWhy + "）") != std::string::npos)
+                << strShown << " in " << strNote;
+        }
+    };
+    std::vector<std::string> notes;  // on the host's files, then on those dropped on the list
+    const CStep wizard = [&](QDialog& dialog) {  // the notes in turn, and the page once
+        if (auto* pBox = qobject_cast<QMessageBox*>(&dialog)) {
+            notes.push_back(pBox->text().toStdString());
+            return pBox->accept();
+        }
+        auto* pTargets = test::Find<QListWidget>(dialog, IDC_TARGETS);
+        EXPECT_TRUE(test::WaitUntil([&] { return notes.size() == 1; }));
+        test::DropUrls(pTargets->viewport(), urls);
+        EXPECT_TRUE(test::WaitUntil([&] { return notes.size() == 2; }));
+        EXPECT_EQ(pTargets->count(), 1);
+        dialog.reject();
+    };
     test::WriteLinuxFile(m_prefix.Path(kControl + "Control.ini"), m_strBase);
     Open();
-    Drop({Doc(""), QUrl("https://example.com/manual.pdf")});  // bringing no file opens nothing
-    QApplication::processEvents();
-    EXPECT_EQ(m_pWindow->statusBar()->currentMessage().toStdString(),
-              "フォルダ 1 個とファイルでない項目 1 個は追加できません");
     {
         CModalScript script({[this](QDialog& page) {
                                  EXPECT_EQ(page.parentWidget(), m_pWindow.get());
-                                 EXPECT_TRUE(test::WaitUntil([&] {
-                                     return test::Find<QListWidget>(page, IDC_TARGETS)->count() ==
-                                            1;
-                                 }));
+                                 auto* pTargets = test::Find<QListWidget>(page, IDC_TARGETS);
+                                 EXPECT_TRUE(
+                                     test::WaitUntil([&] { return pTargets->count() == 1; }));
                                  Press(IDC_OK)(page);
                              },
                              Press(IDC_OK, "Notes Plus")});
-        Drop({Doc("relnotes.txt")});
+        Drop(urls);
+        const std::string strStatus = m_pWindow->statusBar()->currentMessage().toStdString();
+        expectNamed(strStatus, false, false);
+        EXPECT_NE(strStatus.find("、ファイルでない項目 1 個"), std::string::npos);
         EXPECT_TRUE(test::WaitUntil([&] { return Item("Notes Plus") != nullptr; }));
     }
+    {
+        CModalScript script({wizard, wizard, wizard});
+        m_pWindow->Add(handed);  // the host's files, then a drop on the wizard's list
+    }
+    ASSERT_EQ(notes.size(), 2u);
+    expectNamed(notes[0], true, true);
+    expectNamed(notes[1], true, false);
     {
         CModalScript script({Answer("編集した内容", QMessageBox::Yes), Press(IDC_OK, "Notes Max"),
                              Answer("編集した内容", QMessageBox::Yes)});
         Key(Qt::Key_S, Qt::ControlModifier);  // saved, it waits for the builder, edited or not
         Key(Qt::Key_F2, Qt::NoModifier, "Notes Plus");
         EXPECT_EQ(Item("Notes Max")->text(2).toStdString(), "更新待ち");
-        QTest::mouseClick(m_pWindow->GetButton(CAction::Save), Qt::LeftButton);
+        m_pWindow->GetButton(CAction::Save)->setFocus();
+        QTest::keyClick(m_pWindow->GetButton(CAction::Save), Qt::Key_Space);
     }
-    EXPECT_NE(File("BaseControl.ini").find("Notes Max"), std::string::npos);
+    const std::string strBase = File("BaseControl.ini");
+    EXPECT_NE(strBase.find("\"C:\\Drop\\v2 final.txt > Notes Max\""), std::string::npos);
+    EXPECT_EQ(strBase.find("C:\\Drop\\"), strBase.rfind("C:\\Drop\\"));  // no other file
     EXPECT_NE(File("Control.ini").find("Notes Max"), std::string::npos);
     {
         CModalScript script(
@@ -232,31 +287,6 @@ TEST_F(CustomizeTest, AddEditRemoveEndInTheFilesAndClosingAsks) {
         EXPECT_TRUE(m_pWindow->close());
     }
     EXPECT_EQ(File("BaseControl.ini"), strSaved);
-}
-
-// Enter and Space on a focused button press it: each opens its dialog or asks its question.
-TEST_F(CustomizeTest, EnterAndSpacePressTheFocusedButton) {
-    Open();
-    Key(Qt::Key_Space, Qt::NoModifier, "リリースノート");  // a change to save or throw away
-    m_pWindow->GetList()->setCurrentItem(Item("私のメモ"));
-    const std::pair<CAction, const char*> rows[] = {{CAction::Add, "アプリケーションの追加"},
-                                                    {CAction::Edit, "アプリケーションの変更"},
-                                                    {CAction::Remove, "削除します"},
-                                                    {CAction::Save, "反映します"},
-                                                    {CAction::Revert, "読み込み直します"}};
-    for (const auto& [action, pszShown] : rows) {
-        for (Qt::Key key : {Qt::Key_Return, Qt::Key_Space}) {
-            std::string strShown;
-            CModalScript script({[&](QDialog& dialog) {
-                auto* pBox = qobject_cast<QMessageBox*>(&dialog);
-                strShown = (pBox != nullptr ? pBox->text() : dialog.windowTitle()).toStdString();
-                dialog.reject();
-            }});
-            m_pWindow->GetButton(action)->setFocus();
-            QTest::keyClick(m_pWindow->GetButton(action), key);
-            EXPECT_NE(strShown.find(pszShown), std::string::npos) << pszShown << key;
-        }
-    }
 }
 
 // Another editor (tqctl script) or the builder's lock file: the window says who and waits for it.

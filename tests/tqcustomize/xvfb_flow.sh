@@ -25,10 +25,9 @@ if [ "${3:-}" = --inside ]; then
 
     control="$TQ_PREFIX/drives/c/Program Files/Trellisquest/Control"
     before=$(cat "$control"/*.ini | md5sum)
-    "$build/tools/tqctl/tqctl" --product Demo --yes edit 3 1 &
-    pid=$!
+    "$build/tools/tqctl/tqctl" --product Demo --yes edit 3 1 & pid=$!
     edit=$(timeout 20 xdotool search --sync --name '^アプリケーションの変更$' | head -1)
-    xdotool windowfocus --sync "$edit" type --delay 20 'Renamed'
+    xdotool windowfocus --sync "$edit" type --delay 20 Renamed
     xdotool key --delay 100 shift+Tab Return
     timeout 10 tail --pid="$pid" -f /dev/null || { kill "$pid"; fail "the edit dialog did not close"; }
     if wait "$pid"; then fail "Enter on a focused Cancel ended the edit dialog with OK"; fi
