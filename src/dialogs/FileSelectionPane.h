@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "applications/CheckJob.h"
+#include "applications/LeftOutFiles.h"
 #include "dialogs/DialogProvider.h"
 
 class QDialog;
@@ -74,10 +75,15 @@ public:
     void SetViewMode(int32_t nView);
     // Checks the items into the target list. nChosen is how many items the user chose (folders
     // among them): one refused file of a single choice gets the message, several the report.
-    void AddFiles(const std::vector<CCheckItem>& items, size_t nChosen);
-    // Files given by their Windows paths (dropped, or handed over by the host): folders and
-    // paths that name nothing are left out, the rest checked in as AddFiles does.
-    void AddPaths(const std::vector<std::string>& paths, size_t nChosen);
+    // With pLeftOut the items come from outside the file list: those that cannot be targets are
+    // added to it instead of being checked.
+    void AddFiles(const std::vector<CCheckItem>& items, size_t nChosen,
+                  std::vector<CLeftOutFile>* pLeftOut = nullptr);
+    // Files given by their Windows paths (dropped, or handed over by the host): those that
+    // cannot be targets are left out, the rest checked in as AddFiles does; then a note names
+    // the files left out (also those of leftOut, which never had a Windows path) and why.
+    void AddPaths(const std::vector<std::string>& paths, size_t nChosen,
+                  std::vector<CLeftOutFile> leftOut = {});
     void RemoveTargets();
 
 protected:

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QListView>
+#include <QLocale>
 #include <QPainter>
 #include <QPixmap>
 #include <QSaveFile>
@@ -16,6 +17,7 @@
 #include "browse/FileListModel.h"
 #include "dialogs/AddAppFileDlg.h"
 #include "dialogs/AddAppNameDlg.h"
+#include "dialogs/DialogApplication.h"
 #include "dialogs/DialogUnits.h"
 #include "dialogs/EditAppDlg.h"
 #include "dialogs/FileListCtrl.h"
@@ -200,6 +202,7 @@ int RunShot(const std::vector<std::string>& args) {
         char szName[] = "tqctl";
         char* argv[] = {szName, nullptr};
         QApplication application(nArgc, argv);
+        LoadToolkitTranslations(QLocale());
         QPixmap picture = widget.m_shoot(strFolder);
         // Written beside OUT and put in its place only when whole: a write that fails part way
         // (a full disk, a size limit) leaves the picture that was there before. The buffered

@@ -7,8 +7,11 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFileInfo>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QTimer>
+#include <QTranslator>
 #include <algorithm>
 #include <cstdlib>
 #include <iostream>
@@ -58,6 +61,17 @@ bool HasDisplay() {
     const bool bReachable = xcb_connection_has_error(pConnection) == 0;
     xcb_disconnect(pConnection);
     return bReachable;
+}
+
+// The toolkit's own texts (the questions' buttons, the context menus) in the user's language, as
+// the window's own are. The component loads them the same way for the application it makes
+// itself; a host that makes its own, as this one does, loads them for it.
+void LoadToolkitTranslations(QApplication& app) {
+    auto* pTranslator = new QTranslator(&app);
+    if (pTranslator->load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QApplication::installTranslator(pTranslator);
+    }
 }
 
 // The window into shots[0]; with shots[1] and files, the add wizard opened with them, once its
@@ -125,6 +139,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     QApplication app(argc, argv);
+    LoadToolkitTranslations(app);
     std::vector<std::string> args(argv + 1, argv + argc);
     const auto quit = std::find(args.begin(), args.end(), "--quit-after-load");
     const bool bQuitAfterLoad = quit != args.end();
