@@ -21,6 +21,7 @@
 #include "dialogs/AddAppFileDlg.h"
 #include "dialogs/AddAppNameDlg.h"
 #include "dialogs/AddAppWizard.h"
+#include "dialogs/DialogProvider.h"
 #include "dialogs/DialogTestApp.h"
 #include "dialogs/EditAppDlg.h"
 #include "dialogs/FileListCtrl.h"

@@ -24,8 +24,8 @@
 #include <algorithm>
 
 #include "ProductFiles.h"
+#include "dialogs/toolkit/QtText.h"
 #include "platform/Cp932.h"
-#include "platform/MessageBox.h"
 #include "resources/ErrorCodes.h"
 
 namespace tq::customize {
@@ -34,38 +34,9 @@ namespace {
 
 enum { kColumnName, kColumnInstalled, kColumnIndex };
 
-QString FromCp932(const std::string& str) {
-    return QString::fromStdString(Cp932ToUtf8Lossy(str));
-}
-
 QString FromUtf8(const std::string& str) {
     return QString::fromStdString(str);
 }
-
-// The component's questions and warnings, above whatever window of the host is active.
-class CWindowMessageBox : public CMessageBox {
-public:
-    int32_t AskYesNo(const std::string& strText, const std::string& strCaption) override {
-        return Run(QMessageBox::Question, strText, strCaption,
-                   QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes
-                   ? IDYES
-                   : IDNO;
-    }
-    void ShowWarning(const std::string& strText, const std::string& strCaption) override {
-        Run(QMessageBox::Warning, strText, strCaption, QMessageBox::Ok);
-    }
-
-private:
-    static int Run(QMessageBox::Icon icon, const std::string& strText,
-                   const std::string& strCaption, QMessageBox::StandardButtons buttons) {
-        QWidget* pParent = QApplication::activeModalWidget();
-        QMessageBox box(icon, FromCp932(strCaption), FromCp932(strText), buttons,
-                        pParent != nullptr ? pParent : QApplication::activeWindow());
-        return box.exec();
-    }
-};
-
-CWindowMessageBox g_messageBox;
 
 constexpr CAction kButtons[] = {CAction::Add, CAction::Edit, CAction::Remove, CAction::Save,
                                 CAction::Revert};
@@ -74,7 +45,6 @@ constexpr CAction kButtons[] = {CAction::Add, CAction::Edit, CAction::Remove, CA
 
 CMainWindow::CMainWindow(std::string strProduct, QWidget* pParent)
     : QMainWindow(pParent), m_strProduct(std::move(strProduct)), m_strTitle(m_strProduct) {
-    SetMessageBox(&g_messageBox);
     setAcceptDrops(true);
     auto* pCentral = new QWidget(this);
     auto* pLayout = new QVBoxLayout(pCentral);
@@ -162,7 +132,6 @@ void CMainWindow::RestorePlacement() {
 
 CMainWindow::~CMainWindow() {
     StopWorker();
-    SetMessageBox(nullptr);
 }
 
 void CMainWindow::StopWorker() {
@@ -260,7 +229,7 @@ void CMainWindow::ReportFailure(int32_t lCode) {
     QMessageBox box(QMessageBox::Warning, windowTitle(),
                     FromUtf8(FormatError(lCode, m_state.m_strFailure)), QMessageBox::Ok, this);
     box.setInformativeText(
-        FromCp932(strLog.substr(strLog.size() - std::min<size_t>(strLog.size(), 2000))));
+        QStringFromCp932(strLog.substr(strLog.size() - std::min<size_t>(strLog.size(), 2000))));
     box.exec();
 }
 
@@ -278,7 +247,7 @@ void CMainWindow::Poll() {
 }
 
 void CMainWindow::SetRowItem(QTreeWidgetItem* pItem, const CDatabaseRow& row) {
-    pItem->setText(kColumnName, FromCp932(row.m_strPublicName));
+    pItem->setText(kColumnName, QStringFromCp932(row.m_strPublicName));
     const CRowTexts texts = GetRowTexts(row);
     pItem->setText(kColumnInstalled, FromUtf8(texts.m_strInstalled));
     pItem->setText(kColumnIndex, FromUtf8(texts.m_strIndex));

@@ -12,6 +12,7 @@
 
 #include "ProductSession.h"
 #include "WindowRules.h"
+#include "dialogs/toolkit/QtMessageBox.h"
 
 class QLabel;
 class QProgressBar;
@@ -79,6 +80,8 @@ private:
     void UpdateIndexMarkers();
     void StopWorker();
 
+    // The component's questions and warnings, above the window or its dialog that is active.
+    CQtMessageBoxScope m_messageBoxes;
     std::string m_strProduct;
     std::string
         m_strTitle;  // the product's display name once known (the session's is the worker's)
