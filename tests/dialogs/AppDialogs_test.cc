@@ -29,6 +29,7 @@
 #include "dialogs/FolderComboBox.h"
 #include "dialogs/TargetListBox.h"
 #include "dialogs/WaitDlg.h"
+#include "frame/CtrlFileMgrIds.h"
 #include "manager/ProductRegKey.h"
 #include "platform/Environment.h"
 #include "platform/MessageBox.h"
