@@ -12,7 +12,7 @@
 #include <iostream>
 
 #include "MainWindow.h"
-#include "ProductFiles.h"
+#include "ProductSession.h"
 #include "dialogs/toolkit/Display.h"
 #include "dialogs/toolkit/Translations.h"
 #include "hostclient/HostOptions.h"
