@@ -21,16 +21,28 @@ bool CutAt(std::string& s, char c, size_t from = 0) {
     return true;
 }
 
-// What a path is compared by: expanded, cut before '|', then before '>'. bHadSeparator tells
-// whether a '>' (the one before the public name) was there after the '|' cut.
-std::string GetDocKey(std::string_view strPath, bool* pbHadSeparator = nullptr) {
+// Where the first '>' of a path stands once the path is cut at its '|'.
+enum class ESeparator {
+    kNone,
+    kNamed,   // " > ", as entries are written: the public name follows
+    kInName,  // within a name, which Windows never allows: the entry would read back cut there
+};
+
+// What a path is compared by: expanded, cut before '|', then before '>'. pSeparator receives
+// where the '>' was.
+std::string GetDocKey(std::string_view strPath, ESeparator* pSeparator = nullptr) {
     std::string key;
     ExpandPathMacro(strPath, key);
     CutAt(key, '|');
-    const bool bSeparator = CutAt(key, '>');
-    if (pbHadSeparator != nullptr) {
-        *pbHadSeparator = bSeparator;
+    if (pSeparator != nullptr) {
+        const size_t pos = FindChar(key, '>');
+        const bool bSpaced = pos != std::string::npos && pos > 0 && pos + 1 < key.size() &&
+                             IsWhite(key[pos - 1]) && IsWhite(key[pos + 1]);
+        *pSeparator = pos == std::string::npos ? ESeparator::kNone
+                      : bSpaced                ? ESeparator::kNamed
+                                               : ESeparator::kInName;
     }
+    CutAt(key, '>');
     return key;
 }
 
@@ -87,15 +99,20 @@ int32_t CAppliOperations::AddDoc(int32_t index, const std::string& strPath) {
     if (HasControlChar(strPath)) {
         return TQE_CONTROL_CHAR;
     }
+    ESeparator separator = ESeparator::kNone;
+    const std::string key = GetDocKey(strPath, &separator);
+    if (separator == ESeparator::kInName) {
+        return TQE_PATH;
+    }
     CCtrlDatabase& db = *m_file.GetDatabase(static_cast<size_t>(index));
-    bool bNamed = false;
-    const std::string key = GetDocKey(strPath, &bNamed);
     for (const auto& entry : db.m_docs) {
         if (EqualsNoCase(GetDocKey(entry), key)) {
             return TQE_ALREADY_REGISTERED;
         }
     }
-    db.m_docs.emplace_back(bNamed ? strPath : strPath + " > " + std::string(db.m_strPublicName));
+    db.m_docs.emplace_back(separator == ESeparator::kNamed
+                               ? strPath
+                               : strPath + " > " + std::string(db.m_strPublicName));
     db.m_dwState |= DBSTATE_REBUILD;
     m_file.SetModified();
     return TQ_OK;

@@ -18,15 +18,10 @@
 #include "controlfile/CtrlDatabase.h"
 #include "controlfile/CtrlGroupSet.h"
 #include "controlfile/DBNameIndex.h"
+#include "controlfile/DBTypes.h"
 #include "controlfile/GroupNameIndex.h"
 
 namespace tq {
-
-// Database types as callers address them.
-constexpr int32_t DBTYPE_ALL = 0;
-constexpr int32_t DBTYPE_FIXED = 1;
-constexpr int32_t DBTYPE_SELECTION = 2;
-constexpr int32_t DBTYPE_FREE = 3;
 
 // Where a model's texts live. An editable model takes them from a pool that reuses what an edit
 // frees; a model only read and looked at (the builder's file, read back to be compared) takes

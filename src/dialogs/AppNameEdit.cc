@@ -4,7 +4,7 @@
 
 #include "dialogs/DialogUnits.h"
 #include "dialogs/InputMethod.h"
-#include "dialogs/QtText.h"
+#include "dialogs/toolkit/QtText.h"
 #include "resources/DialogIds.h"
 
 namespace tq {

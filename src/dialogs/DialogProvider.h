@@ -8,21 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "applications/CheckJob.h"
+#include "dialogs/DialogContext.h"
 
 class QWidget;
 
 namespace tq {
-
-class CCtrlFile;
-
-struct CDialogContext {
-    CCtrlFile* m_pCtrlFile = nullptr;
-    std::string m_strSettingsKey;  // the product key path without a trailing "\"
-    std::string m_strProductName;  // the caption of the dialogs and their message boxes
-    // The topic filter that checks added files; null: the process's topic-filter library.
-    const ITopicFilter* m_pTopicFilter = nullptr;
-};
 
 class CDialogProvider {
 public:

@@ -42,8 +42,10 @@ CEditAppDlg::CEditAppDlg(const CDialogContext& context, int32_t lIndex, QWidget*
                                      context.m_strProductName);
     m_pPane->SetDialogDefault(
         AddDefaultAndCancel(this, units, QStringLiteral("OK"), 152, 204, 232));
-    m_pPane->SetAddedSink([this](const std::string& strPath) { m_sets.NoteAdded(strPath); });
-    m_pPane->SetRemovedSink([this](const std::string& strPath) { m_sets.NoteRemoved(strPath); });
+    connect(m_pPane, &CFileSelectionPane::TargetAdded, this,
+            [this](const std::string& strPath) { m_sets.NoteAdded(strPath); });
+    connect(m_pPane, &CFileSelectionPane::TargetRemoved, this,
+            [this](const std::string& strPath) { m_sets.NoteRemoved(strPath); });
 
     m_pName->SetNameText(m_strName);
     const std::vector<std::string> docs =

@@ -1,7 +1,7 @@
 #include "dialogs/FileListItemModel.h"
 
 #include "browse/FileListColumns.h"
-#include "dialogs/QtText.h"
+#include "dialogs/toolkit/QtText.h"
 
 namespace tq {
 

@@ -19,10 +19,10 @@
 #include "dialogs/FolderComboBox.h"
 #include "dialogs/ImageButton.h"
 #include "dialogs/NotAddedDlg.h"
-#include "dialogs/QtText.h"
 #include "dialogs/ShowDialogMessage.h"
 #include "dialogs/TargetListBox.h"
 #include "dialogs/WaitDlg.h"
+#include "dialogs/toolkit/QtText.h"
 #include "manager/CtrlFile.h"
 #include "platform/MessageBox.h"
 #include "platform/Path.h"
@@ -238,10 +238,8 @@ void CFileSelectionPane::AddFiles(const std::vector<CCheckItem>& items, size_t n
             pLeftOut->insert(pLeftOut->end(), job.GetLeftOut().begin(), job.GetLeftOut().end());
         }
     }
-    if (m_added) {
-        for (const std::string& strPath : accepted) {
-            m_added(strPath);
-        }
+    for (const std::string& strPath : accepted) {
+        emit TargetAdded(strPath);
     }
     if (!strRefused.empty()) {
         if (nChosen == 1) {
@@ -286,9 +284,7 @@ void CFileSelectionPane::AddPaths(const std::vector<std::string>& paths, size_t 
 
 void CFileSelectionPane::RemoveTargets() {
     for (const std::string& strPath : m_pTargets->RemoveSelected()) {
-        if (m_removed) {
-            m_removed(strPath);
-        }
+        emit TargetRemoved(strPath);
     }
     UpdateRemoveButton();
 }

@@ -7,13 +7,12 @@
 
 #include <QObject>
 #include <QStringList>
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "applications/CheckJob.h"
 #include "applications/LeftOutFiles.h"
-#include "dialogs/DialogProvider.h"
+#include "dialogs/DialogContext.h"
 
 class QDialog;
 class QLabel;
@@ -58,11 +57,6 @@ public:
               bool bForceFill, const std::vector<std::string>& targets);
     // The button that is the default while the file list does not have the focus.
     void SetDialogDefault(QPushButton* pButton) { m_pDialogDefault = pButton; }
-    // Whoever keeps the edit's sets hears accepted and removed paths.
-    void SetAddedSink(std::function<void(const std::string&)> sink) { m_added = std::move(sink); }
-    void SetRemovedSink(std::function<void(const std::string&)> sink) {
-        m_removed = std::move(sink);
-    }
 
     std::string GetShownFolder() const;
     int32_t GetView() const;
@@ -85,6 +79,12 @@ public:
     void AddPaths(const std::vector<std::string>& paths, size_t nChosen,
                   std::vector<CLeftOutFile> leftOut = {});
     void RemoveTargets();
+
+signals:
+    // A file accepted into the target list, and one taken out of it (its Windows path): whoever
+    // keeps the edit's sets hears them.
+    void TargetAdded(const std::string& strPath);
+    void TargetRemoved(const std::string& strPath);
 
 protected:
     bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
@@ -116,8 +116,6 @@ private:
     QPushButton* m_pDialogDefault = nullptr;
     CHelpFileCheck m_check;
     std::string m_strProductName;
-    std::function<void(const std::string&)> m_added;
-    std::function<void(const std::string&)> m_removed;
 };
 
 }  // namespace tq

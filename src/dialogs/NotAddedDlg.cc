@@ -6,7 +6,7 @@
 #include <QStyle>
 
 #include "dialogs/DialogUnits.h"
-#include "dialogs/QtText.h"
+#include "dialogs/toolkit/QtText.h"
 #include "resources/DialogIds.h"
 
 namespace tq {

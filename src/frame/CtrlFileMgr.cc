@@ -8,6 +8,7 @@
 #include "frame/ErrorTable.h"
 #include "manager/PathRules.h"
 #include "manager/ProductRegKey.h"
+#include "manager/RebuildRequests.h"
 #include "platform/Win32Error.h"
 #include "resources/ErrorCodes.h"
 #include "resources/StringTable.h"
@@ -58,6 +59,9 @@ std::span<const CDispMember> CCtrlFileMgr::Members() {
         DispMethod(DISPID_DBISINSTALLEDAPPLI, "DBIsInstalledAppli",
                    &CCtrlFileMgr::DBIsInstalledAppli),
         DispMethod(DISPID_REMOVEDB, "RemoveDB", &CCtrlFileMgr::RemoveDB),
+        DispMethod(DISPID_DBISINDEXPENDING, "DBIsIndexPending", &CCtrlFileMgr::DBIsIndexPending),
+        DispProperty(DISPID_INDEXINGLOG, "IndexingLog", &CCtrlFileMgr::GetIndexingLog),
+        DispProperty(DISPID_PRODUCTNAME, "ProductName", &CCtrlFileMgr::GetProductName),
     };
     return members;
 }
@@ -271,6 +275,20 @@ int32_t CCtrlFileMgr::RemoveDB(int32_t lType, int32_t lNumber) {
         return lIndex;
     }
     return SetErrorCode(m_EditSession.RemoveAppli(lIndex));
+}
+
+int32_t CCtrlFileMgr::DBIsIndexPending(int32_t lType, int32_t lNumber) {
+    m_lErrorCode = 0;
+    int32_t lIndex = ReadyIndex(lType, lNumber);
+    if (lIndex < 0) {
+        return lIndex;
+    }
+    const CCtrlDatabase& db = *GetCtrlFile().GetDatabase(static_cast<size_t>(lIndex));
+    return IsRebuildRequested(GetCtrlFile().GetProductKey(), std::string(db.m_strName)) ? 1 : 0;
+}
+
+std::string CCtrlFileMgr::GetIndexingLog() {
+    return m_bReady ? GetCtrlFile().GetIndexingLogPath() : std::string();
 }
 
 }  // namespace tq

@@ -43,6 +43,10 @@ public:
     int32_t Load();
     int32_t DBIsInstalledAppli(int32_t lType, int32_t lNumber);
     int32_t RemoveDB(int32_t lType, int32_t lNumber);
+    // Beyond the fifteen (frame/CtrlFileMgrIds.h).
+    int32_t DBIsIndexPending(int32_t lType, int32_t lNumber);
+    std::string GetIndexingLog();
+    std::string GetProductName() { return m_strProductName; }
 
     // The integer a Save mode VARIANT stands for: VT_I2 sign-extended, VT_I4 as it is, VT_BSTR
     // read as a decimal number (leading blanks, a sign, then digits; none give 0); every other

@@ -235,9 +235,13 @@ std::string CCtrlFile::GetPendingRenamesPath() const {
     return PendingRenamesPath(m_strLoadedPath);
 }
 
+std::string CCtrlFile::GetIndexingLogPath() const {
+    return GetSettings().m_strOutputLog.empty() ? std::string() : m_logFile.GetFullPath();
+}
+
 // A line added to the indexing log of the last load, when the file names one.
 void CCtrlFile::LogNote(uint32_t id, const std::string& strFirst, const std::string* pSecond) {
-    if (!GetSettings().m_strOutputLog.empty() && m_logFile.Resume()) {
+    if (!GetIndexingLogPath().empty() && m_logFile.Resume()) {
         m_logFile.Message(id, &strFirst, pSecond);
         m_logFile.Close();
     }

@@ -59,6 +59,9 @@ public:
     void CloseFiles();
 
     bool IsLoaded() const { return m_dwLoaded != 0; }
+    // The full path of the indexing log the last Load wrote, for the user to read what it says
+    // of the file; empty when the file names none or the log could not be made.
+    std::string GetIndexingLogPath() const;
     const std::string& GetLoadedPath() const { return m_strLoadedPath; }
     // The data folder, with its trailing backslash (known after Load).
     const std::string& GetDataPath() const { return m_strDataPath; }

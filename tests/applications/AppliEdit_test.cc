@@ -177,10 +177,15 @@ TEST_F(AppliEditTest, GroupNamesAreCheckedAndAMissingParentIsCreated) {
 }
 
 TEST_F(AppliEditTest, DocumentsAreNamedAndMatchedIgnoringCaseAndSuffixes) {
-    // Written out, such a path would end its line and begin a section of its own.
-    for (const char* bad : {"C:\\a.chm\r\n[Evil]\r\nGroup = 1", "C:\\a\x1F.chm"}) {
-        EXPECT_EQ(m_apps.AddDoc(2, bad), TQE_CONTROL_CHAR);
-        EXPECT_EQ(m_apps.RemoveDoc(2, bad), TQE_CONTROL_CHAR);
+    // Written out, such a path would end its line and begin a section of its own; a '>' in a
+    // name would cut the entry there when it is read back.
+    const std::pair<const char*, int32_t> bad[] = {
+        {"C:\\a.chm\r\n[Evil]\r\nGroup = 1", TQE_CONTROL_CHAR},
+        {"C:\\a\x1F.chm", TQE_CONTROL_CHAR},
+        {"C:\\notes>v2.txt", TQE_PATH}};
+    for (const auto& [pszBad, lCode] : bad) {
+        EXPECT_EQ(m_apps.AddDoc(2, pszBad), lCode) << pszBad;
+        EXPECT_EQ(m_apps.RemoveDoc(2, pszBad), lCode == TQE_PATH ? TQE_DOC_NOT_REGISTERED : lCode);
     }
     EXPECT_FALSE(m_file.IsModified());
     for (const char* doc : {"<WINDOWS>\\b.hlp", "<WINDOWS>\\c.pdf|2 ", "C:\\e.chm > Elsewhere"}) {

@@ -11,39 +11,48 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTreeView>
+#include <array>
 #include <filesystem>
 #include <tuple>
 
 #include "applications/WatchedTargetList.h"
 #include "browse/FileListColumns.h"
-#include "dialogs/DialogApplication.h"
 #include "dialogs/DialogTestApp.h"
+#include "dialogs/DialogUnits.h"
 #include "dialogs/FileListCtrl.h"
 #include "dialogs/FolderComboBox.h"
-#include "dialogs/QtMessageBox.h"
 #include "dialogs/WaitDlg.h"
+#include "dialogs/toolkit/Display.h"
+#include "dialogs/toolkit/QtMessageBox.h"
+#include "dialogs/toolkit/Translations.h"
 #include "platform/Environment.h"
 #include "support/TestSupport.h"
 
 namespace tq {
 namespace {
 
-// A display that does not answer is no display: the toolkit would end the process on it.
+// A display that does not answer is no display: the toolkit would end the process on it. Nor
+// is a Wayland display alone: the toolkit goes to X without its own Wayland support.
 TEST(DialogGroundworkTest, ADisplayIsOneThatAnswers) {
-    const std::tuple<const char*, const char*, const char*, bool> kRows[] = {
-        {"platform chosen by the host", "offscreen", "", true},
-        {"nothing", "", "", false},
-        {"X chosen, display gone", "xcb", ":987", false}};
-    std::string strPlatform, strDisplay;
-    GetEnvironmentVariable("QT_QPA_PLATFORM", strPlatform);
-    GetEnvironmentVariable("DISPLAY", strDisplay);
-    for (const auto& [pszName, pszPlatform, pszDisplay, bExpected] : kRows) {
-        SetEnvironmentVariable("QT_QPA_PLATFORM", pszPlatform);
-        SetEnvironmentVariable("DISPLAY", pszDisplay);
+    const char* const kNames[] = {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"};
+    const std::tuple<const char*, std::array<const char*, 3>, bool> kRows[] = {
+        {"platform chosen by the host", {"offscreen", "", ""}, true},
+        {"nothing", {"", "", ""}, false},
+        {"X chosen, display gone", {"xcb", ":987", ""}, false},
+        {"a Wayland display alone", {"", "", "wayland-0"}, false}};
+    std::string saved[3];
+    for (int i = 0; i < 3; ++i) {
+        GetEnvironmentVariable(kNames[i], saved[i]);
+    }
+    for (const auto& [pszName, values, bExpected] : kRows) {
+        for (int i = 0; i < 3; ++i) {
+            SetEnvironmentVariable(kNames[i], values[i]);
+        }
         EXPECT_EQ(HasDisplay(), bExpected) << pszName;
     }
-    SetEnvironmentVariable("QT_QPA_PLATFORM", strPlatform);
-    SetEnvironmentVariable("DISPLAY", strDisplay);
+    for (int i = 0; i < 3; ++i) {
+        SetEnvironmentVariable(kNames[i], saved[i]);
+    }
 }
 
 // The component's questions over the active dialog, in the user's language with the toolkit's
@@ -54,7 +63,7 @@ TEST(DialogGroundworkTest, QuestionsOverTheActiveDialogInTheUsersLanguage) {
     dialog.show();
     dialog.activateWindow();
     ASSERT_TRUE(test::WaitUntil([&] { return QApplication::activeWindow() == &dialog; }));
-    CQtMessageBoxScope scope;
+    CQtMessageBoxScope scope(GetDialogFont());
     QString strSeen;
     test::RunSoon(
         [&] {

@@ -10,13 +10,14 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QUrl>
+#include <QWindow>
 #include <filesystem>
 #include <functional>
 
 #include "MainWindow.h"
-#include "ProductFiles.h"
+#include "WindowPlacement.h"
 #include "dialogs/DialogTestApp.h"
 #include "platform/ComHost.h"
 #include "platform/File.h"
@@ -77,22 +78,26 @@ protected:
         QObject::disconnect(ended);
         return *m_pWindow;
     }
-    QTreeWidgetItem* Item(const char* pszName) const {
-        auto found = m_pWindow->GetList()->findItems(QString::fromUtf8(pszName),
-                                                     Qt::MatchExactly | Qt::MatchRecursive);
-        return found.size() == 1 ? found[0] : nullptr;
+    QModelIndex Item(const char* pszName) const {
+        const QAbstractItemModel* pModel = m_pWindow->GetList()->model();
+        auto found = pModel->match(pModel->index(0, 0), Qt::DisplayRole, QString::fromUtf8(pszName),
+                                   -1, Qt::MatchExactly | Qt::MatchRecursive);
+        return found.size() == 1 ? found[0] : QModelIndex();
+    }
+    static std::string Text(const QModelIndex& item, int nColumn) {
+        return item.siblingAtColumn(nColumn).data().toString().toStdString();
     }
     void Key(int nKey, Qt::KeyboardModifiers modifiers = Qt::NoModifier,
              const char* pszAt = nullptr) {
         if (pszAt != nullptr) {
-            m_pWindow->GetList()->setCurrentItem(Item(pszAt));
+            m_pWindow->GetList()->setCurrentIndex(Item(pszAt));
         }
         m_pWindow->activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(m_pWindow.get()));
         m_pWindow->GetList()->setFocus();
         QTest::keyClick(m_pWindow->GetList(), static_cast<Qt::Key>(nKey), modifiers);
     }
-    bool Modified() const { return m_pWindow->windowTitle().startsWith('*'); }
+    bool Modified() const { return m_pWindow->windowHandle()->title().startsWith('*'); }
     // Which of Add, Edit, Remove, Save, Revert are enabled, as "10010".
     std::string Enabled() const {
         std::string strEnabled;
@@ -116,11 +121,11 @@ TEST_F(CustomizeTest, SelectionsToggleAndSaveIntoBothFiles) {
         {"ユーザーズマニュアル", Qt::Checked, true, "インストール済み"},
         {"用語辞書", Qt::Unchecked, true, "未インストール"}};
     for (const auto& [pszName, check, bEnabled, pszInstalled] : rows) {
-        QTreeWidgetItem* pItem = Item(pszName);
-        ASSERT_NE(pItem, nullptr) << pszName;
-        EXPECT_EQ(pItem->checkState(0), check) << pszName;
-        EXPECT_EQ(pItem->flags().testFlag(Qt::ItemIsEnabled), bEnabled) << pszName;
-        EXPECT_EQ(pItem->text(1).toStdString(), pszInstalled) << pszName;
+        const QModelIndex item = Item(pszName);
+        ASSERT_TRUE(item.isValid()) << pszName;
+        EXPECT_EQ(item.data(Qt::CheckStateRole).toInt(), check) << pszName;
+        EXPECT_EQ(item.flags().testFlag(Qt::ItemIsEnabled), bEnabled) << pszName;
+        EXPECT_EQ(Text(item, 1), pszInstalled) << pszName;
     }
     EXPECT_EQ(Enabled(), "10000");
     Key(Qt::Key_Space, Qt::NoModifier, "リリースノート");
@@ -165,8 +170,8 @@ TEST_F(CustomizeTest, SelectionsToggleAndSaveIntoBothFiles) {
     EXPECT_NE(File("BaseControl.ini").find("[RelNotes]~"), std::string::npos);
     EXPECT_NE(File("Control.ini").find("[Dictionary]"), std::string::npos);
     // The first save wrote the control file; the second asks the builder for the database.
-    EXPECT_EQ(Item("用語辞書")->text(2).toStdString(), "更新待ち");
-    EXPECT_EQ(Item("リリースノート")->text(2).toStdString(), "");
+    EXPECT_EQ(Text(Item("用語辞書"), 2), "更新待ち");
+    EXPECT_EQ(Text(Item("リリースノート"), 2), "");
     // A product without user applications: selections only.
     m_pWindow.reset();
     CRegKey key;
@@ -174,7 +179,7 @@ TEST_F(CustomizeTest, SelectionsToggleAndSaveIntoBothFiles) {
                        "SOFTWARE\\Orbanworks\\Trellisquest\\Demo\\USER\\AddTarget", KEY_ALL_ACCESS),
               0);
     ASSERT_EQ(key.SetDword("Customize", 0), 0);
-    Open().GetList()->setCurrentItem(Item("私のメモ"));
+    Open().GetList()->setCurrentIndex(Item("私のメモ"));
     EXPECT_EQ(Enabled(), "00000");
     EXPECT_NE(
         m_pWindow->GetButton(CAction::Remove)->toolTip().toStdString().find("追加・編集できません"),
@@ -244,7 +249,7 @@ TEST_F(CustomizeTest, AddEditRemoveEndInTheFilesAndClosingAsks) {
         const std::string strStatus = m_pWindow->statusBar()->currentMessage().toStdString();
         expectNamed(strStatus, false, false);
         EXPECT_NE(strStatus.find("、ファイルでない項目 1 個"), std::string::npos);
-        EXPECT_TRUE(test::WaitUntil([&] { return Item("Notes Plus") != nullptr; }));
+        EXPECT_TRUE(test::WaitUntil([&] { return Item("Notes Plus").isValid(); }));
     }
     {
         CModalScript script({wizard, wizard, wizard});
@@ -258,7 +263,7 @@ TEST_F(CustomizeTest, AddEditRemoveEndInTheFilesAndClosingAsks) {
                              Answer("編集した内容", QMessageBox::Yes)});
         Key(Qt::Key_S, Qt::ControlModifier);  // saved, it waits for the builder, edited or not
         Key(Qt::Key_F2, Qt::NoModifier, "Notes Plus");
-        EXPECT_EQ(Item("Notes Max")->text(2).toStdString(), "更新待ち");
+        EXPECT_EQ(Text(Item("Notes Max"), 2), "更新待ち");
         m_pWindow->GetButton(CAction::Save)->setFocus();
         QTest::keyClick(m_pWindow->GetButton(CAction::Save), Qt::Key_Space);
     }
@@ -270,7 +275,7 @@ TEST_F(CustomizeTest, AddEditRemoveEndInTheFilesAndClosingAsks) {
         CModalScript script(
             {Answer("削除します", QMessageBox::Yes), Answer("編集した内容", QMessageBox::Yes)});
         Key(Qt::Key_Delete, Qt::NoModifier, "Notes Max");
-        EXPECT_EQ(Item("Notes Max"), nullptr);
+        EXPECT_FALSE(Item("Notes Max").isValid());
         Key(Qt::Key_S, Qt::ControlModifier);
     }
     EXPECT_EQ(File("BaseControl.ini").find("Notes Max"), std::string::npos);
@@ -348,8 +353,8 @@ TEST_F(CustomizeTest, AProductThatCannotLoadShowsWhyAndWritesNothing) {
     }
 }
 
-// The window's place as the registry keeps it, and a base control file's outline in any spelling.
-TEST(CustomizeFiles, PlacementAndOutline) {
+// The window's place as the registry keeps it.
+TEST(CustomizeFiles, Placement) {
     const std::pair<const char*, bool> placements[] = {
         {"10,-20,640,480", true}, {"1,2,0,4", false}, {"1,2,3", false}, {"1,2,3,4,", false}};
     for (const auto& [pszText, bValid] : placements) {
@@ -357,12 +362,6 @@ TEST(CustomizeFiles, PlacementAndOutline) {
         EXPECT_EQ(placement.Parse(pszText), bValid) << pszText;
         EXPECT_EQ(placement.Format(), bValid ? pszText : "0,0,0,0") << pszText;
     }
-    const CBaseFileOutline outline = OutlineBaseFile(
-        "outputlog = \"C:\\x.log\"\r\n[A]~\r\npublicname = \"Alpha\"\r\n[B]\nPublicName=Beta");
-    EXPECT_EQ(outline.m_strOutputLog, "C:\\x.log");
-    ASSERT_EQ(outline.m_databases.size(), 2u);
-    EXPECT_EQ(outline.m_databases[0].m_strName + outline.m_databases[0].m_strPublicName, "AAlpha");
-    EXPECT_EQ(outline.m_databases[1].m_strName + outline.m_databases[1].m_strPublicName, "BBeta");
 }
 
 }  // namespace

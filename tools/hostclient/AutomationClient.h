@@ -15,9 +15,6 @@
 
 namespace tq::host {
 
-// Registry path of a product below HKEY_LOCAL_MACHINE, followed by the product key.
-constexpr const char* kProductKeyBase = "SOFTWARE\\Orbanworks\\Trellisquest\\";
-
 // The outcome of one dispatch call.
 struct CCallResult {
     HRESULT m_hr = S_OK;

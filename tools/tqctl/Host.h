@@ -19,7 +19,6 @@ using host::CAutomationClient;
 using host::CCallResult;
 using host::CHostOptions;
 using host::CModuleExports;
-using host::kProductKeyBase;
 using host::MakeBstrVariant;
 
 class CHost {

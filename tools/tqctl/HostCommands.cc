@@ -5,6 +5,7 @@
 
 #include "Libraries.h"
 #include "ScriptRunner.h"
+#include "controlfile/DBTypes.h"
 #include "frame/CtrlFileMgr.h"
 #include "platform/ComHost.h"
 #include "platform/Cp932.h"
@@ -12,9 +13,6 @@
 namespace tq::tqctl {
 
 namespace {
-
-constexpr int32_t kTypeFixed = 1;
-constexpr int32_t kTypeFree = 3;
 
 // A call of the friendly commands: the dispatch interface refusing it is a fault of the host
 // or the module, reported as such.
@@ -163,8 +161,8 @@ int ListCommand(CHost& host, const std::vector<std::string>& args) {
         return nExit;
     }
     // Each database under its own kind: type 0 means all of them, like no type at all.
-    int32_t lFirst = lOnly == 0 ? kTypeFixed : lOnly;
-    int32_t lLast = lOnly == 0 ? kTypeFree : lOnly;
+    int32_t lFirst = lOnly == 0 ? DBTYPE_FIXED : lOnly;
+    int32_t lLast = lOnly == 0 ? DBTYPE_FREE : lOnly;
     for (int32_t lType = lFirst; lType <= lLast; ++lType) {
         CCallResult count;
         if (!CallOk(host, *pClient, "GetDBCount", {CVariant(lType)}, count)) {

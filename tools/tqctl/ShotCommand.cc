@@ -17,7 +17,6 @@
 #include "browse/FileListModel.h"
 #include "dialogs/AddAppFileDlg.h"
 #include "dialogs/AddAppNameDlg.h"
-#include "dialogs/DialogApplication.h"
 #include "dialogs/DialogUnits.h"
 #include "dialogs/EditAppDlg.h"
 #include "dialogs/FileListCtrl.h"
@@ -25,6 +24,7 @@
 #include "dialogs/FolderComboBox.h"
 #include "dialogs/NotAddedDlg.h"
 #include "dialogs/WaitDlg.h"
+#include "dialogs/toolkit/Translations.h"
 #include "manager/CtrlFile.h"
 #include "platform/Environment.h"
 

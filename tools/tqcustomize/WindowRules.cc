@@ -41,7 +41,7 @@ std::string WhyNotLoaded(const CWindowState& state) {
         case CWindowState::CList::Loading:
             return "データベースの一覧を読み込んでいます";
         case CWindowState::CList::Blocked:
-            return state.m_lStatus == kStatusLocked
+            return state.m_lStatus == EDITSTATUS_LOCKED
                        ? "インデックス作成プログラムがファイルを使用しているため使えません"
                        : "ほかのプログラムが編集しているため使えません";
         case CWindowState::CList::Failed:
@@ -65,11 +65,11 @@ std::string WhyNot(CAction action, const CWindowState& state) {
         return "この製品では任意のデータベースを追加・編集できません";
     }
     if ((action == CAction::Edit || action == CAction::Remove) &&
-        state.m_lCurrentType != kTypeFree) {
+        state.m_lCurrentType != DBTYPE_FREE) {
         return "任意データベースを選んでください";
     }
-    if (action == CAction::Toggle && state.m_lCurrentType != kTypeSelection &&
-        state.m_lCurrentType != kTypeFree) {
+    if (action == CAction::Toggle && state.m_lCurrentType != DBTYPE_SELECTION &&
+        state.m_lCurrentType != DBTYPE_FREE) {
         return "固定データベースはいつも検索されます";
     }
     if ((action == CAction::Save || action == CAction::Revert) && !state.IsModified()) {
@@ -116,8 +116,8 @@ CActionState GetActionState(CAction action, const CWindowState& state) {
     return {strWhy.empty(), strWhy};
 }
 
-std::string GetWindowTitle(const std::string& strProduct, bool bModified) {
-    return (bModified ? "*" : "") + strProduct + " - 検索データベース";
+std::string GetWindowTitle(const std::string& strProduct) {
+    return "[*]" + strProduct + " - 検索データベース";
 }
 
 std::string GetStatusText(const CWindowState& state) {
@@ -125,8 +125,8 @@ std::string GetStatusText(const CWindowState& state) {
         return "編集できます";
     }
     if (state.m_list == CWindowState::CList::Blocked) {
-        return (state.m_lStatus == kStatusLocked ? "インデックス作成プログラムが使用中です"
-                                                 : "ほかのプログラムで編集中です") +
+        return (state.m_lStatus == EDITSTATUS_LOCKED ? "インデックス作成プログラムが使用中です"
+                                                     : "ほかのプログラムで編集中です") +
                std::string("。終わると読み込みます");
     }
     return state.m_list == CWindowState::CList::Loading

@@ -2,22 +2,19 @@
 // searched and adds, edits and removes applications of their own. Exit status: 0, 1 when the
 // window cannot open (or, with --quit-after-load, the list could not be loaded), 2 for a bad
 // command line.
-#include <xcb/xcb.h>
-
 #include <QApplication>
 #include <QDialog>
 #include <QFileInfo>
-#include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
 #include <QTimer>
-#include <QTranslator>
 #include <algorithm>
-#include <cstdlib>
 #include <iostream>
 
 #include "MainWindow.h"
-#include "ProductFiles.h"
+#include "ProductSession.h"
+#include "dialogs/toolkit/Display.h"
+#include "dialogs/toolkit/Translations.h"
 #include "hostclient/HostOptions.h"
 #include "platform/Cp932.h"
 #include "platform/Path.h"
@@ -37,41 +34,6 @@ constexpr const char* kUsage =
 int Usage(const std::string& strWhy) {
     std::cerr << "tqcustomize: " << strWhy << "\n\n" << kUsage;
     return 2;
-}
-
-std::string ReadVariable(const char* pszName) {
-    const char* psz = std::getenv(pszName);
-    return psz != nullptr ? psz : "";
-}
-
-// Qt ends the process when it cannot connect to its X display, so the X server is asked first,
-// as the component asks it before its dialogs. A platform chosen through QT_QPA_PLATFORM other
-// than X, or else a Wayland display, answers for itself.
-bool HasDisplay() {
-    const std::string strPlatform = ReadVariable("QT_QPA_PLATFORM");
-    if (strPlatform.empty() ? !ReadVariable("WAYLAND_DISPLAY").empty()
-                            : !strPlatform.starts_with("xcb")) {
-        return true;
-    }
-    const std::string strDisplay = ReadVariable("DISPLAY");
-    if (strDisplay.empty()) {
-        return false;
-    }
-    xcb_connection_t* pConnection = xcb_connect(strDisplay.c_str(), nullptr);
-    const bool bReachable = xcb_connection_has_error(pConnection) == 0;
-    xcb_disconnect(pConnection);
-    return bReachable;
-}
-
-// The toolkit's own texts (the questions' buttons, the context menus) in the user's language, as
-// the window's own are. The component loads them the same way for the application it makes
-// itself; a host that makes its own, as this one does, loads them for it.
-void LoadToolkitTranslations(QApplication& app) {
-    auto* pTranslator = new QTranslator(&app);
-    if (pTranslator->load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
-                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        QApplication::installTranslator(pTranslator);
-    }
 }
 
 // The window into shots[0]; with shots[1] and files, the add wizard opened with them, once its
@@ -133,13 +95,14 @@ int RunWindow(QApplication& app, const std::string& strProduct, bool bQuitAfterL
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (!HasDisplay()) {
+    // The toolkit ends the process when it cannot connect to its display: it is asked first.
+    if (!tq::HasDisplay()) {
         std::cerr << "tqcustomize: no display (set DISPLAY to one that answers, or "
                      "QT_QPA_PLATFORM=offscreen)\n";
         return 1;
     }
     QApplication app(argc, argv);
-    LoadToolkitTranslations(app);
+    tq::LoadToolkitTranslations(QLocale());
     std::vector<std::string> args(argv + 1, argv + argc);
     const auto quit = std::find(args.begin(), args.end(), "--quit-after-load");
     const bool bQuitAfterLoad = quit != args.end();

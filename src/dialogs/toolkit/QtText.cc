@@ -1,4 +1,4 @@
-#include "dialogs/QtText.h"
+#include "dialogs/toolkit/QtText.h"
 
 #include <QList>
 
