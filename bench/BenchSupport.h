@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "frame/CtrlFileMgrIds.h"
 #include "manager/ProductRegKey.h"
 #include "platform/File.h"
 #include "platform/Path.h"

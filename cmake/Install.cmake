@@ -25,12 +25,13 @@ set_target_properties(${_tq_tools} PROPERTIES INSTALL_RPATH "$ORIGIN/${TQ_INSTAL
 install(TARGETS ${_tq_tools} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(TARGETS ${_tq_libraries} LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
 
-# What a host includes: the automation object's identifiers and the module's exports with the
-# error codes they return, and the platform's automation types and object creation (in the
-# platform library) that a host calls the object through. They keep their folders, so that
-# their includes of each other resolve below include/tqcstm.
+# What a host includes: the automation object's identifiers and the answers of its Status, the
+# database types its members take, the module's exports with the error codes they return, and
+# the platform's automation types and object creation (in the platform library) that a host
+# calls the object through. They keep their folders, so that their includes of each other
+# resolve below include/tqcstm. scripts/check_layers.py holds the hosts of tools/ to this list.
 set(_tq_public_headers
-    frame/CtrlFileMgrIds.h frame/Exports.h resources/ErrorCodes.h
+    frame/CtrlFileMgrIds.h controlfile/DBTypes.h frame/Exports.h resources/ErrorCodes.h
     platform/ComTypes.h platform/Bstr.h platform/Variant.h platform/Unknown.h platform/ComHost.h)
 foreach(_header ${_tq_public_headers})
     get_filename_component(_folder ${_header} DIRECTORY)

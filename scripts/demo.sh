@@ -25,7 +25,8 @@ run list
 run convert
 run status
 echo
-if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+# The window needs an X display, or a Wayland one named through QT_QPA_PLATFORM=wayland.
+if [ -n "${DISPLAY:-}" ] || [[ "${QT_QPA_PLATFORM:-}" == wayland* ]]; then
     echo "\$ tqcustomize --prefix $prefix --product Demo"
     build/tools/tqcustomize/tqcustomize --prefix "$prefix" --product Demo
 else

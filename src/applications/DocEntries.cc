@@ -1,5 +1,6 @@
 // The document entries of a database: "path > public name", the path possibly beginning with a
 // folder macro such as <WINDOWS>.
+#include "applications/AppliOperations.h"
 #include "applications/TextRules.h"
 #include "manager/CtrlFile.h"
 #include "manager/PathRules.h"
@@ -20,26 +21,38 @@ bool CutAt(std::string& s, char c, size_t from = 0) {
     return true;
 }
 
-// What a path is compared by: expanded, cut before '|', then before '>'. bHadSeparator tells
-// whether a '>' (the one before the public name) was there after the '|' cut.
-std::string GetDocKey(std::string_view strPath, bool* pbHadSeparator = nullptr) {
+// Where the first '>' of a path stands once the path is cut at its '|'.
+enum class ESeparator {
+    kNone,
+    kNamed,   // " > ", as entries are written: the public name follows
+    kInName,  // within a name, which Windows never allows: the entry would read back cut there
+};
+
+// What a path is compared by: expanded, cut before '|', then before '>'. pSeparator receives
+// where the '>' was.
+std::string GetDocKey(std::string_view strPath, ESeparator* pSeparator = nullptr) {
     std::string key;
     ExpandPathMacro(strPath, key);
     CutAt(key, '|');
-    const bool bSeparator = CutAt(key, '>');
-    if (pbHadSeparator != nullptr) {
-        *pbHadSeparator = bSeparator;
+    if (pSeparator != nullptr) {
+        const size_t pos = FindChar(key, '>');
+        const bool bSpaced = pos != std::string::npos && pos > 0 && pos + 1 < key.size() &&
+                             IsWhite(key[pos - 1]) && IsWhite(key[pos + 1]);
+        *pSeparator = pos == std::string::npos ? ESeparator::kNone
+                      : bSpaced                ? ESeparator::kNamed
+                                               : ESeparator::kInName;
     }
+    CutAt(key, '>');
     return key;
 }
 
 }  // namespace
 
-int32_t CCtrlFile::GetDocDisplayPath(int32_t index, int32_t i, std::string& strPath) const {
-    if (!IsValidIndex(index)) {
+int32_t CAppliOperations::GetDocDisplayPath(int32_t index, int32_t i, std::string& strPath) const {
+    if (!m_file.IsValidIndex(index)) {
         return TQE_DB_NUMBER;
     }
-    const CCtrlDatabase& db = *GetDatabase(static_cast<size_t>(index));
+    const CCtrlDatabase& db = *m_file.GetDatabase(static_cast<size_t>(index));
     if (i < 0 || static_cast<size_t>(i) >= db.m_docs.size()) {
         return TQE_NUMBER;
     }
@@ -67,41 +80,58 @@ int32_t CCtrlFile::GetDocDisplayPath(int32_t index, int32_t i, std::string& strP
     return TQ_OK;
 }
 
-int32_t CCtrlFile::AddDoc(int32_t index, const std::string& strPath) {
-    if (!IsValidIndex(index)) {
+std::vector<std::string> CAppliOperations::GetDocDisplayPaths(int32_t index) const {
+    std::vector<std::string> paths;
+    const int32_t nCount = m_file.GetDocCount(index);
+    for (int32_t i = 0; i < nCount; ++i) {
+        std::string strPath;
+        if (GetDocDisplayPath(index, i, strPath) >= 0) {
+            paths.push_back(std::move(strPath));
+        }
+    }
+    return paths;
+}
+
+int32_t CAppliOperations::AddDoc(int32_t index, const std::string& strPath) {
+    if (!m_file.IsValidIndex(index)) {
         return TQE_DB_NUMBER;
     }
     if (HasControlChar(strPath)) {
         return TQE_CONTROL_CHAR;
     }
-    CCtrlDatabase& db = *GetDatabase(static_cast<size_t>(index));
-    bool bNamed = false;
-    const std::string key = GetDocKey(strPath, &bNamed);
+    ESeparator separator = ESeparator::kNone;
+    const std::string key = GetDocKey(strPath, &separator);
+    if (separator == ESeparator::kInName) {
+        return TQE_PATH;
+    }
+    CCtrlDatabase& db = *m_file.GetDatabase(static_cast<size_t>(index));
     for (const auto& entry : db.m_docs) {
         if (EqualsNoCase(GetDocKey(entry), key)) {
             return TQE_ALREADY_REGISTERED;
         }
     }
-    db.m_docs.emplace_back(bNamed ? strPath : strPath + " > " + std::string(db.m_strPublicName));
+    db.m_docs.emplace_back(separator == ESeparator::kNamed
+                               ? strPath
+                               : strPath + " > " + std::string(db.m_strPublicName));
     db.m_dwState |= DBSTATE_REBUILD;
-    m_dwModified = 1;
+    m_file.SetModified();
     return TQ_OK;
 }
 
-int32_t CCtrlFile::RemoveDoc(int32_t index, const std::string& strPath) {
-    if (!IsValidIndex(index)) {
+int32_t CAppliOperations::RemoveDoc(int32_t index, const std::string& strPath) {
+    if (!m_file.IsValidIndex(index)) {
         return TQE_DB_NUMBER;
     }
     if (HasControlChar(strPath)) {
         return TQE_CONTROL_CHAR;
     }
-    CCtrlDatabase& db = *GetDatabase(static_cast<size_t>(index));
+    CCtrlDatabase& db = *m_file.GetDatabase(static_cast<size_t>(index));
     const std::string key = GetDocKey(strPath);
     for (size_t i = 0; i < db.m_docs.size(); ++i) {
         if (EqualsNoCase(GetDocKey(db.m_docs[i]), key)) {
             db.m_docs.erase(db.m_docs.begin() + static_cast<ptrdiff_t>(i));
             db.m_dwState |= DBSTATE_REBUILD;
-            m_dwModified = 1;
+            m_file.SetModified();
             return static_cast<int32_t>(i);
         }
     }

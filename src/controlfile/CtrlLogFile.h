@@ -46,6 +46,8 @@ public:
                     const std::string* pSecond = nullptr) override;
     void Close() override;
     bool IsEnabled() const { return m_bEnabled; }
+    // The full path of the log the last Start created; empty when it created none.
+    const std::string& GetFullPath() const { return m_strFullPath; }
     // Opens the log of the last Start again, to add lines after what the load wrote. False
     // when there is none or it cannot be opened.
     bool Resume();

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "dialogs/DialogProvider.h"
+#include "dialogs/DialogContext.h"
 
 namespace tq {
 

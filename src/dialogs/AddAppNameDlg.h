@@ -5,7 +5,7 @@
 #include <QDialog>
 #include <string>
 
-#include "dialogs/DialogProvider.h"
+#include "dialogs/DialogContext.h"
 
 namespace tq {
 

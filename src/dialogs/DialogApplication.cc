@@ -1,46 +1,19 @@
 #include "dialogs/DialogApplication.h"
 
-#include <xcb/xcb.h>
-
 #include <QApplication>
-#include <string>
+#include <QLocale>
 
-#include "platform/Environment.h"
+#include "dialogs/toolkit/Display.h"
+#include "dialogs/toolkit/Translations.h"
 
 namespace tq {
-
-namespace {
-
-// The toolkit ends the process when it cannot connect to its display, so the component asks
-// first: a host started with a display that has since gone keeps its answer of -1001.
-bool IsXDisplayReachable(const std::string& strDisplay) {
-    xcb_connection_t* pConnection = xcb_connect(strDisplay.c_str(), nullptr);
-    const bool bReachable = xcb_connection_has_error(pConnection) == 0;
-    xcb_disconnect(pConnection);
-    return bReachable;
-}
-
-std::string ReadVariable(const char* pszName) {
-    std::string strValue;
-    return GetEnvironmentVariable(pszName, strValue) == 0 ? strValue : std::string();
-}
-
-}  // namespace
-
-bool HasDisplay() {
-    const std::string strPlatform = ReadVariable("QT_QPA_PLATFORM");
-    if (!strPlatform.empty() && !strPlatform.starts_with("xcb")) {
-        return true;  // offscreen, wayland, ...: the host chose the platform and answers for it
-    }
-    const std::string strDisplay = ReadVariable("DISPLAY");
-    return !strDisplay.empty() && IsXDisplayReachable(strDisplay);
-}
 
 bool EnsureDialogApplication() {
     if (QCoreApplication::instance() != nullptr) {
         // A console application of the host cannot show widgets.
         return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr;
     }
+    // A host started with a display that has since gone keeps its answer of -1001.
     if (!HasDisplay()) {
         return false;
     }
@@ -49,6 +22,7 @@ bool EnsureDialogApplication() {
     static char s_szName[] = "tqcstm";
     static char* s_argv[] = {s_szName, nullptr};
     static QApplication* s_pApplication = new QApplication(s_nArgc, s_argv);
+    LoadToolkitTranslations(QLocale());
     return s_pApplication != nullptr;
 }
 

@@ -5,11 +5,8 @@
 
 namespace tq {
 
-// Whether a display is there: a platform other than X chosen through QT_QPA_PLATFORM, or an X
-// display in the environment that answers.
-bool HasDisplay();
 // True when widgets can be shown: the host's application object is a widget application, or
-// one has been made now.
+// one has been made now (with the toolkit's texts in the user's language).
 bool EnsureDialogApplication();
 
 }  // namespace tq

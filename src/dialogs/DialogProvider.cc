@@ -9,8 +9,9 @@
 
 #include "dialogs/AddAppWizard.h"
 #include "dialogs/DialogApplication.h"
+#include "dialogs/DialogUnits.h"
 #include "dialogs/EditAppDlg.h"
-#include "dialogs/QtMessageBox.h"
+#include "dialogs/toolkit/QtMessageBox.h"
 #include "resources/ErrorCodes.h"
 
 namespace tq {
@@ -56,7 +57,7 @@ private:
         if (!EnsureDialogApplication()) {
             return AnswerCancelled(pszDialog, "no display");
         }
-        CQtMessageBoxScope messageBoxes;
+        CQtMessageBoxScope messageBoxes(GetDialogFont());
         m_bOpen = true;
         int32_t lResult = run();
         m_bOpen = false;

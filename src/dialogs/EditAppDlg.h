@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "applications/EditFileSets.h"
-#include "dialogs/DialogProvider.h"
+#include "dialogs/DialogContext.h"
 
 namespace tq {
 

@@ -1,7 +1,7 @@
 #include "dialogs/FileListItemModel.h"
 
 #include "browse/FileListColumns.h"
-#include "dialogs/QtText.h"
+#include "dialogs/toolkit/QtText.h"
 
 namespace tq {
 
@@ -44,6 +44,11 @@ QVariant CFileListItemModel::data(const QModelIndex& index, int nRole) const {
         default:
             return QVariant();
     }
+}
+
+Qt::ItemFlags CFileListItemModel::flags(const QModelIndex& index) const {
+    return index.isValid() ? Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemNeverHasChildren
+                           : Qt::NoItemFlags;
 }
 
 QVariant CFileListItemModel::headerData(int nSection, Qt::Orientation orientation,

@@ -8,7 +8,7 @@
 #include "dialogs/DialogUnits.h"
 #include "dialogs/InputMethod.h"
 #include "dialogs/LocationDelegate.h"
-#include "dialogs/QtText.h"
+#include "dialogs/toolkit/QtText.h"
 
 namespace tq {
 

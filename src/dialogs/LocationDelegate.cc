@@ -5,7 +5,7 @@
 #include <QStyleOptionFocusRect>
 
 #include "browse/LocationGeometry.h"
-#include "dialogs/QtText.h"
+#include "dialogs/toolkit/QtText.h"
 
 namespace tq {
 

@@ -2,7 +2,7 @@
 
 #include <QMimeType>
 
-#include "dialogs/QtText.h"
+#include "dialogs/toolkit/QtText.h"
 #include "platform/Cp932.h"
 #include "platform/Path.h"
 

@@ -3,7 +3,7 @@
 #include <QDate>
 #include <QTime>
 
-#include "dialogs/QtText.h"
+#include "dialogs/toolkit/QtText.h"
 
 namespace tq {
 

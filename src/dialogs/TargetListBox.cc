@@ -6,7 +6,7 @@
 #include <QUrl>
 
 #include "dialogs/InputMethod.h"
-#include "dialogs/QtText.h"
+#include "dialogs/toolkit/QtText.h"
 
 namespace tq {
 

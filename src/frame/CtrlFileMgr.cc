@@ -2,13 +2,13 @@
 
 #include <new>
 
-#include "browse/BrowseSettings.h"
-#include "dialogs/DialogProvider.h"
+#include "frame/AppDialogEntry.h"
 #include "frame/ClassFactory.h"
 #include "frame/EditStatus.h"
 #include "frame/ErrorTable.h"
 #include "manager/PathRules.h"
 #include "manager/ProductRegKey.h"
+#include "manager/RebuildRequests.h"
 #include "platform/Win32Error.h"
 #include "resources/ErrorCodes.h"
 #include "resources/StringTable.h"
@@ -59,6 +59,9 @@ std::span<const CDispMember> CCtrlFileMgr::Members() {
         DispMethod(DISPID_DBISINSTALLEDAPPLI, "DBIsInstalledAppli",
                    &CCtrlFileMgr::DBIsInstalledAppli),
         DispMethod(DISPID_REMOVEDB, "RemoveDB", &CCtrlFileMgr::RemoveDB),
+        DispMethod(DISPID_DBISINDEXPENDING, "DBIsIndexPending", &CCtrlFileMgr::DBIsIndexPending),
+        DispProperty(DISPID_INDEXINGLOG, "IndexingLog", &CCtrlFileMgr::GetIndexingLog),
+        DispProperty(DISPID_PRODUCTNAME, "ProductName", &CCtrlFileMgr::GetProductName),
     };
     return members;
 }
@@ -88,8 +91,7 @@ int32_t CCtrlFileMgr::ReadyIndex(int32_t lType, int32_t lNumber) {
 int32_t CCtrlFileMgr::ResolveIndex(int32_t lType, int32_t lNumber) {
     // Numbers are 1-based at the interface; 0 and below wrap to out of range in the
     // unsigned comparison of GetDBIndex.
-    int32_t lIndex =
-        GetCtrlFile().GetDBIndex(lType, static_cast<int32_t>(static_cast<uint32_t>(lNumber) - 1u));
+    int32_t lIndex = GetIndexOfNumber(GetCtrlFile(), lType, lNumber);
     return lIndex < 0 ? SetErrorCode(lIndex) : lIndex;
 }
 
@@ -139,7 +141,7 @@ int32_t CCtrlFileMgr::DBSetSelected(int32_t lType, int32_t lNumber, bool bSelect
     if (lIndex < 0) {
         return lIndex;
     }
-    return SetErrorCode(GetCtrlFile().SetDBSelected(lIndex, bSelect ? 1 : 0));
+    return SetErrorCode(m_EditSession.GetAppli().SetDBSelected(lIndex, bSelect ? 1 : 0));
 }
 
 int32_t CCtrlFileMgr::CheckDialogGuards() {
@@ -152,20 +154,12 @@ int32_t CCtrlFileMgr::CheckDialogGuards() {
     return GetCtrlFile().IsLoaded() ? 0 : SetErrorCode(TQE_NOT_LOADED);
 }
 
-CDialogContext CCtrlFileMgr::MakeDialogContext() {
-    CDialogContext context;
-    context.m_pCtrlFile = &GetCtrlFile();
-    context.m_strSettingsKey = MakeSettingsKeyPath(GetCtrlFile().GetProductKeyPath());
-    context.m_strProductName = m_strProductName;
-    return context;
-}
-
 int32_t CCtrlFileMgr::OpenAddAppDialog() {
     m_lErrorCode = 0;
     if (int32_t err = CheckDialogGuards(); err != 0) {
         return err;
     }
-    int32_t lResult = GetDialogProvider().RunAddAppDialog(MakeDialogContext());
+    int32_t lResult = tq::OpenAddAppDialog(m_EditSession, m_strProductName);
     return lResult < 0 ? SetErrorCode(lResult) : lResult;
 }
 
@@ -174,15 +168,9 @@ int32_t CCtrlFileMgr::OpenEditAppDialog(int32_t lType, int32_t lNumber) {
     if (int32_t err = CheckDialogGuards(); err != 0) {
         return err;
     }
-    int32_t lIndex = ResolveIndex(lType, lNumber);
-    if (lIndex < 0) {
-        return lIndex;
-    }
-    // The product's own databases cannot be renamed: every OK of their dialog could only fail.
-    if (int32_t err = GetCtrlFile().CheckFreeType(lIndex); err != 0) {
-        return SetErrorCode(err);
-    }
-    int32_t lResult = GetDialogProvider().RunEditAppDialog(MakeDialogContext(), lIndex);
+    // The product's own databases cannot be renamed: every OK of their dialog could only fail,
+    // so the dialog is not shown for them.
+    int32_t lResult = tq::OpenEditAppDialog(m_EditSession, m_strProductName, lType, lNumber);
     return lResult < 0 ? SetErrorCode(lResult) : lResult;
 }
 
@@ -286,7 +274,21 @@ int32_t CCtrlFileMgr::RemoveDB(int32_t lType, int32_t lNumber) {
     if (lIndex < 0) {
         return lIndex;
     }
-    return SetErrorCode(GetCtrlFile().RemoveAppli(lIndex, true));
+    return SetErrorCode(m_EditSession.RemoveAppli(lIndex));
+}
+
+int32_t CCtrlFileMgr::DBIsIndexPending(int32_t lType, int32_t lNumber) {
+    m_lErrorCode = 0;
+    int32_t lIndex = ReadyIndex(lType, lNumber);
+    if (lIndex < 0) {
+        return lIndex;
+    }
+    const CCtrlDatabase& db = *GetCtrlFile().GetDatabase(static_cast<size_t>(lIndex));
+    return IsRebuildRequested(GetCtrlFile().GetProductKey(), std::string(db.m_strName)) ? 1 : 0;
+}
+
+std::string CCtrlFileMgr::GetIndexingLog() {
+    return m_bReady ? GetCtrlFile().GetIndexingLogPath() : std::string();
 }
 
 }  // namespace tq

@@ -11,7 +11,6 @@
 #include <string>
 
 #include "applications/EditSession.h"
-#include "dialogs/DialogProvider.h"
 #include "frame/CtrlFileMgrIds.h"
 #include "platform/Dispatch.h"
 
@@ -44,6 +43,10 @@ public:
     int32_t Load();
     int32_t DBIsInstalledAppli(int32_t lType, int32_t lNumber);
     int32_t RemoveDB(int32_t lType, int32_t lNumber);
+    // Beyond the fifteen (frame/CtrlFileMgrIds.h).
+    int32_t DBIsIndexPending(int32_t lType, int32_t lNumber);
+    std::string GetIndexingLog();
+    std::string GetProductName() { return m_strProductName; }
 
     // The integer a Save mode VARIANT stands for: VT_I2 sign-extended, VT_I4 as it is, VT_BSTR
     // read as a decimal number (leading blanks, a sign, then digits; none give 0); every other
@@ -61,8 +64,6 @@ private:
     int32_t CheckReady();
     // The guards of the two dialog methods: ready, user applications allowed, file loaded.
     int32_t CheckDialogGuards();
-    // What the dialogs are given: the model, where the browse settings live, the caption.
-    CDialogContext MakeDialogContext();
     // Database index of (type, 1-based number), or -1565 / -1563 (stored).
     int32_t ResolveIndex(int32_t lType, int32_t lNumber);
     int32_t ReadyIndex(int32_t lType, int32_t lNumber);

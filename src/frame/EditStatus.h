@@ -7,13 +7,9 @@
 #include <cstdint>
 
 #include "applications/EditSession.h"
+#include "frame/CtrlFileMgrIds.h"
 
 namespace tq {
-
-constexpr int32_t EDITSTATUS_FREE = 0;
-constexpr int32_t EDITSTATUS_EDITING = 1;  // an editor holds the mutex
-constexpr int32_t EDITSTATUS_LOCKED = 2;   // the lock file is held, or the mutex is not ours to see
-constexpr int32_t EDITSTATUS_UNKNOWN = 4;  // the registry does not say where the files are
 
 // Probes the mutex (opened with full access and closed again, never owned), then asks the
 // control-file object for the builder's lock. Deletes a stale lock file on the way.

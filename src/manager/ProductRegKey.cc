@@ -122,6 +122,14 @@ int32_t CProductRegKey::GetString(const std::string& strSubKey, const std::strin
     return ERROR_SUCCESS;
 }
 
+int32_t CProductRegKey::GetValueType(const std::string& strSubKey, const std::string& strName,
+                                     uint32_t& type) const {
+    CRegKey key;
+    const int32_t rc = OpenSubKey(strSubKey, KEY_READ, key);
+    uint32_t cbData = 0;
+    return rc != ERROR_SUCCESS ? rc : key.QueryValue(strName, &type, nullptr, &cbData);
+}
+
 int32_t CProductRegKey::SetDWORD(const std::string& strSubKey, const std::string& strName,
                                  uint32_t value) {
     CRegKey key;

@@ -29,6 +29,8 @@ public:
                      uint32_t& value) const;
     int32_t GetString(const std::string& strSubKey, const std::string& strName,
                       std::string& value) const;
+    int32_t GetValueType(const std::string& strSubKey, const std::string& strName,
+                         uint32_t& type) const;
     int32_t SetDWORD(const std::string& strSubKey, const std::string& strName, uint32_t value);
     // Writes a REG_SZ value with its terminating NUL.
     int32_t SetString(const std::string& strSubKey, const std::string& strName,
@@ -69,8 +71,5 @@ private:
     std::string m_strKeyPath;
     HKEY m_hRoot = HKEY_LOCAL_MACHINE;
 };
-
-// Registry path of a product below HKEY_LOCAL_MACHINE.
-constexpr const char* kProductKeyBase = "SOFTWARE\\Orbanworks\\Trellisquest\\";
 
 }  // namespace tq

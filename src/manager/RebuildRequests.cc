@@ -2,6 +2,7 @@
 
 #include "manager/ProductRegKey.h"
 #include "platform/Registry.h"
+#include "platform/Win32Error.h"
 #include "resources/ErrorCodes.h"
 
 namespace tq {
@@ -11,7 +12,7 @@ int32_t WriteRebuildRequests(const CCtrlModel& model, CProductRegKey& key) {
     // rebuild (after a reset) writes as fast as one value.
     CRegistryBatch batch;
     bool bAny = false;
-    for (const auto& pDb : model.m_databases) {
+    for (const auto& pDb : model.GetDatabases()) {
         if ((pDb->m_dwState & DBSTATE_REBUILD) == 0 || pDb->IsDeselected()) {
             continue;
         }
@@ -24,6 +25,11 @@ int32_t WriteRebuildRequests(const CCtrlModel& model, CProductRegKey& key) {
         return TQE_REG_WRITE;
     }
     return TQ_OK;
+}
+
+bool IsRebuildRequested(const CProductRegKey& key, const std::string& strName) {
+    uint32_t type = REG_NONE;
+    return key.GetValueType("Builder\\Request", strName, type) == ERROR_SUCCESS && type == REG_SZ;
 }
 
 }  // namespace tq

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "controlfile/CtrlModel.h"
 
@@ -14,5 +15,8 @@ class CProductRegKey;
 // Without such a database the key is not touched. The values are written in one registry
 // transaction, so a failure leaves the requests as they were. 0, or TQE_REG_WRITE.
 int32_t WriteRebuildRequests(const CCtrlModel& model, CProductRegKey& key);
+// Whether the database's files wait for the index builder: a request under its name that the
+// builder has not taken away yet.
+bool IsRebuildRequested(const CProductRegKey& key, const std::string& strName);
 
 }  // namespace tq

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "frame/CtrlFileMgrIds.h"
 #include "manager/ProductRegKey.h"
 #include "platform/Path.h"
 #include "platform/Registry.h"

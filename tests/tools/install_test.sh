@@ -44,10 +44,14 @@ cat >"$work/host.cc" <<'HOST'
 #include <cstdio>
 #include <string>
 
+#include "controlfile/DBTypes.h"
 #include "frame/CtrlFileMgrIds.h"
 #include "frame/Exports.h"
 #include "platform/ComHost.h"
 #include "resources/ErrorCodes.h"
+
+// The values a host passes and reads, from the installed headers alone.
+static_assert(tq::DBTYPE_FREE == 3 && tq::EDITSTATUS_UNKNOWN == 4 && tq::DISPID_PRODUCTNAME == 18);
 
 int main() {
     // From the platform library: the class identifier as the registry holds it.

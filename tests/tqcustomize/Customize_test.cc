@@ -10,17 +10,20 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QUrl>
+#include <QWindow>
+#include <filesystem>
 #include <functional>
 
 #include "MainWindow.h"
-#include "ProductFiles.h"
+#include "WindowPlacement.h"
 #include "dialogs/DialogTestApp.h"
 #include "platform/ComHost.h"
 #include "platform/File.h"
 #include "platform/Registry.h"
 #include "platform/Win32Error.h"
+#include "resources/DialogIds.h"
 #include "support/TestSupport.h"
 
 namespace tq::customize {
@@ -45,7 +48,7 @@ CStep Answer(std::string strExpected, QMessageBox::StandardButton button) {
 CStep Press(int nButton, QString strName = {}) {
     return [nButton, strName](QDialog& dialog) {
         if (!strName.isEmpty()) {
-            auto* pName = test::Find<QLineEdit>(dialog, 1017);
+            auto* pName = test::Find<QLineEdit>(dialog, IDC_APP_NAME);
             pName->selectAll();
             QTest::keyClicks(pName, strName);
         }
@@ -75,22 +78,26 @@ protected:
         QObject::disconnect(ended);
         return *m_pWindow;
     }
-    QTreeWidgetItem* Item(const char* pszName) const {
-        auto found = m_pWindow->GetList()->findItems(QString::fromUtf8(pszName),
-                                                     Qt::MatchExactly | Qt::MatchRecursive);
-        return found.size() == 1 ? found[0] : nullptr;
+    QModelIndex Item(const char* pszName) const {
+        const QAbstractItemModel* pModel = m_pWindow->GetList()->model();
+        auto found = pModel->match(pModel->index(0, 0), Qt::DisplayRole, QString::fromUtf8(pszName),
+                                   -1, Qt::MatchExactly | Qt::MatchRecursive);
+        return found.size() == 1 ? found[0] : QModelIndex();
+    }
+    static std::string Text(const QModelIndex& item, int nColumn) {
+        return item.siblingAtColumn(nColumn).data().toString().toStdString();
     }
     void Key(int nKey, Qt::KeyboardModifiers modifiers = Qt::NoModifier,
              const char* pszAt = nullptr) {
         if (pszAt != nullptr) {
-            m_pWindow->GetList()->setCurrentItem(Item(pszAt));
+            m_pWindow->GetList()->setCurrentIndex(Item(pszAt));
         }
         m_pWindow->activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(m_pWindow.get()));
         m_pWindow->GetList()->setFocus();
         QTest::keyClick(m_pWindow->GetList(), static_cast<Qt::Key>(nKey), modifiers);
     }
-    bool Modified() const { return m_pWindow->windowTitle().startsWith('*'); }
+    bool Modified() const { return m_pWindow->windowHandle()->title().startsWith('*'); }
     // Which of Add, Edit, Remove, Save, Revert are enabled, as "10010".
     std::string Enabled() const {
         std::string strEnabled;
@@ -99,12 +106,6 @@ protected:
             strEnabled += m_pWindow->GetButton(action)->isEnabled() ? '1' : '0';
         }
         return strEnabled;
-    }
-    void Drop(const QList<QUrl>& urls) {
-        EXPECT_TRUE(test::DropUrls(m_pWindow->GetList()->viewport(), urls));
-    }
-    QUrl Doc(const std::string& strName) const {
-        return QUrl::fromLocalFile(QString::fromStdString(m_prefix.Path(kDocs + strName)));
     }
 
     test::CTempPrefix m_prefix;
@@ -120,11 +121,11 @@ TEST_F(CustomizeTest, SelectionsToggleAndSaveIntoBothFiles) {
         {"ユーザーズマニュアル", Qt::Checked, true, "インストール済み"},
         {"用語辞書", Qt::Unchecked, true, "未インストール"}};
     for (const auto& [pszName, check, bEnabled, pszInstalled] : rows) {
-        QTreeWidgetItem* pItem = Item(pszName);
-        ASSERT_NE(pItem, nullptr) << pszName;
-        EXPECT_EQ(pItem->checkState(0), check) << pszName;
-        EXPECT_EQ(pItem->flags().testFlag(Qt::ItemIsEnabled), bEnabled) << pszName;
-        EXPECT_EQ(pItem->text(1).toStdString(), pszInstalled) << pszName;
+        const QModelIndex item = Item(pszName);
+        ASSERT_TRUE(item.isValid()) << pszName;
+        EXPECT_EQ(item.data(Qt::CheckStateRole).toInt(), check) << pszName;
+        EXPECT_EQ(item.flags().testFlag(Qt::ItemIsEnabled), bEnabled) << pszName;
+        EXPECT_EQ(Text(item, 1), pszInstalled) << pszName;
     }
     EXPECT_EQ(Enabled(), "10000");
     Key(Qt::Key_Space, Qt::NoModifier, "リリースノート");
@@ -133,10 +134,10 @@ TEST_F(CustomizeTest, SelectionsToggleAndSaveIntoBothFiles) {
     EXPECT_FALSE(Modified());  // back as the files have it
     Key(Qt::Key_Space);
     EXPECT_EQ(Enabled(), "10011");
-    for (const auto button : {QMessageBox::No, QMessageBox::Yes}) {  // Revert asks first
-        EXPECT_TRUE(Modified());
-        CModalScript script({Answer("読み込み直します", button)});
-        m_pWindow->GetButton(CAction::Revert)->click();
+    {
+        CModalScript script({Answer("読み込み直します", QMessageBox::Yes)});  // Revert asks first
+        m_pWindow->GetButton(CAction::Revert)->setFocus();  // Enter on the focused button
+        QTest::keyClick(m_pWindow->GetButton(CAction::Revert), Qt::Key_Return);
     }
     EXPECT_TRUE(test::WaitUntil([&] { return Enabled() == "10000"; }));
     Key(Qt::Key_Space, Qt::NoModifier, "リリースノート");
@@ -169,8 +170,8 @@ TEST_F(CustomizeTest, SelectionsToggleAndSaveIntoBothFiles) {
     EXPECT_NE(File("BaseControl.ini").find("[RelNotes]~"), std::string::npos);
     EXPECT_NE(File("Control.ini").find("[Dictionary]"), std::string::npos);
     // The first save wrote the control file; the second asks the builder for the database.
-    EXPECT_EQ(Item("用語辞書")->text(2).toStdString(), "更新待ち");
-    EXPECT_EQ(Item("リリースノート")->text(2).toStdString(), "");
+    EXPECT_EQ(Text(Item("用語辞書"), 2), "更新待ち");
+    EXPECT_EQ(Text(Item("リリースノート"), 2), "");
     // A product without user applications: selections only.
     m_pWindow.reset();
     CRegKey key;
@@ -178,48 +179,103 @@ TEST_F(CustomizeTest, SelectionsToggleAndSaveIntoBothFiles) {
                        "SOFTWARE\\Orbanworks\\Trellisquest\\Demo\\USER\\AddTarget", KEY_ALL_ACCESS),
               0);
     ASSERT_EQ(key.SetDword("Customize", 0), 0);
-    Open().GetList()->setCurrentItem(Item("私のメモ"));
+    Open().GetList()->setCurrentIndex(Item("私のメモ"));
     EXPECT_EQ(Enabled(), "00000");
     EXPECT_NE(
         m_pWindow->GetButton(CAction::Remove)->toolTip().toStdString().find("追加・編集できません"),
         std::string::npos);
 }
 
-// A drop starts the wizard; Finish, F2 and Delete end in the files; closing asks on a change.
+// Files dropped on the window, handed over by the host or dropped on the wizard's list: those
+// without a Windows form are named in the note with why. Finish, F2 and Delete end in the files
+// (the dropped file whole); Enter or Space on a focused button presses it; closing asks.
 TEST_F(CustomizeTest, AddEditRemoveEndInTheFilesAndClosingAsks) {
+    const std::string kDeep = std::string(150, 'x') + "/" + std::string(150, 'y');
+    const std::tuple<std::string, const char*, const char*> rows[] = {
+        // in C:\Drop, why it is left out (null: it is not), as the wizard names it
+        {"v2 final.txt", nullptr, ""},
+        {"notes>v2.txt", "Windows で使えない文字を含む名前", "notes>v2.txt"},
+        {"say \"hi\".txt", "Windows で使えない文字を含む名前", "say \"hi\".txt"},
+        {"a|b.txt", "Windows で使えない文字を含む名前", "a|b.txt"},
+        {"café.txt", "シフト JIS で表せない名前", "caf?.txt"},  // no host can hand it over
+        {kDeep + "/deep.txt", "長すぎるパス", "deep.txt"},
+        {"Sub", "フォルダ", "Sub"},
+        {"gone.txt", "見つからないファイル", "gone.txt"}};
+    QList<QUrl> urls = {QUrl("https://example.com/manual.pdf")};
+    std::vector<std::string> handed;
+    for (const auto& [strName, pszWhy, pszShown] : rows) {
+        const std::filesystem::path path = m_prefix.Path("drives/c/Drop/" + strName);
+        std::filesystem::create_directories(strName == "Sub" ? path : path.parent_path());
+        if (strName != "Sub" && strName != "gone.txt") {
+            std::filesystem::copy_file(m_prefix.Path(kDocs + "relnotes.txt"), path);
+        }
+        urls.push_back(QUrl::fromLocalFile(QString::fromStdString(path)));
+        const QString strHanded = QString::fromStdString("C:\\Drop\\" + strName).replace('/', '\\');
+        strName.find("é") == std::string::npos ? handed.push_back(strHanded.toStdString()) : void();
+    }
+    const auto expectNamed = [&](const std::string& strNote, bool bWizard, bool bHanded) {
+        for (const auto& [strName, pszWhy, pszShown] : rows) {
+            const auto strShown = bWizard ? pszShown : std::filesystem::path(strName).filename();
+            EXPECT_TRUE(pszWhy == nullptr || (bHanded && strName.find("é") != std::string::npos) ||
+                        strNote.find(strShown.string() + "（" + pszWhy + "）") != std::string::npos)
+                << strShown << " in " << strNote;
+        }
+    };
+    std::vector<std::string> notes;  // on the host's files, then on those dropped on the list
+    const CStep wizard = [&](QDialog& dialog) {  // the notes in turn, and the page once
+        if (auto* pBox = qobject_cast<QMessageBox*>(&dialog)) {
+            notes.push_back(pBox->text().toStdString());
+            return pBox->accept();
+        }
+        auto* pTargets = test::Find<QListWidget>(dialog, IDC_TARGETS);
+        EXPECT_TRUE(test::WaitUntil([&] { return notes.size() == 1; }));
+        test::DropUrls(pTargets->viewport(), urls);
+        EXPECT_TRUE(test::WaitUntil([&] { return notes.size() == 2; }));
+        EXPECT_EQ(pTargets->count(), 1);
+        dialog.reject();
+    };
     test::WriteLinuxFile(m_prefix.Path(kControl + "Control.ini"), m_strBase);
     Open();
-    Drop({Doc(""), QUrl("https://example.com/manual.pdf")});  // bringing no file opens nothing
-    QApplication::processEvents();
-    EXPECT_EQ(m_pWindow->statusBar()->currentMessage().toStdString(),
-              "フォルダ 1 個とファイルでない項目 1 個は追加できません");
     {
         CModalScript script({[this](QDialog& page) {
                                  EXPECT_EQ(page.parentWidget(), m_pWindow.get());
-                                 EXPECT_TRUE(test::WaitUntil([&] {
-                                     return page.findChild<QListWidget*>("1007")->count() == 1;
-                                 }));
-                                 Press(1)(page);
+                                 auto* pTargets = test::Find<QListWidget>(page, IDC_TARGETS);
+                                 EXPECT_TRUE(
+                                     test::WaitUntil([&] { return pTargets->count() == 1; }));
+                                 Press(IDC_OK)(page);
                              },
-                             Press(1, "Notes Plus")});
-        Drop({Doc("relnotes.txt")});
-        EXPECT_TRUE(test::WaitUntil([&] { return Item("Notes Plus") != nullptr; }));
+                             Press(IDC_OK, "Notes Plus")});
+        EXPECT_TRUE(test::DropUrls(m_pWindow->GetList()->viewport(), urls));
+        const std::string strStatus = m_pWindow->statusBar()->currentMessage().toStdString();
+        expectNamed(strStatus, false, false);
+        EXPECT_NE(strStatus.find("、ファイルでない項目 1 個"), std::string::npos);
+        EXPECT_TRUE(test::WaitUntil([&] { return Item("Notes Plus").isValid(); }));
     }
     {
-        CModalScript script({Answer("編集した内容", QMessageBox::Yes), Press(1, "Notes Max"),
+        CModalScript script({wizard, wizard, wizard});
+        m_pWindow->Add(handed);  // the host's files, then a drop on the wizard's list
+    }
+    ASSERT_EQ(notes.size(), 2u);
+    expectNamed(notes[0], true, true);
+    expectNamed(notes[1], true, false);
+    {
+        CModalScript script({Answer("編集した内容", QMessageBox::Yes), Press(IDC_OK, "Notes Max"),
                              Answer("編集した内容", QMessageBox::Yes)});
         Key(Qt::Key_S, Qt::ControlModifier);  // saved, it waits for the builder, edited or not
         Key(Qt::Key_F2, Qt::NoModifier, "Notes Plus");
-        EXPECT_EQ(Item("Notes Max")->text(2).toStdString(), "更新待ち");
-        QTest::mouseClick(m_pWindow->GetButton(CAction::Save), Qt::LeftButton);
+        EXPECT_EQ(Text(Item("Notes Max"), 2), "更新待ち");
+        m_pWindow->GetButton(CAction::Save)->setFocus();
+        QTest::keyClick(m_pWindow->GetButton(CAction::Save), Qt::Key_Space);
     }
-    EXPECT_NE(File("BaseControl.ini").find("Notes Max"), std::string::npos);
+    const std::string strBase = File("BaseControl.ini");
+    EXPECT_NE(strBase.find("\"C:\\Drop\\v2 final.txt > Notes Max\""), std::string::npos);
+    EXPECT_EQ(strBase.find("C:\\Drop\\"), strBase.rfind("C:\\Drop\\"));  // no other file
     EXPECT_NE(File("Control.ini").find("Notes Max"), std::string::npos);
     {
         CModalScript script(
             {Answer("削除します", QMessageBox::Yes), Answer("編集した内容", QMessageBox::Yes)});
         Key(Qt::Key_Delete, Qt::NoModifier, "Notes Max");
-        EXPECT_EQ(Item("Notes Max"), nullptr);
+        EXPECT_FALSE(Item("Notes Max").isValid());
         Key(Qt::Key_S, Qt::ControlModifier);
     }
     EXPECT_EQ(File("BaseControl.ini").find("Notes Max"), std::string::npos);
@@ -297,8 +353,8 @@ TEST_F(CustomizeTest, AProductThatCannotLoadShowsWhyAndWritesNothing) {
     }
 }
 
-// The window's place as the registry keeps it, and a base control file's outline in any spelling.
-TEST(CustomizeFiles, PlacementAndOutline) {
+// The window's place as the registry keeps it.
+TEST(CustomizeFiles, Placement) {
     const std::pair<const char*, bool> placements[] = {
         {"10,-20,640,480", true}, {"1,2,0,4", false}, {"1,2,3", false}, {"1,2,3,4,", false}};
     for (const auto& [pszText, bValid] : placements) {
@@ -306,12 +362,6 @@ TEST(CustomizeFiles, PlacementAndOutline) {
         EXPECT_EQ(placement.Parse(pszText), bValid) << pszText;
         EXPECT_EQ(placement.Format(), bValid ? pszText : "0,0,0,0") << pszText;
     }
-    const CBaseFileOutline outline = OutlineBaseFile(
-        "outputlog = \"C:\\x.log\"\r\n[A]~\r\npublicname = \"Alpha\"\r\n[B]\nPublicName=Beta");
-    EXPECT_EQ(outline.m_strOutputLog, "C:\\x.log");
-    ASSERT_EQ(outline.m_databases.size(), 2u);
-    EXPECT_EQ(outline.m_databases[0].m_strName + outline.m_databases[0].m_strPublicName, "AAlpha");
-    EXPECT_EQ(outline.m_databases[1].m_strName + outline.m_databases[1].m_strPublicName, "BBeta");
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "frame/CtrlFileMgrIds.h"
@@ -13,9 +14,6 @@
 #include "platform/Variant.h"
 
 namespace tq::host {
-
-// Registry path of a product below HKEY_LOCAL_MACHINE, followed by the product key.
-constexpr const char* kProductKeyBase = "SOFTWARE\\Orbanworks\\Trellisquest\\";
 
 // The outcome of one dispatch call.
 struct CCallResult {
@@ -39,6 +37,8 @@ class CAutomationClient {
 public:
     // Creates the object; pstrDetail receives the host helper's account of a failure.
     HRESULT Create(std::string* pstrDetail);
+    // Uses an object the host made itself, from a component it links (tqctl's dialog commands).
+    void Attach(CComPtr<IDispatch> pDispatch) { m_pDispatch = std::move(pDispatch); }
     bool IsCreated() const { return static_cast<bool>(m_pDispatch); }
     void Release() { m_pDispatch.Reset(); }
 

@@ -5,15 +5,14 @@
 
 #include "Libraries.h"
 #include "ScriptRunner.h"
+#include "controlfile/DBTypes.h"
+#include "frame/CtrlFileMgr.h"
 #include "platform/ComHost.h"
 #include "platform/Cp932.h"
 
 namespace tq::tqctl {
 
 namespace {
-
-constexpr int32_t kTypeFixed = 1;
-constexpr int32_t kTypeFree = 3;
 
 // A call of the friendly commands: the dispatch interface refusing it is a fault of the host
 // or the module, reported as such.
@@ -162,8 +161,8 @@ int ListCommand(CHost& host, const std::vector<std::string>& args) {
         return nExit;
     }
     // Each database under its own kind: type 0 means all of them, like no type at all.
-    int32_t lFirst = lOnly == 0 ? kTypeFixed : lOnly;
-    int32_t lLast = lOnly == 0 ? kTypeFree : lOnly;
+    int32_t lFirst = lOnly == 0 ? DBTYPE_FIXED : lOnly;
+    int32_t lLast = lOnly == 0 ? DBTYPE_FREE : lOnly;
     for (int32_t lType = lFirst; lType <= lLast; ++lType) {
         CCallResult count;
         if (!CallOk(host, *pClient, "GetDBCount", {CVariant(lType)}, count)) {
@@ -303,6 +302,22 @@ int RunWithHost(int (*pfnCommand)(CHost&, const std::vector<std::string>&),
     return nExit;
 }
 
+// The dialog commands use the automation object of the component linked into tqctl rather than
+// the registered module's: their dialogs are then those the application commands (add-app,
+// edit-app) come into, on this process's dialog provider.
+int RunWithLinkedObject(int (*pfnCommand)(CHost&, const std::vector<std::string>&),
+                        const std::vector<std::string>& args) {
+    CComPtr<IDispatch> pObject;
+    const HRESULT hr =
+        CCtrlFileMgr::Create(IID_IDispatch, reinterpret_cast<void**>(pObject.Receive()));
+    if (FAILED(hr)) {
+        return GetHost().FailHResult(hr, "the automation object");
+    }
+    GetHost().UseObject(std::move(pObject));
+    UseToolTopicLibrary();
+    return RunWithHost(pfnCommand, args);
+}
+
 }  // namespace
 
 const char* HostUsageText() {
@@ -356,11 +371,11 @@ int RunRemove(const std::vector<std::string>& args) {
 }
 
 int RunAdd(const std::vector<std::string>& args) {
-    return RunWithHost(AddCommand, args);
+    return RunWithLinkedObject(AddCommand, args);
 }
 
 int RunEdit(const std::vector<std::string>& args) {
-    return RunWithHost(EditCommand, args);
+    return RunWithLinkedObject(EditCommand, args);
 }
 
 int RunSave(const std::vector<std::string>& args) {

@@ -1,88 +1,70 @@
 #include "MainWindow.h"
 
-#include <QApplication>
+#include <QAction>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QProgressBar>
+#include <QPromise>
 #include <QPushButton>
 #include <QScreen>
-#include <QShortcut>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <QWindow>
+#include <QtConcurrent/QtConcurrentRun>
+#include <algorithm>
 
-#include "ProductFiles.h"
+#include "WindowPlacement.h"
+#include "dialogs/toolkit/QtText.h"
 #include "platform/Cp932.h"
-#include "platform/MessageBox.h"
 #include "resources/ErrorCodes.h"
 
 namespace tq::customize {
 
 namespace {
 
-enum { kColumnName, kColumnInstalled, kColumnIndex };
-
-QString FromCp932(const std::string& str) {
-    return QString::fromStdString(Cp932ToUtf8Lossy(str));
-}
-
 QString FromUtf8(const std::string& str) {
     return QString::fromStdString(str);
 }
 
-// The component's questions and warnings, above whatever window of the host is active.
-class CWindowMessageBox : public CMessageBox {
-public:
-    int32_t AskYesNo(const std::string& strText, const std::string& strCaption) override {
-        return Run(QMessageBox::Question, strText, strCaption,
-                   QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes
-                   ? IDYES
-                   : IDNO;
-    }
-    void ShowWarning(const std::string& strText, const std::string& strCaption) override {
-        Run(QMessageBox::Warning, strText, strCaption, QMessageBox::Ok);
-    }
-
-private:
-    static int Run(QMessageBox::Icon icon, const std::string& strText,
-                   const std::string& strCaption, QMessageBox::StandardButtons buttons) {
-        QWidget* pParent = QApplication::activeModalWidget();
-        QMessageBox box(icon, FromCp932(strCaption), FromCp932(strText), buttons,
-                        pParent != nullptr ? pParent : QApplication::activeWindow());
-        return box.exec();
-    }
-};
-
-CWindowMessageBox g_messageBox;
-
 constexpr CAction kButtons[] = {CAction::Add, CAction::Edit, CAction::Remove, CAction::Save,
                                 CAction::Revert};
+constexpr CAction kActions[] = {CAction::Add,  CAction::Edit,   CAction::Remove,
+                                CAction::Save, CAction::Revert, CAction::Toggle};
+
+// The button follows its action: pressed, it triggers it; it is enabled with it, and while it
+// is not, its tooltip says why.
+void BindButton(QPushButton* pButton, QAction* pAction) {
+    QObject::connect(pButton, &QPushButton::clicked, pAction, &QAction::trigger);
+    QObject::connect(pAction, &QAction::changed, pButton, [pButton, pAction] {
+        pButton->setEnabled(pAction->isEnabled());
+        pButton->setToolTip(pAction->isEnabled() ? QString() : pAction->toolTip());
+    });
+}
 
 }  // namespace
 
 CMainWindow::CMainWindow(std::string strProduct, QWidget* pParent)
     : QMainWindow(pParent), m_strProduct(std::move(strProduct)), m_strTitle(m_strProduct) {
-    SetMessageBox(&g_messageBox);
     setAcceptDrops(true);
     auto* pCentral = new QWidget(this);
     auto* pLayout = new QVBoxLayout(pCentral);
     CreateList(pCentral);
     pLayout->addWidget(m_pList);
     auto* pButtons = new QHBoxLayout;
+    CreateActions(pCentral);
     for (CAction action : kButtons) {
-        auto* pButton = new QPushButton(FromUtf8(GetActionLabel(action)), pCentral);
-        m_pButtons[static_cast<int>(action)] = pButton;
-        pButtons->addWidget(pButton);
+        pButtons->addWidget(GetButton(action));
     }
     pButtons->addStretch();
     pLayout->addLayout(pButtons);
@@ -94,48 +76,72 @@ CMainWindow::CMainWindow(std::string strProduct, QWidget* pParent)
     statusBar()->addPermanentWidget(m_pProgress);
     m_pPoll = new QTimer(this);
     m_pPoll->setInterval(1000);
-    ConnectActions();
+    ConnectSignals();
     RestorePlacement();
     Update();
 }
 
 void CMainWindow::CreateList(QWidget* pParent) {
-    m_pList = new QTreeWidget(pParent);
-    m_pList->setColumnCount(3);
-    m_pList->setHeaderLabels(
-        {FromUtf8(kColumnTitles[0]), FromUtf8(kColumnTitles[1]), FromUtf8(kColumnTitles[2])});
-    m_pList->header()->setSectionResizeMode(kColumnName, QHeaderView::Stretch);
+    m_pModel = new CDatabaseModel(m_session, m_state, this);
+    m_pList = new QTreeView(pParent);
+    m_pList->setModel(m_pModel);
+    m_pList->header()->setSectionResizeMode(CDatabaseModel::kColumnName, QHeaderView::Stretch);
     m_pList->header()->setStretchLastSection(false);
     m_pList->setUniformRowHeights(true);  // a list of thousands lays out at once
     m_pList->setAcceptDrops(false);       // a drop on it is the window's
-    m_pList->installEventFilter(this);
-    for (int i = 0; i < 3; ++i) {
-        m_pSectionItems[i] = new QTreeWidgetItem(m_pList, {FromUtf8(kSectionTitles[i])});
-        m_pSectionItems[i]->setFlags(Qt::ItemIsEnabled);
-        QFont font = m_pSectionItems[i]->font(kColumnName);
-        font.setBold(true);
-        m_pSectionItems[i]->setFont(kColumnName, font);
+    // Rows are as high as the first, a section's, which has no check box: it is made as high as
+    // a database's, or the boxes of a font with short lines would touch.
+    m_pModel->SetSectionHeight(
+        std::max(m_pList->fontMetrics().height(),
+                 m_pList->style()->pixelMetric(QStyle::PM_IndicatorHeight, nullptr, m_pList)) +
+        4);
+}
+
+QAction* CMainWindow::MakeAction(CAction action, const QKeySequence& keys,
+                                 std::function<void()> run) {
+    auto* pAction = new QAction(FromUtf8(GetActionLabel(action)), this);
+    pAction->setShortcut(keys);
+    connect(pAction, &QAction::triggered, this, std::move(run));
+    m_pActions[static_cast<int>(action)] = pAction;
+    return pAction;
+}
+
+void CMainWindow::CreateActions(QWidget* pButtons) {
+    addAction(MakeAction(CAction::Add, {}, [this] { Add(); }));
+    addAction(MakeAction(CAction::Edit, Qt::Key_F2, [this] { Edit(); }));
+    addAction(MakeAction(CAction::Remove, Qt::Key_Delete, [this] { Remove(); }));
+    addAction(MakeAction(CAction::Save, QKeySequence::Save, [this] { Save(); }));
+    addAction(MakeAction(CAction::Revert, {}, [this] { Revert(); }));
+    // Space ticks the current database while the list has the keyboard.
+    QAction* pToggle = MakeAction(CAction::Toggle, Qt::Key_Space, [this] { ToggleCurrent(); });
+    pToggle->setShortcutContext(Qt::WidgetShortcut);
+    m_pList->addAction(pToggle);
+    auto* pQuit = new QAction(this);
+    pQuit->setShortcut(QKeySequence::Quit);
+    connect(pQuit, &QAction::triggered, this, &CMainWindow::close);
+    addAction(pQuit);
+    for (CAction action : kButtons) {
+        auto* pButton = new QPushButton(FromUtf8(GetActionLabel(action)), pButtons);
+        pButton->setAutoDefault(true);  // Enter on a button with the focus presses it
+        m_pButtons[static_cast<int>(action)] = pButton;
+        BindButton(pButton, m_pActions[static_cast<int>(action)]);
     }
 }
 
-void CMainWindow::ConnectActions() {
-    connect(GetButton(CAction::Add), &QPushButton::clicked, this, [this] { Add(); });
-    connect(GetButton(CAction::Edit), &QPushButton::clicked, this, &CMainWindow::Edit);
-    connect(GetButton(CAction::Remove), &QPushButton::clicked, this, &CMainWindow::Remove);
-    connect(GetButton(CAction::Save), &QPushButton::clicked, this, &CMainWindow::Save);
-    connect(GetButton(CAction::Revert), &QPushButton::clicked, this, &CMainWindow::Revert);
-    connect(m_pList, &QTreeWidget::itemChanged, this, &CMainWindow::OnItemChanged);
-    connect(m_pList, &QTreeWidget::currentItemChanged, this, &CMainWindow::Update);
-    connect(m_pList, &QTreeWidget::itemDoubleClicked, this, &CMainWindow::Edit);
+void CMainWindow::ConnectSignals() {
+    connect(m_pList->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            &CMainWindow::Update);
+    connect(m_pModel, &QAbstractItemModel::dataChanged, this, &CMainWindow::Update);
+    connect(m_pModel, &CDatabaseModel::TickRefused, this, &CMainWindow::ShowError);
+    connect(m_pList, &QTreeView::doubleClicked, m_pActions[static_cast<int>(CAction::Edit)],
+            &QAction::trigger);
     connect(m_pPoll, &QTimer::timeout, this, &CMainWindow::Poll);
-    connect(new QShortcut(QKeySequence::Save, this), &QShortcut::activated, this,
-            &CMainWindow::Save);
-    connect(new QShortcut(QKeySequence(Qt::Key_Delete), this), &QShortcut::activated, this,
-            &CMainWindow::Remove);
-    connect(new QShortcut(QKeySequence(Qt::Key_F2), this), &QShortcut::activated, this,
-            &CMainWindow::Edit);
-    connect(new QShortcut(QKeySequence::Quit, this), &QShortcut::activated, this,
-            &CMainWindow::close);
+    connect(&m_loading, &QFutureWatcher<CLoadResult>::progressRangeChanged, m_pProgress,
+            &QProgressBar::setRange);
+    connect(&m_loading, &QFutureWatcher<CLoadResult>::progressValueChanged, m_pProgress,
+            &QProgressBar::setValue);
+    connect(&m_loading, &QFutureWatcher<CLoadResult>::finished, this,
+            [this] { FinishLoad(m_loading.result()); });
 }
 
 void CMainWindow::RestorePlacement() {
@@ -151,14 +157,7 @@ void CMainWindow::RestorePlacement() {
 }
 
 CMainWindow::~CMainWindow() {
-    StopWorker();
-    SetMessageBox(nullptr);
-}
-
-void CMainWindow::StopWorker() {
-    if (m_worker.joinable()) {
-        m_worker.join();
-    }
+    m_loading.waitForFinished();
 }
 
 QPushButton* CMainWindow::GetButton(CAction action) const {
@@ -178,79 +177,63 @@ void CMainWindow::showEvent(QShowEvent* pEvent) {
 }
 
 void CMainWindow::StartLoad() {
-    StopWorker();
+    m_loading.waitForFinished();
     m_state.m_list = CWindowState::CList::Loading;
     m_pPoll->stop();
     m_pProgress->setRange(0, 0);
     m_pProgress->show();
     Update();
     // The object is the worker's until it reports back; the window leaves it alone meanwhile.
-    m_worker = std::thread([this] {
-        std::vector<CDatabaseRow> rows;
-        int32_t lStatus = kStatusFree;
-        int32_t lResult = m_session.IsOpen() ? 0 : m_session.Open(m_strProduct);
-        if (lResult == 0) {
-            lResult = m_session.Load(rows, lStatus, [this](int32_t lDone, int32_t lTotal) {
-                QMetaObject::invokeMethod(
-                    this, [this, lDone, lTotal] { ShowProgress(lDone, lTotal); },
-                    Qt::QueuedConnection);
-            });
+    m_loading.setFuture(QtConcurrent::run([this](QPromise<CLoadResult>& promise) {
+        CLoadResult loaded;
+        loaded.m_lResult = m_session.IsOpen() ? 0 : m_session.Open(m_strProduct);
+        if (loaded.m_lResult == 0) {
+            loaded.m_lResult = m_session.Load(loaded.m_rows, loaded.m_lStatus,
+                                              [&promise](int32_t lDone, int32_t lTotal) {
+                                                  promise.setProgressRange(0, lTotal);
+                                                  promise.setProgressValue(lDone);
+                                              });
         }
-        QMetaObject::invokeMethod(
-            this,
-            [this, lResult, lStatus, rows = std::move(rows)]() mutable {
-                FinishLoad(lResult, lStatus, std::move(rows));
-            },
-            Qt::QueuedConnection);
-    });
+        promise.addResult(std::move(loaded));
+    }));
 }
 
-void CMainWindow::ShowProgress(int32_t lDone, int32_t lTotal) {
-    m_pProgress->setRange(0, lTotal);
-    m_pProgress->setValue(lDone);
-}
-
-void CMainWindow::FinishLoad(int32_t lResult, int32_t lStatus, std::vector<CDatabaseRow> rows) {
-    StopWorker();
+void CMainWindow::FinishLoad(const CLoadResult& loaded) {
     m_pProgress->hide();
     if (!m_session.GetProductName().empty()) {
         m_strTitle = m_session.GetProductName();
     }
-    m_state.m_lStatus = lStatus;
-    m_state.m_bCustomize = lResult == 0 && m_session.CanCustomize();
-    m_state.m_nSelectionDiffs = 0;
-    m_state.m_bStructureChanged = false;
-    for (auto& section : m_sections) {
-        section.clear();
-    }
-    for (CDatabaseRow& row : rows) {
-        m_sections[row.m_lType - 1].push_back(std::move(row));
-    }
-    if (lResult == 0) {
+    m_state.m_lStatus = loaded.m_lStatus;
+    m_state.m_bCustomize = loaded.m_lResult == 0 && m_session.CanCustomize();
+    if (loaded.m_lResult == 0) {
         m_state.m_list = CWindowState::CList::Loaded;
-    } else if (lResult == TQE_EDITING && (lStatus == kStatusEditing || lStatus == kStatusLocked)) {
+    } else if (loaded.m_lResult == TQE_EDITING &&
+               (loaded.m_lStatus == EDITSTATUS_EDITING || loaded.m_lStatus == EDITSTATUS_LOCKED)) {
         m_state.m_list = CWindowState::CList::Blocked;
         m_pPoll->start();
     } else {
         m_state.m_list = CWindowState::CList::Failed;
-        m_state.m_strFailure = Cp932ToUtf8Lossy(m_session.GetMessage(lResult));
+        m_state.m_strFailure = Cp932ToUtf8Lossy(m_session.GetMessage(loaded.m_lResult));
     }
-    FillList();
+    m_pModel->Reset(loaded.m_rows);
+    m_pList->expandAll();
+    m_pList->resizeColumnToContents(CDatabaseModel::kColumnInstalled);
+    m_pList->resizeColumnToContents(CDatabaseModel::kColumnIndex);
+    m_pList->setCurrentIndex(m_pModel->GetFirstChangeable());
     Update();
     if (m_state.m_list == CWindowState::CList::Failed && m_bReportFailures) {
-        ReportFailure(lResult);
+        ReportFailure(loaded.m_lResult);
     }
     emit LoadEnded();
 }
 
 void CMainWindow::ReportFailure(int32_t lCode) {
     // The reader's account of a damaged file is in the indexing log.
-    const std::string strLog =
-        m_session.IsOpen() ? ReadIndexingLog(m_session.GetKeyPath()) : std::string();
-    QMessageBox box(QMessageBox::Warning, windowTitle(),
+    const std::string strLog = m_session.IsOpen() ? m_session.ReadIndexingLog() : std::string();
+    QMessageBox box(QMessageBox::Warning, GetCaption(),
                     FromUtf8(FormatError(lCode, m_state.m_strFailure)), QMessageBox::Ok, this);
     box.setInformativeText(
-        FromCp932(strLog.substr(strLog.size() - std::min<size_t>(strLog.size(), 2000))));
+        QStringFromCp932(strLog.substr(strLog.size() - std::min<size_t>(strLog.size(), 2000))));
     box.exec();
 }
 
@@ -259,7 +242,7 @@ void CMainWindow::Poll() {
         return;
     }
     const int32_t lStatus = m_session.GetStatus();
-    if (lStatus == kStatusEditing || lStatus == kStatusLocked) {
+    if (lStatus == EDITSTATUS_EDITING || lStatus == EDITSTATUS_LOCKED) {
         m_state.m_lStatus = lStatus;
         Update();
     } else {
@@ -267,126 +250,37 @@ void CMainWindow::Poll() {
     }
 }
 
-void CMainWindow::SetRowItem(QTreeWidgetItem* pItem, const CDatabaseRow& row) {
-    pItem->setText(kColumnName, FromCp932(row.m_strPublicName));
-    const CRowTexts texts = GetRowTexts(row);
-    pItem->setText(kColumnInstalled, FromUtf8(texts.m_strInstalled));
-    pItem->setText(kColumnIndex, FromUtf8(texts.m_strIndex));
-    pItem->setToolTip(kColumnIndex, FromUtf8(texts.m_strIndexTip));
-    // Fixed databases are always searched: checked, and not for the user to change.
-    pItem->setFlags(row.m_lType == kTypeFixed
-                        ? Qt::ItemIsSelectable | Qt::ItemIsUserCheckable
-                        : Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
-    pItem->setCheckState(kColumnName, row.m_bSelected ? Qt::Checked : Qt::Unchecked);
-}
-
-void CMainWindow::FillList() {
-    m_bFilling = true;
-    m_pList->setUpdatesEnabled(false);
-    for (int i = 0; i < 3; ++i) {
-        QList<QTreeWidgetItem*> items;
-        items.reserve(static_cast<qsizetype>(m_sections[i].size()));
-        for (const CDatabaseRow& row : m_sections[i]) {
-            auto* pItem = new QTreeWidgetItem;
-            SetRowItem(pItem, row);
-            items.append(pItem);
-        }
-        qDeleteAll(m_pSectionItems[i]->takeChildren());
-        m_pSectionItems[i]->addChildren(items);
-        m_pSectionItems[i]->setExpanded(true);
-    }
-    m_pList->setUpdatesEnabled(true);
-    m_pList->resizeColumnToContents(kColumnInstalled);
-    m_pList->resizeColumnToContents(kColumnIndex);
-    m_bFilling = false;
-    // The first database the user can change.
-    for (QTreeWidgetItem* pSection : {m_pSectionItems[1], m_pSectionItems[2]}) {
-        if (pSection->childCount() > 0) {
-            m_pList->setCurrentItem(pSection->child(0));
-            break;
-        }
-    }
-}
-
-CDatabaseRow* CMainWindow::GetRow(QTreeWidgetItem* pItem) {
-    QTreeWidgetItem* pSection = pItem != nullptr ? pItem->parent() : nullptr;
-    for (int i = 0; i < 3 && pSection != nullptr; ++i) {
-        if (pSection == m_pSectionItems[i]) {
-            return &m_sections[i][static_cast<size_t>(pSection->indexOfChild(pItem))];
-        }
-    }
-    return nullptr;
-}
-
-CDatabaseRow* CMainWindow::GetCurrentRow(QTreeWidgetItem** ppItem) {
-    QTreeWidgetItem* pItem = m_pList->currentItem();
-    CDatabaseRow* pRow = GetRow(pItem);
-    if (pRow != nullptr && ppItem != nullptr) {
-        *ppItem = pItem;
-    }
-    return pRow;
-}
-
-void CMainWindow::OnItemChanged(QTreeWidgetItem* pItem, int nColumn) {
-    CDatabaseRow* pRow = m_bFilling || nColumn != kColumnName ? nullptr : GetRow(pItem);
-    if (pRow == nullptr) {
-        return;
-    }
-    CDatabaseRow& row = *pRow;
-    const bool bChecked = pItem->checkState(kColumnName) == Qt::Checked;
-    if (bChecked == row.m_bSelected) {
-        return;
-    }
-    CWindowState state = m_state;  // the changed row, which need not be the current one
-    state.m_lCurrentType = row.m_lType;
-    const bool bAllowed = GetActionState(CAction::Toggle, state).m_bEnabled;
-    const int32_t lResult = bAllowed ? m_session.SetSelected(row, bChecked) : 0;
-    if (!bAllowed || lResult != 0) {
-        m_bFilling = true;
-        pItem->setCheckState(kColumnName, row.m_bSelected ? Qt::Checked : Qt::Unchecked);
-        m_bFilling = false;
-        if (lResult != 0) {
-            ShowError(lResult);
-        }
-        return;
-    }
-    row.m_bSelected = bChecked;
-    m_state.m_nSelectionDiffs += bChecked == row.m_bWasSelected ? -1 : 1;
-    Update();
-}
-
 void CMainWindow::ToggleCurrent() {
-    QTreeWidgetItem* pItem = nullptr;
-    if (CDatabaseRow* pRow = GetCurrentRow(&pItem);
-        pRow != nullptr && GetActionState(CAction::Toggle, m_state).m_bEnabled) {
-        pItem->setCheckState(kColumnName, pRow->m_bSelected ? Qt::Unchecked : Qt::Checked);
+    const QModelIndex current =
+        m_pList->currentIndex().siblingAtColumn(CDatabaseModel::kColumnName);
+    if (const CDatabaseRow* pRow = m_pModel->GetRow(current)) {
+        m_pModel->setData(current, pRow->m_bSelected ? Qt::Unchecked : Qt::Checked,
+                          Qt::CheckStateRole);
     }
-}
-
-bool CMainWindow::eventFilter(QObject* pWatched, QEvent* pEvent) {
-    if (pWatched == m_pList && pEvent->type() == QEvent::KeyPress &&
-        static_cast<QKeyEvent*>(pEvent)->key() == Qt::Key_Space) {
-        ToggleCurrent();
-        return true;
-    }
-    return QMainWindow::eventFilter(pWatched, pEvent);
 }
 
 void CMainWindow::Update() {
-    const CDatabaseRow* pRow = GetCurrentRow();
+    const CDatabaseRow* pRow = m_pModel->GetRow(m_pList->currentIndex());
     m_state.m_lCurrentType = pRow != nullptr ? pRow->m_lType : 0;
-    for (CAction action : kButtons) {
+    m_state.m_bSelectionChanged = m_pModel->HasSelectionChanges();
+    m_state.m_bStructureChanged = m_pModel->IsStructureChanged();
+    for (CAction action : kActions) {
         const CActionState state = GetActionState(action, m_state);
-        GetButton(action)->setEnabled(state.m_bEnabled);
-        GetButton(action)->setToolTip(FromUtf8(state.m_strWhy));
+        m_pActions[static_cast<int>(action)]->setEnabled(state.m_bEnabled);
+        m_pActions[static_cast<int>(action)]->setToolTip(FromUtf8(state.m_strWhy));
     }
-    setWindowTitle(FromUtf8(GetWindowTitle(Cp932ToUtf8Lossy(m_strTitle), m_state.IsModified())));
+    setWindowTitle(FromUtf8(GetWindowTitle(Cp932ToUtf8Lossy(m_strTitle))));
+    setWindowModified(m_state.IsModified());
     m_pStatus->setText(FromUtf8(GetStatusText(m_state)));
+}
+
+QString CMainWindow::GetCaption() const {
+    return windowHandle() != nullptr ? windowHandle()->title() : windowTitle();
 }
 
 void CMainWindow::ShowError(int32_t lCode) {
     QMessageBox::warning(
-        this, windowTitle(),
+        this, GetCaption(),
         FromUtf8(FormatError(lCode, Cp932ToUtf8Lossy(m_session.GetMessage(lCode)))));
 }
 
@@ -394,117 +288,55 @@ void CMainWindow::Add(const std::vector<std::string>& targets) {
     if (!GetActionState(CAction::Add, m_state).m_bEnabled) {
         return;
     }
-    const int32_t lNumber = m_session.Add(targets);
-    if (lNumber < 0) {
-        if (lNumber != TQE_CANCELLED) {
-            ShowError(lNumber);
+    QModelIndex added;
+    if (const int32_t lResult = m_pModel->Add(targets, added); lResult != 0) {
+        if (lResult != TQE_CANCELLED) {
+            ShowError(lResult);
         }
         return;
     }
-    CDatabaseRow row;
-    if (const int32_t lResult = m_session.ReadRow(kTypeFree, lNumber, row); lResult != 0) {
-        ShowError(lResult);
-        return;
-    }
-    row.m_bWasSelected = row.m_bSelected;
-    m_sections[kTypeFree - 1].push_back(row);
-    auto* pItem = new QTreeWidgetItem(m_pSectionItems[kTypeFree - 1]);
-    m_bFilling = true;
-    SetRowItem(pItem, row);
-    m_bFilling = false;
-    m_state.m_bStructureChanged = true;
-    m_pList->setCurrentItem(pItem);
+    m_pList->setCurrentIndex(added);
     Update();
 }
 
 void CMainWindow::Edit() {
-    QTreeWidgetItem* pItem = nullptr;
-    CDatabaseRow* pRow = GetCurrentRow(&pItem);
-    if (pRow == nullptr || !GetActionState(CAction::Edit, m_state).m_bEnabled) {
+    if (!GetActionState(CAction::Edit, m_state).m_bEnabled) {
         return;
     }
-    int32_t lResult = m_session.Edit(*pRow);
-    if (lResult == 0) {
-        lResult = m_session.ReadRow(pRow->m_lType, pRow->m_lNumber, *pRow);
-        m_bFilling = true;
-        SetRowItem(pItem, *pRow);
-        m_bFilling = false;
-        m_state.m_bStructureChanged = true;
-        Update();
-    }
+    const int32_t lResult = m_pModel->Edit(m_pList->currentIndex());
+    Update();
     if (lResult != 0 && lResult != TQE_CANCELLED) {
         ShowError(lResult);
     }
 }
 
 void CMainWindow::Remove() {
-    QTreeWidgetItem* pItem = nullptr;
-    CDatabaseRow* pRow = GetCurrentRow(&pItem);
-    if (pRow == nullptr || !GetActionState(CAction::Remove, m_state).m_bEnabled) {
+    if (!GetActionState(CAction::Remove, m_state).m_bEnabled) {
         return;
     }
-    const int32_t lResult = m_session.Remove(*pRow);
-    if (lResult != 0) {
-        if (lResult != TQE_CANCELLED) {
-            ShowError(lResult);
-        }
-        return;
-    }
-    // The databases after it move up one number.
-    std::vector<CDatabaseRow>& section = m_sections[pRow->m_lType - 1];
-    const auto it = section.begin() + (pRow - section.data());
-    m_state.m_nSelectionDiffs -= it->m_bSelected != it->m_bWasSelected ? 1 : 0;
-    for (auto next = section.erase(it); next != section.end(); ++next) {
-        --next->m_lNumber;
-    }
-    delete pItem;
-    m_state.m_bStructureChanged = true;
+    const int32_t lResult = m_pModel->Remove(m_pList->currentIndex());
     Update();
+    if (lResult != 0 && lResult != TQE_CANCELLED) {
+        ShowError(lResult);
+    }
 }
 
 bool CMainWindow::Save() {
     if (!GetActionState(CAction::Save, m_state).m_bEnabled) {
         return !m_state.IsModified();
     }
-    const int32_t lResult = m_session.Save(GetSaveMode(m_state));
-    if (lResult != 0) {
-        if (lResult != TQE_CANCELLED) {
-            ShowError(lResult);
-        }
-        return false;
-    }
-    for (auto& section : m_sections) {
-        for (CDatabaseRow& row : section) {
-            row.m_bWasSelected = row.m_bSelected;
-        }
-    }
-    m_state.m_nSelectionDiffs = 0;
-    m_state.m_bStructureChanged = false;
-    UpdateIndexMarkers();
+    const int32_t lResult = m_pModel->Save(GetSaveMode(m_state));
     Update();
-    return true;
-}
-
-void CMainWindow::UpdateIndexMarkers() {
-    const CNameSet pending = ReadPendingPublicNames(m_session.GetKeyPath());
-    m_bFilling = true;
-    for (int i = 0; i < 3; ++i) {
-        for (size_t n = 0; n < m_sections[i].size(); ++n) {
-            // Only the rows whose marker changed are drawn again: a save touches few of thousands.
-            CDatabaseRow& row = m_sections[i][n];
-            if (pending.contains(row.m_strPublicName) != row.m_bIndexPending) {
-                row.m_bIndexPending = !row.m_bIndexPending;
-                SetRowItem(m_pSectionItems[i]->child(static_cast<int>(n)), row);
-            }
-        }
+    if (lResult != 0 && lResult != TQE_CANCELLED) {
+        ShowError(lResult);
     }
-    m_bFilling = false;
+    return lResult == 0;
 }
 
 void CMainWindow::Revert() {
     // Revert is there only while something is unsaved: it asks before it throws that away.
     if (GetActionState(CAction::Revert, m_state).m_bEnabled &&
-        QMessageBox::question(this, windowTitle(), FromUtf8(kRevertQuestion),
+        QMessageBox::question(this, GetCaption(), FromUtf8(kRevertQuestion),
                               QMessageBox::Yes | QMessageBox::No,
                               QMessageBox::No) == QMessageBox::Yes) {
         StartLoad();
@@ -514,14 +346,14 @@ void CMainWindow::Revert() {
 void CMainWindow::closeEvent(QCloseEvent* pEvent) {
     if (m_state.IsModified()) {
         const auto answer = QMessageBox::question(
-            this, windowTitle(), FromUtf8(kCloseQuestion),
+            this, GetCaption(), FromUtf8(kCloseQuestion),
             QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
         if (answer == QMessageBox::Cancel || (answer == QMessageBox::Save && !Save())) {
             pEvent->ignore();
             return;
         }
     }
-    StopWorker();
+    m_loading.waitForFinished();
     if (m_session.IsOpen()) {  // a product key that exists
         const QRect frame = geometry();
         WriteWindowPlacement(m_session.GetKeyPath(),

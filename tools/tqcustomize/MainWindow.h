@@ -1,26 +1,35 @@
 // The window over one product: the databases in their three sections with the selection's check
-// boxes and the markers, the buttons and keys of Add, Edit, Remove, Save and Revert, the edit
-// status in the status bar. The rules and texts are WindowRules'; the product is the session's.
+// boxes and the markers (a view over CDatabaseModel), the actions Add, Edit, Remove, Save, Revert
+// and the tick with their buttons and keys, the edit status in the status bar. Whether an action
+// works, and why not, is WindowRules' one rule; the product is the session's.
 #pragma once
 
+#include <QFutureWatcher>
 #include <QMainWindow>
-#include <QPointer>
-#include <memory>
+#include <functional>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "DatabaseModel.h"
 #include "ProductSession.h"
 #include "WindowRules.h"
+#include "dialogs/toolkit/QtMessageBox.h"
 
+class QAction;
 class QLabel;
 class QProgressBar;
 class QPushButton;
 class QTimer;
-class QTreeWidget;
-class QTreeWidgetItem;
+class QTreeView;
 
 namespace tq::customize {
+
+// What the loading worker hands the window.
+struct CLoadResult {
+    int32_t m_lResult = 0;
+    int32_t m_lStatus = EDITSTATUS_FREE;
+    std::vector<CDatabaseRow> m_rows;
+};
 
 class CMainWindow : public QMainWindow {
     Q_OBJECT
@@ -31,7 +40,7 @@ public:
     ~CMainWindow() override;
 
     const CWindowState& GetState() const { return m_state; }
-    QTreeWidget* GetList() const { return m_pList; }
+    QTreeView* GetList() const { return m_pList; }
     QPushButton* GetButton(CAction action) const;
     // How often a product held by someone else is asked again, in milliseconds.
     void SetPollInterval(int nMs);
@@ -55,43 +64,37 @@ protected:
     void closeEvent(QCloseEvent* pEvent) override;
     void dragEnterEvent(QDragEnterEvent* pEvent) override;
     void dropEvent(QDropEvent* pEvent) override;
-    bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
 
 private:
     void CreateList(QWidget* pParent);
-    void ConnectActions();
+    void CreateActions(QWidget* pButtons);
+    QAction* MakeAction(CAction action, const QKeySequence& keys, std::function<void()> run);
+    void ConnectSignals();
     void RestorePlacement();
     void StartLoad();
-    void FinishLoad(int32_t lResult, int32_t lStatus, std::vector<CDatabaseRow> rows);
-    void ShowProgress(int32_t lDone, int32_t lTotal);
+    void FinishLoad(const CLoadResult& loaded);
     void ReportFailure(int32_t lCode);
     void Poll();
-    void FillList();
-    void SetRowItem(QTreeWidgetItem* pItem, const CDatabaseRow& row);
-    void OnItemChanged(QTreeWidgetItem* pItem, int nColumn);
     void ToggleCurrent();
-    // The database of a row of the list; null for a section's row or none.
-    CDatabaseRow* GetRow(QTreeWidgetItem* pItem);
-    // The current database (and its row of the list); null when none is current.
-    CDatabaseRow* GetCurrentRow(QTreeWidgetItem** ppItem = nullptr);
     void Update();
     void ShowError(int32_t lCode);
-    void UpdateIndexMarkers();
-    void StopWorker();
+    // The window's title as it shows, for the captions of its message boxes.
+    QString GetCaption() const;
 
+    // The component's questions and warnings, above the window or its dialog that is active.
+    CQtMessageBoxScope m_messageBoxes;
     std::string m_strProduct;
     std::string
         m_strTitle;  // the product's display name once known (the session's is the worker's)
     CProductSession m_session;
     CWindowState m_state;
-    std::vector<CDatabaseRow> m_sections[3];  // fixed, selection-type, free-type
-    std::thread m_worker;
-    bool m_bFilling = false;
+    QFutureWatcher<CLoadResult> m_loading;
     bool m_bStarted = false;
     bool m_bReportFailures = true;
 
-    QTreeWidget* m_pList;
-    QTreeWidgetItem* m_pSectionItems[3];
+    CDatabaseModel* m_pModel;
+    QTreeView* m_pList;
+    QAction* m_pActions[6];  // by CAction
     QPushButton* m_pButtons[5];
     QLabel* m_pStatus;
     QProgressBar* m_pProgress;

@@ -1,9 +1,12 @@
 #include "ProductSession.h"
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 
-#include "ProductFiles.h"
 #include "platform/ComHost.h"
+#include "platform/Path.h"
+#include "platform/Registry.h"
 #include "resources/ErrorCodes.h"
 
 namespace tq::customize {
@@ -18,6 +21,24 @@ std::vector<VARIANT> At(int32_t lType, int32_t lNumber) {
 }
 
 }  // namespace
+
+std::string GetProductKeyPath(const std::string& strProduct) {
+    return kProductKeyBase + strProduct;
+}
+
+std::vector<std::string> ListProducts() {
+    CRegKey key;
+    std::vector<std::string> products;
+    std::string strBase = kProductKeyBase;
+    strBase.pop_back();
+    std::string strName;
+    if (key.Open(HKEY_LOCAL_MACHINE, strBase, KEY_READ) == 0) {
+        for (uint32_t i = 0; key.EnumKey(i, strName) == 0; ++i) {
+            products.push_back(strName);
+        }
+    }
+    return products;
+}
 
 int32_t CProductSession::Fail(HRESULT hr, const std::string& strDetail) {
     m_strFailure = DescribeHResult(hr) + (strDetail.empty() ? "" : ": " + strDetail);
@@ -46,7 +67,7 @@ int32_t CProductSession::Open(const std::string& strProduct) {
     if (!result.GetBool()) {
         return m_client.GetErrorCode();
     }
-    m_strProductName = ReadMachineString(m_strKeyPath, "ProductName");
+    m_strProductName = m_client.Call("ProductName", {}, DISPATCH_PROPERTYGET).GetString();
     m_bReady = true;
     return 0;
 }
@@ -54,6 +75,20 @@ int32_t CProductSession::Open(const std::string& strProduct) {
 int32_t CProductSession::CallLong(const char* pszMember, const std::vector<VARIANT>& args) {
     host::CCallResult result = m_client.Call(pszMember, args);
     return FAILED(result.m_hr) ? Fail(result.m_hr, pszMember) : result.GetLong();
+}
+
+bool CProductSession::IsIndexPending(const CDatabaseRow& row) {
+    return CallLong("DBIsIndexPending", At(row.m_lType, row.m_lNumber)) == 1;
+}
+
+std::string CProductSession::ReadIndexingLog() {
+    const std::string strLog = m_client.Call("IndexingLog", {}, DISPATCH_PROPERTYGET).GetString();
+    std::string strLinux;
+    if (strLog.empty() || ResolvePath(strLog, strLinux) != 0) {
+        return {};
+    }
+    std::ifstream in(strLinux, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 int32_t CProductSession::GetStatus() {
@@ -84,8 +119,8 @@ int32_t CProductSession::ReadRow(int32_t lType, int32_t lNumber, CDatabaseRow& r
 int32_t CProductSession::Load(std::vector<CDatabaseRow>& rows, int32_t& lStatus,
                               const CProgress& progress) {
     rows.clear();
-    lStatus = m_bEditor ? kStatusEditing : GetStatus();
-    if (!m_bEditor && (lStatus == kStatusEditing || lStatus == kStatusLocked)) {
+    lStatus = m_bEditor ? EDITSTATUS_EDITING : GetStatus();
+    if (!m_bEditor && (lStatus == EDITSTATUS_EDITING || lStatus == EDITSTATUS_LOCKED)) {
         return TQE_EDITING;
     }
     const int32_t lLoad = CallLong("Load", {});
@@ -95,7 +130,7 @@ int32_t CProductSession::Load(std::vector<CDatabaseRow>& rows, int32_t& lStatus,
         return lLoad;
     }
     int32_t counts[3] = {};
-    for (int32_t lType = kTypeFixed; lType <= kTypeFree; ++lType) {
+    for (int32_t lType = DBTYPE_FIXED; lType <= DBTYPE_FREE; ++lType) {
         counts[lType - 1] = CallLong("GetDBCount", {CVariant(lType)});
         if (counts[lType - 1] < 0) {
             return counts[lType - 1];
@@ -103,8 +138,7 @@ int32_t CProductSession::Load(std::vector<CDatabaseRow>& rows, int32_t& lStatus,
     }
     const int32_t lTotal = counts[0] + counts[1] + counts[2];
     rows.reserve(static_cast<size_t>(lTotal));
-    const CNameSet pending = ReadPendingPublicNames(m_strKeyPath);
-    for (int32_t lType = kTypeFixed; lType <= kTypeFree; ++lType) {
+    for (int32_t lType = DBTYPE_FIXED; lType <= DBTYPE_FREE; ++lType) {
         for (int32_t lNumber = 1; lNumber <= counts[lType - 1]; ++lNumber) {
             CDatabaseRow& row = rows.emplace_back();
             if (int32_t lResult = ReadRow(lType, lNumber, row); lResult != 0) {
@@ -112,7 +146,7 @@ int32_t CProductSession::Load(std::vector<CDatabaseRow>& rows, int32_t& lStatus,
                 return lResult;
             }
             row.m_bWasSelected = row.m_bSelected;
-            row.m_bIndexPending = pending.contains(row.m_strPublicName);
+            row.m_bIndexPending = IsIndexPending(row);
             if (progress && rows.size() % kProgressStep == 0) {
                 progress(static_cast<int32_t>(rows.size()), lTotal);
             }

@@ -1,7 +1,8 @@
 // One product as the window sees it, reached only through the automation object and the
 // module's exports: the object named for the product, its edit status, its loaded list of
-// databases and the changes made to it. No toolkit here: the window calls these on its own
-// thread, the loading worker on its thread while the window leaves the object alone.
+// databases with what the object tells of each, the changes made to it, and the indexing log.
+// No toolkit here: the window calls these on its own thread, the loading worker on its thread
+// while the window leaves the object alone.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "controlfile/DBTypes.h"
 #include "hostclient/AutomationClient.h"
 
 namespace tq::customize {
@@ -17,19 +19,9 @@ namespace tq::customize {
 // refused the call. Its text is the session's failure text.
 constexpr int32_t kHostFailure = -1;
 
-// The answers of Status.
-constexpr int32_t kStatusFree = 0;
-constexpr int32_t kStatusEditing = 1;  // an editor holds the product (this one, once it loaded)
-constexpr int32_t kStatusLocked = 2;   // the index builder holds the files
-constexpr int32_t kStatusUnknown = 4;
-
-constexpr int32_t kTypeFixed = 1;
-constexpr int32_t kTypeSelection = 2;
-constexpr int32_t kTypeFree = 3;
-
 // One database of the list: where the object finds it and what the window shows of it.
 struct CDatabaseRow {
-    int32_t m_lType = 0;          // kTypeFixed, kTypeSelection or kTypeFree
+    int32_t m_lType = 0;          // DBTYPE_FIXED, DBTYPE_SELECTION or DBTYPE_FREE
     int32_t m_lNumber = 0;        // 1-based within its type
     std::string m_strPublicName;  // code page 932
     bool m_bSelected = false;
@@ -40,6 +32,11 @@ struct CDatabaseRow {
 
 // Called every so many rows while the list is read: rows read, rows in all.
 using CProgress = std::function<void(int32_t lDone, int32_t lTotal)>;
+
+// The registry path below HKEY_LOCAL_MACHINE of a product key (code page 932).
+std::string GetProductKeyPath(const std::string& strProduct);
+// The product keys installed (code page 932).
+std::vector<std::string> ListProducts();
 
 class CProductSession {
 public:
@@ -52,16 +49,21 @@ public:
     const std::string& GetProductName() const { return m_strProductName; }
     bool CanCustomize() { return m_bReady && m_client.Call("EnableCustomize", {}).GetBool(); }
 
-    // The object's Status: 0 free, 1 being edited, 2 locked by the builder, 4 unknown.
+    // The object's Status: one of the EDITSTATUS values.
     int32_t GetStatus();
     // Load (again: Revert) and read the whole list; 0 or a code. Until this object is the
     // product's editor it asks Status first, since a load goes on beside a builder that holds
-    // the files: while another editor or the builder holds them, lStatus gets 1 or 2, nothing
-    // is loaded and the result is TQE_EDITING.
+    // the files: while another editor or the builder holds them, lStatus gets EDITSTATUS_EDITING
+    // or EDITSTATUS_LOCKED, nothing is loaded and the result is TQE_EDITING.
     int32_t Load(std::vector<CDatabaseRow>& rows, int32_t& lStatus, const CProgress& progress = {});
     // Reads what the object answers of one database (after an edit or an add): its place, name,
     // selection and installation. What the files had and the builder's marker are the caller's.
     int32_t ReadRow(int32_t lType, int32_t lNumber, CDatabaseRow& row);
+    // Whether the database's files wait for the index builder (false when the object cannot
+    // tell).
+    bool IsIndexPending(const CDatabaseRow& row);
+    // The indexing log the last load wrote (code page 932); empty when there is none.
+    std::string ReadIndexingLog();
 
     int32_t SetSelected(const CDatabaseRow& row, bool bSelected);
     // The wizard: the new application's number among the free-type databases, or a code.

@@ -4,17 +4,44 @@
 
 #include "ProductSession.h"
 #include "platform/Path.h"
+#include "platform/Win32Error.h"
 
 namespace tq::customize {
 
 namespace {
+
+constexpr size_t kNotedNames = 10;  // the status line names so many files left out
+
+// Why a dropped file cannot be added (the wizard's own words); null when it can, with its
+// Windows path.
+const char* WhyNotTarget(const std::string& strLocalPath, std::string& strPath) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(strLocalPath, ec)) {
+        return "フォルダ";
+    }
+    if (!std::filesystem::is_regular_file(strLocalPath, ec)) {
+        return "見つからないファイル";
+    }
+    if (ToWindowsPath(strLocalPath, strPath) != 0) {
+        return "シフト JIS で表せない名前";
+    }
+    std::string strResolved;
+    switch (ResolvePath(strPath, strResolved)) {
+        case ERROR_SUCCESS:
+            return nullptr;
+        case ERROR_FILENAME_EXCED_RANGE:
+            return "長すぎるパス";
+        default:
+            return "Windows で使えない文字を含む名前";
+    }
+}
 
 std::string WhyNotLoaded(const CWindowState& state) {
     switch (state.m_list) {
         case CWindowState::CList::Loading:
             return "データベースの一覧を読み込んでいます";
         case CWindowState::CList::Blocked:
-            return state.m_lStatus == kStatusLocked
+            return state.m_lStatus == EDITSTATUS_LOCKED
                        ? "インデックス作成プログラムがファイルを使用しているため使えません"
                        : "ほかのプログラムが編集しているため使えません";
         case CWindowState::CList::Failed:
@@ -38,11 +65,11 @@ std::string WhyNot(CAction action, const CWindowState& state) {
         return "この製品では任意のデータベースを追加・編集できません";
     }
     if ((action == CAction::Edit || action == CAction::Remove) &&
-        state.m_lCurrentType != kTypeFree) {
+        state.m_lCurrentType != DBTYPE_FREE) {
         return "任意データベースを選んでください";
     }
-    if (action == CAction::Toggle && state.m_lCurrentType != kTypeSelection &&
-        state.m_lCurrentType != kTypeFree) {
+    if (action == CAction::Toggle && state.m_lCurrentType != DBTYPE_SELECTION &&
+        state.m_lCurrentType != DBTYPE_FREE) {
         return "固定データベースはいつも検索されます";
     }
     if ((action == CAction::Save || action == CAction::Revert) && !state.IsModified()) {
@@ -89,8 +116,8 @@ CActionState GetActionState(CAction action, const CWindowState& state) {
     return {strWhy.empty(), strWhy};
 }
 
-std::string GetWindowTitle(const std::string& strProduct, bool bModified) {
-    return (bModified ? "*" : "") + strProduct + " - 検索データベース";
+std::string GetWindowTitle(const std::string& strProduct) {
+    return "[*]" + strProduct + " - 検索データベース";
 }
 
 std::string GetStatusText(const CWindowState& state) {
@@ -98,8 +125,8 @@ std::string GetStatusText(const CWindowState& state) {
         return "編集できます";
     }
     if (state.m_list == CWindowState::CList::Blocked) {
-        return (state.m_lStatus == kStatusLocked ? "インデックス作成プログラムが使用中です"
-                                                 : "ほかのプログラムで編集中です") +
+        return (state.m_lStatus == EDITSTATUS_LOCKED ? "インデックス作成プログラムが使用中です"
+                                                     : "ほかのプログラムで編集中です") +
                std::string("。終わると読み込みます");
     }
     return state.m_list == CWindowState::CList::Loading
@@ -118,29 +145,31 @@ std::string FormatError(int32_t lCode, const std::string& strMessage) {
 
 CDropPlan PlanDrop(const std::vector<CDroppedItem>& items) {
     CDropPlan plan;
-    int nFolders = 0;
+    std::vector<std::string> leftOut;  // "name（why）"
     int nOthers = 0;
     for (const CDroppedItem& item : items) {
-        std::error_code ec;
         std::string strPath;
-        if (item.m_bLocalFile && std::filesystem::is_directory(item.m_strLocalPath, ec)) {
-            ++nFolders;
-        } else if (item.m_bLocalFile && std::filesystem::is_regular_file(item.m_strLocalPath, ec) &&
-                   ToWindowsPath(item.m_strLocalPath, strPath) == 0) {
-            plan.m_paths.push_back(std::move(strPath));
-        } else {
+        if (!item.m_bLocalFile) {
             ++nOthers;
+        } else if (const char* pszWhy = WhyNotTarget(item.m_strLocalPath, strPath)) {
+            leftOut.push_back(std::filesystem::path(item.m_strLocalPath).filename().string() +
+                              "（" + pszWhy + "）");
+        } else {
+            plan.m_paths.push_back(std::move(strPath));
         }
     }
-    if (nFolders > 0) {
-        plan.m_strNote = "フォルダ " + std::to_string(nFolders) + " 個";
+    for (size_t i = 0; i < leftOut.size() && i < kNotedNames; ++i) {
+        plan.m_strNote += (i == 0 ? "" : "、") + leftOut[i];
+    }
+    if (leftOut.size() > kNotedNames) {
+        plan.m_strNote += "、ほか " + std::to_string(leftOut.size() - kNotedNames) + " 個";
     }
     if (nOthers > 0) {
-        plan.m_strNote += (plan.m_strNote.empty() ? "" : "と") +
+        plan.m_strNote += (plan.m_strNote.empty() ? "" : "、") +
                           std::string("ファイルでない項目 ") + std::to_string(nOthers) + " 個";
     }
     if (!plan.m_strNote.empty()) {
-        plan.m_strNote += "は追加できません";
+        plan.m_strNote = "追加できません: " + plan.m_strNote;
     }
     return plan;
 }

@@ -33,14 +33,16 @@ struct CWindowState {
     enum class CList { Loading, Loaded, Blocked, Failed };
 
     CList m_list = CList::Loading;
-    int32_t m_lStatus = 0;             // the edit status the product was found in
-    std::string m_strFailure;          // why it could not be loaded (with Failed)
-    bool m_bCustomize = false;         // user applications may be added, edited and removed
-    int m_nSelectionDiffs = 0;         // databases whose selection differs from the files
-    bool m_bStructureChanged = false;  // an application was added, edited or removed
-    int32_t m_lCurrentType = 0;        // the type of the current database; 0 for none
+    int32_t m_lStatus = 0;      // the edit status the product was found in
+    std::string m_strFailure;   // why it could not be loaded (with Failed)
+    bool m_bCustomize = false;  // user applications may be added, edited and removed
+    // What the list shows (CDatabaseModel): a database whose selection differs from the files,
+    // an application added, edited or removed since the files were read or written.
+    bool m_bSelectionChanged = false;
+    bool m_bStructureChanged = false;
+    int32_t m_lCurrentType = 0;  // the type of the current database; 0 for none
 
-    bool IsModified() const { return m_nSelectionDiffs != 0 || m_bStructureChanged; }
+    bool IsModified() const { return m_bSelectionChanged || m_bStructureChanged; }
 };
 
 struct CActionState {
@@ -49,7 +51,8 @@ struct CActionState {
 };
 
 CActionState GetActionState(CAction action, const CWindowState& state);
-std::string GetWindowTitle(const std::string& strProduct, bool bModified);
+// With the toolkit's "[*]", which shows as "*" while the window is modified.
+std::string GetWindowTitle(const std::string& strProduct);
 std::string GetStatusText(const CWindowState& state);
 // Save's mode: 1 (the selection wording) when only selections changed, else 0.
 int32_t GetSaveMode(const CWindowState& state);
@@ -63,8 +66,10 @@ struct CDroppedItem {
 };
 struct CDropPlan {
     std::vector<std::string> m_paths;
-    std::string m_strNote;  // empty when nothing was left out
+    std::string m_strNote;  // which were left out and why; empty when none was
 };
+// Left out: folders, what is no file (gone, or a web address), and files whose names have no
+// Windows form (a character Windows does not allow, none in code page 932, a path too long).
 CDropPlan PlanDrop(const std::vector<CDroppedItem>& items);
 
 }  // namespace tq::customize

@@ -2,19 +2,19 @@
 // searched and adds, edits and removes applications of their own. Exit status: 0, 1 when the
 // window cannot open (or, with --quit-after-load, the list could not be loaded), 2 for a bad
 // command line.
-#include <xcb/xcb.h>
-
 #include <QApplication>
 #include <QDialog>
 #include <QFileInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QTimer>
 #include <algorithm>
-#include <cstdlib>
 #include <iostream>
 
 #include "MainWindow.h"
-#include "ProductFiles.h"
+#include "ProductSession.h"
+#include "dialogs/toolkit/Display.h"
+#include "dialogs/toolkit/Translations.h"
 #include "hostclient/HostOptions.h"
 #include "platform/Cp932.h"
 #include "platform/Path.h"
@@ -34,30 +34,6 @@ constexpr const char* kUsage =
 int Usage(const std::string& strWhy) {
     std::cerr << "tqcustomize: " << strWhy << "\n\n" << kUsage;
     return 2;
-}
-
-std::string ReadVariable(const char* pszName) {
-    const char* psz = std::getenv(pszName);
-    return psz != nullptr ? psz : "";
-}
-
-// Qt ends the process when it cannot connect to its X display, so the X server is asked first,
-// as the component asks it before its dialogs. A platform chosen through QT_QPA_PLATFORM other
-// than X, or else a Wayland display, answers for itself.
-bool HasDisplay() {
-    const std::string strPlatform = ReadVariable("QT_QPA_PLATFORM");
-    if (strPlatform.empty() ? !ReadVariable("WAYLAND_DISPLAY").empty()
-                            : !strPlatform.starts_with("xcb")) {
-        return true;
-    }
-    const std::string strDisplay = ReadVariable("DISPLAY");
-    if (strDisplay.empty()) {
-        return false;
-    }
-    xcb_connection_t* pConnection = xcb_connect(strDisplay.c_str(), nullptr);
-    const bool bReachable = xcb_connection_has_error(pConnection) == 0;
-    xcb_disconnect(pConnection);
-    return bReachable;
 }
 
 // The window into shots[0]; with shots[1] and files, the add wizard opened with them, once its
@@ -93,15 +69,40 @@ void TakeShots(tq::customize::CMainWindow& window, const std::vector<std::string
     QApplication::exit(bOk ? 0 : 1);
 }
 
+// Shows the window over the product until it is closed (or, with bQuitAfterLoad, until it has
+// loaded; with shots, until they are drawn). The exit status.
+int RunWindow(QApplication& app, const std::string& strProduct, bool bQuitAfterLoad,
+              std::vector<std::string>& shots) {
+    tq::customize::CMainWindow window(strProduct);
+    if (bQuitAfterLoad) {
+        window.SetReportFailures(false);
+        QObject::connect(&window, &tq::customize::CMainWindow::LoadEnded, &app, [&window] {
+            const tq::customize::CWindowState& state = window.GetState();
+            if (state.m_list != tq::customize::CWindowState::CList::Loaded) {
+                std::cerr << "tqcustomize: " << tq::customize::GetStatusText(state) << '\n';
+            }
+            QApplication::exit(state.m_list == tq::customize::CWindowState::CList::Loaded ? 0 : 1);
+        });
+    }
+    if (!shots.empty()) {
+        QObject::connect(&window, &tq::customize::CMainWindow::LoadEnded, &app,
+                         [&window, &shots] { TakeShots(window, shots); });
+    }
+    window.show();
+    return QApplication::exec();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (!HasDisplay()) {
+    // The toolkit ends the process when it cannot connect to its display: it is asked first.
+    if (!tq::HasDisplay()) {
         std::cerr << "tqcustomize: no display (set DISPLAY to one that answers, or "
                      "QT_QPA_PLATFORM=offscreen)\n";
         return 1;
     }
     QApplication app(argc, argv);
+    tq::LoadToolkitTranslations(QLocale());
     std::vector<std::string> args(argv + 1, argv + argc);
     const auto quit = std::find(args.begin(), args.end(), "--quit-after-load");
     const bool bQuitAfterLoad = quit != args.end();
@@ -147,21 +148,5 @@ int main(int argc, char** argv) {
         }
         strProduct = products[0];
     }
-    tq::customize::CMainWindow window(strProduct);
-    if (bQuitAfterLoad) {
-        window.SetReportFailures(false);
-        QObject::connect(&window, &tq::customize::CMainWindow::LoadEnded, &app, [&window] {
-            const tq::customize::CWindowState& state = window.GetState();
-            if (state.m_list != tq::customize::CWindowState::CList::Loaded) {
-                std::cerr << "tqcustomize: " << tq::customize::GetStatusText(state) << '\n';
-            }
-            QApplication::exit(state.m_list == tq::customize::CWindowState::CList::Loaded ? 0 : 1);
-        });
-    }
-    if (!shots.empty()) {
-        QObject::connect(&window, &tq::customize::CMainWindow::LoadEnded, &app,
-                         [&window, &shots] { TakeShots(window, shots); });
-    }
-    window.show();
-    return QApplication::exec();
+    return RunWindow(app, strProduct, bQuitAfterLoad, shots);
 }

@@ -1,10 +1,9 @@
-#include "dialogs/QtMessageBox.h"
+#include "dialogs/toolkit/QtMessageBox.h"
 
 #include <QApplication>
 #include <QMessageBox>
 
-#include "dialogs/DialogUnits.h"
-#include "dialogs/QtText.h"
+#include "dialogs/toolkit/QtText.h"
 
 namespace tq {
 
@@ -16,11 +15,14 @@ QWidget* ActiveDialog() {
 }
 
 int RunBox(QMessageBox::Icon icon, const std::string& strText, const std::string& strCaption,
-           QMessageBox::StandardButtons buttons, QMessageBox::StandardButton defaultButton) {
+           QMessageBox::StandardButtons buttons, QMessageBox::StandardButton defaultButton,
+           const std::optional<QFont>& font) {
     QMessageBox box(icon, QStringFromCp932(strCaption), QStringFromCp932(strText), buttons,
                     ActiveDialog());
     box.setDefaultButton(defaultButton);
-    box.setFont(GetDialogFont());
+    if (font) {
+        box.setFont(*font);
+    }
     return box.exec();
 }
 
@@ -28,12 +30,12 @@ int RunBox(QMessageBox::Icon icon, const std::string& strText, const std::string
 
 int32_t CQtMessageBox::AskYesNo(const std::string& strText, const std::string& strCaption) {
     int nAnswer = RunBox(QMessageBox::Question, strText, strCaption,
-                         QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
+                         QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes, m_font);
     return nAnswer == QMessageBox::Yes ? IDYES : IDNO;
 }
 
 void CQtMessageBox::ShowWarning(const std::string& strText, const std::string& strCaption) {
-    RunBox(QMessageBox::Warning, strText, strCaption, QMessageBox::Ok, QMessageBox::Ok);
+    RunBox(QMessageBox::Warning, strText, strCaption, QMessageBox::Ok, QMessageBox::Ok, m_font);
 }
 
 }  // namespace tq
