@@ -25,8 +25,8 @@
 #include "manager/ProductRegKey.h"
 #include "platform/File.h"
 #include "platform/Path.h"
-#include "platform/Prefix.h"
 #include "platform/Registry.h"
+#include "platform/posix/Prefix.h"
 
 extern char** environ;
 

@@ -19,7 +19,7 @@
 #include "browse/FileListModel.h"
 #include "browse/FileListSort.h"
 #include "dialogs/FileListCtrl.h"
-#include "platform/Prefix.h"
+#include "platform/posix/Prefix.h"
 
 namespace {
 

@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "BenchSupport.h"
-#include "platform/Prefix.h"
 #include "platform/Registry.h"
+#include "platform/posix/Prefix.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/Prefix.h"
+#include "platform/posix/Prefix.h"
 
 namespace tq::fuzz {
 

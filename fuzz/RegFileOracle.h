@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "platform/Cp932.h"
-#include "platform/RegFile.h"
 #include "platform/Registry.h"
 #include "platform/Win32Error.h"
+#include "platform/posix/RegFile.h"
 
 namespace tq::fuzz {
 

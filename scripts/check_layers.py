@@ -6,8 +6,11 @@ application layer reaches it through its header. dialogs/toolkit, the toolkit gl
 dialogs and the desktop window share, stands on the platform layer alone. Only the dialogs and
 their toolkit glue include the toolkit (Qt). The hosts that reach the component as any host does
 (tools/hostclient, tools/tqcustomize) include of src/ only the platform layer, the toolkit glue
-and the headers cmake/Install.cmake installs. Prints every include against these rules and exits
-with 1 when there is one."""
+and the headers cmake/Install.cmake installs. The code of one operating system lives in a folder
+named after it (platform/posix, platform/win32, and likewise in a layer above): only files of that
+folder, and the shared headers of the platform layer that choose one by the system they are
+compiled for, include its headers, so everything else compiles on every system. Prints every
+include against these rules and exits with 1 when there is one."""
 import pathlib
 import re
 import sys
@@ -33,6 +36,8 @@ root = pathlib.Path(__file__).resolve().parent.parent
 src = root / "src"
 include = re.compile(r'^\s*#\s*include\s+"((?:dialogs/toolkit)|[^/"]+)/([^"]*)"', re.M)
 toolkit = re.compile(r'^\s*#\s*include\s+<Q', re.M)
+system_include = re.compile(r'^\s*#\s*include\s+"[^"]*/(posix|win32)/', re.M)
+SYSTEMS = {"posix", "win32"}
 
 
 def layer(relative):
@@ -59,6 +64,12 @@ for path in sources(src):
             faults.append(f"{path.relative_to(src)}: includes {target}/")
     if folder not in TOOLKIT_USERS and toolkit.search(text):
         faults.append(f"{path.relative_to(src)}: includes the toolkit")
+    own = SYSTEMS.intersection(path.relative_to(src).parts[1:-1])
+    if folder == "platform" and path.parent == src / folder:
+        own = SYSTEMS
+    for system in system_include.findall(text):
+        if system not in own:
+            faults.append(f"{path.relative_to(src)}: includes a {system}/ header")
 
 installed = set(re.search(r"set\(_tq_public_headers([^)]*)\)",
                           (root / "cmake/Install.cmake").read_text()).group(1).split())

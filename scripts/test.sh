@@ -3,7 +3,8 @@
 # target (benchmarks included) the way a packager does, in Release, builds and runs the suite
 # once more under AddressSanitizer and UndefinedBehaviorSanitizer, then builds the fuzz targets
 # with clang and fuzzes each for a minute with a fixed seed (their corpora are also replayed by
-# the suite). It ends with the line count of the tests against the code.
+# the suite), builds the Windows side and runs its tests under Wine. It ends with the line count
+# of the tests against the code.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
@@ -26,5 +27,9 @@ if [ "${TQ_SKIP_FUZZ:-0}" != 1 ]; then
     # the same seed mutates the corpus the same way. Long campaigns with fresh seeds run in
     # scripts/reliability.sh.
     scripts/fuzz.sh "${TQ_FUZZ_SECONDS:-60}" "${TQ_FUZZ_SEED:-1}"
+fi
+if [ "${TQ_SKIP_WINDOWS:-0}" != 1 ]; then
+    # The same sources as a Windows module, their tests under Wine (see scripts/windows.sh).
+    scripts/windows.sh
 fi
 scripts/linecount.sh

@@ -5,7 +5,6 @@
 #include "browse/FolderPath.h"
 #include "platform/Cp932.h"
 #include "platform/Path.h"
-#include "platform/Prefix.h"
 
 namespace tq {
 

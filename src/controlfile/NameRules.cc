@@ -2,7 +2,6 @@
 
 #include "platform/Cp932.h"
 #include "platform/Path.h"
-#include "platform/Prefix.h"
 #include "platform/Win32Error.h"
 
 namespace tq {

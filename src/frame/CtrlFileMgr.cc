@@ -188,8 +188,8 @@ int32_t CCtrlFileMgr::SaveModeFromVariant(const VARIANT& varMode) {
     // The text is read the way the C library reads a decimal number: digits are the same in
     // every code page, so the UTF-16 text can be read as it is. Values beyond 32 bits stop
     // growing instead of overflowing.
-    std::u16string_view text(varMode.bstrVal != nullptr ? varMode.bstrVal : u"",
-                             SysStringLen(varMode.bstrVal));
+    OleStringView text(varMode.bstrVal != nullptr ? varMode.bstrVal : TQ_OLESTR(""),
+                       SysStringLen(varMode.bstrVal));
     size_t i = 0;
     while (i < text.size() && (text[i] == u' ' || (text[i] >= u'\t' && text[i] <= u'\r'))) {
         ++i;

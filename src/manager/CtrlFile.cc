@@ -134,8 +134,9 @@ int32_t CCtrlFile::Load() {
 // while what it asks of the builder (rebuild requests, the sample query file's new names) was
 // lost with this object. So such a save first takes the control file: a handle with read and
 // delete access that shares everything, held until the control file is rewritten. The builder
-// cannot open the file while it is held, the save's own rename still can replace it, and a
-// builder that holds the file already stops the save before anything is written.
+// cannot open the file while it is held, the writer lets go of it just for its rename (Windows
+// replaces no open file), and a builder that holds the file already stops the save before
+// anything is written.
 int32_t CCtrlFile::ReserveControlFile(const std::string& strControlPath, CFile& reservation) const {
     const int32_t err =
         reservation.Open(strControlPath, GENERIC_READ | DELETE_ACCESS,
@@ -388,7 +389,7 @@ int32_t CCtrlFile::CheckControlFile(const std::string& strControlPath, CFile& re
 }
 
 // The builder's part of a save: its requests, then its file, then the groups' ids.
-int32_t CCtrlFile::WriteControlFile(const std::string& strControlPath) {
+int32_t CCtrlFile::WriteControlFile(const std::string& strControlPath, CFile& reservation) {
     // A save that left the base control file as it was puts its group ids aside only now, to be
     // flushed with the requests: a power loss that keeps the control file may take the ids saved
     // after it, and a product's first save has no ids from before. The next load saves them.
@@ -407,7 +408,7 @@ int32_t CCtrlFile::WriteControlFile(const std::string& strControlPath) {
     if (m_productKey.Flush() != ERROR_SUCCESS) {
         return TQE_REG_WRITE;
     }
-    const int32_t lResult = CCtrlWriter(*this).Write(strControlPath, false);
+    const int32_t lResult = CCtrlWriter(*this).Write(strControlPath, false, &reservation);
     if (lResult != TQ_OK) {
         return lResult;
     }
@@ -439,7 +440,7 @@ int32_t CCtrlFile::Save(EConsent consent) {
     if (lResult != TQ_OK || bEqual) {
         return lResult;
     }
-    lResult = WriteControlFile(strControlPath);
+    lResult = WriteControlFile(strControlPath, reservation);
     if (lResult == TQ_OK) {
         lResult = FinishPendingRenames();
     }

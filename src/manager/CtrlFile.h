@@ -76,7 +76,8 @@ private:
     int32_t CheckControlFile(const std::string& strControlPath, CFile& reservation, bool& bEqual);
     int32_t CompareWithControlFile(const std::string& strControlPath, CFile& reservation,
                                    bool& bEqual);
-    int32_t WriteControlFile(const std::string& strControlPath);
+    // Lets go of the reservation only for the control file's rename.
+    int32_t WriteControlFile(const std::string& strControlPath, CFile& reservation);
     void RequestWhatTheBuilderLacks(const CCtrlFile& onDisk);
     bool HasSelectedDatabaseNamed(std::string_view strName) const;
     void FollowPendingGroupIds(const std::string& strControlPath);

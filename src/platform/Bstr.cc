@@ -1,8 +1,5 @@
 #include "platform/Bstr.h"
 
-#include <cstdlib>
-#include <cstring>
-
 #include "platform/Cp932.h"
 #include "platform/Win32Error.h"
 
@@ -10,27 +7,20 @@ namespace tq {
 
 namespace {
 
-constexpr size_t kPrefix = sizeof(uint32_t);
-// Longest string whose byte length still fits the 32-bit prefix.
-constexpr uint32_t kMaxChars = (UINT32_MAX - kPrefix - sizeof(OLECHAR)) / sizeof(OLECHAR);
+// Longest string whose byte length still fits a BSTR's 32-bit prefix.
+constexpr size_t kMaxChars = (UINT32_MAX - sizeof(uint32_t) - sizeof(OLECHAR)) / sizeof(OLECHAR);
 
-uint32_t* Prefix(BSTR bstr) {
-    return reinterpret_cast<uint32_t*>(reinterpret_cast<char*>(bstr) - kPrefix);
-}
-
-size_t Utf16Length(const OLECHAR* psz) {
-    size_t n = 0;
-    while (psz[n] != 0) {
-        ++n;
-    }
-    return n;
+// Automation's characters are UTF-16 code units on every system (char16_t here, the system's
+// 16-bit wchar_t on Windows): the conversions' UTF-16 text is the BSTR's text.
+const OLECHAR* AsOle(const char16_t* p) {
+    return reinterpret_cast<const OLECHAR*>(p);
 }
 
 int32_t BstrFromUtf16(std::u16string_view str, BSTR* pbstr) {
     if (str.size() > kMaxChars) {
         return ERROR_NOT_ENOUGH_MEMORY;
     }
-    BSTR bstr = SysAllocStringLen(str.data(), static_cast<uint32_t>(str.size()));
+    BSTR bstr = SysAllocStringLen(AsOle(str.data()), static_cast<uint32_t>(str.size()));
     if (bstr == nullptr) {
         return ERROR_NOT_ENOUGH_MEMORY;
     }
@@ -39,51 +29,6 @@ int32_t BstrFromUtf16(std::u16string_view str, BSTR* pbstr) {
 }
 
 }  // namespace
-
-BSTR SysAllocString(const OLECHAR* psz) {
-    if (psz == nullptr) {
-        return nullptr;
-    }
-    size_t n = Utf16Length(psz);
-    return n > kMaxChars ? nullptr : SysAllocStringLen(psz, static_cast<uint32_t>(n));
-}
-
-BSTR SysAllocStringLen(const OLECHAR* pch, uint32_t cch) {
-    if (cch > kMaxChars) {
-        return nullptr;
-    }
-    size_t bytes = static_cast<size_t>(cch) * sizeof(OLECHAR);
-    // The prefix comes first so that the string itself starts 4 bytes into the block, and
-    // malloc's alignment keeps every character aligned.
-    char* block = static_cast<char*>(std::malloc(kPrefix + bytes + sizeof(OLECHAR)));
-    if (block == nullptr) {
-        return nullptr;
-    }
-    uint32_t byteLen = static_cast<uint32_t>(bytes);
-    std::memcpy(block, &byteLen, kPrefix);
-    BSTR bstr = reinterpret_cast<BSTR>(block + kPrefix);
-    if (pch != nullptr) {
-        std::memcpy(bstr, pch, bytes);
-    } else {
-        std::memset(bstr, 0, bytes);
-    }
-    bstr[cch] = 0;
-    return bstr;
-}
-
-void SysFreeString(BSTR bstr) {
-    if (bstr != nullptr) {
-        std::free(Prefix(bstr));
-    }
-}
-
-uint32_t SysStringByteLen(BSTR bstr) {
-    return bstr == nullptr ? 0 : *Prefix(bstr);
-}
-
-uint32_t SysStringLen(BSTR bstr) {
-    return SysStringByteLen(bstr) / sizeof(OLECHAR);
-}
 
 int32_t BstrFromCp932(std::string_view str, BSTR* pbstr) {
     std::u16string wide;
@@ -112,12 +57,14 @@ int32_t BstrFromCp932Lossy(std::string_view str, BSTR* pbstr) {
 
 int32_t BstrToCp932(BSTR bstr, std::string& str) {
     std::u16string_view wide =
-        bstr == nullptr ? std::u16string_view() : std::u16string_view(bstr, SysStringLen(bstr));
+        bstr == nullptr
+            ? std::u16string_view()
+            : std::u16string_view(reinterpret_cast<const char16_t*>(bstr), SysStringLen(bstr));
     return Utf16ToCp932(wide, str);
 }
 
-CBstr::CBstr(std::u16string_view str) {
-    BstrFromUtf16(str, &m_bstr);
+CBstr::CBstr(OleStringView str) {
+    BstrFromUtf16({reinterpret_cast<const char16_t*>(str.data()), str.size()}, &m_bstr);
 }
 
 CBstr& CBstr::operator=(CBstr&& other) noexcept {

@@ -1,6 +1,8 @@
 // Automation strings (BSTR): UTF-16 text preceded by a 4-byte length in bytes and followed by a
 // NUL character. The pointer names the first character, so a BSTR reads as a C string of
-// OLECHARs, yet may hold embedded NULs. A null BSTR means the empty string everywhere.
+// OLECHARs, yet may hold embedded NULs. A null BSTR means the empty string everywhere. On
+// Windows the allocation functions are the system's (oleaut32), so that strings pass freely
+// between the component and its callers; elsewhere the mini-COM runtime provides them here.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +11,17 @@
 
 #include "platform/ComTypes.h"
 
+#ifdef _WIN32
+namespace tq {
+
+using ::SysAllocString;
+using ::SysAllocStringLen;
+using ::SysFreeString;
+using ::SysStringByteLen;
+using ::SysStringLen;
+
+}  // namespace tq
+#else
 namespace tq {
 
 // SysAllocString: a copy of a NUL-terminated string (null → null).
@@ -20,6 +33,11 @@ void SysFreeString(BSTR bstr);
 // Length in characters from the prefix (embedded NULs count); 0 for null.
 uint32_t SysStringLen(BSTR bstr);
 uint32_t SysStringByteLen(BSTR bstr);
+
+}  // namespace tq
+#endif
+
+namespace tq {
 
 // Code page 932 ↔ BSTR, for strings that cross the automation interface. The strict forms
 // return ERROR_NO_UNICODE_TRANSLATION when a character has no counterpart, leaving the output
@@ -33,7 +51,7 @@ int32_t BstrFromCp932Lossy(std::string_view str, BSTR* pbstr);
 class CBstr {
 public:
     CBstr() = default;
-    explicit CBstr(std::u16string_view str);
+    explicit CBstr(OleStringView str);
     ~CBstr() { SysFreeString(m_bstr); }
     CBstr(const CBstr&) = delete;
     CBstr& operator=(const CBstr&) = delete;
@@ -42,7 +60,7 @@ public:
 
     BSTR Get() const { return m_bstr; }
     uint32_t Length() const { return SysStringLen(m_bstr); }
-    std::u16string_view View() const { return {m_bstr ? m_bstr : u"", Length()}; }
+    OleStringView View() const { return {m_bstr ? m_bstr : TQ_OLESTR(""), Length()}; }
     // Frees the held string and returns the address to fill, as out-parameters expect.
     BSTR* Receive();
     void Attach(BSTR bstr);

@@ -1,15 +1,11 @@
 #include "platform/ComHost.h"
 
-#include <dlfcn.h>
-#include <stdlib.h>
-#include <sys/stat.h>
-
 #include <map>
+#include <memory>
 #include <mutex>
 
 #include "platform/Cp932.h"
-#include "platform/Path.h"
-#include "platform/Prefix.h"
+#include "platform/Module.h"
 #include "platform/Registry.h"
 #include "platform/Win32Error.h"
 
@@ -46,41 +42,25 @@ int32_t ReadClassesDefault(const std::string& strKey, std::string& strValue) {
     return ERROR_SUCCESS;
 }
 
-// The Linux path of a module file registered in either form.
-int32_t ModuleLinuxPath(const std::string& strRegistered, std::string& strLinux) {
-    if (!strRegistered.empty() && strRegistered[0] == '/') {
-        return Cp932ToUtf8(strRegistered, strLinux);
-    }
-    return ResolvePath(strRegistered, strLinux);
-}
-
 // Loads a module once for the life of the process: objects and class factories handed out
 // live in it, and the host cannot know when the last of them is gone.
-HRESULT LoadModule(const std::string& strPath, void*& hModule, std::string* pstrDetail) {
+HRESULT LoadModule(const std::string& strPath, const CModule*& pModule, std::string* pstrDetail) {
     static std::mutex s_mutex;
-    static std::map<std::string, void*> s_modules;
+    static std::map<std::string, CModule*> s_modules;  // never unloaded
     std::lock_guard<std::mutex> lock(s_mutex);
     auto it = s_modules.find(strPath);
     if (it != s_modules.end()) {
-        hModule = it->second;
+        pModule = it->second;
         return S_OK;
     }
-    // A module that carries its own copy of the platform layer finds its prefix through the
-    // environment when it first needs it: it must find the host's machine, not the default one.
-    setenv("TQ_PREFIX", CPrefix::Current().GetDir().c_str(), 1);
-    struct stat st;
-    if (stat(strPath.c_str(), &st) != 0) {
-        SetDetail(pstrDetail, "module file not found: " + strPath);
-        return HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND);
+    // A module that carries its own copy of the platform layer must find the host's machine.
+    ShareMachineWithModules();
+    auto module = std::make_unique<CModule>();
+    int32_t err = module->Load(strPath, pstrDetail);
+    if (err != ERROR_SUCCESS) {
+        return HRESULT_FROM_WIN32(err);
     }
-    void* h = dlopen(strPath.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (h == nullptr) {
-        const char* pszError = dlerror();
-        SetDetail(pstrDetail, std::string("module does not load: ") + (pszError ? pszError : ""));
-        return HRESULT_FROM_WIN32(ERROR_BAD_EXE_FORMAT);
-    }
-    s_modules.emplace(strPath, h);
-    hModule = h;
+    pModule = s_modules.emplace(strPath, module.release()).first->second;
     return S_OK;
 }
 
@@ -109,7 +89,7 @@ HRESULT CLSIDFromProgID(const std::string& progId, CLSID& clsid) {
 namespace {
 
 // The module that serves a ProgID, loaded (once per process) from its InProcServer32 entry.
-HRESULT LoadClassModule(const std::string& progId, CLSID& clsid, void*& hModule,
+HRESULT LoadClassModule(const std::string& progId, CLSID& clsid, const CModule*& pModule,
                         std::string* pstrDetail) {
     HRESULT hr = CLSIDFromProgID(progId, clsid);
     if (FAILED(hr)) {
@@ -124,11 +104,11 @@ HRESULT LoadClassModule(const std::string& progId, CLSID& clsid, void*& hModule,
         return err == ERROR_SUCCESS || IsMissingKey(err) ? REGDB_E_CLASSNOTREG : REGDB_E_READREGDB;
     }
     std::string strPath;
-    if (ModuleLinuxPath(strModule, strPath) != ERROR_SUCCESS) {
+    if (GetModuleLoadPath(strModule, strPath) != ERROR_SUCCESS) {
         SetDetail(pstrDetail, "module path cannot be resolved: " + Cp932ToUtf8Lossy(strModule));
         return HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND);
     }
-    return LoadModule(strPath, hModule, pstrDetail);
+    return LoadModule(strPath, pModule, pstrDetail);
 }
 
 }  // namespace
@@ -138,13 +118,13 @@ HRESULT CreateObject(const std::string& progId, IDispatch** ppOut, std::string* 
         return E_POINTER;
     }
     CLSID clsid;
-    void* hModule = nullptr;
-    HRESULT hr = LoadClassModule(progId, clsid, hModule, pstrDetail);
+    const CModule* pModule = nullptr;
+    HRESULT hr = LoadClassModule(progId, clsid, pModule, pstrDetail);
     if (FAILED(hr)) {
         return hr;
     }
     auto pfnGetClassObject =
-        reinterpret_cast<PFN_DllGetClassObject>(dlsym(hModule, "DllGetClassObject"));
+        reinterpret_cast<PFN_DllGetClassObject>(pModule->GetProcAddress("DllGetClassObject"));
     if (pfnGetClassObject == nullptr) {
         SetDetail(pstrDetail, "module does not export DllGetClassObject");
         return CO_E_ERRORINDLL;
@@ -171,12 +151,12 @@ HRESULT GetClassModuleExport(const std::string& progId, const std::string& strEx
         return E_POINTER;
     }
     CLSID clsid;
-    void* hModule = nullptr;
-    HRESULT hr = LoadClassModule(progId, clsid, hModule, pstrDetail);
+    const CModule* pModule = nullptr;
+    HRESULT hr = LoadClassModule(progId, clsid, pModule, pstrDetail);
     if (FAILED(hr)) {
         return hr;
     }
-    void* pfn = dlsym(hModule, strExport.c_str());
+    void* pfn = pModule->GetProcAddress(strExport.c_str());
     if (pfn == nullptr) {
         SetDetail(pstrDetail, "module does not export " + strExport);
         return HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND);
@@ -187,16 +167,17 @@ HRESULT GetClassModuleExport(const std::string& progId, const std::string& strEx
 
 HRESULT RegisterServerModule(const std::string& strModule, std::string* pstrDetail) {
     std::string strPath;
-    if (strModule.empty() || ModuleLinuxPath(strModule, strPath) != ERROR_SUCCESS) {
+    if (strModule.empty() || GetModuleLoadPath(strModule, strPath) != ERROR_SUCCESS) {
         SetDetail(pstrDetail, "module path cannot be resolved: " + Cp932ToUtf8Lossy(strModule));
         return HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND);
     }
-    void* hModule = nullptr;
-    HRESULT hr = LoadModule(strPath, hModule, pstrDetail);
+    const CModule* pModule = nullptr;
+    HRESULT hr = LoadModule(strPath, pModule, pstrDetail);
     if (FAILED(hr)) {
         return hr;
     }
-    auto pfnRegister = reinterpret_cast<HRESULT (*)()>(dlsym(hModule, "DllRegisterServer"));
+    auto pfnRegister =
+        reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(pModule->GetProcAddress("DllRegisterServer"));
     if (pfnRegister == nullptr) {
         SetDetail(pstrDetail, "module does not export DllRegisterServer: " + strPath);
         return CO_E_ERRORINDLL;

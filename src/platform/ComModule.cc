@@ -1,17 +1,10 @@
 #include "platform/ComModule.h"
 
-#include <dlfcn.h>
-#include <limits.h>
-#include <stdlib.h>
-
 #include <new>
-
-#include "platform/Path.h"
-#include "platform/Win32Error.h"
 
 namespace tq {
 
-HRESULT CClassFactory::QueryInterface(REFIID riid, void** ppvObject) {
+HRESULT STDMETHODCALLTYPE CClassFactory::QueryInterface(REFIID riid, void** ppvObject) {
     if (ppvObject == nullptr) {
         return E_POINTER;
     }
@@ -24,16 +17,17 @@ HRESULT CClassFactory::QueryInterface(REFIID riid, void** ppvObject) {
     return E_NOINTERFACE;
 }
 
-uint32_t CClassFactory::AddRef() {
+ULONG STDMETHODCALLTYPE CClassFactory::AddRef() {
     return ++m_cRef;
 }
 
-uint32_t CClassFactory::Release() {
+ULONG STDMETHODCALLTYPE CClassFactory::Release() {
     // Never deleted: the factory is a static object of the module.
     return --m_cRef;
 }
 
-HRESULT CClassFactory::CreateInstance(IUnknown* pUnkOuter, REFIID riid, void** ppvObject) {
+HRESULT STDMETHODCALLTYPE CClassFactory::CreateInstance(IUnknown* pUnkOuter, REFIID riid,
+                                                        void** ppvObject) {
     if (ppvObject == nullptr) {
         return E_POINTER;
     }
@@ -50,7 +44,7 @@ HRESULT CClassFactory::CreateInstance(IUnknown* pUnkOuter, REFIID riid, void** p
     }
 }
 
-HRESULT CClassFactory::LockServer(int32_t fLock) {
+HRESULT STDMETHODCALLTYPE CClassFactory::LockServer(int32_t fLock) {
     if (fLock != 0) {
         m_module.Lock();
     } else {
@@ -84,20 +78,6 @@ HRESULT CanUnloadNow(const CModuleCount& module,
         }
     }
     return S_OK;
-}
-
-int32_t GetModuleFileName(const void* pAddressInModule, std::string& strPath) {
-    Dl_info info;
-    if (dladdr(pAddressInModule, &info) == 0 || info.dli_fname == nullptr ||
-        info.dli_fname[0] == '\0') {
-        return ERROR_INVALID_HANDLE;
-    }
-    // The loader keeps the name it was given; the registration wants the file itself.
-    char real[PATH_MAX];
-    if (realpath(info.dli_fname, real) == nullptr) {
-        return ERROR_INVALID_HANDLE;
-    }
-    return ToWindowsPath(real, strPath);
 }
 
 }  // namespace tq

@@ -30,6 +30,11 @@ private:
     std::atomic<uint32_t> m_cLocks{0};
 };
 
+// The system's interfaces declare no destructor (it would add entries to their virtual table);
+// a class factory is never deleted through one.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
+
 // A class factory that lives as long as the module (a static object): its own reference counts
 // as one, so a count above 1 means a caller still holds it. CreateInstance makes a new object
 // with the creator and queries it for the requested interface.
@@ -45,12 +50,13 @@ public:
     CClassFactory(const CClassFactory&) = delete;
     CClassFactory& operator=(const CClassFactory&) = delete;
 
-    HRESULT QueryInterface(REFIID riid, void** ppvObject) override;
-    uint32_t AddRef() override;
-    uint32_t Release() override;
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppvObject) override;
+    ULONG STDMETHODCALLTYPE AddRef() override;
+    ULONG STDMETHODCALLTYPE Release() override;
     // CLASS_E_NOAGGREGATION with an outer object; E_OUTOFMEMORY when the object cannot be made.
-    HRESULT CreateInstance(IUnknown* pUnkOuter, REFIID riid, void** ppvObject) override;
-    HRESULT LockServer(int32_t fLock) override;
+    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* pUnkOuter, REFIID riid,
+                                             void** ppvObject) override;
+    HRESULT STDMETHODCALLTYPE LockServer(int32_t fLock) override;
 
     const CLSID& GetClsid() const { return m_clsid; }
     uint32_t GetRefCount() const { return m_cRef.load(); }
@@ -61,6 +67,8 @@ private:
     CModuleCount& m_module;
     std::atomic<uint32_t> m_cRef{1};
 };
+
+#pragma GCC diagnostic pop
 
 // DllGetClassObject of a module: the factory for rclsid queried for riid, or
 // CLASS_E_CLASSNOTAVAILABLE (with *ppv null) when the module serves no such class.

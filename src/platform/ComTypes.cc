@@ -74,9 +74,10 @@ std::string DescribeHResult(HRESULT hr) {
 
 std::string GuidToString(const GUID& guid) {
     char buf[40];
-    std::snprintf(buf, sizeof buf, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", guid.Data1,
-                  guid.Data2, guid.Data3, guid.Data4[0], guid.Data4[1], guid.Data4[2],
-                  guid.Data4[3], guid.Data4[4], guid.Data4[5], guid.Data4[6], guid.Data4[7]);
+    std::snprintf(buf, sizeof buf, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
+                  static_cast<uint32_t>(guid.Data1), guid.Data2, guid.Data3, guid.Data4[0],
+                  guid.Data4[1], guid.Data4[2], guid.Data4[3], guid.Data4[4], guid.Data4[5],
+                  guid.Data4[6], guid.Data4[7]);
     return buf;
 }
 

@@ -1,11 +1,46 @@
-// The basic types of the mini-COM runtime: GUIDs, HRESULTs and the automation scalar types,
-// with the exact sizes and values of the Windows definitions, so that a Windows build can swap
-// this header for the system's and every caller keeps compiling and keeps its meaning.
+// The basic types of automation: GUIDs, HRESULTs and the automation scalar types. On Windows
+// they are the system's own (the types of the automation headers, the interface identifiers of
+// the system's library); elsewhere the mini-COM runtime defines them here with the exact sizes
+// and values of the Windows definitions, so that every caller compiles and means the same on
+// both. The constants and helpers after the types are shared.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
+
+#ifdef _WIN32
+#include "platform/win32/SystemApi.h"
+
+namespace tq {
+
+using ::BSTR;
+using ::CLSID;
+using ::DISPID;
+using ::GUID;
+using ::HRESULT;
+using ::IID;
+using ::IID_IClassFactory;
+using ::IID_IDispatch;
+using ::IID_IUnknown;
+using ::IsEqualGUID;
+using ::LCID;
+using ::OLECHAR;
+using ::SCODE;
+using ::UINT;
+using ::ULONG;
+using ::VARIANT_BOOL;
+using ::VARTYPE;
+using ::WORD;
+
+}  // namespace tq
+
+#define TQ_OLESTR(text) L##text
+#else
+// The calling conventions of COM methods and of a module's exported entry points: the
+// standard one on Windows' 32-bit targets, none to name elsewhere.
+#define STDMETHODCALLTYPE
+#define STDAPICALLTYPE
 
 namespace tq {
 
@@ -17,6 +52,44 @@ using VARTYPE = uint16_t;
 using VARIANT_BOOL = int16_t;
 using OLECHAR = char16_t;
 using BSTR = OLECHAR*;
+// The integer types the COM interfaces are declared with.
+using ULONG = uint32_t;
+using UINT = uint32_t;
+using WORD = uint16_t;
+
+struct GUID {
+    uint32_t Data1 = 0;
+    uint16_t Data2 = 0;
+    uint16_t Data3 = 0;
+    uint8_t Data4[8] = {};
+
+    friend bool operator==(const GUID&, const GUID&) = default;
+};
+using IID = GUID;
+using CLSID = GUID;
+
+static_assert(sizeof(GUID) == 16, "GUID must have the Windows layout");
+
+inline bool IsEqualGUID(const GUID& a, const GUID& b) {
+    return a == b;
+}
+
+constexpr GUID IID_IUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+constexpr GUID IID_IClassFactory = {0x00000001, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+constexpr GUID IID_IDispatch = {0x00020400, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+
+}  // namespace tq
+
+#define TQ_OLESTR(text) u##text
+#endif
+
+namespace tq {
+
+using REFIID = const IID&;
+using REFCLSID = const CLSID&;
+// Text in automation's characters (UTF-16): TQ_OLESTR("x") is such a literal.
+using OleString = std::basic_string<OLECHAR>;
+using OleStringView = std::basic_string_view<OLECHAR>;
 
 constexpr VARIANT_BOOL VARIANT_TRUE = -1;
 constexpr VARIANT_BOOL VARIANT_FALSE = 0;
@@ -78,25 +151,6 @@ constexpr int32_t ERROR_BAD_EXE_FORMAT = 193;
 // for hosts that report a failed call; "HRESULT 0x........" for any other code.
 std::string DescribeHResult(HRESULT hr);
 
-struct GUID {
-    uint32_t Data1 = 0;
-    uint16_t Data2 = 0;
-    uint16_t Data3 = 0;
-    uint8_t Data4[8] = {};
-
-    friend bool operator==(const GUID&, const GUID&) = default;
-};
-using IID = GUID;
-using CLSID = GUID;
-using REFIID = const IID&;
-using REFCLSID = const CLSID&;
-
-static_assert(sizeof(GUID) == 16, "GUID must have the Windows layout");
-
-inline bool IsEqualGUID(const GUID& a, const GUID& b) {
-    return a == b;
-}
-
 // "{FE1B0AC2-7074-11D5-99A1-00C04FB9CD98}": upper-case hex in braces, as the registry holds it.
 std::string GuidToString(const GUID& guid);
 // Parses that form (hex digits of either case, braces required); false for anything else,
@@ -104,8 +158,5 @@ std::string GuidToString(const GUID& guid);
 bool GuidFromString(std::string_view str, GUID& guid);
 
 constexpr GUID IID_NULL = {};
-constexpr GUID IID_IUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
-constexpr GUID IID_IClassFactory = {0x00000001, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
-constexpr GUID IID_IDispatch = {0x00020400, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 
 }  // namespace tq

@@ -21,6 +21,8 @@ inline bool IsLeadByte(uint8_t b) {
 inline size_t CharLength(std::string_view s, size_t pos) {
     return pos + 1 < s.size() && IsLeadByte(static_cast<uint8_t>(s[pos])) ? 2 : 1;
 }
+// The number of characters in s (a double-byte character counts once, as its UTF-16 form does).
+size_t CharCount(std::string_view s);
 // True when s holds only well-formed characters (every lead byte has a trail byte 0x40-0xFC
 // other than 0x7F).
 bool IsWellFormedCp932(std::string_view s);

@@ -9,13 +9,13 @@ namespace {
 
 bool NameMatches(const OLECHAR* pszName, const char* pszMember) {
     for (size_t i = 0;; ++i) {
-        char16_t a = pszName[i];
-        char16_t b = static_cast<unsigned char>(pszMember[i]);
-        if (a >= u'a' && a <= u'z') {
-            a = static_cast<char16_t>(a - 32);
+        OLECHAR a = pszName[i];
+        OLECHAR b = static_cast<unsigned char>(pszMember[i]);
+        if (a >= 'a' && a <= 'z') {
+            a = static_cast<OLECHAR>(a - 32);
         }
-        if (b >= u'a' && b <= u'z') {
-            b = static_cast<char16_t>(b - 32);
+        if (b >= 'a' && b <= 'z') {
+            b = static_cast<OLECHAR>(b - 32);
         }
         if (a != b) {
             return false;
@@ -59,7 +59,7 @@ CDispatchTable::~CDispatchTable() {
     }
 }
 
-HRESULT CDispatchTable::QueryInterface(REFIID riid, void** ppvObject) {
+HRESULT STDMETHODCALLTYPE CDispatchTable::QueryInterface(REFIID riid, void** ppvObject) {
     if (ppvObject == nullptr) {
         return E_POINTER;
     }
@@ -72,19 +72,19 @@ HRESULT CDispatchTable::QueryInterface(REFIID riid, void** ppvObject) {
     return E_NOINTERFACE;
 }
 
-uint32_t CDispatchTable::AddRef() {
+ULONG STDMETHODCALLTYPE CDispatchTable::AddRef() {
     return ++m_cRef;
 }
 
-uint32_t CDispatchTable::Release() {
-    uint32_t cRef = --m_cRef;
+ULONG STDMETHODCALLTYPE CDispatchTable::Release() {
+    ULONG cRef = --m_cRef;
     if (cRef == 0) {
         delete this;
     }
     return cRef;
 }
 
-HRESULT CDispatchTable::GetTypeInfoCount(uint32_t* pctinfo) {
+HRESULT STDMETHODCALLTYPE CDispatchTable::GetTypeInfoCount(UINT* pctinfo) {
     if (pctinfo == nullptr) {
         return E_INVALIDARG;
     }
@@ -92,7 +92,7 @@ HRESULT CDispatchTable::GetTypeInfoCount(uint32_t* pctinfo) {
     return S_OK;
 }
 
-HRESULT CDispatchTable::GetTypeInfo(uint32_t, LCID, ITypeInfo** ppTInfo) {
+HRESULT STDMETHODCALLTYPE CDispatchTable::GetTypeInfo(UINT, LCID, ITypeInfo** ppTInfo) {
     if (ppTInfo == nullptr) {
         return E_INVALIDARG;
     }
@@ -100,8 +100,8 @@ HRESULT CDispatchTable::GetTypeInfo(uint32_t, LCID, ITypeInfo** ppTInfo) {
     return DISP_E_BADINDEX;
 }
 
-HRESULT CDispatchTable::GetIDsOfNames(REFIID riid, OLECHAR** rgszNames, uint32_t cNames, LCID,
-                                      DISPID* rgDispId) {
+HRESULT STDMETHODCALLTYPE CDispatchTable::GetIDsOfNames(REFIID riid, OLECHAR** rgszNames,
+                                                        UINT cNames, LCID, DISPID* rgDispId) {
     if (riid != IID_NULL) {
         return DISP_E_UNKNOWNINTERFACE;
     }
@@ -132,9 +132,10 @@ const CDispMember* CDispatchTable::FindMember(DISPID dispid) const {
     return nullptr;
 }
 
-HRESULT CDispatchTable::Invoke(DISPID dispIdMember, REFIID riid, LCID, uint16_t wFlags,
-                               DISPPARAMS* pDispParams, VARIANT* pVarResult, EXCEPINFO* pExcepInfo,
-                               uint32_t* puArgErr) {
+HRESULT STDMETHODCALLTYPE CDispatchTable::Invoke(DISPID dispIdMember, REFIID riid, LCID,
+                                                 WORD wFlags, DISPPARAMS* pDispParams,
+                                                 VARIANT* pVarResult, EXCEPINFO* pExcepInfo,
+                                                 UINT* puArgErr) {
     if (riid != IID_NULL) {
         return DISP_E_UNKNOWNINTERFACE;
     }

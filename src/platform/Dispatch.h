@@ -178,6 +178,11 @@ CDispMember DispProperty(DISPID dispid, const char* pszName, R (T::*pfnGet)(),
     return member;
 }
 
+// The system's interfaces declare no destructor (it would add entries to their virtual table);
+// objects delete themselves in Release, through their own virtual destructor.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
+
 class CDispatchTable : public IDispatch {
 public:
     // members must outlive the object (a static table). The object answers QueryInterface for
@@ -191,17 +196,17 @@ public:
     CDispatchTable(const CDispatchTable&) = delete;
     CDispatchTable& operator=(const CDispatchTable&) = delete;
 
-    HRESULT QueryInterface(REFIID riid, void** ppvObject) override;
-    uint32_t AddRef() override;
-    uint32_t Release() override;
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppvObject) override;
+    ULONG STDMETHODCALLTYPE AddRef() override;
+    ULONG STDMETHODCALLTYPE Release() override;
     // No type information: the count is 0.
-    HRESULT GetTypeInfoCount(uint32_t* pctinfo) override;
-    HRESULT GetTypeInfo(uint32_t iTInfo, LCID lcid, ITypeInfo** ppTInfo) override;
-    HRESULT GetIDsOfNames(REFIID riid, OLECHAR** rgszNames, uint32_t cNames, LCID lcid,
-                          DISPID* rgDispId) override;
-    HRESULT Invoke(DISPID dispIdMember, REFIID riid, LCID lcid, uint16_t wFlags,
-                   DISPPARAMS* pDispParams, VARIANT* pVarResult, EXCEPINFO* pExcepInfo,
-                   uint32_t* puArgErr) override;
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* pctinfo) override;
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT iTInfo, LCID lcid, ITypeInfo** ppTInfo) override;
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, OLECHAR** rgszNames, UINT cNames,
+                                            LCID lcid, DISPID* rgDispId) override;
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID dispIdMember, REFIID riid, LCID lcid, WORD wFlags,
+                                     DISPPARAMS* pDispParams, VARIANT* pVarResult,
+                                     EXCEPINFO* pExcepInfo, UINT* puArgErr) override;
 
 protected:
     // Raises an automation exception from inside a member: the call then answers
@@ -234,6 +239,8 @@ private:
     std::atomic<uint32_t> m_cRef{1};
     CPendingException m_exception;
 };
+
+#pragma GCC diagnostic pop
 
 // Coerces one argument to a parameter type the way Invoke does: VT_VARIANT takes the argument
 // as it is, VT_BSTR also yields the code page 932 text. DISP_E_TYPEMISMATCH when it does not

@@ -96,7 +96,8 @@ int32_t DeleteFile(const std::string& strPath);
 int32_t MoveFile(const std::string& strFrom, const std::string& strTo);
 // MoveFileEx with MOVEFILE_REPLACE_EXISTING: replaces the target in one atomic rename. Both the
 // source and an existing target must admit deletion (no open handle without delete sharing),
-// else ERROR_SHARING_VIOLATION and nothing changes.
+// else ERROR_SHARING_VIOLATION and nothing changes; an existing target that is open at all,
+// even shared for deletion, is no file to replace (ERROR_ACCESS_DENIED), as on Windows.
 int32_t MoveFileReplace(const std::string& strFrom, const std::string& strTo);
 int32_t CreateDirectory(const std::string& strPath);
 int32_t RemoveDirectory(const std::string& strPath);

@@ -1,70 +1,14 @@
 #include "platform/MessageBox.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <atomic>
-#include <cerrno>
-#include <cstdio>
-#include <cstdlib>
 
 #include "platform/Cp932.h"
+#include "platform/Environment.h"
+#include "platform/Terminal.h"
 
 namespace tq {
 
 namespace {
-
-// Closes the terminal when the question is done.
-class CFd {
-public:
-    explicit CFd(int fd) : m_fd(fd) {}
-    ~CFd() {
-        if (m_fd >= 0) {
-            close(m_fd);
-        }
-    }
-    CFd(const CFd&) = delete;
-    CFd& operator=(const CFd&) = delete;
-    int Get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
-
-void WriteAll(int fd, const std::string& str) {
-    size_t done = 0;
-    while (done < str.size()) {
-        ssize_t n = write(fd, str.data() + done, str.size() - done);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return;
-        }
-        done += static_cast<size_t>(n);
-    }
-}
-
-// One line from the terminal without its end; false at end of input or on an error.
-bool ReadLine(int fd, std::string& strLine) {
-    strLine.clear();
-    char c = 0;
-    while (true) {
-        ssize_t n = read(fd, &c, 1);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return false;
-        }
-        if (c == '\n') {
-            return true;
-        }
-        if (c != '\r') {
-            strLine += c;
-        }
-    }
-}
 
 // IDYES, IDNO, or 0 for an answer that is neither.
 int32_t ParseAnswer(const std::string& strLine) {
@@ -78,26 +22,27 @@ int32_t ParseAnswer(const std::string& strLine) {
     return 0;
 }
 
-// What the terminal shows: the caption, then the text, in the terminal's encoding (UTF-8).
+// What the terminal shows: the caption, then the text.
 std::string FormatBox(const std::string& strText, const std::string& strCaption) {
     // '[' as a character: GCC 12 at -O2 misreads a one-letter literal's insert as an overlap.
-    return '[' + Cp932ToUtf8Lossy(strCaption) + "] " + Cp932ToUtf8Lossy(strText);
+    return '[' + strCaption + "] " + strText;
 }
 
 // A host that answers every question up front (--yes / --no) also sets TQ_ANSWER=yes|no, so
 // that a module carrying its own copy of this layer (one linked statically) answers alike.
 CTerminalMessageBox::Mode DefaultMode() {
-    const char* psz = std::getenv("TQ_ANSWER");
-    std::string strAnswer = psz != nullptr ? psz : "";
+    std::string strAnswer;
+    GetEnvironmentVariable("TQ_ANSWER", strAnswer);
     if (strAnswer == "yes") {
         return CTerminalMessageBox::Mode::AlwaysYes;
     }
     return strAnswer == "no" ? CTerminalMessageBox::Mode::AlwaysNo : CTerminalMessageBox::Mode::Ask;
 }
 
-CTerminalMessageBox& DefaultMessageBox() {
-    static CTerminalMessageBox s_box(DefaultMode());
-    return s_box;
+CMessageBox& DefaultMessageBox() {
+    static const CTerminalMessageBox::Mode s_mode = DefaultMode();
+    static CTerminalMessageBox s_answering(s_mode);
+    return s_mode == CTerminalMessageBox::Mode::Ask ? GetSystemMessageBox() : s_answering;
 }
 
 std::atomic<CMessageBox*> g_pCurrent{nullptr};
@@ -112,20 +57,20 @@ int32_t CTerminalMessageBox::AskYesNo(const std::string& strText, const std::str
     if (m_mode != Mode::Ask) {
         // Answered up front; the log of a script still shows what was confirmed.
         int32_t answer = m_mode == Mode::AlwaysYes ? IDYES : IDNO;
-        WriteAll(STDERR_FILENO, strBox + (answer == IDYES ? " -> Yes\n" : " -> No\n"));
+        CTerminal::WriteError(strBox + (answer == IDYES ? " -> Yes\n" : " -> No\n"));
         return answer;
     }
-    CFd tty(open(m_strTerminal.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC));
-    if (tty.Get() < 0) {
-        WriteAll(STDERR_FILENO, strBox + " -> No (no terminal to ask on)\n");
+    CTerminal tty;
+    if (!tty.Open(m_strTerminal, true)) {
+        CTerminal::WriteError(strBox + " -> No (no terminal to ask on)\n");
         return IDNO;
     }
-    WriteAll(tty.Get(), strBox + "\n");
+    tty.Write(strBox + "\n");
     while (true) {
-        WriteAll(tty.Get(), "(y/n)? ");
+        tty.Write("(y/n)? ");
         std::string strLine;
-        if (!ReadLine(tty.Get(), strLine)) {
-            WriteAll(tty.Get(), "\n");
+        if (!tty.ReadLine(strLine)) {
+            tty.Write("\n");
             return IDNO;
         }
         int32_t answer = ParseAnswer(strLine);
@@ -137,9 +82,12 @@ int32_t CTerminalMessageBox::AskYesNo(const std::string& strText, const std::str
 
 void CTerminalMessageBox::ShowWarning(const std::string& strText, const std::string& strCaption) {
     std::string strBox = FormatBox(strText, strCaption) + "\n";
-    CFd tty(m_mode == Mode::Ask ? open(m_strTerminal.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC)
-                                : -1);
-    WriteAll(tty.Get() >= 0 ? tty.Get() : STDERR_FILENO, strBox);
+    CTerminal tty;
+    if (m_mode == Mode::Ask && tty.Open(m_strTerminal, false)) {
+        tty.Write(strBox);
+    } else {
+        CTerminal::WriteError(strBox);
+    }
 }
 
 int32_t CScriptedMessageBox::AskYesNo(const std::string& strText, const std::string& strCaption) {

@@ -25,15 +25,16 @@ public:
     virtual void ShowWarning(const std::string& strText, const std::string& strCaption) = 0;
 };
 
-// Asks on the terminal (/dev/tty), so that the questions reach the user even when standard
-// input and output are redirected. Without a terminal every question is answered No, so that
-// nothing is changed behind the back of a script; a host may answer every question up front
-// (--yes / --no). Warnings go to the terminal, else to standard error.
+// Asks on the terminal (/dev/tty on Linux, the console on Windows), so that the questions reach
+// the user even when standard input and output are redirected. Without a terminal every
+// question is answered No, so that nothing is changed behind the back of a script; a host may
+// answer every question up front (--yes / --no). Warnings go to the terminal, else to standard
+// error. strTerminal names another terminal device; empty means the process's own.
 class CTerminalMessageBox : public CMessageBox {
 public:
     enum class Mode { Ask, AlwaysYes, AlwaysNo };
 
-    explicit CTerminalMessageBox(Mode mode = Mode::Ask, std::string strTerminal = "/dev/tty");
+    explicit CTerminalMessageBox(Mode mode = Mode::Ask, std::string strTerminal = {});
     int32_t AskYesNo(const std::string& strText, const std::string& strCaption) override;
     void ShowWarning(const std::string& strText, const std::string& strCaption) override;
 
@@ -63,8 +64,13 @@ private:
     std::vector<CShown> m_shown;
 };
 
-// The current message box: a terminal one that asks until a host sets another (answering up
-// front when the environment holds TQ_ANSWER=yes or TQ_ANSWER=no).
+// The system's message box: on Windows MessageBoxA owned by the host's active window; on Linux,
+// which has none outside a toolkit, the terminal one.
+CMessageBox& GetSystemMessageBox();
+
+// The current message box until a host sets another: on Linux a terminal one, on Windows the
+// system's message box owned by the host's active window; a terminal one that answers up front
+// on both when the environment holds TQ_ANSWER=yes or TQ_ANSWER=no.
 CMessageBox& GetMessageBox();
 // Makes pBox current (it must outlive its use; null restores the default) and returns the
 // previous one.

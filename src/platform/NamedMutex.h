@@ -1,10 +1,12 @@
-// Named mutexes shared by every process of the prefix (CreateMutex / OpenMutex). Each name is a
-// lock file in the prefix's locks/ folder: every handle holds a shared lock on its "exists" byte
-// and the owner holds an exclusive lock on its "owner" byte. The kernel drops the locks of a
-// process that dies, so a mutex vanishes with its last holder. Names are case-sensitive, as on
-// Windows; each becomes a safe file name (bytes other than letters, digits, '-', '_' and '.'
-// are written as %XX). Lock files are created owner-only and never deleted. An empty name gives
-// ERROR_INVALID_NAME, one too long for a file name ERROR_FILENAME_EXCED_RANGE.
+// Named mutexes shared by every process of the machine (CreateMutex / OpenMutex). On Windows they
+// are the system's. On Linux each name is a lock file in the prefix's locks/ folder: every
+// handle holds a shared lock on its "exists" byte and the owner holds an exclusive lock on its
+// "owner" byte. The kernel drops the locks of a process that dies, so a mutex vanishes with its
+// last holder. Names are case-sensitive, as on Windows; each becomes a safe file name (bytes
+// other than letters, digits, '-', '_' and '.' are written as %XX). Lock files are created
+// owner-only and never deleted. An empty name gives ERROR_INVALID_NAME, one too long for a file
+// name (on Windows, longer than MAX_PATH) ERROR_FILENAME_EXCED_RANGE. Ownership belongs to the
+// handle that took it, also on Windows, where the system gives it to the thread.
 #pragma once
 
 #include <cstdint>
@@ -29,11 +31,12 @@ public:
     // ReleaseMutex: fails with ERROR_NOT_OWNER (288) when this handle does not own it.
     int32_t Release();
     void Close();
-    bool IsOpen() const { return m_fd >= 0; }
+    bool IsOpen() const { return m_handle != kNoHandle; }
     bool IsOwner() const { return m_bOwner; }
 
 private:
-    int m_fd = -1;
+    static constexpr intptr_t kNoHandle = -1;
+    intptr_t m_handle = kNoHandle;  // the lock file's descriptor; the mutex's handle on Windows
     bool m_bOwner = false;
 };
 

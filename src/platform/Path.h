@@ -13,6 +13,14 @@ namespace tq {
 
 constexpr size_t MAX_PATH = 260;
 
+// Drive types (GetDriveType).
+constexpr uint32_t DRIVE_UNKNOWN = 0;
+constexpr uint32_t DRIVE_NO_ROOT_DIR = 1;
+constexpr uint32_t DRIVE_REMOVABLE = 2;
+constexpr uint32_t DRIVE_FIXED = 3;
+constexpr uint32_t DRIVE_REMOTE = 4;
+constexpr uint32_t DRIVE_CDROM = 5;
+
 // Windows path -> Linux path. Errors: ERROR_INVALID_NAME (bad code page 932, an unknown drive
 // form, a component with a character Windows forbids), ERROR_PATH_NOT_FOUND (drive or UNC
 // share not configured), ERROR_FILENAME_EXCED_RANGE (longer than MAX_PATH - 1 bytes after full-path

@@ -1,8 +1,9 @@
-// The registry: hierarchical keys with typed values, kept in SQLite hive files of the prefix.
-// Semantics follow the Win32 registry calls the component uses:
+// The registry: hierarchical keys with typed values; on Windows the system's, on Linux kept in
+// SQLite hive files of the prefix. Semantics follow the Win32 registry calls the component uses:
 //  - key and value names compare without regard to ASCII case (double-byte characters whole);
 //  - value data is kept byte for byte (a REG_SZ written without a terminating NUL reads back
-//    without one);
+//    without one; on Windows the system keeps the NUL that follows the counted bytes in the
+//    writer's memory, as NT does, and string data is converted to and from its UTF-16);
 //  - every call is its own SQLite transaction, so another process sees it at once;
 //  - a hive the user may not write answers ERROR_ACCESS_DENIED on every write, reads still work;
 //  - deleting a key that has subkeys fails with ERROR_ACCESS_DENIED, as on Windows;
@@ -12,8 +13,8 @@
 // Key paths: components are separated by "\" (searched whole-character, so the second byte of
 // a double-byte character is never a separator). A leading "\" or an empty component inside
 // the path gives ERROR_BAD_PATHNAME, as on Windows NT; trailing "\" are ignored. A component
-// longer than MAX_KEY_NAME bytes, a value name longer than MAX_VALUE_NAME bytes and a name that
-// is not well-formed code page 932 give ERROR_INVALID_PARAMETER (Windows would turn a broken
+// longer than MAX_KEY_NAME characters, a value name longer than MAX_VALUE_NAME bytes and a name
+// that is not well-formed code page 932 give ERROR_INVALID_PARAMETER (Windows would turn a broken
 // double-byte sequence into a default character and reach another key).
 // A handle whose key was deleted meanwhile answers ERROR_KEY_DELETED.
 // Access is checked as on Windows: queries need KEY_QUERY_VALUE, writes KEY_SET_VALUE,
@@ -137,7 +138,10 @@ int32_t RegDeleteTree(HKEY root, const std::string& strSubKey);
 bool ParseRootKey(const std::string& strFullPath, HKEY& root, std::string& strRest);
 const char* RootKeyName(HKEY root);
 
-// A batch of registry writes that commits as one transaction per hive (the .reg importer).
+// A batch of registry writes that commits as one transaction per hive (the .reg importer). The
+// system's registry on Windows has no such transactions: there every write takes effect at once,
+// and a batch only marks the writes of one step (Commit answers 0 once, then
+// ERROR_INVALID_HANDLE).
 // While a batch is open on this thread, every write of this thread goes into it, and reads of
 // this thread see those writes. The batch holds each hive it wrote to (its lock in this process,
 // SQLite's write lock for the others) until it commits or rolls back, so keep it short. A batch
@@ -156,9 +160,10 @@ private:
     bool m_bOuter = false;
 };
 
-// Fault injection for tests: when set, the hook is called before every registry write with the
-// operation's name ("set", "delete-value", "create", "delete-key", "flush"); a non-zero result is
-// returned as that call's error and nothing is written.
+// Fault injection for tests (Linux only: the hives' own tests): when set, the hook is called
+// before every registry write with the operation's name ("set", "delete-value", "create",
+// "delete-key", "flush"); a non-zero result is returned as that call's error and nothing is
+// written.
 using RegistryFaultHook = std::function<int32_t(const char* op)>;
 void SetRegistryFaultHook(RegistryFaultHook hook);
 

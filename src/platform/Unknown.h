@@ -1,9 +1,11 @@
-// The COM interfaces the component implements and calls: IUnknown, IClassFactory and IDispatch.
-// Each is an abstract class of pure virtual functions declared in COM's order, so that its
-// virtual table is the COM virtual table: a C caller that takes the object's first word as a
-// table of function pointers, each with the object as first argument, reaches the same
-// functions. The interfaces declare no virtual destructor (it would add entries to the table);
-// objects delete themselves in Release.
+// The COM interfaces the component implements and calls: IUnknown, IClassFactory and IDispatch,
+// with the structures of a dispatch call. On Windows they are the system's. Elsewhere each is an
+// abstract class of pure virtual functions declared in COM's order, so that its virtual table is
+// the COM virtual table: a C caller that takes the object's first word as a table of function
+// pointers, each with the object as first argument, reaches the same functions. The interfaces
+// declare no virtual destructor (it would add entries to the table); objects delete themselves
+// in Release. Implementations declare their methods STDMETHODCALLTYPE with the interfaces'
+// integer types (ULONG, UINT, WORD), so that they override on both systems.
 #pragma once
 
 #include <cstdint>
@@ -11,21 +13,21 @@
 #include "platform/ComTypes.h"
 #include "platform/Variant.h"
 
+#ifdef _WIN32
+namespace tq {
+
+using ::DISPPARAMS;
+using ::EXCEPINFO;
+using ::IClassFactory;
+using ::IDispatch;
+using ::ITypeInfo;
+using ::IUnknown;
+
+}  // namespace tq
+#else
 namespace tq {
 
 class ITypeInfo;  // never provided: the component ships no type library
-
-// Flags of IDispatch::Invoke.
-constexpr uint16_t DISPATCH_METHOD = 0x1;
-constexpr uint16_t DISPATCH_PROPERTYGET = 0x2;
-constexpr uint16_t DISPATCH_PROPERTYPUT = 0x4;
-constexpr uint16_t DISPATCH_PROPERTYPUTREF = 0x8;
-
-constexpr DISPID DISPID_UNKNOWN = -1;
-constexpr DISPID DISPID_VALUE = 0;
-constexpr DISPID DISPID_PROPERTYPUT = -3;
-
-constexpr LCID LOCALE_USER_DEFAULT = 0x0400;
 
 // Arguments of Invoke, in reverse order: rgvarg[cArgs - 1] is the first argument.
 struct DISPPARAMS {
@@ -52,8 +54,8 @@ struct EXCEPINFO {
 class IUnknown {
 public:
     virtual HRESULT QueryInterface(REFIID riid, void** ppvObject) = 0;
-    virtual uint32_t AddRef() = 0;
-    virtual uint32_t Release() = 0;
+    virtual ULONG AddRef() = 0;
+    virtual ULONG Release() = 0;
 
 protected:
     ~IUnknown() = default;
@@ -70,21 +72,38 @@ protected:
 
 class IDispatch : public IUnknown {
 public:
-    virtual HRESULT GetTypeInfoCount(uint32_t* pctinfo) = 0;
-    virtual HRESULT GetTypeInfo(uint32_t iTInfo, LCID lcid, ITypeInfo** ppTInfo) = 0;
-    virtual HRESULT GetIDsOfNames(REFIID riid, OLECHAR** rgszNames, uint32_t cNames, LCID lcid,
+    virtual HRESULT GetTypeInfoCount(UINT* pctinfo) = 0;
+    virtual HRESULT GetTypeInfo(UINT iTInfo, LCID lcid, ITypeInfo** ppTInfo) = 0;
+    virtual HRESULT GetIDsOfNames(REFIID riid, OLECHAR** rgszNames, UINT cNames, LCID lcid,
                                   DISPID* rgDispId) = 0;
-    virtual HRESULT Invoke(DISPID dispIdMember, REFIID riid, LCID lcid, uint16_t wFlags,
+    virtual HRESULT Invoke(DISPID dispIdMember, REFIID riid, LCID lcid, WORD wFlags,
                            DISPPARAMS* pDispParams, VARIANT* pVarResult, EXCEPINFO* pExcepInfo,
-                           uint32_t* puArgErr) = 0;
+                           UINT* puArgErr) = 0;
 
 protected:
     ~IDispatch() = default;
 };
 
+}  // namespace tq
+#endif
+
+namespace tq {
+
+// Flags of IDispatch::Invoke.
+constexpr uint16_t DISPATCH_METHOD = 0x1;
+constexpr uint16_t DISPATCH_PROPERTYGET = 0x2;
+constexpr uint16_t DISPATCH_PROPERTYPUT = 0x4;
+constexpr uint16_t DISPATCH_PROPERTYPUTREF = 0x8;
+
+constexpr DISPID DISPID_UNKNOWN = -1;
+constexpr DISPID DISPID_VALUE = 0;
+constexpr DISPID DISPID_PROPERTYPUT = -3;
+
+constexpr LCID LOCALE_USER_DEFAULT = 0x0400;
+
 // The exports every in-process server module provides.
-using PFN_DllGetClassObject = HRESULT (*)(REFCLSID rclsid, REFIID riid, void** ppv);
-using PFN_DllCanUnloadNow = HRESULT (*)();
+using PFN_DllGetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID rclsid, REFIID riid, void** ppv);
+using PFN_DllCanUnloadNow = HRESULT(STDAPICALLTYPE*)();
 
 // Holds one interface reference and releases it at destruction.
 template <class T>

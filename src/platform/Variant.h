@@ -1,10 +1,12 @@
-// Automation values (VARIANT) with the Windows layout and rules. Conversions cover the types the
-// component exchanges: empty, 16- and 32-bit integers, booleans (VARIANT_TRUE = -1), strings,
-// and references (VT_BYREF) to those and to other VARIANTs. The other scalar types (floating
-// point, currency, dates, unsigned and 8-byte integers), null, error codes and interface
-// pointers can be held, copied and cleared, but do not convert. A VARIANT owns its string and
-// holds one reference on its interface; a by-reference VARIANT owns nothing. Arrays and records
-// are not supported (DISP_E_BADVARTYPE).
+// Automation values (VARIANT) with the Windows layout and rules. On Windows VARIANT and its
+// functions are the system's (oleaut32); elsewhere the mini-COM runtime provides them here.
+// Conversions cover the types the component exchanges: empty, 16- and 32-bit integers, booleans
+// (VARIANT_TRUE = -1), strings, and references (VT_BYREF) to those and to other VARIANTs. The
+// mini-COM runtime holds, copies and clears the other scalar types (floating point, currency,
+// dates, unsigned and 8-byte integers), null, error codes and interface pointers, but does not
+// convert them. A VARIANT owns its string and holds one reference on its interface; a
+// by-reference VARIANT owns nothing. The runtime does not support arrays and records
+// (DISP_E_BADVARTYPE; an array converts to nothing, DISP_E_TYPEMISMATCH, as on Windows).
 #pragma once
 
 #include <cstdint>
@@ -13,6 +15,29 @@
 #include "platform/Bstr.h"
 #include "platform/ComTypes.h"
 
+#ifdef _WIN32
+namespace tq {
+
+using enum ::VARENUM;  // VT_EMPTY, VT_I4, VT_BYREF ...
+using ::VARIANT;
+using ::VARIANTARG;
+using ::VariantClear;
+using ::VariantInit;
+
+// The system declares the sources of these without const; it does not change them.
+inline HRESULT VariantCopy(VARIANT* pvargDest, const VARIANT* pvargSrc) {
+    return ::VariantCopy(pvargDest, const_cast<VARIANT*>(pvargSrc));
+}
+inline HRESULT VariantCopyInd(VARIANT* pvarDest, const VARIANT* pvargSrc) {
+    return ::VariantCopyInd(pvarDest, const_cast<VARIANT*>(pvargSrc));
+}
+inline HRESULT VariantChangeType(VARIANT* pvargDest, const VARIANT* pvarSrc, uint16_t wFlags,
+                                 VARTYPE vt) {
+    return ::VariantChangeType(pvargDest, const_cast<VARIANT*>(pvarSrc), wFlags, vt);
+}
+
+}  // namespace tq
+#else
 namespace tq {
 
 class IUnknown;
@@ -42,10 +67,6 @@ constexpr VARTYPE VT_INT = 22;
 constexpr VARTYPE VT_UINT = 23;
 constexpr VARTYPE VT_BYREF = 0x4000;
 constexpr VARTYPE VT_TYPEMASK = 0x0FFF;
-
-// Flags of VariantChangeType.
-constexpr uint16_t VARIANT_NOVALUEPROP = 0x01;
-constexpr uint16_t VARIANT_ALPHABOOL = 0x02;  // VT_BOOL → "True"/"False" instead of "-1"/"0"
 
 struct VARIANT {
     VARTYPE vt;
@@ -91,8 +112,17 @@ HRESULT VariantCopyInd(VARIANT* pvarDest, const VARIANT* pvargSrc);
 // error, an interface), DISP_E_OVERFLOW (a number out of range), DISP_E_BADVARTYPE (an
 // unsupported type); dest is untouched on failure. Strings are read as an optional sign,
 // digits and an optional fraction (rounded half to even), with surrounding blanks allowed; a
-// string converts to VT_BOOL also from "True" and "False" in any case.
+// string converts to VT_BOOL also from the whole words "True" and "False" in any case.
 HRESULT VariantChangeType(VARIANT* pvargDest, const VARIANT* pvarSrc, uint16_t wFlags, VARTYPE vt);
+
+}  // namespace tq
+#endif
+
+namespace tq {
+
+// Flags of VariantChangeType.
+constexpr uint16_t VARIANT_NOVALUEPROP = 0x01;
+constexpr uint16_t VARIANT_ALPHABOOL = 0x02;  // VT_BOOL → "True"/"False" instead of "-1"/"0"
 
 // A VARIANT that clears itself. It has exactly the layout of VARIANT, so an array of CVariant
 // can be handed out as an array of VARIANT.
@@ -103,7 +133,7 @@ public:
     explicit CVariant(int16_t i);
     explicit CVariant(bool b);
     // A VT_BSTR holding a copy of the text (null BSTR when memory runs out).
-    explicit CVariant(std::u16string_view str);
+    explicit CVariant(OleStringView str);
     ~CVariant() { VariantClear(this); }
     CVariant(const CVariant& other);
     CVariant& operator=(const CVariant& other);

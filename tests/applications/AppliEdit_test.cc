@@ -9,6 +9,7 @@
 #include "applications/EditSession.h"
 #include "manager/CtrlFile.h"
 #include "manager/ProductFixture.h"
+#include "platform/Path.h"
 #include "platform/Win32Error.h"
 #include "resources/ErrorCodes.h"
 #include "resources/StringTable.h"
@@ -201,7 +202,7 @@ TEST_F(AppliEditTest, DocumentsAreNamedAndMatchedIgnoringCaseAndSuffixes) {
     }
     std::string path;
     EXPECT_EQ(m_apps.GetDocDisplayPath(2, 1, path), 0);
-    EXPECT_EQ(path, "C:\\WINDOWS\\b.hlp");
+    EXPECT_EQ(path, GetWindowsDirectory() + "\\b.hlp");
     EXPECT_EQ(m_apps.GetDocDisplayPath(2, 2, path), 0);  // the macro's '>' is not the name's
     EXPECT_EQ(path, "<WINDOWS>\\c.pdf");
     EXPECT_EQ(m_apps.GetDocDisplayPath(2, 4, path), TQE_NUMBER);
@@ -233,7 +234,7 @@ TEST_F(AppliEditTest, FreeNamesAndNumbering) {
     // A plain file in the data folder takes the name; a folder is the database's own.
     test::WriteLinuxFile(C("Data/abc"), "");
     EXPECT_EQ(Make("abc"), "abc#2");
-    mkdir(C("Data/def").c_str(), 0755);
+    test::MakeLinuxDir(C("Data/def"));
     EXPECT_EQ(Make("def"), "def");
 }
 

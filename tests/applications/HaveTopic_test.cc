@@ -74,7 +74,12 @@ TEST(HaveTopicTest, CheckHelpFilePassesTheModelsDivideNoBookmark) {
 
 class TopicLibraryTest : public test::CTopicFileTest {
 protected:
-    void SetUp() override { ASSERT_EQ(m_library.Load(TQFLTR2_DIR), 0); }
+    void SetUp() override {
+        if (std::string_view(TQFLTR2_DIR).empty()) {
+            GTEST_SKIP() << "the topic-filter library is not built for this system yet";
+        }
+        ASSERT_EQ(m_library.Load(TQFLTR2_DIR), 0);
+    }
     CTopicLibrary m_library;
 };
 

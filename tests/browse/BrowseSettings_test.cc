@@ -51,7 +51,8 @@ TEST(BrowseSettingsTest, CurrentFolderFallbacks) {
         }
         EXPECT_EQ(GetCurrentFolder(kSettings), expected) << (user ? user : "-");
         // Stored back for the user, without a terminating NUL.
-        EXPECT_EQ(Raw(HKEY_CURRENT_USER, kFolderKey, "CurrentFolder"), expected);
+        EXPECT_EQ(Raw(HKEY_CURRENT_USER, kFolderKey, "CurrentFolder"),
+                  test::StoredString(expected));
     }
     Put(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir",
         std::string("D:\\Apps\0", 8));

@@ -142,6 +142,9 @@ struct FileListFillTest : ::testing::Test {
 };
 
 TEST_F(FileListFillTest, RowsOfAFolder) {
+    if (!test::HostTakesAnyFileName()) {
+        GTEST_SKIP() << "the folder holds names that only a Linux file system takes";
+    }
     for (const char* name :
          {"docs/Sub/", "docs/.git/", "docs/manual.Chm", "docs/readme.doc", "docs/.hidden.chm",
           "docs/a|b.chm", "docs/esc\x1b[2J.chm", "docs/noext", "docs/\xff.chm"}) {

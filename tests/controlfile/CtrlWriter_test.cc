@@ -140,7 +140,9 @@ TEST(CtrlWriterFileTest, HeldFileIsClosedForTheRenameAndOpenedAgainOrLeftAfterAF
         writer.Open(strTarget, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING),
         ERROR_SHARING_VIOLATION);
     // A failed rename keeps the old file held; a failed reopen leaves it closed.
+    held.Close();  // (no writer gets past the held file, also not this test's)
     test::WriteLinuxFile(prefix.Path("base.ctl"), "old");
+    ASSERT_EQ(held.Open(strTarget, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING), 0);
     SetFileFaultHook([](const char* pszCall, const std::string&) {
         return std::string(pszCall) == "rename" ? ERROR_SHARING_VIOLATION : 0;
     });

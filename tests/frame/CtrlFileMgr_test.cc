@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <chrono>
 #include <climits>
 #include <cstring>
+#include <filesystem>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -50,8 +50,9 @@ public:
 
     CDispCall Call(const char* pszName, std::vector<CVariant> args = {}) {
         CDispCall call;
-        std::u16string name;
-        Cp932ToUtf16(pszName, name);
+        std::u16string wide;
+        Cp932ToUtf16(pszName, wide);
+        OleString name(wide.begin(), wide.end());
         OLECHAR* names[] = {name.data()};
         DISPID dispid = DISPID_UNKNOWN;
         call.m_hr = m_p->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &dispid);
@@ -72,7 +73,7 @@ public:
     }
     int32_t ErrorCode() { return Long("ErrorCode"); }
     bool Ready() {
-        CDispCall call = Call("SetProductKey", {CVariant(std::u16string_view(u"Demo"))});
+        CDispCall call = Call("SetProductKey", {CVariant(OleStringView(TQ_OLESTR("Demo")))});
         EXPECT_EQ(call.m_result.vt, VT_BOOL);
         return call.m_result.boolVal != VARIANT_FALSE;
     }
@@ -129,7 +130,7 @@ TEST_F(CtrlFileMgrTest, MembersKeepTheirDispatchIds) {
     DISPID expected = 1;
     for (std::string name; names >> name; ++expected) {
         name = ToLowerCp932(name);
-        std::u16string wide(name.begin(), name.end());
+        OleString wide(name.begin(), name.end());
         OLECHAR* rg[] = {wide.data()};
         DISPID dispid = 0;
         EXPECT_EQ(m_obj.Get()->GetIDsOfNames(IID_NULL, rg, 1, 0, &dispid), S_OK) << name;
@@ -274,11 +275,11 @@ const std::string kKeyPath = test::kProductPath;
 
 // A file's modification time and contents ("-" when it is missing).
 std::string Stamp(const std::string& strPath) {
-    struct stat st;
-    return stat(strPath.c_str(), &st) != 0
-               ? "-"
-               : std::to_string(st.st_mtim.tv_sec) + "." + std::to_string(st.st_mtim.tv_nsec) +
-                     ":" + test::ReadLinuxFile(strPath);
+    std::error_code ec;
+    const auto time = std::filesystem::last_write_time(strPath, ec);
+    return ec ? "-"
+              : std::to_string(time.time_since_epoch().count()) + ":" +
+                    test::ReadLinuxFile(strPath);
 }
 
 // Another editor's process sees status args[0]; its conversion and Load are refused.
@@ -308,12 +309,12 @@ TEST(ExportsTest, ConversionWritesOnlyWhatChangedAndNothingBesideAnEditor) {
     EXPECT_FALSE(test::LinuxFileExists(product.C("Ctrl/base.ctl.lock")));
     EXPECT_EQ(VXCSTM_GetStatus(kKeyPath.c_str()), 0);
     {
-        CObject editor;
-        ASSERT_TRUE(editor.Ready());
-        ASSERT_EQ(editor.Long("Load"), 0);
         // Make the base control file newer than the control file: a conversion would write.
         test::WriteLinuxFile(product.C("Ctrl/base.ctl"), test::kBaseText + "\r\n: touched\r\n");
         control = Stamp(product.C("Ctrl/ctrl.ctl"));
+        CObject editor;
+        ASSERT_TRUE(editor.Ready());
+        ASSERT_EQ(editor.Long("Load"), 0);
         EXPECT_EQ(test::RunChild("OtherEditor", {"1"}), 0);
         if (test::CanDropPrivileges()) {
             EXPECT_EQ(test::RunChild("OtherEditor", {"2"}, {true, ""}), 0);

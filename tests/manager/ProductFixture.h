@@ -45,8 +45,8 @@ public:
         SetString("Builder", "BaseControlFile", "base.ctl");
         SetString("Builder", "ControlFile", "ctrl.ctl");
         SetString("Builder", "SampleQueryFile", "sample.txt");
-        mkdir(C("Data").c_str(), 0755);
-        mkdir(C("Ctrl").c_str(), 0755);
+        MakeLinuxDir(C("Data"));
+        MakeLinuxDir(C("Ctrl"));
         WriteLinuxFile(C("Ctrl/base.ctl"), kBaseText);
     }
 

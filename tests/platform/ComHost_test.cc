@@ -1,6 +1,5 @@
 #include "platform/ComHost.h"
 
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <tuple>
@@ -11,7 +10,8 @@
 #include "platform/Cp932.h"
 #include "platform/Dispatch.h"
 #include "platform/File.h"
-#include "platform/Prefix.h"
+#include "platform/Module.h"
+#include "platform/Path.h"
 #include "platform/Registry.h"
 #include "platform/Variant.h"
 #include "platform/Win32Error.h"
@@ -24,7 +24,7 @@ extern "C" int TqCallBinaryThroughVtbl(void* pDispatch, const uint16_t* pszName,
 namespace tq {
 namespace {
 
-const auto Str = [](std::u16string_view s) { return CVariant(s); };
+const auto Str = [](OleStringView s) { return CVariant(s); };
 
 CVariant OfType(VARTYPE vt, void* pRef = nullptr) {
     CVariant v;
@@ -33,18 +33,18 @@ CVariant OfType(VARTYPE vt, void* pRef = nullptr) {
     return v;
 }
 
-std::u16string_view Text(const VARIANT& v) {
-    return {v.bstrVal ? v.bstrVal : u"", SysStringLen(v.bstrVal)};
+OleStringView Text(const VARIANT& v) {
+    return {v.bstrVal ? v.bstrVal : TQ_OLESTR(""), SysStringLen(v.bstrVal)};
 }
 
 TEST(BstrTest, Cp932RoundTripsAndUntranslatableTextLeavesTheOutputAlone) {
     CBstr b;  // 表 (its second byte is 0x5C), then a backslash
     ASSERT_EQ(BstrFromCp932("\x95\x5C\\", b.Receive()), ERROR_SUCCESS);
-    EXPECT_EQ(b.View(), u"\u8868\\");
+    EXPECT_EQ(b.View(), TQ_OLESTR("\u8868\\"));
     std::string back;
     ASSERT_EQ(BstrToCp932(b.Get(), back), ERROR_SUCCESS);
     EXPECT_EQ(back, "\x95\x5C\\");
-    CBstr surrogate(std::u16string_view(u"a\xD800", 2));  // has no code page 932 form
+    CBstr surrogate(OleStringView(TQ_OLESTR("a\xD800"), 2));  // has no code page 932 form
     std::string out = "untouched";
     EXPECT_EQ(BstrToCp932(surrogate.Get(), out), ERROR_NO_UNICODE_TRANSLATION);
     EXPECT_EQ(out, "untouched");
@@ -54,7 +54,7 @@ TEST(BstrTest, Cp932RoundTripsAndUntranslatableTextLeavesTheOutputAlone) {
     EXPECT_EQ(bstr, reinterpret_cast<BSTR>(0x1));
     CBstr lossy;
     ASSERT_EQ(BstrFromCp932Lossy("ab\x81", lossy.Receive()), ERROR_SUCCESS);
-    EXPECT_EQ(lossy.View(), u"ab\uFFFD");
+    EXPECT_EQ(lossy.View(), TQ_OLESTR("ab\uFFFD"));
 }
 
 struct CChangeCase {
@@ -62,8 +62,8 @@ struct CChangeCase {
     CVariant m_src;
     VARTYPE m_vt;
     HRESULT m_hr;
-    int32_t m_lExpected = 0;             // for VT_I2, VT_I4, VT_BOOL
-    std::u16string m_strExpected = u"";  // for VT_BSTR
+    int32_t m_lExpected = 0;                  // for VT_I2, VT_I4, VT_BOOL
+    OleString m_strExpected = TQ_OLESTR("");  // for VT_BSTR
     uint16_t m_wFlags = 0;
 };
 
@@ -76,23 +76,24 @@ TEST(VariantTest, ChangeTypeFollowsTheAutomationRules) {
         {"non-zero is TRUE", CVariant(2), VT_BOOL, S_OK, VARIANT_TRUE},
         {"empty is 0", CVariant(), VT_I4, S_OK, 0},
         {"empty is the empty string", CVariant(), VT_BSTR, S_OK},
-        {"blanks around digits", Str(u" \t42 "), VT_I4, S_OK, 42},
-        {"half rounds to even (down)", Str(u"2.5"), VT_I4, S_OK, 2},
-        {"half rounds to even (up)", Str(u"3.5"), VT_I4, S_OK, 4},
-        {"above half", Str(u"2.501"), VT_I4, S_OK, 3},
-        {"lowest I4", Str(u"-2147483648"), VT_I4, S_OK, INT32_MIN},
-        {"I4 overflow", Str(u"2147483648"), VT_I4, DISP_E_OVERFLOW},
-        {"huge number", Str(u"99999999999999999999999"), VT_I4, DISP_E_OVERFLOW},
-        {"not a number", Str(u"x"), VT_I4, DISP_E_TYPEMISMATCH},
-        {"digits then text", Str(u"1x"), VT_I4, DISP_E_TYPEMISMATCH},
-        {"True", Str(u"True"), VT_BOOL, S_OK, VARIANT_TRUE},
-        {"false in any case", Str(u" FALSE "), VT_BOOL, S_OK, VARIANT_FALSE},
-        {"word as bool", Str(u"yes"), VT_BOOL, DISP_E_TYPEMISMATCH},
-        {"TRUE as text", CVariant(true), VT_BSTR, S_OK, 0, u"-1"},
-        {"TRUE as word", CVariant(true), VT_BSTR, S_OK, 0, u"True", VARIANT_ALPHABOOL},
+        {"blanks around digits", Str(TQ_OLESTR(" \t42 ")), VT_I4, S_OK, 42},
+        {"half rounds to even (down)", Str(TQ_OLESTR("2.5")), VT_I4, S_OK, 2},
+        {"half rounds to even (up)", Str(TQ_OLESTR("3.5")), VT_I4, S_OK, 4},
+        {"above half", Str(TQ_OLESTR("2.501")), VT_I4, S_OK, 3},
+        {"lowest I4", Str(TQ_OLESTR("-2147483648")), VT_I4, S_OK, INT32_MIN},
+        {"I4 overflow", Str(TQ_OLESTR("2147483648")), VT_I4, DISP_E_OVERFLOW},
+        {"huge number", Str(TQ_OLESTR("99999999999999999999999")), VT_I4, DISP_E_OVERFLOW},
+        {"not a number", Str(TQ_OLESTR("x")), VT_I4, DISP_E_TYPEMISMATCH},
+        {"digits then text", Str(TQ_OLESTR("1x")), VT_I4, DISP_E_TYPEMISMATCH},
+        {"True", Str(TQ_OLESTR("True")), VT_BOOL, S_OK, VARIANT_TRUE},
+        {"false in any case", Str(TQ_OLESTR("FALSE")), VT_BOOL, S_OK, VARIANT_FALSE},
+        {"no blanks around a word", Str(TQ_OLESTR(" true")), VT_BOOL, DISP_E_TYPEMISMATCH},
+        {"word as bool", Str(TQ_OLESTR("yes")), VT_BOOL, DISP_E_TYPEMISMATCH},
+        {"TRUE as text", CVariant(true), VT_BSTR, S_OK, 0, TQ_OLESTR("-1")},
+        {"TRUE as word", CVariant(true), VT_BSTR, S_OK, 0, TQ_OLESTR("True"), VARIANT_ALPHABOOL},
         {"null", OfType(VT_NULL), VT_I4, DISP_E_TYPEMISMATCH},
-        {"unsupported target", CVariant(1), VT_R8, DISP_E_BADVARTYPE},
-        {"array source", OfType(0x2000 | VT_I4), VT_I4, DISP_E_BADVARTYPE},
+        {"unsupported target", CVariant(1), VARTYPE{24} /* VT_VOID */, DISP_E_BADVARTYPE},
+        {"array source", OfType(0x2000 | VT_I4), VT_I4, DISP_E_TYPEMISMATCH},
     };
     for (const CChangeCase& c : cases) {
         SCOPED_TRACE(c.m_pszName);
@@ -119,27 +120,28 @@ const auto Change = [](VARIANT& out, const VARIANT& src, VARTYPE vt) {
 
 TEST(VariantTest, ReferencesAreFollowedOnce) {
     int32_t l = 7;
-    CVariant out, inner = Str(u"12");
+    CVariant out, inner = Str(TQ_OLESTR("12"));
     ASSERT_EQ(Change(out, OfType(VT_BYREF | VT_I4, &l), VT_BSTR), S_OK);
-    EXPECT_EQ(Text(out), u"7");
+    EXPECT_EQ(Text(out), TQ_OLESTR("7"));
     CVariant refVariant = OfType(VT_BYREF | VT_VARIANT, &inner);
     ASSERT_EQ(Change(out, refVariant, VT_I4), S_OK);
     EXPECT_EQ(out.lVal, 12);
-    // A reference to a VARIANT that is itself a reference is malformed; so is a null reference.
-    EXPECT_EQ(Change(out, OfType(VT_BYREF | VT_VARIANT, &refVariant), VT_I4), DISP_E_BADVARTYPE);
-    EXPECT_EQ(Change(out, OfType(VT_BYREF | VT_I4), VT_I4), E_INVALIDARG);
+    // A reference to a VARIANT that is itself a reference is malformed; a null reference has no
+    // value to convert.
+    EXPECT_EQ(Change(out, OfType(VT_BYREF | VT_VARIANT, &refVariant), VT_I4), E_INVALIDARG);
+    EXPECT_EQ(Change(out, OfType(VT_BYREF | VT_I4), VT_I4), DISP_E_TYPEMISMATCH);
     // Clearing a reference frees nothing it points to; VariantCopyInd makes an owned value of it.
     CVariant refString = OfType(VT_BYREF | VT_BSTR, &inner.bstrVal), owned;
     ASSERT_EQ(VariantCopyInd(&owned, &refString), S_OK);
-    EXPECT_EQ(Text(owned), u"12");
+    EXPECT_EQ(Text(owned), TQ_OLESTR("12"));
     ASSERT_EQ(VariantClear(&refString), S_OK);
-    EXPECT_EQ(Text(inner), u"12");
+    EXPECT_EQ(Text(inner), TQ_OLESTR("12"));
     // In place, the old string is freed (ASan reports it otherwise) or kept on failure.
     ASSERT_EQ(Change(inner, inner, VT_I4), S_OK);
     EXPECT_EQ(inner.lVal, 12);
-    CVariant word = Str(u"no");
+    CVariant word = Str(TQ_OLESTR("no"));
     EXPECT_EQ(Change(word, word, VT_I4), DISP_E_TYPEMISMATCH);
-    EXPECT_EQ(Text(word), u"no");
+    EXPECT_EQ(Text(word), TQ_OLESTR("no"));
 }
 
 TEST(GuidTest, GuidsPrintAndParseInTheRegistryFormAndMalformedOnesAreRefused) {
@@ -278,20 +280,32 @@ TEST_F(DispatchTest, InvokeChecksFlagsCountsAndTypes) {
                                 refVariant = OfType(VT_BYREF | VT_VARIANT, &inner);
     const CInvokeCase cases[] = {
         {"script hosts pass both flags", 3, M | G, {CVariant(10), CVariant(3)}, S_OK, 7},
-        {"I2 and text coerce", 3, M, {CVariant(int16_t{10}), Str(u" 3 ")}, S_OK, 7},
+        {"I2 and text coerce", 3, M, {CVariant(int16_t{10}), Str(TQ_OLESTR(" 3 "))}, S_OK, 7},
         {"a reference is followed", 3, M, {CVariant(10), ref}, S_OK, 6},
         {"a method is not read", 3, G, {CVariant(10), CVariant(3)}, DISP_E_MEMBERNOTFOUND},
         {"too few", 3, M, {CVariant(10)}, DISP_E_BADPARAMCOUNT},
-        {"bad first argument", 3, M, {Str(u"x"), CVariant(3)}, DISP_E_TYPEMISMATCH, 0, 1},
-        {"bad second argument", 3, M, {CVariant(1), Str(u"x")}, DISP_E_TYPEMISMATCH, 0, 0},
+        {"bad first argument", 3, M, {Str(TQ_OLESTR("x")), CVariant(3)}, DISP_E_TYPEMISMATCH, 0, 1},
+        {"bad second argument",
+         3,
+         M,
+         {CVariant(1), Str(TQ_OLESTR("x"))},
+         DISP_E_TYPEMISMATCH,
+         0,
+         0},
         {"overflow is a mismatch", 7, M, {CVariant(70000)}, DISP_E_TYPEMISMATCH, 0, 0},
-        {"text without a code page 932 form", 2, P, {Str(u"caf\u00E9")}, DISP_E_TYPEMISMATCH, 0, 0},
+        {"text without a code page 932 form",
+         2,
+         P,
+         {Str(TQ_OLESTR("caf\u00E9"))},
+         DISP_E_TYPEMISMATCH,
+         0,
+         0},
         {"property read", 1, G, {}, S_OK, 42},
         {"unknown dispid", 77, M, {}, DISP_E_MEMBERNOTFOUND},
         {"no flags", 3, 0, {CVariant(1), CVariant(2)}, DISP_E_MEMBERNOTFOUND},
         {"put to a method", 3, P, {CVariant(1)}, DISP_E_MEMBERNOTFOUND},
         {"put to a read-only property", 1, P, {CVariant(1)}, DISP_E_MEMBERNOTFOUND},
-        {"unnamed put", 2, P, {Str(u"x")}, DISP_E_PARAMNOTFOUND},
+        {"unnamed put", 2, P, {Str(TQ_OLESTR("x"))}, DISP_E_PARAMNOTFOUND},
         {"VARIANT gets a reference", 6, M, {refVariant}, S_OK, VT_BYREF | VT_VARIANT},
     };
     for (const CInvokeCase& c : cases) {
@@ -317,12 +331,12 @@ TEST(DispatchExceptionTest, ObjectsMayRaiseExceptions) {
     Call(p.Get(), 1, P, {CVariant(1)}, readOnly, kPut);
     EXPECT_EQ(std::tie(readOnly.m_hr, readOnly.m_exc.wCode, readOnly.m_exc.scode),
               std::tuple(DISP_E_EXCEPTION, 1234, 0));  // a code of its own and no SCODE
-    EXPECT_EQ(std::u16string_view(readOnly.m_exc.bstrDescription), u"read-only: Count");
+    EXPECT_EQ(OleStringView(readOnly.m_exc.bstrDescription), TQ_OLESTR("read-only: Count"));
     Call(p.Get(), 8, M, {}, fail);
     EXPECT_EQ(std::tie(fail.m_hr, fail.m_exc.wCode, fail.m_exc.scode),
               std::tuple(DISP_E_EXCEPTION, 0, E_FAIL));
-    EXPECT_EQ(std::u16string_view(fail.m_exc.bstrDescription), u"\u5931\u6557");
-    EXPECT_EQ(std::u16string_view(fail.m_exc.bstrSource), u"Test");
+    EXPECT_EQ(OleStringView(fail.m_exc.bstrDescription), TQ_OLESTR("\u5931\u6557"));
+    EXPECT_EQ(OleStringView(fail.m_exc.bstrSource), TQ_OLESTR("Test"));
     DISPPARAMS none = {nullptr, nullptr, 0, 0};
     EXPECT_EQ(InvokeBare(p.Get(), 8, M, &none), DISP_E_EXCEPTION);
 }
@@ -354,37 +368,38 @@ void Register(const std::string& clsid, const char* pszModule) {
 }
 
 HRESULT ModuleCanUnloadNow() {
-    void* h = dlopen(TQ_TEST_COM_MODULE, RTLD_NOW | RTLD_NOLOAD);
-    if (h == nullptr) {
+    CModule module;  // unloading it only drops this reference; the host keeps the module loaded
+    if (module.Load(TQ_TEST_COM_MODULE) != 0) {
         return E_UNEXPECTED;
     }
-    auto pfn = reinterpret_cast<PFN_DllCanUnloadNow>(dlsym(h, "DllCanUnloadNow"));
-    HRESULT hr = pfn != nullptr ? pfn() : E_UNEXPECTED;
-    dlclose(h);  // only drops the reference taken above; the host keeps the module loaded
-    return hr;
+    auto pfn = reinterpret_cast<PFN_DllCanUnloadNow>(module.GetProcAddress("DllCanUnloadNow"));
+    return pfn != nullptr ? pfn() : E_UNEXPECTED;
 }
 
 TEST(ComHostTest, CreatesARegisteredObject) {
     test::CTempPrefix prefix;
-    void* h = dlopen(TQ_TEST_COM_MODULE, RTLD_NOW);
-    ASSERT_NE(h, nullptr);
-    std::string strWindows, strDetail, strPrefix;
-    ASSERT_EQ(GetModuleFileName(dlsym(h, "DllCanUnloadNow"), strWindows), 0);
+    CModule module;
+    ASSERT_EQ(module.Load(TQ_TEST_COM_MODULE), 0);
+    std::string strWindows, strDetail, strMarker;
+    ASSERT_EQ(GetModuleFileName(module.GetProcAddress("DllCanUnloadNow"), strWindows), 0);
     EXPECT_EQ(strWindows.substr(0, 3), "Z:\\");
     Register(kClsidCounter, strWindows.c_str());
+    CRegKey marker;  // what the module finds in the registry: this machine's
+    ASSERT_EQ(marker.Create(HKEY_CURRENT_USER, "Test", KEY_ALL_ACCESS), 0);
+    ASSERT_EQ(marker.SetString("Marker", prefix.GetDir()), 0);
     CComPtr<IDispatch> p, second;
     ASSERT_EQ(CreateObject(kProgId, p.Receive(), &strDetail), S_OK) << strDetail;
     EXPECT_EQ(ModuleCanUnloadNow(), S_FALSE);
     int32_t result = 0;
-    EXPECT_EQ(TqCallBinaryThroughVtbl(p.Get(), reinterpret_cast<const uint16_t*>(u"Subtract"), 9, 4,
-                                      &result),
+    EXPECT_EQ(TqCallBinaryThroughVtbl(
+                  p.Get(), reinterpret_cast<const uint16_t*>(TQ_OLESTR("Subtract")), 9, 4, &result),
               0);
     EXPECT_EQ(result, 5);
-    CCall prefixDir;  // the module's copy of the platform layer works on the host's prefix
-    Call(p.Get(), 3, G, {}, prefixDir);
-    ASSERT_EQ(prefixDir.m_hr, S_OK);
-    ASSERT_EQ(BstrToCp932(prefixDir.m_result.bstrVal, strPrefix), 0);
-    EXPECT_EQ(strPrefix, prefix.GetDir());
+    CCall found;  // the module's copy of the platform layer works on the host's machine
+    Call(p.Get(), 3, G, {}, found);
+    ASSERT_EQ(found.m_hr, S_OK);
+    ASSERT_EQ(BstrToCp932(found.m_result.bstrVal, strMarker), 0);
+    EXPECT_EQ(strMarker, prefix.GetDir());
     ASSERT_EQ(CreateObject("test.counter.1", second.Receive()), S_OK);
     EXPECT_NE(second.Get(), p.Get());
     p.Reset();
@@ -394,7 +409,8 @@ TEST(ComHostTest, CreatesARegisteredObject) {
     // A lock on the class factory keeps the module loaded without any object.
     CLSID clsid;
     ASSERT_TRUE(GuidFromString(kClsidCounter, clsid));
-    auto pfnGet = reinterpret_cast<PFN_DllGetClassObject>(dlsym(h, "DllGetClassObject"));
+    auto pfnGet =
+        reinterpret_cast<PFN_DllGetClassObject>(module.GetProcAddress("DllGetClassObject"));
     for (int32_t fLock : {1, 0}) {
         CComPtr<IClassFactory> pFactory;
         ASSERT_EQ(pfnGet(clsid, IID_IClassFactory, reinterpret_cast<void**>(pFactory.Receive())),
@@ -403,12 +419,12 @@ TEST(ComHostTest, CreatesARegisteredObject) {
         pFactory.Reset();
         EXPECT_EQ(ModuleCanUnloadNow(), fLock != 0 ? S_FALSE : S_OK);
     }
-    dlclose(h);
 }
 
 TEST(ComHostTest, FailuresGiveClearCodesAndNoObject) {
     const char* kNone = "-";  // nothing registered
     const char* kModule = TQ_TEST_COM_MODULE;
+    const char* kTextFile = "text";  // a file of text in the prefix
     const std::string kPath = std::string("CLSID\\") + kClsidCounter;
     // case, registered CLSID and server, ProgID asked for, result
     const std::tuple<const char*, std::string, const char*, std::string, HRESULT> cases[] = {
@@ -420,7 +436,7 @@ TEST(ComHostTest, FailuresGiveClearCodesAndNoObject) {
         {"empty server path", kClsidCounter, "", kProgId, REGDB_E_CLASSNOTREG},
         {"Windows path on no drive", kClsidCounter, "Q:\\m.so", kProgId,
          HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND)},
-        {"module file is not a module", kClsidCounter, "/etc/passwd", kProgId,
+        {"module file is not a module", kClsidCounter, kTextFile, kProgId,
          HRESULT_FROM_WIN32(ERROR_BAD_EXE_FORMAT)},
         {"module without DllGetClassObject", kClsidCounter, TQ_TEST_COM_NOEXPORT, kProgId,
          CO_E_ERRORINDLL},
@@ -430,8 +446,10 @@ TEST(ComHostTest, FailuresGiveClearCodesAndNoObject) {
     for (const auto& [pszCase, clsid, pszServer, progId, hr] : cases) {
         SCOPED_TRACE(pszCase);
         test::CTempPrefix prefix;
+        const std::string strText = prefix.Path("text.dll");
+        test::WriteLinuxFile(strText, "text");
         if (clsid != kNone) {
-            Register(clsid, pszServer);
+            Register(clsid, pszServer == kTextFile ? strText.c_str() : pszServer);
         }
         IDispatch* p = reinterpret_cast<IDispatch*>(0x1);
         std::string strDetail;

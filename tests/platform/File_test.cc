@@ -1,24 +1,16 @@
 #include "platform/File.h"
 
-#include <errno.h>
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <tuple>
 #include <vector>
 
+#include "platform/FileFixture.h"
 #include "platform/NamedMutex.h"
 #include "platform/Path.h"
-#include "platform/Prefix.h"
-#include "platform/ShareLock.h"
-#include "platform/SysCalls.h"
 #include "platform/Win32Error.h"
-#include "support/TestSupport.h"
 
 namespace tq {
 namespace {
@@ -49,16 +41,6 @@ int32_t TryOpen(const std::string& path, uint32_t access, uint32_t share,
     CFile file;
     return file.Open(path, access, share, disposition);
 }
-
-class FileTest : public ::testing::Test {
-protected:
-    std::string C(const std::string& rel) const { return m_prefix.Path("drives/c/" + rel); }
-    void Put(const std::string& rel, const std::string& s) { test::WriteLinuxFile(C(rel), s); }
-    std::string Get(const std::string& rel) const { return test::ReadLinuxFile(C(rel)); }
-    bool Exists(const std::string& rel) const { return test::LinuxFileExists(C(rel)); }
-
-    test::CTempPrefix m_prefix;
-};
 
 TEST_F(FileTest, DispositionsCreateOpenAndTruncateAsCreateFileDoes) {
     // disposition, whether the file exists, error, content afterwards (nullptr: no file)
@@ -127,33 +109,6 @@ TEST_F(FileTest, ShareModeTable) {
     EXPECT_EQ(Get("shared.txt"), "data");
 }
 
-// The gate, access and deny bytes as another program sees them: '1' where another holds a lock.
-std::string HeldBytes(int fd) {
-    std::string held;
-    for (off_t offset = kShareGateByte; offset < kShareDenyBytes + 3; ++offset) {
-        struct flock fl = {
-            .l_type = F_WRLCK, .l_whence = SEEK_SET, .l_start = offset, .l_len = 1, .l_pid = 0};
-        EXPECT_EQ(fcntl(fd, F_OFD_GETLK, &fl), 0);
-        held += fl.l_type != F_UNLCK ? '1' : '0';
-    }
-    return held;
-}
-
-TEST_F(FileTest, AHandleHoldsTheDocumentedShareLockBytes) {
-    Put("file.dat", "contents");
-    CFile file;
-    ASSERT_EQ(file.Open("C:\\file.dat", R, SR, OPEN_EXISTING), 0);
-    int probe = open(C("file.dat").c_str(), O_RDONLY | O_CLOEXEC);
-    ASSERT_GE(probe, 0);
-    // Reads, shares reading, denies writing and deletion; the gate is held only while testing.
-    EXPECT_EQ(HeldBytes(probe), "0100011");
-    // Opened again (a retrying caller), it lets go first: its own denial does not refuse it.
-    EXPECT_EQ(file.Open("C:\\file.dat", W, SR | SW, OPEN_EXISTING), 0);
-    file.Close();
-    EXPECT_EQ(HeldBytes(probe), "0000000");
-    close(probe);
-}
-
 TEST_F(FileTest, MovesRefuseExistingTargetsUnlessReplacingAndChangeCase) {
     Put("a.txt", "A");
     Put("b.txt", "B");
@@ -164,98 +119,19 @@ TEST_F(FileTest, MovesRefuseExistingTargetsUnlessReplacingAndChangeCase) {
     EXPECT_FALSE(Exists("a.txt"));
     EXPECT_EQ(Get("b.txt"), "A");
     ASSERT_EQ(MoveFile("C:\\b.txt", "C:\\B.txt"), 0);  // only the case changes
+    CFindFile find;  // (whether the host's file names ignore case or not)
+    CFindData listed;
+    ASSERT_EQ(find.FindFirst("C:\\b.txt", listed), 0);
+    EXPECT_EQ(listed.m_strName, "B.txt");
     EXPECT_EQ(Get("B.txt"), "A");
-    EXPECT_FALSE(Exists("b.txt"));
     EXPECT_EQ(MoveFileReplace("C:\\B.txt", "C:\\WINDOWS"), ERROR_ACCESS_DENIED);
-}
-
-// Another process's delete between an open(2) and its share locks (from the fstat between).
-std::string g_strDeleteDuringOpen;
-int FstatAfterADelete(int fd, struct stat* st) {
-    if (!g_strDeleteDuringOpen.empty()) {
-        EXPECT_EQ(DeleteFile(std::exchange(g_strDeleteDuringOpen, {})), 0);
-    }
-    return DefaultSysCalls().m_pfnFstat(fd, st);
-}
-
-// The open is made again, so a handle never holds a file nobody sees (a vanished lock file).
-TEST_F(FileTest, AnOpenThatLosesItsNameToADeleteOpensAgain) {
-    const std::pair<uint32_t, int32_t> cases[] = {
-        {OPEN_ALWAYS, 0}, {CREATE_ALWAYS, 0}, {OPEN_EXISTING, ERROR_FILE_NOT_FOUND}};
-    for (const auto& [disposition, lError] : cases) {
-        SCOPED_TRACE(disposition);
-        Put("held.lock", "old");
-        CFile file;
-        {
-            CSysCallOverride sys;
-            sys->m_pfnFstat = FstatAfterADelete;
-            g_strDeleteDuringOpen = "C:\\held.lock";
-            EXPECT_EQ(file.Open("C:\\held.lock", R | W, 0, disposition), lError);
-        }
-        EXPECT_TRUE(g_strDeleteDuringOpen.empty());
-        EXPECT_EQ(Exists("held.lock"), lError == 0);
-        if (lError == 0) {
-            EXPECT_EQ(DeleteFile("C:\\held.lock"), ERROR_SHARING_VIOLATION);
-        }
-    }
-}
-
-// Another delete and a new open of the name, between a delete's test and its unlink (from fstat).
-CFile* g_pReplacement = nullptr;
-std::string g_strReplaceDuringDelete;
-int FstatAfterAReplacement(int fd, struct stat* st) {
-    if (!g_strReplaceDuringDelete.empty()) {
-        const std::string strPath = std::exchange(g_strReplaceDuringDelete, {});
-        std::string linuxPath;
-        EXPECT_EQ(ResolvePath(strPath, linuxPath), 0);
-        EXPECT_EQ(DefaultSysCalls().m_pfnUnlink(linuxPath.c_str()), 0);
-        EXPECT_EQ(g_pReplacement->Open(strPath, R | W, 0, CREATE_NEW), 0);
-    }
-    return DefaultSysCalls().m_pfnFstat(fd, st);
-}
-
-// The name now leads to a new file held without delete sharing: the delete must leave it.
-TEST_F(FileTest, ADeleteLeavesANewFileThatTookTheNameOfTheTestedOne) {
-    Put("held.lock", "stale");
-    CFile replacement;
-    g_pReplacement = &replacement;
-    {
-        CSysCallOverride sys;
-        sys->m_pfnFstat = FstatAfterAReplacement;
-        g_strReplaceDuringDelete = "C:\\held.lock";
-        EXPECT_EQ(DeleteFile("C:\\held.lock"), ERROR_SHARING_VIOLATION);
-    }
-    EXPECT_TRUE(g_strReplaceDuringDelete.empty());
-    EXPECT_TRUE(replacement.IsOpen());
-    EXPECT_TRUE(Exists("held.lock"));
-    replacement.Close();
-    EXPECT_EQ(DeleteFile("C:\\held.lock"), 0);
-    EXPECT_FALSE(Exists("held.lock"));
-}
-
-TEST_F(FileTest, AWriteThatFailsPartWayLeavesNoPartialTail) {
-    CFile file;
-    ASSERT_EQ(file.Open("C:\\out.txt", W, 0, CREATE_NEW), 0);
-    ASSERT_EQ(file.Write("head", 4), 0);
-    {
-        CSysCallOverride sys;
-        sys->m_pfnWrite = [](int fd, const void* buf, size_t count) -> ssize_t {
-            return count > 3 ? DefaultSysCalls().m_pfnWrite(fd, buf, 3) : (errno = ENOSPC, -1);
-        };
-        EXPECT_EQ(file.Write("0123456789", 10), ERROR_DISK_FULL);
-        sys->m_pfnFdatasync = [](int) -> int { return errno = EIO, -1; };
-        EXPECT_EQ(file.Flush(), ERROR_WRITE_FAULT);
-    }
-    ASSERT_EQ(file.Write("-tail", 5), 0);
-    file.Close();
-    EXPECT_EQ(Get("out.txt"), "head-tail");
 }
 
 TEST_F(FileTest, ReadOnlyAndPermissionsAreRealForAnUnprivilegedUser) {
     if (!test::CanDropPrivileges()) {
         GTEST_SKIP() << "needs root to run the denied side as an unprivileged user";
     }
-    mkdir(C("open").c_str(), 0777);
+    test::MakeLinuxDir(C("open"));
     chmod(C("open").c_str(), 0777);
     Put("open/ro.txt", "r");
     Put("open/secret.txt", "s");
@@ -273,8 +149,8 @@ TEST_F(FileTest, ReadOnlyAndPermissionsAreRealForAnUnprivilegedUser) {
 }
 
 TEST_F(FileTest, FindMatchesWildcardsIgnoringCaseAndSkipsUntranslatableNames) {
-    mkdir(C("dir").c_str(), 0755);
-    mkdir(C("dir/Sub").c_str(), 0755);
+    test::MakeLinuxDir(C("dir"));
+    test::MakeLinuxDir(C("dir/Sub"));
     for (const char* name : {"a.txt", "B.TXT", "c.doc", ".hidden", "noext",
                              "\xE3\x82\xBD\xE3\x83\x95\xE3\x83\x88.txt", "\xF0\x9F\x98\x80.txt"}) {
         Put(std::string("dir/") + name, "12345");
@@ -325,15 +201,16 @@ TEST_F(FileTest, DirectoriesAreCreatedRemovedAndFlushed) {
 
 const std::string kName = "TrellisquestCustomize.Mutex";
 
-// args: socket, name. Creates the mutex owned, reports 'y' and holds it until the socket closes.
+// args: ready file, name. Creates the mutex owned, then the ready file, and holds it until killed.
 TQ_CHILD_MAIN(mutex_hold) {
     CNamedMutex mutex;
-    const int fd = std::stoi(args[0]);
-    char c = mutex.Create(args[1], true) == 0 && mutex.IsOwner() ? 'y' : 'n';
-    if (write(fd, &c, 1) == 1) {
-        [[maybe_unused]] ssize_t n = read(fd, &c, 1);
+    CFile ready;
+    if (mutex.Create(args[1], true) != 0 || !mutex.IsOwner() ||
+        ready.Open(args[0], GENERIC_WRITE, 0, CREATE_NEW) != 0) {
+        return 1;
     }
-    return 0;
+    ready.Close();
+    test::HoldUntilKilled();
 }
 
 // args: "create" or "open", name. Exits with the result (Create asks for ownership).
@@ -362,9 +239,7 @@ TEST_F(NamedMutexTest, HandlesInOneProcessShareTheMutexUntilTheLastIsClosed) {
     EXPECT_EQ(first.Open(kName), 0);  // "third" still holds it
     first.Close();
     third.Close();
-    // The mutex vanished with its last handle, though its lock file stays.
-    EXPECT_TRUE(test::LinuxFileExists(CPrefix::Current().GetLocksDir() + "/" + kName));
-    EXPECT_EQ(third.Open(kName), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(third.Open(kName), ERROR_FILE_NOT_FOUND);  // it vanished with its last handle
     EXPECT_EQ(third.Create(kName, false), 0);
     EXPECT_FALSE(third.IsOwner());
     third.Close();
@@ -373,18 +248,10 @@ TEST_F(NamedMutexTest, HandlesInOneProcessShareTheMutexUntilTheLastIsClosed) {
 }
 
 TEST_F(NamedMutexTest, SecondProcessFindsTheMutexUntilItsHolderIsKilled) {
-    int fds[2];  // only the child's end is inherited
-    ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds), 0);
-    fcntl(fds[1], F_SETFD, 0);
-    const pid_t holder = test::StartChild("mutex_hold", {std::to_string(fds[1]), kName});
-    close(fds[1]);
-    char c = 'n';
-    EXPECT_EQ(read(fds[0], &c, 1), 1);
-    EXPECT_EQ(c, 'y');
+    const pid_t holder = test::StartChild("mutex_hold", {"C:\\held", kName});
+    EXPECT_TRUE(test::WaitForFile(C("held")));
     EXPECT_EQ(test::RunChild("mutex_try", {"open", kName}), 0);
-    kill(holder, SIGKILL);
-    EXPECT_EQ(test::WaitChild(holder), 128 + SIGKILL);
-    close(fds[0]);
+    EXPECT_EQ(test::KillChild(holder), test::kKilledStatus);
     EXPECT_EQ(test::RunChild("mutex_try", {"open", kName}), ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(test::RunChild("mutex_try", {"create", kName}), 0);
 }
@@ -401,15 +268,10 @@ TEST_F(NamedMutexTest, AnotherUsersMutexIsDenied) {
     EXPECT_EQ(test::RunChild("mutex_try", {"create", "Users.Own"}, nobody), 0);
 }
 
-TEST_F(NamedMutexTest, NamesAreCaseSensitiveAndBecomeSafeFileNames) {
-    const std::string locks = CPrefix::Current().GetLocksDir();
-    CNamedMutex upper, lower, path, bad;
+TEST_F(NamedMutexTest, NamesAreCaseSensitive) {
+    CNamedMutex upper, lower, bad;
     ASSERT_EQ(upper.Create("Name", true), 0);
     EXPECT_EQ(lower.Create("name", true), 0);
-    EXPECT_EQ(path.Create("../../escaped", true), 0);
-    const std::string escaped = locks + "/../../escaped";
-    EXPECT_FALSE(test::LinuxFileExists(escaped));
-    std::remove(escaped.c_str());  // outside the test's prefix: left, it would fail later runs
     EXPECT_EQ(bad.Create("", true), ERROR_INVALID_NAME);
     EXPECT_EQ(bad.Open(std::string(300, 'x')), ERROR_FILENAME_EXCED_RANGE);
 }

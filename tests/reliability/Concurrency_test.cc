@@ -19,8 +19,8 @@
 
 #include "ReliabilityFixture.h"
 #include "controlfile/CtrlCompare.h"
-#include "platform/ShareLock.h"
 #include "platform/Win32Error.h"
+#include "platform/posix/ShareLock.h"
 #include "resources/ErrorCodes.h"
 
 extern char** environ;

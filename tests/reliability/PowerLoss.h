@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/SysCalls.h"
+#include "platform/posix/SysCalls.h"
 #include "support/TestSupport.h"
 
 namespace tq::test {

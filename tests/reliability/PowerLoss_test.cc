@@ -12,7 +12,7 @@
 
 #include "PowerLoss.h"
 #include "ReliabilityFixture.h"
-#include "platform/Prefix.h"
+#include "platform/posix/Prefix.h"
 
 namespace tq {
 namespace {

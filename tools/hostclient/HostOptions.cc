@@ -1,7 +1,7 @@
 #include "hostclient/HostOptions.h"
 
 #include "platform/Environment.h"
-#include "platform/Prefix.h"
+#include "platform/posix/Prefix.h"
 
 namespace tq::host {
 

@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "platform/Cp932.h"
-#include "platform/Prefix.h"
-#include "platform/RegFile.h"
 #include "platform/Registry.h"
 #include "platform/Win32Error.h"
+#include "platform/posix/Prefix.h"
+#include "platform/posix/RegFile.h"
 
 namespace tq {
 namespace {

@@ -2,7 +2,7 @@
 // proper module, once without DllGetClassObject (TQ_TEST_NO_EXPORT).
 #include "platform/ComModule.h"
 #include "platform/Dispatch.h"
-#include "platform/Prefix.h"
+#include "platform/Registry.h"
 
 namespace {
 
@@ -17,13 +17,19 @@ class CCounter : public CDispatchTable {
 public:
     CCounter() : CDispatchTable(Members(), IID_IDispatch, &g_module) {}
     int32_t Subtract(int32_t a, int32_t b) { return a - b; }
-    // The module's own idea of the machine it runs on.
-    std::string GetPrefix() { return CPrefix::Current().GetDir(); }
+    // What the module's own registry calls find on the machine it runs on.
+    std::string GetMarker() {
+        CRegKey key;
+        uint32_t type = 0;
+        std::string data;
+        key.Open(HKEY_CURRENT_USER, "Test", KEY_READ);
+        return key.QueryValue("Marker", type, data) == 0 ? data.c_str() : "";
+    }
 
     static std::span<const CDispMember> Members() {
         static const CDispMember members[] = {
             DispMethod(2, "Subtract", &CCounter::Subtract),
-            DispProperty(3, "Prefix", &CCounter::GetPrefix),
+            DispProperty(3, "Marker", &CCounter::GetMarker),
         };
         return members;
     }
@@ -41,13 +47,11 @@ CClassFactory g_factory(kClsidCounter, CreateCounter, g_module);
 }  // namespace
 
 #ifndef TQ_TEST_NO_EXPORT
-extern "C" __attribute__((visibility("default"))) HRESULT DllGetClassObject(REFCLSID rclsid,
-                                                                            REFIID riid,
-                                                                            void** ppv) {
+extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID rclsid, REFIID riid, void** ppv) {
     return GetClassObject({&g_factory}, rclsid, riid, ppv);
 }
 #endif
 
-extern "C" __attribute__((visibility("default"))) HRESULT DllCanUnloadNow() {
+extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() {
     return CanUnloadNow(g_module, {&g_factory});
 }

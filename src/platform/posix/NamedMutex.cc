@@ -4,9 +4,9 @@
 
 #include <cerrno>
 
-#include "platform/Prefix.h"
-#include "platform/SysCalls.h"
 #include "platform/Win32Error.h"
+#include "platform/posix/Prefix.h"
+#include "platform/posix/SysCalls.h"
 
 namespace tq {
 namespace {
@@ -96,7 +96,7 @@ int32_t CNamedMutex::Create(const std::string& strName, bool bInitialOwner) {
         Sys().m_pfnClose(fd);
         return err;
     }
-    m_fd = fd;
+    m_handle = fd;
     if (bExists) {
         return ERROR_ALREADY_EXISTS;  // the handle is open but not owned, as on Windows
     }
@@ -136,18 +136,18 @@ int32_t CNamedMutex::Open(const std::string& strName) {
         Sys().m_pfnClose(fd);
         return err;
     }
-    m_fd = fd;
+    m_handle = fd;
     return ERROR_SUCCESS;
 }
 
 int32_t CNamedMutex::Release() {
-    if (m_fd < 0) {
+    if (!IsOpen()) {
         return ERROR_INVALID_HANDLE;
     }
     if (!m_bOwner) {
         return ERROR_NOT_OWNER;
     }
-    if (LockByte(m_fd, F_OFD_SETLK, F_UNLCK, kOwnerByte) != 0) {
+    if (LockByte(static_cast<int>(m_handle), F_OFD_SETLK, F_UNLCK, kOwnerByte) != 0) {
         return Win32FromErrno(errno);
     }
     m_bOwner = false;
@@ -155,10 +155,10 @@ int32_t CNamedMutex::Release() {
 }
 
 void CNamedMutex::Close() {
-    if (m_fd >= 0) {
-        Sys().m_pfnClose(m_fd);  // drops the exists and owner locks
+    if (IsOpen()) {
+        Sys().m_pfnClose(static_cast<int>(m_handle));  // drops the exists and owner locks
     }
-    m_fd = -1;
+    m_handle = kNoHandle;
     m_bOwner = false;
 }
 

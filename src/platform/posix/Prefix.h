@@ -17,20 +17,15 @@
 #include <string>
 #include <vector>
 
+#include "platform/Path.h"
+
 namespace tq {
 
-constexpr uint32_t DRIVE_UNKNOWN = 0;
-constexpr uint32_t DRIVE_NO_ROOT_DIR = 1;
-constexpr uint32_t DRIVE_REMOVABLE = 2;
-constexpr uint32_t DRIVE_FIXED = 3;
-constexpr uint32_t DRIVE_REMOTE = 4;
-constexpr uint32_t DRIVE_CDROM = 5;
-
 struct CDriveInfo {
-    char m_cLetter = 'C';         // upper case
+    char m_cLetter = 'C';  // upper case
     uint32_t m_nType = DRIVE_FIXED;
-    std::string m_strLinuxDir;    // absolute Linux directory behind the drive root
-    std::string m_strUncName;     // \\server\share for remote drives, code page 932
+    std::string m_strLinuxDir;  // absolute Linux directory behind the drive root
+    std::string m_strUncName;   // \\server\share for remote drives, code page 932
 };
 
 class CPrefix {

@@ -7,8 +7,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/ComModule.h"
 #include "platform/ComTypes.h"
+#include "platform/Cp932.h"
+#include "platform/Path.h"
 #include "platform/Win32Error.h"
+#include "platform/posix/Prefix.h"
 
 namespace tq {
 
@@ -80,6 +84,31 @@ std::string GetModuleFolder(const void* pAddress) {
         return {};
     }
     return slash == 0 ? std::string("/") : strFile.substr(0, slash);
+}
+
+int32_t GetModuleFileName(const void* pAddressInModule, std::string& strPath) {
+    Dl_info info;
+    if (dladdr(pAddressInModule, &info) == 0 || info.dli_fname == nullptr ||
+        info.dli_fname[0] == '\0') {
+        return ERROR_INVALID_HANDLE;
+    }
+    // The loader keeps the name it was given; the registration wants the file itself.
+    char real[PATH_MAX];
+    if (realpath(info.dli_fname, real) == nullptr) {
+        return ERROR_INVALID_HANDLE;
+    }
+    return ToWindowsPath(real, strPath);
+}
+
+int32_t GetModuleLoadPath(const std::string& strRegistered, std::string& strPath) {
+    if (!strRegistered.empty() && strRegistered[0] == '/') {
+        return Cp932ToUtf8(strRegistered, strPath);
+    }
+    return ResolvePath(strRegistered, strPath);
+}
+
+void ShareMachineWithModules() {
+    setenv("TQ_PREFIX", CPrefix::Current().GetDir().c_str(), 1);
 }
 
 }  // namespace tq

@@ -1,4 +1,4 @@
-#include "platform/Prefix.h"
+#include "platform/posix/Prefix.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

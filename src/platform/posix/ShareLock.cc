@@ -1,4 +1,4 @@
-#include "platform/ShareLock.h"
+#include "platform/posix/ShareLock.h"
 
 #include <fcntl.h>
 
@@ -7,8 +7,8 @@
 #include <thread>
 
 #include "platform/File.h"
-#include "platform/SysCalls.h"
 #include "platform/Win32Error.h"
+#include "platform/posix/SysCalls.h"
 
 namespace tq {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/RegistryHive.h"
+#include "platform/posix/RegistryHive.h"
 
 #include <errno.h>
 #include <sys/stat.h>
@@ -202,9 +202,9 @@ int32_t CRegistryHive::Connect() {
         // be read by a user who may not write it when both files already exist (SQLite 3.22+
         // then maps the shared index read-only), so keeping them keeps the hive readable for
         // everyone who may read the hive file. The alternative, a rollback journal, lets such
-        // readers in without helper files, but it syncs the journal on every commit: measured
-        // on this machine, a single-row commit took about 50 us in WAL mode against 8 ms
-        // (TRUNCATE) to 15 ms (DELETE), and readers would wait while a commit runs.
+        // readers in without helper files, but it syncs the journal on every commit, which
+        // makes a commit two orders of magnitude slower, and readers would wait while a commit
+        // runs (docs/PERFORMANCE.md, "The registry's journal").
         int one = 1;
         sqlite3_file_control(m_pDb, "main", SQLITE_FCNTL_PERSIST_WAL, &one);
         err = CheckSchemaPatiently();
