@@ -177,8 +177,12 @@ private:
 
     void Step() {
         QTimer::singleShot(10, this, &CMonkey::Step);  // first: a dialog's loop runs the next
+        // xdotool's requests reach the X server in the order of the actions.
         std::erase_if(m_tools, [](pid_t pid) { return waitpid(pid, nullptr, WNOHANG) != 0; });
         const int64_t lNow = NowMs();
+        if (!m_tools.empty()) {
+            return;
+        }
         if (m_bAwaiting) {
             const bool bDelivered = m_nDelivered >= m_nDeliveredGoal;
             m_lArrived = m_lArrived == 0 && m_nArrived >= m_nArrivedGoal ? lNow : m_lArrived;
@@ -203,7 +207,7 @@ private:
         }
         if (!m_window.isVisible() && QApplication::activeModalWidget() == nullptr) {
             QApplication::quit();
-        } else if (FixFocus()) {
+        } else if (Top()->inherits("tq::CWaitDlg") || FixFocus()) {  // it ends when it will
         } else if (m_nSent == 0 && m_nSeed % 3 != 0) {  // a third of the rounds: Edit first, Add
             Send(m_nSeed % 3 == 1 ? "key End F2" : "key alt+a",
                  m_nSeed % 3 == 1 ? std::vector<std::string>{"key", "End", "F2"}
@@ -213,16 +217,19 @@ private:
             m_nSent < m_nEvents ? Act() : Close();
         }
     }
-    // As a window manager would: the dialog on top, else the window, gets the keyboard.
+    // As a window manager would: the dialog on top, else the window, gets the keyboard, and the
+    // last focus asked for is its (not one for a window a dialog has come over since).
     bool FixFocus() {
         QWidget* pTop = Top();
-        if (QApplication::activePopupWidget() != nullptr ||
-            QGuiApplication::focusWindow() == pTop->windowHandle() || m_nFocusTries > 100) {
+        if (QApplication::activePopupWidget() != nullptr || m_nFocusTries > 100 ||
+            (QGuiApplication::focusWindow() == pTop->windowHandle() &&
+             m_focused == pTop->winId())) {
             m_nFocusTries = 0;
             return false;
         }
         if (m_nFocusTries++ % 20 == 0) {
-            Spawn({"xdotool", "windowfocus", to_string(pTop->winId())});
+            m_focused = pTop->winId();
+            Spawn({"xdotool", "windowfocus", to_string(m_focused)});
             Log("  (focus to '" + Title(pTop) + "')");
             m_nFocus += m_nFocusTries == 1;
         }
@@ -330,13 +337,17 @@ private:
             pFocus->window() != pTop) {
             return nullptr;
         }
-        auto* pFocusButton = qobject_cast<QAbstractButton*>(pFocus);
+        auto* pFocusButton = pFocus->isEnabled() ? qobject_cast<QAbstractButton*>(pFocus) : nullptr;
         auto* pBox = qobject_cast<QMessageBox*>(pTop);
         if (strKeys == "space" || (strKeys == "Return" && pFocusButton != nullptr)) {
             return pFocusButton;
         }
-        if (strKeys == "Return" && pBox != nullptr) {
-            return pBox->defaultButton();
+        for (QPushButton* pButton : pBox != nullptr && strKeys == "Return"
+                                        ? pBox->findChildren<QPushButton*>()
+                                        : QList<QPushButton*>()) {
+            if (pButton->isDefault()) {  // the box's own, or the first it made the default
+                return pButton;
+            }
         }
         if (strKeys == "Return" && qobject_cast<QDialog*>(pTop) != nullptr) {
             bool bInFiles = false;
@@ -424,6 +435,7 @@ private:
     std::vector<pid_t> m_tools;
     QPointer<QAbstractButton> m_pTarget;
     QMetaObject::Connection m_pressed;
+    WId m_focused = 0;
     std::vector<std::string> m_findings;
     int m_nSent = 0, m_nArrived = 0, m_nArrivedGoal = 0, m_nDelivered = 0, m_nDeliveredGoal = 0,
         m_nDialogs = 0, m_nConfirmed = 0, m_nFocus = 0, m_nLost = 0, m_nFocusTries = 0,
