@@ -314,6 +314,9 @@ void CFileSelectionPane::OnFocusChanged(QWidget* pOld, QWidget* pNew) {
         return;
     }
     m_pAdd->setDefault(bIsIn);
+    // A push button that took the focus from the list is the default already, for the while it
+    // has the focus: the dialog's button is made its default anew, or Add would come back after.
+    m_pDialogDefault->setDefault(false);
     m_pDialogDefault->setDefault(!bIsIn);
 }
 

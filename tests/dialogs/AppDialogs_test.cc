@@ -251,6 +251,15 @@ TEST_F(AppDialogsTest, FilesPageKeys) {
         FileView(page)->setFocus();
         QTest::keyClick(FileView(page), Qt::Key_Return);
         EXPECT_EQ(Targets(page).size(), 2u);
+        // Leaving the list gives the default back to Next, also through a push button (the
+        // wait dialog of that Add took the activation: it is given back first).
+        page.activateWindow();
+        EXPECT_TRUE(test::WaitUntil([&] { return QApplication::activeWindow() == &page; }));
+        FileView(page)->setFocus();
+        Find<QPushButton>(page, 1)->setFocus();
+        pBox->setFocus();
+        EXPECT_TRUE(Find<QPushButton>(page, 1)->isDefault());
+        EXPECT_FALSE(Find<QPushButton>(page, 51)->isDefault());
         Click(page, 2);
     }});
 }
