@@ -392,7 +392,12 @@ private:
         if (!bMeant) {
             Find("'" + Title(pDialog) + "' ended by " + Name(pEnd) + " at event #" +
                  to_string(m_nSent) + ", meant for " + (m_bEscape ? "Cancel" : Name(m_pTarget)));
-            m_nUnmeant = bAccepted && m_nUnmeant == 0 ? m_nSent : m_nUnmeant;
+            // What a dialog commits: the edit dialog's OK, Finish, a Yes (the files page's Next
+            // leads to Finish, which the user still sees).
+            const bool bCommits = pDialog->inherits("tq::CEditAppDlg") ||
+                                  pDialog->inherits("tq::CAddAppNameDlg") ||
+                                  role == QMessageBox::YesRole;
+            m_nUnmeant = bAccepted && bCommits && m_nUnmeant == 0 ? m_nSent : m_nUnmeant;
         } else if (bAccepted && pBox != nullptr &&
                    pBox->text().contains(QString::fromUtf8("破棄"))) {
             m_nUnmeant = 0;  // reverted
