@@ -102,10 +102,7 @@ void BM_CheckJob(benchmark::State& state) {
         CSortedTargetList targets;
         CJobWaitLoop loop;
         std::vector<std::string> accepted;
-        CCheckJob job(
-            Files().Items(),
-            [&model](const std::string& strPath) { return CheckHelpFile(model, strPath); }, targets,
-            loop, &accepted);
+        CCheckJob job(Files().Items(), {&model, nullptr}, targets, loop, &accepted);
         job.Start();
         loop.Wait();
         job.Join();
@@ -162,10 +159,7 @@ void BM_CheckJobInWaitDialog(benchmark::State& state) {
         CSortedTargetList targets;
         std::vector<std::string> accepted;
         CWaitDlg dialog;
-        CCheckJob job(
-            Files().Items(),
-            [&model](const std::string& strPath) { return CheckHelpFile(model, strPath); }, targets,
-            dialog, &accepted);
+        CCheckJob job(Files().Items(), {&model, nullptr}, targets, dialog, &accepted);
         watch.Start();
         dialog.RunJob(job);
         watch.Stop();

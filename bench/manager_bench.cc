@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "BenchSupport.h"
+#include "applications/AppliOperations.h"
 #include "manager/CtrlFile.h"
 #include "platform/Registry.h"
 
@@ -172,18 +173,19 @@ void BM_AddApplications(benchmark::State& state) {
         auto file = std::make_unique<CCtrlFile>();
         file->OpenProductKey(CBenchProduct::KeyPath());
         file->Load();
+        CAppliOperations apps(*file);
         const auto t0 = std::chrono::steady_clock::now();
         for (int i = 0; i < n; ++i) {
             const std::string strName = AppName(i);
-            if (file->AddAppli(3, strName) != 0) {
+            if (apps.AddAppli(3, strName) != 0) {
                 state.SkipWithError("AddAppli failed");
                 return;
             }
             const int32_t index = static_cast<int32_t>(file->GetDBCount()) - 1;
-            file->AddDBToGroup(index, kAppGroup);
-            file->AddDBToGroup(index, strName, &kAppGroup);
-            file->AddDoc(index, Doc(strName, "guide.chm"));
-            file->AddDoc(index, Doc(strName, "reference.pdf"));
+            apps.AddDBToGroup(index, kAppGroup);
+            apps.AddDBToGroup(index, strName, &kAppGroup);
+            apps.AddDoc(index, Doc(strName, "guide.chm"));
+            apps.AddDoc(index, Doc(strName, "reference.pdf"));
         }
         state.SetIterationTime(
             std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
@@ -221,8 +223,8 @@ void SaveAfterOneChange(benchmark::State& state, bool bFlushesOff) {
     g_nSkipped = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        const int32_t lSelected =
-            file.SetDBSelected(static_cast<int32_t>(file.GetDBCount()) - 1, toggle);
+        const int32_t lSelected = CAppliOperations(file).SetDBSelected(
+            static_cast<int32_t>(file.GetDBCount()) - 1, toggle);
         toggle ^= 1;
         state.ResumeTiming();
         if (lSelected != 0 || file.Save() != 0) {

@@ -1,5 +1,6 @@
 #include "applications/AppNameRules.h"
 
+#include "applications/AppliOperations.h"
 #include "manager/CtrlFile.h"
 #include "platform/Cp932.h"
 #include "resources/StringTable.h"
@@ -85,7 +86,7 @@ uint32_t CheckNewAppName(const CCtrlFile& file, const std::string& strText, std:
 }
 
 uint32_t AddNewAppli(CCtrlFile& file, const std::string& strName, int32_t& position) {
-    if (file.AddAppli(DBTYPE_FREE, strName) < 0) {
+    if (CAppliOperations(file).AddAppli(DBTYPE_FREE, strName) < 0) {
         return IDS_APP_NAME_UNUSABLE;
     }
     position = file.CountDBs(DBTYPE_FREE) - 1;
@@ -110,8 +111,9 @@ uint32_t ApplyEditAppName(CCtrlFile& file, int32_t index, const std::string& str
     // Every rule before any change: a refused OK leaves the model exactly as it was, and no
     // rename has to be undone by another that might itself fail.
     const std::string strParent = kAppGroupName;
-    if (file.CheckRenameAppli(index, strName) < 0 ||
-        file.CheckRenameGroup(&strParent, strOldName, strName) < 0) {
+    CAppliOperations appli(file);
+    if (appli.CheckRenameAppli(index, strName) < 0 ||
+        appli.CheckRenameGroup(&strParent, strOldName, strName) < 0) {
         return IDS_APP_NAME_UNUSABLE;
     }
     if (bTargetsEmpty) {
@@ -119,11 +121,11 @@ uint32_t ApplyEditAppName(CCtrlFile& file, int32_t index, const std::string& str
     }
     // The same name again: both renames change nothing, so an OK without changes has nothing
     // to save.
-    if (file.RenameAppli(index, strName) < 0) {
+    if (appli.RenameAppli(index, strName) < 0) {
         return IDS_APP_NAME_UNUSABLE;
     }
-    if (file.RenameGroup(&strParent, strOldName, strName) < 0) {
-        file.RenameAppli(index, strOldName);
+    if (appli.RenameGroup(&strParent, strOldName, strName) < 0) {
+        appli.RenameAppli(index, strOldName);
         return IDS_APP_NAME_UNUSABLE;
     }
     strNewName = strName;

@@ -1,6 +1,7 @@
 #include "applications/AppliCommit.h"
 
 #include "applications/AppNameRules.h"
+#include "applications/AppliOperations.h"
 #include "applications/EditFileSets.h"
 #include "manager/CtrlFile.h"
 #include "resources/ErrorCodes.h"
@@ -11,10 +12,11 @@ int32_t CommitNewAppli(CCtrlFile& file, int32_t position, const std::string& str
                        const std::vector<std::string>& targets) {
     const std::string strParent = kAppGroupName;
     int32_t index = file.GetDBIndex(DBTYPE_FREE, position);
-    file.AddDBToGroup(index, strParent);
-    file.AddDBToGroup(index, strName, &strParent);
+    CAppliOperations appli(file);
+    appli.AddDBToGroup(index, strParent);
+    appli.AddDBToGroup(index, strName, &strParent);
     for (const std::string& strPath : targets) {
-        file.AddDoc(index, strPath);
+        appli.AddDoc(index, strPath);
     }
     return position + 1;
 }
@@ -22,12 +24,13 @@ int32_t CommitNewAppli(CCtrlFile& file, int32_t position, const std::string& str
 int32_t ApplyEditedFiles(CCtrlFile& file, int32_t index, bool bNameChanged,
                          const CEditFileSets& sets) {
     bool bChanged = bNameChanged;
+    CAppliOperations appli(file);
     for (const std::string& strPath : sets.GetRemoved()) {
-        file.RemoveDoc(index, strPath);
+        appli.RemoveDoc(index, strPath);
         bChanged = true;
     }
     for (const std::string& strPath : sets.GetAdded()) {
-        file.AddDoc(index, strPath);
+        appli.AddDoc(index, strPath);
     }
     return bChanged || !sets.GetAdded().empty() ? TQ_OK : TQE_CANCELLED;
 }

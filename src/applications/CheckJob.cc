@@ -4,7 +4,12 @@
 
 namespace tq {
 
-CCheckJob::CCheckJob(std::vector<CCheckItem> items, CTopicCheck check, ITargetList& targets,
+int32_t CHelpFileCheck::operator()(const std::string& strPath) const {
+    return CheckHelpFile(*m_pModel, strPath,
+                         m_pFilter != nullptr ? *m_pFilter : CTopicLibrary::Get());
+}
+
+CCheckJob::CCheckJob(std::vector<CCheckItem> items, CHelpFileCheck check, ITargetList& targets,
                      IJobOwner& owner, std::vector<std::string>* pAcceptedPaths)
     : m_items(std::move(items)),
       m_check(std::move(check)),
@@ -45,24 +50,31 @@ void CCheckJob::Refuse(const std::string& strDisplayName) {
     m_strRefusedNames += strDisplayName;
 }
 
+void CCheckJob::CheckItem(const CCheckItem& item) {
+    if (IsInTargets(item.m_strPath)) {
+        return;
+    }
+    if (const uint32_t idWhy = m_vet ? m_vet(item.m_strPath) : 0; idWhy != 0) {
+        m_leftOut.push_back({item.m_strDisplayName, idWhy});
+    } else if (m_check(item.m_strPath) != 1) {
+        Refuse(item.m_strDisplayName);
+    } else if (AddToTargets(item.m_strPath) >= 0 && m_pAcceptedPaths != nullptr) {
+        m_pAcceptedPaths->push_back(item.m_strPath);
+    }
+}
+
 void CCheckJob::Run() {
-    for (const CCheckItem& item : m_items) {
+    for (size_t i = 0; i < m_items.size(); ++i) {
         // Whatever happens to one file, the owner must hear Done, or it would wait forever.
         try {
-            if (IsInTargets(item.m_strPath)) {
-                continue;
-            }
-            if (m_check(item.m_strPath) != 1) {
-                Refuse(item.m_strDisplayName);
-            } else if (AddToTargets(item.m_strPath) >= 0 && m_pAcceptedPaths != nullptr) {
-                m_pAcceptedPaths->push_back(item.m_strPath);
-            }
+            CheckItem(m_items[i]);
         } catch (...) {
             try {
-                Refuse(item.m_strDisplayName);
+                Refuse(m_items[i].m_strDisplayName);
             } catch (...) {
             }
         }
+        m_owner.Progress(i + 1, m_items.size());
     }
     m_owner.Done();
 }

@@ -12,6 +12,9 @@
 #include <thread>
 #include <vector>
 
+#include "applications/HaveTopic.h"
+#include "applications/LeftOutFiles.h"
+
 namespace tq {
 
 // A chosen file: its full path and the name the file list shows for it.
@@ -38,21 +41,35 @@ public:
     virtual void Send(const std::function<void()>& task) = 0;
     // Called by the worker after the last item: the wait is over and may end.
     virtual void Done() = 0;
+    // Called by the worker after each item: so many of so many are done.
+    virtual void Progress(size_t /*nDone*/, size_t /*nTotal*/) {}
 };
 
-// Answers 1 for a file to accept (CheckHelpFile of the model being edited).
-using CTopicCheck = std::function<int32_t(const std::string& strPath)>;
+// What the job asks about each file: CheckHelpFile of the model being edited, through a topic
+// filter (the process's library when none is named). Answers 1 for a file to accept. Checks
+// are told apart only by their filter, the one seam of the topic checks (TopicLibrary.h).
+struct CHelpFileCheck {
+    const CCtrlModel* m_pModel = nullptr;
+    const ITopicFilter* m_pFilter = nullptr;
+
+    int32_t operator()(const std::string& strPath) const;
+};
+// Answers 0 for a file that can be a target, else the string id of why not (WhyNotTarget).
+using CTargetVet = std::function<uint32_t(const std::string& strPath)>;
 
 class CCheckJob {
 public:
     // pAcceptedPaths (may be null) receives the paths that were added to the target list.
-    CCheckJob(std::vector<CCheckItem> items, CTopicCheck check, ITargetList& targets,
+    CCheckJob(std::vector<CCheckItem> items, CHelpFileCheck check, ITargetList& targets,
               IJobOwner& owner, std::vector<std::string>* pAcceptedPaths);
     // Waits for the worker thread.
     ~CCheckJob();
     CCheckJob(const CCheckJob&) = delete;
     CCheckJob& operator=(const CCheckJob&) = delete;
 
+    // Files from outside the file list are vetted first, on the worker: those the vet turns
+    // down are left out (GetLeftOut), neither checked nor refused.
+    void SetVet(CTargetVet vet) { m_vet = std::move(vet); }
     // Starts the worker thread; the owner then waits until Done and calls Join.
     void Start();
     void Join();
@@ -61,18 +78,23 @@ public:
 
     // The display names of refused files, in item order, joined by CR LF; read after Join.
     const std::string& GetRefusedNames() const { return m_strRefusedNames; }
+    // The files the vet turned down, in item order, with why; read after Join.
+    const std::vector<CLeftOutFile>& GetLeftOut() const { return m_leftOut; }
 
 private:
     bool IsInTargets(const std::string& strPath);
     int32_t AddToTargets(const std::string& strPath);
     void Refuse(const std::string& strDisplayName);
+    void CheckItem(const CCheckItem& item);
 
     std::vector<CCheckItem> m_items;
-    CTopicCheck m_check;
+    CHelpFileCheck m_check;
     ITargetList& m_targets;
     IJobOwner& m_owner;
     std::vector<std::string>* m_pAcceptedPaths;
     std::string m_strRefusedNames;
+    CTargetVet m_vet;
+    std::vector<CLeftOutFile> m_leftOut;
     std::thread m_thread;
 };
 

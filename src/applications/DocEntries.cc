@@ -1,5 +1,6 @@
 // The document entries of a database: "path > public name", the path possibly beginning with a
 // folder macro such as <WINDOWS>.
+#include "applications/AppliOperations.h"
 #include "applications/TextRules.h"
 #include "manager/CtrlFile.h"
 #include "manager/PathRules.h"
@@ -35,11 +36,11 @@ std::string GetDocKey(std::string_view strPath, bool* pbHadSeparator = nullptr) 
 
 }  // namespace
 
-int32_t CCtrlFile::GetDocDisplayPath(int32_t index, int32_t i, std::string& strPath) const {
-    if (!IsValidIndex(index)) {
+int32_t CAppliOperations::GetDocDisplayPath(int32_t index, int32_t i, std::string& strPath) const {
+    if (!m_file.IsValidIndex(index)) {
         return TQE_DB_NUMBER;
     }
-    const CCtrlDatabase& db = *GetDatabase(static_cast<size_t>(index));
+    const CCtrlDatabase& db = *m_file.GetDatabase(static_cast<size_t>(index));
     if (i < 0 || static_cast<size_t>(i) >= db.m_docs.size()) {
         return TQE_NUMBER;
     }
@@ -67,14 +68,26 @@ int32_t CCtrlFile::GetDocDisplayPath(int32_t index, int32_t i, std::string& strP
     return TQ_OK;
 }
 
-int32_t CCtrlFile::AddDoc(int32_t index, const std::string& strPath) {
-    if (!IsValidIndex(index)) {
+std::vector<std::string> CAppliOperations::GetDocDisplayPaths(int32_t index) const {
+    std::vector<std::string> paths;
+    const int32_t nCount = m_file.GetDocCount(index);
+    for (int32_t i = 0; i < nCount; ++i) {
+        std::string strPath;
+        if (GetDocDisplayPath(index, i, strPath) >= 0) {
+            paths.push_back(std::move(strPath));
+        }
+    }
+    return paths;
+}
+
+int32_t CAppliOperations::AddDoc(int32_t index, const std::string& strPath) {
+    if (!m_file.IsValidIndex(index)) {
         return TQE_DB_NUMBER;
     }
     if (HasControlChar(strPath)) {
         return TQE_CONTROL_CHAR;
     }
-    CCtrlDatabase& db = *GetDatabase(static_cast<size_t>(index));
+    CCtrlDatabase& db = *m_file.GetDatabase(static_cast<size_t>(index));
     bool bNamed = false;
     const std::string key = GetDocKey(strPath, &bNamed);
     for (const auto& entry : db.m_docs) {
@@ -84,24 +97,24 @@ int32_t CCtrlFile::AddDoc(int32_t index, const std::string& strPath) {
     }
     db.m_docs.emplace_back(bNamed ? strPath : strPath + " > " + std::string(db.m_strPublicName));
     db.m_dwState |= DBSTATE_REBUILD;
-    m_dwModified = 1;
+    m_file.SetModified();
     return TQ_OK;
 }
 
-int32_t CCtrlFile::RemoveDoc(int32_t index, const std::string& strPath) {
-    if (!IsValidIndex(index)) {
+int32_t CAppliOperations::RemoveDoc(int32_t index, const std::string& strPath) {
+    if (!m_file.IsValidIndex(index)) {
         return TQE_DB_NUMBER;
     }
     if (HasControlChar(strPath)) {
         return TQE_CONTROL_CHAR;
     }
-    CCtrlDatabase& db = *GetDatabase(static_cast<size_t>(index));
+    CCtrlDatabase& db = *m_file.GetDatabase(static_cast<size_t>(index));
     const std::string key = GetDocKey(strPath);
     for (size_t i = 0; i < db.m_docs.size(); ++i) {
         if (EqualsNoCase(GetDocKey(db.m_docs[i]), key)) {
             db.m_docs.erase(db.m_docs.begin() + static_cast<ptrdiff_t>(i));
             db.m_dwState |= DBSTATE_REBUILD;
-            m_dwModified = 1;
+            m_file.SetModified();
             return static_cast<int32_t>(i);
         }
     }

@@ -1,5 +1,6 @@
 #include "applications/EditSession.h"
 
+#include "platform/MessageBox.h"
 #include "platform/Win32Error.h"
 #include "resources/ErrorCodes.h"
 #include "resources/StringTable.h"
@@ -54,11 +55,29 @@ int32_t CEditSession::Open(const std::string& strPath) {
     return err == 0 ? Load() : err;
 }
 
+int32_t CEditSession::WithConsent(uint32_t idQuestion,
+                                  const std::function<int32_t(EConsent)>& change) {
+    const int32_t lResult = change(EConsent::kPending);
+    if (lResult != CONSENT_NEEDED) {
+        return lResult;
+    }
+    const char* pszText = LoadString(idQuestion);
+    std::string strCaption;
+    m_CtrlFile.GetProductKey().GetProductName(strCaption);
+    const bool bYes =
+        GetMessageBox().AskYesNo(pszText != nullptr ? pszText : "", strCaption) == IDYES;
+    return change(bYes ? EConsent::kGiven : EConsent::kRefused);
+}
+
 int32_t CEditSession::Save(int32_t lMode) {
-    const char* pszText =
-        LoadString(lMode == SAVEMODE_SELECTED ? IDS_CONFIRM_SELECTED : IDS_CONFIRM_EDITED);
-    const std::string strConfirmation = pszText != nullptr ? pszText : "";
-    return m_CtrlFile.Save(&strConfirmation);
+    return WithConsent(lMode == SAVEMODE_SELECTED ? IDS_CONFIRM_SELECTED : IDS_CONFIRM_EDITED,
+                       [this](EConsent consent) { return m_CtrlFile.Save(consent); });
+}
+
+int32_t CEditSession::RemoveAppli(int32_t index) {
+    return WithConsent(IDS_CONFIRM_REMOVE_APP, [this, index](EConsent consent) {
+        return m_appli.RemoveAppli(index, consent);
+    });
 }
 
 }  // namespace tq

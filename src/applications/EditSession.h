@@ -1,12 +1,17 @@
 // An editor's hold on one product: the editing mutex that keeps editors apart, the product key
-// with its customize switch, the loaded control files, and the save with its question. The
-// automation object and tqctl's application commands edit through this class, and so do the
-// dialogs, so that an editor follows the same rules whichever host it runs in.
+// with its customize switch, the loaded control files, and the questions a change asks of the
+// user (the confirmation of a save, of a removal). The automation object and tqctl's application
+// commands edit through this class, and so do the dialogs, so that an editor follows the same
+// rules whichever host it runs in. The questions go to the process's message box (the host's
+// choice, platform/MessageBox.h), captioned with the product's display name; the model and the
+// operations only take the answer.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
+#include "applications/AppliOperations.h"
 #include "manager/CtrlFile.h"
 #include "platform/NamedMutex.h"
 #include "resources/ErrorCodes.h"
@@ -52,13 +57,22 @@ public:
     // the mode (SAVEMODE_SELECTED, anything else counts as SAVEMODE_EDITED). 0 or an error
     // code (TQE_CANCELLED for No).
     int32_t Save(int32_t lMode);
+    // Removes a user application after the user answers Yes to the question; a database that
+    // cannot be removed is refused before anything is asked. 0 or an error code.
+    int32_t RemoveAppli(int32_t index);
 
     CCtrlFile& GetCtrlFile() { return m_CtrlFile; }
     const CCtrlFile& GetCtrlFile() const { return m_CtrlFile; }
+    CAppliOperations& GetAppli() { return m_appli; }
 
 private:
+    // Runs change without an answer first; when it needs one, asks the question of the string
+    // table's text id and runs it again with the answer.
+    int32_t WithConsent(uint32_t idQuestion, const std::function<int32_t(EConsent)>& change);
+
     CNamedMutex m_hMutex;  // open while this session owns the editing mutex
     CCtrlFile m_CtrlFile;
+    CAppliOperations m_appli{m_CtrlFile};
     int32_t m_bMutexCreated = 0;
     int32_t m_bCustomize = 0;
 };

@@ -46,7 +46,7 @@ int32_t CheckHelpFile(const CCtrlModel& model, const std::string& strPath,
     if (HasControlChar(strPath)) {
         return TQE_CONTROL_CHAR;
     }
-    return HaveTopic(strPath, model.m_dwDivideNoBookmark != 0 ? 1 : 0, filter);
+    return HaveTopic(strPath, model.GetSettings().m_dwDivideNoBookmark != 0 ? 1 : 0, filter);
 }
 
 }  // namespace tq

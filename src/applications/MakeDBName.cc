@@ -2,6 +2,7 @@
 // data folder, so it must be folder-safe and unique.
 #include <cstdio>
 
+#include "applications/AppliOperations.h"
 #include "applications/SanitizeDBName.h"
 #include "controlfile/Keywords.h"
 #include "controlfile/NameRules.h"
@@ -64,8 +65,9 @@ void GetNumberingBase(std::string s, std::string& strBase, int32_t& nStart) {
 // DBNAME_PREVIOUS / DBNAME_OWN when the name is the excluded database's previous name / name,
 // 0 when another database has it, DBNAME_NEW when none has. The first database in array order
 // that bears it decides.
-int32_t CCtrlFile::CheckNameCandidate(const std::string& strName, int32_t excludeIndex) const {
-    const auto& hits = m_dbIndex.FindName(*this, strName);
+int32_t CAppliOperations::CheckNameCandidate(const std::string& strName,
+                                             int32_t excludeIndex) const {
+    const auto& hits = m_file.FindNames(strName);
     if (hits.empty()) {
         return DBNAME_NEW;
     }
@@ -73,13 +75,13 @@ int32_t CCtrlFile::CheckNameCandidate(const std::string& strName, int32_t exclud
     if (excludeIndex < 0 || pos != static_cast<size_t>(excludeIndex)) {
         return 0;
     }
-    const CCtrlDatabase& db = *GetDatabase(pos);
+    const CCtrlDatabase& db = *m_file.GetDatabase(pos);
     return (!db.m_strPrevName.empty() && EqualsNoCase(db.m_strPrevName, strName)) ? DBNAME_PREVIOUS
                                                                                   : DBNAME_OWN;
 }
 
-int32_t CCtrlFile::MakeDBName(const std::string& strPublicName, int32_t excludeIndex,
-                              std::string& strName) const {
+int32_t CAppliOperations::MakeDBName(const std::string& strPublicName, int32_t excludeIndex,
+                                     std::string& strName) const {
     std::string s = SanitizeDBName(strPublicName);
     if (s.size() > kMaxNameBytes) {
         CutToBytes(s, kMaxNameBytes);
@@ -93,7 +95,7 @@ int32_t CCtrlFile::MakeDBName(const std::string& strPublicName, int32_t excludeI
         // A plain file of that name in the data folder would stand where the database's
         // folder must go.
         if (lResult != 0 &&
-            (lResult != DBNAME_NEW || GetPathType(m_strDataPath + s) != PATH_FILE)) {
+            (lResult != DBNAME_NEW || GetPathType(m_file.GetDataPath() + s) != PATH_FILE)) {
             strName = s;
             return lResult;
         }
@@ -118,7 +120,7 @@ int32_t CCtrlFile::MakeDBName(const std::string& strPublicName, int32_t excludeI
     // file name is a database name; the full path would fail the name rule.
     for (int i = 0; i < kTempNameTries; ++i) {
         std::string strTemp;
-        if (!MakeTempName(m_strDataPath, strTemp)) {
+        if (!MakeTempName(m_file.GetDataPath(), strTemp)) {
             break;
         }
         std::string strFolder;

@@ -18,7 +18,9 @@ constexpr const char* kTopicLibraryDirVariable = "TQ_TQFLTR2_DIR";
 // The answer when no library can do the check: not 1, so the file is refused.
 constexpr int32_t TOPIC_CHECK_UNAVAILABLE = TQFLTR2_FAILED;
 
-// The library's checks as the component calls them; tests put their own in its place.
+// The library's checks as the component calls them: the one seam of the topic checks. Whoever
+// wants other answers (a test, a host) gives its own filter: to HaveTopic and CheckHelpFile, to
+// the check job (CHelpFileCheck), to the dialogs (CDialogContext::m_pTopicFilter).
 class ITopicFilter {
 public:
     virtual ~ITopicFilter() = default;

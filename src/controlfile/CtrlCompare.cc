@@ -5,7 +5,7 @@
 namespace tq {
 namespace {
 
-bool GlobalsEqual(const CCtrlModel& a, const CCtrlModel& b) {
+bool GlobalsEqual(const CCtrlSettings& a, const CCtrlSettings& b) {
     return EqualsNoCase(a.m_strOutputLog, b.m_strOutputLog) &&
            a.m_dwSelectAllDisabled == b.m_dwSelectAllDisabled &&
            a.m_dwBlankSources == b.m_dwBlankSources &&
@@ -34,11 +34,12 @@ bool DatabasesEqual(const CCtrlDatabase& a, const CCtrlDatabase& b) {
 }  // namespace
 
 bool CtrlModelsEqual(const CCtrlModel& saved, const CCtrlModel& onDisk) {
-    if (!GlobalsEqual(saved, onDisk) || !saved.m_groupSet.Equals(onDisk.m_groupSet)) {
+    if (!GlobalsEqual(saved.GetSettings(), onDisk.GetSettings()) ||
+        !saved.GetGroupSet().Equals(onDisk.GetGroupSet())) {
         return false;
     }
     size_t other = 0;
-    for (const auto& pDb : saved.m_databases) {
+    for (const auto& pDb : saved.GetDatabases()) {
         if (pDb->IsDeselected()) {
             continue;
         }

@@ -39,12 +39,12 @@ bool CanBeIndexed(const CCtrlDatabase& db) {
 }  // namespace
 
 int32_t PrepareForSave(CCtrlModel& model) {
-    for (auto& pDb : model.m_databases) {
+    for (const auto& pDb : model.GetDatabases()) {
         CCtrlDatabase& db = *pDb;
         if (HasSelectionChanged(db)) {
             db.m_dwState |= DBSTATE_REBUILD;
-            model.m_dwStructureChanged = 1;
-            model.m_dwModified = 1;
+            model.SetStructureChanged();
+            model.SetModified();
         }
         if (db.m_dwState & DBSTATE_NAME_CHANGED) {
             // Each rewritten entry asks for the rebuild: a database indexed from its document

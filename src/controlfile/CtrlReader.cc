@@ -202,7 +202,7 @@ int32_t CCtrlReader::Load(CFile& file, const std::string& strPath, std::string* 
         }
         lResult = Validate(strPath);
     }
-    if (m_pLog != nullptr && !m_model.m_strOutputLog.empty()) {
+    if (m_pLog != nullptr && !m_model.GetSettings().m_strOutputLog.empty()) {
         m_pLog->Close();
     }
     return lResult;
@@ -211,11 +211,7 @@ int32_t CCtrlReader::Load(CFile& file, const std::string& strPath, std::string* 
 int32_t CCtrlReader::Parse(std::string_view text) {
     BeginParse();
     bool bEnd = false;
-    int32_t lResult = ParseLines(text, true, bEnd);
-    if (lResult == TQ_OK) {
-        SetCounts();
-    }
-    return lResult;
+    return ParseLines(text, true, bEnd);
 }
 
 int32_t CCtrlReader::ParseFile(CFile& file) {
@@ -248,7 +244,6 @@ int32_t CCtrlReader::ParseFile(CFile& file) {
             return lResult;
         }
         if (cbRead == 0 || bEnd) {
-            SetCounts();
             return TQ_OK;
         }
         // An empty rest may have no data pointer at all, which memmove must not be given.
@@ -300,20 +295,6 @@ int32_t CCtrlReader::ParseLines(std::string_view& text, bool bFinal, bool& bEnd)
     return TQ_OK;
 }
 
-void CCtrlReader::SetCounts() {
-    uint32_t nCount = static_cast<uint32_t>(m_model.GetDBCount());
-    if (m_nSeparators == 0) {
-        m_model.m_nFixedCount = nCount;
-        m_model.m_nSelectionCount = 0;
-        m_model.m_nFreeCount = 0;
-    } else if (m_nSeparators == 1) {
-        m_model.m_nSelectionCount = nCount - m_model.m_nFixedCount;
-        m_model.m_nFreeCount = 0;
-    } else {
-        m_model.m_nFreeCount = nCount - m_model.m_nFixedCount - m_model.m_nSelectionCount;
-    }
-}
-
 int32_t CCtrlReader::ParseLine(std::string_view line) {
     if (line.empty() || line[0] == ':') {
         return TQ_OK;
@@ -347,7 +328,8 @@ int32_t CCtrlReader::ParseSection(std::string_view line) {
     } else {
         return Fail(IDS_LOG_BAD_LINE, 0, line, TQE_BASE_INVALID);
     }
-    m_pDb = m_model.AppendDatabase();
+    // The separators read so far say which type the database is of.
+    m_pDb = m_model.AppendDatabase(DBTYPE_FIXED + m_nSeparators);
     m_pDb->m_strName.assign(TrimIn(name, bAscii));
     if (bDeselected) {
         m_pDb->m_dwState |= DBSTATE_WAS_DESELECTED | DBSTATE_DESELECTED;
@@ -359,12 +341,6 @@ int32_t CCtrlReader::ParseSeparator(std::string_view line) {
     line = TrimRightWhite(line);
     if (line.size() > 7 && !EndsWithChars(line, Keyword(KW_SEPARATOR), IsAscii(line))) {
         return Fail(IDS_LOG_BAD_LINE, 0, line, TQE_BASE_INVALID);
-    }
-    uint32_t nCount = static_cast<uint32_t>(m_model.GetDBCount());
-    if (m_nSeparators == 0) {
-        m_model.m_nFixedCount = nCount;
-    } else if (m_nSeparators == 1) {
-        m_model.m_nSelectionCount = nCount - m_model.m_nFixedCount;
     }
     if (m_nSeparators < 2) {
         ++m_nSeparators;
@@ -400,31 +376,31 @@ int32_t CCtrlReader::SplitKeyLine(std::string_view line, std::string_view& key,
 int32_t CCtrlReader::ParseGlobalKey(std::string_view line, std::string_view key,
                                     std::string_view value) {
     if (IsKeyword(key, KW_OUTPUT_LOG)) {
-        m_model.m_strOutputLog.assign(value);
+        m_model.GetSettings().m_strOutputLog.assign(value);
         if (m_pLog != nullptr) {
-            m_pLog->Start(m_model.m_strOutputLog);
+            m_pLog->Start(m_model.GetSettings().m_strOutputLog);
         }
     } else if (StartsWithKeyword(key, KW_GROUP)) {
         int32_t n = ParseLeadingNumber(key.substr(Keyword(KW_GROUP).size()));
         if (n < 1 || n > kMaxGroupId) {
             return Fail(IDS_LOG_BAD_LINE, 0, line, TQE_BASE_INVALID);
         }
-        int32_t lResult = m_model.m_groupSet.AddGroupLine(n, value);
+        int32_t lResult = m_model.GetGroupSet().AddGroupLine(n, value);
         if (lResult != TQ_OK) {
             return Fail(IDS_LOG_BAD_LINE, 0, line, lResult);
         }
     } else if (IsKeyword(key, KW_SELECT_ALL_DB)) {
         if (IsKeyword(value, KW_DISABLE) || IsKeyword(value, KW_NO)) {
-            m_model.m_dwSelectAllDisabled = 1;
+            m_model.GetSettings().m_dwSelectAllDisabled = 1;
         }
     } else if (IsKeyword(key, KW_BLANK_SOURCES)) {
-        m_model.m_dwBlankSources |= IsSwitchOn(value) ? 1 : 0;
+        m_model.GetSettings().m_dwBlankSources |= IsSwitchOn(value) ? 1 : 0;
     } else if (IsKeyword(key, KW_ADD_ID)) {
-        m_model.m_dwAddID |= IsSwitchOn(value) ? 1 : 0;
+        m_model.GetSettings().m_dwAddID |= IsSwitchOn(value) ? 1 : 0;
     } else if (IsKeyword(key, KW_DIVIDE_NO_BOOKMARK)) {
-        m_model.m_dwDivideNoBookmark |= IsSwitchOn(value) ? 1 : 0;
+        m_model.GetSettings().m_dwDivideNoBookmark |= IsSwitchOn(value) ? 1 : 0;
     } else if (IsKeyword(key, KW_DEFAULT_GROUP)) {
-        m_model.m_groupSet.SetDefault(ParseLeadingNumber(value));
+        m_model.GetGroupSet().SetDefault(ParseLeadingNumber(value));
     } else if (IsKeyword(key, KW_SELECT_OFF_GROUPS)) {
         return ParseSelectOffGroups(line, value);
     } else if (StartsWithKeyword(key, KW_FAMILY_OF_GROUP)) {
@@ -442,7 +418,7 @@ int32_t CCtrlReader::ParseSelectOffGroups(std::string_view line, std::string_vie
         std::string_view item = TrimWhite(
             value.substr(pos, comma == std::string_view::npos ? value.npos : comma - pos));
         if (item.empty() || !IsAllDigits(item) ||
-            m_model.m_groupSet.SetSelectOff(ParseLeadingNumber(item)) != TQ_OK) {
+            m_model.GetGroupSet().SetSelectOff(ParseLeadingNumber(item)) != TQ_OK) {
             return Fail(IDS_LOG_BAD_LINE, 0, line, TQE_BASE_INVALID);
         }
         if (comma == std::string_view::npos) {
@@ -466,7 +442,7 @@ int32_t CCtrlReader::ParseFamily(std::string_view line, std::string_view rest,
     if (nFirst < 1 || nFirst > kMaxGroupId || nLast < nFirst) {
         return Fail(IDS_LOG_BAD_LINE, 0, line, TQE_GROUP_INVALID);
     }
-    int32_t lResult = m_model.m_groupSet.SetFamily(nFirst, nLast, std::string(value));
+    int32_t lResult = m_model.GetGroupSet().SetFamily(nFirst, nLast, std::string(value));
     return lResult == TQ_OK ? TQ_OK : Fail(IDS_LOG_BAD_LINE, 0, line, lResult);
 }
 
@@ -524,7 +500,7 @@ int32_t CCtrlReader::ParseSectionKey(std::string_view line, std::string_view key
 }
 
 int32_t CCtrlReader::ParseDBGroup(std::string_view line, std::string_view value) {
-    CCtrlGroup* pGroup = m_model.m_groupSet.FindAndReference(ParseLeadingNumber(value));
+    CCtrlGroup* pGroup = m_model.GetGroupSet().FindAndReference(ParseLeadingNumber(value));
     if (pGroup == nullptr) {
         return Fail(0, IDS_LOG_BAD_LINE_IN, line, TQE_GROUP_INVALID);
     }
@@ -558,7 +534,7 @@ int32_t CCtrlReader::StoreIndexedKey(std::string_view line, std::string_view suf
 }
 
 int32_t CCtrlReader::Validate(const std::string& strPath) {
-    if (!m_model.m_groupSet.Validate()) {
+    if (!m_model.GetGroupSet().Validate()) {
         Log(IDS_LOG_GROUPS);
         return TQE_BASE_INVALID;
     }

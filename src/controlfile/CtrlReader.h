@@ -51,7 +51,6 @@ private:
     int32_t ParseFaq(std::string_view line, std::string_view value);
     int32_t StoreIndexedKey(std::string_view line, std::string_view suffix, CtrlStringList& list,
                             std::string_view value);
-    void SetCounts();
 
     int32_t ValidateDatabase(CCtrlDatabase& db, bool bDuplicate);
     int32_t CheckFileExists(const CCtrlDatabase& db, std::string_view strPath, uint32_t idMsg);

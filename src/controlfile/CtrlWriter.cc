@@ -88,20 +88,20 @@ int32_t CCtrlWriter::Emit(bool bFullForm, std::string& out, CFile* pFile) {
     RenderGlobals(out);
     out += "\r\n:--- Group Information ---\r\n";
     if (bFullForm) {
-        m_model.m_groupSet.Renumber();
+        m_model.RenumberGroups();
     }
     RenderGroups(out);
     RenderFamilies(out);
-    if (m_model.m_groupSet.GetDefault() > 0) {
+    if (m_model.GetGroupSet().GetDefault() > 0) {
         out += Keyword(KW_DEFAULT_GROUP);
         out += " = ";
-        AppendNumber(out, m_model.m_groupSet.GetDefault());
+        AppendNumber(out, m_model.GetGroupSet().GetDefault());
         out += kCrLf;
     }
     RenderSelectOff(out);
     out += "\r\n:--- Database Information ---\r\n";
-    size_t nFixed = m_model.m_nFixedCount;
-    size_t nSelection = m_model.m_nSelectionCount;
+    size_t nFixed = m_model.GetFixedCount();
+    size_t nSelection = m_model.GetSelectionCount();
     for (size_t i = 0; i < m_model.GetDBCount(); ++i) {
         const CCtrlDatabase& db = *m_model.GetDatabase(i);
         if (bFullForm) {
@@ -127,23 +127,23 @@ int32_t CCtrlWriter::Emit(bool bFullForm, std::string& out, CFile* pFile) {
 
 void CCtrlWriter::RenderGlobals(std::string& out) const {
     out += ":*** Trellisquest ControlFile ***\r\n";
-    AppendKeyLine(out, Keyword(KW_OUTPUT_LOG), 0, m_model.m_strOutputLog);
-    if (m_model.m_dwSelectAllDisabled) {
+    AppendKeyLine(out, Keyword(KW_OUTPUT_LOG), 0, m_model.GetSettings().m_strOutputLog);
+    if (m_model.GetSettings().m_dwSelectAllDisabled) {
         out += "SelectAllDB = Disable\r\n";
     }
-    if (m_model.m_dwBlankSources) {
+    if (m_model.GetSettings().m_dwBlankSources) {
         out += "BlankSources = TRUE\r\n";
     }
-    if (m_model.m_dwAddID) {
+    if (m_model.GetSettings().m_dwAddID) {
         out += "AddID = TRUE\r\n";
     }
-    if (m_model.m_dwDivideNoBookmark) {
+    if (m_model.GetSettings().m_dwDivideNoBookmark) {
         out += "DivideNoBookmark = TRUE\r\n";
     }
 }
 
 void CCtrlWriter::RenderGroups(std::string& out) const {
-    m_model.m_groupSet.ForEachById([&out](const CCtrlGroup& g) {
+    m_model.GetGroupSet().ForEachById([&out](const CCtrlGroup& g) {
         out += Keyword(KW_GROUP);
         AppendNumber(out, g.GetId());
         out += " = \"";
@@ -161,7 +161,7 @@ void CCtrlWriter::RenderGroups(std::string& out) const {
 }
 
 void CCtrlWriter::RenderFamilies(std::string& out) const {
-    const CCtrlGroupSet& set = m_model.m_groupSet;
+    const CCtrlGroupSet& set = m_model.GetGroupSet();
     int32_t nRunStart = 0;  // 0: no run open
     set.ForEachById([&](const CCtrlGroup& g) {
         const std::string& family = g.GetFamily();
@@ -193,7 +193,7 @@ void CCtrlWriter::RenderFamilies(std::string& out) const {
 
 void CCtrlWriter::RenderSelectOff(std::string& out) const {
     std::vector<int32_t> ids;
-    if (m_model.m_groupSet.GetSelectOffGroups(ids) == 0) {
+    if (m_model.GetGroupSet().GetSelectOffGroups(ids) == 0) {
         return;
     }
     out += Keyword(KW_SELECT_OFF_GROUPS);

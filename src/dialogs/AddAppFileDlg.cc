@@ -6,7 +6,6 @@
 #include "dialogs/DialogUnits.h"
 #include "dialogs/FileListCtrl.h"
 #include "dialogs/FileSelectionPane.h"
-#include "dialogs/InputMethod.h"
 #include "dialogs/ShowDialogMessage.h"
 #include "dialogs/TargetListBox.h"
 #include "manager/CtrlFile.h"
@@ -39,8 +38,7 @@ CAddAppFileDlg::CAddAppFileDlg(const CDialogContext& context, CAddAppFiles& file
 
     m_pPane->Open(GetCurrentFolder(context.m_strSettingsKey), files.m_nView,
                   GetFileFilter(context.m_strSettingsKey), true, files.m_targets);
-    m_pPane->GetFileList()->setFocus();
-    SetInputMethodOpen(this, false);
+    m_pPane->GetFileList()->setFocus();  // whose views keep the input method off
 }
 
 void CAddAppFileDlg::accept() {

@@ -7,6 +7,7 @@
 #include "dialogs/AppNameEdit.h"
 #include "dialogs/DialogUnits.h"
 #include "dialogs/ShowDialogMessage.h"
+#include "resources/DialogIds.h"
 #include "resources/StringTable.h"
 
 namespace tq {
@@ -20,12 +21,11 @@ CAddAppNameDlg::CAddAppNameDlg(const CDialogContext& context, std::string& strNa
         new QLabel(QString::fromUtf8(
                        "［アプリケーション一覧］に表示するアプリケーション名を指定してください。"),
                    this);
-    PlaceControl(pIntro, 13002, units, 8, 8, 228, 8);
+    PlaceControl(pIntro, IDC_APP_NAME_INTRO, units, 8, 8, 228, 8);
     m_pName = CAppNameEdit::AddWithLabel(this, units, 24, 160);
     auto* pBack = new QPushButton(QString::fromUtf8("< 戻る(&B)"), this);
-    PlaceControl(pBack, 54, units, 80, 44, 48, 16);
+    PlaceControl(pBack, IDC_BACK, units, 80, 44, 48, 16);
     AddDefaultAndCancel(this, units, QString::fromUtf8("完了"), 132, 188, 44);
-    pBack->setAutoDefault(false);
     connect(pBack, &QPushButton::clicked, this, [this] {
         // Kept as typed, neither checked nor trimmed: Next brings it back unchanged.
         m_pName->GetNameText(m_strName);

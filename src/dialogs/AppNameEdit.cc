@@ -5,6 +5,7 @@
 #include "dialogs/DialogUnits.h"
 #include "dialogs/InputMethod.h"
 #include "dialogs/QtText.h"
+#include "resources/DialogIds.h"
 
 namespace tq {
 
@@ -32,9 +33,9 @@ void CAppNameEdit::SetCaretAtByte(const std::string& strText, size_t nByte) {
 CAppNameEdit* CAppNameEdit::AddWithLabel(QWidget* pDialog, const CDialogUnits& units, int32_t y,
                                          int32_t cx) {
     auto* pLabel = new QLabel(QString::fromUtf8("アプリケーション名(&N)"), pDialog);
-    PlaceControl(pLabel, 13001, units, 8, y + 2, 68, 8);
+    PlaceControl(pLabel, IDC_APP_NAME_LABEL, units, 8, y + 2, 68, 8);
     auto* pName = new CAppNameEdit(pDialog);
-    PlaceControl(pName, 1017, units, 76, y, cx, 12);
+    PlaceControl(pName, IDC_APP_NAME, units, 76, y, cx, 12);
     pLabel->setBuddy(pName);
     return pName;
 }

@@ -3,6 +3,9 @@
 #include <xcb/xcb.h>
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <string>
 
 #include "platform/Environment.h"
@@ -49,7 +52,19 @@ bool EnsureDialogApplication() {
     static char s_szName[] = "tqcstm";
     static char* s_argv[] = {s_szName, nullptr};
     static QApplication* s_pApplication = new QApplication(s_nArgc, s_argv);
+    LoadToolkitTranslations(QLocale());
     return s_pApplication != nullptr;
+}
+
+void LoadToolkitTranslations(const QLocale& locale) {
+    // Owned by the application: it translates for as long as there is one.
+    auto* pTranslator = new QTranslator(QCoreApplication::instance());
+    if (pTranslator->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QCoreApplication::installTranslator(pTranslator);
+    } else {
+        delete pTranslator;
+    }
 }
 
 }  // namespace tq

@@ -20,9 +20,8 @@ struct CDialogContext {
     CCtrlFile* m_pCtrlFile = nullptr;
     std::string m_strSettingsKey;  // the product key path without a trailing "\"
     std::string m_strProductName;  // the caption of the dialogs and their message boxes
-    // The check of an added file (1 accepts it); empty: the model's check by the process's
-    // topic-filter library.
-    CTopicCheck m_check = {};
+    // The topic filter that checks added files; null: the process's topic-filter library.
+    const ITopicFilter* m_pTopicFilter = nullptr;
 };
 
 class CDialogProvider {
@@ -42,7 +41,7 @@ CDialogProvider& GetDialogProvider();
 void SetDialogParent(QWidget* pParent);
 // A host that was handed files (dropped on its window) names them for the next add wizard: its
 // files page opens with them checked into the target list, as files dropped on that list are
-// (folders and paths that name nothing left out). Windows paths in code page 932. The next
+// (those that cannot be targets left out, with a note). Windows paths in code page 932. The next
 // wizard takes them, also when it cannot be shown; an empty list forgets them.
 void SetInitialAddTargets(std::vector<std::string> paths);
 // Makes pProvider current (it must outlive its use; null restores the desktop's) and returns the

@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include "browse/LocationGeometry.h"
+#include "resources/DialogIds.h"
 
 namespace tq {
 
@@ -72,11 +73,10 @@ QPushButton* AddDefaultAndCancel(QDialog* pDialog, const CDialogUnits& units,
                                  const QString& strDefault, int32_t xDefault, int32_t xCancel,
                                  int32_t y) {
     auto* pDefault = new QPushButton(strDefault, pDialog);
-    PlaceControl(pDefault, 1, units, xDefault, y, 48, 16);
+    PlaceControl(pDefault, IDC_OK, units, xDefault, y, 48, 16);
     pDefault->setDefault(true);
     auto* pCancel = new QPushButton(QString::fromUtf8("キャンセル"), pDialog);
-    PlaceControl(pCancel, 2, units, xCancel, y, 48, 16);
-    pCancel->setAutoDefault(false);
+    PlaceControl(pCancel, IDC_CANCEL, units, xCancel, y, 48, 16);
     QObject::connect(pDefault, &QPushButton::clicked, pDialog, &QDialog::accept);
     QObject::connect(pCancel, &QPushButton::clicked, pDialog, &QDialog::reject);
     return pDefault;

@@ -4,6 +4,7 @@
 
 #include "applications/AppNameRules.h"
 #include "applications/AppliCommit.h"
+#include "applications/AppliOperations.h"
 #include "browse/BrowseSettings.h"
 #include "browse/FolderPath.h"
 #include "dialogs/AppNameEdit.h"
@@ -25,18 +26,6 @@ const CPaneLayout kLayout = {
     {16, 60, 228, 72}, {84, 136, 48, 16}, {136, 136, 48, 16}, {16, 146, 66, 8},  {16, 156, 228, 59},
 };
 
-std::vector<std::string> GetDocPaths(const CCtrlFile& file, int32_t lIndex) {
-    std::vector<std::string> paths;
-    const int32_t nCount = file.GetDocCount(lIndex);
-    for (int32_t i = 0; i < nCount; ++i) {
-        std::string strPath;
-        if (file.GetDocDisplayPath(lIndex, i, strPath) >= 0) {
-            paths.push_back(strPath);
-        }
-    }
-    return paths;
-}
-
 }  // namespace
 
 CEditAppDlg::CEditAppDlg(const CDialogContext& context, int32_t lIndex, QWidget* pParent)
@@ -57,7 +46,8 @@ CEditAppDlg::CEditAppDlg(const CDialogContext& context, int32_t lIndex, QWidget*
     m_pPane->SetRemovedSink([this](const std::string& strPath) { m_sets.NoteRemoved(strPath); });
 
     m_pName->SetNameText(m_strName);
-    const std::vector<std::string> docs = GetDocPaths(*context.m_pCtrlFile, lIndex);
+    const std::vector<std::string> docs =
+        CAppliOperations(*context.m_pCtrlFile).GetDocDisplayPaths(lIndex);
     m_pPane->Open(GetStartFolder(docs), 3, GetFileFilter(context.m_strSettingsKey), false, docs);
     m_pName->setFocus();
 }

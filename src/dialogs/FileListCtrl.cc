@@ -9,6 +9,7 @@
 
 #include "browse/FileListColumns.h"
 #include "browse/FileListSort.h"
+#include "dialogs/InputMethod.h"
 #include "platform/Cp932.h"
 
 namespace tq {
@@ -20,6 +21,9 @@ void SetUpView(QAbstractItemView* pView) {
     pView->setSelectionBehavior(QAbstractItemView::SelectRows);
     pView->setEditTriggers(QAbstractItemView::NoEditTriggers);
     pView->setIconSize(QSize(16, 16));
+    // Off from the start too: a view switches it on when it is made, and off again only once a
+    // row becomes current (see the item model's flags).
+    SetInputMethodOpen(pView, false);
 }
 
 }  // namespace

@@ -46,6 +46,11 @@ QVariant CFileListItemModel::data(const QModelIndex& index, int nRole) const {
     }
 }
 
+Qt::ItemFlags CFileListItemModel::flags(const QModelIndex& index) const {
+    return index.isValid() ? Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemNeverHasChildren
+                           : Qt::NoItemFlags;
+}
+
 QVariant CFileListItemModel::headerData(int nSection, Qt::Orientation orientation,
                                         int nRole) const {
     const CListColumn* pColumn = GetListColumn(nSection);

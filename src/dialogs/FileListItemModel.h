@@ -20,6 +20,10 @@ public:
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int nRole) const override;
+    // Selectable, never editable. The toolkit's item views switch the input method on or off at
+    // every focus-in and every change of the current row, by whether that row is editable: rows
+    // that never are keep it off, so that typing jumps to a name instead of composing one.
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
     QVariant headerData(int nSection, Qt::Orientation orientation, int nRole) const override;
 
     // Runs a change of the list's rows (a fill, a sort, the detail texts) and tells the views.

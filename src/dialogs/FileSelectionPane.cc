@@ -24,22 +24,15 @@
 #include "dialogs/TargetListBox.h"
 #include "dialogs/WaitDlg.h"
 #include "manager/CtrlFile.h"
-#include "platform/File.h"
+#include "platform/MessageBox.h"
 #include "platform/Path.h"
+#include "resources/DialogIds.h"
 #include "resources/StringTable.h"
 
 namespace tq {
 
 namespace {
 
-constexpr int kLocationId = 1002;
-constexpr int kUpId = 53;
-constexpr int kListId = 14003;
-constexpr int kDetailsId = 14004;
-constexpr int kFilesId = 1016;
-constexpr int kAddId = 51;
-constexpr int kRemoveId = 52;
-constexpr int kTargetsId = 1007;
 constexpr int kLocationItemHeight = 12;
 
 void Place(QWidget* pControl, int nId, const CDialogUnits& units, const int (&rc)[4]) {
@@ -56,52 +49,49 @@ QLabel* MakeLabel(QDialog* pDialog, const char* pszText, QWidget* pBuddy, const 
 
 }  // namespace
 
-CTopicCheck MakeHelpFileCheck(const CDialogContext& context) {
-    if (context.m_check) {
-        return context.m_check;
-    }
-    const CCtrlFile* pFile = context.m_pCtrlFile;
-    return [pFile](const std::string& strPath) { return CheckHelpFile(*pFile, strPath); };
+CHelpFileCheck MakeHelpFileCheck(const CDialogContext& context) {
+    return {context.m_pCtrlFile, context.m_pTopicFilter};
 }
 
 CFileSelectionPane::CFileSelectionPane(QDialog* pDialog, const CDialogUnits& units,
-                                       const CPaneLayout& layout, CTopicCheck check,
+                                       const CPaneLayout& layout, CHelpFileCheck check,
                                        std::string strProductName)
     : QObject(pDialog),
       m_pDialog(pDialog),
-      m_check(std::move(check)),
+      m_check(check),
       m_strProductName(std::move(strProductName)) {
     // Made in the order of the template, so that the tab order is the template's (labels and
     // the picture buttons are no tab stops).
     m_pLocation = new CFolderComboBox(pDialog);
-    Place(m_pLocation, kLocationId, units, layout.m_location);
+    Place(m_pLocation, IDC_LOCATION, units, layout.m_location);
     // The template's height includes the dropped-down list; the closed box is one entry high.
     m_pLocation->resize(m_pLocation->width(), m_pLocation->sizeHint().height());
     QStyle* pStyle = pDialog->style();
     m_pUp = new CImageButton(pStyle->standardIcon(QStyle::SP_FileDialogToParent),
                              QString::fromUtf8("１つ上のフォルダへ (BS)"), pDialog);
-    Place(m_pUp, kUpId, units, layout.m_up);
+    Place(m_pUp, IDC_UP, units, layout.m_up);
     m_pListButton = new CImageButton(pStyle->standardIcon(QStyle::SP_FileDialogListView),
                                      QString::fromUtf8("一覧 (Ctrl+L)"), pDialog);
-    Place(m_pListButton, kListId, units, layout.m_listButton);
+    Place(m_pListButton, IDC_LIST_VIEW, units, layout.m_listButton);
     m_pDetailsButton = new CImageButton(pStyle->standardIcon(QStyle::SP_FileDialogDetailedView),
                                         QString::fromUtf8("詳細一覧 (Ctrl+D)"), pDialog);
-    Place(m_pDetailsButton, kDetailsId, units, layout.m_detailsButton);
+    Place(m_pDetailsButton, IDC_DETAILS_VIEW, units, layout.m_detailsButton);
     m_pFiles = new CFileListCtrl(pDialog);
-    Place(m_pFiles, kFilesId, units, layout.m_files);
+    Place(m_pFiles, IDC_FILES, units, layout.m_files);
     m_pAdd = new QPushButton(QString::fromUtf8("追加(&A)↓"), pDialog);
-    Place(m_pAdd, kAddId, units, layout.m_add);
+    Place(m_pAdd, IDC_ADD, units, layout.m_add);
     m_pRemove = new QPushButton(QString::fromUtf8("削除(&D)↑"), pDialog);
-    Place(m_pRemove, kRemoveId, units, layout.m_remove);
+    Place(m_pRemove, IDC_REMOVE, units, layout.m_remove);
     m_pTargets = new CTargetListBox(pDialog);
-    Place(m_pTargets, kTargetsId, units, layout.m_targets);
+    Place(m_pTargets, IDC_TARGETS, units, layout.m_targets);
     MakeLabel(pDialog, "ファイルの場所(&I)", m_pLocation, units, layout.m_locationLabel);
     MakeLabel(pDialog, "検索対象ファイル(&L)", m_pTargets, units, layout.m_targetsLabel);
-    m_pAdd->setAutoDefault(false);
-    m_pRemove->setAutoDefault(false);
     m_pListButton->SetKind(CImageButton::kLatched);
     m_pDetailsButton->SetKind(CImageButton::kLatched);
+    ConnectControls();
+}
 
+void CFileSelectionPane::ConnectControls() {
     connect(m_pUp, &QPushButton::clicked, this, &CFileSelectionPane::GoUp);
     connect(m_pListButton, &QPushButton::clicked, this, [this] { SetViewMode(kViewList); });
     connect(m_pDetailsButton, &QPushButton::clicked, this, [this] { SetViewMode(kViewDetails); });
@@ -232,14 +222,21 @@ void CFileSelectionPane::OnEnterPressed() {
     }
 }
 
-void CFileSelectionPane::AddFiles(const std::vector<CCheckItem>& items, size_t nChosen) {
+void CFileSelectionPane::AddFiles(const std::vector<CCheckItem>& items, size_t nChosen,
+                                  std::vector<CLeftOutFile>* pLeftOut) {
     std::vector<std::string> accepted;
     std::string strRefused;
     {
         CWaitDlg wait(m_pDialog);
         CCheckJob job(items, m_check, *m_pTargets, wait, &accepted);
+        if (pLeftOut != nullptr) {
+            job.SetVet(WhyNotTarget);
+        }
         wait.RunJob(job);
         strRefused = job.GetRefusedNames();
+        if (pLeftOut != nullptr) {
+            pLeftOut->insert(pLeftOut->end(), job.GetLeftOut().begin(), job.GetLeftOut().end());
+        }
     }
     if (m_added) {
         for (const std::string& strPath : accepted) {
@@ -258,33 +255,32 @@ void CFileSelectionPane::AddFiles(const std::vector<CCheckItem>& items, size_t n
 }
 
 void CFileSelectionPane::OnFilesDropped(const QStringList& localPaths) {
-    // Files whose path has no Windows form (a name without a code page 932 form) cannot be
-    // targets.
     std::vector<std::string> paths;
+    std::vector<CLeftOutFile> leftOut;
     for (const QString& strLocal : localPaths) {
+        const QFileInfo file(strLocal);
         std::string strPath;
-        if (ToWindowsPath(QFile::encodeName(QFileInfo(strLocal).absoluteFilePath()).toStdString(),
-                          strPath) == 0) {
+        if (ToWindowsPath(QFile::encodeName(file.absoluteFilePath()).toStdString(), strPath) == 0) {
             paths.push_back(std::move(strPath));
+        } else {
+            leftOut.push_back({Cp932FromQStringLossy(file.fileName()), IDS_LEFT_OUT_NO_CP932});
         }
     }
-    AddPaths(paths, static_cast<size_t>(localPaths.size()));
+    AddPaths(paths, static_cast<size_t>(localPaths.size()), std::move(leftOut));
 }
 
-void CFileSelectionPane::AddPaths(const std::vector<std::string>& paths, size_t nChosen) {
-    // As the files of Add: folders are left out.
+void CFileSelectionPane::AddPaths(const std::vector<std::string>& paths, size_t nChosen,
+                                  std::vector<CLeftOutFile> leftOut) {
     const CPlainFileInfoProvider names;
     std::vector<CCheckItem> items;
     for (const std::string& strPath : paths) {
-        uint32_t attributes = 0;
-        if (GetFileAttributes(strPath, attributes) != 0 ||
-            (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-            continue;
-        }
         items.push_back({strPath, names.GetDisplayName(strPath)});
     }
     if (!items.empty()) {
-        AddFiles(items, nChosen);
+        AddFiles(items, nChosen, &leftOut);
+    }
+    if (!leftOut.empty()) {
+        GetMessageBox().ShowWarning(FormatLeftOutNote(leftOut), m_strProductName);
     }
 }
 
@@ -306,18 +302,18 @@ bool CFileSelectionPane::IsInFileList(const QObject* pObject) const {
     return false;
 }
 
-void CFileSelectionPane::OnFocusChanged(QWidget* pOld, QWidget* pNew) {
-    // Enter in the file list adds the chosen files; elsewhere it is the dialog's button's.
-    bool bWasIn = IsInFileList(pOld);
-    bool bIsIn = IsInFileList(pNew);
-    if (bWasIn == bIsIn || m_pDialogDefault == nullptr) {
+void CFileSelectionPane::OnFocusChanged(QWidget* /*pOld*/, QWidget* pNew) {
+    // A push button with the focus takes Enter itself (the toolkit makes it the default while it
+    // has the focus). Elsewhere Enter in the file list adds the chosen files, and anywhere else
+    // it is the dialog's own button's.
+    if (m_pDialogDefault == nullptr || pNew == nullptr || pNew->window() != m_pDialog ||
+        qobject_cast<QPushButton*>(pNew) != nullptr) {
         return;
     }
-    m_pAdd->setDefault(bIsIn);
-    // A push button that took the focus from the list is the default already, for the while it
-    // has the focus: the dialog's button is made its default anew, or Add would come back after.
-    m_pDialogDefault->setDefault(false);
-    m_pDialogDefault->setDefault(!bIsIn);
+    QPushButton* pDefault = IsInFileList(pNew) ? m_pAdd : m_pDialogDefault;
+    if (!pDefault->isDefault()) {
+        pDefault->setDefault(true);
+    }
 }
 
 bool CFileSelectionPane::eventFilter(QObject* pWatched, QEvent* pEvent) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "applications/CheckJob.h"
+#include "applications/LeftOutFiles.h"
 #include "dialogs/DialogProvider.h"
 
 class QDialog;
@@ -40,8 +41,8 @@ struct CPaneLayout {
     int m_targets[4];
 };
 
-// The context's check of an added file, else the check of its model by the process's library.
-CTopicCheck MakeHelpFileCheck(const CDialogContext& context);
+// The check of an added file: its model's, through the context's topic filter.
+CHelpFileCheck MakeHelpFileCheck(const CDialogContext& context);
 
 class CFileSelectionPane : public QObject {
     Q_OBJECT
@@ -49,7 +50,7 @@ class CFileSelectionPane : public QObject {
 public:
     // Creates the controls in the dialog in tab order. strProductName captions the messages.
     CFileSelectionPane(QDialog* pDialog, const CDialogUnits& units, const CPaneLayout& layout,
-                       CTopicCheck check, std::string strProductName);
+                       CHelpFileCheck check, std::string strProductName);
 
     // The opening: the folder (its deepest existing part, as the location box takes it), the
     // view (kViewList or kViewDetails), the file filter, the targets.
@@ -74,16 +75,23 @@ public:
     void SetViewMode(int32_t nView);
     // Checks the items into the target list. nChosen is how many items the user chose (folders
     // among them): one refused file of a single choice gets the message, several the report.
-    void AddFiles(const std::vector<CCheckItem>& items, size_t nChosen);
-    // Files given by their Windows paths (dropped, or handed over by the host): folders and
-    // paths that name nothing are left out, the rest checked in as AddFiles does.
-    void AddPaths(const std::vector<std::string>& paths, size_t nChosen);
+    // With pLeftOut the items come from outside the file list: those that cannot be targets are
+    // added to it instead of being checked.
+    void AddFiles(const std::vector<CCheckItem>& items, size_t nChosen,
+                  std::vector<CLeftOutFile>* pLeftOut = nullptr);
+    // Files given by their Windows paths (dropped, or handed over by the host): those that
+    // cannot be targets are left out, the rest checked in as AddFiles does; then a note names
+    // the files left out (also those of leftOut, which never had a Windows path) and why.
+    void AddPaths(const std::vector<std::string>& paths, size_t nChosen,
+                  std::vector<CLeftOutFile> leftOut = {});
     void RemoveTargets();
 
 protected:
     bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
 
 private:
+    // The controls' signals to the pane's slots, and the pane's eye on their keys.
+    void ConnectControls();
     bool HandleKey(QObject* pWatched, int nKey, bool bCtrl);
     bool IsInFileList(const QObject* pObject) const;
     void GoUp();
@@ -106,7 +114,7 @@ private:
     QPushButton* m_pRemove;
     CTargetListBox* m_pTargets;
     QPushButton* m_pDialogDefault = nullptr;
-    CTopicCheck m_check;
+    CHelpFileCheck m_check;
     std::string m_strProductName;
     std::function<void(const std::string&)> m_added;
     std::function<void(const std::string&)> m_removed;

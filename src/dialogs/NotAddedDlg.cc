@@ -7,16 +7,9 @@
 
 #include "dialogs/DialogUnits.h"
 #include "dialogs/QtText.h"
+#include "resources/DialogIds.h"
 
 namespace tq {
-
-namespace {
-
-constexpr int kNamesId = 1017;
-constexpr int kIconId = 14008;
-constexpr int kOkId = 1;
-
-}  // namespace
 
 CNotAddedDlg::CNotAddedDlg(const std::string& strProductName, QWidget* pParent)
     : QDialog(pParent, kFixedDialogFlags), m_pNames(new QPlainTextEdit(this)) {
@@ -24,18 +17,18 @@ CNotAddedDlg::CNotAddedDlg(const std::string& strProductName, QWidget* pParent)
     CDialogUnits units = SetUpDialog(this, 238, 107);
 
     auto* pOk = new QPushButton(QStringLiteral("OK"), this);
-    PlaceControl(pOk, kOkId, units, 93, 85, 50, 14);
+    PlaceControl(pOk, IDC_OK, units, 93, 85, 50, 14);
     pOk->setDefault(true);
     connect(pOk, &QPushButton::clicked, this, &QDialog::accept);
 
-    PlaceControl(m_pNames, kNamesId, units, 34, 42, 196, 35);
+    PlaceControl(m_pNames, IDC_NOT_ADDED_NAMES, units, 34, 42, 196, 35);
     m_pNames->setReadOnly(true);
     m_pNames->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_pNames->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_pNames->setLineWrapMode(QPlainTextEdit::WidgetWidth);
 
     auto* pIcon = new QLabel(this);
-    PlaceControl(pIcon, kIconId, units, 8, 8, 18, 20);
+    PlaceControl(pIcon, IDC_WARNING_ICON, units, 8, 8, 18, 20);
     pIcon->setAlignment(Qt::AlignCenter);
     int nIconSize = style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, this);
     pIcon->setPixmap(style()

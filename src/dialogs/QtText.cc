@@ -1,5 +1,7 @@
 #include "dialogs/QtText.h"
 
+#include <QList>
+
 #include "platform/Cp932.h"
 
 namespace tq {
@@ -15,6 +17,15 @@ bool Cp932FromQString(const QString& strText, std::string& strOut) {
         return false;
     }
     return true;
+}
+
+std::string Cp932FromQStringLossy(const QString& strText) {
+    std::string strOut;
+    for (const char32_t c : strText.toUcs4()) {
+        std::string strChar;
+        strOut += Cp932FromQString(QString::fromUcs4(&c, 1), strChar) ? strChar : "?";
+    }
+    return strOut;
 }
 
 }  // namespace tq

@@ -11,5 +11,8 @@ namespace tq {
 QString QStringFromCp932(std::string_view strText);
 // Characters without a code page 932 form give an empty text and false.
 bool Cp932FromQString(const QString& strText, std::string& strOut);
+// The text with "?" for each character that has no code page 932 form, as the desktop shows such
+// names to programs of that code page.
+std::string Cp932FromQStringLossy(const QString& strText);
 
 }  // namespace tq

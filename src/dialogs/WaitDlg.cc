@@ -5,24 +5,27 @@
 #include <QFrame>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QProgressBar>
 #include <QScreen>
 #include <QThread>
 
 #include "dialogs/DialogUnits.h"
+#include "resources/DialogIds.h"
 
 namespace tq {
 
 namespace {
 
 constexpr int kTickMs = 500;
-constexpr int kTextId = 14006;
 constexpr int kCancelResult = 2;
+constexpr size_t kProgressFrom = 50;  // files in a job that shows its progress
 
 }  // namespace
 
 CWaitDlg::CWaitDlg(QWidget* pParent)
     : QDialog(pParent, Qt::Dialog | Qt::FramelessWindowHint),
       m_pText(new QLabel(QString::fromUtf8("しばらくお待ちください..."), this)),
+      m_pProgress(new QProgressBar(this)),
       m_pTimer(new QTimer(this)),
       m_beep([] { QApplication::beep(); }) {
     CDialogUnits units = SetUpDialog(this, 92, 24);
@@ -31,7 +34,10 @@ CWaitDlg::CWaitDlg(QWidget* pParent)
     pFrame->setFrameStyle(QFrame::Panel | QFrame::Raised);
     pFrame->setGeometry(rect());
     pFrame->lower();
-    PlaceControl(m_pText, kTextId, units, 8, 8, 76, 8);
+    PlaceControl(m_pText, IDC_WAIT_TEXT, units, 8, 8, 76, 8);
+    PlaceControl(m_pProgress, -1, units, 8, 17, 76, 4);
+    m_pProgress->setTextVisible(false);
+    m_pProgress->hide();
     m_pTimer->setInterval(kTickMs);
     connect(m_pTimer, &QTimer::timeout, this, &CWaitDlg::Tick);
 }
@@ -66,6 +72,11 @@ void CWaitDlg::Done() {
     // finds the job done.
     m_bDone.store(true, std::memory_order_release);
     QMetaObject::invokeMethod(this, &CWaitDlg::OnJobEnded, Qt::QueuedConnection);
+}
+
+void CWaitDlg::Progress(size_t nDone, size_t nTotal) {
+    m_nDone.store(nDone, std::memory_order_relaxed);
+    m_nTotal.store(nTotal, std::memory_order_relaxed);
 }
 
 void CWaitDlg::OnJobEnded() {
@@ -128,6 +139,12 @@ void CWaitDlg::Tick() {
     m_pText->setText(QString::fromUtf8("しばらくお待ちください ") +
                      QString(m_nDots, QLatin1Char('.')));
     m_nDots = m_nDots >= 3 ? 1 : m_nDots + 1;
+    const size_t nTotal = m_nTotal.load(std::memory_order_relaxed);
+    if (nTotal >= kProgressFrom) {
+        m_pProgress->setRange(0, static_cast<int>(nTotal));
+        m_pProgress->setValue(static_cast<int>(m_nDone.load(std::memory_order_relaxed)));
+        m_pProgress->show();
+    }
 }
 
 void CWaitDlg::EndWait() {

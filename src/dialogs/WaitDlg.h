@@ -2,7 +2,8 @@
 // chosen file on its worker thread. It owns the job's way to the dialog's thread: every
 // target-list operation of the job runs here, on the dialog's thread, and the job's end arrives
 // as a queued close request. The user cannot close it before the job is done; clicks outside it
-// beep, the text ticks, and the wait cursor shows until it closes.
+// beep, the text ticks, and the wait cursor shows until it closes. A job of many files (a drop
+// of thousands) also shows, under the text, how far it has come.
 #pragma once
 
 #include <QDialog>
@@ -13,6 +14,7 @@
 #include "applications/CheckJob.h"
 
 class QLabel;
+class QProgressBar;
 
 namespace tq {
 
@@ -29,6 +31,7 @@ public:
     // IJobOwner, called from the job's thread.
     void Send(const std::function<void()>& task) override;
     void Done() override;
+    void Progress(size_t nDone, size_t nTotal) override;
 
     bool IsDone() const { return m_bDone.load(std::memory_order_acquire); }
     // What a click outside does (the desktop's beep unless a test counts them).
@@ -50,6 +53,9 @@ private:
     void EndWait();
 
     QLabel* m_pText;
+    QProgressBar* m_pProgress;  // shown for a job of many files
+    std::atomic<size_t> m_nDone{0};
+    std::atomic<size_t> m_nTotal{0};
     QTimer* m_pTimer;
     int32_t m_nDots = 1;
     std::atomic<bool> m_bDone{false};

@@ -2,8 +2,7 @@
 
 #include <new>
 
-#include "browse/BrowseSettings.h"
-#include "dialogs/DialogProvider.h"
+#include "frame/AppDialogEntry.h"
 #include "frame/ClassFactory.h"
 #include "frame/EditStatus.h"
 #include "frame/ErrorTable.h"
@@ -88,8 +87,7 @@ int32_t CCtrlFileMgr::ReadyIndex(int32_t lType, int32_t lNumber) {
 int32_t CCtrlFileMgr::ResolveIndex(int32_t lType, int32_t lNumber) {
     // Numbers are 1-based at the interface; 0 and below wrap to out of range in the
     // unsigned comparison of GetDBIndex.
-    int32_t lIndex =
-        GetCtrlFile().GetDBIndex(lType, static_cast<int32_t>(static_cast<uint32_t>(lNumber) - 1u));
+    int32_t lIndex = GetIndexOfNumber(GetCtrlFile(), lType, lNumber);
     return lIndex < 0 ? SetErrorCode(lIndex) : lIndex;
 }
 
@@ -139,7 +137,7 @@ int32_t CCtrlFileMgr::DBSetSelected(int32_t lType, int32_t lNumber, bool bSelect
     if (lIndex < 0) {
         return lIndex;
     }
-    return SetErrorCode(GetCtrlFile().SetDBSelected(lIndex, bSelect ? 1 : 0));
+    return SetErrorCode(m_EditSession.GetAppli().SetDBSelected(lIndex, bSelect ? 1 : 0));
 }
 
 int32_t CCtrlFileMgr::CheckDialogGuards() {
@@ -152,20 +150,12 @@ int32_t CCtrlFileMgr::CheckDialogGuards() {
     return GetCtrlFile().IsLoaded() ? 0 : SetErrorCode(TQE_NOT_LOADED);
 }
 
-CDialogContext CCtrlFileMgr::MakeDialogContext() {
-    CDialogContext context;
-    context.m_pCtrlFile = &GetCtrlFile();
-    context.m_strSettingsKey = MakeSettingsKeyPath(GetCtrlFile().GetProductKeyPath());
-    context.m_strProductName = m_strProductName;
-    return context;
-}
-
 int32_t CCtrlFileMgr::OpenAddAppDialog() {
     m_lErrorCode = 0;
     if (int32_t err = CheckDialogGuards(); err != 0) {
         return err;
     }
-    int32_t lResult = GetDialogProvider().RunAddAppDialog(MakeDialogContext());
+    int32_t lResult = tq::OpenAddAppDialog(m_EditSession, m_strProductName);
     return lResult < 0 ? SetErrorCode(lResult) : lResult;
 }
 
@@ -174,15 +164,9 @@ int32_t CCtrlFileMgr::OpenEditAppDialog(int32_t lType, int32_t lNumber) {
     if (int32_t err = CheckDialogGuards(); err != 0) {
         return err;
     }
-    int32_t lIndex = ResolveIndex(lType, lNumber);
-    if (lIndex < 0) {
-        return lIndex;
-    }
-    // The product's own databases cannot be renamed: every OK of their dialog could only fail.
-    if (int32_t err = GetCtrlFile().CheckFreeType(lIndex); err != 0) {
-        return SetErrorCode(err);
-    }
-    int32_t lResult = GetDialogProvider().RunEditAppDialog(MakeDialogContext(), lIndex);
+    // The product's own databases cannot be renamed: every OK of their dialog could only fail,
+    // so the dialog is not shown for them.
+    int32_t lResult = tq::OpenEditAppDialog(m_EditSession, m_strProductName, lType, lNumber);
     return lResult < 0 ? SetErrorCode(lResult) : lResult;
 }
 
@@ -286,7 +270,7 @@ int32_t CCtrlFileMgr::RemoveDB(int32_t lType, int32_t lNumber) {
     if (lIndex < 0) {
         return lIndex;
     }
-    return SetErrorCode(GetCtrlFile().RemoveAppli(lIndex, true));
+    return SetErrorCode(m_EditSession.RemoveAppli(lIndex));
 }
 
 }  // namespace tq

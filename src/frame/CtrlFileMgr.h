@@ -11,7 +11,6 @@
 #include <string>
 
 #include "applications/EditSession.h"
-#include "dialogs/DialogProvider.h"
 #include "frame/CtrlFileMgrIds.h"
 #include "platform/Dispatch.h"
 
@@ -61,8 +60,6 @@ private:
     int32_t CheckReady();
     // The guards of the two dialog methods: ready, user applications allowed, file loaded.
     int32_t CheckDialogGuards();
-    // What the dialogs are given: the model, where the browse settings live, the caption.
-    CDialogContext MakeDialogContext();
     // Database index of (type, 1-based number), or -1565 / -1563 (stored).
     int32_t ResolveIndex(int32_t lType, int32_t lNumber);
     int32_t ReadyIndex(int32_t lType, int32_t lNumber);

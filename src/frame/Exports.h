@@ -29,7 +29,8 @@ int32_t VXCSTM_GetStatus(const char* pszKeyPath);
 uint32_t VXCSTM_GetErrorString(int32_t code, char* buffer, uint32_t size);
 // The files the next add wizard (OpenAddAppDialog) opens with, for a host that was handed them
 // (dropped on its window): checked into the wizard's target list as files dropped on that list
-// are; folders and paths that name nothing are left out. Windows paths in code page 932, each
+// are; those that cannot be targets are left out with a note that says which and why. Windows
+// paths in code page 932, each
 // ended by a zero byte, the list by a second one; null or an empty list forgets them. The next
 // wizard takes them, also one that cannot be shown.
 void VXCSTM_SetAddTargets(const char* pszPaths);

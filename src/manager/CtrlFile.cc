@@ -11,7 +11,6 @@
 #include "manager/RebuildRequests.h"
 #include "manager/SampleQuery.h"
 #include "platform/Cp932.h"
-#include "platform/MessageBox.h"
 #include "platform/Registry.h"
 #include "platform/Win32Error.h"
 #include "resources/ErrorCodes.h"
@@ -58,12 +57,6 @@ int32_t CCtrlFile::OpenProductKey(const std::string& strPath) {
 void CCtrlFile::Reset() {
     Clear();
     m_strLoadedPath.clear();
-    InvalidateIndexes();
-}
-
-void CCtrlFile::InvalidateIndexes() const {
-    m_dbIndex.Invalidate();
-    m_groupIndex.Invalidate();
 }
 
 int32_t CCtrlFile::ReadControlFolder(std::string& strFolder) const {
@@ -89,14 +82,13 @@ int32_t CCtrlFile::ReadFilePath(const char* pszValue, std::string& strPath) cons
 // Reads through pFile when given (a handle already open on the file), else through the
 // object's own file.
 int32_t CCtrlFile::LoadFile(const std::string& strPath, bool bWithLog, CFile* pFile) {
-    InvalidateIndexes();
     m_strLoadedPath.clear();
     CCtrlReader reader(*this, bWithLog ? &m_logFile : nullptr);
     return reader.Load(pFile != nullptr ? *pFile : m_file, strPath, &m_strLoadedPath);
 }
 
 int32_t CCtrlFile::Load() {
-    m_groupSet.SetProductKey(&m_productKey);
+    GetGroupSet().SetProductKey(&m_productKey);
     std::string strDataPath;
     if (m_productKey.GetString("Path", "DataPath", strDataPath) != ERROR_SUCCESS) {
         return TQE_REG_READ;
@@ -136,12 +128,6 @@ int32_t CCtrlFile::Load() {
     return lResult;
 }
 
-std::string CCtrlFile::GetCaption() const {
-    std::string strCaption;
-    m_productKey.GetProductName(strCaption);
-    return strCaption;
-}
-
 // The index builder reads the control file with deletion denied, and the control file cannot be
 // replaced meanwhile. A save of a modified model rewrites the base control file first; if the
 // builder then stopped the control file's rewrite, the base control file would hold the change
@@ -174,11 +160,11 @@ int32_t CCtrlFile::CompareWithControlFile(const std::string& strControlPath, CFi
     if (lResult != TQ_OK) {
         return lResult;
     }
-    bEqual = m_dwModified == 0 && CtrlModelsEqual(*this, onDisk);
+    bEqual = !IsModified() && CtrlModelsEqual(*this, onDisk);
     if (bEqual) {
         return TQ_OK;
     }
-    if (m_dwModified == 0 && !CanWriteData()) {
+    if (!IsModified() && !CanWriteData()) {
         return TQE_NO_WRITE_PERMISSION;
     }
     RequestWhatTheBuilderLacks(onDisk);
@@ -194,7 +180,7 @@ int32_t CCtrlFile::CompareWithControlFile(const std::string& strControlPath, CFi
 // such database is marked already, so this adds nothing. A database not to be rebuilt keeps the
 // RootPath and ExePath lists the builder resolved for it.
 void CCtrlFile::RequestWhatTheBuilderLacks(const CCtrlFile& onDisk) {
-    for (auto& pDb : m_databases) {
+    for (const auto& pDb : GetDatabases()) {
         CCtrlDatabase& db = *pDb;
         if (db.m_dwState & (DBSTATE_DESELECTED | DBSTATE_REBUILD)) {
             continue;
@@ -209,16 +195,16 @@ void CCtrlFile::RequestWhatTheBuilderLacks(const CCtrlFile& onDisk) {
             db.m_exePath = pBuilt->m_exePath;
         }
     }
-    for (const auto& pBuilt : onDisk.m_databases) {
+    for (const auto& pBuilt : onDisk.GetDatabases()) {
         if (!HasSelectedDatabaseNamed(pBuilt->m_strName)) {
-            m_dwStructureChanged = 1;
+            SetStructureChanged();
             return;
         }
     }
 }
 
 bool CCtrlFile::HasSelectedDatabaseNamed(std::string_view strName) const {
-    for (size_t pos : m_dbIndex.FindName(*this, strName)) {
+    for (size_t pos : FindNames(strName)) {
         const CCtrlDatabase& db = *GetDatabase(pos);
         if (!db.IsDeselected() && EqualsNoCase(db.m_strName, strName)) {
             return true;
@@ -231,16 +217,16 @@ bool CCtrlFile::HasSelectedDatabaseNamed(std::string_view strName) const {
 // them, not those saved under the same numbers before. Once the control file is numbered so as
 // well, those become the saved ids, so that the registry follows the builder's file again.
 void CCtrlFile::FollowPendingGroupIds(const std::string& strControlPath) {
-    if (!TakeUpPendingGroupIds(m_groupSet, m_productKey)) {
+    if (!TakeUpPendingGroupIds(GetGroupSet(), m_productKey)) {
         return;
     }
     CCtrlFile onDisk(ETextMemory::kReadOnly);
     if (onDisk.LoadFile(strControlPath, false) != TQ_OK ||
-        GroupTreeMark(onDisk.m_groupSet) != GroupTreeMark(m_groupSet)) {
+        GroupTreeMark(onDisk.GetGroupSet()) != GroupTreeMark(GetGroupSet())) {
         return;
     }
     CRegistryBatch batch;
-    if (m_groupSet.SaveUniqueIds() == 0) {
+    if (GetGroupSet().SaveUniqueIds() == 0) {
         batch.Commit();
     }
 }
@@ -251,7 +237,7 @@ std::string CCtrlFile::GetPendingRenamesPath() const {
 
 // A line added to the indexing log of the last load, when the file names one.
 void CCtrlFile::LogNote(uint32_t id, const std::string& strFirst, const std::string* pSecond) {
-    if (!m_strOutputLog.empty() && m_logFile.Resume()) {
+    if (!GetSettings().m_strOutputLog.empty() && m_logFile.Resume()) {
         m_logFile.Message(id, &strFirst, pSecond);
         m_logFile.Close();
     }
@@ -275,7 +261,7 @@ EPendingState CCtrlFile::ReadPendingRenames(std::vector<CPendingRename>& renames
 // record, after those still pending, so that whoever loads the files next can finish them.
 int32_t CCtrlFile::RecordPendingRenames() {
     std::vector<CPendingRename> current;
-    for (const auto& pDb : m_databases) {
+    for (const auto& pDb : GetDatabases()) {
         if ((pDb->m_dwState & DBSTATE_NAME_CHANGED) && !pDb->m_strPrevName.empty()) {
             current.push_back({std::string(pDb->m_strPrevName), std::string(pDb->m_strName)});
         }
@@ -333,11 +319,9 @@ int32_t CCtrlFile::FinishPendingRenames() {
 
 // What a successful save leaves: nothing pending, and the selection as saved.
 void CCtrlFile::EndSave() {
-    m_removedNames.clear();
-    m_dwStructureChanged = 0;
-    m_dwModified = 0;
-    for (size_t pos = 0; pos < m_databases.size(); ++pos) {
-        CCtrlDatabase& db = *m_databases[pos];
+    ClearChanges();
+    for (size_t pos = 0; pos < GetDBCount(); ++pos) {
+        CCtrlDatabase& db = *GetDatabase(pos);
         if (db.IsDeselected()) {
             db.m_dwState |= DBSTATE_WAS_DESELECTED;
         } else {
@@ -345,18 +329,91 @@ void CCtrlFile::EndSave() {
         }
         db.m_dwState &= ~DBSTATE_REBUILD;
         // The saved names are now the current ones. A later rename in this session must start
-        // from them again, or the sample query file would never hear of it. The name index
-        // follows the few that change rather than being built again at the next lookup.
+        // from them again, or the sample query file would never hear of it.
         if (!db.m_strPrevName.empty()) {
-            m_dbIndex.Remove(*this, pos);
-            db.m_strPrevName.clear();
-            m_dbIndex.Add(*this, pos);
+            ChangeNames(pos, [](CCtrlDatabase& changed) {
+                changed.m_strPrevName.clear();
+                return TQ_OK;
+            });
         }
         db.m_strPrevPublicName.clear();
     }
 }
 
-int32_t CCtrlFile::Save(const std::string* pConfirmation) {
+// A modified model's part of a save, up to the base control file written: the consent, the
+// control file's path and reservation, the record of renames and the ids put aside.
+int32_t CCtrlFile::WriteBaseFile(EConsent consent, std::string& strControlPath,
+                                 CFile& reservation) {
+    if (!CanWriteData()) {
+        return TQE_NO_WRITE_PERMISSION;
+    }
+    if (const int32_t lConsent = CheckConsent(consent); lConsent != TQ_OK) {
+        return lConsent;
+    }
+    if (ReadFilePath("ControlFile", strControlPath) != TQ_OK) {
+        return TQE_REG_READ;
+    }
+    int32_t lResult = ReserveControlFile(strControlPath, reservation);
+    if (lResult == TQ_OK) {
+        lResult = RecordPendingRenames();
+    }
+    if (lResult != TQ_OK) {
+        return lResult;
+    }
+    // The numbers the base control file is about to get, and their groups' ids put aside
+    // until the control file has the same numbers.
+    RenumberGroups();
+    // They reach the disk before the renumbered file, like the requests before the control
+    // file: a power loss must not keep the new numbers and lose the ids put aside for them.
+    if (PutAsidePendingGroupIds(GetGroupSet(), m_productKey) != ERROR_SUCCESS ||
+        m_productKey.Flush() != ERROR_SUCCESS) {
+        return TQE_REG_WRITE;
+    }
+    return CCtrlWriter(*this).Write(m_strLoadedPath, true, &m_file);
+}
+
+// A control file that is missing is written anew (by a user who may write, when nothing else
+// changed); one that exists is read and compared, and bEqual tells that it needs no writing.
+int32_t CCtrlFile::CheckControlFile(const std::string& strControlPath, CFile& reservation,
+                                    bool& bEqual) {
+    bEqual = false;
+    if (FileExists(strControlPath)) {
+        return CompareWithControlFile(strControlPath, reservation, bEqual);
+    }
+    return !IsModified() && !CanWriteData() ? TQE_NO_WRITE_PERMISSION : TQ_OK;
+}
+
+// The builder's part of a save: its requests, then its file, then the groups' ids.
+int32_t CCtrlFile::WriteControlFile(const std::string& strControlPath) {
+    // A save that left the base control file as it was puts its group ids aside only now, to be
+    // flushed with the requests: a power loss that keeps the control file may take the ids saved
+    // after it, and a product's first save has no ids from before. The next load saves them.
+    if (!IsModified() && PutAsidePendingGroupIds(GetGroupSet(), m_productKey) != ERROR_SUCCESS) {
+        return TQE_REG_WRITE;
+    }
+    // The builder hears of a new structure before its file shows one: the other way round, a
+    // process that died between the two would leave the builder a new file and no word of it,
+    // and the next save finds the files equal and writes nothing.
+    if (IsStructureChanged() &&
+        m_productKey.SetDWORD("Builder\\Request", "<REG>", 1) != ERROR_SUCCESS) {
+        return TQE_REG_WRITE;
+    }
+    // The requests and <REG> reach the disk before the file they are about: the registry syncs
+    // its commits only now and then, and a power loss could keep the new file and lose them.
+    if (m_productKey.Flush() != ERROR_SUCCESS) {
+        return TQE_REG_WRITE;
+    }
+    const int32_t lResult = CCtrlWriter(*this).Write(strControlPath, false);
+    if (lResult != TQ_OK) {
+        return lResult;
+    }
+    // Thousands of group ids go out in one registry transaction; a failure leaves the ids as
+    // they were.
+    CRegistryBatch batch;
+    return GetGroupSet().SaveUniqueIds() != 0 || batch.Commit() != 0 ? TQE_REG_WRITE : TQ_OK;
+}
+
+int32_t CCtrlFile::Save(EConsent consent) {
     if (m_dwLoaded == 0) {
         return TQE_NOT_LOADED;
     }
@@ -366,88 +423,26 @@ int32_t CCtrlFile::Save(const std::string* pConfirmation) {
     }
     std::string strControlPath;
     CFile reservation;
-    if (m_dwModified != 0) {
-        if (!CanWriteData()) {
-            return TQE_NO_WRITE_PERMISSION;
-        }
-        if (pConfirmation != nullptr &&
-            GetMessageBox().AskYesNo(*pConfirmation, GetCaption()) != IDYES) {
-            return TQE_CANCELLED;
-        }
-        if (ReadFilePath("ControlFile", strControlPath) != TQ_OK) {
-            return TQE_REG_READ;
-        }
-        lResult = ReserveControlFile(strControlPath, reservation);
-        if (lResult == TQ_OK) {
-            lResult = RecordPendingRenames();
-        }
-        if (lResult != TQ_OK) {
-            return lResult;
-        }
-        // The numbers the base control file is about to get, and their groups' ids put aside
-        // until the control file has the same numbers.
-        m_groupSet.Renumber();
-        m_groupIndex.Invalidate();
-        // They reach the disk before the renumbered file, like the requests before the control
-        // file: a power loss must not keep the new numbers and lose the ids put aside for them.
-        if (PutAsidePendingGroupIds(m_groupSet, m_productKey) != ERROR_SUCCESS ||
-            m_productKey.Flush() != ERROR_SUCCESS) {
-            return TQE_REG_WRITE;
-        }
-        lResult = CCtrlWriter(*this).Write(m_strLoadedPath, true, &m_file);
-        if (lResult != TQ_OK) {
-            return lResult;
-        }
+    if (IsModified()) {
+        lResult = WriteBaseFile(consent, strControlPath, reservation);
     } else if (ReadFilePath("ControlFile", strControlPath) != TQ_OK) {
-        return TQE_REG_READ;
+        lResult = TQE_REG_READ;
     }
-    if (!FileExists(strControlPath)) {
-        if (m_dwModified == 0 && !CanWriteData()) {
-            return TQE_NO_WRITE_PERMISSION;
-        }
-    } else {
-        bool bEqual = false;
-        lResult = CompareWithControlFile(strControlPath, reservation, bEqual);
-        if (lResult != TQ_OK || bEqual) {
-            return lResult;
-        }
+    bool bEqual = false;
+    if (lResult == TQ_OK) {
+        lResult = CheckControlFile(strControlPath, reservation, bEqual);
     }
-    // A save that left the base control file as it was puts its group ids aside only now, to be
-    // flushed with the requests: a power loss that keeps the control file may take the ids saved
-    // after it, and a product's first save has no ids from before. The next load saves them.
-    if (m_dwModified == 0 && PutAsidePendingGroupIds(m_groupSet, m_productKey) != ERROR_SUCCESS) {
-        return TQE_REG_WRITE;
-    }
-    // The builder hears of a new structure before its file shows one: the other way round, a
-    // process that died between the two would leave the builder a new file and no word of it,
-    // and the next save finds the files equal and writes nothing.
-    if (m_dwStructureChanged != 0 &&
-        m_productKey.SetDWORD("Builder\\Request", "<REG>", 1) != ERROR_SUCCESS) {
-        return TQE_REG_WRITE;
-    }
-    // The requests and <REG> reach the disk before the file they are about: the registry syncs
-    // its commits only now and then, and a power loss could keep the new file and lose them.
-    if (m_productKey.Flush() != ERROR_SUCCESS) {
-        return TQE_REG_WRITE;
-    }
-    lResult = CCtrlWriter(*this).Write(strControlPath, false);
-    if (lResult != TQ_OK) {
+    if (lResult != TQ_OK || bEqual) {
         return lResult;
     }
-    {
-        // Thousands of group ids go out in one registry transaction; a failure leaves the ids
-        // as they were.
-        CRegistryBatch batch;
-        if (m_groupSet.SaveUniqueIds() != 0 || batch.Commit() != 0) {
-            return TQE_REG_WRITE;
-        }
+    lResult = WriteControlFile(strControlPath);
+    if (lResult == TQ_OK) {
+        lResult = FinishPendingRenames();
     }
-    lResult = FinishPendingRenames();
-    if (lResult != TQ_OK) {
-        return lResult;
+    if (lResult == TQ_OK) {
+        EndSave();
     }
-    EndSave();
-    return TQ_OK;
+    return lResult;
 }
 
 int32_t CCtrlFile::GetBuilderLock() const {

@@ -166,7 +166,7 @@ int32_t WritePendingRenames(const std::string& strPath,
 RenameMap ResolvePendingRenames(const std::vector<CPendingRename>& renames, const CCtrlModel& model,
                                 std::vector<CPendingRename>* pDropped) {
     std::unordered_map<std::string, std::string> held;  // lower case -> as the model spells it
-    for (const auto& pDb : model.m_databases) {
+    for (const auto& pDb : model.GetDatabases()) {
         held.emplace(ToLowerCp932(pDb->m_strName), std::string(pDb->m_strName));
     }
     RenameMap resolved;

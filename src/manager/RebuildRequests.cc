@@ -11,7 +11,7 @@ int32_t WriteRebuildRequests(const CCtrlModel& model, CProductRegKey& key) {
     // rebuild (after a reset) writes as fast as one value.
     CRegistryBatch batch;
     bool bAny = false;
-    for (const auto& pDb : model.m_databases) {
+    for (const auto& pDb : model.GetDatabases()) {
         if ((pDb->m_dwState & DBSTATE_REBUILD) == 0 || pDb->IsDeselected()) {
             continue;
         }

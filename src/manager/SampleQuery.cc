@@ -83,7 +83,7 @@ int32_t WriteNewFile(const std::string& strNewPath, const std::string& text) {
 // a saved control file, so no line can name it.
 RenameMap RenamedSinceSave(const CCtrlModel& model) {
     RenameMap renamed;
-    for (const auto& pDb : model.m_databases) {
+    for (const auto& pDb : model.GetDatabases()) {
         if ((pDb->m_dwState & DBSTATE_NAME_CHANGED) && !pDb->m_strPrevName.empty()) {
             renamed.emplace(ToLowerCp932(pDb->m_strPrevName), std::string(pDb->m_strName));
         }
@@ -101,7 +101,7 @@ bool GetSampleQueryName(std::string_view line, std::string_view& name) {
 }
 
 bool AnyNameChanged(const CCtrlModel& model) {
-    for (const auto& pDb : model.m_databases) {
+    for (const auto& pDb : model.GetDatabases()) {
         if (pDb->m_dwState & DBSTATE_NAME_CHANGED) {
             return true;
         }

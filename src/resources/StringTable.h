@@ -1,5 +1,5 @@
 // The component's string resources, in code page 932 exactly as shown to users: the indexing
-// log's messages (1-21), the dialog and question texts (101-112) and the automation exception
+// log's messages (1-21), the dialog and question texts (101-127) and the automation exception
 // text (61837). The texts are generated from resources/strings.txt (UTF-8) by
 // scripts/gen_strings.py; the generated table holds the code page 932 bytes.
 #pragma once
@@ -39,6 +39,14 @@ constexpr uint32_t IDS_APP_NAME_CONTROL = 109;
 constexpr uint32_t IDS_CONFIRM_EDITED = 110;
 constexpr uint32_t IDS_CONFIRM_REMOVE_APP = 111;
 constexpr uint32_t IDS_CONFIRM_SELECTED = 112;
+constexpr uint32_t IDS_LEFT_OUT = 120;
+constexpr uint32_t IDS_LEFT_OUT_LINE = 121;
+constexpr uint32_t IDS_LEFT_OUT_FOLDER = 122;
+constexpr uint32_t IDS_LEFT_OUT_MISSING = 123;
+constexpr uint32_t IDS_LEFT_OUT_NAME = 124;
+constexpr uint32_t IDS_LEFT_OUT_NO_CP932 = 125;
+constexpr uint32_t IDS_LEFT_OUT_TOO_LONG = 126;
+constexpr uint32_t IDS_LEFT_OUT_MORE = 127;
 constexpr uint32_t IDS_READONLY_PROPERTY = 61837;
 
 }  // namespace tq

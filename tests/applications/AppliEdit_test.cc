@@ -4,6 +4,7 @@
 
 #include "applications/AppNameRules.h"
 #include "applications/AppliCommit.h"
+#include "applications/AppliOperations.h"
 #include "applications/EditFileSets.h"
 #include "applications/EditSession.h"
 #include "manager/CtrlFile.h"
@@ -27,7 +28,7 @@ protected:
     }
     CCtrlDatabase& Db(size_t i) { return *m_file.GetDatabase(i); }
     const CCtrlGroup* TopGroup(const std::string& name) {
-        return m_file.m_groupSet.FindChildByName(&m_file.m_groupSet, name, false);
+        return m_file.GetGroupSet().FindChildByName(&m_file.GetGroupSet(), name, false);
     }
     // "public name=name;" in list order.
     std::string Names() {
@@ -39,18 +40,18 @@ protected:
     }
     void AddNamed(std::initializer_list<std::string> names) {
         for (const auto& name : names) {
-            CCtrlDatabase* db = m_file.AppendDatabase();
+            CCtrlDatabase* db = m_file.AppendDatabase(DBTYPE_FREE);
             db->m_strName = name;
             db->m_strPublicName = "P" + name;
-            ++m_file.m_nFreeCount;
         }
     }
     std::string Make(const std::string& publicName, int32_t exclude = -1, int32_t expect = 1) {
         std::string name;
-        EXPECT_EQ(m_file.MakeDBName(publicName, exclude, name), expect) << publicName;
+        EXPECT_EQ(m_apps.MakeDBName(publicName, exclude, name), expect) << publicName;
         return name;
     }
     CCtrlFile m_file;
+    CAppliOperations m_apps{m_file};
 };
 
 TEST_F(AppliEditTest, RefusedAddsAndRenamesChangeNothing) {
@@ -71,37 +72,37 @@ TEST_F(AppliEditTest, RefusedAddsAndRenamesChangeNothing) {
     };
     const std::string before = Names();
     for (const auto& [bRename, n, name, lResult] : cases) {
-        EXPECT_EQ(bRename ? m_file.RenameAppli(n, name) : m_file.AddAppli(n, name), lResult)
+        EXPECT_EQ(bRename ? m_apps.RenameAppli(n, name) : m_apps.AddAppli(n, name), lResult)
             << name;
     }
     EXPECT_EQ(Names(), before);
-    EXPECT_EQ(m_file.m_dwModified, 0u);
+    EXPECT_FALSE(m_file.IsModified());
 }
 
 TEST_F(AppliEditTest, AddAppendsToItsTypeWithADerivedName) {
     for (const auto& [type, name] : {std::pair{3, "a:b"}, {0, "Sel1"}, {2, "S2"}, {1, "F2"}}) {
-        EXPECT_EQ(m_file.AddAppli(type, name), 0) << name;
+        EXPECT_EQ(m_apps.AddAppli(type, name), 0) << name;
     }
     EXPECT_EQ(Names(),
               "Fixed One=Fixed1;F2=F2;Selection One=Sel1;S2=S2;MyApp=MyApp;"
               "a:b=a\x81\x46"
               "b;Sel1=Sel1#2;");
     EXPECT_EQ(Db(5).m_dwState, DBSTATE_NEW | DBSTATE_REBUILD);
-    EXPECT_EQ(m_file.m_dwStructureChanged, 0u);
+    EXPECT_FALSE(m_file.IsStructureChanged());
     EXPECT_EQ(m_file.FindDBByPublicName(3, "SEL1"), 2);  // found at its new position
-    EXPECT_EQ(m_file.AddAppli(3, std::string(256, 'x')), 0);
+    EXPECT_EQ(m_apps.AddAppli(3, std::string(256, 'x')), 0);
 }
 
 // Away, back in another case, away again: the builder is still told the name it knows.
 TEST_F(AppliEditTest, RenamesKeepTheNameTheBuilderKnows) {
     const std::string strKnown(Db(kMyApp).m_strName);
     for (const char* pszName : {"B", "myapp", "C"}) {
-        ASSERT_EQ(m_file.RenameAppli(kMyApp, pszName), 0) << pszName;
+        ASSERT_EQ(m_apps.RenameAppli(kMyApp, pszName), 0) << pszName;
     }
     EXPECT_EQ(std::string(Db(kMyApp).m_strPrevName), strKnown);
     EXPECT_EQ(std::string(Db(kMyApp).m_strPrevPublicName), "MyApp");
-    ASSERT_EQ(m_file.RemoveAppli(kMyApp, false), 0);
-    EXPECT_EQ(m_file.m_removedNames, std::vector<std::string>{strKnown});
+    ASSERT_EQ(m_apps.RemoveAppli(kMyApp), 0);
+    EXPECT_EQ(m_file.GetRemovedNames(), std::vector<std::string>{strKnown});
 }
 
 // Rules in the order 109, 101, 103, 108, 102; a refused or unchanged OK leaves the model.
@@ -118,24 +119,24 @@ TEST_F(AppliEditTest, EditNameChecksFirstAndChangesOnlyWhenAllPass) {
     for (const auto& [text, bEmpty, id, nameAfter] : cases) {
         SCOPED_TRACE(text);
         const bool bRenames = id == 0 && m_file.GetPublicName(kMyApp) != nameAfter;
-        m_file.m_dwModified = m_file.m_dwStructureChanged = 0;
+        m_file.ClearChanges();
         std::string strNew = "untouched";
         EXPECT_EQ(
             ApplyEditAppName(m_file, kMyApp, m_file.GetPublicName(kMyApp), text, bEmpty, strNew),
             id);
         EXPECT_EQ(m_file.GetPublicName(kMyApp), nameAfter);
         EXPECT_EQ(strNew, id == 0 ? nameAfter : "untouched");
-        EXPECT_EQ(m_file.m_dwModified != 0, bRenames);
-        EXPECT_EQ(m_file.m_dwStructureChanged != 0, bRenames);
+        EXPECT_EQ(m_file.IsModified(), bRenames);
+        EXPECT_EQ(m_file.IsStructureChanged(), bRenames);
     }
     // The application's own group follows the name.
     const CCtrlGroup* pApps = TopGroup(kAppGroup);
     ASSERT_NE(pApps, nullptr);
-    EXPECT_NE(m_file.m_groupSet.FindChildByName(pApps, "MYAPP", false), nullptr);
-    EXPECT_EQ(m_file.m_groupSet.FindChildByName(pApps, "MyApp", false), nullptr);
+    EXPECT_NE(m_file.GetGroupSet().FindChildByName(pApps, "MYAPP", false), nullptr);
+    EXPECT_EQ(m_file.GetGroupSet().FindChildByName(pApps, "MyApp", false), nullptr);
     // Without its own group the application cannot be edited.
     std::string strNew;
-    ASSERT_EQ(m_file.RenameGroup(&kAppGroup, "MYAPP", "Other"), 0);
+    ASSERT_EQ(m_apps.RenameGroup(&kAppGroup, "MYAPP", "Other"), 0);
     EXPECT_EQ(ApplyEditAppName(m_file, kMyApp, "MYAPP", "Fresh", false, strNew),
               IDS_APP_NAME_UNUSABLE);
     EXPECT_EQ(m_file.GetPublicName(kMyApp), "MYAPP");
@@ -155,21 +156,21 @@ TEST_F(AppliEditTest, GroupNamesAreCheckedAndAMissingParentIsCreated) {
         {false, nullptr, "", std::string(257, 'g'), TQE_GROUP_NAME},
         {false, nullptr, "", "a\tb", TQE_CONTROL_CHAR},
         {false, &badParent, "", "ok", TQE_CONTROL_CHAR}};
-    const int32_t count = m_file.m_groupSet.GetGroupCount();
+    const int32_t count = m_file.GetGroupSet().GetGroupCount();
     for (const auto& [bRename, pParent, pszOld, strNew, lResult] : cases) {
-        EXPECT_EQ(bRename ? m_file.RenameGroup(pParent, pszOld, strNew)
-                          : m_file.AddDBToGroup(1, strNew, pParent),
+        EXPECT_EQ(bRename ? m_apps.RenameGroup(pParent, pszOld, strNew)
+                          : m_apps.AddDBToGroup(1, strNew, pParent),
                   lResult)
             << pszOld << ">" << strNew;
     }
-    EXPECT_EQ(m_file.AddDBToGroup(7, "ok"), TQE_DB_NUMBER);
-    EXPECT_EQ(m_file.m_groupSet.GetGroupCount(), count);
-    EXPECT_EQ(m_file.m_dwModified, 0u);
-    EXPECT_EQ(m_file.RenameGroup(nullptr, "Manuals", "Guides"), 0);
+    EXPECT_EQ(m_apps.AddDBToGroup(7, "ok"), TQE_DB_NUMBER);
+    EXPECT_EQ(m_file.GetGroupSet().GetGroupCount(), count);
+    EXPECT_FALSE(m_file.IsModified());
+    EXPECT_EQ(m_apps.RenameGroup(nullptr, "Manuals", "Guides"), 0);
     EXPECT_NE(TopGroup("Guides"), nullptr);
-    EXPECT_EQ(m_file.m_dwStructureChanged, 1u);
-    EXPECT_EQ(m_file.AddDBToGroup(1, "Sub", &tools), 0);
-    EXPECT_EQ(m_file.AddDBToGroup(1, "Sub", &tools), 0);  // listed twice
+    EXPECT_TRUE(m_file.IsStructureChanged());
+    EXPECT_EQ(m_apps.AddDBToGroup(1, "Sub", &tools), 0);
+    EXPECT_EQ(m_apps.AddDBToGroup(1, "Sub", &tools), 0);  // listed twice
     ASSERT_NE(TopGroup("Tools"), nullptr);
     EXPECT_EQ(TopGroup("Tools")->GetChildren()[0]->GetName(), "Sub");
     EXPECT_EQ(TopGroup("Tools")->GetChildren()[0]->GetRefCount(), 2);
@@ -178,29 +179,29 @@ TEST_F(AppliEditTest, GroupNamesAreCheckedAndAMissingParentIsCreated) {
 TEST_F(AppliEditTest, DocumentsAreNamedAndMatchedIgnoringCaseAndSuffixes) {
     // Written out, such a path would end its line and begin a section of its own.
     for (const char* bad : {"C:\\a.chm\r\n[Evil]\r\nGroup = 1", "C:\\a\x1F.chm"}) {
-        EXPECT_EQ(m_file.AddDoc(2, bad), TQE_CONTROL_CHAR);
-        EXPECT_EQ(m_file.RemoveDoc(2, bad), TQE_CONTROL_CHAR);
+        EXPECT_EQ(m_apps.AddDoc(2, bad), TQE_CONTROL_CHAR);
+        EXPECT_EQ(m_apps.RemoveDoc(2, bad), TQE_CONTROL_CHAR);
     }
-    EXPECT_EQ(m_file.m_dwModified, 0u);
+    EXPECT_FALSE(m_file.IsModified());
     for (const char* doc : {"<WINDOWS>\\b.hlp", "<WINDOWS>\\c.pdf|2 ", "C:\\e.chm > Elsewhere"}) {
-        EXPECT_EQ(m_file.AddDoc(2, doc), 0) << doc;
+        EXPECT_EQ(m_apps.AddDoc(2, doc), 0) << doc;
     }
-    EXPECT_EQ(m_file.m_dwModified, 1u);
+    EXPECT_TRUE(m_file.IsModified());
     EXPECT_EQ(Db(kMyApp).m_docs,
               (CtrlStringList{"C:\\Docs\\my.chm > MyApp", "<WINDOWS>\\b.hlp > MyApp",
                               "<WINDOWS>\\c.pdf|2  > MyApp", "C:\\e.chm > Elsewhere"}));
     for (const char* twin :
          {"C:\\WINDOWS\\B.HLP", "C:\\docs\\my.chm > Other", "C:\\Windows\\c.pdf|7"}) {
-        EXPECT_EQ(m_file.AddDoc(2, twin), TQE_ALREADY_REGISTERED) << twin;
+        EXPECT_EQ(m_apps.AddDoc(2, twin), TQE_ALREADY_REGISTERED) << twin;
     }
     std::string path;
-    EXPECT_EQ(m_file.GetDocDisplayPath(2, 1, path), 0);
+    EXPECT_EQ(m_apps.GetDocDisplayPath(2, 1, path), 0);
     EXPECT_EQ(path, "C:\\WINDOWS\\b.hlp");
-    EXPECT_EQ(m_file.GetDocDisplayPath(2, 2, path), 0);  // the macro's '>' is not the name's
+    EXPECT_EQ(m_apps.GetDocDisplayPath(2, 2, path), 0);  // the macro's '>' is not the name's
     EXPECT_EQ(path, "<WINDOWS>\\c.pdf");
-    EXPECT_EQ(m_file.GetDocDisplayPath(2, 4, path), TQE_NUMBER);
-    EXPECT_EQ(m_file.RemoveDoc(2, "C:\\x.chm"), TQE_DOC_NOT_REGISTERED);
-    EXPECT_EQ(m_file.RemoveDoc(2, "C:\\E.CHM"), 3);
+    EXPECT_EQ(m_apps.GetDocDisplayPath(2, 4, path), TQE_NUMBER);
+    EXPECT_EQ(m_apps.RemoveDoc(2, "C:\\x.chm"), TQE_DOC_NOT_REGISTERED);
+    EXPECT_EQ(m_apps.RemoveDoc(2, "C:\\E.CHM"), 3);
     EXPECT_EQ(m_file.GetDocCount(2), 3);
     CEditFileSets sets;  // what the edit dialog took away
     sets.NoteRemoved("C:\\WINDOWS\\b.hlp");

@@ -64,7 +64,7 @@ TEST(HaveTopicTest, CheckHelpFilePassesTheModelsDivideNoBookmark) {
     CCtrlModel model;
     CRecordingFilter filter;
     CheckHelpFile(model, "C:\\m.pdf", filter);
-    model.m_dwDivideNoBookmark = 1;
+    model.GetSettings().m_dwDivideNoBookmark = 1;
     CheckHelpFile(model, "C:\\m.pdf", filter);
     EXPECT_EQ(filter.m_calls, (std::vector<std::string>{"pdf0:C:\\m.pdf", "pdf1:C:\\m.pdf"}));
     // No document line can hold a control character: refused before the library is asked.
@@ -109,11 +109,11 @@ struct CJobResult {
 };
 
 // Runs a job as a dialog does: the worker checks, this thread waits and serves the list.
-CJobResult RunJob(std::vector<CCheckItem> items, const CTopicCheck& check, CWatchedList& list,
-                  bool bWithAccepted = true) {
+CJobResult RunJob(std::vector<CCheckItem> items, const test::CAnswerFilter& filter,
+                  CWatchedList& list, bool bWithAccepted = true) {
     CJobWaitLoop loop;
     CJobResult result;
-    CCheckJob job(std::move(items), check, list, loop,
+    CCheckJob job(std::move(items), filter.Check(), list, loop,
                   bWithAccepted ? &result.m_accepted : nullptr);
     job.Start();
     loop.Wait();
@@ -132,14 +132,14 @@ TEST(CheckJobTest, SkipsKnownPathsChecksTheRestAndReportsRefusedInOrder) {
     list.m_refuse.insert("C:\\docs\\full.txt");  // the list box refuses this one
     std::vector<std::string> checked;
     std::set<std::thread::id> checkThreads;
-    auto check = [&](const std::string& p) -> int32_t {
+    test::CAnswerFilter check([&](const std::string& p) -> int32_t {
         checked.push_back(p);
         checkThreads.insert(std::this_thread::get_id());
         if (p.ends_with("throw.txt")) {
             throw std::runtime_error("reader failed");  // refuses its file; the wait still ends
         }
         return p.find("bad") != std::string::npos ? 0 : p.find("two") != std::string::npos ? 2 : 1;
-    };
+    });
     CJobResult result =
         RunJob({Item("C:\\docs\\b.pdf"), Item("C:\\DOCS\\KNOWN.CHM"), Item("C:\\docs\\bad1.hlp"),
                 Item("C:\\docs\\full.txt"), Item("C:\\docs\\two.htm"), Item("C:\\docs\\a.pdf"),
@@ -161,7 +161,7 @@ TEST(CheckJobTest, SkipsKnownPathsChecksTheRestAndReportsRefusedInOrder) {
         list.m_list.GetEntries(),
         (std::vector<std::string>{"C:\\docs\\a.pdf", "C:\\docs\\b.pdf", "C:\\docs\\Known.chm"}));
     // Without an accepted list, and without items, the job still ends.
-    auto accept = [](const std::string&) { return 1; };
+    test::CAnswerFilter accept([](const std::string&) { return 1; });
     EXPECT_TRUE(RunJob({Item("C:\\x.txt")}, accept, list, false).m_accepted.empty());
     EXPECT_EQ(list.m_list.GetEntries().size(), 4u);
     EXPECT_EQ(RunJob({}, accept, list).m_strRefused, "");

@@ -1,11 +1,16 @@
-// A sorted target list that notes the thread of every operation and can refuse paths.
+// A sorted target list that notes the thread of every operation and can refuse paths, and a
+// topic filter that answers every check with one function.
 #pragma once
 
+#include <functional>
 #include <set>
 #include <string>
 #include <thread>
+#include <utility>
 
+#include "applications/CheckJob.h"
 #include "applications/TargetList.h"
+#include "controlfile/CtrlModel.h"
 
 namespace tq::test {
 
@@ -30,6 +35,22 @@ private:
         m_threads.insert(std::this_thread::get_id());
         ++m_nOps;
     }
+};
+
+class CAnswerFilter : public ITopicFilter {
+public:
+    explicit CAnswerFilter(std::function<int32_t(const std::string&)> fn) : m_fn(std::move(fn)) {}
+    int32_t HlpHaveTopic(const std::string& p) const override { return m_fn(p); }
+    int32_t ChmHaveTopic(const std::string& p) const override { return m_fn(p); }
+    int32_t PdfHaveTopic(const std::string& p, int32_t) const override { return m_fn(p); }
+    int32_t TxtHaveTopic(const std::string& p) const override { return m_fn(p); }
+    int32_t HtmlHaveTopic(const std::string& p) const override { return m_fn(p); }
+    // The check job's check of a model without settings, through this filter.
+    CHelpFileCheck Check() const { return {&m_model, this}; }
+
+private:
+    std::function<int32_t(const std::string&)> m_fn;
+    CCtrlModel m_model;
 };
 
 }  // namespace tq::test

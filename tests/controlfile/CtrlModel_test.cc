@@ -17,26 +17,37 @@ namespace {
 
 TEST(CtrlModelTest, ClearKeepsOnlyTheModifiedFlag) {
     CCtrlModel model;
-    model.m_strOutputLog = "log";
-    model.m_dwSelectAllDisabled = model.m_dwBlankSources = 1;
-    model.m_dwDivideNoBookmark = model.m_dwAddID = 1;
-    model.m_dwStructureChanged = model.m_dwModified = 1;
-    model.m_removedNames.push_back("gone");
-    model.AppendDatabase()->m_strName.push_back('A');
-    model.m_nFixedCount = 1;
-    model.m_nSelectionCount = model.m_nFreeCount = 2;
-    ASSERT_EQ(model.m_groupSet.AddGroupLine(1, "G"), 0);
+    CCtrlSettings& settings = model.GetSettings();
+    settings.m_strOutputLog = "log";
+    settings.m_dwSelectAllDisabled = settings.m_dwBlankSources = 1;
+    settings.m_dwDivideNoBookmark = settings.m_dwAddID = 1;
+    model.SetStructureChanged();
+    model.SetModified();
+    for (int32_t type : {DBTYPE_FREE, DBTYPE_SELECTION, DBTYPE_FIXED, DBTYPE_FREE}) {
+        model.AppendDatabase(type)->m_strName.push_back(static_cast<char>('0' + type));
+    }
+    model.RemoveDatabase(3);  // a saved database: its name is among the removed ones
+    EXPECT_EQ(model.GetRemovedNames(), std::vector<std::string>{"3"});
+    // Each type's databases stand together, counted.
+    EXPECT_EQ(std::string(model.GetDatabase(0)->m_strName) +
+                  std::string(model.GetDatabase(1)->m_strName) +
+                  std::string(model.GetDatabase(2)->m_strName),
+              "123");
+    EXPECT_EQ(model.GetFixedCount() + model.GetSelectionCount() * 10 + model.GetFreeCount() * 100,
+              111u);
+    ASSERT_EQ(model.GetGroupSet().AddGroupLine(1, "G"), 0);
     model.Clear();
-    EXPECT_TRUE(model.m_strOutputLog.empty());
-    EXPECT_EQ(model.m_dwSelectAllDisabled + model.m_dwBlankSources + model.m_dwDivideNoBookmark +
-                  model.m_dwAddID + model.m_dwStructureChanged,
+    EXPECT_TRUE(model.GetSettings().m_strOutputLog.empty());
+    EXPECT_EQ(settings.m_dwSelectAllDisabled + settings.m_dwBlankSources +
+                  settings.m_dwDivideNoBookmark + settings.m_dwAddID,
               0u);
-    EXPECT_EQ(model.m_dwModified, 1u);
-    EXPECT_TRUE(model.m_removedNames.empty());
+    EXPECT_FALSE(model.IsStructureChanged());
+    EXPECT_TRUE(model.IsModified());
+    EXPECT_TRUE(model.GetRemovedNames().empty());
     EXPECT_EQ(model.GetDBCount(), 0u);
-    EXPECT_EQ(model.m_nFixedCount + model.m_nSelectionCount + model.m_nFreeCount, 0u);
-    EXPECT_EQ(model.m_groupSet.GetGroupCount(), 0);
-    EXPECT_EQ(model.m_groupSet.FindGroup(1), nullptr);
+    EXPECT_EQ(model.GetFixedCount() + model.GetSelectionCount() + model.GetFreeCount(), 0u);
+    EXPECT_EQ(model.GetGroupSet().GetGroupCount(), 0);
+    EXPECT_EQ(model.GetGroupSet().FindGroup(1), nullptr);
 }
 
 TEST(CtrlModelTest, DatesParseAndFormat) {
@@ -85,8 +96,8 @@ TEST(CtrlCompareTest, EveryComparedFieldCountsAndWhatTheBuilderOwnsDoesNot) {
 #endif
     const std::function<void(CCtrlModel&)> changes[] = {
         [](CCtrlModel&) {},  // none: equal
-        [](CCtrlModel& m) { m.m_strOutputLog = "C:\\Other.txt"; },
-        [](CCtrlModel& m) { m.m_dwAddID = 1; },
+        [](CCtrlModel& m) { m.GetSettings().m_strOutputLog = "C:\\Other.txt"; },
+        [](CCtrlModel& m) { m.GetSettings().m_dwAddID = 1; },
         [](CCtrlModel& m) { m.GetDatabase(0)->m_strName = "a"; },
         [](CCtrlModel& m) { m.GetDatabase(0)->m_strPublicName = "P"; },
         [](CCtrlModel& m) { m.GetDatabase(0)->m_dwAttributes = DBFAQ_NEC; },
@@ -95,11 +106,11 @@ TEST(CtrlCompareTest, EveryComparedFieldCountsAndWhatTheBuilderOwnsDoesNot) {
         [](CCtrlModel& m) { m.GetDatabase(0)->m_docs.push_back("x"); },
         [](CCtrlModel& m) { m.GetDatabase(0)->m_skipDocs[0] = "S"; },
         [](CCtrlModel& m) { m.GetDatabase(0)->m_groups.pop_back(); },
-        [](CCtrlModel& m) { m.AppendDatabase()->m_strName = "D"; },
+        [](CCtrlModel& m) { m.AppendDatabase(DBTYPE_FREE)->m_strName = "D"; },
         [](CCtrlModel& m) { m.GetDatabase(1)->m_dwState = 0; },  // B selected again
-        [](CCtrlModel& m) { m.m_groupSet.SetDefault(1); },
+        [](CCtrlModel& m) { m.GetGroupSet().SetDefault(1); },
         [](CCtrlModel& m) {  // what the builder owns: equal
-            m.m_strOutputLog = "c:\\log.TXT";
+            m.GetSettings().m_strOutputLog = "c:\\log.TXT";
             m.GetDatabase(0)->m_rootPath = {"elsewhere"};
             m.GetDatabase(0)->m_date.m_nYear = 2024;
             m.GetDatabase(2)->m_dwState = DBSTATE_REBUILD | DBSTATE_NAME_CHANGED;

@@ -160,10 +160,10 @@ TEST(CtrlReaderTest, GlobalKeys) {
                                    Section("D"))
                   .m_lResult,
               0);
-    EXPECT_EQ(model.m_dwSelectAllDisabled + model.m_dwBlankSources + model.m_dwAddID +
-                  model.m_dwDivideNoBookmark,
+    EXPECT_EQ(model.GetSettings().m_dwSelectAllDisabled + model.GetSettings().m_dwBlankSources +
+                  model.GetSettings().m_dwAddID + model.GetSettings().m_dwDivideNoBookmark,
               4u);
-    const CCtrlGroupSet& set = model.m_groupSet;
+    const CCtrlGroupSet& set = model.GetGroupSet();
     EXPECT_EQ(set.GetDefault(), 2);
     EXPECT_EQ(set.GetNextId(), 4);
     EXPECT_EQ(set.FindGroup(2)->GetParent(), set.FindGroup(1));
@@ -177,7 +177,7 @@ TEST(CtrlReaderTest, GlobalKeys) {
     EXPECT_EQ(ParseAndValidate(model, "DefaultGroup = 1\r\n" + kGroup1 + Section("A")).m_lResult,
               0);
     EXPECT_EQ(ParseAndValidate(model, "DefaultGroup = 0\r\n").m_lResult, 0);
-    EXPECT_EQ(model.m_groupSet.GetNextId(), 1);  // no groups: the first new group gets 1
+    EXPECT_EQ(model.GetGroupSet().GetNextId(), 1);  // no groups: the first new group gets 1
 }
 
 TEST(CtrlReaderTest, DatabaseKeysAndTextRules) {
@@ -290,7 +290,7 @@ TEST(CtrlReaderTest, DeepGroupTree) {
     ASSERT_EQ(ParseAndValidate(model, text + "[A]\nGroup=65535\nDoc=x\n").m_lResult, 0);
     CCtrlModel again;
     EXPECT_EQ(ParseAndValidate(again, CCtrlWriter(model).Render(true)).m_lResult, 0);
-    EXPECT_EQ(again.m_groupSet.GetGroupCount(), 65535);
+    EXPECT_EQ(again.GetGroupSet().GetGroupCount(), 65535);
 }
 
 class CtrlLogFileFileTest : public ::testing::Test {

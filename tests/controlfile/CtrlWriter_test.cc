@@ -105,7 +105,7 @@ TEST(CtrlWriterTest, TopLevelNamesThatWouldReadBackOtherwiseAreMarked) {
                                "Group=4\r\nGroup=5\r\nGroup=12\r\n")
                   .m_lResult,
               0);
-    EXPECT_EQ(model.m_groupSet.FindGroup(1)->GetName(), "12@x");
+    EXPECT_EQ(model.GetGroupSet().FindGroup(1)->GetName(), "12@x");
     std::string out = CCtrlWriter(model).Render(true);
     EXPECT_NE(out.find("Group1 = \"@12@x\"\r\nGroup2 = \"1@ w\"\r\nGroup3 = \"@@y\"\r\n"
                        "Group4 = \"@ z\"\r\nGroup5 = \"1x@v\"\r\nGroup6 = \"A\"\r\n"),
@@ -113,7 +113,7 @@ TEST(CtrlWriterTest, TopLevelNamesThatWouldReadBackOtherwiseAreMarked) {
         << out;
     CCtrlModel again;
     ASSERT_EQ(ParseAndValidate(again, out).m_lResult, 0);
-    EXPECT_TRUE(again.m_groupSet.Equals(model.m_groupSet));
+    EXPECT_TRUE(again.GetGroupSet().Equals(model.GetGroupSet()));
 }
 
 TEST(CtrlWriterFileTest, HeldFileIsClosedForTheRenameAndOpenedAgainOrLeftAfterAFailure) {

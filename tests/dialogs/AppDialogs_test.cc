@@ -8,7 +8,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QUrl>
 #include <atomic>
 #include <filesystem>
 #include <thread>
@@ -17,7 +16,10 @@
 #include "applications/EditSession.h"
 #include "applications/HaveTopic.h"
 #include "applications/TopicLibrary.h"
+#include "applications/WatchedTargetList.h"
 #include "browse/BrowseSettings.h"
+#include "dialogs/AddAppFileDlg.h"
+#include "dialogs/AddAppNameDlg.h"
 #include "dialogs/AddAppWizard.h"
 #include "dialogs/DialogTestApp.h"
 #include "dialogs/EditAppDlg.h"
@@ -29,6 +31,7 @@
 #include "manager/ProductRegKey.h"
 #include "platform/Environment.h"
 #include "platform/MessageBox.h"
+#include "resources/DialogIds.h"
 #include "resources/ErrorCodes.h"
 #include "resources/StringTable.h"
 #include "support/TestSupport.h"
@@ -48,7 +51,7 @@ using test::Click;
 using test::Find;
 
 QAbstractItemView* FileView(QDialog& dialog) {
-    return Find<CFileListCtrl>(dialog, 1016)->GetCurrentView();
+    return Find<CFileListCtrl>(dialog, IDC_FILES)->GetCurrentView();
 }
 
 // Ctrl+clicks the file-list rows of these names (the first one alone).
@@ -66,7 +69,7 @@ void SelectFiles(QDialog& dialog, const std::vector<std::string>& names) {
 }
 
 void TypeName(QDialog& dialog, const QString& strText) {
-    auto* pName = Find<QLineEdit>(dialog, 1017);
+    auto* pName = Find<QLineEdit>(dialog, IDC_APP_NAME);
     pName->selectAll();
     QTest::keyClick(pName, Qt::Key_Delete);
     for (QChar c : strText) {
@@ -78,7 +81,7 @@ void TypeName(QDialog& dialog, const QString& strText) {
 }
 
 std::vector<std::string> Targets(QDialog& dialog) {
-    return Find<CTargetListBox>(dialog, 1007)->GetEntries();
+    return Find<CTargetListBox>(dialog, IDC_TARGETS)->GetEntries();
 }
 
 int FocusId() {
@@ -151,12 +154,12 @@ TEST_F(AppDialogsTest, WizardRefusalsBackAndSave) {
     const char* const kFiles[] = {"tqhelp.chm", "relnotes.txt", "manual.pdf"};
     int32_t lResult = RunWizard({
         [&](QDialog& page) {
-            Click(page, 1);  // Next with no targets
-            EXPECT_EQ(m_box.m_messages, (CMessages{Message(IDS_SPECIFY_TARGETS, 1016)}));
+            Click(page, IDC_OK);  // Next with no targets
+            EXPECT_EQ(m_box.m_messages, (CMessages{Message(IDS_SPECIFY_TARGETS, IDC_FILES)}));
             SelectFiles(page, {kFiles[0], kFiles[1], kFiles[2]});
-            Click(page, 51);
+            Click(page, IDC_ADD);
             QTest::keyClick(FileView(page), Qt::Key_D, Qt::ControlModifier);
-            Click(page, 1);
+            Click(page, IDC_OK);
         },
         [&](QDialog& page) {
             const std::tuple<const char*, QString, uint32_t, int> names[] = {
@@ -164,27 +167,27 @@ TEST_F(AppDialogsTest, WizardRefusalsBackAndSave) {
                 {"no code page form", QStringLiteral("caf\u00e9\u20ac"), IDS_APP_NAME_UNUSABLE, -1},
                 {"public name in other case", QString::fromUtf8("trellisquest ヘルプ"),
                  IDS_APP_EXISTS, -1}};
-            auto* pName = Find<QLineEdit>(page, 1017);
+            auto* pName = Find<QLineEdit>(page, IDC_APP_NAME);
             for (const auto& [pszCase, strText, id, nCaret] : names) {
                 SCOPED_TRACE(pszCase);
                 TypeName(page, strText);
                 m_box.m_messages.clear();
-                Click(page, 1);
-                EXPECT_EQ(m_box.m_messages, (CMessages{Message(id, 1017)}));
+                Click(page, IDC_OK);
+                EXPECT_EQ(m_box.m_messages, (CMessages{Message(id, IDC_APP_NAME)}));
                 EXPECT_TRUE(nCaret < 0 || pName->cursorPosition() == nCaret);
             }
             m_box.m_messages.clear();
             TypeName(page, kTyped);
-            Click(page, 54);  // Back
+            Click(page, IDC_BACK);  // Back
         },
         [&](QDialog& page) {
-            EXPECT_EQ(Find<CFileListCtrl>(page, 1016)->GetView(), 1);  // details, as left
+            EXPECT_EQ(Find<CFileListCtrl>(page, IDC_FILES)->GetView(), 1);  // details, as left
             EXPECT_EQ(Targets(page).size(), 3u);
-            Click(page, 1);
+            Click(page, IDC_OK);
         },
         [&](QDialog& page) {
-            EXPECT_EQ(Find<QLineEdit>(page, 1017)->text(), kTyped);
-            QTest::keyClick(Find<QLineEdit>(page, 1017), Qt::Key_Return);
+            EXPECT_EQ(Find<QLineEdit>(page, IDC_APP_NAME)->text(), kTyped);
+            QTest::keyClick(Find<QLineEdit>(page, IDC_APP_NAME), Qt::Key_Return);
         },
     });
     EXPECT_EQ(lResult, 2);  // after the demo's own memo
@@ -213,8 +216,8 @@ TEST_F(AppDialogsTest, FilesPageKeys) {
         {"Backspace in the box", kBox, Qt::Key_Backspace, {}, "C:\\program files\\", 3},
         {"Enter on a folder", kList, Qt::Key_Return, {}, "C:\\program files\\MyNotes\\", 3}};
     RunWizard({[&](QDialog& page) {
-        auto* pBox = Find<CFolderComboBox>(page, 1002);
-        auto* pList = Find<CFileListCtrl>(page, 1016);
+        auto* pBox = Find<CFolderComboBox>(page, IDC_LOCATION);
+        auto* pList = Find<CFileListCtrl>(page, IDC_FILES);
         for (const auto& [pszCase, nTo, key, modifiers, strFolder, nView] : keys) {
             SCOPED_TRACE(pszCase);
             QWidget* pTo = nTo == kList ? static_cast<QWidget*>(pList->GetCurrentView()) : pBox;
@@ -235,7 +238,7 @@ TEST_F(AppDialogsTest, FilesPageKeys) {
         // F4 in the list opens the location box's list, where Backspace goes nowhere.
         QTest::keyClick(pList->GetCurrentView(), Qt::Key_F4);
         EXPECT_TRUE(test::WaitUntil([&] { return pBox->view()->isVisible(); }));
-        EXPECT_EQ(FocusId(), 1002);
+        EXPECT_EQ(FocusId(), IDC_LOCATION);
         QTest::keyClick(pBox, Qt::Key_Backspace);
         EXPECT_EQ(pBox->GetFolder(), kDocs);
         // Enter on the entry above the open folder opens that folder.
@@ -243,36 +246,73 @@ TEST_F(AppDialogsTest, FilesPageKeys) {
         QTest::keyClick(pBox->view(), Qt::Key_Return);
         EXPECT_TRUE(test::WaitUntil([&] { return pList->GetFolder() == kUp; }));
         EXPECT_EQ(pBox->GetFolder(), kUp);
-        page.findChild<CFileSelectionPane*>()->OpenFolder(kDocs);
+        // Leaving the file list gives the default back to Next, also through a push button.
         page.activateWindow();  // offscreen, no window manager gives it back from the closed list
         EXPECT_TRUE(test::WaitUntil([&] { return QApplication::activeWindow() == &page; }));
-        // Enter with files selected in the list is Add's, the default while the list has focus.
-        SelectFiles(page, {"relnotes.txt", "manual.pdf"});
         FileView(page)->setFocus();
-        QTest::keyClick(FileView(page), Qt::Key_Return);
-        EXPECT_EQ(Targets(page).size(), 2u);
-        // Leaving the list gives the default back to Next, also through a push button (the
-        // wait dialog of that Add took the activation: it is given back first).
-        page.activateWindow();
-        EXPECT_TRUE(test::WaitUntil([&] { return QApplication::activeWindow() == &page; }));
-        FileView(page)->setFocus();
-        Find<QPushButton>(page, 1)->setFocus();
+        Find<QPushButton>(page, IDC_OK)->setFocus();
         pBox->setFocus();
-        EXPECT_TRUE(Find<QPushButton>(page, 1)->isDefault());
-        EXPECT_FALSE(Find<QPushButton>(page, 51)->isDefault());
-        Click(page, 2);
+        EXPECT_TRUE(Find<QPushButton>(page, IDC_OK)->isDefault());
+        EXPECT_FALSE(Find<QPushButton>(page, IDC_ADD)->isDefault());
+        Click(page, IDC_CANCEL);
     }});
 }
 
-// A file gone is refused; Esc does not end a long check's wait; drops are checked as Add's.
+// Enter and Space on a focused push button press that button; Enter elsewhere is the default
+// button's: Add's while the file list has the focus, the dialog's own button's anywhere else.
+TEST_F(AppDialogsTest, EnterAndSpacePressTheFocusedButton) {
+    enum { kFiles, kName, kEdit };
+    const std::tuple<int, int, const char*> rows[] = {
+        // dialog, control with the focus, what Enter did
+        {kFiles, IDC_ADD, "open 2"},      {kFiles, IDC_REMOVE, "open 0"},
+        {kFiles, IDC_OK, "ended 1"},      {kFiles, IDC_CANCEL, "ended 0"},
+        {kFiles, IDC_FILES, "open 2"},    {kFiles, IDC_TARGETS, "ended 1"},
+        {kName, IDC_BACK, "ended 3"},     {kName, IDC_CANCEL, "ended 0"},
+        {kName, IDC_APP_NAME, "ended 1"}, {kEdit, IDC_REMOVE, "open 0"},
+        {kEdit, IDC_CANCEL, "ended 0"},   {kEdit, IDC_APP_NAME, "ended 1"}};
+    CAddAppFiles files;
+    std::string strName;
+    const std::function<QDialog*()> make[] = {
+        [&] {
+            return new CAddAppFileDlg(m_context, files = {3, {kDocsShown + "manual.pdf"}}, nullptr);
+        },
+        [&] { return new CAddAppNameDlg(m_context, strName += "x", nullptr); },
+        [&] { return new CEditAppDlg(m_context, Memo(), nullptr); }};
+    for (const auto& [nDialog, nFocus, pszOutcome] : rows) {
+        // Space too on a button (a control that is none gets Enter twice).
+        for (Qt::Key key : {Qt::Key_Return, nFocus <= IDC_BACK ? Qt::Key_Space : Qt::Key_Return}) {
+            SCOPED_TRACE(testing::Message() << nDialog << " " << nFocus << " " << key);
+            std::string strOutcome;
+            CModalScript script({[&](QDialog& dialog) {
+                if (auto* pPane = dialog.findChild<CFileSelectionPane*>()) {
+                    pPane->OpenFolder(kDocs);
+                    SelectFiles(dialog, {"relnotes.txt"});
+                    Find<CTargetListBox>(dialog, IDC_TARGETS)->setCurrentRow(0);
+                }
+                Find<QWidget>(dialog, nFocus)->setFocus();
+                QTest::keyClick(QApplication::focusWidget(), key);
+                if (dialog.isVisible()) {
+                    strOutcome = "open " + std::to_string(Targets(dialog).size());
+                    dialog.reject();
+                }
+            }});
+            const int nResult = std::unique_ptr<QDialog>(make[nDialog]())->exec();
+            EXPECT_EQ(strOutcome.empty() ? "ended " + std::to_string(nResult) : strOutcome,
+                      pszOutcome);
+        }
+    }
+}
+
+// A file gone is refused; Esc does not end a long check's wait; several refused are reported.
 TEST_F(AppDialogsTest, ChecksThatFailOrRunLong) {
     std::atomic<bool> bHeld = false;
-    m_context.m_check = [&](const std::string& strPath) {
+    const test::CAnswerFilter held([&](const std::string& strPath) {
         while (bHeld) {
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
-        return CheckHelpFile(m_session.GetCtrlFile(), strPath, CTopicLibrary::Get());
-    };
+        return HaveTopic(strPath, 0, CTopicLibrary::Get());
+    });
+    m_context.m_pTopicFilter = &held;
     std::function<void()> watch = [&] {
         auto* pWait = qobject_cast<CWaitDlg*>(QApplication::activeModalWidget());
         if (pWait == nullptr) {
@@ -281,7 +321,7 @@ TEST_F(AppDialogsTest, ChecksThatFailOrRunLong) {
         ASSERT_NE(QApplication::overrideCursor(), nullptr);
         EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
         // The dialog ticks while the check runs.
-        auto* pText = pWait->findChild<QLabel*>(QStringLiteral("14006"));
+        auto* pText = pWait->findChild<QLabel*>(QString::number(IDC_WAIT_TEXT));
         const QString strFirst = pText->text();
         EXPECT_TRUE(strFirst.startsWith(QString::fromUtf8("しばらくお待ちください")));
         EXPECT_TRUE(test::WaitUntil([&] { return pText->text() != strFirst; }));
@@ -290,43 +330,35 @@ TEST_F(AppDialogsTest, ChecksThatFailOrRunLong) {
         bHeld = false;
         EXPECT_TRUE(test::WaitUntil([&] { return !pWait->isVisible(); }));
     };
-    QList<QUrl> urls;
     QString strReport;
     test::WriteLinuxFile(m_prefix.Path(kDocsLinux + "empty.txt"), "");
-    for (const char* pszName :
-         {"Docs/manual.pdf", "Docs/blank.txt", "Data", "Docs/empty.txt", "Docs/tqhelp.chm"}) {
-        const std::string strPath = m_prefix.Path("drives/c/Program Files/Trellisquest/") + pszName;
-        urls.push_back(QUrl::fromLocalFile(QString::fromStdString(strPath)));
-    }
     int32_t lResult = RunWizard(
         {[&](QDialog& page) {
              SelectFiles(page, {"relnotes.txt"});
              std::filesystem::remove(m_prefix.Path(kDocsLinux + "relnotes.txt"));
-             Click(page, 51);
+             Click(page, IDC_ADD);
              EXPECT_TRUE(Targets(page).empty());
              bHeld = true;
              test::RunSoon(watch);
              SelectFiles(page, {"manual.pdf"});
-             Click(page, 51);
+             Click(page, IDC_ADD);
              EXPECT_EQ(Targets(page), (std::vector<std::string>{kDocsShown + "manual.pdf"}));
-             EXPECT_TRUE(test::DropUrls(Find<CTargetListBox>(page, 1007)->viewport(), urls));
-             EXPECT_TRUE(test::WaitUntil([&] { return Targets(page).size() == 2; }));
-             EXPECT_EQ(Targets(page),
-                       (std::vector<std::string>{kDocsShown + "manual.pdf", kDocs + "tqhelp.chm"}));
-             Click(page, 2);
+             SelectFiles(page, {"blank.txt", "manual.pdf", "empty.txt", "tqhelp.chm"});
+             Click(page, IDC_ADD);
+             EXPECT_EQ(Targets(page), (std::vector<std::string>{kDocsShown + "manual.pdf",
+                                                                kDocsShown + "tqhelp.chm"}));
+             Click(page, IDC_CANCEL);
          },
-         [&](QDialog& report) {  // under the product's name; Enter closes it
+         [&](QDialog& report) {  // under the product's name
              EXPECT_EQ(report.windowTitle(), QStringLiteral("Demo"));
-             strReport = Find<QPlainTextEdit>(report, 1017)->toPlainText();
-             QTest::keyClick(&report, Qt::Key_Return);
-             EXPECT_FALSE(report.isVisible());
+             strReport = Find<QPlainTextEdit>(report, IDC_NOT_ADDED_NAMES)->toPlainText();
              report.accept();
          }});
     EXPECT_EQ(lResult, TQE_CANCELLED);
     EXPECT_EQ(strReport, QStringLiteral("blank.txt\nempty.txt"));  // one a line
-    EXPECT_EQ(m_box.m_messages, (CMessages{Message(IDS_FILE_NO_TOPICS, 51)}));
+    EXPECT_EQ(m_box.m_messages, (CMessages{Message(IDS_FILE_NO_TOPICS, IDC_ADD)}));
     EXPECT_EQ(m_session.GetCtrlFile().GetDBCount(), m_nDatabases);
-    EXPECT_EQ(m_session.GetCtrlFile().m_dwModified, 0u);
+    EXPECT_FALSE(m_session.GetCtrlFile().IsModified());
 }
 
 // The dialogs belong to the window the host named, else to none; a nested call is cancelled.
@@ -346,7 +378,7 @@ TEST_F(AppDialogsTest, ProviderParentAndNestedCalls) {
             EXPECT_EQ(page.windowModality(), Qt::ApplicationModal);
             EXPECT_EQ(GetDialogProvider().RunAddAppDialog(m_context), TQE_CANCELLED);
             EXPECT_EQ(GetDialogProvider().RunEditAppDialog(m_context, Memo()), TQE_CANCELLED);
-            Click(page, 2);
+            Click(page, IDC_CANCEL);
         }});
         EXPECT_EQ(GetDialogProvider().RunAddAppDialog(m_context), TQE_CANCELLED);
     }
@@ -356,30 +388,30 @@ TEST_F(AppDialogsTest, ProviderParentAndNestedCalls) {
 // The edit dialog's flows on the demo as installed; the one that changes the model saves.
 TEST_F(AppDialogsTest, EditFlows) {
     auto removeFirst = [](QDialog& dialog, bool bByKey) {
-        auto* pTargets = Find<CTargetListBox>(dialog, 1007);
+        auto* pTargets = Find<CTargetListBox>(dialog, IDC_TARGETS);
         pTargets->setCurrentRow(0);
-        bByKey ? QTest::keyClick(pTargets, Qt::Key_Delete) : Click(dialog, 52);
+        bByKey ? QTest::keyClick(pTargets, Qt::Key_Delete) : Click(dialog, IDC_REMOVE);
         EXPECT_TRUE(pTargets->IsEmpty());
     };
     // Opening where the last document is; removing it and adding it back is no change.
     Edit(TQE_CANCELLED, [&](QDialog& dialog) {
-        EXPECT_EQ(Find<CFolderComboBox>(dialog, 1002)->GetFolder(), kNotes);
-        EXPECT_EQ(FocusId(), 1017);
+        EXPECT_EQ(Find<CFolderComboBox>(dialog, IDC_LOCATION)->GetFolder(), kNotes);
+        EXPECT_EQ(FocusId(), IDC_APP_NAME);
         removeFirst(dialog, true);
         SelectFiles(dialog, {"NOTES.HTML"});
-        Click(dialog, 51);
-        Click(dialog, 1);
+        Click(dialog, IDC_ADD);
+        Click(dialog, IDC_OK);
     });
     // Rename; the emptied list is refused with the focus in the file list; another document.
     Edit(0, [&](QDialog& dialog) {
         TypeName(dialog, QStringLiteral(" Memo Two "));
         removeFirst(dialog, false);
-        Click(dialog, 1);
-        EXPECT_EQ(m_box.m_messages, (CMessages{Message(IDS_SPECIFY_TARGETS, 1016)}));
+        Click(dialog, IDC_OK);
+        EXPECT_EQ(m_box.m_messages, (CMessages{Message(IDS_SPECIFY_TARGETS, IDC_FILES)}));
         dialog.findChild<CFileSelectionPane*>()->OpenFolder(kDocs);
         SelectFiles(dialog, {"tqhelp.chm"});
-        Click(dialog, 51);
-        Click(dialog, 1);
+        Click(dialog, IDC_ADD);
+        Click(dialog, IDC_OK);
     });
     Save();
     EXPECT_TRUE(Holds("BaseControl.ini", "PublicName = \"Memo Two\""));
@@ -388,17 +420,17 @@ TEST_F(AppDialogsTest, EditFlows) {
     EXPECT_TRUE(Holds("Control.ini", "tqhelp.chm > Memo Two"));
     // Without documents the dialog starts where the user last browsed; Cancel keeps the old name.
     std::string strDoc;
-    ASSERT_EQ(m_session.GetCtrlFile().GetDocDisplayPath(Memo(), 0, strDoc), 0);
-    ASSERT_GE(m_session.GetCtrlFile().RemoveDoc(Memo(), strDoc), 0);
-    m_session.GetCtrlFile().m_dwModified = 0;
+    ASSERT_EQ(m_session.GetAppli().GetDocDisplayPath(Memo(), 0, strDoc), 0);
+    ASSERT_GE(m_session.GetAppli().RemoveDoc(Memo(), strDoc), 0);
+    m_session.GetCtrlFile().ClearChanges();
     SetCurrentFolder(m_context.m_strSettingsKey, kNotes);
     Edit(TQE_CANCELLED, [&](QDialog& dialog) {
-        EXPECT_EQ(Find<CFolderComboBox>(dialog, 1002)->GetFolder(), kNotes);
+        EXPECT_EQ(Find<CFolderComboBox>(dialog, IDC_LOCATION)->GetFolder(), kNotes);
         TypeName(dialog, QStringLiteral("Gone"));
-        Click(dialog, 2);
+        Click(dialog, IDC_CANCEL);
     });
     EXPECT_EQ(m_session.GetCtrlFile().GetPublicName(Memo()), "Memo Two");
-    EXPECT_EQ(m_session.GetCtrlFile().m_dwModified, 0u);
+    EXPECT_FALSE(m_session.GetCtrlFile().IsModified());
 }
 
 }  // namespace

@@ -5,7 +5,9 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLocale>
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
 #include <QTreeView>
@@ -44,7 +46,10 @@ TEST(DialogGroundworkTest, ADisplayIsOneThatAnswers) {
     SetEnvironmentVariable("DISPLAY", strDisplay);
 }
 
-TEST(DialogGroundworkTest, MessageBoxesOverTheActiveDialog) {
+// The component's questions over the active dialog, in the user's language with the toolkit's
+// texts too; Enter on a focused No answers No.
+TEST(DialogGroundworkTest, QuestionsOverTheActiveDialogInTheUsersLanguage) {
+    LoadToolkitTranslations(QLocale(QLocale::Japanese, QLocale::Japan));
     QDialog dialog;
     dialog.show();
     dialog.activateWindow();
@@ -56,12 +61,15 @@ TEST(DialogGroundworkTest, MessageBoxesOverTheActiveDialog) {
             auto* pBox = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             ASSERT_NE(pBox, nullptr);
             EXPECT_EQ(pBox->parentWidget(), &dialog);
-            strSeen = pBox->windowTitle() + "|" + pBox->text();
-            pBox->buttons().front()->click();
+            strSeen = pBox->windowTitle() + "|" + pBox->text() + "|" +
+                      pBox->button(QMessageBox::Yes)->text() +
+                      pBox->button(QMessageBox::No)->text();
+            pBox->button(QMessageBox::No)->setFocus();
+            QTest::keyClick(pBox->button(QMessageBox::No), Qt::Key_Return);
         },
         20);
-    GetMessageBox().ShowWarning("\x83\x74\x83\x40\x83\x43\x83\x8b", "Trellisquest");
-    EXPECT_EQ(strSeen, QString::fromUtf8("Trellisquest|ファイル"));
+    EXPECT_EQ(GetMessageBox().AskYesNo("\x83\x74\x83\x40\x83\x43\x83\x8b", "Trellisquest"), IDNO);
+    EXPECT_EQ(strSeen.toStdString(), "Trellisquest|ファイル|はい(&Y)いいえ(&N)");
 }
 
 // The dialog does not close until the job has ended, then Esc closes it.
@@ -74,6 +82,8 @@ TEST(WaitDialogTest, ClicksOutsideBeepAndEscOnlyOnceDone) {
         QTest::mouseClick(&dialog, Qt::LeftButton, {}, at);
     }
     EXPECT_EQ(nBeeps, 1);
+    dialog.Progress(60, 100);  // a job of many files shows how far it has come
+    EXPECT_TRUE(test::WaitUntil([&] { return dialog.findChild<QProgressBar*>()->value() == 60; }));
     EXPECT_FALSE(dialog.close());  // Esc while the job runs is the long-check flow's test
     dialog.Done();
     QTest::keyClick(&dialog, Qt::Key_Escape);  // before the queued request
@@ -86,9 +96,9 @@ TEST(WaitDialogTest, ClicksOutsideBeepAndEscOnlyOnceDone) {
 TEST(WaitDialogTest, AJobEndedBeforeTheDialogOpenedClosesIt) {
     test::CWatchedList list;
     CWaitDlg dialog;
-    CCheckJob job(
-        {{"C:\\docs\\b.chm", "b.chm"}, {"C:\\docs\\bad.pdf", "bad.pdf"}},
-        [](const std::string& p) { return p.ends_with(".chm") ? 1 : 0; }, list, dialog, nullptr);
+    test::CAnswerFilter filter([](const std::string& p) { return p.ends_with(".chm") ? 1 : 0; });
+    CCheckJob job({{"C:\\docs\\b.chm", "b.chm"}, {"C:\\docs\\bad.pdf", "bad.pdf"}}, filter.Check(),
+                  list, dialog, nullptr);
     job.Start();
     ASSERT_TRUE(test::WaitUntil([&] { return dialog.IsDone(); }));
     QTimer::singleShot(5000, &dialog, [&] { dialog.hide(); });  // a hang fails, not hangs
@@ -145,6 +155,11 @@ TEST(BrowseWidgetsTest, FileListAppliesItsModel) {
     list.ClearSelection();
     EXPECT_EQ(Rows(list.GetCurrentView()), "b.chm|a.pdf|Sub|");
     EXPECT_EQ(list.GetCurrentView()->currentIndex().row(), 0);
+    // The input method stays off, also after a refill: a typed letter jumps to a name.
+    list.Refresh();
+    QTest::keyClick(list.GetCurrentView(), Qt::Key_A);
+    EXPECT_EQ(list.GetCurrentView()->currentIndex().row(), 1);
+    EXPECT_FALSE(list.GetCurrentView()->testAttribute(Qt::WA_InputMethodEnabled));
 }
 
 // Letters (Z would jump to drive Z:), digits and moving keys are swallowed; Down opens the list.

@@ -7,11 +7,13 @@
 #include <string>
 
 #include "ProductFixture.h"
+#include "applications/EditSession.h"
 #include "manager/ProductRegKey.h"
 #include "platform/File.h"
 #include "platform/MessageBox.h"
 #include "platform/Win32Error.h"
 #include "resources/ErrorCodes.h"
+#include "resources/StringTable.h"
 
 namespace tq {
 namespace {
@@ -45,8 +47,11 @@ protected:
     }
     std::string Requests() const { return Values("Builder\\Request"); }
     CScriptedMessageBox m_box;
-    const std::string m_question = "Save?";
-    CCtrlFile m_file;
+    // The session asks the questions; the model and the operations are its own.
+    CEditSession m_session;
+    CCtrlFile& m_file = m_session.GetCtrlFile();
+    CAppliOperations& m_apps = m_session.GetAppli();
+    const std::string m_question = LoadString(IDS_CONFIRM_EDITED);
 };
 
 // The log and the doc list are found beside the control files; the shared current directory stays.
@@ -79,26 +84,26 @@ TEST_F(CtrlFileTest, RelativePathsAreTakenFromTheControlFolderNotTheCurrentDirec
 TEST_F(CtrlFileTest, SelectionChangeAsksAndASaveWhileTheBuilderReadsTheControlFileWritesNothing) {
     SaveOnceAndLoad();
     std::string base = Base();
-    ASSERT_EQ(m_file.SetDBSelected(1, 0), 0);
-    EXPECT_EQ(m_file.m_dwModified, 0u);
+    ASSERT_EQ(m_apps.SetDBSelected(1, 0), 0);
+    EXPECT_FALSE(m_file.IsModified());
     SetString("Builder\\Request", "<REG>", "");  // no longer 1
     // No: nothing is written, the marks stay for the next try.
-    EXPECT_EQ(m_file.Save(&m_question), TQE_CANCELLED);
+    EXPECT_EQ(m_session.Save(SAVEMODE_EDITED), TQE_CANCELLED);
     EXPECT_EQ(Base(), base);
     m_box.PushAnswer(IDYES);
-    EXPECT_EQ(m_file.Save(&m_question), 0);
+    EXPECT_EQ(m_session.Save(SAVEMODE_EDITED), 0);
     ASSERT_EQ(m_box.GetShown().size(), 2u);
     EXPECT_EQ(m_box.GetShown()[1].m_strText, m_question);
     EXPECT_EQ(m_box.GetShown()[1].m_strCaption, "Demo Search");
     EXPECT_NE(Base().find("[Sel1]~"), std::string::npos);
     EXPECT_EQ(Control().find("Sel1"), std::string::npos);
     EXPECT_EQ(Requests(), kRequestsNone);  // deselected: no request of its own
-    EXPECT_EQ(m_file.m_dwModified, 0u);
-    EXPECT_EQ(m_file.m_dwStructureChanged, 0u);
+    EXPECT_FALSE(m_file.IsModified());
+    EXPECT_FALSE(m_file.IsStructureChanged());
     EXPECT_EQ(m_file.GetDatabase(1)->m_dwState, DBSTATE_WAS_DESELECTED | DBSTATE_DESELECTED);
     // Selected again while the builder reads the control file: a save that could not replace
     // it would lose Sel1's request, so it refuses before writing and keeps the builder out.
-    ASSERT_EQ(m_file.SetDBSelected(1, 1), 0);
+    ASSERT_EQ(m_apps.SetDBSelected(1, 1), 0);
     base = Base();
     const std::string control = Control();
     SetString("Builder\\Request", "<REG>", "");
@@ -137,7 +142,7 @@ TEST_F(CtrlFileTest, BuilderPathsAreCarriedOverToDatabasesNotRebuilt) {
                        "RootPath = \"C:\\Resolved\"\r\nExePath2 = \"C:\\Bin\"\r\n");
     }
     test::WriteLinuxFile(C("Ctrl/ctrl.ctl"), control);
-    ASSERT_EQ(m_file.AddDoc(2, "C:\\Docs\\more.chm"), 0);  // MyApp is rebuilt
+    ASSERT_EQ(m_apps.AddDoc(2, "C:\\Docs\\more.chm"), 0);  // MyApp is rebuilt
     ASSERT_EQ(m_file.Save(), 0);
     const CCtrlDatabase& sel = *m_file.GetDatabase(1);
     EXPECT_EQ(sel.m_rootPath, CtrlStringList{"C:\\Resolved"});
@@ -156,7 +161,7 @@ TEST_F(CtrlFileTest, RenamedApplicationIsRequestedAndTheSampleQueryFileFollows) 
     test::WriteLinuxFile(C("Ctrl/sample.txt"), sample);
     SaveOnceAndLoad();
     EXPECT_EQ(test::ReadLinuxFile(C("Ctrl/sample.txt")), sample);  // no rename yet: untouched
-    ASSERT_EQ(m_file.RenameAppli(2, "New App"), 0);
+    ASSERT_EQ(m_apps.RenameAppli(2, "New App"), 0);
     ASSERT_EQ(m_file.Save(), 0);
     EXPECT_EQ(test::ReadLinuxFile(C("Ctrl/sample.txt")), "%%%New App%%%\r\n%%%Fixed1%%%\r\n");
     EXPECT_EQ(m_file.GetDatabase(2)->m_docs[0], "C:\\Docs\\my.chm > New App");
@@ -167,14 +172,15 @@ TEST_F(CtrlFileTest, RenamedApplicationIsRequestedAndTheSampleQueryFileFollows) 
 TEST_F(CtrlFileTest, RemovedGroupKeepsTheUniqueIdsOfTheOthersAndIncompleteIsRefused) {
     SaveOnceAndLoad(true);  // new unique ids still start above those the groups hold
     const std::string base = Base();
-    ASSERT_EQ(m_file.AddAppli(3, "Empty"), 0);
+    ASSERT_EQ(m_apps.AddAppli(3, "Empty"), 0);
     m_box.PushAnswer(IDYES);
-    EXPECT_EQ(m_file.Save(&m_question), TQE_DB_INCOMPLETE);  // refused before anything is written
+    EXPECT_EQ(m_session.Save(SAVEMODE_EDITED),
+              TQE_DB_INCOMPLETE);  // refused before anything is written
     EXPECT_TRUE(m_box.GetShown().empty());
     EXPECT_EQ(Base(), base);
-    ASSERT_EQ(m_file.RemoveAppli(2, false), 0);
-    ASSERT_EQ(m_file.AddDBToGroup(2, "Empty"), 0);
-    ASSERT_EQ(m_file.AddDoc(2, "C:\\o.chm"), 0);
+    ASSERT_EQ(m_apps.RemoveAppli(2), 0);
+    ASSERT_EQ(m_apps.AddDBToGroup(2, "Empty"), 0);
+    ASSERT_EQ(m_apps.AddDoc(2, "C:\\o.chm"), 0);
     ASSERT_EQ(m_file.Save(), 0);
     // Manuals keeps 1; MyApp's groups went; Empty is new (id 2 in the file, unique id 4).
     EXPECT_EQ(Values("GroupSet"), "1=1;2=4;NextUniqueID=5;");
@@ -184,7 +190,7 @@ TEST_F(CtrlFileTest, RemovedGroupKeepsTheUniqueIdsOfTheOthersAndIncompleteIsRefu
     ASSERT_EQ(key.Open(kProductPath), 0);
     ASSERT_EQ(key.SetDWORD("GroupSet", "NextUniqueID", 9) + key.SetDWORD("GroupSet", "3", 7), 0);
     LoadInto(m_file);  // a second load of the same object reads them again
-    ASSERT_EQ(m_file.AddDBToGroup(2, "Newer"), 0);
+    ASSERT_EQ(m_apps.AddDBToGroup(2, "Newer"), 0);
     ASSERT_EQ(m_file.Save(), 0);
     EXPECT_EQ(Values("GroupSet"), "1=1;2=4;3=9;NextUniqueID=10;");
     test::WriteLinuxFile(C("Ctrl/base.ctl"), "");  // no databases, no groups

@@ -21,7 +21,7 @@ TEST(SampleQueryTest, LinesNamingRenamedDatabasesFollowAndTheFileIsReplacedInOne
     // Renamed from help; a new database renamed (never in the file); one not renamed.
     for (const auto& [pszPrev, pszPrevName, pszName] :
          {std::tuple{"Help", "help", "Manual"}, {"New", "", "Fresh"}, {"Same", "", "Same"}}) {
-        CCtrlDatabase* db = model.AppendDatabase();
+        CCtrlDatabase* db = model.AppendDatabase(DBTYPE_FIXED);
         db->m_strPublicName = pszPrev;
         db->m_strPrevName = pszPrevName;
         db->m_strName = pszName;
@@ -56,8 +56,7 @@ using R = std::vector<CPendingRename>;
 TEST(PendingRenamesTest, ANameFollowsItsRenamesToADatabaseTheModelHolds) {
     CCtrlModel model;
     for (const char* psz : {"Run3", "Other"}) {
-        model.m_databases.push_back(std::make_unique<CCtrlDatabase>());
-        model.m_databases.back()->m_strName = psz;
+        model.AppendDatabase(DBTYPE_FIXED)->m_strName = psz;
     }
     const std::tuple<const char*, R, RenameMap, size_t> kRows[] = {
         {"a chain of saves",

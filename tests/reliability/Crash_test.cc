@@ -33,29 +33,30 @@ std::string Numbered(const char* pszWord, int n) {
 
 // Save k: "Run k" (its state), then in turn: toggle "Sel1", add "Extra k", remove it, rename.
 int32_t ApplyChange(CCtrlFile& file, int k) {
-    int32_t r = file.RenameAppli(2, Numbered("Run ", k));
+    CAppliOperations apps(file);
+    int32_t r = apps.RenameAppli(2, Numbered("Run ", k));
     const auto last = static_cast<int32_t>(file.GetDBCount()) - 1;
     const std::string extra = Numbered("Extra ", k);
     switch (r != 0 ? -1 : k % 4) {
         case -1:
             return r;
         case 0:
-            return file.SetDBSelected(1, file.GetDatabase(1)->IsDeselected() ? 1 : 0);
+            return apps.SetDBSelected(1, file.GetDatabase(1)->IsDeselected() ? 1 : 0);
         case 1:
-            r = file.AddAppli(DBTYPE_FREE, extra);
-            r = r != 0 ? r : file.AddDBToGroup(last + 1, extra, &kManuals);
-            return r != 0 ? r : file.AddDoc(last + 1, "C:\\Docs\\extra.chm");
+            r = apps.AddAppli(DBTYPE_FREE, extra);
+            r = r != 0 ? r : apps.AddDBToGroup(last + 1, extra, &kManuals);
+            return r != 0 ? r : apps.AddDoc(last + 1, "C:\\Docs\\extra.chm");
         case 2:
-            return file.RemoveAppli(last, false);
+            return apps.RemoveAppli(last);
         default:
-            return file.RenameGroup(&kAppGroup, file.GetDatabase(2)->m_groups.back()->GetName(),
+            return apps.RenameGroup(&kAppGroup, file.GetDatabase(2)->m_groups.back()->GetName(),
                                     Numbered("Group ", k));
     }
 }
 
 // The state a file holds: k after save k, from the user application's name; -1 for none.
 int StateOf(const CCtrlModel& model) {
-    for (const auto& pDb : model.m_databases) {
+    for (const auto& pDb : model.GetDatabases()) {
         const std::string_view name = pDb->m_strPublicName;
         if (name == "MyApp" || name.starts_with("Run ")) {
             return name == "MyApp" ? 0 : std::stoi(std::string(name.substr(4)));
@@ -75,8 +76,8 @@ std::string CompareWithState(const CCtrlModel& model, int n, bool bFullForm) {
     if (n % 4 == 1) {
         expected.push_back(Numbered("Extra ", n));
     }
-    std::vector<std::string> names(model.m_databases.size());
-    std::transform(model.m_databases.begin(), model.m_databases.end(), names.begin(),
+    std::vector<std::string> names(model.GetDatabases().size());
+    std::transform(model.GetDatabases().begin(), model.GetDatabases().end(), names.begin(),
                    [](const auto& pDb) { return std::string(pDb->m_strPublicName); });
     if (names != expected) {
         return "databases of state " + std::to_string(n) + " differ";
@@ -106,15 +107,15 @@ uint32_t SavedUniqueId(const CCtrlGroup& group) {
 std::string FindWrongGroupId(const CCtrlModel& model, std::array<uint32_t, 3>& ids,
                              const auto& idOf) {
     const CCtrlGroup* pOwn = nullptr;
-    for (const auto& pDb : model.m_databases) {
+    for (const auto& pDb : model.GetDatabases()) {
         if (!pDb->m_groups.empty() &&
             (pDb->m_strPublicName == "MyApp" || pDb->m_strPublicName.starts_with("Run "))) {
             pOwn = pDb->m_groups.back();
         }
     }
     std::string wrong;
-    model.m_groupSet.ForEachById([&](const CCtrlGroup& group) {
-        const bool bTop = group.GetParent() == &model.m_groupSet;
+    model.GetGroupSet().ForEachById([&](const CCtrlGroup& group) {
+        const bool bTop = group.GetParent() == &model.GetGroupSet();
         uint32_t* pLasting = bTop && group.GetName() == kManuals    ? &ids[0]
                              : bTop && group.GetName() == kAppGroup ? &ids[1]
                              : &group == pOwn                       ? &ids[2]
@@ -189,12 +190,13 @@ protected:
         bool bLagging =
             !FindWrongGroupId(file, m_ids, std::mem_fn(&CCtrlGroup::m_dwUniqueId)).empty();
         const auto index = static_cast<int32_t>(file.GetDBCount());
-        ASSERT_EQ(file.AddAppli(DBTYPE_FREE, "Shift"), 0);
-        ASSERT_EQ(file.AddDBToGroup(index, "Shift", &kManuals), 0);
-        ASSERT_EQ(file.AddDoc(index, "C:\\Docs\\shift.chm"), 0);
+        CAppliOperations apps(file);
+        ASSERT_EQ(apps.AddAppli(DBTYPE_FREE, "Shift"), 0);
+        ASSERT_EQ(apps.AddDBToGroup(index, "Shift", &kManuals), 0);
+        ASSERT_EQ(apps.AddDoc(index, "C:\\Docs\\shift.chm"), 0);
         for (bool bAdded : {true, false}) {
             if (!bAdded) {
-                ASSERT_EQ(file.RemoveAppli(index, false), 0);
+                ASSERT_EQ(apps.RemoveAppli(index), 0);
             }
             ASSERT_EQ(file.Save(), 0);
             const auto saved = ReadCtrl();

@@ -68,9 +68,10 @@ std::string Describe(const test::CDiskOp& op) {  // "rename ctrl.ctl.NEW"
 // Each kind of save; the rename with a full registry log; renumbered groups; a first save.
 const test::CSaveCase kRenumber = {"renumbering", [](CCtrlFile& f) {
                                        const std::string manuals = "Manuals";
-                                       return f.AddAppli(DBTYPE_FREE, "Added") != 0 ||
-                                              f.AddDBToGroup(3, "Added", &manuals) != 0 ||
-                                              f.AddDoc(3, "C:\\Docs\\added.chm") != 0;
+                                       CAppliOperations apps(f);
+                                       return apps.AddAppli(DBTYPE_FREE, "Added") != 0 ||
+                                              apps.AddDBToGroup(3, "Added", &manuals) != 0 ||
+                                              apps.AddDoc(3, "C:\\Docs\\added.chm") != 0;
                                    }};
 const test::CSaveCase kFirst = {"first save", [](CCtrlFile&) { return 0; }};
 struct CRow {

@@ -13,6 +13,7 @@
 #include <set>
 #include <string>
 
+#include "applications/AppliOperations.h"
 #include "controlfile/CtrlModel.h"
 #include "controlfile/CtrlReader.h"
 #include "controlfile/CtrlWriter.h"
@@ -100,7 +101,7 @@ public:
     void Build(const CCtrlModel& control) {
         m_bBuilt = true;
         m_built.clear();
-        for (const auto& pDb : control.m_databases) {
+        for (const auto& pDb : control.GetDatabases()) {
             m_built[ToLowerCp932(pDb->m_strName)] = Sources(*pDb);
         }
         RegDeleteTree(HKEY_LOCAL_MACHINE, kProductPath + "\\Builder\\Request");
@@ -117,7 +118,7 @@ public:
         }
         std::transform(raw.begin(), raw.end(), std::inserter(requested, requested.end()),
                        ToLowerCp932);
-        for (const auto& pDb : control.m_databases) {
+        for (const auto& pDb : control.GetDatabases()) {
             const std::string key = *names.insert(ToLowerCp932(pDb->m_strName)).first;
             if (!requested.count(key) &&
                 (!m_built.count(key) || m_built.at(key) != Sources(*pDb))) {
@@ -151,14 +152,16 @@ private:
 
 // One kind of save: the change made before it.
 inline const std::pair<const char*, std::function<int32_t(CCtrlFile&)>> kSaveCases[] = {
-    {"plain change", [](CCtrlFile& f) { return f.AddDoc(2, "C:\\Docs\\more.chm"); }},
-    {"selection change", [](CCtrlFile& f) { return f.SetDBSelected(1, 0); }},
-    {"rename", [](CCtrlFile& f) { return f.RenameAppli(2, "Renamed"); }},
+    {"plain change",
+     [](CCtrlFile& f) { return CAppliOperations(f).AddDoc(2, "C:\\Docs\\more.chm"); }},
+    {"selection change", [](CCtrlFile& f) { return CAppliOperations(f).SetDBSelected(1, 0); }},
+    {"rename", [](CCtrlFile& f) { return CAppliOperations(f).RenameAppli(2, "Renamed"); }},
     {"add application",
      [](CCtrlFile& f) {
-         int32_t r = f.AddAppli(DBTYPE_FREE, "Added");
-         r = r != 0 ? r : f.AddDBToGroup(3, "Added", &kAppGroup);
-         return r != 0 ? r : f.AddDoc(3, "C:\\Docs\\added.chm");
+         CAppliOperations apps(f);
+         int32_t r = apps.AddAppli(DBTYPE_FREE, "Added");
+         r = r != 0 ? r : apps.AddDBToGroup(3, "Added", &kAppGroup);
+         return r != 0 ? r : apps.AddDoc(3, "C:\\Docs\\added.chm");
      }},
 };
 using CSaveCase = std::remove_extent_t<decltype(kSaveCases)>;

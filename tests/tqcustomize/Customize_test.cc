@@ -12,6 +12,7 @@
 #include <QTest>
 #include <QTreeWidget>
 #include <QUrl>
+#include <filesystem>
 #include <functional>
 
 #include "MainWindow.h"
@@ -21,6 +22,7 @@
 #include "platform/File.h"
 #include "platform/Registry.h"
 #include "platform/Win32Error.h"
+#include "resources/DialogIds.h"
 #include "support/TestSupport.h"
 
 namespace tq::customize {
@@ -45,7 +47,7 @@ CStep Answer(std::string strExpected, QMessageBox::StandardButton button) {
 CStep Press(int nButton, QString strName = {}) {
     return [nButton, strName](QDialog& dialog) {
         if (!strName.isEmpty()) {
-            auto* pName = test::Find<QLineEdit>(dialog, 1017);
+            auto* pName = test::Find<QLineEdit>(dialog, IDC_APP_NAME);
             pName->selectAll();
             QTest::keyClicks(pName, strName);
         }
@@ -100,12 +102,6 @@ protected:
         }
         return strEnabled;
     }
-    void Drop(const QList<QUrl>& urls) {
-        EXPECT_TRUE(test::DropUrls(m_pWindow->GetList()->viewport(), urls));
-    }
-    QUrl Doc(const std::string& strName) const {
-        return QUrl::fromLocalFile(QString::fromStdString(m_prefix.Path(kDocs + strName)));
-    }
 
     test::CTempPrefix m_prefix;
     std::unique_ptr<CMainWindow> m_pWindow;
@@ -133,10 +129,10 @@ TEST_F(CustomizeTest, SelectionsToggleAndSaveIntoBothFiles) {
     EXPECT_FALSE(Modified());  // back as the files have it
     Key(Qt::Key_Space);
     EXPECT_EQ(Enabled(), "10011");
-    for (const auto button : {QMessageBox::No, QMessageBox::Yes}) {  // Revert asks first
-        EXPECT_TRUE(Modified());
-        CModalScript script({Answer("読み込み直します", button)});
-        m_pWindow->GetButton(CAction::Revert)->click();
+    {
+        CModalScript script({Answer("読み込み直します", QMessageBox::Yes)});  // Revert asks first
+        m_pWindow->GetButton(CAction::Revert)->setFocus();  // Enter on the focused button
+        QTest::keyClick(m_pWindow->GetButton(CAction::Revert), Qt::Key_Return);
     }
     EXPECT_TRUE(test::WaitUntil([&] { return Enabled() == "10000"; }));
     Key(Qt::Key_Space, Qt::NoModifier, "リリースノート");
@@ -185,35 +181,90 @@ TEST_F(CustomizeTest, SelectionsToggleAndSaveIntoBothFiles) {
         std::string::npos);
 }
 
-// A drop starts the wizard; Finish, F2 and Delete end in the files; closing asks on a change.
+// Files dropped on the window, handed over by the host or dropped on the wizard's list: those
+// without a Windows form are named in the note with why. Finish, F2 and Delete end in the files
+// (the dropped file whole); Enter or Space on a focused button presses it; closing asks.
 TEST_F(CustomizeTest, AddEditRemoveEndInTheFilesAndClosingAsks) {
+    const std::string kDeep = std::string(150, 'x') + "/" + std::string(150, 'y');
+    const std::tuple<std::string, const char*, const char*> rows[] = {
+        // in C:\Drop, why it is left out (null: it is not), as the wizard names it
+        {"v2 final.txt", nullptr, ""},
+        {"notes>v2.txt", "Windows で使えない文字を含む名前", "notes>v2.txt"},
+        {"say \"hi\".txt", "Windows で使えない文字を含む名前", "say \"hi\".txt"},
+        {"a|b.txt", "Windows で使えない文字を含む名前", "a|b.txt"},
+        {"café.txt", "シフト JIS で表せない名前", "caf?.txt"},  // no host can hand it over
+        {kDeep + "/deep.txt", "長すぎるパス", "deep.txt"},
+        {"Sub", "フォルダ", "Sub"},
+        {"gone.txt", "見つからないファイル", "gone.txt"}};
+    QList<QUrl> urls = {QUrl("https://example.com/manual.pdf")};
+    std::vector<std::string> handed;
+    for (const auto& [strName, pszWhy, pszShown] : rows) {
+        const std::filesystem::path path = m_prefix.Path("drives/c/Drop/" + strName);
+        std::filesystem::create_directories(strName == "Sub" ? path : path.parent_path());
+        if (strName != "Sub" && strName != "gone.txt") {
+            std::filesystem::copy_file(m_prefix.Path(kDocs + "relnotes.txt"), path);
+        }
+        urls.push_back(QUrl::fromLocalFile(QString::fromStdString(path)));
+        const QString strHanded = QString::fromStdString("C:\\Drop\\" + strName).replace('/', '\\');
+        strName.find("é") == std::string::npos ? handed.push_back(strHanded.toStdString()) : void();
+    }
+    const auto expectNamed = [&](const std::string& strNote, bool bWizard, bool bHanded) {
+        for (const auto& [strName, pszWhy, pszShown] : rows) {
+            const auto strShown = bWizard ? pszShown : std::filesystem::path(strName).filename();
+            EXPECT_TRUE(pszWhy == nullptr || (bHanded && strName.find("é") != std::string::npos) ||
+                        strNote.find(strShown.string() + "（" + pszWhy + "）") != std::string::npos)
+                << strShown << " in " << strNote;
+        }
+    };
+    std::vector<std::string> notes;  // on the host's files, then on those dropped on the list
+    const CStep wizard = [&](QDialog& dialog) {  // the notes in turn, and the page once
+        if (auto* pBox = qobject_cast<QMessageBox*>(&dialog)) {
+            notes.push_back(pBox->text().toStdString());
+            return pBox->accept();
+        }
+        auto* pTargets = test::Find<QListWidget>(dialog, IDC_TARGETS);
+        EXPECT_TRUE(test::WaitUntil([&] { return notes.size() == 1; }));
+        test::DropUrls(pTargets->viewport(), urls);
+        EXPECT_TRUE(test::WaitUntil([&] { return notes.size() == 2; }));
+        EXPECT_EQ(pTargets->count(), 1);
+        dialog.reject();
+    };
     test::WriteLinuxFile(m_prefix.Path(kControl + "Control.ini"), m_strBase);
     Open();
-    Drop({Doc(""), QUrl("https://example.com/manual.pdf")});  // bringing no file opens nothing
-    QApplication::processEvents();
-    EXPECT_EQ(m_pWindow->statusBar()->currentMessage().toStdString(),
-              "フォルダ 1 個とファイルでない項目 1 個は追加できません");
     {
         CModalScript script({[this](QDialog& page) {
                                  EXPECT_EQ(page.parentWidget(), m_pWindow.get());
-                                 EXPECT_TRUE(test::WaitUntil([&] {
-                                     return page.findChild<QListWidget*>("1007")->count() == 1;
-                                 }));
-                                 Press(1)(page);
+                                 auto* pTargets = test::Find<QListWidget>(page, IDC_TARGETS);
+                                 EXPECT_TRUE(
+                                     test::WaitUntil([&] { return pTargets->count() == 1; }));
+                                 Press(IDC_OK)(page);
                              },
-                             Press(1, "Notes Plus")});
-        Drop({Doc("relnotes.txt")});
+                             Press(IDC_OK, "Notes Plus")});
+        EXPECT_TRUE(test::DropUrls(m_pWindow->GetList()->viewport(), urls));
+        const std::string strStatus = m_pWindow->statusBar()->currentMessage().toStdString();
+        expectNamed(strStatus, false, false);
+        EXPECT_NE(strStatus.find("、ファイルでない項目 1 個"), std::string::npos);
         EXPECT_TRUE(test::WaitUntil([&] { return Item("Notes Plus") != nullptr; }));
     }
     {
-        CModalScript script({Answer("編集した内容", QMessageBox::Yes), Press(1, "Notes Max"),
+        CModalScript script({wizard, wizard, wizard});
+        m_pWindow->Add(handed);  // the host's files, then a drop on the wizard's list
+    }
+    ASSERT_EQ(notes.size(), 2u);
+    expectNamed(notes[0], true, true);
+    expectNamed(notes[1], true, false);
+    {
+        CModalScript script({Answer("編集した内容", QMessageBox::Yes), Press(IDC_OK, "Notes Max"),
                              Answer("編集した内容", QMessageBox::Yes)});
         Key(Qt::Key_S, Qt::ControlModifier);  // saved, it waits for the builder, edited or not
         Key(Qt::Key_F2, Qt::NoModifier, "Notes Plus");
         EXPECT_EQ(Item("Notes Max")->text(2).toStdString(), "更新待ち");
-        QTest::mouseClick(m_pWindow->GetButton(CAction::Save), Qt::LeftButton);
+        m_pWindow->GetButton(CAction::Save)->setFocus();
+        QTest::keyClick(m_pWindow->GetButton(CAction::Save), Qt::Key_Space);
     }
-    EXPECT_NE(File("BaseControl.ini").find("Notes Max"), std::string::npos);
+    const std::string strBase = File("BaseControl.ini");
+    EXPECT_NE(strBase.find("\"C:\\Drop\\v2 final.txt > Notes Max\""), std::string::npos);
+    EXPECT_EQ(strBase.find("C:\\Drop\\"), strBase.rfind("C:\\Drop\\"));  // no other file
     EXPECT_NE(File("Control.ini").find("Notes Max"), std::string::npos);
     {
         CModalScript script(

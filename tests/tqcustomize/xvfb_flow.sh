@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The window on a virtual X server, used as a user would, by xdotool: open it on the demo
 # product, tick a database, Ctrl+S, answer the question, close; the files must then show it.
+# Then tqctl --yes edit: a new name typed, Shift+Tab to Cancel, Enter there: nothing is saved.
 # Usage: xvfb_flow.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
 build=$1 source=$2
@@ -20,6 +21,16 @@ if [ "${3:-}" = --inside ]; then
     xdotool windowfocus --sync "$main" key ctrl+q
     timeout 10 tail --pid="$pid" -f /dev/null || { kill "$pid"; fail "the window did not close"; }
     wait "$pid" || fail "tqcustomize exited with $?"
+
+    control="$TQ_PREFIX/drives/c/Program Files/Trellisquest/Control"
+    before=$(cat "$control"/*.ini | md5sum)
+    "$build/tools/tqctl/tqctl" --product Demo --yes edit 3 1 & pid=$!
+    edit=$(timeout 20 xdotool search --sync --name '^アプリケーションの変更$' | head -1)
+    xdotool windowfocus --sync "$edit" type --delay 20 Renamed
+    xdotool key --delay 100 shift+Tab Return
+    timeout 10 tail --pid="$pid" -f /dev/null || { kill "$pid"; fail "the edit dialog did not close"; }
+    if wait "$pid"; then fail "Enter on a focused Cancel ended the edit dialog with OK"; fi
+    [ "$(cat "$control"/*.ini | md5sum)" = "$before" ] || fail "Enter on Cancel saved the files"
     exit 0
 fi
 

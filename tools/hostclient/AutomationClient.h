@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "frame/CtrlFileMgrIds.h"
@@ -39,6 +40,8 @@ class CAutomationClient {
 public:
     // Creates the object; pstrDetail receives the host helper's account of a failure.
     HRESULT Create(std::string* pstrDetail);
+    // Uses an object the host made itself, from a component it links (tqctl's dialog commands).
+    void Attach(CComPtr<IDispatch> pDispatch) { m_pDispatch = std::move(pDispatch); }
     bool IsCreated() const { return static_cast<bool>(m_pDispatch); }
     void Release() { m_pDispatch.Reset(); }
 

@@ -1,10 +1,12 @@
 // The state of one tqctl run that the component's commands share: the global options, the
-// terminal's text form, and the component reached through its ProgID and its exports.
+// terminal's text form, and the component reached through its ProgID and its exports (or an
+// object of the component tqctl links, for the dialog commands).
 #pragma once
 
 #include <cstdint>
 #include <iosfwd>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Commands.h"
@@ -42,8 +44,10 @@ public:
     bool GetProduct(std::string& strKey);
     bool GetProductKeyPath(std::string& strPath);
 
-    // The object, created on first use; false after writing the failure line.
+    // The object, created through its ProgID on first use; false after writing the failure line.
     bool GetObject(CAutomationClient*& pClient);
+    // Makes an object that the tool made itself the one the next commands use.
+    void UseObject(CComPtr<IDispatch> pObject) { m_client.Attach(std::move(pObject)); }
     // Releases the object: a command ends with it, while the module's own state is still
     // there (the object closes its files and releases the editing mutex on the way out).
     void ReleaseObject() { m_client.Release(); }

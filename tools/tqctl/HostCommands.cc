@@ -5,6 +5,7 @@
 
 #include "Libraries.h"
 #include "ScriptRunner.h"
+#include "frame/CtrlFileMgr.h"
 #include "platform/ComHost.h"
 #include "platform/Cp932.h"
 
@@ -303,6 +304,22 @@ int RunWithHost(int (*pfnCommand)(CHost&, const std::vector<std::string>&),
     return nExit;
 }
 
+// The dialog commands use the automation object of the component linked into tqctl rather than
+// the registered module's: their dialogs are then those the application commands (add-app,
+// edit-app) come into, on this process's dialog provider.
+int RunWithLinkedObject(int (*pfnCommand)(CHost&, const std::vector<std::string>&),
+                        const std::vector<std::string>& args) {
+    CComPtr<IDispatch> pObject;
+    const HRESULT hr =
+        CCtrlFileMgr::Create(IID_IDispatch, reinterpret_cast<void**>(pObject.Receive()));
+    if (FAILED(hr)) {
+        return GetHost().FailHResult(hr, "the automation object");
+    }
+    GetHost().UseObject(std::move(pObject));
+    UseToolTopicLibrary();
+    return RunWithHost(pfnCommand, args);
+}
+
 }  // namespace
 
 const char* HostUsageText() {
@@ -356,11 +373,11 @@ int RunRemove(const std::vector<std::string>& args) {
 }
 
 int RunAdd(const std::vector<std::string>& args) {
-    return RunWithHost(AddCommand, args);
+    return RunWithLinkedObject(AddCommand, args);
 }
 
 int RunEdit(const std::vector<std::string>& args) {
-    return RunWithHost(EditCommand, args);
+    return RunWithLinkedObject(EditCommand, args);
 }
 
 int RunSave(const std::vector<std::string>& args) {

@@ -1,7 +1,8 @@
 // The tqctl commands that work on a product installation through the component: register,
-// status, convert, error, list, select, deselect, remove, save and script. Each reaches the
-// component only through the ProgID and the module's exports, and uses the global options of
-// the run (GetHost()).
+// status, convert, error, list, select, deselect, remove, save and script reach it only through
+// the ProgID and the module's exports; add and edit through the automation object of the
+// component tqctl links, whose dialogs are those add-app and edit-app come into
+// (AppCommands.h). Each uses the global options of the run (GetHost()).
 #pragma once
 
 #include <string>

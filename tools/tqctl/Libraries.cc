@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "applications/TopicLibrary.h"
+#include "platform/Environment.h"
 #include "platform/Module.h"
 
 // Set by the build: the folder the tool is built in and the files built with it, and the way
@@ -55,6 +57,16 @@ std::string GetToolTopicLibraryFolder() {
     std::string strTool = GetToolFolder();
     return RunsFromBuildTree(strTool) ? std::string(TQ_TQFLTR2_BUILD_DIR)
                                       : GetInstalledLibraryFolder(strTool);
+}
+
+void UseToolTopicLibrary() {
+    std::string strDir;
+    if (GetEnvironmentVariable(kTopicLibraryDirVariable, strDir) != 0) {
+        strDir = GetToolTopicLibraryFolder();
+        if (!strDir.empty()) {
+            SetEnvironmentVariable(kTopicLibraryDirVariable, strDir);
+        }
+    }
 }
 
 }  // namespace tq::tqctl

@@ -12,5 +12,8 @@ namespace tq::tqctl {
 std::string GetComponentModulePath();
 // The Linux folder of the topic-filter library (libtqfltr2.so).
 std::string GetToolTopicLibraryFolder();
+// Makes the component tqctl links check files with the topic-filter library that goes with
+// tqctl, unless the environment names another folder.
+void UseToolTopicLibrary();
 
 }  // namespace tq::tqctl

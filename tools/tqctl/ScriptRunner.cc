@@ -50,34 +50,64 @@ bool EqualsAscii(const std::string& a, const char* b) {
     return EqualsNoCase(a, b);
 }
 
+// A quoted string token (escapes taken out) as a VARIANT appended to line.m_values.
+bool ParseString(const CHost& host, const std::string& token, CScriptLine& line,
+                 std::string& strError) {
+    const bool bDbcs = host.GetOptions().m_bRaw;
+    std::string strText;
+    for (size_t i = 1; i + 1 < token.size();) {
+        if (token[i] == '\\' && i + 2 < token.size()) {
+            ++i;
+        }
+        size_t len = std::min(CharAt(token, i, bDbcs), token.size() - 1 - i);
+        strText.append(token, i, len);
+        i += len;
+    }
+    // Raw terminal text may hold well-formed codes that code page 932 leaves unassigned; they
+    // have no BSTR form, and the call must not get an empty argument instead.
+    std::string strCp932;
+    CVariant var;
+    if (host.FromTerminal(strText, strCp932)) {
+        var = MakeBstrVariant(strCp932);
+    }
+    if (var.vt != VT_BSTR) {
+        strError = "the string has characters that code page 932 cannot hold";
+        return false;
+    }
+    line.m_values.push_back(std::move(var));
+    return true;
+}
+
+bool ParseValue(const CHost& host, const std::string& token, CScriptLine& line,
+                std::string& strError);
+
+// REF:REF:...:ARG: the argument, then a VARIANT by reference to the one before it per prefix.
+// By a loop, not by recursion: the prefixes of one long line must not exhaust the stack nor
+// copy the token once per prefix.
+bool ParseReference(const CHost& host, const std::string& token, CScriptLine& line,
+                    std::string& strError) {
+    size_t nRefs = 0;
+    while (StartsWithNoCase(std::string_view(token).substr(4 * nRefs), "REF:")) {
+        ++nRefs;
+    }
+    if (!ParseValue(host, token.substr(4 * nRefs), line, strError)) {
+        return false;
+    }
+    for (; nRefs > 0; --nRefs) {
+        CVariant ref;
+        ref.vt = VT_BYREF | VT_VARIANT;
+        ref.pvarVal = &line.m_values.back();
+        line.m_values.push_back(std::move(ref));
+    }
+    return true;
+}
+
 // Converts one argument token into a VARIANT appended to line.m_values.
 bool ParseValue(const CHost& host, const std::string& token, CScriptLine& line,
                 std::string& strError) {
     int32_t l = 0;
     if (token.size() >= 2 && token.front() == '"' && token.back() == '"') {
-        const bool bDbcs = host.GetOptions().m_bRaw;
-        std::string strText;
-        for (size_t i = 1; i + 1 < token.size();) {
-            if (token[i] == '\\' && i + 2 < token.size()) {
-                ++i;
-            }
-            size_t len = std::min(CharAt(token, i, bDbcs), token.size() - 1 - i);
-            strText.append(token, i, len);
-            i += len;
-        }
-        // Raw terminal text may hold well-formed codes that code page 932 leaves unassigned;
-        // they have no BSTR form, and the call must not get an empty argument instead.
-        std::string strCp932;
-        CVariant var;
-        if (host.FromTerminal(strText, strCp932)) {
-            var = MakeBstrVariant(strCp932);
-        }
-        if (var.vt != VT_BSTR) {
-            strError = "the string has characters that code page 932 cannot hold";
-            return false;
-        }
-        line.m_values.push_back(std::move(var));
-        return true;
+        return ParseString(host, token, line, strError);
     }
     if (ParseInt32(token, l)) {
         line.m_values.emplace_back(l);
@@ -100,22 +130,7 @@ bool ParseValue(const CHost& host, const std::string& token, CScriptLine& line,
         return true;
     }
     if (StartsWithNoCase(token, "REF:")) {
-        // REF:REF:...:ARG by a loop, not by recursion: the prefixes of one long line must not
-        // exhaust the stack nor copy the token once per prefix.
-        size_t nRefs = 0;
-        while (StartsWithNoCase(std::string_view(token).substr(4 * nRefs), "REF:")) {
-            ++nRefs;
-        }
-        if (!ParseValue(host, token.substr(4 * nRefs), line, strError)) {
-            return false;
-        }
-        for (; nRefs > 0; --nRefs) {
-            CVariant ref;
-            ref.vt = VT_BYREF | VT_VARIANT;
-            ref.pvarVal = &line.m_values.back();
-            line.m_values.push_back(std::move(ref));
-        }
-        return true;
+        return ParseReference(host, token, line, strError);
     }
     strError = "cannot read the argument " + token;
     return false;

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QListView>
+#include <QLocale>
 #include <QPainter>
 #include <QPixmap>
 #include <QSaveFile>
@@ -12,9 +13,11 @@
 #include <memory>
 
 #include "Commands.h"
+#include "applications/AppliOperations.h"
 #include "browse/FileListModel.h"
 #include "dialogs/AddAppFileDlg.h"
 #include "dialogs/AddAppNameDlg.h"
+#include "dialogs/DialogApplication.h"
 #include "dialogs/DialogUnits.h"
 #include "dialogs/EditAppDlg.h"
 #include "dialogs/FileListCtrl.h"
@@ -138,12 +141,13 @@ QPixmap ShootAddName(const std::string&) {
 
 QPixmap ShootEdit(const std::string& strFolder) {
     CShotModel model;
-    if (model.m_file.AddAppli(DBTYPE_FREE, model.m_strName) < 0) {
+    CAppliOperations appli(model.m_file);
+    if (appli.AddAppli(DBTYPE_FREE, model.m_strName) < 0) {
         return QPixmap();
     }
     const int32_t index = model.m_file.GetDBIndex(DBTYPE_FREE, 0);
     for (const std::string& strPath : FilesOf(strFolder)) {
-        model.m_file.AddDoc(index, strPath);
+        appli.AddDoc(index, strPath);
     }
     CEditAppDlg dialog(model.m_context, index, nullptr);
     return Draw(dialog);
@@ -198,6 +202,7 @@ int RunShot(const std::vector<std::string>& args) {
         char szName[] = "tqctl";
         char* argv[] = {szName, nullptr};
         QApplication application(nArgc, argv);
+        LoadToolkitTranslations(QLocale());
         QPixmap picture = widget.m_shoot(strFolder);
         // Written beside OUT and put in its place only when whole: a write that fails part way
         // (a full disk, a size limit) leaves the picture that was there before. The buffered

@@ -16,10 +16,12 @@
 #include <QScreen>
 #include <QShortcut>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "ProductFiles.h"
 #include "platform/Cp932.h"
@@ -81,6 +83,7 @@ CMainWindow::CMainWindow(std::string strProduct, QWidget* pParent)
     auto* pButtons = new QHBoxLayout;
     for (CAction action : kButtons) {
         auto* pButton = new QPushButton(FromUtf8(GetActionLabel(action)), pCentral);
+        pButton->setAutoDefault(true);  // Enter on a button with the focus presses it
         m_pButtons[static_cast<int>(action)] = pButton;
         pButtons->addWidget(pButton);
     }
@@ -109,8 +112,15 @@ void CMainWindow::CreateList(QWidget* pParent) {
     m_pList->setUniformRowHeights(true);  // a list of thousands lays out at once
     m_pList->setAcceptDrops(false);       // a drop on it is the window's
     m_pList->installEventFilter(this);
+    // Rows are as high as the first, a section's, which has no check box: it is made as high as
+    // a database's, or the boxes of a font with short lines would touch.
+    const int nRowHeight =
+        std::max(m_pList->fontMetrics().height(),
+                 m_pList->style()->pixelMetric(QStyle::PM_IndicatorHeight, nullptr, m_pList)) +
+        4;
     for (int i = 0; i < 3; ++i) {
         m_pSectionItems[i] = new QTreeWidgetItem(m_pList, {FromUtf8(kSectionTitles[i])});
+        m_pSectionItems[i]->setSizeHint(kColumnName, QSize(0, nRowHeight));
         m_pSectionItems[i]->setFlags(Qt::ItemIsEnabled);
         QFont font = m_pSectionItems[i]->font(kColumnName);
         font.setBold(true);

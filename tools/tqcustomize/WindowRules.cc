@@ -4,10 +4,37 @@
 
 #include "ProductSession.h"
 #include "platform/Path.h"
+#include "platform/Win32Error.h"
 
 namespace tq::customize {
 
 namespace {
+
+constexpr size_t kNotedNames = 10;  // the status line names so many files left out
+
+// Why a dropped file cannot be added (the wizard's own words); null when it can, with its
+// Windows path.
+const char* WhyNotTarget(const std::string& strLocalPath, std::string& strPath) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(strLocalPath, ec)) {
+        return "フォルダ";
+    }
+    if (!std::filesystem::is_regular_file(strLocalPath, ec)) {
+        return "見つからないファイル";
+    }
+    if (ToWindowsPath(strLocalPath, strPath) != 0) {
+        return "シフト JIS で表せない名前";
+    }
+    std::string strResolved;
+    switch (ResolvePath(strPath, strResolved)) {
+        case ERROR_SUCCESS:
+            return nullptr;
+        case ERROR_FILENAME_EXCED_RANGE:
+            return "長すぎるパス";
+        default:
+            return "Windows で使えない文字を含む名前";
+    }
+}
 
 std::string WhyNotLoaded(const CWindowState& state) {
     switch (state.m_list) {
@@ -118,29 +145,31 @@ std::string FormatError(int32_t lCode, const std::string& strMessage) {
 
 CDropPlan PlanDrop(const std::vector<CDroppedItem>& items) {
     CDropPlan plan;
-    int nFolders = 0;
+    std::vector<std::string> leftOut;  // "name（why）"
     int nOthers = 0;
     for (const CDroppedItem& item : items) {
-        std::error_code ec;
         std::string strPath;
-        if (item.m_bLocalFile && std::filesystem::is_directory(item.m_strLocalPath, ec)) {
-            ++nFolders;
-        } else if (item.m_bLocalFile && std::filesystem::is_regular_file(item.m_strLocalPath, ec) &&
-                   ToWindowsPath(item.m_strLocalPath, strPath) == 0) {
-            plan.m_paths.push_back(std::move(strPath));
-        } else {
+        if (!item.m_bLocalFile) {
             ++nOthers;
+        } else if (const char* pszWhy = WhyNotTarget(item.m_strLocalPath, strPath)) {
+            leftOut.push_back(std::filesystem::path(item.m_strLocalPath).filename().string() +
+                              "（" + pszWhy + "）");
+        } else {
+            plan.m_paths.push_back(std::move(strPath));
         }
     }
-    if (nFolders > 0) {
-        plan.m_strNote = "フォルダ " + std::to_string(nFolders) + " 個";
+    for (size_t i = 0; i < leftOut.size() && i < kNotedNames; ++i) {
+        plan.m_strNote += (i == 0 ? "" : "、") + leftOut[i];
+    }
+    if (leftOut.size() > kNotedNames) {
+        plan.m_strNote += "、ほか " + std::to_string(leftOut.size() - kNotedNames) + " 個";
     }
     if (nOthers > 0) {
-        plan.m_strNote += (plan.m_strNote.empty() ? "" : "と") +
+        plan.m_strNote += (plan.m_strNote.empty() ? "" : "、") +
                           std::string("ファイルでない項目 ") + std::to_string(nOthers) + " 個";
     }
     if (!plan.m_strNote.empty()) {
-        plan.m_strNote += "は追加できません";
+        plan.m_strNote = "追加できません: " + plan.m_strNote;
     }
     return plan;
 }

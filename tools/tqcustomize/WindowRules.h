@@ -63,8 +63,10 @@ struct CDroppedItem {
 };
 struct CDropPlan {
     std::vector<std::string> m_paths;
-    std::string m_strNote;  // empty when nothing was left out
+    std::string m_strNote;  // which were left out and why; empty when none was
 };
+// Left out: folders, what is no file (gone, or a web address), and files whose names have no
+// Windows form (a character Windows does not allow, none in code page 932, a path too long).
 CDropPlan PlanDrop(const std::vector<CDroppedItem>& items);
 
 }  // namespace tq::customize

@@ -7,8 +7,11 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFileInfo>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QTimer>
+#include <QTranslator>
 #include <algorithm>
 #include <cstdlib>
 #include <iostream>
@@ -60,6 +63,17 @@ bool HasDisplay() {
     return bReachable;
 }
 
+// The toolkit's own texts (the questions' buttons, the context menus) in the user's language, as
+// the window's own are. The component loads them the same way for the application it makes
+// itself; a host that makes its own, as this one does, loads them for it.
+void LoadToolkitTranslations(QApplication& app) {
+    auto* pTranslator = new QTranslator(&app);
+    if (pTranslator->load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QApplication::installTranslator(pTranslator);
+    }
+}
+
 // The window into shots[0]; with shots[1] and files, the add wizard opened with them, once its
 // check of the files is over, into shots[1]. Quits with 0 when every picture was written.
 void TakeShots(tq::customize::CMainWindow& window, const std::vector<std::string>& shots) {
@@ -93,6 +107,29 @@ void TakeShots(tq::customize::CMainWindow& window, const std::vector<std::string
     QApplication::exit(bOk ? 0 : 1);
 }
 
+// Shows the window over the product until it is closed (or, with bQuitAfterLoad, until it has
+// loaded; with shots, until they are drawn). The exit status.
+int RunWindow(QApplication& app, const std::string& strProduct, bool bQuitAfterLoad,
+              std::vector<std::string>& shots) {
+    tq::customize::CMainWindow window(strProduct);
+    if (bQuitAfterLoad) {
+        window.SetReportFailures(false);
+        QObject::connect(&window, &tq::customize::CMainWindow::LoadEnded, &app, [&window] {
+            const tq::customize::CWindowState& state = window.GetState();
+            if (state.m_list != tq::customize::CWindowState::CList::Loaded) {
+                std::cerr << "tqcustomize: " << tq::customize::GetStatusText(state) << '\n';
+            }
+            QApplication::exit(state.m_list == tq::customize::CWindowState::CList::Loaded ? 0 : 1);
+        });
+    }
+    if (!shots.empty()) {
+        QObject::connect(&window, &tq::customize::CMainWindow::LoadEnded, &app,
+                         [&window, &shots] { TakeShots(window, shots); });
+    }
+    window.show();
+    return QApplication::exec();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -102,6 +139,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     QApplication app(argc, argv);
+    LoadToolkitTranslations(app);
     std::vector<std::string> args(argv + 1, argv + argc);
     const auto quit = std::find(args.begin(), args.end(), "--quit-after-load");
     const bool bQuitAfterLoad = quit != args.end();
@@ -147,21 +185,5 @@ int main(int argc, char** argv) {
         }
         strProduct = products[0];
     }
-    tq::customize::CMainWindow window(strProduct);
-    if (bQuitAfterLoad) {
-        window.SetReportFailures(false);
-        QObject::connect(&window, &tq::customize::CMainWindow::LoadEnded, &app, [&window] {
-            const tq::customize::CWindowState& state = window.GetState();
-            if (state.m_list != tq::customize::CWindowState::CList::Loaded) {
-                std::cerr << "tqcustomize: " << tq::customize::GetStatusText(state) << '\n';
-            }
-            QApplication::exit(state.m_list == tq::customize::CWindowState::CList::Loaded ? 0 : 1);
-        });
-    }
-    if (!shots.empty()) {
-        QObject::connect(&window, &tq::customize::CMainWindow::LoadEnded, &app,
-                         [&window, &shots] { TakeShots(window, shots); });
-    }
-    window.show();
-    return QApplication::exec();
+    return RunWindow(app, strProduct, bQuitAfterLoad, shots);
 }

@@ -10,10 +10,12 @@
 #include <unordered_map>
 #include <vector>
 
-#include "controlfile/CtrlModel.h"
+#include "controlfile/CtrlDatabase.h"
 #include "platform/Cp932.h"
 
 namespace tq {
+
+class CCtrlModel;
 
 class CDBNameIndex {
 public:

@@ -1,7 +1,9 @@
-#include "manager/DBNameIndex.h"
+#include "controlfile/DBNameIndex.h"
 
 #include <algorithm>
 #include <string>
+
+#include "controlfile/CtrlModel.h"
 
 namespace tq {
 namespace {

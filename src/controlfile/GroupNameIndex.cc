@@ -1,4 +1,4 @@
-#include "manager/GroupNameIndex.h"
+#include "controlfile/GroupNameIndex.h"
 
 #include "platform/Cp932.h"
 
