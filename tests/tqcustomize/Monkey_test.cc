@@ -151,7 +151,9 @@ private:
         return (pBox != nullptr ? pBox->text().left(24) : pWindow->windowTitle()).toStdString();
     }
     static std::string Name(QAbstractButton* pButton) {
-        return pButton == nullptr ? "nothing" : "'" + pButton->text().toStdString() + "'";
+        return pButton == nullptr
+                   ? "nothing"
+                   : std::string("'").append(pButton->text().toStdString()).append("'");
     }
     void Log(const std::string& strLine) { m_log << strLine << std::endl; }
     void Find(const std::string& strFinding) {
@@ -238,10 +240,12 @@ private:
     void Send(const std::string& strWhat, std::vector<std::string> args, int nReleases,
               QAbstractButton* pTarget, bool bEscape = false) {
         QWidget* pFocus = QApplication::focusWidget();
-        Log("#" + to_string(++m_nSent) + " " + strWhat + " | focus " +
-            (pFocus == nullptr ? "none" : pFocus->metaObject()->className()) + " " +
-            Name(qobject_cast<QAbstractButton*>(pFocus)) + " in '" + Title(Top()) +
-            "' | meant for " + (bEscape ? "Cancel" : Name(pTarget)));
+        std::ostringstream line;
+        line << '#' << ++m_nSent << ' ' << strWhat << " | focus "
+             << (pFocus == nullptr ? "none" : pFocus->metaObject()->className()) << ' '
+             << Name(qobject_cast<QAbstractButton*>(pFocus)) << " in '" << Title(Top())
+             << "' | meant for " << (bEscape ? "Cancel" : Name(pTarget));
+        Log(line.str());
         m_pTarget = pTarget;
         m_bEscape = bEscape;
         m_bPressed = false;
@@ -486,7 +490,9 @@ TQ_CHILD_MAIN(MonkeyChurn) {
     std::error_code ec;
     for (int n = 0; !fs::exists(args[2]); ++n) {
         std::this_thread::sleep_for(milliseconds(10 + pick(120)));
-        const fs::path path = folder / ("m" + to_string(n) + kSuffixes[pick(std::size(kSuffixes))]);
+        const fs::path path =
+            folder /
+            std::string("m").append(to_string(n)).append(kSuffixes[pick(std::size(kSuffixes))]);
         const size_t nOp = own.size() > 150 ? 6 : pick(10);  // the folder stays browsable
         if (nOp <= 3) {                                      // a file, or a folder with one
             own.push_back(nOp < 3 ? path : folder / path.stem());
