@@ -58,10 +58,13 @@ static void CheckUnloadWhileObjectLives(HMODULE h) {
     IDispatch* pObject = NULL;
     Check(pfnGet != NULL && pfnCan != NULL, "standard entry points found");
     Check(pfnGet(&IID_IDispatch, &IID_IClassFactory, (void**)&pFactory) ==
-              CLASS_E_CLASSNOTAVAILABLE && pFactory == NULL, "another class is not served");
+                  CLASS_E_CLASSNOTAVAILABLE &&
+              pFactory == NULL,
+          "another class is not served");
     Check(pfnGet(&kClsid, &IID_IClassFactory, (void**)&pFactory) == S_OK, "class factory");
-    Check(pFactory->lpVtbl->CreateInstance(pFactory, NULL, &IID_IDispatch, (void**)&pObject) ==
-              S_OK, "object created");
+    Check(
+        pFactory->lpVtbl->CreateInstance(pFactory, NULL, &IID_IDispatch, (void**)&pObject) == S_OK,
+        "object created");
     pFactory->lpVtbl->Release(pFactory);
     Check(pfnCan() == S_FALSE, "no unload while the object lives");
     pObject->lpVtbl->Release(pObject);
@@ -71,8 +74,7 @@ static void CheckUnloadWhileObjectLives(HMODULE h) {
 int main(int argc, char** argv) {
     HMODULE h = argc == 3 ? LoadLibraryA(argv[1]) : NULL;
     Check(h != NULL, "LoadLibraryA of the module");
-    PFN_KEYPATH pfnConvert =
-        (PFN_KEYPATH)FindDecorated(h, "?VXCSTM_BaseInfoToControl@@YAH%sBD@Z");
+    PFN_KEYPATH pfnConvert = (PFN_KEYPATH)FindDecorated(h, "?VXCSTM_BaseInfoToControl@@YAH%sBD@Z");
     PFN_KEYPATH pfnStatus = (PFN_KEYPATH)FindDecorated(h, "?VXCSTM_GetStatus@@YAH%sBD@Z");
     PFN_ERRORSTRING pfnError =
         (PFN_ERRORSTRING)FindDecorated(h, "?VXCSTM_GetErrorString@@YAIH%sADI@Z");

@@ -2,11 +2,11 @@
 # The component's clients on Windows, under Wine: the module registered with regsvr32 (twice),
 # the demo product imported with regedit and its files put on drive C, then a C host of the
 # plain exports and a VBScript host of the automation object (the session answering its
-# questions No, then Yes), and what they leave in the files and the registry read back.
-# Usage: clients_test.sh MODULE.dll MODULECLIENT.exe SOURCEDIR (WINEPREFIX as scripts/windows.sh
-# sets it).
+# questions No, then Yes), and what they leave in the files and the registry read back, also
+# through tqctl. Usage: clients_test.sh MODULE.dll MODULECLIENT.exe TQCTL.exe SOURCEDIR
+# (WINEPREFIX as scripts/windows.sh sets it).
 set -euo pipefail
-module=$1 client=$2 src=$3
+module=$1 client=$2 tqctl=$3 src=$4
 wine=/usr/lib/wine/wine64
 export WINEDEBUG=-all LANG=ja_JP.UTF-8
 product='HKLM\SOFTWARE\Orbanworks\Trellisquest\Demo'
@@ -53,4 +53,8 @@ grep -qx '\[Manual\]' <<<"$ctrl" || fail "the control file lost Manual"
 grep -q '^\[RelNotes\]' <<<"$ctrl" && fail "the control file keeps RelNotes"
 "$wine" reg query "$product\\Builder\\Request" /v '<REG>' | grep -q '0x1' ||
     fail "no rebuild request for the builder"
+list=$("$wine" "$tqctl" --product Demo list | tr -d '\r')
+[ "$(cut -f1-3 <<<"$list" | tr '\t\n' ' ')" = "1 1 1 2 1 1 2 2 0 2 3 0 " ] ||
+    fail "tqctl list: $list"
+[ "$("$wine" "$tqctl" --product Demo status | tr -d '\r')" = 0 ] || fail "tqctl status"
 echo "clients passed"
