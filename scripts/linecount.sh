@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 # count_lines DIR... : the lines of the source files under the folders, fuzz/corpus left out.
 count_lines() {
     find "$@" -path fuzz/corpus -prune -o -type f \( -name '*.cc' -o -name '*.h' -o -name '*.c' \
-        -o -name '*.py' -o -name '*.sh' \) -print0 | xargs -0 -r cat | wc -l
+        -o -name '*.py' -o -name '*.sh' -o -name '*.vbs' \) -print0 | xargs -0 -r cat | wc -l
 }
 
 tests=$(count_lines tests fuzz)

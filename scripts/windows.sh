@@ -2,10 +2,17 @@
 # Builds the component for Windows with MinGW-w64 and runs its tests under Wine: installs what
 # is missing, builds x86_64 (build-win64, run under Wine) and i686 (build-win32, the shipped
 # 32-bit target, built and never run: this kernel runs no 32-bit code), prepares a Wine prefix
-# inside the build tree and runs the test programs through ctest.
+# inside the build tree and runs the test programs through ctest, then the demo when the Linux
+# tools are built (scripts/test.sh builds them first).
 # Usage: scripts/windows.sh [ctest options...]
+#        scripts/windows.sh --demo    build (the Linux tools too) and run the demo only
 set -euo pipefail
 cd "$(dirname "$0")/.."
+demo_only=0
+if [ "${1:-}" = --demo ]; then
+    demo_only=1
+    shift
+fi
 
 packages=(cmake make g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix libz-mingw-w64-dev
           googletest wine wine64 locales)
@@ -23,6 +30,14 @@ fi
 # Wine's ANSI code page follows the locale: 932 under Japanese.
 if ! locale -a 2>/dev/null | grep -qix 'ja_JP.utf8'; then
     localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
+fi
+
+tqreg=build/tools/tqreg/tqreg
+if [ $demo_only = 1 ]; then
+    # The demo's registry comes from the Linux registry tool's export.
+    scripts/deps.sh
+    cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+    cmake --build build -j"$(nproc)" --target tqreg
 fi
 
 for target in x86_64:build-win64:ON i686:build-win32:OFF; do
@@ -46,4 +61,30 @@ fi
 wineserver -p </dev/null >/dev/null 2>&1 || true
 trap 'wineserver -k || true' EXIT
 /usr/lib/wine/wine64 wineboot </dev/null >/dev/null 2>&1
-(cd build-win64 && ctest --output-on-failure --timeout 600 "$@")
+if [ $demo_only = 0 ]; then
+    (cd build-win64 && ctest --output-on-failure --timeout 600 "$@")
+fi
+
+# The demo: the demo product's registry imported into a Linux prefix by tqreg and exported again
+# as a Windows .reg file (UTF-16), which Wine's regedit imports; its files on Wine's drive C; the
+# module registered with regsvr32; samples/demo/demo.vbs lists the databases, deselects one and
+# saves.
+if [ -x "$tqreg" ]; then
+    wine=/usr/lib/wine/wine64
+    demo=build-win64/demo
+    rm -rf "$demo" && mkdir -p "$demo"
+    product='HKLM\SOFTWARE\Orbanworks\Trellisquest\Demo'
+    "$tqreg" --prefix "$demo/prefix" import samples/demo/demo.reg
+    "$tqreg" --prefix "$demo/prefix" export "$product" "$demo/demo.reg" --unicode
+    "$wine" reg delete "$product" /f >/dev/null 2>&1 || true
+    (cd "$demo" && "$wine" regedit /s demo.reg)
+    rm -rf "$WINEPREFIX/drive_c/Program Files/Trellisquest" "$WINEPREFIX/drive_c/Program Files/MyNotes"
+    cp -R samples/demo/drive_c/. "$WINEPREFIX/drive_c/"
+    (cd build-win64/bin && "$wine" regsvr32 /s TQCSTM.dll)
+    cp samples/demo/demo.vbs "$demo/"
+    (cd "$demo" && TQ_ANSWER=yes "$wine" cscript //nologo demo.vbs databases.txt)
+    iconv -f cp932 -t utf-8 "$demo/databases.txt" | tr -d '\r'
+    echo "The builder's request:"
+    "$wine" reg query "$product\\Builder\\Request" | tr -d '\r'
+    echo "Try: cd build-win64/bin && WINEPREFIX=$WINEPREFIX wine64 tqctl.exe --product Demo list"
+fi

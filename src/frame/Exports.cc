@@ -16,15 +16,15 @@
 
 using namespace tq;
 
-HRESULT DllGetClassObject(REFCLSID rclsid, REFIID riid, void** ppv) {
+HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID rclsid, REFIID riid, void** ppv) {
     return GetClassObject({&GetCtrlFileMgrFactory()}, rclsid, riid, ppv);
 }
 
-HRESULT DllCanUnloadNow() {
+HRESULT STDAPICALLTYPE DllCanUnloadNow() {
     return CanUnloadNow(GetModuleCount(), {&GetCtrlFileMgrFactory()});
 }
 
-HRESULT DllRegisterServer() {
+HRESULT STDAPICALLTYPE DllRegisterServer() {
     // The module registers the file it was loaded from; a failed entry leaves the others.
     try {
         std::string strModule;

@@ -7,10 +7,12 @@
 
 #include "platform/ComTypes.h"
 
+// The system calls them with its standard convention for such entry points (stdcall on 32-bit
+// Windows).
 extern "C" {
-tq::HRESULT DllGetClassObject(tq::REFCLSID rclsid, tq::REFIID riid, void** ppv);
-tq::HRESULT DllCanUnloadNow();
-tq::HRESULT DllRegisterServer();
+tq::HRESULT STDAPICALLTYPE DllGetClassObject(tq::REFCLSID rclsid, tq::REFIID riid, void** ppv);
+tq::HRESULT STDAPICALLTYPE DllCanUnloadNow();
+tq::HRESULT STDAPICALLTYPE DllRegisterServer();
 }
 
 // Regenerates the control file from the base control file of the product whose registry key is

@@ -45,4 +45,9 @@ int32_t GetModuleLoadPath(const std::string& strRegistered, std::string& strPath
 // prefix (TQ_PREFIX); on Windows every module already sees the one system.
 void ShareMachineWithModules();
 
+// Makes the machine in the folder strDir (a prefix) the one this process, and the modules it
+// loads from now on, work on: 0, or the error of making or opening the prefix. Windows has one
+// machine, the system itself: ERROR_NOT_SUPPORTED there.
+int32_t UseMachine(const std::string& strDir);
+
 }  // namespace tq

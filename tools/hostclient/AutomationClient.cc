@@ -1,5 +1,7 @@
 #include "hostclient/AutomationClient.h"
 
+#include <cstdio>
+
 #include "platform/Bstr.h"
 #include "platform/ComHost.h"
 #include "platform/Cp932.h"
@@ -9,11 +11,34 @@ namespace tq::host {
 namespace {
 
 // The decorated names of the plain exports: int32_t (const char*), int32_t (const char*),
-// uint32_t (int32_t, char*, uint32_t) and void (const char*).
-constexpr const char* kExportBaseInfoToControl = "_Z24VXCSTM_BaseInfoToControlPKc";
-constexpr const char* kExportGetStatus = "_Z16VXCSTM_GetStatusPKc";
-constexpr const char* kExportGetErrorString = "_Z21VXCSTM_GetErrorStringiPcj";
-constexpr const char* kExportSetAddTargets = "_Z20VXCSTM_SetAddTargetsPKc";
+// uint32_t (int32_t, char*, uint32_t) and void (const char*). A module exports each under the
+// name its platform's C++ compilers give it: the Itanium name on Linux, on Windows the name of
+// Windows' compilers, whose pointers carry the "E" of their width on the 64-bit target.
+struct CExportName {
+    const char* m_pszItanium;
+    const char* m_pszWindows;  // with %s for the pointer
+};
+constexpr CExportName kExportBaseInfoToControl = {"_Z24VXCSTM_BaseInfoToControlPKc",
+                                                  "?VXCSTM_BaseInfoToControl@@YAH%sBD@Z"};
+constexpr CExportName kExportGetStatus = {"_Z16VXCSTM_GetStatusPKc",
+                                          "?VXCSTM_GetStatus@@YAH%sBD@Z"};
+constexpr CExportName kExportGetErrorString = {"_Z21VXCSTM_GetErrorStringiPcj",
+                                               "?VXCSTM_GetErrorString@@YAIH%sADI@Z"};
+constexpr CExportName kExportSetAddTargets = {"_Z20VXCSTM_SetAddTargetsPKc",
+                                              "?VXCSTM_SetAddTargets@@YAX%sBD@Z"};
+
+// The export by either name (the Itanium one first, and its failure reported).
+HRESULT GetExport(const CExportName& name, void** ppfn, std::string* pstrDetail) {
+    HRESULT hr = GetClassModuleExport(kCtrlFileMgrProgID, name.m_pszItanium, ppfn, pstrDetail);
+    if (hr != HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND)) {
+        return hr;
+    }
+    char szWindows[64];
+    std::snprintf(szWindows, sizeof szWindows, name.m_pszWindows, sizeof(void*) == 8 ? "PE" : "P");
+    std::string strIgnored;
+    return SUCCEEDED(GetClassModuleExport(kCtrlFileMgrProgID, szWindows, ppfn, &strIgnored)) ? S_OK
+                                                                                             : hr;
+}
 
 }  // namespace
 
@@ -24,11 +49,12 @@ HRESULT CAutomationClient::Create(std::string* pstrDetail) {
 CCallResult CAutomationClient::Call(const std::string& strMember, const std::vector<VARIANT>& args,
                                     uint16_t wFlags) {
     CCallResult result;
-    std::u16string strName;
-    if (Cp932ToUtf16(strMember, strName) != 0) {
+    std::u16string strWide;
+    if (Cp932ToUtf16(strMember, strWide) != 0) {
         result.m_hr = DISP_E_UNKNOWNNAME;
         return result;
     }
+    OleString strName(strWide.begin(), strWide.end());  // the system's characters on Windows
     OLECHAR* rgszNames[] = {strName.data()};
     DISPID dispid = DISPID_UNKNOWN;
     result.m_hr = m_pDispatch->GetIDsOfNames(IID_NULL, rgszNames, 1, LOCALE_USER_DEFAULT, &dispid);
@@ -75,21 +101,20 @@ std::string CAutomationClient::GetErrorString() {
 }
 
 HRESULT CModuleExports::Load(std::string* pstrDetail) {
-    const std::pair<const char*, void**> exports[] = {
+    const std::pair<const CExportName&, void**> exports[] = {
         {kExportBaseInfoToControl, reinterpret_cast<void**>(&m_pfnBaseInfoToControl)},
         {kExportGetStatus, reinterpret_cast<void**>(&m_pfnGetStatus)},
         {kExportGetErrorString, reinterpret_cast<void**>(&m_pfnGetErrorString)},
     };
-    for (const auto& [pszName, ppfn] : exports) {
-        HRESULT hr = GetClassModuleExport(kCtrlFileMgrProgID, pszName, ppfn, pstrDetail);
+    for (const auto& [name, ppfn] : exports) {
+        HRESULT hr = GetExport(name, ppfn, pstrDetail);
         if (FAILED(hr)) {
             return hr;
         }
     }
     // A module without it still serves every other call.
     std::string strIgnored;
-    GetClassModuleExport(kCtrlFileMgrProgID, kExportSetAddTargets,
-                         reinterpret_cast<void**>(&m_pfnSetAddTargets), &strIgnored);
+    GetExport(kExportSetAddTargets, reinterpret_cast<void**>(&m_pfnSetAddTargets), &strIgnored);
     return S_OK;
 }
 

@@ -1,7 +1,7 @@
 #include "hostclient/HostOptions.h"
 
 #include "platform/Environment.h"
-#include "platform/posix/Prefix.h"
+#include "platform/Module.h"
 
 namespace tq::host {
 
@@ -38,13 +38,12 @@ bool CHostOptions::Parse(const std::vector<std::string>& args, size_t& i, std::s
 
 bool UseHostOptions(const CHostOptions& options, std::string& strError) {
     if (!options.m_strPrefix.empty()) {
-        int32_t err = CPrefix::Use(options.m_strPrefix);
+        int32_t err = UseMachine(options.m_strPrefix);
         if (err != 0) {
             strError = "cannot use the prefix " + options.m_strPrefix + " (error " +
                        std::to_string(err) + ")";
             return false;
         }
-        SetEnvironmentVariable("TQ_PREFIX", CPrefix::Current().GetDir());
     }
     if (options.m_answer != CHostOptions::Answer::Ask) {
         SetEnvironmentVariable("TQ_ANSWER",

@@ -21,12 +21,15 @@
 #ifndef TQ_INSTALLED_LIBRARY_DIR
 #define TQ_INSTALLED_LIBRARY_DIR "../lib"
 #endif
+#ifndef TQ_MODULE_FILE_NAME
+#define TQ_MODULE_FILE_NAME "libtqcstm.so"
+#endif
 
 namespace tq::tqctl {
 
 namespace {
 
-constexpr const char* kComponentModuleFile = "libtqcstm.so";
+constexpr const char* kComponentModuleFile = TQ_MODULE_FILE_NAME;
 
 std::string GetToolFolder() {
     return GetModuleFolder(reinterpret_cast<const void*>(&GetToolFolder));
@@ -40,7 +43,9 @@ bool RunsFromBuildTree(const std::string& strToolFolder) {
 }
 
 std::string GetInstalledLibraryFolder(const std::string& strToolFolder) {
-    return (std::filesystem::path(strToolFolder) / TQ_INSTALLED_LIBRARY_DIR).lexically_normal();
+    return (std::filesystem::path(strToolFolder) / TQ_INSTALLED_LIBRARY_DIR)
+        .lexically_normal()
+        .string();
 }
 
 }  // namespace
@@ -50,7 +55,8 @@ std::string GetComponentModulePath() {
     if (RunsFromBuildTree(strTool)) {
         return TQ_MODULE_PATH;
     }
-    return GetInstalledLibraryFolder(strTool) + "/" + kComponentModuleFile;
+    return (std::filesystem::path(GetInstalledLibraryFolder(strTool)) / kComponentModuleFile)
+        .string();
 }
 
 std::string GetToolTopicLibraryFolder() {

@@ -111,4 +111,12 @@ void ShareMachineWithModules() {
     setenv("TQ_PREFIX", CPrefix::Current().GetDir().c_str(), 1);
 }
 
+int32_t UseMachine(const std::string& strDir) {
+    int32_t err = CPrefix::Use(strDir);
+    if (err == ERROR_SUCCESS) {
+        ShareMachineWithModules();
+    }
+    return err;
+}
+
 }  // namespace tq

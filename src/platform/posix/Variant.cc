@@ -1,5 +1,7 @@
 #include "platform/Variant.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <string>
 
@@ -133,44 +135,105 @@ std::u16string_view TrimBlanks(BSTR bstr) {
     return s;
 }
 
-// Reads [sign] digits [. digits] into a rounded 64-bit value; the range check is the caller's.
+constexpr int64_t kParseLimit = int64_t{1} << 40;  // far beyond any 32-bit value
+
+bool IsDigit(char16_t c) {
+    return c >= u'0' && c <= u'9';
+}
+
+// An &H (hexadecimal) or &O (octal) number, as oleaut32 reads one: its base's digits only,
+// no sign.
+HRESULT ParseRadix(std::u16string_view s, int64_t& value) {
+    char16_t mark = s.size() > 2 ? static_cast<char16_t>(s[1] | 0x20) : u'\0';
+    int64_t base = mark == u'h' ? 16 : (mark == u'o' ? 8 : 0);
+    if (base == 0) {
+        return DISP_E_TYPEMISMATCH;
+    }
+    int64_t n = 0;
+    for (char16_t c : s.substr(2)) {
+        char16_t lower = static_cast<char16_t>(c | 0x20);
+        int64_t d =
+            IsDigit(c) ? c - u'0' : (lower >= u'a' && lower <= u'f' ? lower - u'a' + 10 : 99);
+        if (d >= base) {
+            return DISP_E_TYPEMISMATCH;
+        }
+        n = n < kParseLimit ? n * base + d : n;
+    }
+    // The upper half of 32 bits reads as the negative number of the same bits.
+    value = n > INT32_MAX && n <= int64_t{UINT32_MAX} ? n - (int64_t{1} << 32) : n;
+    return S_OK;
+}
+
+// The digits of a decimal number with thousands separators (",") in its whole part, a fraction
+// and an exponent; nPoint counts the digits before the decimal point, moved by the exponent.
+bool SplitDecimal(std::u16string_view s, std::u16string& digits, int64_t& nPoint) {
+    size_t i = 0;
+    for (; i < s.size() && (IsDigit(s[i]) || (s[i] == u',' && !digits.empty())); ++i) {
+        if (s[i] != u',') {
+            digits += s[i];
+        }
+    }
+    nPoint = static_cast<int64_t>(digits.size());
+    if (i < s.size() && s[i] == u'.') {
+        for (++i; i < s.size() && IsDigit(s[i]); ++i) {
+            digits += s[i];
+        }
+    }
+    if (digits.empty()) {
+        return false;
+    }
+    if (i < s.size() && (s[i] == u'e' || s[i] == u'E')) {
+        int64_t exponent = 0;
+        bool bNegative = i + 1 < s.size() && s[i + 1] == u'-';
+        i += i + 1 < s.size() && (s[i + 1] == u'-' || s[i + 1] == u'+') ? 2 : 1;
+        size_t first = i;
+        for (; i < s.size() && IsDigit(s[i]); ++i) {
+            exponent = std::min<int64_t>(exponent * 10 + (s[i] - u'0'), 1000);
+        }
+        nPoint += bNegative ? -exponent : exponent;
+        return i == s.size() && i > first;
+    }
+    return i == s.size();
+}
+
+// Reads a number as oleaut32 reads one for an integer (blanks around it, a sign or parentheses,
+// the decimal forms of SplitDecimal, &H and &O) into a 64-bit value rounded half to even, as
+// Windows rounds; the range check is the caller's.
 HRESULT ParseNumber(BSTR bstr, int64_t& value) {
     std::u16string_view s = TrimBlanks(bstr);
+    if (!s.empty() && s.front() == u'&') {
+        return ParseRadix(s, value);
+    }
+    // A sign, or parentheses around the number as accountants write a negative one.
     bool bNegative = false;
-    if (!s.empty() && (s.front() == u'-' || s.front() == u'+')) {
+    if (s.size() > 2 && s.front() == u'(' && s.back() == u')') {
+        bNegative = true;
+        s = s.substr(1, s.size() - 2);
+    } else if (!s.empty() && (s.front() == u'-' || s.front() == u'+')) {
         bNegative = s.front() == u'-';
         s.remove_prefix(1);
     }
-    constexpr int64_t kLimit = int64_t{1} << 40;  // far beyond any 32-bit value
-    int64_t whole = 0;
-    size_t i = 0;
-    bool bDigits = false;
-    for (; i < s.size() && s[i] >= u'0' && s[i] <= u'9'; ++i) {
-        bDigits = true;
-        if (whole < kLimit) {
-            whole = whole * 10 + (s[i] - u'0');
-        }
-    }
-    // The fraction only decides the rounding: half to even, as Windows rounds.
-    int roundDir = 0;  // -1 below half, 0 exactly half, 1 above half
-    bool bFraction = false;
-    if (i < s.size() && s[i] == u'.') {
-        ++i;
-        for (size_t first = i; i < s.size() && s[i] >= u'0' && s[i] <= u'9'; ++i) {
-            bDigits = true;
-            bFraction = true;
-            int d = s[i] - u'0';
-            if (i == first) {
-                roundDir = d > 5 ? 1 : (d < 5 ? -1 : 0);
-            } else if (roundDir == 0 && d != 0) {
-                roundDir = 1;
-            }
-        }
-    }
-    if (!bDigits || i != s.size()) {
+    std::u16string digits;
+    int64_t nPoint = 0;
+    if (!SplitDecimal(s, digits, nPoint)) {
         return DISP_E_TYPEMISMATCH;
     }
-    if (bFraction && (roundDir > 0 || (roundDir == 0 && whole % 2 == 1))) {
+    int64_t whole = 0;
+    for (int64_t i = 0; i < nPoint; ++i) {
+        int64_t d = i < static_cast<int64_t>(digits.size()) ? digits[i] - u'0' : 0;
+        whole = whole < kParseLimit ? whole * 10 + d : whole;
+    }
+    // The fraction only decides the rounding: -1 below half, 0 exactly half, 1 above half.
+    int roundDir = -1;
+    for (int64_t i = std::max<int64_t>(nPoint, 0); i < static_cast<int64_t>(digits.size()); ++i) {
+        int d = digits[i] - u'0';
+        if (i == nPoint) {
+            roundDir = d > 5 ? 1 : (d < 5 ? -1 : 0);
+        } else if (roundDir == 0 && d != 0) {
+            roundDir = 1;
+        }
+    }
+    if (roundDir > 0 || (roundDir == 0 && whole % 2 == 1)) {
         ++whole;
     }
     value = bNegative ? -whole : whole;
@@ -198,12 +261,15 @@ HRESULT ToInteger(const VARIANT& src, int64_t& value) {
     }
 }
 
-// "True" and "False" in any case, but only as the whole text: blanks around them make no
-// number either, as oleaut32 reads them.
+// "True" and "False" in any case, "#TRUE#" and "#FALSE#", but only as the whole
+// text: blanks around them make no number either, as oleaut32 reads them.
 HRESULT ToBool(const VARIANT& src, VARIANT_BOOL& value) {
     if (src.vt == VT_BSTR) {
         std::u16string_view s(src.bstrVal == nullptr ? u"" : src.bstrVal,
                               SysStringLen(src.bstrVal));
+        if (s == u"#TRUE#" || s == u"#FALSE#") {  // the literal form: upper case only
+            s = s.substr(1, s.size() - 2);
+        }
         if (EqualsAsciiNoCase(s, u"true") || EqualsAsciiNoCase(s, u"false")) {
             value = EqualsAsciiNoCase(s, u"true") ? VARIANT_TRUE : VARIANT_FALSE;
             return S_OK;

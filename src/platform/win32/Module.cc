@@ -93,4 +93,8 @@ int32_t GetModuleLoadPath(const std::string& strRegistered, std::string& strPath
 
 void ShareMachineWithModules() {}
 
+int32_t UseMachine(const std::string&) {
+    return ERROR_NOT_SUPPORTED;
+}
+
 }  // namespace tq
