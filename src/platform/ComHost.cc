@@ -46,11 +46,13 @@ int32_t ReadClassesDefault(const std::string& strKey, std::string& strValue) {
 // live in it, and the host cannot know when the last of them is gone.
 HRESULT LoadModule(const std::string& strPath, const CModule*& pModule, std::string* pstrDetail) {
     static std::mutex s_mutex;
-    static std::map<std::string, CModule*> s_modules;  // never unloaded
+    // Never unloaded, and never destroyed either: a map destroyed at exit would leave the
+    // modules it held unreachable, as if they had leaked.
+    static auto& s_modules = *new std::map<std::string, std::unique_ptr<CModule>>;
     std::lock_guard<std::mutex> lock(s_mutex);
     auto it = s_modules.find(strPath);
     if (it != s_modules.end()) {
-        pModule = it->second;
+        pModule = it->second.get();
         return S_OK;
     }
     // A module that carries its own copy of the platform layer must find the host's machine.
@@ -60,7 +62,7 @@ HRESULT LoadModule(const std::string& strPath, const CModule*& pModule, std::str
     if (err != ERROR_SUCCESS) {
         return HRESULT_FROM_WIN32(err);
     }
-    pModule = s_modules.emplace(strPath, module.release()).first->second;
+    pModule = s_modules.emplace(strPath, std::move(module)).first->second.get();
     return S_OK;
 }
 
