@@ -20,7 +20,7 @@
 #include "BenchSupport.h"
 #include "applications/AppliOperations.h"
 #include "manager/CtrlFile.h"
-#include "platform/Registry.h"
+#include "platform/Faults.h"
 
 namespace tq::bench {
 namespace {
@@ -79,8 +79,8 @@ void InstallFlushSwitch() {
         return rc;
     };
     sqlite3_vfs_register(&s_vfs, 1);
-    SetRegistryFaultHook([](const char* op) {
-        g_bSkipNextSync = g_bFlushesOff && std::strcmp(op, "flush") == 0;
+    SetFaultHook([](const char* op, const std::string&) {
+        g_bSkipNextSync = g_bFlushesOff && std::strcmp(op, "reg-flush") == 0;
         return 0;
     });
 }

@@ -1,34 +1,12 @@
 #include "platform/FileShared.h"
 
 #include <algorithm>
-#include <mutex>
 #include <numeric>
 
 #include "platform/Cp932.h"
 #include "platform/Win32Error.h"
 
 namespace tq {
-
-namespace {
-
-std::mutex g_hookMutex;
-FileFaultHook g_hook;
-
-}  // namespace
-
-int32_t RunFaultHook(const char* op, const std::string& path) {
-    FileFaultHook hook;
-    {
-        std::lock_guard<std::mutex> lock(g_hookMutex);
-        hook = g_hook;
-    }
-    return hook ? hook(op, path) : ERROR_SUCCESS;
-}
-
-void SetFileFaultHook(FileFaultHook hook) {
-    std::lock_guard<std::mutex> lock(g_hookMutex);
-    g_hook = std::move(hook);
-}
 
 namespace {
 

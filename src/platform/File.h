@@ -2,11 +2,11 @@
 // rename, attributes, find with wildcards, temporary names. Paths are Windows paths in code
 // page 932 (see Path.h). Share modes are enforced between every process that uses this layer
 // through the lock protocol described in ShareLock.h; a conflicting open, or a delete or rename
-// of a file held open without delete sharing, fails with ERROR_SHARING_VIOLATION.
+// of a file held open without delete sharing, fails with ERROR_SHARING_VIOLATION. Tests make
+// these operations fail through Faults.h.
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -140,13 +140,5 @@ private:
     std::unique_ptr<CFindFileImpl> m_pImpl;
     std::vector<std::string> m_untranslatable;
 };
-
-// Fault injection for tests: when set, the hook is called before the file operations
-// "open", "write", "flush", "close", "delete", "rename" with the Windows path concerned (for a
-// rename the source; for FlushDirectory the folder); a non-zero result becomes that call's
-// error and the operation is not carried out (a refused close leaves the handle open; the
-// destructor still closes it).
-using FileFaultHook = std::function<int32_t(const char* op, const std::string& path)>;
-void SetFileFaultHook(FileFaultHook hook);
 
 }  // namespace tq

@@ -1,16 +1,15 @@
-// What the files of every system share (File.h): the fault hook and the order of a search.
+// What the files of every system share (File.h): the fault hook every operation asks first
+// (Faults.h) and the order of a search.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "platform/Faults.h"
 #include "platform/File.h"
 
 namespace tq {
-
-// The error the fault hook (SetFileFaultHook) gives the operation op on path, or 0.
-int32_t RunFaultHook(const char* op, const std::string& path);
 
 // The entries of a search, in the order NTFS lists a folder: "." and ".." first, then the names
 // ignoring case.

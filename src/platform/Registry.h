@@ -8,7 +8,8 @@
 //  - a hive the user may not write answers ERROR_ACCESS_DENIED on every write, reads still work;
 //  - deleting a key that has subkeys fails with ERROR_ACCESS_DENIED, as on Windows;
 //  - out-parameters are left untouched on failure.
-// Names are code page 932; the empty value name is the key's default value.
+// Names are code page 932; the empty value name is the key's default value. Tests make the writes
+// fail through Faults.h.
 //
 // Key paths: components are separated by "\" (searched whole-character, so the second byte of
 // a double-byte character is never a separator). A leading "\" or an empty component inside
@@ -23,7 +24,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -159,12 +159,5 @@ private:
     bool m_bDone = false;
     bool m_bOuter = false;
 };
-
-// Fault injection for tests (Linux only: the hives' own tests): when set, the hook is called
-// before every registry write with the operation's name ("set", "delete-value", "create",
-// "delete-key", "flush"); a non-zero result is returned as that call's error and nothing is
-// written.
-using RegistryFaultHook = std::function<int32_t(const char* op)>;
-void SetRegistryFaultHook(RegistryFaultHook hook);
 
 }  // namespace tq

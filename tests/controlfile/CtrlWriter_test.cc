@@ -6,6 +6,7 @@
 
 #include "../../fuzz/ReaderOracle.h"
 #include "CtrlTestUtil.h"
+#include "platform/Faults.h"
 #include "platform/File.h"
 #include "platform/Win32Error.h"
 #include "resources/ErrorCodes.h"
@@ -143,17 +144,17 @@ TEST(CtrlWriterFileTest, HeldFileIsClosedForTheRenameAndOpenedAgainOrLeftAfterAF
     held.Close();  // (no writer gets past the held file, also not this test's)
     test::WriteLinuxFile(prefix.Path("base.ctl"), "old");
     ASSERT_EQ(held.Open(strTarget, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING), 0);
-    SetFileFaultHook([](const char* pszCall, const std::string&) {
+    SetFaultHook([](const char* pszCall, const std::string&) {
         return std::string(pszCall) == "rename" ? ERROR_SHARING_VIOLATION : 0;
     });
     EXPECT_EQ(write(), TQE_BASE_UPDATE);
     EXPECT_TRUE(held.IsOpen());
     EXPECT_EQ(target(), "old");
-    SetFileFaultHook([&strTarget](const char* pszCall, const std::string& strPath) {
+    SetFaultHook([&strTarget](const char* pszCall, const std::string& strPath) {
         return std::string(pszCall) == "open" && strPath == strTarget ? ERROR_ACCESS_DENIED : 0;
     });
     EXPECT_EQ(write(), TQE_BASE_OPEN);
-    SetFileFaultHook(nullptr);
+    SetFaultHook(nullptr);
     EXPECT_FALSE(held.IsOpen());
     EXPECT_EQ(target(), CCtrlWriter(model).Render(true));
 }

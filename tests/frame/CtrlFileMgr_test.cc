@@ -18,7 +18,7 @@
 #include "platform/Bstr.h"
 #include "platform/Cp932.h"
 #include "platform/Environment.h"
-#include "platform/File.h"
+#include "platform/Faults.h"
 #include "platform/MessageBox.h"
 #include "platform/NamedMutex.h"
 #include "platform/Registry.h"
@@ -146,14 +146,14 @@ TEST_F(CtrlFileMgrTest, MembersKeepTheirDispatchIds) {
 TEST_F(CtrlFileMgrTest, AReleasedObjectLetsItsFilesGoBeforeTheMutex) {
     ASSERT_NO_FATAL_FAILURE(Load());
     std::vector<std::string> seen;
-    SetFileFaultHook([&](const char* op, const std::string& path) {
+    SetFaultHook([&](const char* op, const std::string& path) {
         CNamedMutex probe;
         seen.push_back(std::string(op) + " " + path +
                        (probe.Open(kEditMutexName) == 0 ? " owned" : " free"));
         return 0;
     });
     m_obj.Reset();
-    SetFileFaultHook(nullptr);
+    SetFaultHook(nullptr);
     EXPECT_EQ(seen, (std::vector<std::string>{"close C:\\Ctrl\\base.ctl owned",
                                               "close C:\\Ctrl\\base.ctl.lock owned",
                                               "delete C:\\Ctrl\\base.ctl.lock owned"}));

@@ -9,6 +9,7 @@
 #include "ProductFixture.h"
 #include "applications/EditSession.h"
 #include "manager/ProductRegKey.h"
+#include "platform/Faults.h"
 #include "platform/File.h"
 #include "platform/MessageBox.h"
 #include "platform/Win32Error.h"
@@ -27,7 +28,7 @@ protected:
     void SetUp() override { SetMessageBox(&m_box); }
     void TearDown() override {
         SetMessageBox(nullptr);
-        SetFileFaultHook(nullptr);
+        SetFaultHook(nullptr);
     }
     static void LoadInto(CCtrlFile& file) {
         ASSERT_EQ(file.OpenProductKey(kProductPath), 0);
@@ -118,7 +119,7 @@ TEST_F(CtrlFileTest, SelectionChangeAsksAndASaveWhileTheBuilderReadsTheControlFi
     }
     int32_t builderOpen = 0;
     // (Up to its rename: Windows replaces no open file, so the save lets go for that step.)
-    SetFileFaultHook([&](const char* op, const std::string& path) {
+    SetFaultHook([&](const char* op, const std::string& path) {
         if (std::string(op) == "close" && path == "C:\\Ctrl\\ctrl.ctl.NEW") {
             CFile builder;
             builderOpen =

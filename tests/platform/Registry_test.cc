@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "gtest/gtest.h"
+#include "platform/Faults.h"
 #include "platform/RegistryFixture.h"
 
 namespace tq {
@@ -89,6 +90,28 @@ TEST_F(RegistryTest, DeleteKeyRules) {
     EXPECT_TRUE(SubKeys(base).empty());
     MakeKey("Self");  // a new key of the same name is another key
     EXPECT_EQ(ERROR_KEY_DELETED, self.SetDword("V", 2));
+}
+
+// Every write asks the fault hook first (Create only for a key not there); a refusal is the
+// call's answer and changes nothing.
+TEST_F(RegistryTest, TheFaultHookSeesEveryWriteAndARefusalChangesNothing) {
+    CRegKey key = MakeKey("Sub"), other;
+    ASSERT_EQ(ERROR_SUCCESS, key.SetDword("V", 1));
+    std::string seen;
+    SetFaultHook([&](const char* op, const std::string&) { return seen += op, ERROR_DISK_FULL; });
+    const Codes codes = {other.Create(HKEY_LOCAL_MACHINE, kTestKey + "\\Sub", KEY_READ),
+                         other.Create(HKEY_LOCAL_MACHINE, kTestKey + "\\New", KEY_READ),
+                         key.SetDword("W", 2),
+                         key.DeleteValue("V"),
+                         key.Flush(),
+                         key.DeleteSubKey(""),
+                         RegDeleteTree(HKEY_LOCAL_MACHINE, kTestKey)};
+    SetFaultHook(nullptr);
+    EXPECT_EQ(codes, (Codes{0, 112, 112, 112, 112, 112, 112}));  // ERROR_DISK_FULL
+    EXPECT_EQ(seen, "reg-createreg-setreg-delete-valuereg-flushreg-delete-keyreg-delete-key");
+    EXPECT_EQ(SubKeys(MakeKey()), std::vector<std::string>{"Sub"});
+    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, kTestKey + "\\Sub", "W"), "<missing>");
+    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, kTestKey + "\\Sub", "V"), std::string("\1\0\0\0", 4));
 }
 
 TQ_CHILD_MAIN(RegWriteMany) {  // TAG COUNT: a subkey and a value per step

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "ReliabilityFixture.h"
+#include "platform/Faults.h"
 #include "platform/Win32Error.h"
 #include "resources/ErrorCodes.h"
 
@@ -12,37 +13,30 @@ namespace {
 using test::kBasePath;
 using test::kControlPath;
 
-// One operation of a save as the fault hooks see it (no path for the registry).
+// One operation of a save as the fault hook sees it (no path for the registry).
 struct CStep {
-    bool m_bRegistry = false;
     std::string m_strOp, m_strPath;
     bool operator==(const CStep&) const = default;
+    bool IsRegistry() const { return m_strOp.starts_with("reg-"); }
 };
 
 // Records the file and registry operations in order and makes the one at nFailAt fail.
 class CFaultPlan {
 public:
     CFaultPlan(int nFailAt, int32_t error) {
-        auto next = [this, nFailAt, error](bool bRegistry, const char* op,
-                                           const std::string& path) {
-            m_steps.push_back({bRegistry, op, path});
+        SetFaultHook([this, nFailAt, error](const char* op, const std::string& path) {
+            m_steps.push_back({op, path});
             return static_cast<int>(m_steps.size()) - 1 == nFailAt ? error : 0;
-        };
-        SetFileFaultHook(
-            [next](const char* op, const std::string& p) { return next(false, op, p); });
-        SetRegistryFaultHook([next](const char* op) { return next(true, op, ""); });
+        });
     }
-    ~CFaultPlan() {
-        SetFileFaultHook(nullptr);
-        SetRegistryFaultHook(nullptr);
-    }
+    ~CFaultPlan() { SetFaultHook(nullptr); }
     std::vector<CStep> m_steps;
 };
 
 // The errors a real system gives for an operation (only the first in the short campaign).
 std::vector<int32_t> ErrorsFor(const CStep& step) {
     std::vector<int32_t> errors = {ERROR_DISK_FULL};  // write, flush, close: the disk filled up
-    if (step.m_bRegistry) {
+    if (step.IsRegistry()) {
         errors = {ERROR_ACCESS_DENIED, ERROR_DISK_FULL};
     } else if (step.m_strOp == "open") {
         errors = {ERROR_SHARING_VIOLATION, ERROR_ACCESS_DENIED, ERROR_DISK_FULL};
@@ -63,14 +57,14 @@ int32_t ExpectedCode(const std::vector<CStep>& steps, size_t k) {
     const CStep& step = steps[k];
     // The file the step works for: its own, or (folder flush, registry) the last one before it.
     const auto it = std::find_if(steps.rend() - k - 1, steps.rend(), [](const CStep& s) {
-        return !s.m_bRegistry && !s.m_strPath.ends_with('\\');
+        return !s.IsRegistry() && !s.m_strPath.ends_with('\\');
     });
     const std::string file = it == steps.rend() ? "" : it->m_strPath;
     if (file.empty() || file.starts_with("C:\\Data\\")) {
         // CanWriteData's probe: fails on open or registry steps; its clearing up cannot fail.
-        return step.m_bRegistry || step.m_strOp == "open" ? TQE_NO_WRITE_PERMISSION : TQ_OK;
+        return step.IsRegistry() || step.m_strOp == "open" ? TQE_NO_WRITE_PERMISSION : TQ_OK;
     }
-    if (step.m_bRegistry) {
+    if (step.IsRegistry()) {
         return TQE_REG_WRITE;
     }
     if (file.ends_with("sample.txt") || file.ends_with("sample.txt.NEW")) {
@@ -82,7 +76,7 @@ int32_t ExpectedCode(const std::vector<CStep>& steps, size_t k) {
     }
     if (file == kControlPath) {
         // Taken before the base is written so that a builder's read stops the save unchanged.
-        const bool bBeforeBase = FindStep(steps, {false, "open", kBasePath + ".NEW"}) > k;
+        const bool bBeforeBase = FindStep(steps, {"open", kBasePath + ".NEW"}) > k;
         return step.m_strOp == "open" && bBeforeBase ? TQE_BASE_UPDATE : TQE_BASE_OPEN;
     }
     if (file == kBasePath && step.m_strOp == "open") {
@@ -114,8 +108,8 @@ TEST(FaultsTest, EveryFailingStepOfASaveGivesItsCodeAndLeavesOldOrNewFiles) {
         for (size_t k = 0; k < steps.size(); ++k) {
             for (int32_t error : ErrorsFor(steps[k])) {
                 SCOPED_TRACE(std::string(saveCase.first) + ": step " + std::to_string(k) + " " +
-                             (steps[k].m_bRegistry ? "reg " : "") + steps[k].m_strOp + " " +
-                             steps[k].m_strPath + " error " + std::to_string(error));
+                             steps[k].m_strOp + " " + steps[k].m_strPath + " error " +
+                             std::to_string(error));
                 test::CChangedProduct product(saveCase);
                 auto plan = std::make_unique<CFaultPlan>(static_cast<int>(k), error);
                 const int32_t lResult = product.m_pFile->Save();
@@ -148,8 +142,8 @@ TEST(FaultsTest, EveryFailingStepOfASaveGivesItsCodeAndLeavesOldOrNewFiles) {
             }
         }
         // A save cut short at the base's reopening or the group ids: the next editor completes it.
-        for (size_t k : {FindStep(steps, {false, "open", kBasePath}),
-                         FindStep(steps, {true, "delete-key", ""})}) {
+        for (size_t k :
+             {FindStep(steps, {"open", kBasePath}), FindStep(steps, {"reg-delete-key", ""})}) {
             SCOPED_TRACE(std::string(saveCase.first) + " cut short at step " + std::to_string(k));
             ASSERT_LT(k, steps.size());
             test::CChangedProduct product(saveCase);

@@ -20,6 +20,7 @@
 #include "WindowPlacement.h"
 #include "dialogs/DialogTestApp.h"
 #include "platform/ComHost.h"
+#include "platform/Faults.h"
 #include "platform/File.h"
 #include "platform/Registry.h"
 #include "platform/Win32Error.h"
@@ -147,7 +148,7 @@ TEST_F(CustomizeTest, SelectionsToggleAndSaveIntoBothFiles) {
         Key(Qt::Key_S, Qt::ControlModifier);
     }
     // Then Yes on a disk that fills during the save: the code's message.
-    SetFileFaultHook([](const char* pszOp, const std::string&) {
+    SetFaultHook([](const char* pszOp, const std::string&) {
         return std::string(pszOp) == "write" ? ERROR_DISK_FULL : 0;
     });
     {
@@ -155,7 +156,7 @@ TEST_F(CustomizeTest, SelectionsToggleAndSaveIntoBothFiles) {
                              Answer("(エラーコード -15", QMessageBox::Ok)});
         Key(Qt::Key_S, Qt::ControlModifier);
     }
-    SetFileFaultHook(nullptr);
+    SetFaultHook(nullptr);
     EXPECT_EQ(File("BaseControl.ini"), m_strBase);
     EXPECT_EQ(File("Control.ini"), strControl);
     EXPECT_TRUE(Modified());

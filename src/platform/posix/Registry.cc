@@ -1,12 +1,12 @@
 #include "platform/Registry.h"
 
-#include <atomic>
 #include <cstring>
 #include <mutex>
 #include <utility>
 #include <vector>
 
 #include "platform/Cp932.h"
+#include "platform/Faults.h"
 #include "platform/Win32Error.h"
 #include "platform/posix/Prefix.h"
 #include "platform/posix/RegistryHive.h"
@@ -128,22 +128,6 @@ int32_t SplitKeyPath(std::string_view path, CNames& names) {
     return ERROR_SUCCESS;
 }
 
-std::mutex g_faultMutex;
-RegistryFaultHook g_faultHook;
-std::atomic<bool> g_bFaultHookSet{false};
-
-int32_t CallFaultHook(const char* op) {
-    if (!g_bFaultHookSet.load(std::memory_order_acquire)) {
-        return ERROR_SUCCESS;
-    }
-    RegistryFaultHook hook;
-    {
-        std::lock_guard<std::mutex> lock(g_faultMutex);
-        hook = g_faultHook;
-    }
-    return hook ? hook(op) : ERROR_SUCCESS;
-}
-
 // The batch of this thread: the hives it holds, each with its lock and open transaction.
 struct CBatchState {
     int m_nDepth = 1;
@@ -173,7 +157,7 @@ int32_t JoinBatch(const std::shared_ptr<CRegistryHive>& hive) {
 
 // The common start of every write: fault injection, then the batch.
 int32_t BeforeWrite(const std::shared_ptr<CRegistryHive>& hive, const char* op) {
-    int32_t err = CallFaultHook(op);
+    int32_t err = RunFaultHook(op, {});
     return err != ERROR_SUCCESS ? err : JoinBatch(hive);
 }
 
@@ -303,7 +287,7 @@ int32_t CRegKey::Create(HKEY root, const std::string& strSubKey, uint32_t access
     // An existing key is only opened, so a read-only hive still answers with it.
     err = hive->FindPath(CRegistryHive::kRootId, path, id);
     if (err == ERROR_FILE_NOT_FOUND) {
-        err = BeforeWrite(hive, "create");
+        err = BeforeWrite(hive, "reg-create");
         if (err == ERROR_SUCCESS) {
             err = hive->CreatePath(CRegistryHive::kRootId, path, id, bCreated);
         }
@@ -339,7 +323,7 @@ int32_t CRegKey::SetValue(const std::string& strName, uint32_t type, const void*
     }
     int32_t err = CheckName(strName, MAX_VALUE_NAME);
     if (err == ERROR_SUCCESS) {
-        err = BeforeWrite(m_pImpl->m_pHive, "set");
+        err = BeforeWrite(m_pImpl->m_pHive, "reg-set");
     }
     if (err == ERROR_SUCCESS) {
         std::string_view data(static_cast<const char*>(pData), pData ? cbData : 0);
@@ -354,7 +338,7 @@ int32_t CRegKey::DeleteValue(const std::string& strName) {
     }
     int32_t err = CheckName(strName, MAX_VALUE_NAME);
     if (err == ERROR_SUCCESS) {
-        err = BeforeWrite(m_pImpl->m_pHive, "delete-value");
+        err = BeforeWrite(m_pImpl->m_pHive, "reg-delete-value");
     }
     return err != ERROR_SUCCESS ? err : m_pImpl->m_pHive->DeleteValue(m_pImpl->m_id, strName);
 }
@@ -363,7 +347,7 @@ int32_t CRegKey::Flush() const {
     if (!m_pImpl) {
         return ERROR_INVALID_HANDLE;
     }
-    const int32_t err = CallFaultHook("flush");
+    const int32_t err = RunFaultHook("reg-flush", {});
     return err != ERROR_SUCCESS ? err : m_pImpl->m_pHive->Flush();
 }
 
@@ -377,7 +361,7 @@ int32_t CRegKey::DeleteSubKey(const std::string& strSubKey) {
         err = ERROR_ACCESS_DENIED;
     }
     if (err == ERROR_SUCCESS) {
-        err = BeforeWrite(m_pImpl->m_pHive, "delete-key");
+        err = BeforeWrite(m_pImpl->m_pHive, "reg-delete-key");
     }
     return err != ERROR_SUCCESS ? err : m_pImpl->m_pHive->DeleteKey(m_pImpl->m_id, names);
 }
@@ -439,7 +423,7 @@ int32_t RegDeleteTree(HKEY root, const std::string& strSubKey) {
         err = ERROR_ACCESS_DENIED;  // a predefined root stays
     }
     if (err == ERROR_SUCCESS) {
-        err = BeforeWrite(hive, "delete-key");
+        err = BeforeWrite(hive, "reg-delete-key");
     }
     return err != ERROR_SUCCESS
                ? err
@@ -484,12 +468,6 @@ int32_t CRegistryBatch::Commit() {
         return ERROR_CANTWRITE;
     }
     return EndBatch(*t_pBatch, true);
-}
-
-void SetRegistryFaultHook(RegistryFaultHook hook) {
-    std::lock_guard<std::mutex> lock(g_faultMutex);
-    g_faultHook = std::move(hook);
-    g_bFaultHookSet.store(static_cast<bool>(g_faultHook), std::memory_order_release);
 }
 
 }  // namespace tq

@@ -1,7 +1,9 @@
-// The system calls the file layer makes, gathered in one table so that tests can replace any of
-// them to inject faults (a full disk, a failing fsync, a rename refused by the file system)
-// that cannot be arranged on a real file system. Every file operation of the platform layer
-// calls through Sys(); nothing else should change the table.
+// The system calls the Linux emulation of files and mutexes makes, gathered in one table. Every
+// file operation of the emulation calls through Sys(); only the emulation's own tests replace
+// entries, for what happens between the calls of one operation (another process's delete between
+// an open and its share locks, a write that stops part way), and the power-loss campaign records
+// through it what reaches the disk. A test that makes an operation fail for its caller uses the
+// fault hook (platform/Faults.h) instead, which both systems have.
 #pragma once
 
 #include <dirent.h>

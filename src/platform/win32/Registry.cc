@@ -12,6 +12,7 @@
 #include <string>
 
 #include "platform/Cp932.h"
+#include "platform/Faults.h"
 #include "platform/Registry.h"
 #include "platform/Win32Error.h"
 
@@ -90,6 +91,20 @@ std::string StringFromRegistry(const std::string& raw) {
     return text;
 }
 
+// The fault hook's "reg-create" comes, as in the emulation, only for a key that is not there yet:
+// an existing key is only opened, which writes nothing.
+int32_t CreateFault(::HKEY hRoot, const std::u16string& wide) {
+    if (!IsFaultHookSet()) {
+        return ERROR_SUCCESS;
+    }
+    ::HKEY h = nullptr;
+    if (::RegOpenKeyExW(hRoot, Wide(wide), 0, KEY_QUERY_VALUE, &h) == ERROR_SUCCESS) {
+        ::RegCloseKey(h);
+        return ERROR_SUCCESS;
+    }
+    return RunFaultHook("reg-create", {});
+}
+
 int32_t MakeKey(int32_t err, ::HKEY h, bool bRoot, std::unique_ptr<CRegistryKeyImpl>& out) {
     if (err == ERROR_SUCCESS) {
         out = std::make_unique<CRegistryKeyImpl>(h, bRoot);
@@ -146,6 +161,9 @@ int32_t CRegKey::Create(HKEY root, const std::string& strSubKey, uint32_t access
     std::u16string wide;
     int32_t err = CheckRootPath(root, strSubKey, wide);
     if (err == ERROR_SUCCESS) {
+        err = CreateFault(SystemRoot(root), wide);
+    }
+    if (err == ERROR_SUCCESS) {
         err = ::RegCreateKeyExW(SystemRoot(root), Wide(wide), 0, nullptr, REG_OPTION_NON_VOLATILE,
                                 access, nullptr, &h, &dwDisposition);
     }
@@ -194,6 +212,9 @@ int32_t CRegKey::SetValue(const std::string& strName, uint32_t type, const void*
         return ERROR_INVALID_PARAMETER;
     }
     int32_t err = CheckName(strName);
+    if (err == ERROR_SUCCESS) {
+        err = RunFaultHook("reg-set", {});
+    }
     return err != ERROR_SUCCESS ? err
                                 : ::RegSetValueExA(m_pImpl->m_h, strName.c_str(), 0, type,
                                                    static_cast<const BYTE*>(pData), cbData);
@@ -204,11 +225,18 @@ int32_t CRegKey::DeleteValue(const std::string& strName) {
         return err;
     }
     int32_t err = CheckName(strName);
+    if (err == ERROR_SUCCESS) {
+        err = RunFaultHook("reg-delete-value", {});
+    }
     return err != ERROR_SUCCESS ? err : ::RegDeleteValueA(m_pImpl->m_h, strName.c_str());
 }
 
 int32_t CRegKey::Flush() const {
-    return m_pImpl ? ::RegFlushKey(m_pImpl->m_h) : ERROR_INVALID_HANDLE;
+    if (!m_pImpl) {
+        return ERROR_INVALID_HANDLE;
+    }
+    const int32_t err = RunFaultHook("reg-flush", {});
+    return err != ERROR_SUCCESS ? err : ::RegFlushKey(m_pImpl->m_h);
 }
 
 int32_t CRegKey::DeleteSubKey(const std::string& strSubKey) {
@@ -219,6 +247,9 @@ int32_t CRegKey::DeleteSubKey(const std::string& strSubKey) {
     int32_t err = WidePath(strSubKey, wide);
     if (err == ERROR_SUCCESS && strSubKey.empty() && m_pImpl->m_bPredefinedRoot) {
         err = ERROR_ACCESS_DENIED;
+    }
+    if (err == ERROR_SUCCESS) {
+        err = RunFaultHook("reg-delete-key", {});
     }
     return err != ERROR_SUCCESS ? err : ::RegDeleteKeyW(m_pImpl->m_h, Wide(wide));
 }
@@ -286,6 +317,9 @@ int32_t RegDeleteTree(HKEY root, const std::string& strSubKey) {
     int32_t err = CheckRootPath(root, strSubKey, wide);
     if (err == ERROR_SUCCESS && strSubKey.empty()) {
         err = ERROR_ACCESS_DENIED;  // a predefined root stays
+    }
+    if (err == ERROR_SUCCESS) {
+        err = RunFaultHook("reg-delete-key", {});
     }
     return err != ERROR_SUCCESS ? err : ::RegDeleteTreeW(SystemRoot(root), Wide(wide));
 }
