@@ -45,11 +45,11 @@ std::string FormatLeftOutNote(const std::vector<CLeftOutFile>& files) {
     for (size_t i = 0; i < files.size() && i < kLeftOutLines; ++i) {
         const std::string strName = ShortName(files[i].m_strName);
         const std::string strWhy = LoadString(files[i].m_idWhy);
-        strNote += "\n" + FormatLogMessage(IDS_LEFT_OUT_LINE, &strName, &strWhy);
+        strNote.append(1, '\n').append(FormatLogMessage(IDS_LEFT_OUT_LINE, &strName, &strWhy));
     }
     if (files.size() > kLeftOutLines) {
         const std::string strMore = std::to_string(files.size() - kLeftOutLines);
-        strNote += "\n" + FormatLogMessage(IDS_LEFT_OUT_MORE, &strMore);
+        strNote.append(1, '\n').append(FormatLogMessage(IDS_LEFT_OUT_MORE, &strMore));
     }
     return strNote;
 }

@@ -248,6 +248,14 @@ TEST_F(AppDialogsTest, FilesPageKeys) {
         QTest::keyClick(pBox->view(), Qt::Key_Return);
         EXPECT_TRUE(test::WaitUntil([&] { return pList->GetFolder() == kUp; }));
         EXPECT_EQ(pBox->GetFolder(), kUp);
+        // Leaving the file list gives the default back to Next, also through a push button.
+        page.activateWindow();  // offscreen, no window manager gives it back from the closed list
+        EXPECT_TRUE(test::WaitUntil([&] { return QApplication::activeWindow() == &page; }));
+        FileView(page)->setFocus();
+        Find<QPushButton>(page, IDC_OK)->setFocus();
+        pBox->setFocus();
+        EXPECT_TRUE(Find<QPushButton>(page, IDC_OK)->isDefault());
+        EXPECT_FALSE(Find<QPushButton>(page, IDC_ADD)->isDefault());
         Click(page, IDC_CANCEL);
     }});
 }
