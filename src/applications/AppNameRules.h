@@ -32,11 +32,11 @@ uint32_t AddNewAppli(CCtrlFile& file, const std::string& strName, int32_t& posit
 
 // The name page's Finish on the text of its name field: CheckNewAppName, then AddNewAppli.
 struct CNameFinish {
-    uint32_t m_id = 0;                          // the message to show; 0: the application is added
-    std::string m_strName;                      // the trimmed name, once the text got that far
-    size_t m_nCaret = std::string_view::npos;   // the control character's byte, for the caret
-    bool m_bPutBack = false;                    // the field shows the trimmed name from now on
-    int32_t m_position = -1;                    // the new application's 0-based free-type position
+    uint32_t m_id = 0;                         // the message to show; 0: the application is added
+    std::string m_strName;                     // the trimmed name, once the text got that far
+    size_t m_nCaret = std::string_view::npos;  // the control character's byte, for the caret
+    bool m_bPutBack = false;                   // the field shows the trimmed name from now on
+    int32_t m_position = -1;                   // the new application's 0-based free-type position
 };
 CNameFinish FinishAddAppName(CCtrlFile& file, const std::string& strText);
 

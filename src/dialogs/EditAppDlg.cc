@@ -49,7 +49,8 @@ CEditAppDlg::CEditAppDlg(const CDialogContext& context, int32_t lIndex, QWidget*
     m_pName->SetNameText(m_strName);
     const std::vector<std::string> docs =
         CAppliOperations(*context.m_pCtrlFile).GetDocDisplayPaths(lIndex);
-    m_pPane->Open(GetEditStartFolder(context.m_strSettingsKey, docs), 3, GetFileFilter(context.m_strSettingsKey), false, docs);
+    m_pPane->Open(GetEditStartFolder(context.m_strSettingsKey, docs), 3,
+                  GetFileFilter(context.m_strSettingsKey), false, docs);
     m_pName->setFocus();
 }
 

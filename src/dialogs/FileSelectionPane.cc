@@ -349,10 +349,11 @@ EPaneKey ClassifyPaneKey(int nKey) {
 }  // namespace
 
 bool CFileSelectionPane::HandleKey(QObject* pWatched, int nKey, bool bCtrl) {
-    const EPaneControl control = pWatched == m_pLocation ? EPaneControl::kLocation
+    const EPaneControl control = pWatched == m_pLocation  ? EPaneControl::kLocation
                                  : IsInFileList(pWatched) ? EPaneControl::kFiles
                                                           : EPaneControl::kOther;
-    switch (DecidePaneKey(ClassifyPaneKey(nKey), control, bCtrl, m_pLocation->view()->isVisible())) {
+    switch (
+        DecidePaneKey(ClassifyPaneKey(nKey), control, bCtrl, m_pLocation->view()->isVisible())) {
         case EPaneAction::kNone:
             return false;
         case EPaneAction::kUp:

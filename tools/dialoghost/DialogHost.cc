@@ -34,15 +34,16 @@ long Call(IDispatch* pObject, DISPID id, std::vector<VARIANT> args) {
     DISPPARAMS params{reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
     VARIANT result;
     ::VariantInit(&result);
-    HRESULT hr = pObject->Invoke(id, tq::IID_NULL, 0, tq::DISPATCH_METHOD | tq::DISPATCH_PROPERTYGET, &params,
-                                 &result, nullptr, nullptr);
+    HRESULT hr =
+        pObject->Invoke(id, tq::IID_NULL, 0, tq::DISPATCH_METHOD | tq::DISPATCH_PROPERTYGET,
+                        &params, &result, nullptr, nullptr);
     for (VARIANT& arg : args) {
         ::VariantClear(&arg);
     }
-    long lAnswer = tq::FAILED(hr)                 ? -0x7FFFFFFF
-                   : result.vt == VT_BOOL     ? (result.boolVal != 0 ? 1 : 0)
-                   : result.vt == VT_I4       ? result.lVal
-                                              : 0;
+    long lAnswer = tq::FAILED(hr)         ? -0x7FFFFFFF
+                   : result.vt == VT_BOOL ? (result.boolVal != 0 ? 1 : 0)
+                   : result.vt == VT_I4   ? result.lVal
+                                          : 0;
     ::VariantClear(&result);
     return lAnswer;
 }
@@ -70,7 +71,7 @@ IDispatch* CreateObject() {
     IClassFactory* pFactory = nullptr;
     IDispatch* pObject = nullptr;
     if (tq::FAILED(DllGetClassObject(tq::CLSID_CtrlFileMgr, tq::IID_IClassFactory,
-                                 reinterpret_cast<void**>(&pFactory)))) {
+                                     reinterpret_cast<void**>(&pFactory)))) {
         return nullptr;
     }
     pFactory->CreateInstance(nullptr, tq::IID_IDispatch, reinterpret_cast<void**>(&pObject));
@@ -91,14 +92,14 @@ int RunDialog(const std::string& strKey, const std::vector<long>& editArgs) {
         std::fprintf(stderr, "tqdialoghost: the object could not be made\n");
         return 1;
     }
-    bool bOk = Print("SetProductKey", Call(pObject, tq::DISPID_SETPRODUCTKEY, {String(strKey)}),
-                     false);
+    bool bOk =
+        Print("SetProductKey", Call(pObject, tq::DISPID_SETPRODUCTKEY, {String(strKey)}), false);
     const long lLoad = Call(pObject, tq::DISPID_LOAD, {});
     bOk = Print("Load", lLoad, lLoad != 0) && bOk;
     const bool bEdit = !editArgs.empty();
-    const long lDialog = bEdit ? Call(pObject, tq::DISPID_OPENEDITAPPDIALOG,
-                                      {Long(editArgs[0]), Long(editArgs[1])})
-                               : Call(pObject, tq::DISPID_OPENADDAPPDIALOG, {});
+    const long lDialog =
+        bEdit ? Call(pObject, tq::DISPID_OPENEDITAPPDIALOG, {Long(editArgs[0]), Long(editArgs[1])})
+              : Call(pObject, tq::DISPID_OPENADDAPPDIALOG, {});
     bOk = Print(bEdit ? "OpenEditAppDialog" : "OpenAddAppDialog", lDialog, lDialog < 0) && bOk;
     if (lDialog >= 0) {
         const long lSave = Call(pObject, tq::DISPID_SAVE, {Long(0)});
@@ -122,7 +123,8 @@ int main(int argc, char** argv) {
         return tq::TakeDialogShot(std::string(tq::kProductKeyBase) + args[1], args[2], args[3],
                                   args[4]);
     }
-    std::fprintf(stderr,
-                 "usage: tqdialoghost add KEY | edit KEY TYPE NUMBER | shot KEY NAME FOLDER OUT.bmp\n");
+    std::fprintf(
+        stderr,
+        "usage: tqdialoghost add KEY | edit KEY TYPE NUMBER | shot KEY NAME FOLDER OUT.bmp\n");
     return 2;
 }

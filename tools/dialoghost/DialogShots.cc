@@ -152,13 +152,14 @@ bool ShootFilesPage(CWinDialog& page, CFilePane& pane, const std::string& strNam
 
 int TakeDialogShot(const std::string& strProductPath, const std::string& strName,
                    const std::string& strFolder, const std::string& strOut) {
-    const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
-                                        ICC_LISTVIEW_CLASSES | ICC_USEREX_CLASSES |
-                                            ICC_PROGRESS_CLASS | ICC_BAR_CLASSES};
+    const INITCOMMONCONTROLSEX controls{
+        sizeof(INITCOMMONCONTROLSEX),
+        ICC_LISTVIEW_CLASSES | ICC_USEREX_CLASSES | ICC_PROGRESS_CLASS | ICC_BAR_CLASSES};
     ::InitCommonControlsEx(&controls);
     CEditSession session;
     if (session.Open(strProductPath) != 0) {
-        std::fprintf(stderr, "tqdialoghost: the product %s could not be opened\n", strProductPath.c_str());
+        std::fprintf(stderr, "tqdialoghost: the product %s could not be opened\n",
+                     strProductPath.c_str());
         return 1;
     }
     CDialogContext context{&session.GetCtrlFile(), MakeSettingsKeyPath(strProductPath),
@@ -174,7 +175,8 @@ int TakeDialogShot(const std::string& strProductPath, const std::string& strName
         dialog.End(IDC_CANCEL);
     };
     if (strName == "add-name") {
-        std::string strTyped = "\x91\x80\x8d\xec\x83\x7d\x83\x6a\x83\x85\x83\x41\x83\x8b";  // 操作マニュアル
+        std::string strTyped =
+            "\x91\x80\x8d\xec\x83\x7d\x83\x6a\x83\x85\x83\x41\x83\x8b";  // 操作マニュアル
         CAddAppNameDlg page(context, strTyped);
         WhenShown(IDD_ADD_NAME, shootWhole);
         page.Run(nullptr, IDD_ADD_NAME);

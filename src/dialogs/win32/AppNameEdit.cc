@@ -25,7 +25,8 @@ void CAppNameEdit::SetNameText(const std::string& strText) {
 }
 
 void CAppNameEdit::SetCaretAtByte(const std::string& strText, size_t nByte) {
-    const auto nAt = static_cast<WPARAM>(WideFromCp932(std::string_view(strText).substr(0, nByte)).size());
+    const auto nAt =
+        static_cast<WPARAM>(WideFromCp932(std::string_view(strText).substr(0, nByte)).size());
     ::SendMessageW(m_hEdit, EM_SETSEL, nAt, static_cast<LPARAM>(nAt));
     ::SendMessageW(m_hEdit, EM_SCROLLCARET, 0, 0);
 }

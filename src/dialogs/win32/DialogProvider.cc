@@ -52,9 +52,9 @@ private:
             return AnswerCancelled(pszDialog, "another dialog of the component is open");
         }
         // The list view, the extended combo box, the progress bar and the tooltips.
-        const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
-                                            ICC_LISTVIEW_CLASSES | ICC_USEREX_CLASSES |
-                                                ICC_PROGRESS_CLASS | ICC_BAR_CLASSES};
+        const INITCOMMONCONTROLSEX controls{
+            sizeof(INITCOMMONCONTROLSEX),
+            ICC_LISTVIEW_CLASSES | ICC_USEREX_CLASSES | ICC_PROGRESS_CLASS | ICC_BAR_CLASSES};
         ::InitCommonControlsEx(&controls);
         m_bOpen = true;
         const int32_t lResult = run();

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "browse/FileListModel.h"
-#include "dialogs/win32/ShellInfo.h"
 #include "dialogs/win32/DialogApi.h"
+#include "dialogs/win32/ShellInfo.h"
 
 namespace tq {
 

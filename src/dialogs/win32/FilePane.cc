@@ -20,12 +20,11 @@ namespace tq {
 
 namespace {
 
-constexpr UINT kCloseUp = WM_APP + 10;      // after the drop-down closed, its choice made
+constexpr UINT kCloseUp = WM_APP + 10;       // after the drop-down closed, its choice made
 constexpr UINT kFilesDropped = WM_APP + 11;  // wParam: the drop's handle
 
 // Files dropped on the target list are the dialog's to check, once the drop has ended.
-LRESULT CALLBACK DropProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                          DWORD_PTR) {
+LRESULT CALLBACK DropProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
     if (nMsg == WM_DROPFILES) {
         ::PostMessageW(::GetParent(hWnd), kFilesDropped, wParam, 0);
         return 0;
@@ -179,7 +178,8 @@ void CFilePane::UpdateAddButton() {
 }
 
 void CFilePane::UpdateUpButton() {
-    ::EnableWindow(m_up.GetHwnd(), CFolderPath(m_location.GetFolder()).Parent().empty() ? FALSE : TRUE);
+    ::EnableWindow(m_up.GetHwnd(),
+                   CFolderPath(m_location.GetFolder()).Parent().empty() ? FALSE : TRUE);
 }
 
 void CFilePane::UpdateRemoveButton() {
@@ -278,13 +278,15 @@ void CFilePane::OnFilesDropped(HDROP hDrop) {
     const UINT nFiles = ::DragQueryFileW(hDrop, 0xFFFFFFFF, nullptr, 0);
     for (UINT i = 0; i < nFiles; ++i) {
         std::wstring strWide(::DragQueryFileW(hDrop, i, nullptr, 0) + 1, L'\0');
-        strWide.resize(::DragQueryFileW(hDrop, i, strWide.data(), static_cast<UINT>(strWide.size())));
+        strWide.resize(
+            ::DragQueryFileW(hDrop, i, strWide.data(), static_cast<UINT>(strWide.size())));
         std::string strPath;
         if (Cp932FromWide(strWide, strPath)) {
             paths.push_back(std::move(strPath));
         } else {
             const size_t nSlash = strWide.find_last_of(L'\\');
-            leftOut.push_back({Cp932FromWideLossy(strWide.substr(nSlash + 1)), IDS_LEFT_OUT_NO_CP932});
+            leftOut.push_back(
+                {Cp932FromWideLossy(strWide.substr(nSlash + 1)), IDS_LEFT_OUT_NO_CP932});
         }
     }
     ::DragFinish(hDrop);
@@ -409,8 +411,8 @@ bool CFilePane::HandlePaneKey(const MSG& msg) {
     const bool bLocation =
         msg.hwnd == m_location.GetCombo() || ::IsChild(m_location.GetHwnd(), msg.hwnd);
     const EPaneControl control = msg.hwnd == m_files.GetHwnd() ? EPaneControl::kFiles
-                                 : bLocation                     ? EPaneControl::kLocation
-                                                                 : EPaneControl::kOther;
+                                 : bLocation                   ? EPaneControl::kLocation
+                                                               : EPaneControl::kOther;
     switch (DecidePaneKey(ClassifyPaneKey(msg.wParam), control, IsCtrlDown(),
                           m_location.IsDroppedDown())) {
         case EPaneAction::kNone:

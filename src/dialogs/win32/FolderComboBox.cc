@@ -55,7 +55,8 @@ void CFolderComboBox::ShowEntries() {
         item.iItem = static_cast<INT_PTR>(i);
         item.pszText = strName.data();
         item.iImage = m_provider.GetIconIndex(entry.m_strPath, true, nOpen);
-        item.iSelectedImage = m_provider.GetIconIndex(entry.m_strPath, true, nOpen | kIconFormSelected);
+        item.iSelectedImage =
+            m_provider.GetIconIndex(entry.m_strPath, true, nOpen | kIconFormSelected);
         item.iIndent = entry.m_nLevel;
         ::SendMessageW(m_hBox, CBEM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
     }

@@ -74,8 +74,7 @@ void CImageButton::Draw(const DRAWITEMSTRUCT& item) const {
 }
 
 void CImageButton::GiveFocusBack() const {
-    if (m_hPreviousFocus != nullptr && ::IsWindow(m_hPreviousFocus) &&
-        ::GetFocus() == m_hButton) {
+    if (m_hPreviousFocus != nullptr && ::IsWindow(m_hPreviousFocus) && ::GetFocus() == m_hButton) {
         ::SetFocus(m_hPreviousFocus);
     }
 }

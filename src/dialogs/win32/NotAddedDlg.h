@@ -10,7 +10,8 @@ namespace tq {
 
 class CNotAddedDlg : public CWinDialog {
 public:
-    explicit CNotAddedDlg(std::string strProductName) : m_strProductName(std::move(strProductName)) {}
+    explicit CNotAddedDlg(std::string strProductName)
+        : m_strProductName(std::move(strProductName)) {}
     // The refused names, joined by CR LF.
     void SetText(std::string strNames) { m_strNames = std::move(strNames); }
 

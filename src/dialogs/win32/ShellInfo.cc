@@ -29,13 +29,14 @@ SHFILEINFOW AskShell(const std::string& strPath, bool bFolder, bool bByKind, UIN
 
 HIMAGELIST GetSystemSmallIcons() {
     SHFILEINFOW info{};
-    return reinterpret_cast<HIMAGELIST>(::SHGetFileInfoW(
-        L"C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
+    return reinterpret_cast<HIMAGELIST>(
+        ::SHGetFileInfoW(L"C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
 }
 
 std::string CShellFileInfoProvider::GetDisplayName(const std::string& strPath) const {
     if (IsRoot(strPath)) {
-        std::string strName = Cp932FromWideLossy(AskShell(strPath, true, false, SHGFI_DISPLAYNAME).szDisplayName);
+        std::string strName =
+            Cp932FromWideLossy(AskShell(strPath, true, false, SHGFI_DISPLAYNAME).szDisplayName);
         return strName.empty() ? strPath : strName;
     }
     // A file's name is the one the folder's search gave. A folder's is asked of the file system,

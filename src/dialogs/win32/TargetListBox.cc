@@ -27,7 +27,8 @@ int32_t CTargetListBox::AddString(const std::string& strText) {
 void CTargetListBox::ScrollIntoView(int32_t nIndex) {
     RECT rcItem{};
     RECT rcClient{};
-    ::SendMessageW(m_hList, LB_GETITEMRECT, static_cast<WPARAM>(nIndex), reinterpret_cast<LPARAM>(&rcItem));
+    ::SendMessageW(m_hList, LB_GETITEMRECT, static_cast<WPARAM>(nIndex),
+                   reinterpret_cast<LPARAM>(&rcItem));
     ::GetClientRect(m_hList, &rcClient);
     const LONG nRow = rcItem.bottom - rcItem.top;
     if (rcItem.top < rcClient.top) {

@@ -13,8 +13,8 @@ namespace {
 constexpr UINT_PTR kTimerId = 1;
 constexpr UINT kTickMs = 500;
 constexpr INT_PTR kCancelResult = 2;
-constexpr size_t kProgressFrom = 50;   // files in a job that shows its progress
-constexpr UINT kRunTask = WM_APP + 1;  // lParam: the job's task, run on this thread
+constexpr size_t kProgressFrom = 50;    // files in a job that shows its progress
+constexpr UINT kRunTask = WM_APP + 1;   // lParam: the job's task, run on this thread
 constexpr UINT kJobEnded = WM_APP + 2;  // the job's close request
 
 }  // namespace

@@ -41,7 +41,8 @@ INT_PTR CWinDialog::Run(HWND hParent, int32_t nTemplate) {
     m_pOuter = t_pTop;
     t_pTop = this;
     if (m_pOuter == nullptr) {
-        t_hFilter = ::SetWindowsHookExW(WH_MSGFILTER, MessageFilter, nullptr, ::GetCurrentThreadId());
+        t_hFilter =
+            ::SetWindowsHookExW(WH_MSGFILTER, MessageFilter, nullptr, ::GetCurrentThreadId());
     }
     INT_PTR nResult = ::DialogBoxParamW(GetDialogModule(), MAKEINTRESOURCEW(nTemplate), hParent,
                                         DialogProc, reinterpret_cast<LPARAM>(this));

@@ -39,7 +39,8 @@ std::string Cp932FromWideLossy(std::wstring_view text) {
 
 std::wstring GetWindowTextWide(HWND hWnd) {
     std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(hWnd)) + 1, L'\0');
-    text.resize(static_cast<size_t>(::GetWindowTextW(hWnd, text.data(), static_cast<int>(text.size()))));
+    text.resize(
+        static_cast<size_t>(::GetWindowTextW(hWnd, text.data(), static_cast<int>(text.size()))));
     return text;
 }
 
