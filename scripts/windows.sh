@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(cmake make g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix libz-mingw-w64-dev
-          googletest wine wine64 locales)
+          googletest wine wine64 locales xvfb)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -44,6 +44,10 @@ fi
 # session starts Wine's own services, which would inherit the output of whatever started them:
 # a program with nothing to say starts them.
 wineserver -p </dev/null >/dev/null 2>&1 || true
-trap 'wineserver -k || true' EXIT
+# The native dialogs' tests make real windows: a virtual display of the run's own.
+export DISPLAY=:$((200 + RANDOM % 100))
+Xvfb "$DISPLAY" -screen 0 1024x768x24 >/dev/null 2>&1 &
+xvfb=$!
+trap 'wineserver -k || true; kill $xvfb' EXIT
 /usr/lib/wine/wine64 wineboot </dev/null >/dev/null 2>&1
 (cd build-win64 && ctest --output-on-failure --timeout 600 "$@")
