@@ -11,8 +11,10 @@
 #include <map>
 #include <thread>
 
+#include "applications/AppliOperations.h"
 #include "applications/WatchedTargetList.h"
 #include "browse/BrowseSettings.h"
+#include "dialogs/DialogProvider.h"
 #include "dialogs/win32/AppDialogs.h"
 #include "dialogs/win32/WaitDlg.h"
 #include "dialogs/win32/WinText.h"
@@ -192,6 +194,26 @@ TEST_F(WinDialogsTest, WaitDialogClosesOnlyOnceTheJobIsDone) {
     EXPECT_TRUE(wait.IsDone());
     EXPECT_EQ(strTick, MakeWaitText(1));
     EXPECT_EQ(targets.m_list.GetEntries(), std::vector<std::string>{"C:\\Pane\\a.chm"});
+}
+
+// OpenAddAppDialog's way in on Windows: a file added, Next, a name, Finish.
+TEST_F(WinDialogsTest, TheWizardRunsToItsEnd) {
+    g_steps[IDD_ADD_FILES] = [&](CWinDialog& dialog) {
+        const HWND hList = static_cast<CAddAppFileDlg&>(dialog).GetPane().GetFileList().GetHwnd();
+        ListView_SetItemState(hList, -1, 0, LVIS_SELECTED);
+        ListView_SetItemState(hList, 1, LVIS_SELECTED, LVIS_SELECTED);  // a.chm
+        ::SendMessageW(dialog.GetHwnd(), WM_COMMAND, IDC_ADD, 0);
+        ::SendMessageW(dialog.GetHwnd(), WM_COMMAND, IDC_OK, 0);
+    };
+    g_steps[IDD_ADD_NAME] = [&](CWinDialog& dialog) {
+        ::SetWindowTextW(dialog.Item(IDC_APP_NAME), L"Notes");
+        ::SendMessageW(dialog.GetHwnd(), WM_COMMAND, IDC_OK, 0);
+    };
+    EXPECT_EQ(RunWithSteps([&] { return GetDialogProvider().RunAddAppDialog(m_context); }), 2);
+    const int32_t index = m_file.GetDBIndex(DBTYPE_FREE, 1);
+    EXPECT_EQ(m_file.GetPublicName(index), "Notes");
+    EXPECT_EQ(CAppliOperations(m_file).GetDocDisplayPaths(index),
+              std::vector<std::string>{"C:\\pane\\a.chm"});
 }
 
 }  // namespace
