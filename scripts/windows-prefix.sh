@@ -23,3 +23,7 @@ printf '%s\r\n' REGEDIT4 '' '[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements
 rm -rf "$WINEPREFIX/drive_c/Program Files/Trellisquest" "$WINEPREFIX/drive_c/Program Files/MyNotes"
 cp -r samples/demo/drive_c/. "$WINEPREFIX/drive_c/"
 rm -rf "$tmp"
+# The caption's buttons are letters of Wine's Marlett (Debian fonts-wine).
+if [ -f /usr/share/wine/fonts/marlett.ttf ]; then
+    cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+fi

@@ -7,6 +7,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 command -v Xvfb >/dev/null && command -v import >/dev/null || {
     echo "needs Xvfb and ImageMagick's import" >&2; exit 1; }
+# Wine's own fonts draw the caption's buttons (Marlett); without them a letter stands there.
+dpkg-query -W -f='${Status}' fonts-wine 2>/dev/null | grep -q "install ok installed" ||
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends fonts-wine
 export WINEPREFIX="$PWD/build-win64/wineprefix" WINEDEBUG=-all LANG=ja_JP.UTF-8 \
        WINEDLLOVERRIDES="mscoree,mshtml="
 display=:$((100 + RANDOM % 100))

@@ -148,6 +148,32 @@ bool ShootFilesPage(CWinDialog& page, CFilePane& pane, const std::string& strNam
     return AwaitCapture(windows, strOut);
 }
 
+// The display names of a folder's rows, one a line, as the report lists refused files.
+std::string FolderNames(const std::string& strFolder) {
+    CFileListModel list;
+    list.ShowFolder(strFolder, true);
+    std::string strNames;
+    for (size_t nRow = 0; nRow < list.GetRowCount(); ++nRow) {
+        strNames += (nRow > 0 ? "\r\n" : "") + list.GetItem(nRow)->m_strDisplayName;
+    }
+    return strNames;
+}
+
+// The wait dialog before its first tick, its job's check held until the picture is taken.
+bool ShootWait(const CCtrlFile& file, const std::string& strFolder, const std::string& strOut) {
+    CHeldFilter held;
+    CSortedTargetList targets;
+    CWaitDlg wait;
+    CCheckJob job({{strFolder + "a.txt", "a.txt"}}, {&file, &held}, targets, wait, nullptr);
+    bool bWritten = false;
+    WhenShown(IDD_WAIT, [&](CWinDialog& dialog) {
+        bWritten = AwaitCapture({dialog.GetHwnd()}, strOut, 100);
+        held.m_bHeld = false;
+    });
+    wait.RunJob(job, nullptr);
+    return bWritten;
+}
+
 }  // namespace
 
 int TakeDialogShot(const std::string& strProductPath, const std::string& strName,
@@ -185,27 +211,12 @@ int TakeDialogShot(const std::string& strProductPath, const std::string& strName
         WhenShown(IDD_EDIT_APP, shootWhole);
         dialog.Run(nullptr, IDD_EDIT_APP);
     } else if (strName == "report") {
-        CFileListModel list;
-        list.ShowFolder(strFolder, true);
-        std::string strNames;
-        for (size_t nRow = 0; nRow < list.GetRowCount(); ++nRow) {
-            strNames += (nRow > 0 ? "\r\n" : "") + list.GetItem(nRow)->m_strDisplayName;
-        }
         CNotAddedDlg report(context.m_strProductName);
-        report.SetText(strNames);
+        report.SetText(FolderNames(strFolder));
         WhenShown(IDD_NOT_ADDED, shootWhole);
         report.Run(nullptr, IDD_NOT_ADDED);
     } else if (strName == "wait") {
-        CHeldFilter held;
-        CSortedTargetList targets;
-        CWaitDlg wait;
-        CCheckJob job({{strFolder + "a.txt", "a.txt"}}, {&session.GetCtrlFile(), &held}, targets,
-                      wait, nullptr);
-        WhenShown(IDD_WAIT, [&](CWinDialog& dialog) {
-            bWritten = AwaitCapture({dialog.GetHwnd()}, strOut, 100);  // before the first tick
-            held.m_bHeld = false;
-        });
-        wait.RunJob(job, nullptr);
+        bWritten = ShootWait(session.GetCtrlFile(), strFolder, strOut);
     } else {
         SetCurrentFolder(context.m_strSettingsKey, strFolder);
         CAddAppFiles files;
