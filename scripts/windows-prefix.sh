@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# Readies the Wine prefix of the Windows build ($WINEPREFIX, made by scripts/windows.sh) for the
-# dialogs: the dialog fonts' names mapped to the IPA fonts (the proportional one for the
-# proportional "ＭＳ Ｐゴシック", whose texts the templates are measured for), windows drawn with
-# their captions by Wine itself (a virtual display has no window manager), and the demo product
-# (its registry and its drive C files) installed afresh, as the flows and the pictures start from.
+# Readies a Wine prefix ($WINEPREFIX; made when missing) for the dialogs: the dialog fonts' names
+# mapped to the IPA fonts (the proportional one for the proportional "ＭＳ Ｐゴシック", whose texts
+# the templates are measured for), windows drawn with their captions by Wine itself (a virtual
+# display has no window manager), and the demo product (its registry and its drive C files)
+# installed afresh, as the flows and the pictures start from.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 : "${WINEPREFIX:?}"

@@ -3,6 +3,7 @@
 # Windows build under Wine, on a virtual X display, in a Japanese session, over the demo product
 # and a folder made like the one of the Linux pictures (docs/dialogs/README.md).
 # Usage: scripts/windows-shots.sh   (after scripts/windows.sh has built build-win64)
+# The pictures have a prefix of their own: the tests' prefix keeps its drive C and registry to them.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 command -v Xvfb >/dev/null && command -v import >/dev/null || {
@@ -10,7 +11,7 @@ command -v Xvfb >/dev/null && command -v import >/dev/null || {
 # Wine's own fonts draw the caption's buttons (Marlett); without them a letter stands there.
 dpkg-query -W -f='${Status}' fonts-wine 2>/dev/null | grep -q "install ok installed" ||
     DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends fonts-wine
-export WINEPREFIX="$PWD/build-win64/wineprefix" WINEDEBUG=-all LANG=ja_JP.UTF-8 \
+export WINEPREFIX="$PWD/build-win64/wineprefix-shots" WINEDEBUG=-all LANG=ja_JP.UTF-8 \
        WINEDLLOVERRIDES="mscoree,mshtml="
 display=:$((100 + RANDOM % 100))
 Xvfb "$display" -screen 0 1280x1024x24 >/dev/null 2>&1 &
