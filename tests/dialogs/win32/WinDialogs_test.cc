@@ -40,6 +40,9 @@ void CALLBACK OnStepTimer(HWND, UINT, UINT_PTR, DWORD) {
     if (it != g_steps.end()) {
         g_pDone = pTop;
         it->second(*pTop);
+        if (testing::Test::HasFatalFailure()) {
+            pTop->End(IDC_CANCEL);  // the test goes on, failed, rather than wait for a user
+        }
     }
 }
 
@@ -71,7 +74,7 @@ protected:
         ::InitCommonControlsEx(&controls);
         ASSERT_EQ(m_file.OpenProductKey(test::kProductPath), 0);
         ASSERT_EQ(m_file.Load(), 0);
-        for (const char* name : {"Pane/Sub/", "Pane/a.chm", "Pane/b.txt"}) {
+        for (const char* name : {"Pane/a.chm", "Pane/b.txt", "Pane/Sub/"}) {
             const std::string path = C(name);
             path.back() == '/' ? test::MakeLinuxDir(path) : test::WriteLinuxFile(path, "x");
         }
