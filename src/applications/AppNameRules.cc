@@ -93,6 +93,20 @@ uint32_t AddNewAppli(CCtrlFile& file, const std::string& strName, int32_t& posit
     return 0;
 }
 
+CNameFinish FinishAddAppName(CCtrlFile& file, const std::string& strText) {
+    CNameFinish finish;
+    finish.m_id = CheckNewAppName(file, strText, finish.m_strName);
+    if (finish.m_id == IDS_APP_NAME_CONTROL) {
+        finish.m_nCaret = FindNameControlChar(strText);
+        return finish;
+    }
+    finish.m_bPutBack = finish.m_id != IDS_ENTER_APP_NAME;
+    if (finish.m_id == 0) {
+        finish.m_id = AddNewAppli(file, finish.m_strName, finish.m_position);
+    }
+    return finish;
+}
+
 uint32_t ApplyEditAppName(CCtrlFile& file, int32_t index, const std::string& strOldName,
                           const std::string& strText, bool bTargetsEmpty, std::string& strNewName) {
     if (FindNameControlChar(strText) != std::string_view::npos) {

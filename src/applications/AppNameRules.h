@@ -30,6 +30,16 @@ uint32_t CheckNewAppName(const CCtrlFile& file, const std::string& strText, std:
 // types, or 108 when the application operations refuse the name (the model is unchanged).
 uint32_t AddNewAppli(CCtrlFile& file, const std::string& strName, int32_t& position);
 
+// The name page's Finish on the text of its name field: CheckNewAppName, then AddNewAppli.
+struct CNameFinish {
+    uint32_t m_id = 0;                         // the message to show; 0: the application is added
+    std::string m_strName;                     // the trimmed name, once the text got that far
+    size_t m_nCaret = std::string_view::npos;  // the control character's byte, for the caret
+    bool m_bPutBack = false;                   // the field shows the trimmed name from now on
+    int32_t m_position = -1;                   // the new application's 0-based free-type position
+};
+CNameFinish FinishAddAppName(CCtrlFile& file, const std::string& strText);
+
 // The edit dialog's OK for the application at index whose name was strOldName when the dialog
 // opened: 109 and 101 as above; the public name of another database (103); the renames of the
 // database and of its own group (108, with the database's name set back); an empty target list

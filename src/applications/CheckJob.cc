@@ -9,6 +9,24 @@ int32_t CHelpFileCheck::operator()(const std::string& strPath) const {
                          m_pFilter != nullptr ? *m_pFilter : CTopicLibrary::Get());
 }
 
+ERefusalReport DecideRefusalReport(const std::string& strRefusedNames, size_t nChosen) {
+    if (strRefusedNames.empty()) {
+        return ERefusalReport::kNone;
+    }
+    return nChosen == 1 ? ERefusalReport::kMessage : ERefusalReport::kReportDialog;
+}
+
+std::string MakeWaitText(int32_t nDots) {
+    // "しばらくお待ちください "
+    return "\x82\xb5\x82\xce\x82\xe7\x82\xad\x82\xa8\x91\xd2\x82\xbf\x82\xad\x82\xbe\x82\xb3"
+           "\x82\xa2 " +
+           std::string(static_cast<size_t>(nDots > 0 ? nDots : 0), '.');
+}
+
+int32_t NextWaitDots(int32_t nDots) {
+    return nDots >= 3 ? 1 : nDots + 1;
+}
+
 CCheckJob::CCheckJob(std::vector<CCheckItem> items, CHelpFileCheck check, ITargetList& targets,
                      IJobOwner& owner, std::vector<std::string>* pAcceptedPaths)
     : m_items(std::move(items)),

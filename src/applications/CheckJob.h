@@ -54,6 +54,17 @@ struct CHelpFileCheck {
 
     int32_t operator()(const std::string& strPath) const;
 };
+// How the refused files of an add action are told, once the wait is over: nothing when none was
+// refused; the message when the user chose one item (a double-click, or Add with one selected
+// row); the report that lists them when several were chosen (folders among them count).
+enum class ERefusalReport { kNone, kMessage, kReportDialog };
+ERefusalReport DecideRefusalReport(const std::string& strRefusedNames, size_t nChosen);
+
+// The text of the wait dialog at a tick: "しばらくお待ちください " and nDots dots (code page 932);
+// the dots go 1, 2, 3 and round again (NextWaitDots).
+std::string MakeWaitText(int32_t nDots);
+int32_t NextWaitDots(int32_t nDots);
+
 // Answers 0 for a file that can be a target, else the string id of why not (WhyNotTarget).
 using CTargetVet = std::function<uint32_t(const std::string& strPath)>;
 

@@ -23,6 +23,11 @@ int32_t CSortedTargetList::AddString(const std::string& strText) {
     return static_cast<int32_t>(it - m_entries.begin());
 }
 
+int32_t CSortedTargetList::RowAfterRemoval(int32_t nCaret) const {
+    const auto nCount = static_cast<int32_t>(m_entries.size());
+    return nCaret >= 0 && nCaret < nCount ? nCaret : nCount - 1;
+}
+
 bool CSortedTargetList::DeleteString(int32_t index) {
     if (index < 0 || static_cast<size_t>(index) >= m_entries.size()) {
         return false;

@@ -19,6 +19,10 @@ public:
     // Deletes the entry at index; false for an index out of range.
     bool DeleteString(int32_t index);
 
+    // The entry to select after the selected entries were removed: the one at the caret the
+    // list had before, else the last one; -1 for an empty list.
+    int32_t RowAfterRemoval(int32_t nCaret) const;
+
     const std::vector<std::string>& GetEntries() const { return m_entries; }
     bool IsEmpty() const { return m_entries.empty(); }
 

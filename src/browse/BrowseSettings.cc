@@ -1,5 +1,6 @@
 #include "browse/BrowseSettings.h"
 
+#include "browse/FolderPath.h"
 #include "browse/SettingsRegKey.h"
 #include "manager/PathRules.h"
 #include "platform/Win32Error.h"
@@ -46,6 +47,17 @@ std::string GetCurrentFolder(const std::string& strSettingsKeyPath) {
 void SetCurrentFolder(const std::string& strSettingsKeyPath, const std::string& strFolder) {
     CSettingsRegKey user(strSettingsKeyPath, HKEY_CURRENT_USER);
     user.WriteString(kCurrentFolderSubKey, kCurrentFolderValue, strFolder, true);
+}
+
+std::string GetEditStartFolder(const std::string& strSettingsKeyPath,
+                               const std::vector<std::string>& docs) {
+    if (!docs.empty()) {
+        std::string strFolder = CFolderPath(docs.back()).DeepestExisting();
+        if (!strFolder.empty()) {
+            return strFolder;
+        }
+    }
+    return GetCurrentFolder(strSettingsKeyPath);
 }
 
 std::string GetFileFilter(const std::string& strSettingsKeyPath) {

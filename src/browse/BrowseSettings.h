@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace tq {
 
@@ -21,6 +22,11 @@ std::string MakeSettingsKeyPath(const std::string& strProductKeyPath);
 std::string GetCurrentFolder(const std::string& strSettingsKeyPath);
 // Stores the user's folder (creating the key); a failure is ignored.
 void SetCurrentFolder(const std::string& strSettingsKeyPath, const std::string& strFolder);
+// Where the edit dialog opens: the deepest existing folder on the path of the last of the
+// application's documents; without one (or when that leads nowhere), where the user last
+// browsed, as the wizard starts, rather than a root without a drive.
+std::string GetEditStartFolder(const std::string& strSettingsKeyPath,
+                               const std::vector<std::string>& docs);
 // Extensions without dots separated by '|'; empty (no filtering) when not set.
 std::string GetFileFilter(const std::string& strSettingsKeyPath);
 

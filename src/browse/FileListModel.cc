@@ -116,6 +116,16 @@ bool CFileListModel::HasSelectedFile() const {
     return false;
 }
 
+std::vector<const CFileListItem*> CFileListModel::GetSelectedFiles() const {
+    std::vector<const CFileListItem*> files;
+    for (size_t nRow : m_selection.GetSelectedRows()) {
+        if (nRow < m_items.size() && !m_items[nRow].m_bFolder) {
+            files.push_back(&m_items[nRow]);
+        }
+    }
+    return files;
+}
+
 bool CFileListModel::IsEnterForList() const {
     // One selected folder is the case the list opens; no selection at all, or only folders,
     // leaves nothing for the default button to add.

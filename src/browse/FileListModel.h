@@ -66,6 +66,8 @@ public:
     const CListSelection& GetSelection() const { return m_selection; }
     // Whether a selected row is a file.
     bool HasSelectedFile() const;
+    // The records of the selected rows that are files, in row order: what Add checks.
+    std::vector<const CFileListItem*> GetSelectedFiles() const;
     // No row selected; the focus mark on row 0 (nothing on an empty list).
     void ClearSelection() { m_selection.Clear(); }
     // Whether the Enter key belongs to the list (to open the folder or clear the selection)

@@ -47,24 +47,19 @@ void CAddAppNameDlg::accept() {
         Refuse(IDS_APP_NAME_UNUSABLE);
         return;
     }
-    std::string strName;
-    uint32_t id = CheckNewAppName(*m_context.m_pCtrlFile, strText, strName);
-    if (id == IDS_APP_NAME_CONTROL) {
-        m_pName->SetCaretAtByte(strText, FindNameControlChar(strText));
-        Refuse(id);
+    const CNameFinish finish = FinishAddAppName(*m_context.m_pCtrlFile, strText);
+    if (finish.m_nCaret != std::string_view::npos) {
+        m_pName->SetCaretAtByte(strText, finish.m_nCaret);
+    }
+    if (finish.m_bPutBack) {
+        m_pName->SetNameText(finish.m_strName);
+    }
+    if (finish.m_id != 0) {
+        Refuse(finish.m_id);
         return;
     }
-    if (id != IDS_ENTER_APP_NAME) {
-        m_pName->SetNameText(strName);
-    }
-    if (id == 0) {
-        id = AddNewAppli(*m_context.m_pCtrlFile, strName, m_position);
-    }
-    if (id != 0) {
-        Refuse(id);
-        return;
-    }
-    m_strName = strName;
+    m_position = finish.m_position;
+    m_strName = finish.m_strName;
     QDialog::accept();
 }
 

@@ -6,7 +6,6 @@
 #include "applications/AppliCommit.h"
 #include "applications/AppliOperations.h"
 #include "browse/BrowseSettings.h"
-#include "browse/FolderPath.h"
 #include "dialogs/AppNameEdit.h"
 #include "dialogs/DialogUnits.h"
 #include "dialogs/FileListCtrl.h"
@@ -50,20 +49,9 @@ CEditAppDlg::CEditAppDlg(const CDialogContext& context, int32_t lIndex, QWidget*
     m_pName->SetNameText(m_strName);
     const std::vector<std::string> docs =
         CAppliOperations(*context.m_pCtrlFile).GetDocDisplayPaths(lIndex);
-    m_pPane->Open(GetStartFolder(docs), 3, GetFileFilter(context.m_strSettingsKey), false, docs);
+    m_pPane->Open(GetEditStartFolder(context.m_strSettingsKey, docs), 3,
+                  GetFileFilter(context.m_strSettingsKey), false, docs);
     m_pName->setFocus();
-}
-
-std::string CEditAppDlg::GetStartFolder(const std::vector<std::string>& docs) const {
-    if (!docs.empty()) {
-        std::string strFolder = CFolderPath(docs.back()).DeepestExisting();
-        if (!strFolder.empty()) {
-            return strFolder;
-        }
-    }
-    // No document, or none whose path leads anywhere: where the user last browsed, as the
-    // wizard starts, rather than a root without a drive.
-    return GetCurrentFolder(m_context.m_strSettingsKey);
 }
 
 void CEditAppDlg::accept() {

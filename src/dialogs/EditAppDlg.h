@@ -29,10 +29,6 @@ public:
     void done(int nResult) override;
 
 private:
-    // The folder to open in: that of the last of the documents, else where the user last
-    // browsed.
-    std::string GetStartFolder(const std::vector<std::string>& docs) const;
-
     const CDialogContext& m_context;
     int32_t m_lIndex;
     std::string m_strName;

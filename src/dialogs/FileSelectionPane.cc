@@ -14,6 +14,7 @@
 #include "browse/FileInfoProvider.h"
 #include "browse/FileListModel.h"
 #include "browse/FolderPath.h"
+#include "browse/PaneRules.h"
 #include "dialogs/DialogUnits.h"
 #include "dialogs/FileListCtrl.h"
 #include "dialogs/FolderComboBox.h"
@@ -185,11 +186,8 @@ void CFileSelectionPane::UpdateRemoveButton() {
 void CFileSelectionPane::OnAddClicked() {
     const CFileListModel& list = m_pFiles->GetModel();
     std::vector<CCheckItem> items;
-    for (size_t nRow : list.GetSelection().GetSelectedRows()) {
-        const CFileListItem* pItem = list.GetItem(nRow);
-        if (pItem != nullptr && !pItem->m_bFolder) {
-            items.push_back({pItem->m_strPath, pItem->m_strDisplayName});
-        }
+    for (const CFileListItem* pItem : list.GetSelectedFiles()) {
+        items.push_back({pItem->m_strPath, pItem->m_strDisplayName});
     }
     if (!items.empty()) {
         AddFiles(items, list.GetSelection().GetSelectedCount());
@@ -210,15 +208,17 @@ void CFileSelectionPane::OnRowActivated(int nRow) {
 }
 
 void CFileSelectionPane::OnEnterPressed() {
-    const CFileListModel& list = m_pFiles->GetModel();
-    std::vector<size_t> rows = list.GetSelection().GetSelectedRows();
-    const CFileListItem* pItem = rows.size() == 1 ? list.GetItem(rows[0]) : nullptr;
-    if (pItem != nullptr && pItem->m_bFolder) {
-        OpenFolder(pItem->m_strPath);
-    } else if (m_pAdd->isEnabled()) {
-        m_pAdd->click();
-    } else {
-        m_pFiles->ClearSelection();
+    std::string strFolder;
+    switch (DecideListEnter(m_pFiles->GetModel(), m_pAdd->isEnabled(), strFolder)) {
+        case EListEnter::kOpenFolder:
+            OpenFolder(strFolder);
+            break;
+        case EListEnter::kAdd:
+            m_pAdd->click();
+            break;
+        case EListEnter::kClearSelection:
+            m_pFiles->ClearSelection();
+            break;
     }
 }
 
@@ -241,14 +241,13 @@ void CFileSelectionPane::AddFiles(const std::vector<CCheckItem>& items, size_t n
     for (const std::string& strPath : accepted) {
         emit TargetAdded(strPath);
     }
-    if (!strRefused.empty()) {
-        if (nChosen == 1) {
-            ShowDialogMessage(IDS_FILE_NO_TOPICS, m_strProductName);
-        } else {
-            CNotAddedDlg report(m_strProductName, m_pDialog);
-            report.SetText(strRefused);
-            report.exec();
-        }
+    const ERefusalReport report = DecideRefusalReport(strRefused, nChosen);
+    if (report == ERefusalReport::kMessage) {
+        ShowDialogMessage(IDS_FILE_NO_TOPICS, m_strProductName);
+    } else if (report == ERefusalReport::kReportDialog) {
+        CNotAddedDlg dialog(m_strProductName, m_pDialog);
+        dialog.SetText(strRefused);
+        dialog.exec();
     }
 }
 
@@ -302,11 +301,15 @@ void CFileSelectionPane::OnFocusChanged(QWidget* /*pOld*/, QWidget* pNew) {
     // A push button with the focus takes Enter itself (the toolkit makes it the default while it
     // has the focus). Elsewhere Enter in the file list adds the chosen files, and anywhere else
     // it is the dialog's own button's.
-    if (m_pDialogDefault == nullptr || pNew == nullptr || pNew->window() != m_pDialog ||
-        qobject_cast<QPushButton*>(pNew) != nullptr) {
+    if (m_pDialogDefault == nullptr || pNew == nullptr || pNew->window() != m_pDialog) {
         return;
     }
-    QPushButton* pDefault = IsInFileList(pNew) ? m_pAdd : m_pDialogDefault;
+    const EDefaultButton button =
+        DecideDefaultButton(qobject_cast<QPushButton*>(pNew) != nullptr, IsInFileList(pNew));
+    if (button == EDefaultButton::kKeep) {
+        return;
+    }
+    QPushButton* pDefault = button == EDefaultButton::kAdd ? m_pAdd : m_pDialogDefault;
     if (!pDefault->isDefault()) {
         pDefault->setDefault(true);
     }
@@ -324,41 +327,55 @@ bool CFileSelectionPane::eventFilter(QObject* pWatched, QEvent* pEvent) {
     return QObject::eventFilter(pWatched, pEvent);
 }
 
-bool CFileSelectionPane::HandleKey(QObject* pWatched, int nKey, bool bCtrl) {
-    const bool bLocation = pWatched == m_pLocation;
-    const bool bFiles = IsInFileList(pWatched);
-    if (!bLocation && !bFiles) {
-        return false;
-    }
+namespace {
+
+EPaneKey ClassifyPaneKey(int nKey) {
     switch (nKey) {
         case Qt::Key_Backspace:
-            if (bLocation && m_pLocation->view()->isVisible()) {
-                return false;
-            }
-            GoUp();
-            return true;
+            return EPaneKey::kBackspace;
         case Qt::Key_D:
+            return EPaneKey::kD;
         case Qt::Key_L:
-            if (!bCtrl) {
-                return false;
-            }
-            SetViewMode(nKey == Qt::Key_D ? kViewDetails : kViewList);
-            return true;
+            return EPaneKey::kL;
         case Qt::Key_F4:
-            if (!bFiles) {
-                return false;
-            }
+            return EPaneKey::kF4;
+        case Qt::Key_F5:
+            return EPaneKey::kF5;
+        default:
+            return EPaneKey::kOther;
+    }
+}
+
+}  // namespace
+
+bool CFileSelectionPane::HandleKey(QObject* pWatched, int nKey, bool bCtrl) {
+    const EPaneControl control = pWatched == m_pLocation  ? EPaneControl::kLocation
+                                 : IsInFileList(pWatched) ? EPaneControl::kFiles
+                                                          : EPaneControl::kOther;
+    switch (
+        DecidePaneKey(ClassifyPaneKey(nKey), control, bCtrl, m_pLocation->view()->isVisible())) {
+        case EPaneAction::kNone:
+            return false;
+        case EPaneAction::kUp:
+            GoUp();
+            break;
+        case EPaneAction::kDetailsView:
+            SetViewMode(kViewDetails);
+            break;
+        case EPaneAction::kListView:
+            SetViewMode(kViewList);
+            break;
+        case EPaneAction::kOpenLocation:
             m_pLocation->setFocus();
             m_pLocation->showPopup();
-            return true;
-        case Qt::Key_F5:
+            break;
+        case EPaneAction::kRefresh:
             m_pDialog->setUpdatesEnabled(false);
             m_pFiles->Refresh();
             m_pDialog->setUpdatesEnabled(true);
-            return true;
-        default:
-            return false;
+            break;
     }
+    return true;
 }
 
 }  // namespace tq

@@ -48,8 +48,7 @@ std::vector<std::string> CTargetListBox::RemoveSelected() {
     }
     setUpdatesEnabled(true);
     clearSelection();
-    if (count() > 0) {
-        int nRow = nCaret >= 0 && nCaret < count() ? nCaret : count() - 1;
+    if (const int32_t nRow = m_entries.RowAfterRemoval(nCaret); nRow >= 0) {
         setCurrentRow(nRow, QItemSelectionModel::ClearAndSelect);
     }
     return removed;

@@ -10,6 +10,7 @@
 #include <QThread>
 
 #include "dialogs/DialogUnits.h"
+#include "dialogs/toolkit/QtText.h"
 #include "resources/DialogIds.h"
 
 namespace tq {
@@ -136,9 +137,8 @@ void CWaitDlg::mousePressEvent(QMouseEvent* pEvent) {
 }
 
 void CWaitDlg::Tick() {
-    m_pText->setText(QString::fromUtf8("しばらくお待ちください ") +
-                     QString(m_nDots, QLatin1Char('.')));
-    m_nDots = m_nDots >= 3 ? 1 : m_nDots + 1;
+    m_pText->setText(QStringFromCp932(MakeWaitText(m_nDots)));
+    m_nDots = NextWaitDots(m_nDots);
     const size_t nTotal = m_nTotal.load(std::memory_order_relaxed);
     if (nTotal >= kProgressFrom) {
         m_pProgress->setRange(0, static_cast<int>(nTotal));

@@ -25,5 +25,17 @@ constexpr int32_t IDC_LIST_VIEW = 14003;
 constexpr int32_t IDC_DETAILS_VIEW = 14004;
 constexpr int32_t IDC_WAIT_TEXT = 14006;
 constexpr int32_t IDC_WARNING_ICON = 14008;
+constexpr int32_t IDC_WAIT_PROGRESS = 14012;  // how far a job of many files has come
+
+// The templates, and the icons of the picture buttons.
+constexpr int32_t IDD_ADD_FILES = 102;
+constexpr int32_t IDD_ADD_NAME = 133;
+constexpr int32_t IDD_EDIT_APP = 13000;
+constexpr int32_t IDD_WAIT = 14010;
+constexpr int32_t IDD_NOT_ADDED = 14011;
+constexpr int32_t IDI_UP = 13003;
+constexpr int32_t IDI_UP_DISABLED = 13006;
+constexpr int32_t IDI_LIST_VIEW = 14005;
+constexpr int32_t IDI_DETAILS_VIEW = 14006;
 
 }  // namespace tq

@@ -172,5 +172,35 @@ TEST(CheckJobTest, SkipsKnownPathsChecksTheRestAndReportsRefusedInOrder) {
     EXPECT_EQ(RunJob({}, accept, list).m_strRefused, "");
 }
 
+// After the wait: one chosen item is told by the message, several by the report; the wait's text
+// ticks one, two, three dots; the row selected once targets went.
+TEST(CheckJobTest, WhatTheUserIsToldAroundAJob) {
+    using R = ERefusalReport;
+    const std::tuple<std::string, size_t, R> reports[] = {{"", 1, R::kNone},
+                                                          {"", 3, R::kNone},
+                                                          {"a.chm", 1, R::kMessage},
+                                                          {"a.chm", 2, R::kReportDialog}};
+    for (const auto& [refused, chosen, report] : reports) {
+        EXPECT_EQ(DecideRefusalReport(refused, chosen), report) << refused << chosen;
+    }
+    const std::string kWait =
+        "\x82\xb5\x82\xce\x82\xe7\x82\xad\x82\xa8\x91\xd2\x82\xbf\x82\xad"
+        "\x82\xbe\x82\xb3\x82\xa2 ";
+    std::string ticks;
+    for (int32_t nDots = 1, i = 0; i < 4; ++i, nDots = NextWaitDots(nDots)) {
+        ticks += MakeWaitText(nDots).substr(kWait.size()) + "|";
+        EXPECT_EQ(MakeWaitText(nDots).substr(0, kWait.size()), kWait);
+    }
+    EXPECT_EQ(ticks, ".|..|...|.|");
+    CSortedTargetList list;
+    EXPECT_EQ(list.RowAfterRemoval(0), -1);
+    list.AddString("C:\\a.chm");
+    list.AddString("C:\\b.chm");
+    const std::pair<int32_t, int32_t> rows[] = {{0, 0}, {1, 1}, {2, 1}, {-1, 1}};
+    for (const auto& [caret, row] : rows) {
+        EXPECT_EQ(list.RowAfterRemoval(caret), row) << caret;
+    }
+}
+
 }  // namespace
 }  // namespace tq

@@ -8,6 +8,7 @@
 #include "browse/FileListSort.h"
 #include "browse/FileListTexts.h"
 #include "browse/ListEntryRules.h"
+#include "browse/PaneRules.h"
 #include "support/TestSupport.h"
 
 namespace tq {
@@ -190,14 +191,24 @@ TEST_F(FileListFillTest, SelectionAndEnter) {
     CListSelection& selection = m_list.GetSelection();
     // The dialog's Add reads the selection through the const list: the same one.
     EXPECT_EQ(&static_cast<const CFileListModel&>(m_list).GetSelection(), &selection);
-    const std::tuple<size_t, std::vector<size_t>, bool> cases[] = {
-        {2, {}, false}, {2, {0}, false}, {2, {0, 1}, true}, {5, {4}, false}};
-    for (const auto& [count, selected, hasFile] : cases) {
+    // Enter with Add enabled as the selection has it: the one folder opens, files are added.
+    using L = EListEnter;
+    const std::tuple<size_t, std::vector<size_t>, bool, L> cases[] = {
+        {2, {}, false, L::kClearSelection},
+        {2, {0}, false, L::kOpenFolder},
+        {2, {0, 1}, true, L::kAdd},
+        {2, {1}, true, L::kAdd},
+        {5, {4}, false, L::kClearSelection}};
+    for (const auto& [count, selected, hasFile, enter] : cases) {
         selection.Reset(count);
         for (size_t row : selected) {
             selection.SetSelected(row, true);
         }
         EXPECT_EQ(m_list.IsEnterForList(), !hasFile) << selected.size();
+        EXPECT_EQ(m_list.GetSelectedFiles().size(), hasFile ? 1u : 0u) << selected.size();
+        std::string folder;
+        EXPECT_EQ(DecideListEnter(m_list, m_list.HasSelectedFile(), folder), enter);
+        EXPECT_EQ(folder, enter == L::kOpenFolder ? "C:\\d\\Folder\\" : "");
     }
     for (const std::string& folder : {std::string("C:\\d\\f1.txt"), std::string("C:\\missing\\"),
                                       "C:\\" + std::string(255, 'x'), std::string("Q:\\")}) {

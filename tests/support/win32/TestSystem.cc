@@ -145,9 +145,13 @@ CTempPrefix::CTempPrefix() : m_pState(std::make_unique<CSystemState>()) {
     char szTemp[MAX_PATH] = {};
     ::GetTempPathA(sizeof szTemp, szTemp);
     m_strDir = std::string(szTemp) + "tq-test." + strId;
+    // Wine gives process ids again soon: what a killed test of the same id left goes first.
+    std::error_code error;
+    std::filesystem::remove_all(m_strDir, error);
     std::filesystem::create_directories(m_strDir);
     ProgramFilesDir();
     m_pState->m_strTestKey = kTestKeys + strId;
+    ::RegDeleteTreeA(RealUserKey(), m_pState->m_strTestKey.c_str());
     if (!TakeOver(m_pState->m_strTestKey, m_pState->m_keys)) {
         throw std::runtime_error("cannot make the test registry " + m_pState->m_strTestKey);
     }

@@ -1,0 +1,151 @@
+#include "dialogs/win32/DialogApi.h"
+// The system first (DialogApi.h), then the project.
+
+#include "browse/FileListColumns.h"
+#include "dialogs/win32/FileListCtrl.h"
+#include "dialogs/win32/WinText.h"
+#include "platform/Cp932.h"
+
+namespace tq {
+
+CFileListCtrl::CFileListCtrl() : m_list(m_provider, m_locale) {
+    // The rows left out for their names are told on the host's standard error, as on Linux.
+}
+
+void CFileListCtrl::Initialize(HWND hList) {
+    m_hList = hList;
+    ListView_SetImageList(m_hList, GetSystemSmallIcons(), LVSIL_SMALL);
+    for (int32_t nColumn = 0; nColumn < kListColumnCount; ++nColumn) {
+        const CListColumn* pColumn = GetListColumn(nColumn);
+        std::wstring strHeading = WideFromCp932(pColumn->m_pszHeading);
+        LVCOLUMNW column{};
+        column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+        column.fmt = pColumn->m_align == EColumnAlign::kRight ? LVCFMT_RIGHT : LVCFMT_LEFT;
+        column.cx = pColumn->m_nWidth;
+        column.pszText = strHeading.data();
+        column.iSubItem = nColumn;
+        ::SendMessageW(m_hList, LVM_INSERTCOLUMNW, static_cast<WPARAM>(nColumn),
+                       reinterpret_cast<LPARAM>(&column));
+    }
+}
+
+void CFileListCtrl::SetView(int32_t nView) {
+    m_list.SetView(nView);
+    const LONG_PTR nStyle = ::GetWindowLongPtrW(m_hList, GWL_STYLE);
+    ::SetWindowLongPtrW(m_hList, GWL_STYLE,
+                        (nStyle & ~static_cast<LONG_PTR>(LVS_TYPEMASK)) |
+                            (nView == kViewDetails ? LVS_REPORT : LVS_LIST));
+    ShowRows();
+}
+
+void CFileListCtrl::ShowFolder(const std::string& strFolder, bool bForce) {
+    if (!bForce && EqualsNoCase(strFolder, m_list.GetFolder())) {
+        return;
+    }
+    m_list.ShowFolder(strFolder, true);
+    ShowRows();
+}
+
+void CFileListCtrl::Refresh() {
+    m_list.Refresh();
+    ShowRows();
+}
+
+void CFileListCtrl::ClearSelection() {
+    m_list.ClearSelection();
+    ShowRows();
+}
+
+void CFileListCtrl::ShowRows() {
+    m_bShowing = true;
+    ListView_SetItemCountEx(m_hList, static_cast<int>(m_list.GetRowCount()),
+                            LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+    ListView_SetItemState(m_hList, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    const CListSelection& selection = m_list.GetSelection();
+    for (size_t nRow : selection.GetSelectedRows()) {
+        ListView_SetItemState(m_hList, static_cast<int>(nRow), LVIS_SELECTED, LVIS_SELECTED);
+    }
+    if (const int32_t nFocus = selection.GetFocusRow(); nFocus >= 0) {
+        ListView_SetItemState(m_hList, nFocus, LVIS_FOCUSED, LVIS_FOCUSED);
+        ListView_EnsureVisible(m_hList, nFocus, FALSE);
+    }
+    ListView_SetSelectionMark(m_hList, selection.GetSelectionMark());
+    ::InvalidateRect(m_hList, nullptr, TRUE);
+    m_bShowing = false;
+    ShowSortMark();
+}
+
+void CFileListCtrl::TakeSelection() {
+    CListSelection& selection = m_list.GetSelection();
+    for (size_t nRow : selection.GetSelectedRows()) {
+        selection.SetSelected(nRow, false);
+    }
+    for (int nRow = ListView_GetNextItem(m_hList, -1, LVNI_SELECTED); nRow >= 0;
+         nRow = ListView_GetNextItem(m_hList, nRow, LVNI_SELECTED)) {
+        selection.SetSelected(static_cast<size_t>(nRow), true);
+    }
+    // The selection mark is the row the user picked last.
+    const int nMark = ListView_GetSelectionMark(m_hList);
+    if (nMark >= 0 && selection.IsSelected(static_cast<size_t>(nMark))) {
+        selection.SetSelected(static_cast<size_t>(nMark), true);
+    }
+}
+
+void CFileListCtrl::FillDisplayInfo(NMLVDISPINFOW& info) {
+    const auto nRow = static_cast<size_t>(info.item.iItem);
+    const CFileListItem* pItem = m_list.GetItem(nRow);
+    if (pItem == nullptr) {
+        return;
+    }
+    if ((info.item.mask & LVIF_TEXT) != 0 && info.item.cchTextMax > 0) {
+        m_strCell = WideFromCp932(m_list.GetCellText(nRow, info.item.iSubItem));
+        m_strCell.resize(std::min<size_t>(m_strCell.size(), info.item.cchTextMax - 1));
+        std::copy(m_strCell.c_str(), m_strCell.c_str() + m_strCell.size() + 1, info.item.pszText);
+    }
+    if ((info.item.mask & LVIF_IMAGE) != 0 && info.item.iSubItem == 0) {
+        info.item.iImage = pItem->m_nIcon;
+    }
+}
+
+void CFileListCtrl::ShowSortMark() {
+    HWND hHeader = ListView_GetHeader(m_hList);
+    const int32_t nKey = m_list.GetSortKey();
+    for (int32_t nColumn = 0; hHeader != nullptr && nColumn < kListColumnCount; ++nColumn) {
+        HDITEMW item{};
+        item.mask = HDI_FORMAT;
+        ::SendMessageW(hHeader, HDM_GETITEMW, nColumn, reinterpret_cast<LPARAM>(&item));
+        item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
+        if ((nKey - 1) / 2 == nColumn) {
+            item.fmt |= nKey % 2 == 1 ? HDF_SORTUP : HDF_SORTDOWN;
+        }
+        ::SendMessageW(hHeader, HDM_SETITEMW, nColumn, reinterpret_cast<LPARAM>(&item));
+    }
+}
+
+bool CFileListCtrl::OnNotify(const NMHDR& header, bool& bSelection) {
+    bSelection = false;
+    if (header.hwndFrom != m_hList) {
+        return false;
+    }
+    switch (header.code) {
+        case LVN_GETDISPINFOW:
+            FillDisplayInfo(*reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(&header)));
+            return true;
+        case LVN_COLUMNCLICK:
+            m_list.ClickHeader(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem);
+            ShowRows();
+            bSelection = true;
+            return true;
+        case LVN_ITEMCHANGED:
+        case LVN_ODSTATECHANGED:
+            if (!m_bShowing) {
+                TakeSelection();
+                bSelection = true;
+            }
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace tq
