@@ -366,8 +366,9 @@ def notes(errors, windows=False):
             "then repetitions interleaved, each repeating the operation for at least 0.3 s.")
     lines += [
         "Figures hold for this machine under its load at the time (%s, %s UTC); compare ratios, "
-        "not absolute figures, across machines. Run: bench/run [--windows] [NAME] (NAME: programs whose "
-        "name contains it, e.g. controlfile, convert, customize, manager, registry, checkjob)."
+        "not absolute figures, across machines. Run: bench/run [--windows] [NAME] (NAME: "
+        "programs whose name contains it, e.g. controlfile, convert, customize, manager, "
+        "registry, checkjob; --windows: the rows of the Windows build under Wine too)."
         % (machine(), time.strftime("%Y-%m-%d %H:%M", time.gmtime())),
     ]
     return lines
