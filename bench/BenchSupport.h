@@ -1,7 +1,5 @@
-// What the benchmark programs share: the generated base control file, a private prefix that is
-// removed at exit, a product installed in it, and the baselines every figure is set against
-// (reading a file and splitting its lines with memchr; fwrite of the same bytes plus the flushes
-// the writer makes).
+// What the Google Benchmark programs of Linux share beyond BenchCommon.h: a private prefix that is
+// removed at exit, the runs of other programs, the warm runs and the main function.
 #pragma once
 
 #include <benchmark/benchmark.h>
@@ -21,11 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "frame/CtrlFileMgrIds.h"
-#include "manager/ProductRegKey.h"
-#include "platform/File.h"
-#include "platform/Path.h"
-#include "platform/Registry.h"
+#include "BenchCommon.h"
 #include "platform/posix/Prefix.h"
 
 extern char** environ;
@@ -50,97 +44,6 @@ inline int RunProgram(const std::vector<std::string>& args) {
         return -1;
     }
     return WEXITSTATUS(status);
-}
-
-// A base control file of n databases, about 10 lines and 800 bytes each as in a product's file:
-// 50 groups (one of them a family range and one the default), two "###" separators, double-byte
-// names whose second byte is 0x5C, five documents, a root path and a date per database.
-inline std::string GenerateCtrlText(int nDatabases) {
-    std::string t = ":*** Trellisquest ControlFile ***\r\nOutputLog = \"index.log\"\r\n\r\n";
-    const int kGroups = 50;
-    // "アプリケーション"
-    t += "Group1 = \"\x83\x41\x83\x76\x83\x8a\x83\x50\x81\x5b\x83\x56\x83\x87\x83\x93\"\r\n";
-    for (int g = 2; g <= kGroups; ++g) {
-        t += "Group" + std::to_string(g) + " = \"1@Manuals " + std::to_string(g) + "\"\r\n";
-    }
-    t += "FamilyOfGroup2-10 = \"Manuals\"\r\nDefaultGroup = 2\r\n";
-    for (int i = 0; i < nDatabases; ++i) {
-        if (i == nDatabases / 2 || i == nDatabases * 9 / 10) {
-            t += "\r\n###\r\n";
-        }
-        std::string name = "Database" + std::to_string(i);
-        t += "[" + name + "]\r\nPublicName = \"Product manual number " + std::to_string(i) +
-             " for the \x95\x5C series\"\r\nGroup = 1\r\nGroup = " +
-             std::to_string(2 + i % (kGroups - 1)) + "\r\n";
-        for (int d = 0; d < 5; ++d) {
-            t += "Doc = \"<Program Files>\\Orbanworks\\Manuals\\Volume" + std::to_string(d) +
-                 "\\chapter-" + std::to_string(i) + "-section-" + std::to_string(d) +
-                 "-appendix.chm > Product manual " + std::to_string(i) + "\"\r\n";
-        }
-        t += "RootPath = \"C:\\Program Files\\Orbanworks\\Manuals\\" + name +
-             "\"\r\nDate = \"3/15/2004 14:5:9\"\r\n\r\n";
-    }
-    return t;
-}
-
-inline bool WriteLinuxFile(const std::string& strPath, const std::string& text) {
-    FILE* f = std::fopen(strPath.c_str(), "wb");
-    if (f == nullptr) {
-        return false;
-    }
-    bool bOk = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-    return std::fclose(f) == 0 && bOk;
-}
-
-inline std::string ReadLinuxFile(const std::string& strPath) {
-    std::string text;
-    if (FILE* f = std::fopen(strPath.c_str(), "rb")) {
-        text.resize(std::filesystem::file_size(strPath));
-        text.resize(std::fread(text.data(), 1, text.size(), f));
-        std::fclose(f);
-    }
-    return text;
-}
-
-inline std::string WinPath(const std::string& strLinux) {
-    std::string strWin;
-    ToWindowsPath(strLinux, strWin);
-    return strWin;
-}
-
-// Baseline for reading: the file read whole and split into lines with memchr. The line count.
-// The caller keeps the buffer across calls.
-inline size_t ReadAndSplit(const std::string& strPath, std::string& buffer) {
-    FILE* f = std::fopen(strPath.c_str(), "rb");
-    if (f == nullptr) {
-        return 0;
-    }
-    buffer.resize(std::filesystem::file_size(strPath));
-    size_t cb = std::fread(buffer.data(), 1, buffer.size(), f);
-    std::fclose(f);
-    size_t nLines = 0;
-    const char* const pEnd = buffer.data() + cb;
-    for (const char* p = buffer.data(); p < pEnd; ++nLines) {
-        const void* nl = std::memchr(p, '\n', static_cast<size_t>(pEnd - p));
-        p = nl != nullptr ? static_cast<const char*>(nl) + 1 : pEnd;
-    }
-    return nLines;
-}
-
-// Baseline for writing: fwrite of the bytes, then the flushes the writer makes (the file's
-// data, then its folder, so that the new name survives a crash).
-inline bool WriteAndFlush(const std::string& strPath, const std::string& text) {
-    if (!WriteLinuxFile(strPath, text)) {
-        return false;
-    }
-    CFile file;
-    if (file.Open(WinPath(strPath), GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING) != 0) {
-        return false;
-    }
-    bool bOk = file.Flush() == 0;
-    file.Close();
-    return FlushDirectory(WinPath(std::filesystem::path(strPath).parent_path().string())) == 0 &&
-           bOk;
 }
 
 // Keeps the memory freed by one run of an operation in the process for the next, so that every
@@ -206,47 +109,6 @@ public:
 
 private:
     std::string m_strDir;
-};
-
-// A product installed in the prefix: its registry values, its data folder C:\Data and its
-// control folder C:\Ctrl, which holds the base control file base.ctl and the control file
-// ctrl.ctl.
-class CBenchProduct {
-public:
-    static constexpr const char* kName = "Bench";
-
-    explicit CBenchProduct(const CBenchPrefix& prefix) : m_prefix(prefix) {
-        Set("", "ProductName", "Bench");
-        Set("Path", "DataPath", "C:\\Data");
-        Set("Path", "Control", "C:\\Ctrl");
-        Set("Path", "SampleQuery", "C:\\Ctrl");
-        Set("Builder", "BaseControlFile", "base.ctl");
-        Set("Builder", "ControlFile", "ctrl.ctl");
-        Set("Builder", "SampleQueryFile", "sample.txt");
-        mkdir(m_prefix.C("Data").c_str(), 0755);
-        mkdir(m_prefix.C("Ctrl").c_str(), 0755);
-    }
-
-    static std::string KeyPath() { return std::string(kProductKeyBase) + kName; }
-    std::string BasePath() const { return m_prefix.C("Ctrl/base.ctl"); }
-    std::string ControlPath() const { return m_prefix.C("Ctrl/ctrl.ctl"); }
-    // A new base control file, and no control file (the next save writes one).
-    void WriteBase(const std::string& text) const {
-        WriteLinuxFile(BasePath(), text);
-        std::error_code ec;
-        std::filesystem::remove(ControlPath(), ec);
-    }
-
-private:
-    static void Set(const std::string& strSub, const std::string& strName,
-                    const std::string& strValue) {
-        CRegKey key;
-        key.Create(HKEY_LOCAL_MACHINE, strSub.empty() ? KeyPath() : KeyPath() + "\\" + strSub,
-                   KEY_ALL_ACCESS);
-        key.SetString(strName, strValue);
-    }
-
-    const CBenchPrefix& m_prefix;
 };
 
 // Runs the benchmarks the command line names; 2 for an argument the library does not know.

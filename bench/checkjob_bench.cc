@@ -47,7 +47,7 @@ public:
             const bool bText = i % 2 == 0;
             std::string strName = "topic" + std::to_string(1000 + i) + (bText ? ".txt" : ".htm");
             std::string strLinux = m_prefix.C("Docs/" + strName);
-            WriteLinuxFile(strLinux, bText ? TextFile(i) : HtmlFile(i));
+            WriteHostFile(strLinux, bText ? TextFile(i) : HtmlFile(i));
             m_linuxPaths.push_back(strLinux);
             m_items.push_back({"C:\\Docs\\" + strName, strName});
         }
@@ -85,7 +85,7 @@ void BM_Baseline_OpenRead(benchmark::State& state) {
     RunWarm(state, "read failed", [] {
         size_t cb = 0;
         for (const std::string& strPath : Files().LinuxPaths()) {
-            cb += ReadLinuxFile(strPath).size();
+            cb += ReadHostFile(strPath).size();
         }
         benchmark::DoNotOptimize(cb);
         return cb > 0;

@@ -31,7 +31,7 @@ public:
     std::string Source(int n) {
         std::string strPath = m_prefix.Dir() + "/source" + std::to_string(n) + ".ctl";
         if (!std::filesystem::exists(strPath)) {
-            WriteLinuxFile(strPath, GenerateCtrlText(n));
+            WriteHostFile(strPath, GenerateCtrlText(n));
         }
         return strPath;
     }
@@ -188,7 +188,7 @@ BENCHMARK(BM_InihParse)->Apply(LargeLoads);
 
 int main(int argc, char** argv) {
     if (argc == 4 && std::string(argv[1]) == "--write-file") {
-        return tq::bench::WriteLinuxFile(argv[3], tq::bench::GenerateCtrlText(std::atoi(argv[2])))
+        return tq::bench::WriteHostFile(argv[3], tq::bench::GenerateCtrlText(std::atoi(argv[2])))
                    ? 0
                    : 1;
     }

@@ -30,7 +30,7 @@ const char* const kTqctl = nullptr;
 // The product with its module registered and its base control file in place.
 class CConvertProduct {
 public:
-    CConvertProduct() : m_product(m_prefix) {
+    CConvertProduct() : m_product(m_prefix.C("")) {
         m_product.WriteBase(GenerateCtrlText(kDatabases));
         m_bReady = kTqctl != nullptr && Tqctl({"register"}) == 0;
     }
@@ -92,13 +92,13 @@ struct CWrittenFiles {
 const CWrittenFiles* WrittenFiles() {
     static const std::unique_ptr<CWrittenFiles> s_pFiles = [] {
         auto pFiles = std::make_unique<CWrittenFiles>();
-        const std::string strBefore = ReadLinuxFile(Product().Product().BasePath());
+        const std::string strBefore = ReadHostFile(Product().Product().BasePath());
         double seconds = 0;
         if (!Product().IsReady() || Product().Convert(seconds) != 0) {
             return std::unique_ptr<CWrittenFiles>();
         }
-        pFiles->m_strControl = ReadLinuxFile(Product().Product().ControlPath());
-        std::string strAfter = ReadLinuxFile(Product().Product().BasePath());
+        pFiles->m_strControl = ReadHostFile(Product().Product().ControlPath());
+        std::string strAfter = ReadHostFile(Product().Product().BasePath());
         if (strAfter != strBefore) {
             pFiles->m_strBase = std::move(strAfter);
         }

@@ -30,7 +30,7 @@ const char* const kTqcustomize = nullptr;
 // The product with its module registered and both control files in place.
 class CListedProduct {
 public:
-    CListedProduct() : m_product(m_prefix) {
+    CListedProduct() : m_product(m_prefix.C("")) {
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
         m_product.WriteBase(GenerateCtrlText(kDatabases));
         m_bReady = kTqctl != nullptr && Run(kTqctl, {"register"}) == 0 &&

@@ -30,7 +30,7 @@ const std::string kAppGroup = "\x83\x41\x83\x76\x83\x8A\x83\x50\x81\x5B\x83\x56\
 
 class CManagerProduct {
 public:
-    CManagerProduct() : m_product(m_prefix) {}
+    CManagerProduct() : m_product(m_prefix.C("")) {}
     const CBenchProduct& Get() const { return m_product; }
 
 private:
@@ -92,48 +92,6 @@ const CBenchProduct& Product() {
     return s_product.Get();
 }
 
-// A base control file of n databases in 50 top-level groups of 20 subgroups each, every
-// database with documents, registry references and a date (about 800 bytes a database). The
-// last one is selectable (after "###"), the rest fixed.
-std::string MakeBaseText(int n) {
-    std::string text;
-    text.reserve(static_cast<size_t>(n) * 850 + 65536);
-    char line[512];
-    int id = 1;
-    for (int top = 0; top < 50; ++top) {
-        const int topId = id++;
-        std::snprintf(line, sizeof line, "Group%d = \"Family %d\"\r\n", topId, top);
-        text += line;
-        for (int sub = 0; sub < 20; ++sub) {
-            std::snprintf(line, sizeof line, "Group%d = \"%d@Shelf %d-%d\"\r\n", id++, topId, top,
-                          sub);
-            text += line;
-        }
-    }
-    for (int i = 0; i < n; ++i) {
-        text += i == n - 1 ? "###\r\n" : "";
-        const int group = 2 + (i % 50) * 21 + (i / 50) % 20;
-        std::snprintf(line, sizeof line,
-                      "[DB%05d]\r\nPublicName = \"Database %d\"\r\nGroup = %d\r\n"
-                      "Doc = \"C:\\Manuals\\db%05d\\guide.chm > Database %d\"\r\n"
-                      "Doc = \"C:\\Manuals\\db%05d\\reference.pdf > Database %d\"\r\n"
-                      "Doc = \"<WINDOWS>\\Help\\db%05d.hlp > Database %d\"\r\n",
-                      i, i, group, i, i, i, i, i, i);
-        text += line;
-        std::snprintf(line, sizeof line,
-                      "SkipDoc = \"C:\\Manuals\\db%05d\\index.htm\"\r\n"
-                      "RootPath = \"C:\\Program Files\\Vendor\\Application %05d\"\r\n"
-                      "RegKey = \"HKEY_LOCAL_MACHINE\\SOFTWARE\\Vendor\\Application %05d\"\r\n"
-                      "RegEntry = \"InstallDir\"\r\n"
-                      "ExePath = \"C:\\Program Files\\Vendor\\Application %05d\\bin\"\r\n"
-                      "ExeKey = \"HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\App%05d\\shell\"\r\n"
-                      "Date = \"3/15/2004 14:5:9\"\r\n\r\n",
-                      i, i, i, i, i);
-        text += line;
-    }
-    return text;
-}
-
 // What an added application brings: its name, its two groups and its two documents.
 struct CAppRecord {
     std::string m_strName;
@@ -168,7 +126,7 @@ void BM_Baseline_PlainRecords(benchmark::State& state) {
 // load before and the release after are not timed.
 void BM_AddApplications(benchmark::State& state) {
     const auto n = static_cast<int>(state.range(0));
-    Product().WriteBase(MakeBaseText(0));
+    Product().WriteBase(GenerateNestedCtrlText(0));
     for (auto _ : state) {
         auto file = std::make_unique<CCtrlFile>();
         file->OpenProductKey(CBenchProduct::KeyPath());
@@ -200,7 +158,7 @@ BENCHMARK(BM_Baseline_PlainRecords)->Apply(AppCounts)->UseRealTime();
 BENCHMARK(BM_AddApplications)->Apply(AppCounts)->UseManualTime();
 
 void BM_Baseline_ReadSplit(benchmark::State& state) {
-    Product().WriteBase(MakeBaseText(static_cast<int>(state.range(0))));
+    Product().WriteBase(GenerateNestedCtrlText(static_cast<int>(state.range(0))));
     std::string buffer;
     RunWarm(state, "read failed", [&] { return ReadAndSplit(Product().BasePath(), buffer) > 0; });
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
@@ -211,7 +169,7 @@ void BM_Baseline_ReadSplit(benchmark::State& state) {
 // (full form), the comparison with the control file read back, the builder's paths carried
 // over, the rebuild request, the control file (builder form) and the group ids.
 void SaveAfterOneChange(benchmark::State& state, bool bFlushesOff) {
-    Product().WriteBase(MakeBaseText(static_cast<int>(state.range(0))));
+    Product().WriteBase(GenerateNestedCtrlText(static_cast<int>(state.range(0))));
     CCtrlFile file;
     file.OpenProductKey(CBenchProduct::KeyPath());
     if (file.Load() != 0 || file.Save() != 0) {

@@ -93,6 +93,30 @@ ROWS = (
            "BM_Baseline_StdSort/10000", "items", "rows") for key in range(1, 11)]
 )
 
+# The rows windows_bench gives (scripts/windows.sh --bench writes its JSON, one file a group named
+# after the Linux program it mirrors), each with the label of the Linux rows it goes after. Its
+# registry rows are set against the system's own calls, which the key's methods make.
+WINDOWS_ROWS = tuple(
+    (r.label, Row(r.label + " (Wine)", r.size, "windows:" + r.program, r.figure, r.baseline,
+                  r.kind, r.unit))
+    for r in ROWS if r.label in ("load + validate", "full-form write", "save after one change")
+) + tuple(
+    ("registry %s" % call, Row("registry %s (Wine, vs Reg%sExA)" % (call, call), None,
+                               "windows:registry_bench", "BM_Reg" + call,
+                               "BM_Baseline_Reg%sExA" % call, "calls"))
+    for call in ("SetValue", "QueryValue"))
+
+
+def with_windows_rows(rows, windows_rows):
+    """rows, each operation's Windows rows right after its last Linux row."""
+    merged = []
+    for i, row in enumerate(rows):
+        merged.append(row)
+        if i + 1 == len(rows) or rows[i + 1].label != row.label:
+            merged += [w for label, w in windows_rows if label == row.label]
+    return merged
+
+
 PROGRAMS = ("controlfile_bench", "convert_bench", "customize_bench", "manager_bench",
             "registry_bench", "checkjob_bench", "filelist_bench")
 
@@ -298,9 +322,10 @@ def machine():
     return "%s, %d cores, Linux %s" % (model, os.cpu_count() or 0, platform.release())
 
 
-def notes(errors):
+def notes(errors, windows=False):
     """The lines under the table: failures first, then what the columns mean, the baselines,
-    the alternatives, and last the machine and how to run the report."""
+    the alternatives, the Windows rows when there are, and last the machine and how to run the
+    report."""
     lines = [""]
     if errors:
         unique = list(dict.fromkeys(errors))
@@ -330,18 +355,48 @@ def notes(errors):
         "Python configparser: file read, decoded as cp932 (errors replaced), a section header "
         "put first, \"=\" the only delimiter, no interpolation, strict=False; its baseline is "
         "the C++ read+split of the same file from this run of controlfile_bench.",
+    ]
+    if windows:
+        lines.append(
+            "(Wine): windows_bench.exe, the same sources cross-built with MinGW-w64 in Release, "
+            "run under Wine on this machine in the same bench/run; every figure against the "
+            "baseline of its Linux row measured in the same process on that side (the registry's "
+            "against the system's RegSetValueExA and RegQueryValueExA on the same key, which "
+            "the key's methods call); its own loop times them: every operation once untimed, "
+            "then repetitions interleaved, each repeating the operation for at least 0.3 s.")
+    lines += [
         "Figures hold for this machine under its load at the time (%s, %s UTC); compare ratios, "
-        "not absolute figures, across machines. Run: bench/run [NAME] (NAME: programs whose "
-        "name contains it, e.g. controlfile, convert, customize, manager, registry, checkjob)."
+        "not absolute figures, across machines. Run: bench/run [--windows] [NAME] (NAME: "
+        "programs whose name contains it, e.g. controlfile, convert, customize, manager, "
+        "registry, checkjob; --windows: the rows of the Windows build under Wine too)."
         % (machine(), time.strftime("%Y-%m-%d %H:%M", time.gmtime())),
     ]
     return lines
+
+
+def read_windows_results(directory, name, errors):
+    """The results of windows_bench by "windows:" + the Linux program its group mirrors."""
+    results = {}
+    for program in sorted({row.program for _, row in WINDOWS_ROWS}):
+        linux_name = program.split(":", 1)[1]
+        if name not in linux_name:
+            continue
+        failures = []
+        try:
+            with open(os.path.join(directory, linux_name + ".json"), encoding="utf-8") as f:
+                results[program] = parse_results(json.load(f), failures)
+        except (OSError, ValueError) as e:
+            failures.append(str(e))
+        errors += ["Windows %s: %s" % (linux_name, f) for f in failures]
+    return results
 
 
 def main():
     args = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     args.add_argument("bench_dir")
     args.add_argument("name", nargs="?", default="")
+    args.add_argument("--windows", metavar="DIR",
+                      help="add the rows of windows_bench, whose JSON files are in DIR")
     options = args.parse_args()
     results = {}
     errors = []
@@ -357,10 +412,13 @@ def main():
             with tempfile.TemporaryDirectory(prefix="tq-bench-py.") as workdir:
                 found.update(time_configparser(options.bench_dir, workdir))
         results[program] = found
+    if options.windows:
+        results.update(read_windows_results(options.windows, options.name, errors))
     if not results:
         sys.stderr.write("no benchmark program matched or ran\n")
         return 1
-    print("\n".join(table_lines(ROWS, results) + notes(errors)))
+    print("\n".join(table_lines(with_windows_rows(ROWS, WINDOWS_ROWS), results)
+                    + notes(errors, options.windows is not None)))
     return 0
 
 

@@ -170,7 +170,7 @@ class NotesTest(unittest.TestCase):
         lines = report.notes(["BM_A/1: load failed", "BM_A/1: load failed", "x exited with 1"])
         self.assertEqual(lines[1], "Failed (their rows read n/a): BM_A/1: load failed; "
                                    "x exited with 1")
-        self.assertIn("bench/run [NAME]", lines[-1])
+        self.assertIn("bench/run [--windows] [NAME]", lines[-1])
         self.assertFalse(any(line.startswith("Failed") for line in report.notes([])))
 
 
@@ -284,6 +284,25 @@ class MainTest(unittest.TestCase):
         self.assertFalse(os.path.exists(os.path.join(self.dir.name, "controlfile_bench.args")))
         status, rows, _ = self.report("nothing")
         self.assertEqual((status, rows), (1, []))
+
+    def test_windows_rows_follow_their_linux_rows_and_a_missing_group_is_named(self):
+        windows = os.path.join(self.dir.name, "windows")
+        os.mkdir(windows)
+        with open(os.path.join(windows, "registry_bench.json"), "w") as f:
+            json.dump({"benchmarks": [run("BM_RegQueryValue", 30.0, "us"),
+                                      run("BM_Baseline_RegQueryValueExA", 20.0, "us"),
+                                      run("BM_RegSetValue", 1.0, "us", error_occurred=True)]}, f)
+        status, rows, text = self.report("registry", "--windows", windows)
+        self.assertEqual(status, 0)
+        self.assertEqual([r[0] for r in rows], [
+            "registry SetValue", "registry SetValue (Wine, vs RegSetValueExA)",
+            "registry SetValue + flush (vs SetValue)", "registry QueryValue",
+            "registry QueryValue (Wine, vs RegQueryValueExA)"])
+        self.assertEqual((rows[1][2], rows[4][4]), ("n/a", "1.50"))
+        self.assertIn("Windows registry_bench: BM_RegSetValue: failed", text)
+        _, rows, text = self.report("--windows", windows)
+        self.assertIn("Windows manager_bench:", text)
+        self.assertNotIn("load + validate (Wine)", [r[0] for r in rows])
 
 
 if __name__ == "__main__":

@@ -6,12 +6,20 @@
 # tools are built (scripts/test.sh builds them first).
 # Usage: scripts/windows.sh [ctest options...]
 #        scripts/windows.sh --demo    build (the Linux tools too) and run the demo only
+#        scripts/windows.sh --bench DIR [NAME]   build the x86_64 benchmark in Release
+#            (build-bench-win64) and write the JSON of each of its groups (whose name contains
+#            NAME) to DIR/<group>_bench.json; bench/run --windows prints them with the Linux rows
 set -euo pipefail
 cd "$(dirname "$0")/.."
 demo_only=0
+bench_dir=
 if [ "${1:-}" = --demo ]; then
     demo_only=1
     shift
+elif [ "${1:-}" = --bench ]; then
+    bench_dir=$2
+    bench_name=${3:-}
+    shift $#
 fi
 
 packages=(cmake make g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix libz-mingw-w64-dev
@@ -40,14 +48,22 @@ if [ $demo_only = 1 ]; then
     cmake --build build -j"$(nproc)" --target tqreg
 fi
 
-for target in x86_64:build-win64:ON i686:build-win32:OFF; do
-    IFS=: read -r arch dir tests <<<"$target"
+# arch:tree:build type:tests:benchmark; the tree of x86_64 holds the Wine prefix.
+targets=(x86_64:build-win64:RelWithDebInfo:ON:OFF i686:build-win32:RelWithDebInfo:OFF:OFF)
+wine_tree=build-win64
+if [ -n "$bench_dir" ]; then
+    targets=(x86_64:build-bench-win64:Release:OFF:ON)
+    wine_tree=build-bench-win64
+fi
+for target in "${targets[@]}"; do
+    IFS=: read -r arch dir type tests bench <<<"$target"
     cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE="cmake/mingw-w64-$arch.cmake" \
-        -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTQ_WERROR=ON -DTQ_BUILD_TESTS="$tests" >/dev/null
+        -DCMAKE_BUILD_TYPE="$type" -DTQ_WERROR=ON -DTQ_BUILD_TESTS="$tests" \
+        -DTQ_BUILD_BENCH="$bench" >/dev/null
     cmake --build "$dir" -j"$(nproc)"
 done
 
-export WINEPREFIX="$PWD/build-win64/wineprefix" WINEDEBUG=-all LANG=ja_JP.UTF-8 \
+export WINEPREFIX="$PWD/$wine_tree/wineprefix" WINEDEBUG=-all LANG=ja_JP.UTF-8 \
        WINEDLLOVERRIDES="mscoree,mshtml="  # no offers to install Mono or Gecko
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     /usr/lib/wine/wine64 wineboot -i </dev/null >/dev/null 2>&1
@@ -63,6 +79,17 @@ trap 'wineserver -k || true' EXIT
 # First with no display, as a host without one has it (every dialog answered as cancelled)...
 unset DISPLAY WAYLAND_DISPLAY
 /usr/lib/wine/wine64 wineboot </dev/null >/dev/null 2>&1
+if [ -n "$bench_dir" ]; then
+    mkdir -p "$bench_dir"
+    for group in controlfile manager registry; do
+        if [[ $group == *"$bench_name"* ]]; then
+            echo "running windows_bench $group under Wine ..." >&2
+            /usr/lib/wine/wine64 build-bench-win64/bin/windows_bench.exe $group </dev/null \
+                >"$bench_dir/${group}_bench.json"
+        fi
+    done
+    exit 0
+fi
 status=0
 if [ $demo_only = 0 ]; then
     (cd build-win64 && ctest --output-on-failure --timeout 600 -LE display "$@") || status=$?

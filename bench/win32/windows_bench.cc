@@ -1,0 +1,252 @@
+// The rows of bench/run on Windows (run under Wine by scripts/windows.sh --bench): load +
+// validate, full-form write, a whole save after one change and the registry calls, each next to
+// the baseline of its Linux program measured in the same run on this side: read+split of the
+// same file, fwrite of the same bytes plus the same flushes, read+split of the saved base control
+// file, and the system's own registry call that the key's method makes.
+//
+// Google Benchmark is not built for Windows here, so a small loop of its own times them: every
+// operation once untimed, then repetitions interleaved (figure, baseline, figure...), each
+// repeating the operation for at least 0.3 s. The results are Google Benchmark's JSON under the
+// names the Linux programs use, so that bench/report.py reads both alike.
+//
+//   windows_bench controlfile|manager|registry > RESULTS.json
+#include "platform/win32/SystemApi.h"
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "BenchCommon.h"
+#include "applications/AppliOperations.h"
+#include "controlfile/CtrlModel.h"
+#include "controlfile/CtrlReader.h"
+#include "controlfile/CtrlWriter.h"
+#include "manager/CtrlFile.h"
+
+namespace tq::bench {
+namespace {
+
+// One benchmark: its Google Benchmark name, the operation (false: it failed), what one run
+// handles (bytes, or 0 for a call) and an untimed step before each run.
+struct CCase {
+    std::string m_strName;
+    std::function<bool()> m_operation;
+    double m_cbAmount = 0;
+    std::function<bool()> m_prepare = [] { return true; };
+};
+
+// Seconds per run of one repetition: runs until 0.3 s have passed; negative when it failed.
+double TimeRepetition(const CCase& c) {
+    using Clock = std::chrono::steady_clock;
+    double total = 0;
+    long runs = 0;
+    while (total < 0.3) {
+        if (!c.m_prepare()) {
+            return -1;
+        }
+        const auto t0 = Clock::now();
+        const bool bOk = c.m_operation();
+        total += std::chrono::duration<double>(Clock::now() - t0).count();
+        ++runs;
+        if (!bOk) {
+            return -1;
+        }
+    }
+    return total / static_cast<double>(runs);
+}
+
+void PrintRun(const CCase& c, double seconds, int repetitions, bool& bFirst) {
+    std::printf(
+        "%s\n    {\"name\": \"%s\", \"run_name\": \"%s\", \"run_type\": \"iteration\", "
+        "\"repetitions\": %d, ",
+        bFirst ? "" : ",", c.m_strName.c_str(), c.m_strName.c_str(), repetitions);
+    bFirst = false;
+    if (seconds < 0) {
+        std::printf("\"error_occurred\": true, \"error_message\": \"failed\"}");
+        return;
+    }
+    std::printf("\"real_time\": %.3f, \"time_unit\": \"ns\"", seconds * 1e9);
+    if (c.m_cbAmount > 0) {
+        std::printf(", \"bytes_per_second\": %.1f", c.m_cbAmount / seconds);
+    }
+    std::printf("}");
+}
+
+// Runs the cases, repetitions interleaved, and prints each run as an entry of the document.
+void RunCases(const std::vector<CCase>& cases, int repetitions, bool& bFirst) {
+    std::vector<bool> failed(cases.size());
+    for (size_t i = 0; i < cases.size(); ++i) {
+        failed[i] = !cases[i].m_prepare() || !cases[i].m_operation();
+    }
+    for (int r = 0; r < repetitions; ++r) {
+        for (size_t i = 0; i < cases.size(); ++i) {
+            const double seconds = failed[i] ? -1 : TimeRepetition(cases[i]);
+            failed[i] = seconds < 0;
+            PrintRun(cases[i], seconds, repetitions, bFirst);
+        }
+    }
+}
+
+// A folder of the run in the system's temporary folder, removed at exit.
+class CBenchFolder {
+public:
+    CBenchFolder()
+        : m_dir(std::filesystem::temp_directory_path() /
+                ("tq-bench." + std::to_string(::GetCurrentProcessId()))) {
+        std::filesystem::create_directories(m_dir);
+    }
+    ~CBenchFolder() {
+        std::error_code ec;
+        std::filesystem::remove_all(m_dir, ec);
+    }
+    CBenchFolder(const CBenchFolder&) = delete;
+    CBenchFolder& operator=(const CBenchFolder&) = delete;
+
+    // The path of a file in it, with "/" as a folder ends.
+    std::string Path(const std::string& strName) const { return (m_dir / strName).string(); }
+
+private:
+    std::filesystem::path m_dir;
+};
+
+// HKEY_LOCAL_MACHINE as the system names it (the project's name is its own constant).
+::HKEY SystemHklm() {
+    return reinterpret_cast<::HKEY>(
+        static_cast<intptr_t>(static_cast<int32_t>(static_cast<uint32_t>(HKEY_LOCAL_MACHINE))));
+}
+
+// The key of the registry's rows.
+constexpr const char* kRegistryKey = "SOFTWARE\\Orbanworks\\Bench";
+
+// Removes the keys a run made (the product's and the registry rows').
+void DeleteKeys() {
+    ::RegDeleteTreeA(SystemHklm(), CBenchProduct::KeyPath().c_str());
+    ::RegDeleteTreeA(SystemHklm(), kRegistryKey);
+}
+
+double SizeOf(const std::string& strPath) {
+    return static_cast<double>(std::filesystem::file_size(strPath));
+}
+
+// Load + validate against read+split, full-form write against fwrite+flushes: 1,000, 10,000 and
+// 100,000 databases (three repetitions of the largest).
+void ControlFileCases(const CBenchFolder& folder, bool& bFirst) {
+    std::string buffer;
+    for (int n : {1000, 10000, 100000}) {
+        const std::string strSource = folder.Path("source" + std::to_string(n) + ".ctl");
+        WriteHostFile(strSource, GenerateCtrlText(n));
+        CCtrlModel model;
+        CFile file;
+        CCtrlReader(model, nullptr).Load(file, WinPath(strSource));
+        file.Close();
+        const std::string text = CCtrlWriter(model).Render(true);
+        const std::string strOut = folder.Path("written.ctl");
+        const std::string strSize = std::string("/").append(std::to_string(n));
+        const std::vector<CCase> cases = {
+            {"BM_LoadValidate" + strSize,
+             [&] {
+                 CCtrlModel loaded;
+                 CFile source;
+                 return CCtrlReader(loaded, nullptr).Load(source, WinPath(strSource)) == 0;
+             },
+             SizeOf(strSource)},
+            {"BM_Baseline_ReadSplit" + strSize, [&] { return ReadAndSplit(strSource, buffer) > 0; },
+             SizeOf(strSource)},
+            {"BM_Write" + strSize + "/1",
+             [&] { return CCtrlWriter(model).Write(WinPath(strOut), true) == 0; },
+             static_cast<double>(text.size())},
+            {"BM_Baseline_Fwrite" + strSize + "/1", [&] { return WriteAndFlush(strOut, text); },
+             static_cast<double>(text.size())}};
+        RunCases(cases, n == 100000 ? 3 : 5, bFirst);
+    }
+}
+
+// A whole save of 10,000 databases after one selection changed (the change not timed) against
+// read+split of the base control file.
+void ManagerCases(const CBenchFolder& folder, bool& bFirst) {
+    const CBenchProduct product(folder.Path("c") + "/");
+    product.WriteBase(GenerateNestedCtrlText(10000));
+    CCtrlFile file;
+    file.OpenProductKey(CBenchProduct::KeyPath());
+    const bool bReady = file.Load() == 0 && file.Save() == 0;
+    int32_t toggle = 0;
+    std::string buffer;
+    const double cb = SizeOf(product.BasePath());
+    const std::vector<CCase> cases = {
+        {"BM_SaveAfterOneChange/10000", [&] { return bReady && file.Save() == 0; }, cb,
+         [&] {
+             toggle ^= 1;
+             return CAppliOperations(file).SetDBSelected(
+                        static_cast<int32_t>(file.GetDBCount()) - 1, toggle) == 0;
+         }},
+        {"BM_Baseline_ReadSplit/10000",
+         [&] { return ReadAndSplit(product.BasePath(), buffer) > 0; }, cb}};
+    RunCases(cases, 5, bFirst);
+}
+
+// The key's methods against the system's calls they make, on the same key, the same 100 names
+// and the same data: SetValue against RegSetValueExA, QueryValue against RegQueryValueExA.
+void RegistryCases(bool& bFirst) {
+    static const std::string s_data = "C:\\Program Files\\Orbanworks\\Trellisquest\\Data";
+    const auto cbData = static_cast<uint32_t>(s_data.size() + 1);
+    const auto* pData = reinterpret_cast<const BYTE*>(s_data.c_str());
+    std::vector<std::string> names;
+    for (int i = 0; i < 100; ++i) {
+        names.push_back("VALUE" + std::to_string(i));
+    }
+    CRegKey key;
+    ::HKEY hKey = nullptr;
+    key.Create(HKEY_LOCAL_MACHINE, kRegistryKey, KEY_ALL_ACCESS);
+    ::RegCreateKeyExA(SystemHklm(), kRegistryKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &hKey,
+                      nullptr);
+    for (const std::string& strName : names) {
+        key.SetValue(strName, REG_SZ, pData, cbData);
+    }
+    size_t i = 0;
+    BYTE buf[256];
+    const auto next = [&] { return names[i++ % names.size()].c_str(); };
+    const std::vector<CCase> cases = {
+        {"BM_RegSetValue", [&] { return key.SetValue(next(), REG_SZ, pData, cbData) == 0; }},
+        {"BM_Baseline_RegSetValueExA",
+         [&] { return ::RegSetValueExA(hKey, next(), 0, REG_SZ, pData, cbData) == 0; }},
+        {"BM_RegQueryValue",
+         [&] {
+             uint32_t type = 0, cb = sizeof buf;
+             return key.QueryValue(next(), &type, buf, &cb) == 0;
+         }},
+        {"BM_Baseline_RegQueryValueExA", [&] {
+             DWORD type = 0, cb = sizeof buf;
+             return ::RegQueryValueExA(hKey, next(), nullptr, &type, buf, &cb) == 0;
+         }}};
+    RunCases(cases, 5, bFirst);
+    ::RegCloseKey(hKey);
+}
+
+}  // namespace
+}  // namespace tq::bench
+
+int main(int argc, char** argv) {
+    const std::string strGroup = argc == 2 ? argv[1] : "";
+    if (strGroup != "controlfile" && strGroup != "manager" && strGroup != "registry") {
+        std::fprintf(stderr, "usage: windows_bench controlfile|manager|registry\n");
+        return 2;
+    }
+    std::printf("{\"context\": {\"library_build_type\": \"windows_bench\"}, \"benchmarks\": [");
+    bool bFirst = true;
+    {
+        const tq::bench::CBenchFolder folder;
+        if (strGroup == "controlfile") {
+            tq::bench::ControlFileCases(folder, bFirst);
+        } else if (strGroup == "manager") {
+            tq::bench::ManagerCases(folder, bFirst);
+        } else {
+            tq::bench::RegistryCases(bFirst);
+        }
+    }
+    tq::bench::DeleteKeys();
+    std::printf("\n]}\n");
+    return 0;
+}
