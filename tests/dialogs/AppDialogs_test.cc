@@ -212,8 +212,6 @@ TEST_F(AppDialogsTest, FilesPageKeys) {
     const std::tuple<const char*, int, Qt::Key, Qt::KeyboardModifiers, std::string, int> keys[] = {
         {"Ctrl+D in the list", kList, Qt::Key_D, Qt::ControlModifier, kDocsShown, 1},
         {"Ctrl+L in the box", kBox, Qt::Key_L, Qt::ControlModifier, kDocsShown, 3},
-        {"Ctrl+D in the box", kBox, Qt::Key_D, Qt::ControlModifier, kDocsShown, 1},
-        {"Ctrl+L in the list", kList, Qt::Key_L, Qt::ControlModifier, kDocsShown, 3},
         {"Backspace in the list", kList, Qt::Key_Backspace, {}, kUp, 3},
         {"Backspace in the box", kBox, Qt::Key_Backspace, {}, "C:\\program files\\", 3},
         {"Enter on a folder", kList, Qt::Key_Return, {}, "C:\\program files\\MyNotes\\", 3}};
@@ -270,8 +268,7 @@ TEST_F(AppDialogsTest, EnterAndSpacePressTheFocusedButton) {
         {kFiles, IDC_OK, "ended 1"},      {kFiles, IDC_CANCEL, "ended 0"},
         {kFiles, IDC_FILES, "open 2"},    {kFiles, IDC_TARGETS, "ended 1"},
         {kName, IDC_BACK, "ended 3"},     {kName, IDC_CANCEL, "ended 0"},
-        {kName, IDC_APP_NAME, "ended 1"}, {kEdit, IDC_REMOVE, "open 0"},
-        {kEdit, IDC_CANCEL, "ended 0"},   {kEdit, IDC_APP_NAME, "ended 1"}};
+        {kName, IDC_APP_NAME, "ended 1"}, {kEdit, IDC_APP_NAME, "ended 1"}};
     CAddAppFiles files;
     std::string strName;
     const std::function<QDialog*()> make[] = {
