@@ -13,10 +13,10 @@ set(_expected
     DllGetClassObject
     DllRegisterServer)
 # What every Windows system has: the kernel, the registry and security, automation, the
-# network provider, windows and message boxes, the dialogs' common controls, input method and
-# shell (icons, type names, dropped files), and the system's C runtime.
-set(_system advapi32.dll comctl32.dll imm32.dll kernel32.dll mpr.dll msvcrt.dll ole32.dll
-            oleaut32.dll shell32.dll user32.dll)
+# network provider, windows and message boxes, the system's C runtime, and what the native
+# dialogs draw with (the common controls, drawing, the shell's icons and drops, input methods).
+set(_system advapi32.dll comctl32.dll gdi32.dll imm32.dll kernel32.dll mpr.dll msvcrt.dll
+    ole32.dll oleaut32.dll shell32.dll user32.dll)
 
 execute_process(COMMAND ${OBJDUMP} -p ${MODULE} OUTPUT_VARIABLE _dump RESULT_VARIABLE _rc)
 if(NOT _rc EQUAL 0)

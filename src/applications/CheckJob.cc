@@ -9,6 +9,14 @@ int32_t CHelpFileCheck::operator()(const std::string& strPath) const {
                          m_pFilter != nullptr ? *m_pFilter : CTopicLibrary::Get());
 }
 
+void RunSentTask(const std::function<void()>& task) noexcept {
+    try {
+        task();
+    } catch (...) {
+        // The job finds the operation failed.
+    }
+}
+
 ERefusalReport DecideRefusalReport(const std::string& strRefusedNames, size_t nChosen) {
     if (strRefusedNames.empty()) {
         return ERefusalReport::kNone;

@@ -45,6 +45,19 @@ public:
     virtual void Progress(size_t /*nDone*/, size_t /*nTotal*/) {}
 };
 
+class CCheckJob;
+
+// The owner that puts the user in front of the wait while it runs the job (Start to Join).
+class IJobWait : public IJobOwner {
+public:
+    virtual void RunJob(CCheckJob& job) = 0;
+};
+
+// Runs a task the worker sent, on the owner's thread. A task that throws leaves its result as the
+// worker set it up (a failed list operation), which the job finds; it must not stop the owner's
+// thread, nor keep the worker from waking.
+void RunSentTask(const std::function<void()>& task) noexcept;
+
 // What the job asks about each file: CheckHelpFile of the model being edited, through a topic
 // filter (the process's library when none is named). Answers 1 for a file to accept. Checks
 // are told apart only by their filter, the one seam of the topic checks (TopicLibrary.h).

@@ -15,12 +15,7 @@ void CJobWaitLoop::Send(const std::function<void()>& task) {
     std::condition_variable ran;
     std::unique_lock<std::mutex> lock(m_mutex);
     m_tasks.push_back([&] {
-        try {
-            task();
-        } catch (...) {
-            // The task's result stays as the sender set it up (a failed list operation);
-            // what matters is that the sender wakes.
-        }
+        RunSentTask(task);
         std::lock_guard<std::mutex> inner(m_mutex);
         bRan = true;
         ran.notify_one();

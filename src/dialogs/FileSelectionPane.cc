@@ -11,7 +11,6 @@
 #include <QStyle>
 
 #include "applications/HaveTopic.h"
-#include "browse/FileInfoProvider.h"
 #include "browse/FileListModel.h"
 #include "browse/FolderPath.h"
 #include "browse/PaneRules.h"
@@ -20,12 +19,10 @@
 #include "dialogs/FolderComboBox.h"
 #include "dialogs/ImageButton.h"
 #include "dialogs/NotAddedDlg.h"
-#include "dialogs/ShowDialogMessage.h"
 #include "dialogs/TargetListBox.h"
 #include "dialogs/WaitDlg.h"
 #include "dialogs/toolkit/QtText.h"
 #include "manager/CtrlFile.h"
-#include "platform/MessageBox.h"
 #include "platform/Path.h"
 #include "resources/DialogIds.h"
 #include "resources/StringTable.h"
@@ -57,10 +54,7 @@ CHelpFileCheck MakeHelpFileCheck(const CDialogContext& context) {
 CFileSelectionPane::CFileSelectionPane(QDialog* pDialog, const CDialogUnits& units,
                                        const CPaneLayout& layout, CHelpFileCheck check,
                                        std::string strProductName)
-    : QObject(pDialog),
-      m_pDialog(pDialog),
-      m_check(check),
-      m_strProductName(std::move(strProductName)) {
+    : QObject(pDialog), CFilePaneCore(check, std::move(strProductName)), m_pDialog(pDialog) {
     // Made in the order of the template, so that the tab order is the template's (labels and
     // the picture buttons are no tab stops).
     m_pLocation = new CFolderComboBox(pDialog);
@@ -184,27 +178,13 @@ void CFileSelectionPane::UpdateRemoveButton() {
 }
 
 void CFileSelectionPane::OnAddClicked() {
-    const CFileListModel& list = m_pFiles->GetModel();
-    std::vector<CCheckItem> items;
-    for (const CFileListItem* pItem : list.GetSelectedFiles()) {
-        items.push_back({pItem->m_strPath, pItem->m_strDisplayName});
-    }
-    if (!items.empty()) {
-        AddFiles(items, list.GetSelection().GetSelectedCount());
+    if (AddSelectedFiles(m_pFiles->GetModel())) {
         m_pFiles->setFocus();
     }
 }
 
 void CFileSelectionPane::OnRowActivated(int nRow) {
-    const CFileListItem* pItem = m_pFiles->GetModel().GetItem(static_cast<size_t>(nRow));
-    if (pItem == nullptr) {
-        return;
-    }
-    if (pItem->m_bFolder) {
-        OpenFolder(pItem->m_strPath);
-    } else {
-        AddFiles({{pItem->m_strPath, pItem->m_strDisplayName}}, 1);
-    }
+    ActivateRow(m_pFiles->GetModel(), nRow);
 }
 
 void CFileSelectionPane::OnEnterPressed() {
@@ -222,33 +202,18 @@ void CFileSelectionPane::OnEnterPressed() {
     }
 }
 
-void CFileSelectionPane::AddFiles(const std::vector<CCheckItem>& items, size_t nChosen,
-                                  std::vector<CLeftOutFile>* pLeftOut) {
-    std::vector<std::string> accepted;
-    std::string strRefused;
-    {
-        CWaitDlg wait(m_pDialog);
-        CCheckJob job(items, m_check, *m_pTargets, wait, &accepted);
-        if (pLeftOut != nullptr) {
-            job.SetVet(WhyNotTarget);
-        }
-        wait.RunJob(job);
-        strRefused = job.GetRefusedNames();
-        if (pLeftOut != nullptr) {
-            pLeftOut->insert(pLeftOut->end(), job.GetLeftOut().begin(), job.GetLeftOut().end());
-        }
-    }
-    for (const std::string& strPath : accepted) {
-        emit TargetAdded(strPath);
-    }
-    const ERefusalReport report = DecideRefusalReport(strRefused, nChosen);
-    if (report == ERefusalReport::kMessage) {
-        ShowDialogMessage(IDS_FILE_NO_TOPICS, m_strProductName);
-    } else if (report == ERefusalReport::kReportDialog) {
-        CNotAddedDlg dialog(m_strProductName, m_pDialog);
-        dialog.SetText(strRefused);
-        dialog.exec();
-    }
+ITargetList& CFileSelectionPane::GetCheckTargets() {
+    return *m_pTargets;
+}
+
+std::unique_ptr<IJobWait> CFileSelectionPane::MakeWait() {
+    return std::make_unique<CWaitDlg>(m_pDialog);
+}
+
+void CFileSelectionPane::ShowNotAdded(const std::string& strRefusedNames) {
+    CNotAddedDlg dialog(GetProductName(), m_pDialog);
+    dialog.SetText(strRefusedNames);
+    dialog.exec();
 }
 
 void CFileSelectionPane::OnFilesDropped(const QStringList& localPaths) {
@@ -264,21 +229,6 @@ void CFileSelectionPane::OnFilesDropped(const QStringList& localPaths) {
         }
     }
     AddPaths(paths, static_cast<size_t>(localPaths.size()), std::move(leftOut));
-}
-
-void CFileSelectionPane::AddPaths(const std::vector<std::string>& paths, size_t nChosen,
-                                  std::vector<CLeftOutFile> leftOut) {
-    const CPlainFileInfoProvider names;
-    std::vector<CCheckItem> items;
-    for (const std::string& strPath : paths) {
-        items.push_back({strPath, names.GetDisplayName(strPath)});
-    }
-    if (!items.empty()) {
-        AddFiles(items, nChosen, &leftOut);
-    }
-    if (!leftOut.empty()) {
-        GetMessageBox().ShowWarning(FormatLeftOutNote(leftOut), m_strProductName);
-    }
 }
 
 void CFileSelectionPane::RemoveTargets() {
@@ -352,30 +302,19 @@ bool CFileSelectionPane::HandleKey(QObject* pWatched, int nKey, bool bCtrl) {
     const EPaneControl control = pWatched == m_pLocation  ? EPaneControl::kLocation
                                  : IsInFileList(pWatched) ? EPaneControl::kFiles
                                                           : EPaneControl::kOther;
-    switch (
-        DecidePaneKey(ClassifyPaneKey(nKey), control, bCtrl, m_pLocation->view()->isVisible())) {
-        case EPaneAction::kNone:
-            return false;
-        case EPaneAction::kUp:
-            GoUp();
-            break;
-        case EPaneAction::kDetailsView:
-            SetViewMode(kViewDetails);
-            break;
-        case EPaneAction::kListView:
-            SetViewMode(kViewList);
-            break;
-        case EPaneAction::kOpenLocation:
-            m_pLocation->setFocus();
-            m_pLocation->showPopup();
-            break;
-        case EPaneAction::kRefresh:
-            m_pDialog->setUpdatesEnabled(false);
-            m_pFiles->Refresh();
-            m_pDialog->setUpdatesEnabled(true);
-            break;
-    }
-    return true;
+    return DoPaneAction(
+        DecidePaneKey(ClassifyPaneKey(nKey), control, bCtrl, m_pLocation->view()->isVisible()));
+}
+
+void CFileSelectionPane::OpenLocationList() {
+    m_pLocation->setFocus();
+    m_pLocation->showPopup();
+}
+
+void CFileSelectionPane::Refresh() {
+    m_pDialog->setUpdatesEnabled(false);
+    m_pFiles->Refresh();
+    m_pDialog->setUpdatesEnabled(true);
 }
 
 }  // namespace tq

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "applications/CheckJob.h"
-#include "applications/LeftOutFiles.h"
 #include "dialogs/DialogContext.h"
+#include "dialogs/FilePaneCore.h"
 
 class QDialog;
 class QLabel;
@@ -43,7 +43,7 @@ struct CPaneLayout {
 // The check of an added file: its model's, through the context's topic filter.
 CHelpFileCheck MakeHelpFileCheck(const CDialogContext& context);
 
-class CFileSelectionPane : public QObject {
+class CFileSelectionPane : public QObject, public CFilePaneCore {
     Q_OBJECT
 
 public:
@@ -64,20 +64,8 @@ public:
     CFileListCtrl* GetFileList() const { return m_pFiles; }
     CTargetListBox* GetTargetList() const { return m_pTargets; }
 
-    // Opens a folder: the file list, the location box and the button states follow it.
-    void OpenFolder(const std::string& strFolder);
-    void SetViewMode(int32_t nView);
-    // Checks the items into the target list. nChosen is how many items the user chose (folders
-    // among them): one refused file of a single choice gets the message, several the report.
-    // With pLeftOut the items come from outside the file list: those that cannot be targets are
-    // added to it instead of being checked.
-    void AddFiles(const std::vector<CCheckItem>& items, size_t nChosen,
-                  std::vector<CLeftOutFile>* pLeftOut = nullptr);
-    // Files given by their Windows paths (dropped, or handed over by the host): those that
-    // cannot be targets are left out, the rest checked in as AddFiles does; then a note names
-    // the files left out (also those of leftOut, which never had a Windows path) and why.
-    void AddPaths(const std::vector<std::string>& paths, size_t nChosen,
-                  std::vector<CLeftOutFile> leftOut = {});
+    void OpenFolder(const std::string& strFolder) override;
+    void SetViewMode(int32_t nView) override;
     void RemoveTargets();
 
 signals:
@@ -88,13 +76,19 @@ signals:
 
 protected:
     bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
+    ITargetList& GetCheckTargets() override;
+    std::unique_ptr<IJobWait> MakeWait() override;
+    void OnTargetAccepted(const std::string& strPath) override { emit TargetAdded(strPath); }
+    void ShowNotAdded(const std::string& strRefusedNames) override;
+    void GoUp() override;
+    void OpenLocationList() override;
+    void Refresh() override;
 
 private:
     // The controls' signals to the pane's slots, and the pane's eye on their keys.
     void ConnectControls();
     bool HandleKey(QObject* pWatched, int nKey, bool bCtrl);
     bool IsInFileList(const QObject* pObject) const;
-    void GoUp();
     void UpdateAddButton();
     void UpdateUpButton();
     void UpdateRemoveButton();
@@ -114,8 +108,6 @@ private:
     QPushButton* m_pRemove;
     CTargetListBox* m_pTargets;
     QPushButton* m_pDialogDefault = nullptr;
-    CHelpFileCheck m_check;
-    std::string m_strProductName;
 };
 
 }  // namespace tq

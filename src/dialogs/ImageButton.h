@@ -7,26 +7,16 @@
 #include <QIcon>
 #include <QPushButton>
 
+#include "dialogs/ImageButtonState.h"
+
 namespace tq {
 
-class CImageButton : public QPushButton {
+class CImageButton : public QPushButton, public CImageButtonState {
     Q_OBJECT
 
 public:
-    static constexpr int32_t kPush = 1;
-    static constexpr int32_t kLatched = 2;
-    static constexpr int32_t kUp = 1;
-    static constexpr int32_t kDown = 2;
-    static constexpr int32_t kUpDisabled = 3;
-
     CImageButton(const QIcon& icon, const QString& strTip, QWidget* pParent = nullptr);
-    void SetKind(int32_t nKind) { m_nKind = nKind; }
     void SetState(int32_t nState);
-    int32_t GetState() const { return m_nState; }
-
-private:
-    int32_t m_nKind = kPush;
-    int32_t m_nState = kUp;
 };
 
 }  // namespace tq

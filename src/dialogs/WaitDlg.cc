@@ -54,13 +54,7 @@ void CWaitDlg::RunJob(CCheckJob& job) {
 }
 
 void CWaitDlg::Send(const std::function<void()>& task) {
-    auto run = [&task] {
-        try {
-            task();
-        } catch (...) {
-            // The job finds the operation failed; it must not stop the dialog's thread.
-        }
-    };
+    auto run = [&task] { RunSentTask(task); };
     if (QThread::currentThread() == thread()) {
         run();
         return;

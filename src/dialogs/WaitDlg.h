@@ -18,7 +18,7 @@ class QProgressBar;
 
 namespace tq {
 
-class CWaitDlg : public QDialog, public IJobOwner {
+class CWaitDlg : public QDialog, public IJobWait {
     Q_OBJECT
 
 public:
@@ -26,7 +26,7 @@ public:
     ~CWaitDlg() override;
 
     // Starts the job, shows the dialog until the job is done, and waits for the job's thread.
-    void RunJob(CCheckJob& job);
+    void RunJob(CCheckJob& job) override;
 
     // IJobOwner, called from the job's thread.
     void Send(const std::function<void()>& task) override;

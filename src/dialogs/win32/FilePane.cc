@@ -7,12 +7,10 @@
 #include "browse/LocationGeometry.h"
 #include "browse/LocationKeys.h"
 #include "browse/PaneRules.h"
-#include "dialogs/ShowDialogMessage.h"
 #include "dialogs/win32/FilePane.h"
 #include "dialogs/win32/NotAddedDlg.h"
 #include "dialogs/win32/WaitDlg.h"
 #include "dialogs/win32/WinText.h"
-#include "platform/MessageBox.h"
 #include "resources/DialogIds.h"
 #include "resources/StringTable.h"
 
@@ -88,7 +86,7 @@ bool IsPushButton(HWND hWnd) {
 }  // namespace
 
 CFilePane::CFilePane(CWinDialog& dialog, CHelpFileCheck check, std::string strProductName)
-    : m_dialog(dialog), m_check(check), m_strProductName(std::move(strProductName)) {}
+    : CFilePaneCore(check, std::move(strProductName)), m_dialog(dialog) {}
 
 CFilePane::~CFilePane() {
     if (m_targets.GetHwnd() != nullptr) {
@@ -187,26 +185,13 @@ void CFilePane::UpdateRemoveButton() {
 }
 
 void CFilePane::OnAddClicked() {
-    std::vector<CCheckItem> items;
-    for (const CFileListItem* pItem : m_files.GetModel().GetSelectedFiles()) {
-        items.push_back({pItem->m_strPath, pItem->m_strDisplayName});
-    }
-    if (!items.empty()) {
-        AddFiles(items, m_files.GetModel().GetSelection().GetSelectedCount());
+    if (AddSelectedFiles(m_files.GetModel())) {
         ::SetFocus(m_files.GetHwnd());
     }
 }
 
 void CFilePane::OnRowActivated(int nRow) {
-    const CFileListItem* pItem = m_files.GetModel().GetItem(static_cast<size_t>(nRow));
-    if (pItem == nullptr) {
-        return;
-    }
-    if (pItem->m_bFolder) {
-        OpenFolder(pItem->m_strPath);
-    } else {
-        AddFiles({{pItem->m_strPath, pItem->m_strDisplayName}}, 1);
-    }
+    ActivateRow(m_files.GetModel(), nRow);
 }
 
 void CFilePane::OnEnterPressed() {
@@ -226,50 +211,20 @@ void CFilePane::OnEnterPressed() {
     }
 }
 
-void CFilePane::AddFiles(const std::vector<CCheckItem>& items, size_t nChosen,
-                         std::vector<CLeftOutFile>* pLeftOut) {
-    std::vector<std::string> accepted;
-    std::string strRefused;
-    {
-        CWaitDlg wait;
-        CCheckJob job(items, m_check, m_targets, wait, &accepted);
-        if (pLeftOut != nullptr) {
-            job.SetVet(WhyNotTarget);
-        }
-        wait.RunJob(job, Dialog());
-        strRefused = job.GetRefusedNames();
-        if (pLeftOut != nullptr) {
-            pLeftOut->insert(pLeftOut->end(), job.GetLeftOut().begin(), job.GetLeftOut().end());
-        }
-    }
-    for (const std::string& strPath : accepted) {
-        if (m_onTargetAdded) {
-            m_onTargetAdded(strPath);
-        }
-    }
-    const ERefusalReport report = DecideRefusalReport(strRefused, nChosen);
-    if (report == ERefusalReport::kMessage) {
-        ShowDialogMessage(IDS_FILE_NO_TOPICS, m_strProductName);
-    } else if (report == ERefusalReport::kReportDialog) {
-        CNotAddedDlg dialog(m_strProductName);
-        dialog.SetText(strRefused);
-        dialog.Run(Dialog(), IDD_NOT_ADDED);
+std::unique_ptr<IJobWait> CFilePane::MakeWait() {
+    return std::make_unique<CWaitDlg>(Dialog());
+}
+
+void CFilePane::OnTargetAccepted(const std::string& strPath) {
+    if (m_onTargetAdded) {
+        m_onTargetAdded(strPath);
     }
 }
 
-void CFilePane::AddPaths(const std::vector<std::string>& paths, size_t nChosen,
-                         std::vector<CLeftOutFile> leftOut) {
-    const CPlainFileInfoProvider names;
-    std::vector<CCheckItem> items;
-    for (const std::string& strPath : paths) {
-        items.push_back({strPath, names.GetDisplayName(strPath)});
-    }
-    if (!items.empty()) {
-        AddFiles(items, nChosen, &leftOut);
-    }
-    if (!leftOut.empty()) {
-        GetMessageBox().ShowWarning(FormatLeftOutNote(leftOut), m_strProductName);
-    }
+void CFilePane::ShowNotAdded(const std::string& strRefusedNames) {
+    CNotAddedDlg dialog(GetProductName());
+    dialog.SetText(strRefusedNames);
+    dialog.Run(Dialog(), IDD_NOT_ADDED);
 }
 
 void CFilePane::OnFilesDropped(HDROP hDrop) {
@@ -413,27 +368,8 @@ bool CFilePane::HandlePaneKey(const MSG& msg) {
     const EPaneControl control = msg.hwnd == m_files.GetHwnd() ? EPaneControl::kFiles
                                  : bLocation                   ? EPaneControl::kLocation
                                                                : EPaneControl::kOther;
-    switch (DecidePaneKey(ClassifyPaneKey(msg.wParam), control, IsCtrlDown(),
-                          m_location.IsDroppedDown())) {
-        case EPaneAction::kNone:
-            return false;
-        case EPaneAction::kUp:
-            GoUp();
-            break;
-        case EPaneAction::kDetailsView:
-            SetViewMode(kViewDetails);
-            break;
-        case EPaneAction::kListView:
-            SetViewMode(kViewList);
-            break;
-        case EPaneAction::kOpenLocation:
-            m_location.DropDown();
-            break;
-        case EPaneAction::kRefresh:
-            Refresh();
-            break;
-    }
-    return true;
+    return DoPaneAction(DecidePaneKey(ClassifyPaneKey(msg.wParam), control, IsCtrlDown(),
+                                      m_location.IsDroppedDown()));
 }
 
 bool CFilePane::HandleLocationKey(const MSG& msg) {

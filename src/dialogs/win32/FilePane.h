@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "applications/CheckJob.h"
-#include "applications/LeftOutFiles.h"
+#include "dialogs/FilePaneCore.h"
 #include "dialogs/win32/FileListCtrl.h"
 #include "dialogs/win32/FolderComboBox.h"
 #include "dialogs/win32/ImageButton.h"
@@ -19,11 +19,11 @@
 
 namespace tq {
 
-class CFilePane {
+class CFilePane : public CFilePaneCore {
 public:
     // strProductName captions the messages.
     CFilePane(CWinDialog& dialog, CHelpFileCheck check, std::string strProductName);
-    ~CFilePane();
+    ~CFilePane() override;
     CFilePane(const CFilePane&) = delete;
     CFilePane& operator=(const CFilePane&) = delete;
 
@@ -39,14 +39,8 @@ public:
     CTargetListBox& GetTargetList() { return m_targets; }
     CImageButton& GetViewButton(int32_t nView) { return nView == kViewList ? m_list : m_details; }
 
-    void OpenFolder(const std::string& strFolder);
-    void SetViewMode(int32_t nView);
-    // As the Qt pane: items checked into the target list; with pLeftOut they come from outside
-    // the file list and are vetted first.
-    void AddFiles(const std::vector<CCheckItem>& items, size_t nChosen,
-                  std::vector<CLeftOutFile>* pLeftOut = nullptr);
-    void AddPaths(const std::vector<std::string>& paths, size_t nChosen,
-                  std::vector<CLeftOutFile> leftOut = {});
+    void OpenFolder(const std::string& strFolder) override;
+    void SetViewMode(int32_t nView) override;
     void RemoveTargets();
 
     // The dialog's messages and keys: true when the pane took them.
@@ -58,6 +52,15 @@ public:
     std::function<void(const std::string&)> m_onTargetAdded;
     std::function<void(const std::string&)> m_onTargetRemoved;
 
+protected:
+    ITargetList& GetCheckTargets() override { return m_targets; }
+    std::unique_ptr<IJobWait> MakeWait() override;
+    void OnTargetAccepted(const std::string& strPath) override;
+    void ShowNotAdded(const std::string& strRefusedNames) override;
+    void GoUp() override;
+    void OpenLocationList() override { m_location.DropDown(); }
+    void Refresh() override;
+
 private:
     bool OnNotify(const NMHDR& header);
     bool HandlePaneKey(const MSG& msg);
@@ -66,8 +69,6 @@ private:
     void OnAddClicked();
     void OnRowActivated(int nRow);
     void OnEnterPressed();
-    void GoUp();
-    void Refresh();
     void SetRedraw(bool bOn);
     void UpdateAddButton();
     void UpdateUpButton();
@@ -75,8 +76,6 @@ private:
     HWND Dialog() const { return m_dialog.GetHwnd(); }
 
     CWinDialog& m_dialog;
-    CHelpFileCheck m_check;
-    std::string m_strProductName;
     CFolderComboBox m_location;
     CImageButton m_up;
     CImageButton m_list;

@@ -7,18 +7,13 @@
 
 #include <cstdint>
 
+#include "dialogs/ImageButtonState.h"
 #include "dialogs/win32/DialogApi.h"
 
 namespace tq {
 
-class CImageButton {
+class CImageButton : public CImageButtonState {
 public:
-    static constexpr int32_t kPush = 1;
-    static constexpr int32_t kLatched = 2;
-    static constexpr int32_t kUp = 1;
-    static constexpr int32_t kDown = 2;
-    static constexpr int32_t kUpDisabled = 3;
-
     CImageButton() = default;
     ~CImageButton();
     CImageButton(const CImageButton&) = delete;
@@ -27,9 +22,7 @@ public:
     // The button of the dialog and its icons (resource ids; the same for both looks).
     void Attach(HWND hButton, int32_t nNormalIcon, int32_t nDisabledIcon);
     HWND GetHwnd() const { return m_hButton; }
-    void SetKind(int32_t nKind) { m_nKind = nKind; }
     void SetState(int32_t nState);
-    int32_t GetState() const { return m_nState; }
     void Draw(const DRAWITEMSTRUCT& item) const;
     // After a click: the focus back to where it was before the button took it.
     void GiveFocusBack() const;
@@ -41,8 +34,6 @@ private:
     HWND m_hButton = nullptr;
     HICON m_hNormal = nullptr;
     HICON m_hDisabled = nullptr;
-    int32_t m_nKind = kPush;
-    int32_t m_nState = kUp;
     HWND m_hPreviousFocus = nullptr;
 };
 

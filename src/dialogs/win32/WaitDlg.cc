@@ -35,13 +35,7 @@ void CWaitDlg::RunJob(CCheckJob& job, HWND hParent) {
 }
 
 void CWaitDlg::Send(const std::function<void()>& task) {
-    auto run = [&task] {
-        try {
-            task();
-        } catch (...) {
-            // The job finds the operation failed; it must not stop the dialog's thread.
-        }
-    };
+    auto run = [&task] { RunSentTask(task); };
     if (std::this_thread::get_id() == m_owner) {
         run();
     } else if (m_pFallback != nullptr) {

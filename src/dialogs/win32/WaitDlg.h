@@ -15,14 +15,16 @@
 
 namespace tq {
 
-class CWaitDlg : public CWinDialog, public IJobOwner {
+class CWaitDlg : public CWinDialog, public IJobWait {
 public:
-    CWaitDlg() = default;
+    // hParent: the window RunJob(job) shows the dialog over.
+    explicit CWaitDlg(HWND hParent = nullptr) : m_hParent(hParent) {}
 
     // Shows the dialog over hParent, starts the job once the window is up, and waits for the
     // job's thread after the dialog has closed. Without a window (no display) the job runs
     // with this thread serving it.
     void RunJob(CCheckJob& job, HWND hParent);
+    void RunJob(CCheckJob& job) override { RunJob(job, m_hParent); }
 
     // IJobOwner, called from the job's thread.
     void Send(const std::function<void()>& task) override;
@@ -43,6 +45,7 @@ private:
     void Tick();
     void EndWait();
 
+    HWND m_hParent;
     class CJobWaitLoop* m_pFallback = nullptr;  // serves the job when there is no window
     std::thread::id m_owner;
     CCheckJob* m_pJob = nullptr;
