@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build and the tests need, only those that are missing.
+# Installs the Debian packages the build and the tests need, only those that are missing, and
+# the Japanese locale. Usage: scripts/deps.sh [PACKAGE...] (the given packages instead of the
+# build's own list).
 set -euo pipefail
-packages=(cmake g++ make pkg-config libsqlite3-dev sqlite3 libgtest-dev libgmock-dev
+packages=("$@")
+[ $# -gt 0 ] || packages=(cmake g++ make pkg-config libsqlite3-dev sqlite3 libgtest-dev libgmock-dev
           libbenchmark-dev libinih-dev clang-14 libclang-rt-14-dev
           libpoppler-cpp-dev libchm-dev libxml2-dev fp-utils qpdf
           qt6-base-dev qt6-translations-l10n libxcb1-dev fonts-ipafont-gothic xvfb xdotool

@@ -22,23 +22,10 @@ elif [ "${1:-}" = --bench ]; then
     shift $#
 fi
 
-packages=(cmake make g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix libz-mingw-w64-dev
-          googletest wine wine64 locales xvfb)
-missing=()
-for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "Installing: ${missing[*]}"
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq
-    # Never wine32: it replaces the 64-bit loader, and this kernel runs no 32-bit code anyway.
-    apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
-# Wine's ANSI code page follows the locale: 932 under Japanese.
-if ! locale -a 2>/dev/null | grep -qix 'ja_JP.utf8'; then
-    localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
-fi
+# Never wine32: it replaces the 64-bit loader, and this kernel runs no 32-bit code anyway. The
+# Japanese locale deps.sh generates makes Wine's ANSI code page 932.
+scripts/deps.sh cmake make g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix \
+    libz-mingw-w64-dev googletest wine wine64 locales xvfb
 
 tqreg=build/tools/tqreg/tqreg
 if [ $demo_only = 1 ]; then
