@@ -60,6 +60,40 @@ int32_t ProbeExists(int fd, bool& bExists) {
     return IsByteHeldByOther(fd, kExistsByte, bExists);
 }
 
+// The lock file of a mutex name, in the prefix's locks folder.
+int32_t LockFilePath(const std::string& strName, std::string& path) {
+    std::string fileName;
+    if (!LockFileName(strName, fileName)) {
+        return strName.empty() ? ERROR_INVALID_NAME : ERROR_FILENAME_EXCED_RANGE;
+    }
+    path = CPrefix::Current().GetLocksDir() + "/" + fileName;
+    return ERROR_SUCCESS;
+}
+
+// Joins the mutex of an open lock file as one more handle. Under the gate, "is anyone there?"
+// and "I am here" are one step: two Creates cannot both find the mutex missing, and an Open
+// cannot join a mutex whose last handle is closing. A lock file left behind by holders that
+// have all gone is not a mutex: nobody holds its exists byte, and bMustExist refuses it.
+// Closes fd on failure.
+int32_t JoinMutex(int fd, bool bMustExist, bool& bExists) {
+    if (LockByte(fd, F_OFD_SETLKW, F_WRLCK, kGateByte) != 0) {
+        int32_t err = Win32FromErrno(errno);
+        Sys().m_pfnClose(fd);
+        return err;
+    }
+    int32_t err = ProbeExists(fd, bExists);
+    if (err == ERROR_SUCCESS && bMustExist && !bExists) {
+        err = ERROR_FILE_NOT_FOUND;
+    } else if (err == ERROR_SUCCESS && LockByte(fd, F_OFD_SETLK, F_RDLCK, kExistsByte) != 0) {
+        err = Win32FromErrno(errno);
+    }
+    LockByte(fd, F_OFD_SETLK, F_UNLCK, kGateByte);
+    if (err != ERROR_SUCCESS) {
+        Sys().m_pfnClose(fd);
+    }
+    return err;
+}
+
 }  // namespace
 
 CNamedMutex::~CNamedMutex() {
@@ -68,32 +102,18 @@ CNamedMutex::~CNamedMutex() {
 
 int32_t CNamedMutex::Create(const std::string& strName, bool bInitialOwner) {
     Close();
-    std::string fileName;
-    if (!LockFileName(strName, fileName)) {
-        return strName.empty() ? ERROR_INVALID_NAME : ERROR_FILENAME_EXCED_RANGE;
+    std::string path;
+    if (int32_t err = LockFilePath(strName, path); err != ERROR_SUCCESS) {
+        return err;
     }
-    std::string path = CPrefix::Current().GetLocksDir() + "/" + fileName;
     // Owner-only, like the default security of a kernel object: another user's Create or Open
     // of this name answers ERROR_ACCESS_DENIED.
     int fd = Sys().m_pfnOpen(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (fd < 0) {
         return Win32FromErrno(errno);
     }
-    // Under the gate, "is anyone there?" and "I am here" are one step: two Creates cannot both
-    // find the mutex missing.
-    if (LockByte(fd, F_OFD_SETLKW, F_WRLCK, kGateByte) != 0) {
-        int32_t err = Win32FromErrno(errno);
-        Sys().m_pfnClose(fd);
-        return err;
-    }
     bool bExists = false;
-    int32_t err = ProbeExists(fd, bExists);
-    if (err == ERROR_SUCCESS && LockByte(fd, F_OFD_SETLK, F_RDLCK, kExistsByte) != 0) {
-        err = Win32FromErrno(errno);
-    }
-    LockByte(fd, F_OFD_SETLK, F_UNLCK, kGateByte);
-    if (err != ERROR_SUCCESS) {
-        Sys().m_pfnClose(fd);
+    if (int32_t err = JoinMutex(fd, false, bExists); err != ERROR_SUCCESS) {
         return err;
     }
     m_handle = fd;
@@ -108,32 +128,16 @@ int32_t CNamedMutex::Create(const std::string& strName, bool bInitialOwner) {
 
 int32_t CNamedMutex::Open(const std::string& strName) {
     Close();
-    std::string fileName;
-    if (!LockFileName(strName, fileName)) {
-        return strName.empty() ? ERROR_INVALID_NAME : ERROR_FILENAME_EXCED_RANGE;
+    std::string path;
+    if (int32_t err = LockFilePath(strName, path); err != ERROR_SUCCESS) {
+        return err;
     }
-    std::string path = CPrefix::Current().GetLocksDir() + "/" + fileName;
     int fd = Sys().m_pfnOpen(path.c_str(), O_RDWR | O_CLOEXEC, 0);
     if (fd < 0) {
         return errno == ENOENT ? ERROR_FILE_NOT_FOUND : Win32FromErrno(errno);
     }
-    if (LockByte(fd, F_OFD_SETLKW, F_WRLCK, kGateByte) != 0) {
-        int32_t err = Win32FromErrno(errno);
-        Sys().m_pfnClose(fd);
-        return err;
-    }
-    // A lock file left behind by holders that have all gone is not a mutex: nobody holds its
-    // exists byte.
     bool bExists = false;
-    int32_t err = ProbeExists(fd, bExists);
-    if (err == ERROR_SUCCESS && !bExists) {
-        err = ERROR_FILE_NOT_FOUND;
-    } else if (err == ERROR_SUCCESS && LockByte(fd, F_OFD_SETLK, F_RDLCK, kExistsByte) != 0) {
-        err = Win32FromErrno(errno);
-    }
-    LockByte(fd, F_OFD_SETLK, F_UNLCK, kGateByte);
-    if (err != ERROR_SUCCESS) {
-        Sys().m_pfnClose(fd);
+    if (int32_t err = JoinMutex(fd, true, bExists); err != ERROR_SUCCESS) {
         return err;
     }
     m_handle = fd;
