@@ -21,15 +21,6 @@ constexpr off_t kExistsByte = 1;
 constexpr off_t kOwnerByte = 2;
 constexpr size_t kMaxFileName = 255;
 
-int LockByte(int fd, int cmd, short type, off_t offset) {
-    struct flock fl {};
-    fl.l_type = type;
-    fl.l_whence = SEEK_SET;
-    fl.l_start = offset;
-    fl.l_len = 1;
-    return Sys().m_pfnFcntlLock(fd, cmd, &fl);
-}
-
 // Kernel object names may hold any character; the file name keeps letters, digits, '.', '-'
 // and '_' (not a leading '.') and writes every other byte as "%XX". Names differing in case
 // stay different mutexes, as on Windows.

@@ -30,22 +30,13 @@ struct CShareWants {
     }
 };
 
-int SetByte(int fd, int cmd, short type, off_t offset) {
-    struct flock fl {};
-    fl.l_type = type;
-    fl.l_whence = SEEK_SET;
-    fl.l_start = offset;
-    fl.l_len = 1;
-    return Sys().m_pfnFcntlLock(fd, cmd, &fl);
-}
-
 void UnlockWanted(int fd, const CShareWants& wants) {
     for (int i = 0; i < 3; ++i) {
         if (wants.m_bAccess[i]) {
-            SetByte(fd, F_OFD_SETLK, F_UNLCK, kShareAccessBytes + i);
+            LockByte(fd, F_OFD_SETLK, F_UNLCK, kShareAccessBytes + i);
         }
         if (wants.m_bDeny[i]) {
-            SetByte(fd, F_OFD_SETLK, F_UNLCK, kShareDenyBytes + i);
+            LockByte(fd, F_OFD_SETLK, F_UNLCK, kShareDenyBytes + i);
         }
     }
 }
@@ -55,8 +46,9 @@ void UnlockWanted(int fd, const CShareWants& wants) {
 int32_t TakeAndTest(int fd, const CShareWants& wants) {
     for (int i = 0; i < 3; ++i) {
         bool bFailed =
-            (wants.m_bAccess[i] && SetByte(fd, F_OFD_SETLK, F_RDLCK, kShareAccessBytes + i) != 0) ||
-            (wants.m_bDeny[i] && SetByte(fd, F_OFD_SETLK, F_RDLCK, kShareDenyBytes + i) != 0);
+            (wants.m_bAccess[i] &&
+             LockByte(fd, F_OFD_SETLK, F_RDLCK, kShareAccessBytes + i) != 0) ||
+            (wants.m_bDeny[i] && LockByte(fd, F_OFD_SETLK, F_RDLCK, kShareDenyBytes + i) != 0);
         if (bFailed) {
             // A shared lock is refused only while someone holds the byte exclusively, which
             // this protocol never does; treat a foreign holder like a conflicting handle.
@@ -97,12 +89,12 @@ int32_t TakeShareLocks(int fd, uint32_t access, uint32_t share) {
     int flags = ::fcntl(fd, F_GETFL);
     bool bGated = flags >= 0 && (flags & O_ACCMODE) != O_RDONLY;
     for (int attempt = 0;; ++attempt) {
-        if (bGated && SetByte(fd, F_OFD_SETLKW, F_WRLCK, kShareGateByte) != 0) {
+        if (bGated && LockByte(fd, F_OFD_SETLKW, F_WRLCK, kShareGateByte) != 0) {
             return Win32FromErrno(errno);
         }
         int32_t err = TakeAndTest(fd, wants);
         if (bGated) {
-            SetByte(fd, F_OFD_SETLK, F_UNLCK, kShareGateByte);
+            LockByte(fd, F_OFD_SETLK, F_UNLCK, kShareGateByte);
         }
         if (err != ERROR_SHARING_VIOLATION || bGated || attempt + 1 == kAttempts) {
             return err;

@@ -128,6 +128,15 @@ const CSysCalls& DefaultSysCalls() {
     return kDefault;
 }
 
+int LockByte(int fd, int cmd, short type, off_t offset) {
+    struct flock fl {};
+    fl.l_type = type;
+    fl.l_whence = SEEK_SET;
+    fl.l_start = offset;
+    fl.l_len = 1;
+    return Sys().m_pfnFcntlLock(fd, cmd, &fl);
+}
+
 int32_t IsByteHeldByOther(int fd, off_t offset, bool& bHeld) {
     struct flock probe {};
     probe.l_type = F_WRLCK;

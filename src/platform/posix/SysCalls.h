@@ -49,6 +49,10 @@ CSysCalls& Sys();
 // The table of the real calls.
 const CSysCalls& DefaultSysCalls();
 
+// Places (cmd F_OFD_SETLK, or F_OFD_SETLKW to wait) or removes (type F_UNLCK) a lock of the
+// open file description on the byte at offset, through the table. 0, or -1 with errno set.
+int LockByte(int fd, int cmd, short type, off_t offset);
+
 // Whether another open file description holds any lock on the byte at offset (F_OFD_GETLK
 // answers F_UNLCK only when an exclusive lock could be placed). 0 or the Win32 error.
 int32_t IsByteHeldByOther(int fd, off_t offset, bool& bHeld);
