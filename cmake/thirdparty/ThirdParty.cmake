@@ -4,7 +4,7 @@
 # TQFLTR2.dll needs only the system's DLLs. Each becomes the target tq_reader_<kind> the
 # library's checks link. Without TQ_PDF_READER poppler is not built, and the PDF check answers
 # "cannot check".
-option(TQ_PDF_READER "Build poppler for the topic filter's PDF check on Windows" OFF)
+option(TQ_PDF_READER "Build poppler for the topic filter's PDF check on Windows" ON)
 set(_tp ${CMAKE_BINARY_DIR}/thirdparty)
 set(_libs chmlib libxml2)
 if(TQ_PDF_READER)

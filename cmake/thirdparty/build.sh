@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the topic filter's readers for one Windows target from Debian's source packages and
 # installs them, static, below DIR/install (cmake/thirdparty/ThirdParty.cmake runs this while
-# configuring). Each library is built once: a stamp beside the installation names the source
-# version, and a later run with that stamp present costs nothing.
+# configuring). Each library is built once: a stamp beside the installation names how it was
+# built (and holds the source version), and a later run with that stamp present costs nothing,
+# not even a look at the network.
 # Usage: build.sh DIR TOOLCHAIN_FILE LIBRARY...
 # The sources come through apt from Debian's deb-src indexes, with apt's lists and cache in
 # DIR/apt so the system's apt configuration stays as it is; our patches are in this folder.
@@ -53,14 +54,14 @@ recipe() {
     { echo "${options[$1]}"; cat "$here/$1"/* 2>/dev/null || true; } | md5sum | cut -c1-12
 }
 
-# Builds and installs one library from its source folder, then stamps it.
+# Builds and installs one library from its source folder, then stamps it with its version.
 build() {
-    local lib=$1 source=$2
+    local lib=$1 source=$2 version=$3
     echo "-- building $lib $version for Windows" >&2
     # shellcheck disable=SC2086
     if ! cmake -S "$source" -B "$dir/src/$lib/build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
             -DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=OFF \
-            -DCMAKE_INSTALL_PREFIX="$dir/install" ${options[$lib]} >"$dir/src/$lib/build.log" ||
+            -DCMAKE_INSTALL_PREFIX="$dir/install" ${options[$lib]} >"$dir/src/$lib/build.log" 2>&1 ||
        ! cmake --build "$dir/src/$lib/build" -j"$jobs" >>"$dir/src/$lib/build.log" 2>&1 ||
        ! cmake --install "$dir/src/$lib/build" >/dev/null; then
         tail -30 "$dir/src/$lib/build.log" >&2
@@ -68,35 +69,31 @@ build() {
         exit 1
     fi
     rm -rf "$dir/src/$lib"
-    touch "$stamp"
+    echo "$version" >"$stamp"
 }
 
 updated=0
 for lib in "$@"; do
+    stamp="$dir/install/.$lib-$(recipe "$lib")"
+    [ -f "$stamp" ] && continue
+    rm -rf "$dir/src/$lib" && mkdir -p "$dir/src/$lib"
     if [ -z "${package[$lib]}" ]; then
-        version=ours
-        stamp="$dir/install/.$lib-$version-$(recipe "$lib")"
-        [ -f "$stamp" ] && continue
-        rm -rf "$dir/src/$lib" && mkdir -p "$dir/src/$lib"
         cp -R "$here/$lib" "$dir/src/$lib/source"
-        build "$lib" "$dir/src/$lib/source"
+        build "$lib" "$dir/src/$lib/source" ours
         continue
     fi
-    # The newest source package of the release; built already when its stamp is there.
+    # The newest source package of the release.
     if [ $updated = 0 ]; then
         apt-get "${apt_options[@]}" update
         updated=1
     fi
     version=$(apt-cache "${apt_options[@]}" showsrc "${package[$lib]}" |
               sed -n 's/^Version: //p' | sort -V | tail -1)
-    stamp="$dir/install/.$lib-$version-$(recipe "$lib")"
-    [ -f "$stamp" ] && continue
-    rm -rf "$dir/src/$lib" && mkdir -p "$dir/src/$lib"
     (cd "$dir/src/$lib" && apt-get "${apt_options[@]}" source "${package[$lib]}=$version" >/dev/null)
     source=$(find "$dir/src/$lib" -mindepth 1 -maxdepth 1 -type d | head -1)
     for patch in "$here/$lib"/*.patch; do
         [ -e "$patch" ] && patch -d "$source" -p1 -s <"$patch"
     done
     [ -f "$here/$lib/CMakeLists.txt" ] && cp "$here/$lib/CMakeLists.txt" "$source/"
-    build "$lib" "$source"
+    build "$lib" "$source" "$version"
 done
