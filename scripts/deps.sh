@@ -6,7 +6,7 @@ set -euo pipefail
 packages=("$@")
 [ $# -gt 0 ] || packages=(cmake g++ make pkg-config libsqlite3-dev sqlite3 libgtest-dev libgmock-dev
           libbenchmark-dev libinih-dev clang-14 libclang-rt-14-dev
-          libpoppler-cpp-dev libchm-dev libxml2-dev fp-utils qpdf
+          libpoppler-cpp-dev libxml2-dev dpkg-dev patch fp-utils qpdf
           qt6-base-dev qt6-translations-l10n libxcb1-dev fonts-ipafont-gothic xvfb xdotool
           locales universal-ctags)
 missing=()

@@ -25,7 +25,7 @@ fi
 # Never wine32: it replaces the 64-bit loader, and this kernel runs no 32-bit code anyway. The
 # Japanese locale deps.sh generates makes Wine's ANSI code page 932.
 scripts/deps.sh cmake make g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix \
-    libz-mingw-w64-dev googletest wine wine64 locales xvfb
+    libz-mingw-w64-dev googletest wine wine64 locales xvfb dpkg-dev patch
 
 tqreg=build/tools/tqreg/tqreg
 if [ $demo_only = 1 ]; then

@@ -1,26 +1,33 @@
-# The readers of the topic-filter library for Windows: chmlib, libxml2 and poppler (with
-# freetype, and our iconv for its C++ interface), built from Debian's source packages by
-# build.sh while configuring, once per build tree (thirdparty/ in it keeps them), static, so that
-# TQFLTR2.dll needs only the system's DLLs. Each becomes the target tq_reader_<kind> the
-# library's checks link. Without TQ_PDF_READER poppler is not built, and the PDF check answers
-# "cannot check".
+# The readers of the topic-filter library built from Debian's source packages by build.sh while
+# configuring, once per build tree (thirdparty/ in it keeps them), static. On Windows all of
+# them: chmlib, libxml2 and poppler (with freetype, and our iconv for its C++ interface), so that
+# TQFLTR2.dll needs only the system's DLLs. On Linux chmlib alone, with our mending of its LZX
+# decoder (zeroed state); poppler and libxml2 are Debian's packages there. Each becomes the target
+# tq_reader_<kind> the library's checks link. Without TQ_PDF_READER poppler is not built for
+# Windows, and the PDF check answers "cannot check".
 option(TQ_PDF_READER "Build poppler for the topic filter's PDF check on Windows" ON)
 set(_tp ${CMAKE_BINARY_DIR}/thirdparty)
-set(_libs chmlib libxml2)
-if(TQ_PDF_READER)
-    list(APPEND _libs freetype iconv poppler)
+set(_libs chmlib)
+if(WIN32)
+    list(APPEND _libs libxml2)
+    if(TQ_PDF_READER)
+        list(APPEND _libs freetype iconv poppler)
+    endif()
 endif()
-execute_process(COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/build.sh ${_tp} ${CMAKE_TOOLCHAIN_FILE} ${_libs}
+execute_process(COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/build.sh ${_tp} "${CMAKE_TOOLCHAIN_FILE}"
+                        ${_libs}
                 RESULT_VARIABLE _rc)
 if(NOT _rc EQUAL 0)
-    message(FATAL_ERROR "The topic filter's readers could not be built for Windows "
-                        "(cmake/thirdparty/build.sh)")
+    message(FATAL_ERROR "The topic filter's readers could not be built (cmake/thirdparty/build.sh)")
 endif()
 
 set(_lib ${_tp}/install/lib)
 add_library(tq_reader_chm INTERFACE)
 target_include_directories(tq_reader_chm SYSTEM INTERFACE ${_tp}/install/include)
-target_link_libraries(tq_reader_chm INTERFACE ${_lib}/libchm.a)
+target_link_libraries(tq_reader_chm INTERFACE ${_lib}/libchm.a Threads::Threads)
+if(NOT WIN32)
+    return()
+endif()
 add_library(tq_reader_html INTERFACE)
 target_include_directories(tq_reader_html SYSTEM INTERFACE ${_tp}/install/include/libxml2)
 target_compile_definitions(tq_reader_html INTERFACE LIBXML_STATIC)

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# Builds the topic filter's readers for one Windows target from Debian's source packages and
-# installs them, static, below DIR/install (cmake/thirdparty/ThirdParty.cmake runs this while
+# Builds the topic filter's readers for one target (Windows; on Linux chmlib alone, which needs
+# our mending) from Debian's source packages and installs them, static, below DIR/install (cmake/thirdparty/ThirdParty.cmake runs this while
 # configuring). Each library is built once: a stamp beside the installation names how it was
 # built (and holds the source version), and a later run with that stamp present costs nothing,
 # not even a look at the network.
-# Usage: build.sh DIR TOOLCHAIN_FILE LIBRARY...
+# Usage: build.sh DIR TOOLCHAIN_FILE|"" LIBRARY...
 # The sources come through apt from Debian's deb-src indexes, with apt's lists and cache in
 # DIR/apt so the system's apt configuration stays as it is; our patches are in this folder.
 set -euo pipefail
@@ -56,10 +56,10 @@ recipe() {
 
 # Builds and installs one library from its source folder, then stamps it with its version.
 build() {
-    local lib=$1 source=$2 version=$3
-    echo "-- building $lib $version for Windows" >&2
+    local lib=$1 source=$2 version=$3 start=$SECONDS
+    echo "-- building $lib $version" >&2
     # shellcheck disable=SC2086
-    if ! cmake -S "$source" -B "$dir/src/$lib/build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+    if ! cmake -S "$source" -B "$dir/src/$lib/build" ${toolchain:+-DCMAKE_TOOLCHAIN_FILE="$toolchain"} \
             -DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=OFF \
             -DCMAKE_INSTALL_PREFIX="$dir/install" ${options[$lib]} >"$dir/src/$lib/build.log" 2>&1 ||
        ! cmake --build "$dir/src/$lib/build" -j"$jobs" >>"$dir/src/$lib/build.log" 2>&1 ||
@@ -70,6 +70,7 @@ build() {
     fi
     rm -rf "$dir/src/$lib"
     echo "$version" >"$stamp"
+    echo "-- built $lib in $((SECONDS - start)) s" >&2
 }
 
 updated=0
