@@ -7,11 +7,11 @@ dir=$1
 drives=${WINEPREFIX:?}/dosdevices
 while sleep 0.02; do
     for cmd in "$dir"/*.cmd; do
-        [ -e "$cmd" ] || continue
-        line=$(sed -e "s#\\([A-Za-z]\\):\\\\#$drives/\\L\\1:/#g" -e 's#\\#/#g' "$cmd")
+        mv "$cmd" "$cmd.taken" 2>/dev/null || continue  # none, or another server's
+        line=$(sed -e "s#\\([A-Za-z]\\):\\\\#$drives/\\L\\1:/#g" -e 's#\\#/#g' "$cmd.taken")
         rc=0
         bash -c "$line" </dev/null >/dev/null 2>&1 || rc=$?
-        rm -f "$cmd"
+        rm -f "$cmd.taken"
         echo $rc >"${cmd%.cmd}.rc.new" && mv "${cmd%.cmd}.rc.new" "${cmd%.cmd}.rc"
     done
 done
