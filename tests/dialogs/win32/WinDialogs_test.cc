@@ -7,19 +7,23 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <thread>
 
 #include "applications/AppliOperations.h"
+#include "applications/TopicLibrary.h"
 #include "applications/WatchedTargetList.h"
 #include "browse/BrowseSettings.h"
+#include "browse/FileListColumns.h"
 #include "dialogs/DialogProvider.h"
 #include "dialogs/win32/AppDialogs.h"
 #include "dialogs/win32/WaitDlg.h"
 #include "dialogs/win32/WinText.h"
 #include "manager/CtrlFile.h"
 #include "manager/ProductFixture.h"
+#include "platform/Environment.h"
 #include "platform/MessageBox.h"
 #include "resources/DialogIds.h"
 #include "resources/StringTable.h"
@@ -150,6 +154,55 @@ TEST_F(WinDialogsTest, FilesPageKeysButtonsAndLists) {
     // The folder and the view outlive the page.
     EXPECT_EQ(GetCurrentFolder(m_context.m_strSettingsKey), "C:\\");
     EXPECT_EQ(files.m_nView, kViewDetails);
+}
+
+// Bad input in the files page: no topic-filter library (every file refused, told as for any
+// refusal), a name without a code page 932 form (left out), a 10 GiB sparse file, the shown
+// folder gone (F5 shows it empty, Add then finds nothing, Backspace still goes up).
+TEST_F(WinDialogsTest, FilesPageMeetsBadInput) {
+    test::MakeLinuxDir(C("NoLibrary"));
+    ASSERT_EQ(SetEnvironmentVariable(kTopicLibraryDirVariable, "C:\\NoLibrary"), 0);
+    m_context.m_pTopicFilter = nullptr;  // the process's library, which is not there
+    test::WriteLinuxFile(C("Pane/\xF0\x9F\x98\x80.chm"), "x");
+    const HANDLE hBig = ::CreateFileW(L"C:\\Pane\\big.pdf", GENERIC_WRITE, 0, nullptr,
+                                      CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(hBig, INVALID_HANDLE_VALUE);
+    LARGE_INTEGER cbBig{};
+    cbBig.QuadPart = 10LL << 30;  // its end set, nothing written
+    EXPECT_TRUE(::SetFilePointerEx(hBig, cbBig, nullptr, FILE_BEGIN) && ::SetEndOfFile(hBig));
+    ::CloseHandle(hBig);
+    CAddAppFiles files;
+    CAddAppFileDlg page(m_context, files);
+    std::string strReport;
+    g_steps[IDD_NOT_ADDED] = [&](CWinDialog& report) {
+        strReport = Text(report.Item(IDC_NOT_ADDED_NAMES));
+        report.End(IDC_OK);
+    };
+    g_steps[IDD_ADD_FILES] = [&](CWinDialog& dialog) {
+        CFileListCtrl& list = page.GetPane().GetFileList();
+        const HWND hList = list.GetHwnd();
+        PressKey(dialog, hList, 'D', true);
+        ASSERT_EQ(list.GetModel().GetRowCount(), 4u);  // Sub, a.chm, b.txt, big.pdf
+        EXPECT_EQ(list.GetModel().GetCellText(3, kColumnSize), "10,485,761KB");
+        ListView_SetItemState(hList, -1, LVIS_SELECTED, LVIS_SELECTED);
+        ::SendMessageW(dialog.GetHwnd(), WM_COMMAND, IDC_ADD, 0);
+        EXPECT_EQ(strReport, "a.chm\r\nb.txt\r\nbig.pdf");
+        ListView_SetItemState(hList, -1, 0, LVIS_SELECTED);
+        ListView_SetItemState(hList, 1, LVIS_SELECTED, LVIS_SELECTED);
+        ::SendMessageW(dialog.GetHwnd(), WM_COMMAND, IDC_ADD, 0);
+        EXPECT_TRUE(Shown(IDS_FILE_NO_TOPICS));
+        EXPECT_TRUE(page.GetPane().GetTargetList().IsEmpty());
+        std::filesystem::remove_all(L"C:\\Pane");
+        PressKey(dialog, hList, VK_F5);
+        EXPECT_EQ(ListView_GetItemCount(hList), 0);
+        const size_t nShown = m_box.GetShown().size();
+        ::SendMessageW(dialog.GetHwnd(), WM_COMMAND, IDC_ADD, 0);
+        EXPECT_EQ(m_box.GetShown().size(), nShown);
+        PressKey(dialog, hList, VK_BACK);
+        EXPECT_EQ(page.GetPane().GetShownFolder(), "C:\\");
+        dialog.End(IDC_CANCEL);
+    };
+    EXPECT_EQ(RunWithSteps([&] { return page.Run(nullptr, IDD_ADD_FILES); }), IDC_CANCEL);
 }
 
 TEST_F(WinDialogsTest, NamePageFinishChecksBeforeItAdds) {
