@@ -1,6 +1,7 @@
-# Checks a built TQCSTM.dll (cmake -DOBJDUMP=... -DMODULE=... -DBITS=4|8 -P CheckModule.cmake):
-# its export table holds exactly the names hosts find it by, and it imports from the system's
-# DLLs only (the C and C++ runtimes are linked in). Fails the build on any difference.
+# Checks a built module (cmake -DOBJDUMP=... -DMODULE=... -DBITS=4|8 [-DEXPORTS=a,b,...]
+# -P CheckModule.cmake): its export table holds exactly the names hosts find it by (EXPORTS,
+# sorted; by default those of TQCSTM.dll), and it imports from the system's DLLs only (the C and
+# C++ runtimes and every library are linked in). Fails the build on any difference.
 if(BITS EQUAL 8)
     set(_ptr E)
 endif()
@@ -12,6 +13,9 @@ set(_expected
     DllCanUnloadNow
     DllGetClassObject
     DllRegisterServer)
+if(DEFINED EXPORTS)
+    string(REPLACE "," ";" _expected "${EXPORTS}")
+endif()
 # What every Windows system has: the kernel, the registry and security, automation, the
 # network provider, windows and message boxes, the system's C runtime, and what the native
 # dialogs draw with (the common controls, drawing, the shell's icons and drops, input methods).

@@ -73,7 +73,7 @@ start_display() {
     export DISPLAY=:$((200 + RANDOM % 100))
     Xvfb "$DISPLAY" -screen 0 1024x768x24 >/dev/null 2>&1 &
     xvfb=$!
-    trap 'wineserver -k || true; kill $xvfb' EXIT
+    trap 'wineserver -k || true; kill $xvfb ${server:-}' EXIT
     wineserver -p </dev/null >/dev/null 2>&1 || true
     /usr/lib/wine/wine64 wineboot </dev/null >/dev/null 2>&1
 }
@@ -94,6 +94,14 @@ if [ -n "$bench_dir" ]; then
 fi
 status=0
 if [ $demo_only = 0 ]; then
+    # Wine cannot start the host's programs: the tests that make their files with the host's
+    # tools (chmcmd, qpdf) ask this server for them.
+    host_commands="$PWD/build-win64/host-commands"
+    rm -rf "$host_commands" && mkdir -p "$host_commands"
+    tests/support/win32/host_commands.sh "$host_commands" </dev/null >/dev/null 2>&1 &
+    server=$!
+    trap 'wineserver -k || true; kill $server' EXIT
+    export TQ_HOST_COMMANDS="Z:$host_commands"
     (cd build-win64 && ctest --output-on-failure --timeout 600 -LE display "$@") || status=$?
     # ...then the native dialogs' own tests, which make real windows, on a virtual display.
     start_display

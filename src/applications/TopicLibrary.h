@@ -1,4 +1,4 @@
-// The topic-filter library (libtqfltr2.so), loaded at run time so that the product can ship its
+// The topic-filter library (libtqfltr2.so, TQFLTR2.dll), loaded at run time so that the product can ship its
 // own build of it beside the component. It is looked for in the folder named by the
 // environment variable TQ_TQFLTR2_DIR, else in the folder of the module that holds this code.
 // A library that cannot be loaded, or that lacks one of its five functions, refuses every
@@ -13,7 +13,8 @@
 
 namespace tq {
 
-constexpr const char* kTopicLibraryFile = "libtqfltr2.so";
+// The library as the build names it (GetLibraryFileName gives its file).
+constexpr const char* kTopicLibraryName = "tqfltr2";
 constexpr const char* kTopicLibraryDirVariable = "TQ_TQFLTR2_DIR";
 // The answer when no library can do the check: not 1, so the file is refused.
 constexpr int32_t TOPIC_CHECK_UNAVAILABLE = TQFLTR2_FAILED;
@@ -36,8 +37,9 @@ public:
     // The library of this process, loaded at its first use (from any thread).
     static const CTopicLibrary& Get();
 
-    // Loads libtqfltr2.so from a Linux folder. 0, or the module's error (ERROR_MOD_NOT_FOUND,
-    // ERROR_BAD_EXE_FORMAT, ERROR_PROC_NOT_FOUND) with pstrDetail saying what went wrong.
+    // Loads the library from a folder of the system (a Linux folder on Linux). 0, or the
+    // module's error (ERROR_MOD_NOT_FOUND, ERROR_BAD_EXE_FORMAT, ERROR_PROC_NOT_FOUND) with
+    // pstrDetail saying what went wrong.
     int32_t Load(const std::string& strFolder, std::string* pstrDetail = nullptr);
     bool IsLoaded() const { return m_pfnHlp != nullptr; }
 

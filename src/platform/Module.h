@@ -36,6 +36,10 @@ private:
 // know it.
 std::string GetModuleFolder(const void* pAddress);
 
+// The file name of the library the build calls strName (lower case): "libNAME.so" on Linux,
+// "NAME.dll" in upper case on Windows, as the product names its modules.
+std::string GetLibraryFileName(const std::string& strName);
+
 // The path Load takes for a module file as a registration names it: on Linux a Linux path as it
 // is or a Windows path resolved through the prefix's drives, on Windows the Windows path.
 int32_t GetModuleLoadPath(const std::string& strRegistered, std::string& strPath);

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "platform/Cp932.h"
+#include "tqfltr2/ChmDirectory.h"
 #include "tqfltr2/HtmlTextScanner.h"
 #include "tqfltr2/LittleEndian.h"
 #include "tqfltr2/TopicFile.h"
@@ -19,6 +20,9 @@ namespace {
 // sections (offset and length, 8 bytes each) at 0x38. Header section 0 holds the file's size
 // at its offset 8.
 constexpr uint32_t kItsfMinHeaderSize = 0x58;
+// Version 3 headers add where the uncompressed section begins; earlier ones start it after the
+// directory.
+constexpr uint32_t kItsfV3HeaderSize = 0x60;
 constexpr uint32_t kSectionTableOffset = 0x38;
 constexpr uint32_t kSection0Size = 0x18;
 constexpr uint32_t kTopicPiece = 64 * 1024;
@@ -29,6 +33,35 @@ struct CChmCloser {
 
 bool IsHtmlObject(std::string_view path) {
     return EndsWithNoCase(path, ".htm") || EndsWithNoCase(path, ".html");
+}
+
+// The objects that give chmlib its LZX parameters: the window size and the reset interval, and
+// the table of where each block of compressed data starts.
+constexpr std::string_view kControlData = "::DataSpace/Storage/MSCompressed/ControlData";
+constexpr std::string_view kResetTable =
+    "::DataSpace/Storage/MSCompressed/Transform/{7FC28940-9D31-11D0-9B27-00A0C91E9C7C}/"
+    "InstanceData/ResetTable";
+constexpr std::string_view kContent = "::DataSpace/Storage/MSCompressed/Content";
+constexpr uint32_t kControlDataMin = 0x18;
+constexpr uint32_t kControlDataMax = 0x100;  // chmlib refuses the archive beyond this
+constexpr uint32_t kResetTableSize = 0x28;
+
+// The parameters as chmlib computes them (32-bit arithmetic), sound only when every division
+// it makes by them has a divisor and the window is one its LZX decoder takes (2^15 to 2^21).
+bool AreLzxParametersSound(std::string_view control, std::string_view reset) {
+    uint32_t resetInterval = GetU32(control, 0x0C);
+    uint32_t window = GetU32(control, 0x10);
+    uint32_t windowsPerReset = GetU32(control, 0x14);
+    if (GetU32(control, 0x08) == 2) {
+        resetInterval *= 0x8000;
+        window *= 0x8000;
+    }
+    if (control.substr(4, 4) != "LZXC" || window < (1u << 15) || window > (1u << 21) ||
+        (window & (window - 1)) != 0 || resetInterval == 0 || resetInterval % (window / 2) != 0 ||
+        resetInterval / (window / 2) * windowsPerReset == 0) {
+        return false;
+    }
+    return GetU32(reset, 0) == 2 && GetU64(reset, 0x20) != 0;  // version, block length
 }
 
 int OnObjectThunk(chmFile* pChm, chmUnitInfo* pInfo, void* pContext) {
@@ -77,6 +110,52 @@ int CChmTopicCheck::CheckHeader() {
     }
     // A file shorter than the size its header records was cut off: its last objects are gone.
     if (strSection0.size() < kSection0Size || GetU64(strSection0, 8) > size) {
+        return TQFLTR2_DAMAGED;
+    }
+    uint64_t data = directory + directoryLength;
+    if (GetU32(strHeader, 4) == 3) {
+        std::string strData;
+        if (int err = m_file.ReadAt(kItsfMinHeaderSize, 8, strData); err != 0) {
+            return err;
+        }
+        if (strData.size() < 8 || GetU32(strHeader, 8) < kItsfV3HeaderSize) {
+            return TQFLTR2_DAMAGED;
+        }
+        data = GetU64(strData, 0);
+    }
+    CChmDirectory dir(m_file);
+    if (int answer = dir.Read(directory, directoryLength); answer != 0) {
+        return answer;
+    }
+    return CheckCompression(dir, data);
+}
+
+int CChmTopicCheck::CheckCompression(const CChmDirectory& dir, uint64_t data) {
+    // chmlib decompresses only with all three objects stored uncompressed; without them it reads
+    // the stored objects alone.
+    const CChmObject* pControl = dir.Find(kControlData);
+    const CChmObject* pReset = dir.Find(kResetTable);
+    const CChmObject* pContent = dir.Find(kContent);
+    if (pControl == nullptr || pReset == nullptr || pContent == nullptr ||
+        pControl->m_nSection != 0 || pReset->m_nSection != 0 || pContent->m_nSection != 0 ||
+        pControl->m_nLength > kControlDataMax) {
+        return 0;
+    }
+    // chmlib takes its parameters from these objects even when it could not read them whole,
+    // and divides by them unchecked.
+    std::string strControl;
+    std::string strReset;
+    if (int err = m_file.ReadAt(data + pControl->m_nOffset,
+                                static_cast<uint32_t>(pControl->m_nLength), strControl);
+        err != 0) {
+        return err;
+    }
+    if (int err = m_file.ReadAt(data + pReset->m_nOffset, kResetTableSize, strReset); err != 0) {
+        return err;
+    }
+    if (strControl.size() < pControl->m_nLength || strControl.size() < kControlDataMin ||
+        pReset->m_nLength < kResetTableSize || strReset.size() < kResetTableSize ||
+        !AreLzxParametersSound(strControl, strReset)) {
         return TQFLTR2_DAMAGED;
     }
     return 0;

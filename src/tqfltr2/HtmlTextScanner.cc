@@ -7,6 +7,8 @@
 #include <cstring>
 #include <mutex>
 
+#include "tqfltr2/Cp932Encoding.h"
+
 namespace tq {
 namespace {
 
@@ -51,7 +53,10 @@ void InitParserOnce() {
     // libxml2 sets up its global tables on first use; doing it once up front keeps that out of
     // the race between threads that check files at the same time.
     static std::once_flag s_once;
-    std::call_once(s_once, [] { xmlInitParser(); });
+    std::call_once(s_once, [] {
+        xmlInitParser();
+        RegisterCp932Encoding();
+    });
 }
 
 }  // namespace

@@ -93,6 +93,12 @@ struct CToolRun {
 CToolRun RunTool(const std::string& strName, const std::vector<std::string>& args,
                  const std::string& strInput = "", const std::string& strEnv = "");
 
+// Runs a command of the host's shell with the host's tools (chmcmd, qpdf) and gives its exit
+// status. On Windows the test programs run under Wine, which cannot start the host's programs:
+// the command goes to the server scripts/windows.sh runs (win32/host_commands.sh, its folder in
+// TQ_HOST_COMMANDS), which reads the drive paths in it as the host's; without it, -1.
+int RunHostCommand(const std::string& strCommand);
+
 // Adds a drive of type nType (DRIVE_FIXED, DRIVE_REMOTE with its UNC name) over the folder at a
 // host path to the test machine: on Linux to the prefix's drives. False on Windows, where the
 // drives and their network provider are Wine's prefix's own; a test that needs one says so and

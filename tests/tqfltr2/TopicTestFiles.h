@@ -134,7 +134,7 @@ const char kPdfDrawingPage[] = "0 0 m 300 300 l S 10 10 200 100 re f";
 
 // Runs a tool that the deps script installs; a missing tool fails the test loudly.
 inline void RunCommand(const std::string& strCommand) {
-    ASSERT_EQ(std::system(strCommand.c_str()), 0)
+    ASSERT_EQ(RunHostCommand(strCommand), 0)
         << "failed: " << strCommand << " (scripts/deps.sh installs the tool)";
 }
 

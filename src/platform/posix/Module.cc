@@ -100,6 +100,10 @@ int32_t GetModuleFileName(const void* pAddressInModule, std::string& strPath) {
     return ToWindowsPath(real, strPath);
 }
 
+std::string GetLibraryFileName(const std::string& strName) {
+    return "lib" + strName + ".so";
+}
+
 int32_t GetModuleLoadPath(const std::string& strRegistered, std::string& strPath) {
     if (!strRegistered.empty() && strRegistered[0] == '/') {
         return Cp932ToUtf8(strRegistered, strPath);

@@ -87,6 +87,14 @@ int32_t GetModuleFileName(const void* pAddressInModule, std::string& strPath) {
     return file.empty() ? ERROR_INVALID_HANDLE : GetFullPathName(file, strPath);
 }
 
+std::string GetLibraryFileName(const std::string& strName) {
+    std::string strFile = strName;
+    for (char& c : strFile) {
+        c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+    }
+    return strFile + ".dll";
+}
+
 int32_t GetModuleLoadPath(const std::string& strRegistered, std::string& strPath) {
     return ResolvePath(strRegistered, strPath);
 }

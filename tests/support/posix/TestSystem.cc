@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <stdexcept>
 
@@ -22,6 +23,10 @@ constexpr uid_t kNobody = 65534;
 }  // namespace
 
 struct CTempPrefix::CSystemState {};
+
+int RunHostCommand(const std::string& strCommand) {
+    return std::system(strCommand.c_str());
+}
 
 // The source tree: this file is tests/support/posix/TestSystem.cc in it.
 std::filesystem::path SourceDir() {

@@ -4,6 +4,8 @@
 #include "platform/win32/SystemApi.h"
 
 #include <array>
+#include <atomic>
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <set>
@@ -130,6 +132,28 @@ struct CTempPrefix::CSystemState {
     std::array<::HKEY, kRoots> m_keys = {};
     std::set<std::wstring> m_driveC;  // what drive C held before
 };
+
+int RunHostCommand(const std::string& strCommand) {
+    const char* pszDir = std::getenv("TQ_HOST_COMMANDS");
+    if (pszDir == nullptr) {
+        return -1;
+    }
+    // The command appears whole (renamed into place); its answer likewise.
+    static std::atomic<int> s_nCommand = 0;
+    const std::filesystem::path base =
+        std::filesystem::path(pszDir) /
+        (std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(++s_nCommand));
+    WriteLinuxFile(base.string() + ".new", strCommand);
+    std::filesystem::rename(base.string() + ".new", base.string() + ".cmd");
+    for (int i = 0; i < 6000; ++i, ::Sleep(20)) {
+        if (std::filesystem::exists(base.string() + ".rc")) {
+            int nStatus = std::stoi("0" + ReadLinuxFile(base.string() + ".rc"));
+            std::filesystem::remove(base.string() + ".rc");
+            return nStatus;
+        }
+    }
+    return -1;  // no server
+}
 
 std::filesystem::path SourceDir() {
     // This file is tests/support/win32/TestSystem.cc in the source tree, which the compiler
