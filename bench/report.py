@@ -106,7 +106,13 @@ WINDOWS_ROWS = tuple(
     ("registry %s" % call, Row("registry %s (Wine, vs Reg%sExA)" % (call, call), None,
                                "windows:registry_bench", "BM_Reg" + call,
                                "BM_Baseline_Reg%sExA" % call, "calls"))
-    for call in ("SetValue", "QueryValue"))
+    for call in ("SetValue", "QueryValue")
+) + tuple(
+    (label, Row(label + " (Wine, vs FindFirstFileW)", n, "windows:filelist_bench",
+                figure % n, "BM_Baseline_FindFiles/%d" % n, "items", "files"))
+    for label, figure in (("file list fill, list view", "BM_FillList/%d"),
+                          ("file list fill, details", "BM_FillDetails/%d"))
+    for n in (1000, 10000, 100000))
 
 
 def with_windows_rows(rows, windows_rows):

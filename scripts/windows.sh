@@ -81,13 +81,29 @@ start_display() {
 unset DISPLAY WAYLAND_DISPLAY
 /usr/lib/wine/wine64 wineboot </dev/null >/dev/null 2>&1
 if [ -n "$bench_dir" ]; then
-    start_display  # the check job's wait dialog is a window
+    start_display  # the check job's wait dialog and the file list are windows
     mkdir -p "$bench_dir"
-    for group in controlfile manager registry checkjob; do
+    # The file list's folders of 1,000 to 100,000 files, as filelist_bench makes them on Linux,
+    # made here: Wine makes a file in time that grows with its folder.
+    [[ filelist == *"$bench_name"* ]] && python3 - "$WINEPREFIX/drive_c/bench-files" <<'MAKE'
+import os, sys
+for n in (1000, 10000, 100000):
+    folder = os.path.join(sys.argv[1], "files%d" % n)
+    os.makedirs(folder, exist_ok=True)
+    for i in range(n):
+        name = os.path.join(folder, "Manual %d%s" % (i * 7919 % n, (".chm", ".pdf", ".txt", ".htm")[i % 4]))
+        if i % 100 == 0:
+            os.makedirs(name + ".d", exist_ok=True)
+        with open(name, "wb") as f:
+            f.write(b"x" * (i % 3000))
+MAKE
+    for group in controlfile manager registry checkjob filelist; do
         if [[ $group == *"$bench_name"* ]]; then
             echo "running windows_bench $group under Wine ..." >&2
-            /usr/lib/wine/wine64 build-bench-win64/bin/windows_bench.exe $group </dev/null \
-                >"$bench_dir/${group}_bench.json"
+            folders=()
+            [ $group = filelist ] && folders=('C:\bench-files')
+            /usr/lib/wine/wine64 build-bench-win64/bin/windows_bench.exe $group "${folders[@]}" \
+                </dev/null >"$bench_dir/${group}_bench.json"
         fi
     done
     exit 0

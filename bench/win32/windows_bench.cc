@@ -12,6 +12,7 @@
 // names the Linux programs use, so that bench/report.py reads both alike.
 //
 //   windows_bench controlfile|manager|registry|checkjob > RESULTS.json
+//   windows_bench filelist FOLDER > RESULTS.json   (FOLDER holds files1000, files10000, ...)
 #include "dialogs/win32/DialogApi.h"
 // The system first (DialogApi.h), then the project.
 
@@ -30,6 +31,7 @@
 #include "controlfile/CtrlModel.h"
 #include "controlfile/CtrlReader.h"
 #include "controlfile/CtrlWriter.h"
+#include "dialogs/win32/FileListCtrl.h"
 #include "dialogs/win32/WaitDlg.h"
 #include "manager/CtrlFile.h"
 
@@ -386,14 +388,64 @@ void CheckJobCases(const CBenchFolder& folder, bool& bFirst) {
     RunCases(cases, 5, bFirst);
 }
 
+// The entries of a folder as the system's search gives them (FindFirstFileW, FindNextFileW).
+bool ListFolder(const std::string& strFolder, size_t nAtLeast) {
+    WIN32_FIND_DATAW found;
+    const std::wstring strPattern =
+        std::filesystem::path(strFolder + "*").wstring();  // the folder's names are ASCII
+    HANDLE h = ::FindFirstFileW(strPattern.c_str(), &found);
+    size_t n = 0;
+    for (bool bMore = h != INVALID_HANDLE_VALUE; bMore; bMore = ::FindNextFileW(h, &found)) {
+        ++n;
+    }
+    if (h != INVALID_HANDLE_VALUE) {
+        ::FindClose(h);
+    }
+    return n >= nAtLeast;
+}
+
+// The file list (the dialogs' list view over its model) filled from a folder of 1,000, 10,000
+// and 100,000 files in the compact and in the details view, against the system's search of the
+// same folder. The folders are strRoot's files<n>, made as filelist_bench makes its folders on
+// Linux (scripts/windows.sh makes them: Wine makes a file in time that grows with the folder).
+void FileListCases(const std::string& strRoot, bool& bFirst) {
+    const INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES};
+    ::InitCommonControlsEx(&controls);
+    const HWND hList = ::CreateWindowExW(0, WC_LISTVIEWW, L"", WS_POPUP | LVS_LIST | LVS_OWNERDATA,
+                                         0, 0, 400, 300, nullptr, nullptr, nullptr, nullptr);
+    CFileListCtrl list;
+    list.Initialize(hList);
+    for (int n : {1000, 10000, 100000}) {
+        const std::string strFolder = strRoot + "\\files" + std::to_string(n) + "\\";
+        const std::string strSize = "/" + std::to_string(n);
+        const auto fill = [&](int32_t nView) {
+            return [&list, &strFolder, n, nView] {
+                list.SetView(nView);
+                list.ShowFolder(strFolder, true);
+                return list.GetModel().GetRowCount() >= static_cast<size_t>(n);
+            };
+        };
+        const double nItems = n;
+        const std::vector<CCase> cases = {
+            {"BM_Baseline_FindFiles" + strSize, [&] { return ListFolder(strFolder, n); }, 0,
+             [] { return true; }, nItems},
+            {"BM_FillList" + strSize, fill(kViewList), 0, [] { return true; }, nItems},
+            {"BM_FillDetails" + strSize, fill(kViewDetails), 0, [] { return true; }, nItems}};
+        RunCases(cases, n == 100000 ? 3 : 5, bFirst);
+    }
+    ::DestroyWindow(hList);
+}
+
 }  // namespace
 }  // namespace tq::bench
 
 int main(int argc, char** argv) {
-    const std::string strGroup = argc == 2 ? argv[1] : "";
+    const std::string strGroup = argc >= 2 ? argv[1] : "";
+    const std::string strFolders = argc == 3 ? argv[2] : "";
     if (strGroup != "controlfile" && strGroup != "manager" && strGroup != "registry" &&
-        strGroup != "checkjob") {
-        std::fprintf(stderr, "usage: windows_bench controlfile|manager|registry|checkjob\n");
+        strGroup != "checkjob" && (strGroup != "filelist" || strFolders.empty())) {
+        std::fprintf(
+            stderr, "usage: windows_bench controlfile|manager|registry|checkjob|filelist FOLDER\n");
         return 2;
     }
     std::printf("{\"context\": {\"library_build_type\": \"windows_bench\"}, \"benchmarks\": [");
@@ -406,6 +458,8 @@ int main(int argc, char** argv) {
             tq::bench::ManagerCases(folder, bFirst);
         } else if (strGroup == "checkjob") {
             tq::bench::CheckJobCases(folder, bFirst);
+        } else if (strGroup == "filelist") {
+            tq::bench::FileListCases(strFolders, bFirst);
         } else {
             tq::bench::RegistryCases(bFirst);
         }
