@@ -1,32 +1,17 @@
 ' The host of the whole flow (flow_test.sh): a console script, which pumps no messages of its
-' own, opens a dialog of the component on the demo product and saves what the dialog changed
-' (the question answered by TQ_ANSWER). Usage: cscript Flow.vbs add|rename|cancel: the wizard
-' (the new application is the second free-type one), the edit dialog of that application ended
-' by OK, or by Cancel. Quits with its own number at the first step that fails; the last line is
-' "ok".
+' own, runs a dialog on the demo product and saves what it changed (TQ_ANSWER answers). Usage:
+' cscript Flow.vbs add|rename|cancel: the wizard, whose application is the second free-type one,
+' or the edit dialog of that application ended by OK or by Cancel. The last line is "ok".
 Option Explicit
 On Error Resume Next
-Dim o, r, want
-
-Sub Check(bHolds, nStep, what)
-    If Err.Number <> 0 Or Not bHolds Then
-        WScript.Echo what & " " & r & ", Err " & Err.Number
-        WScript.Quit nStep
-    End If
-End Sub
-
+Dim o, r, want, step
+step = WScript.Arguments(0)
 Set o = CreateObject("OW.VXCtrlFileManager.1")
-r = o.SetProductKey("Demo") : Check r, 1, "SetProductKey"
-r = o.Load() : Check r = 0, 2, "Load"
-If WScript.Arguments(0) = "add" Then
-    r = o.OpenAddAppDialog() : want = 2
-ElseIf WScript.Arguments(0) = "rename" Then
-    r = o.OpenEditAppDialog(3, 2) : want = 0
-Else
-    r = o.OpenEditAppDialog(3, 2) : want = -1001
-End If
-Check r = want, 3, WScript.Arguments(0)
-If r >= 0 Then
-    r = o.Save(1) : Check r = 0, 4, "Save"
-End If
+o.SetProductKey "Demo"
+r = o.Load()
+want = 0
+If step = "add" Then r = o.OpenAddAppDialog() : want = 2 Else r = o.OpenEditAppDialog(3, 2)
+If step = "cancel" Then want = -1001
+If r = want And r >= 0 Then r = o.Save(1) : want = 0
+If Err.Number <> 0 Or r <> want Then WScript.Echo step & ": " & r & ", Err " & Err.Number : WScript.Quit 1
 WScript.Echo "ok"
