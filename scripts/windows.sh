@@ -129,20 +129,16 @@ fi
 # module registered with regsvr32; samples/demo/demo.vbs lists the databases, deselects one and
 # saves.
 if [ -x "$tqreg" ]; then
-    wine=/usr/lib/wine/wine64
+    . scripts/windows-demo.sh
     demo=build-win64/demo
     rm -rf "$demo" && mkdir -p "$demo"
-    product='HKLM\SOFTWARE\Orbanworks\Trellisquest\Demo'
     "$tqreg" --prefix "$demo/prefix" import samples/demo/demo.reg
     "$tqreg" --prefix "$demo/prefix" export "$product" "$demo/demo.reg" --unicode
-    "$wine" reg delete "$product" /f >/dev/null 2>&1 || true
-    (cd "$demo" && "$wine" regedit /s demo.reg)
-    rm -rf "$WINEPREFIX/drive_c/Program Files/Trellisquest" "$WINEPREFIX/drive_c/Program Files/MyNotes"
-    cp -R samples/demo/drive_c/. "$WINEPREFIX/drive_c/"
-    (cd build-win64/bin && "$wine" regsvr32 /s TQCSTM.dll)
+    install_demo "$demo/demo.reg"
+    register build-win64/bin/TQCSTM.dll
     cp samples/demo/demo.vbs "$demo/"
     (cd "$demo" && TQ_ANSWER=yes "$wine" cscript //nologo demo.vbs databases.txt)
-    iconv -f cp932 -t utf-8 "$demo/databases.txt" | tr -d '\r'
+    text "$demo/databases.txt"
     echo "The builder's request:"
     "$wine" reg query "$product\\Builder\\Request" | tr -d '\r'
     echo "Try: cd build-win64/bin && WINEPREFIX=$WINEPREFIX wine64 tqctl.exe --product Demo list"

@@ -7,7 +7,7 @@
 # (WINEPREFIX as scripts/windows.sh sets it).
 set -euo pipefail
 module=$1 client=$2 tqctl=$3 src=$4
-. "$(dirname "$0")/demo.sh"
+. "$(dirname "$0")/../../scripts/windows-demo.sh"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
@@ -17,7 +17,7 @@ done
 "$wine" reg query 'HKCR\CLSID\{FE1B0AC2-7074-11D5-99A1-00C04FB9CD98}\InProcServer32' |
     grep -qF "Z:${module//\//\\}" || fail "InProcServer32 is not the module's full path"
 
-install_demo "$src"
+install_demo "$src/samples/demo/demo.reg"
 
 "$wine" "$client" "Z:${module//\//\\}" 'SOFTWARE\Orbanworks\Trellisquest\Demo' ||
     fail "ModuleClient (exit $?: the number of its failed check)"

@@ -3,17 +3,18 @@
 # window manager: the flow gives each dialog the keyboard), keys by xdotool, a console script
 # (Flow.vbs) as the host. The wizard: both text files chosen (Shift+End) and added by Enter
 # (the wait dialog has the topic-filter library check them), 次へ, a name, 完了; saved. The edit
-# dialog: a new name, OK; saved. Again: a name, Shift+Tab to キャンセル, Enter: nothing changes.
+# dialog: a new name, a file added, one removed (Delete), OK; saved. Again: a name, Shift+Tab to
+# キャンセル, Enter: nothing changes.
 # Usage: flow_test.sh MODULE.dll SOURCEDIR (WINEPREFIX and DISPLAY as scripts/windows.sh sets them)
 set -euo pipefail
 module=$1 src=$2
-. "$(dirname "$0")/demo.sh"
+. "$(dirname "$0")/../../scripts/windows-demo.sh"
 work=$(mktemp -d)
 pid=
 trap 'rm -rf "$work"; [ -z "$pid" ] || kill "$pid" 2>/dev/null || true' EXIT
 
 register "$module" || fail "regsvr32"
-install_demo "$src"
+install_demo "$src/samples/demo/demo.reg"
 folder="$WINEPREFIX/drive_c/Flow"
 rm -rf "$folder" && mkdir -p "$folder"
 printf 'Release notes\r\n\r\nWhat changed.\r\n' >"$folder/notes.txt"
@@ -55,11 +56,17 @@ base=$(text "$control/BaseControl.ini")
 grep -qx 'PublicName = "Flow Notes"' <<<"$base" || fail "the new application is not saved"
 [ "$(grep -ci '^Doc = "C:\\Flow\\\(notes\|setup\).txt > Flow Notes"$' <<<"$base")" = 2 ] ||
     fail "the new application lacks its files: $base"
-start rename
+printf 'Extra\r\n\r\nMore.\r\n' >"$folder/extra.txt"
+start rename  # extra.txt, the first row, added; notes.txt, the second target, removed
 keys 'アプリケーションの変更' key --delay 100 End shift+Home type --delay 50 'Flow Renamed'
-xdotool key Return
+xdotool key --delay 100 Tab Tab Return
+sleep 3
+keys 'アプリケーションの変更' key --delay 100 Tab Tab Home Down Delete Return
 ends
-grep -qx 'PublicName = "Flow Renamed"' <(text "$control/BaseControl.ini") || fail "no rename"
+base=$(text "$control/BaseControl.ini")
+[ "$(grep -ci '^Doc = "C:\\Flow\\\(setup\|extra\).txt > Flow Renamed"$' <<<"$base")" = 2 ] &&
+    grep -qx 'PublicName = "Flow Renamed"' <<<"$base" && ! grep -qi 'flow.notes' <<<"$base" ||
+    fail "the edit is not saved: $base"
 before=$(cat "$control"/*.ini | md5sum)
 start cancel
 keys 'アプリケーションの変更' type --delay 50 'Gone'

@@ -12,12 +12,10 @@
 #include <map>
 #include <thread>
 
-#include "applications/AppliOperations.h"
 #include "applications/TopicLibrary.h"
 #include "applications/WatchedTargetList.h"
 #include "browse/BrowseSettings.h"
 #include "browse/FileListColumns.h"
-#include "dialogs/DialogProvider.h"
 #include "dialogs/win32/AppDialogs.h"
 #include "dialogs/win32/WaitDlg.h"
 #include "dialogs/win32/WinText.h"
@@ -241,26 +239,6 @@ TEST_F(WinDialogsTest, WaitDialogClosesOnlyOnceTheJobIsDone) {
     EXPECT_TRUE(wait.IsDone());
     EXPECT_EQ(strTick, MakeWaitText(1));
     EXPECT_EQ(targets.m_list.GetEntries(), std::vector<std::string>{"C:\\Pane\\a.chm"});
-}
-
-// OpenEditAppDialog's way in on Windows: a file added, the old one removed, OK; the model follows.
-TEST_F(WinDialogsTest, TheEditDialogAppliesItsFileSets) {
-    test::WriteLinuxFile(C("Docs/new.chm"), "x");  // MyApp's folder, where the dialog opens
-    g_steps[IDD_EDIT_APP] = [&](CWinDialog& dialog) {
-        const HWND hList = static_cast<CEditAppDlg&>(dialog).GetPane().GetFileList().GetHwnd();
-        const HWND hTargets = dialog.Item(IDC_TARGETS);
-        ListView_SetItemState(hList, 0, LVIS_SELECTED, LVIS_SELECTED);
-        ::SendMessageW(dialog.GetHwnd(), WM_COMMAND, IDC_ADD, 0);
-        ASSERT_EQ(::SendMessageW(hTargets, LB_GETCOUNT, 0, 0), 2);
-        ::SendMessageW(hTargets, LB_SETSEL, FALSE, -1);
-        ::SendMessageW(hTargets, LB_SETSEL, TRUE, 0);  // C:\Docs\my.chm, sorted first
-        ::SendMessageW(dialog.GetHwnd(), WM_COMMAND, IDC_REMOVE, 0);
-        ::SendMessageW(dialog.GetHwnd(), WM_COMMAND, IDC_OK, 0);
-    };
-    EXPECT_EQ(RunWithSteps([&] { return GetDialogProvider().RunEditAppDialog(m_context, 2); }), 0);
-    EXPECT_EQ(CAppliOperations(m_file).GetDocDisplayPaths(2),
-              std::vector<std::string>{"C:\\docs\\new.chm"});
-    EXPECT_TRUE(m_box.GetShown().empty());
 }
 
 }  // namespace
