@@ -49,6 +49,23 @@ inline std::string GenerateCtrlText(int nDatabases) {
     return t;
 }
 
+// The chosen files of the check job's benchmark: file i of kCheckFiles small help files, half
+// plain text and half HTML, each with a topic the library finds.
+constexpr int kCheckFiles = 1000;
+inline std::string CheckFileName(int i) {
+    return "topic" + std::to_string(1000 + i) + (i % 2 == 0 ? ".txt" : ".htm");
+}
+inline std::string CheckFileText(int i) {
+    const std::string n = std::to_string(i);
+    if (i % 2 == 0) {
+        return "Release notes, part " + n +
+               "\r\n\r\nThis part describes the changes made to the product.\r\n";
+    }
+    return "<!DOCTYPE html>\r\n<html><head><title>Topic " + n +
+           "</title>\r\n<style>body { margin: 0 }</style></head>\r\n<body><h1>Topic " + n +
+           "</h1><p>How to use the feature.</p></body></html>\r\n";
+}
+
 // Files of the system the program runs on, by its own path (the Linux one on Linux).
 inline bool WriteHostFile(const std::string& strPath, const std::string& text) {
     FILE* f = std::fopen(strPath.c_str(), "wb");

@@ -33,7 +33,7 @@
 namespace tq::bench {
 namespace {
 
-constexpr int kFiles = 1000;
+constexpr int kFiles = kCheckFiles;
 
 // The chosen files: their Linux paths for the baseline and the items of the job.
 class CCheckFiles {
@@ -44,10 +44,9 @@ public:
 #endif
         std::filesystem::create_directories(m_prefix.C("Docs"));
         for (int i = 0; i < kFiles; ++i) {
-            const bool bText = i % 2 == 0;
-            std::string strName = "topic" + std::to_string(1000 + i) + (bText ? ".txt" : ".htm");
+            const std::string strName = CheckFileName(i);
             std::string strLinux = m_prefix.C("Docs/" + strName);
-            WriteHostFile(strLinux, bText ? TextFile(i) : HtmlFile(i));
+            WriteHostFile(strLinux, CheckFileText(i));
             m_linuxPaths.push_back(strLinux);
             m_items.push_back({"C:\\Docs\\" + strName, strName});
         }
@@ -61,16 +60,6 @@ public:
     }
 
 private:
-    static std::string TextFile(int i) {
-        return "Release notes, part " + std::to_string(i) +
-               "\r\n\r\nThis part describes the changes made to the product.\r\n";
-    }
-    static std::string HtmlFile(int i) {
-        return "<!DOCTYPE html>\r\n<html><head><title>Topic " + std::to_string(i) +
-               "</title>\r\n<style>body { margin: 0 }</style></head>\r\n<body><h1>Topic " +
-               std::to_string(i) + "</h1><p>How to use the feature.</p></body></html>\r\n";
-    }
-
     CBenchPrefix m_prefix;
     std::vector<std::string> m_linuxPaths;
     std::vector<CCheckItem> m_items;

@@ -99,12 +99,20 @@ ROWS = (
 WINDOWS_ROWS = tuple(
     (r.label, Row(r.label + " (Wine)", r.size, "windows:" + r.program, r.figure, r.baseline,
                   r.kind, r.unit))
-    for r in ROWS if r.label in ("load + validate", "full-form write", "save after one change")
+    for r in ROWS if r.label in ("load + validate", "full-form write", "save after one change",
+                                 "check job", "check job, wait dialog",
+                                 "UI thread's longest pause")
 ) + tuple(
     ("registry %s" % call, Row("registry %s (Wine, vs Reg%sExA)" % (call, call), None,
                                "windows:registry_bench", "BM_Reg" + call,
                                "BM_Baseline_Reg%sExA" % call, "calls"))
-    for call in ("SetValue", "QueryValue"))
+    for call in ("SetValue", "QueryValue")
+) + tuple(
+    (label, Row(label + " (Wine, vs FindFirstFileW)", n, "windows:filelist_bench",
+                figure % n, "BM_Baseline_FindFiles/%d" % n, "items", "files"))
+    for label, figure in (("file list fill, list view", "BM_FillList/%d"),
+                          ("file list fill, details", "BM_FillDetails/%d"))
+    for n in (1000, 10000, 100000))
 
 
 def with_windows_rows(rows, windows_rows):
@@ -362,7 +370,9 @@ def notes(errors, windows=False):
             "run under Wine on this machine in the same bench/run; every figure against the "
             "baseline of its Linux row measured in the same process on that side (the registry's "
             "against the system's RegSetValueExA and RegQueryValueExA on the same key, which "
-            "the key's methods call); its own loop times them: every operation once untimed, "
+            "the key's methods call; the UI thread's pause stamped by a thread timer of the "
+            "system's shortest period, 10 ms, in the wait dialog's loop and in a plain idle "
+            "message loop); its own loop times them: every operation once untimed, "
             "then repetitions interleaved, each repeating the operation for at least 0.3 s.")
     lines += [
         "Figures hold for this machine under its load at the time (%s, %s UTC); compare ratios, "

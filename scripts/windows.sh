@@ -63,16 +63,47 @@ fi
 # a program with nothing to say starts them.
 wineserver -p </dev/null >/dev/null 2>&1 || true
 trap 'wineserver -k || true' EXIT
+# A virtual display of the run's own, with Wine's services started again for it. There is no
+# window manager on it: Wine is told to manage its windows itself, or it would wait 2 s for one
+# at every window it hides (every dialog's end stopped its thread that long).
+start_display() {
+    /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
+        </dev/null >/dev/null 2>&1
+    wineserver -k || true; wineserver -w || true
+    export DISPLAY=:$((200 + RANDOM % 100))
+    Xvfb "$DISPLAY" -screen 0 1024x768x24 >/dev/null 2>&1 &
+    xvfb=$!
+    trap 'wineserver -k || true; kill $xvfb ${server:-}' EXIT
+    wineserver -p </dev/null >/dev/null 2>&1 || true
+    /usr/lib/wine/wine64 wineboot </dev/null >/dev/null 2>&1
+}
 # First with no display, as a host without one has it (every dialog answered as cancelled)...
 unset DISPLAY WAYLAND_DISPLAY
 /usr/lib/wine/wine64 wineboot </dev/null >/dev/null 2>&1
 if [ -n "$bench_dir" ]; then
+    start_display  # the check job's wait dialog and the file list are windows
     mkdir -p "$bench_dir"
-    for group in controlfile manager registry; do
+    # The file list's folders of 1,000 to 100,000 files, as filelist_bench makes them on Linux,
+    # made here: Wine makes a file in time that grows with its folder.
+    [[ filelist == *"$bench_name"* ]] && python3 - "$WINEPREFIX/drive_c/bench-files" <<'MAKE'
+import os, sys
+for n in (1000, 10000, 100000):
+    folder = os.path.join(sys.argv[1], "files%d" % n)
+    os.makedirs(folder, exist_ok=True)
+    for i in range(n):
+        name = os.path.join(folder, "Manual %d%s" % (i * 7919 % n, (".chm", ".pdf", ".txt", ".htm")[i % 4]))
+        if i % 100 == 0:
+            os.makedirs(name + ".d", exist_ok=True)
+        with open(name, "wb") as f:
+            f.write(b"x" * (i % 3000))
+MAKE
+    for group in controlfile manager registry checkjob filelist; do
         if [[ $group == *"$bench_name"* ]]; then
             echo "running windows_bench $group under Wine ..." >&2
-            /usr/lib/wine/wine64 build-bench-win64/bin/windows_bench.exe $group </dev/null \
-                >"$bench_dir/${group}_bench.json"
+            folders=()
+            [ $group = filelist ] && folders=('C:\bench-files')
+            /usr/lib/wine/wine64 build-bench-win64/bin/windows_bench.exe $group "${folders[@]}" \
+                </dev/null >"$bench_dir/${group}_bench.json"
         fi
     done
     exit 0
@@ -88,15 +119,8 @@ if [ $demo_only = 0 ]; then
     trap 'wineserver -k || true; kill $server' EXIT
     export TQ_HOST_COMMANDS="Z:$host_commands"
     (cd build-win64 && ctest --output-on-failure --timeout 600 -LE display "$@") || status=$?
-    # ...then the native dialogs' own tests, which make real windows, on a virtual display of
-    # the run's own, with Wine's services started again for it.
-    wineserver -k || true; wineserver -w || true
-    export DISPLAY=:$((200 + RANDOM % 100))
-    Xvfb "$DISPLAY" -screen 0 1024x768x24 >/dev/null 2>&1 &
-    xvfb=$!
-    trap 'wineserver -k || true; kill $xvfb $server' EXIT
-    wineserver -p </dev/null >/dev/null 2>&1 || true
-    /usr/lib/wine/wine64 wineboot </dev/null >/dev/null 2>&1
+    # ...then the native dialogs' own tests, which make real windows, on a virtual display.
+    start_display
     (cd build-win64 && ctest --output-on-failure --timeout 600 -L display "$@") || status=$?
 fi
 
@@ -105,20 +129,16 @@ fi
 # module registered with regsvr32; samples/demo/demo.vbs lists the databases, deselects one and
 # saves.
 if [ -x "$tqreg" ]; then
-    wine=/usr/lib/wine/wine64
+    . scripts/windows-demo.sh
     demo=build-win64/demo
     rm -rf "$demo" && mkdir -p "$demo"
-    product='HKLM\SOFTWARE\Orbanworks\Trellisquest\Demo'
     "$tqreg" --prefix "$demo/prefix" import samples/demo/demo.reg
     "$tqreg" --prefix "$demo/prefix" export "$product" "$demo/demo.reg" --unicode
-    "$wine" reg delete "$product" /f >/dev/null 2>&1 || true
-    (cd "$demo" && "$wine" regedit /s demo.reg)
-    rm -rf "$WINEPREFIX/drive_c/Program Files/Trellisquest" "$WINEPREFIX/drive_c/Program Files/MyNotes"
-    cp -R samples/demo/drive_c/. "$WINEPREFIX/drive_c/"
-    (cd build-win64/bin && "$wine" regsvr32 /s TQCSTM.dll)
+    install_demo "$demo/demo.reg"
+    register build-win64/bin/TQCSTM.dll
     cp samples/demo/demo.vbs "$demo/"
     (cd "$demo" && TQ_ANSWER=yes "$wine" cscript //nologo demo.vbs databases.txt)
-    iconv -f cp932 -t utf-8 "$demo/databases.txt" | tr -d '\r'
+    text "$demo/databases.txt"
     echo "The builder's request:"
     "$wine" reg query "$product\\Builder\\Request" | tr -d '\r'
     echo "Try: cd build-win64/bin && WINEPREFIX=$WINEPREFIX wine64 tqctl.exe --product Demo list"

@@ -67,6 +67,10 @@ r = o.DBSetSelected(1, 1, False) : Expect o, r, -1576, -1576, "deselecting a fix
 r = o.RemoveDB(2, 1) : Expect o, r, -1576, -1576, "removing a selection-type database"
 r = o.ErrorString : Expect o, r, "このデータベースを操作することはできません", -1576, "its ErrorString"
 
+' Without a display (as scripts/windows.sh runs this test) both dialogs answer as cancelled.
+r = o.OpenAddAppDialog() : Expect o, r, -1001, -1001, "OpenAddAppDialog without a display"
+r = o.OpenEditAppDialog(3, 1) : Expect o, r, -1001, -1001, "OpenEditAppDialog without a display"
+
 ' A second editor is refused while the first holds the product; both see it being edited.
 Set o2 = CreateObject("OW.VXCtrlFileManager.1")
 r = o2.SetProductKey(key) : Expect o2, r, True, 0, "second SetProductKey"

@@ -7,28 +7,17 @@
 # (WINEPREFIX as scripts/windows.sh sets it).
 set -euo pipefail
 module=$1 client=$2 tqctl=$3 src=$4
-wine=/usr/lib/wine/wine64
-export WINEDEBUG=-all LANG=ja_JP.UTF-8
-product='HKLM\SOFTWARE\Orbanworks\Trellisquest\Demo'
-control="$WINEPREFIX/drive_c/Program Files/Trellisquest/Control"
+. "$(dirname "$0")/../../scripts/windows-demo.sh"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-fail() { echo "FAILED: $*" >&2; exit 1; }
-# The text of a code page 932 file, for grep.
-text() { iconv -f cp932 -t utf-8 "$1" | tr -d '\r'; }
-
 for i in 1 2; do  # a second registration finds its entries and writes them again
-    (cd "$(dirname "$module")" && "$wine" regsvr32 /s "$(basename "$module")") ||
-        fail "regsvr32 #$i"
+    register "$module" || fail "regsvr32 #$i"
 done
 "$wine" reg query 'HKCR\CLSID\{FE1B0AC2-7074-11D5-99A1-00C04FB9CD98}\InProcServer32' |
     grep -qF "Z:${module//\//\\}" || fail "InProcServer32 is not the module's full path"
 
-"$wine" reg delete "$product" /f >/dev/null 2>&1 || true
-(cd "$src/samples/demo" && "$wine" regedit /s demo.reg) || fail "regedit"
-rm -rf "$WINEPREFIX/drive_c/Program Files/Trellisquest" "$WINEPREFIX/drive_c/Program Files/MyNotes"
-cp -R "$src/samples/demo/drive_c/." "$WINEPREFIX/drive_c/"
+install_demo "$src/samples/demo/demo.reg"
 
 "$wine" "$client" "Z:${module//\//\\}" 'SOFTWARE\Orbanworks\Trellisquest\Demo' ||
     fail "ModuleClient (exit $?: the number of its failed check)"

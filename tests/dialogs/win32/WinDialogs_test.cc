@@ -7,19 +7,21 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <thread>
 
-#include "applications/AppliOperations.h"
+#include "applications/TopicLibrary.h"
 #include "applications/WatchedTargetList.h"
 #include "browse/BrowseSettings.h"
-#include "dialogs/DialogProvider.h"
+#include "browse/FileListColumns.h"
 #include "dialogs/win32/AppDialogs.h"
 #include "dialogs/win32/WaitDlg.h"
 #include "dialogs/win32/WinText.h"
 #include "manager/CtrlFile.h"
 #include "manager/ProductFixture.h"
+#include "platform/Environment.h"
 #include "platform/MessageBox.h"
 #include "resources/DialogIds.h"
 #include "resources/StringTable.h"
@@ -119,8 +121,6 @@ TEST_F(WinDialogsTest, FilesPageKeysButtonsAndLists) {
         // Both files chosen, b.txt refused: the report lists it; a.chm goes to the targets.
         ListView_SetItemState(hList, -1, LVIS_SELECTED, LVIS_SELECTED);
         EXPECT_TRUE(::IsWindowEnabled(dialog.Item(IDC_ADD)));
-        ::SetFocus(hList);  // Enter in the file list is Add's
-        EXPECT_EQ(LOWORD(::SendMessageW(dialog.GetHwnd(), DM_GETDEFID, 0, 0)), IDC_ADD);
         ::SendMessageW(dialog.GetHwnd(), WM_COMMAND, IDC_ADD, 0);
         EXPECT_EQ(strReport, "b.txt");
         EXPECT_EQ(pane.GetTargetList().GetEntries(), std::vector<std::string>{"C:\\pane\\a.chm"});
@@ -150,6 +150,48 @@ TEST_F(WinDialogsTest, FilesPageKeysButtonsAndLists) {
     // The folder and the view outlive the page.
     EXPECT_EQ(GetCurrentFolder(m_context.m_strSettingsKey), "C:\\");
     EXPECT_EQ(files.m_nView, kViewDetails);
+}
+
+// Bad input in the files page: no topic-filter library (every file refused), a name without a
+// code page 932 form (left out), a 10 GiB sparse file, the shown folder gone (F5 shows it
+// empty, Add then finds nothing, Backspace still goes up).
+TEST_F(WinDialogsTest, FilesPageMeetsBadInput) {
+    test::MakeLinuxDir(C("NoLibrary"));
+    ASSERT_EQ(SetEnvironmentVariable(kTopicLibraryDirVariable, "C:\\NoLibrary"), 0);
+    m_context.m_pTopicFilter = nullptr;  // the process's library, which is not there
+    test::WriteLinuxFile(C("Pane/\xF0\x9F\x98\x80.chm"), "x");
+    const HANDLE hBig = ::CreateFileW(L"C:\\Pane\\big.pdf", GENERIC_WRITE, 0, nullptr,
+                                      CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const LARGE_INTEGER cbBig{.QuadPart = 10LL << 30};  // its end set, nothing written
+    EXPECT_TRUE(::SetFilePointerEx(hBig, cbBig, nullptr, FILE_BEGIN) && ::SetEndOfFile(hBig));
+    ::CloseHandle(hBig);
+    CAddAppFiles files;
+    CAddAppFileDlg page(m_context, files);
+    std::string strReport;
+    g_steps[IDD_NOT_ADDED] = [&](CWinDialog& report) {
+        strReport = Text(report.Item(IDC_NOT_ADDED_NAMES));
+        report.End(IDC_OK);
+    };
+    g_steps[IDD_ADD_FILES] = [&](CWinDialog& dialog) {
+        CFileListCtrl& list = page.GetPane().GetFileList();
+        const HWND hList = list.GetHwnd();
+        PressKey(dialog, hList, 'D', true);
+        ASSERT_EQ(list.GetModel().GetRowCount(), 4u);  // Sub, a.chm, b.txt, big.pdf
+        EXPECT_EQ(list.GetModel().GetCellText(3, kColumnSize), "10,485,761KB");
+        ListView_SetItemState(hList, -1, LVIS_SELECTED, LVIS_SELECTED);
+        ::SendMessageW(dialog.GetHwnd(), WM_COMMAND, IDC_ADD, 0);
+        EXPECT_EQ(strReport, "a.chm\r\nb.txt\r\nbig.pdf");
+        EXPECT_TRUE(page.GetPane().GetTargetList().IsEmpty());
+        std::filesystem::remove_all(L"C:\\Pane");
+        PressKey(dialog, hList, VK_F5);
+        EXPECT_EQ(ListView_GetItemCount(hList), 0);
+        ::SendMessageW(dialog.GetHwnd(), WM_COMMAND, IDC_ADD, 0);
+        EXPECT_TRUE(m_box.GetShown().empty());
+        PressKey(dialog, hList, VK_BACK);
+        EXPECT_EQ(page.GetPane().GetShownFolder(), "C:\\");
+        dialog.End(IDC_CANCEL);
+    };
+    EXPECT_EQ(RunWithSteps([&] { return page.Run(nullptr, IDD_ADD_FILES); }), IDC_CANCEL);
 }
 
 TEST_F(WinDialogsTest, NamePageFinishChecksBeforeItAdds) {
@@ -197,46 +239,6 @@ TEST_F(WinDialogsTest, WaitDialogClosesOnlyOnceTheJobIsDone) {
     EXPECT_TRUE(wait.IsDone());
     EXPECT_EQ(strTick, MakeWaitText(1));
     EXPECT_EQ(targets.m_list.GetEntries(), std::vector<std::string>{"C:\\Pane\\a.chm"});
-}
-
-// OpenAddAppDialog's way in on Windows: a file added, Next, a name, Finish.
-TEST_F(WinDialogsTest, TheWizardRunsToItsEnd) {
-    g_steps[IDD_ADD_FILES] = [&](CWinDialog& dialog) {
-        const HWND hList = static_cast<CAddAppFileDlg&>(dialog).GetPane().GetFileList().GetHwnd();
-        ListView_SetItemState(hList, -1, 0, LVIS_SELECTED);
-        ListView_SetItemState(hList, 1, LVIS_SELECTED, LVIS_SELECTED);  // a.chm
-        ::SendMessageW(dialog.GetHwnd(), WM_COMMAND, IDC_ADD, 0);
-        ::SendMessageW(dialog.GetHwnd(), WM_COMMAND, IDC_OK, 0);
-    };
-    g_steps[IDD_ADD_NAME] = [&](CWinDialog& dialog) {
-        ::SetWindowTextW(dialog.Item(IDC_APP_NAME), L"Notes");
-        ::SendMessageW(dialog.GetHwnd(), WM_COMMAND, IDC_OK, 0);
-    };
-    EXPECT_EQ(RunWithSteps([&] { return GetDialogProvider().RunAddAppDialog(m_context); }), 2);
-    const int32_t index = m_file.GetDBIndex(DBTYPE_FREE, 1);
-    EXPECT_EQ(m_file.GetPublicName(index), "Notes");
-    EXPECT_EQ(CAppliOperations(m_file).GetDocDisplayPaths(index),
-              std::vector<std::string>{"C:\\pane\\a.chm"});
-}
-
-// OpenEditAppDialog's way in on Windows: a file added, the old one removed, OK; the model follows.
-TEST_F(WinDialogsTest, TheEditDialogAppliesItsFileSets) {
-    test::WriteLinuxFile(C("Docs/new.chm"), "x");  // MyApp's folder, where the dialog opens
-    g_steps[IDD_EDIT_APP] = [&](CWinDialog& dialog) {
-        const HWND hList = static_cast<CEditAppDlg&>(dialog).GetPane().GetFileList().GetHwnd();
-        const HWND hTargets = dialog.Item(IDC_TARGETS);
-        ListView_SetItemState(hList, 0, LVIS_SELECTED, LVIS_SELECTED);
-        ::SendMessageW(dialog.GetHwnd(), WM_COMMAND, IDC_ADD, 0);
-        ASSERT_EQ(::SendMessageW(hTargets, LB_GETCOUNT, 0, 0), 2);
-        ::SendMessageW(hTargets, LB_SETSEL, FALSE, -1);
-        ::SendMessageW(hTargets, LB_SETSEL, TRUE, 0);  // C:\Docs\my.chm, sorted first
-        ::SendMessageW(dialog.GetHwnd(), WM_COMMAND, IDC_REMOVE, 0);
-        ::SendMessageW(dialog.GetHwnd(), WM_COMMAND, IDC_OK, 0);
-    };
-    EXPECT_EQ(RunWithSteps([&] { return GetDialogProvider().RunEditAppDialog(m_context, 2); }), 0);
-    EXPECT_EQ(CAppliOperations(m_file).GetDocDisplayPaths(2),
-              std::vector<std::string>{"C:\\docs\\new.chm"});
-    EXPECT_TRUE(m_box.GetShown().empty());
 }
 
 }  // namespace
