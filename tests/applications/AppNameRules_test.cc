@@ -34,7 +34,7 @@ TEST(AppNameRulesTest, Trimming) {
         {kHyou + " ", kHyou},
         {kSo + kFullSpace, kSo},
         {"a" + kFullSpace + "b", "a" + kFullSpace + "b"},
-        {"\xE0\x81@", "\xE0\x81@"},  // 0xE0 leads: the "\x81@" after it is no full-width space
+        {"\x80\x81@", "\x80\x81@"},  // 0x80 takes the 0x81: "\x81@" is no full-width space
         {"\x81", "\x81"}};
     for (const auto& [text, trimmed] : cases) {
         EXPECT_EQ(TrimAppName(text), trimmed) << text;

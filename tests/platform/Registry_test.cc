@@ -69,6 +69,9 @@ TEST_F(RegistryTest, ValueNamesIgnoreCaseKeepFirstSpellingAndHaveALimit) {
     CRegKey reader;  // the handle's access rights are checked
     ASSERT_EQ(ERROR_SUCCESS, reader.Open(HKEY_LOCAL_MACHINE, kTestKey, KEY_READ));
     EXPECT_EQ(ERROR_ACCESS_DENIED, reader.SetDword("V", 1));
+    CRegKey writer;
+    ASSERT_EQ(ERROR_SUCCESS, writer.Open(HKEY_LOCAL_MACHINE, kTestKey, KEY_SET_VALUE));
+    EXPECT_EQ(ERROR_ACCESS_DENIED, writer.QueryDword("Binary", v));
 }
 
 TEST_F(RegistryTest, DeleteKeyRules) {
