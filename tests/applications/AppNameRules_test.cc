@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "applications/EditFileSets.h"
+#include "applications/LeftOutFiles.h"
 #include "applications/SanitizeDBName.h"
+#include "resources/StringTable.h"
 
 namespace tq {
 namespace {
@@ -32,10 +34,16 @@ TEST(AppNameRulesTest, Trimming) {
         {kHyou + " ", kHyou},
         {kSo + kFullSpace, kSo},
         {"a" + kFullSpace + "b", "a" + kFullSpace + "b"},
+        {"\x80\x81@", "\x80\x81@"},  // 0x80 takes the 0x81: "\x81@" is no full-width space
         {"\x81", "\x81"}};
     for (const auto& [text, trimmed] : cases) {
         EXPECT_EQ(TrimAppName(text), trimmed) << text;
     }
+}
+
+TEST(LeftOutFilesTest, LongNamesAreCutOnWholeCharacters) {
+    const std::vector<CLeftOutFile> files = {{std::string(59, 'a') + kHyou, IDS_LEFT_OUT_MISSING}};
+    EXPECT_NE(FormatLeftOutNote(files).find(std::string(59, 'a') + "\x81\x63"), std::string::npos);
 }
 
 TEST(EditFileSetsTest, AddAndRemoveCancelEachOther) {
@@ -80,7 +88,7 @@ TEST(SanitizeDBNameTest, FolderSafeForms) {
         // 0x81AD, 0x824E, 0x889E, 0xEAA4, 0xF040, and a second byte below 0x40.
         {"\x95\x5C\x82\x4F\x88\x9F", "\x95\x5C\x82\x4F\x88\x9F"},
         {"\x81\xAD\x82\x4E\x88\x9E\xEA\xA4\xF0\x40\x81\x20x", "______x"},
-        {"\x83\x40\xBF\xDC", "\x83\x40\x83\x5C\x83\x8F"},  // ァ kept; ｿ ﾜ as ソ ワ
+        {"\x83\x40\xBF\xDC\xD7", "\x83\x40\x83\x5C\x83\x8F\x83\x89"},  // ァ kept; ｿ ﾜ ﾗ as ソ ワ ラ
         {"ab\x81", "ab_"},  // a lead byte without its second byte ends the text
         {"  ", ""}};
     for (const auto& [in, out] : cases) {

@@ -225,8 +225,8 @@ TEST_F(AppliEditTest, FreeNamesAndNumbering) {
     AddNamed({"Manual#2"});
     EXPECT_EQ(Make("Manual"), "Manual#4");
     EXPECT_EQ(Make("Manual", 4, DBNAME_OWN), "Manual#3");  // an excluded database keeps its own
-    AddNamed({"Manual#7"});
-    EXPECT_EQ(Make("Manual#7"), "Manual#8");
+    AddNamed({"Manual#107"});
+    EXPECT_EQ(Make("Manual#107"), "Manual#108");
     EXPECT_EQ(Make("RESOURCE"), "RESOURCE#2");
     EXPECT_EQ(Make("\t"), "2");
     AddNamed({"#"});

@@ -75,6 +75,8 @@ TEST(CtrlModelTest, DatesParseAndFormat) {
     CCtrlDate old;
     old.m_nYear = 1899;
     EXPECT_FALSE(old.IsWritable());
+    old.m_nYear = 1900;  // the first year written
+    EXPECT_TRUE(old.IsWritable());
     EXPECT_FALSE(CCtrlDate{}.IsWritable());  // the zero date is no date
 }
 

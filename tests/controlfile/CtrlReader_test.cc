@@ -87,7 +87,7 @@ TEST(CtrlReaderTest, ErrorsGiveTheirCodeAndMessage) {
          Msg(2, "A", "Group = 1")},
         {"empty database name", kGroup1 + Section(" "), TQE_DBNAME_EMPTY, Msg(13, "")},
         {"reserved name", kGroup1 + Section("Resource"), TQE_DBNAME_RESERVED, Msg(13, "Resource")},
-        {"name with colon", kGroup1 + Section("a:b"), TQE_DBNAME_BAD_CHAR, Msg(13, "a:b")},
+        {"0xDF, then a colon", kGroup1 + Section("\xDF:"), TQE_DBNAME_BAD_CHAR, Msg(13, "\xDF:")},
         {"half-width katakana", kGroup1 + Section("\xB1"), TQE_DBNAME_HALF_KANA, Msg(13, "\xB1")},
         {"name of 65 bytes", kGroup1 + Section(std::string(65, 'n')), TQE_DBNAME_TOO_LONG,
          Msg(13, std::string(65, 'n'))},

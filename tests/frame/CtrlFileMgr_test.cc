@@ -195,6 +195,8 @@ TEST_F(CtrlFileMgrTest, UnreadyAndBadlyAddressedCallsGetTheirCodes) {
     EXPECT_TRUE(m_box.GetShown().empty());
     EXPECT_EQ(m_obj.Call("DBGetPublicName", {L(0), L(3)}).Text(), "MyApp");
     EXPECT_EQ(m_obj.ErrorCode(), 0);
+    m_obj.Call("SetProductKey", {CVariant(OleStringView(TQ_OLESTR("Missing")))});
+    EXPECT_EQ(m_obj.Long("Load"), -1008);  // a key that fails leaves the object unready
 }
 
 // User-application methods need a load and customizing; product databases are refused unasked.

@@ -77,7 +77,7 @@ TEST(VariantTest, ChangeTypeFollowsTheAutomationRules) {
         {"empty is 0", CVariant(), VT_I4, S_OK, 0},
         {"empty is the empty string", CVariant(), VT_BSTR, S_OK},
         {"blanks around digits", Str(TQ_OLESTR(" \t42 ")), VT_I4, S_OK, 42},
-        {"half rounds to even (down)", Str(TQ_OLESTR("2.5")), VT_I4, S_OK, 2},
+        {"half rounds to even (down)", Str(TQ_OLESTR("2.50")), VT_I4, S_OK, 2},
         {"half rounds to even (up)", Str(TQ_OLESTR("3.5")), VT_I4, S_OK, 4},
         {"above half", Str(TQ_OLESTR("2.501")), VT_I4, S_OK, 3},
         {"lowest I4", Str(TQ_OLESTR("-2147483648")), VT_I4, S_OK, INT32_MIN},
@@ -86,7 +86,7 @@ TEST(VariantTest, ChangeTypeFollowsTheAutomationRules) {
         {"hexadecimal", Str(TQ_OLESTR("&h1F")), VT_I4, S_OK, 31},
         {"all 32 bits", Str(TQ_OLESTR("&HFFFFFFFF")), VT_I4, S_OK, -1},
         {"octal", Str(TQ_OLESTR("&O17")), VT_I4, S_OK, 15},
-        {"exponent, then rounding", Str(TQ_OLESTR("25E-1")), VT_I4, S_OK, 2},
+        {"exponent, then rounding", Str(TQ_OLESTR("25e-1")), VT_I4, S_OK, 2},
         {"thousands separators", Str(TQ_OLESTR("1,000")), VT_I4, S_OK, 1000},
         {"parentheses for minus", Str(TQ_OLESTR("(2)")), VT_I4, S_OK, -2},
         {"not a number", Str(TQ_OLESTR("x")), VT_I4, DISP_E_TYPEMISMATCH},
@@ -102,6 +102,7 @@ TEST(VariantTest, ChangeTypeFollowsTheAutomationRules) {
         {"null", OfType(VT_NULL), VT_I4, DISP_E_TYPEMISMATCH},
         {"unsupported target", CVariant(1), VARTYPE{24} /* VT_VOID */, DISP_E_BADVARTYPE},
         {"array source", OfType(0x2000 | VT_I4), VT_I4, DISP_E_TYPEMISMATCH},
+        {"undefined source type", OfType(VARTYPE{15}), VT_I4, DISP_E_BADVARTYPE},
     };
     for (const CChangeCase& c : cases) {
         SCOPED_TRACE(c.m_pszName);
@@ -189,6 +190,7 @@ TEST(WindowsValuesTest, NamesKeepTheirSystemValues) {
                  FILE_ATTRIBUTE_ARCHIVE, FILE_ATTRIBUTE_NORMAL, DRIVE_UNKNOWN, DRIVE_NO_ROOT_DIR,
                  DRIVE_REMOVABLE, DRIVE_FIXED, DRIVE_REMOTE, DRIVE_CDROM),
               Of(0x01, 0x02, 0x10, 0x20, 0x80, 0, 1, 2, 3, 4, 5));
+    EXPECT_EQ(GuidToString(IID_IUnknown), "{00000000-0000-0000-C000-000000000046}");
     EXPECT_EQ(Of(ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND, ERROR_ACCESS_DENIED,
                  ERROR_INVALID_HANDLE, ERROR_SHARING_VIOLATION),
               Of(2, 3, 5, 6, 32));
@@ -357,6 +359,9 @@ TEST_F(DispatchTest, MalformedCallsAreRefused) {
     EXPECT_EQ(InvokeBare(m_pObject, 3, M, &noArgs), E_INVALIDARG);
     EXPECT_EQ(InvokeBare(m_pObject, 2, P, &noNames), E_INVALIDARG);
     EXPECT_EQ(InvokeBare(m_pObject, 1, G, &empty, kIidTest), DISP_E_UNKNOWNINTERFACE);
+    EXPECT_EQ(m_pObject->GetTypeInfoCount(nullptr), E_INVALIDARG);
+    m_pObject->AddRef();  // a VARIANT holding the object releases it when cleared
+    OfType(VT_UNKNOWN, static_cast<IUnknown*>(m_pObject));
 }
 
 const char kClsidCounter[] = "{0F1E2D3C-4B5A-6978-8796-A5B4C3D2E1F0}";

@@ -66,9 +66,11 @@ TEST_F(RegistryTest, ValueNamesIgnoreCaseKeepFirstSpellingAndHaveALimit) {
     EXPECT_EQ(ERROR_MORE_DATA, key.QueryValue("Binary", &type, buf, &cb));
     EXPECT_EQ((std::vector<uint32_t>{4, REG_BINARY, 0xCC}),
               (std::vector<uint32_t>{cb, type, buf[0]}));
-    CRegKey reader;  // the handle's access rights are checked
+    CRegKey reader, writer;  // the handle's access rights are checked
     ASSERT_EQ(ERROR_SUCCESS, reader.Open(HKEY_LOCAL_MACHINE, kTestKey, KEY_READ));
     EXPECT_EQ(ERROR_ACCESS_DENIED, reader.SetDword("V", 1));
+    ASSERT_EQ(ERROR_SUCCESS, writer.Open(HKEY_LOCAL_MACHINE, kTestKey, KEY_SET_VALUE));
+    EXPECT_EQ(ERROR_ACCESS_DENIED, writer.QueryDword("Binary", v));
 }
 
 TEST_F(RegistryTest, DeleteKeyRules) {

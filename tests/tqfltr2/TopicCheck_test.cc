@@ -48,6 +48,7 @@ TEST_F(ArchiveTopicCheckTest, PdfDocuments) {
          TQFLTR2_DAMAGED},
         {"startxref into an object", Replace(strPdf, "startxref\n", "startxref\n2"),
          TQFLTR2_DAMAGED},
+        {"startxref at no number", Replace(strPdf, "\nxref", "\nx2 0 obj"), TQFLTR2_DAMAGED},
         {"xref stream", strStreams, TQFLTR2_HAS_TOPIC},
         // Encrypted: protected unless open without a password and with extraction allowed.
         {"locked", Qpdf(strPdf, "--encrypt user-pw owner-pw 256 --"), TQFLTR2_PROTECTED},

@@ -83,7 +83,7 @@ TEST_F(PathTest, DrivesAndSystemFolders) {
                                                       {"N:\\", DRIVE_REMOTE},
                                                       {"Q:\\", DRIVE_NO_ROOT_DIR},
                                                       {"C:\\WINDOWS", DRIVE_NO_ROOT_DIR},
-                                                      {"\\\\server\\share\\", DRIVE_REMOTE},
+                                                      {"\\\\server\\share", DRIVE_REMOTE},
                                                       {"", DRIVE_FIXED}};
     for (const auto& [root, type] : cases) {
         EXPECT_EQ(GetDriveType(root), type) << root;

@@ -185,7 +185,7 @@ TEST_F(RegFileTest, AFileWithAnErrorImportsNothingAndNamesTheLine) {
     const std::string before = Export(HKEY_CURRENT_USER, "Software", false);
     const std::tuple<std::string, uint32_t, const char*> cases[] = {
         // tail, line, message part
-        {"\"Bin\"=hex:00,0g\r\n", 6, "bad byte \"0g\""},
+        {"\"Bin\"=hex:00,100\r\n", 6, "bad byte \"100\""},
         {"\"A\"=\"unknown \\n escape\"\r\n", 6, "unknown escape"},
         {"\"A=\"x\"\r\n", 6, "expected ="},
         {"\r\n[HKEY_NOWHERE\\X]\r\n", 7, "unknown root key"},

@@ -60,9 +60,13 @@ TEST(MessageBoxTest, TerminalAsksUntilItGetsAnAnswerAndShowsWarnings) {
         EXPECT_EQ(box.AskYesNo(kTextCp932, "Trellisquest"), answer);
         std::string screen = tty.Screen();
         EXPECT_NE(screen.find("[Trellisquest] " + kTextUtf8), std::string::npos) << screen;
+        EXPECT_NE(screen.find("(y/n)? "), std::string::npos) << screen;
         box.ShowWarning(kTextCp932, "Cap");
         EXPECT_NE(tty.Screen().find("[Cap] " + kTextUtf8), std::string::npos);
     }
+    testing::internal::CaptureStderr();  // answered up front: warnings go to the error output
+    CTerminalMessageBox(CTerminalMessageBox::Mode::AlwaysNo).ShowWarning("careful", "Cap");
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("[Cap] careful"), std::string::npos);
 }
 
 }  // namespace
