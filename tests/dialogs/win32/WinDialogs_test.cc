@@ -84,6 +84,14 @@ protected:
         SetCurrentFolder(m_context.m_strSettingsKey, "C:\\Pane\\");
     }
     std::string Text(HWND hWnd) { return Cp932FromWideLossy(GetWindowTextWide(hWnd)); }
+    // The names the refusal report shows, once it has shown; OK ends it.
+    const std::string& CatchReport() {
+        g_steps[IDD_NOT_ADDED] = [this](CWinDialog& report) {
+            m_strReport = Text(report.Item(IDC_NOT_ADDED_NAMES));
+            report.End(IDC_OK);
+        };
+        return m_strReport;
+    }
     // The texts of the messages shown, by their string ids' texts.
     bool Shown(uint32_t id) {
         for (const auto& shown : m_box.GetShown()) {
@@ -98,17 +106,14 @@ protected:
     test::CAnswerFilter m_filter{[](const std::string& p) { return p.ends_with(".txt") ? 0 : 1; }};
     CDialogContext m_context{&m_file, "", "Demo", &m_filter};
     CScriptedMessageBox m_box;
+    std::string m_strReport;
     CMessageBoxScope m_scope{m_box};
 };
 
 TEST_F(WinDialogsTest, FilesPageKeysButtonsAndLists) {
     CAddAppFiles files;
     CAddAppFileDlg page(m_context, files);
-    std::string strReport;
-    g_steps[IDD_NOT_ADDED] = [&](CWinDialog& report) {
-        strReport = Text(report.Item(IDC_NOT_ADDED_NAMES));
-        report.End(IDC_OK);
-    };
+    const std::string& strReport = CatchReport();
     g_steps[IDD_ADD_FILES] = [&](CWinDialog& dialog) {
         CFilePane& pane = page.GetPane();
         const HWND hList = pane.GetFileList().GetHwnd();
@@ -167,11 +172,7 @@ TEST_F(WinDialogsTest, FilesPageMeetsBadInput) {
     ::CloseHandle(hBig);
     CAddAppFiles files;
     CAddAppFileDlg page(m_context, files);
-    std::string strReport;
-    g_steps[IDD_NOT_ADDED] = [&](CWinDialog& report) {
-        strReport = Text(report.Item(IDC_NOT_ADDED_NAMES));
-        report.End(IDC_OK);
-    };
+    const std::string& strReport = CatchReport();
     g_steps[IDD_ADD_FILES] = [&](CWinDialog& dialog) {
         CFileListCtrl& list = page.GetPane().GetFileList();
         const HWND hList = list.GetHwnd();
