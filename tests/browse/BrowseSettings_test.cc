@@ -5,8 +5,7 @@
 #include <tuple>
 
 #include "browse/SettingsRegKey.h"
-#include "platform/Registry.h"
-#include "support/TestSupport.h"
+#include "platform/RegistryFixture.h"
 
 namespace tq {
 namespace {
@@ -21,15 +20,6 @@ void Put(HKEY root, const std::string& strKey, const std::string& strName,
     ASSERT_EQ(key.Create(root, strKey, KEY_ALL_ACCESS), 0);
     ASSERT_EQ(key.SetValue(strName, type, strData.data(), static_cast<uint32_t>(strData.size())),
               0);
-}
-
-// The raw data of a value; "-" when it cannot be read.
-std::string Raw(HKEY root, const std::string& strKey, const std::string& strName) {
-    CRegKey key;
-    uint32_t type = 0;
-    std::string data;
-    bool bRead = key.Open(root, strKey, KEY_READ) == 0 && key.QueryValue(strName, type, data) == 0;
-    return bRead ? data : "-";
 }
 
 TEST(BrowseSettingsTest, CurrentFolderFallbacks) {
@@ -51,15 +41,16 @@ TEST(BrowseSettingsTest, CurrentFolderFallbacks) {
         }
         EXPECT_EQ(GetCurrentFolder(kSettings), expected) << (user ? user : "-");
         // Stored back for the user, without a terminating NUL.
-        EXPECT_EQ(Raw(HKEY_CURRENT_USER, kFolderKey, "CurrentFolder"),
+        EXPECT_EQ(ReadString(HKEY_CURRENT_USER, kFolderKey, "CurrentFolder"),
                   test::StoredString(expected));
     }
     Put(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir",
         std::string("D:\\Apps\0", 8));
     RegDeleteTree(HKEY_CURRENT_USER, kSettings);
     EXPECT_EQ(GetCurrentFolder(kSettings), "D:\\Apps\\");
-    SetCurrentFolder(kSettings, "C:\\Docs\\Manuals\\");  // read back by the dialogs' flows
-    EXPECT_EQ(Raw(HKEY_LOCAL_MACHINE, kFolderKey, "CurrentFolder"), "-");  // never the machine's
+    // Read back by the dialogs' flows; never stored for the machine.
+    SetCurrentFolder(kSettings, "C:\\Docs\\Manuals\\");
+    EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, kFolderKey, "CurrentFolder"), "<missing>");
 }
 
 TEST(BrowseSettingsTest, FileFilterOfTheMachineUpToItsNul) {

@@ -22,7 +22,6 @@ TEST(PaneRulesTest, KeysActOnlyInTheirControls) {
         {K::kD, C::kLocation, true, false, A::kDetailsView},
         {K::kD, C::kFiles, false, false, A::kNone},
         {K::kL, C::kFiles, true, false, A::kListView},
-        {K::kL, C::kOther, true, false, A::kNone},
         {K::kF4, C::kFiles, false, false, A::kOpenLocation},
         {K::kF4, C::kLocation, false, false, A::kNone},
         {K::kF5, C::kLocation, false, true, A::kRefresh},

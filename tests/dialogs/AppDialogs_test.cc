@@ -46,10 +46,9 @@ const std::string kDocsShown = "C:\\program files\\trellisquest\\docs\\";  // as
 const std::string kDocsLinux = "drives/c/Program Files/Trellisquest/Docs/";
 const std::string kControlLinux = "drives/c/Program Files/Trellisquest/Control/";
 
+using test::Click;
 using test::CModalScript;
 using test::CStep;
-
-using test::Click;
 using test::Find;
 
 QAbstractItemView* FileView(QDialog& dialog) {
