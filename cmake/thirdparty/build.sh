@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the topic filter's readers for one target (Windows; on Linux chmlib alone, which needs
-# our mending) from Debian's source packages and installs them, static, below DIR/install (cmake/thirdparty/ThirdParty.cmake runs this while
-# configuring). Each library is built once: a stamp beside the installation names how it was
+# our mending) from Debian's source packages and installs them, static, below DIR/install
+# (cmake/thirdparty/ThirdParty.cmake runs this while configuring). Each library is built once: a stamp beside the installation names how it was
 # built (and holds the source version), and a later run with that stamp present costs nothing,
 # not even a look at the network.
 # Usage: build.sh DIR TOOLCHAIN_FILE|"" LIBRARY...
