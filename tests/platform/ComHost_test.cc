@@ -102,6 +102,7 @@ TEST(VariantTest, ChangeTypeFollowsTheAutomationRules) {
         {"null", OfType(VT_NULL), VT_I4, DISP_E_TYPEMISMATCH},
         {"unsupported target", CVariant(1), VARTYPE{24} /* VT_VOID */, DISP_E_BADVARTYPE},
         {"array source", OfType(0x2000 | VT_I4), VT_I4, DISP_E_TYPEMISMATCH},
+        {"VARIANT not by reference", OfType(VT_VARIANT), VT_I4, DISP_E_TYPEMISMATCH},
         {"undefined source type", OfType(VARTYPE{15}), VT_I4, DISP_E_BADVARTYPE},
     };
     for (const CChangeCase& c : cases) {

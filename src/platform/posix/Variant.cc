@@ -417,6 +417,9 @@ HRESULT VariantChangeType(VARIANT* pvargDest, const VARIANT* pvarSrc, uint16_t w
     if ((pvarSrc->vt & kArrayFlag) != 0) {
         return DISP_E_TYPEMISMATCH;  // an array is no single value, as oleaut32 answers
     }
+    if (pvarSrc->vt == VT_VARIANT) {
+        return DISP_E_TYPEMISMATCH;  // a valid type, but a VARIANT holds one only by reference
+    }
     if (!IsSupportedType(pvarSrc->vt) || !IsSupportedType(pvargDest->vt)) {
         return DISP_E_BADVARTYPE;
     }
