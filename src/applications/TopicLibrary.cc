@@ -40,7 +40,8 @@ const CTopicLibrary& CTopicLibrary::Get() {
             std::fprintf(stderr,
                          "tqcstm: the topic-filter library %s cannot be used (%s); every help "
                          "file is refused. Set %s to the folder that holds it.\n",
-                         GetLibraryFileName(kTopicLibraryName).c_str(), strDetail.c_str(), kTopicLibraryDirVariable);
+                         GetLibraryFileName(kTopicLibraryName).c_str(), strDetail.c_str(),
+                         kTopicLibraryDirVariable);
         }
         return pLibrary;
     }();
@@ -49,8 +50,8 @@ const CTopicLibrary& CTopicLibrary::Get() {
 
 int32_t CTopicLibrary::Load(const std::string& strFolder, std::string* pstrDetail) {
     Forget();
-    std::string strPath =
-        (strFolder.empty() ? std::string(".") : strFolder) + "/" + GetLibraryFileName(kTopicLibraryName);
+    std::string strPath = (strFolder.empty() ? std::string(".") : strFolder) + "/" +
+                          GetLibraryFileName(kTopicLibraryName);
     int32_t err = m_module.Load(strPath, pstrDetail);
     if (err != ERROR_SUCCESS) {
         return err;

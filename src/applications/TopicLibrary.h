@@ -1,6 +1,6 @@
-// The topic-filter library (libtqfltr2.so, TQFLTR2.dll), loaded at run time so that the product can ship its
-// own build of it beside the component. It is looked for in the folder named by the
-// environment variable TQ_TQFLTR2_DIR, else in the folder of the module that holds this code.
+// The topic-filter library (libtqfltr2.so, TQFLTR2.dll), loaded at run time so that the product
+// can ship its own build of it beside the component. It is looked for in the folder named by
+// the environment variable TQ_TQFLTR2_DIR, else in the folder of the module that holds this code.
 // A library that cannot be loaded, or that lacks one of its five functions, refuses every
 // file with TOPIC_CHECK_UNAVAILABLE; the reason is written once to standard error.
 #pragma once

@@ -74,9 +74,7 @@ TEST(HaveTopicTest, CheckHelpFilePassesTheModelsDivideNoBookmark) {
 
 class TopicLibraryTest : public test::CTopicFileTest {
 protected:
-    void SetUp() override {
-        ASSERT_EQ(m_library.Load(TQFLTR2_DIR), 0);
-    }
+    void SetUp() override { ASSERT_EQ(m_library.Load(TQFLTR2_DIR), 0); }
     CTopicLibrary m_library;
 };
 
@@ -87,7 +85,8 @@ TEST_F(TopicLibraryTest, MissingOrBrokenLibraryRefusesEveryFile) {
     std::string strDetail;
     EXPECT_EQ(library.Load(m_prefix.Path("nowhere"), &strDetail), ERROR_MOD_NOT_FOUND);
     const std::string strFile = strFolder + "/" + GetLibraryFileName(kTopicLibraryName);
-    EXPECT_NE(strDetail.find(GetLibraryFileName(kTopicLibraryName)), std::string::npos) << strDetail;
+    EXPECT_NE(strDetail.find(GetLibraryFileName(kTopicLibraryName)), std::string::npos)
+        << strDetail;
     test::WriteLinuxFile(strFile, "not a module");
     EXPECT_EQ(library.Load(strFolder), ERROR_BAD_EXE_FORMAT);
     // A real module without the checks.
