@@ -403,9 +403,11 @@ bool CFilePane::PreTranslate(const MSG& msg) {
         OnEnterPressed();
         return true;
     }
-    // Enter elsewhere is the dialog's own button's, unless a push button has the focus: also
-    // after the focus left the file list for a push button, which kept Add, and went on.
-    if (msg.wParam == VK_RETURN && msg.hwnd != m_files.GetHwnd() && !IsPushButton(msg.hwnd)) {
+    // The default button by the pane's rule for the control Enter is pressed in: also after the
+    // focus left the file list for a push button, which kept Add, and went on.
+    if (msg.wParam == VK_RETURN &&
+        DecideDefaultButton(IsPushButton(msg.hwnd), msg.hwnd == m_files.GetHwnd()) ==
+            EDefaultButton::kDialog) {
         ::SendMessageW(Dialog(), DM_SETDEFID, IDC_OK, 0);
     }
     return HandleLocationKey(msg);

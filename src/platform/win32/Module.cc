@@ -88,11 +88,7 @@ int32_t GetModuleFileName(const void* pAddressInModule, std::string& strPath) {
 }
 
 std::string GetLibraryFileName(const std::string& strName) {
-    std::string strFile = strName;
-    for (char& c : strFile) {
-        c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-    }
-    return strFile + ".dll";
+    return ToUpperCp932(strName) + ".dll";
 }
 
 int32_t GetModuleLoadPath(const std::string& strRegistered, std::string& strPath) {
