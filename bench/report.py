@@ -89,6 +89,8 @@ ROWS = (
             "BM_Baseline_EntryInfoList/{n}", (1000, 10000), "items", "files")
     + sized("file list fill, details", "filelist_bench", "BM_FillDetails/{n}",
             "BM_Baseline_EntryInfoList/{n}", (1000, 10000), "items", "files")
+    + [Row("file list fill, UI thread's longest pause", 100000, "filelist_bench",
+           "BM_FillList/100000", "BM_Baseline_FillInOneGo/100000", "pause", "files")]
     + [Row("file list sort, key %d" % key, 10000, "filelist_bench", "BM_Sort/10000/%d" % key,
            "BM_Baseline_StdSort/10000", "items", "rows") for key in range(1, 11)]
 )
@@ -101,7 +103,8 @@ WINDOWS_ROWS = tuple(
                   r.kind, r.unit))
     for r in ROWS if r.label in ("load + validate", "full-form write", "save after one change",
                                  "check job", "check job, wait dialog",
-                                 "UI thread's longest pause")
+                                 "UI thread's longest pause",
+                                 "file list fill, UI thread's longest pause")
 ) + tuple(
     ("registry %s" % call, Row("registry %s (Wine, vs Reg%sExA)" % (call, call), None,
                                "windows:registry_bench", "BM_Reg" + call,

@@ -1,5 +1,6 @@
 #include "browse/FileListModel.h"
 
+#include <cstdint>
 #include <cstdio>
 
 #include "browse/FileListColumns.h"
@@ -43,10 +44,35 @@ const CDefaultListLocale& DefaultLocale() {
 
 }  // namespace
 
+// The search of the folder being filled, from its first entry to its last.
+class CFileListModel::CReading {
+public:
+    CReading(std::string strPattern) : m_strPattern(std::move(strPattern)) {}
+    // The folder with its trailing "\", without the pattern's "*.*".
+    std::string GetFolder() const { return m_strPattern.substr(0, m_strPattern.size() - 3); }
+    int32_t Next(CFindData& entry) {
+        if (!m_bStarted) {
+            m_bStarted = true;
+            return m_find.FindFirst(m_strPattern, entry);
+        }
+        return m_find.FindNext(entry);
+    }
+    const std::vector<std::string>& GetUntranslatableNames() const {
+        return m_find.GetUntranslatableNames();
+    }
+
+private:
+    std::string m_strPattern;
+    CFindFile m_find;
+    bool m_bStarted = false;
+};
+
 CFileListModel::CFileListModel() : CFileListModel(PlainProvider(), DefaultLocale()) {}
 
 CFileListModel::CFileListModel(const CFileInfoProvider& provider, const CListLocale& locale)
     : m_provider(provider), m_locale(locale), m_log(LogToStandardError) {}
+
+CFileListModel::~CFileListModel() = default;
 
 void CFileListModel::SetView(int32_t nView) {
     m_nView = nView;
@@ -61,19 +87,76 @@ void CFileListModel::SetView(int32_t nView) {
 }
 
 void CFileListModel::ShowFolder(const std::string& strFolder, bool bForce) {
-    if (!bForce && EqualsNoCase(strFolder, m_strFolder)) {
-        return;
+    if (StartFolder(strFolder, bForce)) {
+        FillMore(SIZE_MAX, {});
     }
-    m_strFolder = strFolder;
-    Fill();
 }
 
 void CFileListModel::Refresh() {
-    Fill();
+    ShowFolder(m_strFolder, true);
+}
+
+bool CFileListModel::StartFolder(const std::string& strFolder, bool bForce) {
+    if (!bForce && EqualsNoCase(strFolder, m_strFolder)) {
+        return false;
+    }
+    // Copied before the records go: the folder may be a record's path.
+    m_strFolder = std::string(strFolder);
+    m_items.clear();
+    m_sortTexts.clear();
+    m_rows.clear();
+    m_selection.Reset(0);
+    m_pReading.reset();
+    std::string strPattern = MakeListPattern(m_strFolder);
+    if (strPattern.size() <= kListPatternMax) {
+        m_pReading = std::make_unique<CReading>(std::move(strPattern));
+    }
+    return true;
+}
+
+bool CFileListModel::FillMore(size_t nAtLeast, std::chrono::steady_clock::duration time) {
+    if (m_pReading == nullptr) {
+        return false;
+    }
+    const auto start = std::chrono::steady_clock::now();
+    const std::string strFolder = m_pReading->GetFolder();
+    CFindData entry;
+    int32_t err = 0;
+    for (size_t nRead = 1; (err = m_pReading->Next(entry)) == 0; ++nRead) {
+        EListEntry verdict = JudgeListEntry(strFolder, entry, m_filter);
+        if (verdict == EListEntry::kKeep) {
+            AddItem(strFolder, entry);
+        } else if (verdict == EListEntry::kUnsafeName && m_log) {
+            m_log("left out of the file list, its name cannot be used: " +
+                  PrintablePath(strFolder + entry.m_strName));
+        }
+        if (nRead >= nAtLeast && std::chrono::steady_clock::now() - start >= time) {
+            break;
+        }
+    }
+    OrderRows(m_rows.size());
+    if (err != 0) {
+        EndFill();
+    }
+    return IsFilling();
+}
+
+void CFileListModel::EndFill() {
+    const std::string strFolder = m_pReading->GetFolder();
+    for (const std::string& strName : m_pReading->GetUntranslatableNames()) {
+        if (m_log) {
+            m_log("left out of the file list, its name has no code page 932 form: " +
+                  PrintablePath(strFolder) + PrintablePath(strName, true));
+        }
+    }
+    m_pReading.reset();
+    if (m_selection.GetSelectedCount() == 0) {
+        m_selection.SelectFirst();
+    }
 }
 
 const CFileListItem* CFileListModel::GetItem(size_t nRow) const {
-    return nRow < m_items.size() ? &m_items[nRow] : nullptr;
+    return nRow < m_rows.size() ? &m_items[m_rows[nRow]] : nullptr;
 }
 
 std::string CFileListModel::GetCellText(size_t nRow, int32_t nColumn) const {
@@ -103,24 +186,20 @@ std::string CFileListModel::GetCellText(size_t nRow, int32_t nColumn) const {
 
 void CFileListModel::ClickHeader(int32_t nColumn) {
     m_nSortKey = NextSortKey(m_nSortKey, nColumn);
-    Sort();
+    OrderRows(0);
 }
 
 bool CFileListModel::HasSelectedFile() const {
-    for (size_t nRow : m_selection.GetSelectedRows()) {
-        // The toolkit may have given the selection a row count of its own.
-        if (nRow < m_items.size() && !m_items[nRow].m_bFolder) {
-            return true;
-        }
-    }
-    return false;
+    return !GetSelectedFiles().empty();
 }
 
 std::vector<const CFileListItem*> CFileListModel::GetSelectedFiles() const {
     std::vector<const CFileListItem*> files;
     for (size_t nRow : m_selection.GetSelectedRows()) {
-        if (nRow < m_items.size() && !m_items[nRow].m_bFolder) {
-            files.push_back(&m_items[nRow]);
+        // The toolkit may have given the selection a row count of its own.
+        const CFileListItem* pItem = GetItem(nRow);
+        if (pItem != nullptr && !pItem->m_bFolder) {
+            files.push_back(pItem);
         }
     }
     return files;
@@ -132,37 +211,7 @@ bool CFileListModel::IsEnterForList() const {
     return !HasSelectedFile();
 }
 
-void CFileListModel::Fill() {
-    m_items.clear();
-    m_selection.Reset(0);
-    std::string strPattern = MakeListPattern(m_strFolder);
-    if (strPattern.size() > kListPatternMax) {
-        return;
-    }
-    std::string strFolder = strPattern.substr(0, strPattern.size() - 3);  // without "*.*"
-    CFindFile find;
-    CFindData entry;
-    for (int32_t err = find.FindFirst(strPattern, entry); err == 0; err = find.FindNext(entry)) {
-        EListEntry verdict = JudgeListEntry(strFolder, entry, m_filter);
-        if (verdict == EListEntry::kKeep) {
-            AddRow(strFolder, entry);
-        } else if (verdict == EListEntry::kUnsafeName && m_log) {
-            m_log("left out of the file list, its name cannot be used: " +
-                  PrintablePath(strFolder + entry.m_strName));
-        }
-    }
-    for (const std::string& strName : find.GetUntranslatableNames()) {
-        if (m_log) {
-            m_log("left out of the file list, its name has no code page 932 form: " +
-                  PrintablePath(strFolder) + PrintablePath(strName, true));
-        }
-    }
-    m_selection.Reset(m_items.size());
-    Sort();
-    m_selection.SelectFirst();
-}
-
-void CFileListModel::AddRow(const std::string& strFolder, const CFindData& entry) {
+void CFileListModel::AddItem(const std::string& strFolder, const CFindData& entry) {
     CFileListItem item;
     item.m_bFolder = (entry.m_nAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     item.m_strPath = strFolder + entry.m_strName + (item.m_bFolder ? "\\" : "");
@@ -178,6 +227,7 @@ void CFileListModel::AddRow(const std::string& strFolder, const CFindData& entry
     if (m_nView == kViewDetails) {
         MakeDetails(item);
     }
+    m_sortTexts.push_back(MakeListSortText(item));
     m_items.push_back(std::move(item));
 }
 
@@ -189,15 +239,22 @@ void CFileListModel::MakeDetails(CFileListItem& item) const {
     item.m_bDetailsShown = true;
 }
 
-void CFileListModel::Sort() {
-    std::vector<size_t> order = SortListItems(m_items, m_nSortKey);
-    std::vector<CFileListItem> sorted;
-    sorted.reserve(m_items.size());
-    for (size_t nRow : order) {
-        sorted.push_back(std::move(m_items[nRow]));
+void CFileListModel::OrderRows(size_t nSorted) {
+    if (nSorted == m_items.size()) {
+        return;
     }
-    m_items = std::move(sorted);
+    std::vector<size_t> sequence = m_rows;
+    for (size_t nItem = m_rows.size(); nItem < m_items.size(); ++nItem) {
+        sequence.push_back(nItem);
+    }
+    const std::vector<size_t> order =
+        MergeListItems(m_items, m_sortTexts, sequence, nSorted, m_nSortKey);
+    m_selection.AddRows(sequence.size() - m_rows.size());
     m_selection.Reorder(order);
+    m_rows.resize(sequence.size());
+    for (size_t nRow = 0; nRow < order.size(); ++nRow) {
+        m_rows[nRow] = sequence[order[nRow]];
+    }
 }
 
 }  // namespace tq

@@ -3,9 +3,11 @@
 // widget shows it: it asks which rows there are, in which order, with which texts.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -22,6 +24,12 @@ namespace tq {
 constexpr int32_t kViewDetails = 1;
 constexpr int32_t kViewList = 3;
 
+// The dialogs read a folder a piece at a time, so that a folder of many thousands of entries
+// never holds their thread for long: a piece reads at least kFillPieceEntries entries, then goes
+// on until kFillPieceTime has passed; between pieces the dialog serves the user.
+constexpr size_t kFillPieceEntries = 200;
+constexpr std::chrono::milliseconds kFillPieceTime{25};
+
 // Receives one line per entry left out because of its name.
 using ListLogSink = std::function<void(const std::string& strLine)>;
 
@@ -31,6 +39,7 @@ public:
     CFileListModel();
     // provider and locale must outlive the model.
     CFileListModel(const CFileInfoProvider& provider, const CListLocale& locale);
+    ~CFileListModel();
 
     // Where lines about left-out entries go (standard error until set).
     void SetLogSink(ListLogSink sink) { m_log = std::move(sink); }
@@ -50,7 +59,24 @@ public:
     void Refresh();
     const std::string& GetFolder() const { return m_strFolder; }
 
-    size_t GetRowCount() const { return m_items.size(); }
+    // A fill in pieces: StartFolder empties the rows and starts reading the folder (unless it
+    // is shown already and bForce is false: false then), FillMore reads the next piece and sorts
+    // its rows in among those read before. The selection and focus stay with their rows. At the
+    // end, when nothing is selected, the first row is, as after ShowFolder. Another StartFolder
+    // drops a fill that has not ended.
+    bool StartFolder(const std::string& strFolder, bool bForce);
+    // Reads entries until the folder's end, or until nAtLeast entries were read and the time
+    // has passed; true while entries may remain.
+    bool FillMore(size_t nAtLeast, std::chrono::steady_clock::duration time);
+    // FillMore with the dialogs' piece: kFillPieceEntries and kFillPieceTime unless set.
+    bool FillPiece() { return FillMore(m_nPieceEntries, m_pieceTime); }
+    void SetFillPiece(size_t nAtLeast, std::chrono::steady_clock::duration time) {
+        m_nPieceEntries = nAtLeast;
+        m_pieceTime = time;
+    }
+    bool IsFilling() const { return m_pReading != nullptr; }
+
+    size_t GetRowCount() const { return m_rows.size(); }
     // The record of a row; nullptr for an index out of range.
     const CFileListItem* GetItem(size_t nRow) const;
     // The text of a cell: the display name in column 0, the detail texts in the others (empty
@@ -75,11 +101,15 @@ public:
     bool IsEnterForList() const;
 
 private:
-    void Fill();
-    // Adds the row of an entry that has been judged a keeper.
-    void AddRow(const std::string& strFolder, const CFindData& entry);
+    class CReading;
+
+    void EndFill();
+    // Adds the record of an entry that has been judged a keeper.
+    void AddItem(const std::string& strFolder, const CFindData& entry);
     void MakeDetails(CFileListItem& item) const;
-    void Sort();
+    // Takes the records added since the last call in as rows and puts every row in order; the
+    // first nSorted rows are in order already.
+    void OrderRows(size_t nSorted);
 
     const CFileInfoProvider& m_provider;
     const CListLocale& m_locale;
@@ -88,7 +118,14 @@ private:
     CFileFilter m_filter;
     int32_t m_nView = kViewList;
     int32_t m_nSortKey = kSortByName;
+    // The records in the order they were read; the rows are indices of them, in the list's order
+    // (a fill sorts each piece in without moving the records read before).
     std::vector<CFileListItem> m_items;
+    std::vector<CListSortText> m_sortTexts;
+    std::vector<size_t> m_rows;
+    std::unique_ptr<CReading> m_pReading;
+    size_t m_nPieceEntries = kFillPieceEntries;
+    std::chrono::steady_clock::duration m_pieceTime = kFillPieceTime;
     CListSelection m_selection;
 };
 

@@ -71,29 +71,47 @@ int CompareListItems(const CFileListItem& a, const CFileListItem& b, int32_t nSo
 }
 
 std::vector<size_t> SortListItems(const std::vector<CFileListItem>& items, int32_t nSortKey) {
-    nSortKey = ValidSortKey(nSortKey);
-    // Each name is folded once, not at every comparison: the bytes of two folded names (single
-    // byte letters upper-cased, double-byte characters as they are) compare as CompareNoCase
-    // compares the names.
-    std::vector<std::string> names;
-    std::vector<std::string> extensions;
-    names.reserve(items.size());
-    extensions.reserve(items.size());
+    std::vector<CListSortText> texts;
+    texts.reserve(items.size());
     for (const CFileListItem& item : items) {
-        names.push_back(ToUpperCp932(item.m_strDisplayName));
-        extensions.push_back(ToUpperCp932(item.m_strExtension));
+        texts.push_back(MakeListSortText(item));
     }
-    std::vector<size_t> order(items.size());
-    std::iota(order.begin(), order.end(), size_t{0});
+    std::vector<size_t> sequence(items.size());
+    std::iota(sequence.begin(), sequence.end(), size_t{0});
+    return MergeListItems(items, texts, sequence, 0, nSortKey);
+}
+
+CListSortText MakeListSortText(const CFileListItem& item) {
+    // The bytes of two folded names (single-byte letters upper-cased, double-byte characters as
+    // they are) compare as CompareNoCase compares the names.
+    return {ToUpperCp932(item.m_strDisplayName), ToUpperCp932(item.m_strExtension)};
+}
+
+std::vector<size_t> MergeListItems(const std::vector<CFileListItem>& items,
+                                   const std::vector<CListSortText>& texts,
+                                   const std::vector<size_t>& sequence, size_t nSorted,
+                                   int32_t nSortKey) {
+    nSortKey = ValidSortKey(nSortKey);
     const int32_t nColumn = (nSortKey - 1) / 2;
     const bool bAscending = nSortKey % 2 == 1;
-    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-        int c = CompareAscending(items[a], items[b], nColumn, [&](bool bExtension) {
-            return bExtension ? CompareBytes(extensions[a], extensions[b])
-                              : CompareBytes(names[a], names[b]);
+    const auto before = [&](size_t a, size_t b) {
+        const size_t nA = sequence[a];
+        const size_t nB = sequence[b];
+        int c = CompareAscending(items[nA], items[nB], nColumn, [&](bool bExtension) {
+            return bExtension ? CompareBytes(texts[nA].m_strExtension, texts[nB].m_strExtension)
+                              : CompareBytes(texts[nA].m_strName, texts[nB].m_strName);
         });
         return (bAscending ? c : -c) < 0;
-    });
+    };
+    nSorted = std::min(nSorted, sequence.size());
+    std::vector<size_t> later(sequence.size() - nSorted);
+    std::iota(later.begin(), later.end(), nSorted);
+    std::stable_sort(later.begin(), later.end(), before);
+    std::vector<size_t> sorted(nSorted);
+    std::iota(sorted.begin(), sorted.end(), size_t{0});
+    // std::merge takes the first range's row among equals: the earlier place in sequence.
+    std::vector<size_t> order(sequence.size());
+    std::merge(sorted.begin(), sorted.end(), later.begin(), later.end(), order.begin(), before);
     return order;
 }
 

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "browse/FileListItem.h"
@@ -20,6 +21,24 @@ int CompareListItems(const CFileListItem& a, const CFileListItem& b, int32_t nSo
 // The order of the rows under the key: order[i] is the row that goes to place i. Rows that
 // compare equal keep their order.
 std::vector<size_t> SortListItems(const std::vector<CFileListItem>& items, int32_t nSortKey);
+
+// A row's name and extension as the orders compare them, folded once per row rather than at
+// every comparison.
+struct CListSortText {
+    std::string m_strName;
+    std::string m_strExtension;
+};
+CListSortText MakeListSortText(const CFileListItem& item);
+
+// The order of a sequence of rows whose first nSorted are in order under the key already and
+// whose rest came later, in any order: order[i] is the place in sequence of the row that goes
+// to place i. Rows that compare equal keep their places in sequence, so that taking in a folder
+// piece by piece gives the order that sorting it whole gives. sequence holds indices of items;
+// texts[i] is MakeListSortText(items[i]).
+std::vector<size_t> MergeListItems(const std::vector<CFileListItem>& items,
+                                   const std::vector<CListSortText>& texts,
+                                   const std::vector<size_t>& sequence, size_t nSorted,
+                                   int32_t nSortKey);
 // The key after a click on the header of column nColumn (0 to 4): the column's odd key unless
 // that is the current key, then its even key. Another column leaves the key as it is.
 int32_t NextSortKey(int32_t nSortKey, int32_t nColumn);

@@ -23,6 +23,12 @@ bool CListSelection::IsSelected(size_t nRow) const {
     return nRow < m_selected.size() && m_selected[nRow];
 }
 
+void CListSelection::SetFocusRow(size_t nRow) {
+    if (nRow < m_selected.size()) {
+        m_nFocus = static_cast<int32_t>(nRow);
+    }
+}
+
 void CListSelection::SelectFirst() {
     if (m_selected.empty()) {
         return;

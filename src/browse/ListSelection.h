@@ -16,6 +16,8 @@ public:
     // Forgets everything and takes a new number of rows, none selected.
     void Reset(size_t nRows);
     size_t GetRowCount() const { return m_selected.size(); }
+    // Rows added after the last one, none selected (a folder still being read).
+    void AddRows(size_t nRows) { m_selected.resize(m_selected.size() + nRows, false); }
 
     // Selects or deselects one row; an index out of range changes nothing and gives -1.
     int32_t SetSelected(size_t nRow, bool bSelected);
@@ -29,6 +31,8 @@ public:
     std::vector<size_t> GetSelectedRows() const;  // in index order
     size_t GetSelectedCount() const;
     int32_t GetFocusRow() const { return m_nFocus; }
+    // The row the user moved the focus mark to; an index out of range leaves it.
+    void SetFocusRow(size_t nRow);
     int32_t GetSelectionMark() const { return m_nMark; }
     // Moves the state with the rows after they were reordered: row order[i] became row i.
     void Reorder(const std::vector<size_t>& order);

@@ -4,7 +4,9 @@
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QListView>
+#include <QScrollBar>
 #include <QStackedLayout>
+#include <QTimer>
 #include <QTreeView>
 
 #include "browse/FileListColumns.h"
@@ -34,7 +36,12 @@ CFileListCtrl::CFileListCtrl(QWidget* pParent)
       m_items(m_list, m_provider),
       m_pStack(new QStackedLayout(this)),
       m_pListView(new QListView(this)),
-      m_pDetailsView(new QTreeView(this)) {
+      m_pDetailsView(new QTreeView(this)),
+      m_pFillTimer(new QTimer(this)) {
+    // The next piece of a folder is read once the events waiting have been served.
+    m_pFillTimer->setSingleShot(true);
+    m_pFillTimer->setInterval(0);
+    connect(m_pFillTimer, &QTimer::timeout, this, [this] { FillPiece(nullptr); });
     // The compact list: names in columns that fill the height, then run to the right.
     m_pListView->setViewMode(QListView::ListMode);
     m_pListView->setFlow(QListView::TopToBottom);
@@ -96,16 +103,52 @@ void CFileListCtrl::SetView(int32_t nView) {
 }
 
 void CFileListCtrl::ShowFolder(const std::string& strFolder, bool bForce) {
-    if (!bForce && EqualsNoCase(strFolder, m_list.GetFolder())) {
-        return;
+    if (bForce || !EqualsNoCase(strFolder, m_list.GetFolder())) {
+        FillPiece(&strFolder);
     }
-    m_items.ChangeRows([&] { m_list.ShowFolder(strFolder, true); });
-    ShowSelection();
 }
 
 void CFileListCtrl::Refresh() {
-    m_items.ChangeRows([&] { m_list.Refresh(); });
-    ShowSelection();
+    ShowFolder(m_list.GetFolder(), true);
+}
+
+void CFileListCtrl::FillPiece(const std::string* pStartFolder) {
+    const bool bFirst = pStartFolder != nullptr;
+    // The rows are made again for each piece: what the user scrolled to and where the focus
+    // mark stands are kept across.
+    QAbstractItemView* pView = GetCurrentView();
+    const int nLeft = pView->horizontalScrollBar()->value();
+    const int nTop = pView->verticalScrollBar()->value();
+    if (const QModelIndex current = m_pSelection->currentIndex(); current.isValid()) {
+        m_list.GetSelection().SetFocusRow(static_cast<size_t>(current.row()));
+    }
+    m_items.ChangeRows([&] {
+        if (bFirst) {
+            m_list.StartFolder(*pStartFolder, true);
+        }
+        m_list.FillPiece();
+    });
+    if (!bFirst) {
+        pView->doItemsLayout();  // the scroll bars' ranges for the new rows, before they are set
+        pView->horizontalScrollBar()->setValue(nLeft);
+        pView->verticalScrollBar()->setValue(nTop);
+    }
+    // A folder read whole in its first piece shows its focus as before; later pieces never move
+    // the view under the user.
+    ShowSelection(bFirst);
+    for (QAbstractItemView* pEach : {static_cast<QAbstractItemView*>(m_pListView),
+                                     static_cast<QAbstractItemView*>(m_pDetailsView)}) {
+        if (m_list.IsFilling()) {
+            pEach->viewport()->setCursor(Qt::BusyCursor);
+        } else {
+            pEach->viewport()->unsetCursor();
+        }
+    }
+    if (m_list.IsFilling()) {
+        m_pFillTimer->start();
+    } else {
+        m_pFillTimer->stop();
+    }
 }
 
 void CFileListCtrl::ClearSelection() {
@@ -122,7 +165,7 @@ void CFileListCtrl::OnHeaderClicked(int nColumn) {
         (nKey - 1) / 2, nKey % 2 == 1 ? Qt::AscendingOrder : Qt::DescendingOrder);
 }
 
-void CFileListCtrl::ShowSelection() {
+void CFileListCtrl::ShowSelection(bool bScroll) {
     m_bShowingSelection = true;
     const CListSelection& selection = m_list.GetSelection();
     QItemSelection qtSelection;
@@ -134,7 +177,7 @@ void CFileListCtrl::ShowSelection() {
                          QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     QModelIndex focus = m_items.index(selection.GetFocusRow(), 0);
     m_pSelection->setCurrentIndex(focus, QItemSelectionModel::NoUpdate);
-    if (focus.isValid()) {
+    if (bScroll && focus.isValid()) {
         GetCurrentView()->scrollTo(focus);
     }
     m_bShowingSelection = false;

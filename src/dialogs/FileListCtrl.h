@@ -16,6 +16,7 @@ class QAbstractItemView;
 class QItemSelectionModel;
 class QListView;
 class QStackedLayout;
+class QTimer;
 class QTreeView;
 
 namespace tq {
@@ -34,9 +35,15 @@ public:
     int32_t GetView() const { return m_list.GetView(); }
     void SetFilter(const std::string& strText) { m_list.SetFilter(strText); }
     // Fills the list from the folder (unless it is shown already and bForce is false); the
-    // first row is then selected and focused.
+    // first row is then selected and focused. A large folder is read a piece at a time between
+    // the user's events, under a busy cursor, its rows shown in order as they come.
     void ShowFolder(const std::string& strFolder, bool bForce);
     void Refresh();
+    bool IsFilling() const { return m_list.IsFilling(); }
+    // How much a piece reads (see CFileListModel::SetFillPiece).
+    void SetFillPiece(size_t nAtLeast, std::chrono::steady_clock::duration time) {
+        m_list.SetFillPiece(nAtLeast, time);
+    }
     const std::string& GetFolder() const { return m_list.GetFolder(); }
 
     bool HasSelectedFile() const { return m_list.HasSelectedFile(); }
@@ -60,8 +67,12 @@ protected:
 
 private:
     void OnHeaderClicked(int nColumn);
-    // Shows the list model's selection and focus in the views, and takes the user's back.
-    void ShowSelection();
+    // Reads and shows the next piece of the folder being filled; with pStartFolder, the first
+    // piece of that folder.
+    void FillPiece(const std::string* pStartFolder);
+    // Shows the list model's selection and focus in the views (scrolled to the focus unless
+    // bScroll is false), and takes the user's back.
+    void ShowSelection(bool bScroll = true);
     void TakeSelection();
 
     CQtFileInfoProvider m_provider;
@@ -72,6 +83,7 @@ private:
     QListView* m_pListView;
     QTreeView* m_pDetailsView;
     QItemSelectionModel* m_pSelection;
+    QTimer* m_pFillTimer;
     bool m_bShowingSelection = false;
 };
 

@@ -212,5 +212,63 @@ TEST_F(FileListFillTest, SelectionAndEnter) {
     }
 }
 
+// A folder read in pieces ends in the order of a fill in one go, under whichever key, with
+// header clicks halfway; a row the user selected while it was read stays selected, and only a
+// fill with nothing selected ends with the first row selected.
+TEST_F(FileListFillTest, PiecesEndAsAWholeFill) {
+    for (int i = 0; i < 24; ++i) {
+        Make("p/" + std::to_string(i * 7 % 24) + (i % 5 == 0 ? "/" : ".TXT"), i % 4);
+    }
+    Make("q/other.txt");
+    // The rows' names, the selected ones marked.
+    const auto rows = [this] {
+        std::string text;
+        for (size_t n = 0; n < m_list.GetRowCount(); ++n) {
+            text += m_list.GetItem(n)->m_strDisplayName +
+                    (m_list.GetSelection().IsSelected(n) ? "* " : " ");
+        }
+        return text;
+    };
+    const std::tuple<size_t, int32_t, bool> cases[] = {
+        {1, 1, false}, {7, 1, true}, {5, 2, false}, {3, 3, true}, {30, 4, false}};
+    for (const auto& [piece, column, select] : cases) {
+        m_list.ShowFolder("C:\\p\\", true);
+        m_list.ClickHeader(column);
+        m_list.ClearSelection();
+        std::string expected = " " + rows();
+        ASSERT_TRUE(m_list.StartFolder("C:\\p\\", true));
+        EXPECT_EQ(m_list.GetRowCount(), 0u);
+        size_t pieces = 0;
+        bool picked = false;
+        for (bool more = true; more; ++pieces) {
+            more = m_list.FillMore(piece, {});
+            EXPECT_EQ(m_list.IsFilling(), more);
+            if (!picked && m_list.GetRowCount() > 0) {
+                picked = true;
+                const std::string first = " " + m_list.GetItem(0)->m_strDisplayName + " ";
+                if (select) {
+                    m_list.GetSelection().SetSelected(0, true);
+                }
+                const std::string marked =
+                    select ? first : expected.substr(0, expected.find(' ', 1) + 1);
+                expected.replace(expected.find(marked), marked.size(),
+                                 marked.substr(0, marked.size() - 1) + "* ");
+            }
+            if (pieces == 0 && more) {  // the other order and back
+                m_list.ClickHeader(column);
+                m_list.ClickHeader(column);
+            }
+        }
+        EXPECT_GE(pieces, 24 / piece) << piece;
+        EXPECT_EQ(" " + rows(), expected) << piece << " " << column;
+    }
+    // Another folder drops the fill under way.
+    ASSERT_TRUE(m_list.StartFolder("C:\\p\\", true));
+    m_list.FillMore(2, {});
+    m_list.ShowFolder("C:\\q\\", false);
+    EXPECT_FALSE(m_list.IsFilling());
+    EXPECT_EQ(rows(), "other.txt* ");
+}
+
 }  // namespace
 }  // namespace tq

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTreeView>
+#include <algorithm>
 #include <array>
 #include <filesystem>
 #include <tuple>
@@ -169,6 +170,24 @@ TEST(BrowseWidgetsTest, FileListAppliesItsModel) {
     QTest::keyClick(list.GetCurrentView(), Qt::Key_A);
     EXPECT_EQ(list.GetCurrentView()->currentIndex().row(), 1);
     EXPECT_FALSE(list.GetCurrentView()->testAttribute(Qt::WA_InputMethodEnabled));
+    // Read in pieces: the busy cursor until the end; a row clicked meanwhile stays the selection.
+    list.SetFillPiece(1, {});
+    list.Refresh();
+    QWidget* pViewport = list.GetCurrentView()->viewport();
+    while (list.IsFilling() && list.GetModel().GetRowCount() == 0) {
+        QCoreApplication::processEvents();
+    }
+    ASSERT_TRUE(list.IsFilling());
+    EXPECT_EQ(pViewport->cursor().shape(), Qt::BusyCursor);
+    auto* pListView = list.GetCurrentView();
+    const QString picked = pListView->model()->index(0, 0).data().toString();
+    QTest::mouseClick(pViewport, Qt::LeftButton, {},
+                      pListView->visualRect(pListView->model()->index(0, 0)).center());
+    ASSERT_TRUE(test::WaitUntil([&] { return !list.IsFilling(); }));
+    const std::string rows = Rows(pListView);
+    EXPECT_EQ(std::count(rows.begin(), rows.end(), '*'), 1) << rows;
+    EXPECT_NE(rows.find(picked.toStdString() + "*|"), std::string::npos) << rows;
+    EXPECT_FALSE(pViewport->testAttribute(Qt::WA_SetCursor));
 }
 
 // Letters (Z would jump to drive Z:), digits and moving keys are swallowed; Down opens the list.

@@ -8,12 +8,27 @@
 
 namespace tq {
 
+namespace {
+
+// The control's own timers have small ids; this one is the fill's.
+constexpr UINT_PTR kFillTimerId = 0x7466;
+
+}  // namespace
+
 CFileListCtrl::CFileListCtrl() : m_list(m_provider, m_locale) {
     // The rows left out for their names are told on the host's standard error, as on Linux.
 }
 
+CFileListCtrl::~CFileListCtrl() {
+    if (m_hList != nullptr) {
+        ::KillTimer(m_hList, kFillTimerId);
+        ::RemoveWindowSubclass(m_hList, SubclassProc, 0);
+    }
+}
+
 void CFileListCtrl::Initialize(HWND hList) {
     m_hList = hList;
+    ::SetWindowSubclass(m_hList, SubclassProc, 0, reinterpret_cast<DWORD_PTR>(this));
     ListView_SetImageList(m_hList, GetSystemSmallIcons(), LVSIL_SMALL);
     for (int32_t nColumn = 0; nColumn < kListColumnCount; ++nColumn) {
         const CListColumn* pColumn = GetListColumn(nColumn);
@@ -39,16 +54,54 @@ void CFileListCtrl::SetView(int32_t nView) {
 }
 
 void CFileListCtrl::ShowFolder(const std::string& strFolder, bool bForce) {
-    if (!bForce && EqualsNoCase(strFolder, m_list.GetFolder())) {
-        return;
+    if (m_list.StartFolder(strFolder, bForce)) {
+        FillPiece(true);
     }
-    m_list.ShowFolder(strFolder, true);
-    ShowRows();
 }
 
 void CFileListCtrl::Refresh() {
-    m_list.Refresh();
-    ShowRows();
+    ShowFolder(m_list.GetFolder(), true);
+}
+
+void CFileListCtrl::FillPiece(bool bFirst) {
+    if (const int nFocus = ListView_GetNextItem(m_hList, -1, LVNI_FOCUSED);
+        !bFirst && nFocus >= 0) {
+        m_list.GetSelection().SetFocusRow(static_cast<size_t>(nFocus));
+    }
+    m_list.FillPiece();
+    // A folder read whole in its first piece shows its focus as before; later pieces never move
+    // the view under the user.
+    ShowRows(bFirst);
+    if (m_list.IsFilling()) {
+        // WM_TIMER is made only when nothing else waits: the user's keys and the painting of
+        // the rows read so far come first.
+        ::SetTimer(m_hList, kFillTimerId, USER_TIMER_MINIMUM, nullptr);
+    } else {
+        ::KillTimer(m_hList, kFillTimerId);
+    }
+    // The cursor over the list changes now, not at the mouse's next move.
+    POINT cursor{};
+    if (::GetCursorPos(&cursor) && ::WindowFromPoint(cursor) == m_hList) {
+        ::SendMessageW(m_hList, WM_SETCURSOR, reinterpret_cast<WPARAM>(m_hList),
+                       MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    }
+    if (!bFirst && m_onPieceShown) {
+        m_onPieceShown();
+    }
+}
+
+LRESULT CALLBACK CFileListCtrl::SubclassProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam,
+                                             UINT_PTR, DWORD_PTR pData) {
+    auto* pThis = reinterpret_cast<CFileListCtrl*>(pData);
+    if (nMsg == WM_TIMER && wParam == kFillTimerId) {
+        pThis->FillPiece(false);
+        return 0;
+    }
+    if (nMsg == WM_SETCURSOR && LOWORD(lParam) == HTCLIENT && pThis->IsFilling()) {
+        ::SetCursor(::LoadCursorW(nullptr, IDC_APPSTARTING));
+        return TRUE;
+    }
+    return ::DefSubclassProc(hWnd, nMsg, wParam, lParam);
 }
 
 void CFileListCtrl::ClearSelection() {
@@ -56,7 +109,7 @@ void CFileListCtrl::ClearSelection() {
     ShowRows();
 }
 
-void CFileListCtrl::ShowRows() {
+void CFileListCtrl::ShowRows(bool bScroll) {
     m_bShowing = true;
     ListView_SetItemCountEx(m_hList, static_cast<int>(m_list.GetRowCount()),
                             LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
@@ -67,7 +120,9 @@ void CFileListCtrl::ShowRows() {
     }
     if (const int32_t nFocus = selection.GetFocusRow(); nFocus >= 0) {
         ListView_SetItemState(m_hList, nFocus, LVIS_FOCUSED, LVIS_FOCUSED);
-        ListView_EnsureVisible(m_hList, nFocus, FALSE);
+        if (bScroll) {
+            ListView_EnsureVisible(m_hList, nFocus, FALSE);
+        }
     }
     ListView_SetSelectionMark(m_hList, selection.GetSelectionMark());
     ::InvalidateRect(m_hList, nullptr, TRUE);

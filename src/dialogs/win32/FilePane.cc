@@ -104,6 +104,7 @@ void CFilePane::Open(const std::string& strFolder, int32_t nView, const std::str
     m_list.SetKind(CImageButton::kLatched);
     m_details.SetKind(CImageButton::kLatched);
     m_files.Initialize(m_dialog.Item(IDC_FILES));
+    m_files.m_onPieceShown = [this] { UpdateAddButton(); };
     SetViewMode(nView);
     m_files.SetFilter(strFilter);
     m_files.ShowFolder(m_location.GetFolder(), bForceFill);

@@ -179,6 +179,24 @@ TEST_F(WinDialogsTest, FilesPageMeetsBadInput) {
         PressKey(dialog, hList, 'D', true);
         ASSERT_EQ(list.GetModel().GetRowCount(), 4u);  // Sub, a.chm, b.txt, big.pdf
         EXPECT_EQ(list.GetModel().GetCellText(3, kColumnSize), "10,485,761KB");
+        // Read in pieces on the list's timer, under the busy cursor, the first row selected at
+        // the end.
+        list.SetFillPiece(1, {});
+        PressKey(dialog, hList, VK_F5);
+        ASSERT_TRUE(list.IsFilling());
+        const auto cursorOverList = [hList] {
+            ::SendMessageW(hList, WM_SETCURSOR, reinterpret_cast<WPARAM>(hList),
+                           MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+            return ::GetCursor();
+        };
+        const HCURSOR hBusy = ::LoadCursorW(nullptr, IDC_APPSTARTING);
+        EXPECT_EQ(cursorOverList(), hBusy);
+        for (MSG msg; list.IsFilling() && ::GetMessageW(&msg, nullptr, 0, 0) > 0;) {
+            ::DispatchMessageW(&msg);
+        }
+        EXPECT_EQ(ListView_GetItemCount(hList), 4);
+        EXPECT_EQ(ListView_GetNextItem(hList, -1, LVNI_SELECTED), 0);
+        EXPECT_NE(cursorOverList(), hBusy);
         ListView_SetItemState(hList, -1, LVIS_SELECTED, LVIS_SELECTED);
         ::SendMessageW(dialog.GetHwnd(), WM_COMMAND, IDC_ADD, 0);
         EXPECT_EQ(strReport, "a.chm\r\nb.txt\r\nbig.pdf");
