@@ -47,7 +47,7 @@ const CDefaultListLocale& DefaultLocale() {
 // The search of the folder being filled, from its first entry to its last.
 class CFileListModel::CReading {
 public:
-    CReading(std::string strPattern) : m_strPattern(std::move(strPattern)) {}
+    explicit CReading(std::string strPattern) : m_strPattern(std::move(strPattern)) {}
     // The folder with its trailing "\", without the pattern's "*.*".
     std::string GetFolder() const { return m_strPattern.substr(0, m_strPattern.size() - 3); }
     int32_t Next(CFindData& entry) {

@@ -29,6 +29,7 @@ constexpr int32_t ERROR_DIR_NOT_EMPTY = 145;
 constexpr int32_t ERROR_ALREADY_EXISTS = 183;
 constexpr int32_t ERROR_FILENAME_EXCED_RANGE = 206;
 constexpr int32_t ERROR_MORE_DATA = 234;
+constexpr int32_t ERROR_NOACCESS = 998;
 constexpr int32_t ERROR_DIRECTORY = 267;
 constexpr int32_t ERROR_NO_MORE_ITEMS = 259;
 constexpr int32_t ERROR_NO_MORE_FILES = 18;

@@ -60,6 +60,7 @@ TEST_F(RegistryTest, ValueNamesIgnoreCaseKeepFirstSpellingAndHaveALimit) {
     EXPECT_EQ(ERROR_FILE_NOT_FOUND, key.QueryDword(std::string(MAX_VALUE_NAME + 1, 'v'), v));
     EXPECT_EQ(ERROR_SUCCESS, key.DeleteValue("name"));
     EXPECT_EQ(ERROR_FILE_NOT_FOUND, key.DeleteValue("name"));
+    EXPECT_EQ(ERROR_NOACCESS, key.SetValue("Binary", REG_BINARY, nullptr, 4));
     ASSERT_EQ(ERROR_SUCCESS, key.SetValue("Binary", REG_BINARY, "\0\1\xFF\0", 4));
     uint32_t cb = 2;
     uint8_t buf[2] = {0xCC, 0xCC};  // too short: the size needed comes back, the buffer is kept

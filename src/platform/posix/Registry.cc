@@ -319,7 +319,7 @@ int32_t CRegKey::SetValue(const std::string& strName, uint32_t type, const void*
         return err;
     }
     if (!pData && cbData > 0) {
-        return ERROR_INVALID_PARAMETER;
+        return ERROR_NOACCESS;  // the system's answer: no bytes can be read from no buffer
     }
     int32_t err = CheckName(strName, MAX_VALUE_NAME);
     if (err == ERROR_SUCCESS) {

@@ -209,7 +209,7 @@ int32_t CRegKey::SetValue(const std::string& strName, uint32_t type, const void*
         return err;
     }
     if (pData == nullptr && cbData > 0) {
-        return ERROR_INVALID_PARAMETER;
+        return ERROR_NOACCESS;  // as RegSetValueExA answers, before the fault hook sees a write
     }
     int32_t err = CheckName(strName);
     if (err == ERROR_SUCCESS) {
