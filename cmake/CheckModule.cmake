@@ -22,7 +22,9 @@ endif()
 set(_system advapi32.dll comctl32.dll gdi32.dll imm32.dll kernel32.dll mpr.dll msvcrt.dll
     ole32.dll oleaut32.dll shell32.dll user32.dll)
 
-execute_process(COMMAND ${OBJDUMP} -p ${MODULE} OUTPUT_VARIABLE _dump RESULT_VARIABLE _rc)
+# objdump's headings are read below, so they must not come translated to the builder's language.
+execute_process(COMMAND ${CMAKE_COMMAND} -E env LC_ALL=C LANGUAGE= ${OBJDUMP} -p ${MODULE}
+                OUTPUT_VARIABLE _dump RESULT_VARIABLE _rc)
 if(NOT _rc EQUAL 0)
     message(FATAL_ERROR "${OBJDUMP} -p ${MODULE} failed")
 endif()

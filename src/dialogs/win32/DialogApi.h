@@ -19,3 +19,16 @@
 #include <windowsx.h>
 
 #include "platform/win32/SystemApi.h"
+
+namespace tq {
+
+// The system's cursors the dialogs show, by number: IDC_WAIT and IDC_APPSTARTING are narrow
+// resource names in a build without UNICODE, and the dialogs load them with LoadCursorW.
+inline HCURSOR LoadWaitCursor() {
+    return ::LoadCursorW(nullptr, MAKEINTRESOURCEW(32514));
+}
+inline HCURSOR LoadBusyCursor() {  // the arrow with the hourglass: busy, still usable
+    return ::LoadCursorW(nullptr, MAKEINTRESOURCEW(32650));
+}
+
+}  // namespace tq

@@ -98,7 +98,7 @@ LRESULT CALLBACK CFileListCtrl::SubclassProc(HWND hWnd, UINT nMsg, WPARAM wParam
         return 0;
     }
     if (nMsg == WM_SETCURSOR && LOWORD(lParam) == HTCLIENT && pThis->IsFilling()) {
-        ::SetCursor(::LoadCursorW(nullptr, IDC_APPSTARTING));
+        ::SetCursor(LoadBusyCursor());
         return TRUE;
     }
     return ::DefSubclassProc(hWnd, nMsg, wParam, lParam);

@@ -69,7 +69,7 @@ BOOL CWaitDlg::OnInitDialog() {
     }
     ::SetTimer(GetHwnd(), kTimerId, kTickMs, nullptr);
     ::SetCapture(GetHwnd());
-    m_hSavedCursor = ::SetCursor(::LoadCursorW(nullptr, MAKEINTRESOURCEW(32514) /* IDC_WAIT */));
+    m_hSavedCursor = ::SetCursor(LoadWaitCursor());
     m_bWaiting = true;
     // Centred over the window that owns it (the template centres it on the screen otherwise).
     if (HWND hOwner = ::GetWindow(GetHwnd(), GW_OWNER); hOwner != nullptr) {
@@ -120,7 +120,7 @@ bool CWaitDlg::OnMessage(UINT nMsg, WPARAM wParam, LPARAM lParam, INT_PTR& resul
         }
         case WM_SETCURSOR:
             if (m_bWaiting) {
-                ::SetCursor(::LoadCursorW(nullptr, MAKEINTRESOURCEW(32514)));
+                ::SetCursor(LoadWaitCursor());
                 result = TRUE;
                 return true;
             }

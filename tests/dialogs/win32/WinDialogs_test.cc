@@ -189,7 +189,7 @@ TEST_F(WinDialogsTest, FilesPageMeetsBadInput) {
                            MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
             return ::GetCursor();
         };
-        const HCURSOR hBusy = ::LoadCursorW(nullptr, IDC_APPSTARTING);
+        const HCURSOR hBusy = LoadBusyCursor();
         EXPECT_EQ(cursorOverList(), hBusy);
         for (MSG msg; list.IsFilling() && ::GetMessageW(&msg, nullptr, 0, 0) > 0;) {
             ::DispatchMessageW(&msg);
