@@ -53,7 +53,7 @@ public:
     int32_t Next(CFindData& entry) {
         if (!m_bStarted) {
             m_bStarted = true;
-            return m_find.FindFirst(m_strPattern, entry);
+            return m_find.FindFirst(m_strPattern, entry, EFindOrder::kAsListed);
         }
         return m_find.FindNext(entry);
     }

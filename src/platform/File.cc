@@ -42,14 +42,31 @@ void SortFound(std::vector<CFindData>& entries) {
 
 }  // namespace
 
-int32_t TakeFirstFound(CFindFileImpl& found, CFindData& data) {
-    if (found.m_entries.empty()) {
+int32_t CFindFile::TakeFirst(std::unique_ptr<CFindFileImpl> pImpl, CFindData& data,
+                             EFindOrder order) {
+    pImpl->m_order = order;
+    int32_t err = ERROR_SUCCESS;
+    if (order == EFindOrder::kAsListed) {
+        err = pImpl->ReadEntry(data, m_untranslatable);
+    } else {
+        CFindData entry;
+        while ((err = pImpl->ReadEntry(entry, m_untranslatable)) == ERROR_SUCCESS) {
+            pImpl->m_entries.push_back(std::move(entry));
+        }
+        if (err == ERROR_NO_MORE_FILES && !pImpl->m_entries.empty()) {
+            SortFound(pImpl->m_entries);
+            data = pImpl->m_entries[0];
+            pImpl->m_nNext = 1;
+            err = ERROR_SUCCESS;
+        }
+    }
+    if (err == ERROR_NO_MORE_FILES) {
         return ERROR_FILE_NOT_FOUND;
     }
-    SortFound(found.m_entries);
-    data = found.m_entries[0];
-    found.m_nNext = 1;
-    return ERROR_SUCCESS;
+    if (err == ERROR_SUCCESS) {
+        m_pImpl = std::move(pImpl);
+    }
+    return err;
 }
 
 CFindFile::CFindFile() = default;
@@ -58,6 +75,9 @@ CFindFile::~CFindFile() = default;
 int32_t CFindFile::FindNext(CFindData& data) {
     if (!m_pImpl) {
         return ERROR_INVALID_HANDLE;
+    }
+    if (m_pImpl->m_order == EFindOrder::kAsListed) {
+        return m_pImpl->ReadEntry(data, m_untranslatable);
     }
     if (m_pImpl->m_nNext >= m_pImpl->m_entries.size()) {
         return ERROR_NO_MORE_FILES;

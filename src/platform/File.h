@@ -118,6 +118,12 @@ struct CFindData {
 
 class CFindFileImpl;
 
+// The order of a search's entries. kByName: "." and ".." first, then the names ignoring case,
+// as NTFS lists a folder, whatever the file system (the whole folder is read at FindFirst).
+// kAsListed: as the file system gives them, each read at its FindFirst or FindNext, so that a
+// folder of many entries can be read a piece at a time.
+enum class EFindOrder { kByName, kAsListed };
+
 // FindFirstFile / FindNextFile with "*" and "?" in the last component (matched ignoring case).
 // Entries whose names have no code page 932 form are not listed ("." and ".." are); the search
 // keeps their names as on disk, so that a caller can say what it left out.
@@ -128,15 +134,19 @@ public:
     CFindFile(const CFindFile&) = delete;
     CFindFile& operator=(const CFindFile&) = delete;
     // ERROR_FILE_NOT_FOUND when nothing matches, ERROR_PATH_NOT_FOUND without the folder.
-    int32_t FindFirst(const std::string& strPattern, CFindData& data);
+    int32_t FindFirst(const std::string& strPattern, CFindData& data,
+                      EFindOrder order = EFindOrder::kByName);
     // ERROR_NO_MORE_FILES at the end.
     int32_t FindNext(CFindData& data);
     void Close();
     // The names of the last FindFirst's folder left out for want of a code page 932 form, as
-    // the file system gives them (bytes, not code page 932).
+    // the file system gives them (bytes, not code page 932); all of them once the search ended.
     const std::vector<std::string>& GetUntranslatableNames() const { return m_untranslatable; }
 
 private:
+    // The end of FindFirst on every system: the first entry of the search the system opened.
+    int32_t TakeFirst(std::unique_ptr<CFindFileImpl> pImpl, CFindData& data, EFindOrder order);
+
     std::unique_ptr<CFindFileImpl> m_pImpl;
     std::vector<std::string> m_untranslatable;
 };

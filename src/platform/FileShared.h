@@ -11,16 +11,18 @@
 
 namespace tq {
 
-// The entries of a search, in the order NTFS lists a folder: "." and ".." first, then the names
-// ignoring case.
+// A search of one folder on the system's own calls (one kind per system), and, for a search by
+// name, the entries read whole and ordered.
 class CFindFileImpl {
 public:
+    virtual ~CFindFileImpl() = default;
+    // The folder's next entry that matches, as the system lists it; ERROR_NO_MORE_FILES at the
+    // end. The names without a code page 932 form go to untranslatable.
+    virtual int32_t ReadEntry(CFindData& data, std::vector<std::string>& untranslatable) = 0;
+
+    EFindOrder m_order = EFindOrder::kByName;
     std::vector<CFindData> m_entries;
     size_t m_nNext = 0;
 };
-
-// The end of FindFirst: orders the entries found and hands out the first, or answers
-// ERROR_FILE_NOT_FOUND when there is none.
-int32_t TakeFirstFound(CFindFileImpl& found, CFindData& data);
 
 }  // namespace tq

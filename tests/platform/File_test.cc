@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <tuple>
 #include <vector>
@@ -170,14 +171,25 @@ TEST_F(FileTest, FindMatchesWildcardsIgnoringCaseAndSkipsUntranslatableNames) {
         {"C:\\nowhere\\*", ERROR_PATH_NOT_FOUND, V{}}};
     CFindFile find;
     CFindData data;
-    for (const auto& [pattern, lError, expected] : cases) {
-        V names;
-        int32_t err = find.FindFirst(pattern, data);
-        for (; err == 0; err = find.FindNext(data)) {
-            names.push_back(data.m_strName);
+    // As listed: the same entries in the file system's order, the left-out name told at the end.
+    for (EFindOrder order : {EFindOrder::kByName, EFindOrder::kAsListed}) {
+        for (auto [pattern, lError, expected] : cases) {
+            V names;
+            int32_t err = find.FindFirst(pattern, data, order);
+            for (; err == 0; err = find.FindNext(data)) {
+                names.push_back(data.m_strName);
+            }
+            if (order == EFindOrder::kAsListed) {
+                std::sort(names.begin(), names.end());
+                std::sort(expected.begin(), expected.end());
+            }
+            EXPECT_EQ(names, expected) << pattern;
+            EXPECT_EQ(err, lError == 0 ? ERROR_NO_MORE_FILES : lError) << pattern;
+            if (lError == 0 && (pattern.ends_with("\\*") || pattern.ends_with("\\*.*") ||
+                                pattern.ends_with("\\*.txt"))) {
+                EXPECT_EQ(find.GetUntranslatableNames(), V{"\xF0\x9F\x98\x80.txt"}) << pattern;
+            }
         }
-        EXPECT_EQ(names, expected) << pattern;
-        EXPECT_EQ(err, lError == 0 ? ERROR_NO_MORE_FILES : lError) << pattern;
     }
     ASSERT_EQ(find.FindFirst("C:\\dir\\b.txt", data), 0);
     EXPECT_EQ(data.m_nSize, 5u);

@@ -711,7 +711,57 @@ int32_t GetTempFileName(const std::string& strFolder, const std::string& strPref
     return ERROR_FILE_EXISTS;
 }
 
-int32_t CFindFile::FindFirst(const std::string& strPattern, CFindData& data) {
+namespace {
+
+// A folder read with readdir, an entry at a time; each entry's attributes from fstatat.
+class CDirectorySearch : public CFindFileImpl {
+public:
+    CDirectorySearch(DIR* pDir, std::string strPattern, bool bAtRoot)
+        : m_pDir(pDir, closedir), m_strPattern(std::move(strPattern)), m_bAtRoot(bAtRoot) {}
+
+    int32_t ReadEntry(CFindData& data, std::vector<std::string>& untranslatable) override {
+        const int dirFd = dirfd(m_pDir.get());
+        while (struct dirent* e = readdir(m_pDir.get())) {
+            std::string onDisk = e->d_name;
+            CFindData entry;
+            // A drive's root lists no "." and "..", as on Windows.
+            bool bDots = onDisk == "." || onDisk == "..";
+            if (bDots && m_bAtRoot) {
+                continue;
+            }
+            if (Utf8ToCp932(onDisk, entry.m_strName) != ERROR_SUCCESS) {
+                untranslatable.push_back(onDisk);
+                continue;
+            }
+            if (!MatchPattern(m_strPattern, entry.m_strName)) {
+                continue;
+            }
+            struct stat st;
+            const char* pszName = onDisk.c_str();
+            if (Sys().m_pfnFstatat(dirFd, pszName, &st, 0) != 0 &&
+                Sys().m_pfnFstatat(dirFd, pszName, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+                continue;  // removed while listing
+            }
+            entry.m_nAttributes = AttributesFrom(onDisk, st, [&] {
+                return IsWriteRefused(Sys().m_pfnFaccessat(dirFd, pszName, W_OK));
+            });
+            entry.m_nSize = S_ISDIR(st.st_mode) ? 0 : static_cast<uint64_t>(st.st_size);
+            entry.m_nWriteTime = st.st_mtime;
+            data = std::move(entry);
+            return ERROR_SUCCESS;
+        }
+        return ERROR_NO_MORE_FILES;
+    }
+
+private:
+    std::unique_ptr<DIR, int (*)(DIR*)> m_pDir;
+    std::string m_strPattern;
+    bool m_bAtRoot;
+};
+
+}  // namespace
+
+int32_t CFindFile::FindFirst(const std::string& strPattern, CFindData& data, EFindOrder order) {
     Close();
     std::string full;
     if (int32_t err = GetFullPathName(strPattern, full); err != ERROR_SUCCESS) {
@@ -722,51 +772,18 @@ int32_t CFindFile::FindFirst(const std::string& strPattern, CFindData& data) {
     }
     size_t slash = FindLastChar(full, '\\');
     std::string folder = full.substr(0, slash + 1);
-    std::string pattern = full.substr(slash + 1);
     std::string dir;
     if (int32_t err = ResolvePath(folder, dir); err != ERROR_SUCCESS) {
         return err;
     }
     std::string root;
     bool bAtRoot = GetFullPathName(folder + "..", root) == ERROR_SUCCESS && root == folder;
-    std::unique_ptr<DIR, int (*)(DIR*)> d(Sys().m_pfnOpendir(dir.c_str()), closedir);
-    if (!d) {
+    DIR* pDir = Sys().m_pfnOpendir(dir.c_str());
+    if (pDir == nullptr) {
         return errno == ENOENT || errno == ENOTDIR ? ERROR_PATH_NOT_FOUND : Win32FromErrno(errno);
     }
-    auto impl = std::make_unique<CFindFileImpl>();
-    const int dirFd = dirfd(d.get());
-    while (struct dirent* e = readdir(d.get())) {
-        std::string onDisk = e->d_name;
-        CFindData entry;
-        // A drive's root lists no "." and "..", as on Windows.
-        bool bDots = onDisk == "." || onDisk == "..";
-        if (bDots && bAtRoot) {
-            continue;
-        }
-        if (Utf8ToCp932(onDisk, entry.m_strName) != ERROR_SUCCESS) {
-            m_untranslatable.push_back(onDisk);
-            continue;
-        }
-        if (!MatchPattern(pattern, entry.m_strName)) {
-            continue;
-        }
-        struct stat st;
-        const char* pszName = onDisk.c_str();
-        if (Sys().m_pfnFstatat(dirFd, pszName, &st, 0) != 0 &&
-            Sys().m_pfnFstatat(dirFd, pszName, &st, AT_SYMLINK_NOFOLLOW) != 0) {
-            continue;  // removed while listing
-        }
-        entry.m_nAttributes = AttributesFrom(
-            onDisk, st, [&] { return IsWriteRefused(Sys().m_pfnFaccessat(dirFd, pszName, W_OK)); });
-        entry.m_nSize = S_ISDIR(st.st_mode) ? 0 : static_cast<uint64_t>(st.st_size);
-        entry.m_nWriteTime = st.st_mtime;
-        impl->m_entries.push_back(std::move(entry));
-    }
-    int32_t err = TakeFirstFound(*impl, data);
-    if (err == ERROR_SUCCESS) {
-        m_pImpl = std::move(impl);
-    }
-    return err;
+    return TakeFirst(std::make_unique<CDirectorySearch>(pDir, full.substr(slash + 1), bAtRoot),
+                     data, order);
 }
 
 }  // namespace tq

@@ -292,9 +292,37 @@ CFindData FindDataFrom(std::string strName, const WIN32_FIND_DATAW& found) {
     return data;
 }
 
+// The system's search handle, an entry at a time: FindFirstFileW has read the first one.
+class CSystemSearch : public CFindFileImpl {
+public:
+    CSystemSearch(HANDLE h, const WIN32_FIND_DATAW& first) : m_h(h), m_found(first) {}
+    ~CSystemSearch() override { ::FindClose(m_h); }
+    CSystemSearch(const CSystemSearch&) = delete;
+    CSystemSearch& operator=(const CSystemSearch&) = delete;
+
+    int32_t ReadEntry(CFindData& data, std::vector<std::string>& untranslatable) override {
+        for (; m_bHaveFound; m_bHaveFound = ::FindNextFileW(m_h, &m_found) != FALSE) {
+            std::string strName;
+            if (!NameToCp932(m_found.cFileName, strName)) {
+                untranslatable.push_back(NameOnDisk(m_found.cFileName));
+                continue;
+            }
+            data = FindDataFrom(std::move(strName), m_found);
+            m_bHaveFound = ::FindNextFileW(m_h, &m_found) != FALSE;
+            return ERROR_SUCCESS;
+        }
+        return ERROR_NO_MORE_FILES;
+    }
+
+private:
+    HANDLE m_h;
+    WIN32_FIND_DATAW m_found;  // the entry read next, while m_bHaveFound
+    bool m_bHaveFound = true;
+};
+
 }  // namespace
 
-int32_t CFindFile::FindFirst(const std::string& strPattern, CFindData& data) {
+int32_t CFindFile::FindFirst(const std::string& strPattern, CFindData& data, EFindOrder order) {
     Close();
     std::u16string pattern;
     if (Cp932ToUtf16(strPattern, pattern) != ERROR_SUCCESS) {
@@ -305,21 +333,7 @@ int32_t CFindFile::FindFirst(const std::string& strPattern, CFindData& data) {
     if (h == INVALID_HANDLE_VALUE) {
         return LastError();
     }
-    auto impl = std::make_unique<CFindFileImpl>();
-    do {
-        std::string strName;
-        if (NameToCp932(found.cFileName, strName)) {
-            impl->m_entries.push_back(FindDataFrom(std::move(strName), found));
-        } else {
-            m_untranslatable.push_back(NameOnDisk(found.cFileName));
-        }
-    } while (::FindNextFileW(h, &found));
-    ::FindClose(h);
-    int32_t err = TakeFirstFound(*impl, data);
-    if (err == ERROR_SUCCESS) {
-        m_pImpl = std::move(impl);
-    }
-    return err;
+    return TakeFirst(std::make_unique<CSystemSearch>(h, found), data, order);
 }
 
 }  // namespace tq
