@@ -70,9 +70,14 @@ start_display() {
     /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
         </dev/null >/dev/null 2>&1
     wineserver -k || true; wineserver -w || true
-    export DISPLAY=:$((200 + RANDOM % 100))
-    Xvfb "$DISPLAY" -screen 0 1024x768x24 >/dev/null 2>&1 &
+    # Xvfb picks a display number nobody uses and writes it once it serves (a number of our own
+    # choosing could be another server's, whose end would take the display from the tests).
+    local number_file="$wine_tree/xvfb-display"
+    rm -f "$number_file"
+    Xvfb -displayfd 5 -screen 0 1024x768x24 5>"$number_file" >/dev/null 2>&1 &
     xvfb=$!
+    for _ in $(seq 100); do [ -s "$number_file" ] && break; sleep 0.1; done
+    export DISPLAY=:$(head -1 "$number_file")
     trap 'wineserver -k || true; kill $xvfb ${server:-}' EXIT
     wineserver -p </dev/null >/dev/null 2>&1 || true
     /usr/lib/wine/wine64 wineboot </dev/null >/dev/null 2>&1
