@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include <cstdio>
@@ -25,6 +26,12 @@
 extern char** environ;
 
 namespace tq::bench {
+
+// The largest of a counter's repetitions (ComputeStatistics("max", Largest)): a pause of the
+// user's thread matters when it happens once.
+inline double Largest(const std::vector<double>& values) {
+    return values.empty() ? 0.0 : *std::max_element(values.begin(), values.end());
+}
 
 // Runs a program with its output discarded; its exit status, or -1 when it could not run.
 inline int RunProgram(const std::vector<std::string>& args) {

@@ -135,11 +135,6 @@ private:
     Clock::duration m_longest{};
 };
 
-// The largest of a counter's repetitions: a pause matters when it happens once.
-double Largest(const std::vector<double>& values) {
-    return values.empty() ? 0.0 : *std::max_element(values.begin(), values.end());
-}
-
 // One job over every file in the wait dialog. The first run, untimed, also pays for showing the
 // first dialog of the process (fonts, styles); its pause is the counter first_ui_pause_ms.
 void BM_CheckJobInWaitDialog(benchmark::State& state) {
