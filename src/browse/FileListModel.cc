@@ -184,6 +184,17 @@ std::string CFileListModel::GetCellText(size_t nRow, int32_t nColumn) const {
     }
 }
 
+size_t CFileListModel::GetLongestNameRow() const {
+    size_t nLongest = 0;
+    for (size_t nRow = 1; nRow < m_rows.size(); ++nRow) {
+        if (m_items[m_rows[nRow]].m_strDisplayName.size() >
+            m_items[m_rows[nLongest]].m_strDisplayName.size()) {
+            nLongest = nRow;
+        }
+    }
+    return nLongest;
+}
+
 void CFileListModel::ClickHeader(int32_t nColumn) {
     m_nSortKey = NextSortKey(m_nSortKey, nColumn);
     OrderRows(0);

@@ -82,6 +82,10 @@ public:
     // The text of a cell: the display name in column 0, the detail texts in the others (empty
     // until the details view has shown the row); empty out of range.
     std::string GetCellText(size_t nRow, int32_t nColumn) const;
+    // The row whose name is the longest in bytes (a double-byte character, drawn about twice
+    // as wide as a single-byte one, counts twice): what the compact list's columns are made
+    // wide enough for. 0 when there are no rows.
+    size_t GetLongestNameRow() const;
 
     int32_t GetSortKey() const { return m_nSortKey; }
     // A click on a column's header: the column's order, or its reverse when it is the order

@@ -6,6 +6,7 @@
 #include <QListView>
 #include <QScrollBar>
 #include <QStackedLayout>
+#include <QStyledItemDelegate>
 #include <QTimer>
 #include <QTreeView>
 
@@ -17,6 +18,24 @@
 namespace tq {
 
 namespace {
+
+// The compact list gives every row the size of one (a folder of many thousands would otherwise
+// measure each row at every layout); the toolkit would take the last row's, which cuts every
+// longer name short. This takes the size of the row with the longest name.
+class CLongestNameDelegate : public QStyledItemDelegate {
+public:
+    CLongestNameDelegate(const CFileListModel& list, QObject* pParent)
+        : QStyledItemDelegate(pParent), m_list(list) {}
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        const QModelIndex longest =
+            index.sibling(static_cast<int>(m_list.GetLongestNameRow()), index.column());
+        return QStyledItemDelegate::sizeHint(option, longest.isValid() ? longest : index);
+    }
+
+private:
+    const CFileListModel& m_list;
+};
 
 void SetUpView(QAbstractItemView* pView) {
     pView->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -48,6 +67,7 @@ CFileListCtrl::CFileListCtrl(QWidget* pParent)
     m_pListView->setWrapping(true);
     m_pListView->setResizeMode(QListView::Adjust);
     m_pListView->setUniformItemSizes(true);
+    m_pListView->setItemDelegate(new CLongestNameDelegate(m_list, m_pListView));
     m_pDetailsView->setRootIsDecorated(false);
     m_pDetailsView->setUniformRowHeights(true);
     m_pDetailsView->setAllColumnsShowFocus(true);

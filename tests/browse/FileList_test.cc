@@ -157,6 +157,7 @@ TEST_F(FileListFillTest, RowsOfAFolder) {
     }
     EXPECT_EQ(rows,
               "C:\\docs\\Sub\\|;C:\\docs\\big.pdf|;C:\\docs\\broken.chm|;C:\\docs\\manual.Chm|;");
+    EXPECT_EQ(m_list.GetLongestNameRow(), 2u);  // broken.chm, the first of the two longest
     ASSERT_EQ(log.size(), 3u);
     std::sort(log.begin(), log.end());  // told as the folder lists them
     EXPECT_NE(log[0].find("C:\\docs\\a|b.chm"), std::string::npos);
