@@ -1,6 +1,8 @@
 #include "dialogs/win32/DialogApi.h"
 // The system first (DialogApi.h), then the project.
 
+#include <vector>
+
 #include "browse/FileListColumns.h"
 #include "dialogs/win32/FileListCtrl.h"
 #include "dialogs/win32/WinText.h"
@@ -111,9 +113,21 @@ void CFileListCtrl::ClearSelection() {
 
 void CFileListCtrl::ShowRows(bool bScroll) {
     m_bShowing = true;
+    // The rows the control shows selected or focused are cleared one by one: clearing every row
+    // at once (item -1) costs the control a pass over all of them, again at each piece of a fill.
+    std::vector<int> shown;
+    for (int nRow = ListView_GetNextItem(m_hList, -1, LVNI_SELECTED); nRow >= 0;
+         nRow = ListView_GetNextItem(m_hList, nRow, LVNI_SELECTED)) {
+        shown.push_back(nRow);
+    }
+    if (const int nFocus = ListView_GetNextItem(m_hList, -1, LVNI_FOCUSED); nFocus >= 0) {
+        shown.push_back(nFocus);
+    }
     ListView_SetItemCountEx(m_hList, static_cast<int>(m_list.GetRowCount()),
                             LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
-    ListView_SetItemState(m_hList, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    for (int nRow : shown) {
+        ListView_SetItemState(m_hList, nRow, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    }
     const CListSelection& selection = m_list.GetSelection();
     for (size_t nRow : selection.GetSelectedRows()) {
         ListView_SetItemState(m_hList, static_cast<int>(nRow), LVIS_SELECTED, LVIS_SELECTED);
