@@ -96,8 +96,12 @@ void CFileListModel::Refresh() {
     ShowFolder(m_strFolder, true);
 }
 
+bool CFileListModel::IsShown(const std::string& strFolder) const {
+    return EqualsNoCase(strFolder, m_strFolder);
+}
+
 bool CFileListModel::StartFolder(const std::string& strFolder, bool bForce) {
-    if (!bForce && EqualsNoCase(strFolder, m_strFolder)) {
+    if (!bForce && IsShown(strFolder)) {
         return false;
     }
     // Copied before the records go: the folder may be a record's path.

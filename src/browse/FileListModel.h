@@ -58,6 +58,8 @@ public:
     // Fills the rows again from the shown folder.
     void Refresh();
     const std::string& GetFolder() const { return m_strFolder; }
+    // Whether the folder is the one shown (ignoring case): a fill that is not forced skips it.
+    bool IsShown(const std::string& strFolder) const;
 
     // A fill in pieces: StartFolder empties the rows and starts reading the folder (unless it
     // is shown already and bForce is false: false then), FillMore reads the next piece and sorts

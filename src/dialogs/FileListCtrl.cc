@@ -13,7 +13,6 @@
 #include "browse/FileListColumns.h"
 #include "browse/FileListSort.h"
 #include "dialogs/InputMethod.h"
-#include "platform/Cp932.h"
 
 namespace tq {
 
@@ -123,7 +122,7 @@ void CFileListCtrl::SetView(int32_t nView) {
 }
 
 void CFileListCtrl::ShowFolder(const std::string& strFolder, bool bForce) {
-    if (bForce || !EqualsNoCase(strFolder, m_list.GetFolder())) {
+    if (bForce || !m_list.IsShown(strFolder)) {
         FillPiece(&strFolder);
     }
 }
