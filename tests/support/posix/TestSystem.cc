@@ -16,11 +16,8 @@
 #include "support/TestSupport.h"
 
 namespace tq::test {
-namespace {
 
 constexpr uid_t kNobody = 65534;
-
-}  // namespace
 
 struct CTempPrefix::CSystemState {};
 
