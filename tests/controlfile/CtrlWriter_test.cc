@@ -46,8 +46,7 @@ TEST(CtrlWriterTest, BothFormsByteForByte) {
     // The builder's form keeps the group ids and leaves the deselected databases out.
     EXPECT_EQ(
         CCtrlWriter(model).Render(false),
-        header +
-            "Group1 = \"Top\"\r\nGroup2 = \"1@Sub\"\r\nGroup3 = \"Unused\"\r\n"
+        header + "Group1 = \"Top\"\r\nGroup2 = \"1@Sub\"\r\nGroup3 = \"Unused\"\r\n" +
             "Group4 = \"1@Sub2\"\r\nFamilyOfGroup1-2 = \"Fam\"\r\nFamilyOfGroup4 = \"fam\"\r\n"
             "DefaultGroup = 4\r\nSelectOffGroups = 2,4\r\n" +
             fixed + free);
@@ -98,11 +97,10 @@ TEST(CtrlWriterTest, SeparatorsGiveTheKindsAndAreWrittenOnlyBeforeADatabase) {
 TEST(CtrlWriterTest, TopLevelNamesThatWouldReadBackOtherwiseAreMarked) {
     CCtrlModel model;
     ASSERT_EQ(LoadText(model,
-                       "Group1 = \"@12@x\"\r\nGroup2 = \"@@y\"\r\n"
-                       "Group3 = \"@ z\"\r\nGroup4 = \"1@ w\"\r\n"
-                       "Group5 = \"1x@v\"\r\nGroup12 = \"A\"\r\n"
-                       "[D]\r\nDoc=x\r\nGroup=1\r\nGroup=2\r\nGroup=3\r\n"
-                       "Group=4\r\nGroup=5\r\nGroup=12\r\n"),
+                       "Group1 = \"@12@x\"\r\nGroup2 = \"@@y\"\r\nGroup3 = \"@ z\"\r\n"
+                       "Group4 = \"1@ w\"\r\nGroup5 = \"1x@v\"\r\nGroup12 = \"A\"\r\n"
+                       "[D]\r\nDoc=x\r\nGroup=1\r\nGroup=2\r\nGroup=3\r\nGroup=4\r\n"
+                       "Group=5\r\nGroup=12\r\n"),
               0);
     EXPECT_EQ(model.GetGroupSet().FindGroup(1)->GetName(), "12@x");
     std::string out = CCtrlWriter(model).Render(true);
