@@ -12,9 +12,11 @@
 
 namespace tq::fuzz {
 
-inline int32_t LoadText(CCtrlModel& model, std::string_view text) {
+// Parses and validates text (no file, no current-directory change), logging to pLog if given.
+inline int32_t LoadText(CCtrlModel& model, std::string_view text,
+                        CCtrlLogCollector* pLog = nullptr) {
     CCtrlLogCollector log;
-    CCtrlReader reader(model, &log);
+    CCtrlReader reader(model, pLog != nullptr ? pLog : &log);
     model.Clear();
     int32_t lResult = reader.Parse(text);
     return lResult == 0 ? reader.Validate(std::string()) : lResult;

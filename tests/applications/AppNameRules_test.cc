@@ -65,15 +65,11 @@ TEST(EditFileSetsTest, AddAndRemoveCancelEachOther) {
 
 TEST(SanitizeDBNameTest, FolderSafeForms) {
     const std::pair<std::string, std::string> cases[] = {
-        {"a:b",
-         "a\x81\x46"
-         "b"},                           // ：
+        {"a:b", "a\x81\106b"},           // ：, its second byte 0x46 written in octal
         {".", "\x81\x44"},               // ．
         {"..a.", "\x81\x44.a\x81\x44"},  // ．.a．
         {"a. \t", "a\x81\x44"},          // the stop ends the name once the blanks go
-        {"\x01.a",
-         "\x81\x44"
-         "a"},
+        {"\x01.a", "\x81\104a"},
         {"\tx\ny ", "x y"},
         {"\\/:,;*?\"<>|",
          "\x81\x8F\x81\x5E\x81\x46\x81\x43\x81\x47\x81\x96\x81\x48\x81\x68\x81\x83\x81\x84\x81"

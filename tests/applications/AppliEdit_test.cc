@@ -86,8 +86,7 @@ TEST_F(AppliEditTest, AddAppendsToItsTypeWithADerivedName) {
     }
     EXPECT_EQ(Names(),
               "Fixed One=Fixed1;F2=F2;Selection One=Sel1;S2=S2;MyApp=MyApp;"
-              "a:b=a\x81\x46"
-              "b;Sel1=Sel1#2;");
+              "a:b=a\x81\106b;Sel1=Sel1#2;");  // \106 is 'F', the second byte of "："
     EXPECT_EQ(Db(5).m_dwState, DBSTATE_NEW | DBSTATE_REBUILD);
     EXPECT_FALSE(m_file.IsStructureChanged());
     EXPECT_EQ(m_file.FindDBByPublicName(3, "SEL1"), 2);  // found at its new position
@@ -259,11 +258,7 @@ TEST(EditSessionTest, OpenStopsAtTheFirstFailingStepAndEndsHoldingNothing) {
         {"ready", false, "Demo", 1, 0}};
     for (const auto& [pszCase, bOtherEditor, pszProduct, dwCustomize, lResult] : cases) {
         SCOPED_TRACE(pszCase);
-        CRegKey key;
-        ASSERT_EQ(key.Create(HKEY_LOCAL_MACHINE, test::CProductFixture::Sub("USER\\AddTarget"),
-                             KEY_ALL_ACCESS),
-                  0);
-        ASSERT_EQ(key.SetDword("Customize", dwCustomize), 0);
+        test::CProductFixture::SetCustomize(dwCustomize);
         {
             CNamedMutex other;
             if (bOtherEditor) {

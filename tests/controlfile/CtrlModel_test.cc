@@ -86,9 +86,7 @@ TEST(CtrlCompareTest, EveryComparedFieldCountsAndWhatTheBuilderOwnsDoesNot) {
                              test::Section("A", "Group = 2\r\nSkipDoc = s\r\nRootPath = r\r\n") +
                              "###\r\n[B]~\r\nGroup = 1\r\nDoc = b\r\n" + test::Section("C");
     CCtrlModel disk;
-    auto load = [](CCtrlModel& m, const std::string& t) {
-        ASSERT_EQ(test::ParseAndValidate(m, t).m_lResult, 0);
-    };
+    auto load = [](CCtrlModel& m, const std::string& t) { ASSERT_EQ(fuzz::LoadText(m, t), 0); };
     load(disk, text);
     load(disk, CCtrlWriter(disk).Render(false));
     // A false -Wrestrict of GCC 12 at -O2 on short literal assignments; nothing can overlap.

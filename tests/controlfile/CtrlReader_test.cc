@@ -16,6 +16,7 @@
 namespace tq {
 namespace {
 
+using fuzz::LoadText;
 using test::Msg;
 using test::ParseAndValidate;
 using test::Section;
@@ -136,7 +137,7 @@ TEST(CtrlReaderTest, SectionLinesKeySplittingAndQuoting) {
         SCOPED_TRACE(section + line);
         CCtrlModel model;
         const std::string text = kGroup1 + section + "\r\nGroup=1\r\nDoc=x\r\n" + line + "\r\n";
-        ASSERT_EQ(ParseAndValidate(model, text).m_lResult, 0);
+        ASSERT_EQ(LoadText(model, text), 0);
         const CCtrlDatabase& db = *model.GetDatabase(0);
         const uint32_t dwOff = DBSTATE_WAS_DESELECTED | DBSTATE_DESELECTED;
         EXPECT_EQ(std::string(db.m_strName) + "|" + std::string(db.m_strPublicName) +
@@ -149,16 +150,12 @@ TEST(CtrlReaderTest, SectionLinesKeySplittingAndQuoting) {
 
 TEST(CtrlReaderTest, GlobalKeys) {
     CCtrlModel model;
-    ASSERT_EQ(ParseAndValidate(model,
-                               "outputlog = \"log.txt\"\r\n"
-                               "SelectAllDB = no\r\nBlankSources = Yes\r\n"
-                               "ADDID = true\r\nDivideNoBookmark = \"TRUE\"\r\n"
-                               "DefaultGroup = 2x\r\n"
-                               "Group1 = \"A\"\r\nGroup 2 = \"1@B\"\r\nGroup+3 = C\r\n"
-                               "SelectOffGroups = 3, 1\r\n"
-                               "FamilyOfGroup1-3 = \"Fam\"\r\n" +
-                                   Section("D"))
-                  .m_lResult,
+    ASSERT_EQ(LoadText(model,
+                       "outputlog = \"log.txt\"\r\nSelectAllDB = no\r\nBlankSources = Yes\r\n"
+                       "ADDID = true\r\nDivideNoBookmark = \"TRUE\"\r\nDefaultGroup = 2x\r\n"
+                       "Group1 = \"A\"\r\nGroup 2 = \"1@B\"\r\nGroup+3 = C\r\n"
+                       "SelectOffGroups = 3, 1\r\nFamilyOfGroup1-3 = \"Fam\"\r\n" +
+                           Section("D")),
               0);
     EXPECT_EQ(model.GetSettings().m_dwSelectAllDisabled + model.GetSettings().m_dwBlankSources +
                   model.GetSettings().m_dwAddID + model.GetSettings().m_dwDivideNoBookmark,
@@ -174,25 +171,21 @@ TEST(CtrlReaderTest, GlobalKeys) {
         EXPECT_EQ(set.FindGroup(id)->GetFamily(), "Fam");
     }
     // DefaultGroup may come before its group, and 0 means none.
-    EXPECT_EQ(ParseAndValidate(model, "DefaultGroup = 1\r\n" + kGroup1 + Section("A")).m_lResult,
-              0);
-    EXPECT_EQ(ParseAndValidate(model, "DefaultGroup = 0\r\n").m_lResult, 0);
+    EXPECT_EQ(LoadText(model, "DefaultGroup = 1\r\n" + kGroup1 + Section("A")), 0);
+    EXPECT_EQ(LoadText(model, "DefaultGroup = 0\r\n"), 0);
     EXPECT_EQ(model.GetGroupSet().GetNextId(), 1);  // no groups: the first new group gets 1
 }
 
 TEST(CtrlReaderTest, DatabaseKeysAndTextRules) {
     CCtrlModel model;
-    ASSERT_EQ(ParseAndValidate(model, kGroup1 + "Group2 = \"1@Sub\"\r\n"
-                                                "[A]\r\nGroup = 2\r\nGroup = 1\r\nGroup = 2\r\n"
-                                                "FAQ = vaio\r\nFAQ = NEC\r\n"
-                                                "Doc = d1\r\nRegKey3 = k3\r\n"
-                                                "RegEntry2 = \"\"\r\nRegKey2 = k2\r\n"
-                                                "ExeKey = e0\r\nExePath = p0\r\n"
-                                                "RootOrgPath3 = o3\r\nExeOrgPath = eo\r\n"
-                                                "BlankSource = false\r\nBlankSource = YES\r\n"
-                                                "DocListFile = \"\"\r\n")
-                  .m_lResult,
-              0);
+    ASSERT_EQ(
+        LoadText(model, kGroup1 +
+                            "Group2 = \"1@Sub\"\r\n[A]\r\nGroup = 2\r\nGroup = 1\r\nGroup = 2\r\n"
+                            "FAQ = vaio\r\nFAQ = NEC\r\nDoc = d1\r\nRegKey3 = k3\r\n"
+                            "RegEntry2 = \"\"\r\nRegKey2 = k2\r\nExeKey = e0\r\nExePath = p0\r\n"
+                            "RootOrgPath3 = o3\r\nExeOrgPath = eo\r\nBlankSource = false\r\n"
+                            "BlankSource = YES\r\nDocListFile = \"\"\r\n"),
+        0);
     const CCtrlDatabase& db = *model.GetDatabase(0);
     ASSERT_EQ(db.m_groups.size(), 3u);
     EXPECT_EQ(db.m_groups[0]->GetId(), 2);
@@ -267,14 +260,14 @@ TEST(CtrlReaderTest, LargeFilesAreReadAndWrittenInPiecesAsIfWhole) {
         ASSERT_EQ(CCtrlReader(fromFile, nullptr).Load(file, test::WinPath(prefix.Path("big.ctl"))),
                   0);
         CCtrlModel inMemory;
-        ASSERT_EQ(ParseAndValidate(inMemory, text).m_lResult, 0);
+        ASSERT_EQ(LoadText(inMemory, text), 0);
         EXPECT_EQ(CCtrlWriter(fromFile).Render(false), CCtrlWriter(inMemory).Render(false));
         EXPECT_EQ(fromFile.GetDBCount(), 30002u);
         EXPECT_EQ(fromFile.GetDatabase(30000)->m_docs[0].size(), 3u << 20);
         EXPECT_EQ(fromFile.GetDatabase(30001)->m_docs[0], "z");
     }
     CCtrlModel model;
-    ASSERT_EQ(ParseAndValidate(model, text).m_lResult, 0);
+    ASSERT_EQ(LoadText(model, text), 0);
     ASSERT_EQ(CCtrlWriter(model).Write(test::WinPath(prefix.Path("new.ctl")), true), 0);
     EXPECT_EQ(test::ReadLinuxFile(prefix.Path("new.ctl")), CCtrlWriter(model).Render(true));
 }
@@ -287,9 +280,9 @@ TEST(CtrlReaderTest, DeepGroupTree) {
                 (id > 1 ? std::to_string(id - 1) + "@" : "") + "g\"\n";
     }
     CCtrlModel model;
-    ASSERT_EQ(ParseAndValidate(model, text + "[A]\nGroup=65535\nDoc=x\n").m_lResult, 0);
+    ASSERT_EQ(LoadText(model, text + "[A]\nGroup=65535\nDoc=x\n"), 0);
     CCtrlModel again;
-    EXPECT_EQ(ParseAndValidate(again, CCtrlWriter(model).Render(true)).m_lResult, 0);
+    EXPECT_EQ(LoadText(again, CCtrlWriter(model).Render(true)), 0);
     EXPECT_EQ(again.GetGroupSet().GetGroupCount(), 65535);
 }
 

@@ -3,9 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "controlfile/CtrlLogFile.h"
-#include "controlfile/CtrlModel.h"
-#include "controlfile/CtrlReader.h"
+#include "../../fuzz/ReaderOracle.h"
 #include "platform/Path.h"
 #include "support/TestSupport.h"
 
@@ -16,16 +14,10 @@ struct CParseResult {
     std::vector<std::string> m_messages;
 };
 
-// Parses and validates text (no file, no current-directory change) with a collecting log.
 inline CParseResult ParseAndValidate(CCtrlModel& model, const std::string& text) {
     CCtrlLogCollector log;
-    CCtrlReader reader(model, &log);
-    model.Clear();
-    CParseResult r;
-    r.m_lResult = reader.Parse(text);
-    r.m_lResult = r.m_lResult != 0 ? r.m_lResult : reader.Validate(std::string());
-    r.m_messages = log.GetMessages();
-    return r;
+    const int32_t lResult = fuzz::LoadText(model, text, &log);
+    return {lResult, log.GetMessages()};
 }
 
 template <class... A>

@@ -14,7 +14,7 @@
 namespace tq {
 namespace {
 
-using test::ParseAndValidate;
+using fuzz::LoadText;
 
 const std::string kSample =
     "OutputLog = log.txt\r\nSelectAllDB = NO\r\nBlankSources = yes\r\nAddID = yes\r\n"
@@ -31,11 +31,10 @@ const std::string kSample =
 
 TEST(CtrlWriterTest, BothFormsByteForByte) {
     CCtrlModel model;
-    ASSERT_EQ(ParseAndValidate(model, kSample).m_lResult, 0);
+    ASSERT_EQ(LoadText(model, kSample), 0);
     const std::string header =
-        ":*** Trellisquest ControlFile ***\r\nOutputLog = \"log.txt\"\r\n"
-        "SelectAllDB = Disable\r\nBlankSources = TRUE\r\nAddID = TRUE\r\nDivideNoBookmark = "
-        "TRUE\r\n"
+        ":*** Trellisquest ControlFile ***\r\nOutputLog = \"log.txt\"\r\nSelectAllDB = Disable\r\n"
+        "BlankSources = TRUE\r\nAddID = TRUE\r\nDivideNoBookmark = TRUE\r\n"
         "\r\n:--- Group Information ---\r\n";
     const std::string fixed =
         "\r\n:--- Database Information ---\r\n"
@@ -47,8 +46,7 @@ TEST(CtrlWriterTest, BothFormsByteForByte) {
     // The builder's form keeps the group ids and leaves the deselected databases out.
     EXPECT_EQ(
         CCtrlWriter(model).Render(false),
-        header +
-            "Group1 = \"Top\"\r\nGroup2 = \"1@Sub\"\r\nGroup3 = \"Unused\"\r\n"
+        header + "Group1 = \"Top\"\r\nGroup2 = \"1@Sub\"\r\nGroup3 = \"Unused\"\r\n" +
             "Group4 = \"1@Sub2\"\r\nFamilyOfGroup1-2 = \"Fam\"\r\nFamilyOfGroup4 = \"fam\"\r\n"
             "DefaultGroup = 4\r\nSelectOffGroups = 2,4\r\n" +
             fixed + free);
@@ -87,7 +85,7 @@ TEST(CtrlWriterTest, SeparatorsGiveTheKindsAndAreWrittenOnlyBeforeADatabase) {
     for (const auto& [text, databases] : cases) {
         SCOPED_TRACE(text);
         CCtrlModel model;
-        ASSERT_EQ(ParseAndValidate(model, "Group1=G\r\n" + text).m_lResult, 0);
+        ASSERT_EQ(LoadText(model, "Group1=G\r\n" + text), 0);
         std::string out = CCtrlWriter(model).Render(true);
         out = std::regex_replace(out.substr(out.find("Database Information ---\r\n") + 26),
                                  database, "D");
@@ -98,13 +96,11 @@ TEST(CtrlWriterTest, SeparatorsGiveTheKindsAndAreWrittenOnlyBeforeADatabase) {
 
 TEST(CtrlWriterTest, TopLevelNamesThatWouldReadBackOtherwiseAreMarked) {
     CCtrlModel model;
-    ASSERT_EQ(ParseAndValidate(model,
-                               "Group1 = \"@12@x\"\r\nGroup2 = \"@@y\"\r\n"
-                               "Group3 = \"@ z\"\r\nGroup4 = \"1@ w\"\r\n"
-                               "Group5 = \"1x@v\"\r\nGroup12 = \"A\"\r\n"
-                               "[D]\r\nDoc=x\r\nGroup=1\r\nGroup=2\r\nGroup=3\r\n"
-                               "Group=4\r\nGroup=5\r\nGroup=12\r\n")
-                  .m_lResult,
+    ASSERT_EQ(LoadText(model,
+                       "Group1 = \"@12@x\"\r\nGroup2 = \"@@y\"\r\nGroup3 = \"@ z\"\r\n"
+                       "Group4 = \"1@ w\"\r\nGroup5 = \"1x@v\"\r\nGroup12 = \"A\"\r\n"
+                       "[D]\r\nDoc=x\r\nGroup=1\r\nGroup=2\r\nGroup=3\r\nGroup=4\r\n"
+                       "Group=5\r\nGroup=12\r\n"),
               0);
     EXPECT_EQ(model.GetGroupSet().FindGroup(1)->GetName(), "12@x");
     std::string out = CCtrlWriter(model).Render(true);
@@ -113,14 +109,14 @@ TEST(CtrlWriterTest, TopLevelNamesThatWouldReadBackOtherwiseAreMarked) {
               std::string::npos)
         << out;
     CCtrlModel again;
-    ASSERT_EQ(ParseAndValidate(again, out).m_lResult, 0);
+    ASSERT_EQ(LoadText(again, out), 0);
     EXPECT_TRUE(again.GetGroupSet().Equals(model.GetGroupSet()));
 }
 
 TEST(CtrlWriterFileTest, HeldFileIsClosedForTheRenameAndOpenedAgainOrLeftAfterAFailure) {
     test::CTempPrefix prefix;
     CCtrlModel model;
-    ASSERT_EQ(ParseAndValidate(model, kSample).m_lResult, 0);
+    ASSERT_EQ(LoadText(model, kSample), 0);
     const std::string strTarget = test::WinPath(prefix.Path("base.ctl"));
     auto target = [&prefix] { return test::ReadLinuxFile(prefix.Path("base.ctl")); };
     test::WriteLinuxFile(prefix.Path("base.ctl"), "old");

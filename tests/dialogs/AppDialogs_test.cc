@@ -2,12 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemView>
-#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QPushButton>
-#include <QTest>
 #include <atomic>
 #include <filesystem>
 #include <thread>

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <climits>
 #include <cstring>
 #include <filesystem>
 #include <sstream>
@@ -21,7 +20,6 @@
 #include "platform/Faults.h"
 #include "platform/MessageBox.h"
 #include "platform/NamedMutex.h"
-#include "platform/Registry.h"
 #include "resources/StringTable.h"
 
 namespace tq {
@@ -88,14 +86,7 @@ using test::CProductFixture;
 
 class CtrlFileMgrTest : public ::testing::Test {
 protected:
-    void SetUp() override { EnableCustomize(1); }
-    void EnableCustomize(uint32_t value) {
-        CRegKey key;
-        ASSERT_EQ(
-            key.Create(HKEY_LOCAL_MACHINE, CProductFixture::Sub("USER\\AddTarget"), KEY_ALL_ACCESS),
-            0);
-        ASSERT_EQ(key.SetDword("Customize", value), 0);
-    }
+    void SetUp() override { CProductFixture::SetCustomize(1); }
     void Load() {
         ASSERT_TRUE(m_obj.Ready());
         ASSERT_EQ(m_obj.Long("Load"), 0);
@@ -247,7 +238,7 @@ TEST_F(CtrlFileMgrTest, GuardsAndTheDialogProvider) {
     m_box.PushAnswer(IDYES);
     EXPECT_EQ(m_obj.Long("RemoveDB", {L(3), L(1)}), 0);
     EXPECT_EQ(m_obj.Long("GetDBCount", {L(3)}), 0);
-    EnableCustomize(0);
+    CProductFixture::SetCustomize(0);
     ASSERT_TRUE(m_obj.Ready());
     for (const char* member : {"OpenAddAppDialog", "OpenEditAppDialog", "RemoveDB"}) {
         EXPECT_EQ(m_obj.Long(member, Args(member, 0, 1)), -1578) << member;

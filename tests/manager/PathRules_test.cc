@@ -52,16 +52,25 @@ TEST_F(PathRulesPrefixTest, RegKeyAndExeKeyFolders) {
     SetString("Software\\X", "InstalledDir", "C:\\User", HKEY_CURRENT_USER);
     SetString("X", "InstalledDir", "C:\\Classes", HKEY_CLASSES_ROOT);
     SetString("Software\\None", "Other", "C:\\Apps");
-    const CRow roots[] = {
-        {kLM + "X", "C:\\Apps"},
-        {"HKEY_CURRENT_USER\\Software\\X", "C:\\User"},
-        {"HKEY_CLASSES_ROOT\\X", "C:\\Classes"},
-        {"HKLM\\Software\\X", "!untouched"},
-        {kLM + "Missing", "!untouched"},
-        {kLM + "None", "!untouched"}  // none of the value names
-    };
-    for (const CRow& c : roots) {
-        EXPECT_EQ(RegKey(c.first), c.second) << c.first;
+    // A RegEntry names the value; "" in the file is the default value.
+    SetString("Software\\Entry", "", "C:\\Apps\\tool.exe");
+    SetString("Software\\Entry", "Dir", "C:\\Apps\\Sub\\");
+    SetString("Software\\Entry", "Gone", "C:\\Apps\\gone.exe");
+    SetString("Software\\Entry", "InstalledDir", "C:\\Ignored");
+    // The key, its RegEntry, the folder.
+    const std::tuple<std::string, std::string, const char*> keys[] = {
+        {kLM + "X", "", "C:\\Apps"},
+        {"HKEY_CURRENT_USER\\Software\\X", "", "C:\\User"},
+        {"HKEY_CLASSES_ROOT\\X", "", "C:\\Classes"},
+        {"HKLM\\Software\\X", "", "!untouched"},
+        {kLM + "Missing", "", "!untouched"},
+        {kLM + "None", "", "!untouched"},  // none of the value names
+        {kLM + "Entry", kEmptyRegEntry, "C:\\Apps"},
+        {kLM + "Entry", "Dir", "C:\\Apps\\Sub"},
+        {kLM + "Entry", "Gone", "C:\\Apps\\gone.exe"},  // not an existing file: taken as a folder
+        {kLM + "Entry", "Missing", "!untouched"}};
+    for (const auto& [key, entry, folder] : keys) {
+        EXPECT_EQ(RegKey(key, entry), folder) << key << " " << entry;
     }
     // The value names are tried in order: each added one comes first.
     const std::pair<const char*, const char*> order[] = {{"InstallPath", "C:\\IP"},
@@ -86,19 +95,6 @@ TEST_F(PathRulesPrefixTest, RegKeyAndExeKeyFolders) {
         const std::string key = "Spell" + std::to_string(n++);
         SetString("Software\\" + key, name, c.first);
         EXPECT_EQ(RegKey(kLM + key), c.second) << testing::PrintToString(c.first);
-    }
-    // A RegEntry names the value; "" in the file is the default value.
-    SetString("Software\\Entry", "", "C:\\Apps\\tool.exe");
-    SetString("Software\\Entry", "Dir", "C:\\Apps\\Sub\\");
-    SetString("Software\\Entry", "Gone", "C:\\Apps\\gone.exe");
-    SetString("Software\\Entry", "InstalledDir", "C:\\Ignored");
-    const CRow entries[] = {
-        {kEmptyRegEntry, "C:\\Apps"},
-        {"Dir", "C:\\Apps\\Sub"},
-        {"Gone", "C:\\Apps\\gone.exe"},  // not an existing file: taken as a folder
-        {"Missing", "!untouched"}};
-    for (const CRow& c : entries) {
-        EXPECT_EQ(RegKey(kLM + "Entry", c.first), c.second) << c.first;
     }
     // An ExeKey's default value is a program; its folder is the answer.
     const CRow exes[] = {{"C:\\Apps\\tool.exe", "C:\\Apps"},

@@ -22,11 +22,7 @@ inline const std::string kAppGroup =
     "\x83\x41\x83\x76\x83\x8A\x83\x50\x81\x5B\x83\x56\x83\x87\x83\x93";
 
 inline const std::string kBaseText =
-    "Group1 = \"Manuals\"\r\n"
-    "Group2 = \"" +
-    kAppGroup +
-    "\"\r\n"
-    "Group3 = \"2@MyApp\"\r\n"
+    "Group1 = \"Manuals\"\r\nGroup2 = \"" + kAppGroup + "\"\r\nGroup3 = \"2@MyApp\"\r\n" +
     "[Fixed1]\r\nPublicName = \"Fixed One\"\r\nGroup = 1\r\nDoc = \"C:\\Docs\\f1.chm\"\r\n"
     "###\r\n"
     "[Sel1]\r\nPublicName = \"Selection One\"\r\nGroup = 1\r\nDoc = \"C:\\Docs\\s1.chm\"\r\n"
@@ -59,6 +55,12 @@ public:
         CRegKey key;
         ASSERT_EQ(key.Create(HKEY_LOCAL_MACHINE, Sub(sub), KEY_ALL_ACCESS), 0);
         ASSERT_EQ(key.SetString(name, value), 0);
+    }
+    // The product's switch for user applications (USER\AddTarget\Customize).
+    static void SetCustomize(uint32_t dwValue) {
+        CRegKey key;
+        ASSERT_EQ(key.Create(HKEY_LOCAL_MACHINE, Sub("USER\\AddTarget"), KEY_ALL_ACCESS), 0);
+        ASSERT_EQ(key.SetDword("Customize", dwValue), 0);
     }
     static void DeleteValue(const std::string& sub, const std::string& name) {
         CRegKey key;

@@ -37,8 +37,12 @@ TEST(FullPathTest, FullPathNamesAreMadeWithoutTheDisk) {
 const std::string kHyou = "\x95\x5C";   // "表": its second byte is the backslash
 const std::string kFullA = "\x83\x41";  // "ア": its second byte is 'A'
 
-// A lead byte takes the blank after it: trimming that blank made text that read back otherwise.
-TEST(Cp932Test, TrimmingWalksWholeCharacters) {
+// A lead byte takes the byte after it, which must be a second byte and is never read alone, and
+// so takes a blank after it too: trimming that blank made text that read back otherwise.
+TEST(Cp932Test, ALeadByteAndTheByteAfterItAreOneCharacter) {
+    EXPECT_TRUE(IsWellFormedCp932("abc" + kHyou));
+    EXPECT_FALSE(IsWellFormedCp932("\x95\x7F"));  // DEL is never a second byte
+    EXPECT_EQ(FindLastChar(kHyou, '\\'), std::string_view::npos);
     EXPECT_EQ(TrimWhite(" \t\r\n\v\fa b \r\n"), "a b");
     EXPECT_EQ(TrimRightWhite(kHyou + " "), kHyou);
     EXPECT_EQ(TrimRightWhite("A\x93  "), "A\x93 ");
@@ -46,13 +50,6 @@ TEST(Cp932Test, TrimmingWalksWholeCharacters) {
     EXPECT_EQ(TrimWhite(" \x93\t"), "\x93\t");
     // An all-blank piece of a line (", " before its CR LF) trims to nothing, read no further.
     EXPECT_EQ(TrimWhite(std::string_view(" \r\n").substr(0, 1)), "");
-}
-
-// A lead byte takes the byte after it, which must be a second byte and is never read alone.
-TEST(Cp932Test, ALeadByteAndItsSecondByteAreOneCharacter) {
-    EXPECT_TRUE(IsWellFormedCp932("abc" + kHyou));
-    EXPECT_FALSE(IsWellFormedCp932("\x95\x7F"));  // DEL is never a second byte
-    EXPECT_EQ(FindLastChar(kHyou, '\\'), std::string_view::npos);
 }
 
 TEST(Cp932Test, ComparisonFoldsAsciiOnly) {

@@ -1,6 +1,5 @@
 #include "platform/Registry.h"
 
-#include <algorithm>
 #include <string>
 #include <tuple>
 #include <vector>

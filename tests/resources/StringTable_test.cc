@@ -7,13 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "support/SupportSystem.h"
+
 namespace tq {
 namespace {
 
 // The ids of resources/strings.txt, in its order: the texts the code names.
 std::vector<uint32_t> SourceIds() {
-    std::ifstream in(std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() /
-                     "src/resources/strings.txt");
+    std::ifstream in(test::SourceDir() / "src/resources/strings.txt");
     std::vector<uint32_t> ids;
     for (std::string line; std::getline(in, line);) {
         ids.push_back(static_cast<uint32_t>(std::stoul(line.substr(0, line.find('\t')))));

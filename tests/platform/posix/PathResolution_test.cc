@@ -2,7 +2,6 @@
 // drives it configures and their types, and the remote drives' universal names.
 #include <gtest/gtest.h>
 
-#include <tuple>
 
 #include "platform/Cp932.h"
 #include "platform/Path.h"

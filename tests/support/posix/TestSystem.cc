@@ -16,11 +16,8 @@
 #include "support/TestSupport.h"
 
 namespace tq::test {
-namespace {
 
 constexpr uid_t kNobody = 65534;
-
-}  // namespace
 
 struct CTempPrefix::CSystemState {};
 
@@ -28,9 +25,8 @@ int RunHostCommand(const std::string& strCommand) {
     return std::system(strCommand.c_str());
 }
 
-// The source tree: this file is tests/support/posix/TestSystem.cc in it.
 std::filesystem::path SourceDir() {
-    return std::filesystem::path(__FILE__).parent_path().parent_path().parent_path().parent_path();
+    return TQ_SOURCE_DIR;
 }
 
 pid_t StartChild(const std::string& strName, const std::vector<std::string>& args,

@@ -156,10 +156,7 @@ int RunHostCommand(const std::string& strCommand) {
 }
 
 std::filesystem::path SourceDir() {
-    // This file is tests/support/win32/TestSystem.cc in the source tree, which the compiler
-    // names by its Linux path: Wine's drive Z: is the Linux root.
-    const std::filesystem::path self = std::filesystem::path("Z:") / __FILE__;
-    return self.parent_path().parent_path().parent_path().parent_path();
+    return std::filesystem::path("Z:") / TQ_SOURCE_DIR;  // Wine's drive Z: is the Linux root
 }
 
 CTempPrefix::CTempPrefix() : m_pState(std::make_unique<CSystemState>()) {
