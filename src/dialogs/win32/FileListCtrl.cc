@@ -74,11 +74,12 @@ void CFileListCtrl::FillPiece(bool bFirst) {
     // A folder read whole in its first piece shows its focus as before; later pieces never move
     // the view under the user.
     ShowRows(bFirst);
-    if (m_list.IsFilling()) {
+    if (bFirst && m_list.IsFilling()) {
         // WM_TIMER is made only when nothing else waits: the user's keys and the painting of
-        // the rows read so far come first.
+        // the rows read so far come first. Set once for the whole fill: setting it again after
+        // each piece would restart its period, an idle wait between pieces.
         ::SetTimer(m_hList, kFillTimerId, USER_TIMER_MINIMUM, nullptr);
-    } else {
+    } else if (!m_list.IsFilling()) {
         ::KillTimer(m_hList, kFillTimerId);
     }
     // The cursor over the list changes now, not at the mouse's next move.
