@@ -53,6 +53,7 @@ int32_t CFindFile::TakeFirst(std::unique_ptr<CFindFileImpl> pImpl, CFindData& da
         while ((err = pImpl->ReadEntry(entry, m_untranslatable)) == ERROR_SUCCESS) {
             pImpl->m_entries.push_back(std::move(entry));
         }
+        pImpl->CloseSearch();
         if (err == ERROR_NO_MORE_FILES && !pImpl->m_entries.empty()) {
             SortFound(pImpl->m_entries);
             data = pImpl->m_entries[0];

@@ -19,6 +19,9 @@ public:
     // The folder's next entry that matches, as the system lists it; ERROR_NO_MORE_FILES at the
     // end. The names without a code page 932 form go to untranslatable.
     virtual int32_t ReadEntry(CFindData& data, std::vector<std::string>& untranslatable) = 0;
+    // Gives the system's search back once a search by name has read the folder whole, so that
+    // no folder stays open while the caller walks the entries.
+    virtual void CloseSearch() = 0;
 
     EFindOrder m_order = EFindOrder::kByName;
     std::vector<CFindData> m_entries;

@@ -124,11 +124,12 @@ void CFileListCtrl::ShowRows(bool bScroll) {
     if (const int nFocus = ListView_GetNextItem(m_hList, -1, LVNI_FOCUSED); nFocus >= 0) {
         shown.push_back(nFocus);
     }
-    ListView_SetItemCountEx(m_hList, static_cast<int>(m_list.GetRowCount()),
-                            LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+    // Cleared while their indices are the control's still (a new folder may have fewer rows).
     for (int nRow : shown) {
         ListView_SetItemState(m_hList, nRow, 0, LVIS_SELECTED | LVIS_FOCUSED);
     }
+    ListView_SetItemCountEx(m_hList, static_cast<int>(m_list.GetRowCount()),
+                            LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
     const CListSelection& selection = m_list.GetSelection();
     for (size_t nRow : selection.GetSelectedRows()) {
         ListView_SetItemState(m_hList, static_cast<int>(nRow), LVIS_SELECTED, LVIS_SELECTED);

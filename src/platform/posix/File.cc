@@ -719,7 +719,12 @@ public:
     CDirectorySearch(DIR* pDir, std::string strPattern, bool bAtRoot)
         : m_pDir(pDir, closedir), m_strPattern(std::move(strPattern)), m_bAtRoot(bAtRoot) {}
 
+    void CloseSearch() override { m_pDir.reset(); }
+
     int32_t ReadEntry(CFindData& data, std::vector<std::string>& untranslatable) override {
+        if (!m_pDir) {
+            return ERROR_NO_MORE_FILES;
+        }
         const int dirFd = dirfd(m_pDir.get());
         while (struct dirent* e = readdir(m_pDir.get())) {
             std::string onDisk = e->d_name;

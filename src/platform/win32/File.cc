@@ -296,9 +296,17 @@ CFindData FindDataFrom(std::string strName, const WIN32_FIND_DATAW& found) {
 class CSystemSearch : public CFindFileImpl {
 public:
     CSystemSearch(HANDLE h, const WIN32_FIND_DATAW& first) : m_h(h), m_found(first) {}
-    ~CSystemSearch() override { ::FindClose(m_h); }
+    ~CSystemSearch() override { CloseSearch(); }
     CSystemSearch(const CSystemSearch&) = delete;
     CSystemSearch& operator=(const CSystemSearch&) = delete;
+
+    void CloseSearch() override {
+        if (m_h != INVALID_HANDLE_VALUE) {
+            ::FindClose(m_h);
+            m_h = INVALID_HANDLE_VALUE;
+        }
+        m_bHaveFound = false;
+    }
 
     int32_t ReadEntry(CFindData& data, std::vector<std::string>& untranslatable) override {
         for (; m_bHaveFound; m_bHaveFound = ::FindNextFileW(m_h, &m_found) != FALSE) {
