@@ -206,6 +206,9 @@ TEST_F(FileListFillTest, SelectionAndEnter) {
         EXPECT_EQ(DecideListEnter(m_list, m_list.HasSelectedFile(), folder), enter);
         EXPECT_EQ(folder, enter == L::kOpenFolder ? "C:\\d\\Folder\\" : "");
     }
+    selection.SetFocusRow(1);
+    selection.SetFocusRow(5);  // beyond the rows: the focus mark stays
+    EXPECT_EQ(selection.GetFocusRow(), 1);
     for (const std::string& folder : {std::string("C:\\d\\f1.txt"), std::string("C:\\missing\\"),
                                       "C:\\" + std::string(255, 'x'), std::string("Q:\\")}) {
         m_list.ShowFolder(folder, true);
