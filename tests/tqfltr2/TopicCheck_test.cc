@@ -89,12 +89,15 @@ TEST_F(TopicCheckTest, ChmArchives) {
     // Numbers chmlib divides by or reads past a chunk's end with: refused before it sees them.
     const std::string strChm = ReadLinuxFile(Linux("one.chm"));
     const size_t lzxc = strChm.find("LZXC"), listing = strChm.find("PMGL");
+    const uint32_t freeSpace =
+        static_cast<uint8_t>(strChm[listing + 4]) | static_cast<uint8_t>(strChm[listing + 5]) << 8;
     const std::tuple<const char*, size_t, uint32_t> fields[] = {
         {"reset interval 0", lzxc + 8, 0},
         {"window 0", lzxc + 12, 0},
         {"windows per reset 0", lzxc + 16, 0},
         {"version 1: a window of 2 bytes", lzxc + 4, 1},
-        {"free space beyond the chunk", listing + 4, 0xFFFF}};
+        {"free space beyond the chunk", listing + 4, 0xFFFF},
+        {"the last entry cut short", listing + 4, freeSpace + 1}};
     for (const auto& [pszField, offset, value] : fields) {
         std::string strData = strChm;
         PutLittleEndian(strData, offset, value, 4);
@@ -123,6 +126,7 @@ TEST_F(TopicCheckTest, HlpFiles) {
         {"empty directory", BuildHlp({}), kNo},
         {"names compare exactly", BuildHlp({{"|topic", "x"}}), kNo},
         {"bytes after the declared size", BuildHelpFile(99) + "junk", kYes},
+        {"directory of another kind", damaged(tree, 0x1234), kDamaged},
         {"root page out of range", damaged(tree + 26, 50), kDamaged},
         {"levels beyond the pages", damaged(tree + 32, 40), kDamaged},
         {"first child out of range", damaged(pages + 3 * page + 4, 77), kDamaged},
