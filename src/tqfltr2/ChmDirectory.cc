@@ -1,8 +1,8 @@
 #include "tqfltr2/ChmDirectory.h"
 
-#include <cctype>
 #include <optional>
 
+#include "platform/Cp932.h"
 #include "tqfltr2/LittleEndian.h"
 #include "tqfltr2/TopicFile.h"
 #include "tqfltr2/Tqfltr2.h"
@@ -15,14 +15,6 @@ constexpr uint32_t kListingHeader = 0x14;  // "PMGL", free space, unknown, previ
 constexpr uint32_t kIndexHeader = 0x08;    // "PMGI", free space
 constexpr uint32_t kMaxChunk = 1 << 20;
 constexpr uint64_t kMaxName = 512;  // chmlib's longest path
-
-std::string Lower(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    return out;
-}
 
 // The entries of one chunk, read up to the end its free space leaves.
 class CEntryReader {
@@ -119,14 +111,14 @@ int CChmDirectory::ReadChunk(std::string_view chunk) {
             return TQFLTR2_DAMAGED;
         }
         if (bListing && name->substr(0, 2) == "::") {
-            m_objects[Lower(*name)] = {*first, *offset, *length};
+            m_objects[ToLowerCp932(*name)] = {*first, *offset, *length};
         }
     }
     return 0;
 }
 
 const CChmObject* CChmDirectory::Find(std::string_view name) const {
-    auto it = m_objects.find(Lower(name));
+    auto it = m_objects.find(ToLowerCp932(name));
     return it == m_objects.end() ? nullptr : &it->second;
 }
 

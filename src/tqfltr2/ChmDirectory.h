@@ -26,7 +26,8 @@ public:
     // Walks the directory of length bytes at offset. 0, TQFLTR2_DAMAGED for a directory whose
     // header or entries break its bounds, or TQFLTR2_UNREADABLE.
     int Read(uint64_t offset, uint64_t length);
-    // The archive's own object of that name (ASCII case ignored, as chmlib looks names up), or
+    // The archive's own object of that name (ASCII case ignored, as chmlib looks names up: the
+    // objects' names are ASCII), or
     // nullptr when the directory does not list it.
     const CChmObject* Find(std::string_view name) const;
 
