@@ -3,7 +3,6 @@
 #include <libxml/encoding.h>
 
 #include <cstring>
-#include <mutex>
 #include <string>
 #include <string_view>
 
@@ -55,14 +54,11 @@ int Cp932ToUtf8Input(unsigned char* out, int* pcbOut, const unsigned char* in, i
 }  // namespace
 
 void RegisterCp932Encoding() {
-    static std::once_flag s_once;
-    std::call_once(s_once, [] {
-        // Registered handlers are found before the system's converters.
-        xmlNewCharEncodingHandler("SHIFT_JIS", Cp932ToUtf8Input, nullptr);
-        for (const char* pszAlias : kAliases) {
-            xmlAddEncodingAlias("SHIFT_JIS", pszAlias);
-        }
-    });
+    // Registered handlers are found before the system's converters.
+    xmlNewCharEncodingHandler("SHIFT_JIS", Cp932ToUtf8Input, nullptr);
+    for (const char* pszAlias : kAliases) {
+        xmlAddEncodingAlias("SHIFT_JIS", pszAlias);
+    }
 }
 
 }  // namespace tq

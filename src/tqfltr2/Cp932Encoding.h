@@ -6,8 +6,8 @@
 
 namespace tq {
 
-// Registers the encoding with libxml2 for every parser of the process, once; any thread may call
-// it, and it must be called before the first parser starts.
+// Registers the encoding with libxml2 for every parser of the process: once, with libxml2's own
+// initialization (the HTML scanner's), before the first parser starts.
 void RegisterCp932Encoding();
 
 }  // namespace tq
