@@ -1,6 +1,7 @@
 # The demo product under Wine, for scripts/windows.sh's demo and the tests of the module's
 # clients (sourced): Wine, the module registered, the demo installed afresh (a registry file by
-# regedit, samples/demo's files on drive C), and reading its code page 932 files.
+# regedit, samples/demo's files on drive C), reading its code page 932 files, and a virtual
+# display for Wine's windows.
 # WINEPREFIX as scripts/windows.sh sets it.
 wine=/usr/lib/wine/wine64
 export WINEDEBUG=-all LANG=ja_JP.UTF-8
@@ -20,4 +21,16 @@ install_demo() {
     rm -rf "$WINEPREFIX/drive_c/Program Files/Trellisquest" \
         "$WINEPREFIX/drive_c/Program Files/MyNotes"
     cp -R "$demo_source/drive_c/." "$WINEPREFIX/drive_c/"
+}
+# A virtual display of SIZE (1024x768x24) for Wine's windows, on a number Xvfb picks free and
+# writes once it serves (a number of our own choosing could be another server's, whose end would
+# take the display away); DISPLAY is set and $xvfb holds the server's process.
+start_xvfb() {
+    local number_file
+    number_file=$(mktemp)
+    Xvfb -displayfd 5 -screen 0 "$1" 5>"$number_file" >/dev/null 2>&1 &
+    xvfb=$!
+    for _ in $(seq 100); do [ -s "$number_file" ] && break; sleep 0.1; done
+    export DISPLAY=:$(head -1 "$number_file")
+    rm -f "$number_file"
 }

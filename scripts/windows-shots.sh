@@ -13,11 +13,9 @@ dpkg-query -W -f='${Status}' fonts-wine 2>/dev/null | grep -q "install ok instal
     DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends fonts-wine
 export WINEPREFIX="$PWD/build-win64/wineprefix-shots" WINEDEBUG=-all LANG=ja_JP.UTF-8 \
        WINEDLLOVERRIDES="mscoree,mshtml="
-display=:$((100 + RANDOM % 100))
-Xvfb "$display" -screen 0 1280x1024x24 >/dev/null 2>&1 &
-xvfb=$!
+. scripts/windows-demo.sh
+start_xvfb 1280x1024x24
 trap 'wineserver -k 2>/dev/null || true; kill $xvfb' EXIT
-export DISPLAY=$display
 scripts/windows-prefix.sh
 
 d="$WINEPREFIX/drive_c/Manuals/Help"

@@ -52,6 +52,7 @@ done
 
 export WINEPREFIX="$PWD/$wine_tree/wineprefix" WINEDEBUG=-all LANG=ja_JP.UTF-8 \
        WINEDLLOVERRIDES="mscoree,mshtml="  # no offers to install Mono or Gecko
+. scripts/windows-demo.sh  # the demo's setup and the virtual display
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     /usr/lib/wine/wine64 wineboot -i </dev/null >/dev/null 2>&1
     wineserver -w
@@ -70,14 +71,7 @@ start_display() {
     /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
         </dev/null >/dev/null 2>&1
     wineserver -k || true; wineserver -w || true
-    # Xvfb picks a display number nobody uses and writes it once it serves (a number of our own
-    # choosing could be another server's, whose end would take the display from the tests).
-    local number_file="$wine_tree/xvfb-display"
-    rm -f "$number_file"
-    Xvfb -displayfd 5 -screen 0 1024x768x24 5>"$number_file" >/dev/null 2>&1 &
-    xvfb=$!
-    for _ in $(seq 100); do [ -s "$number_file" ] && break; sleep 0.1; done
-    export DISPLAY=:$(head -1 "$number_file")
+    start_xvfb 1024x768x24
     trap 'wineserver -k || true; kill $xvfb ${server:-}' EXIT
     wineserver -p </dev/null >/dev/null 2>&1 || true
     /usr/lib/wine/wine64 wineboot </dev/null >/dev/null 2>&1
@@ -134,7 +128,6 @@ fi
 # module registered with regsvr32; samples/demo/demo.vbs lists the databases, deselects one and
 # saves.
 if [ -x "$tqreg" ]; then
-    . scripts/windows-demo.sh
     demo=build-win64/demo
     rm -rf "$demo" && mkdir -p "$demo"
     "$tqreg" --prefix "$demo/prefix" import samples/demo/demo.reg
