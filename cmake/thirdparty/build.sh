@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Builds the topic filter's readers for one target (Windows; on Linux chmlib alone, which needs
 # our mending) from Debian's source packages and installs them, static, below DIR/install
-# (cmake/thirdparty/ThirdParty.cmake runs this while configuring). Each library is built once: a stamp beside the installation names how it was
-# built (and holds the source version), and a later run with that stamp present costs nothing,
-# not even a look at the network.
+# (cmake/thirdparty/ThirdParty.cmake runs this while configuring). Each library is built once: a
+# stamp beside the installation names how it was built (and holds the source version), and a
+# later run with that stamp present costs nothing, not even a look at the network.
 # Usage: build.sh DIR TOOLCHAIN_FILE|"" LIBRARY...
 # The sources come through apt from Debian's deb-src indexes, with apt's lists and cache in
 # DIR/apt so the system's apt configuration stays as it is; our patches are in this folder.
